@@ -1,0 +1,69 @@
+#pragma once
+// 2D display widget: draws an image (Mono8, Mono16, RGB), editable shapes (layer 1) and fixed
+// overlays (layer 0) into a host widget, with zoom, scroll bars and a pixel read-out.
+#include <QImage>
+#include <QObject>
+#include <QtGlobal>
+
+#include "NuvImage.h"
+#include "NuvOverlay.h"
+#include "NuvROI.h"
+
+class QWidget;
+class ZMKImageView;
+
+class ZMKImageWnd : public QObject {
+    Q_OBJECT
+public:
+    enum Layer { LayerOverlay = 0, LayerShape = 1 };
+
+    explicit ZMKImageWnd(QObject* parent = nullptr);
+    ~ZMKImageWnd() override;
+
+    // host is a QWidget* passed as a 64-bit handle; the view becomes its child.
+    int create(qint64 host);
+    int destory();
+    int move(int x, int y, int width, int height);
+    int showToolbar(bool show);
+    int showStatusbar(bool show);
+    int showScrollbar(bool show);
+    int enablePixelVisible(bool enable);
+
+    int setBackground(const QImage& image);
+    int setBackground(const NuvImage& image);
+    int getBackground(QImage* image) const;
+    int getBackground(NuvImage* image) const;
+    int clear();
+
+    int zoomIn();
+    int zoomOut();
+    int zoomReset();
+    int zoomFitWnd();
+    int zoom(double factor);
+    double zoomFactor() const;
+
+    int setPen(quint8 red, quint8 green, quint8 blue, unsigned width);
+    // Returns the new shape's id (>= 0), or -1 on failure.
+    int displayROI(const NuvROI& roi, Layer layer);
+    int removeShape(int id);
+    int selectShape(int id);
+    int setShapeMovable(int id, bool movable);
+    int setShapeSelectable(int id, bool selectable);
+    int getROIShape(int id, NuvROI* roi) const;
+    int drawRect();
+    int displayOverlayPath(const NuvOverlayPath& path, Layer layer);
+    int clearLayer(Layer layer);
+
+    // The view widget (null before create); for hosts that need geometry or tests.
+    QWidget* widget() const;
+
+signals:
+    void mouseClicked(double x, double y);
+    void shapeClicked(long id);
+    void shapeMoved(long id);
+    void shapeResized(long id);
+    void imgInfo(double x, double y, int v1, int v2, int v3, float value);
+
+private:
+    ZMKImageView* m_view = nullptr;
+};

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project needs to build, test, benchmark and run the demo.
+set -euo pipefail
+PACKAGES=(
+    build-essential cmake ninja-build pkg-config git
+    qtbase5-dev qtbase5-dev-tools qttools5-dev qttools5-dev-tools libqt5svg5-dev libqt5opengl5-dev
+    libqwt-qt5-dev libopencv-dev
+    libgl-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils xvfb xauth
+    libbenchmark-dev libgtest-dev clang clang-format libclang-rt-dev
+    fonts-dejavu-core fonts-wqy-microhei
+)
+missing=()
+for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Missing packages: ${missing[*]} (run as root to install them)" >&2
+        exit 1
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,67 @@
+#pragma once
+// The viewer's one exported class: a host creates it on a parent widget and gets a grid of up
+// to four display panes bound to the cameras of the business layer.
+#include <QColor>
+#include <QImage>
+#include <QObject>
+#include <QPoint>
+#include <QString>
+#include <QVector>
+#include <QtGlobal>
+
+#if defined(NUVVIEWER_LIBRARY)
+#define NUVVIEWER_EXPORT Q_DECL_EXPORT
+#else
+#define NUVVIEWER_EXPORT Q_DECL_IMPORT
+#endif
+
+class QWidget;
+class NuvImage;
+class ImageWndManager;
+
+class NUVVIEWER_EXPORT NuvViewerImageWnd : public QObject {
+    Q_OBJECT
+public:
+    enum ButtonType : qint32 { StartGrab = 1, StopGrab = 2 };
+    Q_ENUM(ButtonType)
+
+    enum WndLayout : qint32 { Layout1x1 = 1, Layout1x2 = 2, Layout2x2 = 4, Layout3x3 = 9, Layout4x4 = 16 };
+    Q_ENUM(WndLayout)
+
+    enum ImageWndMode : qint32 { ModeNone = 0, Mode2D = 1, Mode3D = 2 };
+    Q_ENUM(ImageWndMode)
+
+    explicit NuvViewerImageWnd(QWidget* parent);
+    ~NuvViewerImageWnd() override;
+
+    void setImageWndParent(QWidget* parent);
+    int setImageWndMode(int wndId, ImageWndMode mode);
+    void setWndLayout(WndLayout layout, QVector<int> wndIds = QVector<int>());
+    WndLayout getWndLayout();
+    void setCurrentWnd(int wndId);
+    int getCurrentWnd();
+    int setImageWndTitle(int wndId, QString title);
+    int getImageWndTitle(int wndId, QString* title);
+    void show2DImage(int wndId, QImage& image);
+    void show2DImage(int wndId, NuvImage& image);
+    int get2DImage(int wndId, QImage* image);
+    int get2DImage(int wndId, NuvImage* image);
+    int setButtonEnable(int wndId, ButtonType type, bool enable);
+    int buttonIsEnable(int wndId, ButtonType type, bool* enable);
+    int setButtonHidden(int wndId, ButtonType type, bool hidden);
+    int buttonIsHidden(int wndId, ButtonType type, bool* hidden);
+    int initRangeImageDisplay(QString camId);
+
+    // The pane manager widget, for hosts that embed or inspect it.
+    ImageWndManager* manager() const { return m_manager; }
+
+signals:
+    void wndLayoutChanged(NuvViewerImageWnd::WndLayout layout);
+    void dropWndSuccess(int winId);
+    void selectWndChanged(int winId);
+    void wndMouseMoveInfo(int winId, QPoint pos, QColor color, float zoom);
+    void wndButtonclick(int winId, QString camId, NuvViewerImageWnd::ButtonType type);
+
+private:
+    ImageWndManager* m_manager = nullptr;
+};
