@@ -9,31 +9,43 @@
 namespace {
 int cvTypeOf(uint32_t format) {
     switch (format) {
-        case NuvPixelFormat::Mono8: return CV_8UC1;
+        case NuvPixelFormat::Mono8:
+            return CV_8UC1;
         case NuvPixelFormat::Mono16:
-        case NuvPixelFormat::Coord3D_C16: return CV_16UC1;
+        case NuvPixelFormat::Coord3D_C16:
+            return CV_16UC1;
         case NuvPixelFormat::RGB8:
-        case NuvPixelFormat::BGR8: return CV_8UC3;
-        case NuvPixelFormat::Coord3D_C32: return CV_32SC1;
-        default: return -1;
+        case NuvPixelFormat::BGR8:
+            return CV_8UC3;
+        case NuvPixelFormat::Coord3D_C32:
+            return CV_32SC1;
+        default:
+            return -1;
     }
 }
 
 uint32_t formatOf(const cv::Mat& m) {
     switch (m.type()) {
-        case CV_8UC1: return NuvPixelFormat::Mono8;
-        case CV_16UC1: return NuvPixelFormat::Mono16;
-        case CV_8UC3: return NuvPixelFormat::BGR8;
-        case CV_32SC1: return NuvPixelFormat::Coord3D_C32;
-        default: return 0;
+        case CV_8UC1:
+            return NuvPixelFormat::Mono8;
+        case CV_16UC1:
+            return NuvPixelFormat::Mono16;
+        case CV_8UC3:
+            return NuvPixelFormat::BGR8;
+        case CV_32SC1:
+            return NuvPixelFormat::Coord3D_C32;
+        default:
+            return 0;
     }
 }
 
 std::string lowerSuffix(const std::string& path) {
     const auto dot = path.find_last_of('.');
-    if (dot == std::string::npos) return {};
+    if (dot == std::string::npos)
+        return {};
     std::string s = path.substr(dot + 1);
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return s;
 }
 }  // namespace
@@ -41,14 +53,17 @@ std::string lowerSuffix(const std::string& path) {
 NuvImage::NuvImage(int width, int height, uint32_t pixelFormat, const void* data, size_t step, bool copy)
     : m_format(pixelFormat) {
     const int type = cvTypeOf(pixelFormat);
-    if (type < 0 || width <= 0 || height <= 0 || data == nullptr) return;
-    cv::Mat wrapped(height, width, type, const_cast<void*>(data), step == 0 ? static_cast<size_t>(cv::Mat::AUTO_STEP) : step);
+    if (type < 0 || width <= 0 || height <= 0 || data == nullptr)
+        return;
+    cv::Mat wrapped(height, width, type, const_cast<void*>(data),
+                    step == 0 ? static_cast<size_t>(cv::Mat::AUTO_STEP) : step);
     m_mat = copy ? wrapped.clone() : wrapped;
 }
 
 NuvImage::NuvImage(int width, int height, uint32_t pixelFormat) : m_format(pixelFormat) {
     const int type = cvTypeOf(pixelFormat);
-    if (type < 0 || width <= 0 || height <= 0) return;
+    if (type < 0 || width <= 0 || height <= 0)
+        return;
     m_mat = cv::Mat::zeros(height, width, type);
 }
 
@@ -62,7 +77,8 @@ NuvImage NuvImage::clone() const {
 }
 
 bool NuvImage::SaveImage(const char* utf8Path, int quality) const {
-    if (m_mat.empty() || utf8Path == nullptr || *utf8Path == '\0') return false;
+    if (m_mat.empty() || utf8Path == nullptr || *utf8Path == '\0')
+        return false;
     const std::string path(utf8Path);
     const std::string suffix = lowerSuffix(path);
     std::vector<int> params;
@@ -75,7 +91,8 @@ bool NuvImage::SaveImage(const char* utf8Path, int quality) const {
         return false;
     }
     cv::Mat out = m_mat;
-    if (m_format == NuvPixelFormat::RGB8) cv::cvtColor(m_mat, out, cv::COLOR_RGB2BGR);
+    if (m_format == NuvPixelFormat::RGB8)
+        cv::cvtColor(m_mat, out, cv::COLOR_RGB2BGR);
     if (out.depth() == CV_16U && (suffix == "jpg" || suffix == "jpeg" || suffix == "bmp")) {
         out.convertTo(out, CV_8U, 1.0 / 256.0);
     }

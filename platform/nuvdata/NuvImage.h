@@ -10,7 +10,8 @@ class NuvImage {
 public:
     NuvImage() = default;
     // Wraps (copy=false) or copies (copy=true) foreign pixels; step 0 means tightly packed.
-    NuvImage(int width, int height, uint32_t pixelFormat, const void* data, size_t step = 0, bool copy = true);
+    NuvImage(int width, int height, uint32_t pixelFormat, const void* data, size_t step = 0,
+             bool copy = true);
     // Allocates a zeroed image.
     NuvImage(int width, int height, uint32_t pixelFormat);
     explicit NuvImage(const cv::Mat& mat);

@@ -28,7 +28,9 @@ private:
 class NuvOverlayPath {
 public:
     void addOverlay(const NuvOverlay& overlay) { m_overlays.push_back(overlay); }
-    void addCircle(const NuvPoint& centre, double radius) { m_overlays.push_back(NuvOverlay::circle(centre, radius)); }
+    void addCircle(const NuvPoint& centre, double radius) {
+        m_overlays.push_back(NuvOverlay::circle(centre, radius));
+    }
     const std::vector<NuvOverlay>& overlays() const { return m_overlays; }
     size_t size() const { return m_overlays.size(); }
     bool empty() const { return m_overlays.empty(); }

@@ -13,13 +13,18 @@ constexpr uint32_t Coord3D_C32 = 0x012000BFu;
 // Bytes per pixel of a format, 0 for formats we do not know.
 inline int bytesPerPixel(uint32_t format) {
     switch (format) {
-        case Mono8: return 1;
+        case Mono8:
+            return 1;
         case Mono16:
-        case Coord3D_C16: return 2;
+        case Coord3D_C16:
+            return 2;
         case RGB8:
-        case BGR8: return 3;
-        case Coord3D_C32: return 4;
-        default: return 0;
+        case BGR8:
+            return 3;
+        case Coord3D_C32:
+            return 4;
+        default:
+            return 0;
     }
 }
 }  // namespace NuvPixelFormat

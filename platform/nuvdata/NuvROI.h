@@ -4,7 +4,16 @@
 // Region of interest of the display widgets: a rectangle, a rotated rectangle or a line.
 class NuvROI {
 public:
-    enum ROIType { Rect = 0, Line = 1, Circle = 2, Ellipse = 3, Polygon = 4, Point = 5, Rect2 = 6, None = -1 };
+    enum ROIType {
+        Rect = 0,
+        Line = 1,
+        Circle = 2,
+        Ellipse = 3,
+        Polygon = 4,
+        Point = 5,
+        Rect2 = 6,
+        None = -1
+    };
 
     NuvROI() = default;
 

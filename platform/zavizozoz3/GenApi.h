@@ -121,10 +121,18 @@ public:
     virtual gcstring GetDeviceName() const = 0;
 };
 
-inline bool IsReadable(EAccessMode mode) { return mode == RO || mode == RW; }
-inline bool IsWritable(EAccessMode mode) { return mode == WO || mode == RW; }
-inline bool IsReadable(const INode* node) { return node && IsReadable(node->GetAccessMode()); }
-inline bool IsWritable(const INode* node) { return node && IsWritable(node->GetAccessMode()); }
+inline bool IsReadable(EAccessMode mode) {
+    return mode == RO || mode == RW;
+}
+inline bool IsWritable(EAccessMode mode) {
+    return mode == WO || mode == RW;
+}
+inline bool IsReadable(const INode* node) {
+    return node && IsReadable(node->GetAccessMode());
+}
+inline bool IsWritable(const INode* node) {
+    return node && IsWritable(node->GetAccessMode());
+}
 
 // Smart pointer that casts a node to an interface and throws GenICam's logical error
 // "NULL pointer dereferenced" when used while empty, as GenApi's CPointer does.
@@ -139,7 +147,8 @@ public:
     bool IsValid() const { return m_ptr != nullptr; }
     operator bool() const { return IsValid(); }
     T* operator->() const {
-        if (!m_ptr) throw GenICam::LogicalErrorException("NULL pointer dereferenced", __FILE__, __LINE__);
+        if (!m_ptr)
+            throw GenICam::LogicalErrorException("NULL pointer dereferenced", __FILE__, __LINE__);
         return m_ptr;
     }
     T& operator*() const { return *operator->(); }

@@ -106,8 +106,8 @@ protected:
 };
 class IROIDrawUpdate {
 public:
-    virtual void notify(std::string id, int leftX, int leftY, int rightX, int rightY, int operation, int& roiId,
-                        bool& status, int roiType, int drawType) = 0;
+    virtual void notify(std::string id, int leftX, int leftY, int rightX, int rightY, int operation,
+                        int& roiId, bool& status, int roiType, int drawType) = 0;
 
 protected:
     ~IROIDrawUpdate() = default;

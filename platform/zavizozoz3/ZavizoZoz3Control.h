@@ -45,8 +45,8 @@ void postImport(const std::string& key);
 void postImageMode(const std::string& key, int mode);
 void postSLImageShowMode(const std::string& key, int mode);
 // Hands a buffer of `bytes` to the image listener "VUR" (the receiver releases it).
-void postImage(const std::string& key, uint32_t kind, uint32_t extra, int width, int height, uint32_t pixelFormat,
-               const std::vector<uint8_t>& bytes);
+void postImage(const std::string& key, uint32_t kind, uint32_t extra, int width, int height,
+               uint32_t pixelFormat, const std::vector<uint8_t>& bytes);
 // Runs an arbitrary task on the event thread (for tests that need a foreign-thread caller).
 void post(std::function<void()> task);
 // Blocks until every event posted before this call has been delivered.
@@ -54,15 +54,15 @@ void waitIdle();
 
 // Synchronous, on the calling thread (the ROI listener must be called on the GUI thread).
 // Returns `status` as the listener left it; roiId in/out.
-bool callROIDraw(const std::string& key, int leftX, int leftY, int rightX, int rightY, int operation, int& roiId,
-                 int roiType, int drawType);
+bool callROIDraw(const std::string& key, int leftX, int leftY, int rightX, int rightY, int operation,
+                 int& roiId, int roiType, int drawType);
 
 // Observations for tests.
-int listenerCount();                     // all registered listeners of every kind
-std::string lastFocusKey();              // key of the last SetFocus(3, key)
+int listenerCount();         // all registered listeners of every kind
+std::string lastFocusKey();  // key of the last SetFocus(3, key)
 int startGrabCount(const std::string& key);
 int stopGrabCount(const std::string& key);
-std::vector<std::string> logLines();     // VLogError lines as "module: message"
+std::vector<std::string> logLines();  // VLogError lines as "module: message"
 struct RoiPosCall {
     std::string key;
     int roiId, x1, y1, x2, y2;

@@ -3,5 +3,7 @@
 #include "ZavizoZoz3Control.h"
 
 namespace TestSupport {
-void resetEnvironment() { ZavizoZoz3::Control::reset(); }
+void resetEnvironment() {
+    ZavizoZoz3::Control::reset();
+}
 }  // namespace TestSupport

@@ -1,0 +1,91 @@
+#include "DemoWindow.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include "NuvViewerImageWnd.h"
+#include "ZavizoZoz3.h"
+#include "ZavizoZoz3Control.h"
+
+namespace Control = ZavizoZoz3::Control;
+
+DemoWindow::DemoWindow(QWidget* parent) : QMainWindow(parent) {
+    setWindowTitle(tr("Camera Viewer Demo"));
+    auto* splitter = new QSplitter(this);
+
+    auto* side = new QWidget(splitter);
+    auto* sideLayout = new QVBoxLayout(side);
+    sideLayout->addWidget(new QLabel(tr("Devices"), side));
+    m_devices = new QListWidget(side);
+    m_devices->setDragEnabled(true);
+    sideLayout->addWidget(m_devices, 1);
+    sideLayout->addWidget(new QLabel(tr("Layout"), side));
+    m_layout = new QComboBox(side);
+    m_layout->addItem(QStringLiteral("1"), 1);
+    m_layout->addItem(QStringLiteral("1x2"), 2);
+    m_layout->addItem(QStringLiteral("2x2"), 4);
+    sideLayout->addWidget(m_layout);
+
+    auto* host = new QWidget(splitter);
+    host->setMinimumSize(640, 480);
+    m_viewer = new NuvViewerImageWnd(host);
+    splitter->addWidget(side);
+    splitter->addWidget(host);
+    splitter->setStretchFactor(1, 1);
+    setCentralWidget(splitter);
+
+    addCameraItem(QString::fromStdString(Control::addCamera(Control::CameraKind::LaserProfiler, "LP-3200")),
+                  tr("laser profiler"));
+    addCameraItem(QString::fromStdString(Control::addCamera(Control::CameraKind::AreaScan, "AS-2048")),
+                  tr("area scan"));
+
+    connect(m_devices, &QListWidget::itemChanged, this, &DemoWindow::onItemChanged);
+    connect(m_layout, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this](int index) {
+        Control::postLayout(static_cast<ZavizoZoz3::LAYOUT_TYPE>(m_layout->itemData(index).toInt()));
+    });
+    connect(m_viewer, &NuvViewerImageWnd::wndButtonclick, this,
+            [this](int wndId, QString camId, NuvViewerImageWnd::ButtonType type) {
+                onButtonClicked(wndId, camId, static_cast<int>(type));
+            });
+    connect(m_viewer, &NuvViewerImageWnd::selectWndChanged, this,
+            [this](int wndId) { statusBar()->showMessage(tr("Pane %1 selected").arg(wndId), 3000); });
+    resize(1280, 800);
+}
+
+DemoWindow::~DemoWindow() {
+    delete m_viewer;
+    Control::reset();
+}
+
+void DemoWindow::addCameraItem(const QString& key, const QString& kind) {
+    auto* item = new QListWidgetItem(QStringLiteral("%1 (%2)").arg(key, kind), m_devices);
+    item->setData(Qt::UserRole, key);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable | Qt::ItemIsDragEnabled);
+    item->setCheckState(Qt::Unchecked);
+}
+
+void DemoWindow::onItemChanged(QListWidgetItem* item) {
+    const std::string key = item->data(Qt::UserRole).toString().toStdString();
+    const bool connect = item->checkState() == Qt::Checked;
+    Control::setConnected(key, connect);
+    Control::setOpen(key, connect);
+    Control::postDeviceList(1);
+}
+
+void DemoWindow::onButtonClicked(int wndId, const QString& camId, int type) {
+    if (camId.isEmpty())
+        return;
+    const std::string key = camId.toStdString();
+    if (type == NuvViewerImageWnd::StartGrab) {
+        ZavizoZoz3::StartGrab(key);
+    } else {
+        ZavizoZoz3::StopGrab(key);
+    }
+    Control::postDeviceList(1);
+    statusBar()->showMessage(tr("Pane %1: %2").arg(wndId).arg(type == 1 ? tr("start") : tr("stop")), 3000);
+}

@@ -1,0 +1,25 @@
+#pragma once
+#include <QMainWindow>
+
+class QComboBox;
+class QListWidget;
+class QListWidgetItem;
+class NuvViewerImageWnd;
+
+// Demo host: the viewer in the centre, the simulated cameras on the left with connect toggles,
+// layout and language selectors that go through the business layer's events.
+class DemoWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit DemoWindow(QWidget* parent = nullptr);
+    ~DemoWindow() override;
+
+private:
+    void addCameraItem(const QString& key, const QString& kind);
+    void onItemChanged(QListWidgetItem* item);
+    void onButtonClicked(int wndId, const QString& camId, int type);
+
+    NuvViewerImageWnd* m_viewer = nullptr;
+    QListWidget* m_devices = nullptr;
+    QComboBox* m_layout = nullptr;
+};

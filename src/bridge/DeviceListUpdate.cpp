@@ -1,0 +1,27 @@
+#include "DeviceListUpdate.h"
+
+#include <QThread>
+
+#include "FinishFlag.h"
+
+namespace {
+QStringList toStringList(const std::vector<std::string>& list) {
+    QStringList out;
+    out.reserve(static_cast<int>(list.size()));
+    for (const std::string& s : list)
+        out << QString::fromStdString(s);
+    return out;
+}
+}  // namespace
+
+void DeviceListUpdate::notify(int source, std::vector<std::string> cardList,
+                              std::vector<std::string> camList) {
+    // The flag lives in shared ownership so a slot that runs after we gave up still has it.
+    QSharedPointer<bool> finish(new bool(false));
+    emit ValueUpdate(source, toStringList(cardList), toStringList(camList), finish);
+    for (int i = 0; i < kWaitIterations; ++i) {
+        if (FinishFlag::isSet(finish))
+            break;
+        QThread::msleep(kWaitStepMs);
+    }
+}

@@ -1,0 +1,5 @@
+#include "FocusUpdate.h"
+
+void FocusUpdate::notify(ZavizoZoz3::FOCUS_TYPE type, std::string id) {
+    emit ValueUpdate(type, QString::fromStdString(id));
+}

@@ -1,0 +1,5 @@
+#include "ImageModeUpdate.h"
+
+void ImageModeUpdate::notify(std::string id, int mode) {
+    emit imageModeChanged(QString::fromStdString(id), mode);
+}

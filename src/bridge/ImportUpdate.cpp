@@ -1,0 +1,5 @@
+#include "ImportUpdate.h"
+
+void ImportUpdate::notify(std::string id) {
+    emit importUpdate(QString::fromStdString(id));
+}

@@ -1,0 +1,5 @@
+#include "LayoutUpdate.h"
+
+void LayoutUpdate::notify(ZavizoZoz3::LAYOUT_TYPE type) {
+    emit ValueUpdate(type);
+}

@@ -1,0 +1,5 @@
+#include "SLImageShowModeUpdate.h"
+
+void SLImageShowModeUpdate::notify(std::string id, int mode) {
+    emit imageShowModeChanged(QString::fromStdString(id), mode);
+}

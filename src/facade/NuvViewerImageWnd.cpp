@@ -1,0 +1,109 @@
+#include "NuvViewerImageWnd.h"
+
+#include "ImageWnd.h"
+#include "ImageWndManager.h"
+
+NuvViewerImageWnd::NuvViewerImageWnd(QWidget* parent) : QObject(parent) {
+    m_manager = new ImageWndManager(this, parent);
+    connect(m_manager, &ImageWndManager::buttonClicked, this,
+            [this](int wndId, QString camId, NuvViewerImageWnd::ButtonType type) {
+                emit wndButtonclick(wndId, camId, type);
+            });
+}
+
+NuvViewerImageWnd::~NuvViewerImageWnd() {
+    delete m_manager;
+    m_manager = nullptr;
+}
+
+void NuvViewerImageWnd::setImageWndParent(QWidget* parent) {
+    m_manager->setParent(parent);
+}
+
+int NuvViewerImageWnd::setImageWndMode(int wndId, ImageWndMode mode) {
+    ImageWnd* pane = m_manager->pane(wndId);
+    if (pane == nullptr)
+        return -1;
+    const int result = pane->setImageWndMode(static_cast<int>(mode));
+    m_manager->setPaneMode(wndId, static_cast<int>(mode), result == 0);
+    return result;
+}
+
+void NuvViewerImageWnd::setWndLayout(WndLayout layout, QVector<int> wndIds) {
+    m_manager->setWndLayout(static_cast<int>(layout), wndIds);
+}
+
+NuvViewerImageWnd::WndLayout NuvViewerImageWnd::getWndLayout() {
+    return static_cast<WndLayout>(m_manager->getWndLayout());
+}
+
+void NuvViewerImageWnd::setCurrentWnd(int wndId) {
+    m_manager->setCurrentWnd(wndId);
+}
+
+int NuvViewerImageWnd::getCurrentWnd() {
+    return m_manager->getCurrentWnd();
+}
+
+int NuvViewerImageWnd::setImageWndTitle(int wndId, QString title) {
+    ImageWnd* pane = m_manager->pane(wndId);
+    return pane ? pane->setImageWndTitle(title) : -1;
+}
+
+int NuvViewerImageWnd::getImageWndTitle(int wndId, QString* title) {
+    ImageWnd* pane = m_manager->pane(wndId);
+    return pane ? pane->getImageWndTitle(title) : -1;
+}
+
+void NuvViewerImageWnd::show2DImage(int wndId, QImage& image) {
+    if (ImageWnd* pane = m_manager->pane(wndId))
+        pane->show2DImage(image, false);
+}
+
+void NuvViewerImageWnd::show2DImage(int wndId, NuvImage& image) {
+    ImageWnd* pane = m_manager->pane(wndId);
+    if (pane != nullptr && pane->imageWndMode() == Mode2D)
+        pane->show2DImage(image);
+}
+
+int NuvViewerImageWnd::get2DImage(int wndId, QImage* image) {
+    ImageWnd* pane = m_manager->pane(wndId);
+    if (pane == nullptr)
+        return 0;
+    if (pane->imageWndMode() != Mode2D)
+        return -1;
+    pane->get2DImage(image);
+    return 0;
+}
+
+int NuvViewerImageWnd::get2DImage(int wndId, NuvImage* image) {
+    ImageWnd* pane = m_manager->pane(wndId);
+    if (pane == nullptr)
+        return 0;
+    if (pane->imageWndMode() != Mode2D)
+        return -1;
+    pane->get2DImage(image);
+    return 0;
+}
+
+// The per-button operations are reserved: hosts control grab buttons through the business layer.
+int NuvViewerImageWnd::setButtonEnable(int, ButtonType, bool) {
+    return -1;
+}
+int NuvViewerImageWnd::buttonIsEnable(int, ButtonType, bool*) {
+    return -1;
+}
+int NuvViewerImageWnd::setButtonHidden(int, ButtonType, bool) {
+    return -1;
+}
+int NuvViewerImageWnd::buttonIsHidden(int, ButtonType, bool*) {
+    return -1;
+}
+
+int NuvViewerImageWnd::initRangeImageDisplay(QString camId) {
+    ImageWnd* pane = m_manager->paneOf(camId);
+    if (pane == nullptr || pane->imageWndMode() != Mode3D)
+        return -1;
+    pane->prepareRangeAcquisition();
+    return 0;
+}

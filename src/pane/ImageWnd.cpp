@@ -1,0 +1,744 @@
+#include "ImageWnd.h"
+
+#include <QAction>
+#include <QCursor>
+#include <QDataStream>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+#include <cstdlib>
+
+#include "Image2DWnd.h"
+#include "Image3DWnd.h"
+#include "ZMKImageWnd.h"
+#include "ZavizoZoz3.h"
+#include "ui_ImageWnd.h"
+
+namespace {
+const char* const kPaneStyle =
+    "QPushButton#btnWndTransformIn{border:none;"
+    "image:url(:/Resource/icons/fullScreen/wndZoomInNormal.png);}"
+    "QPushButton#btnWndTransformIn:hover{image:url(:/Resource/icons/fullScreen/wndZoomInHover.png);}"
+    "QPushButton#btnWndTransformIn:pressed{image:url(:/Resource/icons/fullScreen/wndZoomInClicked.png);}"
+    "QPushButton#btnWndTransformOut{border:none;"
+    "image:url(:/Resource/icons/fullScreen/wndZoomOutNormal.png);}"
+    "QPushButton#btnWndTransformOut:hover{image:url(:/Resource/icons/fullScreen/wndZoomOutHover.png);}"
+    "QPushButton#btnWndTransformOut:pressed{image:url(:/Resource/icons/fullScreen/wndZoomOutClicked.png);}"
+    "QLabel#lbWndMessageShow{background-color: rgb(255,255,255);}";
+
+std::string nodeValue(const QString& key, const char* feature) {
+    std::string value;
+    if (ZavizoZoz3::GetCameraNodeValue(key.toStdString(), feature, value) != 0)
+        return {};
+    return value;
+}
+}  // namespace
+
+ImageWnd::ImageWnd(QWidget* parent) : QFrame(parent), m_ui(new Ui::ImageWnd) {
+    m_maskShapeIds = {{1, -1}, {2, -1}, {3, -1}};
+    m_maskSelectorNames = {{1, QStringLiteral("ImageMasker0")},
+                           {2, QStringLiteral("ImageMasker1")},
+                           {3, QStringLiteral("ImageMasker2")}};
+    m_ui->setupUi(this);
+    setAcceptDrops(true);
+    setAttribute(Qt::WA_Hover);
+    setStyleSheet(QString::fromLatin1(kPaneStyle));
+
+    m_logo.load(QStringLiteral(":/Resource/icons/HLXLogo.png"));
+    if (!m_logo.isNull()) {
+        m_ui->lbWndMessageShow->setPixmap(
+            QPixmap::fromImage(m_logo.scaled(200, 200, Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+    }
+    connect(m_ui->btnWndTransformIn, &QPushButton::clicked, this, [this]() { emit buttonClick(EnlargeWnd); });
+    connect(m_ui->btnWndTransformOut, &QPushButton::clicked, this,
+            [this]() { emit buttonClick(RestoreWnd); });
+    m_ui->lbImageWndTitle->installEventFilter(this);
+
+    setImageWndMode(0);
+    setImageWndTitle(tr("No Camera"));
+}
+
+ImageWnd::~ImageWnd() {
+    onGrabStopped();
+    delete m_view2D;
+    m_view2D = nullptr;
+    delete m_view3D;
+    m_view3D = nullptr;
+    qDeleteAll(m_rangeImages);
+    m_rangeImages.clear();
+    delete m_ui;
+}
+
+// ---- mode and views ----------------------------------------------------------------------
+
+int ImageWnd::setImageWndMode(int mode) {
+    if (m_view3D != nullptr) {
+        m_view3D->hide();
+        m_view3D->deleteLater();
+        m_view3D = nullptr;
+    }
+    m_imageWidth = -1;
+    m_imageHeight = -1;
+    m_roiShapeIds.clear();
+
+    switch (mode) {
+        case 0:
+            m_ui->wdgTitle->hide();
+            break;
+        case 1:
+            m_ui->wdgTitle->show();
+            if (m_view2D == nullptr)
+                create2DView();
+            m_view2D->show();
+            break;
+        case 2:
+            m_ui->wdgTitle->show();
+            if (m_view2D != nullptr)
+                m_view2D->hide();
+            create3DView();
+            break;
+        default:
+            return -1;
+    }
+    if (mode != 1 && m_view2D != nullptr)
+        m_view2D->hide();
+    m_mode = mode;
+    return 0;
+}
+
+void ImageWnd::placeInBody(QWidget* view) {
+    QLabel* body = m_ui->lbWndMessageShow;
+    if (QLayout* old = body->layout()) {
+        // Keep the views themselves: only the layout goes.
+        while (QLayoutItem* item = old->takeAt(0))
+            delete item;
+        delete old;
+    }
+    auto* layout = new QVBoxLayout(body);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view);
+}
+
+void ImageWnd::create2DView() {
+    m_view2D = new Image2DWnd(m_ui->lbWndMessageShow);
+    m_view2D->setCameraName(m_cameraKey);
+    placeInBody(m_view2D);
+    m_view2D->wdg2DImageWnd->installEventFilter(this);
+    setButtonHidden(StartGrab, false);
+    setButtonHidden(StopGrab, true);
+    m_view2D->btnSingleSave->setEnabled(false);
+    m_view2D->btnGreyHistogram->setEnabled(false);
+    connect(m_view2D->btnStartGrab, &QPushButton::clicked, this, [this]() { emit buttonClick(StartGrab); });
+    connect(m_view2D->btnStopGrab, &QPushButton::clicked, this, [this]() { emit buttonClick(StopGrab); });
+    connect(m_view2D->btnZoomIn, &QPushButton::clicked, m_view2D, &Image2DWnd::ZoomIn);
+    connect(m_view2D->btnZoomOut, &QPushButton::clicked, m_view2D, &Image2DWnd::ZoomOut);
+    connect(m_view2D->btnRestore, &QPushButton::clicked, m_view2D, &Image2DWnd::ZoomFitWnd);
+    connect(m_view2D, &Image2DWnd::mousePress, this, [this]() {
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(this, &press);
+    });
+    if (ZMKImageWnd* display = m_view2D->displayWidget()) {
+        connect(display, &ZMKImageWnd::mouseClicked, this, &ImageWnd::onWndMouseClicked);
+    }
+}
+
+void ImageWnd::create3DView() {
+    m_view3D = new Image3DWnd(m_ui->lbWndMessageShow);
+    m_view3D->setCameraKeyRef(&m_cameraKey);
+    placeInBody(m_view3D);
+    setButtonEnable(SingleGrab, true);
+    setButtonEnable(StartGrab, true);
+    setButtonEnable(StopGrab, false);
+    wire3DView();
+    m_view3D->btn3DMode->click();
+    m_view3D->installEventFilter(this);
+    m_view3D->btnSingleSave->hide();
+    m_view3D->btnMultiSave->hide();
+    m_view3D->show();
+}
+
+void ImageWnd::wire3DView() {
+    Image3DWnd* v = m_view3D;
+    connect(v->btnSingleGrab, &QPushButton::clicked, this, [this]() {
+        ZavizoZoz3::SetCameraInfo(m_cameraKey.toStdString(), ZavizoZoz3::CAM_INFO_SINGLE_GRAB, "1");
+        startGrab();
+    });
+    connect(v->btn3DStartGrab, &QPushButton::clicked, this, &ImageWnd::startGrab);
+    connect(v->btn3DStopGrab, &QPushButton::clicked, this, [this]() { emit buttonClick(StopGrab); });
+    for (QPushButton* b : {v->btnContourMode, v->btn2DMode, v->btn3DMode, v->btn3DShow,
+                           v->btn2DRangeImageShow, v->btnGreyImageShow, v->btn3DRender}) {
+        connect(b, &QPushButton::clicked, this, &ImageWnd::on3DShowModeChanged);
+    }
+}
+
+int ImageWnd::setImageWndTitle(const QString& title) {
+    m_ui->lbImageWndTitle->setText(title);
+    return 0;
+}
+
+int ImageWnd::getImageWndTitle(QString* title) const {
+    if (title)
+        *title = m_ui->lbImageWndTitle->text();
+    return 0;
+}
+
+QString ImageWnd::imageWndTitle() const {
+    return m_ui->lbImageWndTitle->text();
+}
+
+int ImageWnd::setCameraName(const QString& key) {
+    m_cameraKey = key;
+    if (m_view2D)
+        m_view2D->setCameraName(key);
+    return 0;
+}
+
+bool ImageWnd::isEnlargeButtonVisible() const {
+    return !m_ui->btnWndTransformIn->isHidden();
+}
+bool ImageWnd::isRestoreButtonVisible() const {
+    return !m_ui->btnWndTransformOut->isHidden();
+}
+
+// ---- camera life cycle ---------------------------------------------------------------------
+
+void ImageWnd::initRangeImageDisplay() {
+    if (m_view3D == nullptr)
+        return;
+    const float zUp = static_cast<float>(std::atof(nodeValue(m_cameraKey, "ZUpSizeInfo").c_str()));
+    const float zDown = static_cast<float>(std::atof(nodeValue(m_cameraKey, "ZDownSizeInfo").c_str()));
+    const float xSize = static_cast<float>(std::atof(nodeValue(m_cameraKey, "XSizeInfo").c_str()));
+    m_view3D->setHeightRange(zDown, zUp);
+    m_view3D->setWidthRange(xSize);
+    emit m_view3D->btnContourMode->clicked(true);
+    m_view3D->btnContourMode->setChecked(true);
+    m_view3D->btnSingleGrab->hide();
+    m_view3D->btn3DRestore->show();
+    m_view3D->btn3DZoomReset->show();
+    m_view3D->relayoutToolBar();
+}
+
+void ImageWnd::prepareRangeAcquisition() {
+    if (m_view3D == nullptr)
+        return;
+    const int lineCount = std::atoi(nodeValue(m_cameraKey, "AcquisitionLineCount").c_str());
+    const int batch = std::atoi(nodeValue(m_cameraKey, "BatchNumber").c_str());
+    const int scaler = std::atoi(nodeValue(m_cameraKey, "Scaler").c_str());
+    m_rangeDataKind =
+        ZavizoZoz3::GetCameraInfo(m_cameraKey.toStdString(), ZavizoZoz3::CAM_INFO_RANGE_BITS) == "16" ? 0 : 1;
+    Q_UNUSED(lineCount);
+    Q_UNUSED(batch);
+    Q_UNUSED(scaler);
+}
+
+void ImageWnd::resetCamera() {
+    onGrabStopped();
+    if (m_view3D)
+        m_view3D->reset();
+    setImageWndTitle(tr("No Camera"));
+    m_cameraKey.clear();
+    if (m_view2D)
+        m_view2D->setCameraName(QString());
+    setButtonEnable(SingleGrab, true);
+    setButtonEnable(StartGrab, true);
+    setButtonEnable(StopGrab, false);
+    if (m_view3D) {
+        m_view3D->btnContourMode->setEnabled(true);
+        m_view3D->btn2DMode->setEnabled(true);
+        m_view3D->btn3DMode->setEnabled(true);
+        m_view3D->btnSingleSave->hide();
+        m_view3D->btnMultiSave->hide();
+    }
+    m_roiShapeIds.clear();
+    m_maskShapeIds.clear();
+    m_columnWindowShapeIds.clear();
+    qDeleteAll(m_rangeImages);
+    m_rangeImages.clear();
+    m_shownImageKey = 0;
+    m_rangeStreaming = false;
+    m_imageWidth = -1;
+    m_imageHeight = -1;
+    if (m_view3D)
+        m_view3D->relayoutToolBar();
+}
+
+// ---- grab control and buttons --------------------------------------------------------------
+
+void ImageWnd::startGrab() {
+    int mode = 2;
+    if (m_view3D != nullptr) {
+        if (m_view3D->btnContourMode->isChecked()) {
+            mode = 1;
+        } else if (m_view3D->btn2DMode->isChecked()) {
+            mode = 0;
+        }
+    }
+    ZavizoZoz3::SetCameraImageMode(m_cameraKey.toStdString(), mode, false);
+    emit buttonClick(StartGrab);
+}
+
+void ImageWnd::onGrabStarted() {
+    if (m_view3D != nullptr) {
+        m_view3D->setShapesEditable(false);
+        m_view3D->btnContourMode->setEnabled(false);
+        m_view3D->btn2DMode->setEnabled(false);
+        m_view3D->btn3DMode->setEnabled(false);
+        m_view3D->btn3DRender->setEnabled(false);
+    }
+    setButtonEnable(SingleGrab, false);
+    setButtonEnable(StartGrab, false);
+    setButtonEnable(StopGrab, true);
+    setButtonEnable(Render3D, false);
+    if (m_view2D != nullptr) {
+        setButtonHidden(StartGrab, true);
+        setButtonHidden(StopGrab, false);
+    }
+}
+
+void ImageWnd::onGrabStopped() {
+    if (m_view3D != nullptr) {
+        m_view3D->setShapesEditable(true);
+        m_view3D->btnContourMode->setEnabled(true);
+        m_view3D->btn2DMode->setEnabled(true);
+        m_view3D->btn3DMode->setEnabled(true);
+        m_view3D->btn3DRender->setEnabled(true);
+    }
+    setButtonEnable(SingleGrab, true);
+    setButtonEnable(StartGrab, true);
+    setButtonEnable(StopGrab, false);
+    setButtonEnable(Render3D, true);
+    if (m_view2D != nullptr) {
+        setButtonHidden(StartGrab, false);
+        setButtonHidden(StopGrab, true);
+    }
+}
+
+void ImageWnd::syncImageMode() {
+    if (m_view3D == nullptr)
+        return;
+    QPushButton* button = nullptr;
+    switch (ZavizoZoz3::GetCameraImageMode(m_cameraKey.toStdString())) {
+        case 0:
+            button = m_view3D->btn2DMode;
+            break;
+        case 1:
+            button = m_view3D->btnContourMode;
+            break;
+        case 2:
+            button = m_view3D->btn3DMode;
+            break;
+        default:
+            return;
+    }
+    emit button->clicked(true);
+    button->setChecked(true);
+}
+
+int ImageWnd::setButtonEnable(ButtonType type, bool enable) {
+    switch (type) {
+        case SingleGrab:
+            if (m_view3D)
+                m_view3D->btnSingleGrab->setEnabled(enable);
+            break;
+        case StartGrab:
+            if (m_view3D)
+                m_view3D->btn3DStartGrab->setEnabled(enable);
+            break;
+        case StopGrab:
+            if (m_view3D)
+                m_view3D->btn3DStopGrab->setEnabled(enable);
+            break;
+        case EnlargeWnd:
+            m_ui->btnWndTransformIn->setEnabled(enable);
+            break;
+        case RestoreWnd:
+            m_ui->btnWndTransformOut->setEnabled(enable);
+            break;
+        case Render3D:
+            if (m_view3D) {
+                m_view3D->btn3DRender->setEnabled(enable);
+                m_view3D->btn3DRender->setChecked(false);
+                if (QAction* action = m_view3D->renderAction())
+                    action->setEnabled(!enable);
+            }
+            break;
+    }
+    return 0;
+}
+
+int ImageWnd::setButtonHidden(ButtonType type, bool hidden) {
+    switch (type) {
+        case SingleGrab:
+            if (m_view3D)
+                m_view3D->btnSingleGrab->setHidden(hidden);
+            break;
+        case StartGrab:
+            if (m_view2D) {
+                if (m_view2D->btnStartGrab->isVisible())
+                    m_view2D->ZoomFitWnd();
+                m_view2D->btnStartGrab->setHidden(hidden);
+            }
+            if (m_view3D)
+                m_view3D->btn3DStartGrab->setHidden(hidden);
+            break;
+        case StopGrab:
+            if (m_view2D)
+                m_view2D->btnStopGrab->setHidden(hidden);
+            if (m_view3D)
+                m_view3D->btn3DStopGrab->setHidden(hidden);
+            break;
+        case EnlargeWnd:
+            m_ui->btnWndTransformIn->setHidden(hidden);
+            break;
+        case RestoreWnd:
+            m_ui->btnWndTransformOut->setHidden(hidden);
+            break;
+        default:
+            break;
+    }
+    return 0;
+}
+
+void ImageWnd::on3DShowModeChanged() {
+    Image3DWnd* v = m_view3D;
+    if (v == nullptr)
+        return;
+    QObject* s = sender();
+    const std::string key = m_cameraKey.toStdString();
+    int modeButton = -1;  // 0 contour, 1 picture, 2 3D
+    if (s == v->btnContourMode) {
+        v->btnSingleGrab->hide();
+        v->stackedWidget->setCurrentIndex(0);
+        v->btn3DRestore->hide();
+        v->btn3DZoomReset->show();
+        ZavizoZoz3::SetCameraImageMode(key, 1, true);
+        modeButton = 0;
+    } else if (s == v->btn2DMode) {
+        v->btnSingleGrab->hide();
+        v->stackedWidget->setCurrentIndex(1);
+        v->btn3DRestore->show();
+        v->btn3DZoomReset->show();
+        ZavizoZoz3::SetCameraImageMode(key, 0, true);
+        modeButton = 1;
+    } else if (s == v->btn3DMode) {
+        v->btnSingleGrab->show();
+        if (v->btn3DShow->isChecked()) {
+            v->stackedWidget->setCurrentIndex(2);
+        } else if (v->btn2DRangeImageShow->isChecked()) {
+            v->stackedWidget->setCurrentIndex(3);
+        } else if (v->btnGreyImageShow->isChecked()) {
+            v->stackedWidget->setCurrentIndex(4);
+        } else if (v->btn3DRender->isChecked()) {
+            v->stackedWidget->setCurrentIndex(2);
+        }
+        v->btn3DRestore->hide();
+        v->btn3DZoomReset->hide();
+        ZavizoZoz3::SetCameraImageMode(key, 2, true);
+        modeButton = 2;
+    } else if (s == v->btn3DShow) {
+        v->stackedWidget->setCurrentIndex(2);
+        v->btn3DRender->show();
+        v->line_3->show();
+        return;
+    } else if (s == v->btn2DRangeImageShow || s == v->btnGreyImageShow) {
+        v->stackedWidget->setCurrentIndex(s == v->btn2DRangeImageShow ? 3 : 4);
+        v->btn3DRender->setChecked(false);
+        v->btn3DRender->hide();
+        v->line_3->hide();
+        return;
+    } else if (s == v->btn3DRender) {
+        v->stackedWidget->setCurrentIndex(2);
+        v->btn3DShow->setChecked(true);
+        v->render3D();
+        return;
+    } else {
+        return;
+    }
+    const bool is3D = modeButton == 2;
+    for (QWidget* w : {static_cast<QWidget*>(v->btn3DShow), static_cast<QWidget*>(v->btn2DRangeImageShow),
+                       static_cast<QWidget*>(v->btnGreyImageShow), static_cast<QWidget*>(v->line_2),
+                       static_cast<QWidget*>(v->btn3DRender), static_cast<QWidget*>(v->line_3)}) {
+        w->setHidden(!is3D);
+    }
+    v->btn3DZoomIn->setHidden(is3D);
+    v->btn3DZoomOut->setHidden(is3D);
+    if (!is3D) {
+        for (QPushButton* b : {v->btn3DShow, v->btn2DRangeImageShow, v->btnGreyImageShow, v->btn3DRender}) {
+            b->setProperty("inMenu", false);
+        }
+    }
+    v->relayoutToolBar();
+}
+
+// ---- images --------------------------------------------------------------------------------
+
+void ImageWnd::show2DImage(QImage& image, bool redrawOnly) {
+    if (m_mode == 0)
+        return;
+    if (m_view2D == nullptr) {
+        if (m_view3D != nullptr)
+            m_view3D->show2DImage(image);
+        return;
+    }
+    if (redrawOnly) {
+        QImage current;
+        m_view2D->getBackground(&current);
+        m_view2D->setBackground(current.copy());
+        return;
+    }
+    m_view2D->setBackground(image);
+    if (!m_view2D->btnSingleSave->isEnabled())
+        m_view2D->btnSingleSave->setEnabled(true);
+    reportResolution(image.width(), image.height());
+}
+
+void ImageWnd::show2DImage(NuvImage& image) {
+    Q_UNUSED(image);
+}
+
+void ImageWnd::get2DImage(QImage* image) const {
+    if (image == nullptr)
+        return;
+    if (m_view2D) {
+        m_view2D->getBackground(image);
+    } else if (m_view3D) {
+        m_view3D->getBackground(image);
+    }
+}
+
+void ImageWnd::get2DImage(NuvImage* image) const {
+    if (image == nullptr)
+        return;
+    if (m_view2D) {
+        m_view2D->getBackground(image);
+    } else if (m_view3D) {
+        m_view3D->getBackground(image);
+    }
+}
+
+void ImageWnd::showImage(NuvImage* image, QVector<qreal> profile) {
+    if (image == nullptr)
+        return;
+    if (m_view2D != nullptr) {
+        // An area-scan camera bound to a 2D pane: its frames go straight to the view.
+        m_view2D->setBackground(*image);
+        if (!m_view2D->btnSingleSave->isEnabled())
+            m_view2D->btnSingleSave->setEnabled(true);
+        reportResolution(image->width(), image->height());
+        return;
+    }
+    if (m_view3D == nullptr)
+        return;
+    if (ZMKImageWnd* display = m_view3D->displayWidget())
+        display->setBackground(*image);
+    Q_UNUSED(profile);
+    reportResolution(image->width(), image->height());
+}
+
+void ImageWnd::showImage(QImage* image, QVector<qreal> profile) {
+    if (image == nullptr || m_view3D == nullptr)
+        return;
+    m_view3D->show2DImage(*image);
+    Q_UNUSED(profile);
+    reportResolution(image->width(), image->height());
+}
+
+void ImageWnd::showProfile(const QVector<qreal>& profile, const QVector<uint8_t>& brightness) {
+    Q_UNUSED(brightness);
+    if (m_view3D == nullptr || m_correctionOpen)
+        return;
+    m_view3D->showContour(profile);
+}
+
+void ImageWnd::showRangeLines(INT32* rangeData, size_t imgId, int frameIndex, bool isEnd) {
+    Q_UNUSED(rangeData);
+    Q_UNUSED(imgId);
+    Q_UNUSED(frameIndex);
+    Q_UNUSED(isEnd);
+}
+
+void ImageWnd::setRangeStreaming(NuvRangeImage* rangeImage) {
+    m_rangeStreaming = rangeImage != nullptr;
+}
+
+void ImageWnd::showRangeImages(QMap<int, NuvImage*> images) {
+    qDeleteAll(m_rangeImages);
+    m_rangeImages = images;
+    selectShownImage(m_shownImageKey);
+}
+
+void ImageWnd::selectShownImage(int key) {
+    m_shownImageKey = key;
+    NuvImage empty;
+    NuvImage* shown = m_rangeImages.value(key, nullptr);
+    showImage(shown ? shown : &empty, QVector<qreal>());
+}
+
+void ImageWnd::saveImageArrayFrame(bool hasRange) {
+    Q_UNUSED(hasRange);
+}
+
+void ImageWnd::openCorrection(int type, float value, void* info) {
+    Q_UNUSED(type);
+    Q_UNUSED(value);
+    Q_UNUSED(info);
+}
+
+void ImageWnd::refreshFromCamera() {}
+
+NuvRangeImage* ImageWnd::rangeImage() const {
+    return nullptr;
+}
+INT32* ImageWnd::rangeData(int lineIndex) const {
+    Q_UNUSED(lineIndex);
+    return nullptr;
+}
+uint8_t* ImageWnd::greyData(int lineIndex) const {
+    Q_UNUSED(lineIndex);
+    return nullptr;
+}
+
+int ImageWnd::drawROI(int x1, int y1, int x2, int y2, int roiType, int kind, int index) {
+    Q_UNUSED(x1);
+    Q_UNUSED(y1);
+    Q_UNUSED(x2);
+    Q_UNUSED(y2);
+    Q_UNUSED(roiType);
+    Q_UNUSED(kind);
+    Q_UNUSED(index);
+    return -1;
+}
+
+int ImageWnd::updateROI(int index, int x1, int y1, int x2, int y2) {
+    Q_UNUSED(index);
+    Q_UNUSED(x1);
+    Q_UNUSED(y1);
+    Q_UNUSED(x2);
+    Q_UNUSED(y2);
+    return -1;
+}
+
+int ImageWnd::removeROI(int index) {
+    Q_UNUSED(index);
+    return m_view2D || m_view3D ? 0 : -1;
+}
+
+void ImageWnd::reportResolution(int width, int height) {
+    if (width == m_imageWidth && height == m_imageHeight)
+        return;
+    m_imageWidth = width;
+    m_imageHeight = height;
+    // The business layer is keyed by the title the host gave the pane (the camera name).
+    ZavizoZoz3::SetCameraInfo(imageWndTitle().toStdString(), ZavizoZoz3::CAM_INFO_RESOLUTION,
+                              QStringLiteral("%1 * %2").arg(width).arg(height).toStdString());
+}
+
+void ImageWnd::onWndMouseClicked(double x, double y) {
+    Q_UNUSED(x);
+    Q_UNUSED(y);
+}
+
+void ImageWnd::setLogoSize(QSize size) {
+    if (m_logo.isNull() || size.isEmpty())
+        return;
+    m_ui->lbWndMessageShow->setPixmap(
+        QPixmap::fromImage(m_logo.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+}
+
+void ImageWnd::retranslate() {
+    if (m_mode == 1 && m_view2D)
+        m_view2D->retranslate();
+    if (m_view3D)
+        m_view3D->retranslate();
+    if (m_cameraKey.isEmpty())
+        setImageWndTitle(tr("No Camera"));
+}
+
+// ---- drag and drop -------------------------------------------------------------------------
+
+bool ImageWnd::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_ui->lbImageWndTitle) {
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+                m_titlePressed = true;
+                break;
+            case QEvent::MouseButtonRelease:
+                m_titlePressed = false;
+                break;
+            case QEvent::MouseMove:
+                if (m_titlePressed && m_dragAllowed)
+                    startTitleDrag();
+                break;
+            default:
+                break;
+        }
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+void ImageWnd::startTitleDrag() {
+    m_titlePressed = false;
+    auto* mime = new QMimeData();
+    mime->setData(QStringLiteral("WndId"), QByteArray());
+    mime->setText(QString::number(m_wndId));
+    auto* drag = new QDrag(this);
+    drag->setPixmap(grab(QRect(QPoint(0, 0), QSize(-1, -1))));
+    drag->setMimeData(mime);
+    QLabel* title = m_ui->lbImageWndTitle;
+    drag->setHotSpot(QCursor::pos() - title->mapToGlobal(title->pos()));
+    drag->exec(Qt::MoveAction);
+}
+
+void ImageWnd::dragEnterEvent(QDragEnterEvent* event) {
+    const QMimeData* mime = event->mimeData();
+    if (mime &&
+        (mime->hasFormat(QStringLiteral("ItemMimeData")) || mime->hasFormat(QStringLiteral("WndId")))) {
+        if (event->source() == this) {
+            event->setDropAction(Qt::MoveAction);
+            event->accept();
+        } else {
+            event->acceptProposedAction();
+        }
+        return;
+    }
+    event->ignore();
+}
+
+void ImageWnd::dropEvent(QDropEvent* event) {
+    const QMimeData* mime = event->mimeData();
+    if (mime == nullptr || !mime->hasFormat(QStringLiteral("HLXCAMERASN"))) {
+        event->ignore();
+        return;
+    }
+    QByteArray data = mime->data(QStringLiteral("HLXCAMERASN"));
+    QDataStream stream(&data, QIODevice::ReadOnly);
+    QString serial;
+    stream >> serial;
+    Q_UNUSED(mime->colorData());
+    if (event->source() == this) {
+        event->setDropAction(Qt::MoveAction);
+        event->accept();
+    } else {
+        event->acceptProposedAction();
+    }
+}
+
+void ImageWnd::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (m_mode != 0) {
+        if (!m_ui->btnWndTransformIn->isHidden()) {
+            m_ui->btnWndTransformIn->click();
+            return;
+        }
+        if (!m_ui->btnWndTransformOut->isHidden()) {
+            m_ui->btnWndTransformOut->click();
+            return;
+        }
+    }
+    QFrame::mouseDoubleClickEvent(event);
+}

@@ -1,0 +1,142 @@
+#pragma once
+#include <QColor>
+#include <QFrame>
+#include <QImage>
+#include <QMap>
+#include <QString>
+#include <QVector>
+#include <cstdint>
+
+#include "BridgeMetaTypes.h"
+#include "NuvImage.h"
+#include "NuvROI.h"
+#include "NuvRangeImage.h"
+
+namespace Ui {
+class ImageWnd;
+}
+class Image2DWnd;
+class Image3DWnd;
+
+// One display pane of the grid: title bar, body view (2D image view or laser-profiler view),
+// the pane's camera and the state of its buttons.
+class ImageWnd : public QFrame {
+    Q_OBJECT
+public:
+    enum ButtonType : qint32 {
+        SingleGrab = 1,
+        StartGrab = 2,
+        StopGrab = 3,
+        EnlargeWnd = 11,
+        RestoreWnd = 12,
+        Render3D = 13,
+    };
+    Q_ENUM(ButtonType)
+
+    explicit ImageWnd(QWidget* parent = nullptr);
+    ~ImageWnd() override;
+
+    void setWndId(int wndId) { m_wndId = wndId; }
+    int wndId() const { return m_wndId; }
+    int imageWndMode() const { return m_mode; }
+    int setImageWndMode(int mode);
+    int setImageWndTitle(const QString& title);
+    int getImageWndTitle(QString* title) const;
+    QString imageWndTitle() const;
+    int setCameraName(const QString& key);
+    QString cameraName() const { return m_cameraKey; }
+
+    void initRangeImageDisplay();
+    void prepareRangeAcquisition();
+    void resetCamera();
+    void onGrabStarted();
+    void onGrabStopped();
+    void syncImageMode();
+    int setButtonEnable(ButtonType type, bool enable);
+    int setButtonHidden(ButtonType type, bool hidden);
+
+    void show2DImage(QImage& image, bool redrawOnly);
+    void show2DImage(NuvImage& image);
+    void get2DImage(QImage* image) const;
+    void get2DImage(NuvImage* image) const;
+    void showImage(NuvImage* image, QVector<qreal> profile);
+    void showImage(QImage* image, QVector<qreal> profile);
+    void showProfile(const QVector<qreal>& profile, const QVector<uint8_t>& brightness);
+    void showRangeLines(INT32* rangeData, size_t imgId, int frameIndex, bool isEnd);
+    void setRangeStreaming(NuvRangeImage* rangeImage);
+    void showRangeImages(QMap<int, NuvImage*> images);
+    void selectShownImage(int key);
+    void saveImageArrayFrame(bool hasRange);
+    void openCorrection(int type, float value, void* info);
+    void refreshFromCamera();
+
+    NuvRangeImage* rangeImage() const;
+    INT32* rangeData(int lineIndex) const;
+    uint8_t* greyData(int lineIndex) const;
+    int rangeDataKind() const { return m_rangeDataKind; }
+
+    int drawROI(int x1, int y1, int x2, int y2, int roiType, int kind, int index);
+    int updateROI(int index, int x1, int y1, int x2, int y2);
+    int removeROI(int index);
+
+    void setLogoSize(QSize size);
+    void retranslate();
+
+    Image2DWnd* view2D() const { return m_view2D; }
+    Image3DWnd* view3D() const { return m_view3D; }
+    QSize imageSize() const { return QSize(m_imageWidth, m_imageHeight); }
+    bool isEnlargeButtonVisible() const;
+    bool isRestoreButtonVisible() const;
+
+signals:
+    void wndLayoutTransformTrigger();
+    void buttonClick(ImageWnd::ButtonType type);
+    void saveImageStart();
+
+private slots:
+    void onWndMouseClicked(double x, double y);
+    void on3DShowModeChanged();
+    void startGrab();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    void create2DView();
+    void create3DView();
+    void wire3DView();
+    void placeInBody(QWidget* view);
+    void reportResolution(int width, int height);
+    void startTitleDrag();
+    void applyStyle();
+
+    QMap<int, int> m_roiShapeIds;
+    QMap<int, int> m_maskShapeIds;
+    QMap<int, int> m_columnWindowShapeIds;
+    QMap<int, QString> m_maskSelectorNames;
+    bool m_roiApplying = false;
+    bool m_correctionOpen = false;
+    int m_gridLineWidth = 2;
+    int m_gridSpacing = 24;
+    QColor m_gridColor = QColor(20, 255, 255, 255);
+    Image3DWnd* m_view3D = nullptr;
+    QMap<int, NuvImage*> m_rangeImages;
+    int m_shownImageKey = 0;
+    bool m_rangeStreaming = false;
+    int m_wndId = 0;
+    int m_mode = 0;
+    Image2DWnd* m_view2D = nullptr;
+    int m_imageWidth = -1;
+    int m_imageHeight = -1;
+    int m_selectedShapeId = -1;
+    QString m_cameraKey;
+    bool m_pendingRedraw[5] = {false, false, false, false, false};
+    int m_rangeDataKind = 0;
+    bool m_titlePressed = false;
+    bool m_dragAllowed = true;
+    QImage m_logo;
+    Ui::ImageWnd* m_ui;
+};

@@ -1,0 +1,79 @@
+#pragma once
+#include <QImage>
+#include <QString>
+#include <QWidget>
+#include <chrono>
+
+#include "NuvImage.h"
+
+namespace Ui {
+class Image2DWnd;
+}
+class QPushButton;
+class QVBoxLayout;
+class ZMKImageWnd;
+
+// View of an area-scan camera: a tool strip over the image area. The owning pane wires the
+// buttons; the view handles resizing, zoom, the idle logo and the pixel report.
+class Image2DWnd : public QWidget {
+    Q_OBJECT
+public:
+    explicit Image2DWnd(QWidget* parent = nullptr);
+    ~Image2DWnd() override;
+
+    void setCameraName(const QString& name) { m_cameraName = name; }
+    QString cameraName() const { return m_cameraName; }
+    ZMKImageWnd* displayWidget() const { return m_display; }
+
+    void setBackground(const QImage& image);
+    void setBackground(const NuvImage& image);
+    void getBackground(QImage* image) const;
+    void getBackground(NuvImage* image) const;
+    void retranslate();
+    // Drops the display widget (teardown); later calls become no-ops.
+    void destroyDisplay();
+
+    QPushButton* btnGreyHistogram = nullptr;
+    QPushButton* btnMultiSave = nullptr;
+    QPushButton* btnRecording = nullptr;
+    QPushButton* btnRestore = nullptr;
+    QPushButton* btnSingleSave = nullptr;
+    QPushButton* btnStartGrab = nullptr;
+    QPushButton* btnStopGrab = nullptr;
+    QPushButton* btnCross = nullptr;
+    QPushButton* btnGrid = nullptr;
+    QPushButton* btnMeasure = nullptr;
+    QPushButton* btnCrossConfig = nullptr;
+    QPushButton* btnGridConfig = nullptr;
+    QPushButton* btnZoomIn = nullptr;
+    QPushButton* btnZoomOut = nullptr;
+    QVBoxLayout* verticalLayout = nullptr;
+    QWidget* wdg2DToolSingle = nullptr;
+    QWidget* wdg2DImageWnd = nullptr;
+
+    static constexpr int kPixelReportIntervalMs = 50;
+
+signals:
+    void mousePress();
+
+public slots:
+    void ZoomIn();
+    void ZoomOut();
+    void Zoom100();
+    void ZoomFit();
+    void ZoomFitWnd();
+
+private slots:
+    void onImgInfo(double x, double y, int a, int b, int c, float value);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QString m_cameraName;
+    ZMKImageWnd* m_display = nullptr;
+    QImage m_logo;
+    bool m_reportClockStarted = false;
+    std::chrono::steady_clock::time_point m_lastReport;
+    Ui::Image2DWnd* m_ui;
+};

@@ -1,0 +1,369 @@
+#include "Image3DWnd.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QDebug>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QResizeEvent>
+#include <QStackedWidget>
+
+#include "ImageWndLabel.h"
+#include "PixelReport.h"
+#include "ProfilePlot.h"
+#include "ToolStripStyle.h"
+#include "ZMKImageWnd.h"
+#include "ZavizoZoz3.h"
+#include "ui_Image3DWnd.h"
+
+namespace {
+constexpr double kLogoZoom = 0.189;
+constexpr int kStripSlot = 37;  // 32-pixel buttons plus 5 pixels spacing
+
+struct ActionInfo {
+    const char* text;
+    const char* folder;
+};
+// In the order of the strip button list.
+const ActionInfo kActionInfo[] = {
+    {QT_TRANSLATE_NOOP("Image3DWnd", "Contour Mode"), "ContourMode"},
+    {QT_TRANSLATE_NOOP("Image3DWnd", "2D Mode"), "2DMode"},
+    {QT_TRANSLATE_NOOP("Image3DWnd", "3D Mode"), "3DMode"},
+    {QT_TRANSLATE_NOOP("Image3DWnd", "3D Show"), "3DShow"},
+    {QT_TRANSLATE_NOOP("Image3DWnd", "2D RangeImage Show"), "2DRangeImageShow"},
+    {QT_TRANSLATE_NOOP("Image3DWnd", "Grey Show"), "greyShow"},
+    {QT_TRANSLATE_NOOP("Image3DWnd", "3D Rendering"), "3dRender"},
+    {QT_TRANSLATE_NOOP("Image3DWnd", "Single Grab"), "singleGrab"},
+    {QT_TRANSLATE_NOOP("Image3DWnd", "Start Grab"), "start"},
+    {QT_TRANSLATE_NOOP("Image3DWnd", "Stop Grab"), "stop"},
+    {QT_TRANSLATE_NOOP("Image3DWnd", "Single Save"), "singleSave"},
+    {QT_TRANSLATE_NOOP("Image3DWnd", "Multiframe Save"), "multiSave"},
+    {QT_TRANSLATE_NOOP("Image3DWnd", "Zoom In"), "zoomIn"},
+    {QT_TRANSLATE_NOOP("Image3DWnd", "Zoom Out"), "zoomOut"},
+    {QT_TRANSLATE_NOOP("Image3DWnd", "1:1 Show"), "restore"},
+    {QT_TRANSLATE_NOOP("Image3DWnd", "Fit"), "zoomReset"},
+};
+
+}  // namespace
+
+Image3DWnd::Image3DWnd(QWidget* parent) : QWidget(parent), m_ui(new Ui::Image3DWnd) {
+    m_ui->setupUi(this);
+    stackedWidget = m_ui->stackedWidget;
+    wdg3DToolSingle = m_ui->wdg3DToolSingle;
+    wdg2DImageWnd = m_ui->wdg2DImageWnd;
+    wdgContourWnd = m_ui->wdgContourWnd;
+    wdg3DImageWnd = m_ui->wdg3DImageWnd;
+    btnContourMode = m_ui->btnContourMode;
+    btn2DMode = m_ui->btn2DMode;
+    btn3DMode = m_ui->btn3DMode;
+    btn3DShow = m_ui->btn3DShow;
+    btn2DRangeImageShow = m_ui->btn2DRangeImageShow;
+    btnGreyImageShow = m_ui->btnGreyImageShow;
+    btn3DRender = m_ui->btn3DRender;
+    line_2 = m_ui->line_2;
+    line_3 = m_ui->line_3;
+    btnSingleGrab = m_ui->btnSingleGrab;
+    btn3DStartGrab = m_ui->btn3DStartGrab;
+    btn3DStopGrab = m_ui->btn3DStopGrab;
+    btnSingleSave = m_ui->btnSingleSave;
+    btnMultiSave = m_ui->btnMultiSave;
+    btn3DZoomIn = m_ui->btn3DZoomIn;
+    btn3DZoomOut = m_ui->btn3DZoomOut;
+    btn3DRestore = m_ui->btn3DRestore;
+    btn3DZoomReset = m_ui->btn3DZoomReset;
+    btnShowMenu = m_ui->btnShowMenu;
+    m_profilePlot = m_ui->wdgContourWnd;
+
+    wdg3DToolSingle->setAttribute(Qt::WA_StyledBackground, true);
+    wdg3DToolSingle->setStyleSheet(ToolStripStyle::image3DStrip());
+    m_stripButtons = {btnContourMode,      btn2DMode,        btn3DMode,     btn3DShow,
+                      btn2DRangeImageShow, btnGreyImageShow, btn3DRender,   btnSingleGrab,
+                      btn3DStartGrab,      btn3DStopGrab,    btnSingleSave, btnMultiSave,
+                      btn3DZoomIn,         btn3DZoomOut,     btn3DRestore,  btn3DZoomReset};
+    createActions();
+    connect(btn3DRender, &QPushButton::toggled, this, [this]() { m_renderFlag = !m_renderFlag; });
+
+    for (QPushButton* b : {btn3DZoomIn, btn3DZoomOut, btn3DRestore, btn3DZoomReset}) {
+        connect(b, &QPushButton::clicked, this, &Image3DWnd::onZoomChanged);
+    }
+    connect(btnShowMenu, &QPushButton::clicked, this, &Image3DWnd::onShowMenuButtonClicked);
+
+    m_display = new ZMKImageWnd();
+    m_display->create(reinterpret_cast<qint64>(wdg2DImageWnd));
+    m_display->showToolbar(false);
+    m_display->showScrollbar(true);
+    m_display->showStatusbar(false);
+    m_display->zoomReset();
+    m_display->enablePixelVisible(true);
+    m_logo.load(QStringLiteral(":/Resource/icons/HLXLogo.png"));
+    showLogo();
+    connect(m_display, &ZMKImageWnd::imgInfo, this, &Image3DWnd::onImgInfo);
+
+    m_rangeLabel = new ImageWndLabel(m_ui->wdg2DRangImageWnd);
+    m_rangeLabel->create(true, 0, true, true);
+    m_rangeLabel->showToolbar(false);
+    m_rangeLabel->setRangeDisplayXYZ(true);
+    m_greyLabel = new ImageWndLabel(m_ui->wdg2DGreyImageWnd);
+    m_greyLabel->create(true, 0, true, true);
+    m_greyLabel->showToolbar(false);
+    m_greyLabel->showScrollbar(true);
+
+    m_modeGroup = new QButtonGroup(this);
+    m_modeGroup->setExclusive(true);
+    for (QPushButton* b : {btnContourMode, btn2DMode, btn3DMode})
+        m_modeGroup->addButton(b);
+    m_showGroup = new QButtonGroup(this);
+    m_showGroup->setExclusive(true);
+    for (QPushButton* b : {btn3DShow, btn2DRangeImageShow, btnGreyImageShow})
+        m_showGroup->addButton(b);
+    btn3DShow->click();
+
+    for (QWidget* w : {wdg3DToolSingle, static_cast<QWidget*>(m_profilePlot), wdg2DImageWnd, wdg3DImageWnd,
+                       m_ui->wdg2DRangImageWnd, m_ui->wdg2DGreyImageWnd}) {
+        w->installEventFilter(this);
+    }
+    connect(this, &Image3DWnd::initRangeImageFinish, this, &Image3DWnd::onInitRangeImageFinish,
+            Qt::QueuedConnection);
+    setContourXSpan(m_contourXSpan);
+    setContourYRange(m_contourYMin, m_contourYMax);
+    retranslate();
+}
+
+Image3DWnd::~Image3DWnd() {
+    if (m_display) {
+        m_display->destory();
+        delete m_display;
+        m_display = nullptr;
+    }
+    for (ImageWndLabel** label : {&m_rangeLabel, &m_greyLabel}) {
+        (*label)->destroy(true, true);
+        delete *label;
+        *label = nullptr;
+    }
+    delete m_ui;
+}
+
+void Image3DWnd::createActions() {
+    for (int i = 0; i < m_stripButtons.size(); ++i) {
+        auto* action = new QAction(this);
+        action->setIcon(QIcon(QStringLiteral(":/Resource/icons/%1/normal.png").arg(kActionInfo[i].folder)));
+        QPushButton* button = m_stripButtons.at(i);
+        button->setProperty("Action", QVariant::fromValue(static_cast<QObject*>(action)));
+        connect(action, &QAction::triggered, button, &QPushButton::click);
+        m_actions.append(action);
+    }
+}
+
+void Image3DWnd::retranslate() {
+    for (int i = 0; i < m_stripButtons.size(); ++i) {
+        const QString text = tr(kActionInfo[i].text);
+        m_stripButtons.at(i)->setToolTip(text);
+        m_actions.at(i)->setText(text);
+    }
+}
+
+void Image3DWnd::show2DImage(const QImage& image) {
+    if (m_display)
+        m_display->setBackground(image);
+}
+
+void Image3DWnd::getBackground(QImage* image) const {
+    if (m_display)
+        m_display->getBackground(image);
+}
+
+void Image3DWnd::getBackground(NuvImage* image) const {
+    if (m_display)
+        m_display->getBackground(image);
+}
+
+void Image3DWnd::showLogo() {
+    if (!m_display)
+        return;
+    m_display->setBackground(m_logo);
+    m_display->zoom(kLogoZoom);
+}
+
+void Image3DWnd::clearAll() {
+    showLogo();
+    if (m_display)
+        m_display->clear();
+    for (ImageWndLabel* label : {m_rangeLabel, m_greyLabel}) {
+        if (label)
+            label->clearBackground();
+    }
+    m_profilePlot->setSamples(QVector<QPointF>());
+}
+
+void Image3DWnd::reset() {
+    clearAll();
+    showLogo();
+    for (QVector<int>& ids : m_shapeIds)
+        ids.clear();
+}
+
+void Image3DWnd::setContourXSpan(float span) {
+    m_contourXSpan = span;
+    m_profilePlot->setXRange(-span / 2.0, span / 2.0, true);
+}
+
+void Image3DWnd::setContourYRange(float minimum, float maximum) {
+    m_contourYMin = minimum;
+    m_contourYMax = maximum;
+    m_profilePlot->setYRange(minimum, maximum, true);
+}
+
+void Image3DWnd::showContour(const QVector<qreal>& profile) {
+    const int n = profile.size();
+    QVector<double> x(n);
+    QVector<double> y(n);
+    for (int i = 0; i < n; ++i) {
+        x[i] = -m_contourXSpan / 2.0 + i * static_cast<double>(m_contourXSpan) / n;
+        y[i] = profile.at(i);
+    }
+    m_profilePlot->setData(x, y);
+}
+
+void Image3DWnd::render3D() {
+    stackedWidget->setCurrentIndex(2);
+}
+
+void Image3DWnd::onShowModeChanged() {
+    QObject* s = sender();
+    int page = -1;
+    if (s == btnContourMode)
+        page = 0;
+    if (s == btn2DMode)
+        page = 1;
+    if (s == btn3DMode)
+        page = 2;
+    if (page < 0)
+        return;
+    stackedWidget->setCurrentIndex(page);
+    const bool is3D = page == 2;
+    btn3DZoomIn->setHidden(is3D);
+    btn3DZoomOut->setHidden(is3D);
+    btn3DRestore->setHidden(is3D);
+}
+
+void Image3DWnd::onZoomChanged() {
+    QObject* s = sender();
+    const bool contour = btnContourMode->isChecked();
+    const bool picture = btn2DMode->isChecked();
+    if (s == btn3DZoomIn) {
+        if (contour)
+            m_profilePlot->zoomIn();
+        if (picture && m_display)
+            m_display->zoomIn();
+    } else if (s == btn3DZoomOut) {
+        if (contour)
+            m_profilePlot->zoomOut();
+        if (picture && m_display)
+            m_display->zoomOut();
+    } else if (s == btn3DRestore) {
+        if (picture && m_display)
+            m_display->zoomReset();
+    } else if (s == btn3DZoomReset) {
+        if (picture && m_display)
+            m_display->zoomFitWnd();
+        if (contour) {
+            setContourXSpan(m_contourXSpan);
+            setContourYRange(m_contourYMin, m_contourYMax);
+        }
+    }
+}
+
+void Image3DWnd::relayoutToolBar() {
+    relayoutToolBar(wdg3DToolSingle->width());
+}
+
+void Image3DWnd::relayoutToolBar(int width) {
+    QList<QWidget*> collected;
+    for (QPushButton* b : qAsConst(m_stripButtons)) {
+        // Widgets the owner hid stay hidden; the ones we moved into the menu come back.
+        if (b->isHidden() && !b->property("inMenu").toBool())
+            continue;
+        collected.append(b);
+    }
+    const int fit = width / kStripSlot;
+    if (fit < collected.size()) {
+        m_menuWidgets.clear();
+        for (int i = 0; i < collected.size(); ++i) {
+            QWidget* w = collected.at(i);
+            const bool inStrip = i < fit;
+            w->setVisible(inStrip);
+            w->setProperty("inMenu", !inStrip);
+            if (!inStrip)
+                m_menuWidgets.append(w);
+        }
+        btnShowMenu->show();
+    } else {
+        btnShowMenu->hide();
+        for (QWidget* w : qAsConst(collected)) {
+            if (w->property("Action").isValid()) {
+                w->show();
+                w->setProperty("inMenu", false);
+            }
+        }
+        m_menuWidgets.clear();
+    }
+}
+
+void Image3DWnd::onShowMenuButtonClicked() {
+    QMenu menu(this);
+    for (QWidget* w : qAsConst(m_menuWidgets)) {
+        auto* action = qobject_cast<QAction*>(w->property("Action").value<QObject*>());
+        if (action == nullptr)
+            continue;
+        action->setEnabled(w->isEnabled());
+        menu.addAction(action);
+    }
+    menu.setStyleSheet(QStringLiteral(
+        "QMenu::item{font-size: 14px;padding-top: 0px;padding-bottom: 0px;padding-left: 30px;padding-right: "
+        "15px;}QMenu{background-color: rgb(95,96,97);color: white;}QMenu:disabled{color: gray;}"));
+    menu.exec(btnShowMenu->mapToGlobal(QPoint(0, btnShowMenu->height())));
+}
+
+void Image3DWnd::onInitRangeImageFinish() {}
+
+void Image3DWnd::setShapesEditable(bool editable) {
+    if (!m_display)
+        return;
+    for (const QVector<int>& ids : m_shapeIds) {
+        for (int id : ids) {
+            m_display->setShapeMovable(id, editable);
+            m_display->setShapeSelectable(id, editable);
+        }
+    }
+}
+
+bool Image3DWnd::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (watched == m_profilePlot &&
+        (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)) {
+        // The pane selects itself on presses anywhere in its body.
+        if (QWidget* pane = parentWidget()) {
+            auto* me = static_cast<QMouseEvent*>(event);
+            QMouseEvent copy(type, pane->mapFromGlobal(me->globalPos()), me->windowPos(), me->screenPos(),
+                             me->button(), me->buttons(), me->modifiers());
+            QCoreApplication::sendEvent(pane, &copy);
+        }
+    } else if (type == QEvent::Resize) {
+        if (watched == wdg2DImageWnd && m_display) {
+            m_display->move(0, 0, wdg2DImageWnd->width(), wdg2DImageWnd->height());
+        } else if (watched == m_ui->wdg2DRangImageWnd && m_rangeLabel) {
+            m_rangeLabel->resize(m_ui->wdg2DRangImageWnd->size());
+        } else if (watched == m_ui->wdg2DGreyImageWnd && m_greyLabel) {
+            m_greyLabel->resize(m_ui->wdg2DGreyImageWnd->size());
+        } else if (watched == wdg3DToolSingle) {
+            relayoutToolBar(static_cast<QResizeEvent*>(event)->size().width());
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Image3DWnd::onImgInfo(double x, double y, int a, int b, int c, float value) {
+    if (m_cameraKey == nullptr)
+        return;
+    PixelReport::send(*m_cameraKey, x, y, a, b, c, value);
+}

@@ -1,0 +1,117 @@
+#pragma once
+#include <QImage>
+#include <QList>
+#include <QString>
+#include <QVector>
+#include <QWidget>
+
+#include "NuvImage.h"
+
+namespace Ui {
+class Image3DWnd;
+}
+class QAction;
+class QButtonGroup;
+class QFrame;
+class QPushButton;
+class QStackedWidget;
+class ImageWndLabel;
+class ProfilePlot;
+class ZMKImageWnd;
+
+// View of a laser line-profile sensor: contour, 2D picture, 3D window, range image and grey
+// image pages under one tool strip with an overflow menu.
+class Image3DWnd : public QWidget {
+    Q_OBJECT
+public:
+    explicit Image3DWnd(QWidget* parent = nullptr);
+    ~Image3DWnd() override;
+
+    // The owning pane's camera key; pixel reports are sent only while it is set.
+    void setCameraKeyRef(const QString* key) { m_cameraKey = key; }
+
+    void show2DImage(const QImage& image);
+    void getBackground(QImage* image) const;
+    void getBackground(NuvImage* image) const;
+    void showLogo();
+    void clearAll();
+    void reset();
+    void setContourXSpan(float span);
+    float contourXSpan() const { return m_contourXSpan; }
+    void setContourYRange(float minimum, float maximum);
+    float contourYMin() const { return m_contourYMin; }
+    float contourYMax() const { return m_contourYMax; }
+    void setHeightRange(float zDown, float zUp) { setContourYRange(zDown, zUp); }
+    void setWidthRange(float width) { setContourXSpan(width); }
+    void relayoutToolBar(int width);
+    void relayoutToolBar();
+    void setShapesEditable(bool editable);
+    void showContour(const QVector<qreal>& profile);
+    void retranslate();
+    void render3D();
+
+    ZMKImageWnd* displayWidget() const { return m_display; }
+    ProfilePlot* profilePlot() const { return m_profilePlot; }
+    QAction* renderAction() const { return m_actions.value(6, nullptr); }
+    QList<QWidget*> menuWidgets() const { return m_menuWidgets; }
+    QVector<int>& shapeIds(int list) { return m_shapeIds[list < 0 || list > 2 ? 0 : list]; }
+
+    QStackedWidget* stackedWidget = nullptr;
+    QWidget* wdg3DToolSingle = nullptr;
+    QWidget* wdg2DImageWnd = nullptr;
+    QWidget* wdgContourWnd = nullptr;
+    QWidget* wdg3DImageWnd = nullptr;
+    QPushButton* btnContourMode = nullptr;
+    QPushButton* btn2DMode = nullptr;
+    QPushButton* btn3DMode = nullptr;
+    QPushButton* btn3DShow = nullptr;
+    QPushButton* btn2DRangeImageShow = nullptr;
+    QPushButton* btnGreyImageShow = nullptr;
+    QPushButton* btn3DRender = nullptr;
+    QFrame* line_2 = nullptr;
+    QFrame* line_3 = nullptr;
+    QPushButton* btnSingleGrab = nullptr;
+    QPushButton* btn3DStartGrab = nullptr;
+    QPushButton* btn3DStopGrab = nullptr;
+    QPushButton* btnSingleSave = nullptr;
+    QPushButton* btnMultiSave = nullptr;
+    QPushButton* btn3DZoomIn = nullptr;
+    QPushButton* btn3DZoomOut = nullptr;
+    QPushButton* btn3DRestore = nullptr;
+    QPushButton* btn3DZoomReset = nullptr;
+    QPushButton* btnShowMenu = nullptr;
+
+signals:
+    void initRangeImageFinish();
+
+public slots:
+    void onShowModeChanged();
+    void onZoomChanged();
+    void onInitRangeImageFinish();
+    void onShowMenuButtonClicked();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createActions();
+    void onImgInfo(double x, double y, int a, int b, int c, float value);
+
+    const QString* m_cameraKey = nullptr;
+    ZMKImageWnd* m_display = nullptr;
+    ImageWndLabel* m_rangeLabel = nullptr;
+    ImageWndLabel* m_greyLabel = nullptr;
+    ProfilePlot* m_profilePlot = nullptr;
+    QImage m_logo;
+    float m_contourXSpan = 28.0f;
+    float m_contourYMax = 9.0f;
+    float m_contourYMin = -9.0f;
+    bool m_renderFlag = false;
+    QList<QPushButton*> m_stripButtons;
+    QList<QAction*> m_actions;
+    QList<QWidget*> m_menuWidgets;
+    QButtonGroup* m_modeGroup = nullptr;
+    QButtonGroup* m_showGroup = nullptr;
+    QVector<int> m_shapeIds[3];
+    Ui::Image3DWnd* m_ui;
+};

@@ -1,0 +1,314 @@
+// What a host observes of the exported viewer: layouts, panes, modes, titles and signals.
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "ImageWnd.h"
+#include "ImageWndManager.h"
+#include "NuvImage.h"
+#include "NuvViewerImageWnd.h"
+#include "TestSupport.h"
+#include "ZavizoZoz3.h"
+#include "ZavizoZoz3Control.h"
+
+namespace Control = ZavizoZoz3::Control;
+
+class TestFacade : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void startsWithOnePaneAndNoSelection();
+    void modeChangesMaintainOccupiedList_data();
+    void modeChangesMaintainOccupiedList();
+    void get2DImageFollowsModeRules();
+    void reservedButtonOperationsFail();
+    void rangeDisplayNeedsBoundProfilerPane();
+    void titlesRoundTrip();
+    void gridPlacesOccupiedPanesFirst();
+    void twoPaneLayoutUsesFullHeight();
+    void invalidLayoutRemovesGridButKeepsValue();
+    void enlargeAndRestoreThroughPaneButtons();
+    void paneAndLogoSizesFollowWidget();
+    void currentPaneSignalsOnlyOnChange();
+    void pressOnPaneSelectsIt();
+    void startAndStopPressesReachHost();
+    void resolutionReportedOncePerSize();
+
+private:
+    QWidget* m_host = nullptr;
+    NuvViewerImageWnd* m_viewer = nullptr;
+    ImageWndManager* manager() const { return m_viewer->manager(); }
+};
+
+void TestFacade::init() {
+    TestSupport::resetEnvironment();
+    m_host = new QWidget();
+    m_host->resize(1000, 600);
+    m_viewer = new NuvViewerImageWnd(m_host);
+    m_host->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_host));
+}
+
+void TestFacade::cleanup() {
+    delete m_viewer;
+    m_viewer = nullptr;
+    delete m_host;
+    m_host = nullptr;
+    Control::reset();
+}
+
+void TestFacade::startsWithOnePaneAndNoSelection() {
+    QCOMPARE(m_viewer->getWndLayout(), NuvViewerImageWnd::Layout1x1);
+    QCOMPARE(m_viewer->getCurrentWnd(), -1);
+    QCOMPARE(manager()->shownList(), QVector<int>{1});
+    QVERIFY(manager()->occupiedList().isEmpty());
+    for (int i = 1; i <= 4; ++i) {
+        ImageWnd* pane = manager()->pane(i);
+        QVERIFY(pane);
+        QCOMPARE(pane->imageWndMode(), 2);
+        QVERIFY(!pane->isEnlargeButtonVisible());
+        QVERIFY(!pane->isRestoreButtonVisible());
+        QString title;
+        QCOMPARE(m_viewer->getImageWndTitle(i, &title), 0);
+        QCOMPARE(title, QStringLiteral("No Camera"));
+    }
+}
+
+void TestFacade::modeChangesMaintainOccupiedList_data() {
+    QTest::addColumn<int>("wnd");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<bool>("occupied");
+    QTest::newRow("2D on pane 3") << 3 << 1 << 0 << true;
+    QTest::newRow("profiler on pane 3") << 3 << 2 << 0 << true;
+    QTest::newRow("none on pane 3") << 3 << 0 << 0 << false;
+    QTest::newRow("bad mode on pane 3") << 3 << 7 << -1 << false;
+    QTest::newRow("pane 5") << 5 << 1 << -1 << false;
+    QTest::newRow("pane 0") << 0 << 1 << -1 << false;
+    QTest::newRow("pane -1") << -1 << 2 << -1 << false;
+}
+
+void TestFacade::modeChangesMaintainOccupiedList() {
+    QFETCH(int, wnd);
+    QFETCH(int, mode);
+    QFETCH(int, result);
+    QFETCH(bool, occupied);
+    QCOMPARE(m_viewer->setImageWndMode(wnd, static_cast<NuvViewerImageWnd::ImageWndMode>(mode)), result);
+    QCOMPARE(manager()->occupiedList().contains(wnd), occupied);
+}
+
+void TestFacade::get2DImageFollowsModeRules() {
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    const QImage untouched = image;
+    QCOMPARE(m_viewer->get2DImage(2, &image), -1);  // profiler mode
+    QCOMPARE(m_viewer->get2DImage(9, &image), 0);   // no pane: success, image untouched
+    QCOMPARE(image, untouched);
+    NuvImage nuv;
+    QCOMPARE(m_viewer->get2DImage(2, &nuv), -1);
+    QCOMPARE(m_viewer->get2DImage(0, &nuv), 0);
+    QVERIFY(nuv.isEmpty());
+
+    QCOMPARE(m_viewer->setImageWndMode(2, NuvViewerImageWnd::Mode2D), 0);
+    QImage frame(64, 32, QImage::Format_Grayscale8);
+    frame.fill(77);
+    m_viewer->show2DImage(2, frame);
+    QImage out;
+    QCOMPARE(m_viewer->get2DImage(2, &out), 0);
+    QCOMPARE(out.size(), QSize(64, 32));
+    QCOMPARE(qGray(out.pixel(10, 10)), 77);
+}
+
+void TestFacade::reservedButtonOperationsFail() {
+    bool flag = true;
+    QCOMPARE(m_viewer->setButtonEnable(1, NuvViewerImageWnd::StartGrab, false), -1);
+    QCOMPARE(m_viewer->buttonIsEnable(1, NuvViewerImageWnd::StartGrab, &flag), -1);
+    QCOMPARE(m_viewer->setButtonHidden(1, NuvViewerImageWnd::StartGrab, true), -1);
+    QCOMPARE(m_viewer->buttonIsHidden(1, NuvViewerImageWnd::StopGrab, &flag), -1);
+    QVERIFY(flag);
+    QVERIFY(manager()->pane(1)->view3D()->btn3DStartGrab->isEnabled());
+}
+
+void TestFacade::rangeDisplayNeedsBoundProfilerPane() {
+    QCOMPARE(m_viewer->initRangeImageDisplay(QStringLiteral("nobody")), -1);
+    QCOMPARE(m_viewer->initRangeImageDisplay(QString()), -1);
+    const std::string key = Control::addCamera(Control::CameraKind::LaserProfiler, "LP");
+    Control::setConnected(key, true);
+    Control::setOpen(key, true);
+    QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
+    Control::postDeviceList(1);
+    QVERIFY(bound.wait(5000));
+    QCOMPARE(m_viewer->initRangeImageDisplay(QString::fromStdString(key)), 0);
+    QCOMPARE(m_viewer->setImageWndMode(1, NuvViewerImageWnd::Mode2D), 0);
+    QCOMPARE(m_viewer->initRangeImageDisplay(QString::fromStdString(key)), -1);
+}
+
+void TestFacade::titlesRoundTrip() {
+    QCOMPARE(m_viewer->setImageWndTitle(4, QStringLiteral("Line camera \u76f8\u673a")), 0);
+    QString title;
+    QCOMPARE(m_viewer->getImageWndTitle(4, &title), 0);
+    QCOMPARE(title, QStringLiteral("Line camera \u76f8\u673a"));
+    QCOMPARE(m_viewer->setImageWndTitle(5, QStringLiteral("x")), -1);
+    QCOMPARE(m_viewer->getImageWndTitle(-1, &title), -1);
+    QCOMPARE(m_viewer->getImageWndTitle(1, nullptr), 0);
+}
+
+void TestFacade::gridPlacesOccupiedPanesFirst() {
+    m_viewer->setImageWndMode(3, NuvViewerImageWnd::Mode2D);
+    m_viewer->setImageWndMode(1, NuvViewerImageWnd::Mode3D);
+    m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
+    QCOMPARE(manager()->cellOf(3), QPoint(0, 0));
+    QCOMPARE(manager()->cellOf(1), QPoint(0, 1));
+    QCOMPARE(manager()->cellOf(2), QPoint(1, 0));
+    QCOMPARE(manager()->cellOf(4), QPoint(1, 1));
+    for (int i = 1; i <= 4; ++i) {
+        QVERIFY(manager()->pane(i)->isEnlargeButtonVisible());
+        QVERIFY(!manager()->pane(i)->isRestoreButtonVisible());
+    }
+}
+
+void TestFacade::twoPaneLayoutUsesFullHeight() {
+    m_viewer->setWndLayout(NuvViewerImageWnd::Layout1x2, {4});
+    QCOMPARE(manager()->shownList(), (QVector<int>{4, 1}));
+    QCOMPARE(manager()->cellOf(4), QPoint(0, 0));
+    QCOMPARE(manager()->cellOf(1), QPoint(0, 1));
+    const QSize size = manager()->size();
+    QCOMPARE(manager()->pane(4)->size(), QSize(size.width() / 2, size.height()));
+    QCOMPARE(manager()->pane(1)->size(), QSize(size.width() / 2, size.height()));
+}
+
+void TestFacade::invalidLayoutRemovesGridButKeepsValue() {
+    m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
+    m_viewer->setWndLayout(static_cast<NuvViewerImageWnd::WndLayout>(3));
+    QCOMPARE(m_viewer->getWndLayout(), NuvViewerImageWnd::Layout2x2);
+    QVERIFY(manager()->layout() == nullptr);
+    for (int i = 1; i <= 4; ++i)
+        QVERIFY(manager()->pane(i)->parent() == nullptr);
+    // A valid layout brings the grid back.
+    m_viewer->setWndLayout(NuvViewerImageWnd::Layout1x1);
+    QCOMPARE(manager()->shownList(), QVector<int>{1});
+    m_viewer->setWndLayout(static_cast<NuvViewerImageWnd::WndLayout>(-4));
+    QCOMPARE(m_viewer->getWndLayout(), NuvViewerImageWnd::Layout1x1);
+}
+
+void TestFacade::enlargeAndRestoreThroughPaneButtons() {
+    m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
+    const QVector<int> arrangement = manager()->shownList();
+    ImageWnd* pane2 = manager()->pane(2);
+    auto* enlarge = pane2->findChild<QPushButton*>(QStringLiteral("btnWndTransformIn"));
+    auto* restore = pane2->findChild<QPushButton*>(QStringLiteral("btnWndTransformOut"));
+    QVERIFY(enlarge && restore);
+    QTest::mouseClick(enlarge, Qt::LeftButton);
+    QCOMPARE(m_viewer->getWndLayout(), NuvViewerImageWnd::Layout1x1);
+    QCOMPARE(manager()->shownList(), QVector<int>{2});
+    QVERIFY(pane2->isRestoreButtonVisible());
+    QVERIFY(!pane2->isEnlargeButtonVisible());
+    QTest::mouseClick(restore, Qt::LeftButton);
+    QCOMPARE(m_viewer->getWndLayout(), NuvViewerImageWnd::Layout2x2);
+    QCOMPARE(manager()->shownList(), arrangement);
+    QVERIFY(pane2->isEnlargeButtonVisible());
+    QVERIFY(!pane2->isRestoreButtonVisible());
+    // A double-click on an enlargeable pane enlarges it, a second one restores the grid.
+    QTest::mouseDClick(pane2, Qt::LeftButton);
+    QCOMPARE(manager()->shownList(), QVector<int>{2});
+    QTest::mouseDClick(pane2, Qt::LeftButton);
+    QCOMPARE(manager()->shownList(), arrangement);
+}
+
+void TestFacade::paneAndLogoSizesFollowWidget() {
+    m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
+    manager()->relayoutPanes(QSize(1000, 600));
+    for (int i = 1; i <= 4; ++i)
+        QCOMPARE(manager()->pane(i)->size(), QSize(500, 300));
+    auto* body = manager()->pane(1)->findChild<QLabel*>(QStringLiteral("lbWndMessageShow"));
+    QVERIFY(body);
+    QVERIFY(body->pixmap() && !body->pixmap()->isNull());
+    QVERIFY(body->pixmap()->width() <= 400 && body->pixmap()->height() <= 400);
+
+    m_viewer->setWndLayout(NuvViewerImageWnd::Layout1x1);
+    manager()->relayoutPanes(QSize(3000, 900));
+    QCOMPARE(manager()->pane(1)->size(), QSize(3000, 900));
+    QVERIFY(body->pixmap()->width() <= 1174 && body->pixmap()->height() <= 1174);
+}
+
+void TestFacade::currentPaneSignalsOnlyOnChange() {
+    QSignalSpy spy(m_viewer, &NuvViewerImageWnd::selectWndChanged);
+    m_viewer->setCurrentWnd(2);
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).toInt(), 2);
+    QVERIFY(manager()->pane(2)->styleSheet().contains(QStringLiteral("border:1px solid rgb(0, 255, 0)")));
+    m_viewer->setCurrentWnd(2);
+    QCOMPARE(spy.count(), 1);
+    m_viewer->setCurrentWnd(3);
+    QCOMPARE(spy.count(), 2);
+    QVERIFY(!manager()->pane(2)->styleSheet().contains(QStringLiteral("rgb(0, 255, 0)")));
+    m_viewer->setCurrentWnd(-1);
+    QCOMPARE(spy.count(), 2);
+    QCOMPARE(m_viewer->getCurrentWnd(), -1);
+    QVERIFY(!manager()->pane(3)->styleSheet().contains(QStringLiteral("rgb(0, 255, 0)")));
+    m_viewer->setCurrentWnd(12);  // no such pane: stored, but nothing is drawn or emitted
+    QCOMPARE(spy.count(), 2);
+    QCOMPARE(m_viewer->getCurrentWnd(), 12);
+}
+
+void TestFacade::pressOnPaneSelectsIt() {
+    m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
+    QSignalSpy spy(m_viewer, &NuvViewerImageWnd::selectWndChanged);
+    QTest::mousePress(manager()->pane(4), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(m_viewer->getCurrentWnd(), 4);
+}
+
+void TestFacade::startAndStopPressesReachHost() {
+    const std::string key = Control::addCamera(Control::CameraKind::LaserProfiler, "LP");
+    Control::setConnected(key, true);
+    Control::setOpen(key, true);
+    QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
+    Control::postDeviceList(1);
+    QVERIFY(bound.wait(5000));
+    QCOMPARE(bound.at(0).at(0).toInt(), 1);
+
+    m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
+    QSignalSpy clicks(m_viewer, &NuvViewerImageWnd::wndButtonclick);
+    ImageWnd* bound1 = manager()->pane(1);
+    bound1->view3D()->btn2DMode->click();
+    QTest::mouseClick(bound1->view3D()->btn3DStartGrab, Qt::LeftButton);
+    QCOMPARE(clicks.count(), 1);
+    QCOMPARE(clicks.at(0).at(0).toInt(), 1);
+    QCOMPARE(clicks.at(0).at(1).toString(), QString::fromStdString(key));
+    QCOMPARE(clicks.at(0).at(2).value<NuvViewerImageWnd::ButtonType>(), NuvViewerImageWnd::StartGrab);
+    QCOMPARE(ZavizoZoz3::GetCameraImageMode(key), 0);  // the chosen mode is set before the press goes up
+
+    ImageWnd* free2 = manager()->pane(2);
+    free2->setButtonEnable(ImageWnd::StopGrab, true);
+    QTest::mouseClick(free2->view3D()->btn3DStopGrab, Qt::LeftButton);
+    QCOMPARE(clicks.count(), 2);
+    QCOMPARE(clicks.at(1).at(0).toInt(), 2);
+    QCOMPARE(clicks.at(1).at(1).toString(), QString());
+    QCOMPARE(clicks.at(1).at(2).value<NuvViewerImageWnd::ButtonType>(), NuvViewerImageWnd::StopGrab);
+}
+
+void TestFacade::resolutionReportedOncePerSize() {
+    const std::string title = Control::addCamera(Control::CameraKind::AreaScan, "ResCam");
+    m_viewer->setImageWndMode(1, NuvViewerImageWnd::Mode2D);
+    m_viewer->setImageWndTitle(1, QString::fromStdString(title));
+    QImage a(320, 200, QImage::Format_Grayscale8);
+    a.fill(10);
+    m_viewer->show2DImage(1, a);
+    QCOMPARE(QString::fromStdString(ZavizoZoz3::GetCameraInfo(title, ZavizoZoz3::CAM_INFO_RESOLUTION)),
+             QStringLiteral("320 * 200"));
+    ZavizoZoz3::SetCameraInfo(title, ZavizoZoz3::CAM_INFO_RESOLUTION, "marker");
+    m_viewer->show2DImage(1, a);
+    QCOMPARE(QString::fromStdString(ZavizoZoz3::GetCameraInfo(title, ZavizoZoz3::CAM_INFO_RESOLUTION)),
+             QStringLiteral("marker"));
+    QImage b(640, 480, QImage::Format_Grayscale8);
+    b.fill(20);
+    m_viewer->show2DImage(1, b);
+    QCOMPARE(QString::fromStdString(ZavizoZoz3::GetCameraInfo(title, ZavizoZoz3::CAM_INFO_RESOLUTION)),
+             QStringLiteral("640 * 480"));
+}
+
+QTEST_MAIN(TestFacade)
+#include "tst_facade.moc"

@@ -1,0 +1,390 @@
+// Business-layer events reaching the panes: binding, release, focus, rename, layout, language,
+// ROI requests, drops, and a churn run from two business-layer threads.
+#include <QDropEvent>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QtTest>
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "DeviceListUpdate.h"
+#include "FinishFlag.h"
+#include "ImageUpdateManager.h"
+#include "ImageWnd.h"
+#include "ImageWndManager.h"
+#include "NuvViewerImageWnd.h"
+#include "TestSupport.h"
+#include "ZavizoZoz3.h"
+#include "ZavizoZoz3Control.h"
+
+namespace Control = ZavizoZoz3::Control;
+
+class TestRouting : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void otherSourcesOnlySetFinishFlag();
+    void camerasBindInListOrder();
+    void releasedPaneIsReusedFirst();
+    void fifthCameraGetsNoPane();
+    void focusShowsCameraPaneInSingleLayout();
+    void renameKeepsRouting();
+    void layoutEventsRebuildGrid();
+    void languageChangeRetranslatesPanes();
+    void roiRequestWithoutPaneEchoesId_data();
+    void roiRequestWithoutPaneEchoesId();
+    void framesOfUnboundCamerasAreDropped();
+    void paneDropSwapsCellsAndSurvivesRestore();
+    void cameraDropInSingleLayoutShowsItsPane();
+    void dropOfUnknownCameraIsConsumed();
+    void plainTextDragIsRefused();
+    void finishFlagWaitTracksGuiThread();
+    void churnFromTwoThreads();
+
+private:
+    std::string connectCamera(Control::CameraKind kind, const std::string& name);
+    void drainBusinessLayer();
+    void drop(ImageWnd* target, QMimeData* mime);
+
+    QWidget* m_host = nullptr;
+    NuvViewerImageWnd* m_viewer = nullptr;
+    ImageWndManager* manager() const { return m_viewer->manager(); }
+};
+
+void TestRouting::init() {
+    TestSupport::resetEnvironment();
+    m_host = new QWidget();
+    m_host->resize(800, 600);
+    m_viewer = new NuvViewerImageWnd(m_host);
+    m_host->show();
+}
+
+void TestRouting::cleanup() {
+    delete m_viewer;
+    m_viewer = nullptr;
+    delete m_host;
+    m_host = nullptr;
+    Control::reset();
+}
+
+std::string TestRouting::connectCamera(Control::CameraKind kind, const std::string& name) {
+    const std::string key = Control::addCamera(kind, name);
+    Control::setConnected(key, true);
+    Control::setOpen(key, true);
+    return key;
+}
+
+void TestRouting::drainBusinessLayer() {
+    // Device-list callbacks wait for the GUI thread, so keep it running while the business
+    // layer works through what was posted before this marker.
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    Control::post([done] { *done = true; });
+    QTRY_VERIFY_WITH_TIMEOUT(done->load(), 60000);
+    QCoreApplication::processEvents();
+}
+
+void TestRouting::otherSourcesOnlySetFinishFlag() {
+    connectCamera(Control::CameraKind::AreaScan, "A");
+    QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
+    Control::postDeviceList(2);
+    drainBusinessLayer();
+    QCOMPARE(bound.count(), 0);
+    QVERIFY(manager()->occupiedList().isEmpty());
+}
+
+void TestRouting::camerasBindInListOrder() {
+    const std::string a = connectCamera(Control::CameraKind::LaserProfiler, "A");
+    const std::string b = connectCamera(Control::CameraKind::AreaScan, "B");
+    const std::string c = connectCamera(Control::CameraKind::LaserProfiler, "C");
+    QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
+    QSignalSpy selected(m_viewer, &NuvViewerImageWnd::selectWndChanged);
+    Control::postDeviceList(1, {}, {a, b, c});
+    QTRY_COMPARE_WITH_TIMEOUT(bound.count(), 3, 5000);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(bound.at(i).at(0).toInt(), i + 1);
+    // Each binding selects the pane, then reports it once more after dropWndSuccess.
+    QVERIFY(selected.count() >= 3);
+    QCOMPARE(selected.last().at(0).toInt(), 3);
+    QCOMPARE(m_viewer->getCurrentWnd(), 3);
+    QCOMPARE(manager()->paneIndexOf(QString::fromStdString(b)), 2);
+    QCOMPARE(manager()->pane(2)->cameraName(), QString::fromStdString(b));
+    QString title;
+    m_viewer->getImageWndTitle(3, &title);
+    QCOMPARE(title, QString::fromStdString(ZavizoZoz3::GetCameraInfo(c, ZavizoZoz3::CAM_INFO_TITLE)));
+    QCOMPARE(QString::fromStdString(Control::lastFocusKey()), QString::fromStdString(c));
+    QVERIFY(manager()->dispatcher()->hasTool(QString::fromStdString(a)));
+}
+
+void TestRouting::releasedPaneIsReusedFirst() {
+    const std::string a = connectCamera(Control::CameraKind::AreaScan, "A");
+    const std::string b = connectCamera(Control::CameraKind::AreaScan, "B");
+    const std::string c = connectCamera(Control::CameraKind::AreaScan, "C");
+    QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
+    Control::postDeviceList(1);
+    QTRY_COMPARE_WITH_TIMEOUT(bound.count(), 3, 5000);
+
+    Control::setConnected(b, false);
+    Control::postDeviceList(1);
+    QTRY_COMPARE_WITH_TIMEOUT(manager()->paneIndexOf(QString::fromStdString(b)), 0, 5000);
+    QString title;
+    m_viewer->getImageWndTitle(2, &title);
+    QCOMPARE(title, QStringLiteral("No Camera"));
+    QVERIFY(!manager()->occupiedList().contains(2));
+    QVERIFY(!manager()->dispatcher()->hasTool(QString::fromStdString(b)));
+
+    const std::string d = connectCamera(Control::CameraKind::AreaScan, "D");
+    Control::postDeviceList(1);
+    QTRY_COMPARE_WITH_TIMEOUT(bound.count(), 4, 5000);
+    QCOMPARE(bound.last().at(0).toInt(), 2);
+    QCOMPARE(manager()->paneIndexOf(QString::fromStdString(d)), 2);
+}
+
+void TestRouting::fifthCameraGetsNoPane() {
+    QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
+    std::vector<std::string> keys;
+    for (int i = 0; i < 5; ++i)
+        keys.push_back(connectCamera(Control::CameraKind::AreaScan, "Cam"));
+    Control::postDeviceList(1, {}, keys);
+    QTRY_COMPARE_WITH_TIMEOUT(bound.count(), 4, 5000);
+    drainBusinessLayer();
+    QCOMPARE(bound.count(), 4);
+    QCOMPARE(manager()->paneIndexOf(QString::fromStdString(keys.back())), 0);
+}
+
+void TestRouting::focusShowsCameraPaneInSingleLayout() {
+    std::vector<std::string> keys;
+    for (const char* n : {"A", "B", "C"})
+        keys.push_back(connectCamera(Control::CameraKind::AreaScan, n));
+    QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
+    Control::postDeviceList(1, {}, keys);
+    QTRY_COMPARE_WITH_TIMEOUT(bound.count(), 3, 5000);
+    m_viewer->setWndLayout(NuvViewerImageWnd::Layout1x1);
+    m_viewer->setCurrentWnd(1);
+
+    QSignalSpy selected(m_viewer, &NuvViewerImageWnd::selectWndChanged);
+    Control::postFocus(ZavizoZoz3::FOCUS_CAMERA, keys[0]);  // already current: nothing
+    Control::postFocus(ZavizoZoz3::FOCUS_CAMERA, keys[2]);
+    QTRY_COMPARE_WITH_TIMEOUT(m_viewer->getCurrentWnd(), 3, 5000);
+    QCOMPARE(selected.count(), 1);
+    QCOMPARE(manager()->shownList(), QVector<int>{3});
+    Control::postFocus(ZavizoZoz3::FOCUS_CARD, keys[2]);
+    QTRY_COMPARE_WITH_TIMEOUT(m_viewer->getCurrentWnd(), -1, 5000);
+}
+
+void TestRouting::renameKeepsRouting() {
+    const std::string a = connectCamera(Control::CameraKind::AreaScan, "A");
+    QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
+    Control::postDeviceList(1);
+    QTRY_COMPARE_WITH_TIMEOUT(bound.count(), 1, 5000);
+    m_viewer->setImageWndMode(1, NuvViewerImageWnd::Mode2D);
+    Control::postCameraId(a, "Inspection left");
+    QString title;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (m_viewer->getImageWndTitle(1, &title), title == QStringLiteral("Inspection left")), 5000);
+    QCOMPARE(manager()->paneIndexOf(QString::fromStdString(a)), 1);
+    // A frame under the old key still reaches pane 1.
+    std::vector<uint8_t> pixels(64 * 48, 200);
+    Control::postImage(a, 0, 0, 64, 48, 0x01080001u, pixels);
+    QTRY_COMPARE_WITH_TIMEOUT(manager()->pane(1)->imageSize(), QSize(64, 48), 5000);
+}
+
+void TestRouting::layoutEventsRebuildGrid() {
+    Control::postLayout(ZavizoZoz3::LAYOUT_2X2);
+    QTRY_COMPARE_WITH_TIMEOUT(m_viewer->getWndLayout(), NuvViewerImageWnd::Layout2x2, 5000);
+    QCOMPARE(manager()->shownList().size(), 4);
+    QCOMPARE(manager()->hostLayout(), 4);
+    Control::postLayout(static_cast<ZavizoZoz3::LAYOUT_TYPE>(7));
+    QTRY_VERIFY_WITH_TIMEOUT(manager()->layout() == nullptr, 5000);
+    QCOMPARE(m_viewer->getWndLayout(), NuvViewerImageWnd::Layout2x2);
+}
+
+void TestRouting::languageChangeRetranslatesPanes() {
+    QTranslator translator;
+    QVERIFY(translator.load(QStringLiteral(":/i18n/nuvviewer_zh_CN.qm")));
+    QCoreApplication::installTranslator(&translator);
+    Control::postLanguage("zh_CN");
+    QString title;
+    QTRY_VERIFY_WITH_TIMEOUT((m_viewer->getImageWndTitle(4, &title), title != QStringLiteral("No Camera")),
+                             5000);
+    QVERIFY(!title.isEmpty());
+    QCoreApplication::removeTranslator(&translator);
+    Control::postLanguage("en");
+    QTRY_VERIFY_WITH_TIMEOUT((m_viewer->getImageWndTitle(4, &title), title == QStringLiteral("No Camera")),
+                             5000);
+}
+
+void TestRouting::roiRequestWithoutPaneEchoesId_data() {
+    QTest::addColumn<int>("roiId");
+    QTest::addColumn<bool>("status");
+    QTest::newRow("negative id") << -1 << false;
+    QTest::newRow("zero id") << 0 << true;
+    QTest::newRow("positive id") << 7 << true;
+}
+
+void TestRouting::roiRequestWithoutPaneEchoesId() {
+    QFETCH(int, roiId);
+    QFETCH(bool, status);
+    int id = roiId;
+    QCOMPARE(Control::callROIDraw("nobody", 0, 0, 10, 10, 0, id, 0, 1), status);
+    QCOMPARE(id, roiId);
+}
+
+void TestRouting::framesOfUnboundCamerasAreDropped() {
+    QSignalSpy frames(manager()->dispatcher(), &ImageUpdateManager::imageProfileUpdate);
+    const std::string a = Control::addCamera(Control::CameraKind::AreaScan, "A");
+    std::vector<uint8_t> pixels(32 * 32, 1);
+    for (int i = 0; i < 5; ++i)
+        Control::postImage(a, 0, 0, 32, 32, 0x01080001u, pixels);
+    drainBusinessLayer();
+    QCOMPARE(frames.count(), 0);
+}
+
+void TestRouting::drop(ImageWnd* target, QMimeData* mime) {
+    QDropEvent event(QPointF(10, 10), Qt::MoveAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &event);
+}
+
+void TestRouting::paneDropSwapsCellsAndSurvivesRestore() {
+    m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
+    QCOMPARE(manager()->cellOf(1), QPoint(0, 0));
+    QCOMPARE(manager()->cellOf(4), QPoint(1, 1));
+    QMimeData mime;
+    mime.setData(QStringLiteral("WndId"), QByteArray());
+    mime.setText(QStringLiteral("1"));
+    drop(manager()->pane(4), &mime);
+    QCOMPARE(manager()->cellOf(1), QPoint(1, 1));
+    QCOMPARE(manager()->cellOf(4), QPoint(0, 0));
+    QCOMPARE(manager()->savedArrangement(), (QVector<int>{4, 2, 3, 1}));
+    // Enlarge pane 2, restore: the swapped arrangement comes back.
+    manager()->pane(2)->findChild<QPushButton*>(QStringLiteral("btnWndTransformIn"))->click();
+    QCOMPARE(manager()->shownList(), QVector<int>{2});
+    manager()->pane(2)->findChild<QPushButton*>(QStringLiteral("btnWndTransformOut"))->click();
+    QCOMPARE(manager()->cellOf(4), QPoint(0, 0));
+    QCOMPARE(manager()->cellOf(1), QPoint(1, 1));
+    // A pane dropped on itself changes nothing.
+    mime.setText(QStringLiteral("3"));
+    drop(manager()->pane(3), &mime);
+    QCOMPARE(manager()->savedArrangement(), (QVector<int>{4, 2, 3, 1}));
+}
+
+void TestRouting::cameraDropInSingleLayoutShowsItsPane() {
+    std::vector<std::string> keys;
+    for (const char* n : {"A", "B", "C"})
+        keys.push_back(connectCamera(Control::CameraKind::AreaScan, n));
+    QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
+    Control::postDeviceList(1, {}, keys);
+    QTRY_COMPARE_WITH_TIMEOUT(bound.count(), 3, 5000);
+    m_viewer->setWndLayout(NuvViewerImageWnd::Layout1x1);
+    QCOMPARE(manager()->shownList(), QVector<int>{1});
+    QMimeData mime;
+    mime.setData(QStringLiteral("ItemMimeData"), QByteArray());
+    mime.setText(QString::fromStdString(keys[2]));
+    drop(manager()->pane(1), &mime);
+    QCOMPARE(manager()->shownList(), QVector<int>{3});
+}
+
+void TestRouting::dropOfUnknownCameraIsConsumed() {
+    m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
+    const QVector<int> before = manager()->shownList();
+    QMimeData mime;
+    mime.setData(QStringLiteral("ItemMimeData"), QByteArray());
+    mime.setText(QStringLiteral("ghost"));
+    QDropEvent event(QPointF(10, 10), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    // The manager's filter consumes it: the pane's own handler would ignore() it.
+    event.accept();
+    QCoreApplication::sendEvent(manager()->pane(2), &event);
+    QVERIFY(event.isAccepted());
+    QCOMPARE(manager()->shownList(), before);
+}
+
+void TestRouting::plainTextDragIsRefused() {
+    QMimeData plain;
+    plain.setText(QStringLiteral("1"));
+    QDragEnterEvent enter(QPoint(5, 5), Qt::MoveAction, &plain, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(manager()->pane(1), &enter);
+    QVERIFY(!enter.isAccepted());
+    QMimeData pane;
+    pane.setData(QStringLiteral("WndId"), QByteArray());
+    pane.setText(QStringLiteral("2"));
+    QDragEnterEvent enter2(QPoint(5, 5), Qt::MoveAction, &pane, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(manager()->pane(1), &enter2);
+    QVERIFY(enter2.isAccepted());
+}
+
+void TestRouting::finishFlagWaitTracksGuiThread() {
+    // Processed promptly: the callback returns as soon as the GUI thread set the flag.
+    DeviceListUpdate adapter;
+    QObject receiver;
+    connect(
+        &adapter, &DeviceListUpdate::ValueUpdate, &receiver,
+        [](int, QStringList, QStringList, QSharedPointer<bool> flag) { FinishFlag::set(flag); },
+        Qt::QueuedConnection);
+    std::atomic<bool> returned{false};
+    std::thread caller([&] {
+        adapter.notify(1, {}, {});
+        returned = true;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(returned.load(), 2000);
+    caller.join();
+
+    // Never processed (the GUI thread does not run the event loop): the callback gives up on its own.
+    std::atomic<bool> gaveUp{false};
+    const auto start = std::chrono::steady_clock::now();
+    std::thread blocked([&] {
+        adapter.notify(1, {}, {});
+        gaveUp = true;
+    });
+    blocked.join();
+    const auto waited = std::chrono::steady_clock::now() - start;
+    QVERIFY(gaveUp.load());
+    QVERIFY(waited >= std::chrono::milliseconds(4500));
+    QCoreApplication::processEvents();  // the late slot still finds its flag alive
+}
+
+void TestRouting::churnFromTwoThreads() {
+    std::vector<std::string> keys;
+    for (const char* n : {"A", "B", "C", "D", "E"})
+        keys.push_back(Control::addCamera(Control::CameraKind::AreaScan, n));
+    std::atomic<bool> stop{false};
+    std::atomic<int> lists{0};
+    auto churn = [&](int seed) {
+        unsigned state = static_cast<unsigned>(seed);
+        for (int i = 0; i < 1000 && !stop; ++i) {
+            state = state * 1103515245u + 12345u;
+            const std::string& key = keys[(state >> 8) % keys.size()];
+            const bool on = ((state >> 16) & 1u) != 0;
+            Control::setConnected(key, on);
+            Control::setOpen(key, on);
+            std::vector<uint8_t> pixels(16 * 16, static_cast<uint8_t>(i));
+            Control::postImage(key, 0, 0, 16, 16, 0x01080001u, pixels);
+            Control::postDeviceList(1);
+            ++lists;
+        }
+    };
+    std::thread t1(churn, 1);
+    std::thread t2(churn, 2);
+    // The GUI thread keeps processing while both threads post.
+    while (lists.load() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    t1.join();
+    t2.join();
+    drainBusinessLayer();
+    // Every bound camera sits in exactly one pane, and panes hold distinct cameras.
+    QSet<int> used;
+    for (const std::string& key : keys) {
+        const int index = manager()->paneIndexOf(QString::fromStdString(key));
+        if (index == 0)
+            continue;
+        QVERIFY(index >= 1 && index <= 4);
+        QVERIFY(!used.contains(index));
+        used.insert(index);
+        QCOMPARE(manager()->pane(index)->cameraName(), QString::fromStdString(key));
+    }
+}
+
+QTEST_MAIN(TestRouting)
+#include "tst_routing.moc"
