@@ -22,6 +22,7 @@
 #include "LanguageUpdate.h"
 #include "LayoutUpdate.h"
 #include "ROIUpdate.h"
+#include "RangeStreamer.h"
 #include "SLImageShowModeUpdate.h"
 #include "Wnd3DImageTransTool.h"
 
@@ -625,7 +626,7 @@ void ImageWndManager::onLanguageChanged(int language) {
 
 ImageWnd* ImageWndManager::modeTwoPaneLocked(const QString& cameraKey) const {
     ImageWnd* pane = m_panes.value(m_cameras.value(cameraKey, 0), nullptr);
-    return (pane != nullptr && pane->imageWndMode() == 2) ? pane : nullptr;
+    return (pane != nullptr && pane->imageWndModeAtomic() == 2) ? pane : nullptr;
 }
 
 INT32* ImageWndManager::rangeData(const QString& cameraKey, int lineIndex) const {
@@ -650,4 +651,15 @@ int ImageWndManager::rangeDataKind(const QString& cameraKey) const {
     QMutexLocker lock(&m_cameraMapMutex);
     ImageWnd* pane = modeTwoPaneLocked(cameraKey);
     return pane ? pane->rangeDataKind() : 2;
+}
+
+bool ImageWndManager::writeRangeBatch(
+    const QString& cameraKey, int batch,
+    const std::function<void(uint8_t* range, uint8_t* grey, int lines, int points)>& write) {
+    std::shared_ptr<RangeStreamer> streamer;
+    {
+        QMutexLocker lock(&m_cameraMapMutex);
+        if (ImageWnd* pane = modeTwoPaneLocked(cameraKey)) streamer = pane->rangeStreamer();
+    }
+    return streamer && streamer->writeBatch(batch, write);
 }

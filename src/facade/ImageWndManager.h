@@ -10,6 +10,7 @@
 #include <QVector>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "BridgeMetaTypes.h"
@@ -61,6 +62,10 @@ public:
     uint8_t* greyData(const QString& cameraKey, int lineIndex) const;
     NuvRangeImage* rangeImage(const QString& cameraKey) const;
     int rangeDataKind(const QString& cameraKey) const;
+    // Runs `write` with the range and grey buffers of batch `batch` of the camera's pane while
+    // they cannot go away; false when no profiler pane holds the camera or the batch is outside.
+    bool writeRangeBatch(const QString& cameraKey, int batch,
+                         const std::function<void(uint8_t* range, uint8_t* grey, int lines, int points)>& write);
 
     // Called directly by the ROI listener on the GUI thread.
     void onROIPosChanged(std::string id, int leftX, int leftY, int rightX, int rightY, int operation,

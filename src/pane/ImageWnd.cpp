@@ -15,6 +15,7 @@
 
 #include "Image2DWnd.h"
 #include "Image3DWnd.h"
+#include "RangeStreamer.h"
 #include "ZMKImageWnd.h"
 #include "ZavizoZoz3.h"
 #include "ui_ImageWnd.h"
@@ -65,6 +66,10 @@ ImageWnd::ImageWnd(QWidget* parent) : QFrame(parent), m_ui(new Ui::ImageWnd) {
 
 ImageWnd::~ImageWnd() {
     onGrabStopped();
+    {
+        std::lock_guard<std::mutex> lock(m_streamerMutex);
+        m_streamer.reset();
+    }
     delete m_view2D;
     m_view2D = nullptr;
     delete m_view3D;
@@ -78,6 +83,10 @@ ImageWnd::~ImageWnd() {
 
 int ImageWnd::setImageWndMode(int mode) {
     if (m_view3D != nullptr) {
+        {
+            std::lock_guard<std::mutex> lock(m_streamerMutex);
+            m_streamer.reset();
+        }
         m_view3D->hide();
         m_view3D->deleteLater();
         m_view3D = nullptr;
@@ -108,7 +117,13 @@ int ImageWnd::setImageWndMode(int mode) {
     if (mode != 1 && m_view2D != nullptr)
         m_view2D->hide();
     m_mode = mode;
+    m_modeShared = mode;
     return 0;
+}
+
+std::shared_ptr<RangeStreamer> ImageWnd::rangeStreamer() const {
+    std::lock_guard<std::mutex> lock(m_streamerMutex);
+    return m_streamer;
 }
 
 void ImageWnd::placeInBody(QWidget* view) {
@@ -151,6 +166,10 @@ void ImageWnd::create2DView() {
 void ImageWnd::create3DView() {
     m_view3D = new Image3DWnd(m_ui->lbWndMessageShow);
     m_view3D->setCameraKeyRef(&m_cameraKey);
+    {
+        std::lock_guard<std::mutex> lock(m_streamerMutex);
+        m_streamer = m_view3D->streamer();
+    }
     placeInBody(m_view3D);
     setButtonEnable(SingleGrab, true);
     setButtonEnable(StartGrab, true);
@@ -225,16 +244,10 @@ void ImageWnd::initRangeImageDisplay() {
 }
 
 void ImageWnd::prepareRangeAcquisition() {
-    if (m_view3D == nullptr)
-        return;
-    const int lineCount = std::atoi(nodeValue(m_cameraKey, "AcquisitionLineCount").c_str());
-    const int batch = std::atoi(nodeValue(m_cameraKey, "BatchNumber").c_str());
-    const int scaler = std::atoi(nodeValue(m_cameraKey, "Scaler").c_str());
+    if (m_view3D == nullptr) return;
     m_rangeDataKind =
         ZavizoZoz3::GetCameraInfo(m_cameraKey.toStdString(), ZavizoZoz3::CAM_INFO_RANGE_BITS) == "16" ? 0 : 1;
-    Q_UNUSED(lineCount);
-    Q_UNUSED(batch);
-    Q_UNUSED(scaler);
+    m_view3D->prepareScan(m_cameraKey);
 }
 
 void ImageWnd::resetCamera() {
@@ -544,8 +557,7 @@ void ImageWnd::showImage(NuvImage* image, QVector<qreal> profile) {
 void ImageWnd::showImage(QImage* image, QVector<qreal> profile) {
     if (image == nullptr || m_view3D == nullptr)
         return;
-    m_view3D->show2DImage(*image);
-    Q_UNUSED(profile);
+    m_view3D->showImageWithProfile(*image, profile);
     reportResolution(image->width(), image->height());
 }
 
@@ -557,10 +569,7 @@ void ImageWnd::showProfile(const QVector<qreal>& profile, const QVector<uint8_t>
 }
 
 void ImageWnd::showRangeLines(INT32* rangeData, size_t imgId, int frameIndex, bool isEnd) {
-    Q_UNUSED(rangeData);
-    Q_UNUSED(imgId);
-    Q_UNUSED(frameIndex);
-    Q_UNUSED(isEnd);
+    if (m_view3D) m_view3D->onBatchArrived(rangeData, imgId, frameIndex, isEnd);
 }
 
 void ImageWnd::setRangeStreaming(NuvRangeImage* rangeImage) {
@@ -590,18 +599,23 @@ void ImageWnd::openCorrection(int type, float value, void* info) {
     Q_UNUSED(info);
 }
 
-void ImageWnd::refreshFromCamera() {}
+void ImageWnd::refreshFromCamera() {
+    if (m_view3D) m_view3D->refreshFromCamera(m_cameraKey);
+}
 
 NuvRangeImage* ImageWnd::rangeImage() const {
-    return nullptr;
+    const std::shared_ptr<RangeStreamer> streamer = rangeStreamer();
+    return streamer ? streamer->rangeImage() : nullptr;
 }
+
 INT32* ImageWnd::rangeData(int lineIndex) const {
-    Q_UNUSED(lineIndex);
-    return nullptr;
+    const std::shared_ptr<RangeStreamer> streamer = rangeStreamer();
+    return streamer ? reinterpret_cast<INT32*>(streamer->rangePointer(lineIndex)) : nullptr;
 }
+
 uint8_t* ImageWnd::greyData(int lineIndex) const {
-    Q_UNUSED(lineIndex);
-    return nullptr;
+    const std::shared_ptr<RangeStreamer> streamer = rangeStreamer();
+    return streamer ? streamer->greyPointer(lineIndex) : nullptr;
 }
 
 int ImageWnd::drawROI(int x1, int y1, int x2, int y2, int roiType, int kind, int index) {

@@ -6,6 +6,9 @@
 #include <QString>
 #include <QVector>
 #include <cstdint>
+#include <atomic>
+#include <memory>
+#include <mutex>
 
 #include "BridgeMetaTypes.h"
 #include "NuvImage.h"
@@ -17,6 +20,7 @@ class ImageWnd;
 }
 class Image2DWnd;
 class Image3DWnd;
+class RangeStreamer;
 
 // One display pane of the grid: title bar, body view (2D image view or laser-profiler view),
 // the pane's camera and the state of its buttons.
@@ -74,6 +78,10 @@ public:
     INT32* rangeData(int lineIndex) const;
     uint8_t* greyData(int lineIndex) const;
     int rangeDataKind() const { return m_rangeDataKind; }
+    // Any thread: the streamer of the profiler view, kept alive by the caller while it writes.
+    std::shared_ptr<RangeStreamer> rangeStreamer() const;
+    // Any thread: the pane's mode.
+    int imageWndModeAtomic() const { return m_modeShared.load(); }
 
     int drawROI(int x1, int y1, int x2, int y2, int roiType, int kind, int index);
     int updateROI(int index, int x1, int y1, int x2, int y2);
@@ -138,5 +146,9 @@ private:
     bool m_titlePressed = false;
     bool m_dragAllowed = true;
     QImage m_logo;
+    std::atomic<int> m_modeShared{0};
+    // Guards m_streamer, which business-layer threads read to write range batches.
+    mutable std::mutex m_streamerMutex;
+    std::shared_ptr<RangeStreamer> m_streamer;
     Ui::ImageWnd* m_ui;
 };

@@ -7,8 +7,15 @@
 #include <QMouseEvent>
 #include <QResizeEvent>
 #include <QStackedWidget>
+#include <algorithm>
+#include <cstdlib>
+#include <string>
 
 #include "ImageWndLabel.h"
+#include "Nuv3DGraphics.h"
+#include "NuvLUTSetting.h"
+#include "NuvOverlay.h"
+#include "RangeStreamer.h"
 #include "PixelReport.h"
 #include "ProfilePlot.h"
 #include "ToolStripStyle.h"
@@ -99,6 +106,13 @@ Image3DWnd::Image3DWnd(QWidget* parent) : QWidget(parent), m_ui(new Ui::Image3DW
     showLogo();
     connect(m_display, &ZMKImageWnd::imgInfo, this, &Image3DWnd::onImgInfo);
 
+    m_window3D = NuvCreate3DWnd(reinterpret_cast<int64_t>(wdg3DImageWnd));
+    NuvSet3DBackgroundColor(m_window3D, 55, 56, 58, 255);
+    NuvSet3DToolbarVisible(m_window3D, 0x80000000u | 0x800000u | 0x8000u | 0x40000u, true);
+    NuvSet3DToolbarVisible(m_window3D, 0x4000u | 0x1000u, false);
+    NuvSet3DStatusBarLogLevel(m_window3D, 0);
+    Nuv3DZoomFitWnd(m_window3D);
+
     m_rangeLabel = new ImageWndLabel(m_ui->wdg2DRangImageWnd);
     m_rangeLabel->create(true, 0, true, true);
     m_rangeLabel->showToolbar(false);
@@ -122,6 +136,7 @@ Image3DWnd::Image3DWnd(QWidget* parent) : QWidget(parent), m_ui(new Ui::Image3DW
                        m_ui->wdg2DRangImageWnd, m_ui->wdg2DGreyImageWnd}) {
         w->installEventFilter(this);
     }
+    m_streamer = std::make_shared<RangeStreamer>(m_window3D);
     connect(this, &Image3DWnd::initRangeImageFinish, this, &Image3DWnd::onInitRangeImageFinish,
             Qt::QueuedConnection);
     setContourXSpan(m_contourXSpan);
@@ -140,6 +155,9 @@ Image3DWnd::~Image3DWnd() {
         delete *label;
         *label = nullptr;
     }
+    // Workers first: they append to the 3D window, which goes next.
+    m_streamer->stop();
+    NuvDestory3DWnd(m_window3D);
     delete m_ui;
 }
 
@@ -193,6 +211,7 @@ void Image3DWnd::clearAll() {
             label->clearBackground();
     }
     m_profilePlot->setSamples(QVector<QPointF>());
+    m_streamer->clear();
 }
 
 void Image3DWnd::reset() {
@@ -213,7 +232,9 @@ void Image3DWnd::setContourYRange(float minimum, float maximum) {
     m_profilePlot->setYRange(minimum, maximum, true);
 }
 
-void Image3DWnd::showContour(const QVector<qreal>& profile) {
+void Image3DWnd::showContour(const QVector<qreal>& profile, const QVector<uint8_t>& brightness) {
+    m_lastProfile = profile;
+    m_lastBrightness = brightness;
     const int n = profile.size();
     QVector<double> x(n);
     QVector<double> y(n);
@@ -222,6 +243,130 @@ void Image3DWnd::showContour(const QVector<qreal>& profile) {
         y[i] = profile.at(i);
     }
     m_profilePlot->setData(x, y);
+    if (m_cameraKey == nullptr) return;
+    const std::string key = m_cameraKey->toStdString();
+    if (ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_RANGE_PROBE) != "1") return;
+    // A range probe: report the span of the heights inside the current y range, then stop.
+    double hi = m_contourYMax;
+    double lo = m_contourYMin;
+    bool first = true;
+    for (qreal h : profile) {
+        if (!(h > m_contourYMin && h < m_contourYMax)) continue;
+        if (first) {
+            hi = lo = h;
+            first = false;
+        } else {
+            hi = std::max<double>(hi, h);
+            lo = std::min<double>(lo, h);
+        }
+    }
+    ZavizoZoz3::SetCameraInfo(key, ZavizoZoz3::CAM_INFO_RANGE_PROBE, "0");
+    ZavizoZoz3::SetCameraInfo(key, ZavizoZoz3::CAM_INFO_HEIGHT_MAX, QString::number(hi, 'f', 6).toStdString());
+    ZavizoZoz3::SetCameraInfo(key, ZavizoZoz3::CAM_INFO_HEIGHT_MIN, QString::number(lo, 'f', 6).toStdString());
+    emit btn3DStopGrab->clicked(false);
+}
+
+void Image3DWnd::showImageWithProfile(const QImage& image, const QVector<qreal>& profile) {
+    if (!m_display) return;
+    m_display->clearLayer(ZMKImageWnd::LayerOverlay);
+    m_display->setBackground(image);
+    drawProfilePoints(profile);
+}
+
+void Image3DWnd::showImageWithProfile(const NuvImage& image, const QVector<qreal>& profile) {
+    if (!m_display) return;
+    m_display->clearLayer(ZMKImageWnd::LayerOverlay);
+    m_display->setBackground(image);
+    drawProfilePoints(profile);
+}
+
+void Image3DWnd::drawProfilePoints(const QVector<qreal>& profile) {
+    if (profile.isEmpty()) return;
+    NuvOverlayPath path;
+    for (int i = 0; i < profile.size(); ++i) {
+        if (profile.at(i) > 0) path.addCircle(NuvPoint(i, profile.at(i)), 0.15);
+    }
+    m_display->setPen(0, 255, 0, 0);
+    m_display->displayOverlayPath(path, ZMKImageWnd::LayerOverlay);
+}
+
+namespace {
+std::string nodeText(const std::string& key, const char* feature) {
+    std::string value;
+    return ZavizoZoz3::GetCameraNodeValue(key, feature, value) == 0 ? value : std::string();
+}
+
+// What the 3D set-up reads from the camera; unreadable values keep the previous ones.
+bool readDisplaySettings(const std::string& key, RangeStreamer::DisplaySettings* s) {
+    bool ok = false;
+    const double yInterval = QString::fromStdString(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_Y_INTERVAL))
+                                 .toDouble(&ok);
+    if (ok && yInterval > 0) s->yInterval = yInterval;
+    const double xInterval = QString::fromStdString(nodeText(key, "XInterval")).toDouble(&ok);
+    if (ok && xInterval > 0) s->xInterval = xInterval / 1000.0;
+    const float hMax = QString::fromStdString(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_HEIGHT_MAX))
+                           .toFloat(&ok);
+    if (ok) s->heightMax = hMax;
+    const float hMin = QString::fromStdString(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_HEIGHT_MIN))
+                           .toFloat(&ok);
+    if (ok) s->heightMin = hMin;
+    const int ratio = QString::fromStdString(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_SAMPLING_RATIO))
+                          .toInt(&ok);
+    if (ok && ratio > 0) s->samplingRatio = ratio;
+    const std::string mode = ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_DISPLAY_MODE);
+    if (!mode.empty()) s->displayMode = mode == "0" ? 3 : 1;
+    return true;
+}
+}  // namespace
+
+void Image3DWnd::prepareScan(const QString& cameraKey) {
+    const std::string key = cameraKey.toStdString();
+    const int total = std::atoi(nodeText(key, "AcquisitionLineCount").c_str());
+    const int perBatch = std::atoi(nodeText(key, "BatchNumber").c_str());
+    const int scaler = std::atoi(nodeText(key, "Scaler").c_str());
+    const int dataType = ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_RANGE_BITS) == "16" ? 0 : 1;
+    bool ok = false;
+    double xInterval = QString::fromStdString(nodeText(key, "XInterval")).toDouble(&ok);
+    xInterval = ok && xInterval > 0 ? xInterval / 1000.0 : m_contourXSpan / 3200.0;
+    int points = std::atoi(nodeText(key, "PointsNum").c_str());
+    if (points <= 0) points = 3200;
+    const int displayMode = ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_DISPLAY_MODE) == "0" ? 3 : 1;
+    Nuv3DZoomFitWnd(m_window3D);
+    m_streamer->prepare(total, perBatch, points, RangeStreamer::formatFor(dataType, scaler), xInterval, displayMode);
+    m_streamer->setSettingsProvider(
+        [key](RangeStreamer::DisplaySettings* s) { return readDisplaySettings(key, s); });
+}
+
+void Image3DWnd::onBatchArrived(const void* data, uint64_t imageId, int batch, bool isEnd) {
+    if (data == nullptr) return;
+    if (!m_streamer->batchArrived(imageId, batch)) return;
+    if (isEnd) showFinishedScan();
+}
+
+void Image3DWnd::showFinishedScan() {
+    NuvRangeImage range;
+    if (!m_streamer->copyRangeImage(&range)) return;
+    const RangeStreamer::Format f = m_streamer->format();
+    const RangeStreamer::DisplaySettings s = m_streamer->displaySettings();
+    range.SetInfo(f.heightScale, -f.heightOffset * f.heightScale, s.xInterval, 0, s.yInterval, 0);
+    NuvImage coloured;
+    if (NuvLUTSetting::ColorMapLUT(range, 0, &coloured) == 0) {
+        m_rangeLabel->setRangeImageMode(true, range);
+        m_rangeLabel->setBackground(&coloured, 0);
+    }
+    std::vector<uint8_t> grey;
+    int width = 0;
+    int height = 0;
+    if (m_streamer->copyGreyImage(&grey, &width, &height) && width > 0 && height > 0) {
+        NuvImage greyImage(width, height, NuvPixelFormat::Mono8, grey.data(), static_cast<size_t>(width), true);
+        m_greyLabel->setBackground(&greyImage, 0);
+    }
+}
+
+void Image3DWnd::refreshFromCamera(const QString& cameraKey) {
+    RangeStreamer::DisplaySettings settings = m_streamer->displaySettings();
+    readDisplaySettings(cameraKey.toStdString(), &settings);
+    m_streamer->refresh(settings);
 }
 
 void Image3DWnd::render3D() {
@@ -349,7 +494,9 @@ bool Image3DWnd::eventFilter(QObject* watched, QEvent* event) {
             QCoreApplication::sendEvent(pane, &copy);
         }
     } else if (type == QEvent::Resize) {
-        if (watched == wdg2DImageWnd && m_display) {
+        if (watched == wdg3DImageWnd) {
+            NuvMove3DWnd(m_window3D, 0, 0, wdg3DImageWnd->width(), wdg3DImageWnd->height());
+        } else if (watched == wdg2DImageWnd && m_display) {
             m_display->move(0, 0, wdg2DImageWnd->width(), wdg2DImageWnd->height());
         } else if (watched == m_ui->wdg2DRangImageWnd && m_rangeLabel) {
             m_rangeLabel->resize(m_ui->wdg2DRangImageWnd->size());

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QVector>
 #include <QWidget>
+#include <cstdint>
+#include <memory>
 
 #include "NuvImage.h"
 
@@ -18,6 +20,7 @@ class QStackedWidget;
 class ImageWndLabel;
 class ProfilePlot;
 class ZMKImageWnd;
+class RangeStreamer;
 
 // View of a laser line-profile sensor: contour, 2D picture, 3D window, range image and grey
 // image pages under one tool strip with an overflow menu.
@@ -46,7 +49,18 @@ public:
     void relayoutToolBar(int width);
     void relayoutToolBar();
     void setShapesEditable(bool editable);
-    void showContour(const QVector<qreal>& profile);
+    void showContour(const QVector<qreal>& profile, const QVector<uint8_t>& brightness = QVector<uint8_t>());
+    // Camera picture with the detected profile points drawn over it.
+    void showImageWithProfile(const QImage& image, const QVector<qreal>& profile);
+    void showImageWithProfile(const NuvImage& image, const QVector<qreal>& profile);
+
+    // Range streaming: set up a scan for the camera, announce written batches, refresh.
+    void prepareScan(const QString& cameraKey);
+    void onBatchArrived(const void* data, uint64_t imageId, int batch, bool isEnd);
+    void refreshFromCamera(const QString& cameraKey);
+    std::shared_ptr<RangeStreamer> streamer() const { return m_streamer; }
+    int64_t window3D() const { return m_window3D; }
+    QVector<qreal> lastProfile() const { return m_lastProfile; }
     void retranslate();
     void render3D();
 
@@ -96,6 +110,8 @@ protected:
 private:
     void createActions();
     void onImgInfo(double x, double y, int a, int b, int c, float value);
+    void drawProfilePoints(const QVector<qreal>& profile);
+    void showFinishedScan();
 
     const QString* m_cameraKey = nullptr;
     ZMKImageWnd* m_display = nullptr;
@@ -113,5 +129,9 @@ private:
     QButtonGroup* m_modeGroup = nullptr;
     QButtonGroup* m_showGroup = nullptr;
     QVector<int> m_shapeIds[3];
+    int64_t m_window3D = 0;
+    std::shared_ptr<RangeStreamer> m_streamer;
+    QVector<qreal> m_lastProfile;
+    QVector<uint8_t> m_lastBrightness;
     Ui::Image3DWnd* m_ui;
 };

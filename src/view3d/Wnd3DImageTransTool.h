@@ -3,14 +3,23 @@
 
 #include "WndImageTransTool.h"
 
-// Frame converter of one camera: camera pictures, single profiles and range batches.
+// Frame converter of one camera, run on the business-layer thread: camera pictures (with the
+// laser line of profile sensors), single profiles and range batches written straight into the
+// pane's buffers.
 class Wnd3DImageTransTool : public WndImageTransTool {
 public:
     Wnd3DImageTransTool(ImageUpdateManager* dispatcher, ImageWndManager* manager, const QString& cameraKey);
     void transform(ZavizoZoz3::AcqBuffer* buffer, int kind, int frameIndex) override;
 
+    static constexpr uint8_t kOutsideWindowRed = 19;
+    static constexpr uint8_t kOutsideWindowGreen = 156;
+    static constexpr uint8_t kOutsideWindowBlue = 95;
+
 private:
-    void transformImage(ZavizoZoz3::AcqBuffer* buffer);
+    void transformPicture(ZavizoZoz3::AcqBuffer* buffer, bool profileSensor);
+    void transformSensorWindow(ZavizoZoz3::AcqBuffer* buffer);
+    void transformProfile(ZavizoZoz3::AcqBuffer* buffer);
+    void transformRangeBatch(ZavizoZoz3::AcqBuffer* buffer);
 
     int m_composedWidth = 2048;
     int m_composedHeight = 1024;

@@ -1,0 +1,181 @@
+#pragma once
+#include <QString>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "NuvArrays.h"
+#include "NuvRangeImage.h"
+#include "NuvRangeLUT16.h"
+
+// Streams the range and grey images of a line-profile scan into the 3D window while the scan runs.
+// The business layer writes each batch of lines straight into the buffers held here (writeBatch);
+// the GUI thread only queues batch numbers (batchArrived); worker 1 converts and colours the new
+// lines and appends them to the 3D window; worker 2 re-initialises the 3D window for a new image,
+// during which converted batches are held and replayed afterwards in arrival order.
+class RangeStreamer {
+public:
+    // Sample format of one scan.
+    struct Format {
+        int dataType = 0;  // 0 16-bit, 1 32-bit
+        int shift = 0;
+        int heightOffset = 32768;
+        int profileHeightOffset = 32768;
+        double heightScale = 1.0;
+        double profileScaleDivisor = 1.0;
+        double invalidValue = 3.4028234663852886e38;
+        int bytesPerPoint = 2;
+        uint32_t rawMask = 0xFFFF;
+    };
+    // What worker 2 and the refresh read from the camera.
+    struct DisplaySettings {
+        double xInterval = 0.009;
+        double yInterval = 0.002;
+        float heightMax = 45.0f;
+        float heightMin = -45.0f;
+        int displayMode = 3;  // 3 coloured by height, 1 brightness
+        int samplingRatio = 1;
+    };
+    // Rows appended to the 3D window (first row, last row), for observers such as tests.
+    using AppendObserver = std::function<void(int firstRow, int lastRow)>;
+    // Reads the display settings of the camera (worker 2 calls it for every new image); returns
+    // false to keep the current settings.
+    using SettingsProvider = std::function<bool(DisplaySettings*)>;
+
+    explicit RangeStreamer(int64_t window3D);
+    ~RangeStreamer();
+    // Stops both workers (idempotent); buffers stay valid for writers that still hold us.
+    void stop();
+    RangeStreamer(const RangeStreamer&) = delete;
+    RangeStreamer& operator=(const RangeStreamer&) = delete;
+
+    static Format formatFor(int dataType, int scaler);
+
+    // GUI thread. Allocates the buffers of a scan of totalLines x pointsPerLine.
+    void prepare(int totalLines, int linesPerBatch, int pointsPerLine, const Format& format, double xInterval,
+                 int displayMode);
+    // Business-layer thread: runs `write` with the range and grey pointers of batch `batch`
+    // while the buffers cannot go away. Returns false (write not called) when the batch lies
+    // outside the scan or no scan is prepared.
+    using BatchWriter = std::function<void(uint8_t* range, uint8_t* grey, int lines, int points)>;
+    bool writeBatch(int batch, const BatchWriter& write);
+    // Start of batch `batch` in the range and grey buffers, null outside the scan. The pointers
+    // are only good until the next prepare or clear: writers use writeBatch instead.
+    uint8_t* rangePointer(int batch);
+    uint8_t* greyPointer(int batch);
+    NuvRangeImage* rangeImage();
+    // GUI thread: a batch was written. Returns false for a batch outside the scan.
+    bool batchArrived(uint64_t imageId, int batch);
+    // GUI thread: drops queued work and the buffers.
+    void clear();
+    // Re-reads the camera's display settings (the owner passes them) and redraws what arrived.
+    void refresh(const DisplaySettings& settings);
+    // The owner replaced the range image (multi-image frames): keep it and set the 3D window up.
+    void replaceRangeImage(std::unique_ptr<NuvRangeImage> image);
+    void setDisplaySettings(const DisplaySettings& settings);
+    DisplaySettings displaySettings() const;
+
+    // Copies under the image lock, for the end-of-scan pages and saving.
+    bool copyRangeImage(NuvRangeImage* out) const;
+    bool copyGreyImage(std::vector<uint8_t>* grey, int* width, int* height) const;
+    bool hasImage() const;
+
+    int totalLines() const { return m_totalLines.load(); }
+    int linesPerBatch() const { return m_linesPerBatch.load(); }
+    int pointsPerLine() const { return m_pointsPerLine.load(); }
+    Format format() const;
+    int lastRowAppended() const { return m_lastRowAppended.load(); }
+    bool isWorker1Idle() const { return m_worker1Idle.load(); }
+    void setAppendObserver(AppendObserver observer);
+    void setSettingsProvider(SettingsProvider provider);
+    // Redraws the 3D window from rows 0 to the last row appended; with `rendering` the whole
+    // image is coloured over its own height span.
+    void redisplay(bool rendering);
+    // Blocks until worker 1 has converted everything queued and worker 2 is not setting up.
+    void waitUntilIdle() const;
+
+    // The span worker 1 converts from the queued batch numbers: first to last, where a queue that
+    // wrapped (first > last) starts at the first number not above the last. False when empty.
+    static bool batchSpan(const std::deque<int>& queue, int* first, int* last);
+    // Heights and colours of rows x points raw samples; invalid samples (zero, or a height outside
+    // the settings' range) get the invalid height and colour and, with overwriteInvalid, have
+    // their sample bits cleared in place.
+    static void convertRows(uint8_t* source, int rows, int points, const Format& format,
+                            const DisplaySettings& settings, bool overwriteInvalid, NuvRangeLUT16* lut,
+                            Nuv3DFloatArray* heights, NuvColorArray* colors);
+    // Lines carried by batch `batch` for a scan of the given geometry (0 outside the scan).
+    static int linesOfBatch(int batch, int totalLines, int linesPerBatch);
+
+private:
+    struct HeldBatch {
+        const uint8_t* range;
+        std::shared_ptr<NuvColorArray> colors;
+        const uint8_t* grey;
+        int firstRow;
+        int lastRow;
+        int batch;
+    };
+
+    void worker1Loop();
+    void worker2Loop();
+    void convertBatches(int first, int last);
+    void initialise3D();
+    void display(const HeldBatch& batch);
+    void append(const HeldBatch& batch);
+    std::shared_ptr<NuvColorArray> colour(uint8_t* source, int rows, bool overwriteInvalid, NuvRangeLUT16* lut);
+    void reinitialise3D(const DisplaySettings& settings, const Format& format);
+    void redisplayRows(int lastRow, bool rendering, bool keepSamples);
+
+    const int64_t m_window3D;
+
+    std::atomic<int> m_totalLines{0};
+    std::atomic<int> m_linesPerBatch{0};
+    std::atomic<int> m_pointsPerLine{3200};
+    std::atomic<int> m_dataStreamId{0};
+    std::atomic<int> m_lastRowAppended{-1};
+    uint64_t m_receivingImageId = 0;  // GUI thread only
+    int m_lastBatch = -1;             // GUI thread only
+
+    // Guards m_range, m_grey, m_format and m_settings.
+    mutable std::mutex m_imageMutex;
+    std::unique_ptr<NuvRangeImage> m_range;
+    std::vector<uint8_t> m_grey;
+    Format m_format;
+    DisplaySettings m_settings;
+
+    // Guards m_batchQueue.
+    mutable std::mutex m_queueMutex;
+    std::deque<int> m_batchQueue;
+
+    // Guards m_held; hold is changed under it too, so a batch is either held or appended.
+    std::mutex m_holdMutex;
+    std::vector<HeldBatch> m_held;
+
+    // Worker 1 waits on this for queued batches.
+    mutable std::mutex m_worker1Mutex;
+    std::condition_variable m_worker1Wake;
+    // Worker 2 waits on this for a new image; held during the whole 3D set-up.
+    mutable std::mutex m_worker2Mutex;
+    std::condition_variable m_worker2Wake;
+    bool m_worker2Pending = false;  // guarded by m_worker2Mutex
+
+    // Guards m_observer and m_settingsProvider.
+    mutable std::mutex m_observerMutex;
+    AppendObserver m_observer;
+    SettingsProvider m_settingsProvider;
+    NuvRangeLUT16 m_lut;  // used by worker 1 only
+
+    std::atomic<bool> m_hold{false};
+    std::atomic<bool> m_worker1Stop{false};
+    std::atomic<bool> m_worker1Idle{true};
+    std::atomic<bool> m_worker2Stop{false};
+    std::atomic<bool> m_worker2Busy{false};
+    std::thread m_worker1;
+    std::thread m_worker2;
+};

@@ -1,0 +1,278 @@
+// Pane buttons: grab control, the state table, mode and display pages, and the 2D view's tools.
+#include <QButtonGroup>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QtTest>
+
+#include "Image2DWnd.h"
+#include "Image3DWnd.h"
+#include "ImageWnd.h"
+#include "TestSupport.h"
+#include "ZMKImageWnd.h"
+#include "ZavizoZoz3.h"
+#include "ZavizoZoz3Control.h"
+
+namespace Control = ZavizoZoz3::Control;
+Q_DECLARE_METATYPE(ImageWnd::ButtonType)
+
+class TestPaneButtons : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void stateTableAcrossGrab();
+    void startUsesCheckedModeFirst_data();
+    void startUsesCheckedModeFirst();
+    void singleGrabReportsBeforeStart();
+    void stopPressGoesUp();
+    void modeButtonsSwitchPagesAndCameraMode_data();
+    void modeButtonsSwitchPagesAndCameraMode();
+    void displayButtonsInThreeDMode();
+    void threeDModeWithoutDisplayButtonKeepsPage();
+    void restoreButtonEnableTouchesOnlyItself();
+    void syncImageModeFollowsCamera_data();
+    void syncImageModeFollowsCamera();
+    void twoDViewGrabButtonsSwap();
+    void pixelReportIsThrottled();
+    void viewWithoutDisplayIgnoresCommands();
+
+private:
+    ImageWnd* m_pane = nullptr;
+    std::string m_key;
+};
+
+void TestPaneButtons::init() {
+    TestSupport::resetEnvironment();
+    qRegisterMetaType<ImageWnd::ButtonType>();
+    m_key = Control::addCamera(Control::CameraKind::LaserProfiler, "LP");
+    m_pane = new ImageWnd();
+    m_pane->setObjectName(QStringLiteral("ImageWnd"));
+    m_pane->setWndId(1);
+    m_pane->resize(900, 600);
+    QCOMPARE(m_pane->setImageWndMode(2), 0);
+    m_pane->setImageWndTitle(QString::fromStdString(m_key));
+    m_pane->setCameraName(QString::fromStdString(m_key));
+    m_pane->show();
+}
+
+void TestPaneButtons::cleanup() {
+    delete m_pane;
+    m_pane = nullptr;
+    Control::reset();
+}
+
+void TestPaneButtons::stateTableAcrossGrab() {
+    Image3DWnd* v = m_pane->view3D();
+    QVERIFY(v);
+    QVERIFY(v->btn3DStartGrab->isEnabled());
+    QVERIFY(v->btnSingleGrab->isEnabled());
+    QVERIFY(!v->btn3DStopGrab->isEnabled());
+    QVERIFY(v->btnContourMode->isEnabled() && v->btn2DMode->isEnabled() && v->btn3DMode->isEnabled());
+
+    v->btn3DRender->setChecked(true);
+    m_pane->onGrabStarted();
+    QVERIFY(!v->btn3DStartGrab->isEnabled());
+    QVERIFY(!v->btnSingleGrab->isEnabled());
+    QVERIFY(v->btn3DStopGrab->isEnabled());
+    QVERIFY(!v->btnContourMode->isEnabled() && !v->btn2DMode->isEnabled() && !v->btn3DMode->isEnabled());
+    QVERIFY(!v->btn3DRender->isEnabled());
+    QVERIFY(!v->btn3DRender->isChecked());
+
+    m_pane->onGrabStopped();
+    QVERIFY(v->btn3DStartGrab->isEnabled());
+    QVERIFY(v->btnSingleGrab->isEnabled());
+    QVERIFY(!v->btn3DStopGrab->isEnabled());
+    QVERIFY(v->btnContourMode->isEnabled() && v->btn2DMode->isEnabled() && v->btn3DMode->isEnabled());
+    QVERIFY(v->btn3DRender->isEnabled());
+    QVERIFY(!v->btn3DRender->isChecked());
+}
+
+void TestPaneButtons::startUsesCheckedModeFirst_data() {
+    QTest::addColumn<QString>("modeButton");
+    QTest::addColumn<int>("cameraMode");
+    QTest::newRow("contour") << "btnContourMode" << 1;
+    QTest::newRow("picture") << "btn2DMode" << 0;
+    QTest::newRow("3D") << "btn3DMode" << 2;
+}
+
+void TestPaneButtons::startUsesCheckedModeFirst() {
+    QFETCH(QString, modeButton);
+    QFETCH(int, cameraMode);
+    Image3DWnd* v = m_pane->view3D();
+    v->findChild<QPushButton*>(modeButton)->click();
+    ZavizoZoz3::SetCameraImageMode(m_key, 7 - cameraMode, true);  // something else
+    int modeAtPress = -1;
+    connect(m_pane, &ImageWnd::buttonClick, this,
+            [&](ImageWnd::ButtonType) { modeAtPress = ZavizoZoz3::GetCameraImageMode(m_key); });
+    QSignalSpy spy(m_pane, &ImageWnd::buttonClick);
+    QTest::mouseClick(v->btn3DStartGrab, Qt::LeftButton);
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).value<ImageWnd::ButtonType>(), ImageWnd::StartGrab);
+    QCOMPARE(modeAtPress, cameraMode);
+}
+
+void TestPaneButtons::singleGrabReportsBeforeStart() {
+    Image3DWnd* v = m_pane->view3D();
+    v->btn3DMode->click();
+    QVERIFY(!v->btnSingleGrab->isHidden());
+    QString reported;
+    connect(m_pane, &ImageWnd::buttonClick, this, [&](ImageWnd::ButtonType) {
+        reported = QString::fromStdString(ZavizoZoz3::GetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_SINGLE_GRAB));
+    });
+    QTest::mouseClick(v->btnSingleGrab, Qt::LeftButton);
+    QCOMPARE(reported, QStringLiteral("1"));
+}
+
+void TestPaneButtons::stopPressGoesUp() {
+    m_pane->onGrabStarted();
+    QSignalSpy spy(m_pane, &ImageWnd::buttonClick);
+    QTest::mouseClick(m_pane->view3D()->btn3DStopGrab, Qt::LeftButton);
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).value<ImageWnd::ButtonType>(), ImageWnd::StopGrab);
+}
+
+void TestPaneButtons::modeButtonsSwitchPagesAndCameraMode_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("page");
+    QTest::addColumn<int>("cameraMode");
+    QTest::addColumn<bool>("displayButtonsShown");
+    QTest::newRow("contour") << "btnContourMode" << 0 << 1 << false;
+    QTest::newRow("picture") << "btn2DMode" << 1 << 0 << false;
+    QTest::newRow("3D") << "btn3DMode" << 2 << 2 << true;
+}
+
+void TestPaneButtons::modeButtonsSwitchPagesAndCameraMode() {
+    QFETCH(QString, button);
+    QFETCH(int, page);
+    QFETCH(int, cameraMode);
+    QFETCH(bool, displayButtonsShown);
+    Image3DWnd* v = m_pane->view3D();
+    v->findChild<QPushButton*>(button)->click();
+    QCOMPARE(v->stackedWidget->currentIndex(), page);
+    QCOMPARE(ZavizoZoz3::GetCameraImageMode(m_key), cameraMode);
+    QCOMPARE(!v->btn3DShow->isHidden(), displayButtonsShown);
+    QCOMPARE(!v->btnGreyImageShow->isHidden(), displayButtonsShown);
+    QCOMPARE(v->btn3DZoomIn->isHidden(), displayButtonsShown);
+    QCOMPARE(!v->btnSingleGrab->isHidden(), page == 2);
+}
+
+void TestPaneButtons::displayButtonsInThreeDMode() {
+    Image3DWnd* v = m_pane->view3D();
+    v->btn3DMode->click();
+    v->btn2DRangeImageShow->click();
+    QCOMPARE(v->stackedWidget->currentIndex(), 3);
+    QVERIFY(v->btn3DRender->isHidden());
+    v->btnGreyImageShow->click();
+    QCOMPARE(v->stackedWidget->currentIndex(), 4);
+    v->btn3DShow->click();
+    QCOMPARE(v->stackedWidget->currentIndex(), 2);
+    QVERIFY(!v->btn3DRender->isHidden());
+    v->btn3DRender->click();
+    QCOMPARE(v->stackedWidget->currentIndex(), 2);
+    QVERIFY(v->btn3DShow->isChecked());
+}
+
+void TestPaneButtons::threeDModeWithoutDisplayButtonKeepsPage() {
+    Image3DWnd* v = m_pane->view3D();
+    v->btnContourMode->click();
+    QCOMPARE(v->stackedWidget->currentIndex(), 0);
+    // An exclusive group never allows "none checked"; open it to reach that state.
+    if (QButtonGroup* group = v->btn3DShow->group()) group->setExclusive(false);
+    for (QPushButton* b : {v->btn3DShow, v->btn2DRangeImageShow, v->btnGreyImageShow}) b->setChecked(false);
+    v->btn3DRender->setChecked(false);
+    v->btn3DMode->click();
+    QCOMPARE(v->stackedWidget->currentIndex(), 0);
+}
+
+void TestPaneButtons::restoreButtonEnableTouchesOnlyItself() {
+    auto* in = m_pane->findChild<QPushButton*>(QStringLiteral("btnWndTransformIn"));
+    auto* out = m_pane->findChild<QPushButton*>(QStringLiteral("btnWndTransformOut"));
+    Image3DWnd* v = m_pane->view3D();
+    QCOMPARE(m_pane->setButtonEnable(ImageWnd::RestoreWnd, false), 0);
+    QVERIFY(!out->isEnabled());
+    QVERIFY(in->isEnabled());
+    QVERIFY(v->btn3DStartGrab->isEnabled());
+    QVERIFY(v->btnSingleGrab->isEnabled());
+    QCOMPARE(m_pane->setButtonEnable(static_cast<ImageWnd::ButtonType>(99), false), 0);
+    QCOMPARE(m_pane->setButtonHidden(static_cast<ImageWnd::ButtonType>(-5), true), 0);
+}
+
+void TestPaneButtons::syncImageModeFollowsCamera_data() {
+    QTest::addColumn<int>("cameraMode");
+    QTest::addColumn<int>("page");
+    QTest::newRow("picture") << 0 << 1;
+    QTest::newRow("contour") << 1 << 0;
+    QTest::newRow("3D") << 2 << 2;
+}
+
+void TestPaneButtons::syncImageModeFollowsCamera() {
+    QFETCH(int, cameraMode);
+    QFETCH(int, page);
+    ZavizoZoz3::SetCameraImageMode(m_key, cameraMode, true);
+    m_pane->syncImageMode();
+    QCOMPARE(m_pane->view3D()->stackedWidget->currentIndex(), page);
+}
+
+void TestPaneButtons::twoDViewGrabButtonsSwap() {
+    QCOMPARE(m_pane->setImageWndMode(1), 0);
+    Image2DWnd* v = m_pane->view2D();
+    QVERIFY(v);
+    QVERIFY(!v->btnStartGrab->isHidden());
+    QVERIFY(v->btnStopGrab->isHidden());
+    QVERIFY(!v->btnSingleSave->isEnabled());
+    QVERIFY(!v->btnRecording->isEnabled());
+    m_pane->onGrabStarted();
+    QVERIFY(v->btnStartGrab->isHidden());
+    QVERIFY(!v->btnStopGrab->isHidden());
+    QSignalSpy spy(m_pane, &ImageWnd::buttonClick);
+    QTest::mouseClick(v->btnStopGrab, Qt::LeftButton);
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).value<ImageWnd::ButtonType>(), ImageWnd::StopGrab);
+    QImage frame(320, 240, QImage::Format_Grayscale8);
+    frame.fill(5);
+    m_pane->show2DImage(frame, false);
+    QVERIFY(v->btnSingleSave->isEnabled());
+    QCOMPARE(m_pane->imageSize(), QSize(320, 240));
+}
+
+void TestPaneButtons::pixelReportIsThrottled() {
+    QCOMPARE(m_pane->setImageWndMode(1), 0);
+    Image2DWnd* v = m_pane->view2D();
+    ZMKImageWnd* display = v->displayWidget();
+    QVERIFY(display);
+    v->setCameraName(QString::fromStdString(m_key));
+    auto pos = [&] { return QString::fromStdString(ZavizoZoz3::GetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_PIXEL_POS)); };
+    emit display->imgInfo(1.0, 2.0, 3, 4, 5, 6.0f);  // first event only starts the clock
+    QCOMPARE(pos(), QString());
+    emit display->imgInfo(1.0, 2.0, 3, 4, 5, 6.0f);  // within 50 ms: dropped
+    QCOMPARE(pos(), QString());
+    QTest::qWait(Image2DWnd::kPixelReportIntervalMs + 10);
+    emit display->imgInfo(12.34, 5.0, 7, 8, 9, 1.5f);
+    QCOMPARE(pos(), QStringLiteral("12.3,5.0"));
+    QCOMPARE(QString::fromStdString(ZavizoZoz3::GetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_PIXEL_RGB)),
+             QStringLiteral("7,8,9"));
+    QCOMPARE(QString::fromStdString(ZavizoZoz3::GetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_PIXEL_VALUE)),
+             QStringLiteral("1.500"));
+    emit display->imgInfo(99.0, 99.0, 1, 1, 1, 1.0f);  // again too soon
+    QCOMPARE(pos(), QStringLiteral("12.3,5.0"));
+}
+
+void TestPaneButtons::viewWithoutDisplayIgnoresCommands() {
+    Image2DWnd view;
+    view.destroyDisplay();
+    QImage image(10, 10, QImage::Format_RGB32);
+    view.setBackground(image);
+    QImage out;
+    view.getBackground(&out);
+    QVERIFY(out.isNull());
+    view.ZoomIn();
+    view.ZoomOut();
+    view.Zoom100();
+    view.ZoomFit();
+    view.ZoomFitWnd();
+}
+
+QTEST_MAIN(TestPaneButtons)
+#include "tst_panebuttons.moc"
