@@ -33,6 +33,8 @@ COperationTipWidget::COperationTipWidget(QWidget* parent) : QWidget(parent) {
     layout->setSpacing(10);
     m_iconLabel = new QLabel(this);
     m_iconLabel->setFixedSize(kIconSize, kIconSize);
+    // The owner's style sheet (often a white image area) must not paint behind the tip's parts.
+    m_iconLabel->setStyleSheet(QStringLiteral("background: transparent;"));
     m_iconLabel->hide();
     layout->addWidget(m_iconLabel);
     m_textLabel = new QLabel(this);
