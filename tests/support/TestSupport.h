@@ -2,8 +2,15 @@
 // Shared helpers for the QtTest suites.
 #include <QString>
 
+class ScriptedModalHandler;
+
 namespace TestSupport {
 // Resets the in-process business layer and replaces every modal run (message boxes, file,
 // folder and colour dialogs) with an immediate scripted answer, so no test ever blocks.
+// Message boxes are accepted (first visible button), paths come back empty.
 void resetEnvironment();
+
+// The scripted handler the last resetEnvironment() installed: queue answers on it and read
+// what was asked. Calls resetEnvironment() first if it never ran.
+ScriptedModalHandler& modals();
 }  // namespace TestSupport

@@ -1,0 +1,603 @@
+// Styled host widgets, the modal seam and the icon resource tree.
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QSet>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QtTest>
+
+#include "CBaseDialog.h"
+#include "CMessageBox.h"
+#include "COperationTipWidget.h"
+#include "ModalSeam.h"
+#include "ScriptedModalHandler.h"
+#include "TestSupport.h"
+
+using Kind = ModalSeam::Kind;
+
+namespace {
+const char* const kStates[] = {"normal", "hover", "click", "clicked", "disable", "selected"};
+
+// Button folders the viewer's style sheets and menus name under ":/Resource/icons/".
+const char* const kButtonFolders[] = {"start",
+                                      "stop",
+                                      "singleSave",
+                                      "multiSave",
+                                      "recording",
+                                      "greyHistogram",
+                                      "cross",
+                                      "grid",
+                                      "measure",
+                                      "zoomIn",
+                                      "zoomOut",
+                                      "restore",
+                                      "triangle",
+                                      "ContourMode",
+                                      "2DMode",
+                                      "3DMode",
+                                      "3DShow",
+                                      "2DRangeImageShow",
+                                      "greyShow",
+                                      "singleGrab",
+                                      "3dRender",
+                                      "zoomReset",
+                                      "toolBarHorizontalExtButton",
+                                      "multiTip",
+                                      "localROI",
+                                      "globalROI",
+                                      "enlarge",
+                                      "up",
+                                      "down"};
+
+// Folders drawn for the dark tool strips (the others sit on light panels).
+const char* const kDarkStripFolders[] = {"start",   "stop",   "singleSave", "multiSave",  "greyHistogram",
+                                         "cross",   "grid",   "measure",    "zoomIn",     "zoomOut",
+                                         "restore", "3DMode", "2DMode",     "singleGrab", "zoomReset"};
+
+QString resourceDir() {
+    return QFileInfo(QFINDTESTDATA("../../src/resources/nuvviewer.qrc")).absolutePath();
+}
+
+// Files the qrc lists, as "icons/..." paths.
+QSet<QString> qrcFiles() {
+    QSet<QString> files;
+    QFile qrc(resourceDir() + QStringLiteral("/nuvviewer.qrc"));
+    if (!qrc.open(QIODevice::ReadOnly)) {
+        return files;
+    }
+    const QString text = QString::fromUtf8(qrc.readAll());
+    if (!text.contains(QStringLiteral("prefix=\"/Resource\""))) {
+        return files;
+    }
+    QRegularExpression fileTag(QStringLiteral("<file>([^<]+)</file>"));
+    auto it = fileTag.globalMatch(text);
+    while (it.hasNext()) {
+        files.insert(it.next().captured(1).trimmed());
+    }
+    return files;
+}
+
+// Mean luminance and count of the clearly visible pixels of an icon.
+double meanVisibleLuminance(const QImage& image, int* visible) {
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    double sum = 0;
+    int n = 0;
+    for (int y = 0; y < argb.height(); ++y) {
+        for (int x = 0; x < argb.width(); ++x) {
+            const QColor c = QColor::fromRgba(argb.pixel(x, y));
+            if (c.alpha() > 200) {
+                sum += 0.299 * c.red() + 0.587 * c.green() + 0.114 * c.blue();
+                ++n;
+            }
+        }
+    }
+    *visible = n;
+    return n > 0 ? sum / n : 0.0;
+}
+
+void sendMouse(QWidget* widget, QEvent::Type type, const QPoint& local, Qt::MouseButtons buttons) {
+    QMouseEvent event(type, local, widget->mapToGlobal(local), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+}  // namespace
+
+class TestNuvWidgets : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { TestSupport::resetEnvironment(); }
+    void cleanup() { ModalSeam::setHandler(nullptr); }
+
+    void messageBoxIsAnsweredThroughSeam_data();
+    void messageBoxIsAnsweredThroughSeam();
+    void messageBoxLevelAndButtonBounds();
+    void realMessageBoxReportsPressedButton_data();
+    void realMessageBoxReportsPressedButton();
+    void handlerReplacedDuringCallStaysAlive();
+    void fileColourAndFolderRequestsAreScripted();
+    void dialogsRunThroughSeam();
+    void menuChoiceTriggersItsAction();
+    void baseDialogTitleButtonsAndContent();
+    void baseDialogCloseButton_data();
+    void baseDialogCloseButton();
+    void baseDialogDragsByTitleBar();
+    void baseDialogFitsScreenWhenAutoAdjusting();
+    void tipClosesItselfAfterItsTime();
+    void tipStaysUntilClosedAndCentres();
+    void tipLinkReportsPath();
+    void iconFoldersResolveEveryState();
+    void iconsAreLegibleOnTheirBackground();
+    void qrcAndDiskAgree();
+};
+
+void TestNuvWidgets::messageBoxIsAnsweredThroughSeam_data() {
+    QTest::addColumn<int>("level");
+    QTest::addColumn<bool>("hide0");
+    QTest::addColumn<bool>("hide1");
+    QTest::addColumn<int>("scripted");  // -2: no scripted answer
+    QTest::addColumn<int>("expected");
+    QTest::addColumn<QStringList>("buttons");
+
+    const QString ok = QStringLiteral("Confirm");
+    const QString cancel = QStringLiteral("Cancel");
+    QTest::newRow("default accepts button 0") << 0 << false << false << -2 << 0 << QStringList{ok, cancel};
+    QTest::newRow("button 0 hidden accepts button 1") << 0 << true << false << -2 << 1 << QStringList{cancel};
+    QTest::newRow("no button dismisses") << 3 << true << true << -2 << -1 << QStringList{};
+    QTest::newRow("scripted cancel") << 3 << false << false << 1 << 1 << QStringList{ok, cancel};
+    QTest::newRow("scripted dismiss") << 2 << false << true << -1 << -1 << QStringList{ok};
+    QTest::newRow("scripted nonsense index") << 1 << false << false << 7 << -1 << QStringList{ok, cancel};
+}
+
+void TestNuvWidgets::messageBoxIsAnsweredThroughSeam() {
+    QFETCH(int, level);
+    QFETCH(bool, hide0);
+    QFETCH(bool, hide1);
+    QFETCH(int, scripted);
+    QFETCH(int, expected);
+    QFETCH(QStringList, buttons);
+
+    auto& modals = TestSupport::modals();
+    if (scripted != -2) {
+        modals.pushMessageBoxAnswer(scripted);
+    }
+    QWidget parent;
+    CMessageBox box(QStringLiteral("Info"), QStringLiteral("Dir is not exist"), level, &parent);
+    box.setButtonHidden(0, hide0);
+    box.setButtonHidden(1, hide1);
+    QSignalSpy clicked(&box, &CMessageBox::buttonClicked);
+
+    QCOMPARE(box.exec(), expected);
+    QCOMPARE(box.clickedButton(), expected);
+    QCOMPARE(clicked.count(), expected >= 0 ? 1 : 0);
+    QVERIFY(!box.isVisible());
+
+    QCOMPARE(modals.count(Kind::MessageBox), 1);
+    const auto request = modals.last(Kind::MessageBox);
+    QCOMPARE(request.title, QStringLiteral("Info"));
+    QCOMPARE(request.text, QStringLiteral("Dir is not exist"));
+    QCOMPARE(request.level, level);
+    QCOMPARE(request.buttons, buttons);
+    QCOMPARE(modals.messageTexts(), QStringList{QStringLiteral("Dir is not exist")});
+}
+
+void TestNuvWidgets::messageBoxLevelAndButtonBounds() {
+    CMessageBox odd(QStringLiteral("Error"), QStringLiteral("x"), 42);
+    QCOMPARE(odd.level(), int(CMessageBox::Information));
+    CMessageBox negative(QStringLiteral("Error"), QStringLiteral("x"), -1);
+    QCOMPARE(negative.level(), int(CMessageBox::Information));
+
+    CMessageBox box(QStringLiteral("Error"), QStringLiteral("No valid data"), CMessageBox::Error);
+    QCOMPARE(box.level(), 3);
+    box.setButtonText(0, QStringLiteral("I know"));
+    box.setButtonText(5, QStringLiteral("ignored"));
+    box.setButtonHidden(-1, true);
+    QCOMPARE(box.buttonText(0), QStringLiteral("I know"));
+    QCOMPARE(box.buttonText(5), QString());
+    QVERIFY(box.isButtonHidden(5));
+    QCOMPARE(box.visibleButtonTexts(), (QStringList{QStringLiteral("I know"), QStringLiteral("Cancel")}));
+    QCOMPARE(ModalSeam::execMessageBox(nullptr), -1);
+}
+
+void TestNuvWidgets::realMessageBoxReportsPressedButton_data() {
+    QTest::addColumn<int>("press");  // -1: Escape
+    QTest::newRow("button 0") << 0;
+    QTest::newRow("button 1") << 1;
+    QTest::newRow("escape") << -1;
+}
+
+void TestNuvWidgets::realMessageBoxReportsPressedButton() {
+    QFETCH(int, press);
+    ModalSeam::setHandler(nullptr);
+    CMessageBox box(QStringLiteral("Info"), QStringLiteral("Create dir failed!"), 0);
+    QSignalSpy clicked(&box, &CMessageBox::buttonClicked);
+    bool pressed = false;
+    // Works the box from inside its own event loop, as a user would.
+    QTimer::singleShot(0, &box, [&]() {
+        QTRY_VERIFY(box.isVisible());
+        pressed = true;
+        if (press < 0) {
+            QTest::keyClick(&box, Qt::Key_Escape);
+        } else {
+            auto* button = box.findChild<QPushButton*>(QStringLiteral("nuvMessageButton%1").arg(press));
+            QVERIFY(button != nullptr);
+            button->click();
+        }
+    });
+    // Guards the suite against a box nobody closes; never reached when the box works.
+    QTimer::singleShot(20000, &box, [&]() { box.done(0); });
+    QCOMPARE(box.exec(), press);
+    QVERIFY(pressed);
+    QCOMPARE(box.clickedButton(), press);
+    QCOMPARE(clicked.count(), press >= 0 ? 1 : 0);
+}
+
+void TestNuvWidgets::handlerReplacedDuringCallStaysAlive() {
+    auto handler = std::make_shared<ScriptedModalHandler>();
+    std::weak_ptr<ScriptedModalHandler> watch = handler;
+    handler->setMessageBoxScript([watch](CMessageBox*) {
+        ModalSeam::setHandler(nullptr);  // drops the seam's reference mid-call
+        return watch.expired() ? -7 : 1;
+    });
+    ModalSeam::setHandler(handler);
+    handler.reset();
+    CMessageBox box(QStringLiteral("Info"), QStringLiteral("text"), 0);
+    QCOMPARE(box.exec(), 1);
+    QVERIFY(watch.expired());
+    QVERIFY(!ModalSeam::handler());
+}
+
+void TestNuvWidgets::fileColourAndFolderRequestsAreScripted() {
+    auto& modals = TestSupport::modals();
+    QWidget parent;
+
+    // Defaults: cancelled dialogs.
+    QCOMPARE(ModalSeam::getExistingDirectory(nullptr, QStringLiteral("Select a folder"), QString()),
+             QString());
+    QString selected = QStringLiteral("untouched");
+    QCOMPARE(ModalSeam::getSaveFileName(&parent, QStringLiteral("Save File"), QStringLiteral("image"),
+                                        QStringLiteral("CSV(*.csv);;BIN(*.bin)"), &selected),
+             QString());
+    QCOMPARE(selected, QStringLiteral("untouched"));
+    QVERIFY(!ModalSeam::getColor(Qt::red, &parent, QStringLiteral("Choose color")).isValid());
+
+    modals.pushDirectory(QStringLiteral("/data/pics"));
+    modals.pushSaveFileName(QStringLiteral("/tmp/a.bin"), QStringLiteral("BIN(*.bin)"));
+    modals.pushOpenFileName(QStringLiteral("/tmp/b.png"));
+    modals.pushColor(QColor(20, 255, 255));
+    QCOMPARE(ModalSeam::getExistingDirectory(nullptr, QStringLiteral("Select a folder"), QString()),
+             QStringLiteral("/data/pics"));
+    QCOMPARE(ModalSeam::getSaveFileName(&parent, QStringLiteral("Save File"), QStringLiteral("image"),
+                                        QStringLiteral("CSV(*.csv);;BIN(*.bin)"), &selected),
+             QStringLiteral("/tmp/a.bin"));
+    QCOMPARE(selected, QStringLiteral("BIN(*.bin)"));
+    QCOMPARE(ModalSeam::getOpenFileName(&parent, QStringLiteral("Open"), QString(), QString()),
+             QStringLiteral("/tmp/b.png"));
+    QCOMPARE(ModalSeam::getColor(Qt::red, &parent, QStringLiteral("Choose color")), QColor(20, 255, 255));
+
+    QCOMPARE(modals.count(Kind::ExistingDirectory), 2);
+    QCOMPARE(modals.count(Kind::SaveFileName), 2);
+    QCOMPARE(modals.count(Kind::OpenFileName), 1);
+    QCOMPARE(modals.count(Kind::Color), 2);
+    const auto save = modals.last(Kind::SaveFileName);
+    QCOMPARE(save.title, QStringLiteral("Save File"));
+    QCOMPARE(save.dir, QStringLiteral("image"));
+    QCOMPARE(save.filter, QStringLiteral("CSV(*.csv);;BIN(*.bin)"));
+    const auto colour = modals.last(Kind::Color);
+    QCOMPARE(colour.title, QStringLiteral("Choose color"));
+    QCOMPARE(colour.initial, QColor(Qt::red));
+    QCOMPARE(modals.requests().size(), 7);
+
+    modals.clear();
+    QVERIFY(modals.requests().isEmpty());
+    QCOMPARE(modals.last(Kind::Menu).kind, Kind::Menu);
+    QCOMPARE(modals.last(Kind::Menu).title, QString());
+}
+
+void TestNuvWidgets::dialogsRunThroughSeam() {
+    auto& modals = TestSupport::modals();
+    CBaseDialog dialog(CBaseDialog::CloseButton, QStringLiteral("Tilt Correction"), false, true);
+    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+    modals.pushDialogResult(QDialog::Accepted);
+    QCOMPARE(ModalSeam::execDialog(&dialog), int(QDialog::Accepted));
+    QCOMPARE(ModalSeam::execDialog(nullptr), int(QDialog::Rejected));
+    QCOMPARE(modals.count(Kind::Dialog), 2);
+    QCOMPARE(modals.last(Kind::Dialog).title, QStringLiteral("Tilt Correction"));
+    QCOMPARE(modals.last(Kind::Dialog).className, QStringLiteral("CBaseDialog"));
+
+    // A script sees the live dialog before the run "returns".
+    QString seenTitle;
+    modals.setDialogScript([&](QDialog* d) {
+        seenTitle = d->windowTitle();
+        return 5;
+    });
+    QCOMPARE(dialog.exec(), 5);
+    QCOMPARE(seenTitle, QStringLiteral("Tilt Correction"));
+
+    // Without a handler the real run happens: accepted from inside its loop.
+    ModalSeam::setHandler(nullptr);
+    QTimer::singleShot(0, &dialog, [&]() { dialog.accept(); });
+    QTimer::singleShot(20000, &dialog, [&]() { dialog.done(99); });
+    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+}
+
+void TestNuvWidgets::menuChoiceTriggersItsAction() {
+    auto& modals = TestSupport::modals();
+    QMenu menu;
+    QAction* show3d = menu.addAction(QStringLiteral("3D Show"));
+    menu.addSeparator();
+    QAction* render = menu.addAction(QStringLiteral("3D Rendering"));
+    render->setEnabled(false);
+    QSignalSpy triggered(show3d, &QAction::triggered);
+    QSignalSpy renderTriggered(render, &QAction::triggered);
+
+    modals.pushMenuChoice(QStringLiteral("3D Show"));
+    modals.pushMenuChoice(QStringLiteral("3D Rendering"));
+    modals.pushMenuChoice(QStringLiteral("missing"));
+    QCOMPARE(ModalSeam::execMenu(&menu, QPoint(10, 10)), show3d);
+    QCOMPARE(ModalSeam::execMenu(&menu, QPoint(10, 10)), nullptr);  // disabled
+    QCOMPARE(ModalSeam::execMenu(&menu, QPoint(10, 10)), nullptr);
+    QCOMPARE(ModalSeam::execMenu(&menu, QPoint(10, 10)), nullptr);  // queue empty
+    QCOMPARE(ModalSeam::execMenu(nullptr, QPoint()), nullptr);
+    QCOMPARE(triggered.count(), 1);
+    QCOMPARE(renderTriggered.count(), 0);
+    QCOMPARE(modals.count(Kind::Menu), 4);
+    QCOMPARE(modals.last(Kind::Menu).buttons,
+             (QStringList{QStringLiteral("3D Show"), QStringLiteral("3D Rendering")}));
+}
+
+void TestNuvWidgets::baseDialogTitleButtonsAndContent() {
+    CBaseDialog dialog(CBaseDialog::CloseButton, QStringLiteral("Histogram"), false, false);
+    auto* titleLabel = dialog.findChild<QLabel*>(QStringLiteral("nuvDialogTitle"));
+    auto* close = dialog.findChild<QToolButton*>(QStringLiteral("nuvDialogClose"));
+    auto* maximize = dialog.findChild<QToolButton*>(QStringLiteral("nuvDialogMaximize"));
+    auto* minimize = dialog.findChild<QToolButton*>(QStringLiteral("nuvDialogMinimize"));
+    auto* icon = dialog.findChild<QLabel*>(QStringLiteral("nuvDialogIcon"));
+    QVERIFY(titleLabel && close && maximize && minimize && icon);
+    QCOMPARE(titleLabel->text(), QStringLiteral("Histogram"));
+    QCOMPARE(dialog.title(), QStringLiteral("Histogram"));
+
+    dialog.setTitle(QStringLiteral("Measure Length"));
+    QCOMPARE(titleLabel->text(), QStringLiteral("Measure Length"));
+    dialog.setWindowTitle(QStringLiteral("Correction"));
+    QCOMPARE(titleLabel->text(), QStringLiteral("Correction"));
+
+    dialog.resize(400, 300);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(close->isVisible());
+    QVERIFY(!maximize->isVisible());
+    QVERIFY(!minimize->isVisible());
+    QVERIFY(!icon->isVisible());
+    dialog.setButtonTypes(CBaseDialog::CloseButton | CBaseDialog::MaximizeButton |
+                          CBaseDialog::MinimizeButton);
+    dialog.setIconVisible(true);
+    QVERIFY(maximize->isVisible() && minimize->isVisible() && icon->isVisible());
+
+    QVERIFY(dialog.contentWidget() != nullptr);
+    QVERIFY(dialog.contentLayout() != nullptr);
+    QPointer<QWidget> first = new QLabel(QStringLiteral("first"));
+    dialog.setContentWidget(first);
+    QCOMPARE(first->parentWidget(), dialog.contentWidget());
+    QPointer<QWidget> second = new QLabel(QStringLiteral("second"));
+    dialog.setContentWidget(second);
+    QVERIFY(first.isNull());
+    QCOMPARE(dialog.contentLayout()->indexOf(second), 0);
+    dialog.setContentWidget(second);  // same widget again: kept
+    QVERIFY(!second.isNull());
+    dialog.setContentWidget(nullptr);
+    QVERIFY(second.isNull());
+}
+
+void TestNuvWidgets::baseDialogCloseButton_data() {
+    QTest::addColumn<bool>("closeOnButton");
+    QTest::newRow("closes") << true;
+    QTest::newRow("owner closes") << false;
+}
+
+void TestNuvWidgets::baseDialogCloseButton() {
+    QFETCH(bool, closeOnButton);
+    CBaseDialog dialog(CBaseDialog::CloseButton, QStringLiteral("Measure Length"), false, false);
+    dialog.setCloseOnButton(closeOnButton);
+    QSignalSpy closeSignal(&dialog, &CBaseDialog::onCloseButtonClicked);
+    QSignalSpy rejected(&dialog, &QDialog::rejected);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* close = dialog.findChild<QToolButton*>(QStringLiteral("nuvDialogClose"));
+    QVERIFY(close != nullptr);
+    QTest::mouseClick(close, Qt::LeftButton);
+    QCOMPARE(closeSignal.count(), 1);
+    QCOMPARE(dialog.isVisible(), !closeOnButton);
+    QCOMPARE(rejected.count(), closeOnButton ? 1 : 0);
+}
+
+void TestNuvWidgets::baseDialogDragsByTitleBar() {
+    CBaseDialog dialog(CBaseDialog::CloseButton, QStringLiteral("Histogram"), true, false);
+    dialog.resize(300, 200);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    dialog.move(100, 100);
+    QTRY_COMPARE(dialog.pos(), QPoint(100, 100));
+    auto* titleBar = dialog.findChild<QWidget*>(QStringLiteral("nuvDialogTitleBar"));
+    QVERIFY(titleBar != nullptr);
+    const QPoint grab(60, 10);
+    const QPoint start = dialog.pos();
+    sendMouse(titleBar, QEvent::MouseButtonPress, grab, Qt::LeftButton);
+    // The title bar has moved with the window before the second move arrives, as on screen.
+    sendMouse(titleBar, QEvent::MouseMove, grab + QPoint(40, 25), Qt::LeftButton);
+    QTRY_COMPARE(dialog.pos(), start + QPoint(40, 25));
+    sendMouse(titleBar, QEvent::MouseButtonRelease, grab, Qt::NoButton);
+    const QPoint dropped = dialog.pos();
+    sendMouse(titleBar, QEvent::MouseMove, grab + QPoint(80, 80), Qt::NoButton);
+    QCOMPARE(dialog.pos(), dropped);
+}
+
+void TestNuvWidgets::baseDialogFitsScreenWhenAutoAdjusting() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    QVERIFY(screen != nullptr);
+    const QSize available = screen->availableGeometry().size();
+    CBaseDialog adjusting(CBaseDialog::CloseButton, QStringLiteral("Correction"), false, true);
+    adjusting.resize(available + QSize(500, 500));
+    adjusting.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&adjusting));
+    QVERIFY(adjusting.width() <= available.width());
+    QVERIFY(adjusting.height() <= available.height());
+    QVERIFY(screen->availableGeometry().contains(adjusting.geometry().topLeft()));
+}
+
+void TestNuvWidgets::tipClosesItselfAfterItsTime() {
+    QWidget pane;
+    pane.resize(400, 300);
+    pane.show();
+    QPointer<COperationTipWidget> tip = new COperationTipWidget(&pane);
+    QSignalSpy closed(tip.data(), &COperationTipWidget::tipClosed);
+    tip->setPixmap(QPixmap(32, 32));
+    tip->setText(QStringLiteral("Picture saved."));
+    tip->showTip(100);
+    QVERIFY(tip->isVisible());
+    QTRY_VERIFY(tip.isNull());
+    QCOMPARE(closed.count(), 1);
+}
+
+void TestNuvWidgets::tipStaysUntilClosedAndCentres() {
+    QWidget pane;
+    pane.resize(500, 400);
+    pane.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&pane));
+    QPointer<COperationTipWidget> tip = new COperationTipWidget(&pane);
+    QSignalSpy closed(tip.data(), &COperationTipWidget::tipClosed);
+    tip->setText(QStringLiteral("Picture saving failure!"));
+    tip->showTip(0);
+    QVERIFY(tip->isVisible());
+    QVERIFY(qAbs(tip->geometry().center().x() - pane.rect().center().x()) <= 1);
+    QVERIFY(qAbs(tip->geometry().center().y() - pane.rect().center().y()) <= 1);
+    pane.resize(800, 600);
+    QTRY_VERIFY(qAbs(tip->geometry().center().x() - pane.rect().center().x()) <= 1);
+
+    // Still there after events ran: only closeTip ends it.
+    QCoreApplication::processEvents();
+    QVERIFY(!tip.isNull() && tip->isVisible());
+    tip->closeTip();
+    tip->closeTip();  // a second close (e.g. the owner's timer) is harmless
+    QVERIFY(!tip->isVisible());
+    QTRY_VERIFY(tip.isNull());
+    QCOMPARE(closed.count(), 1);
+
+    // A tip whose owner goes first goes with it.
+    QPointer<COperationTipWidget> orphan;
+    {
+        QWidget shortLived;
+        orphan = new COperationTipWidget(&shortLived);
+        orphan->showTip(50);
+    }
+    QVERIFY(orphan.isNull());
+}
+
+void TestNuvWidgets::tipLinkReportsPath() {
+    QWidget pane;
+    auto* tip = new COperationTipWidget(&pane);
+    tip->setOpenLinkExternally(false);
+    tip->setLinkInfo(QStringLiteral("View"), QStringLiteral("/data/pics/Cam1/image.png"));
+    QCOMPARE(tip->linkText(), QStringLiteral("View"));
+    QCOMPARE(tip->linkPath(), QStringLiteral("/data/pics/Cam1/image.png"));
+    QLabel* link = nullptr;
+    const auto labels = tip->findChildren<QLabel*>();
+    for (QLabel* label : labels) {
+        if (label->text().contains(QStringLiteral("View"))) {
+            link = label;
+        }
+    }
+    QVERIFY(link != nullptr);
+    QVERIFY(!link->isHidden());
+    QSignalSpy activated(tip, &COperationTipWidget::linkActivated);
+    emit link->linkActivated(QStringLiteral("nuv:view"));
+    QCOMPARE(activated.count(), 1);
+    QCOMPARE(activated.at(0).at(0).toString(), QStringLiteral("/data/pics/Cam1/image.png"));
+    tip->setLinkInfo(QString(), QString());
+    QVERIFY(link->isHidden());
+}
+
+void TestNuvWidgets::iconFoldersResolveEveryState() {
+    const QString icons = resourceDir() + QStringLiteral("/icons/");
+    const QSet<QString> listed = qrcFiles();
+    QVERIFY2(!listed.isEmpty(), "nuvviewer.qrc lists no files under the /Resource prefix");
+
+    QStringList wanted;
+    for (const char* folder : kButtonFolders) {
+        for (const char* state : kStates) {
+            wanted << QStringLiteral("%1/%2.png").arg(QLatin1String(folder), QLatin1String(state));
+        }
+    }
+    for (const char* name : {"wndZoomIn", "wndZoomOut"}) {
+        for (const char* state : {"Normal", "Hover", "Clicked"}) {
+            wanted << QStringLiteral("fullScreen/%1%2.png").arg(QLatin1String(name), QLatin1String(state));
+        }
+    }
+    wanted << QStringLiteral("tipStatus/right.png") << QStringLiteral("tipStatus/error.png")
+           << QStringLiteral("HLXLogo.png");
+
+    for (const QString& file : wanted) {
+        QVERIFY2(listed.contains(QStringLiteral("icons/") + file),
+                 qPrintable(file + " missing from the qrc"));
+        const QImage image(icons + file);
+        QVERIFY2(!image.isNull(), qPrintable(file + " is not a readable image"));
+        int visible = 0;
+        meanVisibleLuminance(image, &visible);
+        QVERIFY2(visible > 0, qPrintable(file + " draws nothing"));
+    }
+
+    const QImage logo(icons + QStringLiteral("HLXLogo.png"));
+    QVERIFY(logo.width() >= 256 && logo.height() >= 256);
+    QVERIFY(logo.hasAlphaChannel());
+    QCOMPARE(qAlpha(logo.pixel(0, 0)), 0);  // transparent background
+}
+
+void TestNuvWidgets::iconsAreLegibleOnTheirBackground() {
+    const QString icons = resourceDir() + QStringLiteral("/icons/");
+    for (const char* folder : kDarkStripFolders) {
+        int visible = 0;
+        const double normal = meanVisibleLuminance(
+            QImage(icons + QLatin1String(folder) + QStringLiteral("/normal.png")), &visible);
+        const double disabled = meanVisibleLuminance(
+            QImage(icons + QLatin1String(folder) + QStringLiteral("/disable.png")), &visible);
+        // The strip is rgb(55,56,58): a normal glyph must be far lighter, a disabled one dimmer.
+        QVERIFY2(normal > 150.0, folder);
+        QVERIFY2(disabled < normal - 40.0, folder);
+        QVERIFY2(disabled > 70.0, folder);
+    }
+    const QImage normal(icons + QStringLiteral("zoomIn/normal.png"));
+    const QImage clicked(icons + QStringLiteral("zoomIn/clicked.png"));
+    QCOMPARE(normal.size(), QSize(32, 32));
+    QVERIFY(normal != clicked);
+}
+
+void TestNuvWidgets::qrcAndDiskAgree() {
+    const QString base = resourceDir() + QStringLiteral("/");
+    const QSet<QString> listed = qrcFiles();
+    for (const QString& file : listed) {
+        QVERIFY2(QFileInfo::exists(base + file), qPrintable(file + " is listed but missing on disk"));
+    }
+    QDirIterator it(base + QStringLiteral("icons"), {QStringLiteral("*.png")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    int onDisk = 0;
+    while (it.hasNext()) {
+        const QString rel = QDir(base).relativeFilePath(it.next());
+        QVERIFY2(listed.contains(rel), qPrintable(rel + " is not listed in the qrc"));
+        ++onDisk;
+    }
+    QCOMPARE(onDisk, listed.size());
+}
+
+QTEST_MAIN(TestNuvWidgets)
+#include "tst_nuvwidgets.moc"
