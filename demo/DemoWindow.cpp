@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "NuvViewerImageWnd.h"
@@ -62,6 +63,18 @@ DemoWindow::~DemoWindow() {
     Control::reset();
 }
 
+void DemoWindow::connectAll(bool startGrab) {
+    for (int i = 0; i < m_devices->count(); ++i) m_devices->item(i)->setCheckState(Qt::Checked);
+    if (!startGrab) return;
+    // Once the business layer has bound the cameras, start them as a user would.
+    QTimer::singleShot(300, this, [this]() {
+        for (int i = 0; i < m_devices->count(); ++i) {
+            const QString key = m_devices->item(i)->data(Qt::UserRole).toString();
+            onButtonClicked(i + 1, key, NuvViewerImageWnd::StartGrab);
+        }
+    });
+}
+
 void DemoWindow::addCameraItem(const QString& key, const QString& kind) {
     auto* item = new QListWidgetItem(QStringLiteral("%1 (%2)").arg(key, kind), m_devices);
     item->setData(Qt::UserRole, key);
@@ -82,6 +95,8 @@ void DemoWindow::onButtonClicked(int wndId, const QString& camId, int type) {
         return;
     const std::string key = camId.toStdString();
     if (type == NuvViewerImageWnd::StartGrab) {
+        // A 3D scan needs its buffers sized from the camera before the first batch arrives.
+        if (ZavizoZoz3::GetCameraImageMode(key) == 2) m_viewer->initRangeImageDisplay(camId);
         ZavizoZoz3::StartGrab(key);
     } else {
         ZavizoZoz3::StopGrab(key);

@@ -13,6 +13,8 @@ class DemoWindow : public QMainWindow {
 public:
     explicit DemoWindow(QWidget* parent = nullptr);
     ~DemoWindow() override;
+    // Connects every simulated camera (and starts acquisition): for screenshots and quick looks.
+    void connectAll(bool startGrab);
 
 private:
     void addCameraItem(const QString& key, const QString& kind);

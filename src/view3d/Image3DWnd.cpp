@@ -12,6 +12,7 @@
 #include <string>
 
 #include "ImageWndLabel.h"
+#include "ModalSeam.h"
 #include "Nuv3DGraphics.h"
 #include "NuvLUTSetting.h"
 #include "NuvOverlay.h"
@@ -466,7 +467,7 @@ void Image3DWnd::onShowMenuButtonClicked() {
     menu.setStyleSheet(QStringLiteral(
         "QMenu::item{font-size: 14px;padding-top: 0px;padding-bottom: 0px;padding-left: 30px;padding-right: "
         "15px;}QMenu{background-color: rgb(95,96,97);color: white;}QMenu:disabled{color: gray;}"));
-    menu.exec(btnShowMenu->mapToGlobal(QPoint(0, btnShowMenu->height())));
+    ModalSeam::execMenu(&menu, btnShowMenu->mapToGlobal(QPoint(0, btnShowMenu->height())));
 }
 
 void Image3DWnd::onInitRangeImageFinish() {}

@@ -149,13 +149,17 @@ bool RangeStreamer::batchArrived(uint64_t imageId, int batch) {
             m_batchQueue.clear();
         }
         while (!m_worker1Idle) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        {
+        auto dropHeld = [this] {
             std::lock_guard<std::mutex> lock(m_holdMutex);
             m_held.clear();
             m_hold = true;
-        }
+        };
+        // Batches of the previous image must not be replayed by a set-up still running...
+        dropHeld();
+        std::lock_guard<std::mutex> setUp(m_worker2Mutex);
+        // ...and that set-up cleared the hold when it finished: hold again for the new one.
+        dropHeld();
         m_receivingImageId = imageId;
-        std::lock_guard<std::mutex> lock(m_worker2Mutex);
         m_worker2Pending = true;
         m_worker2Wake.notify_one();
     }
