@@ -72,6 +72,8 @@ void CustomPlot::setYAxisRange(double lower, double upper) {
 
 void CustomPlot::zoom(bool zoomIn) {
     const double ratio = m_zoomRatio;
+    // Scales set without a replot since are only pending: bring them in before reading them.
+    updateAxes();
     for (const int axisId : {int(xBottom), int(yLeft)}) {
         const QwtScaleDiv& div = axisScaleDiv(axisId);
         double lower = div.lowerBound();

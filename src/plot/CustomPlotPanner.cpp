@@ -1,5 +1,7 @@
 #include "CustomPlotPanner.h"
 
+#include <cmath>
+
 #include <qwt_scale_div.h>
 #include <qwt_scale_map.h>
 
@@ -16,6 +18,7 @@ void CustomPlotPanner::moveCanvas(int dx, int dy) {
         return;
     }
 
+    plot->updateAxes();
     const QwtScaleDiv& xDiv = plot->axisScaleDiv(QwtPlot::xBottom);
     const QwtScaleDiv& yDiv = plot->axisScaleDiv(QwtPlot::yLeft);
     double xLower = xDiv.lowerBound();
@@ -23,9 +26,16 @@ void CustomPlotPanner::moveCanvas(int dx, int dy) {
     double yLower = yDiv.lowerBound();
     double yUpper = yDiv.upperBound();
 
-    // Pixel offsets become plot offsets through the canvas maps.
-    const double xShift = plot->canvasMap(QwtPlot::xBottom).invTransform(dx) - xLower;
-    const double yShift = plot->canvasMap(QwtPlot::yLeft).invTransform(dy) - yUpper;
+    // Pixel offsets become plot offsets through the canvas maps, counted from the pixel of the lower
+    // x bound and of the upper y bound: an offset of 0 is no shift even where the scale starts a few
+    // pixels into the canvas.
+    const QwtScaleMap xMap = plot->canvasMap(QwtPlot::xBottom);
+    const QwtScaleMap yMap = plot->canvasMap(QwtPlot::yLeft);
+    const double xShift = xMap.invTransform(xMap.transform(xLower) + dx) - xLower;
+    const double yShift = yMap.invTransform(yMap.transform(yUpper) + dy) - yUpper;
+    if (!std::isfinite(xShift) || !std::isfinite(yShift)) {
+        return;
+    }
 
     // Only the edge moving towards a limit is checked; when it would pass the limit it stops there
     // and the opposite edge stays, so the range widens up to the limit.
