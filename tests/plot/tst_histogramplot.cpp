@@ -10,7 +10,6 @@
 #include <qwt_plot_curve.h>
 #include <qwt_scale_div.h>
 #include <qwt_scale_map.h>
-#include <qwt_symbol.h>
 
 #include "CToolTipWidget.h"
 #include "CustomPlotCanvas.h"
@@ -52,8 +51,6 @@ private slots:
     void resetReappliesRememberedRanges();
 
     void curveDataAndChannels();
-    void hideAndShowCurves();
-    void displayModes();
 
     void readOut_data();
     void readOut();
@@ -178,45 +175,6 @@ void TestHistogramPlot::curveDataAndChannels() {
     QCOMPARE(m_plot->curve(4), nullptr);
     QCOMPARE(int(m_plot->curve(0)->dataSize()), 0);
     QCOMPARE(int(m_plot->curve(3)->dataSize()), 0);
-}
-
-void TestHistogramPlot::hideAndShowCurves() {
-    for (int channel = 0; channel < 4; ++channel) {
-        QVERIFY(!m_plot->isCurveHidden(channel));
-    }
-    m_plot->setCurveHidden(2, true);
-    QVERIFY(m_plot->isCurveHidden(2));
-    QCOMPARE(m_plot->curve(2)->plot(), nullptr);
-    QCOMPARE(m_plot->pointMarker(2)->plot(), nullptr);
-    QVERIFY(!m_plot->isCurveHidden(1));
-    QVERIFY(!m_plot->isCurveHidden(3));
-    m_plot->setCurveHidden(2, false);
-    QCOMPARE(m_plot->curve(2)->plot(), m_plot->plot());
-    QCOMPARE(m_plot->pointMarker(2)->plot(), m_plot->plot());
-    m_plot->setCurveHidden(7, true);  // ignored
-}
-
-void TestHistogramPlot::displayModes() {
-    m_plot->setDisplayMode(1);
-    QCOMPARE(m_plot->displayMode(), 1);
-    for (int channel = 0; channel < 4; ++channel) {
-        const QwtPlotCurve* curve = m_plot->curve(channel);
-        QCOMPARE(curve->style(), QwtPlotCurve::NoCurve);
-        QVERIFY(curve->symbol() != nullptr);
-        QCOMPARE(curve->symbol()->size(), QSize(2, 2));
-        QCOMPARE(curve->symbol()->pen().color(), curve->pen().color());
-    }
-    QCOMPARE(m_plot->curve(1)->symbol()->brush().color(), QColor(255, 0, 0, 50));
-    m_plot->setDisplayMode(0);
-    for (int channel = 0; channel < 4; ++channel) {
-        QCOMPARE(m_plot->curve(channel)->style(), QwtPlotCurve::Lines);
-        QCOMPARE(m_plot->curve(channel)->symbol(), nullptr);
-    }
-    QCOMPARE(m_plot->curve(3)->pen().color(), QColor(0, 0, 255, 100));
-    QCOMPARE(m_plot->curve(3)->brush().color(), QColor(0, 0, 255, 50));
-    m_plot->setDisplayMode(5);
-    QCOMPARE(m_plot->displayMode(), 5);
-    QCOMPARE(m_plot->curve(0)->style(), QwtPlotCurve::Lines);
 }
 
 void TestHistogramPlot::readOut_data() {

@@ -8,7 +8,6 @@
 #include <qwt_plot_curve.h>
 #include <qwt_scale_div.h>
 #include <qwt_scale_map.h>
-#include <qwt_symbol.h>
 
 #include "CustomPlot.h"
 #include "CustomPlotCanvas.h"
@@ -37,7 +36,6 @@ private slots:
     void init();
     void cleanup();
 
-    void initialLook();
     void rememberedRangeBoundsZoomOut();
     void rangeWithoutRememberKeepsLimits();
     void invalidRangesIgnored();
@@ -51,7 +49,6 @@ private slots:
 
     void samplesOfAnyShape_data();
     void samplesOfAnyShape();
-    void curveColor();
 
 private:
     QPoint pixelFor(double x, double y = 0.0) const;
@@ -83,23 +80,6 @@ void TestProfilePlot::setUpAreas(double l1, double r1, double l2, double r2) {
     m_plot->showAreaLines();
     m_plot->setFirstArea(QPointF(l1, 9.0), QPointF(r1, -9.0));
     m_plot->setSecondArea(QPointF(l2, 9.0), QPointF(r2, -9.0));
-}
-
-void TestProfilePlot::initialLook() {
-    const CustomPlot* plot = m_plot->plot();
-    QCOMPARE(plot->xLowerLimit(), -9.0f);
-    QCOMPARE(plot->xUpperLimit(), 9.0f);
-    QCOMPARE(plot->yLowerLimit(), -9.0f);
-    QCOMPARE(plot->yUpperLimit(), 9.0f);
-    QCOMPARE(plot->axisScaleDiv(QwtPlot::xBottom).lowerBound(), -9.0);
-    QCOMPARE(plot->axisScaleDiv(QwtPlot::yLeft).upperBound(), 9.0);
-    QCOMPARE(plot->axisStepSize(QwtPlot::xBottom), 1.8);
-    QVERIFY(plot->autoReplot());
-    QCOMPARE(m_plot->curve()->style(), QwtPlotCurve::NoCurve);
-    QVERIFY(m_plot->curve()->symbol() != nullptr);
-    QCOMPARE(m_plot->curve()->symbol()->style(), QwtSymbol::Ellipse);
-    QVERIFY(m_plot->canvas()->areaPositions() != nullptr);
-    QVERIFY(m_plot->canvas()->areaPositions()->isEmpty());
 }
 
 void TestProfilePlot::rememberedRangeBoundsZoomOut() {
@@ -275,14 +255,6 @@ void TestProfilePlot::samplesOfAnyShape() {
     QVERIFY(!shot.isNull());
     m_plot->setSamples({});
     QCOMPARE(int(m_plot->curve()->dataSize()), 0);
-}
-
-void TestProfilePlot::curveColor() {
-    m_plot->setCurveColor(QColor(0, 255, 0));
-    QCOMPARE(m_plot->curve()->symbol()->brush().color(), QColor(0, 255, 0));
-    QCOMPARE(m_plot->curve()->symbol()->pen().color(), QColor(0, 255, 0));
-    m_plot->setCurveColor(QColor());
-    QCOMPARE(m_plot->curve()->symbol()->brush().color(), QColor(0, 255, 0));
 }
 
 QTEST_MAIN(TestProfilePlot)
