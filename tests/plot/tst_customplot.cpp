@@ -1,0 +1,355 @@
+// Bounded wheel zoom, zoom commands, the range step rule and panning of CustomPlot.
+#define QTEST_QPA_MOUSE_HANDLING
+#include <QApplication>
+#include <QWheelEvent>
+#include <QtTest>
+#include <cmath>
+
+#include <qwt_plot_canvas.h>
+#include <qwt_scale_div.h>
+#include <qwt_text.h>
+
+#include "CustomPlot.h"
+#include "CustomPlotPanner.h"
+#include "PointHoverPicker.h"
+
+namespace {
+struct Range {
+    double lower;
+    double upper;
+};
+
+Range rangeOf(const CustomPlot& plot, int axisId) {
+    const QwtScaleDiv& div = plot.axisScaleDiv(axisId);
+    return {div.lowerBound(), div.upperBound()};
+}
+
+bool near(double a, double b, double eps = 1e-6) {
+    return std::abs(a - b) <= eps;
+}
+
+// A wheel turn as the window system delivers it: to the widget under the mouse, from where an
+// ignored event travels up to its parents.
+void sendWheel(QWidget* target, int delta) {
+    const QPointF pos(target->width() / 2.0, target->height() / 2.0);
+    QWheelEvent event(pos, target->mapToGlobal(pos.toPoint()), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    // Only spontaneous wheel events travel up from the widget under the mouse.
+    QSpontaneKeyEvent::setSpontaneous(&event);
+    qApp->notify(target, &event);
+}
+}  // namespace
+
+class TestCustomPlot : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void wheelZoom_data();
+    void wheelZoom();
+    void zoomInHasNoLowerBound();
+    void zoomCommandsMatchWheel();
+    void clampedSetters_data();
+    void clampedSetters();
+    void badLimitsAndRatioIgnored();
+
+    void panKeepsSpanAwayFromLimits_data();
+    void panKeepsSpanAwayFromLimits();
+    void panAgainstLimitWidens_data();
+    void panAgainstLimitWidens();
+    void rightDragPansThroughPanner();
+
+    void pickerTrackerText_data();
+    void pickerTrackerText();
+
+private:
+    void setRanges(double xLo, double xHi, double yLo, double yHi);
+
+    CustomPlot* m_plot = nullptr;
+    CustomPlotPanner* m_panner = nullptr;
+};
+
+void TestCustomPlot::init() {
+    m_plot = new CustomPlot();
+    m_plot->resize(800, 600);
+    m_panner = new CustomPlotPanner(m_plot->canvas());
+    m_panner->setMouseButton(Qt::RightButton, Qt::NoModifier);
+    m_plot->setAutoReplot(true);
+    m_plot->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_plot));
+    setRanges(-14, 14, -9, 9);
+}
+
+void TestCustomPlot::cleanup() {
+    delete m_plot;
+    m_plot = nullptr;
+}
+
+void TestCustomPlot::setRanges(double xLo, double xHi, double yLo, double yHi) {
+    m_plot->setAxisScale(QwtPlot::xBottom, xLo, xHi);
+    m_plot->setAxisScale(QwtPlot::yLeft, yLo, yHi);
+    m_plot->replot();
+}
+
+void TestCustomPlot::wheelZoom_data() {
+    QTest::addColumn<double>("xLo");
+    QTest::addColumn<double>("xHi");
+    QTest::addColumn<double>("yLo");
+    QTest::addColumn<double>("yHi");
+    QTest::addColumn<int>("delta");
+    QTest::addColumn<double>("expXLo");
+    QTest::addColumn<double>("expXHi");
+    QTest::addColumn<double>("expYLo");
+    QTest::addColumn<double>("expYHi");
+    QTest::addColumn<double>("expXStep");
+    QTest::addColumn<double>("expYStep");
+
+    // Zooming out from the full range stays at the limits with a tenth of the limit span as step.
+    QTest::newRow("out at full range")
+        << -14.0 << 14.0 << -9.0 << 9.0 << -120 << -14.0 << 14.0 << -9.0 << 9.0 << 2.8 << 1.8;
+    QTest::newRow("zero delta zooms out")
+        << -14.0 << 14.0 << -9.0 << 9.0 << 0 << -14.0 << 14.0 << -9.0 << 9.0 << 2.8 << 1.8;
+    QTest::newRow("in from full range")
+        << -14.0 << 14.0 << -9.0 << 9.0 << 120 << -11.2 << 11.2 << -7.2 << 7.2 << 0.0 << 0.0;
+    QTest::newRow("small forward delta zooms in")
+        << -10.0 << 10.0 << -5.0 << 5.0 << 1 << -8.0 << 8.0 << -4.0 << 4.0 << 0.0 << 0.0;
+    QTest::newRow("out inside limits")
+        << -5.0 << 5.0 << -2.0 << 2.0 << -120 << -6.0 << 6.0 << -2.4 << 2.4 << 0.0 << 0.0;
+    QTest::newRow("out cut at one limit")
+        << -13.0 << 7.0 << 0.0 << 8.5 << -120 << -14.0 << 9.0 << -0.85 << 9.0 << 0.0 << 0.0;
+    // Reaching both limits exactly brings back the fixed step.
+    QTest::newRow("out reaching both limits")
+        << -13.0 << 13.0 << -8.5 << 8.5 << -120 << -14.0 << 14.0 << -9.0 << 9.0 << 2.8 << 1.8;
+}
+
+void TestCustomPlot::wheelZoom() {
+    QFETCH(double, xLo);
+    QFETCH(double, xHi);
+    QFETCH(double, yLo);
+    QFETCH(double, yHi);
+    QFETCH(int, delta);
+    setRanges(xLo, xHi, yLo, yHi);
+
+    // Wheel events reach the canvas first and travel up to the plot.
+    sendWheel(m_plot->canvas(), delta);
+
+    const Range x = rangeOf(*m_plot, QwtPlot::xBottom);
+    const Range y = rangeOf(*m_plot, QwtPlot::yLeft);
+    // The zoom ratio is single precision: compare to its resolution.
+    QFETCH(double, expXLo);
+    QFETCH(double, expXHi);
+    QFETCH(double, expYLo);
+    QFETCH(double, expYHi);
+    QVERIFY2(near(x.lower, expXLo) && near(x.upper, expXHi),
+             qPrintable(QStringLiteral("x %1 .. %2").arg(x.lower).arg(x.upper)));
+    QVERIFY2(near(y.lower, expYLo) && near(y.upper, expYHi),
+             qPrintable(QStringLiteral("y %1 .. %2").arg(y.lower).arg(y.upper)));
+    QFETCH(double, expXStep);
+    QFETCH(double, expYStep);
+    QVERIFY2(near(m_plot->axisStepSize(QwtPlot::xBottom), expXStep),
+             qPrintable(QString::number(m_plot->axisStepSize(QwtPlot::xBottom))));
+    QVERIFY2(near(m_plot->axisStepSize(QwtPlot::yLeft), expYStep),
+             qPrintable(QString::number(m_plot->axisStepSize(QwtPlot::yLeft))));
+}
+
+void TestCustomPlot::zoomInHasNoLowerBound() {
+    double lastSpan = 28.0;
+    for (int i = 0; i < 60; ++i) {
+        sendWheel(m_plot->canvas(), 120);
+        const Range x = rangeOf(*m_plot, QwtPlot::xBottom);
+        const double span = x.upper - x.lower;
+        QVERIFY(span > 0.0);
+        QVERIFY(span < lastSpan);
+        QVERIFY(near(x.lower + x.upper, 0.0, 1e-9));
+        lastSpan = span;
+    }
+    QVERIFY(lastSpan < 1e-3);
+    // And back out: it ends exactly at the limits, never past them.
+    for (int i = 0; i < 200; ++i) {
+        sendWheel(m_plot->canvas(), -120);
+    }
+    QCOMPARE(rangeOf(*m_plot, QwtPlot::xBottom).lower, -14.0);
+    QCOMPARE(rangeOf(*m_plot, QwtPlot::xBottom).upper, 14.0);
+    QCOMPARE(rangeOf(*m_plot, QwtPlot::yLeft).lower, -9.0);
+    QCOMPARE(rangeOf(*m_plot, QwtPlot::yLeft).upper, 9.0);
+}
+
+void TestCustomPlot::zoomCommandsMatchWheel() {
+    CustomPlot wheelPlot;
+    wheelPlot.resize(800, 600);
+    wheelPlot.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&wheelPlot));
+    wheelPlot.setAxisScale(QwtPlot::xBottom, -3, 11);
+    wheelPlot.setAxisScale(QwtPlot::yLeft, -9, 2);
+    setRanges(-3, 11, -9, 2);
+    for (const int delta : {120, 120, -120, 120, -120, -120, -120, -120}) {
+        sendWheel(wheelPlot.canvas(), delta);
+        if (delta > 0) {
+            m_plot->zoomIn();
+        } else {
+            m_plot->zoomOut();
+        }
+        for (const int axisId : {int(QwtPlot::xBottom), int(QwtPlot::yLeft)}) {
+            QCOMPARE(rangeOf(*m_plot, axisId).lower, rangeOf(wheelPlot, axisId).lower);
+            QCOMPARE(rangeOf(*m_plot, axisId).upper, rangeOf(wheelPlot, axisId).upper);
+            QCOMPARE(m_plot->axisStepSize(axisId), wheelPlot.axisStepSize(axisId));
+        }
+    }
+}
+
+void TestCustomPlot::clampedSetters_data() {
+    QTest::addColumn<double>("lower");
+    QTest::addColumn<double>("upper");
+    QTest::addColumn<double>("expXLo");
+    QTest::addColumn<double>("expXHi");
+    QTest::addColumn<double>("expXStep");
+
+    QTest::newRow("inside") << -3.0 << 4.0 << -3.0 << 4.0 << 0.0;
+    QTest::newRow("beyond both") << -100.0 << 100.0 << -14.0 << 14.0 << 2.8;
+    QTest::newRow("beyond upper") << 0.0 << 20.0 << 0.0 << 14.0 << 0.0;
+    QTest::newRow("exactly limits") << -14.0 << 14.0 << -14.0 << 14.0 << 2.8;
+    // Degenerate or invalid ranges leave the axis as it was.
+    QTest::newRow("inverted") << 5.0 << -5.0 << -14.0 << 14.0 << 2.8;
+    QTest::newRow("nan") << qQNaN() << 3.0 << -14.0 << 14.0 << 2.8;
+    QTest::newRow("empty after clamp") << 20.0 << 30.0 << -14.0 << 14.0 << 2.8;
+}
+
+void TestCustomPlot::clampedSetters() {
+    QFETCH(double, lower);
+    QFETCH(double, upper);
+    m_plot->setXAxisRange(-14, 14);
+    m_plot->setXAxisRange(lower, upper);
+    QTEST(rangeOf(*m_plot, QwtPlot::xBottom).lower, "expXLo");
+    QTEST(rangeOf(*m_plot, QwtPlot::xBottom).upper, "expXHi");
+    QFETCH(double, expXStep);
+    QVERIFY(near(m_plot->axisStepSize(QwtPlot::xBottom), expXStep));
+}
+
+void TestCustomPlot::badLimitsAndRatioIgnored() {
+    m_plot->setXLimits(5.0f, -5.0f);
+    m_plot->setYLimits(qQNaN(), 1.0f);
+    QCOMPARE(m_plot->xLowerLimit(), -14.0f);
+    QCOMPARE(m_plot->xUpperLimit(), 14.0f);
+    QCOMPARE(m_plot->yLowerLimit(), -9.0f);
+    m_plot->setZoomRatio(0.5f);
+    m_plot->setZoomRatio(-1.0f);
+    QCOMPARE(m_plot->zoomRatio(), 0.1f);
+    m_plot->setZoomRatio(0.25f);
+    QCOMPARE(m_plot->zoomRatio(), 0.25f);
+}
+
+void TestCustomPlot::panKeepsSpanAwayFromLimits_data() {
+    QTest::addColumn<int>("dx");
+    QTest::addColumn<int>("dy");
+    QTest::newRow("right") << 40 << 0;
+    QTest::newRow("left") << -40 << 0;
+    QTest::newRow("down") << 0 << 30;
+    QTest::newRow("up") << 0 << -30;
+    QTest::newRow("diagonal") << 25 << -25;
+}
+
+void TestCustomPlot::panKeepsSpanAwayFromLimits() {
+    QFETCH(int, dx);
+    QFETCH(int, dy);
+    setRanges(-4, 4, -3, 3);
+    m_panner->moveCanvas(dx, dy);
+    const Range x = rangeOf(*m_plot, QwtPlot::xBottom);
+    const Range y = rangeOf(*m_plot, QwtPlot::yLeft);
+    QVERIFY(near(x.upper - x.lower, 8.0));
+    QVERIFY(near(y.upper - y.lower, 6.0));
+    // The content follows the mouse: dragging right shows smaller x, dragging down larger y.
+    QCOMPARE(x.lower<-4.0 - 1e-9, dx> 0);
+    QCOMPARE(x.lower > -4.0 + 1e-9, dx < 0);
+    QCOMPARE(y.lower > -3.0 + 1e-9, dy > 0);
+    QCOMPARE(y.lower < -3.0 - 1e-9, dy < 0);
+    if (dx != 0) {
+        // A whole canvas width of drag moves by a whole span.
+        const double expected = -double(dx) * 8.0 / m_plot->canvas()->contentsRect().width();
+        QVERIFY2(std::abs((x.lower + 4.0) - expected) < 0.05,
+                 qPrintable(QStringLiteral("%1 vs %2").arg(x.lower + 4.0).arg(expected)));
+    }
+}
+
+void TestCustomPlot::panAgainstLimitWidens_data() {
+    QTest::addColumn<double>("xLo");
+    QTest::addColumn<double>("xHi");
+    QTest::addColumn<double>("yLo");
+    QTest::addColumn<double>("yHi");
+    QTest::addColumn<int>("dx");
+    QTest::addColumn<int>("dy");
+    QTest::addColumn<double>("expXLo");
+    QTest::addColumn<double>("expXHi");
+    QTest::addColumn<double>("expYLo");
+    QTest::addColumn<double>("expYHi");
+
+    QTest::newRow("drag right past lower x limit")
+        << -13.0 << 5.0 << -3.0 << 3.0 << 400 << 0 << -14.0 << 5.0 << -3.0 << 3.0;
+    QTest::newRow("drag left past upper x limit")
+        << -5.0 << 13.5 << -3.0 << 3.0 << -400 << 0 << -5.0 << 14.0 << -3.0 << 3.0;
+    QTest::newRow("drag up past lower y limit")
+        << -4.0 << 4.0 << -8.5 << 2.0 << 0 << -400 << -4.0 << 4.0 << -9.0 << 2.0;
+    QTest::newRow("drag down past upper y limit")
+        << -4.0 << 4.0 << -2.0 << 8.0 << 0 << 400 << -4.0 << 4.0 << -2.0 << 9.0;
+    QTest::newRow("full range stays")
+        << -14.0 << 14.0 << -9.0 << 9.0 << 120 << -90 << -14.0 << 14.0 << -9.0 << 9.0;
+}
+
+void TestCustomPlot::panAgainstLimitWidens() {
+    QFETCH(double, xLo);
+    QFETCH(double, xHi);
+    QFETCH(double, yLo);
+    QFETCH(double, yHi);
+    QFETCH(int, dx);
+    QFETCH(int, dy);
+    setRanges(xLo, xHi, yLo, yHi);
+    m_panner->moveCanvas(dx, dy);
+    QTEST(rangeOf(*m_plot, QwtPlot::xBottom).lower, "expXLo");
+    QTEST(rangeOf(*m_plot, QwtPlot::xBottom).upper, "expXHi");
+    QTEST(rangeOf(*m_plot, QwtPlot::yLeft).lower, "expYLo");
+    QTEST(rangeOf(*m_plot, QwtPlot::yLeft).upper, "expYHi");
+    if (QByteArray(QTest::currentDataTag()) == "full range stays") {
+        QVERIFY(near(m_plot->axisStepSize(QwtPlot::xBottom), 2.8));
+        QVERIFY(near(m_plot->axisStepSize(QwtPlot::yLeft), 1.8));
+    }
+}
+
+void TestCustomPlot::rightDragPansThroughPanner() {
+    setRanges(-4, 4, -3, 3);
+    QWidget* canvas = m_plot->canvas();
+    const QPoint start = canvas->rect().center();
+    QTest::mousePress(canvas, Qt::RightButton, Qt::NoModifier, start);
+    QTest::mouseMove(canvas, start + QPoint(30, 0));
+    QTest::mouseMove(canvas, start + QPoint(60, 0));
+    QTest::mouseRelease(canvas, Qt::RightButton, Qt::NoModifier, start + QPoint(60, 0));
+    const Range x = rangeOf(*m_plot, QwtPlot::xBottom);
+    QVERIFY2(x.lower < -4.2, qPrintable(QString::number(x.lower)));
+    QVERIFY(near(x.upper - x.lower, 8.0));
+    // A left drag is no pan.
+    QTest::mousePress(canvas, Qt::LeftButton, Qt::NoModifier, start);
+    QTest::mouseMove(canvas, start + QPoint(60, 0));
+    QTest::mouseRelease(canvas, Qt::LeftButton, Qt::NoModifier, start + QPoint(60, 0));
+    QCOMPARE(rangeOf(*m_plot, QwtPlot::xBottom).lower, x.lower);
+}
+
+void TestCustomPlot::pickerTrackerText_data() {
+    QTest::addColumn<QPointF>("pos");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("positive") << QPointF(1.234, 5.678) << QStringLiteral("(1.23, 5.68)");
+    QTest::newRow("negative") << QPointF(-0.005, -12.5) << QStringLiteral("(-0.01, -12.50)");
+    QTest::newRow("zero") << QPointF(0, 0) << QStringLiteral("(0.00, 0.00)");
+}
+
+void TestCustomPlot::pickerTrackerText() {
+    QFETCH(QPointF, pos);
+    PointHoverPicker picker(m_plot->canvas());
+    const QwtText text = picker.trackerTextF(pos);
+    QTEST(text.text(), "text");
+    QCOMPARE(text.color(), QColor(Qt::white));
+    QCOMPARE(picker.trackerMode(), QwtPicker::AlwaysOn);
+    QCOMPARE(picker.rubberBand(), QwtPicker::NoRubberBand);
+}
+
+QTEST_MAIN(TestCustomPlot)
+#include "tst_customplot.moc"

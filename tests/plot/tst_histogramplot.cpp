@@ -1,0 +1,312 @@
+// HistogramPlot: step zoom, remembered ranges, curve visibility and modes, and the hover read-out.
+#define QTEST_QPA_MOUSE_HANDLING
+#include <QLabel>
+#include <QSignalSpy>
+#include <QtTest>
+#include <cmath>
+#include <limits>
+
+#include <qwt_plot.h>
+#include <qwt_plot_curve.h>
+#include <qwt_scale_div.h>
+#include <qwt_scale_map.h>
+
+#include "CToolTipWidget.h"
+#include "CustomPlotCanvas.h"
+#include "HistogramPlot.h"
+#include "PointHoverPicker.h"
+
+namespace {
+QVector<double> ramp(int count, double factor, double offset) {
+    QVector<double> values(count);
+    for (int i = 0; i < count; ++i) {
+        values[i] = i * factor + offset;
+    }
+    return values;
+}
+
+struct Range {
+    double lower;
+    double upper;
+    double step;
+};
+
+Range rangeOf(const QwtPlot* plot, int axisId) {
+    const QwtScaleDiv& div = plot->axisScaleDiv(axisId);
+    return {div.lowerBound(), div.upperBound(), plot->axisStepSize(axisId)};
+}
+}  // namespace
+
+class TestHistogramPlot : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void zoomStepRule_data();
+    void zoomStepRule();
+    void zoomInAndOut_data();
+    void zoomInAndOut();
+    void resetReappliesRememberedRanges();
+
+    void curveDataAndChannels();
+
+    void readOut_data();
+    void readOut();
+    void readOutWithoutCurvesHidesPanel();
+    void hoverWithMouseShowsReadOut();
+    void badDataDoesNotBreakPaintOrReadOut();
+
+private:
+    QPoint pixelFor(double x, double y) const;
+
+    HistogramPlot* m_plot = nullptr;
+};
+
+void TestHistogramPlot::init() {
+    m_plot = new HistogramPlot();
+    m_plot->resize(700, 450);
+    m_plot->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_plot));
+    m_plot->plot()->replot();
+}
+
+void TestHistogramPlot::cleanup() {
+    delete m_plot;
+    m_plot = nullptr;
+}
+
+QPoint TestHistogramPlot::pixelFor(double x, double y) const {
+    return QPoint(qRound(m_plot->plot()->canvasMap(QwtPlot::xBottom).transform(x)),
+                  qRound(m_plot->plot()->canvasMap(QwtPlot::yLeft).transform(y)));
+}
+
+void TestHistogramPlot::zoomStepRule_data() {
+    QTest::addColumn<double>("span");
+    QTest::addColumn<double>("step");
+    QTest::newRow("370") << 370.0 << 30.0;
+    QTest::newRow("70") << 70.0 << 7.0;
+    QTest::newRow("255") << 255.0 << 20.0;
+    QTest::newRow("99.9") << 99.9 << 9.0;
+    QTest::newRow("10") << 10.0 << 1.0;
+    QTest::newRow("9.99") << 9.99 << 0.0;
+    QTest::newRow("0") << 0.0 << 0.0;
+    QTest::newRow("negative") << -300.0 << 0.0;
+    QTest::newRow("1234567") << 1234567.0 << 100000.0;
+    QTest::newRow("nan") << std::numeric_limits<double>::quiet_NaN() << 0.0;
+    QTest::newRow("inf") << std::numeric_limits<double>::infinity() << 0.0;
+}
+
+void TestHistogramPlot::zoomStepRule() {
+    QFETCH(double, span);
+    QTEST(HistogramPlot::zoomStep(span), "step");
+}
+
+void TestHistogramPlot::zoomInAndOut_data() {
+    QTest::addColumn<double>("min");
+    QTest::addColumn<double>("max");
+    QTest::addColumn<bool>("in");
+    QTest::addColumn<double>("expMin");
+    QTest::addColumn<double>("expMax");
+    QTest::addColumn<double>("expStep");
+
+    QTest::newRow("in 0..255") << 0.0 << 255.0 << true << 20.0 << 235.0 << 20.0;
+    QTest::newRow("out 0..255") << 0.0 << 255.0 << false << -20.0 << 275.0 << 20.0;
+    QTest::newRow("in 0..1280") << 0.0 << 1280.0 << true << 100.0 << 1180.0 << 100.0;
+    QTest::newRow("in span 10") << 0.0 << 10.0 << true << 1.0 << 9.0 << 1.0;
+    // Spans under 10 have no whole step: nothing changes, in either direction.
+    QTest::newRow("in span 8") << 1.0 << 9.0 << true << 1.0 << 9.0 << 2.0;
+    QTest::newRow("out span 8") << 1.0 << 9.0 << false << 1.0 << 9.0 << 2.0;
+    QTest::newRow("in span 0.5") << 3.0 << 3.5 << true << 3.0 << 3.5 << 2.0;
+}
+
+void TestHistogramPlot::zoomInAndOut() {
+    QFETCH(double, min);
+    QFETCH(double, max);
+    QFETCH(bool, in);
+    m_plot->setXRange(min, max, 2.0, true);
+    m_plot->setYRange(min, max, 2.0, true);
+    if (in) {
+        m_plot->zoomIn();
+    } else {
+        m_plot->zoomOut();
+    }
+    for (const int axisId : {int(QwtPlot::xBottom), int(QwtPlot::yLeft)}) {
+        const Range range = rangeOf(m_plot->plot(), axisId);
+        QTEST(range.lower, "expMin");
+        QTEST(range.upper, "expMax");
+        QTEST(range.step, "expStep");
+    }
+}
+
+void TestHistogramPlot::resetReappliesRememberedRanges() {
+    QCOMPARE(rangeOf(m_plot->plot(), QwtPlot::xBottom).upper, 255.0);
+    QCOMPARE(rangeOf(m_plot->plot(), QwtPlot::xBottom).step, 50.0);
+    QCOMPARE(rangeOf(m_plot->plot(), QwtPlot::yLeft).upper, 10.0);
+    m_plot->setYRange(0, 260, 50, true);
+    m_plot->setXRange(0, 1280, 213, false);  // shown, not remembered
+    m_plot->zoomIn();
+    m_plot->zoomIn();
+    m_plot->resetZoom();
+    const Range x = rangeOf(m_plot->plot(), QwtPlot::xBottom);
+    const Range y = rangeOf(m_plot->plot(), QwtPlot::yLeft);
+    QCOMPARE(x.lower, 0.0);
+    QCOMPARE(x.upper, 255.0);
+    QCOMPARE(x.step, 50.0);
+    QCOMPARE(y.upper, 260.0);
+    QCOMPARE(y.step, 50.0);
+    // Invalid ranges are ignored and not remembered.
+    m_plot->setXRange(10, 10, 1, true);
+    m_plot->setXRange(0, qInf(), 1, true);
+    m_plot->resetZoom();
+    QCOMPARE(rangeOf(m_plot->plot(), QwtPlot::xBottom).upper, 255.0);
+}
+
+void TestHistogramPlot::curveDataAndChannels() {
+    m_plot->setCurveData(2, ramp(256, 1, 0), ramp(256, 2, 0));
+    QCOMPARE(int(m_plot->curve(2)->dataSize()), 256);
+    QCOMPARE(m_plot->curve(2)->sample(10).y(), 20.0);
+    // Unequal vectors pair up to the shorter one; unknown channels change nothing.
+    m_plot->setCurveData(1, ramp(10, 1, 0), ramp(4, 1, 0));
+    QCOMPARE(int(m_plot->curve(1)->dataSize()), 4);
+    m_plot->setCurveData(4, ramp(10, 1, 0), ramp(10, 1, 0));
+    m_plot->setCurveData(-1, ramp(10, 1, 0), ramp(10, 1, 0));
+    QCOMPARE(m_plot->curve(4), nullptr);
+    QCOMPARE(int(m_plot->curve(0)->dataSize()), 0);
+    QCOMPARE(int(m_plot->curve(3)->dataSize()), 0);
+}
+
+void TestHistogramPlot::readOut_data() {
+    QTest::addColumn<bool>("grey");
+    QTest::addColumn<QVector<int>>("hidden");
+    QTest::addColumn<int>("labelMode");
+    QTest::addColumn<double>("x");
+    QTest::addColumn<QStringList>("texts");  // the four rows, empty for a hidden row
+
+    // Curve values: grey 0.5 * i + 0.7, red i, green 2 * i, blue 255 - i.
+    QTest::newRow("grey at 100") << true << QVector<int>{1, 2, 3} << 0 << 100.6
+                                 << QStringList{"X-axis: 100", "   Gray: 50", "", ""};
+    QTest::newRow("grey at the upper end")
+        << true << QVector<int>{1, 2, 3} << 0 << 255.0 << QStringList{"X-axis: 255", "   Gray: 128", "", ""};
+    QTest::newRow("grey at 0") << true << QVector<int>{1, 2, 3} << 0 << 0.2
+                               << QStringList{"X-axis: 0", "   Gray: 0", "", ""};
+    QTest::newRow("grey beyond the range")
+        << true << QVector<int>{1, 2, 3} << 0 << 300.0 << QStringList{"X-axis: 300", "   Gray: 0", "", ""};
+    QTest::newRow("grey left of the range")
+        << true << QVector<int>{1, 2, 3} << 0 << -20.5 << QStringList{"X-axis: -20", "   Gray: 0", "", ""};
+    QTest::newRow("grey wins over colours")
+        << true << QVector<int>{} << 0 << 10.0 << QStringList{"X-axis: 10", "   Gray: 5", "", ""};
+    QTest::newRow("colour line profile")
+        << false << QVector<int>{0} << 1 << 40.0
+        << QStringList{"Line: 40", "   Red: 40", "   Green: 80", "   Blue: 215"};
+    QTest::newRow("colour column, green off") << false << QVector<int>{0, 2} << 2 << 7.9
+                                              << QStringList{"Column: 7", "   Red: 7", "", "   Blue: 248"};
+}
+
+void TestHistogramPlot::readOut() {
+    QFETCH(bool, grey);
+    QFETCH(QVector<int>, hidden);
+    QFETCH(int, labelMode);
+    QFETCH(double, x);
+    QFETCH(QStringList, texts);
+
+    const QVector<double> xs = ramp(256, 1, 0);
+    m_plot->setCurveData(0, xs, ramp(256, 0.5, 0.7));
+    m_plot->setCurveData(1, xs, ramp(256, 1, 0));
+    m_plot->setCurveData(2, xs, ramp(256, 2, 0));
+    m_plot->setCurveData(3, xs, ramp(256, -1, 255));
+    for (const int channel : hidden) {
+        m_plot->setCurveHidden(channel, true);
+    }
+    if (!grey) {
+        m_plot->setCurveHidden(0, true);
+    }
+    m_plot->setPositionLabelMode(labelMode);
+
+    m_plot->onMovedPos(QPointF(x, 3.0));
+    QCOMPARE(m_plot->lastPickerPosition(), QPointF(x, 3.0));
+
+    const CToolTipWidget* tip = m_plot->toolTipWidget();
+    QVERIFY(tip->isVisible());
+    const QLabel* labels[] = {tip->labelPosition, tip->labelValue1, tip->labelValue2, tip->labelValue3};
+    int shown = 0;
+    for (int row = 0; row < 4; ++row) {
+        const bool expectShown = !texts.at(row).isEmpty();
+        QCOMPARE(labels[row]->isVisible(), expectShown);
+        if (expectShown) {
+            QCOMPARE(labels[row]->text(), texts.at(row));
+            ++shown;
+        }
+    }
+    QCOMPARE(tip->height(), 25 * shown + 10);
+    // The tip stays on the canvas.
+    QVERIFY(m_plot->canvas()->rect().contains(tip->geometry().topLeft()));
+    // The position line follows the read-out.
+    QCOMPARE(m_plot->positionLine().xValue(), double(int(x)));
+}
+
+void TestHistogramPlot::readOutWithoutCurvesHidesPanel() {
+    m_plot->onMovedPos(QPointF(50, 1));
+    QVERIFY(m_plot->toolTipWidget()->isVisible());
+    for (int channel = 0; channel < 4; ++channel) {
+        m_plot->setCurveHidden(channel, true);
+    }
+    m_plot->onMovedPos(QPointF(60, 1));
+    QVERIFY(!m_plot->toolTipWidget()->isVisible());
+}
+
+void TestHistogramPlot::hoverWithMouseShowsReadOut() {
+    m_plot->setCurveData(0, ramp(256, 1, 0), ramp(256, 0.5, 0.7));
+    m_plot->setCurveHidden(1, true);
+    m_plot->setCurveHidden(2, true);
+    m_plot->setCurveHidden(3, true);
+    QVERIFY(!m_plot->toolTipWidget()->isVisible());
+    QCOMPARE(m_plot->picker()->trackerMode(), QwtPicker::ActiveOnly);
+
+    QSignalSpy moved(m_plot->picker(), &QwtPlotPicker::moved);
+    CustomPlotCanvas* canvas = m_plot->canvas();
+    // No button is held: the read-out follows plain hovering.
+    QTest::mouseMove(canvas, pixelFor(30.5, 5.0));
+    QTest::mouseMove(canvas, pixelFor(60.5, 5.0));
+    QTest::mouseMove(canvas, pixelFor(120.5, 5.0));
+    QTRY_VERIFY(m_plot->toolTipWidget()->isVisible());
+    QVERIFY(!moved.isEmpty());
+    QCOMPARE(int(m_plot->lastPickerPosition().x()), 120);
+    QCOMPARE(m_plot->toolTipWidget()->labelPosition->text(), QStringLiteral("X-axis: 120"));
+    QCOMPARE(m_plot->toolTipWidget()->labelValue1->text(), QStringLiteral("   Gray: 60"));
+    QCOMPARE(m_plot->pointMarker(0)->yValue(), 60.0);
+
+    // Leaving the canvas ends the read-out.
+    QTest::mouseMove(m_plot->plot(), QPoint(1, 1));
+    QTRY_VERIFY(!m_plot->toolTipWidget()->isVisible());
+}
+
+void TestHistogramPlot::badDataDoesNotBreakPaintOrReadOut() {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    m_plot->setCurveData(0, {}, {});
+    m_plot->onMovedPos(QPointF(10, 1));
+    QCOMPARE(m_plot->toolTipWidget()->labelValue1->text(), QStringLiteral("   Gray: 0"));
+
+    m_plot->setCurveData(0, {0, 1, 2, nan, 4}, {1, nan, inf, 4, 1e300});
+    QCOMPARE(int(m_plot->curve(0)->dataSize()), 2);
+    m_plot->onMovedPos(QPointF(1, 1));  // index 1 now holds the huge value: no overflow
+    QCOMPARE(m_plot->toolTipWidget()->labelValue1->text(), QStringLiteral("   Gray: 0"));
+    m_plot->setCurveData(1, {5}, {5});
+    m_plot->setDisplayMode(1);
+    QVERIFY(!m_plot->grab().isNull());
+    m_plot->setDisplayMode(0);
+    QVERIFY(!m_plot->grab().isNull());
+
+    // Positions no int can hold, or not numbers at all.
+    m_plot->onMovedPos(QPointF(1e12, -1e12));
+    QVERIFY(!m_plot->toolTipWidget()->isVisible());
+    m_plot->onMovedPos(QPointF(nan, nan));
+    QVERIFY(!m_plot->toolTipWidget()->isVisible());
+    m_plot->onMovedPos(QPointF(3, inf));
+    QVERIFY(m_plot->toolTipWidget()->isVisible());
+}
+
+QTEST_MAIN(TestHistogramPlot)
+#include "tst_histogramplot.moc"
