@@ -42,7 +42,7 @@ NuvImage::NuvImage(int width, int height, uint32_t pixelFormat, const void* data
     : m_format(pixelFormat) {
     const int type = cvTypeOf(pixelFormat);
     if (type < 0 || width <= 0 || height <= 0 || data == nullptr) return;
-    cv::Mat wrapped(height, width, type, const_cast<void*>(data), step == 0 ? cv::Mat::AUTO_STEP : step);
+    cv::Mat wrapped(height, width, type, const_cast<void*>(data), step == 0 ? static_cast<size_t>(cv::Mat::AUTO_STEP) : step);
     m_mat = copy ? wrapped.clone() : wrapped;
 }
 
