@@ -1,0 +1,359 @@
+// Height colouring: range boundaries, invalid points, colour-map shape, and the fused lookup-table
+// conversion against a plain per-point reference.
+#include <QtTest>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "NuvLUTSetting.h"
+
+namespace {
+// 16-bit sensor with exact binary steps: height = raw / 64 - 512.
+NuvRangeConversion sensor(float lo = -10.0f, float hi = 10.0f, int map = NuvColorMap::Height) {
+    NuvRangeConversion c;
+    c.scale = 1.0 / 64.0;
+    c.offset = -512.0;
+    c.minHeight = lo;
+    c.maxHeight = hi;
+    c.colorMap = map;
+    return c;
+}
+
+const NuvColor invalid = NuvColorMap::invalidColor();
+
+// CIE L* of an sRGB colour.
+double lightness(const NuvColor& c) {
+    auto lin = [](double v) {
+        v /= 255.0;
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    const double y = 0.2126 * lin(c.r) + 0.7152 * lin(c.g) + 0.0722 * lin(c.b);
+    return y > 216.0 / 24389.0 ? 116.0 * std::cbrt(y) - 16.0 : y * 24389.0 / 27.0;
+}
+
+// The conversion written out point by point, coloured by the separate array call.
+void reference(std::vector<uint16_t>& raw, const NuvRangeConversion& c, std::vector<float>* heights,
+               NuvColorArray* colors) {
+    Nuv3DFloatArray h(1, int(raw.size()));
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const float v = static_cast<float>(raw[i] * c.scale + c.offset);
+        if (raw[i] != 0 && v >= c.minHeight && v <= c.maxHeight) {
+            h.data()[i] = v;
+        } else {
+            h.data()[i] = Nuv3DFloatArray::invalidValue();
+            raw[i] = 0;
+        }
+    }
+    heights->assign(h.data(), h.data() + h.size());
+    QCOMPARE(NuvLUTSetting::LinearSetColorLUT(h, c.minHeight, c.maxHeight, c.colorMap, colors), 0);
+}
+
+NuvRangeImage range16(const std::vector<uint16_t>& values, int width) {
+    NuvRangeImage img(width, int(values.size()) / width, 2);
+    std::memcpy(img.data(), values.data(), values.size() * 2);
+    img.SetInfo(1.0 / 64.0, -512.0, 0.01, 0, 0.01, 0);
+    return img;
+}
+}  // namespace
+
+class TestNuvLUT : public QObject {
+    Q_OBJECT
+private slots:
+    void boundaries_data();
+    void boundaries();
+    void zeroSampleInvalidWhateverTheOffset();
+    void nanAndDegenerateRanges();
+    void colorMapsShape();
+    void heightMapLightnessRises();
+    void fusedMatchesReference_data();
+    void fusedMatchesReference();
+    void cacheFollowsSettings();
+    void colorMapOfRangeImage();
+    void colorMapOf32BitRangeImage();
+    void linearColorMapOutOfRange();
+};
+
+void TestNuvLUT::boundaries_data() {
+    QTest::addColumn<int>("raw");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<int>("index");  // table entry when valid
+    // min -10 is raw 32128, max 10 is raw 33408.
+    QTest::newRow("zero") << 0 << false << 0;
+    QTest::newRow("below min") << 32127 << false << 0;
+    QTest::newRow("exactly min") << 32128 << true << 0;
+    QTest::newRow("middle") << 32768 << true << 512;
+    QTest::newRow("exactly max") << 33408 << true << NuvColorMap::kTableSize - 1;
+    QTest::newRow("above max") << 33409 << false << 0;
+    QTest::newRow("largest sample") << 65535 << false << 0;
+}
+
+void TestNuvLUT::boundaries() {
+    QFETCH(int, raw);
+    QFETCH(bool, valid);
+    QFETCH(int, index);
+    NuvRangeLUT16 lut;
+    QVERIFY(lut.build(sensor()));
+    std::vector<uint16_t> samples(1, uint16_t(raw));
+    float h = 0;
+    NuvColor c;
+    lut.convert(samples.data(), 1, &h, &c, true);
+    const NuvColor* table = NuvColorMap::table(NuvColorMap::Height);
+    if (valid) {
+        QCOMPARE(h, float(raw / 64.0 - 512.0));
+        QCOMPARE(c, table[index]);
+        QCOMPARE(samples[0], uint16_t(raw));
+    } else {
+        QCOMPARE(h, Nuv3DFloatArray::invalidValue());
+        QCOMPARE(c, invalid);
+        QCOMPARE(samples[0], uint16_t(0));
+    }
+    // The array colouring agrees on the same height.
+    Nuv3DFloatArray a(1, 1);
+    a.data()[0] = float(raw / 64.0 - 512.0);
+    if (raw == 0)
+        a.data()[0] = Nuv3DFloatArray::invalidValue();
+    NuvColorArray colors;
+    QCOMPARE(NuvLUTSetting::LinearSetColorLUT(a, -10.0f, 10.0f, NuvColorMap::Height, &colors), 0);
+    QCOMPARE(colors[0], valid ? table[index] : invalid);
+}
+
+void TestNuvLUT::zeroSampleInvalidWhateverTheOffset() {
+    // Offset 0 puts raw 0 at height 0, inside the range; it still has no measurement.
+    NuvRangeConversion c = sensor(-5.0f, 5.0f);
+    c.offset = 0.0;
+    NuvRangeLUT16 lut;
+    QVERIFY(lut.build(c));
+    QCOMPARE(lut.height(0), Nuv3DFloatArray::invalidValue());
+    QCOMPARE(lut.color(0), invalid);
+    QVERIFY(lut.color(1).a == 255);
+}
+
+void TestNuvLUT::nanAndDegenerateRanges() {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    NuvRangeLUT16 lut;
+    for (const NuvRangeConversion& c : {sensor(nan, 10.0f), sensor(-10.0f, nan), sensor(10.0f, -10.0f)}) {
+        QVERIFY(lut.build(c));
+        for (int raw : {1, 32128, 32768, 33408, 65535})
+            QCOMPARE(lut.color(uint16_t(raw)), invalid);
+    }
+    NuvRangeConversion nanScale = sensor();
+    nanScale.scale = std::nan("");
+    QVERIFY(lut.build(nanScale));
+    QCOMPARE(lut.color(32768), invalid);
+    // An empty range colours exactly its one height, with the first entry.
+    QVERIFY(lut.build(sensor(0.0f, 0.0f)));
+    QCOMPARE(lut.color(32768), NuvColorMap::table(NuvColorMap::Height)[0]);
+    QCOMPARE(lut.color(32769), invalid);
+
+    Nuv3DFloatArray a(1, 4);
+    a.data()[0] = nan;
+    a.data()[1] = std::numeric_limits<float>::infinity();
+    a.data()[2] = -std::numeric_limits<float>::infinity();
+    a.data()[3] = 1.0f;
+    NuvColorArray colors;
+    QCOMPARE(NuvLUTSetting::LinearSetColorLUT(a, -10.0f, 10.0f, 5, &colors), 0);
+    QCOMPARE(colors[0], invalid);
+    QCOMPARE(colors[1], invalid);
+    QCOMPARE(colors[2], invalid);
+    QVERIFY(colors[3].a == 255);
+    QCOMPARE(NuvLUTSetting::LinearSetColorLUT(a, nan, 10.0f, 5, &colors), 0);
+    QCOMPARE(colors[3], invalid);
+    QCOMPARE(NuvLUTSetting::LinearSetColorLUT(a, -10.0f, 10.0f, 6, &colors), -1);
+    QCOMPARE(NuvLUTSetting::LinearSetColorLUT(a, -10.0f, 10.0f, -1, &colors), -1);
+    QCOMPARE(NuvLUTSetting::LinearSetColorLUT(a, -10.0f, 10.0f, 5, nullptr), -1);
+}
+
+void TestNuvLUT::colorMapsShape() {
+    QVERIFY(NuvColorMap::table(-1) == nullptr);
+    QVERIFY(NuvColorMap::table(NuvColorMap::kCount) == nullptr);
+    NuvRangeLUT16 lut;
+    QVERIFY(!lut.build(sensor(-10, 10, 42)));
+    QVERIFY(!lut.isBuilt());
+    for (int m = 0; m < NuvColorMap::kCount; ++m) {
+        const NuvColor* t = NuvColorMap::table(m);
+        QVERIFY(t != nullptr);
+        for (int i = 0; i < NuvColorMap::kTableSize; ++i)
+            QCOMPARE(t[i].a, uint8_t(255));
+        QVERIFY2(!(t[0] == t[NuvColorMap::kTableSize - 1]), qPrintable(QString::number(m)));
+        // No jumps: neighbouring entries differ by a few levels per channel at most.
+        for (int i = 1; i < NuvColorMap::kTableSize; ++i) {
+            QVERIFY(std::abs(t[i].r - t[i - 1].r) <= 4 && std::abs(t[i].g - t[i - 1].g) <= 4 &&
+                    std::abs(t[i].b - t[i - 1].b) <= 4);
+        }
+    }
+}
+
+void TestNuvLUT::heightMapLightnessRises() {
+    const NuvColor* t = NuvColorMap::table(NuvColorMap::Height);
+    double previous = lightness(t[0]);
+    for (int i = 1; i < NuvColorMap::kTableSize; ++i) {
+        const double l = lightness(t[i]);
+        QVERIFY2(l >= previous - 0.5,
+                 qPrintable(QStringLiteral("entry %1: %2 < %3").arg(i).arg(l).arg(previous)));
+        previous = std::max(previous, l);
+    }
+    QVERIFY(lightness(t[NuvColorMap::kTableSize - 1]) - lightness(t[0]) > 60.0);
+}
+
+void TestNuvLUT::fusedMatchesReference_data() {
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("skew");  // elements the outputs start after an aligned address
+    QTest::addColumn<int>("map");
+    QTest::newRow("short") << 37 << 0 << 5;
+    QTest::newRow("large aligned") << 3200 * 60 + 3 << 0 << 5;
+    QTest::newRow("large skewed") << 3200 * 60 + 1 << 1 << 0;
+    QTest::newRow("large, outputs skewed apart") << 3200 * 50 << 2 << 2;
+}
+
+void TestNuvLUT::fusedMatchesReference() {
+    QFETCH(int, count);
+    QFETCH(int, skew);
+    QFETCH(int, map);
+    std::mt19937 rng(uint32_t(count + skew));
+    std::uniform_int_distribution<int> any(0, 65535);
+    std::uniform_int_distribution<int> near(31000, 34500);
+    std::vector<uint16_t> raw(static_cast<size_t>(count));
+    for (auto& v : raw) {
+        const int pick = int(rng() % 10);
+        v = uint16_t(pick == 0 ? 0 : pick == 1 ? any(rng) : near(rng));
+    }
+    std::vector<uint16_t> expectedRaw = raw;
+    std::vector<float> expectedHeights;
+    NuvColorArray expectedColors;
+    const NuvRangeConversion c = sensor(-6.5f, 7.25f, map);
+    reference(expectedRaw, c, &expectedHeights, &expectedColors);
+
+    std::vector<float> heightStore(size_t(count) + 8);
+    std::vector<NuvColor> colorStore(size_t(count) + 8);
+    // Heights and colours starting at different alignments force the scalar path too.
+    float* heights = heightStore.data() + skew;
+    NuvColor* colors = colorStore.data() + (skew == 2 ? 1 : skew);
+    NuvRangeLUT16 lut;
+    QVERIFY(lut.build(c));
+    lut.convert(raw.data(), raw.size(), heights, colors, true);
+    QVERIFY(raw == expectedRaw);
+    QVERIFY(std::memcmp(heights, expectedHeights.data(), size_t(count) * sizeof(float)) == 0);
+    for (int i = 0; i < count; ++i) {
+        if (!(colors[i] == expectedColors[size_t(i)]))
+            QFAIL(qPrintable(QStringLiteral("colour %1").arg(i)));
+    }
+
+    // The array entry point gives the same, and leaves samples alone when asked to.
+    std::vector<uint16_t> again = raw;
+    NuvRangeLUT16 cache;
+    Nuv3DFloatArray hArr;
+    NuvColorArray cArr;
+    QCOMPARE(NuvLUTSetting::RangeToHeightsAndColors16(again.data(), count, 1, c, &hArr, &cArr, false, &cache),
+             0);
+    QVERIFY(again == raw);
+    QCOMPARE(hArr.rows(), 1);
+    QVERIFY(std::memcmp(hArr.data(), expectedHeights.data(), size_t(count) * sizeof(float)) == 0);
+    QVERIFY(std::memcmp(cArr.data(), expectedColors.data(), size_t(count) * sizeof(NuvColor)) == 0);
+}
+
+void TestNuvLUT::cacheFollowsSettings() {
+    std::vector<uint16_t> raw(1000, 32768 + 320);  // height 5
+    NuvRangeLUT16 cache;
+    Nuv3DFloatArray h;
+    NuvColorArray colors;
+    QCOMPARE(NuvLUTSetting::RangeToHeightsAndColors16(raw.data(), 100, 10, sensor(-10, 10), &h, &colors,
+                                                      false, &cache),
+             0);
+    QCOMPARE(h.rows(), 10);
+    QCOMPARE(h.cols(), 100);
+    QVERIFY(colors[999].a == 255);
+    // A narrower range must not reuse the old table.
+    QCOMPARE(NuvLUTSetting::RangeToHeightsAndColors16(raw.data(), 100, 10, sensor(-1, 1), &h, &colors, true,
+                                                      &cache),
+             0);
+    QCOMPARE(colors[999], invalid);
+    QCOMPARE(raw[999], uint16_t(0));
+    QCOMPARE(h.data()[0], Nuv3DFloatArray::invalidValue());
+    QCOMPARE(NuvLUTSetting::RangeToHeightsAndColors16(raw.data(), 100, 10, sensor(-1, 1, 99), &h, &colors,
+                                                      true, &cache),
+             -1);
+    QCOMPARE(NuvLUTSetting::RangeToHeightsAndColors16(nullptr, 1, 1, sensor(), &h, &colors, true, &cache),
+             -1);
+}
+
+void TestNuvLUT::colorMapOfRangeImage() {
+    // Heights 1 .. 4 with a dropout: the lowest valid height gets the first entry, the highest the last.
+    const std::vector<uint16_t> v = {32768 + 64, 0, 32768 + 128, 32768 + 192, 32768 + 256, 0};
+    const NuvRangeImage img = range16(v, 3);
+    const NuvColor* t = NuvColorMap::table(0);
+    NuvColorArray colors;
+    QCOMPARE(NuvLUTSetting::ColorMapLUT(img, 0, &colors), 0);
+    QCOMPARE(colors.size(), size_t(6));
+    QCOMPARE(colors[0], t[0]);
+    QCOMPARE(colors[1], invalid);
+    QCOMPARE(colors[2], t[NuvColorMap::index(2, 1, 4)]);
+    QCOMPARE(colors[4], t[NuvColorMap::kTableSize - 1]);
+
+    NuvImage rgb;
+    QCOMPARE(NuvLUTSetting::ColorMapLUT(img, 0, &rgb), 0);
+    QCOMPARE(rgb.width(), 3);
+    QCOMPARE(rgb.height(), 2);
+    QCOMPARE(rgb.channels(), 3);
+    QCOMPARE(rgb.step(), size_t(9));
+    QCOMPARE(rgb.data()[0], t[0].r);
+    QCOMPARE(rgb.data()[2], t[0].b);
+    QCOMPARE(rgb.data()[3] + rgb.data()[4] + rgb.data()[5], 0);  // dropout is black
+    QCOMPARE(rgb.data()[9 + 3 + 1], t[NuvColorMap::kTableSize - 1].g);
+
+    // Nothing valid, or nothing at all: no crash, nothing coloured.
+    QCOMPARE(NuvLUTSetting::ColorMapLUT(range16(std::vector<uint16_t>(4, 0), 2), 5, &colors), 0);
+    QCOMPARE(colors[3], invalid);
+    QCOMPARE(NuvLUTSetting::ColorMapLUT(NuvRangeImage(), 5, &colors), 0);
+    QVERIFY(colors.empty());
+    QCOMPARE(NuvLUTSetting::ColorMapLUT(img, 9, &colors), -1);
+}
+
+void TestNuvLUT::colorMapOf32BitRangeImage() {
+    NuvRangeImage img(4, 1, 4);
+    const int32_t v[4] = {0x40000 + 10, int32_t(0x80000000u), int32_t(0xE0000000u | (0x40000 + 30)),
+                          0x40000 + 20};
+    std::memcpy(img.data(), v, sizeof(v));
+    img.SetInfo(0.001, -0x40000 * 0.001, 0.01, 0, 0.01, 0);
+    NuvColorArray colors;
+    QCOMPARE(NuvLUTSetting::ColorMapLUT(img, 5, &colors), 0);
+    const NuvColor* t = NuvColorMap::table(5);
+    QCOMPARE(colors[0], t[0]);
+    QCOMPARE(colors[1], invalid);                         // flag bits only, sample 0
+    QCOMPARE(colors[2], t[NuvColorMap::kTableSize - 1]);  // flag bits ignored
+    QCOMPARE(colors[3], t[NuvColorMap::index(0.02f, 0.01f, 0.03f)]);
+    double h = 0;
+    QVERIFY(NuvLUTSetting::sampleHeight(img, 0, 2, &h));
+    QVERIFY(std::abs(h - 0.03) < 1e-9);
+    QVERIFY(!NuvLUTSetting::sampleHeight(img, 0, 1, &h));
+    QVERIFY(!NuvLUTSetting::sampleHeight(img, 0, 4, &h));
+}
+
+void TestNuvLUT::linearColorMapOutOfRange() {
+    // Heights 1, 2, 3, 4 and a dropout against the range [2, 3].
+    const std::vector<uint16_t> v = {32768 + 64, 32768 + 128, 32768 + 192, 32768 + 256, 0, 0};
+    const NuvRangeImage img = range16(v, 3);
+    const NuvColor blue(0, 0, 255, 255), red(255, 0, 0, 255);
+    NuvLinearColorParams params;
+    params.minHeight = 2.0f;
+    params.maxHeight = 3.0f;
+    const NuvColor* t = NuvColorMap::table(5);
+    NuvColorArray colors;
+    QCOMPARE(NuvLUTSetting::LinearColorMapLUT(img, &colors, params, blue, red, 5, true), 0);
+    QCOMPARE(colors[0], blue);
+    QCOMPARE(colors[1], t[0]);
+    QCOMPARE(colors[2], t[NuvColorMap::kTableSize - 1]);
+    QCOMPARE(colors[3], red);
+    QCOMPARE(colors[4], invalid);
+    QCOMPARE(NuvLUTSetting::LinearColorMapLUT(img, &colors, params, blue, red, 5, false), 0);
+    QCOMPARE(colors[0], invalid);
+    QCOMPARE(colors[3], invalid);
+    params.autoRange = true;
+    QCOMPARE(NuvLUTSetting::LinearColorMapLUT(img, &colors, params, blue, red, 5, true), 0);
+    QCOMPARE(colors[0], t[0]);
+    QCOMPARE(colors[3], t[NuvColorMap::kTableSize - 1]);
+}
+
+QTEST_APPLESS_MAIN(TestNuvLUT)
+#include "tst_nuvlut.moc"

@@ -1,0 +1,455 @@
+// Payload format: writer -> reader round trips, size queries, and rejection of every kind of
+// damaged header without reading past the buffer (run under ASan: each case copies the payload
+// into a buffer of exactly the size handed to the reader).
+#include <QtTest>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "NuvPayloadFormat.h"
+#include "NuvPayloadTools.h"
+#include "NuvPayloadWriter.h"
+
+namespace F = NuvPayloadFormat;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+// A heap block of exactly the payload's size, so any read beyond it trips AddressSanitizer.
+std::unique_ptr<uint8_t[]> exactCopy(const Bytes& b, size_t n) {
+    std::unique_ptr<uint8_t[]> p(new uint8_t[n ? n : 1]);
+    if (n)
+        std::memcpy(p.get(), b.data(), n);
+    return p;
+}
+
+// Runs every reader call on the first n bytes; returns the frame-info result and checks that all
+// calls agree on rejecting a bad payload.
+int readAll(const Bytes& payload, size_t n) {
+    auto buf = exactCopy(payload, n);
+    NuvLPFrameInfo info{};
+    const int rc = NUVSDK_LP_GetFrameInfo(buf.get(), n, &info);
+    size_t count = 0;
+    size_t bcount = 0;
+    const int rc16 = NUVSDK_LP_ExtractContour16u(buf.get(), n, nullptr, &count, nullptr, &bcount);
+    const int rc32 = NUVSDK_LP_ExtractContour32s(buf.get(), n, nullptr, &count, 8);
+    const void* data = nullptr;
+    size_t dataSize = 0;
+    const int rcData = NUVSDK_LP_GetData(buf.get(), n, &data, &dataSize);
+    if (rc < 0) {
+        if (rc16 != rc && rc16 != NUVSDK_LP_ERR_KIND)
+            return 1000 + rc16;
+        if (rc32 != rc && rc32 != NUVSDK_LP_ERR_KIND)
+            return 2000 + rc32;
+        if (rcData != rc)
+            return 3000 + rcData;
+    } else {
+        const auto* d = static_cast<const uint8_t*>(data);
+        if (d < buf.get() || d + dataSize > buf.get() + n)
+            return 4000;
+    }
+    return rc;
+}
+
+void putU32(Bytes& b, size_t off, uint32_t v) {
+    std::memcpy(b.data() + off, &v, 4);
+}
+void putU64(Bytes& b, size_t off, uint64_t v) {
+    std::memcpy(b.data() + off, &v, 8);
+}
+
+std::vector<uint16_t> ramp16(size_t n) {
+    std::vector<uint16_t> v(n);
+    for (size_t i = 0; i < n; ++i)
+        v[i] = static_cast<uint16_t>(i * 37 + 1);
+    return v;
+}
+std::vector<int32_t> ramp32(size_t n) {
+    std::vector<int32_t> v(n);
+    for (size_t i = 0; i < n; ++i)
+        v[i] = static_cast<int32_t>(i * 7919) - 100000;
+    v[0] = INT32_MIN;  // sign extension into 64-bit slots must keep it
+    return v;
+}
+Bytes brightnessOf(size_t n) {
+    Bytes v(n);
+    for (size_t i = 0; i < n; ++i)
+        v[i] = static_cast<uint8_t>(255 - i % 256);
+    return v;
+}
+
+Bytes profile16(bool withBrightness, uint32_t points = 17) {
+    NuvPayloadWriter w;
+    Bytes out;
+    const auto s = ramp16(points);
+    const auto b = brightnessOf(points);
+    w.writeProfile16(out, 5, 6, s.data(), points, withBrightness ? b.data() : nullptr);
+    return out;
+}
+
+Bytes batch16(uint32_t points, uint32_t lines) {
+    NuvPayloadWriter w;
+    Bytes out;
+    const auto s = ramp16(size_t(points) * lines);
+    const auto b = brightnessOf(size_t(points) * lines);
+    w.writeRangeBatch16(out, 9, 2, false, s.data(), points, lines, b.data());
+    return out;
+}
+
+// 40 x 20 window: column c < 30 has its line at row c % 20 (three rows, the middle brightest);
+// columns 30..35 are too dark; 36..39 have a saturated run over rows 5..7.
+Bytes picture(std::vector<int64_t>* expected) {
+    const uint32_t w = 40, h = 20;
+    Bytes px(size_t(w) * h, 10);
+    expected->assign(w, h);
+    for (uint32_t c = 0; c < 30; ++c) {
+        const uint32_t r = c % h;
+        px[r * w + c] = 220;
+        if (r > 0)
+            px[(r - 1) * w + c] = 120;
+        if (r + 1 < h)
+            px[(r + 1) * w + c] = 130;
+        (*expected)[c] = r;
+    }
+    for (uint32_t c = 36; c < 40; ++c) {
+        for (uint32_t r = 5; r <= 7; ++r)
+            px[r * w + c] = 255;
+        (*expected)[c] = 6;
+    }
+    // Rows handed with padding, as a camera buffer with a larger stride would.
+    Bytes padded(size_t(w + 8) * h, 0);
+    for (uint32_t r = 0; r < h; ++r)
+        std::memcpy(&padded[r * (w + 8)], &px[r * w], w);
+    NuvPayloadWriter writer;
+    Bytes out;
+    writer.writeSensorPicture(out, 77, 3, padded.data(), w, h, w + 8, 412);
+    return out;
+}
+}  // namespace
+
+class TestNuvPayload : public QObject {
+    Q_OBJECT
+private slots:
+    void profileRoundTrip_data();
+    void profileRoundTrip();
+    void rangeBatchRoundTrip32();
+    void pictureContour();
+    void sizeQueryAndCapacity();
+    void wrongKindAndArguments();
+    void truncatedAtEveryLength();
+    void corruptedField_data();
+    void corruptedField();
+    void randomHeaderDamageNeverOverreads();
+    void writerRejectsBadGeometry();
+};
+
+void TestNuvPayload::profileRoundTrip_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("sampleType");
+    QTest::addColumn<bool>("brightness");
+    QTest::addColumn<uint32_t>("lines");
+    for (int st : {2, 4}) {
+        for (bool br : {true, false}) {
+            const QByteArray suffix =
+                QByteArray::number(st * 8) + (br ? " with brightness" : " without brightness");
+            QTest::newRow(("profile " + suffix).constData()) << 1 << st << br << 1u;
+            QTest::newRow(("batch " + suffix).constData()) << 2 << st << br << 13u;
+        }
+    }
+}
+
+void TestNuvPayload::profileRoundTrip() {
+    QFETCH(int, kind);
+    QFETCH(int, sampleType);
+    QFETCH(bool, brightness);
+    QFETCH(uint32_t, lines);
+    const uint32_t points = 3200;
+    const size_t n = size_t(points) * lines;
+    const auto s16 = ramp16(n);
+    const auto s32 = ramp32(n);
+    const Bytes br = brightnessOf(n);
+    const uint64_t imageId = 0x1234567890ABCDEFull;
+    NuvPayloadWriter w;
+    w.setScaler(8192);
+    w.setXIntervalNm(9000);
+    Bytes p;
+    const uint8_t* b = brightness ? br.data() : nullptr;
+    bool ok = false;
+    if (kind == 1)
+        ok = sampleType == 2 ? w.writeProfile16(p, imageId, 41, s16.data(), points, b)
+                             : w.writeProfile32(p, imageId, 41, s32.data(), points, b);
+    else
+        ok = sampleType == 2 ? w.writeRangeBatch16(p, imageId, 41, true, s16.data(), points, lines, b)
+                             : w.writeRangeBatch32(p, imageId, 41, true, s32.data(), points, lines, b);
+    QVERIFY(ok);
+
+    NuvLPFrameInfo info{};
+    QCOMPARE(NUVSDK_LP_GetFrameInfo(p.data(), p.size(), &info), 0);
+    QCOMPARE(info.kind, uint32_t(kind));
+    QCOMPARE(info.sampleType, uint32_t(sampleType));
+    QCOMPARE(info.imageId, imageId);
+    QCOMPARE(info.frameNumber, 41u);
+    QCOMPARE(info.isEnd, 1u);
+    QCOMPARE(info.hasBrightness, brightness ? 1u : 0u);
+    QCOMPARE(info.pointsPerProfile, points);
+    QCOMPARE(info.lineCount, lines);
+    QCOMPARE(info.scaler, 8192u);
+    QCOMPARE(info.xIntervalNm, 9000u);
+
+    size_t count = 0;
+    size_t bcount = 99;
+    if (sampleType == 2) {
+        QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), nullptr, &count, nullptr, &bcount), 0);
+        QCOMPARE(count, n);
+        QCOMPARE(bcount, brightness ? n : size_t(0));
+        std::vector<uint16_t> prof(count);
+        Bytes bout(n, 0xAA);
+        bcount = bout.size();
+        const int rc =
+            NUVSDK_LP_ExtractContour16u(p.data(), p.size(), prof.data(), &count, bout.data(), &bcount);
+        QCOMPARE(rc, brightness ? 0 : int(NUVSDK_LP_ERR_NO_BRIGHTNESS));
+        QVERIFY(prof == s16);
+        if (brightness)
+            QVERIFY(bout == br);
+        else
+            QCOMPARE(bcount, size_t(0));
+        QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), nullptr, &count, 8),
+                 int(NUVSDK_LP_ERR_KIND));
+    } else {
+        QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), nullptr, &count, 4), 0);
+        QCOMPARE(count, n);
+        std::vector<int32_t> packed(count);
+        QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), packed.data(), &count, 4), 0);
+        QVERIFY(packed == s32);
+        std::vector<int64_t> wide(count);
+        QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), wide.data(), &count, 8), 0);
+        QCOMPARE(wide[0], int64_t(INT32_MIN));
+        QCOMPARE(wide[n - 1], int64_t(s32[n - 1]));
+        QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), nullptr, &count, nullptr, nullptr),
+                 int(NUVSDK_LP_ERR_KIND));
+    }
+    // The data block follows the samples with the brightness bytes.
+    const void* data = nullptr;
+    size_t dataSize = 0;
+    QCOMPARE(NUVSDK_LP_GetData(p.data(), p.size(), &data, &dataSize), 0);
+    QCOMPARE(dataSize, n * size_t(sampleType) + (brightness ? n : 0));
+}
+
+void TestNuvPayload::rangeBatchRoundTrip32() {
+    // A batch that is not the last one keeps its end flag clear; the trailing bytes of a larger
+    // acquisition buffer are ignored.
+    const auto s = ramp32(64 * 3);
+    NuvPayloadWriter w;
+    Bytes p;
+    QVERIFY(w.writeRangeBatch32(p, 1, 7, false, s.data(), 64, 3, nullptr));
+    p.resize(p.size() + 100, 0xEE);
+    NuvLPFrameInfo info{};
+    QCOMPARE(NUVSDK_LP_GetFrameInfo(p.data(), p.size(), &info), 0);
+    QCOMPARE(info.isEnd, 0u);
+    QCOMPARE(info.frameNumber, 7u);
+    std::vector<int32_t> out(s.size());
+    size_t count = out.size();
+    QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), out.data(), &count, 4), 0);
+    QVERIFY(out == s);
+}
+
+void TestNuvPayload::pictureContour() {
+    std::vector<int64_t> expected;
+    const Bytes p = picture(&expected);
+    NuvLPFrameInfo info{};
+    QCOMPARE(NUVSDK_LP_GetFrameInfo(p.data(), p.size(), &info), 0);
+    QCOMPARE(info.kind, 0u);
+    QCOMPARE(info.windowWidth, 40u);
+    QCOMPARE(info.windowHeight, 20u);
+    QCOMPARE(info.windowRowOffset, 412u);
+    QCOMPARE(info.imageId, uint64_t(77));
+
+    size_t count = 0;
+    QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), nullptr, &count, 8), 0);
+    QCOMPARE(count, size_t(40));
+    std::vector<int64_t> wide(count, -1);
+    QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), wide.data(), &count, 8), 0);
+    QCOMPARE(wide, expected);
+    std::vector<int32_t> packed(count);
+    QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), packed.data(), &count, 4), 0);
+    for (size_t i = 0; i < count; ++i)
+        QCOMPARE(int64_t(packed[i]), expected[i]);
+    // Pixels come out without the writer's row padding.
+    const void* data = nullptr;
+    size_t dataSize = 0;
+    QCOMPARE(NUVSDK_LP_GetData(p.data(), p.size(), &data, &dataSize), 0);
+    QCOMPARE(dataSize, size_t(800));
+    QCOMPARE(static_cast<const uint8_t*>(data)[0 * 40 + 0], uint8_t(220));
+    QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), nullptr, &count, nullptr, nullptr),
+             int(NUVSDK_LP_ERR_KIND));
+}
+
+void TestNuvPayload::sizeQueryAndCapacity() {
+    const Bytes p = batch16(100, 4);
+    size_t count = 0;
+    size_t bcount = 0;
+    QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), nullptr, &count, nullptr, &bcount), 0);
+    QCOMPARE(count, size_t(400));
+    QCOMPARE(bcount, size_t(400));
+
+    // One element short: refused, the needed count reported, nothing written.
+    std::vector<uint16_t> prof(400, 0xBEEF);
+    Bytes br(400, 0x11);
+    count = 399;
+    bcount = 400;
+    QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), prof.data(), &count, br.data(), &bcount),
+             int(NUVSDK_LP_ERR_CAPACITY));
+    QCOMPARE(count, size_t(400));
+    QVERIFY(std::all_of(prof.begin(), prof.end(), [](uint16_t v) { return v == 0xBEEF; }));
+    count = 400;
+    bcount = 399;
+    QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), prof.data(), &count, br.data(), &bcount),
+             int(NUVSDK_LP_ERR_CAPACITY));
+    QCOMPARE(bcount, size_t(400));
+    QVERIFY(std::all_of(prof.begin(), prof.end(), [](uint16_t v) { return v == 0xBEEF; }));
+
+    // Profile only: the brightness present in the payload is simply not copied.
+    count = 400;
+    QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), prof.data(), &count, nullptr, nullptr), 0);
+
+    std::vector<int64_t> expected;
+    const Bytes pic = picture(&expected);
+    std::vector<int64_t> slotArray(39);
+    count = slotArray.size();
+    QCOMPARE(NUVSDK_LP_ExtractContour32s(pic.data(), pic.size(), slotArray.data(), &count, 8),
+             int(NUVSDK_LP_ERR_CAPACITY));
+    QCOMPARE(count, size_t(40));
+}
+
+void TestNuvPayload::wrongKindAndArguments() {
+    const Bytes p = profile16(true);
+    NuvLPFrameInfo info{};
+    size_t count = 0;
+    QCOMPARE(NUVSDK_LP_GetFrameInfo(nullptr, p.size(), &info), int(NUVSDK_LP_ERR_ARGUMENT));
+    QCOMPARE(NUVSDK_LP_GetFrameInfo(p.data(), p.size(), nullptr), int(NUVSDK_LP_ERR_ARGUMENT));
+    QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), nullptr, nullptr, nullptr, nullptr),
+             int(NUVSDK_LP_ERR_ARGUMENT));
+    QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), nullptr, &count, 2),
+             int(NUVSDK_LP_ERR_ARGUMENT));
+    QCOMPARE(NUVSDK_LP_GetData(p.data(), p.size(), nullptr, &count), int(NUVSDK_LP_ERR_ARGUMENT));
+    // Brightness array without its count.
+    std::vector<uint16_t> prof(17);
+    Bytes br(17);
+    count = prof.size();
+    QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), prof.data(), &count, br.data(), nullptr),
+             int(NUVSDK_LP_ERR_ARGUMENT));
+    QVERIFY(QByteArray(NUVSDK_LP_ErrorText(NUVSDK_LP_ERR_TRUNCATED)).contains("truncated"));
+}
+
+void TestNuvPayload::truncatedAtEveryLength() {
+    for (const Bytes& p : {profile16(true), profile16(false), batch16(3, 2)}) {
+        QCOMPARE(readAll(p, p.size()), 0);
+        for (size_t n = 0; n < p.size(); ++n) {
+            const int rc = readAll(p, n);
+            QVERIFY2(rc == NUVSDK_LP_ERR_TRUNCATED,
+                     qPrintable(QStringLiteral("length %1: %2").arg(n).arg(rc)));
+        }
+    }
+}
+
+void TestNuvPayload::corruptedField_data() {
+    QTest::addColumn<int>("base");  // 0 profile with brightness, 1 batch, 2 picture
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<quint64>("value");
+    QTest::addColumn<int>("expected");
+    const int hdr = NUVSDK_LP_ERR_HEADER;
+    QTest::newRow("magic") << 0 << int(F::kOffMagic) << 1 << quint64('X') << int(NUVSDK_LP_ERR_MAGIC);
+    QTest::newRow("version 0") << 0 << int(F::kOffVersion) << 2 << quint64(0) << int(NUVSDK_LP_ERR_VERSION);
+    QTest::newRow("version 2") << 0 << int(F::kOffVersion) << 2 << quint64(2) << int(NUVSDK_LP_ERR_VERSION);
+    QTest::newRow("header size 63") << 0 << int(F::kOffHeaderSize) << 2 << quint64(63) << hdr;
+    QTest::newRow("header size 4097") << 0 << int(F::kOffHeaderSize) << 2 << quint64(4097) << hdr;
+    QTest::newRow("header size beyond buffer")
+        << 0 << int(F::kOffHeaderSize) << 2 << quint64(4096) << int(NUVSDK_LP_ERR_TRUNCATED);
+    QTest::newRow("header size pushes data out")
+        << 0 << int(F::kOffHeaderSize) << 2 << quint64(72) << int(NUVSDK_LP_ERR_TRUNCATED);
+    QTest::newRow("kind 3") << 0 << int(F::kOffKind) << 1 << quint64(3) << hdr;
+    QTest::newRow("kind 255") << 0 << int(F::kOffKind) << 1 << quint64(255) << hdr;
+    QTest::newRow("profile as picture") << 0 << int(F::kOffKind) << 1 << quint64(0) << hdr;
+    QTest::newRow("sample type 1") << 0 << int(F::kOffSampleType) << 1 << quint64(1) << hdr;
+    QTest::newRow("sample type 3") << 0 << int(F::kOffSampleType) << 1 << quint64(3) << hdr;
+    QTest::newRow("sample type 4 vs data size") << 0 << int(F::kOffSampleType) << 1 << quint64(4) << hdr;
+    QTest::newRow("end flag 2") << 0 << int(F::kOffEndFlag) << 1 << quint64(2) << hdr;
+    QTest::newRow("profile not ended") << 0 << int(F::kOffEndFlag) << 1 << quint64(0) << hdr;
+    QTest::newRow("brightness 2") << 0 << int(F::kOffBrightness) << 1 << quint64(2) << hdr;
+    QTest::newRow("brightness cleared") << 0 << int(F::kOffBrightness) << 1 << quint64(0) << hdr;
+    QTest::newRow("points 0") << 0 << int(F::kOffPointsPerProfile) << 4 << quint64(0) << hdr;
+    QTest::newRow("points 18") << 0 << int(F::kOffPointsPerProfile) << 4 << quint64(18) << hdr;
+    QTest::newRow("points 65537") << 0 << int(F::kOffPointsPerProfile) << 4 << quint64(65537) << hdr;
+    QTest::newRow("points max") << 0 << int(F::kOffPointsPerProfile) << 4 << quint64(0xFFFFFFFF) << hdr;
+    QTest::newRow("profile lines 2") << 0 << int(F::kOffLineCount) << 4 << quint64(2) << hdr;
+    QTest::newRow("batch lines 0") << 1 << int(F::kOffLineCount) << 4 << quint64(0) << hdr;
+    QTest::newRow("batch lines max") << 1 << int(F::kOffLineCount) << 4 << quint64(0xFFFFFFFF) << hdr;
+    QTest::newRow("batch lines +1") << 1 << int(F::kOffLineCount) << 4 << quint64(3) << hdr;
+    QTest::newRow("window on profile") << 0 << int(F::kOffWindowWidth) << 4 << quint64(10) << hdr;
+    QTest::newRow("row offset on batch") << 1 << int(F::kOffWindowRowOffset) << 4 << quint64(1) << hdr;
+    QTest::newRow("reserved") << 0 << int(F::kOffReserved) << 4 << quint64(1) << hdr;
+    QTest::newRow("data size +1") << 0 << int(F::kOffDataSize) << 8 << quint64(17 * 3 + 1) << hdr;
+    QTest::newRow("data size max") << 0 << int(F::kOffDataSize) << 8 << ~quint64(0) << hdr;
+    QTest::newRow("picture width 0") << 2 << int(F::kOffWindowWidth) << 4 << quint64(0) << hdr;
+    QTest::newRow("picture width 16385") << 2 << int(F::kOffWindowWidth) << 4 << quint64(16385) << hdr;
+    QTest::newRow("picture height max") << 2 << int(F::kOffWindowHeight) << 4 << quint64(0xFFFFFFFF) << hdr;
+    QTest::newRow("picture row offset") << 2 << int(F::kOffWindowRowOffset) << 4 << quint64(65536) << hdr;
+    QTest::newRow("picture brightness") << 2 << int(F::kOffBrightness) << 1 << quint64(1) << hdr;
+    QTest::newRow("picture points") << 2 << int(F::kOffPointsPerProfile) << 4 << quint64(40) << hdr;
+    QTest::newRow("picture sample type") << 2 << int(F::kOffSampleType) << 1 << quint64(2) << hdr;
+}
+
+void TestNuvPayload::corruptedField() {
+    QFETCH(int, base);
+    QFETCH(int, offset);
+    QFETCH(int, width);
+    QFETCH(quint64, value);
+    QFETCH(int, expected);
+    std::vector<int64_t> unused;
+    Bytes p = base == 0 ? profile16(true) : base == 1 ? batch16(3, 2) : picture(&unused);
+    std::memcpy(p.data() + offset, &value, size_t(width));
+    QCOMPARE(readAll(p, p.size()), expected);
+}
+
+void TestNuvPayload::randomHeaderDamageNeverOverreads() {
+    // A consistent but huge geometry must fail on the buffer size, not wrap a multiplication.
+    Bytes huge = batch16(3, 2);
+    putU32(huge, F::kOffPointsPerProfile, F::kMaxPointsPerProfile);
+    putU32(huge, F::kOffLineCount, F::kMaxBatchLines);
+    huge[F::kOffSampleType] = 4;
+    putU64(huge, F::kOffDataSize, uint64_t(F::kMaxPointsPerProfile) * F::kMaxBatchLines * 5);
+    QCOMPARE(readAll(huge, huge.size()), int(NUVSDK_LP_ERR_TRUNCATED));
+
+    std::mt19937 rng(12345);
+    const Bytes good = batch16(5, 3);
+    for (int round = 0; round < 3000; ++round) {
+        Bytes p = good;
+        const int flips = 1 + int(rng() % 4);
+        for (int f = 0; f < flips; ++f)
+            p[rng() % F::kFixedHeaderSize] = static_cast<uint8_t>(rng());
+        const size_t n = p.size() - rng() % 3;
+        const int rc = readAll(p, n);
+        QVERIFY2(rc <= 0, qPrintable(QString::number(rc)));
+    }
+}
+
+void TestNuvPayload::writerRejectsBadGeometry() {
+    NuvPayloadWriter w;
+    Bytes out(5, 1);
+    const auto s = ramp16(70000);
+    const Bytes px(100, 0);
+    QVERIFY(!w.writeProfile16(out, 1, 1, s.data(), 0, nullptr));
+    QVERIFY(out.empty());
+    QVERIFY(!w.writeProfile16(out, 1, 1, s.data(), 65537, nullptr));
+    QVERIFY(!w.writeProfile16(out, 1, 1, nullptr, 10, nullptr));
+    QVERIFY(!w.writeRangeBatch16(out, 1, 1, true, s.data(), 10, 0, nullptr));
+    QVERIFY(!w.writeSensorPicture(out, 1, 1, px.data(), 0, 10, 0, 0));
+    QVERIFY(!w.writeSensorPicture(out, 1, 1, px.data(), 10, 10, 9, 0));
+    QVERIFY(!w.writeSensorPicture(out, 1, 1, nullptr, 10, 10, 0, 0));
+    QVERIFY(w.writeProfile16(out, 1, 1, s.data(), 65536, nullptr));
+    QCOMPARE(readAll(out, out.size()), 0);
+}
+
+QTEST_APPLESS_MAIN(TestNuvPayload)
+#include "tst_nuvpayload.moc"
