@@ -50,7 +50,7 @@ enum Nuv3DToolbarItem : uint32_t {
     NUV3D_TOOL_COLOUR_MODE = 0x00040000u,  // colour by height ramp / by the delivered colours
     NUV3D_TOOL_POINT_SIZE = 0x00004000u,   // point size in pixels
     NUV3D_TOOL_STATUS_LINE = 0x00001000u,  // the status line under the view
-    NUV3D_TOOL_ALL = 0x80845000u,
+    NUV3D_TOOL_ALL = 0x8084D000u,
 };
 
 // Status-line verbosity of NuvSet3DStatusBarLogLevel: a message shows when its level is at most
