@@ -130,10 +130,10 @@ int Nuv3DPointBuffer::append(int streamId, const void* rangeData, const void* co
     const double hi = m_setup.heightMax;
     const float span = static_cast<float>(hi - lo);
 
-    Bounds added;
-    QVector3D bmin(std::numeric_limits<float>::max(), std::numeric_limits<float>::max(),
-                   std::numeric_limits<float>::max());
-    QVector3D bmax = -bmin;
+    // Bounds of this batch in plain floats: this loop runs for millions of points per scan.
+    constexpr float kHuge = std::numeric_limits<float>::max();
+    float minX = kHuge, minY = kHuge, minZ = kHuge;
+    float maxX = -kHuge, maxY = -kHuge, maxZ = -kHuge;
     const int firstKept = ((firstRow + ratio - 1) / ratio) * ratio;
     size_t dirtyFirst = std::numeric_limits<size_t>::max();
     size_t dirtyEnd = 0;
@@ -167,27 +167,24 @@ int Nuv3DPointBuffer::append(int streamId, const void* rangeData, const void* co
             }
             v.rgba[3] = 255;
             ++m_validCount;
-            const QVector3D pos(v.x, v.y, v.z);
-            bmin = QVector3D(std::min(bmin.x(), pos.x()), std::min(bmin.y(), pos.y()),
-                             std::min(bmin.z(), pos.z()));
-            bmax = QVector3D(std::max(bmax.x(), pos.x()), std::max(bmax.y(), pos.y()),
-                             std::max(bmax.z(), pos.z()));
-            added.valid = true;
+            minX = std::min(minX, v.x), maxX = std::max(maxX, v.x);
+            minY = std::min(minY, v.y), maxY = std::max(maxY, v.y);
+            minZ = std::min(minZ, v.z), maxZ = std::max(maxZ, v.z);
         }
         dirtyFirst = std::min(dirtyFirst, slotRow);
         dirtyEnd = std::max(dirtyEnd, slotRow + static_cast<size_t>(m_columns));
         m_filledRows = std::max(m_filledRows, row / ratio + 1);
     }
-    if (added.valid) {
+    if (minX <= maxX) {
+        const QVector3D bmin(minX, minY, minZ);
+        const QVector3D bmax(maxX, maxY, maxZ);
         if (!m_bounds.valid) {
             m_bounds = Bounds{true, bmin, bmax};
         } else {
             const QVector3D& a = m_bounds.min;
             const QVector3D& b = m_bounds.max;
-            m_bounds.min =
-                QVector3D(std::min(a.x(), bmin.x()), std::min(a.y(), bmin.y()), std::min(a.z(), bmin.z()));
-            m_bounds.max =
-                QVector3D(std::max(b.x(), bmax.x()), std::max(b.y(), bmax.y()), std::max(b.z(), bmax.z()));
+            m_bounds.min = QVector3D(std::min(a.x(), minX), std::min(a.y(), minY), std::min(a.z(), minZ));
+            m_bounds.max = QVector3D(std::max(b.x(), maxX), std::max(b.y(), maxY), std::max(b.z(), maxZ));
         }
     }
     if (dirtyEnd > dirtyFirst) {
