@@ -147,6 +147,10 @@ void Nuv3DView::paintGL() {
         m_buffer->takeChanges(m_uploadAll, [&](const Nuv3DPointBuffer::Vertex* vertices, size_t capacity,
                                                size_t first, size_t count, bool reallocate) {
             if (reallocate) {
+                // Older errors must not pass for an allocation failure (bounded: a lost context
+                // keeps reporting).
+                for (int i = 0; i < 8 && glGetError() != GL_NO_ERROR; ++i) {
+                }
                 // Bounded by the buffer's slot limit, so the byte count fits an int.
                 m_vbo.allocate(static_cast<int>(capacity * kVertexBytes));
                 m_vboSlots = glGetError() == GL_NO_ERROR ? capacity : 0;
