@@ -1,0 +1,73 @@
+#pragma once
+// OpenGL view of one 3D window: draws the point buffer as GL_POINTS from a vertex buffer object
+// that is updated with the lines changed since the last frame. Left drag orbits, right or middle
+// drag pans, the wheel zooms, a double click frames all points. Needs OpenGL 2.1 / GLSL 1.20.
+#include <QColor>
+#include <QOpenGLBuffer>
+#include <QOpenGLFunctions>
+#include <QOpenGLWidget>
+#include <QPoint>
+#include <memory>
+
+#include "Nuv3DCamera.h"
+#include "Nuv3DExport.h"
+
+class Nuv3DPointBuffer;
+class QOpenGLShaderProgram;
+
+class NUV3D_API Nuv3DView : public QOpenGLWidget, protected QOpenGLFunctions {
+    Q_OBJECT
+public:
+    explicit Nuv3DView(std::shared_ptr<Nuv3DPointBuffer> buffer, QWidget* parent = nullptr);
+    ~Nuv3DView() override;
+
+    void setBackground(const QColor& colour);
+    void setOrthographic(bool orthographic);
+    bool isOrthographic() const { return m_camera.isOrthographic(); }
+    void setPreset(Nuv3DCamera::Preset preset);
+    void setPointSize(int pixels);
+    int pointSize() const { return m_pointSize; }
+    // Colours by a height ramp over the set-up's height range instead of the delivered colours.
+    void setHeightColouring(bool enabled);
+    bool heightColouring() const { return m_heightColouring; }
+    const Nuv3DCamera& camera() const { return m_camera; }
+    bool glFailed() const { return m_glFailed; }
+
+public slots:
+    void fit();
+
+signals:
+    // OpenGL could not be set up; the window shows a message instead.
+    void glUnavailable();
+
+protected:
+    void initializeGL() override;
+    void resizeGL(int width, int height) override;
+    void paintGL() override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private slots:
+    void onContextDestroyed();
+
+private:
+    void releaseGL();
+    void failGL(const char* why);
+
+    std::shared_ptr<Nuv3DPointBuffer> m_buffer;
+    Nuv3DCamera m_camera;
+    QColor m_background{40, 40, 42};
+    int m_pointSize = 1;
+    bool m_heightColouring = false;
+    QPoint m_lastMouse;
+
+    std::unique_ptr<QOpenGLShaderProgram> m_program;
+    QOpenGLBuffer m_vbo{QOpenGLBuffer::VertexBuffer};
+    bool m_glReady = false;
+    bool m_glFailed = false;
+    bool m_uploadAll = true;  // the buffer object must be rebuilt from the whole vertex array
+    size_t m_vboSlots = 0;
+    size_t m_drawCount = 0;
+};

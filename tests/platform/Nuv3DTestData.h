@@ -1,0 +1,36 @@
+#pragma once
+// Synthetic range images for the 3D window tests: heights rise linearly across each line from
+// -4 to +4 (16-bit samples, scale 0.01, offset 32768), inside the limits -5 to +5.
+#include <cstdint>
+#include <vector>
+
+#include "Nuv3DGraphics.h"
+
+namespace Nuv3DTestData {
+
+constexpr double kScale = 0.01;
+constexpr double kOffset = 32768.0;
+constexpr float kMin = -5.0f;
+constexpr float kMax = 5.0f;
+
+inline uint16_t rawForHeight(double height) {
+    return static_cast<uint16_t>(kOffset + height / kScale);
+}
+
+inline std::vector<uint16_t> rampImage(int points, int lines) {
+    std::vector<uint16_t> data(static_cast<size_t>(points) * static_cast<size_t>(lines));
+    for (int l = 0; l < lines; ++l) {
+        for (int p = 0; p < points; ++p) {
+            const double t = points > 1 ? static_cast<double>(p) / (points - 1) : 0.5;
+            data[static_cast<size_t>(l) * points + p] = rawForHeight(-4.0 + 8.0 * t);
+        }
+    }
+    return data;
+}
+
+inline int setupRamp(int64_t handle, int points, int lines, int mode = NUV3D_MODE_HEIGHT) {
+    return NuvInitialRangeImage(handle, 2, points, lines, 0.05, 0.0, 0.05, 0.0, kScale, kOffset, kMin, kMax,
+                                mode);
+}
+
+}  // namespace Nuv3DTestData

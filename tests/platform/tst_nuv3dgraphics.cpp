@@ -1,0 +1,525 @@
+// 3D window without OpenGL: every call stays safe, data keeps streaming into the point buffer,
+// handles are checked; plus the conversion rules and the camera framing, which need no GL.
+#include <QLabel>
+#include <QSpinBox>
+#include <QToolButton>
+#include <QtTest>
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <thread>
+
+#include "Nuv3DCamera.h"
+#include "Nuv3DGraphics.h"
+#include "Nuv3DPointBuffer.h"
+#include "Nuv3DRegistry.h"
+#include "Nuv3DTestData.h"
+#include "Nuv3DWindow.h"
+
+using namespace Nuv3DTestData;
+using Vertex = Nuv3DPointBuffer::Vertex;
+
+namespace {
+
+int64_t asHandle(QWidget* w) {
+    return static_cast<int64_t>(reinterpret_cast<intptr_t>(w));
+}
+
+// Copies the vertex array out of the buffer the way the view would upload it.
+std::vector<Vertex> vertices(Nuv3DPointBuffer& buffer) {
+    std::vector<Vertex> out;
+    buffer.takeChanges(
+        true, [&](const Vertex* v, size_t capacity, size_t, size_t, bool) { out.assign(v, v + capacity); });
+    return out;
+}
+
+}  // namespace
+
+class tst_Nuv3DGraphics : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void withoutOpenGLEveryCallIsSafe();
+    void sampleConversion_data();
+    void sampleConversion();
+    void placementAndSampling_data();
+    void placementAndSampling();
+    void rejectedInput_data();
+    void rejectedInput();
+    void staleHandleIsRejected();
+    void dataStreamEndsWithClearAndSetup();
+    void toolbarItems_data();
+    void toolbarItems();
+    void logLevelFiltersStatusLine();
+    void parentDeletedBeforeDestroy();
+    void destroyWhileWorkersAppend();
+    void otherThreadsCannotCreateButMayDestroy();
+    void fitFramesTheBox_data();
+    void fitFramesTheBox();
+};
+
+void tst_Nuv3DGraphics::initTestCase() {
+    qputenv("NUV3D_DISABLE_OPENGL", "1");
+    QVERIFY(!Nuv3DWindow::openGLAvailable());
+}
+
+void tst_Nuv3DGraphics::withoutOpenGLEveryCallIsSafe() {
+    QWidget parent;
+    parent.resize(400, 300);
+    parent.show();
+    const int64_t h = NuvCreate3DWnd(asHandle(&parent));
+    QVERIFY(h > 0);
+    Nuv3DWindow* window = parent.findChild<Nuv3DWindow*>();
+    QVERIFY(window);
+    QCOMPARE(window->geometry(), parent.rect());
+    QVERIFY(!window->view());
+    auto* message = window->findChild<QLabel*>(QStringLiteral("nuv3DUnavailable"));
+    QVERIFY(message && message->isVisible());
+    QCOMPARE(message->text(), QStringLiteral("3D display unavailable: OpenGL could not be initialised"));
+
+    QCOMPARE(NuvSet3DBackgroundColor(h, 55, 56, 58, 255), int(NUV3D_OK));
+    QCOMPARE(NuvSet3DToolbarVisible(h, NUV3D_TOOL_FIT | NUV3D_TOOL_VIEWS, true), int(NUV3D_OK));
+    QCOMPARE(NuvSet3DStatusBarLogLevel(h, NUV3D_LOG_INFO), int(NUV3D_OK));
+    QCOMPARE(NuvMove3DWnd(h, 0, 0, 200, 100), int(NUV3D_OK));
+    QCOMPARE(window->size(), QSize(200, 100));
+    QCOMPARE(NuvSetSamplingRatio(h, 1), int(NUV3D_OK));
+    const int points = 64, lines = 90;
+    const int stream = setupRamp(h, points, lines);
+    QVERIFY(stream > 0);
+
+    // Two worker threads and this one append interleaved batches of 10 lines, while the worker
+    // threads also ask for fit and projection changes that must be queued to this thread.
+    const std::vector<uint16_t> image = rampImage(points, lines);
+    std::atomic<int> failures{0};
+    const auto appendBatches = [&](int first) {
+        for (int b = first; b < lines / 10; b += 3) {
+            const uint16_t* rows = image.data() + static_cast<size_t>(b) * 10 * points;
+            failures += NuvAppendDataStream(h, stream, rows, nullptr, 2, b * 10, b * 10 + 9) != NUV3D_OK;
+        }
+        failures += Nuv3DZoomFitWnd(h) != NUV3D_OK;
+        failures += NuvSetPerspective(h, first % 2) != NUV3D_OK;
+    };
+    std::thread w1(appendBatches, 1);
+    std::thread w2(appendBatches, 2);
+    appendBatches(0);
+    w1.join();
+    w2.join();
+    QCOMPARE(failures.load(), 0);
+    QCOMPARE(NuvGetPointCount(h), int64_t(points) * lines);
+    // After the queued view changes, a line arriving again reports the count.
+    QCoreApplication::processEvents();
+    QCOMPARE(NuvAppendDataStream(h, stream, image.data(), nullptr, 2, 0, 0), int(NUV3D_OK));
+    QTRY_COMPARE(window->statusText(), QStringLiteral("%1 points").arg(points * lines));
+    QVERIFY(message->isVisible());
+
+    QCOMPARE(NuvClearAllRangeImage(h), int(NUV3D_OK));
+    QCOMPARE(NuvGetPointCount(h), int64_t(0));
+    QCOMPARE(NuvDestory3DWnd(h), int(NUV3D_OK));
+    QVERIFY(!parent.findChild<Nuv3DWindow*>());
+}
+
+void tst_Nuv3DGraphics::sampleConversion_data() {
+    QTest::addColumn<int>("bytesPerPoint");
+    QTest::addColumn<uint>("raw");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<float>("height");
+    // 16-bit: offset 32768, scale 0.01, limits -5..5; 32-bit: offset 0x40000, scale 0.001, -100..100.
+    QTest::newRow("16 zero is invalid") << 2 << 0u << false << 0.0f;
+    QTest::newRow("16 at offset") << 2 << 32768u << true << 0.0f;
+    QTest::newRow("16 positive") << 2 << 33068u << true << 3.0f;
+    QTest::newRow("16 at maximum") << 2 << 33268u << true << 5.0f;
+    QTest::newRow("16 above maximum") << 2 << 33269u << false << 0.0f;
+    QTest::newRow("16 below minimum") << 2 << 32267u << false << 0.0f;
+    QTest::newRow("32 zero is invalid") << 4 << 0u << false << 0.0f;
+    QTest::newRow("32 negative") << 4 << 0x40000u - 2500u << true << -2.5f;
+    QTest::newRow("32 flag bits ignored") << 4 << (0x80000000u | (0x40000u + 1000u)) << true << 1.0f;
+    QTest::newRow("32 overwritten invalid") << 4 << 0x80000000u << false << 0.0f;
+}
+
+void tst_Nuv3DGraphics::sampleConversion() {
+    QFETCH(int, bytesPerPoint);
+    QFETCH(uint, raw);
+    QFETCH(bool, valid);
+    QFETCH(float, height);
+    Nuv3DPointBuffer buffer;
+    Nuv3DRangeSetup s;
+    s.bytesPerPoint = bytesPerPoint;
+    s.pointsPerLine = 3;
+    s.totalLines = 2;
+    s.heightScale = bytesPerPoint == 2 ? 0.01 : 0.001;
+    s.heightOffset = bytesPerPoint == 2 ? 32768.0 : double(0x40000);
+    s.heightMin = bytesPerPoint == 2 ? -5.0f : -100.0f;
+    s.heightMax = -s.heightMin;
+    const int stream = buffer.setup(s);
+    QVERIFY(stream > 0);
+    // The sample under test sits in the middle of line 1, at an odd byte offset in the buffer.
+    std::vector<uint8_t> bytes(1 + 3 * static_cast<size_t>(bytesPerPoint));
+    const uint16_t raw16 = static_cast<uint16_t>(raw);
+    std::memcpy(bytes.data() + 1 + bytesPerPoint,
+                bytesPerPoint == 2 ? static_cast<const void*>(&raw16) : &raw,
+                static_cast<size_t>(bytesPerPoint));
+    QCOMPARE(buffer.append(stream, bytes.data() + 1, nullptr, bytesPerPoint, 1, 1), int(NUV3D_OK));
+    QCOMPARE(buffer.pointCount(), int64_t(valid ? 1 : 0));
+    const Vertex v = vertices(buffer).at(3 + 1);
+    QCOMPARE(v.rgba[3] != 0, valid);
+    if (valid) {
+        QVERIFY(qAbs(v.z - height) < 1e-4f);
+        QCOMPARE(v.x, 1.0f);
+        QCOMPARE(v.y, 1.0f);
+    }
+}
+
+void tst_Nuv3DGraphics::placementAndSampling_data() {
+    QTest::addColumn<int>("ratio");
+    QTest::addColumn<int>("points");
+    QTest::addColumn<int>("lines");
+    QTest::newRow("all points") << 1 << 40 << 30;
+    QTest::newRow("every second") << 2 << 40 << 30;
+    QTest::newRow("uneven remainder") << 3 << 41 << 31;
+    QTest::newRow("ratio beyond size") << 50 << 40 << 30;
+}
+
+void tst_Nuv3DGraphics::placementAndSampling() {
+    QFETCH(int, ratio);
+    QFETCH(int, points);
+    QFETCH(int, lines);
+    QWidget parent;
+    const int64_t h = NuvCreate3DWnd(asHandle(&parent));
+    QCOMPARE(NuvSetSamplingRatio(h, ratio), int(NUV3D_OK));
+    const int stream = NuvInitialRangeImage(h, 2, points, lines, 0.5, 10.0, 0.25, -1.0, kScale, kOffset, kMin,
+                                            kMax, NUV3D_MODE_BRIGHTNESS);
+    QVERIFY(stream > 0);
+    const std::vector<uint16_t> image = rampImage(points, lines);
+    std::vector<uint8_t> grey(image.size());
+    for (size_t i = 0; i < grey.size(); ++i) {
+        grey[i] = static_cast<uint8_t>(i % 251);
+    }
+    // Lines arrive in two batches whose border is not a multiple of the ratio.
+    const int split = lines / 2 + 1;
+    QCOMPARE(NuvAppendDataStream(h, stream, image.data(), grey.data(), 2, 0, split - 1), int(NUV3D_OK));
+    QCOMPARE(NuvAppendDataStream(h, stream, image.data() + static_cast<size_t>(split) * points,
+                                 grey.data() + static_cast<size_t>(split) * points, 2, split, lines - 1),
+             int(NUV3D_OK));
+    const int keptPoints = (points + ratio - 1) / ratio;
+    const int keptLines = (lines + ratio - 1) / ratio;
+    QCOMPARE(NuvGetPointCount(h), int64_t(keptPoints) * keptLines);
+
+    const auto buffer = Nuv3DRegistry::instance().buffer(h);
+    const std::vector<Vertex> v = vertices(*buffer);
+    QCOMPARE(v.size(), size_t(keptPoints) * keptLines);
+    const int lastLine = (keptLines - 1) * ratio;
+    const int lastPoint = (keptPoints - 1) * ratio;
+    const Vertex& corner = v.back();
+    QCOMPARE(corner.x, float(10.0 + lastPoint * 0.5));
+    QCOMPARE(corner.y, float(-1.0 + lastLine * 0.25));
+    const uint8_t expectedGrey = grey[static_cast<size_t>(lastLine) * points + lastPoint];
+    QCOMPARE(corner.rgba[0], expectedGrey);
+    QCOMPARE(corner.rgba[2], expectedGrey);
+    const Nuv3DPointBuffer::Bounds b = buffer->bounds();
+    QVERIFY(b.valid);
+    QCOMPARE(b.max.x(), corner.x);
+    QCOMPARE(b.min.z(), -4.0f);
+    QCOMPARE(NuvDestory3DWnd(h), int(NUV3D_OK));
+}
+
+void tst_Nuv3DGraphics::rejectedInput_data() {
+    QTest::addColumn<QString>("call");
+    QTest::addColumn<int>("expected");
+    const auto row = [](const char* call, int expected) {
+        QTest::newRow(call) << QString::fromLatin1(call) << expected;
+    };
+    row("append wrong bytes per point", NUV3D_ERR_ARG);
+    row("append null range data", NUV3D_ERR_ARG);
+    row("append last row beyond image", NUV3D_ERR_ARG);
+    row("append negative first row", NUV3D_ERR_ARG);
+    row("append rows reversed", NUV3D_ERR_ARG);
+    row("append unknown stream", NUV3D_ERR_STREAM);
+    row("setup 3 bytes per point", NUV3D_ERR_ARG);
+    row("setup no points", NUV3D_ERR_ARG);
+    row("setup minimum above maximum", NUV3D_ERR_ARG);
+    row("setup NaN interval", NUV3D_ERR_ARG);
+    row("setup display mode 2", NUV3D_ERR_ARG);
+    row("setup too large", NUV3D_ERR_MEMORY);
+    row("sampling ratio 0", NUV3D_ERR_ARG);
+    row("sampling ratio 2000", NUV3D_ERR_ARG);
+    row("toolbar unknown bit", NUV3D_ERR_ARG);
+    row("log level 3", NUV3D_ERR_ARG);
+    row("projection 2", NUV3D_ERR_ARG);
+    row("background 256", NUV3D_ERR_ARG);
+    row("move negative size", NUV3D_ERR_ARG);
+}
+
+void tst_Nuv3DGraphics::rejectedInput() {
+    QFETCH(QString, call);
+    QFETCH(int, expected);
+    QWidget parent;
+    const int64_t h = NuvCreate3DWnd(asHandle(&parent));
+    const int stream = setupRamp(h, 8, 4);
+    const std::vector<uint16_t> image = rampImage(8, 4);
+    const std::map<QString, std::function<int()>> calls = {
+        {"append wrong bytes per point",
+         [&] { return NuvAppendDataStream(h, stream, image.data(), nullptr, 4, 0, 0); }},
+        {"append null range data", [&] { return NuvAppendDataStream(h, stream, nullptr, nullptr, 2, 0, 0); }},
+        {"append last row beyond image",
+         [&] { return NuvAppendDataStream(h, stream, image.data(), nullptr, 2, 3, 4); }},
+        {"append negative first row",
+         [&] { return NuvAppendDataStream(h, stream, image.data(), nullptr, 2, -1, 1); }},
+        {"append rows reversed",
+         [&] { return NuvAppendDataStream(h, stream, image.data(), nullptr, 2, 2, 1); }},
+        {"append unknown stream",
+         [&] { return NuvAppendDataStream(h, stream + 7, image.data(), nullptr, 2, 0, 0); }},
+        {"setup 3 bytes per point",
+         [&] { return NuvInitialRangeImage(h, 3, 8, 4, 1, 0, 1, 0, 1, 0, -1, 1, 3); }},
+        {"setup no points", [&] { return NuvInitialRangeImage(h, 2, 0, 4, 1, 0, 1, 0, 1, 0, -1, 1, 3); }},
+        {"setup minimum above maximum",
+         [&] { return NuvInitialRangeImage(h, 2, 8, 4, 1, 0, 1, 0, 1, 0, 2, 1, 3); }},
+        {"setup NaN interval",
+         [&] { return NuvInitialRangeImage(h, 2, 8, 4, qQNaN(), 0, 1, 0, 1, 0, -1, 1, 3); }},
+        {"setup display mode 2",
+         [&] { return NuvInitialRangeImage(h, 2, 8, 4, 1, 0, 1, 0, 1, 0, -1, 1, 2); }},
+        {"setup too large",
+         [&] { return NuvInitialRangeImage(h, 2, 1 << 20, 1 << 20, 1, 0, 1, 0, 1, 0, -1, 1, 3); }},
+        {"sampling ratio 0", [&] { return NuvSetSamplingRatio(h, 0); }},
+        {"sampling ratio 2000", [&] { return NuvSetSamplingRatio(h, 2000); }},
+        {"toolbar unknown bit", [&] { return NuvSet3DToolbarVisible(h, NUV3D_TOOL_FIT | 0x1u, true); }},
+        {"log level 3", [&] { return NuvSet3DStatusBarLogLevel(h, 3); }},
+        {"projection 2", [&] { return NuvSetPerspective(h, 2); }},
+        {"background 256", [&] { return NuvSet3DBackgroundColor(h, 0, 256, 0, 255); }},
+        {"move negative size", [&] { return NuvMove3DWnd(h, 0, 0, -1, 10); }},
+    };
+    QCOMPARE(calls.at(call)(), expected);
+    // A rejected call changes nothing: the stream still takes the whole image.
+    if (!call.startsWith(QLatin1String("setup"))) {
+        QCOMPARE(NuvAppendDataStream(h, stream, image.data(), nullptr, 2, 0, 3), int(NUV3D_OK));
+        QCOMPARE(NuvGetPointCount(h), int64_t(32));
+    }
+    QCOMPARE(NuvDestory3DWnd(h), int(NUV3D_OK));
+}
+
+void tst_Nuv3DGraphics::staleHandleIsRejected() {
+    QWidget parent;
+    const int64_t h = NuvCreate3DWnd(asHandle(&parent));
+    const int stream = setupRamp(h, 8, 4);
+    QCOMPARE(NuvDestory3DWnd(h), int(NUV3D_OK));
+    QVERIFY(!parent.findChild<Nuv3DWindow*>());
+    const std::vector<uint16_t> image = rampImage(8, 4);
+    for (const int64_t bad : {h, int64_t(0), int64_t(-3), std::numeric_limits<int64_t>::max()}) {
+        QCOMPARE(NuvMove3DWnd(bad, 0, 0, 10, 10), int(NUV3D_ERR_HANDLE));
+        QCOMPARE(NuvSet3DBackgroundColor(bad, 1, 2, 3, 4), int(NUV3D_ERR_HANDLE));
+        QCOMPARE(NuvSet3DToolbarVisible(bad, NUV3D_TOOL_FIT, false), int(NUV3D_ERR_HANDLE));
+        QCOMPARE(NuvSet3DStatusBarLogLevel(bad, 0), int(NUV3D_ERR_HANDLE));
+        QCOMPARE(Nuv3DZoomFitWnd(bad), int(NUV3D_ERR_HANDLE));
+        QCOMPARE(NuvSetPerspective(bad, 0), int(NUV3D_ERR_HANDLE));
+        QCOMPARE(NuvSetSamplingRatio(bad, 1), int(NUV3D_ERR_HANDLE));
+        QCOMPARE(setupRamp(bad, 8, 4), int(NUV3D_ERR_HANDLE));
+        QCOMPARE(NuvAppendDataStream(bad, stream, image.data(), nullptr, 2, 0, 3), int(NUV3D_ERR_HANDLE));
+        QCOMPARE(NuvClearAllRangeImage(bad), int(NUV3D_ERR_HANDLE));
+        QCOMPARE(NuvGetPointCount(bad), int64_t(NUV3D_ERR_HANDLE));
+        QCOMPARE(NuvDestory3DWnd(bad), int(NUV3D_ERR_HANDLE));
+    }
+    // A new window never takes over the old number.
+    const int64_t next = NuvCreate3DWnd(asHandle(&parent));
+    QVERIFY(next > h);
+    QCOMPARE(NuvGetPointCount(h), int64_t(NUV3D_ERR_HANDLE));
+    QCOMPARE(NuvDestory3DWnd(next), int(NUV3D_OK));
+}
+
+void tst_Nuv3DGraphics::dataStreamEndsWithClearAndSetup() {
+    QWidget parent;
+    const int64_t h = NuvCreate3DWnd(asHandle(&parent));
+    const std::vector<uint16_t> image = rampImage(8, 4);
+    QCOMPARE(NuvAppendDataStream(h, 1, image.data(), nullptr, 2, 0, 3), int(NUV3D_ERR_STREAM));
+    const int first = setupRamp(h, 8, 4);
+    QCOMPARE(NuvAppendDataStream(h, first, image.data(), nullptr, 2, 0, 3), int(NUV3D_OK));
+    // A late batch of an earlier scan must not land in the new one.
+    const int second = setupRamp(h, 8, 4);
+    QVERIFY(second > first);
+    QCOMPARE(NuvGetPointCount(h), int64_t(0));
+    QCOMPARE(NuvAppendDataStream(h, first, image.data(), nullptr, 2, 0, 3), int(NUV3D_ERR_STREAM));
+    QCOMPARE(NuvAppendDataStream(h, second, image.data(), nullptr, 2, 0, 1), int(NUV3D_OK));
+    // Lines that arrive again replace their points instead of adding to them.
+    QCOMPARE(NuvAppendDataStream(h, second, image.data(), nullptr, 2, 0, 1), int(NUV3D_OK));
+    QCOMPARE(NuvGetPointCount(h), int64_t(16));
+    QCOMPARE(NuvClearAllRangeImage(h), int(NUV3D_OK));
+    QCOMPARE(NuvGetPointCount(h), int64_t(0));
+    QCOMPARE(NuvAppendDataStream(h, second, image.data(), nullptr, 2, 2, 3), int(NUV3D_ERR_STREAM));
+    QCOMPARE(NuvDestory3DWnd(h), int(NUV3D_OK));
+}
+
+void tst_Nuv3DGraphics::toolbarItems_data() {
+    QTest::addColumn<uint>("item");
+    QTest::addColumn<QStringList>("widgets");
+    QTest::newRow("fit") << uint(NUV3D_TOOL_FIT) << QStringList{"btn3DFit"};
+    QTest::newRow("projection") << uint(NUV3D_TOOL_PROJECTION) << QStringList{"btn3DOrthographic"};
+    QTest::newRow("views") << uint(NUV3D_TOOL_VIEWS) << QStringList{"btn3DTop", "btn3DFront", "btn3DSide"};
+    QTest::newRow("colour mode") << uint(NUV3D_TOOL_COLOUR_MODE) << QStringList{"btn3DHeightColours"};
+    QTest::newRow("point size") << uint(NUV3D_TOOL_POINT_SIZE) << QStringList{"spinBox3DPointSize"};
+    QTest::newRow("status line") << uint(NUV3D_TOOL_STATUS_LINE) << QStringList{"nuv3DStatusLine"};
+}
+
+void tst_Nuv3DGraphics::toolbarItems() {
+    QFETCH(uint, item);
+    QFETCH(QStringList, widgets);
+    QWidget parent;
+    parent.show();
+    const int64_t h = NuvCreate3DWnd(asHandle(&parent));
+    Nuv3DWindow* window = parent.findChild<Nuv3DWindow*>();
+    QWidget* bar = window->findChild<QWidget*>(QStringLiteral("nuv3DToolBar"));
+    const auto shown = [&](const QString& name) {
+        return window->findChild<QWidget*>(name)->isVisibleTo(window);
+    };
+    // The host's set-up: four items shown, point size and status line hidden.
+    QCOMPARE(NuvSet3DToolbarVisible(h, NUV3D_TOOL_FIT | NUV3D_TOOL_PROJECTION | NUV3D_TOOL_VIEWS, true), 0);
+    QCOMPARE(NuvSet3DToolbarVisible(h, NUV3D_TOOL_COLOUR_MODE, true), 0);
+    QCOMPARE(NuvSet3DToolbarVisible(h, NUV3D_TOOL_POINT_SIZE | NUV3D_TOOL_STATUS_LINE, false), 0);
+    const bool initiallyShown = item != NUV3D_TOOL_POINT_SIZE && item != NUV3D_TOOL_STATUS_LINE;
+    for (const QString& name : widgets) {
+        QCOMPARE(shown(name), initiallyShown);
+    }
+    QCOMPARE(NuvSet3DToolbarVisible(h, item, !initiallyShown), 0);
+    for (const QString& name : widgets) {
+        QCOMPARE(shown(name), !initiallyShown);
+    }
+    // Hiding every item hides the bar itself.
+    QCOMPARE(NuvSet3DToolbarVisible(h, NUV3D_TOOL_ALL, false), 0);
+    QVERIFY(!bar->isVisibleTo(window));
+    QCOMPARE(NuvDestory3DWnd(h), 0);
+}
+
+void tst_Nuv3DGraphics::logLevelFiltersStatusLine() {
+    QWidget parent;
+    const int64_t h = NuvCreate3DWnd(asHandle(&parent));
+    Nuv3DWindow* window = Nuv3DRegistry::instance().window(h);
+    QVERIFY(window);
+    QCOMPARE(NuvSet3DStatusBarLogLevel(h, NUV3D_LOG_ERROR), 0);
+    const int stream = setupRamp(h, 8, 4);
+    const std::vector<uint16_t> image = rampImage(8, 4);
+    QCOMPARE(NuvAppendDataStream(h, stream, image.data(), nullptr, 2, 0, 1), 0);
+    QCoreApplication::processEvents();
+    QVERIFY2(window->statusText().isEmpty(), qPrintable(window->statusText()));
+    // Errors pass at every level, also when they happen on another thread.
+    std::thread([&] { NuvAppendDataStream(h, stream, image.data(), nullptr, 2, 3, 9); }).join();
+    QTRY_VERIFY(window->statusText().contains(QLatin1String("NuvAppendDataStream rejected")));
+    QCOMPARE(NuvSet3DStatusBarLogLevel(h, NUV3D_LOG_DEBUG), 0);
+    QCOMPARE(NuvAppendDataStream(h, stream, image.data(), nullptr, 2, 2, 3), 0);
+    QTRY_COMPARE(window->statusText(), QStringLiteral("Rows 2 to 3 appended, 32 points"));
+    QCOMPARE(NuvDestory3DWnd(h), 0);
+}
+
+void tst_Nuv3DGraphics::parentDeletedBeforeDestroy() {
+    auto* parent = new QWidget;
+    const int64_t h = NuvCreate3DWnd(asHandle(parent));
+    const int stream = setupRamp(h, 8, 4);
+    delete parent;
+    const std::vector<uint16_t> image = rampImage(8, 4);
+    // The widget is gone; the data side stays usable until the handle is destroyed.
+    QCOMPARE(Nuv3DZoomFitWnd(h), int(NUV3D_ERR_HANDLE));
+    QCOMPARE(NuvMove3DWnd(h, 0, 0, 5, 5), int(NUV3D_ERR_HANDLE));
+    QCOMPARE(NuvAppendDataStream(h, stream, image.data(), nullptr, 2, 0, 3), int(NUV3D_OK));
+    QCOMPARE(NuvGetPointCount(h), int64_t(32));
+    QCOMPARE(NuvDestory3DWnd(h), int(NUV3D_OK));
+    QCOMPARE(NuvDestory3DWnd(h), int(NUV3D_ERR_HANDLE));
+}
+
+void tst_Nuv3DGraphics::destroyWhileWorkersAppend() {
+    QWidget parent;
+    parent.show();
+    const int64_t h = NuvCreate3DWnd(asHandle(&parent));
+    const int lines = 200;
+    const int stream = setupRamp(h, 32, lines);
+    const std::vector<uint16_t> image = rampImage(32, lines);
+    std::atomic<int> unexpected{0};
+    // Each worker cycles through the image until its handle disappears.
+    const auto worker = [&] {
+        for (int i = 0;; i = (i + 1) % lines) {
+            const int r =
+                NuvAppendDataStream(h, stream, image.data() + static_cast<size_t>(i) * 32, nullptr, 2, i, i);
+            if (r == NUV3D_ERR_HANDLE) {
+                return;
+            }
+            unexpected += r != NUV3D_OK;
+            if (Nuv3DZoomFitWnd(h) == NUV3D_ERR_HANDLE) {
+                return;
+            }
+        }
+    };
+    std::thread w1(worker);
+    std::thread w2(worker);
+    QTRY_VERIFY(NuvGetPointCount(h) > 32 * 20);
+    QCOMPARE(NuvDestory3DWnd(h), int(NUV3D_OK));
+    w1.join();
+    w2.join();
+    QCOMPARE(unexpected.load(), 0);
+    QCoreApplication::processEvents();  // queued calls to the deleted window are dropped
+    QVERIFY(!parent.findChild<Nuv3DWindow*>());
+}
+
+void tst_Nuv3DGraphics::otherThreadsCannotCreateButMayDestroy() {
+    QWidget parent;
+    int64_t created = 0;
+    std::thread([&] { created = NuvCreate3DWnd(asHandle(&parent)); }).join();
+    QCOMPARE(created, int64_t(NUV3D_ERR_THREAD));
+    QVERIFY(!parent.findChild<Nuv3DWindow*>());
+
+    const int64_t h = NuvCreate3DWnd(asHandle(&parent));
+    int destroyed = -99;
+    std::thread([&] { destroyed = NuvDestory3DWnd(h); }).join();
+    QCOMPARE(destroyed, int(NUV3D_OK));
+    QCOMPARE(NuvGetPointCount(h), int64_t(NUV3D_ERR_HANDLE));
+    QTRY_VERIFY(!parent.findChild<Nuv3DWindow*>());
+}
+
+void tst_Nuv3DGraphics::fitFramesTheBox_data() {
+    QTest::addColumn<int>("preset");
+    QTest::addColumn<bool>("orthographic");
+    QTest::addColumn<QSize>("viewport");
+    const QList<QPair<const char*, Nuv3DCamera::Preset>> presets = {{"default", Nuv3DCamera::Preset::Default},
+                                                                    {"top", Nuv3DCamera::Preset::Top},
+                                                                    {"front", Nuv3DCamera::Preset::Front},
+                                                                    {"side", Nuv3DCamera::Preset::Side}};
+    for (const auto& p : presets) {
+        for (const bool ortho : {false, true}) {
+            for (const QSize size : {QSize(800, 400), QSize(300, 900)}) {
+                QTest::addRow("%s %s %dx%d", p.first, ortho ? "ortho" : "persp", size.width(), size.height())
+                    << int(p.second) << ortho << size;
+            }
+        }
+    }
+}
+
+void tst_Nuv3DGraphics::fitFramesTheBox() {
+    QFETCH(int, preset);
+    QFETCH(bool, orthographic);
+    QFETCH(QSize, viewport);
+    // A scan-like box: wide in x, long in y, flat in z.
+    const QVector3D lo(0.0f, 0.0f, -4.0f), hi(28.8f, 2.0f, 4.0f);
+    Nuv3DCamera camera;
+    camera.setViewport(viewport.width(), viewport.height());
+    camera.setOrthographic(orthographic);
+    camera.setPreset(static_cast<Nuv3DCamera::Preset>(preset));
+    camera.fit(lo, hi);
+    const QMatrix4x4 vp = camera.viewProjection();
+    for (int corner = 0; corner < 8; ++corner) {
+        const QVector3D p(corner & 1 ? hi.x() : lo.x(), corner & 2 ? hi.y() : lo.y(),
+                          corner & 4 ? hi.z() : lo.z());
+        const QVector3D ndc = vp.map(p);
+        QVERIFY2(
+            qAbs(ndc.x()) <= 1.0f && qAbs(ndc.y()) <= 1.0f && qAbs(ndc.z()) <= 1.0f,
+            qPrintable(
+                QStringLiteral("corner %1 at %2 %3 %4").arg(corner).arg(ndc.x()).arg(ndc.y()).arg(ndc.z())));
+    }
+    // Gestures move the camera and keep the view usable.
+    const float distance = camera.distance();
+    camera.zoom(2.0f);
+    QVERIFY(camera.distance() < distance);
+    const QVector3D target = camera.target();
+    camera.pan(10.0f, 0.0f);
+    QVERIFY(camera.target() != target);
+    camera.orbit(0.0f, 1000.0f);
+    QCOMPARE(camera.pitch(), 90.0f);
+    QVERIFY(!qIsNaN(camera.viewProjection()(0, 0)));
+}
+
+QTEST_MAIN(tst_Nuv3DGraphics)
+#include "tst_nuv3dgraphics.moc"

@@ -1,0 +1,258 @@
+// 3D window with a real OpenGL context (Mesa under Xvfb): streamed lines become visible,
+// coloured by height, and go away again; gestures and projection reach the view.
+#include <QAbstractButton>
+#include <QOpenGLContext>
+#include <QtTest>
+#include <atomic>
+#include <thread>
+
+#include "Nuv3DGraphics.h"
+#include "Nuv3DTestData.h"
+#include "Nuv3DView.h"
+#include "Nuv3DWindow.h"
+
+using namespace Nuv3DTestData;
+
+namespace {
+
+const QColor kBackground(10, 20, 30);
+
+int64_t asHandle(QWidget* w) {
+    return static_cast<int64_t>(reinterpret_cast<intptr_t>(w));
+}
+
+struct PixelStats {
+    int foreground = 0;
+    int reddish = 0;
+    int bluish = 0;
+    int grey = 0;
+};
+
+PixelStats analyse(const QImage& image) {
+    PixelStats s;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (qAbs(c.red() - kBackground.red()) + qAbs(c.green() - kBackground.green()) +
+                    qAbs(c.blue() - kBackground.blue()) <
+                12) {
+                continue;
+            }
+            ++s.foreground;
+            s.reddish += c.red() > 200 && c.blue() < 60;
+            s.bluish += c.blue() > 200 && c.red() < 60;
+            s.grey += c.red() == c.green() && c.green() == c.blue();
+        }
+    }
+    return s;
+}
+
+}  // namespace
+
+class tst_Nuv3DGraphicsGL : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void threeThreadsStreamAPictureColouredByHeight();
+    void clearEmptiesThePicture();
+    void brightnessModeDrawsGrey();
+    void projectionAndGesturesReachTheView();
+    void destroyWhileStreaming();
+    void fullScanIsManageable();
+
+private:
+    QImage grab();
+
+    std::unique_ptr<QWidget> m_parent;
+    int64_t m_handle = 0;
+    Nuv3DView* m_view = nullptr;
+};
+
+void tst_Nuv3DGraphicsGL::initTestCase() {
+    QVERIFY2(Nuv3DWindow::openGLAvailable(), "this test needs an OpenGL context (Xvfb with Mesa)");
+}
+
+void tst_Nuv3DGraphicsGL::init() {
+    m_parent = std::make_unique<QWidget>();
+    m_parent->resize(480, 360);
+    m_parent->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_parent.get()));
+    m_handle = NuvCreate3DWnd(asHandle(m_parent.get()));
+    QVERIFY(m_handle > 0);
+    QCOMPARE(
+        NuvSet3DBackgroundColor(m_handle, kBackground.red(), kBackground.green(), kBackground.blue(), 255),
+        0);
+    QCOMPARE(NuvSet3DToolbarVisible(m_handle, NUV3D_TOOL_POINT_SIZE | NUV3D_TOOL_STATUS_LINE, false), 0);
+    m_view = m_parent->findChild<Nuv3DView*>();
+    QVERIFY(m_view);
+    QTRY_VERIFY(m_view->context() && m_view->context()->isValid());
+    QVERIFY(!m_parent->findChild<Nuv3DWindow*>()->showsUnavailableMessage());
+    m_view->setPointSize(3);
+}
+
+void tst_Nuv3DGraphicsGL::cleanup() {
+    if (m_handle > 0) {
+        NuvDestory3DWnd(m_handle);
+    }
+    m_handle = 0;
+    m_view = nullptr;
+    m_parent.reset();
+}
+
+QImage tst_Nuv3DGraphicsGL::grab() {
+    QCoreApplication::processEvents();
+    return m_view->grabFramebuffer();
+}
+
+void tst_Nuv3DGraphicsGL::threeThreadsStreamAPictureColouredByHeight() {
+    const int points = 200, lines = 150, batch = 10;
+    const int stream = setupRamp(m_handle, points, lines);
+    QVERIFY(stream > 0);
+    QCOMPARE(Nuv3DZoomFitWnd(m_handle), 0);
+    QCOMPARE(analyse(grab()).foreground, 0);
+
+    // Like the profiler view: two workers and the GUI thread append batches concurrently.
+    const std::vector<uint16_t> image = rampImage(points, lines);
+    std::atomic<int> failures{0};
+    const auto appendEveryThird = [&](int first) {
+        for (int b = first; b < lines / batch; b += 3) {
+            failures +=
+                NuvAppendDataStream(m_handle, stream, image.data() + static_cast<size_t>(b) * batch * points,
+                                    nullptr, 2, b * batch, b * batch + batch - 1) != NUV3D_OK;
+        }
+    };
+    std::thread worker1(appendEveryThird, 1);
+    std::thread worker2(appendEveryThird, 2);
+    appendEveryThird(0);
+    worker1.join();
+    worker2.join();
+    QCOMPARE(failures.load(), 0);
+    QCOMPARE(NuvGetPointCount(m_handle), int64_t(points) * lines);
+
+    QCOMPARE(NuvSetPerspective(m_handle, NUV3D_ORTHOGRAPHIC), 0);
+    m_parent->findChild<Nuv3DWindow*>()->findChild<QAbstractButton*>(QStringLiteral("btn3DTop"))->click();
+    const PixelStats s = analyse(grab());
+    // Seen from the top the scan covers a good part of the view; low points blue, high ones red.
+    QVERIFY2(s.foreground > 480 * 360 / 10, qPrintable(QString::number(s.foreground)));
+    QVERIFY2(s.bluish > s.foreground / 10, qPrintable(QString::number(s.bluish)));
+    QVERIFY2(s.reddish > s.foreground / 10, qPrintable(QString::number(s.reddish)));
+}
+
+void tst_Nuv3DGraphicsGL::clearEmptiesThePicture() {
+    const int stream = setupRamp(m_handle, 60, 40);
+    const std::vector<uint16_t> image = rampImage(60, 40);
+    QCOMPARE(NuvAppendDataStream(m_handle, stream, image.data(), nullptr, 2, 0, 39), 0);
+    QCOMPARE(Nuv3DZoomFitWnd(m_handle), 0);
+    QVERIFY(analyse(grab()).foreground > 0);
+    QCOMPARE(NuvClearAllRangeImage(m_handle), 0);
+    QCOMPARE(analyse(grab()).foreground, 0);
+    // A new scan after the clear draws again.
+    const int next = setupRamp(m_handle, 60, 40);
+    QCOMPARE(NuvAppendDataStream(m_handle, next, image.data(), nullptr, 2, 0, 19), 0);
+    QVERIFY(analyse(grab()).foreground > 0);
+}
+
+void tst_Nuv3DGraphicsGL::brightnessModeDrawsGrey() {
+    const int points = 80, lines = 60;
+    const int stream = setupRamp(m_handle, points, lines, NUV3D_MODE_BRIGHTNESS);
+    const std::vector<uint16_t> image = rampImage(points, lines);
+    const std::vector<uint8_t> grey(image.size(), 200);
+    QCOMPARE(NuvAppendDataStream(m_handle, stream, image.data(), grey.data(), 2, 0, lines - 1), 0);
+    QCOMPARE(Nuv3DZoomFitWnd(m_handle), 0);
+    PixelStats s = analyse(grab());
+    QVERIFY(s.foreground > 0);
+    QCOMPARE(s.grey, s.foreground);
+    // The tool bar's height colouring overrides the brightness.
+    m_parent->findChild<Nuv3DWindow*>()
+        ->findChild<QAbstractButton*>(QStringLiteral("btn3DHeightColours"))
+        ->click();
+    QVERIFY(m_view->heightColouring());
+    s = analyse(grab());
+    QVERIFY(s.bluish > 0 && s.reddish > 0);
+}
+
+void tst_Nuv3DGraphicsGL::projectionAndGesturesReachTheView() {
+    QVERIFY(!m_view->isOrthographic());
+    std::thread([&] { NuvSetPerspective(m_handle, NUV3D_ORTHOGRAPHIC); }).join();
+    QTRY_VERIFY(m_view->isOrthographic());
+    QCOMPARE(NuvSetPerspective(m_handle, NUV3D_PERSPECTIVE), 0);
+    QVERIFY(!m_view->isOrthographic());
+
+    const int stream = setupRamp(m_handle, 40, 40);
+    const std::vector<uint16_t> image = rampImage(40, 40);
+    QCOMPARE(NuvAppendDataStream(m_handle, stream, image.data(), nullptr, 2, 0, 39), 0);
+    QCOMPARE(Nuv3DZoomFitWnd(m_handle), 0);
+    const float yaw = m_view->camera().yaw();
+    const QPoint centre = m_view->rect().center();
+    QTest::mousePress(m_view, Qt::LeftButton, {}, centre);
+    QMouseEvent drag(QEvent::MouseMove, centre + QPoint(40, 0), Qt::LeftButton, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(m_view, &drag);
+    QTest::mouseRelease(m_view, Qt::LeftButton, {}, centre + QPoint(40, 0));
+    QVERIFY(m_view->camera().yaw() != yaw);
+
+    const QVector3D target = m_view->camera().target();
+    QTest::mousePress(m_view, Qt::RightButton, {}, centre);
+    QMouseEvent pan(QEvent::MouseMove, centre + QPoint(0, 30), Qt::RightButton, Qt::RightButton, {});
+    QCoreApplication::sendEvent(m_view, &pan);
+    QVERIFY(m_view->camera().target() != target);
+
+    const float distance = m_view->camera().distance();
+    QWheelEvent wheel(QPointF(centre), QPointF(m_view->mapToGlobal(centre)), QPoint(), QPoint(0, 240),
+                      Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(m_view, &wheel);
+    QVERIFY(m_view->camera().distance() < distance);
+    QVERIFY(!grab().isNull());
+}
+
+void tst_Nuv3DGraphicsGL::destroyWhileStreaming() {
+    const int lines = 300;
+    const int stream = setupRamp(m_handle, 100, lines);
+    const std::vector<uint16_t> image = rampImage(100, lines);
+    std::atomic<int> unexpected{0};
+    const auto worker = [&] {
+        for (int i = 0;; i = (i + 1) % lines) {
+            const int r = NuvAppendDataStream(m_handle, stream, image.data() + static_cast<size_t>(i) * 100,
+                                              nullptr, 2, i, i);
+            if (r == NUV3D_ERR_HANDLE) {
+                return;
+            }
+            unexpected += r != NUV3D_OK;
+        }
+    };
+    std::thread worker1(worker);
+    std::thread worker2(worker);
+    // Let some repaints with uploads happen while the workers keep appending.
+    for (int i = 0; i < 5; ++i) {
+        grab();
+    }
+    QVERIFY(NuvGetPointCount(m_handle) > 0);
+    QCOMPARE(NuvDestory3DWnd(m_handle), 0);
+    worker1.join();
+    worker2.join();
+    QCOMPARE(unexpected.load(), 0);
+    QVERIFY(!m_parent->findChild<Nuv3DView*>());
+    m_handle = 0;
+}
+
+void tst_Nuv3DGraphicsGL::fullScanIsManageable() {
+    // A complete scan of 3200 points x 1000 lines in batches of 100 lines.
+    const int points = 3200, lines = 1000, batch = 100;
+    const int stream = setupRamp(m_handle, points, lines);
+    const std::vector<uint16_t> image = rampImage(points, lines);
+    for (int first = 0; first < lines; first += batch) {
+        QCOMPARE(NuvAppendDataStream(m_handle, stream, image.data() + static_cast<size_t>(first) * points,
+                                     nullptr, 2, first, first + batch - 1),
+                 0);
+        if (first == lines / 2) {
+            grab();  // an upload of the first half, then only the new lines
+        }
+    }
+    QCOMPARE(NuvGetPointCount(m_handle), int64_t(points) * lines);
+    QCOMPARE(Nuv3DZoomFitWnd(m_handle), 0);
+    QVERIFY(analyse(grab()).foreground > 480 * 360 / 20);
+}
+
+QTEST_MAIN(tst_Nuv3DGraphicsGL)
+#include "tst_nuv3dgraphics_gl.moc"
