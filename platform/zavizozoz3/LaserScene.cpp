@@ -24,8 +24,8 @@ double noise(uint64_t n, int point, uint32_t salt) {
 }
 
 // Shadow slope: the sensor looks at the line from the side of larger x, so behind a falling
-// edge the surface is hidden over a length of a third of the step height.
-constexpr double kShadowSlope = 3.0;
+// edge the surface is hidden over a fifth of the step height.
+constexpr double kShadowSlope = 5.0;
 constexpr double kDropoutRate = 0.002;
 
 enum class Part { Conveyor, Block, Cylinder, Plate, Hole };
