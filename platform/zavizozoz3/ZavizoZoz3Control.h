@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "SimulatedFrame.h"
 #include "ZavizoZoz3.h"
 
 namespace ZavizoZoz3 {
@@ -32,6 +33,19 @@ void setParameterInfo(PARAMETER_INFO item, const std::string& value);
 
 // Frame rate of a simulated camera's acquisition thread (frames or batches per second).
 void setFrameRate(const std::string& key, double framesPerSecond);
+// The rate is the camera's "AcquisitionFrameRate" feature (clamped to its range). An area-scan
+// camera sends one picture per period. A laser profiler scans that many profiles per second
+// and sends, by image mode: 0 pictures (at most 25/s), 1 single profiles (at most 50/s),
+// 2 one batch of "BatchNumber" lines whenever that many lines have been scanned.
+
+// Installs the packaging of simulated frames into payloads for every camera of a kind (an
+// empty function removes it). Called on acquisition threads; must be thread-safe. Without an
+// encoder a camera sends image-mode-0 pictures as plain Mono8 kind-0 buffers and nothing else.
+void setFrameEncoder(CameraKind kind, FrameEncoder encoder);
+// Frames a camera produced since its last StartGrab (whether or not anything was sent).
+uint64_t framesProduced(const std::string& key);
+// Acquisition buffers handed to image listeners and not yet released. reset() frees them.
+int outstandingBuffers();
 
 // Asynchronous delivery on the business-layer event thread.
 void postDeviceList(int source);  // card list and the current camera list

@@ -1,0 +1,222 @@
+#include "BusinessLayer.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "OwnedAcqBuffer.h"
+#include "SimulatedAreaScanCamera.h"
+#include "SimulatedLaserProfiler.h"
+
+namespace ZavizoZoz3 {
+
+BusinessLayer& BusinessLayer::instance() {
+    // Destroyed at process exit, which stops every thread it started.
+    static BusinessLayer layer;
+    return layer;
+}
+
+BusinessLayer::BusinessLayer() {
+    restoreDefaults();
+}
+
+BusinessLayer::~BusinessLayer() {
+    reset();
+}
+
+void BusinessLayer::restoreDefaults() {
+    std::lock_guard<std::mutex> lock(m_parametersMutex);
+    m_parameters.clear();
+    m_parameters[PARAMETER_AUTO_NAME] = "1";
+}
+
+std::string BusinessLayer::addCamera(Control::CameraKind kind, const std::string& name) {
+    const bool laser = kind == Control::CameraKind::LaserProfiler;
+    const std::string base = name.empty() ? (laser ? "LaserProfiler" : "AreaScan") : name;
+    std::shared_ptr<CameraDevice> device;
+    {
+        std::lock_guard<std::mutex> lock(m_camerasMutex);
+        const auto taken = [this](const std::string& key) {
+            return std::any_of(m_cameras.begin(), m_cameras.end(),
+                               [&](const std::shared_ptr<CameraDevice>& c) { return c->key() == key; });
+        };
+        std::string key = base;
+        for (int suffix = 2; taken(key); ++suffix)
+            key = base + "_" + std::to_string(suffix);
+        char serial[32];
+        std::snprintf(serial, sizeof serial, "%s%05d", laser ? "LP" : "AS", ++m_serialCounter);
+        if (laser)
+            device = std::make_shared<SimulatedLaserProfiler>(key, serial, *this);
+        else
+            device = std::make_shared<SimulatedAreaScanCamera>(key, serial, *this);
+        m_cameras.push_back(device);
+    }
+    return device->key();
+}
+
+void BusinessLayer::removeCamera(const std::string& key) {
+    std::shared_ptr<CameraDevice> device;
+    {
+        std::lock_guard<std::mutex> lock(m_camerasMutex);
+        const auto it = std::find_if(m_cameras.begin(), m_cameras.end(),
+                                     [&](const std::shared_ptr<CameraDevice>& c) { return c->key() == key; });
+        if (it == m_cameras.end())
+            return;
+        device = *it;
+        m_cameras.erase(it);
+        m_graveyard.push_back(device);
+    }
+    device->stopGrab();
+}
+
+std::shared_ptr<CameraDevice> BusinessLayer::camera(const std::string& key) const {
+    std::lock_guard<std::mutex> lock(m_camerasMutex);
+    for (const auto& device : m_cameras)
+        if (device->key() == key)
+            return device;
+    return nullptr;
+}
+
+std::vector<std::string> BusinessLayer::cameraKeys() const {
+    std::lock_guard<std::mutex> lock(m_camerasMutex);
+    std::vector<std::string> keys;
+    for (const auto& device : m_cameras)
+        keys.push_back(device->key());
+    return keys;
+}
+
+int BusinessLayer::listenerCount() const {
+    return static_cast<int>(deviceListListeners.size() + focusListeners.size() + layoutListeners.size() +
+                            cameraIdListeners.size() + languageListeners.size() + roiListeners.size() +
+                            correctionListeners.size() + importListeners.size() + imageModeListeners.size() +
+                            showModeListeners.size() + imageListeners.size());
+}
+
+void BusinessLayer::deliverFrame(const std::string& cameraKey, EncodedFrame&& frame) {
+    OwnedAcqBuffer* buffer = OwnedAcqBuffer::create(m_buffers, frame.width, frame.height, frame.pixelFormat,
+                                                    std::move(frame.bytes));
+    imageListeners.forEach([&](IImageUpdate* listener) {
+        buffer->retain();
+        listener->notify(cameraKey, buffer, frame.kind, frame.extra);
+    });
+    buffer->release();
+}
+
+std::shared_ptr<const FrameEncoder> BusinessLayer::frameEncoder(bool laserProfiler) const {
+    std::lock_guard<std::mutex> lock(m_encodersMutex);
+    return laserProfiler ? m_laserEncoder : m_areaScanEncoder;
+}
+
+void BusinessLayer::setFrameEncoder(Control::CameraKind kind, FrameEncoder encoder) {
+    std::shared_ptr<const FrameEncoder> shared =
+        encoder ? std::make_shared<const FrameEncoder>(std::move(encoder)) : nullptr;
+    std::lock_guard<std::mutex> lock(m_encodersMutex);
+    (kind == Control::CameraKind::LaserProfiler ? m_laserEncoder : m_areaScanEncoder) = std::move(shared);
+}
+
+std::string BusinessLayer::parameter(int item) const {
+    std::lock_guard<std::mutex> lock(m_parametersMutex);
+    const auto it = m_parameters.find(item);
+    return it == m_parameters.end() ? std::string() : it->second;
+}
+
+void BusinessLayer::setParameter(int item, const std::string& value) {
+    std::lock_guard<std::mutex> lock(m_parametersMutex);
+    m_parameters[item] = value;
+}
+
+void BusinessLayer::recordFocus(const std::string& key) {
+    std::lock_guard<std::mutex> lock(m_observationsMutex);
+    m_lastFocusKey = key;
+}
+
+void BusinessLayer::recordGrab(const std::string& key, bool start) {
+    std::lock_guard<std::mutex> lock(m_observationsMutex);
+    ++(start ? m_startGrabCounts : m_stopGrabCounts)[key];
+}
+
+void BusinessLayer::recordLog(const std::string& line) {
+    std::lock_guard<std::mutex> lock(m_observationsMutex);
+    m_logLines.push_back(line);
+}
+
+void BusinessLayer::recordRoiPos(const Control::RoiPosCall& call) {
+    std::lock_guard<std::mutex> lock(m_observationsMutex);
+    m_roiPosCalls.push_back(call);
+}
+
+std::string BusinessLayer::lastFocusKey() const {
+    std::lock_guard<std::mutex> lock(m_observationsMutex);
+    return m_lastFocusKey;
+}
+
+int BusinessLayer::grabCount(const std::string& key, bool start) const {
+    std::lock_guard<std::mutex> lock(m_observationsMutex);
+    const auto& counts = start ? m_startGrabCounts : m_stopGrabCounts;
+    const auto it = counts.find(key);
+    return it == counts.end() ? 0 : it->second;
+}
+
+std::vector<std::string> BusinessLayer::logLines() const {
+    std::lock_guard<std::mutex> lock(m_observationsMutex);
+    return m_logLines;
+}
+
+std::vector<Control::RoiPosCall> BusinessLayer::roiPosCalls() const {
+    std::lock_guard<std::mutex> lock(m_observationsMutex);
+    return m_roiPosCalls;
+}
+
+void BusinessLayer::reset() {
+    if (m_events.isCurrentThread() || SimulatedCamera::isAcquisitionThread()) {
+        std::fprintf(stderr, "ZavizoZoz3: reset() from a business-layer thread is ignored\n");
+        return;
+    }
+    // Stop acquisition without holding the registry lock: the grabbing threads deliver frames
+    // and their listeners may call back into the registry.
+    std::vector<std::shared_ptr<CameraDevice>> devices;
+    {
+        std::lock_guard<std::mutex> lock(m_camerasMutex);
+        devices = m_cameras;
+        devices.insert(devices.end(), m_graveyard.begin(), m_graveyard.end());
+    }
+    for (const auto& device : devices)
+        device->stopGrab();
+    m_events.stop();
+
+    deviceListListeners.clear();
+    focusListeners.clear();
+    layoutListeners.clear();
+    cameraIdListeners.clear();
+    languageListeners.clear();
+    roiListeners.clear();
+    correctionListeners.clear();
+    importListeners.clear();
+    imageModeListeners.clear();
+    showModeListeners.clear();
+    imageListeners.clear();
+
+    {
+        std::lock_guard<std::mutex> lock(m_camerasMutex);
+        m_cameras.clear();
+        m_graveyard.clear();
+        m_serialCounter = 0;
+    }
+    devices.clear();  // the devices (and their node maps) go here
+    {
+        std::lock_guard<std::mutex> lock(m_encodersMutex);
+        m_laserEncoder.reset();
+        m_areaScanEncoder.reset();
+    }
+    m_buffers->freeAll();
+    {
+        std::lock_guard<std::mutex> lock(m_observationsMutex);
+        m_lastFocusKey.clear();
+        m_startGrabCounts.clear();
+        m_stopGrabCounts.clear();
+        m_logLines.clear();
+        m_roiPosCalls.clear();
+    }
+    restoreDefaults();
+}
+
+}  // namespace ZavizoZoz3

@@ -1,0 +1,20 @@
+#pragma once
+// Where simulated cameras send finished frames and where they find the installed encoder.
+#include <memory>
+#include <string>
+
+#include "SimulatedFrame.h"
+
+namespace ZavizoZoz3 {
+
+class FrameSink {
+public:
+    // Called on the camera's acquisition thread.
+    virtual void deliverFrame(const std::string& cameraKey, EncodedFrame&& frame) = 0;
+    virtual std::shared_ptr<const FrameEncoder> frameEncoder(bool laserProfiler) const = 0;
+
+protected:
+    ~FrameSink() = default;
+};
+
+}  // namespace ZavizoZoz3

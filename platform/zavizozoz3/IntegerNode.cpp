@@ -1,0 +1,97 @@
+#include "IntegerNode.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <mutex>
+
+#include "EnumerationNode.h"
+#include "NodeMap.h"
+
+namespace ZavizoZoz3 {
+
+IntegerNode::IntegerNode(NodeMap& map, std::string name, int64_t value, int64_t min, int64_t max, int64_t inc,
+                         GenApi::EAccessMode access, const EnumerationNode* selector)
+    : NodeBase(map, std::move(name), access),
+      m_min(min),
+      m_max(max),
+      m_inc(inc > 0 ? inc : 1),
+      m_selector(selector),
+      m_values(selector ? selector->entryCount() : 1, value) {}
+
+void IntegerNode::setMaxFunction(std::function<int64_t()> maxFunction) {
+    m_maxFunction = std::move(maxFunction);
+}
+
+int64_t IntegerNode::valueLocked() const {
+    const size_t slot = m_selector ? static_cast<size_t>(m_selector->currentIndexLocked()) : 0;
+    return m_values[slot];
+}
+
+int64_t IntegerNode::maxLocked() const {
+    return m_maxFunction ? std::min(m_max, m_maxFunction()) : m_max;
+}
+
+GenApi::gcstring IntegerNode::ToString() const {
+    return std::to_string(const_cast<IntegerNode*>(this)->GetValue());
+}
+
+void IntegerNode::FromString(const GenApi::gcstring& value) {
+    const char* text = value.c_str();
+    char* end = nullptr;
+    errno = 0;
+    const long long asInteger = std::strtoll(text, &end, 10);
+    if (end != text && *end == '\0' && errno == 0) {
+        SetValue(asInteger);
+        return;
+    }
+    errno = 0;
+    const double asDouble = std::strtod(text, &end);
+    if (end == text || *end != '\0' || errno != 0 || !std::isfinite(asDouble) ||
+        std::fabs(asDouble) > static_cast<double>(std::numeric_limits<int32_t>::max()))
+        throw GenICam::InvalidArgumentException("'" + value + "' is not an integer for " + GetName(),
+                                                __FILE__, __LINE__);
+    SetValue(std::llround(asDouble));
+}
+
+int64_t IntegerNode::GetValue(bool /*Verify*/, bool /*IgnoreCache*/) {
+    requireReadable();
+    std::lock_guard<std::mutex> lock(map().valuesMutex());
+    return valueLocked();
+}
+
+void IntegerNode::SetValue(int64_t value, bool /*Verify*/) {
+    requireWritable();
+    {
+        std::lock_guard<std::mutex> lock(map().valuesMutex());
+        const int64_t max = maxLocked();
+        if (value < m_min || value > max)
+            throw GenICam::OutOfRangeException(GetName() + ": " + std::to_string(value) + " is outside [" +
+                                                   std::to_string(m_min) + ", " + std::to_string(max) + "]",
+                                               __FILE__, __LINE__);
+        if ((value - m_min) % m_inc != 0)
+            throw GenICam::OutOfRangeException(GetName() + ": " + std::to_string(value) +
+                                                   " does not match the increment " + std::to_string(m_inc),
+                                               __FILE__, __LINE__);
+        const size_t slot = m_selector ? static_cast<size_t>(m_selector->currentIndexLocked()) : 0;
+        m_values[slot] = value;
+    }
+    notifyChanged();
+}
+
+int64_t IntegerNode::GetMin() {
+    return m_min;
+}
+
+int64_t IntegerNode::GetMax() {
+    std::lock_guard<std::mutex> lock(map().valuesMutex());
+    return maxLocked();
+}
+
+int64_t IntegerNode::GetInc() {
+    return m_inc;
+}
+
+}  // namespace ZavizoZoz3

@@ -1,0 +1,76 @@
+#include "SimulatedAreaScanCamera.h"
+
+#include "AreaScanScene.h"
+
+namespace ZavizoZoz3 {
+
+SimulatedAreaScanCamera::SimulatedAreaScanCamera(const std::string& key, const std::string& serial,
+                                                 FrameSink& sink)
+    : SimulatedCamera(key, false, sink) {
+    NodeMap& map = nodes();
+    addCommonNodes(10.0, 200.0);
+    const int64_t wMax = AreaScanScene::kSensorWidth, hMax = AreaScanScene::kSensorHeight;
+    map.addInteger("WidthMax", wMax, wMax, wMax, 1, GenApi::RO);
+    map.addInteger("HeightMax", hMax, hMax, hMax, 1, GenApi::RO);
+    auto& width = map.addInteger("Width", wMax, 16, wMax, 16);
+    auto& height = map.addInteger("Height", hMax, 16, hMax, 2);
+    auto& offsetX = map.addInteger("OffsetX", 0, 0, wMax - 16, 16);
+    auto& offsetY = map.addInteger("OffsetY", 0, 0, hMax - 16, 2);
+    width.setMaxFunction([&offsetX, wMax] { return wMax - offsetX.valueLocked(); });
+    height.setMaxFunction([&offsetY, hMax] { return hMax - offsetY.valueLocked(); });
+    offsetX.setMaxFunction([&width, wMax] { return wMax - width.valueLocked(); });
+    offsetY.setMaxFunction([&height, hMax] { return hMax - height.valueLocked(); });
+    map.addString("DeviceVendorName", "Simulation");
+    map.addString("DeviceModelName", "SIM-AS2048");
+    map.addString("DeviceSerialNumber", serial);
+
+    setDefaultInfo(CAM_INFO_TITLE, key);
+    setDefaultInfo(CAM_INFO_MODEL, "SIM-AS2048");
+    setDefaultInfo(CAM_INFO_DEVICE_KIND, kDeviceKindAreaScan);
+    setDefaultInfo(CAM_INFO_SERIAL, serial);
+    setDefaultInfo(CAM_INFO_RESOLUTION, "2048 * 1024");
+    setDefaultInfo(CAM_INFO_RANGE_BITS, "16");
+    setDefaultInfo(CAM_INFO_SAMPLING_RATIO, "1");
+    setDefaultInfo(CAM_INFO_Y_INTERVAL, "0.05");
+    setDefaultInfo(CAM_INFO_DISPLAY_MODE, "0");
+    setDefaultInfo(CAM_INFO_RANGE_PROBE, "0");
+    setDefaultInfo(CAM_INFO_HEIGHT_MAX, "20.0");
+    setDefaultInfo(CAM_INFO_HEIGHT_MIN, "-20.0");
+    setDefaultInfo(CAM_INFO_COLUMN_FIRST, "0");
+    setDefaultInfo(CAM_INFO_COLUMN_LAST, "3199");
+}
+
+SimulatedAreaScanCamera::~SimulatedAreaScanCamera() {
+    shutdown();
+}
+
+double SimulatedAreaScanCamera::framePeriod() {
+    return 1.0 / nodes().floatValue("AcquisitionFrameRate", 10.0);
+}
+
+void SimulatedAreaScanCamera::produceFrame(uint64_t frameIndex) {
+    SimulatedFrame frame;
+    frame.cameraKey = key();
+    frame.imageMode = 0;
+    frame.frameIndex = frameIndex;
+    int offsetX = 0, offsetY = 0;
+    {
+        // One consistent window, even while another thread moves the ROI.
+        NodeMap& map = nodes();
+        auto* w = dynamic_cast<IntegerNode*>(map.GetNode("Width"));
+        auto* h = dynamic_cast<IntegerNode*>(map.GetNode("Height"));
+        auto* x = dynamic_cast<IntegerNode*>(map.GetNode("OffsetX"));
+        auto* y = dynamic_cast<IntegerNode*>(map.GetNode("OffsetY"));
+        std::lock_guard<std::mutex> lock(map.valuesMutex());
+        frame.pictureWidth = static_cast<int>(w->valueLocked());
+        frame.pictureHeight = static_cast<int>(h->valueLocked());
+        offsetX = static_cast<int>(x->valueLocked());
+        offsetY = static_cast<int>(y->valueLocked());
+    }
+    frame.windowRowOffset = offsetY;
+    AreaScanScene::render(frameIndex, offsetX, offsetY, frame.pictureWidth, frame.pictureHeight,
+                          frame.picture);
+    sendFrame(std::move(frame));
+}
+
+}  // namespace ZavizoZoz3

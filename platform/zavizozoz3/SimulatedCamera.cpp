@@ -1,0 +1,190 @@
+#include "SimulatedCamera.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "NuvPixelFormat.h"
+
+namespace ZavizoZoz3 {
+
+namespace {
+thread_local bool t_acquisitionThread = false;
+}  // namespace
+
+bool SimulatedCamera::isAcquisitionThread() {
+    return t_acquisitionThread;
+}
+
+SimulatedCamera::SimulatedCamera(std::string key, bool laserProfiler, FrameSink& sink)
+    : CameraDevice(key, laserProfiler), m_sink(sink), m_nodes(std::make_unique<NodeMap>(key)) {
+    m_nodes->setChangeListener([this](const std::string& name) { onNodeChanged(name); });
+}
+
+SimulatedCamera::~SimulatedCamera() {
+    shutdown();
+}
+
+void SimulatedCamera::addCommonNodes(double defaultRate, double maxRate) {
+    NodeMap& map = nodes();
+    auto& selector = map.addEnumeration("TriggerSelector", {"FrameStart", "AcquisitionStart", "LineStart"});
+    map.addEnumeration("TriggerMode", {"Off", "On"}, 0, GenApi::RW, &selector);
+    map.addEnumeration("TriggerSource", {"Software", "Line0", "Line1", "Line2"}, 0, GenApi::RW, &selector);
+    map.addCommand("TriggerSoftware");
+    map.addFloat("AcquisitionFrameRate", defaultRate, 0.1, maxRate);
+    map.addFloat("ExposureTime", 5000.0, 10.0, 1000000.0);
+    map.addEnumeration("PixelFormat", {"Mono8"});
+}
+
+void SimulatedCamera::setFrameRate(double framesPerSecond) {
+    GenApi::CFloatPtr rate(nodes().GetNode("AcquisitionFrameRate"));
+    if (!rate)
+        return;
+    rate->SetValue(std::clamp(framesPerSecond, rate->GetMin(), rate->GetMax()));
+}
+
+void SimulatedCamera::onNodeChanged(const std::string& name) {
+    {
+        std::lock_guard<std::mutex> lock(m_wakeMutex);
+        if (name == "TriggerSoftware")
+            ++m_pendingTriggers;
+        else
+            m_settingsChanged = true;
+    }
+    m_wake.notify_all();
+}
+
+int SimulatedCamera::startGrab() {
+    if (std::this_thread::get_id() == m_acquisitionThreadId.load())
+        return -1;
+    if (!isConnected() || !isOpen())
+        return -1;
+    std::lock_guard<std::mutex> control(m_grabControlMutex);
+    if (m_grabbing.load())
+        return 0;
+    if (m_thread.joinable())  // a thread that stopped itself from a frame callback
+        m_thread.join();
+    {
+        std::lock_guard<std::mutex> lock(m_wakeMutex);
+        m_pendingTriggers = 0;
+        m_settingsChanged = false;
+    }
+    m_stopRequested.store(false);
+    m_framesProduced.store(0);
+    m_grabbing.store(true);
+    m_thread = std::thread([this] { acquisitionLoop(); });
+    return 0;
+}
+
+int SimulatedCamera::stopGrab() {
+    if (std::this_thread::get_id() == m_acquisitionThreadId.load()) {
+        // From a frame callback: joining ourselves is impossible; the loop ends after this frame.
+        m_grabbing.store(false);
+        m_stopRequested.store(true);
+        return 0;
+    }
+    std::lock_guard<std::mutex> control(m_grabControlMutex);
+    {
+        std::lock_guard<std::mutex> lock(m_wakeMutex);
+        m_stopRequested.store(true);
+    }
+    m_wake.notify_all();
+    if (m_thread.joinable())
+        m_thread.join();
+    m_grabbing.store(false);
+    return 0;
+}
+
+void SimulatedCamera::shutdown() {
+    stopGrab();
+}
+
+bool SimulatedCamera::softwareTriggered() {
+    // Only the frame-start trigger (first selector entry) holds frames back.
+    const auto* mode = dynamic_cast<const EnumerationNode*>(nodes().GetNode("TriggerMode"));
+    if (!mode)
+        return false;
+    std::lock_guard<std::mutex> lock(nodes().valuesMutex());
+    return mode->indexForSlotLocked(0) == 1;
+}
+
+bool SimulatedCamera::triggerFromSoftware() {
+    const auto* source = dynamic_cast<const EnumerationNode*>(nodes().GetNode("TriggerSource"));
+    if (!source)
+        return true;
+    std::lock_guard<std::mutex> lock(nodes().valuesMutex());
+    return source->indexForSlotLocked(0) == 0;
+}
+
+void SimulatedCamera::acquisitionLoop() {
+    using Clock = std::chrono::steady_clock;
+    m_acquisitionThreadId.store(std::this_thread::get_id());
+    t_acquisitionThread = true;
+    beginAcquisition();
+    uint64_t frameIndex = 0;
+    Clock::time_point lastFrame = Clock::now();
+    bool first = true;
+    while (!m_stopRequested.load()) {
+        if (softwareTriggered()) {
+            std::unique_lock<std::mutex> lock(m_wakeMutex);
+            m_wake.wait(lock, [this] {
+                return m_stopRequested.load() || m_pendingTriggers > 0 || m_settingsChanged;
+            });
+            if (m_stopRequested.load())
+                break;
+            if (m_pendingTriggers == 0) {
+                m_settingsChanged = false;
+                continue;
+            }
+            --m_pendingTriggers;
+            lock.unlock();
+            if (!triggerFromSoftware())
+                continue;  // a hardware line is the source: software triggers do nothing
+            produceFrame(frameIndex++);
+            m_framesProduced.fetch_add(1);
+            first = false;
+            lastFrame = Clock::now();
+            continue;
+        }
+        const double period = std::max(framePeriod(), 1e-4);
+        const auto due =
+            lastFrame + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(period));
+        const auto now = Clock::now();
+        if (!first && now < due) {
+            std::unique_lock<std::mutex> lock(m_wakeMutex);
+            m_wake.wait_until(lock, due, [this] { return m_stopRequested.load() || m_settingsChanged; });
+            m_settingsChanged = false;
+            continue;  // re-evaluate: the rate or the trigger mode may have changed
+        }
+        // Keep the rhythm, but never try to catch up with frames missed by a slow receiver.
+        lastFrame = first || now - due > std::chrono::duration<double>(period) ? now : due;
+        first = false;
+        produceFrame(frameIndex++);
+        m_framesProduced.fetch_add(1);
+    }
+    m_acquisitionThreadId.store(std::thread::id());
+}
+
+bool SimulatedCamera::hasFrameEncoder() const {
+    return m_sink.frameEncoder(isLaserProfiler()) != nullptr;
+}
+
+void SimulatedCamera::sendFrame(SimulatedFrame&& frame) {
+    const std::shared_ptr<const FrameEncoder> encoder = m_sink.frameEncoder(isLaserProfiler());
+    EncodedFrame encoded;
+    if (encoder && *encoder) {
+        if (!(*encoder)(frame, encoded))
+            return;
+    } else {
+        if (frame.imageMode != 0 || frame.picture.empty())
+            return;
+        encoded.kind = 0;
+        encoded.extra = static_cast<uint32_t>(frame.frameIndex);
+        encoded.width = frame.pictureWidth;
+        encoded.height = frame.pictureHeight;
+        encoded.pixelFormat = NuvPixelFormat::Mono8;
+        encoded.bytes = std::move(frame.picture);
+    }
+    m_sink.deliverFrame(key(), std::move(encoded));
+}
+
+}  // namespace ZavizoZoz3

@@ -1,0 +1,70 @@
+#pragma once
+// Shared machinery of the simulated cameras: the node map with the trigger and rate features,
+// and one acquisition thread per grab that paces frames by "AcquisitionFrameRate" or waits
+// for software triggers, handing each frame to the encoder (if installed) and the sink.
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "CameraDevice.h"
+#include "FrameSink.h"
+#include "NodeMap.h"
+
+namespace ZavizoZoz3 {
+
+class SimulatedCamera : public CameraDevice {
+public:
+    SimulatedCamera(std::string key, bool laserProfiler, FrameSink& sink);
+    ~SimulatedCamera() override;
+
+    GenApi::INodeMap* nodeMap() override { return m_nodes.get(); }
+    int startGrab() override;
+    int stopGrab() override;
+    bool isGrabbing() const override { return m_grabbing.load(); }
+    void setFrameRate(double framesPerSecond) override;
+    uint64_t framesProduced() const { return m_framesProduced.load(); }
+    // True on the acquisition thread of any simulated camera.
+    static bool isAcquisitionThread();
+
+protected:
+    NodeMap& nodes() { return *m_nodes; }
+    // Trigger, rate, exposure and pixel-format features common to both simulated kinds.
+    void addCommonNodes(double defaultRate, double maxRate);
+    // Acquisition thread: seconds until the next frame, and the frame itself.
+    virtual double framePeriod() = 0;
+    virtual void produceFrame(uint64_t frameIndex) = 0;
+    // Called on the grabbing thread before the first frame.
+    virtual void beginAcquisition() {}
+    // Packages a frame (through the encoder when one is installed for this kind) and sends it.
+    // Without an encoder only pictures go out, as plain Mono8 kind-0 buffers.
+    void sendFrame(SimulatedFrame&& frame);
+    bool hasFrameEncoder() const;
+    // Implementations call this first in their destructor, before their members go.
+    void shutdown();
+
+private:
+    void acquisitionLoop();
+    bool softwareTriggered();
+    bool triggerFromSoftware();
+    void onNodeChanged(const std::string& name);
+
+    FrameSink& m_sink;
+    std::unique_ptr<NodeMap> m_nodes;
+    std::atomic<bool> m_grabbing{false};
+    std::atomic<bool> m_stopRequested{false};
+    std::atomic<std::thread::id> m_acquisitionThreadId{};
+    std::atomic<uint64_t> m_framesProduced{0};
+
+    std::mutex m_grabControlMutex;  // guards m_thread and serialises start and stop
+    std::thread m_thread;
+
+    std::mutex m_wakeMutex;  // guards m_pendingTriggers and m_settingsChanged
+    std::condition_variable m_wake;
+    int m_pendingTriggers = 0;
+    bool m_settingsChanged = false;
+};
+
+}  // namespace ZavizoZoz3

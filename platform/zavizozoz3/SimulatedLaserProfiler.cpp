@@ -1,0 +1,194 @@
+#include "SimulatedLaserProfiler.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace ZavizoZoz3 {
+
+SimulatedLaserProfiler::SimulatedLaserProfiler(const std::string& key, const std::string& serial,
+                                               FrameSink& sink)
+    : SimulatedCamera(key, true, sink), m_scene(kPoints, 0.01, 0.05) {
+    NodeMap& map = nodes();
+    addCommonNodes(200.0, 10000.0);
+    map.addInteger("WidthMax", kPoints, kPoints, kPoints, 1, GenApi::RO);
+    map.addInteger("HeightMax", kSensorRows, kSensorRows, kSensorRows, 1, GenApi::RO);
+    auto& width = map.addInteger("Width", kPoints, 64, kPoints, 32);
+    auto& height = map.addInteger("Height", kSensorRows, 16, kSensorRows, 2);
+    auto& offsetX = map.addInteger("OffsetX", 0, 0, kPoints - 64, 32);
+    auto& offsetY = map.addInteger("OffsetY", 0, 0, kSensorRows - 16, 2);
+    width.setMaxFunction([&offsetX] { return kPoints - offsetX.valueLocked(); });
+    height.setMaxFunction([&offsetY] { return kSensorRows - offsetY.valueLocked(); });
+    offsetX.setMaxFunction([&width] { return kPoints - width.valueLocked(); });
+    offsetY.setMaxFunction([&height] { return kSensorRows - height.valueLocked(); });
+    map.addInteger("PointsNum", kPoints, 1, kPoints, 1, GenApi::RO);
+    map.addInteger("AcquisitionLineCount", 1000, 1, 50000, 1);
+    map.addInteger("BatchNumber", 100, 1, 5000, 1);
+    map.addFloat("XInterval", 10.0, 10.0, 10.0, GenApi::RO);
+    // Raw 16-bit height = 32768 + height in mm * Scaler / 32: 1 count = 1 um.
+    map.addFloat("Scaler", 32000.0, 32000.0, 32000.0, GenApi::RO);
+    map.addFloat("ZUpSizeInfo", 20.0, 20.0, 20.0, GenApi::RO);
+    map.addFloat("ZDownSizeInfo", -20.0, -20.0, -20.0, GenApi::RO);
+    map.addFloat("XSizeInfo", 32.0, 32.0, 32.0, GenApi::RO);
+    auto& masker =
+        map.addEnumeration("ImageMaskerSelector", {"ImageMasker0", "ImageMasker1", "ImageMasker2"});
+    map.addBoolean("ImageMask", false, GenApi::RW, &masker);
+    for (const char* name : {"Xleft", "Xright", "Xup", "Xdown"})
+        map.addInteger(name, 0, 0, kPoints - 1, 1, GenApi::RW, &masker);
+    for (const char* name : {"Yleft", "Yright", "Yup", "Ydown"})
+        map.addInteger(name, 0, 0, kSensorRows - 1, 1, GenApi::RW, &masker);
+    // Default masks: 300 x 400 rectangles side by side (up top left, down bottom right).
+    for (int m = 0; m < 3; ++m) {
+        masker.SetSymbolic("ImageMasker" + std::to_string(m));
+        const int64_t x0 = 400 + 1000 * m, x1 = x0 + 300, y0 = 300, y1 = 700;
+        const std::pair<const char*, int64_t> corners[] = {{"Xup", x0},    {"Yup", y0},   {"Xdown", x1},
+                                                           {"Ydown", y1},  {"Xleft", x0}, {"Yleft", y1},
+                                                           {"Xright", x1}, {"Yright", y0}};
+        for (const auto& corner : corners)
+            dynamic_cast<IntegerNode*>(map.GetNode(corner.first))->SetValue(corner.second);
+    }
+    masker.SetSymbolic("ImageMasker0");
+    map.addString("DeviceVendorName", "Simulation");
+    map.addString("DeviceModelName", "SIM-LP3200");
+    map.addString("DeviceSerialNumber", serial);
+
+    setDefaultInfo(CAM_INFO_TITLE, key);
+    setDefaultInfo(CAM_INFO_MODEL, "SIM-LP3200");
+    setDefaultInfo(CAM_INFO_DEVICE_KIND, kDeviceKindProfiler);
+    setDefaultInfo(CAM_INFO_SERIAL, serial);
+    setDefaultInfo(CAM_INFO_RESOLUTION, "3200 * 1024");
+    setDefaultInfo(CAM_INFO_RANGE_BITS, "16");
+    setDefaultInfo(CAM_INFO_SAMPLING_RATIO, "1");
+    setDefaultInfo(CAM_INFO_Y_INTERVAL, "0.05");
+    setDefaultInfo(CAM_INFO_DISPLAY_MODE, "0");
+    setDefaultInfo(CAM_INFO_RANGE_PROBE, "0");
+    setDefaultInfo(CAM_INFO_HEIGHT_MAX, "20.0");
+    setDefaultInfo(CAM_INFO_HEIGHT_MIN, "-20.0");
+    setDefaultInfo(CAM_INFO_COLUMN_FIRST, "0");
+    setDefaultInfo(CAM_INFO_COLUMN_LAST, "3199");
+}
+
+SimulatedLaserProfiler::~SimulatedLaserProfiler() {
+    shutdown();
+}
+
+double SimulatedLaserProfiler::framePeriod() {
+    const double rate = nodes().floatValue("AcquisitionFrameRate", 200.0);
+    switch (imageMode()) {
+        case 0:
+            return 1.0 / std::min(rate, kMaxPictureRate);
+        case 1:
+            return 1.0 / std::min(rate, kMaxProfileRate);
+        default: {
+            const int64_t lines =
+                m_batchIndex == 0 ? nodes().integerValue("BatchNumber", 100) : m_scanLinesPerBatch;
+            return static_cast<double>(std::max<int64_t>(lines, 1)) / rate;
+        }
+    }
+}
+
+void SimulatedLaserProfiler::beginAcquisition() {
+    m_batchIndex = 0;
+    m_lastMode = -1;
+}
+
+void SimulatedLaserProfiler::fillGeometry(SimulatedFrame& frame) {
+    frame.cameraKey = key();
+    frame.laserProfiler = true;
+    frame.pointsPerLine = kPoints;
+    frame.scaler = nodes().floatValue("Scaler");
+    frame.xIntervalUm = nodes().floatValue("XInterval");
+    frame.zMaxMm = nodes().floatValue("ZUpSizeInfo");
+    frame.zMinMm = nodes().floatValue("ZDownSizeInfo");
+}
+
+void SimulatedLaserProfiler::scanProfile(uint64_t n, float* heights, uint8_t* brightness) {
+    m_scene.profile(n, m_heightsScratch, m_brightnessScratch);
+    const int first = std::clamp(std::atoi(info(CAM_INFO_COLUMN_FIRST).c_str()), 0, kPoints - 1);
+    const int last = std::clamp(std::atoi(info(CAM_INFO_COLUMN_LAST).c_str()), first, kPoints - 1);
+    for (int i = 0; i < kPoints; ++i) {
+        const bool inside = i >= first && i <= last;
+        heights[i] =
+            inside ? m_heightsScratch[static_cast<size_t>(i)] : std::numeric_limits<float>::quiet_NaN();
+        brightness[i] = inside ? m_brightnessScratch[static_cast<size_t>(i)] : 0;
+    }
+}
+
+void SimulatedLaserProfiler::produceFrame(uint64_t frameIndex) {
+    const int mode = imageMode();
+    if (mode != m_lastMode)
+        m_batchIndex = 0;
+    m_lastMode = mode;
+    const double rate = nodes().floatValue("AcquisitionFrameRate", 200.0);
+
+    SimulatedFrame frame;
+    frame.frameIndex = frameIndex;
+    frame.imageMode = mode;
+    if (mode == 0 || mode == 1) {
+        const double tickRate = std::min(rate, mode == 0 ? kMaxPictureRate : kMaxProfileRate);
+        m_profileIndex += static_cast<uint64_t>(std::max(1.0, std::round(rate / tickRate)));
+        if (mode == 1 && !hasFrameEncoder())
+            return;
+        fillGeometry(frame);
+        frame.lineCount = 1;
+        frame.heights.resize(kPoints);
+        frame.brightness.resize(kPoints);
+        scanProfile(m_profileIndex, frame.heights.data(), frame.brightness.data());
+        if (mode == 0) {
+            int64_t width = 0, height = 0, offsetX = 0, offsetY = 0;
+            {
+                NodeMap& map = nodes();
+                auto* w = dynamic_cast<IntegerNode*>(map.GetNode("Width"));
+                auto* h = dynamic_cast<IntegerNode*>(map.GetNode("Height"));
+                auto* x = dynamic_cast<IntegerNode*>(map.GetNode("OffsetX"));
+                auto* y = dynamic_cast<IntegerNode*>(map.GetNode("OffsetY"));
+                std::lock_guard<std::mutex> lock(map.valuesMutex());
+                width = w->valueLocked();
+                height = h->valueLocked();
+                offsetX = x->valueLocked();
+                offsetY = y->valueLocked();
+            }
+            const std::vector<float> window(frame.heights.begin() + offsetX,
+                                            frame.heights.begin() + offsetX + width);
+            frame.pictureWidth = static_cast<int>(width);
+            frame.pictureHeight = static_cast<int>(height);
+            frame.windowRowOffset = static_cast<int>(offsetY);
+            LaserScene::renderSensorPicture(window, frame.pictureWidth, kSensorRows, frame.windowRowOffset,
+                                            frame.pictureHeight, frame.zMaxMm, frame.zMinMm, frameIndex,
+                                            frame.picture);
+        }
+        sendFrame(std::move(frame));
+        return;
+    }
+
+    // Range batches: the scan geometry is fixed when a scan begins.
+    if (m_batchIndex == 0) {
+        m_scanLines = static_cast<int>(nodes().integerValue("AcquisitionLineCount", 1000));
+        m_scanLinesPerBatch = static_cast<int>(nodes().integerValue("BatchNumber", 100));
+        ++m_imageId;
+    }
+    const int lines = std::min(m_scanLinesPerBatch, m_scanLines - m_batchIndex * m_scanLinesPerBatch);
+    const bool isEnd = (m_batchIndex + 1) * m_scanLinesPerBatch >= m_scanLines;
+    const int batch = m_batchIndex;
+    m_batchIndex = isEnd ? 0 : m_batchIndex + 1;
+    const uint64_t firstProfile = m_profileIndex;
+    m_profileIndex += static_cast<uint64_t>(lines);
+    if (!hasFrameEncoder())
+        return;
+    fillGeometry(frame);
+    frame.lineCount = lines;
+    frame.imageId = m_imageId;
+    frame.batchIndex = batch;
+    frame.linesPerBatch = m_scanLinesPerBatch;
+    frame.totalLines = m_scanLines;
+    frame.isEnd = isEnd;
+    frame.heights.resize(static_cast<size_t>(lines) * kPoints);
+    frame.brightness.resize(static_cast<size_t>(lines) * kPoints);
+    for (int line = 0; line < lines; ++line)
+        scanProfile(firstProfile + static_cast<uint64_t>(line), frame.heights.data() + line * kPoints,
+                    frame.brightness.data() + line * kPoints);
+    sendFrame(std::move(frame));
+}
+
+}  // namespace ZavizoZoz3

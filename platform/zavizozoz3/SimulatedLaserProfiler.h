@@ -1,0 +1,44 @@
+#pragma once
+// Simulated laser line-profile sensor: 3200 points per profile, 200 profiles per second by
+// default, scanning LaserScene. Image mode 0 sends the sensor window picture, mode 1 single
+// profiles and mode 2 range batches of "BatchNumber" lines per "AcquisitionLineCount" scan;
+// modes 1 and 2 need a frame encoder to become payloads.
+#include <string>
+
+#include "LaserScene.h"
+#include "SimulatedCamera.h"
+
+namespace ZavizoZoz3 {
+
+class SimulatedLaserProfiler final : public SimulatedCamera {
+public:
+    static constexpr int kPoints = 3200;
+    static constexpr int kSensorRows = 1024;
+    // Pictures and single profiles are sent at most this often; range lines at the full rate.
+    static constexpr double kMaxPictureRate = 25.0;
+    static constexpr double kMaxProfileRate = 50.0;
+
+    SimulatedLaserProfiler(const std::string& key, const std::string& serial, FrameSink& sink);
+    ~SimulatedLaserProfiler() override;
+
+private:
+    double framePeriod() override;
+    void beginAcquisition() override;
+    void produceFrame(uint64_t frameIndex) override;
+    void fillGeometry(SimulatedFrame& frame);
+    // Profile of the scene with the points outside the column window (CAM_INFO 67, 68) removed.
+    void scanProfile(uint64_t n, float* heights, uint8_t* brightness);
+
+    LaserScene m_scene;
+    // Acquisition-thread state (only the grabbing thread touches these while it runs).
+    uint64_t m_profileIndex = 0;
+    uint64_t m_imageId = 0;
+    int m_batchIndex = 0;
+    int m_scanLines = 0;
+    int m_scanLinesPerBatch = 0;
+    int m_lastMode = -1;
+    std::vector<float> m_heightsScratch;
+    std::vector<uint8_t> m_brightnessScratch;
+};
+
+}  // namespace ZavizoZoz3

@@ -1,0 +1,175 @@
+// Control surface of the in-process business layer.
+#include "ZavizoZoz3Control.h"
+
+#include "BusinessLayer.h"
+#include "OwnedAcqBuffer.h"
+#include "SimulatedCamera.h"
+
+namespace ZavizoZoz3 {
+namespace Control {
+
+namespace {
+BusinessLayer& layer() {
+    return BusinessLayer::instance();
+}
+
+template <class Listener, class Call>
+void postTo(ListenerList<Listener>& listeners, Call call) {
+    layer().events().post([&listeners, call] { listeners.forEach(call); });
+}
+}  // namespace
+
+std::string addCamera(CameraKind kind, const std::string& name) {
+    return layer().addCamera(kind, name);
+}
+void removeCamera(const std::string& key) {
+    layer().removeCamera(key);
+}
+std::vector<std::string> cameras() {
+    return layer().cameraKeys();
+}
+bool hasCamera(const std::string& key) {
+    return layer().camera(key) != nullptr;
+}
+
+void setConnected(const std::string& key, bool connected) {
+    if (const auto device = layer().camera(key))
+        device->setConnected(connected);
+}
+
+void setOpen(const std::string& key, bool open) {
+    if (const auto device = layer().camera(key))
+        device->setOpen(open);
+}
+
+bool isGrabbing(const std::string& key) {
+    const auto device = layer().camera(key);
+    return device && device->isGrabbing();
+}
+
+void setParameterInfo(PARAMETER_INFO item, const std::string& value) {
+    layer().setParameter(item, value);
+}
+
+void setFrameRate(const std::string& key, double framesPerSecond) {
+    if (const auto device = layer().camera(key))
+        device->setFrameRate(framesPerSecond);
+}
+
+void setFrameEncoder(CameraKind kind, FrameEncoder encoder) {
+    layer().setFrameEncoder(kind, std::move(encoder));
+}
+
+uint64_t framesProduced(const std::string& key) {
+    const auto device = std::dynamic_pointer_cast<SimulatedCamera>(layer().camera(key));
+    return device ? device->framesProduced() : 0;
+}
+
+int outstandingBuffers() {
+    return static_cast<int>(layer().outstandingBuffers());
+}
+
+void postDeviceList(int source) {
+    // The camera list is taken when the event is delivered, as a device scan would report it.
+    layer().events().post([source] {
+        const std::vector<std::string> cams = layer().cameraKeys();
+        layer().deviceListListeners.forEach(
+            [&](IDeviceListUpdate* listener) { listener->notify(source, {}, cams); });
+    });
+}
+
+void postDeviceList(int source, const std::vector<std::string>& cards, const std::vector<std::string>& cams) {
+    postTo(layer().deviceListListeners,
+           [=](IDeviceListUpdate* listener) { listener->notify(source, cards, cams); });
+}
+
+void postFocus(FOCUS_TYPE type, const std::string& key) {
+    postTo(layer().focusListeners, [=](IFocusUpdate* listener) { listener->notify(type, key); });
+}
+
+void postLayout(LAYOUT_TYPE layout) {
+    postTo(layer().layoutListeners, [=](ILayoutUpdate* listener) { listener->notify(layout); });
+}
+
+void postCameraId(const std::string& srcName, const std::string& dstName) {
+    postTo(layer().cameraIdListeners, [=](ICameraIdUpdate* listener) { listener->notify(srcName, dstName); });
+}
+
+void postLanguage(const std::string& language) {
+    postTo(layer().languageListeners, [=](ILangUpdate* listener) { listener->notify(language); });
+}
+
+void postCorrection(const std::string& key, int correctionType, float value, void* ext) {
+    postTo(layer().correctionListeners,
+           [=](ICorrectionUpdate* listener) { listener->notify(key, correctionType, value, ext); });
+}
+
+void postImport(const std::string& key) {
+    postTo(layer().importListeners, [=](IImportUpdate* listener) { listener->notify(key); });
+}
+
+void postImageMode(const std::string& key, int mode) {
+    postTo(layer().imageModeListeners, [=](IImageModeUpdate* listener) { listener->notify(key, mode); });
+}
+
+void postSLImageShowMode(const std::string& key, int mode) {
+    postTo(layer().showModeListeners, [=](ISLImageShowModeUpdate* listener) { listener->notify(key, mode); });
+}
+
+void postImage(const std::string& key, uint32_t kind, uint32_t extra, int width, int height,
+               uint32_t pixelFormat, const std::vector<uint8_t>& bytes) {
+    EncodedFrame frame;
+    frame.kind = kind;
+    frame.extra = extra;
+    frame.width = width;
+    frame.height = height;
+    frame.pixelFormat = pixelFormat;
+    frame.bytes = bytes;
+    // std::function needs a copyable task; the frame moves into a shared holder.
+    auto holder = std::make_shared<EncodedFrame>(std::move(frame));
+    layer().events().post([key, holder] { layer().deliverFrame(key, std::move(*holder)); });
+}
+
+void post(std::function<void()> task) {
+    if (task)
+        layer().events().post(std::move(task));
+}
+
+void waitIdle() {
+    layer().events().waitIdle();
+}
+
+bool callROIDraw(const std::string& key, int leftX, int leftY, int rightX, int rightY, int operation,
+                 int& roiId, int roiType, int drawType) {
+    bool status = false;
+    layer().roiListeners.forEach([&](IROIDrawUpdate* listener) {
+        listener->notify(key, leftX, leftY, rightX, rightY, operation, roiId, status, roiType, drawType);
+    });
+    return status;
+}
+
+int listenerCount() {
+    return layer().listenerCount();
+}
+std::string lastFocusKey() {
+    return layer().lastFocusKey();
+}
+int startGrabCount(const std::string& key) {
+    return layer().grabCount(key, true);
+}
+int stopGrabCount(const std::string& key) {
+    return layer().grabCount(key, false);
+}
+std::vector<std::string> logLines() {
+    return layer().logLines();
+}
+std::vector<RoiPosCall> roiPosCalls() {
+    return layer().roiPosCalls();
+}
+
+void reset() {
+    layer().reset();
+}
+
+}  // namespace Control
+}  // namespace ZavizoZoz3

@@ -1,0 +1,732 @@
+// Listener delivery, acquisition threads, buffers, reset and concurrent use of the in-process
+// business layer.
+#include <QtTest>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "NuvPixelFormat.h"
+#include "TestSupport.h"
+#include "ZavizoZoz3.h"
+#include "ZavizoZoz3Control.h"
+
+using namespace ZavizoZoz3;
+using Control::CameraKind;
+
+namespace {
+
+// Records every callback of the ten event interfaces as text, with the calling thread.
+class EventRecorder final : public IDeviceListUpdate,
+                            public IFocusUpdate,
+                            public ILayoutUpdate,
+                            public ICameraIdUpdate,
+                            public ILangUpdate,
+                            public ICorrectionUpdate,
+                            public IImportUpdate,
+                            public IImageModeUpdate,
+                            public ISLImageShowModeUpdate {
+public:
+    void notify(int source, std::vector<std::string> cards, std::vector<std::string> cams) override {
+        std::string text = "devices " + std::to_string(source);
+        for (const auto& c : cards)
+            text += " card:" + c;
+        for (const auto& c : cams)
+            text += " cam:" + c;
+        add(text);
+    }
+    void notify(FOCUS_TYPE type, std::string id) override { add("focus " + std::to_string(type) + " " + id); }
+    void notify(LAYOUT_TYPE type) override { add("layout " + std::to_string(type)); }
+    void notify(const std::string& src, const std::string& dst) override { add("id " + src + ">" + dst); }
+    // ILangUpdate and IImportUpdate share the signature; both land here.
+    void notify(std::string text) override { add("text " + text); }
+    void notify(std::string id, int type, float value, void* ext) override {
+        add("correction " + id + " " + std::to_string(type) + " " + std::to_string(value) +
+            (ext ? " ext" : " null"));
+    }
+    // IImageModeUpdate and ISLImageShowModeUpdate share the signature; both land here.
+    void notify(std::string id, int mode) override { add("mode " + id + " " + std::to_string(mode)); }
+
+    std::vector<std::string> lines() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_lines;
+    }
+    std::vector<std::thread::id> threads() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_threads;
+    }
+
+private:
+    void add(const std::string& line) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_lines.push_back(line);
+        m_threads.push_back(std::this_thread::get_id());
+    }
+    mutable std::mutex m_mutex;  // guards m_lines and m_threads
+    std::vector<std::string> m_lines;
+    std::vector<std::thread::id> m_threads;
+};
+
+struct FrameRecord {
+    std::string key;
+    uint32_t kind, extra;
+    int width, height;
+    uint32_t format;
+    size_t size;
+    std::thread::id thread;
+    bool valid;
+    uint8_t firstByte;
+};
+
+// Image listener recording each frame; releases the buffer unless told to keep it.
+class ImageRecorder final : public IImageUpdate {
+public:
+    explicit ImageRecorder(bool release = true) : m_release(release) {}
+    void notify(std::string key, AcqBuffer* payload, uint32_t kind, uint32_t extra) override {
+        if (m_afterStop.load())
+            m_calledAfterStop.store(true);
+        FrameRecord record{key,
+                           kind,
+                           extra,
+                           payload->width(),
+                           payload->height(),
+                           payload->pixelFormat(),
+                           payload->size(),
+                           std::this_thread::get_id(),
+                           payload->isValid(),
+                           payload->data() ? payload->data()[0] : uint8_t(0)};
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_frames.push_back(record);
+        }
+        if (m_onFrame)
+            m_onFrame(key);
+        if (m_release)
+            payload->release();
+    }
+    std::vector<FrameRecord> frames() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_frames;
+    }
+    int count() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return static_cast<int>(m_frames.size());
+    }
+    std::atomic<bool> m_afterStop{false};
+    std::atomic<bool> m_calledAfterStop{false};
+    std::function<void(const std::string&)> m_onFrame;  // set before registering
+
+private:
+    const bool m_release;
+    mutable std::mutex m_mutex;  // guards m_frames
+    std::vector<FrameRecord> m_frames;
+};
+
+// A focus listener that blocks inside its callback until the test opens the gate.
+class GatedListener final : public IFocusUpdate {
+public:
+    void notify(FOCUS_TYPE, std::string) override {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        ++m_calls;
+        m_entered = true;
+        m_changed.notify_all();
+        m_changed.wait(lock, [this] { return m_open; });
+        m_finishedAfterUnregister = m_unregistered;
+    }
+    void waitEntered() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_entered; });
+    }
+    void open() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_open = true;
+        m_changed.notify_all();
+    }
+    void markUnregistered() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_unregistered = true;
+    }
+    int calls() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_calls;
+    }
+    bool finishedAfterUnregister() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_finishedAfterUnregister;
+    }
+
+private:
+    std::mutex m_mutex;  // guards everything below
+    std::condition_variable m_changed;
+    int m_calls = 0;
+    bool m_entered = false;
+    bool m_open = false;
+    bool m_unregistered = false;
+    bool m_finishedAfterUnregister = false;
+};
+
+class SelfRemovingListener final : public ILayoutUpdate {
+public:
+    void notify(LAYOUT_TYPE) override {
+        ++calls;
+        UnRegisterLayoutUpdateListener(this);
+    }
+    std::atomic<int> calls{0};
+};
+
+class RoiRecorder final : public IROIDrawUpdate {
+public:
+    void notify(std::string id, int leftX, int, int, int rightY, int operation, int& roiId, bool& status, int,
+                int drawType) override {
+        thread = std::this_thread::get_id();
+        text = id + " " + std::to_string(leftX) + " " + std::to_string(rightY) + " " +
+               std::to_string(operation) + " " + std::to_string(drawType);
+        roiId = roiId + 10;
+        status = roiId >= 0;
+    }
+    std::thread::id thread;
+    std::string text;
+};
+
+std::string connectedCamera(CameraKind kind, const std::string& name) {
+    const std::string key = Control::addCamera(kind, name);
+    Control::setConnected(key, true);
+    Control::setOpen(key, true);
+    return key;
+}
+
+}  // namespace
+
+class TstZavizoZoz3Events : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { TestSupport::resetEnvironment(); }
+    void cleanupTestCase() { TestSupport::resetEnvironment(); }
+
+    void eventsArriveInOrderOnEventThread();
+    void registrationRules();
+    void unregisterWaitsForDeliveryInFlight();
+    void listenerMayUnregisterItself();
+    void slowDeviceListListenerDelaysButKeepsOrder();
+    void roiDrawIsSynchronous();
+    void observationsAreRecorded();
+    void grabDeliversFramesAndStops();
+    void roiChangeResizesFrames();
+    void grabNeedsOpenCamera();
+    void stopGrabFromInsideFrameCallback();
+    void softwareTriggerReleasesOneFrameEach();
+    void postedImageReachesListener();
+    void unreleasedBuffersFreedAtReset();
+    void laserWithoutEncoderSendsPicturesOnly();
+    void laserRangeBatchesThroughEncoder();
+    void laserProfilesThroughEncoder();
+    void resetIsIdempotentAndRestarts();
+    void concurrentUse();
+};
+
+void TstZavizoZoz3Events::eventsArriveInOrderOnEventThread() {
+    EventRecorder recorder;
+    QCOMPARE(RegisterDeviceListUpdateListener(&recorder), 0);
+    QCOMPARE(RegisterFocusUpdateListener(&recorder), 0);
+    QCOMPARE(RegisterLayoutUpdateListener(&recorder), 0);
+    QCOMPARE(RegisterCameraIdUpdateListener(&recorder), 0);
+    QCOMPARE(RegisterLangUpdateListener(&recorder), 0);
+    QCOMPARE(RegisterCorrectionUpdateListener(&recorder), 0);
+    QCOMPARE(RegisterImportUpdateListener(&recorder), 0);
+    QCOMPARE(RegisterImageModeUpdateListener(&recorder), 0);
+    QCOMPARE(RegisterSLImageShowModeUpdateListener(&recorder), 0);
+    QCOMPARE(Control::listenerCount(), 9);
+    Control::addCamera(CameraKind::LaserProfiler, "L1");
+    Control::addCamera(CameraKind::AreaScan, "A1");
+
+    int marker = 0;
+    Control::postDeviceList(1);
+    Control::postDeviceList(2, {"card0"}, {"X"});
+    Control::postFocus(FOCUS_CAMERA, "L1");
+    Control::postLayout(LAYOUT_2X2);
+    Control::postCameraId("L1", "Left");
+    Control::postLanguage("zh_CN");
+    Control::postCorrection("L1", 2, 1.5f, &marker);
+    Control::postImport("A1");
+    Control::postImageMode("L1", 3);
+    Control::postSLImageShowMode("A1", 1);
+    for (int i = 0; i < 40; ++i)
+        Control::postFocus(FOCUS_CAMERA, std::to_string(i));
+    Control::waitIdle();
+
+    const std::vector<std::string> lines = recorder.lines();
+    QCOMPARE(lines.size(), size_t(50));
+    const std::vector<std::string> expected = {"devices 1 cam:L1 cam:A1",
+                                               "devices 2 card:card0 cam:X",
+                                               "focus 3 L1",
+                                               "layout 4",
+                                               "id L1>Left",
+                                               "text zh_CN",
+                                               "correction L1 2 1.500000 ext",
+                                               "text A1",
+                                               "mode L1 3",
+                                               "mode A1 1"};
+    QCOMPARE(std::vector<std::string>(lines.begin(), lines.begin() + 10), expected);
+    for (int i = 0; i < 40; ++i)
+        QCOMPARE(lines[static_cast<size_t>(10 + i)], "focus 3 " + std::to_string(i));
+    const auto threads = recorder.threads();
+    for (const auto& id : threads) {
+        QVERIFY(id != std::this_thread::get_id());
+        QVERIFY(id == threads.front());
+    }
+}
+
+void TstZavizoZoz3Events::registrationRules() {
+    EventRecorder recorder;
+    ImageRecorder images;
+    QVERIFY(RegisterFocusUpdateListener(nullptr) != 0);
+    QCOMPARE(RegisterFocusUpdateListener(&recorder), 0);
+    QVERIFY(RegisterFocusUpdateListener(&recorder) != 0);  // once only
+    QCOMPARE(RegisterImageUpdateListener("VUR", &images), 0);
+    QVERIFY(RegisterImageUpdateListener("VUR", &images) != 0);
+    QCOMPARE(Control::listenerCount(), 2);
+    QVERIFY(UnRegisterImageUpdateListener("other", &images) != 0);  // name must match
+    QCOMPARE(UnRegisterImageUpdateListener("VUR", &images), 0);
+    QCOMPARE(UnRegisterFocusUpdateListener(&recorder), 0);
+    QVERIFY(UnRegisterFocusUpdateListener(&recorder) != 0);
+    QCOMPARE(Control::listenerCount(), 0);
+    Control::postFocus(FOCUS_CAMERA, "x");
+    Control::waitIdle();
+    QVERIFY(recorder.lines().empty());
+}
+
+void TstZavizoZoz3Events::unregisterWaitsForDeliveryInFlight() {
+    GatedListener gated;
+    QCOMPARE(RegisterFocusUpdateListener(&gated), 0);
+    Control::postFocus(FOCUS_CAMERA, "a");
+    Control::postFocus(FOCUS_CAMERA, "b");
+    gated.waitEntered();
+    std::atomic<bool> unregistered{false};
+    std::thread remover([&] {
+        UnRegisterFocusUpdateListener(&gated);
+        gated.markUnregistered();
+        unregistered.store(true);
+    });
+    // Give the remover a chance to reach the wait; correctness does not depend on it.
+    QTest::qWait(20);
+    QVERIFY(!unregistered.load());
+    gated.open();
+    remover.join();
+    Control::waitIdle();
+    QVERIFY(!gated.finishedAfterUnregister());  // the callback had ended before UnRegister returned
+    QCOMPARE(gated.calls(), 1);                 // "b" was not delivered
+}
+
+void TstZavizoZoz3Events::listenerMayUnregisterItself() {
+    SelfRemovingListener listener;
+    QCOMPARE(RegisterLayoutUpdateListener(&listener), 0);
+    Control::postLayout(LAYOUT_1X1);
+    Control::postLayout(LAYOUT_1X2);
+    Control::waitIdle();
+    QCOMPARE(listener.calls.load(), 1);
+    QCOMPARE(Control::listenerCount(), 0);
+}
+
+void TstZavizoZoz3Events::slowDeviceListListenerDelaysButKeepsOrder() {
+    // Like the viewer's device-list adapter: blocks the event thread until the GUI answers.
+    struct Waiting final : IDeviceListUpdate {
+        void notify(int, std::vector<std::string>, std::vector<std::string>) override {
+            std::unique_lock<std::mutex> lock(mutex);
+            answered.wait(lock, [this] { return done; });
+        }
+        std::mutex mutex;  // guards done
+        std::condition_variable answered;
+        bool done = false;
+    } waiting;
+    EventRecorder recorder;
+    RegisterDeviceListUpdateListener(&waiting);
+    RegisterFocusUpdateListener(&recorder);
+    Control::postDeviceList(1);
+    Control::postFocus(FOCUS_CAMERA, "after");
+    QTimer::singleShot(30, [&] {
+        std::lock_guard<std::mutex> lock(waiting.mutex);
+        waiting.done = true;
+        waiting.answered.notify_all();
+    });
+    QTRY_COMPARE(recorder.lines().size(), size_t(1));
+    QCOMPARE(recorder.lines().front(), std::string("focus 3 after"));
+}
+
+void TstZavizoZoz3Events::roiDrawIsSynchronous() {
+    RoiRecorder roi;
+    int roiId = -1;
+    QVERIFY(!Control::callROIDraw("cam", 1, 2, 3, 4, 0, roiId, 0, 1));  // no listener: status false
+    QCOMPARE(roiId, -1);
+    RegisterROIUpdateListener(&roi);
+    roiId = -3;
+    QVERIFY(Control::callROIDraw("cam", 1, 2, 3, 4, 0, roiId, 0, 1));
+    QCOMPARE(roiId, 7);
+    QCOMPARE(roi.thread, std::this_thread::get_id());
+    QCOMPARE(roi.text, std::string("cam 1 4 0 1"));
+    roiId = -20;
+    QVERIFY(!Control::callROIDraw("cam", 1, 2, 3, 4, 2, roiId, 0, 1));
+}
+
+void TstZavizoZoz3Events::observationsAreRecorded() {
+    const std::string key = Control::addCamera(CameraKind::AreaScan, "A");
+    QCOMPARE(SetFocus(FOCUS_CAMERA, key), 0);
+    QCOMPARE(Control::lastFocusKey(), key);
+    QVERIFY(SetFocus(FOCUS_CAMERA, "ghost") != 0);
+    QCOMPARE(Control::lastFocusKey(), std::string("ghost"));
+    QCOMPARE(SetROIPos(key, 4, 10, 0, 200, 1024), 0);
+    QVERIFY(SetROIPos("ghost", 0, 0, 0, 0, 0) != 0);
+    const auto calls = Control::roiPosCalls();
+    QCOMPARE(calls.size(), size_t(2));
+    QCOMPARE(calls[0].key, key);
+    QCOMPARE(calls[0].roiId, 4);
+    QCOMPARE(calls[0].x2, 200);
+    QCOMPARE(calls[0].y2, 1024);
+    VLogError("SaveImageTool", "disk full", 0);
+    QCOMPARE(Control::logLines(), std::vector<std::string>{"SaveImageTool: disk full"});
+    QCOMPARE(SetCameraImageMode(key, 2, true), 0);
+    QCOMPARE(GetCameraImageMode(key), 2);
+    QVERIFY(SetCameraImageMode(key, 3, true) != 0);
+    QVERIFY(SetCameraImageMode(key, -1, true) != 0);
+    QCOMPARE(GetCameraImageMode(key), 2);
+    QCOMPARE(GetCameraImageMode("ghost"), -1);
+    std::string value;
+    QVERIFY(GetCardNodeValue("card", "Width", value) != 0);
+}
+
+void TstZavizoZoz3Events::grabDeliversFramesAndStops() {
+    ImageRecorder images;
+    RegisterImageUpdateListener("VUR", &images);
+    const std::string key = connectedCamera(CameraKind::AreaScan, "A");
+    Control::setFrameRate(key, 100.0);
+    QCOMPARE(StartGrab(key), 0);
+    QCOMPARE(StartGrab(key), 0);  // already grabbing: no second thread
+    QVERIFY(Control::isGrabbing(key));
+    QCOMPARE(GetCameraInfo(key, CAM_INFO_GRABBING), std::string("1"));
+    QTRY_VERIFY(images.count() >= 5);
+    QCOMPARE(StopGrab(key), 0);
+    images.m_afterStop.store(true);
+    QVERIFY(!Control::isGrabbing(key));
+    QCOMPARE(GetCameraInfo(key, CAM_INFO_GRABBING), std::string("0"));
+    QCOMPARE(Control::startGrabCount(key), 2);
+    QCOMPARE(Control::stopGrabCount(key), 1);
+
+    const auto frames = images.frames();
+    for (size_t i = 0; i < frames.size(); ++i) {
+        const FrameRecord& f = frames[i];
+        QCOMPARE(f.key, key);
+        QCOMPARE(f.kind, 0u);
+        QCOMPARE(f.extra, uint32_t(i));  // frame index, none skipped
+        QCOMPARE(f.width, 2048);
+        QCOMPARE(f.height, 1024);
+        QCOMPARE(f.format, NuvPixelFormat::Mono8);
+        QCOMPARE(f.size, size_t(2048 * 1024));
+        QVERIFY(f.valid);
+        QVERIFY(f.thread != std::this_thread::get_id());
+    }
+    QCOMPARE(Control::outstandingBuffers(), 0);
+    QCOMPARE(Control::framesProduced(key), uint64_t(frames.size()));
+    QVERIFY(!images.m_calledAfterStop.load());
+    // Stop is idempotent and a new grab starts counting again.
+    QCOMPARE(StopGrab(key), 0);
+    QVERIFY(StopGrab("ghost") != 0);
+}
+
+void TstZavizoZoz3Events::roiChangeResizesFrames() {
+    ImageRecorder images;
+    RegisterImageUpdateListener("VUR", &images);
+    const std::string key = connectedCamera(CameraKind::AreaScan, "A");
+    Control::setFrameRate(key, 100.0);
+    QCOMPARE(StartGrab(key), 0);
+    QTRY_VERIFY(images.count() >= 1);
+    QCOMPARE(SetCameraNodeValue(key, "Width", "640"), 0);
+    QCOMPARE(SetCameraNodeValue(key, "Height", "480"), 0);
+    QTRY_VERIFY(images.frames().back().width == 640 && images.frames().back().height == 480);
+    QCOMPARE(images.frames().back().size, size_t(640 * 480));
+    StopGrab(key);
+}
+
+void TstZavizoZoz3Events::grabNeedsOpenCamera() {
+    const std::string key = Control::addCamera(CameraKind::AreaScan, "A");
+    QVERIFY(StartGrab(key) != 0);
+    Control::setConnected(key, true);
+    QVERIFY(StartGrab(key) != 0);
+    Control::setOpen(key, true);
+    QCOMPARE(StartGrab(key), 0);
+    Control::setConnected(key, false);  // unplugging stops acquisition
+    QVERIFY(!Control::isGrabbing(key));
+    QVERIFY(StartGrab("ghost") != 0);
+    QCOMPARE(Control::startGrabCount("ghost"), 1);
+}
+
+void TstZavizoZoz3Events::stopGrabFromInsideFrameCallback() {
+    ImageRecorder images;
+    const std::string key = connectedCamera(CameraKind::AreaScan, "A");
+    images.m_onFrame = [](const std::string& k) { StopGrab(k); };
+    RegisterImageUpdateListener("VUR", &images);
+    Control::setFrameRate(key, 100.0);
+    QCOMPARE(StartGrab(key), 0);
+    QTRY_VERIFY(!Control::isGrabbing(key));
+    QCOMPARE(images.count(), 1);
+    // The camera can be started again (the ended thread is collected).
+    UnRegisterImageUpdateListener("VUR", &images);
+    ImageRecorder second;
+    RegisterImageUpdateListener("VUR", &second);
+    QCOMPARE(StartGrab(key), 0);
+    QTRY_VERIFY(second.count() >= 2);
+    QCOMPARE(StopGrab(key), 0);
+}
+
+void TstZavizoZoz3Events::softwareTriggerReleasesOneFrameEach() {
+    ImageRecorder images;
+    RegisterImageUpdateListener("VUR", &images);
+    const std::string key = connectedCamera(CameraKind::AreaScan, "A");
+    QCOMPARE(SetCameraNodeValue(key, "TriggerSelector", "FrameStart"), 0);
+    QCOMPARE(SetCameraNodeValue(key, "TriggerMode", "On"), 0);
+    QCOMPARE(SetCameraNodeValue(key, "TriggerSource", "Software"), 0);
+    Control::setFrameRate(key, 200.0);
+    QCOMPARE(StartGrab(key), 0);
+    GenApi::CCommandPtr trigger(GetAttrNodeMap(FOCUS_CAMERA, key, 3)->GetNode("TriggerSoftware"));
+    for (int i = 0; i < 3; ++i)
+        trigger->Execute();
+    QCOMPARE(SetCameraNodeValue(key, "TriggerSoftware", "1"), 0);  // text write executes too
+    QTRY_COMPARE(images.count(), 4);
+    // Frames are released only by triggers: switching to a line source ignores software.
+    QCOMPARE(SetCameraNodeValue(key, "TriggerSource", "Line0"), 0);
+    trigger->Execute();
+    QCOMPARE(SetCameraNodeValue(key, "TriggerMode", "Off"), 0);  // free run again
+    QTRY_VERIFY(images.count() >= 8);
+    StopGrab(key);
+    QCOMPARE(Control::framesProduced(key), uint64_t(images.count()));
+}
+
+void TstZavizoZoz3Events::postedImageReachesListener() {
+    ImageRecorder images;
+    RegisterImageUpdateListener("VUR", &images);
+    std::vector<uint8_t> bytes(16 * 8 * 2, 0);
+    bytes[0] = 42;
+    Control::postImage("cam", 2, 9, 16, 8, NuvPixelFormat::Mono16, bytes);
+    Control::postImage("cam", 0, 10, 0, 0, NuvPixelFormat::Mono8, {});
+    Control::waitIdle();
+    const auto frames = images.frames();
+    QCOMPARE(frames.size(), size_t(2));
+    QCOMPARE(frames[0].kind, 2u);
+    QCOMPARE(frames[0].extra, 9u);
+    QCOMPARE(frames[0].width, 16);
+    QCOMPARE(frames[0].format, NuvPixelFormat::Mono16);
+    QCOMPARE(frames[0].size, bytes.size());
+    QCOMPARE(frames[0].firstByte, uint8_t(42));
+    QVERIFY(frames[0].valid);
+    QVERIFY(!frames[1].valid);  // an empty payload is delivered as invalid, never as a null pointer
+    QVERIFY(frames[0].thread != std::this_thread::get_id());
+    QCOMPARE(Control::outstandingBuffers(), 0);
+}
+
+void TstZavizoZoz3Events::unreleasedBuffersFreedAtReset() {
+    // The viewer's dispatcher keeps frames of cameras it has no tool for; they must not leak.
+    ImageRecorder keeper(false);
+    ImageRecorder releaser(true);
+    RegisterImageUpdateListener("VUR", &keeper);
+    RegisterImageUpdateListener("OTHER", &releaser);
+    const std::string key = connectedCamera(CameraKind::AreaScan, "A");
+    QCOMPARE(SetCameraNodeValue(key, "Width", "256"), 0);
+    QCOMPARE(SetCameraNodeValue(key, "Height", "64"), 0);
+    Control::setFrameRate(key, 100.0);
+    StartGrab(key);
+    QTRY_VERIFY(keeper.count() >= 3);
+    StopGrab(key);
+    // Each listener got its own reference; only the keeper's are outstanding.
+    QCOMPARE(releaser.count(), keeper.count());
+    QCOMPARE(Control::outstandingBuffers(), keeper.count());
+    Control::reset();
+    QCOMPARE(Control::outstandingBuffers(), 0);  // under ASan a leak here fails the run
+}
+
+void TstZavizoZoz3Events::laserWithoutEncoderSendsPicturesOnly() {
+    ImageRecorder images;
+    RegisterImageUpdateListener("VUR", &images);
+    const std::string key = connectedCamera(CameraKind::LaserProfiler, "L");
+    QCOMPARE(SetCameraNodeValue(key, "Height", "512"), 0);
+    QCOMPARE(SetCameraNodeValue(key, "OffsetY", "256"), 0);
+    QCOMPARE(StartGrab(key), 0);
+    QTRY_VERIFY(images.count() >= 2);
+    const FrameRecord f = images.frames().front();
+    QCOMPARE(f.kind, 0u);
+    QCOMPARE(f.width, 3200);
+    QCOMPARE(f.height, 512);
+    QCOMPARE(f.format, NuvPixelFormat::Mono8);
+    QCOMPARE(GetCameraInfo(key, CAM_INFO_WINDOW_ROW_OFFSET), std::string("256"));
+    // Contour and 3D modes need a payload encoder: the camera runs but sends nothing.
+    QCOMPARE(SetCameraImageMode(key, 2, true), 0);
+    const int sent = images.count();
+    const uint64_t produced = Control::framesProduced(key);
+    Control::setFrameRate(key, 10000.0);
+    QTRY_VERIFY(Control::framesProduced(key) >= produced + 5);
+    StopGrab(key);
+    QVERIFY(images.count() <= sent + 1);  // at most the picture that was on its way
+}
+
+void TstZavizoZoz3Events::laserRangeBatchesThroughEncoder() {
+    struct Batch {
+        uint64_t imageId;
+        int index, lines, total, perBatch, points;
+        bool end;
+        size_t heights;
+        float sampleHeight;
+    };
+    std::mutex mutex;  // guards batches
+    std::vector<Batch> batches;
+    Control::setFrameEncoder(CameraKind::LaserProfiler, [&](const SimulatedFrame& frame, EncodedFrame& out) {
+        if (frame.imageMode != 2)
+            return false;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            batches.push_back({frame.imageId, frame.batchIndex, frame.lineCount, frame.totalLines,
+                               frame.linesPerBatch, frame.pointsPerLine, frame.isEnd, frame.heights.size(),
+                               frame.heights[100]});
+        }
+        out.kind = 2;
+        out.extra = static_cast<uint32_t>(frame.batchIndex);
+        out.width = frame.pointsPerLine;
+        out.height = frame.lineCount;
+        out.pixelFormat = NuvPixelFormat::Coord3D_C16;
+        out.bytes.assign(static_cast<size_t>(frame.lineCount * frame.pointsPerLine) * 2, 0);
+        return true;
+    });
+    ImageRecorder images;
+    RegisterImageUpdateListener("VUR", &images);
+    const std::string key = connectedCamera(CameraKind::LaserProfiler, "L");
+    QCOMPARE(SetCameraNodeValue(key, "AcquisitionLineCount", "250"), 0);
+    QCOMPARE(SetCameraNodeValue(key, "BatchNumber", "100"), 0);
+    QCOMPARE(SetCameraImageMode(key, 2, true), 0);
+    Control::setFrameRate(key, 10000.0);
+    StartGrab(key);
+    QTRY_VERIFY(images.count() >= 6);
+    StopGrab(key);
+    std::lock_guard<std::mutex> lock(mutex);
+    // Two scans of 100 + 100 + 50 lines, the last batch of each flagged as the end.
+    const int expectedLines[] = {100, 100, 50};
+    for (size_t i = 0; i < 6; ++i) {
+        const Batch& b = batches[i];
+        QCOMPARE(b.imageId, uint64_t(1 + i / 3));
+        QCOMPARE(b.index, int(i % 3));
+        QCOMPARE(b.lines, expectedLines[i % 3]);
+        QCOMPARE(b.end, i % 3 == 2);
+        QCOMPARE(b.total, 250);
+        QCOMPARE(b.perBatch, 100);
+        QCOMPARE(b.points, 3200);
+        QCOMPARE(b.heights, size_t(b.lines) * 3200);
+        QVERIFY(std::isnan(b.sampleHeight) || std::fabs(b.sampleHeight) < 20.0f);
+    }
+    const auto frames = images.frames();
+    QCOMPARE(frames[2].kind, 2u);
+    QCOMPARE(frames[2].extra, 2u);
+    QCOMPARE(frames[2].height, 50);
+}
+
+void TstZavizoZoz3Events::laserProfilesThroughEncoder() {
+    std::atomic<int> contours{0};
+    std::atomic<bool> badFrame{false};
+    Control::setFrameEncoder(CameraKind::LaserProfiler, [&](const SimulatedFrame& frame, EncodedFrame& out) {
+        if (frame.imageMode != 1)
+            return false;
+        if (frame.lineCount != 1 || frame.heights.size() != 3200 || frame.brightness.size() != 3200 ||
+            frame.scaler != 32000.0 || frame.xIntervalUm != 10.0 || frame.zMaxMm != 20.0)
+            badFrame.store(true);
+        ++contours;
+        out.kind = 1;
+        out.width = 3200;
+        out.height = 1;
+        out.bytes.assign(3200 * 3, 1);
+        return true;
+    });
+    ImageRecorder images;
+    RegisterImageUpdateListener("VUR", &images);
+    const std::string key = connectedCamera(CameraKind::LaserProfiler, "L");
+    // The column window blanks the points outside it.
+    QCOMPARE(SetCameraInfo(key, CAM_INFO_COLUMN_FIRST, "1000"), 0);
+    QCOMPARE(SetCameraImageMode(key, 1, true), 0);
+    StartGrab(key);
+    QTRY_VERIFY(images.count() >= 3);
+    StopGrab(key);
+    QVERIFY(!badFrame.load());
+    QCOMPARE(images.frames().front().kind, 1u);
+    QCOMPARE(images.count(), contours.load());
+}
+
+void TstZavizoZoz3Events::resetIsIdempotentAndRestarts() {
+    EventRecorder recorder;
+    ImageRecorder images(false);
+    RegisterFocusUpdateListener(&recorder);
+    RegisterImageUpdateListener("VUR", &images);
+    const std::string key = connectedCamera(CameraKind::AreaScan, "A");
+    Control::setFrameRate(key, 100.0);
+    StartGrab(key);
+    Control::postFocus(FOCUS_CAMERA, "x");
+    SetFocus(FOCUS_CAMERA, key);
+    QTRY_VERIFY(images.count() >= 1);
+    Control::reset();
+    Control::reset();
+    QVERIFY(Control::cameras().empty());
+    QCOMPARE(Control::listenerCount(), 0);
+    QCOMPARE(Control::lastFocusKey(), std::string());
+    QCOMPARE(Control::outstandingBuffers(), 0);
+    QCOMPARE(Control::startGrabCount(key), 0);
+    // Everything starts afresh.
+    EventRecorder fresh;
+    RegisterFocusUpdateListener(&fresh);
+    Control::postFocus(FOCUS_CAMERA, "y");
+    Control::waitIdle();
+    QCOMPARE(fresh.lines(), std::vector<std::string>{"focus 3 y"});
+    QCOMPARE(Control::addCamera(CameraKind::AreaScan, "A"), std::string("A"));
+}
+
+void TstZavizoZoz3Events::concurrentUse() {
+    ImageRecorder images;
+    RegisterImageUpdateListener("VUR", &images);
+    const std::string shared = connectedCamera(CameraKind::AreaScan, "shared");
+    QCOMPARE(SetCameraNodeValue(shared, "Width", "128"), 0);
+    QCOMPARE(SetCameraNodeValue(shared, "Height", "64"), 0);
+    Control::setFrameRate(shared, 200.0);
+    std::atomic<int> failures{0};
+    std::vector<std::thread> workers;
+    for (int w = 0; w < 4; ++w) {
+        workers.emplace_back([w, &failures, shared] {
+            EventRecorder recorder;
+            for (int i = 0; i < 30; ++i) {
+                const std::string key =
+                    Control::addCamera(w % 2 ? CameraKind::LaserProfiler : CameraKind::AreaScan, "w");
+                Control::setConnected(key, true);
+                Control::setOpen(key, true);
+                if (SetCameraNodeValue(key, "Width", i % 2 ? "1024" : "1000") != (i % 2 ? 0 : -3))
+                    ++failures;
+                std::string value;
+                GetCameraNodeValue(shared, "Width", value);
+                SetCameraNodeValue(shared, "OffsetY", std::to_string((i % 8) * 2));
+                GetCameraInfo(shared, CAM_INFO_GRABBING);
+                RegisterFocusUpdateListener(&recorder);
+                Control::postFocus(FOCUS_CAMERA, key);
+                if (i % 5 == 0) {
+                    StartGrab(shared);
+                    StopGrab(shared);
+                }
+                UnRegisterFocusUpdateListener(&recorder);
+                Control::removeCamera(key);
+            }
+        });
+    }
+    for (auto& worker : workers)
+        worker.join();
+    Control::waitIdle();
+    QCOMPARE(failures.load(), 0);
+    QCOMPARE(Control::cameras(), std::vector<std::string>{shared});
+    QCOMPARE(Control::listenerCount(), 1);
+    QCOMPARE(Control::startGrabCount(shared), 24);
+    StopGrab(shared);
+    QCOMPARE(Control::outstandingBuffers(), 0);
+}
+
+QTEST_GUILESS_MAIN(TstZavizoZoz3Events)
+#include "tst_zavizozoz3_events.moc"
