@@ -40,6 +40,7 @@ DemoWindow::DemoWindow(QWidget* parent) : QMainWindow(parent) {
     splitter->setStretchFactor(1, 1);
     setCentralWidget(splitter);
 
+    Control::installPayloadEncoder();
     addCameraItem(QString::fromStdString(Control::addCamera(Control::CameraKind::LaserProfiler, "LP-3200")),
                   tr("laser profiler"));
     addCameraItem(QString::fromStdString(Control::addCamera(Control::CameraKind::AreaScan, "AS-2048")),

@@ -1,6 +1,8 @@
 // Control surface of the in-process business layer.
 #include "ZavizoZoz3Control.h"
 
+#include "LaserPayloadEncoder.h"
+
 #include "BusinessLayer.h"
 #include "OwnedAcqBuffer.h"
 #include "SimulatedCamera.h"
@@ -55,6 +57,8 @@ void setFrameRate(const std::string& key, double framesPerSecond) {
     if (const auto device = layer().camera(key))
         device->setFrameRate(framesPerSecond);
 }
+
+void installPayloadEncoder() { setFrameEncoder(CameraKind::LaserProfiler, &LaserPayloadEncoder::encode); }
 
 void setFrameEncoder(CameraKind kind, FrameEncoder encoder) {
     layer().setFrameEncoder(kind, std::move(encoder));

@@ -42,6 +42,9 @@ void setFrameRate(const std::string& key, double framesPerSecond);
 // empty function removes it). Called on acquisition threads; must be thread-safe. Without an
 // encoder a camera sends image-mode-0 pictures as plain Mono8 kind-0 buffers and nothing else.
 void setFrameEncoder(CameraKind kind, FrameEncoder encoder);
+// Makes laser profilers send the sensor's binary payloads (picture, profile, range batches), as
+// the demo and the viewer expect from a real device.
+void installPayloadEncoder();
 // Frames a camera produced since its last StartGrab (whether or not anything was sent).
 uint64_t framesProduced(const std::string& key);
 // Acquisition buffers handed to image listeners and not yet released. reset() frees them.

@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "ImageUpdateManager.h"
 #include "ImageWndManager.h"
 #include "NuvImage.h"
 #include "NuvPayloadTools.h"
+#include "RangeStreamer.h"
 
 namespace {
 int nodeInt(const std::string& key, const char* feature, int fallback) {
@@ -133,8 +135,16 @@ void Wnd3DImageTransTool::transformProfile(ZavizoZoz3::AcqBuffer* buffer) {
         const int result = NUVSDK_LP_ExtractContour16u(buffer->data(), buffer->size(), values.data(), &points,
                                                        bright ? grey.data() : nullptr, &bright);
         if (result == NUVSDK_LP_OK || result == NUVSDK_LP_ERR_NO_BRIGHTNESS) {
+            // The contour page and the correction panel work in millimetres; a zero sample is a
+            // point without measurement.
+            NuvLPFrameInfo info{};
+            NUVSDK_LP_GetFrameInfo(buffer->data(), buffer->size(), &info);
+            const RangeStreamer::Format f = RangeStreamer::formatFor(0, static_cast<int>(info.scaler));
             profile.reserve(static_cast<int>(points));
-            for (size_t i = 0; i < points; ++i) profile.append(values[i]);
+            for (size_t i = 0; i < points; ++i) {
+                profile.append(values[i] == 0 ? std::numeric_limits<qreal>::quiet_NaN()
+                                              : (values[i] - f.heightOffset) * f.heightScale);
+            }
         }
         if (result == NUVSDK_LP_OK) {
             brightness.reserve(static_cast<int>(bright));
