@@ -1,6 +1,12 @@
 #pragma once
 // Display label for 8-bit and colour-coded range images, with optional scroll bars and an
 // XYZ read-out for range images.
+//
+// Every call returns 0 on success and -1 on failure (also before create() and after destroy()).
+// Images are fitted to the label (aspect kept) until the user zooms with the wheel; a new image
+// size or clearBackground() returns to fitting. showToolbar() is accepted and ignored. With pixel
+// info enabled a status line at the bottom shows the pixel under the cursor, or in range mode
+// with setRangeDisplayXYZ(true) its X, Y (mm, from the intervals) and Z (sample * scale + offset).
 #include <QWidget>
 
 #include "NuvImage.h"
@@ -24,4 +30,14 @@ public:
     int setBackground(const NuvImage* image, int layer);
     int clearBackground();
     bool hasBackground() const;
+
+    // The inner view (null before create and after destroy).
+    QWidget* viewWidget() const;
+    // The read-out line for the pixel under the cursor (empty off the image).
+    QString readoutText() const;
+
+private:
+    ImageWndLabelView* m_view = nullptr;
+    bool m_fitOnFirstImage = true;
+    bool m_rangeMode = false;
 };

@@ -1,8 +1,23 @@
 #pragma once
 // 2D display widget: draws an image (Mono8, Mono16, RGB), editable shapes (layer 1) and fixed
 // overlays (layer 0) into a host widget, with zoom, scroll bars and a pixel read-out.
+//
+// Every call returns 0 on success and -1 on failure (also before create() and after destory()).
+// Notes on behaviour:
+// - showToolbar() is accepted and ignored (there is no tool bar); showStatusbar(true) shows a
+//   one-line overlay at the bottom of the view with the pixel under the cursor and the zoom.
+// - Mono16 frames are displayed stretched over their own min..max; imgInfo reports true values.
+// - Pens are cosmetic: the width is in screen pixels, 0 means 1 pixel.
+// - zoomFitWnd() keeps fitting (on resize and new frame sizes) until another zoom command.
+// - drawRect(): the next left press-drag-release draws a rectangle (clamped to the image). It
+//   becomes a selected layer-1 shape; shapeClicked(id) and then shapeResized(id) are emitted.
+//   A drag of zero width or height creates nothing and ends the drawing mode; Escape cancels it.
+// - displayOverlayPath() returns the overlay's id (>= 0), which removeShape() also accepts.
+// - Shapes on layer 0 are fixed; setShapeMovable(id, false) also locks the size.
+#include <QColor>
 #include <QImage>
 #include <QObject>
+#include <QPointer>
 #include <QtGlobal>
 
 #include "NuvImage.h"
@@ -65,5 +80,8 @@ signals:
     void imgInfo(double x, double y, int v1, int v2, int v3, float value);
 
 private:
-    ZMKImageView* m_view = nullptr;
+    // The host owns the view as a child widget and may delete it first.
+    QPointer<ZMKImageView> m_view;
+    QColor m_penColor = QColor(255, 0, 0);
+    int m_penWidth = 0;
 };

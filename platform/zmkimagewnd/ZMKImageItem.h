@@ -1,0 +1,69 @@
+#pragma once
+// Background item of the 2D view: holds the frame as it was set (for read-back and the pixel
+// read-out) plus an 8-bit or RGB display source, and paints it by nearest sampling straight
+// into device pixels, so QPainter never scales a large grey frame itself.
+#include <QGraphicsItem>
+#include <QImage>
+#include <opencv2/core.hpp>
+
+#include "NuvImage.h"
+
+class ZMKImageItem : public QGraphicsItem {
+public:
+    ZMKImageItem();
+
+    // Both return false (and keep the previous frame) for a null image or an unknown format.
+    bool setImage(const QImage& image);
+    bool setImage(const NuvImage& image);
+    void clear();
+
+    bool isEmpty() const { return m_width == 0; }
+    QSize imageSize() const { return QSize(m_width, m_height); }
+    bool hasQImage() const { return !m_qimage.isNull(); }
+    bool hasNuvImage() const { return !m_nuv.isEmpty(); }
+    const QImage& qimage() const { return m_qimage; }
+    const NuvImage& nuvImage() const { return m_nuv; }
+
+    // Pixel at integer image coordinates: grey images give v1 = v2 = v3 = value (true 16-bit
+    // value for Mono16), colour images r, g, b and the luminance. False outside the image.
+    bool pixelAt(int x, int y, int* v1, int* v2, int* v3, float* value) const;
+
+    // Fills `target` (Format_RGB32 or premultiplied ARGB32) with the frame as it appears at
+    // device rect `deviceRect`, where image x maps to device x * scaleX + originX.
+    void sample(QImage* target, const QRect& deviceRect, double scaleX, double scaleY, double originX,
+                double originY) const;
+
+    QRectF boundingRect() const override;
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
+
+private:
+    enum class SourceKind { None, Grey8, Rgb24, Bgr24, Argb32 };
+
+    void resetSource();
+    bool setGreyFromWide(const cv::Mat& wide);
+    void frameChanged(int width, int height);
+
+    // The frame as set: exactly one of the two is non-empty.
+    QImage m_qimage;
+    NuvImage m_nuv;
+    // Display data when the original cannot be sampled directly (16/32-bit grey, exotic QImage formats).
+    cv::Mat m_displayMat;
+    QImage m_displayImage;
+
+    SourceKind m_kind = SourceKind::None;
+    const uchar* m_data = nullptr;
+    qsizetype m_stride = 0;
+    bool m_hasAlpha = false;
+    int m_width = 0;
+    int m_height = 0;
+
+    // Last sampled device area, reused while frame, scale and origin stay the same.
+    QImage m_cache;
+    QRect m_cacheRect;
+    quint64 m_serial = 0;
+    quint64 m_cacheSerial = 0;
+    double m_cacheScaleX = 0.0;
+    double m_cacheScaleY = 0.0;
+    double m_cacheOriginX = 0.0;
+    double m_cacheOriginY = 0.0;
+};

@@ -1,0 +1,461 @@
+// Backgrounds, pixel read-out, rendering, zoom and life cycle of the 2D display widget.
+#include <QGraphicsView>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QtTest>
+#include <cmath>
+#include <limits>
+#include <memory>
+
+#include "NuvImage.h"
+#include "NuvPixelFormat.h"
+#include "ZMKImageView.h"
+#include "ZMKImageWnd.h"
+
+Q_DECLARE_METATYPE(NuvImage)
+
+namespace {
+NuvImage gradientImage(int w, int h, uint32_t format) {
+    NuvImage img(w, h, format);
+    cv::Mat& m = img.mat();
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            switch (m.type()) {
+                case CV_8UC1:
+                    m.at<uchar>(y, x) = static_cast<uchar>((x * 7 + y * 3) & 0xFF);
+                    break;
+                case CV_16UC1:
+                    m.at<quint16>(y, x) = static_cast<quint16>(x * 300 + y * 11);
+                    break;
+                default:
+                    m.at<cv::Vec3b>(y, x) = cv::Vec3b(uchar(x), uchar(y), uchar(x + y));
+                    break;
+            }
+        }
+    }
+    return img;
+}
+
+bool sameMat(const cv::Mat& a, const cv::Mat& b) {
+    return a.size() == b.size() && a.type() == b.type() && cv::norm(a, b, cv::NORM_INF) == 0.0;
+}
+}  // namespace
+
+class TestZMKImageWnd : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QWidget> m_host;
+    std::unique_ptr<ZMKImageWnd> m_wnd;
+
+    ZMKImageView* view() const { return qobject_cast<ZMKImageView*>(m_wnd->widget()); }
+    // Viewport position of the centre of image pixel (x, y).
+    QPoint pixelPos(int x, int y) const {
+        const QPointF p = view()->viewportTransform().map(QPointF(x + 0.5, y + 0.5));
+        return QPoint(int(std::floor(p.x())), int(std::floor(p.y())));
+    }
+    // Mouse input goes through the window, as real input does (QTest's widget overloads bypass
+    // the press tracking that routes the following moves).
+    QWindow* window() const { return m_host->windowHandle(); }
+    QPoint inWindow(const QPoint& viewportPos) const {
+        return view()->viewport()->mapTo(m_host.get(), viewportPos);
+    }
+    // A move to where the cursor already is produces no event: step aside first.
+    void hover(const QPoint& pos) {
+        if (pos == m_cursor)
+            QTest::mouseMove(window(), inWindow(pos + QPoint(1, 1)));
+        QTest::mouseMove(window(), inWindow(pos));
+        m_cursor = pos;
+    }
+    void press(Qt::MouseButton b, const QPoint& pos) {
+        QTest::mousePress(window(), b, Qt::NoModifier, inWindow(pos));
+        m_cursor = pos;
+    }
+    void release(Qt::MouseButton b, const QPoint& pos) {
+        QTest::mouseRelease(window(), b, Qt::NoModifier, inWindow(pos));
+        m_cursor = pos;
+    }
+    QPoint m_cursor;
+    QImage rendered() const {
+        return view()->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+
+private slots:
+    void init() {
+        m_host = std::make_unique<QWidget>();
+        m_host->resize(800, 600);
+        m_wnd = std::make_unique<ZMKImageWnd>();
+        QCOMPARE(m_wnd->create(reinterpret_cast<qint64>(m_host.get())), 0);
+        QCOMPARE(m_wnd->move(0, 0, 800, 600), 0);
+        m_host->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_host.get()));
+    }
+
+    void cleanup() {
+        m_wnd.reset();
+        m_host.reset();
+    }
+
+    void callsWithoutViewFail() {
+        ZMKImageWnd wnd;
+        NuvROI roi;
+        roi.GenRect(NuvPoint(0, 0), NuvPoint(10, 10));
+        QImage q;
+        NuvImage n;
+        QCOMPARE(wnd.widget(), nullptr);
+        QCOMPARE(wnd.create(0), -1);
+        QCOMPARE(wnd.move(0, 0, 10, 10), -1);
+        QCOMPARE(wnd.setBackground(gradientImage(4, 4, NuvPixelFormat::Mono8)), -1);
+        QCOMPARE(wnd.getBackground(&q), -1);
+        QCOMPARE(wnd.getBackground(&n), -1);
+        QCOMPARE(wnd.zoomIn(), -1);
+        QCOMPARE(wnd.zoomFitWnd(), -1);
+        QCOMPARE(wnd.zoom(2.0), -1);
+        QCOMPARE(wnd.displayROI(roi, ZMKImageWnd::LayerShape), -1);
+        QCOMPARE(wnd.getROIShape(0, &roi), -1);
+        QCOMPARE(wnd.drawRect(), -1);
+        QCOMPARE(wnd.clearLayer(ZMKImageWnd::LayerOverlay), -1);
+        QCOMPARE(wnd.destory(), -1);
+    }
+
+    void destroyAndHostDeletion() {
+        QCOMPARE(m_wnd->destory(), 0);
+        QCOMPARE(m_wnd->widget(), nullptr);
+        QCOMPARE(m_wnd->destory(), -1);
+        QCOMPARE(m_wnd->zoomIn(), -1);
+        // Re-create, then let the host delete the view under our feet.
+        QCOMPARE(m_wnd->create(reinterpret_cast<qint64>(m_host.get())), 0);
+        m_host.reset();
+        QCOMPARE(m_wnd->widget(), nullptr);
+        QCOMPARE(m_wnd->setBackground(gradientImage(4, 4, NuvPixelFormat::Mono8)), -1);
+        QCOMPARE(m_wnd->destory(), -1);
+    }
+
+    void nuvBackgroundRoundTrip_data() {
+        QTest::addColumn<NuvImage>("image");
+        QTest::addColumn<int>("qformat");
+        QTest::newRow("Mono8") << gradientImage(37, 21, NuvPixelFormat::Mono8)
+                               << int(QImage::Format_Grayscale8);
+        QTest::newRow("Mono16") << gradientImage(37, 21, NuvPixelFormat::Mono16)
+                                << int(QImage::Format_Grayscale16);
+        QTest::newRow("RGB8") << gradientImage(37, 21, NuvPixelFormat::RGB8) << int(QImage::Format_RGB888);
+        QTest::newRow("BGR8") << gradientImage(37, 21, NuvPixelFormat::BGR8) << int(QImage::Format_BGR888);
+    }
+
+    void nuvBackgroundRoundTrip() {
+        QFETCH(NuvImage, image);
+        QFETCH(int, qformat);
+        QCOMPARE(m_wnd->setBackground(image), 0);
+        const NuvImage original = image.clone();
+        image.mat().setTo(cv::Scalar::all(1));  // the widget must hold its own copy
+        NuvImage back;
+        QCOMPARE(m_wnd->getBackground(&back), 0);
+        QCOMPARE(back.pixelFormat(), original.pixelFormat());
+        QVERIFY(sameMat(back.mat(), original.mat()));
+        QImage q;
+        QCOMPARE(m_wnd->getBackground(&q), 0);
+        QCOMPARE(int(q.format()), qformat);
+        QCOMPARE(q.size(), QSize(37, 21));
+    }
+
+    void qimageBackgroundRoundTrip_data() {
+        QTest::addColumn<int>("format");
+        QTest::newRow("Grayscale8") << int(QImage::Format_Grayscale8);
+        QTest::newRow("Grayscale16") << int(QImage::Format_Grayscale16);
+        QTest::newRow("RGB888") << int(QImage::Format_RGB888);
+        QTest::newRow("RGB32") << int(QImage::Format_RGB32);
+        QTest::newRow("ARGB32") << int(QImage::Format_ARGB32);
+        QTest::newRow("RGB16") << int(QImage::Format_RGB16);
+        QTest::newRow("Indexed8") << int(QImage::Format_Indexed8);
+    }
+
+    void qimageBackgroundRoundTrip() {
+        QFETCH(int, format);
+        QImage src(23, 17, QImage::Format_RGB32);
+        for (int y = 0; y < src.height(); ++y) {
+            for (int x = 0; x < src.width(); ++x)
+                src.setPixel(x, y, qRgb(x * 10, y * 12, 100));
+        }
+        const QImage image = src.convertToFormat(QImage::Format(format));
+        // A frame over a buffer the caller reuses must be copied, not referenced.
+        QByteArray buffer(reinterpret_cast<const char*>(image.constBits()), int(image.sizeInBytes()));
+        QImage wrapped(reinterpret_cast<uchar*>(buffer.data()), image.width(), image.height(),
+                       image.bytesPerLine(), image.format());
+        wrapped.setColorTable(image.colorTable());
+        QCOMPARE(m_wnd->setBackground(wrapped), 0);
+        buffer.fill('\x7f');
+        QImage back;
+        QCOMPARE(m_wnd->getBackground(&back), 0);
+        QCOMPARE(back.format(), image.format());
+        QCOMPARE(back, image);
+        NuvImage nuv;
+        QCOMPARE(m_wnd->getBackground(&nuv), 0);
+        QCOMPARE(nuv.width(), 23);
+        QCOMPARE(nuv.height(), 17);
+    }
+
+    void badBackgroundsKeepTheFrame() {
+        QCOMPARE(m_wnd->setBackground(gradientImage(8, 6, NuvPixelFormat::Mono8)), 0);
+        QCOMPARE(m_wnd->setBackground(QImage()), -1);
+        QCOMPARE(m_wnd->setBackground(NuvImage()), -1);
+        QCOMPARE(m_wnd->setBackground(NuvImage(4, 4, 0x12345678u)), -1);
+        QCOMPARE(m_wnd->getBackground(static_cast<QImage*>(nullptr)), -1);
+        NuvImage back;
+        QCOMPARE(m_wnd->getBackground(&back), 0);
+        QCOMPARE(back.width(), 8);
+        QCOMPARE(m_wnd->clear(), 0);
+        QCOMPARE(m_wnd->getBackground(&back), -1);
+        QVERIFY(back.isEmpty());
+    }
+
+    void pixelReadout_data() {
+        QTest::addColumn<NuvImage>("image");
+        QTest::addColumn<int>("x");
+        QTest::addColumn<int>("y");
+        QTest::addColumn<QList<int>>("values");
+        QTest::addColumn<float>("value");
+        NuvImage mono8(16, 8, NuvPixelFormat::Mono8);
+        mono8.mat().at<uchar>(5, 9) = 201;
+        QTest::newRow("Mono8") << mono8 << 9 << 5 << QList<int>{201, 201, 201} << 201.0f;
+        NuvImage mono16(16, 8, NuvPixelFormat::Mono16);
+        mono16.mat().setTo(100);
+        mono16.mat().at<quint16>(3, 4) = 40000;  // far beyond 8 bits: must come back unscaled
+        QTest::newRow("Mono16") << mono16 << 4 << 3 << QList<int>{40000, 40000, 40000} << 40000.0f;
+        NuvImage rgb(16, 8, NuvPixelFormat::RGB8);
+        rgb.mat().at<cv::Vec3b>(2, 7) = cv::Vec3b(200, 100, 50);
+        QTest::newRow("RGB8") << rgb << 7 << 2 << QList<int>{200, 100, 50}
+                              << (0.299f * 200 + 0.587f * 100 + 0.114f * 50);
+        NuvImage bgr(16, 8, NuvPixelFormat::BGR8);
+        bgr.mat().at<cv::Vec3b>(2, 7) = cv::Vec3b(50, 100, 200);  // OpenCV order: blue first
+        QTest::newRow("BGR8") << bgr << 7 << 2 << QList<int>{200, 100, 50}
+                              << (0.299f * 200 + 0.587f * 100 + 0.114f * 50);
+    }
+
+    void pixelReadout() {
+        QFETCH(NuvImage, image);
+        QFETCH(int, x);
+        QFETCH(int, y);
+        QFETCH(QList<int>, values);
+        QFETCH(float, value);
+        QCOMPARE(m_wnd->setBackground(image), 0);
+        QCOMPARE(m_wnd->zoom(20.0), 0);  // big pixels: the cursor lands squarely inside one
+        QSignalSpy spy(m_wnd.get(), &ZMKImageWnd::imgInfo);
+        hover(pixelPos(x, y));
+        QTRY_VERIFY(!spy.isEmpty());
+        const QList<QVariant> args = spy.takeLast();
+        QCOMPARE(args.at(0).toDouble(), double(x));
+        QCOMPARE(args.at(1).toDouble(), double(y));
+        QCOMPARE((QList<int>{args.at(2).toInt(), args.at(3).toInt(), args.at(4).toInt()}), values);
+        QVERIFY(std::fabs(args.at(5).toFloat() - value) < 1e-3f);
+    }
+
+    void readoutOffImageAndDisabled() {
+        QCOMPARE(m_wnd->setBackground(gradientImage(40, 30, NuvPixelFormat::Mono8)), 0);
+        QCOMPARE(m_wnd->zoom(1.0), 0);
+        QSignalSpy spy(m_wnd.get(), &ZMKImageWnd::imgInfo);
+        hover(QPoint(5, 5));  // the small image sits centred: (5, 5) is background
+        hover(QPoint(6, 6));
+        QCOMPARE(spy.count(), 0);
+        QCOMPARE(m_wnd->enablePixelVisible(false), 0);
+        hover(pixelPos(3, 3));
+        QCOMPARE(spy.count(), 0);
+        QCOMPARE(m_wnd->enablePixelVisible(true), 0);
+        hover(pixelPos(4, 3));
+        QVERIFY(!spy.isEmpty());
+        QCOMPARE(spy.last().at(0).toDouble(), 4.0);
+    }
+
+    void renderingShowsTheFrame_data() {
+        QTest::addColumn<NuvImage>("image");
+        QTest::addColumn<QRgb>("left");
+        QTest::addColumn<QRgb>("right");
+        NuvImage mono8(2048, 1024, NuvPixelFormat::Mono8);
+        mono8.mat().colRange(1024, 2048).setTo(255);
+        QTest::newRow("Mono8 fitted") << mono8 << qRgb(0, 0, 0) << qRgb(255, 255, 255);
+        // 16-bit frames are stretched over their own range.
+        NuvImage mono16(300, 200, NuvPixelFormat::Mono16);
+        mono16.mat().colRange(0, 150).setTo(1000);
+        mono16.mat().colRange(150, 300).setTo(2000);
+        QTest::newRow("Mono16 stretched") << mono16 << qRgb(0, 0, 0) << qRgb(255, 255, 255);
+        NuvImage bgr(300, 200, NuvPixelFormat::BGR8);
+        bgr.mat().colRange(0, 150).setTo(cv::Scalar(0, 0, 255));
+        bgr.mat().colRange(150, 300).setTo(cv::Scalar(255, 0, 0));
+        QTest::newRow("BGR8") << bgr << qRgb(255, 0, 0) << qRgb(0, 0, 255);
+        NuvImage rgb(300, 200, NuvPixelFormat::RGB8);
+        rgb.mat().colRange(0, 150).setTo(cv::Scalar(0, 255, 0));
+        rgb.mat().colRange(150, 300).setTo(cv::Scalar(10, 20, 30));
+        QTest::newRow("RGB8") << rgb << qRgb(0, 255, 0) << qRgb(10, 20, 30);
+    }
+
+    void renderingShowsTheFrame() {
+        QFETCH(NuvImage, image);
+        QFETCH(QRgb, left);
+        QFETCH(QRgb, right);
+        QCOMPARE(m_wnd->setBackground(image), 0);
+        for (int pass = 0; pass < 2; ++pass) {
+            // First fitted (downscaled), then magnified around the centre.
+            if (pass == 0)
+                QCOMPARE(m_wnd->zoomFitWnd(), 0);
+            if (pass == 1)
+                QCOMPARE(m_wnd->zoom(3.0), 0);
+            const QImage shot = rendered();
+            const QPoint l = pixelPos(image.width() / 2 - 2, image.height() / 2);
+            const QPoint r = pixelPos(image.width() / 2 + 1, image.height() / 2);
+            QCOMPARE(shot.pixel(l), left);
+            QCOMPARE(shot.pixel(r), right);
+        }
+    }
+
+    void renderingFollowsNewFrames() {
+        NuvImage a(100, 50, NuvPixelFormat::Mono8);
+        a.mat().setTo(10);
+        QCOMPARE(m_wnd->setBackground(a), 0);
+        const QPoint centre = pixelPos(50, 25);
+        QCOMPARE(rendered().pixel(centre), qRgb(10, 10, 10));
+        a.mat().setTo(90);  // a new frame of the same size must not reuse the cached picture
+        QCOMPARE(m_wnd->setBackground(a), 0);
+        QCOMPARE(rendered().pixel(centre), qRgb(90, 90, 90));
+        QCOMPARE(m_wnd->clear(), 0);
+        QVERIFY(rendered().pixel(centre) != qRgb(90, 90, 90));
+    }
+
+    void zoomSteps() {
+        QCOMPARE(m_wnd->setBackground(gradientImage(64, 64, NuvPixelFormat::Mono8)), 0);
+        QCOMPARE(m_wnd->zoomReset(), 0);
+        QCOMPARE(m_wnd->zoomFactor(), 1.0);
+        QCOMPARE(m_wnd->zoomIn(), 0);
+        QCOMPARE(m_wnd->zoomFactor(), 1.25);
+        QCOMPARE(m_wnd->zoomOut(), 0);
+        QCOMPARE(m_wnd->zoomOut(), 0);
+        QCOMPARE(m_wnd->zoomFactor(), 0.8);
+        for (int i = 0; i < 100; ++i)
+            m_wnd->zoomIn();
+        QCOMPARE(m_wnd->zoomFactor(), ZMKImageView::kMaxZoom);
+        for (int i = 0; i < 200; ++i)
+            m_wnd->zoomOut();
+        QCOMPARE(m_wnd->zoomFactor(), ZMKImageView::kMinZoom);
+        QCOMPARE(m_wnd->zoom(0.189), 0);
+        QCOMPARE(m_wnd->zoomFactor(), 0.189);
+        QCOMPARE(m_wnd->zoom(1000.0), 0);
+        QCOMPARE(m_wnd->zoomFactor(), ZMKImageView::kMaxZoom);
+        QCOMPARE(m_wnd->zoom(0.0), -1);
+        QCOMPARE(m_wnd->zoom(-2.0), -1);
+        QCOMPARE(m_wnd->zoom(std::numeric_limits<double>::quiet_NaN()), -1);
+        QCOMPARE(m_wnd->zoom(std::numeric_limits<double>::infinity()), -1);
+        QCOMPARE(m_wnd->zoomFactor(), ZMKImageView::kMaxZoom);
+    }
+
+    void zoomResetShowsTopLeft() {
+        QCOMPARE(m_wnd->setBackground(gradientImage(2048, 1024, NuvPixelFormat::Mono8)), 0);
+        QCOMPARE(m_wnd->zoom(0.5), 0);
+        QCOMPARE(m_wnd->zoomReset(), 0);
+        QCOMPARE(view()->mapFromImage(QPointF(0, 0)), QPoint(0, 0));
+    }
+
+    void zoomFitWnd_data() {
+        QTest::addColumn<QSize>("imageSize");
+        QTest::addColumn<QSize>("viewSize");
+        QTest::addColumn<bool>("scrollBars");
+        QTest::newRow("wide") << QSize(2048, 1024) << QSize(800, 600) << false;
+        QTest::newRow("tall") << QSize(500, 3000) << QSize(800, 600) << false;
+        QTest::newRow("small") << QSize(40, 30) << QSize(800, 600) << false;
+        QTest::newRow("scroll bars on") << QSize(2048, 1024) << QSize(800, 600) << true;
+        QTest::newRow("exact fit") << QSize(1600, 1200) << QSize(800, 600) << true;
+    }
+
+    void zoomFitWnd() {
+        QFETCH(QSize, imageSize);
+        QFETCH(QSize, viewSize);
+        QFETCH(bool, scrollBars);
+        QCOMPARE(m_wnd->showScrollbar(scrollBars), 0);
+        QCOMPARE(m_wnd->move(0, 0, viewSize.width(), viewSize.height()), 0);
+        QCOMPARE(
+            m_wnd->setBackground(gradientImage(imageSize.width(), imageSize.height(), NuvPixelFormat::Mono8)),
+            0);
+        QCOMPARE(m_wnd->zoomFitWnd(), 0);
+        const double expected = std::min(double(viewSize.width()) / imageSize.width(),
+                                         double(viewSize.height()) / imageSize.height());
+        QVERIFY(std::fabs(m_wnd->zoomFactor() - expected) < 1e-9);
+        // Whole image visible and centred.
+        const QPoint tl = view()->mapFromImage(QPointF(0, 0));
+        const QPoint br = view()->mapFromImage(QPointF(imageSize.width(), imageSize.height()));
+        QVERIFY(tl.x() >= 0 && tl.y() >= 0);
+        QVERIFY(br.x() <= viewSize.width() && br.y() <= viewSize.height());
+        QVERIFY(std::abs(tl.x() - (viewSize.width() - br.x())) <= 1);
+        QVERIFY(std::abs(tl.y() - (viewSize.height() - br.y())) <= 1);
+        QVERIFY(!view()->horizontalScrollBar()->isVisible());
+        QVERIFY(!view()->verticalScrollBar()->isVisible());
+    }
+
+    void fitFollowsResizeUntilAnotherZoom() {
+        QCOMPARE(m_wnd->setBackground(gradientImage(2048, 1024, NuvPixelFormat::Mono8)), 0);
+        QCOMPARE(m_wnd->zoomFitWnd(), 0);
+        QCOMPARE(m_wnd->move(0, 0, 400, 600), 0);
+        QTRY_VERIFY(std::fabs(m_wnd->zoomFactor() - 400.0 / 2048.0) < 1e-9);
+        // A frame of another size is fitted too.
+        QCOMPARE(m_wnd->setBackground(gradientImage(100, 300, NuvPixelFormat::Mono8)), 0);
+        QVERIFY(std::fabs(m_wnd->zoomFactor() - 2.0) < 1e-9);
+        QCOMPARE(m_wnd->zoomIn(), 0);
+        const double zoomed = m_wnd->zoomFactor();
+        QCOMPARE(m_wnd->move(0, 0, 800, 600), 0);
+        QCOMPARE(m_wnd->zoomFactor(), zoomed);
+    }
+
+    void wheelZoomsAroundTheCursor() {
+        QCOMPARE(m_wnd->setBackground(gradientImage(2048, 1024, NuvPixelFormat::Mono8)), 0);
+        QCOMPARE(m_wnd->zoom(1.0), 0);
+        const QPoint cursor(200, 150);
+        const QPointF before = view()->mapToImage(cursor);
+        QWheelEvent wheel(QPointF(cursor), QPointF(view()->viewport()->mapToGlobal(cursor)), QPoint(),
+                          QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view()->viewport(), &wheel);
+        QCOMPARE(m_wnd->zoomFactor(), 1.25);
+        const QPointF after = view()->mapToImage(cursor);
+        QVERIFY2(
+            QLineF(before, after).length() < 1.0,
+            qPrintable(
+                QString("%1,%2 -> %3,%4").arg(before.x()).arg(before.y()).arg(after.x()).arg(after.y())));
+    }
+
+    void leftDragOnEmptySpacePansAndClickReportsPosition() {
+        QCOMPARE(m_wnd->setBackground(gradientImage(2048, 1024, NuvPixelFormat::Mono8)), 0);
+        QCOMPARE(m_wnd->zoomReset(), 0);
+        QSignalSpy clicks(m_wnd.get(), &ZMKImageWnd::mouseClicked);
+        const QPointF pressed = view()->mapToImage(QPoint(400, 300));
+        press(Qt::LeftButton, QPoint(400, 300));
+        QCOMPARE(clicks.count(), 1);
+        QVERIFY(std::fabs(clicks.at(0).at(0).toDouble() - pressed.x()) < 1.0);
+        QVERIFY(std::fabs(clicks.at(0).at(1).toDouble() - pressed.y()) < 1.0);
+        hover(QPoint(350, 280));
+        hover(QPoint(300, 260));
+        release(Qt::LeftButton, QPoint(300, 260));
+        // The image point that was under the press follows the mouse.
+        const QPointF under = view()->mapToImage(QPoint(300, 260));
+        QVERIFY2(
+            QLineF(under, pressed).length() < 1.5,
+            qPrintable(
+                QString("%1,%2 vs %3,%4").arg(under.x()).arg(under.y()).arg(pressed.x()).arg(pressed.y())));
+        // Middle drag pans too.
+        press(Qt::MiddleButton, QPoint(300, 260));
+        hover(QPoint(320, 270));
+        hover(QPoint(340, 280));
+        release(Qt::MiddleButton, QPoint(340, 280));
+        QVERIFY(QLineF(view()->mapToImage(QPoint(340, 280)), pressed).length() < 1.5);
+        QCOMPARE(clicks.count(), 1);
+    }
+
+    void statusLineShowsTheReadout() {
+        QCOMPARE(m_wnd->showToolbar(true), 0);
+        QCOMPARE(m_wnd->showStatusbar(true), 0);
+        NuvImage img(16, 8, NuvPixelFormat::Mono16);
+        img.mat().at<quint16>(1, 2) = 1234;
+        QCOMPARE(m_wnd->setBackground(img), 0);
+        QCOMPARE(m_wnd->zoom(20.0), 0);
+        hover(pixelPos(2, 1));
+        QTRY_VERIFY(view()->statusText().contains(QStringLiteral("1234")));
+        QVERIFY(view()->statusText().contains(QStringLiteral("X: 2")));
+    }
+};
+
+QTEST_MAIN(TestZMKImageWnd)
+#include "tst_zmkimagewnd.moc"
