@@ -17,6 +17,9 @@ int ImageWndLabel::create(bool fitOnFirstImage, int style, bool enableZoom, bool
         destroy(true, true);
     m_view = new ImageWndLabelView(this);
     layout()->addWidget(m_view);
+    // Size and show it now: images set right after create() are fitted to the real size.
+    m_view->setGeometry(rect());
+    m_view->show();
     m_fitOnFirstImage = fitOnFirstImage;
     m_view->setWheelZoomEnabled(enableZoom);
     m_view->setPixelInfoEnabled(enablePixelInfo);
