@@ -65,8 +65,10 @@ DemoWindow::~DemoWindow() {
 }
 
 void DemoWindow::connectAll(bool startGrab) {
-    for (int i = 0; i < m_devices->count(); ++i) m_devices->item(i)->setCheckState(Qt::Checked);
-    if (!startGrab) return;
+    for (int i = 0; i < m_devices->count(); ++i)
+        m_devices->item(i)->setCheckState(Qt::Checked);
+    if (!startGrab)
+        return;
     // Once the business layer has bound the cameras, start them as a user would.
     QTimer::singleShot(300, this, [this]() {
         for (int i = 0; i < m_devices->count(); ++i) {
@@ -97,7 +99,8 @@ void DemoWindow::onButtonClicked(int wndId, const QString& camId, int type) {
     const std::string key = camId.toStdString();
     if (type == NuvViewerImageWnd::StartGrab) {
         // A 3D scan needs its buffers sized from the camera before the first batch arrives.
-        if (ZavizoZoz3::GetCameraImageMode(key) == 2) m_viewer->initRangeImageDisplay(camId);
+        if (ZavizoZoz3::GetCameraImageMode(key) == 2)
+            m_viewer->initRangeImageDisplay(camId);
         ZavizoZoz3::StartGrab(key);
     } else {
         ZavizoZoz3::StopGrab(key);

@@ -33,13 +33,15 @@ int main(int argc, char** argv) {
                                   QStringLiteral("Render the window after start-up to FILE and exit."),
                                   QStringLiteral("FILE"));
     parser.addOption(screenshot);
-    QCommandLineOption live(QStringLiteral("live"), QStringLiteral("Connect every camera and start acquisition."));
+    QCommandLineOption live(QStringLiteral("live"),
+                            QStringLiteral("Connect every camera and start acquisition."));
     parser.addOption(live);
     parser.process(app);
 
     DemoWindow window;
     window.show();
-    if (parser.isSet(live) || parser.isSet(screenshot)) window.connectAll(true);
+    if (parser.isSet(live) || parser.isSet(screenshot))
+        window.connectAll(true);
     if (parser.isSet(screenshot)) {
         const QString file = parser.value(screenshot);
         QTimer::singleShot(2500, &window, [&window, file]() {

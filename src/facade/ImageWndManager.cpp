@@ -659,7 +659,8 @@ bool ImageWndManager::writeRangeBatch(
     std::shared_ptr<RangeStreamer> streamer;
     {
         QMutexLocker lock(&m_cameraMapMutex);
-        if (ImageWnd* pane = modeTwoPaneLocked(cameraKey)) streamer = pane->rangeStreamer();
+        if (ImageWnd* pane = modeTwoPaneLocked(cameraKey))
+            streamer = pane->rangeStreamer();
     }
     return streamer && streamer->writeBatch(batch, write);
 }

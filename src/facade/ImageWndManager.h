@@ -64,8 +64,9 @@ public:
     int rangeDataKind(const QString& cameraKey) const;
     // Runs `write` with the range and grey buffers of batch `batch` of the camera's pane while
     // they cannot go away; false when no profiler pane holds the camera or the batch is outside.
-    bool writeRangeBatch(const QString& cameraKey, int batch,
-                         const std::function<void(uint8_t* range, uint8_t* grey, int lines, int points)>& write);
+    bool writeRangeBatch(
+        const QString& cameraKey, int batch,
+        const std::function<void(uint8_t* range, uint8_t* grey, int lines, int points)>& write);
 
     // Called directly by the ROI listener on the GUI thread.
     void onROIPosChanged(std::string id, int leftX, int leftY, int rightX, int rightY, int operation,

@@ -4,6 +4,10 @@
 #include "ImageWndManager.h"
 
 NuvViewerImageWnd::NuvViewerImageWnd(QWidget* parent) : QObject(parent) {
+    // Hosts may connect our signals queued or spy on them: their enum arguments must be known.
+    qRegisterMetaType<NuvViewerImageWnd::ButtonType>("NuvViewerImageWnd::ButtonType");
+    qRegisterMetaType<NuvViewerImageWnd::WndLayout>("NuvViewerImageWnd::WndLayout");
+    qRegisterMetaType<NuvViewerImageWnd::ImageWndMode>("NuvViewerImageWnd::ImageWndMode");
     m_manager = new ImageWndManager(this, parent);
     connect(m_manager, &ImageWndManager::buttonClicked, this,
             [this](int wndId, QString camId, NuvViewerImageWnd::ButtonType type) {

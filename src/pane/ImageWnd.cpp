@@ -244,7 +244,8 @@ void ImageWnd::initRangeImageDisplay() {
 }
 
 void ImageWnd::prepareRangeAcquisition() {
-    if (m_view3D == nullptr) return;
+    if (m_view3D == nullptr)
+        return;
     m_rangeDataKind =
         ZavizoZoz3::GetCameraInfo(m_cameraKey.toStdString(), ZavizoZoz3::CAM_INFO_RANGE_BITS) == "16" ? 0 : 1;
     m_view3D->prepareScan(m_cameraKey);
@@ -569,7 +570,8 @@ void ImageWnd::showProfile(const QVector<qreal>& profile, const QVector<uint8_t>
 }
 
 void ImageWnd::showRangeLines(INT32* rangeData, size_t imgId, int frameIndex, bool isEnd) {
-    if (m_view3D) m_view3D->onBatchArrived(rangeData, imgId, frameIndex, isEnd);
+    if (m_view3D)
+        m_view3D->onBatchArrived(rangeData, imgId, frameIndex, isEnd);
 }
 
 void ImageWnd::setRangeStreaming(NuvRangeImage* rangeImage) {
@@ -600,7 +602,8 @@ void ImageWnd::openCorrection(int type, float value, void* info) {
 }
 
 void ImageWnd::refreshFromCamera() {
-    if (m_view3D) m_view3D->refreshFromCamera(m_cameraKey);
+    if (m_view3D)
+        m_view3D->refreshFromCamera(m_cameraKey);
 }
 
 NuvRangeImage* ImageWnd::rangeImage() const {

@@ -5,8 +5,8 @@
 #include <QMap>
 #include <QString>
 #include <QVector>
-#include <cstdint>
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 

@@ -16,9 +16,9 @@
 #include "Nuv3DGraphics.h"
 #include "NuvLUTSetting.h"
 #include "NuvOverlay.h"
-#include "RangeStreamer.h"
 #include "PixelReport.h"
 #include "ProfilePlot.h"
+#include "RangeStreamer.h"
 #include "ToolStripStyle.h"
 #include "ZMKImageWnd.h"
 #include "ZavizoZoz3.h"
@@ -204,9 +204,10 @@ void Image3DWnd::showLogo() {
 }
 
 void Image3DWnd::clearAll() {
-    showLogo();
+    // clear() empties the background, so the idle logo goes in after it.
     if (m_display)
         m_display->clear();
+    showLogo();
     for (ImageWndLabel* label : {m_rangeLabel, m_greyLabel}) {
         if (label)
             label->clearBackground();
@@ -217,7 +218,6 @@ void Image3DWnd::clearAll() {
 
 void Image3DWnd::reset() {
     clearAll();
-    showLogo();
     for (QVector<int>& ids : m_shapeIds)
         ids.clear();
 }
@@ -244,15 +244,18 @@ void Image3DWnd::showContour(const QVector<qreal>& profile, const QVector<uint8_
         y[i] = profile.at(i);
     }
     m_profilePlot->setData(x, y);
-    if (m_cameraKey == nullptr) return;
+    if (m_cameraKey == nullptr)
+        return;
     const std::string key = m_cameraKey->toStdString();
-    if (ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_RANGE_PROBE) != "1") return;
+    if (ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_RANGE_PROBE) != "1")
+        return;
     // A range probe: report the span of the heights inside the current y range, then stop.
     double hi = m_contourYMax;
     double lo = m_contourYMin;
     bool first = true;
     for (qreal h : profile) {
-        if (!(h > m_contourYMin && h < m_contourYMax)) continue;
+        if (!(h > m_contourYMin && h < m_contourYMax))
+            continue;
         if (first) {
             hi = lo = h;
             first = false;
@@ -262,30 +265,36 @@ void Image3DWnd::showContour(const QVector<qreal>& profile, const QVector<uint8_
         }
     }
     ZavizoZoz3::SetCameraInfo(key, ZavizoZoz3::CAM_INFO_RANGE_PROBE, "0");
-    ZavizoZoz3::SetCameraInfo(key, ZavizoZoz3::CAM_INFO_HEIGHT_MAX, QString::number(hi, 'f', 6).toStdString());
-    ZavizoZoz3::SetCameraInfo(key, ZavizoZoz3::CAM_INFO_HEIGHT_MIN, QString::number(lo, 'f', 6).toStdString());
+    ZavizoZoz3::SetCameraInfo(key, ZavizoZoz3::CAM_INFO_HEIGHT_MAX,
+                              QString::number(hi, 'f', 6).toStdString());
+    ZavizoZoz3::SetCameraInfo(key, ZavizoZoz3::CAM_INFO_HEIGHT_MIN,
+                              QString::number(lo, 'f', 6).toStdString());
     emit btn3DStopGrab->clicked(false);
 }
 
 void Image3DWnd::showImageWithProfile(const QImage& image, const QVector<qreal>& profile) {
-    if (!m_display) return;
+    if (!m_display)
+        return;
     m_display->clearLayer(ZMKImageWnd::LayerOverlay);
     m_display->setBackground(image);
     drawProfilePoints(profile);
 }
 
 void Image3DWnd::showImageWithProfile(const NuvImage& image, const QVector<qreal>& profile) {
-    if (!m_display) return;
+    if (!m_display)
+        return;
     m_display->clearLayer(ZMKImageWnd::LayerOverlay);
     m_display->setBackground(image);
     drawProfilePoints(profile);
 }
 
 void Image3DWnd::drawProfilePoints(const QVector<qreal>& profile) {
-    if (profile.isEmpty()) return;
+    if (profile.isEmpty())
+        return;
     NuvOverlayPath path;
     for (int i = 0; i < profile.size(); ++i) {
-        if (profile.at(i) > 0) path.addCircle(NuvPoint(i, profile.at(i)), 0.15);
+        if (profile.at(i) > 0)
+            path.addCircle(NuvPoint(i, profile.at(i)), 0.15);
     }
     m_display->setPen(0, 255, 0, 0);
     m_display->displayOverlayPath(path, ZMKImageWnd::LayerOverlay);
@@ -300,22 +309,29 @@ std::string nodeText(const std::string& key, const char* feature) {
 // What the 3D set-up reads from the camera; unreadable values keep the previous ones.
 bool readDisplaySettings(const std::string& key, RangeStreamer::DisplaySettings* s) {
     bool ok = false;
-    const double yInterval = QString::fromStdString(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_Y_INTERVAL))
-                                 .toDouble(&ok);
-    if (ok && yInterval > 0) s->yInterval = yInterval;
+    const double yInterval =
+        QString::fromStdString(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_Y_INTERVAL)).toDouble(&ok);
+    if (ok && yInterval > 0)
+        s->yInterval = yInterval;
     const double xInterval = QString::fromStdString(nodeText(key, "XInterval")).toDouble(&ok);
-    if (ok && xInterval > 0) s->xInterval = xInterval / 1000.0;
-    const float hMax = QString::fromStdString(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_HEIGHT_MAX))
-                           .toFloat(&ok);
-    if (ok) s->heightMax = hMax;
-    const float hMin = QString::fromStdString(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_HEIGHT_MIN))
-                           .toFloat(&ok);
-    if (ok) s->heightMin = hMin;
-    const int ratio = QString::fromStdString(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_SAMPLING_RATIO))
-                          .toInt(&ok);
-    if (ok && ratio > 0) s->samplingRatio = ratio;
+    if (ok && xInterval > 0)
+        s->xInterval = xInterval / 1000.0;
+    const float hMax =
+        QString::fromStdString(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_HEIGHT_MAX)).toFloat(&ok);
+    if (ok)
+        s->heightMax = hMax;
+    const float hMin =
+        QString::fromStdString(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_HEIGHT_MIN)).toFloat(&ok);
+    if (ok)
+        s->heightMin = hMin;
+    const int ratio =
+        QString::fromStdString(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_SAMPLING_RATIO))
+            .toInt(&ok);
+    if (ok && ratio > 0)
+        s->samplingRatio = ratio;
     const std::string mode = ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_DISPLAY_MODE);
-    if (!mode.empty()) s->displayMode = mode == "0" ? 3 : 1;
+    if (!mode.empty())
+        s->displayMode = mode == "0" ? 3 : 1;
     return true;
 }
 }  // namespace
@@ -330,23 +346,29 @@ void Image3DWnd::prepareScan(const QString& cameraKey) {
     double xInterval = QString::fromStdString(nodeText(key, "XInterval")).toDouble(&ok);
     xInterval = ok && xInterval > 0 ? xInterval / 1000.0 : m_contourXSpan / 3200.0;
     int points = std::atoi(nodeText(key, "PointsNum").c_str());
-    if (points <= 0) points = 3200;
+    if (points <= 0)
+        points = 3200;
     const int displayMode = ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_DISPLAY_MODE) == "0" ? 3 : 1;
     Nuv3DZoomFitWnd(m_window3D);
-    m_streamer->prepare(total, perBatch, points, RangeStreamer::formatFor(dataType, scaler), xInterval, displayMode);
+    m_streamer->prepare(total, perBatch, points, RangeStreamer::formatFor(dataType, scaler), xInterval,
+                        displayMode);
     m_streamer->setSettingsProvider(
         [key](RangeStreamer::DisplaySettings* s) { return readDisplaySettings(key, s); });
 }
 
 void Image3DWnd::onBatchArrived(const void* data, uint64_t imageId, int batch, bool isEnd) {
-    if (data == nullptr) return;
-    if (!m_streamer->batchArrived(imageId, batch)) return;
-    if (isEnd) showFinishedScan();
+    if (data == nullptr)
+        return;
+    if (!m_streamer->batchArrived(imageId, batch))
+        return;
+    if (isEnd)
+        showFinishedScan();
 }
 
 void Image3DWnd::showFinishedScan() {
     NuvRangeImage range;
-    if (!m_streamer->copyRangeImage(&range)) return;
+    if (!m_streamer->copyRangeImage(&range))
+        return;
     const RangeStreamer::Format f = m_streamer->format();
     const RangeStreamer::DisplaySettings s = m_streamer->displaySettings();
     range.SetInfo(f.heightScale, -f.heightOffset * f.heightScale, s.xInterval, 0, s.yInterval, 0);
@@ -359,7 +381,8 @@ void Image3DWnd::showFinishedScan() {
     int width = 0;
     int height = 0;
     if (m_streamer->copyGreyImage(&grey, &width, &height) && width > 0 && height > 0) {
-        NuvImage greyImage(width, height, NuvPixelFormat::Mono8, grey.data(), static_cast<size_t>(width), true);
+        NuvImage greyImage(width, height, NuvPixelFormat::Mono8, grey.data(), static_cast<size_t>(width),
+                           true);
         m_greyLabel->setBackground(&greyImage, 0);
     }
 }

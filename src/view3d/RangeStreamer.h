@@ -128,7 +128,8 @@ private:
     void initialise3D();
     void display(const HeldBatch& batch);
     void append(const HeldBatch& batch);
-    std::shared_ptr<NuvColorArray> colour(uint8_t* source, int rows, bool overwriteInvalid, NuvRangeLUT16* lut);
+    std::shared_ptr<NuvColorArray> colour(uint8_t* source, int rows, bool overwriteInvalid,
+                                          NuvRangeLUT16* lut);
     void reinitialise3D(const DisplaySettings& settings, const Format& format);
     void redisplayRows(int lastRow, bool rendering, bool keepSamples);
 

@@ -179,8 +179,10 @@ void TestPaneButtons::threeDModeWithoutDisplayButtonKeepsPage() {
     v->btnContourMode->click();
     QCOMPARE(v->stackedWidget->currentIndex(), 0);
     // An exclusive group never allows "none checked"; open it to reach that state.
-    if (QButtonGroup* group = v->btn3DShow->group()) group->setExclusive(false);
-    for (QPushButton* b : {v->btn3DShow, v->btn2DRangeImageShow, v->btnGreyImageShow}) b->setChecked(false);
+    if (QButtonGroup* group = v->btn3DShow->group())
+        group->setExclusive(false);
+    for (QPushButton* b : {v->btn3DShow, v->btn2DRangeImageShow, v->btnGreyImageShow})
+        b->setChecked(false);
     v->btn3DRender->setChecked(false);
     v->btn3DMode->click();
     QCOMPARE(v->stackedWidget->currentIndex(), 0);
@@ -243,7 +245,9 @@ void TestPaneButtons::pixelReportIsThrottled() {
     ZMKImageWnd* display = v->displayWidget();
     QVERIFY(display);
     v->setCameraName(QString::fromStdString(m_key));
-    auto pos = [&] { return QString::fromStdString(ZavizoZoz3::GetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_PIXEL_POS)); };
+    auto pos = [&] {
+        return QString::fromStdString(ZavizoZoz3::GetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_PIXEL_POS));
+    };
     emit display->imgInfo(1.0, 2.0, 3, 4, 5, 6.0f);  // first event only starts the clock
     QCOMPARE(pos(), QString());
     emit display->imgInfo(1.0, 2.0, 3, 4, 5, 6.0f);  // within 50 ms: dropped

@@ -169,8 +169,8 @@ void TestRangeStreamer::outOfRangeHeightsAreZeroedInPlace() {
     std::vector<uint16_t> raw = {32768, 32768 + 5000, 32768 - 500, 0};
     Nuv3DFloatArray heights;
     NuvColorArray colors;
-    RangeStreamer::convertRows(reinterpret_cast<uint8_t*>(raw.data()), 1, 4, f, settings, true, nullptr, &heights,
-                               &colors);
+    RangeStreamer::convertRows(reinterpret_cast<uint8_t*>(raw.data()), 1, 4, f, settings, true, nullptr,
+                               &heights, &colors);
     QCOMPARE(raw[0], uint16_t(32768));
     QCOMPARE(raw[1], uint16_t(0));  // 5 mm is above the range: invalid, sample cleared
     QCOMPARE(raw[2], uint16_t(32768 - 500));
@@ -194,7 +194,8 @@ void TestRangeStreamer::heldBatchesReplayInArrivalOrder() {
         return false;
     });
     s.prepare(400, 100, 32, RangeStreamer::formatFor(0, 32000), 0.01, 3);
-    for (int b = 0; b < 3; ++b) fillBatch(s, b, 33000);
+    for (int b = 0; b < 3; ++b)
+        fillBatch(s, b, 33000);
     QVERIFY(s.batchArrived(1, 0));
     QTRY_VERIFY(settingUp.load());
     QVERIFY(s.batchArrived(1, 1));
@@ -210,7 +211,8 @@ void TestRangeStreamer::heldBatchesReplayInArrivalOrder() {
     s.waitUntilIdle();
     const auto rows = appended.snapshot();
     QVERIFY(rows.size() >= 2);
-    for (size_t i = 1; i < rows.size(); ++i) QVERIFY(rows[i].first > rows[i - 1].first);
+    for (size_t i = 1; i < rows.size(); ++i)
+        QVERIFY(rows[i].first > rows[i - 1].first);
     QCOMPARE(rows.back().second, 299);
 }
 
@@ -225,11 +227,13 @@ void TestRangeStreamer::newImageDropsHeldBatches() {
     s.setSettingsProvider([&](RangeStreamer::DisplaySettings*) {
         std::unique_lock<std::mutex> lock(latchMutex);
         ++setUps;
-        if (setUps == 1) latchWake.wait(lock, [&] { return released; });
+        if (setUps == 1)
+            latchWake.wait(lock, [&] { return released; });
         return false;
     });
     s.prepare(400, 100, 32, RangeStreamer::formatFor(0, 32000), 0.01, 3);
-    for (int b = 0; b < 4; ++b) fillBatch(s, b, 33000);
+    for (int b = 0; b < 4; ++b)
+        fillBatch(s, b, 33000);
     QVERIFY(s.batchArrived(1, 0));
     QVERIFY(s.batchArrived(1, 2));
     QTRY_VERIFY(s.isWorker1Idle());
@@ -245,7 +249,8 @@ void TestRangeStreamer::newImageDropsHeldBatches() {
     s.waitUntilIdle();
     const auto rows = appended.snapshot();
     QVERIFY(!rows.empty());
-    for (const auto& r : rows) QCOMPARE(r.first, 300);
+    for (const auto& r : rows)
+        QCOMPARE(r.first, 300);
 }
 
 void TestRangeStreamer::formatsFollowScaler() {
@@ -278,8 +283,10 @@ void TestRangeStreamer::clearAndStopWhileBatchesArrive() {
     });
     for (int round = 0; round < 200; ++round) {
         s->batchArrived(static_cast<uint64_t>(round / 40), round % 40);
-        if (round % 37 == 0) s->clear();
-        if (round % 53 == 0) s->prepare(2000, 50, 256, RangeStreamer::formatFor(0, 32000), 0.01, 3);
+        if (round % 37 == 0)
+            s->clear();
+        if (round % 53 == 0)
+            s->prepare(2000, 50, 256, RangeStreamer::formatFor(0, 32000), 0.01, 3);
     }
     s->stop();
     stop = true;
