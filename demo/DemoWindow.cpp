@@ -64,6 +64,11 @@ DemoWindow::~DemoWindow() {
     Control::reset();
 }
 
+void DemoWindow::selectLayout(int layout) {
+    const int index = m_layout->findData(layout);
+    if (index >= 0) m_layout->setCurrentIndex(index);
+}
+
 void DemoWindow::connectAll(bool startGrab) {
     for (int i = 0; i < m_devices->count(); ++i)
         m_devices->item(i)->setCheckState(Qt::Checked);

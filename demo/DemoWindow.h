@@ -15,6 +15,7 @@ public:
     ~DemoWindow() override;
     // Connects every simulated camera (and starts acquisition): for screenshots and quick looks.
     void connectAll(bool startGrab);
+    void selectLayout(int layout);
 
 private:
     void addCameraItem(const QString& key, const QString& kind);

@@ -36,10 +36,14 @@ int main(int argc, char** argv) {
     QCommandLineOption live(QStringLiteral("live"),
                             QStringLiteral("Connect every camera and start acquisition."));
     parser.addOption(live);
+    QCommandLineOption layout(QStringLiteral("layout"), QStringLiteral("Start with layout N (1, 2 or 4)."),
+                              QStringLiteral("N"));
+    parser.addOption(layout);
     parser.process(app);
 
     DemoWindow window;
     window.show();
+    if (parser.isSet(layout)) window.selectLayout(parser.value(layout).toInt());
     if (parser.isSet(live) || parser.isSet(screenshot))
         window.connectAll(true);
     if (parser.isSet(screenshot)) {

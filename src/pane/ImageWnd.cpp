@@ -177,8 +177,8 @@ void ImageWnd::create3DView() {
     wire3DView();
     m_view3D->btn3DMode->click();
     m_view3D->installEventFilter(this);
-    m_view3D->btnSingleSave->hide();
-    m_view3D->btnMultiSave->hide();
+    m_view3D->setStripButtonHidden(m_view3D->btnSingleSave, true);
+    m_view3D->setStripButtonHidden(m_view3D->btnMultiSave, true);
     m_view3D->show();
 }
 
@@ -237,9 +237,9 @@ void ImageWnd::initRangeImageDisplay() {
     m_view3D->setWidthRange(xSize);
     emit m_view3D->btnContourMode->clicked(true);
     m_view3D->btnContourMode->setChecked(true);
-    m_view3D->btnSingleGrab->hide();
-    m_view3D->btn3DRestore->show();
-    m_view3D->btn3DZoomReset->show();
+    m_view3D->setStripButtonHidden(m_view3D->btnSingleGrab, true);
+    m_view3D->setStripButtonHidden(m_view3D->btn3DRestore, false);
+    m_view3D->setStripButtonHidden(m_view3D->btn3DZoomReset, false);
     m_view3D->relayoutToolBar();
 }
 
@@ -266,8 +266,8 @@ void ImageWnd::resetCamera() {
         m_view3D->btnContourMode->setEnabled(true);
         m_view3D->btn2DMode->setEnabled(true);
         m_view3D->btn3DMode->setEnabled(true);
-        m_view3D->btnSingleSave->hide();
-        m_view3D->btnMultiSave->hide();
+        m_view3D->setStripButtonHidden(m_view3D->btnSingleSave, true);
+        m_view3D->setStripButtonHidden(m_view3D->btnMultiSave, true);
     }
     m_roiShapeIds.clear();
     m_maskShapeIds.clear();
@@ -390,7 +390,7 @@ int ImageWnd::setButtonHidden(ButtonType type, bool hidden) {
     switch (type) {
         case SingleGrab:
             if (m_view3D)
-                m_view3D->btnSingleGrab->setHidden(hidden);
+                m_view3D->setStripButtonHidden(m_view3D->btnSingleGrab, hidden);
             break;
         case StartGrab:
             if (m_view2D) {
@@ -399,13 +399,13 @@ int ImageWnd::setButtonHidden(ButtonType type, bool hidden) {
                 m_view2D->btnStartGrab->setHidden(hidden);
             }
             if (m_view3D)
-                m_view3D->btn3DStartGrab->setHidden(hidden);
+                m_view3D->setStripButtonHidden(m_view3D->btn3DStartGrab, hidden);
             break;
         case StopGrab:
             if (m_view2D)
                 m_view2D->btnStopGrab->setHidden(hidden);
             if (m_view3D)
-                m_view3D->btn3DStopGrab->setHidden(hidden);
+                m_view3D->setStripButtonHidden(m_view3D->btn3DStopGrab, hidden);
             break;
         case EnlargeWnd:
             m_ui->btnWndTransformIn->setHidden(hidden);
@@ -427,21 +427,21 @@ void ImageWnd::on3DShowModeChanged() {
     const std::string key = m_cameraKey.toStdString();
     int modeButton = -1;  // 0 contour, 1 picture, 2 3D
     if (s == v->btnContourMode) {
-        v->btnSingleGrab->hide();
+        v->setStripButtonHidden(v->btnSingleGrab, true);
         v->stackedWidget->setCurrentIndex(0);
-        v->btn3DRestore->hide();
-        v->btn3DZoomReset->show();
+        v->setStripButtonHidden(v->btn3DRestore, true);
+        v->setStripButtonHidden(v->btn3DZoomReset, false);
         ZavizoZoz3::SetCameraImageMode(key, 1, true);
         modeButton = 0;
     } else if (s == v->btn2DMode) {
-        v->btnSingleGrab->hide();
+        v->setStripButtonHidden(v->btnSingleGrab, true);
         v->stackedWidget->setCurrentIndex(1);
-        v->btn3DRestore->show();
-        v->btn3DZoomReset->show();
+        v->setStripButtonHidden(v->btn3DRestore, false);
+        v->setStripButtonHidden(v->btn3DZoomReset, false);
         ZavizoZoz3::SetCameraImageMode(key, 0, true);
         modeButton = 1;
     } else if (s == v->btn3DMode) {
-        v->btnSingleGrab->show();
+        v->setStripButtonHidden(v->btnSingleGrab, false);
         if (v->btn3DShow->isChecked()) {
             v->stackedWidget->setCurrentIndex(2);
         } else if (v->btn2DRangeImageShow->isChecked()) {
@@ -451,20 +451,20 @@ void ImageWnd::on3DShowModeChanged() {
         } else if (v->btn3DRender->isChecked()) {
             v->stackedWidget->setCurrentIndex(2);
         }
-        v->btn3DRestore->hide();
-        v->btn3DZoomReset->hide();
+        v->setStripButtonHidden(v->btn3DRestore, true);
+        v->setStripButtonHidden(v->btn3DZoomReset, true);
         ZavizoZoz3::SetCameraImageMode(key, 2, true);
         modeButton = 2;
     } else if (s == v->btn3DShow) {
         v->stackedWidget->setCurrentIndex(2);
-        v->btn3DRender->show();
-        v->line_3->show();
+        v->setStripButtonHidden(v->btn3DRender, false);
+        v->setStripButtonHidden(v->line_3, false);
         return;
     } else if (s == v->btn2DRangeImageShow || s == v->btnGreyImageShow) {
         v->stackedWidget->setCurrentIndex(s == v->btn2DRangeImageShow ? 3 : 4);
         v->btn3DRender->setChecked(false);
-        v->btn3DRender->hide();
-        v->line_3->hide();
+        v->setStripButtonHidden(v->btn3DRender, true);
+        v->setStripButtonHidden(v->line_3, true);
         return;
     } else if (s == v->btn3DRender) {
         v->stackedWidget->setCurrentIndex(2);
@@ -478,10 +478,10 @@ void ImageWnd::on3DShowModeChanged() {
     for (QWidget* w : {static_cast<QWidget*>(v->btn3DShow), static_cast<QWidget*>(v->btn2DRangeImageShow),
                        static_cast<QWidget*>(v->btnGreyImageShow), static_cast<QWidget*>(v->line_2),
                        static_cast<QWidget*>(v->btn3DRender), static_cast<QWidget*>(v->line_3)}) {
-        w->setHidden(!is3D);
+        v->setStripButtonHidden(w, !is3D);
     }
-    v->btn3DZoomIn->setHidden(is3D);
-    v->btn3DZoomOut->setHidden(is3D);
+    v->setStripButtonHidden(v->btn3DZoomIn, is3D);
+    v->setStripButtonHidden(v->btn3DZoomOut, is3D);
     if (!is3D) {
         for (QPushButton* b : {v->btn3DShow, v->btn2DRangeImageShow, v->btnGreyImageShow, v->btn3DRender}) {
             b->setProperty("inMenu", false);

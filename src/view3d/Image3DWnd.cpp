@@ -410,9 +410,9 @@ void Image3DWnd::onShowModeChanged() {
         return;
     stackedWidget->setCurrentIndex(page);
     const bool is3D = page == 2;
-    btn3DZoomIn->setHidden(is3D);
-    btn3DZoomOut->setHidden(is3D);
-    btn3DRestore->setHidden(is3D);
+    setStripButtonHidden(btn3DZoomIn, is3D);
+    setStripButtonHidden(btn3DZoomOut, is3D);
+    setStripButtonHidden(btn3DRestore, is3D);
 }
 
 void Image3DWnd::onZoomChanged() {
@@ -440,6 +440,16 @@ void Image3DWnd::onZoomChanged() {
             setContourYRange(m_contourYMin, m_contourYMax);
         }
     }
+}
+
+void Image3DWnd::setStripButtonHidden(QWidget* button, bool hidden) {
+    if (button == nullptr) return;
+    if (hidden) {
+        // Hidden by the owner: it stays hidden, not parked in the overflow menu.
+        button->setProperty("inMenu", false);
+        m_menuWidgets.removeAll(button);
+    }
+    button->setHidden(hidden);
 }
 
 void Image3DWnd::relayoutToolBar() {
@@ -508,6 +518,7 @@ void Image3DWnd::setShapesEditable(bool editable) {
 
 bool Image3DWnd::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+
     if (watched == m_profilePlot &&
         (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)) {
         // The pane selects itself on presses anywhere in its body.

@@ -48,6 +48,8 @@ public:
     void setWidthRange(float width) { setContourXSpan(width); }
     void relayoutToolBar(int width);
     void relayoutToolBar();
+    // Hides or shows a strip button for the owner; a hidden one never comes back through overflow.
+    void setStripButtonHidden(QWidget* button, bool hidden);
     void setShapesEditable(bool editable);
     void showContour(const QVector<qreal>& profile, const QVector<uint8_t>& brightness = QVector<uint8_t>());
     // Camera picture with the detected profile points drawn over it.

@@ -1,0 +1,128 @@
+// The profiler view's tool strip, overflow menu, pages and zoom commands.
+#include <QAction>
+#include <QMenu>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QtTest>
+
+#include "Image3DWnd.h"
+#include "ModalSeam.h"
+#include "ProfilePlot.h"
+#include "ScriptedModalHandler.h"
+#include "TestSupport.h"
+#include "ZMKImageWnd.h"
+
+class TestProfilerView : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { TestSupport::resetEnvironment(); }
+    void narrowStripMovesButtonsIntoMenu();
+    void ownerHiddenButtonsStayHidden();
+    void overflowMenuTriggersTheButton();
+    void restoreInContourModeDoesNothing();
+    void fitRestoresContourRanges();
+    void modePagesFollowButtons();
+    void contourShowsProfileInMillimetreSpan();
+
+private:
+    static int visibleStripButtons(Image3DWnd& view);
+};
+
+int TestProfilerView::visibleStripButtons(Image3DWnd& view) {
+    int n = 0;
+    for (QPushButton* b : view.wdg3DToolSingle->findChildren<QPushButton*>()) {
+        if (b != view.btnShowMenu && !b->isHidden()) ++n;
+    }
+    return n;
+}
+
+void TestProfilerView::narrowStripMovesButtonsIntoMenu() {
+    Image3DWnd view;
+    view.relayoutToolBar(370);
+    QCOMPARE(visibleStripButtons(view), 10);
+    QVERIFY(!view.btnShowMenu->isHidden());
+    QCOMPARE(view.menuWidgets().size(), 6);
+    for (QWidget* w : view.menuWidgets()) QVERIFY(w->property("inMenu").toBool());
+    view.relayoutToolBar(2000);
+    QCOMPARE(visibleStripButtons(view), 16);
+    QVERIFY(view.btnShowMenu->isHidden());
+    QVERIFY(view.menuWidgets().isEmpty());
+}
+
+void TestProfilerView::ownerHiddenButtonsStayHidden() {
+    Image3DWnd view;
+    view.relayoutToolBar(100);  // everything past the first two goes into the menu
+    view.setStripButtonHidden(view.btnSingleSave, true);
+    view.setStripButtonHidden(view.btnMultiSave, true);
+    view.relayoutToolBar(2000);
+    QVERIFY(view.btnSingleSave->isHidden());
+    QVERIFY(view.btnMultiSave->isHidden());
+    view.relayoutToolBar(370);
+    QVERIFY(!view.menuWidgets().contains(view.btnSingleSave));
+    QVERIFY(view.btnSingleSave->isHidden());
+}
+
+void TestProfilerView::overflowMenuTriggersTheButton() {
+    Image3DWnd view;
+    view.relayoutToolBar(100);
+    QVERIFY(view.menuWidgets().contains(view.btn3DZoomReset));
+    QSignalSpy clicked(view.btn3DStartGrab, &QPushButton::clicked);
+    TestSupport::modals().pushMenuChoice(QStringLiteral("Start Grab"));
+    view.onShowMenuButtonClicked();
+    QCOMPARE(clicked.count(), 1);
+    QCOMPARE(TestSupport::modals().count(ModalSeam::Kind::Menu), 1);
+}
+
+void TestProfilerView::restoreInContourModeDoesNothing() {
+    Image3DWnd view;
+    view.resize(800, 600);
+    view.btnContourMode->setChecked(true);
+    ZMKImageWnd* display = view.displayWidget();
+    const double before = display->zoomFactor();
+    view.btn3DRestore->click();
+    QCOMPARE(display->zoomFactor(), before);
+    view.btn2DMode->setChecked(true);
+    view.btn3DRestore->click();
+    QCOMPARE(display->zoomFactor(), 1.0);
+}
+
+void TestProfilerView::fitRestoresContourRanges() {
+    Image3DWnd view;
+    view.setContourXSpan(40.0f);
+    view.setContourYRange(-5.0f, 15.0f);
+    view.btnContourMode->setChecked(true);
+    view.btn3DZoomIn->click();
+    view.btn3DZoomReset->click();
+    QCOMPARE(view.contourXSpan(), 40.0f);
+    QCOMPARE(view.contourYMin(), -5.0f);
+    QCOMPARE(view.contourYMax(), 15.0f);
+}
+
+void TestProfilerView::modePagesFollowButtons() {
+    Image3DWnd view;
+    connect(view.btnContourMode, &QPushButton::clicked, &view, &Image3DWnd::onShowModeChanged);
+    connect(view.btn2DMode, &QPushButton::clicked, &view, &Image3DWnd::onShowModeChanged);
+    connect(view.btn3DMode, &QPushButton::clicked, &view, &Image3DWnd::onShowModeChanged);
+    view.btn2DMode->click();
+    QCOMPARE(view.stackedWidget->currentIndex(), 1);
+    view.btn3DMode->click();
+    QCOMPARE(view.stackedWidget->currentIndex(), 2);
+    QVERIFY(view.btn3DZoomIn->isHidden());
+    view.btnContourMode->click();
+    QCOMPARE(view.stackedWidget->currentIndex(), 0);
+    QVERIFY(!view.btn3DZoomIn->isHidden());
+}
+
+void TestProfilerView::contourShowsProfileInMillimetreSpan() {
+    Image3DWnd view;
+    view.setContourXSpan(32.0f);
+    QVector<qreal> profile(3200, 1.5);
+    profile[10] = std::numeric_limits<qreal>::quiet_NaN();
+    view.showContour(profile);
+    QCOMPARE(view.lastProfile().size(), 3200);
+    view.showContour(QVector<qreal>());  // an empty profile clears the page without trouble
+    QVERIFY(view.lastProfile().isEmpty());
+}
+
+QTEST_MAIN(TestProfilerView)
+#include "tst_profilerview.moc"
