@@ -131,8 +131,7 @@ public:
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
@@ -141,8 +140,7 @@ int main(int argc, char** argv) {
     if (base != reporter.m_us.end() && base->second > 0.0) {
         std::printf("\nbaseline (smooth drawImage, fitted): %.1f us\n", base->second);
         for (const auto& [name, us] : reporter.m_us) {
-            if (name == base->first)
-                continue;
+            if (name == base->first) continue;
             std::printf("%-48s %9.1f us  ratio to baseline %.3f\n", name.c_str(), us, us / base->second);
         }
     }

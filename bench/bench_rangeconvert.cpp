@@ -45,8 +45,7 @@ const std::vector<uint16_t>& scan() {
             for (int p = 0; p < kPoints; ++p) {
                 const double h = 40.0 * std::sin(p * 0.004) * std::cos(l * 0.01) + 0.004 * p;
                 int raw = static_cast<int>(32768 + h * 8192.0 / 32.0) + noise(rng);
-                if (drop(rng) < 3)
-                    raw = 0;
+                if (drop(rng) < 3) raw = 0;
                 v[static_cast<size_t>(l) * kPoints + p] = static_cast<uint16_t>(std::clamp(raw, 0, 65535));
             }
         }

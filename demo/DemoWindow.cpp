@@ -54,6 +54,14 @@ DemoWindow::DemoWindow(QWidget* parent) : QMainWindow(parent) {
             [this](int wndId, QString camId, NuvViewerImageWnd::ButtonType type) {
                 onButtonClicked(wndId, camId, static_cast<int>(type));
             });
+    // Area-scan cameras get the 2D view; profilers keep the profiler view every pane starts with.
+    connect(m_viewer, &NuvViewerImageWnd::dropWndSuccess, this, [this](int wndId) {
+        QString title;
+        m_viewer->getImageWndTitle(wndId, &title);
+        const std::string kind =
+            ZavizoZoz3::GetCameraInfo(title.toStdString(), ZavizoZoz3::CAM_INFO_DEVICE_KIND);
+        if (kind == ZavizoZoz3::kDeviceKindAreaScan) m_viewer->setImageWndMode(wndId, NuvViewerImageWnd::Mode2D);
+    });
     connect(m_viewer, &NuvViewerImageWnd::selectWndChanged, this,
             [this](int wndId) { statusBar()->showMessage(tr("Pane %1 selected").arg(wndId), 3000); });
     resize(1280, 800);
@@ -72,8 +80,7 @@ void DemoWindow::selectLayout(int layout) {
 void DemoWindow::connectAll(bool startGrab) {
     for (int i = 0; i < m_devices->count(); ++i)
         m_devices->item(i)->setCheckState(Qt::Checked);
-    if (!startGrab)
-        return;
+    if (!startGrab) return;
     // Once the business layer has bound the cameras, start them as a user would.
     QTimer::singleShot(300, this, [this]() {
         for (int i = 0; i < m_devices->count(); ++i) {
@@ -99,13 +106,11 @@ void DemoWindow::onItemChanged(QListWidgetItem* item) {
 }
 
 void DemoWindow::onButtonClicked(int wndId, const QString& camId, int type) {
-    if (camId.isEmpty())
-        return;
+    if (camId.isEmpty()) return;
     const std::string key = camId.toStdString();
     if (type == NuvViewerImageWnd::StartGrab) {
         // A 3D scan needs its buffers sized from the camera before the first batch arrives.
-        if (ZavizoZoz3::GetCameraImageMode(key) == 2)
-            m_viewer->initRangeImageDisplay(camId);
+        if (ZavizoZoz3::GetCameraImageMode(key) == 2) m_viewer->initRangeImageDisplay(camId);
         ZavizoZoz3::StartGrab(key);
     } else {
         ZavizoZoz3::StopGrab(key);

@@ -11,8 +11,7 @@ int main(int argc, char** argv) {
     // Without a display there is nothing to show: say so instead of letting Qt abort.
     const bool wantsScreenshot = [&]() {
         for (int i = 1; i < argc; ++i) {
-            if (QByteArray(argv[i]) == "--screenshot")
-                return true;
+            if (QByteArray(argv[i]) == "--screenshot") return true;
         }
         return false;
     }();
@@ -44,8 +43,7 @@ int main(int argc, char** argv) {
     DemoWindow window;
     window.show();
     if (parser.isSet(layout)) window.selectLayout(parser.value(layout).toInt());
-    if (parser.isSet(live) || parser.isSet(screenshot))
-        window.connectAll(true);
+    if (parser.isSet(live) || parser.isSet(screenshot)) window.connectAll(true);
     if (parser.isSet(screenshot)) {
         const QString file = parser.value(screenshot);
         QTimer::singleShot(2500, &window, [&window, file]() {

@@ -41,8 +41,7 @@ uint32_t formatOf(const cv::Mat& m) {
 
 std::string lowerSuffix(const std::string& path) {
     const auto dot = path.find_last_of('.');
-    if (dot == std::string::npos)
-        return {};
+    if (dot == std::string::npos) return {};
     std::string s = path.substr(dot + 1);
     std::transform(s.begin(), s.end(), s.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -53,8 +52,7 @@ std::string lowerSuffix(const std::string& path) {
 NuvImage::NuvImage(int width, int height, uint32_t pixelFormat, const void* data, size_t step, bool copy)
     : m_format(pixelFormat) {
     const int type = cvTypeOf(pixelFormat);
-    if (type < 0 || width <= 0 || height <= 0 || data == nullptr)
-        return;
+    if (type < 0 || width <= 0 || height <= 0 || data == nullptr) return;
     cv::Mat wrapped(height, width, type, const_cast<void*>(data),
                     step == 0 ? static_cast<size_t>(cv::Mat::AUTO_STEP) : step);
     m_mat = copy ? wrapped.clone() : wrapped;
@@ -62,8 +60,7 @@ NuvImage::NuvImage(int width, int height, uint32_t pixelFormat, const void* data
 
 NuvImage::NuvImage(int width, int height, uint32_t pixelFormat) : m_format(pixelFormat) {
     const int type = cvTypeOf(pixelFormat);
-    if (type < 0 || width <= 0 || height <= 0)
-        return;
+    if (type < 0 || width <= 0 || height <= 0) return;
     m_mat = cv::Mat::zeros(height, width, type);
 }
 
@@ -77,8 +74,7 @@ NuvImage NuvImage::clone() const {
 }
 
 bool NuvImage::SaveImage(const char* utf8Path, int quality) const {
-    if (m_mat.empty() || utf8Path == nullptr || *utf8Path == '\0')
-        return false;
+    if (m_mat.empty() || utf8Path == nullptr || *utf8Path == '\0') return false;
     const std::string path(utf8Path);
     const std::string suffix = lowerSuffix(path);
     std::vector<int> params;
@@ -91,8 +87,7 @@ bool NuvImage::SaveImage(const char* utf8Path, int quality) const {
         return false;
     }
     cv::Mat out = m_mat;
-    if (m_format == NuvPixelFormat::RGB8)
-        cv::cvtColor(m_mat, out, cv::COLOR_RGB2BGR);
+    if (m_format == NuvPixelFormat::RGB8) cv::cvtColor(m_mat, out, cv::COLOR_RGB2BGR);
     if (out.depth() == CV_16U && (suffix == "jpg" || suffix == "jpeg" || suffix == "bmp")) {
         out.convertTo(out, CV_8U, 1.0 / 256.0);
     }

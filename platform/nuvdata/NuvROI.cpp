@@ -31,36 +31,25 @@ void NuvROI::GenLine(const NuvPoint& start, const NuvPoint& stop) {
 }
 
 bool NuvROI::GetRect(NuvPoint* topLeft, NuvPoint* bottomRight) const {
-    if (m_type != Rect)
-        return false;
-    if (topLeft)
-        *topLeft = m_p1;
-    if (bottomRight)
-        *bottomRight = m_p2;
+    if (m_type != Rect) return false;
+    if (topLeft) *topLeft = m_p1;
+    if (bottomRight) *bottomRight = m_p2;
     return true;
 }
 
 bool NuvROI::GetRect2(NuvPoint* centre, double* angleDeg, double* length1, double* length2) const {
-    if (m_type != Rect2)
-        return false;
-    if (centre)
-        *centre = m_p1;
-    if (angleDeg)
-        *angleDeg = m_angle;
-    if (length1)
-        *length1 = m_length1;
-    if (length2)
-        *length2 = m_length2;
+    if (m_type != Rect2) return false;
+    if (centre) *centre = m_p1;
+    if (angleDeg) *angleDeg = m_angle;
+    if (length1) *length1 = m_length1;
+    if (length2) *length2 = m_length2;
     return true;
 }
 
 bool NuvROI::GetLine(NuvPoint* start, NuvPoint* stop) const {
-    if (m_type != Line)
-        return false;
-    if (start)
-        *start = m_p1;
-    if (stop)
-        *stop = m_p2;
+    if (m_type != Line) return false;
+    if (start) *start = m_p1;
+    if (stop) *stop = m_p2;
     return true;
 }
 

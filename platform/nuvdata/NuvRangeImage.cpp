@@ -1,8 +1,7 @@
 #include "NuvRangeImage.h"
 
 NuvRangeImage::NuvRangeImage(int pointsPerLine, int lines, int bytesPerPoint) {
-    if (pointsPerLine <= 0 || lines <= 0)
-        return;
+    if (pointsPerLine <= 0 || lines <= 0) return;
     if (bytesPerPoint == 2) {
         m_data = cv::Mat::zeros(lines, pointsPerLine, CV_16UC1);
     } else if (bytesPerPoint == 4) {
@@ -11,8 +10,7 @@ NuvRangeImage::NuvRangeImage(int pointsPerLine, int lines, int bytesPerPoint) {
 }
 
 uint8_t* NuvRangeImage::line(int line) {
-    if (m_data.empty() || line < 0 || line >= m_data.rows)
-        return nullptr;
+    if (m_data.empty() || line < 0 || line >= m_data.rows) return nullptr;
     return m_data.ptr<uint8_t>(line);
 }
 
@@ -33,9 +31,7 @@ void NuvRangeImage::SetInfo(double heightScale, double heightOffset, double xInt
 }
 
 int64_t NuvRangeImage::sample(int line, int point) const {
-    if (m_data.empty() || line < 0 || line >= m_data.rows || point < 0 || point >= m_data.cols)
-        return 0;
-    if (m_data.type() == CV_16UC1)
-        return m_data.at<uint16_t>(line, point);
+    if (m_data.empty() || line < 0 || line >= m_data.rows || point < 0 || point >= m_data.cols) return 0;
+    if (m_data.type() == CV_16UC1) return m_data.at<uint16_t>(line, point);
     return m_data.at<int32_t>(line, point);
 }

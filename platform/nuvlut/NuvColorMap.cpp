@@ -66,7 +66,6 @@ std::array<Table, NuvColorMap::kCount> buildTables() {
 
 const NuvColor* NuvColorMap::table(int map) {
     static const std::array<Table, kCount> tables = buildTables();
-    if (!isValid(map))
-        return nullptr;
+    if (!isValid(map)) return nullptr;
     return tables[static_cast<size_t>(map)].data();
 }

@@ -30,8 +30,7 @@ public:
     // one formula so that the fused range conversion and the array colouring agree bit for bit.
     static int index(float height, float minHeight, float maxHeight) {
         const double span = static_cast<double>(maxHeight) - static_cast<double>(minHeight);
-        if (!(span > 0.0))
-            return 0;
+        if (!(span > 0.0)) return 0;
         double t = (static_cast<double>(height) - static_cast<double>(minHeight)) / span;
         t = t < 0.0 ? 0.0 : (t > 1.0 ? 1.0 : t);
         return static_cast<int>(std::lround(t * (kTableSize - 1)));

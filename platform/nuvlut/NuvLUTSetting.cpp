@@ -39,13 +39,11 @@ bool heightSpan(const NuvRangeImage& range, float* lo, float* hi) {
     double mn = std::numeric_limits<double>::infinity();
     double mx = -std::numeric_limits<double>::infinity();
     forEachHeight(range, [&](size_t, bool valid, double h) {
-        if (!valid)
-            return;
+        if (!valid) return;
         mn = std::min(mn, h);
         mx = std::max(mx, h);
     });
-    if (!(mn <= mx))
-        return false;
+    if (!(mn <= mx)) return false;
     *lo = static_cast<float>(mn);
     *hi = static_cast<float>(mx);
     return true;
@@ -73,8 +71,7 @@ void colorLinear(const NuvRangeImage& range, const NuvColor* table, float lo, fl
 int NuvLUTSetting::LinearSetColorLUT(const Nuv3DFloatArray& heights, float minHeight, float maxHeight,
                                      int colorMap, NuvColorArray* colors) {
     const NuvColor* table = NuvColorMap::table(colorMap);
-    if (colors == nullptr || table == nullptr)
-        return -1;
+    if (colors == nullptr || table == nullptr) return -1;
     const size_t n = heights.size();
     colors->resize(n);
     const float* h = heights.data();
@@ -91,8 +88,7 @@ int NuvLUTSetting::LinearSetColorLUT(const Nuv3DFloatArray& heights, float minHe
 
 int NuvLUTSetting::ColorMapLUT(const NuvRangeImage& range, int colorMap, NuvColorArray* colors) {
     const NuvColor* table = NuvColorMap::table(colorMap);
-    if (colors == nullptr || table == nullptr)
-        return -1;
+    if (colors == nullptr || table == nullptr) return -1;
     if (range.isEmpty() || !supported(range)) {
         colors->resize(0);
         return range.isEmpty() ? 0 : -1;
@@ -110,11 +106,9 @@ int NuvLUTSetting::ColorMapLUT(const NuvRangeImage& range, int colorMap, NuvColo
 }
 
 int NuvLUTSetting::ColorMapLUT(const NuvRangeImage& range, int colorMap, NuvImage* rgb) {
-    if (rgb == nullptr)
-        return -1;
+    if (rgb == nullptr) return -1;
     NuvColorArray colors;
-    if (int rc = ColorMapLUT(range, colorMap, &colors); rc != 0)
-        return rc;
+    if (int rc = ColorMapLUT(range, colorMap, &colors); rc != 0) return rc;
     if (range.isEmpty()) {
         *rgb = NuvImage();
         return 0;
@@ -139,8 +133,7 @@ int NuvLUTSetting::LinearColorMapLUT(const NuvRangeImage& range, NuvColorArray* 
                                      const NuvLinearColorParams& params, NuvColor low, NuvColor high,
                                      int colorMap, bool outOfRangeColors) {
     const NuvColor* table = NuvColorMap::table(colorMap);
-    if (colors == nullptr || table == nullptr)
-        return -1;
+    if (colors == nullptr || table == nullptr) return -1;
     if (range.isEmpty() || !supported(range)) {
         colors->resize(0);
         return range.isEmpty() ? 0 : -1;
@@ -166,18 +159,15 @@ int NuvLUTSetting::RangeToHeightsAndColors16(uint16_t* raw, int points, int rows
                                              const NuvRangeConversion& conversion, Nuv3DFloatArray* heights,
                                              NuvColorArray* colors, bool zeroInvalidSamples,
                                              NuvRangeLUT16* cache) {
-    if (raw == nullptr || cache == nullptr || points < 0 || rows < 0)
-        return -1;
+    if (raw == nullptr || cache == nullptr || points < 0 || rows < 0) return -1;
     if (!cache->isBuilt() || !cache->conversion().sameAs(conversion)) {
-        if (!cache->build(conversion))
-            return -1;
+        if (!cache->build(conversion)) return -1;
     }
     const size_t count = static_cast<size_t>(points) * static_cast<size_t>(rows);
     // Nuv3DFloatArray::resize rewrites every value; skip it when the shape already fits.
     if (heights != nullptr && (heights->rows() != rows || heights->cols() != points))
         heights->resize(rows, points);
-    if (colors != nullptr)
-        colors->resize(count);
+    if (colors != nullptr) colors->resize(count);
     cache->convert(raw, count, heights != nullptr ? heights->data() : nullptr,
                    colors != nullptr ? colors->data() : nullptr, zeroInvalidSamples);
     return 0;
@@ -190,8 +180,7 @@ bool NuvLUTSetting::sampleHeight(const NuvRangeImage& range, int line, int point
     const int64_t s = range.sample(line, point);
     const uint32_t v = range.mat().type() == CV_16UC1 ? static_cast<uint32_t>(s)
                                                       : (static_cast<uint32_t>(s) & kSample32Mask);
-    if (v == 0)
-        return false;
+    if (v == 0) return false;
     *height = v * range.heightScale() + range.heightOffset();
     return true;
 }

@@ -52,18 +52,14 @@ constexpr size_t kStreamingBytes = size_t(1) << 20;
 
 void NuvRangeLUT16::convert(uint16_t* raw, size_t count, float* heights, NuvColor* colors,
                             bool zeroInvalidSamples) const {
-    if (!isBuilt() || raw == nullptr)
-        return;
+    if (!isBuilt() || raw == nullptr) return;
     const Entry* __restrict lut = m_entries.data();
     if (heights == nullptr || colors == nullptr) {
         for (size_t i = 0; i < count; ++i) {
             const Entry& e = lut[raw[i]];
-            if (heights != nullptr)
-                heights[i] = e.height;
-            if (colors != nullptr)
-                colors[i] = e.color;
-            if (zeroInvalidSamples && e.color.a == 0)
-                raw[i] = 0;
+            if (heights != nullptr) heights[i] = e.height;
+            if (colors != nullptr) colors[i] = e.color;
+            if (zeroInvalidSamples && e.color.a == 0) raw[i] = 0;
         }
         return;
     }
@@ -77,8 +73,7 @@ void NuvRangeLUT16::convert(uint16_t* raw, size_t count, float* heights, NuvColo
         const Entry e = lut[r];
         hOut[i] = e.height;
         cOut[i] = e.color;
-        if (zeroInvalidSamples)
-            src[i] = static_cast<uint16_t>(r & -static_cast<uint16_t>(e.color.a >> 7));
+        if (zeroInvalidSamples) src[i] = static_cast<uint16_t>(r & -static_cast<uint16_t>(e.color.a >> 7));
     };
     size_t i = 0;
 #if defined(__SSE2__)

@@ -66,18 +66,14 @@ int validateKindFields(const NuvLPFrameInfo& h) {
 }
 
 int parse(const void* payload, size_t payloadSize, Parsed* out) {
-    if (payload == nullptr)
-        return NUVSDK_LP_ERR_ARGUMENT;
-    if (payloadSize < F::kFixedHeaderSize)
-        return NUVSDK_LP_ERR_TRUNCATED;
+    if (payload == nullptr) return NUVSDK_LP_ERR_ARGUMENT;
+    if (payloadSize < F::kFixedHeaderSize) return NUVSDK_LP_ERR_TRUNCATED;
     const auto* p = static_cast<const uint8_t*>(payload);
-    if (std::memcmp(p + F::kOffMagic, F::kMagic, sizeof(F::kMagic)) != 0)
-        return NUVSDK_LP_ERR_MAGIC;
+    if (std::memcmp(p + F::kOffMagic, F::kMagic, sizeof(F::kMagic)) != 0) return NUVSDK_LP_ERR_MAGIC;
 
     NuvLPFrameInfo& h = out->info;
     h.version = readU16(p + F::kOffVersion);
-    if (h.version != F::kVersion)
-        return NUVSDK_LP_ERR_VERSION;
+    if (h.version != F::kVersion) return NUVSDK_LP_ERR_VERSION;
     h.headerSize = readU16(p + F::kOffHeaderSize);
     h.kind = p[F::kOffKind];
     h.sampleType = p[F::kOffSampleType];
@@ -94,16 +90,11 @@ int parse(const void* payload, size_t payloadSize, Parsed* out) {
     h.xIntervalNm = readU32(p + F::kOffXIntervalNm);
     h.dataSize = readU64(p + F::kOffDataSize);
 
-    if (h.headerSize < F::kFixedHeaderSize || h.headerSize > F::kMaxHeaderSize)
-        return NUVSDK_LP_ERR_HEADER;
-    if (h.isEnd > 1 || h.hasBrightness > 1)
-        return NUVSDK_LP_ERR_HEADER;
-    if (readU32(p + F::kOffReserved) != 0)
-        return NUVSDK_LP_ERR_HEADER;
-    if (int rc = validateKindFields(h); rc != NUVSDK_LP_OK)
-        return rc;
-    if (h.kind != F::KindRangeBatch && h.isEnd != 1)
-        return NUVSDK_LP_ERR_HEADER;
+    if (h.headerSize < F::kFixedHeaderSize || h.headerSize > F::kMaxHeaderSize) return NUVSDK_LP_ERR_HEADER;
+    if (h.isEnd > 1 || h.hasBrightness > 1) return NUVSDK_LP_ERR_HEADER;
+    if (readU32(p + F::kOffReserved) != 0) return NUVSDK_LP_ERR_HEADER;
+    if (int rc = validateKindFields(h); rc != NUVSDK_LP_OK) return rc;
+    if (h.kind != F::KindRangeBatch && h.isEnd != 1) return NUVSDK_LP_ERR_HEADER;
 
     // The field limits keep these products small, but a 32-bit size_t must not wrap either.
     size_t count = 0;
@@ -112,20 +103,15 @@ int parse(const void* payload, size_t payloadSize, Parsed* out) {
                  &count))
         return NUVSDK_LP_ERR_HEADER;
     size_t sampleBytes = 0;
-    if (!mulSize(count, h.sampleType, &sampleBytes))
-        return NUVSDK_LP_ERR_HEADER;
+    if (!mulSize(count, h.sampleType, &sampleBytes)) return NUVSDK_LP_ERR_HEADER;
     const size_t brightnessBytes = h.hasBrightness ? count : 0;
     size_t expected = 0;
-    if (!addSize(sampleBytes, brightnessBytes, &expected))
-        return NUVSDK_LP_ERR_HEADER;
-    if (h.dataSize != expected)
-        return NUVSDK_LP_ERR_HEADER;
+    if (!addSize(sampleBytes, brightnessBytes, &expected)) return NUVSDK_LP_ERR_HEADER;
+    if (h.dataSize != expected) return NUVSDK_LP_ERR_HEADER;
 
-    if (h.headerSize > payloadSize)
-        return NUVSDK_LP_ERR_TRUNCATED;
+    if (h.headerSize > payloadSize) return NUVSDK_LP_ERR_TRUNCATED;
     size_t end = 0;
-    if (!addSize(h.headerSize, expected, &end) || end > payloadSize)
-        return NUVSDK_LP_ERR_TRUNCATED;
+    if (!addSize(h.headerSize, expected, &end) || end > payloadSize) return NUVSDK_LP_ERR_TRUNCATED;
 
     out->data = p + h.headerSize;
     out->sampleCount = count;
@@ -150,8 +136,7 @@ int32_t peakRow(const uint8_t* column, size_t stride, uint32_t height) {
             last = r;
         }
     }
-    if (best < NUVSDK_LP_LINE_THRESHOLD)
-        return static_cast<int32_t>(height);
+    if (best < NUVSDK_LP_LINE_THRESHOLD) return static_cast<int32_t>(height);
     return static_cast<int32_t>((first + last) / 2);
 }
 
@@ -169,34 +154,28 @@ void storeSlot(void* contour, size_t index, size_t slotBytes, int32_t value) {
 extern "C" {
 
 int NUVSDK_LP_GetFrameInfo(const void* payload, size_t payloadSize, NuvLPFrameInfo* info) {
-    if (info == nullptr)
-        return NUVSDK_LP_ERR_ARGUMENT;
+    if (info == nullptr) return NUVSDK_LP_ERR_ARGUMENT;
     Parsed parsed{};
     const int rc = parse(payload, payloadSize, &parsed);
-    if (rc == NUVSDK_LP_OK)
-        *info = parsed.info;
+    if (rc == NUVSDK_LP_OK) *info = parsed.info;
     return rc;
 }
 
 int NUVSDK_LP_ExtractContour16u(const void* payload, size_t payloadSize, uint16_t* profile,
                                 size_t* profileCount, uint8_t* brightness, size_t* brightnessCount) {
-    if (profileCount == nullptr)
-        return NUVSDK_LP_ERR_ARGUMENT;
+    if (profileCount == nullptr) return NUVSDK_LP_ERR_ARGUMENT;
     Parsed parsed{};
-    if (int rc = parse(payload, payloadSize, &parsed); rc != NUVSDK_LP_OK)
-        return rc;
+    if (int rc = parse(payload, payloadSize, &parsed); rc != NUVSDK_LP_OK) return rc;
     if (parsed.info.kind == F::KindSensorPicture || parsed.info.sampleType != F::SampleUInt16)
         return NUVSDK_LP_ERR_KIND;
 
     if (profile == nullptr) {
         *profileCount = parsed.sampleCount;
-        if (brightnessCount != nullptr)
-            *brightnessCount = parsed.brightnessBytes;
+        if (brightnessCount != nullptr) *brightnessCount = parsed.brightnessBytes;
         return NUVSDK_LP_OK;
     }
     const bool wantBrightness = brightness != nullptr && parsed.brightnessBytes != 0;
-    if (wantBrightness && brightnessCount == nullptr)
-        return NUVSDK_LP_ERR_ARGUMENT;
+    if (wantBrightness && brightnessCount == nullptr) return NUVSDK_LP_ERR_ARGUMENT;
     // Check every capacity before writing anything, so a failing call leaves the arrays alone.
     if (*profileCount < parsed.sampleCount) {
         *profileCount = parsed.sampleCount;
@@ -219,15 +198,12 @@ int NUVSDK_LP_ExtractContour16u(const void* payload, size_t payloadSize, uint16_
 
 int NUVSDK_LP_ExtractContour32s(const void* payload, size_t payloadSize, void* contour, size_t* contourCount,
                                 size_t slotBytes) {
-    if (contourCount == nullptr || (slotBytes != 4 && slotBytes != 8))
-        return NUVSDK_LP_ERR_ARGUMENT;
+    if (contourCount == nullptr || (slotBytes != 4 && slotBytes != 8)) return NUVSDK_LP_ERR_ARGUMENT;
     Parsed parsed{};
-    if (int rc = parse(payload, payloadSize, &parsed); rc != NUVSDK_LP_OK)
-        return rc;
+    if (int rc = parse(payload, payloadSize, &parsed); rc != NUVSDK_LP_OK) return rc;
     const NuvLPFrameInfo& h = parsed.info;
     const bool picture = h.kind == F::KindSensorPicture;
-    if (!picture && h.sampleType != F::SampleInt32)
-        return NUVSDK_LP_ERR_KIND;
+    if (!picture && h.sampleType != F::SampleInt32) return NUVSDK_LP_ERR_KIND;
 
     const size_t needed = picture ? h.windowWidth : parsed.sampleCount;
     if (contour == nullptr) {
@@ -255,11 +231,9 @@ int NUVSDK_LP_ExtractContour32s(const void* payload, size_t payloadSize, void* c
 }
 
 int NUVSDK_LP_GetData(const void* payload, size_t payloadSize, const void** data, size_t* dataSize) {
-    if (data == nullptr || dataSize == nullptr)
-        return NUVSDK_LP_ERR_ARGUMENT;
+    if (data == nullptr || dataSize == nullptr) return NUVSDK_LP_ERR_ARGUMENT;
     Parsed parsed{};
-    if (int rc = parse(payload, payloadSize, &parsed); rc != NUVSDK_LP_OK)
-        return rc;
+    if (int rc = parse(payload, payloadSize, &parsed); rc != NUVSDK_LP_OK) return rc;
     *data = parsed.data;
     *dataSize = static_cast<size_t>(parsed.info.dataSize);
     return NUVSDK_LP_OK;

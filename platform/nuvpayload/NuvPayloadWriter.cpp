@@ -49,10 +49,8 @@ bool NuvPayloadWriter::writeSensorPicture(std::vector<uint8_t>& out, uint64_t im
     if (pixels == nullptr || width == 0 || height == 0 || width > F::kMaxWindowSide ||
         height > F::kMaxWindowSide || rowOffset > F::kMaxWindowRowOffset)
         return false;
-    if (step == 0)
-        step = width;
-    if (step < width)
-        return false;
+    if (step == 0) step = width;
+    if (step < width) return false;
     Header h;
     h.kind = F::KindSensorPicture;
     h.sampleType = F::SampleMono8;
@@ -85,8 +83,7 @@ bool NuvPayloadWriter::writeSamples(std::vector<uint8_t>& out, const Header& h, 
     writeHeader(out.data(), h, dataSize);
     uint8_t* dst = out.data() + F::kFixedHeaderSize;
     std::memcpy(dst, samples, sampleBytes);
-    if (brightness != nullptr)
-        std::memcpy(dst + sampleBytes, brightness, count);
+    if (brightness != nullptr) std::memcpy(dst + sampleBytes, brightness, count);
     return true;
 }
 

@@ -42,8 +42,7 @@ void AreaScanScene::render(uint64_t frameIndex, int offsetX, int offsetY, int wi
             const int sx = col + offsetX;
             int value = 30 + (sx * 120) / kSensorWidth + (sy * 60) / kSensorHeight;
             const double dx = sx - cx;
-            if (dx * dx + dy * dy <= r2)
-                value = 235;
+            if (dx * dx + dy * dy <= r2) value = 235;
             value += static_cast<int>(hash(seed ^ static_cast<uint32_t>(sy * kSensorWidth + sx)) % 9U) - 4;
             if (sy >= 8 && sy < 8 + kBarHeight && sx >= 8 && sx < 8 + kCounterBits * kBarWidth) {
                 const int bit = kCounterBits - 1 - (sx - 8) / kBarWidth;

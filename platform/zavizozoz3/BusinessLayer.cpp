@@ -59,8 +59,7 @@ void BusinessLayer::removeCamera(const std::string& key) {
         std::lock_guard<std::mutex> lock(m_camerasMutex);
         const auto it = std::find_if(m_cameras.begin(), m_cameras.end(),
                                      [&](const std::shared_ptr<CameraDevice>& c) { return c->key() == key; });
-        if (it == m_cameras.end())
-            return;
+        if (it == m_cameras.end()) return;
         device = *it;
         m_cameras.erase(it);
         m_graveyard.push_back(device);
@@ -71,8 +70,7 @@ void BusinessLayer::removeCamera(const std::string& key) {
 std::shared_ptr<CameraDevice> BusinessLayer::camera(const std::string& key) const {
     std::lock_guard<std::mutex> lock(m_camerasMutex);
     for (const auto& device : m_cameras)
-        if (device->key() == key)
-            return device;
+        if (device->key() == key) return device;
     return nullptr;
 }
 

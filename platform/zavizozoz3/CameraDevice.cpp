@@ -17,8 +17,7 @@ std::string CameraDevice::info(CAM_INFO item) const {
             return isGrabbing() ? "1" : "0";
         case CAM_INFO_WINDOW_ROW_OFFSET: {
             std::string offset;
-            if (const_cast<CameraDevice*>(this)->nodeValue("OffsetY", offset) != 0)
-                offset = "0";
+            if (const_cast<CameraDevice*>(this)->nodeValue("OffsetY", offset) != 0) offset = "0";
             return offset;
         }
         default:
@@ -52,10 +51,8 @@ void CameraDevice::setDefaultInfo(CAM_INFO item, const std::string& value) {
 int CameraDevice::nodeValue(const std::string& feature, std::string& value) {
     GenApi::INodeMap* map = nodeMap();
     GenApi::INode* node = map ? map->GetNode(feature) : nullptr;
-    if (!node)
-        return -1;
-    if (!GenApi::IsReadable(node))
-        return -2;
+    if (!node) return -1;
+    if (!GenApi::IsReadable(node)) return -2;
     try {
         value = node->ToString();
         return 0;
@@ -67,10 +64,8 @@ int CameraDevice::nodeValue(const std::string& feature, std::string& value) {
 int CameraDevice::setNodeValue(const std::string& feature, const std::string& value) {
     GenApi::INodeMap* map = nodeMap();
     GenApi::INode* node = map ? map->GetNode(feature) : nullptr;
-    if (!node)
-        return -1;
-    if (!GenApi::IsWritable(node))
-        return -2;
+    if (!node) return -1;
+    if (!GenApi::IsWritable(node)) return -2;
     try {
         node->FromString(value);
         return 0;
@@ -90,14 +85,12 @@ void CameraDevice::setConnected(bool connected) {
 }
 
 void CameraDevice::setOpen(bool open) {
-    if (!open)
-        stopGrab();
+    if (!open) stopGrab();
     m_open.store(open && m_connected.load());
 }
 
 int CameraDevice::setImageMode(int mode) {
-    if (mode < 0 || mode > 2)
-        return -1;
+    if (mode < 0 || mode > 2) return -1;
     m_imageMode.store(mode);
     return 0;
 }

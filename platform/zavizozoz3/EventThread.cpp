@@ -23,21 +23,18 @@ void EventThread::post(std::function<void()> task) {
 }
 
 void EventThread::waitIdle() {
-    if (isCurrentThread())
-        return;
+    if (isCurrentThread()) return;
     std::unique_lock<std::mutex> lock(m_queueMutex);
     const uint64_t target = m_posted;
     m_progress.wait(lock, [&] { return m_done >= target; });
 }
 
 void EventThread::stop() {
-    if (isCurrentThread())
-        return;
+    if (isCurrentThread()) return;
     std::thread thread;
     {
         std::lock_guard<std::mutex> lock(m_queueMutex);
-        if (!m_running || m_stopping)
-            return;
+        if (!m_running || m_stopping) return;
         m_stopping = true;
         thread = std::move(m_thread);
     }
@@ -58,8 +55,7 @@ void EventThread::run() {
     std::unique_lock<std::mutex> lock(m_queueMutex);
     for (;;) {
         m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
-        if (m_stopping)
-            break;
+        if (m_stopping) break;
         std::function<void()> task = std::move(m_queue.front());
         m_queue.pop_front();
         lock.unlock();

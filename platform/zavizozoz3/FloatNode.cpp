@@ -24,8 +24,7 @@ std::string FloatNode::format(double value) {
         in.imbue(std::locale::classic());
         double back = 0;
         in >> back;
-        if (back == value || precision == 17)
-            return out.str();
+        if (back == value || precision == 17) return out.str();
     }
     return {};
 }

@@ -147,8 +147,7 @@ public:
     bool IsValid() const { return m_ptr != nullptr; }
     operator bool() const { return IsValid(); }
     T* operator->() const {
-        if (!m_ptr)
-            throw GenICam::LogicalErrorException("NULL pointer dereferenced", __FILE__, __LINE__);
+        if (!m_ptr) throw GenICam::LogicalErrorException("NULL pointer dereferenced", __FILE__, __LINE__);
         return m_ptr;
     }
     T& operator*() const { return *operator->(); }

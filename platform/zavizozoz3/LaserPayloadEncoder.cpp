@@ -9,8 +9,7 @@
 namespace ZavizoZoz3 {
 
 uint16_t LaserPayloadEncoder::rawSample(float heightMm, double scaler) {
-    if (std::isnan(heightMm) || scaler <= 0)
-        return 0;
+    if (std::isnan(heightMm) || scaler <= 0) return 0;
     // The viewer decodes (raw - (32768 >> shift)) * (32 << shift) / scaler.
     int shift = static_cast<int>(std::log2(scaler));
     shift = shift >= 17 ? shift - 16 : 0;
@@ -20,8 +19,7 @@ uint16_t LaserPayloadEncoder::rawSample(float heightMm, double scaler) {
 }
 
 bool LaserPayloadEncoder::encode(const SimulatedFrame& frame, EncodedFrame& out) {
-    if (!frame.laserProfiler)
-        return false;
+    if (!frame.laserProfiler) return false;
     NuvPayloadWriter writer;
     const double scaler = frame.scaler > 0 ? frame.scaler : 32000.0;
     writer.setScaler(static_cast<uint32_t>(scaler));

@@ -31,10 +31,8 @@ constexpr double kDropoutRate = 0.002;
 enum class Part { Conveyor, Block, Cylinder, Plate, Hole };
 
 Part partAt(double x, double y) {
-    if (y >= 10.0 && y < 40.0 && x >= 3.0 && x < 12.0)
-        return Part::Block;
-    if (y >= 50.0 && y < 80.0 && std::fabs(x - 20.0) < 6.0)
-        return Part::Cylinder;
+    if (y >= 10.0 && y < 40.0 && x >= 3.0 && x < 12.0) return Part::Block;
+    if (y >= 50.0 && y < 80.0 && std::fabs(x - 20.0) < 6.0) return Part::Cylinder;
     if (y >= 85.0 && y < 110.0 && x >= 24.0 && x < 31.0) {
         const double dx = x - 27.5, dy = y - 97.5;
         return dx * dx + dy * dy < 2.5 * 2.5 ? Part::Hole : Part::Plate;
@@ -48,8 +46,7 @@ LaserScene::LaserScene(int points, double xIntervalMm, double yIntervalMm)
 
 double LaserScene::surface(double x, double y) const {
     y = std::fmod(y, kPeriodMm);
-    if (y < 0)
-        y += kPeriodMm;
+    if (y < 0) y += kPeriodMm;
     switch (partAt(x, y)) {
         case Part::Block:
             return x < 6.0 ? 4.0 : (x < 9.0 ? 8.0 : 12.0);
@@ -127,15 +124,13 @@ void LaserScene::renderSensorPicture(const std::vector<float>& heights, int widt
     const uint32_t salt = hash(static_cast<uint32_t>(seed) + 7U);
     for (size_t i = 0; i < pixels.size(); ++i)
         pixels[i] = static_cast<uint8_t>(4 + hash(salt ^ static_cast<uint32_t>(i)) % 12U);
-    if (heights.empty())
-        return;
+    if (heights.empty()) return;
     const int windowTop = sensorRows - rowOffset - windowHeight;
     static const uint8_t kLineProfile[] = {90, 200, 255, 200, 90};
     for (int col = 0; col < width; ++col) {
         const size_t point = static_cast<size_t>(col) * heights.size() / static_cast<size_t>(width);
         const int row = sensorRowOf(heights[point], sensorRows, zMaxMm, zMinMm);
-        if (row < 0)
-            continue;
+        if (row < 0) continue;
         for (int k = 0; k < 5; ++k) {
             const int local = row - windowTop + k - 2;
             if (local >= 0 && local < windowHeight)

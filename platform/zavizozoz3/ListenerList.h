@@ -18,12 +18,10 @@ class ListenerList {
 public:
     // -1 for null or an already registered (listener, name) pair.
     int add(Listener* listener, const std::string& name = std::string()) {
-        if (!listener)
-            return -1;
+        if (!listener) return -1;
         std::lock_guard<std::mutex> lock(m_entriesMutex);
         for (const auto& entry : m_entries)
-            if (entry->listener == listener && entry->name == name)
-                return -1;
+            if (entry->listener == listener && entry->name == name) return -1;
         auto entry = std::make_shared<Entry>();
         entry->listener = listener;
         entry->name = name;
@@ -38,8 +36,7 @@ public:
         const auto it = std::find_if(
             m_entries.begin(), m_entries.end(),
             [&](const std::shared_ptr<Entry>& e) { return e->listener == listener && e->name == name; });
-        if (it == m_entries.end())
-            return -1;
+        if (it == m_entries.end()) return -1;
         std::shared_ptr<Entry> entry = *it;
         m_entries.erase(it);
         entry->removed = true;
@@ -89,8 +86,7 @@ private:
         const std::thread::id self = std::this_thread::get_id();
         {
             std::lock_guard<std::mutex> lock(m_entriesMutex);
-            if (entry->removed)
-                return;
+            if (entry->removed) return;
             entry->delivering.push_back(self);
         }
         struct Done {

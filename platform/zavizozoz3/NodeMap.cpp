@@ -60,28 +60,24 @@ void NodeMap::setChangeListener(std::function<void(const std::string&)> listener
 }
 
 void NodeMap::notifyChanged(const std::string& name) const {
-    if (m_changeListener)
-        m_changeListener(name);
+    if (m_changeListener) m_changeListener(name);
 }
 
 int64_t NodeMap::integerValue(const std::string& name, int64_t fallback) const {
     GenApi::CIntegerPtr node(GetNode(name));
-    if (!node || !GenApi::IsReadable(node->GetAccessMode()))
-        return fallback;
+    if (!node || !GenApi::IsReadable(node->GetAccessMode())) return fallback;
     return node->GetValue();
 }
 
 double NodeMap::floatValue(const std::string& name, double fallback) const {
     GenApi::CFloatPtr node(GetNode(name));
-    if (!node || !GenApi::IsReadable(node->GetAccessMode()))
-        return fallback;
+    if (!node || !GenApi::IsReadable(node->GetAccessMode())) return fallback;
     return node->GetValue();
 }
 
 std::string NodeMap::symbolicValue(const std::string& name) const {
     GenApi::CEnumerationPtr node(GetNode(name));
-    if (!node || !GenApi::IsReadable(node->GetAccessMode()))
-        return {};
+    if (!node || !GenApi::IsReadable(node->GetAccessMode())) return {};
     return node->GetCurrentEntrySymbolic();
 }
 

@@ -15,18 +15,15 @@ OwnedAcqBuffer::OwnedAcqBuffer(std::weak_ptr<BufferTracker> tracker, int width, 
 OwnedAcqBuffer* OwnedAcqBuffer::create(const std::shared_ptr<BufferTracker>& tracker, int width, int height,
                                        uint32_t pixelFormat, std::vector<uint8_t>&& bytes) {
     auto* buffer = new OwnedAcqBuffer(tracker, width, height, pixelFormat, std::move(bytes));
-    if (tracker)
-        tracker->track(buffer);
+    if (tracker) tracker->track(buffer);
     return buffer;
 }
 
 void OwnedAcqBuffer::release() {
-    if (m_references.fetch_sub(1) != 1)
-        return;
+    if (m_references.fetch_sub(1) != 1) return;
     if (auto tracker = m_tracker.lock()) {
         // The tracker may have freed us already at a reset racing with this release.
-        if (!tracker->forget(this))
-            return;
+        if (!tracker->forget(this)) return;
     }
     delete this;
 }

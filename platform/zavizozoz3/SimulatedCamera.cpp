@@ -37,8 +37,7 @@ void SimulatedCamera::addCommonNodes(double defaultRate, double maxRate) {
 
 void SimulatedCamera::setFrameRate(double framesPerSecond) {
     GenApi::CFloatPtr rate(nodes().GetNode("AcquisitionFrameRate"));
-    if (!rate)
-        return;
+    if (!rate) return;
     rate->SetValue(std::clamp(framesPerSecond, rate->GetMin(), rate->GetMax()));
 }
 
@@ -54,13 +53,10 @@ void SimulatedCamera::onNodeChanged(const std::string& name) {
 }
 
 int SimulatedCamera::startGrab() {
-    if (std::this_thread::get_id() == m_acquisitionThreadId.load())
-        return -1;
-    if (!isConnected() || !isOpen())
-        return -1;
+    if (std::this_thread::get_id() == m_acquisitionThreadId.load()) return -1;
+    if (!isConnected() || !isOpen()) return -1;
     std::lock_guard<std::mutex> control(m_grabControlMutex);
-    if (m_grabbing.load())
-        return 0;
+    if (m_grabbing.load()) return 0;
     if (m_thread.joinable())  // a thread that stopped itself from a frame callback
         m_thread.join();
     {
@@ -88,8 +84,7 @@ int SimulatedCamera::stopGrab() {
         m_stopRequested.store(true);
     }
     m_wake.notify_all();
-    if (m_thread.joinable())
-        m_thread.join();
+    if (m_thread.joinable()) m_thread.join();
     m_grabbing.store(false);
     return 0;
 }
@@ -101,16 +96,14 @@ void SimulatedCamera::shutdown() {
 bool SimulatedCamera::softwareTriggered() {
     // Only the frame-start trigger (first selector entry) holds frames back.
     const auto* mode = dynamic_cast<const EnumerationNode*>(nodes().GetNode("TriggerMode"));
-    if (!mode)
-        return false;
+    if (!mode) return false;
     std::lock_guard<std::mutex> lock(nodes().valuesMutex());
     return mode->indexForSlotLocked(0) == 1;
 }
 
 bool SimulatedCamera::triggerFromSoftware() {
     const auto* source = dynamic_cast<const EnumerationNode*>(nodes().GetNode("TriggerSource"));
-    if (!source)
-        return true;
+    if (!source) return true;
     std::lock_guard<std::mutex> lock(nodes().valuesMutex());
     return source->indexForSlotLocked(0) == 0;
 }
@@ -129,8 +122,7 @@ void SimulatedCamera::acquisitionLoop() {
             m_wake.wait(lock, [this] {
                 return m_stopRequested.load() || m_pendingTriggers > 0 || m_settingsChanged;
             });
-            if (m_stopRequested.load())
-                break;
+            if (m_stopRequested.load()) break;
             if (m_pendingTriggers == 0) {
                 m_settingsChanged = false;
                 continue;
@@ -172,11 +164,9 @@ void SimulatedCamera::sendFrame(SimulatedFrame&& frame) {
     const std::shared_ptr<const FrameEncoder> encoder = m_sink.frameEncoder(isLaserProfiler());
     EncodedFrame encoded;
     if (encoder && *encoder) {
-        if (!(*encoder)(frame, encoded))
-            return;
+        if (!(*encoder)(frame, encoded)) return;
     } else {
-        if (frame.imageMode != 0 || frame.picture.empty())
-            return;
+        if (frame.imageMode != 0 || frame.picture.empty()) return;
         encoded.kind = 0;
         encoded.extra = static_cast<uint32_t>(frame.frameIndex);
         encoded.width = frame.pictureWidth;

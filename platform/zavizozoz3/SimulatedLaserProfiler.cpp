@@ -117,8 +117,7 @@ void SimulatedLaserProfiler::scanProfile(uint64_t n, float* heights, uint8_t* br
 
 void SimulatedLaserProfiler::produceFrame(uint64_t frameIndex) {
     const int mode = imageMode();
-    if (mode != m_lastMode)
-        m_batchIndex = 0;
+    if (mode != m_lastMode) m_batchIndex = 0;
     m_lastMode = mode;
     const double rate = nodes().floatValue("AcquisitionFrameRate", 200.0);
 
@@ -128,8 +127,7 @@ void SimulatedLaserProfiler::produceFrame(uint64_t frameIndex) {
     if (mode == 0 || mode == 1) {
         const double tickRate = std::min(rate, mode == 0 ? kMaxPictureRate : kMaxProfileRate);
         m_profileIndex += static_cast<uint64_t>(std::max(1.0, std::round(rate / tickRate)));
-        if (mode == 1 && !hasFrameEncoder())
-            return;
+        if (mode == 1 && !hasFrameEncoder()) return;
         fillGeometry(frame);
         frame.lineCount = 1;
         frame.heights.resize(kPoints);
@@ -174,8 +172,7 @@ void SimulatedLaserProfiler::produceFrame(uint64_t frameIndex) {
     m_batchIndex = isEnd ? 0 : m_batchIndex + 1;
     const uint64_t firstProfile = m_profileIndex;
     m_profileIndex += static_cast<uint64_t>(lines);
-    if (!hasFrameEncoder())
-        return;
+    if (!hasFrameEncoder()) return;
     fillGeometry(frame);
     frame.lineCount = lines;
     frame.imageId = m_imageId;

@@ -109,15 +109,13 @@ int GetCardNodeValue(const std::string& /*cardKey*/, const std::string& /*featur
 }
 
 GenApi::INodeMap* GetAttrNodeMap(FOCUS_TYPE type, const std::string& key, int nodeMapType) {
-    if (type != FOCUS_CAMERA || nodeMapType != 3)
-        return nullptr;
+    if (type != FOCUS_CAMERA || nodeMapType != 3) return nullptr;
     const auto device = layer().camera(key);
     return device ? device->nodeMap() : nullptr;
 }
 
 int SetFocus(FOCUS_TYPE type, const std::string& key) {
-    if (type != FOCUS_CAMERA)
-        return 0;
+    if (type != FOCUS_CAMERA) return 0;
     layer().recordFocus(key);
     return layer().camera(key) ? 0 : -1;
 }

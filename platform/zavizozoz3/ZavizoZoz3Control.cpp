@@ -35,13 +35,11 @@ bool hasCamera(const std::string& key) {
 }
 
 void setConnected(const std::string& key, bool connected) {
-    if (const auto device = layer().camera(key))
-        device->setConnected(connected);
+    if (const auto device = layer().camera(key)) device->setConnected(connected);
 }
 
 void setOpen(const std::string& key, bool open) {
-    if (const auto device = layer().camera(key))
-        device->setOpen(open);
+    if (const auto device = layer().camera(key)) device->setOpen(open);
 }
 
 bool isGrabbing(const std::string& key) {
@@ -54,11 +52,12 @@ void setParameterInfo(PARAMETER_INFO item, const std::string& value) {
 }
 
 void setFrameRate(const std::string& key, double framesPerSecond) {
-    if (const auto device = layer().camera(key))
-        device->setFrameRate(framesPerSecond);
+    if (const auto device = layer().camera(key)) device->setFrameRate(framesPerSecond);
 }
 
-void installPayloadEncoder() { setFrameEncoder(CameraKind::LaserProfiler, &LaserPayloadEncoder::encode); }
+void installPayloadEncoder() {
+    setFrameEncoder(CameraKind::LaserProfiler, &LaserPayloadEncoder::encode);
+}
 
 void setFrameEncoder(CameraKind kind, FrameEncoder encoder) {
     layer().setFrameEncoder(kind, std::move(encoder));
@@ -135,8 +134,7 @@ void postImage(const std::string& key, uint32_t kind, uint32_t extra, int width,
 }
 
 void post(std::function<void()> task) {
-    if (task)
-        layer().events().post(std::move(task));
+    if (task) layer().events().post(std::move(task));
 }
 
 void waitIdle() {

@@ -13,8 +13,7 @@ ImageWndLabel::ImageWndLabel(QWidget* parent) : QWidget(parent) {
 ImageWndLabel::~ImageWndLabel() = default;
 
 int ImageWndLabel::create(bool fitOnFirstImage, int style, bool enableZoom, bool enablePixelInfo) {
-    if (m_view != nullptr)
-        destroy(true, true);
+    if (m_view != nullptr) destroy(true, true);
     m_view = new ImageWndLabelView(this);
     layout()->addWidget(m_view);
     // Size and show it now: images set right after create() are fitted to the real size.
@@ -24,14 +23,12 @@ int ImageWndLabel::create(bool fitOnFirstImage, int style, bool enableZoom, bool
     m_view->setWheelZoomEnabled(enableZoom);
     m_view->setPixelInfoEnabled(enablePixelInfo);
     m_view->setStatusVisible(enablePixelInfo);
-    if (fitOnFirstImage)
-        m_view->zoomFitWnd();
+    if (fitOnFirstImage) m_view->zoomFitWnd();
     return 0;
 }
 
 int ImageWndLabel::destroy(bool releaseImage, bool releaseView) {
-    if (m_view == nullptr)
-        return -1;
+    if (m_view == nullptr) return -1;
     if (releaseImage || releaseView) {
         m_view->clearBackground();
         m_view->clearRangeImage();
@@ -55,40 +52,34 @@ int ImageWndLabel::showToolbar(bool show) {
 }
 
 int ImageWndLabel::showScrollbar(bool show) {
-    if (m_view == nullptr)
-        return -1;
+    if (m_view == nullptr) return -1;
     m_view->setScrollBarsVisible(show);
     return 0;
 }
 
 int ImageWndLabel::setRangeDisplayXYZ(bool enable) {
-    if (m_view == nullptr)
-        return -1;
+    if (m_view == nullptr) return -1;
     m_view->setXYZEnabled(enable);
     return 0;
 }
 
 int ImageWndLabel::setRangeImageMode(bool enable, const NuvRangeImage& range) {
-    if (m_view == nullptr)
-        return -1;
+    if (m_view == nullptr) return -1;
     if (!enable) {
         m_rangeMode = false;
         m_view->clearRangeImage();
         return 0;
     }
-    if (range.isEmpty())
-        return -1;
+    if (range.isEmpty()) return -1;
     m_rangeMode = true;
     m_view->setRangeImage(range);
     return 0;
 }
 
 int ImageWndLabel::setBackground(const NuvImage* image, int layer) {
-    if (m_view == nullptr || image == nullptr || layer != 0)
-        return -1;
+    if (m_view == nullptr || image == nullptr || layer != 0) return -1;
     const QSize old = m_view->imageSize();
-    if (!m_view->setBackground(*image))
-        return -1;
+    if (!m_view->setBackground(*image)) return -1;
     // Frames of the same size keep the user's zoom; a new size starts over.
     if (m_view->imageSize() != old) {
         if (m_fitOnFirstImage) {
@@ -101,11 +92,9 @@ int ImageWndLabel::setBackground(const NuvImage* image, int layer) {
 }
 
 int ImageWndLabel::clearBackground() {
-    if (m_view == nullptr)
-        return -1;
+    if (m_view == nullptr) return -1;
     m_view->clearBackground();
-    if (m_fitOnFirstImage)
-        m_view->zoomFitWnd();
+    if (m_fitOnFirstImage) m_view->zoomFitWnd();
     return 0;
 }
 

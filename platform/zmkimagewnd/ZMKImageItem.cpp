@@ -72,12 +72,10 @@ bool ZMKImageItem::setGreyFromWide(const cv::Mat& wide) {
 }
 
 bool ZMKImageItem::setImage(const QImage& image) {
-    if (image.isNull() || image.width() <= 0 || image.height() <= 0)
-        return false;
+    if (image.isNull() || image.width() <= 0 || image.height() <= 0) return false;
     // Deep copy: the caller may hand us a QImage over a buffer it reuses for the next frame.
     const QImage copy = image.copy();
-    if (copy.isNull())
-        return false;
+    if (copy.isNull()) return false;
     resetSource();
     m_qimage = copy;
     const uchar* bits = m_qimage.constBits();
@@ -128,15 +126,13 @@ bool ZMKImageItem::setImage(const QImage& image) {
 }
 
 bool ZMKImageItem::setImage(const NuvImage& image) {
-    if (image.isEmpty())
-        return false;
+    if (image.isEmpty()) return false;
     const int type = image.mat().type();
     SourceKind kind = SourceKind::None;
     bool wide = false;
     switch (image.pixelFormat()) {
         case NuvPixelFormat::Mono8:
-            if (type == CV_8UC1)
-                kind = SourceKind::Grey8;
+            if (type == CV_8UC1) kind = SourceKind::Grey8;
             break;
         case NuvPixelFormat::Mono16:
         case NuvPixelFormat::Coord3D_C16:
@@ -146,18 +142,15 @@ bool ZMKImageItem::setImage(const NuvImage& image) {
             wide = type == CV_32SC1;
             break;
         case NuvPixelFormat::RGB8:
-            if (type == CV_8UC3)
-                kind = SourceKind::Rgb24;
+            if (type == CV_8UC3) kind = SourceKind::Rgb24;
             break;
         case NuvPixelFormat::BGR8:
-            if (type == CV_8UC3)
-                kind = SourceKind::Bgr24;
+            if (type == CV_8UC3) kind = SourceKind::Bgr24;
             break;
         default:
             break;
     }
-    if (kind == SourceKind::None && !wide)
-        return false;
+    if (kind == SourceKind::None && !wide) return false;
     resetSource();
     // Own copy: a NuvImage may wrap a camera buffer that is recycled after this call.
     m_nuv = image.clone();
@@ -180,8 +173,7 @@ void ZMKImageItem::clear() {
 }
 
 bool ZMKImageItem::pixelAt(int x, int y, int* v1, int* v2, int* v3, float* value) const {
-    if (isEmpty() || x < 0 || y < 0 || x >= m_width || y >= m_height)
-        return false;
+    if (isEmpty() || x < 0 || y < 0 || x >= m_width || y >= m_height) return false;
     int r = 0, g = 0, b = 0;
     bool grey = true;
     double v = 0.0;
@@ -292,8 +284,7 @@ QRectF ZMKImageItem::boundingRect() const {
 }
 
 void ZMKImageItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) {
-    if (isEmpty() || painter->device() == nullptr)
-        return;
+    if (isEmpty() || painter->device() == nullptr) return;
     const QTransform t = painter->worldTransform();
     const QImage::Format format = m_hasAlpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
     if (t.type() > QTransform::TxScale || t.m11() <= 0.0 || t.m22() <= 0.0) {
@@ -305,13 +296,11 @@ void ZMKImageItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* opti
     }
     const QRect deviceRect(0, 0, painter->device()->width(), painter->device()->height());
     const QRectF mapped = t.mapRect(boundingRect()).intersected(QRectF(deviceRect).adjusted(-1, -1, 1, 1));
-    if (mapped.isEmpty())
-        return;
+    if (mapped.isEmpty()) return;
     const QRect visible = QRect(QPoint(qRound(mapped.left()), qRound(mapped.top())),
                                 QPoint(qRound(mapped.right()) - 1, qRound(mapped.bottom()) - 1)) &
                           deviceRect;
-    if (visible.isEmpty())
-        return;
+    if (visible.isEmpty()) return;
     const double sx = t.m11(), sy = t.m22(), ox = t.dx(), oy = t.dy();
     const bool reusable = m_cacheSerial == m_serial && m_cacheScaleX == sx && m_cacheScaleY == sy &&
                           m_cacheOriginX == ox && m_cacheOriginY == oy && m_cacheRect.contains(visible);

@@ -56,16 +56,14 @@ ZMKImageView::~ZMKImageView() = default;
 
 bool ZMKImageView::setBackground(const QImage& image) {
     const QSize old = imageSize();
-    if (!m_background->setImage(image))
-        return false;
+    if (!m_background->setImage(image)) return false;
     afterFrameChange(old);
     return true;
 }
 
 bool ZMKImageView::setBackground(const NuvImage& image) {
     const QSize old = imageSize();
-    if (!m_background->setImage(image))
-        return false;
+    if (!m_background->setImage(image)) return false;
     afterFrameChange(old);
     return true;
 }
@@ -74,18 +72,15 @@ void ZMKImageView::afterFrameChange(const QSize& oldSize) {
     const QSize size = imageSize();
     if (size != oldSize) {
         setSceneRect(QRectF(0, 0, size.width(), size.height()));
-        if (m_fitMode)
-            applyFit();
+        if (m_fitMode) applyFit();
     }
     viewport()->update();
 }
 
 bool ZMKImageView::background(QImage* image) const {
-    if (image == nullptr)
-        return false;
+    if (image == nullptr) return false;
     *image = QImage();
-    if (m_background->isEmpty())
-        return false;
+    if (m_background->isEmpty()) return false;
     if (m_background->hasQImage()) {
         *image = m_background->qimage().copy();
         return true;
@@ -115,11 +110,9 @@ bool ZMKImageView::background(QImage* image) const {
 }
 
 bool ZMKImageView::background(NuvImage* image) const {
-    if (image == nullptr)
-        return false;
+    if (image == nullptr) return false;
     *image = NuvImage();
-    if (m_background->isEmpty())
-        return false;
+    if (m_background->isEmpty()) return false;
     if (m_background->hasNuvImage()) {
         *image = m_background->nuvImage().clone();
         return true;
@@ -141,8 +134,7 @@ bool ZMKImageView::background(NuvImage* image) const {
             format = NuvPixelFormat::RGB8;
             break;
     }
-    if (q.isNull())
-        return false;
+    if (q.isNull()) return false;
     *image =
         NuvImage(q.width(), q.height(), format, q.constBits(), static_cast<size_t>(q.bytesPerLine()), true);
     return !image->isEmpty();
@@ -171,19 +163,16 @@ void ZMKImageView::applyZoom(double factor) {
         s.second->setViewScale(m_zoom);
     for (auto& o : m_overlays)
         o.second->setViewScale(m_zoom);
-    if (m_rubber != nullptr)
-        m_rubber->setViewScale(m_zoom);
+    if (m_rubber != nullptr) m_rubber->setViewScale(m_zoom);
     viewport()->update();
     emit zoomChanged(m_zoom);
 }
 
 void ZMKImageView::applyFit() {
     const QSize size = imageSize();
-    if (size.isEmpty())
-        return;
+    if (size.isEmpty()) return;
     const QSize area = maximumViewportSize();
-    if (area.width() <= 0 || area.height() <= 0)
-        return;
+    if (area.width() <= 0 || area.height() <= 0) return;
     double f = std::min(static_cast<double>(area.width()) / size.width(),
                         static_cast<double>(area.height()) / size.height());
     // Never a hair too large, or rounding would bring up scroll bars.
@@ -217,8 +206,7 @@ void ZMKImageView::zoomFitWnd() {
 }
 
 bool ZMKImageView::setZoom(double factor) {
-    if (!std::isfinite(factor) || factor <= 0.0)
-        return false;
+    if (!std::isfinite(factor) || factor <= 0.0) return false;
     m_fitMode = false;
     applyZoom(factor);
     return true;
@@ -227,11 +215,9 @@ bool ZMKImageView::setZoom(double factor) {
 // ---------------------------------------------------------------- shapes
 
 int ZMKImageView::addShape(const NuvROI& roi, int layer, const QPen& pen) {
-    if (layer != 0 && layer != 1)
-        return -1;
+    if (layer != 0 && layer != 1) return -1;
     const NuvPointArray corners = roi.corners();
-    if (corners.empty() || !std::all_of(corners.begin(), corners.end(), isFinitePoint))
-        return -1;
+    if (corners.empty() || !std::all_of(corners.begin(), corners.end(), isFinitePoint)) return -1;
     ZMKShapeItem* item = nullptr;
     const int id = m_nextId;
     switch (roi.type()) {
@@ -261,8 +247,7 @@ int ZMKImageView::addShape(const NuvROI& roi, int layer, const QPen& pen) {
 }
 
 int ZMKImageView::addOverlay(const NuvOverlayPath& path, int layer, const QPen& pen) {
-    if (layer != 0 && layer != 1)
-        return -1;
+    if (layer != 0 && layer != 1) return -1;
     auto* item = new ZMKOverlayItem(m_nextId, layer, pen, path);
     if (item->primitiveCount() == 0) {
         delete item;
@@ -300,8 +285,7 @@ ZMKShapeItem* ZMKImageView::shapeById(int id) const {
 
 bool ZMKImageView::selectShape(int id) {
     ZMKShapeItem* item = shapeById(id);
-    if (item == nullptr || !item->isSelectable())
-        return false;
+    if (item == nullptr || !item->isSelectable()) return false;
     deselectAll();
     item->setShapeSelected(true);
     viewport()->update();
@@ -310,8 +294,7 @@ bool ZMKImageView::selectShape(int id) {
 
 bool ZMKImageView::setShapeMovable(int id, bool movable) {
     ZMKShapeItem* item = shapeById(id);
-    if (item == nullptr)
-        return false;
+    if (item == nullptr) return false;
     item->setMovable(movable);
     viewport()->update();
     return true;
@@ -319,8 +302,7 @@ bool ZMKImageView::setShapeMovable(int id, bool movable) {
 
 bool ZMKImageView::setShapeSelectable(int id, bool selectable) {
     ZMKShapeItem* item = shapeById(id);
-    if (item == nullptr)
-        return false;
+    if (item == nullptr) return false;
     item->setSelectable(selectable);
     viewport()->update();
     return true;
@@ -328,8 +310,7 @@ bool ZMKImageView::setShapeSelectable(int id, bool selectable) {
 
 bool ZMKImageView::shapeROI(int id, NuvROI* roi) const {
     const ZMKShapeItem* item = shapeById(id);
-    if (item == nullptr || roi == nullptr)
-        return false;
+    if (item == nullptr || roi == nullptr) return false;
     *roi = item->roi();
     return true;
 }
@@ -368,8 +349,7 @@ void ZMKImageView::cancelDrawRect() {
         delete m_rubber;
         m_rubber = nullptr;
     }
-    if (m_drag == Drag::DrawRect)
-        m_drag = Drag::None;
+    if (m_drag == Drag::DrawRect) m_drag = Drag::None;
     m_drawArmed = false;
     viewport()->unsetCursor();
     viewport()->update();
@@ -377,8 +357,7 @@ void ZMKImageView::cancelDrawRect() {
 
 int ZMKImageView::selectedShape() const {
     for (const auto& s : m_shapes) {
-        if (s.second->isShapeSelected())
-            return s.first;
+        if (s.second->isShapeSelected()) return s.first;
     }
     return -1;
 }
@@ -403,8 +382,7 @@ void ZMKImageView::setScrollBarsVisible(bool visible) {
     const Qt::ScrollBarPolicy policy = visible ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
     setHorizontalScrollBarPolicy(policy);
     setVerticalScrollBarPolicy(policy);
-    if (m_fitMode)
-        applyFit();
+    if (m_fitMode) applyFit();
 }
 
 void ZMKImageView::setStatusVisible(bool visible) {
@@ -422,8 +400,7 @@ QPoint ZMKImageView::mapFromImage(const QPointF& imagePos) const {
 
 QPointF ZMKImageView::clampToImage(const QPointF& p) const {
     const QSize size = imageSize();
-    if (size.isEmpty())
-        return p;
+    if (size.isEmpty()) return p;
     return QPointF(std::clamp(p.x(), 0.0, static_cast<double>(size.width())),
                    std::clamp(p.y(), 0.0, static_cast<double>(size.height())));
 }
@@ -431,8 +408,7 @@ QPointF ZMKImageView::clampToImage(const QPointF& p) const {
 QString ZMKImageView::readoutText(int x, int y) const {
     int v1 = 0, v2 = 0, v3 = 0;
     float value = 0.0f;
-    if (!m_background->pixelAt(x, y, &v1, &v2, &v3, &value))
-        return QString();
+    if (!m_background->pixelAt(x, y, &v1, &v2, &v3, &value)) return QString();
     const QString zoom = tr("Zoom: %1%").arg(m_zoom * 100.0, 0, 'f', 1);
     if (v1 == v2 && v2 == v3 && static_cast<float>(v1) == value) {
         return tr("X: %1  Y: %2  Value: %3").arg(x).arg(y).arg(v1) + QStringLiteral("  ") + zoom;
@@ -452,12 +428,10 @@ void ZMKImageView::updateReadout(const QPoint& pos) {
         float value = 0.0f;
         if (m_background->pixelAt(x, y, &v1, &v2, &v3, &value)) {
             m_statusText = readoutText(x, y);
-            if (m_pixelInfo)
-                emit imgInfo(x, y, v1, v2, v3, value);
+            if (m_pixelInfo) emit imgInfo(x, y, v1, v2, v3, value);
         }
     }
-    if (m_statusVisible && m_statusText != before)
-        viewport()->update();
+    if (m_statusVisible && m_statusText != before) viewport()->update();
 }
 
 // ---------------------------------------------------------------- mouse
@@ -473,13 +447,11 @@ std::pair<ZMKShapeItem*, int> ZMKImageView::handleAt(const QPoint& pos) const {
     const double reach = ZMKShapeItem::kHandleSize / 2.0 + 2.0;
     for (auto it = m_shapes.rbegin(); it != m_shapes.rend(); ++it) {
         ZMKShapeItem* s = it->second;
-        if (!s->isShapeSelected() || !s->isMovable())
-            continue;
+        if (!s->isShapeSelected() || !s->isMovable()) continue;
         const QVector<QPointF> hs = s->handles();
         for (int i = 0; i < hs.size(); ++i) {
             const QPointF d = mapFromScene(hs[i]) - QPointF(pos);
-            if (std::fabs(d.x()) <= reach && std::fabs(d.y()) <= reach)
-                return {s, i};
+            if (std::fabs(d.x()) <= reach && std::fabs(d.y()) <= reach) return {s, i};
         }
     }
     return {nullptr, -1};
@@ -491,10 +463,8 @@ ZMKShapeItem* ZMKImageView::shapeAt(const QPoint& pos) const {
     // Later shapes are drawn on top, so they are hit first.
     for (auto it = m_shapes.rbegin(); it != m_shapes.rend(); ++it) {
         ZMKShapeItem* s = it->second;
-        if (!s->isMovable() && !s->isSelectable())
-            continue;
-        if (s->hitTest(p, tolerance))
-            return s;
+        if (!s->isMovable() && !s->isSelectable()) continue;
+        if (s->hitTest(p, tolerance)) return s;
     }
     return nullptr;
 }
@@ -558,8 +528,7 @@ void ZMKImageView::mousePressEvent(QMouseEvent* event) {
     }
     viewport()->update();
     emit mouseClicked(clickPos.x(), clickPos.y());
-    if (clickedId >= 0)
-        emit shapeClicked(clickedId);
+    if (clickedId >= 0) emit shapeClicked(clickedId);
 }
 
 void ZMKImageView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -588,14 +557,12 @@ void ZMKImageView::mouseMoveEvent(QMouseEvent* event) {
             }
             break;
         case Drag::DrawRect:
-            if (m_rubber != nullptr)
-                m_rubber->setCorners(m_pressImagePos, clampToImage(imagePos));
+            if (m_rubber != nullptr) m_rubber->setCorners(m_pressImagePos, clampToImage(imagePos));
             break;
         case Drag::None:
             break;
     }
-    if (m_drag != Drag::None)
-        viewport()->update();
+    if (m_drag != Drag::None) viewport()->update();
     event->accept();
     updateReadout(pos);
 }
@@ -610,11 +577,9 @@ void ZMKImageView::finishDrawRect() {
         valid = b.x > a.x && b.y > a.y;
     }
     cancelDrawRect();
-    if (!valid)
-        return;
+    if (!valid) return;
     const int id = addShape(roi, 1, m_drawPen);
-    if (id < 0)
-        return;
+    if (id < 0) return;
     selectShape(id);
     emit shapeClicked(id);
     emit shapeResized(id);
@@ -632,8 +597,7 @@ void ZMKImageView::mouseReleaseEvent(QMouseEvent* event) {
     const int id = m_dragId;
     const bool changed = m_dragChanged;
     // A middle release ends only a middle pan.
-    if (middle && drag != Drag::Pan)
-        return;
+    if (middle && drag != Drag::Pan) return;
     m_drag = Drag::None;
     m_dragId = -1;
     m_dragHandle = -1;
@@ -679,23 +643,20 @@ void ZMKImageView::keyPressEvent(QKeyEvent* event) {
 
 void ZMKImageView::resizeEvent(QResizeEvent* event) {
     QGraphicsView::resizeEvent(event);
-    if (m_fitMode)
-        applyFit();
+    if (m_fitMode) applyFit();
 }
 
 void ZMKImageView::leaveEvent(QEvent* event) {
     QGraphicsView::leaveEvent(event);
     if (!m_statusText.isEmpty()) {
         m_statusText.clear();
-        if (m_statusVisible)
-            viewport()->update();
+        if (m_statusVisible) viewport()->update();
     }
 }
 
 void ZMKImageView::drawForeground(QPainter* painter, const QRectF& rect) {
     QGraphicsView::drawForeground(painter, rect);
-    if (!m_statusVisible || m_statusText.isEmpty())
-        return;
+    if (!m_statusVisible || m_statusText.isEmpty()) return;
     painter->save();
     painter->resetTransform();
     const QRectF bar(0, viewport()->height() - kStatusHeight, viewport()->width(), kStatusHeight);

@@ -23,8 +23,7 @@ ZMKImageWnd::~ZMKImageWnd() {
 
 int ZMKImageWnd::create(qint64 host) {
     auto* parent = reinterpret_cast<QWidget*>(host);
-    if (parent == nullptr)
-        return -1;
+    if (parent == nullptr) return -1;
     destory();
     m_view = new ZMKImageView(parent);
     connect(m_view, &ZMKImageView::mouseClicked, this, &ZMKImageWnd::mouseClicked);
@@ -38,8 +37,7 @@ int ZMKImageWnd::create(qint64 host) {
 }
 
 int ZMKImageWnd::destory() {
-    if (m_view.isNull())
-        return -1;
+    if (m_view.isNull()) return -1;
     ZMKImageView* view = m_view.data();
     m_view.clear();
     view->disconnect(this);
@@ -54,8 +52,7 @@ int ZMKImageWnd::destory() {
 }
 
 int ZMKImageWnd::move(int x, int y, int width, int height) {
-    if (m_view.isNull() || width < 0 || height < 0)
-        return -1;
+    if (m_view.isNull() || width < 0 || height < 0) return -1;
     m_view->setGeometry(x, y, width, height);
     return 0;
 }
@@ -65,22 +62,19 @@ int ZMKImageWnd::showToolbar(bool show) {
 }
 
 int ZMKImageWnd::showStatusbar(bool show) {
-    if (m_view.isNull())
-        return -1;
+    if (m_view.isNull()) return -1;
     m_view->setStatusVisible(show);
     return 0;
 }
 
 int ZMKImageWnd::showScrollbar(bool show) {
-    if (m_view.isNull())
-        return -1;
+    if (m_view.isNull()) return -1;
     m_view->setScrollBarsVisible(show);
     return 0;
 }
 
 int ZMKImageWnd::enablePixelVisible(bool enable) {
-    if (m_view.isNull())
-        return -1;
+    if (m_view.isNull()) return -1;
     m_view->setPixelInfoEnabled(enable);
     return 0;
 }
@@ -102,36 +96,31 @@ int ZMKImageWnd::getBackground(NuvImage* image) const {
 }
 
 int ZMKImageWnd::clear() {
-    if (m_view.isNull())
-        return -1;
+    if (m_view.isNull()) return -1;
     m_view->clearBackground();
     return 0;
 }
 
 int ZMKImageWnd::zoomIn() {
-    if (m_view.isNull())
-        return -1;
+    if (m_view.isNull()) return -1;
     m_view->zoomIn();
     return 0;
 }
 
 int ZMKImageWnd::zoomOut() {
-    if (m_view.isNull())
-        return -1;
+    if (m_view.isNull()) return -1;
     m_view->zoomOut();
     return 0;
 }
 
 int ZMKImageWnd::zoomReset() {
-    if (m_view.isNull())
-        return -1;
+    if (m_view.isNull()) return -1;
     m_view->zoomReset();
     return 0;
 }
 
 int ZMKImageWnd::zoomFitWnd() {
-    if (m_view.isNull())
-        return -1;
+    if (m_view.isNull()) return -1;
     m_view->zoomFitWnd();
     return 0;
 }
@@ -151,8 +140,7 @@ int ZMKImageWnd::setPen(quint8 red, quint8 green, quint8 blue, unsigned width) {
 }
 
 int ZMKImageWnd::displayROI(const NuvROI& roi, Layer layer) {
-    if (m_view.isNull())
-        return -1;
+    if (m_view.isNull()) return -1;
     QPen pen(m_penColor, m_penWidth);
     pen.setCosmetic(true);
     return m_view->addShape(roi, static_cast<int>(layer), pen);
@@ -179,8 +167,7 @@ int ZMKImageWnd::getROIShape(int id, NuvROI* roi) const {
 }
 
 int ZMKImageWnd::drawRect() {
-    if (m_view.isNull())
-        return -1;
+    if (m_view.isNull()) return -1;
     QPen pen(m_penColor, m_penWidth);
     pen.setCosmetic(true);
     m_view->startDrawRect(pen);
@@ -188,16 +175,14 @@ int ZMKImageWnd::drawRect() {
 }
 
 int ZMKImageWnd::displayOverlayPath(const NuvOverlayPath& path, Layer layer) {
-    if (m_view.isNull())
-        return -1;
+    if (m_view.isNull()) return -1;
     QPen pen(m_penColor, m_penWidth);
     pen.setCosmetic(true);
     return m_view->addOverlay(path, static_cast<int>(layer), pen);
 }
 
 int ZMKImageWnd::clearLayer(Layer layer) {
-    if (m_view.isNull() || (layer != LayerOverlay && layer != LayerShape))
-        return -1;
+    if (m_view.isNull() || (layer != LayerOverlay && layer != LayerShape)) return -1;
     m_view->clearLayer(static_cast<int>(layer));
     return 0;
 }

@@ -34,8 +34,7 @@ void ZMKLineItem::beginEdit() {
 }
 
 bool ZMKLineItem::apply(const QPointF& start, const QPointF& stop) {
-    if (start == m_start && stop == m_stop)
-        return false;
+    if (start == m_start && stop == m_stop) return false;
     geometryWillChange();
     m_start = start;
     m_stop = stop;
@@ -48,10 +47,8 @@ bool ZMKLineItem::moveFromStart(const QPointF& delta) {
 }
 
 bool ZMKLineItem::dragHandle(int index, const QPointF& pos) {
-    if (index == 0)
-        return apply(pos, m_editStop);
-    if (index == 1)
-        return apply(m_editStart, pos);
+    if (index == 0) return apply(pos, m_editStop);
+    if (index == 1) return apply(m_editStart, pos);
     return false;
 }
 
@@ -62,6 +59,5 @@ QRectF ZMKLineItem::geometryBounds() const {
 void ZMKLineItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) {
     painter->setPen(cosmeticPen());
     painter->drawLine(QLineF(m_start, m_stop));
-    if (isShapeSelected())
-        paintHandles(painter);
+    if (isShapeSelected()) paintHandles(painter);
 }

@@ -16,12 +16,10 @@ ZMKOverlayItem::ZMKOverlayItem(int id, int layer, const QPen& pen, const NuvOver
     m_pen.setCosmetic(true);
     for (const NuvOverlay& o : path.overlays()) {
         const NuvPointArray& pts = o.points();
-        if (pts.empty() || !std::all_of(pts.begin(), pts.end(), isFinitePoint))
-            continue;
+        if (pts.empty() || !std::all_of(pts.begin(), pts.end(), isFinitePoint)) continue;
         switch (o.kind()) {
             case NuvOverlay::Circle:
-                if (!std::isfinite(o.radius()))
-                    continue;
+                if (!std::isfinite(o.radius())) continue;
                 m_circles.push_back({QPointF(pts[0].x, pts[0].y), std::fabs(o.radius())});
                 break;
             case NuvOverlay::Line:
@@ -31,8 +29,7 @@ ZMKOverlayItem::ZMKOverlayItem(int id, int layer, const QPen& pen, const NuvOver
                     m_path.lineTo(pts[i].x, pts[i].y);
                 break;
             case NuvOverlay::Cross: {
-                if (!std::isfinite(o.radius()))
-                    continue;
+                if (!std::isfinite(o.radius())) continue;
                 // The size is the full width of the cross.
                 const double h = std::fabs(o.radius()) / 2.0;
                 m_path.moveTo(pts[0].x - h, pts[0].y);
@@ -52,8 +49,7 @@ ZMKOverlayItem::ZMKOverlayItem(int id, int layer, const QPen& pen, const NuvOver
 }
 
 void ZMKOverlayItem::setViewScale(double scale) {
-    if (scale <= 0.0 || scale == m_viewScale)
-        return;
+    if (scale <= 0.0 || scale == m_viewScale) return;
     prepareGeometryChange();
     m_viewScale = scale;
 }
@@ -66,10 +62,8 @@ QRectF ZMKOverlayItem::boundingRect() const {
 void ZMKOverlayItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) {
     painter->setPen(m_pen);
     painter->setBrush(Qt::NoBrush);
-    if (!m_path.isEmpty())
-        painter->drawPath(m_path);
-    if (m_circles.isEmpty())
-        return;
+    if (!m_path.isEmpty()) painter->drawPath(m_path);
+    if (m_circles.isEmpty()) return;
     const double scale = std::sqrt(std::fabs(painter->worldTransform().determinant()));
     QVector<QPointF> dots;
     for (const Circle& c : m_circles) {
@@ -79,6 +73,5 @@ void ZMKOverlayItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* op
             painter->drawEllipse(c.centre, c.radius, c.radius);
         }
     }
-    if (!dots.isEmpty())
-        painter->drawPoints(dots.constData(), dots.size());
+    if (!dots.isEmpty()) painter->drawPoints(dots.constData(), dots.size());
 }

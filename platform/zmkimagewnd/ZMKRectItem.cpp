@@ -66,8 +66,7 @@ QPointF ZMKRectItem::axisV(double angleDeg) {
 }
 
 bool ZMKRectItem::apply(const Geometry& g) {
-    if (g == m_geo)
-        return false;
+    if (g == m_geo) return false;
     geometryWillChange();
     m_geo = g;
     update();
@@ -114,11 +113,9 @@ QVector<QPointF> ZMKRectItem::handles() const {
 
 bool ZMKRectItem::hitTest(const QPointF& pos, double tolerance) const {
     const QPolygonF poly = polygon();
-    if (poly.containsPoint(pos, Qt::OddEvenFill))
-        return true;
+    if (poly.containsPoint(pos, Qt::OddEvenFill)) return true;
     for (int i = 0; i < 4; ++i) {
-        if (distanceToSegment(pos, poly[i], poly[(i + 1) % 4]) <= tolerance)
-            return true;
+        if (distanceToSegment(pos, poly[i], poly[(i + 1) % 4]) <= tolerance) return true;
     }
     return false;
 }
@@ -138,31 +135,24 @@ bool ZMKRectItem::moveFromStart(const QPointF& delta) {
 bool ZMKRectItem::dragHandle(int index, const QPointF& pos) {
     Geometry g = m_start;
     if (!m_rotated) {
-        if (index < 0 || index >= 8)
-            return false;
+        if (index < 0 || index >= 8) return false;
         // Move the grabbed corner or edge; the opposite one stays where it was.
         double x1 = g.p1.x(), y1 = g.p1.y(), x2 = g.p2.x(), y2 = g.p2.y();
-        if (kSignX[index] < 0)
-            x1 = pos.x();
-        if (kSignX[index] > 0)
-            x2 = pos.x();
-        if (kSignY[index] < 0)
-            y1 = pos.y();
-        if (kSignY[index] > 0)
-            y2 = pos.y();
+        if (kSignX[index] < 0) x1 = pos.x();
+        if (kSignX[index] > 0) x2 = pos.x();
+        if (kSignY[index] < 0) y1 = pos.y();
+        if (kSignY[index] > 0) y2 = pos.y();
         g.p1 = QPointF(std::min(x1, x2), std::min(y1, y2));
         g.p2 = QPointF(std::max(x1, x2), std::max(y1, y2));
         return apply(g);
     }
     if (index == kRotationHandle) {
         const QPointF d = pos - g.centre;
-        if (d.x() == 0.0 && d.y() == 0.0)
-            return false;
+        if (d.x() == 0.0 && d.y() == 0.0) return false;
         g.angle = std::atan2(-d.y(), d.x()) / kDegToRad;
         return apply(g);
     }
-    if (index < 0 || index > kRotationHandle)
-        return false;
+    if (index < 0 || index > kRotationHandle) return false;
     // Work in the rectangle's own frame: the grabbed side follows the mouse, the opposite side stays.
     const QPointF u = axisU(g.angle), v = axisV(g.angle);
     const QPointF local(dot(pos - g.centre, u), dot(pos - g.centre, v));
@@ -190,8 +180,7 @@ void ZMKRectItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* optio
     painter->setBrush(Qt::NoBrush);
     const QPolygonF poly = polygon();
     painter->drawPolygon(poly);
-    if (!isShapeSelected())
-        return;
+    if (!isShapeSelected()) return;
     if (m_rotated) {
         // Grip line from the edge the angle points to, so the orientation is visible.
         const QVector<QPointF> h = handles();

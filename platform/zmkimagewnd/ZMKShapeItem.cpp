@@ -9,13 +9,11 @@ ZMKShapeItem::ZMKShapeItem(int id, int layer, const QPen& pen) : m_id(id), m_lay
 
 void ZMKShapeItem::setSelectable(bool selectable) {
     m_selectable = selectable;
-    if (!selectable)
-        setShapeSelected(false);
+    if (!selectable) setShapeSelected(false);
 }
 
 void ZMKShapeItem::setShapeSelected(bool selected) {
-    if (selected == m_selected)
-        return;
+    if (selected == m_selected) return;
     // Handles (and the rotation grip) widen the painted area.
     prepareGeometryChange();
     m_selected = selected;
@@ -23,8 +21,7 @@ void ZMKShapeItem::setShapeSelected(bool selected) {
 }
 
 void ZMKShapeItem::setViewScale(double scale) {
-    if (scale <= 0.0 || scale == m_viewScale)
-        return;
+    if (scale <= 0.0 || scale == m_viewScale) return;
     prepareGeometryChange();
     m_viewScale = scale;
 }

@@ -20,8 +20,7 @@ void DeviceListUpdate::notify(int source, std::vector<std::string> cardList,
     QSharedPointer<bool> finish(new bool(false));
     emit ValueUpdate(source, toStringList(cardList), toStringList(camList), finish);
     for (int i = 0; i < kWaitIterations; ++i) {
-        if (FinishFlag::isSet(finish))
-            break;
+        if (FinishFlag::isSet(finish)) break;
         QThread::msleep(kWaitStepMs);
     }
 }

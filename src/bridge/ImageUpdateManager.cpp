@@ -17,8 +17,7 @@ void ImageUpdateManager::notify(std::string cameraKey, ZavizoZoz3::AcqBuffer* pa
     WndImageTransTool* tool = m_tools.value(key, nullptr);
     if (tool == nullptr) {
         // Nobody shows this camera: give the buffer back so the business layer can reuse it.
-        if (payload)
-            payload->release();
+        if (payload) payload->release();
         return;
     }
     tool->transform(payload, static_cast<int>(kind), static_cast<int>(extra));
@@ -31,8 +30,7 @@ void ImageUpdateManager::addTool(const QString& cameraKey, WndImageTransTool* to
         old = m_tools.value(cameraKey, nullptr);
         m_tools.insert(cameraKey, tool);
     }
-    if (old != tool)
-        delete old;
+    if (old != tool) delete old;
 }
 
 void ImageUpdateManager::removeTool(const QString& cameraKey) {

@@ -184,14 +184,12 @@ QGridLayout* ImageWndManager::gridLayout() const {
 void ImageWndManager::setWndLayout(int layout, QVector<int> wndIds) {
     if (QGridLayout* grid = gridLayout()) {
         while (QLayoutItem* item = grid->takeAt(0)) {
-            if (QWidget* w = item->widget())
-                w->setParent(nullptr);
+            if (QWidget* w = item->widget()) w->setParent(nullptr);
             delete item;
         }
         delete grid;
     }
-    if (wndIds.isEmpty())
-        m_hostLayout = layout;
+    if (wndIds.isEmpty()) m_hostLayout = layout;
 
     if (layout != 1) {
         for (ImageWnd* pane : qAsConst(m_panes)) {
@@ -214,8 +212,7 @@ void ImageWndManager::setWndLayout(int layout, QVector<int> wndIds) {
         }
     }
 
-    if (!isValidLayout(layout))
-        return;
+    if (!isValidLayout(layout)) return;
 
     auto* grid = new QGridLayout(this);
     grid->setSpacing(0);
@@ -225,11 +222,9 @@ void ImageWndManager::setWndLayout(int layout, QVector<int> wndIds) {
     QVector<ImageWnd*> order;
     auto appendFrom = [&](const QVector<int>& indices) {
         for (int index : indices) {
-            if (order.size() >= layout)
-                return;
+            if (order.size() >= layout) return;
             ImageWnd* pane = m_panes.value(index, nullptr);
-            if (pane != nullptr && !order.contains(pane))
-                order.append(pane);
+            if (pane != nullptr && !order.contains(pane)) order.append(pane);
         }
     };
     appendFrom(wndIds.isEmpty() ? m_occupied : wndIds);
@@ -244,15 +239,13 @@ void ImageWndManager::setWndLayout(int layout, QVector<int> wndIds) {
         pane->show();
         m_shown.append(pane->wndId());
     }
-    if (layout != 1)
-        m_savedArrangement = m_shown;
+    if (layout != 1) m_savedArrangement = m_shown;
     m_layout = layout;
     relayoutPanes(size());
 }
 
 void ImageWndManager::relayoutPanes(QSize size) {
-    if (m_shown.isEmpty())
-        return;
+    if (m_shown.isEmpty()) return;
     const int columns = columnsFor(m_layout);
     const int width = size.width() / columns;
     const int height = m_layout == 2 ? size.height() : size.height() / columns;
@@ -266,8 +259,7 @@ void ImageWndManager::relayoutPanes(QSize size) {
 }
 
 void ImageWndManager::setCurrentWnd(int wndId) {
-    if (wndId == m_currentWnd)
-        return;
+    if (wndId == m_currentWnd) return;
     const QString border = QString::fromLatin1(kSelectionBorder);
     if (ImageWnd* old =
             (m_currentWnd >= 1 && m_currentWnd <= kPaneCount) ? m_panes.value(m_currentWnd) : nullptr) {
@@ -280,21 +272,17 @@ void ImageWndManager::setCurrentWnd(int wndId) {
     }
     if (wndId >= 1 && wndId <= 16) {
         if (ImageWnd* pane = m_panes.value(wndId, nullptr)) {
-            if (!pane->styleSheet().contains(border))
-                pane->setStyleSheet(pane->styleSheet() + border);
+            if (!pane->styleSheet().contains(border)) pane->setStyleSheet(pane->styleSheet() + border);
         }
     }
     m_currentWnd = wndId;
-    if (wndId >= 1 && wndId <= kPaneCount)
-        emit m_facade->selectWndChanged(wndId);
+    if (wndId >= 1 && wndId <= kPaneCount) emit m_facade->selectWndChanged(wndId);
 }
 
 void ImageWndManager::setPaneMode(int wndId, int mode, bool accepted) {
-    if (!accepted)
-        return;
+    if (!accepted) return;
     if (mode == 1 || mode == 2) {
-        if (!m_occupied.contains(wndId))
-            m_occupied.append(wndId);
+        if (!m_occupied.contains(wndId)) m_occupied.append(wndId);
     } else {
         m_occupied.removeAll(wndId);
     }
@@ -306,8 +294,7 @@ int ImageWndManager::paneIndexOf(const QString& cameraKey) const {
 
 void ImageWndManager::onImageWndButtonClicked(ImageWnd::ButtonType type) {
     auto* pane = qobject_cast<ImageWnd*>(sender());
-    if (pane == nullptr)
-        return;
+    if (pane == nullptr) return;
     const int index = pane->wndId();
     switch (type) {
         case ImageWnd::StartGrab:
@@ -359,15 +346,13 @@ void ImageWndManager::resizeEvent(QResizeEvent* event) {
 
 bool ImageWndManager::handleDrop(ImageWnd* target, QDropEvent* event) {
     const QMimeData* mime = event->mimeData();
-    if (mime == nullptr)
-        return false;
+    if (mime == nullptr) return false;
     ImageWnd* source = nullptr;
     if (mime->hasFormat(QStringLiteral("WndId"))) {
         source = m_panes.value(mime->text().toInt(), nullptr);
     } else {
         const QString key = mime->text();
-        if (!m_cameras.contains(key))
-            return false;
+        if (!m_cameras.contains(key)) return false;
         const int index = m_cameras.value(key);
         if (m_layout == 1) {
             setWndLayout(1, QVector<int>{index});
@@ -375,12 +360,10 @@ bool ImageWndManager::handleDrop(ImageWnd* target, QDropEvent* event) {
         }
         source = m_panes.value(index, nullptr);
     }
-    if (source == nullptr || source == target)
-        return false;
+    if (source == nullptr || source == target) return false;
     // A pane outside the current grid has only a stale cell; swapping it in would show a pane
     // the user cannot see being moved, so such drops are ignored.
-    if (!m_shown.contains(source->wndId()) || !m_shown.contains(target->wndId()))
-        return false;
+    if (!m_shown.contains(source->wndId()) || !m_shown.contains(target->wndId())) return false;
     swapCells(source->wndId(), target->wndId());
     event->acceptProposedAction();
     return true;
@@ -390,8 +373,7 @@ void ImageWndManager::swapCells(int sourceIndex, int targetIndex) {
     QGridLayout* grid = gridLayout();
     ImageWnd* source = m_panes.value(sourceIndex);
     ImageWnd* target = m_panes.value(targetIndex);
-    if (grid == nullptr || source == nullptr || target == nullptr)
-        return;
+    if (grid == nullptr || source == nullptr || target == nullptr) return;
     const QPoint a = m_cells.value(sourceIndex);
     const QPoint b = m_cells.value(targetIndex);
     for (const QPoint& cell : {a, b}) {
@@ -432,13 +414,11 @@ void ImageWndManager::onDeviceListUpdate(int source, QStringList cardList, QStri
         const bool connected = ZavizoZoz3::GetCameraInfo(k, ZavizoZoz3::CAM_INFO_CONNECTED) == "1";
         const bool open = ZavizoZoz3::GetCameraInfo(k, ZavizoZoz3::CAM_INFO_OPEN) == "1";
         if (index < 1) {
-            if (connected)
-                addCamera(key);
+            if (connected) addCamera(key);
             continue;
         }
         ImageWnd* pane = m_panes.value(index, nullptr);
-        if (pane == nullptr)
-            continue;
+        if (pane == nullptr) continue;
         if (connected && open) {
             if (grabbing == "1") {
                 pane->onGrabStarted();
@@ -461,22 +441,19 @@ void ImageWndManager::addCamera(const QString& key) {
             break;
         }
     }
-    if (index == 0)
-        return;
+    if (index == 0) return;
     {
         QMutexLocker lock(&m_cameraMapMutex);
         m_cameras.insert(key, index);
     }
     setCurrentWnd(index);
     ImageWnd* pane = m_panes.value(index, nullptr);
-    if (pane == nullptr)
-        return;
+    if (pane == nullptr) return;
     const std::string k = key.toStdString();
     pane->setImageWndTitle(QString::fromStdString(ZavizoZoz3::GetCameraInfo(k, ZavizoZoz3::CAM_INFO_TITLE)));
     pane->setCameraName(key);
     pane->initRangeImageDisplay();
-    if (!m_occupied.contains(index))
-        m_occupied.append(index);
+    if (!m_occupied.contains(index)) m_occupied.append(index);
     ZavizoZoz3::SetFocus(ZavizoZoz3::FOCUS_CAMERA, k);
     m_imageUpdate->addTool(key, new Wnd3DImageTransTool(m_imageUpdate, this, key));
     emit m_facade->dropWndSuccess(index);
@@ -500,16 +477,13 @@ void ImageWndManager::onFocusUpdate(ZavizoZoz3::FOCUS_TYPE type, QString id) {
         return;
     }
     const int index = paneIndexOf(id);
-    if (index == 0 || index == m_currentWnd)
-        return;
-    if (m_layout == 1)
-        setWndLayout(1, QVector<int>{index});
+    if (index == 0 || index == m_currentWnd) return;
+    if (m_layout == 1) setWndLayout(1, QVector<int>{index});
     setCurrentWnd(index);
 }
 
 void ImageWndManager::onCameraIdUpdate(QString srcName, QString dstName) {
-    if (ImageWnd* pane = paneOf(srcName))
-        pane->setImageWndTitle(dstName);
+    if (ImageWnd* pane = paneOf(srcName)) pane->setImageWndTitle(dstName);
 }
 
 void ImageWndManager::onLayoutUpdate(ZavizoZoz3::LAYOUT_TYPE type) {
@@ -519,16 +493,14 @@ void ImageWndManager::onLayoutUpdate(ZavizoZoz3::LAYOUT_TYPE type) {
 void ImageWndManager::onImageUpdate(QString id, QSharedPointer<QImage> img, QSharedPointer<bool> isFinish,
                                     bool isCopyImage) {
     if (ImageWnd* pane = paneOf(id)) {
-        if (img)
-            pane->show2DImage(*img, isCopyImage);
+        if (img) pane->show2DImage(*img, isCopyImage);
     }
     FinishFlag::set(isFinish);
 }
 
 void ImageWndManager::onnuvimageUpdate(QString id, QSharedPointer<NuvImage> img) {
     if (ImageWnd* pane = paneOf(id)) {
-        if (img)
-            pane->show2DImage(*img);
+        if (img) pane->show2DImage(*img);
     }
 }
 
@@ -547,29 +519,24 @@ void ImageWndManager::onROIPosChanged(std::string id, int leftX, int leftY, int 
 }
 
 void ImageWndManager::onImportChanged(QString id) {
-    if (ImageWnd* pane = paneOf(id))
-        pane->syncImageMode();
+    if (ImageWnd* pane = paneOf(id)) pane->syncImageMode();
 }
 
 void ImageWndManager::onImageProfileUpdate(QString id, QSharedPointer<NuvImage> img, QVector<qreal> profile) {
-    if (ImageWnd* pane = paneOf(id))
-        pane->showImage(img.data(), profile);
+    if (ImageWnd* pane = paneOf(id)) pane->showImage(img.data(), profile);
 }
 
 void ImageWndManager::onQImageProfileUpdate(QString id, QSharedPointer<QImage> img, QVector<qreal> profile) {
-    if (ImageWnd* pane = paneOf(id))
-        pane->showImage(img.data(), profile);
+    if (ImageWnd* pane = paneOf(id)) pane->showImage(img.data(), profile);
 }
 
 void ImageWndManager::onProfileUpdate(QString id, QVector<qreal> profile, QVector<uint8_t> brightness) {
-    if (ImageWnd* pane = paneOf(id))
-        pane->showProfile(profile, brightness);
+    if (ImageWnd* pane = paneOf(id)) pane->showProfile(profile, brightness);
 }
 
 void ImageWndManager::onRangeImageUpdate(QString id, INT32* rangeData, size_t imgId, int frameIndex,
                                          bool isEnd) {
-    if (ImageWnd* pane = paneOf(id))
-        pane->showRangeLines(rangeData, imgId, frameIndex, isEnd);
+    if (ImageWnd* pane = paneOf(id)) pane->showRangeLines(rangeData, imgId, frameIndex, isEnd);
 }
 
 void ImageWndManager::onImageArrayUpdate(QString id, QMap<int, NuvImage*> imgMap, INT32* rangeData,
@@ -598,27 +565,22 @@ void ImageWndManager::onImageArrayUpdateEx(QString id, QMap<int, NuvImage*> imgM
 
 void ImageWndManager::onCorrectionUpdate(QString id, int correctionType, float curCorrectionValue,
                                          void* ext) {
-    if (ImageWnd* pane = paneOf(id))
-        pane->openCorrection(correctionType, curCorrectionValue, ext);
+    if (ImageWnd* pane = paneOf(id)) pane->openCorrection(correctionType, curCorrectionValue, ext);
 }
 
 void ImageWndManager::onLPImageModeUpdate(QString id, int mode) {
-    if (mode != 3)
-        return;
-    if (ImageWnd* pane = paneOf(id))
-        pane->refreshFromCamera();
+    if (mode != 3) return;
+    if (ImageWnd* pane = paneOf(id)) pane->refreshFromCamera();
 }
 
 void ImageWndManager::onSLShowImageModeUpdate(QString id, int mode) {
-    if (ImageWnd* pane = paneOf(id))
-        pane->selectShownImage(mode);
+    if (ImageWnd* pane = paneOf(id)) pane->selectShownImage(mode);
 }
 
 void ImageWndManager::onLanguageChanged(int language) {
     Q_UNUSED(language);
     for (int index = 1; index <= kPaneCount; ++index) {
-        if (ImageWnd* pane = m_panes.value(index, nullptr))
-            pane->retranslate();
+        if (ImageWnd* pane = m_panes.value(index, nullptr)) pane->retranslate();
     }
 }
 
@@ -659,8 +621,7 @@ bool ImageWndManager::writeRangeBatch(
     std::shared_ptr<RangeStreamer> streamer;
     {
         QMutexLocker lock(&m_cameraMapMutex);
-        if (ImageWnd* pane = modeTwoPaneLocked(cameraKey))
-            streamer = pane->rangeStreamer();
+        if (ImageWnd* pane = modeTwoPaneLocked(cameraKey)) streamer = pane->rangeStreamer();
     }
     return streamer && streamer->writeBatch(batch, write);
 }

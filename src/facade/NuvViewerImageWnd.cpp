@@ -26,8 +26,7 @@ void NuvViewerImageWnd::setImageWndParent(QWidget* parent) {
 
 int NuvViewerImageWnd::setImageWndMode(int wndId, ImageWndMode mode) {
     ImageWnd* pane = m_manager->pane(wndId);
-    if (pane == nullptr)
-        return -1;
+    if (pane == nullptr) return -1;
     const int result = pane->setImageWndMode(static_cast<int>(mode));
     m_manager->setPaneMode(wndId, static_cast<int>(mode), result == 0);
     return result;
@@ -60,32 +59,26 @@ int NuvViewerImageWnd::getImageWndTitle(int wndId, QString* title) {
 }
 
 void NuvViewerImageWnd::show2DImage(int wndId, QImage& image) {
-    if (ImageWnd* pane = m_manager->pane(wndId))
-        pane->show2DImage(image, false);
+    if (ImageWnd* pane = m_manager->pane(wndId)) pane->show2DImage(image, false);
 }
 
 void NuvViewerImageWnd::show2DImage(int wndId, NuvImage& image) {
     ImageWnd* pane = m_manager->pane(wndId);
-    if (pane != nullptr && pane->imageWndMode() == Mode2D)
-        pane->show2DImage(image);
+    if (pane != nullptr && pane->imageWndMode() == Mode2D) pane->show2DImage(image);
 }
 
 int NuvViewerImageWnd::get2DImage(int wndId, QImage* image) {
     ImageWnd* pane = m_manager->pane(wndId);
-    if (pane == nullptr)
-        return 0;
-    if (pane->imageWndMode() != Mode2D)
-        return -1;
+    if (pane == nullptr) return 0;
+    if (pane->imageWndMode() != Mode2D) return -1;
     pane->get2DImage(image);
     return 0;
 }
 
 int NuvViewerImageWnd::get2DImage(int wndId, NuvImage* image) {
     ImageWnd* pane = m_manager->pane(wndId);
-    if (pane == nullptr)
-        return 0;
-    if (pane->imageWndMode() != Mode2D)
-        return -1;
+    if (pane == nullptr) return 0;
+    if (pane->imageWndMode() != Mode2D) return -1;
     pane->get2DImage(image);
     return 0;
 }
@@ -106,8 +99,7 @@ int NuvViewerImageWnd::buttonIsHidden(int, ButtonType, bool*) {
 
 int NuvViewerImageWnd::initRangeImageDisplay(QString camId) {
     ImageWnd* pane = m_manager->paneOf(camId);
-    if (pane == nullptr || pane->imageWndMode() != Mode3D)
-        return -1;
+    if (pane == nullptr || pane->imageWndMode() != Mode3D) return -1;
     pane->prepareRangeAcquisition();
     return 0;
 }

@@ -34,8 +34,7 @@ const char* const kPaneStyle =
 
 std::string nodeValue(const QString& key, const char* feature) {
     std::string value;
-    if (ZavizoZoz3::GetCameraNodeValue(key.toStdString(), feature, value) != 0)
-        return {};
+    if (ZavizoZoz3::GetCameraNodeValue(key.toStdString(), feature, value) != 0) return {};
     return value;
 }
 }  // namespace
@@ -55,6 +54,7 @@ ImageWnd::ImageWnd(QWidget* parent) : QFrame(parent), m_ui(new Ui::ImageWnd) {
         m_ui->lbWndMessageShow->setPixmap(
             QPixmap::fromImage(m_logo.scaled(200, 200, Qt::IgnoreAspectRatio, Qt::FastTransformation)));
     }
+    m_logoSize = QSize(200, 200);
     connect(m_ui->btnWndTransformIn, &QPushButton::clicked, this, [this]() { emit buttonClick(EnlargeWnd); });
     connect(m_ui->btnWndTransformOut, &QPushButton::clicked, this,
             [this]() { emit buttonClick(RestoreWnd); });
@@ -98,24 +98,22 @@ int ImageWnd::setImageWndMode(int mode) {
     switch (mode) {
         case 0:
             m_ui->wdgTitle->hide();
+            showLogo();
             break;
         case 1:
             m_ui->wdgTitle->show();
-            if (m_view2D == nullptr)
-                create2DView();
+            if (m_view2D == nullptr) create2DView();
             m_view2D->show();
             break;
         case 2:
             m_ui->wdgTitle->show();
-            if (m_view2D != nullptr)
-                m_view2D->hide();
+            if (m_view2D != nullptr) m_view2D->hide();
             create3DView();
             break;
         default:
             return -1;
     }
-    if (mode != 1 && m_view2D != nullptr)
-        m_view2D->hide();
+    if (mode != 1 && m_view2D != nullptr) m_view2D->hide();
     m_mode = mode;
     m_modeShared = mode;
     return 0;
@@ -128,6 +126,8 @@ std::shared_ptr<RangeStreamer> ImageWnd::rangeStreamer() const {
 
 void ImageWnd::placeInBody(QWidget* view) {
     QLabel* body = m_ui->lbWndMessageShow;
+    // The views' tool strips are translucent: the logo must not shine through them.
+    body->clear();
     if (QLayout* old = body->layout()) {
         // Keep the views themselves: only the layout goes.
         while (QLayoutItem* item = old->takeAt(0))
@@ -202,8 +202,7 @@ int ImageWnd::setImageWndTitle(const QString& title) {
 }
 
 int ImageWnd::getImageWndTitle(QString* title) const {
-    if (title)
-        *title = m_ui->lbImageWndTitle->text();
+    if (title) *title = m_ui->lbImageWndTitle->text();
     return 0;
 }
 
@@ -213,8 +212,7 @@ QString ImageWnd::imageWndTitle() const {
 
 int ImageWnd::setCameraName(const QString& key) {
     m_cameraKey = key;
-    if (m_view2D)
-        m_view2D->setCameraName(key);
+    if (m_view2D) m_view2D->setCameraName(key);
     return 0;
 }
 
@@ -228,8 +226,7 @@ bool ImageWnd::isRestoreButtonVisible() const {
 // ---- camera life cycle ---------------------------------------------------------------------
 
 void ImageWnd::initRangeImageDisplay() {
-    if (m_view3D == nullptr)
-        return;
+    if (m_view3D == nullptr) return;
     const float zUp = static_cast<float>(std::atof(nodeValue(m_cameraKey, "ZUpSizeInfo").c_str()));
     const float zDown = static_cast<float>(std::atof(nodeValue(m_cameraKey, "ZDownSizeInfo").c_str()));
     const float xSize = static_cast<float>(std::atof(nodeValue(m_cameraKey, "XSizeInfo").c_str()));
@@ -244,8 +241,7 @@ void ImageWnd::initRangeImageDisplay() {
 }
 
 void ImageWnd::prepareRangeAcquisition() {
-    if (m_view3D == nullptr)
-        return;
+    if (m_view3D == nullptr) return;
     m_rangeDataKind =
         ZavizoZoz3::GetCameraInfo(m_cameraKey.toStdString(), ZavizoZoz3::CAM_INFO_RANGE_BITS) == "16" ? 0 : 1;
     m_view3D->prepareScan(m_cameraKey);
@@ -253,12 +249,10 @@ void ImageWnd::prepareRangeAcquisition() {
 
 void ImageWnd::resetCamera() {
     onGrabStopped();
-    if (m_view3D)
-        m_view3D->reset();
+    if (m_view3D) m_view3D->reset();
     setImageWndTitle(tr("No Camera"));
     m_cameraKey.clear();
-    if (m_view2D)
-        m_view2D->setCameraName(QString());
+    if (m_view2D) m_view2D->setCameraName(QString());
     setButtonEnable(SingleGrab, true);
     setButtonEnable(StartGrab, true);
     setButtonEnable(StopGrab, false);
@@ -278,8 +272,7 @@ void ImageWnd::resetCamera() {
     m_rangeStreaming = false;
     m_imageWidth = -1;
     m_imageHeight = -1;
-    if (m_view3D)
-        m_view3D->relayoutToolBar();
+    if (m_view3D) m_view3D->relayoutToolBar();
 }
 
 // ---- grab control and buttons --------------------------------------------------------------
@@ -334,8 +327,7 @@ void ImageWnd::onGrabStopped() {
 }
 
 void ImageWnd::syncImageMode() {
-    if (m_view3D == nullptr)
-        return;
+    if (m_view3D == nullptr) return;
     QPushButton* button = nullptr;
     switch (ZavizoZoz3::GetCameraImageMode(m_cameraKey.toStdString())) {
         case 0:
@@ -357,16 +349,13 @@ void ImageWnd::syncImageMode() {
 int ImageWnd::setButtonEnable(ButtonType type, bool enable) {
     switch (type) {
         case SingleGrab:
-            if (m_view3D)
-                m_view3D->btnSingleGrab->setEnabled(enable);
+            if (m_view3D) m_view3D->btnSingleGrab->setEnabled(enable);
             break;
         case StartGrab:
-            if (m_view3D)
-                m_view3D->btn3DStartGrab->setEnabled(enable);
+            if (m_view3D) m_view3D->btn3DStartGrab->setEnabled(enable);
             break;
         case StopGrab:
-            if (m_view3D)
-                m_view3D->btn3DStopGrab->setEnabled(enable);
+            if (m_view3D) m_view3D->btn3DStopGrab->setEnabled(enable);
             break;
         case EnlargeWnd:
             m_ui->btnWndTransformIn->setEnabled(enable);
@@ -378,8 +367,7 @@ int ImageWnd::setButtonEnable(ButtonType type, bool enable) {
             if (m_view3D) {
                 m_view3D->btn3DRender->setEnabled(enable);
                 m_view3D->btn3DRender->setChecked(false);
-                if (QAction* action = m_view3D->renderAction())
-                    action->setEnabled(!enable);
+                if (QAction* action = m_view3D->renderAction()) action->setEnabled(!enable);
             }
             break;
     }
@@ -389,23 +377,18 @@ int ImageWnd::setButtonEnable(ButtonType type, bool enable) {
 int ImageWnd::setButtonHidden(ButtonType type, bool hidden) {
     switch (type) {
         case SingleGrab:
-            if (m_view3D)
-                m_view3D->setStripButtonHidden(m_view3D->btnSingleGrab, hidden);
+            if (m_view3D) m_view3D->setStripButtonHidden(m_view3D->btnSingleGrab, hidden);
             break;
         case StartGrab:
             if (m_view2D) {
-                if (m_view2D->btnStartGrab->isVisible())
-                    m_view2D->ZoomFitWnd();
+                if (m_view2D->btnStartGrab->isVisible()) m_view2D->ZoomFitWnd();
                 m_view2D->btnStartGrab->setHidden(hidden);
             }
-            if (m_view3D)
-                m_view3D->setStripButtonHidden(m_view3D->btn3DStartGrab, hidden);
+            if (m_view3D) m_view3D->setStripButtonHidden(m_view3D->btn3DStartGrab, hidden);
             break;
         case StopGrab:
-            if (m_view2D)
-                m_view2D->btnStopGrab->setHidden(hidden);
-            if (m_view3D)
-                m_view3D->setStripButtonHidden(m_view3D->btn3DStopGrab, hidden);
+            if (m_view2D) m_view2D->btnStopGrab->setHidden(hidden);
+            if (m_view3D) m_view3D->setStripButtonHidden(m_view3D->btn3DStopGrab, hidden);
             break;
         case EnlargeWnd:
             m_ui->btnWndTransformIn->setHidden(hidden);
@@ -421,8 +404,7 @@ int ImageWnd::setButtonHidden(ButtonType type, bool hidden) {
 
 void ImageWnd::on3DShowModeChanged() {
     Image3DWnd* v = m_view3D;
-    if (v == nullptr)
-        return;
+    if (v == nullptr) return;
     QObject* s = sender();
     const std::string key = m_cameraKey.toStdString();
     int modeButton = -1;  // 0 contour, 1 picture, 2 3D
@@ -493,11 +475,9 @@ void ImageWnd::on3DShowModeChanged() {
 // ---- images --------------------------------------------------------------------------------
 
 void ImageWnd::show2DImage(QImage& image, bool redrawOnly) {
-    if (m_mode == 0)
-        return;
+    if (m_mode == 0) return;
     if (m_view2D == nullptr) {
-        if (m_view3D != nullptr)
-            m_view3D->show2DImage(image);
+        if (m_view3D != nullptr) m_view3D->show2DImage(image);
         return;
     }
     if (redrawOnly) {
@@ -507,8 +487,7 @@ void ImageWnd::show2DImage(QImage& image, bool redrawOnly) {
         return;
     }
     m_view2D->setBackground(image);
-    if (!m_view2D->btnSingleSave->isEnabled())
-        m_view2D->btnSingleSave->setEnabled(true);
+    if (!m_view2D->btnSingleSave->isEnabled()) m_view2D->btnSingleSave->setEnabled(true);
     reportResolution(image.width(), image.height());
 }
 
@@ -517,8 +496,7 @@ void ImageWnd::show2DImage(NuvImage& image) {
 }
 
 void ImageWnd::get2DImage(QImage* image) const {
-    if (image == nullptr)
-        return;
+    if (image == nullptr) return;
     if (m_view2D) {
         m_view2D->getBackground(image);
     } else if (m_view3D) {
@@ -527,8 +505,7 @@ void ImageWnd::get2DImage(QImage* image) const {
 }
 
 void ImageWnd::get2DImage(NuvImage* image) const {
-    if (image == nullptr)
-        return;
+    if (image == nullptr) return;
     if (m_view2D) {
         m_view2D->getBackground(image);
     } else if (m_view3D) {
@@ -537,41 +514,34 @@ void ImageWnd::get2DImage(NuvImage* image) const {
 }
 
 void ImageWnd::showImage(NuvImage* image, QVector<qreal> profile) {
-    if (image == nullptr)
-        return;
+    if (image == nullptr) return;
     if (m_view2D != nullptr) {
         // An area-scan camera bound to a 2D pane: its frames go straight to the view.
         m_view2D->setBackground(*image);
-        if (!m_view2D->btnSingleSave->isEnabled())
-            m_view2D->btnSingleSave->setEnabled(true);
+        if (!m_view2D->btnSingleSave->isEnabled()) m_view2D->btnSingleSave->setEnabled(true);
         reportResolution(image->width(), image->height());
         return;
     }
-    if (m_view3D == nullptr)
-        return;
-    if (ZMKImageWnd* display = m_view3D->displayWidget())
-        display->setBackground(*image);
+    if (m_view3D == nullptr) return;
+    if (ZMKImageWnd* display = m_view3D->displayWidget()) display->setBackground(*image);
     Q_UNUSED(profile);
     reportResolution(image->width(), image->height());
 }
 
 void ImageWnd::showImage(QImage* image, QVector<qreal> profile) {
-    if (image == nullptr || m_view3D == nullptr)
-        return;
+    if (image == nullptr || m_view3D == nullptr) return;
     m_view3D->showImageWithProfile(*image, profile);
     reportResolution(image->width(), image->height());
 }
 
 void ImageWnd::showProfile(const QVector<qreal>& profile, const QVector<uint8_t>& brightness) {
     Q_UNUSED(brightness);
-    if (m_view3D == nullptr || m_correctionOpen)
-        return;
+    if (m_view3D == nullptr || m_correctionOpen) return;
     m_view3D->showContour(profile);
 }
 
 void ImageWnd::showRangeLines(INT32* rangeData, size_t imgId, int frameIndex, bool isEnd) {
-    if (m_view3D)
-        m_view3D->onBatchArrived(rangeData, imgId, frameIndex, isEnd);
+    if (m_view3D) m_view3D->onBatchArrived(rangeData, imgId, frameIndex, isEnd);
 }
 
 void ImageWnd::setRangeStreaming(NuvRangeImage* rangeImage) {
@@ -602,8 +572,7 @@ void ImageWnd::openCorrection(int type, float value, void* info) {
 }
 
 void ImageWnd::refreshFromCamera() {
-    if (m_view3D)
-        m_view3D->refreshFromCamera(m_cameraKey);
+    if (m_view3D) m_view3D->refreshFromCamera(m_cameraKey);
 }
 
 NuvRangeImage* ImageWnd::rangeImage() const {
@@ -647,8 +616,7 @@ int ImageWnd::removeROI(int index) {
 }
 
 void ImageWnd::reportResolution(int width, int height) {
-    if (width == m_imageWidth && height == m_imageHeight)
-        return;
+    if (width == m_imageWidth && height == m_imageHeight) return;
     m_imageWidth = width;
     m_imageHeight = height;
     // The business layer is keyed by the title the host gave the pane (the camera name).
@@ -662,19 +630,21 @@ void ImageWnd::onWndMouseClicked(double x, double y) {
 }
 
 void ImageWnd::setLogoSize(QSize size) {
-    if (m_logo.isNull() || size.isEmpty())
-        return;
+    if (size.isEmpty()) return;
+    m_logoSize = size;
+    if (m_mode == 0) showLogo();
+}
+
+void ImageWnd::showLogo() {
+    if (m_logo.isNull() || m_logoSize.isEmpty()) return;
     m_ui->lbWndMessageShow->setPixmap(
-        QPixmap::fromImage(m_logo.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+        QPixmap::fromImage(m_logo.scaled(m_logoSize, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
 }
 
 void ImageWnd::retranslate() {
-    if (m_mode == 1 && m_view2D)
-        m_view2D->retranslate();
-    if (m_view3D)
-        m_view3D->retranslate();
-    if (m_cameraKey.isEmpty())
-        setImageWndTitle(tr("No Camera"));
+    if (m_mode == 1 && m_view2D) m_view2D->retranslate();
+    if (m_view3D) m_view3D->retranslate();
+    if (m_cameraKey.isEmpty()) setImageWndTitle(tr("No Camera"));
 }
 
 // ---- drag and drop -------------------------------------------------------------------------
@@ -689,8 +659,7 @@ bool ImageWnd::eventFilter(QObject* watched, QEvent* event) {
                 m_titlePressed = false;
                 break;
             case QEvent::MouseMove:
-                if (m_titlePressed && m_dragAllowed)
-                    startTitleDrag();
+                if (m_titlePressed && m_dragAllowed) startTitleDrag();
                 break;
             default:
                 break;

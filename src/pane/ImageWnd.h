@@ -119,7 +119,7 @@ private:
     void placeInBody(QWidget* view);
     void reportResolution(int width, int height);
     void startTitleDrag();
-    void applyStyle();
+    void showLogo();
 
     QMap<int, int> m_roiShapeIds;
     QMap<int, int> m_maskShapeIds;
@@ -146,6 +146,7 @@ private:
     bool m_titlePressed = false;
     bool m_dragAllowed = true;
     QImage m_logo;
+    QSize m_logoSize;
     std::atomic<int> m_modeShared{0};
     // Guards m_streamer, which business-layer threads read to write range batches.
     mutable std::mutex m_streamerMutex;

@@ -61,56 +61,46 @@ Image2DWnd::~Image2DWnd() {
 }
 
 void Image2DWnd::destroyDisplay() {
-    if (m_display == nullptr)
-        return;
+    if (m_display == nullptr) return;
     m_display->destory();
     delete m_display;
     m_display = nullptr;
 }
 
 void Image2DWnd::setBackground(const QImage& image) {
-    if (m_display)
-        m_display->setBackground(image);
+    if (m_display) m_display->setBackground(image);
 }
 
 void Image2DWnd::setBackground(const NuvImage& image) {
-    if (m_display)
-        m_display->setBackground(image);
+    if (m_display) m_display->setBackground(image);
 }
 
 void Image2DWnd::getBackground(QImage* image) const {
-    if (m_display)
-        m_display->getBackground(image);
+    if (m_display) m_display->getBackground(image);
 }
 
 void Image2DWnd::getBackground(NuvImage* image) const {
-    if (m_display)
-        m_display->getBackground(image);
+    if (m_display) m_display->getBackground(image);
 }
 
 void Image2DWnd::ZoomIn() {
-    if (m_display)
-        m_display->zoomIn();
+    if (m_display) m_display->zoomIn();
 }
 
 void Image2DWnd::ZoomOut() {
-    if (m_display)
-        m_display->zoomOut();
+    if (m_display) m_display->zoomOut();
 }
 
 void Image2DWnd::Zoom100() {
-    if (m_display)
-        m_display->zoom(1.0);
+    if (m_display) m_display->zoom(1.0);
 }
 
 void Image2DWnd::ZoomFit() {
-    if (m_display)
-        m_display->zoom(kLogoZoom);
+    if (m_display) m_display->zoom(kLogoZoom);
 }
 
 void Image2DWnd::ZoomFitWnd() {
-    if (m_display)
-        m_display->zoomFitWnd();
+    if (m_display) m_display->zoomFitWnd();
 }
 
 void Image2DWnd::retranslate() {
@@ -147,12 +137,9 @@ void Image2DWnd::onImgInfo(double x, double y, int a, int b, int c, float value)
         m_lastReport = now;
         return;
     }
-    if (now - m_lastReport < std::chrono::milliseconds(kPixelReportIntervalMs))
-        return;
+    if (now - m_lastReport < std::chrono::milliseconds(kPixelReportIntervalMs)) return;
     m_lastReport = now;
-    if (m_display)
-        m_display->blockSignals(true);
+    if (m_display) m_display->blockSignals(true);
     PixelReport::send(m_cameraName, x, y, a, b, c, value);
-    if (m_display)
-        m_display->blockSignals(false);
+    if (m_display) m_display->blockSignals(false);
 }

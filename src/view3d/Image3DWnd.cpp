@@ -182,35 +182,29 @@ void Image3DWnd::retranslate() {
 }
 
 void Image3DWnd::show2DImage(const QImage& image) {
-    if (m_display)
-        m_display->setBackground(image);
+    if (m_display) m_display->setBackground(image);
 }
 
 void Image3DWnd::getBackground(QImage* image) const {
-    if (m_display)
-        m_display->getBackground(image);
+    if (m_display) m_display->getBackground(image);
 }
 
 void Image3DWnd::getBackground(NuvImage* image) const {
-    if (m_display)
-        m_display->getBackground(image);
+    if (m_display) m_display->getBackground(image);
 }
 
 void Image3DWnd::showLogo() {
-    if (!m_display)
-        return;
+    if (!m_display) return;
     m_display->setBackground(m_logo);
     m_display->zoom(kLogoZoom);
 }
 
 void Image3DWnd::clearAll() {
     // clear() empties the background, so the idle logo goes in after it.
-    if (m_display)
-        m_display->clear();
+    if (m_display) m_display->clear();
     showLogo();
     for (ImageWndLabel* label : {m_rangeLabel, m_greyLabel}) {
-        if (label)
-            label->clearBackground();
+        if (label) label->clearBackground();
     }
     m_profilePlot->setSamples(QVector<QPointF>());
     m_streamer->clear();
@@ -244,18 +238,15 @@ void Image3DWnd::showContour(const QVector<qreal>& profile, const QVector<uint8_
         y[i] = profile.at(i);
     }
     m_profilePlot->setData(x, y);
-    if (m_cameraKey == nullptr)
-        return;
+    if (m_cameraKey == nullptr) return;
     const std::string key = m_cameraKey->toStdString();
-    if (ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_RANGE_PROBE) != "1")
-        return;
+    if (ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_RANGE_PROBE) != "1") return;
     // A range probe: report the span of the heights inside the current y range, then stop.
     double hi = m_contourYMax;
     double lo = m_contourYMin;
     bool first = true;
     for (qreal h : profile) {
-        if (!(h > m_contourYMin && h < m_contourYMax))
-            continue;
+        if (!(h > m_contourYMin && h < m_contourYMax)) continue;
         if (first) {
             hi = lo = h;
             first = false;
@@ -273,28 +264,24 @@ void Image3DWnd::showContour(const QVector<qreal>& profile, const QVector<uint8_
 }
 
 void Image3DWnd::showImageWithProfile(const QImage& image, const QVector<qreal>& profile) {
-    if (!m_display)
-        return;
+    if (!m_display) return;
     m_display->clearLayer(ZMKImageWnd::LayerOverlay);
     m_display->setBackground(image);
     drawProfilePoints(profile);
 }
 
 void Image3DWnd::showImageWithProfile(const NuvImage& image, const QVector<qreal>& profile) {
-    if (!m_display)
-        return;
+    if (!m_display) return;
     m_display->clearLayer(ZMKImageWnd::LayerOverlay);
     m_display->setBackground(image);
     drawProfilePoints(profile);
 }
 
 void Image3DWnd::drawProfilePoints(const QVector<qreal>& profile) {
-    if (profile.isEmpty())
-        return;
+    if (profile.isEmpty()) return;
     NuvOverlayPath path;
     for (int i = 0; i < profile.size(); ++i) {
-        if (profile.at(i) > 0)
-            path.addCircle(NuvPoint(i, profile.at(i)), 0.15);
+        if (profile.at(i) > 0) path.addCircle(NuvPoint(i, profile.at(i)), 0.15);
     }
     m_display->setPen(0, 255, 0, 0);
     m_display->displayOverlayPath(path, ZMKImageWnd::LayerOverlay);
@@ -311,27 +298,21 @@ bool readDisplaySettings(const std::string& key, RangeStreamer::DisplaySettings*
     bool ok = false;
     const double yInterval =
         QString::fromStdString(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_Y_INTERVAL)).toDouble(&ok);
-    if (ok && yInterval > 0)
-        s->yInterval = yInterval;
+    if (ok && yInterval > 0) s->yInterval = yInterval;
     const double xInterval = QString::fromStdString(nodeText(key, "XInterval")).toDouble(&ok);
-    if (ok && xInterval > 0)
-        s->xInterval = xInterval / 1000.0;
+    if (ok && xInterval > 0) s->xInterval = xInterval / 1000.0;
     const float hMax =
         QString::fromStdString(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_HEIGHT_MAX)).toFloat(&ok);
-    if (ok)
-        s->heightMax = hMax;
+    if (ok) s->heightMax = hMax;
     const float hMin =
         QString::fromStdString(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_HEIGHT_MIN)).toFloat(&ok);
-    if (ok)
-        s->heightMin = hMin;
+    if (ok) s->heightMin = hMin;
     const int ratio =
         QString::fromStdString(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_SAMPLING_RATIO))
             .toInt(&ok);
-    if (ok && ratio > 0)
-        s->samplingRatio = ratio;
+    if (ok && ratio > 0) s->samplingRatio = ratio;
     const std::string mode = ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_DISPLAY_MODE);
-    if (!mode.empty())
-        s->displayMode = mode == "0" ? 3 : 1;
+    if (!mode.empty()) s->displayMode = mode == "0" ? 3 : 1;
     return true;
 }
 }  // namespace
@@ -346,8 +327,7 @@ void Image3DWnd::prepareScan(const QString& cameraKey) {
     double xInterval = QString::fromStdString(nodeText(key, "XInterval")).toDouble(&ok);
     xInterval = ok && xInterval > 0 ? xInterval / 1000.0 : m_contourXSpan / 3200.0;
     int points = std::atoi(nodeText(key, "PointsNum").c_str());
-    if (points <= 0)
-        points = 3200;
+    if (points <= 0) points = 3200;
     const int displayMode = ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_DISPLAY_MODE) == "0" ? 3 : 1;
     Nuv3DZoomFitWnd(m_window3D);
     m_streamer->prepare(total, perBatch, points, RangeStreamer::formatFor(dataType, scaler), xInterval,
@@ -357,18 +337,14 @@ void Image3DWnd::prepareScan(const QString& cameraKey) {
 }
 
 void Image3DWnd::onBatchArrived(const void* data, uint64_t imageId, int batch, bool isEnd) {
-    if (data == nullptr)
-        return;
-    if (!m_streamer->batchArrived(imageId, batch))
-        return;
-    if (isEnd)
-        showFinishedScan();
+    if (data == nullptr) return;
+    if (!m_streamer->batchArrived(imageId, batch)) return;
+    if (isEnd) showFinishedScan();
 }
 
 void Image3DWnd::showFinishedScan() {
     NuvRangeImage range;
-    if (!m_streamer->copyRangeImage(&range))
-        return;
+    if (!m_streamer->copyRangeImage(&range)) return;
     const RangeStreamer::Format f = m_streamer->format();
     const RangeStreamer::DisplaySettings s = m_streamer->displaySettings();
     range.SetInfo(f.heightScale, -f.heightOffset * f.heightScale, s.xInterval, 0, s.yInterval, 0);
@@ -400,14 +376,10 @@ void Image3DWnd::render3D() {
 void Image3DWnd::onShowModeChanged() {
     QObject* s = sender();
     int page = -1;
-    if (s == btnContourMode)
-        page = 0;
-    if (s == btn2DMode)
-        page = 1;
-    if (s == btn3DMode)
-        page = 2;
-    if (page < 0)
-        return;
+    if (s == btnContourMode) page = 0;
+    if (s == btn2DMode) page = 1;
+    if (s == btn3DMode) page = 2;
+    if (page < 0) return;
     stackedWidget->setCurrentIndex(page);
     const bool is3D = page == 2;
     setStripButtonHidden(btn3DZoomIn, is3D);
@@ -420,21 +392,15 @@ void Image3DWnd::onZoomChanged() {
     const bool contour = btnContourMode->isChecked();
     const bool picture = btn2DMode->isChecked();
     if (s == btn3DZoomIn) {
-        if (contour)
-            m_profilePlot->zoomIn();
-        if (picture && m_display)
-            m_display->zoomIn();
+        if (contour) m_profilePlot->zoomIn();
+        if (picture && m_display) m_display->zoomIn();
     } else if (s == btn3DZoomOut) {
-        if (contour)
-            m_profilePlot->zoomOut();
-        if (picture && m_display)
-            m_display->zoomOut();
+        if (contour) m_profilePlot->zoomOut();
+        if (picture && m_display) m_display->zoomOut();
     } else if (s == btn3DRestore) {
-        if (picture && m_display)
-            m_display->zoomReset();
+        if (picture && m_display) m_display->zoomReset();
     } else if (s == btn3DZoomReset) {
-        if (picture && m_display)
-            m_display->zoomFitWnd();
+        if (picture && m_display) m_display->zoomFitWnd();
         if (contour) {
             setContourXSpan(m_contourXSpan);
             setContourYRange(m_contourYMin, m_contourYMax);
@@ -460,8 +426,7 @@ void Image3DWnd::relayoutToolBar(int width) {
     QList<QWidget*> collected;
     for (QPushButton* b : qAsConst(m_stripButtons)) {
         // Widgets the owner hid stay hidden; the ones we moved into the menu come back.
-        if (b->isHidden() && !b->property("inMenu").toBool())
-            continue;
+        if (b->isHidden() && !b->property("inMenu").toBool()) continue;
         collected.append(b);
     }
     const int fit = width / kStripSlot;
@@ -472,8 +437,7 @@ void Image3DWnd::relayoutToolBar(int width) {
             const bool inStrip = i < fit;
             w->setVisible(inStrip);
             w->setProperty("inMenu", !inStrip);
-            if (!inStrip)
-                m_menuWidgets.append(w);
+            if (!inStrip) m_menuWidgets.append(w);
         }
         btnShowMenu->show();
     } else {
@@ -492,8 +456,7 @@ void Image3DWnd::onShowMenuButtonClicked() {
     QMenu menu(this);
     for (QWidget* w : qAsConst(m_menuWidgets)) {
         auto* action = qobject_cast<QAction*>(w->property("Action").value<QObject*>());
-        if (action == nullptr)
-            continue;
+        if (action == nullptr) continue;
         action->setEnabled(w->isEnabled());
         menu.addAction(action);
     }
@@ -506,8 +469,7 @@ void Image3DWnd::onShowMenuButtonClicked() {
 void Image3DWnd::onInitRangeImageFinish() {}
 
 void Image3DWnd::setShapesEditable(bool editable) {
-    if (!m_display)
-        return;
+    if (!m_display) return;
     for (const QVector<int>& ids : m_shapeIds) {
         for (int id : ids) {
             m_display->setShapeMovable(id, editable);
@@ -545,7 +507,6 @@ bool Image3DWnd::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Image3DWnd::onImgInfo(double x, double y, int a, int b, int c, float value) {
-    if (m_cameraKey == nullptr)
-        return;
+    if (m_cameraKey == nullptr) return;
     PixelReport::send(*m_cameraKey, x, y, a, b, c, value);
 }

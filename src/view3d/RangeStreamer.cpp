@@ -22,8 +22,7 @@ void toHeights(T* raw, size_t count, const RangeStreamer::Format& f, float minH,
         const double h = (static_cast<double>(r) - f.heightOffset) * f.heightScale;
         if (r == 0 || !(h >= minH && h <= maxH)) {
             out[i] = Nuv3DFloatArray::invalidValue();
-            if (overwriteInvalid)
-                raw[i] = static_cast<T>(static_cast<uint32_t>(raw[i]) & ~f.rawMask);
+            if (overwriteInvalid) raw[i] = static_cast<T>(static_cast<uint32_t>(raw[i]) & ~f.rawMask);
         } else {
             out[i] = static_cast<float>(h);
         }
@@ -46,15 +45,13 @@ void RangeStreamer::stop() {
         std::lock_guard<std::mutex> lock(m_worker1Mutex);
         m_worker1Wake.notify_all();
     }
-    if (m_worker1.joinable())
-        m_worker1.join();
+    if (m_worker1.joinable()) m_worker1.join();
     m_worker2Stop = true;
     {
         std::lock_guard<std::mutex> lock(m_worker2Mutex);
         m_worker2Wake.notify_all();
     }
-    if (m_worker2.joinable())
-        m_worker2.join();
+    if (m_worker2.joinable()) m_worker2.join();
     std::lock_guard<std::mutex> lock(m_holdMutex);
     m_held.clear();
 }
@@ -88,11 +85,9 @@ RangeStreamer::Format RangeStreamer::formatFor(int dataType, int scaler) {
 }
 
 int RangeStreamer::linesOfBatch(int batch, int totalLines, int linesPerBatch) {
-    if (batch < 0 || totalLines <= 0 || linesPerBatch <= 0)
-        return 0;
+    if (batch < 0 || totalLines <= 0 || linesPerBatch <= 0) return 0;
     const int64_t start = static_cast<int64_t>(batch) * linesPerBatch;
-    if (start >= totalLines)
-        return 0;
+    if (start >= totalLines) return 0;
     return static_cast<int>(std::min<int64_t>(linesPerBatch, totalLines - start));
 }
 
@@ -122,8 +117,7 @@ void RangeStreamer::prepare(int totalLines, int linesPerBatch, int pointsPerLine
 bool RangeStreamer::writeBatch(int batch, const BatchWriter& write) {
     std::lock_guard<std::mutex> lock(m_imageMutex);
     const int lines = linesOfBatch(batch, m_totalLines, m_linesPerBatch);
-    if (!m_range || lines == 0)
-        return false;
+    if (!m_range || lines == 0) return false;
     const size_t firstLine = static_cast<size_t>(batch) * static_cast<size_t>(m_linesPerBatch.load());
     uint8_t* range = m_range->line(static_cast<int>(firstLine));
     uint8_t* grey = m_grey.data() + firstLine * static_cast<size_t>(m_pointsPerLine.load());
@@ -133,15 +127,13 @@ bool RangeStreamer::writeBatch(int batch, const BatchWriter& write) {
 
 uint8_t* RangeStreamer::rangePointer(int batch) {
     std::lock_guard<std::mutex> lock(m_imageMutex);
-    if (!m_range || linesOfBatch(batch, m_totalLines, m_linesPerBatch) == 0)
-        return nullptr;
+    if (!m_range || linesOfBatch(batch, m_totalLines, m_linesPerBatch) == 0) return nullptr;
     return m_range->line(batch * m_linesPerBatch);
 }
 
 uint8_t* RangeStreamer::greyPointer(int batch) {
     std::lock_guard<std::mutex> lock(m_imageMutex);
-    if (!m_range || linesOfBatch(batch, m_totalLines, m_linesPerBatch) == 0)
-        return nullptr;
+    if (!m_range || linesOfBatch(batch, m_totalLines, m_linesPerBatch) == 0) return nullptr;
     return m_grey.data() + static_cast<size_t>(batch) * static_cast<size_t>(m_linesPerBatch.load()) *
                                static_cast<size_t>(m_pointsPerLine.load());
 }
@@ -152,8 +144,7 @@ NuvRangeImage* RangeStreamer::rangeImage() {
 }
 
 bool RangeStreamer::batchArrived(uint64_t imageId, int batch) {
-    if (linesOfBatch(batch, m_totalLines, m_linesPerBatch) == 0 || !hasImage())
-        return false;
+    if (linesOfBatch(batch, m_totalLines, m_linesPerBatch) == 0 || !hasImage()) return false;
     if (batch == 0 || imageId != m_receivingImageId) {
         {
             std::lock_guard<std::mutex> lock(m_queueMutex);
@@ -193,16 +184,13 @@ void RangeStreamer::worker1Loop() {
             std::unique_lock<std::mutex> wait(m_worker1Mutex);
             m_worker1Idle = true;
             m_worker1Wake.wait(wait, [this] {
-                if (m_worker1Stop)
-                    return true;
+                if (m_worker1Stop) return true;
                 std::lock_guard<std::mutex> lock(m_queueMutex);
                 return !m_batchQueue.empty();
             });
-            if (m_worker1Stop)
-                break;
+            if (m_worker1Stop) break;
             std::lock_guard<std::mutex> lock(m_queueMutex);
-            if (!batchSpan(m_batchQueue, &first, &last))
-                continue;
+            if (!batchSpan(m_batchQueue, &first, &last)) continue;
             m_worker1Idle = false;
             m_batchQueue.clear();
         }
@@ -220,8 +208,7 @@ void RangeStreamer::convertBatches(int first, int last) {
         linesOfLast = std::min(total % perBatch, kLastBatchLineCap);
     }
     const int rows = (last - first) * perBatch + linesOfLast;
-    if (rows <= 0)
-        return;
+    if (rows <= 0) return;
     const int firstRow = perBatch * first;
     const int lastRow = perBatch * last + linesOfLast - 1;
 
@@ -230,14 +217,12 @@ void RangeStreamer::convertBatches(int first, int last) {
     int displayMode = 3;
     {
         std::lock_guard<std::mutex> lock(m_imageMutex);
-        if (!m_range)
-            return;
+        if (!m_range) return;
         source = m_range->line(firstRow);
         grey = m_grey.data() + static_cast<size_t>(firstRow) * static_cast<size_t>(points);
         displayMode = m_settings.displayMode;
     }
-    if (source == nullptr)
-        return;
+    if (source == nullptr) return;
 
     HeldBatch entry{source, nullptr, nullptr, firstRow, lastRow, first};
     if (displayMode == 3) {
@@ -273,8 +258,7 @@ std::shared_ptr<NuvColorArray> RangeStreamer::colour(uint8_t* source, int rows, 
 void RangeStreamer::convertRows(uint8_t* source, int rows, int points, const Format& f,
                                 const DisplaySettings& s, bool overwriteInvalid, NuvRangeLUT16* lut,
                                 Nuv3DFloatArray* heights, NuvColorArray* colors) {
-    if (source == nullptr || rows <= 0 || points <= 0 || heights == nullptr || colors == nullptr)
-        return;
+    if (source == nullptr || rows <= 0 || points <= 0 || heights == nullptr || colors == nullptr) return;
     if (f.bytesPerPoint == 2) {
         NuvRangeConversion conversion;
         conversion.scale = f.heightScale;
@@ -295,8 +279,7 @@ void RangeStreamer::convertRows(uint8_t* source, int rows, int points, const For
 }
 
 bool RangeStreamer::batchSpan(const std::deque<int>& queue, int* first, int* last) {
-    if (queue.empty())
-        return false;
+    if (queue.empty()) return false;
     *first = queue.front();
     *last = queue.back();
     if (*first > *last) {
@@ -312,16 +295,14 @@ bool RangeStreamer::batchSpan(const std::deque<int>& queue, int* first, int* las
 }
 
 void RangeStreamer::display(const HeldBatch& batch) {
-    if (m_hold)
-        return;
+    if (m_hold) return;
     {
         std::lock_guard<std::mutex> lock(m_holdMutex);
         for (const HeldBatch& held : m_held)
             append(held);
         m_held.clear();
     }
-    if (batch.range != nullptr)
-        append(batch);
+    if (batch.range != nullptr) append(batch);
 }
 
 void RangeStreamer::append(const HeldBatch& batch) {
@@ -331,16 +312,14 @@ void RangeStreamer::append(const HeldBatch& batch) {
                         batch.firstRow, batch.lastRow);
     m_lastRowAppended = batch.lastRow;
     std::lock_guard<std::mutex> lock(m_observerMutex);
-    if (m_observer)
-        m_observer(batch.firstRow, batch.lastRow);
+    if (m_observer) m_observer(batch.firstRow, batch.lastRow);
 }
 
 void RangeStreamer::worker2Loop() {
     std::unique_lock<std::mutex> wait(m_worker2Mutex);
     while (!m_worker2Stop) {
         m_worker2Wake.wait(wait, [this] { return m_worker2Stop || m_worker2Pending; });
-        if (m_worker2Stop)
-            break;
+        if (m_worker2Stop) break;
         m_worker2Pending = false;
         m_worker2Busy = true;
         m_hold = true;
@@ -365,8 +344,7 @@ void RangeStreamer::initialise3D() {
         provider = m_settingsProvider;
     }
     DisplaySettings settings = displaySettings();
-    if (provider && provider(&settings))
-        setDisplaySettings(settings);
+    if (provider && provider(&settings)) setDisplaySettings(settings);
     reinitialise3D(settings, format());
 }
 
@@ -437,8 +415,7 @@ void RangeStreamer::replaceRangeImage(std::unique_ptr<NuvRangeImage> image) {
 
 void RangeStreamer::refresh(const DisplaySettings& settings) {
     setDisplaySettings(settings);
-    if (!hasImage())
-        return;
+    if (!hasImage()) return;
     waitUntilIdle();
     const int last = m_lastRowAppended;
     reinitialise3D(settings, format());
@@ -446,8 +423,7 @@ void RangeStreamer::refresh(const DisplaySettings& settings) {
 }
 
 void RangeStreamer::redisplay(bool rendering) {
-    if (!hasImage())
-        return;
+    if (!hasImage()) return;
     waitUntilIdle();
     const int last = m_lastRowAppended;
     reinitialise3D(displaySettings(), format());
@@ -455,11 +431,9 @@ void RangeStreamer::redisplay(bool rendering) {
 }
 
 void RangeStreamer::redisplayRows(int last, bool rendering, bool keepSamples) {
-    if (last < 0)
-        return;
+    if (last < 0) return;
     std::unique_lock<std::mutex> lock(m_imageMutex);
-    if (!m_range)
-        return;
+    if (!m_range) return;
     uint8_t* source = m_range->line(0);
     const DisplaySettings s = m_settings;
     HeldBatch all{source, nullptr, nullptr, 0, last, 0};
@@ -506,21 +480,17 @@ bool RangeStreamer::hasImage() const {
 
 bool RangeStreamer::copyRangeImage(NuvRangeImage* out) const {
     std::lock_guard<std::mutex> lock(m_imageMutex);
-    if (!m_range || out == nullptr)
-        return false;
+    if (!m_range || out == nullptr) return false;
     *out = m_range->clone();
     return true;
 }
 
 bool RangeStreamer::copyGreyImage(std::vector<uint8_t>* grey, int* width, int* height) const {
     std::lock_guard<std::mutex> lock(m_imageMutex);
-    if (!m_range || grey == nullptr)
-        return false;
+    if (!m_range || grey == nullptr) return false;
     *grey = m_grey;
-    if (width)
-        *width = m_pointsPerLine;
-    if (height)
-        *height = m_totalLines;
+    if (width) *width = m_pointsPerLine;
+    if (height) *height = m_totalLines;
     return true;
 }
 
@@ -546,8 +516,7 @@ void RangeStreamer::waitUntilIdle() const {
             std::lock_guard<std::mutex> lock(m_worker2Mutex);
             pending = m_worker2Pending;
         }
-        if (!queued && !pending && m_worker1Idle && !m_worker2Busy)
-            return;
+        if (!queued && !pending && m_worker1Idle && !m_worker2Busy) return;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 }

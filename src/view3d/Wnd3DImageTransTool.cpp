@@ -17,8 +17,7 @@
 namespace {
 int nodeInt(const std::string& key, const char* feature, int fallback) {
     std::string value;
-    if (ZavizoZoz3::GetCameraNodeValue(key, feature, value) != 0 || value.empty())
-        return fallback;
+    if (ZavizoZoz3::GetCameraNodeValue(key, feature, value) != 0 || value.empty()) return fallback;
     const int v = std::atoi(value.c_str());
     return v > 0 ? v : fallback;
 }
@@ -34,8 +33,7 @@ Wnd3DImageTransTool::Wnd3DImageTransTool(ImageUpdateManager* dispatcher, ImageWn
 
 void Wnd3DImageTransTool::transform(ZavizoZoz3::AcqBuffer* buffer, int kind, int frameIndex) {
     Q_UNUSED(frameIndex);
-    if (buffer == nullptr)
-        return;
+    if (buffer == nullptr) return;
     const bool profileSensor =
         ZavizoZoz3::GetCameraInfo(m_cameraKey.toStdString(), ZavizoZoz3::CAM_INFO_DEVICE_KIND) == "1";
     if (kind == 0 && buffer->isValid()) {
@@ -56,8 +54,7 @@ void Wnd3DImageTransTool::transformPicture(ZavizoZoz3::AcqBuffer* buffer, bool p
     const int bpp = NuvPixelFormat::bytesPerPixel(buffer->pixelFormat());
     const size_t need = static_cast<size_t>(std::max(0, buffer->width())) *
                         static_cast<size_t>(std::max(0, buffer->height())) * static_cast<size_t>(bpp);
-    if (bpp == 0 || need == 0 || buffer->data() == nullptr || buffer->size() < need)
-        return;
+    if (bpp == 0 || need == 0 || buffer->data() == nullptr || buffer->size() < need) return;
     // The buffer goes back to the business layer after this call, so the image owns a copy.
     auto image = QSharedPointer<NuvImage>::create(buffer->width(), buffer->height(), buffer->pixelFormat(),
                                                   buffer->data(), 0, true);
@@ -71,8 +68,7 @@ void Wnd3DImageTransTool::transformSensorWindow(ZavizoZoz3::AcqBuffer* buffer) {
         return;
     const void* pixels = nullptr;
     size_t pixelBytes = 0;
-    if (NUVSDK_LP_GetData(buffer->data(), buffer->size(), &pixels, &pixelBytes) != NUVSDK_LP_OK)
-        return;
+    if (NUVSDK_LP_GetData(buffer->data(), buffer->size(), &pixels, &pixelBytes) != NUVSDK_LP_OK) return;
     const int width = static_cast<int>(info.windowWidth);
     const int height = static_cast<int>(info.windowHeight);
     if (width <= 0 || height <= 0 || pixelBytes < static_cast<size_t>(width) * static_cast<size_t>(height))
@@ -89,8 +85,7 @@ void Wnd3DImageTransTool::transformSensorWindow(ZavizoZoz3::AcqBuffer* buffer) {
     const int composedW = std::max(m_composedWidth, width);
     const int composedH = std::max(m_composedHeight, height);
     const size_t composedBytes = static_cast<size_t>(composedW) * static_cast<size_t>(composedH) * 3;
-    if (m_composed.size() != composedBytes)
-        m_composed.assign(composedBytes, 0);
+    if (m_composed.size() != composedBytes) m_composed.assign(composedBytes, 0);
 
     // The window sits at its row offset counted from the bottom of the sensor.
     const int rowsAbove = std::max(0, composedH - rowOffset - height);
@@ -189,8 +184,7 @@ void Wnd3DImageTransTool::transformRangeBatch(ZavizoZoz3::AcqBuffer* buffer) {
                 const int r = NUVSDK_LP_ExtractContour16u(buffer->data(), buffer->size(),
                                                           reinterpret_cast<uint16_t*>(range), &count,
                                                           bright ? grey : nullptr, &bright);
-                if (r != NUVSDK_LP_OK && r != NUVSDK_LP_ERR_NO_BRIGHTNESS)
-                    return;
+                if (r != NUVSDK_LP_OK && r != NUVSDK_LP_ERR_NO_BRIGHTNESS) return;
             } else {
                 size_t count = 0;
                 if (NUVSDK_LP_ExtractContour32s(buffer->data(), buffer->size(), nullptr, &count, 4) != 0 ||
@@ -203,8 +197,7 @@ void Wnd3DImageTransTool::transformRangeBatch(ZavizoZoz3::AcqBuffer* buffer) {
             }
             written = reinterpret_cast<INT32*>(range);
         });
-    if (!ok || written == nullptr)
-        return;
+    if (!ok || written == nullptr) return;
     emit m_dispatcher->rangeImageUpdate(m_cameraKey, written, static_cast<size_t>(info.imageId),
                                         static_cast<int>(info.frameNumber), info.isEnd != 0);
 }

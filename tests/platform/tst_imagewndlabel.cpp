@@ -23,8 +23,7 @@ private:
     }
     void hover(const QPoint& pos) {
         const QPoint w = view()->viewport()->mapTo(m_host.get(), pos);
-        if (pos == m_cursor)
-            QTest::mouseMove(m_host->windowHandle(), w + QPoint(1, 1));
+        if (pos == m_cursor) QTest::mouseMove(m_host->windowHandle(), w + QPoint(1, 1));
         QTest::mouseMove(m_host->windowHandle(), w);
         m_cursor = pos;
     }

@@ -112,8 +112,7 @@ void TestNuvLUT::boundaries() {
     // The array colouring agrees on the same height.
     Nuv3DFloatArray a(1, 1);
     a.data()[0] = float(raw / 64.0 - 512.0);
-    if (raw == 0)
-        a.data()[0] = Nuv3DFloatArray::invalidValue();
+    if (raw == 0) a.data()[0] = Nuv3DFloatArray::invalidValue();
     NuvColorArray colors;
     QCOMPARE(NuvLUTSetting::LinearSetColorLUT(a, -10.0f, 10.0f, NuvColorMap::Height, &colors), 0);
     QCOMPARE(colors[0], valid ? table[index] : invalid);
@@ -236,8 +235,7 @@ void TestNuvLUT::fusedMatchesReference() {
     QVERIFY(raw == expectedRaw);
     QVERIFY(std::memcmp(heights, expectedHeights.data(), size_t(count) * sizeof(float)) == 0);
     for (int i = 0; i < count; ++i) {
-        if (!(colors[i] == expectedColors[size_t(i)]))
-            QFAIL(qPrintable(QStringLiteral("colour %1").arg(i)));
+        if (!(colors[i] == expectedColors[size_t(i)])) QFAIL(qPrintable(QStringLiteral("colour %1").arg(i)));
     }
 
     // The array entry point gives the same, and leaves samples alone when asked to.

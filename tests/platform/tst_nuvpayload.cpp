@@ -18,8 +18,7 @@ namespace {
 // A heap block of exactly the payload's size, so any read beyond it trips AddressSanitizer.
 std::unique_ptr<uint8_t[]> exactCopy(const Bytes& b, size_t n) {
     std::unique_ptr<uint8_t[]> p(new uint8_t[n ? n : 1]);
-    if (n)
-        std::memcpy(p.get(), b.data(), n);
+    if (n) std::memcpy(p.get(), b.data(), n);
     return p;
 }
 
@@ -37,16 +36,12 @@ int readAll(const Bytes& payload, size_t n) {
     size_t dataSize = 0;
     const int rcData = NUVSDK_LP_GetData(buf.get(), n, &data, &dataSize);
     if (rc < 0) {
-        if (rc16 != rc && rc16 != NUVSDK_LP_ERR_KIND)
-            return 1000 + rc16;
-        if (rc32 != rc && rc32 != NUVSDK_LP_ERR_KIND)
-            return 2000 + rc32;
-        if (rcData != rc)
-            return 3000 + rcData;
+        if (rc16 != rc && rc16 != NUVSDK_LP_ERR_KIND) return 1000 + rc16;
+        if (rc32 != rc && rc32 != NUVSDK_LP_ERR_KIND) return 2000 + rc32;
+        if (rcData != rc) return 3000 + rcData;
     } else {
         const auto* d = static_cast<const uint8_t*>(data);
-        if (d < buf.get() || d + dataSize > buf.get() + n)
-            return 4000;
+        if (d < buf.get() || d + dataSize > buf.get() + n) return 4000;
     }
     return rc;
 }
@@ -105,10 +100,8 @@ Bytes picture(std::vector<int64_t>* expected) {
     for (uint32_t c = 0; c < 30; ++c) {
         const uint32_t r = c % h;
         px[r * w + c] = 220;
-        if (r > 0)
-            px[(r - 1) * w + c] = 120;
-        if (r + 1 < h)
-            px[(r + 1) * w + c] = 130;
+        if (r > 0) px[(r - 1) * w + c] = 120;
+        if (r + 1 < h) px[(r + 1) * w + c] = 130;
         (*expected)[c] = r;
     }
     for (uint32_t c = 36; c < 40; ++c) {

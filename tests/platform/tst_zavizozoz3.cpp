@@ -20,12 +20,10 @@ namespace {
 int readIntegerNode(const std::string& key, const std::string& name, int& value, int& min, int& max,
                     int& inc) {
     GenApi::INodeMap* map = GetAttrNodeMap(FOCUS_CAMERA, key, 3);
-    if (!map)
-        return -1;
+    if (!map) return -1;
     try {
         GenApi::CIntegerPtr node(map->GetNode(name));
-        if (!map->GetNode(name))
-            return -2;
+        if (!map->GetNode(name)) return -2;
         if (map->GetNode(name)->GetPrincipalInterfaceType() != GenApi::intfIInteger ||
             !GenApi::IsReadable(node))
             return -3;

@@ -85,8 +85,7 @@ class ImageRecorder final : public IImageUpdate {
 public:
     explicit ImageRecorder(bool release = true) : m_release(release) {}
     void notify(std::string key, AcqBuffer* payload, uint32_t kind, uint32_t extra) override {
-        if (m_afterStop.load())
-            m_calledAfterStop.store(true);
+        if (m_afterStop.load()) m_calledAfterStop.store(true);
         FrameRecord record{key,
                            kind,
                            extra,
@@ -101,10 +100,8 @@ public:
             std::lock_guard<std::mutex> lock(m_mutex);
             m_frames.push_back(record);
         }
-        if (m_onFrame)
-            m_onFrame(key);
-        if (m_release)
-            payload->release();
+        if (m_onFrame) m_onFrame(key);
+        if (m_release) payload->release();
     }
     std::vector<FrameRecord> frames() const {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -579,8 +576,7 @@ void TstZavizoZoz3Events::laserRangeBatchesThroughEncoder() {
     std::mutex mutex;  // guards batches
     std::vector<Batch> batches;
     Control::setFrameEncoder(CameraKind::LaserProfiler, [&](const SimulatedFrame& frame, EncodedFrame& out) {
-        if (frame.imageMode != 2)
-            return false;
+        if (frame.imageMode != 2) return false;
         {
             std::lock_guard<std::mutex> lock(mutex);
             batches.push_back({frame.imageId, frame.batchIndex, frame.lineCount, frame.totalLines,
@@ -630,8 +626,7 @@ void TstZavizoZoz3Events::laserProfilesThroughEncoder() {
     std::atomic<int> contours{0};
     std::atomic<bool> badFrame{false};
     Control::setFrameEncoder(CameraKind::LaserProfiler, [&](const SimulatedFrame& frame, EncodedFrame& out) {
-        if (frame.imageMode != 1)
-            return false;
+        if (frame.imageMode != 1) return false;
         if (frame.lineCount != 1 || frame.heights.size() != 3200 || frame.brightness.size() != 3200 ||
             frame.scaler != 32000.0 || frame.xIntervalUm != 10.0 || frame.zMaxMm != 20.0)
             badFrame.store(true);
@@ -700,8 +695,7 @@ void TstZavizoZoz3Events::concurrentUse() {
                     Control::addCamera(w % 2 ? CameraKind::LaserProfiler : CameraKind::AreaScan, "w");
                 Control::setConnected(key, true);
                 Control::setOpen(key, true);
-                if (SetCameraNodeValue(key, "Width", i % 2 ? "1024" : "1000") != (i % 2 ? 0 : -3))
-                    ++failures;
+                if (SetCameraNodeValue(key, "Width", i % 2 ? "1024" : "1000") != (i % 2 ? 0 : -3)) ++failures;
                 std::string value;
                 GetCameraNodeValue(shared, "Width", value);
                 SetCameraNodeValue(shared, "OffsetY", std::to_string((i % 8) * 2));

@@ -62,8 +62,7 @@ private:
     }
     // A move to where the cursor already is produces no event: step aside first.
     void hover(const QPoint& pos) {
-        if (pos == m_cursor)
-            QTest::mouseMove(window(), inWindow(pos + QPoint(1, 1)));
+        if (pos == m_cursor) QTest::mouseMove(window(), inWindow(pos + QPoint(1, 1)));
         QTest::mouseMove(window(), inWindow(pos));
         m_cursor = pos;
     }
@@ -294,10 +293,8 @@ private slots:
         QCOMPARE(m_wnd->setBackground(image), 0);
         for (int pass = 0; pass < 2; ++pass) {
             // First fitted (downscaled), then magnified around the centre.
-            if (pass == 0)
-                QCOMPARE(m_wnd->zoomFitWnd(), 0);
-            if (pass == 1)
-                QCOMPARE(m_wnd->zoom(3.0), 0);
+            if (pass == 0) QCOMPARE(m_wnd->zoomFitWnd(), 0);
+            if (pass == 1) QCOMPARE(m_wnd->zoom(3.0), 0);
             const QImage shot = rendered();
             const QPoint l = pixelPos(image.width() / 2 - 2, image.height() / 2);
             const QPoint r = pixelPos(image.width() / 2 + 1, image.height() / 2);

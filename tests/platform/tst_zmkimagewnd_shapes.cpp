@@ -41,11 +41,9 @@ QPointF toQ(const NuvPoint& p) {
 // Every corner (end point) of `after` equals the one of `before` shifted by `delta`.
 bool shiftedBy(const NuvROI& before, const NuvROI& after, const QPointF& delta) {
     const NuvPointArray a = before.corners(), b = after.corners();
-    if (a.size() != b.size() || before.type() != after.type())
-        return false;
+    if (a.size() != b.size() || before.type() != after.type()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        if (QLineF(toQ(a[i]) + delta, toQ(b[i])).length() > 1e-6)
-            return false;
+        if (QLineF(toQ(a[i]) + delta, toQ(b[i])).length() > 1e-6) return false;
     }
     return true;
 }
@@ -69,8 +67,7 @@ private:
     // Real input path through the window (see tst_zmkimagewnd).
     QPoint inWindow(const QPoint& p) const { return view()->viewport()->mapTo(m_host.get(), p); }
     void hover(const QPoint& pos) {
-        if (pos == m_cursor)
-            QTest::mouseMove(m_host->windowHandle(), inWindow(pos + QPoint(1, 1)));
+        if (pos == m_cursor) QTest::mouseMove(m_host->windowHandle(), inWindow(pos + QPoint(1, 1)));
         QTest::mouseMove(m_host->windowHandle(), inWindow(pos));
         m_cursor = pos;
     }

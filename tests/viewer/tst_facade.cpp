@@ -220,6 +220,7 @@ void TestFacade::enlargeAndRestoreThroughPaneButtons() {
 }
 
 void TestFacade::paneAndLogoSizesFollowWidget() {
+    m_viewer->setImageWndMode(1, NuvViewerImageWnd::ModeNone);  // the logo shows in panes without a view
     m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
     manager()->relayoutPanes(QSize(1000, 600));
     for (int i = 1; i <= 4; ++i)

@@ -179,8 +179,7 @@ void TestPaneButtons::threeDModeWithoutDisplayButtonKeepsPage() {
     v->btnContourMode->click();
     QCOMPARE(v->stackedWidget->currentIndex(), 0);
     // An exclusive group never allows "none checked"; open it to reach that state.
-    if (QButtonGroup* group = v->btn3DShow->group())
-        group->setExclusive(false);
+    if (QButtonGroup* group = v->btn3DShow->group()) group->setExclusive(false);
     for (QPushButton* b : {v->btn3DShow, v->btn2DRangeImageShow, v->btnGreyImageShow})
         b->setChecked(false);
     v->btn3DRender->setChecked(false);

@@ -42,7 +42,8 @@ void TestProfilerView::narrowStripMovesButtonsIntoMenu() {
     QCOMPARE(visibleStripButtons(view), 10);
     QVERIFY(!view.btnShowMenu->isHidden());
     QCOMPARE(view.menuWidgets().size(), 6);
-    for (QWidget* w : view.menuWidgets()) QVERIFY(w->property("inMenu").toBool());
+    for (QWidget* w : view.menuWidgets())
+        QVERIFY(w->property("inMenu").toBool());
     view.relayoutToolBar(2000);
     QCOMPARE(visibleStripButtons(view), 16);
     QVERIFY(view.btnShowMenu->isHidden());

@@ -227,8 +227,7 @@ void TestRangeStreamer::newImageDropsHeldBatches() {
     s.setSettingsProvider([&](RangeStreamer::DisplaySettings*) {
         std::unique_lock<std::mutex> lock(latchMutex);
         ++setUps;
-        if (setUps == 1)
-            latchWake.wait(lock, [&] { return released; });
+        if (setUps == 1) latchWake.wait(lock, [&] { return released; });
         return false;
     });
     s.prepare(400, 100, 32, RangeStreamer::formatFor(0, 32000), 0.01, 3);
@@ -283,10 +282,8 @@ void TestRangeStreamer::clearAndStopWhileBatchesArrive() {
     });
     for (int round = 0; round < 200; ++round) {
         s->batchArrived(static_cast<uint64_t>(round / 40), round % 40);
-        if (round % 37 == 0)
-            s->clear();
-        if (round % 53 == 0)
-            s->prepare(2000, 50, 256, RangeStreamer::formatFor(0, 32000), 0.01, 3);
+        if (round % 37 == 0) s->clear();
+        if (round % 53 == 0) s->prepare(2000, 50, 256, RangeStreamer::formatFor(0, 32000), 0.01, 3);
     }
     s->stop();
     stop = true;

@@ -380,8 +380,7 @@ void TestRouting::churnFromTwoThreads() {
     QSet<int> used;
     for (const std::string& key : keys) {
         const int index = manager()->paneIndexOf(QString::fromStdString(key));
-        if (index == 0)
-            continue;
+        if (index == 0) continue;
         QVERIFY(index >= 1 && index <= 4);
         QVERIFY(!used.contains(index));
         used.insert(index);
