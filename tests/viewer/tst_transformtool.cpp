@@ -113,7 +113,8 @@ void TestTransformTool::consecutiveProfilesKeepOrder() {
 void TestTransformTool::pictureCarriesLaserLineRows() {
     const int w = 320, h = 100, lineRow = 40;
     std::vector<uint8_t> pixels(static_cast<size_t>(w) * h, 5);
-    for (int x = 0; x < w; ++x) pixels[static_cast<size_t>(lineRow) * w + x] = 250;
+    for (int x = 0; x < w; ++x)
+        pixels[static_cast<size_t>(lineRow) * w + x] = 250;
     std::vector<uint8_t> payload;
     QVERIFY(m_writer.writeSensorPicture(payload, 1, 1, pixels.data(), w, h, w, 0));
     QSignalSpy spy(m_viewer->manager()->dispatcher(), &ImageUpdateManager::qimageProfileUpdate);
