@@ -1,9 +1,13 @@
 #include "DemoWindow.h"
 
+#include "DeviceListWidget.h"
+
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -22,8 +26,7 @@ DemoWindow::DemoWindow(QWidget* parent) : QMainWindow(parent) {
     auto* side = new QWidget(splitter);
     auto* sideLayout = new QVBoxLayout(side);
     sideLayout->addWidget(new QLabel(tr("Devices"), side));
-    m_devices = new QListWidget(side);
-    m_devices->setDragEnabled(true);
+    m_devices = new DeviceListWidget(side);
     sideLayout->addWidget(m_devices, 1);
     sideLayout->addWidget(new QLabel(tr("Layout"), side));
     m_layout = new QComboBox(side);
@@ -31,6 +34,15 @@ DemoWindow::DemoWindow(QWidget* parent) : QMainWindow(parent) {
     m_layout->addItem(QStringLiteral("1x2"), 2);
     m_layout->addItem(QStringLiteral("2x2"), 4);
     sideLayout->addWidget(m_layout);
+    sideLayout->addWidget(new QLabel(tr("Language"), side));
+    m_language = new QComboBox(side);
+    m_language->addItem(QStringLiteral("English"), QStringLiteral("en"));
+    m_language->addItem(QStringLiteral("\u4e2d\u6587"), QStringLiteral("zh_CN"));
+    sideLayout->addWidget(m_language);
+    auto* push = new QPushButton(tr("Push frame to current pane"), side);
+    push->setToolTip(tr("Shows a host-made frame in the selected pane (switched to the 2D view)"));
+    sideLayout->addWidget(push);
+    connect(push, &QPushButton::clicked, this, &DemoWindow::pushTestFrame);
 
     auto* host = new QWidget(splitter);
     host->setMinimumSize(640, 480);
@@ -50,6 +62,9 @@ DemoWindow::DemoWindow(QWidget* parent) : QMainWindow(parent) {
     connect(m_layout, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this](int index) {
         Control::postLayout(static_cast<ZavizoZoz3::LAYOUT_TYPE>(m_layout->itemData(index).toInt()));
     });
+    connect(m_language, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this](int index) {
+        Control::postLanguage(m_language->itemData(index).toString().toStdString());
+    });
     connect(m_viewer, &NuvViewerImageWnd::wndButtonclick, this,
             [this](int wndId, QString camId, NuvViewerImageWnd::ButtonType type) {
                 onButtonClicked(wndId, camId, static_cast<int>(type));
@@ -60,7 +75,8 @@ DemoWindow::DemoWindow(QWidget* parent) : QMainWindow(parent) {
         m_viewer->getImageWndTitle(wndId, &title);
         const std::string kind =
             ZavizoZoz3::GetCameraInfo(title.toStdString(), ZavizoZoz3::CAM_INFO_DEVICE_KIND);
-        if (kind == ZavizoZoz3::kDeviceKindAreaScan) m_viewer->setImageWndMode(wndId, NuvViewerImageWnd::Mode2D);
+        if (kind == ZavizoZoz3::kDeviceKindAreaScan)
+            m_viewer->setImageWndMode(wndId, NuvViewerImageWnd::Mode2D);
     });
     connect(m_viewer, &NuvViewerImageWnd::selectWndChanged, this,
             [this](int wndId) { statusBar()->showMessage(tr("Pane %1 selected").arg(wndId), 3000); });
@@ -70,6 +86,24 @@ DemoWindow::DemoWindow(QWidget* parent) : QMainWindow(parent) {
 DemoWindow::~DemoWindow() {
     delete m_viewer;
     Control::reset();
+}
+
+void DemoWindow::pushTestFrame() {
+    int wnd = m_viewer->getCurrentWnd();
+    if (wnd < 1 || wnd > 4) wnd = 4;
+    m_viewer->setImageWndMode(wnd, NuvViewerImageWnd::Mode2D);
+    QImage frame(1280, 960, QImage::Format_RGB888);
+    QPainter painter(&frame);
+    QLinearGradient gradient(0, 0, 1280, 960);
+    gradient.setColorAt(0, QColor(30, 40, 60));
+    gradient.setColorAt(1, QColor(200, 210, 230));
+    painter.fillRect(frame.rect(), gradient);
+    painter.setPen(QPen(Qt::yellow, 6));
+    painter.drawEllipse(QPoint(640 + (m_pushedFrames * 37) % 400 - 200, 480), 180, 180);
+    painter.setFont(QFont(QStringLiteral("DejaVu Sans"), 48));
+    painter.drawText(frame.rect(), Qt::AlignCenter, tr("Host frame %1").arg(++m_pushedFrames));
+    painter.end();
+    m_viewer->show2DImage(wnd, frame);
 }
 
 void DemoWindow::selectLayout(int layout) {

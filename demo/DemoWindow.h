@@ -3,6 +3,7 @@
 
 class QComboBox;
 class QListWidget;
+class QPushButton;
 class QListWidgetItem;
 class NuvViewerImageWnd;
 
@@ -21,8 +22,11 @@ private:
     void addCameraItem(const QString& key, const QString& kind);
     void onItemChanged(QListWidgetItem* item);
     void onButtonClicked(int wndId, const QString& camId, int type);
+    void pushTestFrame();
 
     NuvViewerImageWnd* m_viewer = nullptr;
     QListWidget* m_devices = nullptr;
     QComboBox* m_layout = nullptr;
+    QComboBox* m_language = nullptr;
+    int m_pushedFrames = 0;
 };

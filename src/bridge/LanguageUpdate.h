@@ -1,6 +1,7 @@
 #pragma once
 #include <QObject>
 #include <QString>
+#include <mutex>
 #include <string>
 
 #include "ZavizoZoz3.h"
@@ -12,7 +13,14 @@ class LanguageUpdate : public QObject, public ZavizoZoz3::ILangUpdate {
 public:
     LanguageUpdate() = default;
     void notify(std::string language) override;
+    // The language named by the last callback ("zh_CN", "en", ...), empty before any.
+    QString language() const;
 
 signals:
     void languageChanged(int language);
+
+private:
+    // Guards m_language, written on the business-layer thread and read on the GUI thread.
+    mutable std::mutex m_languageMutex;
+    std::string m_language;
 };

@@ -75,6 +75,7 @@ ImageWndManager::ImageWndManager(NuvViewerImageWnd* facade, QWidget* parent)
 
 ImageWndManager::~ImageWndManager() {
     unregisterListeners();
+    if (m_translatorInstalled) QCoreApplication::removeTranslator(&m_translator);
     delete m_deviceListUpdate;
     delete m_focusUpdate;
     delete m_layoutUpdate;
@@ -577,8 +578,23 @@ void ImageWndManager::onSLShowImageModeUpdate(QString id, int mode) {
     if (ImageWnd* pane = paneOf(id)) pane->selectShownImage(mode);
 }
 
+void ImageWndManager::loadTranslation(const QString& language) {
+    if (m_translatorInstalled) {
+        QCoreApplication::removeTranslator(&m_translator);
+        m_translatorInstalled = false;
+    }
+    const QString lower = language.toLower();
+    const bool chinese = lower.startsWith(QLatin1String("zh")) || lower.contains(QLatin1String("chinese")) ||
+                         language.contains(QStringLiteral("\u4e2d\u6587"));
+    if (chinese && m_translator.load(QStringLiteral(":/i18n/nuvviewer_zh_CN.qm"))) {
+        m_translatorInstalled = QCoreApplication::installTranslator(&m_translator);
+    }
+    // Any other language shows the English source texts.
+}
+
 void ImageWndManager::onLanguageChanged(int language) {
     Q_UNUSED(language);
+    loadTranslation(m_languageUpdate->language());
     for (int index = 1; index <= kPaneCount; ++index) {
         if (ImageWnd* pane = m_panes.value(index, nullptr)) pane->retranslate();
     }

@@ -7,6 +7,7 @@
 #include <QSharedPointer>
 #include <QString>
 #include <QStringList>
+#include <QTranslator>
 #include <QVector>
 #include <QWidget>
 #include <cstdint>
@@ -104,6 +105,7 @@ protected:
 
 private:
     void createPanes();
+    void loadTranslation(const QString& language);
     void registerListeners();
     void unregisterListeners();
     void connectListeners();
@@ -124,6 +126,8 @@ private:
     QHash<QString, int> m_cameras;
     QHash<int, QPoint> m_cells;
     int m_currentWnd = -1;
+    QTranslator m_translator;  // the viewer's own texts in the business layer's language
+    bool m_translatorInstalled = false;
 
     // Guards m_cameras and m_panes against GUI-thread changes while a transform tool reads them
     // from a business-layer thread. The GUI thread locks only to write.
