@@ -51,6 +51,8 @@ private slots:
 private:
     std::string connectCamera(Control::CameraKind kind, const std::string& name);
     void drainBusinessLayer();
+    // Connects cameras A, B, C and waits until they are bound to panes 1, 2, 3.
+    std::vector<std::string> bindThreeCameras();
     bool drop(ImageWnd* target, QMimeData* mime);
 
     QWidget* m_host = nullptr;
@@ -79,6 +81,16 @@ std::string TestRouting::connectCamera(Control::CameraKind kind, const std::stri
     Control::setConnected(key, true);
     Control::setOpen(key, true);
     return key;
+}
+
+std::vector<std::string> TestRouting::bindThreeCameras() {
+    std::vector<std::string> keys;
+    for (const char* n : {"A", "B", "C"})
+        keys.push_back(connectCamera(Control::CameraKind::AreaScan, n));
+    QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
+    Control::postDeviceList(1, {}, keys);
+    if (!QTest::qWaitFor([&] { return bound.count() == 3; }, 5000)) return {};
+    return keys;
 }
 
 void TestRouting::drainBusinessLayer() {
@@ -159,12 +171,8 @@ void TestRouting::fifthCameraGetsNoPane() {
 }
 
 void TestRouting::focusShowsCameraPaneInSingleLayout() {
-    std::vector<std::string> keys;
-    for (const char* n : {"A", "B", "C"})
-        keys.push_back(connectCamera(Control::CameraKind::AreaScan, n));
-    QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
-    Control::postDeviceList(1, {}, keys);
-    QTRY_COMPARE_WITH_TIMEOUT(bound.count(), 3, 5000);
+    const std::vector<std::string> keys = bindThreeCameras();
+    QCOMPARE(keys.size(), size_t(3));
     m_viewer->setWndLayout(NuvViewerImageWnd::Layout1x1);
     m_viewer->setCurrentWnd(1);
 
@@ -275,12 +283,8 @@ void TestRouting::paneDropSwapsCellsAndSurvivesRestore() {
 }
 
 void TestRouting::cameraDropInSingleLayoutShowsItsPane() {
-    std::vector<std::string> keys;
-    for (const char* n : {"A", "B", "C"})
-        keys.push_back(connectCamera(Control::CameraKind::AreaScan, n));
-    QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
-    Control::postDeviceList(1, {}, keys);
-    QTRY_COMPARE_WITH_TIMEOUT(bound.count(), 3, 5000);
+    const std::vector<std::string> keys = bindThreeCameras();
+    QCOMPARE(keys.size(), size_t(3));
     m_viewer->setWndLayout(NuvViewerImageWnd::Layout1x1);
     QCOMPARE(manager()->shownList(), QVector<int>{1});
     QMimeData mime;
