@@ -16,12 +16,13 @@ run_suite() {
 
 echo "=== plain build and tests"
 run_suite build-ci -DCMAKE_BUILD_TYPE=Release
+# Before the sanitizer suite, so the last lines printed are the test summary.
+if [ -x fuzz/run_fuzz.sh ]; then
+    echo "=== payload fuzzing (bounded)"
+    bash fuzz/run_fuzz.sh "${FUZZ_SECONDS:-60}"
+fi
 echo "=== AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp
 run_suite build-ci-asan -DCMAKE_BUILD_TYPE=Debug -DNUV_SANITIZE=ON -DNUV_BUILD_BENCH=OFF -DNUV_BUILD_DEMO=OFF
-if [ -x fuzz/run_fuzz.sh ]; then
-    echo "=== payload fuzzing (bounded)"
-    bash fuzz/run_fuzz.sh "${FUZZ_SECONDS:-60}"
-fi

@@ -1,5 +1,6 @@
 #include "Image2DWnd.h"
 
+#include <QAbstractScrollArea>
 #include <QEvent>
 #include <QResizeEvent>
 
@@ -51,6 +52,11 @@ Image2DWnd::Image2DWnd(QWidget* parent) : QWidget(parent), m_ui(new Ui::Image2DW
 
     connect(m_display, &ZMKImageWnd::imgInfo, this, &Image2DWnd::onImgInfo);
     wdg2DImageWnd->installEventFilter(this);
+    // The display's view takes the presses on the image itself: watch its viewport too.
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(m_display->widget())) {
+        m_displayViewport = area->viewport();
+        m_displayViewport->installEventFilter(this);
+    }
     retranslate();
 }
 
@@ -65,6 +71,7 @@ void Image2DWnd::destroyDisplay() {
     m_display->destory();
     delete m_display;
     m_display = nullptr;
+    m_displayViewport = nullptr;
 }
 
 void Image2DWnd::setBackground(const QImage& image) {
@@ -125,6 +132,8 @@ bool Image2DWnd::eventFilter(QObject* watched, QEvent* event) {
         } else if (event->type() == QEvent::MouseButtonPress) {
             emit mousePress();
         }
+    } else if (watched == m_displayViewport && event->type() == QEvent::MouseButtonPress) {
+        emit mousePress();
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -72,6 +72,7 @@ protected:
 private:
     QString m_cameraName;
     ZMKImageWnd* m_display = nullptr;
+    QWidget* m_displayViewport = nullptr;  // the display's own viewport, where image presses land
     QImage m_logo;
     bool m_reportClockStarted = false;
     std::chrono::steady_clock::time_point m_lastReport;

@@ -1,5 +1,6 @@
 #include "Image3DWnd.h"
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QButtonGroup>
 #include <QDebug>
@@ -106,6 +107,11 @@ Image3DWnd::Image3DWnd(QWidget* parent) : QWidget(parent), m_ui(new Ui::Image3DW
     m_logo.load(QStringLiteral(":/Resource/icons/HLXLogo.png"));
     showLogo();
     connect(m_display, &ZMKImageWnd::imgInfo, this, &Image3DWnd::onImgInfo);
+    // The picture's view takes the presses itself; watch them so a click there selects the pane.
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(m_display->widget())) {
+        m_displayViewport = area->viewport();
+        m_displayViewport->installEventFilter(this);
+    }
 
     m_window3D = NuvCreate3DWnd(reinterpret_cast<int64_t>(wdg3DImageWnd));
     NuvSet3DBackgroundColor(m_window3D, 55, 56, 58, 255);
@@ -481,8 +487,10 @@ void Image3DWnd::setShapesEditable(bool editable) {
 bool Image3DWnd::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
 
-    if (watched == m_profilePlot &&
-        (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)) {
+    const bool fromPlot = watched == m_profilePlot;
+    const bool fromPicture = m_display && watched == m_displayViewport;
+    if ((fromPlot && (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)) ||
+        (fromPicture && type == QEvent::MouseButtonPress)) {
         // The pane selects itself on presses anywhere in its body.
         if (QWidget* pane = parentWidget()) {
             auto* me = static_cast<QMouseEvent*>(event);

@@ -117,6 +117,7 @@ private:
 
     const QString* m_cameraKey = nullptr;
     ZMKImageWnd* m_display = nullptr;
+    QWidget* m_displayViewport = nullptr;
     ImageWndLabel* m_rangeLabel = nullptr;
     ImageWndLabel* m_greyLabel = nullptr;
     ProfilePlot* m_profilePlot = nullptr;

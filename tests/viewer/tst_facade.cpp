@@ -1,15 +1,18 @@
 // What a host observes of the exported viewer: layouts, panes, modes, titles and signals.
+#include <QAbstractScrollArea>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
 
+#include "Image2DWnd.h"
 #include "Image3DWnd.h"
 #include "ImageWnd.h"
 #include "ImageWndManager.h"
 #include "NuvImage.h"
 #include "NuvViewerImageWnd.h"
 #include "TestSupport.h"
+#include "ZMKImageWnd.h"
 #include "ZavizoZoz3.h"
 #include "ZavizoZoz3Control.h"
 
@@ -35,6 +38,7 @@ private slots:
     void paneAndLogoSizesFollowWidget();
     void currentPaneSignalsOnlyOnChange();
     void pressOnPaneSelectsIt();
+    void pressInsideViewsSelectsPane();
     void startAndStopPressesReachHost();
     void resolutionReportedOncePerSize();
 
@@ -265,6 +269,26 @@ void TestFacade::pressOnPaneSelectsIt() {
     QSignalSpy spy(m_viewer, &NuvViewerImageWnd::selectWndChanged);
     QTest::mousePress(manager()->pane(4), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
     QCOMPARE(spy.count(), 1);
+    QCOMPARE(m_viewer->getCurrentWnd(), 4);
+}
+
+void TestFacade::pressInsideViewsSelectsPane() {
+    m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
+    QCOMPARE(m_viewer->setImageWndMode(3, NuvViewerImageWnd::Mode2D), 0);
+    auto viewportOf = [](ZMKImageWnd* display) {
+        auto* area = qobject_cast<QAbstractScrollArea*>(display ? display->widget() : nullptr);
+        return area ? area->viewport() : nullptr;
+    };
+    QWidget* picture2D = viewportOf(manager()->pane(3)->view2D()->displayWidget());
+    QVERIFY(picture2D);
+    QTest::mousePress(picture2D, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+    QCOMPARE(m_viewer->getCurrentWnd(), 3);
+
+    Image3DWnd* profiler = manager()->pane(4)->view3D();
+    profiler->btn2DMode->click();
+    QWidget* picture3D = viewportOf(profiler->displayWidget());
+    QVERIFY(picture3D);
+    QTest::mousePress(picture3D, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
     QCOMPARE(m_viewer->getCurrentWnd(), 4);
 }
 
