@@ -68,6 +68,8 @@ public:
 
     ZMKImageWnd* displayWidget() const { return m_display; }
     ProfilePlot* profilePlot() const { return m_profilePlot; }
+    ImageWndLabel* rangeLabel() const { return m_rangeLabel; }
+    ImageWndLabel* greyLabel() const { return m_greyLabel; }
     QAction* renderAction() const { return m_actions.value(6, nullptr); }
     QList<QWidget*> menuWidgets() const { return m_menuWidgets; }
     QVector<int>& shapeIds(int list) { return m_shapeIds[list < 0 || list > 2 ? 0 : list]; }

@@ -1,0 +1,141 @@
+// A whole scan of the simulated laser profiler through the viewer: the user picks 3D mode and
+// starts; batches stream into the pane's buffers and the 3D window, and the finished range and
+// grey images appear on their pages. Also the other modes' live output.
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QtTest>
+
+#include "Image3DWnd.h"
+#include "ImageWnd.h"
+#include "ImageWndLabel.h"
+#include "ImageWndManager.h"
+#include "NuvViewerImageWnd.h"
+#include "RangeStreamer.h"
+#include "TestSupport.h"
+#include "ZavizoZoz3.h"
+#include "ZavizoZoz3Control.h"
+
+namespace Control = ZavizoZoz3::Control;
+
+class TestScan : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void threeDScanFillsRangeAndGreyPages();
+    void contourModeShowsLiveProfiles();
+    void pictureModeShowsSensorWindow();
+    void stopDuringScanLeavesViewUsable();
+
+private:
+    void startGrab();
+    QWidget* m_host = nullptr;
+    NuvViewerImageWnd* m_viewer = nullptr;
+    std::string m_key;
+    ImageWnd* m_pane = nullptr;
+};
+
+void TestScan::init() {
+    TestSupport::resetEnvironment();
+    Control::installPayloadEncoder();
+    m_host = new QWidget();
+    m_host->resize(900, 700);
+    m_viewer = new NuvViewerImageWnd(m_host);
+    m_host->show();
+    m_key = Control::addCamera(Control::CameraKind::LaserProfiler, "LP");
+    Control::setConnected(m_key, true);
+    Control::setOpen(m_key, true);
+    QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
+    Control::postDeviceList(1);
+    QVERIFY(bound.wait(5000));
+    m_pane = m_viewer->manager()->pane(1);
+    // The host starts acquisition when the pane asks for it, as the demo does.
+    connect(m_viewer, &NuvViewerImageWnd::wndButtonclick, this,
+            [this](int, QString camId, NuvViewerImageWnd::ButtonType type) {
+                const std::string key = camId.toStdString();
+                if (type == NuvViewerImageWnd::StartGrab) {
+                    if (ZavizoZoz3::GetCameraImageMode(key) == 2) m_viewer->initRangeImageDisplay(camId);
+                    ZavizoZoz3::StartGrab(key);
+                } else {
+                    ZavizoZoz3::StopGrab(key);
+                }
+            });
+}
+
+void TestScan::cleanup() {
+    ZavizoZoz3::StopGrab(m_key);
+    delete m_viewer;
+    m_viewer = nullptr;
+    delete m_host;
+    m_host = nullptr;
+    Control::reset();
+}
+
+void TestScan::startGrab() {
+    QTest::mouseClick(m_pane->view3D()->btn3DStartGrab, Qt::LeftButton);
+}
+
+void TestScan::threeDScanFillsRangeAndGreyPages() {
+    QCOMPARE(ZavizoZoz3::SetCameraNodeValue(m_key, "AcquisitionLineCount", "300"), 0);
+    QCOMPARE(ZavizoZoz3::SetCameraNodeValue(m_key, "BatchNumber", "100"), 0);
+    Image3DWnd* view = m_pane->view3D();
+    view->btn3DMode->click();
+    view->btn2DRangeImageShow->click();
+    QCOMPARE(view->stackedWidget->currentIndex(), 3);
+    startGrab();
+    QTRY_VERIFY_WITH_TIMEOUT(Control::isGrabbing(m_key), 5000);
+    const auto streamer = m_pane->rangeStreamer();
+    QVERIFY(streamer);
+    QTRY_COMPARE_WITH_TIMEOUT(streamer->lastRowAppended(), 299, 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(view->rangeLabel()->hasBackground(), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(view->greyLabel()->hasBackground(), 15000);
+    NuvRangeImage range;
+    QVERIFY(streamer->copyRangeImage(&range));
+    QCOMPARE(range.height(), 300);
+    // The conveyor sits at 0 mm: most samples of a scan line are valid heights near zero.
+    int valid = 0;
+    for (int p = 0; p < range.width(); ++p)
+        valid += range.sample(150, p) != 0;
+    QVERIFY(valid > range.width() / 2);
+}
+
+void TestScan::contourModeShowsLiveProfiles() {
+    Image3DWnd* view = m_pane->view3D();
+    view->btnContourMode->click();
+    startGrab();
+    QTRY_VERIFY_WITH_TIMEOUT(view->lastProfile().size() == 3200, 10000);
+    int inRange = 0;
+    for (qreal h : view->lastProfile())
+        inRange += (h > -20 && h < 20);
+    QVERIFY(inRange > 1000);
+}
+
+void TestScan::pictureModeShowsSensorWindow() {
+    Image3DWnd* view = m_pane->view3D();
+    view->btn2DMode->click();
+    startGrab();
+    QTRY_VERIFY_WITH_TIMEOUT(m_pane->imageSize().width() > 0, 10000);
+    QImage shown;
+    view->getBackground(&shown);
+    QVERIFY(!shown.isNull());
+}
+
+void TestScan::stopDuringScanLeavesViewUsable() {
+    QCOMPARE(ZavizoZoz3::SetCameraNodeValue(m_key, "AcquisitionLineCount", "5000"), 0);
+    Image3DWnd* view = m_pane->view3D();
+    view->btn3DMode->click();
+    startGrab();
+    QTRY_VERIFY_WITH_TIMEOUT(m_pane->rangeStreamer()->lastRowAppended() >= 0, 15000);
+    m_pane->onGrabStarted();
+    QTest::mouseClick(view->btn3DStopGrab, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!Control::isGrabbing(m_key), 5000);
+    // Switching the view away and back while batches may still be queued must be safe.
+    QCOMPARE(m_pane->setImageWndMode(2), 0);
+    QVERIFY(m_pane->view3D() != view);
+    Control::waitIdle();
+    QCoreApplication::processEvents();
+}
+
+QTEST_MAIN(TestScan)
+#include "tst_scan.moc"
