@@ -491,9 +491,8 @@ void ImageWnd::show2DImage(QImage& image, bool redrawOnly) {
     reportResolution(image.width(), image.height());
 }
 
-void ImageWnd::show2DImage(NuvImage& image) {
-    Q_UNUSED(image);
-}
+// Frames a host pushes as NuvImage are not shown by the pane.
+void ImageWnd::show2DImage(NuvImage&) {}
 
 void ImageWnd::get2DImage(QImage* image) const {
     if (image == nullptr) return;
@@ -523,8 +522,7 @@ void ImageWnd::showImage(NuvImage* image, QVector<qreal> profile) {
         return;
     }
     if (m_view3D == nullptr) return;
-    if (ZMKImageWnd* display = m_view3D->displayWidget()) display->setBackground(*image);
-    Q_UNUSED(profile);
+    m_view3D->showImageWithProfile(*image, profile);
     reportResolution(image->width(), image->height());
 }
 
@@ -535,9 +533,8 @@ void ImageWnd::showImage(QImage* image, QVector<qreal> profile) {
 }
 
 void ImageWnd::showProfile(const QVector<qreal>& profile, const QVector<uint8_t>& brightness) {
-    Q_UNUSED(brightness);
     if (m_view3D == nullptr || m_correctionOpen) return;
-    m_view3D->showContour(profile);
+    m_view3D->showContour(profile, brightness);
 }
 
 void ImageWnd::showRangeLines(INT32* rangeData, size_t imgId, int frameIndex, bool isEnd) {
@@ -561,15 +558,9 @@ void ImageWnd::selectShownImage(int key) {
     showImage(shown ? shown : &empty, QVector<qreal>());
 }
 
-void ImageWnd::saveImageArrayFrame(bool hasRange) {
-    Q_UNUSED(hasRange);
-}
+void ImageWnd::saveImageArrayFrame(bool) {}
 
-void ImageWnd::openCorrection(int type, float value, void* info) {
-    Q_UNUSED(type);
-    Q_UNUSED(value);
-    Q_UNUSED(info);
-}
+void ImageWnd::openCorrection(int, float, void*) {}
 
 void ImageWnd::refreshFromCamera() {
     if (m_view3D) m_view3D->refreshFromCamera(m_cameraKey);
@@ -590,28 +581,17 @@ uint8_t* ImageWnd::greyData(int lineIndex) const {
     return streamer ? streamer->greyPointer(lineIndex) : nullptr;
 }
 
-int ImageWnd::drawROI(int x1, int y1, int x2, int y2, int roiType, int kind, int index) {
-    Q_UNUSED(x1);
-    Q_UNUSED(y1);
-    Q_UNUSED(x2);
-    Q_UNUSED(y2);
-    Q_UNUSED(roiType);
-    Q_UNUSED(kind);
-    Q_UNUSED(index);
+// Camera ROI and mask shapes are not drawn yet: requests report "no shape" (-1), and removals
+// succeed while a view exists so the business layer does not retry them.
+int ImageWnd::drawROI(int, int, int, int, int, int, int) {
     return -1;
 }
 
-int ImageWnd::updateROI(int index, int x1, int y1, int x2, int y2) {
-    Q_UNUSED(index);
-    Q_UNUSED(x1);
-    Q_UNUSED(y1);
-    Q_UNUSED(x2);
-    Q_UNUSED(y2);
+int ImageWnd::updateROI(int, int, int, int, int) {
     return -1;
 }
 
-int ImageWnd::removeROI(int index) {
-    Q_UNUSED(index);
+int ImageWnd::removeROI(int) {
     return m_view2D || m_view3D ? 0 : -1;
 }
 
@@ -624,10 +604,7 @@ void ImageWnd::reportResolution(int width, int height) {
                               QStringLiteral("%1 * %2").arg(width).arg(height).toStdString());
 }
 
-void ImageWnd::onWndMouseClicked(double x, double y) {
-    Q_UNUSED(x);
-    Q_UNUSED(y);
-}
+void ImageWnd::onWndMouseClicked(double, double) {}
 
 void ImageWnd::setLogoSize(QSize size) {
     if (size.isEmpty()) return;

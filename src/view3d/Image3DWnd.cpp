@@ -377,6 +377,7 @@ void Image3DWnd::refreshFromCamera(const QString& cameraKey) {
 
 void Image3DWnd::render3D() {
     stackedWidget->setCurrentIndex(2);
+    m_streamer->redisplay(m_renderFlag);
 }
 
 void Image3DWnd::onShowModeChanged() {

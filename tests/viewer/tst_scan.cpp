@@ -5,6 +5,7 @@
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QtTest>
+#include <atomic>
 
 #include "Image3DWnd.h"
 #include "ImageWnd.h"
@@ -98,6 +99,20 @@ void TestScan::threeDScanFillsRangeAndGreyPages() {
     for (int p = 0; p < range.width(); ++p)
         valid += range.sample(150, p) != 0;
     QVERIFY(valid > range.width() / 2);
+
+    // Rendering redraws what arrived as one block from the first row.
+    ZavizoZoz3::StopGrab(m_key);
+    m_pane->onGrabStopped();
+    Control::waitIdle();
+    QCoreApplication::processEvents();
+    streamer->waitUntilIdle();
+    std::atomic<int> redrawnFrom{-1};
+    streamer->setAppendObserver([&](int first, int) { redrawnFrom = first; });
+    view->btn3DShow->click();
+    view->btn3DRender->click();
+    QCOMPARE(view->stackedWidget->currentIndex(), 2);
+    if (streamer->lastRowAppended() >= 0) QCOMPARE(redrawnFrom.load(), 0);
+    streamer->setAppendObserver(nullptr);
 }
 
 void TestScan::contourModeShowsLiveProfiles() {
