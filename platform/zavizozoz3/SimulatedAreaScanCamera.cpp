@@ -29,15 +29,7 @@ SimulatedAreaScanCamera::SimulatedAreaScanCamera(const std::string& key, const s
     setDefaultInfo(CAM_INFO_DEVICE_KIND, kDeviceKindAreaScan);
     setDefaultInfo(CAM_INFO_SERIAL, serial);
     setDefaultInfo(CAM_INFO_RESOLUTION, "2048 * 1024");
-    setDefaultInfo(CAM_INFO_RANGE_BITS, "16");
-    setDefaultInfo(CAM_INFO_SAMPLING_RATIO, "1");
-    setDefaultInfo(CAM_INFO_Y_INTERVAL, "0.05");
-    setDefaultInfo(CAM_INFO_DISPLAY_MODE, "0");
-    setDefaultInfo(CAM_INFO_RANGE_PROBE, "0");
-    setDefaultInfo(CAM_INFO_HEIGHT_MAX, "20.0");
-    setDefaultInfo(CAM_INFO_HEIGHT_MIN, "-20.0");
-    setDefaultInfo(CAM_INFO_COLUMN_FIRST, "0");
-    setDefaultInfo(CAM_INFO_COLUMN_LAST, "3199");
+    addCommonInfoDefaults();
 }
 
 SimulatedAreaScanCamera::~SimulatedAreaScanCamera() {

@@ -177,4 +177,16 @@ void SimulatedCamera::sendFrame(SimulatedFrame&& frame) {
     m_sink.deliverFrame(key(), std::move(encoded));
 }
 
+void SimulatedCamera::addCommonInfoDefaults() {
+    setDefaultInfo(CAM_INFO_RANGE_BITS, "16");
+    setDefaultInfo(CAM_INFO_SAMPLING_RATIO, "1");
+    setDefaultInfo(CAM_INFO_Y_INTERVAL, "0.05");
+    setDefaultInfo(CAM_INFO_DISPLAY_MODE, "0");
+    setDefaultInfo(CAM_INFO_RANGE_PROBE, "0");
+    setDefaultInfo(CAM_INFO_HEIGHT_MAX, "20.0");
+    setDefaultInfo(CAM_INFO_HEIGHT_MIN, "-20.0");
+    setDefaultInfo(CAM_INFO_COLUMN_FIRST, "0");
+    setDefaultInfo(CAM_INFO_COLUMN_LAST, "3199");
+}
+
 }  // namespace ZavizoZoz3

@@ -33,6 +33,8 @@ protected:
     NodeMap& nodes() { return *m_nodes; }
     // Trigger, rate, exposure and pixel-format features common to both simulated kinds.
     void addCommonNodes(double defaultRate, double maxRate);
+    // The information items every simulated camera answers the same way (scan display defaults).
+    void addCommonInfoDefaults();
     // Acquisition thread: seconds until the next frame, and the frame itself.
     virtual double framePeriod() = 0;
     virtual void produceFrame(uint64_t frameIndex) = 0;
