@@ -20,16 +20,7 @@ SimulatedAreaScanCamera::SimulatedAreaScanCamera(const std::string& key, const s
     height.setMaxFunction([&offsetY, hMax] { return hMax - offsetY.valueLocked(); });
     offsetX.setMaxFunction([&width, wMax] { return wMax - width.valueLocked(); });
     offsetY.setMaxFunction([&height, hMax] { return hMax - height.valueLocked(); });
-    map.addString("DeviceVendorName", "Simulation");
-    map.addString("DeviceModelName", "SIM-AS2048");
-    map.addString("DeviceSerialNumber", serial);
-
-    setDefaultInfo(CAM_INFO_TITLE, key);
-    setDefaultInfo(CAM_INFO_MODEL, "SIM-AS2048");
-    setDefaultInfo(CAM_INFO_DEVICE_KIND, kDeviceKindAreaScan);
-    setDefaultInfo(CAM_INFO_SERIAL, serial);
-    setDefaultInfo(CAM_INFO_RESOLUTION, "2048 * 1024");
-    addCommonInfoDefaults();
+    addIdentity("SIM-AS2048", kDeviceKindAreaScan, serial, "2048 * 1024");
 }
 
 SimulatedAreaScanCamera::~SimulatedAreaScanCamera() {

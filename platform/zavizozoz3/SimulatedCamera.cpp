@@ -177,7 +177,17 @@ void SimulatedCamera::sendFrame(SimulatedFrame&& frame) {
     m_sink.deliverFrame(key(), std::move(encoded));
 }
 
-void SimulatedCamera::addCommonInfoDefaults() {
+void SimulatedCamera::addIdentity(const std::string& model, const char* deviceKind, const std::string& serial,
+                                  const char* resolution) {
+    NodeMap& map = nodes();
+    map.addString("DeviceVendorName", "Simulation");
+    map.addString("DeviceModelName", model);
+    map.addString("DeviceSerialNumber", serial);
+    setDefaultInfo(CAM_INFO_TITLE, key());
+    setDefaultInfo(CAM_INFO_MODEL, model);
+    setDefaultInfo(CAM_INFO_DEVICE_KIND, deviceKind);
+    setDefaultInfo(CAM_INFO_SERIAL, serial);
+    setDefaultInfo(CAM_INFO_RESOLUTION, resolution);
     setDefaultInfo(CAM_INFO_RANGE_BITS, "16");
     setDefaultInfo(CAM_INFO_SAMPLING_RATIO, "1");
     setDefaultInfo(CAM_INFO_Y_INTERVAL, "0.05");

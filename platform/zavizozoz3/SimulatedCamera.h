@@ -33,8 +33,10 @@ protected:
     NodeMap& nodes() { return *m_nodes; }
     // Trigger, rate, exposure and pixel-format features common to both simulated kinds.
     void addCommonNodes(double defaultRate, double maxRate);
-    // The information items every simulated camera answers the same way (scan display defaults).
-    void addCommonInfoDefaults();
+    // Device identity as nodes and information items, plus the information items every simulated
+    // camera answers the same way (scan display defaults).
+    void addIdentity(const std::string& model, const char* deviceKind, const std::string& serial,
+                     const char* resolution);
     // Acquisition thread: seconds until the next frame, and the frame itself.
     virtual double framePeriod() = 0;
     virtual void produceFrame(uint64_t frameIndex) = 0;

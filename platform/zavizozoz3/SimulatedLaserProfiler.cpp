@@ -49,16 +49,7 @@ SimulatedLaserProfiler::SimulatedLaserProfiler(const std::string& key, const std
             dynamic_cast<IntegerNode*>(map.GetNode(corner.first))->SetValue(corner.second);
     }
     masker.SetSymbolic("ImageMasker0");
-    map.addString("DeviceVendorName", "Simulation");
-    map.addString("DeviceModelName", "SIM-LP3200");
-    map.addString("DeviceSerialNumber", serial);
-
-    setDefaultInfo(CAM_INFO_TITLE, key);
-    setDefaultInfo(CAM_INFO_MODEL, "SIM-LP3200");
-    setDefaultInfo(CAM_INFO_DEVICE_KIND, kDeviceKindProfiler);
-    setDefaultInfo(CAM_INFO_SERIAL, serial);
-    setDefaultInfo(CAM_INFO_RESOLUTION, "3200 * 1024");
-    addCommonInfoDefaults();
+    addIdentity("SIM-LP3200", kDeviceKindProfiler, serial, "3200 * 1024");
 }
 
 SimulatedLaserProfiler::~SimulatedLaserProfiler() {

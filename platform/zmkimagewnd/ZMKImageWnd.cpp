@@ -190,3 +190,7 @@ int ZMKImageWnd::clearLayer(Layer layer) {
 QWidget* ZMKImageWnd::widget() const {
     return m_view.data();
 }
+
+QWidget* ZMKImageWnd::viewport() const {
+    return m_view ? m_view->viewport() : nullptr;
+}

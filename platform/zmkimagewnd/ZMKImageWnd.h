@@ -71,6 +71,8 @@ public:
 
     // The view widget (null before create); for hosts that need geometry or tests.
     QWidget* widget() const;
+    // The view's viewport, where mouse presses on the image land (null before create).
+    QWidget* viewport() const;
 
 signals:
     void mouseClicked(double x, double y);

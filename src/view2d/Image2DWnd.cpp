@@ -1,6 +1,5 @@
 #include "Image2DWnd.h"
 
-#include <QAbstractScrollArea>
 #include <QEvent>
 #include <QResizeEvent>
 
@@ -53,10 +52,8 @@ Image2DWnd::Image2DWnd(QWidget* parent) : QWidget(parent), m_ui(new Ui::Image2DW
     connect(m_display, &ZMKImageWnd::imgInfo, this, &Image2DWnd::onImgInfo);
     wdg2DImageWnd->installEventFilter(this);
     // The display's view takes the presses on the image itself: watch its viewport too.
-    if (auto* area = qobject_cast<QAbstractScrollArea*>(m_display->widget())) {
-        m_displayViewport = area->viewport();
-        m_displayViewport->installEventFilter(this);
-    }
+    m_displayViewport = m_display->viewport();
+    if (m_displayViewport) m_displayViewport->installEventFilter(this);
     retranslate();
 }
 

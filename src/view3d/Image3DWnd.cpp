@@ -1,6 +1,5 @@
 #include "Image3DWnd.h"
 
-#include <QAbstractScrollArea>
 #include <QAction>
 #include <QButtonGroup>
 #include <QDebug>
@@ -108,10 +107,8 @@ Image3DWnd::Image3DWnd(QWidget* parent) : QWidget(parent), m_ui(new Ui::Image3DW
     showLogo();
     connect(m_display, &ZMKImageWnd::imgInfo, this, &Image3DWnd::onImgInfo);
     // The picture's view takes the presses itself; watch them so a click there selects the pane.
-    if (auto* area = qobject_cast<QAbstractScrollArea*>(m_display->widget())) {
-        m_displayViewport = area->viewport();
-        m_displayViewport->installEventFilter(this);
-    }
+    m_displayViewport = m_display->viewport();
+    if (m_displayViewport) m_displayViewport->installEventFilter(this);
 
     m_window3D = NuvCreate3DWnd(reinterpret_cast<int64_t>(wdg3DImageWnd));
     NuvSet3DBackgroundColor(m_window3D, 55, 56, 58, 255);

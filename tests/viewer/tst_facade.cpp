@@ -1,5 +1,4 @@
 // What a host observes of the exported viewer: layouts, panes, modes, titles and signals.
-#include <QAbstractScrollArea>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -275,18 +274,14 @@ void TestFacade::pressOnPaneSelectsIt() {
 void TestFacade::pressInsideViewsSelectsPane() {
     m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
     QCOMPARE(m_viewer->setImageWndMode(3, NuvViewerImageWnd::Mode2D), 0);
-    auto viewportOf = [](ZMKImageWnd* display) {
-        auto* area = qobject_cast<QAbstractScrollArea*>(display ? display->widget() : nullptr);
-        return area ? area->viewport() : nullptr;
-    };
-    QWidget* picture2D = viewportOf(manager()->pane(3)->view2D()->displayWidget());
+    QWidget* picture2D = manager()->pane(3)->view2D()->displayWidget()->viewport();
     QVERIFY(picture2D);
     QTest::mousePress(picture2D, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
     QCOMPARE(m_viewer->getCurrentWnd(), 3);
 
     Image3DWnd* profiler = manager()->pane(4)->view3D();
     profiler->btn2DMode->click();
-    QWidget* picture3D = viewportOf(profiler->displayWidget());
+    QWidget* picture3D = profiler->displayWidget()->viewport();
     QVERIFY(picture3D);
     QTest::mousePress(picture3D, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
     QCOMPARE(m_viewer->getCurrentWnd(), 4);
