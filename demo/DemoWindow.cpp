@@ -13,6 +13,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "Image2DWnd.h"
+#include "Image3DWnd.h"
 #include "NuvViewerImageWnd.h"
 #include "ZavizoZoz3.h"
 #include "ZavizoZoz3Control.h"
@@ -43,6 +45,14 @@ DemoWindow::DemoWindow(QWidget* parent) : QMainWindow(parent) {
     push->setToolTip(tr("Shows a host-made frame in the selected pane (switched to the 2D view)"));
     sideLayout->addWidget(push);
     connect(push, &QPushButton::clicked, this, &DemoWindow::pushTestFrame);
+    // Where the save buttons of the panes write (the business layer's save settings).
+    auto* saveHint = new QLabel(tr("Saved files go to:\n%1\nRecordings to:\n%2")
+                                    .arg(QString::fromStdString(ZavizoZoz3::GetParamterInfo(ZavizoZoz3::PARAMETER_SAVE_DIR)),
+                                         QString::fromStdString(ZavizoZoz3::GetParamterInfo(ZavizoZoz3::PARAMETER_RECORD_DIR))),
+                                side);
+    saveHint->setWordWrap(true);
+    saveHint->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    sideLayout->addWidget(saveHint);
 
     auto* host = new QWidget(splitter);
     host->setMinimumSize(640, 480);
@@ -122,6 +132,15 @@ void DemoWindow::connectAll(bool startGrab) {
             onButtonClicked(i + 1, key, NuvViewerImageWnd::StartGrab);
         }
     });
+}
+
+void DemoWindow::startSaving() {
+    for (Image3DWnd* view : m_viewer->findChildren<Image3DWnd*>()) {
+        if (view->isVisible() && !view->btnMultiSave->isHidden()) view->btnMultiSave->click();
+    }
+    for (Image2DWnd* view : m_viewer->findChildren<Image2DWnd*>()) {
+        if (view->isVisible()) view->btnRecording->click();
+    }
 }
 
 void DemoWindow::addCameraItem(const QString& key, const QString& kind) {

@@ -17,6 +17,8 @@ public:
     // Connects every simulated camera (and starts acquisition): for screenshots and quick looks.
     void connectAll(bool startGrab);
     void selectLayout(int layout);
+    // Presses multi-frame save on the profiler pane and record on the area-scan pane.
+    void startSaving();
 
 private:
     void addCameraItem(const QString& key, const QString& kind);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "DemoWindow.h"
+#include "ZavizoZoz3Control.h"
 
 int main(int argc, char** argv) {
     // Without a display there is nothing to show: say so instead of letting Qt abort.
@@ -40,12 +41,20 @@ int main(int argc, char** argv) {
     QCommandLineOption layout(QStringLiteral("layout"), QStringLiteral("Start with layout N (1, 2 or 4)."),
                               QStringLiteral("N"));
     parser.addOption(layout);
+    QCommandLineOption save(QStringLiteral("save"),
+                            QStringLiteral("With --live: start a multi-frame save on the profiler and record the "
+                                           "area-scan camera."));
+    parser.addOption(save);
     parser.process(app);
 
     DemoWindow window;
     window.show();
     if (parser.isSet(layout)) window.selectLayout(parser.value(layout).toInt());
     if (parser.isSet(live) || parser.isSet(screenshot)) window.connectAll(true);
+    if (parser.isSet(save)) {
+        ZavizoZoz3::Control::setParameterInfo(ZavizoZoz3::PARAMETER_FRAME_LIMIT, "1000");
+        QTimer::singleShot(900, &window, [&window]() { window.startSaving(); });
+    }
     if (parser.isSet(screenshot)) {
         const QString file = parser.value(screenshot);
         QTimer::singleShot(2500, &window, [&window, file]() {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "OwnedAcqBuffer.h"
 #include "SimulatedAreaScanCamera.h"
@@ -23,10 +25,40 @@ BusinessLayer::~BusinessLayer() {
     reset();
 }
 
+namespace {
+// Default save folders live in the temporary folder, so a fresh host never writes into the
+// user's own folders before the user chose one. They are created so a first save just works.
+std::string defaultFolder(const char* leaf) {
+    std::error_code error;
+    std::filesystem::path base = std::filesystem::temp_directory_path(error);
+    if (error) base = "/tmp";
+    const std::filesystem::path folder = base / "NuvViewer" / leaf;
+    std::filesystem::create_directories(folder, error);
+    return folder.string();
+}
+}  // namespace
+
 void BusinessLayer::restoreDefaults() {
     std::lock_guard<std::mutex> lock(m_parametersMutex);
     m_parameters.clear();
     m_parameters[PARAMETER_AUTO_NAME] = "1";
+    m_parameters[PARAMETER_SAVE_DIR] = defaultFolder("Images");
+    m_parameters[PARAMETER_FILE_PREFIX] = "image";
+    m_parameters[PARAMETER_NAMING_RULE] = "0";
+    m_parameters[PARAMETER_IMAGE_FORMAT] = "0";
+    m_parameters[PARAMETER_SAVE_PROFILE_HEIGHT] = "1";
+    m_parameters[PARAMETER_PROFILE_HEIGHT_FORMAT] = "0";
+    m_parameters[PARAMETER_SAVE_PROFILE_BRIGHTNESS] = "1";
+    m_parameters[PARAMETER_PROFILE_BRIGHTNESS_FORMAT] = "0";
+    m_parameters[PARAMETER_SAVE_RANGE_HEIGHT] = "1";
+    m_parameters[PARAMETER_RANGE_HEIGHT_FORMAT] = "0";
+    m_parameters[PARAMETER_SAVE_RANGE_BRIGHTNESS] = "1";
+    m_parameters[PARAMETER_RANGE_BRIGHTNESS_FORMAT] = "0";
+    m_parameters[PARAMETER_FRAME_LIMIT] = "100";
+    m_parameters[PARAMETER_QUEUE_CAPACITY] = "10";
+    m_parameters[PARAMETER_RECORD_AUTO_NAME] = "1";
+    m_parameters[PARAMETER_RECORD_DIR] = defaultFolder("Videos");
+    m_parameters[PARAMETER_SAVE_ALL_IMAGES] = "0";
 }
 
 std::string BusinessLayer::addCamera(Control::CameraKind kind, const std::string& name) {

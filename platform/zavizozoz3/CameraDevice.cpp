@@ -15,6 +15,11 @@ std::string CameraDevice::info(CAM_INFO item) const {
             return m_connected.load() ? "1" : "0";
         case CAM_INFO_GRABBING:
             return isGrabbing() ? "1" : "0";
+        case CAM_INFO_FRAME_RATE: {
+            std::string rate;
+            if (const_cast<CameraDevice*>(this)->nodeValue("AcquisitionFrameRate", rate) != 0) rate = "0";
+            return rate;
+        }
         case CAM_INFO_WINDOW_ROW_OFFSET: {
             std::string offset;
             if (const_cast<CameraDevice*>(this)->nodeValue("OffsetY", offset) != 0) offset = "0";
@@ -33,6 +38,7 @@ int CameraDevice::setInfo(CAM_INFO item, const std::string& value) {
         case CAM_INFO_OPEN:
         case CAM_INFO_CONNECTED:
         case CAM_INFO_GRABBING:
+        case CAM_INFO_FRAME_RATE:
         case CAM_INFO_WINDOW_ROW_OFFSET:
             return -1;
         default:

@@ -185,6 +185,7 @@ void SimulatedCamera::addIdentity(const std::string& model, const char* deviceKi
     map.addString("DeviceSerialNumber", serial);
     setDefaultInfo(CAM_INFO_TITLE, key());
     setDefaultInfo(CAM_INFO_MODEL, model);
+    setDefaultInfo(CAM_INFO_MODEL_TEXT, model);
     setDefaultInfo(CAM_INFO_DEVICE_KIND, deviceKind);
     setDefaultInfo(CAM_INFO_SERIAL, serial);
     setDefaultInfo(CAM_INFO_RESOLUTION, resolution);

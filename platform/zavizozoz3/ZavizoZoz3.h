@@ -25,6 +25,8 @@ enum CAM_INFO : int {
     CAM_INFO_DEVICE_KIND = 6,
     CAM_INFO_GRABBING = 10,
     CAM_INFO_SERIAL = 11,
+    CAM_INFO_FRAME_RATE = 12,
+    CAM_INFO_MODEL_TEXT = 35,
     CAM_INFO_PIXEL_VALUE = 40,
     CAM_INFO_RESOLUTION = 41,
     CAM_INFO_PIXEL_POS = 42,
@@ -44,8 +46,24 @@ enum CAM_INFO : int {
 
 // Numbered application settings (text values).
 enum PARAMETER_INFO : int {
-    PARAMETER_AUTO_NAME = 0,
+    PARAMETER_AUTO_NAME = 0,  // automatic naming of single and multi-frame saves ("1" on)
     PARAMETER_SAVE_DIR = 1,
+    PARAMETER_FILE_PREFIX = 2,
+    PARAMETER_NAMING_RULE = 3,  // 0 prefix, time and number; 1 prefix and time; 2 prefix and number
+    PARAMETER_IMAGE_FORMAT = 4,
+    PARAMETER_SAVE_PROFILE_HEIGHT = 13,
+    PARAMETER_PROFILE_HEIGHT_FORMAT = 14,
+    PARAMETER_SAVE_PROFILE_BRIGHTNESS = 15,
+    PARAMETER_PROFILE_BRIGHTNESS_FORMAT = 16,
+    PARAMETER_SAVE_RANGE_HEIGHT = 17,
+    PARAMETER_RANGE_HEIGHT_FORMAT = 18,
+    PARAMETER_SAVE_RANGE_BRIGHTNESS = 19,
+    PARAMETER_RANGE_BRIGHTNESS_FORMAT = 20,
+    PARAMETER_FRAME_LIMIT = 21,
+    PARAMETER_QUEUE_CAPACITY = 23,
+    PARAMETER_RECORD_AUTO_NAME = 25,
+    PARAMETER_RECORD_DIR = 26,
+    PARAMETER_SAVE_ALL_IMAGES = 33,  // multi-image frames: "0" saves only the shown image
 };
 
 // Device-kind codes of CAM_INFO 6.

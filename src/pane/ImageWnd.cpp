@@ -15,6 +15,7 @@
 
 #include "Image2DWnd.h"
 #include "Image3DWnd.h"
+#include "PaneSaveCommands.h"
 #include "RangeStreamer.h"
 #include "ZMKImageWnd.h"
 #include "ZavizoZoz3.h"
@@ -59,12 +60,17 @@ ImageWnd::ImageWnd(QWidget* parent) : QFrame(parent), m_ui(new Ui::ImageWnd) {
     connect(m_ui->btnWndTransformOut, &QPushButton::clicked, this,
             [this]() { emit buttonClick(RestoreWnd); });
     m_ui->lbImageWndTitle->installEventFilter(this);
+    m_save = new PaneSaveCommands(this);
+    connect(m_save, &PaneSaveCommands::saveStarted, this, &ImageWnd::saveImageStart);
+    connect(m_save, &PaneSaveCommands::stopGrabRequested, this, [this]() { emit buttonClick(StopGrab); });
 
     setImageWndMode(0);
     setImageWndTitle(tr("No Camera"));
 }
 
 ImageWnd::~ImageWnd() {
+    delete m_save;  // ends any run quietly; the worker completes the frames it accepted
+    m_save = nullptr;
     onGrabStopped();
     {
         std::lock_guard<std::mutex> lock(m_streamerMutex);
@@ -87,6 +93,7 @@ int ImageWnd::setImageWndMode(int mode) {
             std::lock_guard<std::mutex> lock(m_streamerMutex);
             m_streamer.reset();
         }
+        m_save->detach3DView();
         m_view3D->hide();
         m_view3D->deleteLater();
         m_view3D = nullptr;
@@ -148,6 +155,7 @@ void ImageWnd::create2DView() {
     setButtonHidden(StopGrab, true);
     m_view2D->btnSingleSave->setEnabled(false);
     m_view2D->btnGreyHistogram->setEnabled(false);
+    m_save->attach2DView(m_view2D);
     connect(m_view2D->btnStartGrab, &QPushButton::clicked, this, [this]() { emit buttonClick(StartGrab); });
     connect(m_view2D->btnStopGrab, &QPushButton::clicked, this, [this]() { emit buttonClick(StopGrab); });
     connect(m_view2D->btnZoomIn, &QPushButton::clicked, m_view2D, &Image2DWnd::ZoomIn);
@@ -177,8 +185,7 @@ void ImageWnd::create3DView() {
     wire3DView();
     m_view3D->btn3DMode->click();
     m_view3D->installEventFilter(this);
-    m_view3D->setStripButtonHidden(m_view3D->btnSingleSave, true);
-    m_view3D->setStripButtonHidden(m_view3D->btnMultiSave, true);
+    m_save->attach3DView(m_view3D);
     m_view3D->show();
 }
 
@@ -237,7 +244,7 @@ void ImageWnd::initRangeImageDisplay() {
     m_view3D->setStripButtonHidden(m_view3D->btnSingleGrab, true);
     m_view3D->setStripButtonHidden(m_view3D->btn3DRestore, false);
     m_view3D->setStripButtonHidden(m_view3D->btn3DZoomReset, false);
-    m_view3D->relayoutToolBar();
+    m_save->setCameraBound(!m_cameraKey.isEmpty());
 }
 
 void ImageWnd::prepareRangeAcquisition() {
@@ -260,9 +267,8 @@ void ImageWnd::resetCamera() {
         m_view3D->btnContourMode->setEnabled(true);
         m_view3D->btn2DMode->setEnabled(true);
         m_view3D->btn3DMode->setEnabled(true);
-        m_view3D->setStripButtonHidden(m_view3D->btnSingleSave, true);
-        m_view3D->setStripButtonHidden(m_view3D->btnMultiSave, true);
     }
+    m_save->setCameraBound(false);
     m_roiShapeIds.clear();
     m_maskShapeIds.clear();
     m_columnWindowShapeIds.clear();
@@ -324,6 +330,7 @@ void ImageWnd::onGrabStopped() {
         setButtonHidden(StartGrab, false);
         setButtonHidden(StopGrab, true);
     }
+    if (m_save) m_save->onGrabStopped();
 }
 
 void ImageWnd::syncImageMode() {
@@ -488,6 +495,7 @@ void ImageWnd::show2DImage(QImage& image, bool redrawOnly) {
     }
     m_view2D->setBackground(image);
     if (!m_view2D->btnSingleSave->isEnabled()) m_view2D->btnSingleSave->setEnabled(true);
+    m_save->onPicture(image);
     reportResolution(image.width(), image.height());
 }
 
@@ -518,6 +526,7 @@ void ImageWnd::showImage(NuvImage* image, QVector<qreal> profile) {
         // An area-scan camera bound to a 2D pane: its frames go straight to the view.
         m_view2D->setBackground(*image);
         if (!m_view2D->btnSingleSave->isEnabled()) m_view2D->btnSingleSave->setEnabled(true);
+        m_save->onImage(*image);
         reportResolution(image->width(), image->height());
         return;
     }
@@ -558,7 +567,9 @@ void ImageWnd::selectShownImage(int key) {
     showImage(shown ? shown : &empty, QVector<qreal>());
 }
 
-void ImageWnd::saveImageArrayFrame(bool) {}
+void ImageWnd::saveImageArrayFrame(bool hasRange) {
+    m_save->saveImageArrayFrame(m_rangeImages, m_shownImageKey, hasRange ? rangeImage() : nullptr);
+}
 
 void ImageWnd::openCorrection(int, float, void*) {}
 
@@ -621,6 +632,7 @@ void ImageWnd::showLogo() {
 void ImageWnd::retranslate() {
     if (m_mode == 1 && m_view2D) m_view2D->retranslate();
     if (m_view3D) m_view3D->retranslate();
+    m_save->retranslate();
     if (m_cameraKey.isEmpty()) setImageWndTitle(tr("No Camera"));
 }
 

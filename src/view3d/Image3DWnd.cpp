@@ -19,6 +19,7 @@
 #include "PixelReport.h"
 #include "ProfilePlot.h"
 #include "RangeStreamer.h"
+#include "SaveImageTool.h"
 #include "ToolStripStyle.h"
 #include "ZMKImageWnd.h"
 #include "ZavizoZoz3.h"
@@ -200,6 +201,7 @@ void Image3DWnd::showLogo() {
     if (!m_display) return;
     m_display->setBackground(m_logo);
     m_display->zoom(kLogoZoom);
+    m_hasPicture = false;
 }
 
 void Image3DWnd::clearAll() {
@@ -233,6 +235,7 @@ void Image3DWnd::setContourYRange(float minimum, float maximum) {
 void Image3DWnd::showContour(const QVector<qreal>& profile, const QVector<uint8_t>& brightness) {
     m_lastProfile = profile;
     m_lastBrightness = brightness;
+    if (m_saveForwarding && m_saver) m_saver->addProfile(profile, brightness);
     const int n = profile.size();
     QVector<double> x(n);
     QVector<double> y(n);
@@ -266,8 +269,26 @@ void Image3DWnd::showContour(const QVector<qreal>& profile, const QVector<uint8_
     emit btn3DStopGrab->clicked(false);
 }
 
+namespace {
+int nodeInt(const QString* key, const char* feature, int fallback) {
+    std::string text;
+    if (key == nullptr || ZavizoZoz3::GetCameraNodeValue(key->toStdString(), feature, text) != 0) return fallback;
+    const int value = std::atoi(text.c_str());
+    return value > 0 ? value : fallback;
+}
+}  // namespace
+
+template <class Image>
+void Image3DWnd::forwardPicture(const Image& image) {
+    m_hasPicture = true;
+    if (!m_saveForwarding || m_saver == nullptr) return;
+    m_saver->addImage(SaveImageTool::firstChannel(image, nodeInt(m_cameraKey, "WidthMax", 2048),
+                                                  nodeInt(m_cameraKey, "HeightMax", 1024)));
+}
+
 void Image3DWnd::showImageWithProfile(const QImage& image, const QVector<qreal>& profile) {
     if (!m_display) return;
+    forwardPicture(image);
     m_display->clearLayer(ZMKImageWnd::LayerOverlay);
     m_display->setBackground(image);
     drawProfilePoints(profile);
@@ -275,6 +296,7 @@ void Image3DWnd::showImageWithProfile(const QImage& image, const QVector<qreal>&
 
 void Image3DWnd::showImageWithProfile(const NuvImage& image, const QVector<qreal>& profile) {
     if (!m_display) return;
+    forwardPicture(image);
     m_display->clearLayer(ZMKImageWnd::LayerOverlay);
     m_display->setBackground(image);
     drawProfilePoints(profile);
@@ -333,8 +355,11 @@ void Image3DWnd::prepareScan(const QString& cameraKey) {
     if (points <= 0) points = 3200;
     const int displayMode = ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_DISPLAY_MODE) == "0" ? 3 : 1;
     Nuv3DZoomFitWnd(m_window3D);
-    m_streamer->prepare(total, perBatch, points, RangeStreamer::formatFor(dataType, scaler), xInterval,
-                        displayMode);
+    const RangeStreamer::Format format = RangeStreamer::formatFor(dataType, scaler);
+    m_streamer->prepare(total, perBatch, points, format, xInterval, displayMode);
+    m_frameInfo->setValues({points, format.bytesPerPoint, format.heightOffset, format.profileHeightOffset,
+                            format.heightScale, format.profileScaleDivisor, xInterval,
+                            m_streamer->displaySettings().yInterval});
     m_streamer->setSettingsProvider(
         [key](RangeStreamer::DisplaySettings* s) { return readDisplaySettings(key, s); });
 }
@@ -363,6 +388,9 @@ void Image3DWnd::showFinishedScan() {
         NuvImage greyImage(width, height, NuvPixelFormat::Mono8, grey.data(), static_cast<size_t>(width),
                            true);
         m_greyLabel->setBackground(&greyImage, 0);
+        if (m_saveForwarding && m_saver) m_saver->addRangeImage(range, greyImage);
+    } else if (m_saveForwarding && m_saver) {
+        m_saver->addRangeImage(range, NuvImage());
     }
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "NuvImage.h"
+#include "ProfileFrameInfo.h"
 
 namespace Ui {
 class Image3DWnd;
@@ -21,6 +22,7 @@ class ImageWndLabel;
 class ProfilePlot;
 class ZMKImageWnd;
 class RangeStreamer;
+class SaveImageTool;
 
 // View of a laser line-profile sensor: contour, 2D picture, 3D window, range image and grey
 // image pages under one tool strip with an overflow menu.
@@ -63,6 +65,12 @@ public:
     std::shared_ptr<RangeStreamer> streamer() const { return m_streamer; }
     int64_t window3D() const { return m_window3D; }
     QVector<qreal> lastProfile() const { return m_lastProfile; }
+    QVector<uint8_t> lastBrightness() const { return m_lastBrightness; }
+    bool hasPicture() const { return m_hasPicture; }
+    // The saver takes contours, pictures and finished scans while forwarding is on.
+    void setSaver(SaveImageTool* saver) { m_saver = saver; }
+    void setSaveForwarding(bool on) { m_saveForwarding = on; }
+    std::shared_ptr<const ProfileFrameInfo> frameInfo() const { return m_frameInfo; }
     void retranslate();
     void render3D();
 
@@ -116,6 +124,8 @@ private:
     void onImgInfo(double x, double y, int a, int b, int c, float value);
     void drawProfilePoints(const QVector<qreal>& profile);
     void showFinishedScan();
+    template <class Image>
+    void forwardPicture(const Image& image);
 
     const QString* m_cameraKey = nullptr;
     ZMKImageWnd* m_display = nullptr;
@@ -138,5 +148,9 @@ private:
     std::shared_ptr<RangeStreamer> m_streamer;
     QVector<qreal> m_lastProfile;
     QVector<uint8_t> m_lastBrightness;
+    bool m_hasPicture = false;
+    SaveImageTool* m_saver = nullptr;
+    bool m_saveForwarding = false;
+    std::shared_ptr<ProfileFrameInfo> m_frameInfo = std::make_shared<ProfileFrameInfo>();
     Ui::Image3DWnd* m_ui;
 };

@@ -1,0 +1,474 @@
+#include "ImageFileWriter.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+#if __has_include("Nuv3DFileOperation.h")  // TEMP until the 3D file library lands
+#include "Nuv3DDataConvert.h"
+#include "Nuv3DFileOperation.h"
+#define NUV_HAS_3DFILE 1
+#endif
+#include "NuvPointCloud.h"
+#include "NuvVar.h"
+#include "ZavizoZoz3.h"
+
+namespace {
+const char* const kModule = "SaveImageTool";
+
+const char* const kProfileHeightSuffixes[] = {"_height.csv", ".bin", ".pcd", ".srt"};
+const char* const kImageSuffixes[] = {".bmp", ".jpg", ".png", ".tif"};
+const char* const kRangeHeightSuffixes[] = {".tif", ".srt", ".pcd", ".ply", "_3DHeight.csv",
+                                            ".bin", ".obj", ".ecd", ".jxr"};
+const char* const kRangeBrightnessSuffixes[] = {".bmp", ".jpg", ".png", "_3DBrightness.csv"};
+const char* const kMultiImageSuffixes[] = {".bmp", ".jpg", ".png", ".tif", ".csv"};
+
+// Role names of the images of a multi-image frame, keys 1 to 8.
+const char* const kRolesKRB[] = {"_2D_Left",        "_GSImage",   "_Left_Streak",      "_SrcImage",
+                                 "_2.5D_Left_Shot", "_FrontImage", "_2.5D_Left_Reflex", "_BackImage"};
+const char* const kRolesStereo[] = {"_2D_Left",        "_2D_Right",        "_Left_Streak",
+                                    "_Right_Streak",   "_2.5D_Left_Shot",  "_2.5D_Right_Shot",
+                                    "_2.5D_Left_Reflex", "_2.5D_Right_Reflex"};
+
+template <size_t N>
+QString pick(const char* const (&table)[N], int index) {
+    return index >= 0 && index < static_cast<int>(N) ? QString::fromLatin1(table[index]) : QString();
+}
+
+bool containsAny(const QString& path, std::initializer_list<const char*> parts) {
+    for (const char* part : parts) {
+        if (path.contains(QLatin1String(part))) return true;
+    }
+    return false;
+}
+
+// Appends a value as QString::number(value, 'g', 10) writes it.
+void appendNumber(std::string* out, double value) {
+    if (std::isnan(value)) {
+        out->append("nan");
+        return;
+    }
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 10);
+    out->append(buffer, result.ptr);
+}
+
+void appendInt(std::string* out, unsigned value) {
+    char buffer[8];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out->append(buffer, result.ptr);
+}
+
+// Writes `bytes` to `path`, reporting open, write and close errors (a full disk shows at any of them).
+bool writeFile(const QString& path, const char* bytes, size_t size) {
+    std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "wb");
+    if (file == nullptr) {
+        ImageFileWriter::logError(QStringLiteral("Save image failed, path = %1, error = %2")
+                                      .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+        return false;
+    }
+    const bool written = size == 0 || std::fwrite(bytes, 1, size, file) == size;
+    const int writeErrno = errno;
+    const bool closed = std::fclose(file) == 0;
+    if (written && closed) return true;
+    ImageFileWriter::logError(
+        QStringLiteral("Save image failed, path = %1, error = %2")
+            .arg(path, QString::fromLocal8Bit(std::strerror(written ? errno : writeErrno))));
+    return false;
+}
+}  // namespace
+
+void ImageFileWriter::setRun(const SaveSettings& settings, int saveMode, const QString& target,
+                             std::shared_ptr<const ProfileFrameInfo> frameInfo) {
+    m_settings = settings;
+    m_saveMode = saveMode;
+    m_target = target;
+    m_frameInfo = std::move(frameInfo);
+}
+
+ProfileFrameInfo::Values ImageFileWriter::info() const {
+    return m_frameInfo ? m_frameInfo->values() : ProfileFrameInfo::Values();
+}
+
+void ImageFileWriter::logError(const QString& message) {
+    ZavizoZoz3::VLogError(kModule, message.toStdString(), 0);
+}
+
+QString ImageFileWriter::suffix(Table table, int index) {
+    switch (table) {
+        case ProfileHeightTable:
+            return pick(kProfileHeightSuffixes, index);
+        case ImageTable:
+            return pick(kImageSuffixes, index);
+        case RangeHeightTable:
+            return pick(kRangeHeightSuffixes, index);
+        case RangeBrightnessTable:
+            return pick(kRangeBrightnessSuffixes, index);
+        case MultiImageTable:
+            return pick(kMultiImageSuffixes, index);
+    }
+    return QString();
+}
+
+QString ImageFileWriter::timeText(const QDateTime& time) {
+    return time.toString(QStringLiteral("yyyy_MM_dd_hh_mm_ss_zzz"));
+}
+
+QString ImageFileWriter::fileName(const QString& prefix, int rule, const QString& time, int number,
+                                  const QString& suffix) {
+    switch (rule) {
+        case 0:
+            return prefix + '_' + time + '_' + QString::number(number) + suffix;
+        case 1:
+            return prefix + '_' + time + suffix;
+        case 2:
+            return prefix + '_' + QString::number(number) + suffix;
+        default:
+            return QString();
+    }
+}
+
+QStringList ImageFileWriter::singleSaveList(int kind) const {
+    const int csv = m_target.indexOf(QLatin1String(".csv"));
+    if (csv < 1) return {m_target};
+    QString first;
+    QString second;
+    if (kind == ProfileKind) {
+        first = QStringLiteral("_height");
+        second = QStringLiteral("_brightness");
+    } else if (kind == RangeKind) {
+        first = QStringLiteral("_3DHeight");
+        second = QStringLiteral("_3DBrightness");
+    } else {
+        return {};  // a picture has no CSV layout
+    }
+    return {QString(m_target).insert(csv, first), QString(m_target).insert(csv, second)};
+}
+
+QStringList ImageFileWriter::fileList(int kind, int number, const QDateTime& time) const {
+    if (m_saveMode == 0 && !m_settings.autoName) return singleSaveList(kind);
+    QStringList suffixes;
+    if (kind == ProfileKind) {
+        if (m_settings.saveProfileHeight) suffixes << suffix(ProfileHeightTable, m_settings.profileHeightFormat);
+        if (m_settings.saveProfileBrightness) suffixes << QStringLiteral("_brightness.csv");
+    } else if (kind == ImageKind) {
+        suffixes << suffix(ImageTable, m_settings.imageFormat);
+    } else {
+        if (m_settings.saveRangeHeight) suffixes << suffix(RangeHeightTable, m_settings.rangeHeightFormat);
+        if (m_settings.saveRangeBrightness)
+            suffixes << suffix(RangeBrightnessTable, m_settings.rangeBrightnessFormat);
+    }
+    const QString t = timeText(time);
+    QStringList files;
+    for (const QString& s : qAsConst(suffixes)) {
+        if (s.isEmpty()) continue;  // an index outside its table
+        const QString name = fileName(m_settings.prefix, m_settings.namingRule, t, number, s);
+        if (!name.isEmpty()) files << m_target + '/' + name;
+    }
+    return files;
+}
+
+bool ImageFileWriter::writeFrame(const Frame& frame, int number, QStringList* files) {
+    const QStringList paths = fileList(frame.kind, number, QDateTime::currentDateTime());
+    bool result = true;
+    for (const QString& path : paths) {
+        if (frame.kind == ProfileKind) {
+            result = writeProfileFrame(frame, path);
+        } else if (frame.kind == ImageKind) {
+            if (!frame.picture.isNull()) {
+                const QImage grey = frame.picture.format() == QImage::Format_Grayscale8
+                                        ? frame.picture
+                                        : frame.picture.convertToFormat(QImage::Format_RGB888);
+                const uint32_t format = grey.format() == QImage::Format_Grayscale8 ? NuvPixelFormat::Mono8
+                                                                                    : NuvPixelFormat::RGB8;
+                result = writeImage(NuvImage(grey.width(), grey.height(), format, grey.constBits(),
+                                             static_cast<size_t>(grey.bytesPerLine()), false),
+                                    path);
+            } else {
+                result = writeImage(frame.image, path);
+            }
+        } else {
+            result = writeRangeFrame(frame, path);
+        }
+    }
+    if (files) *files = paths;
+    return result;
+}
+
+bool ImageFileWriter::writeProfileFrame(const Frame& frame, const QString& path) {
+    if (path.contains(QLatin1String(".bin"))) return writeProfileBin(frame.heights, path);
+    if (path.contains(QLatin1String(".csv"))) {
+        if (!removeExisting(path)) return false;
+        if (path.contains(QLatin1String("height"))) return writeText(path, heightsCsv(frame.heights));
+        return writeText(path, bytesCsv(frame.brightness.constData(), frame.brightness.size()));
+    }
+    if (path.contains(QLatin1String(".srt"))) return writeProfileSrt(frame.heights, path);
+    return writeProfilePointCloud(frame.heights, path);
+}
+
+bool ImageFileWriter::writeRangeFrame(const Frame& frame, const QString& path) {
+    NuvRangeImage range = frame.range;
+    if (m_frameInfo) applyRangeInfo(&range, info());
+    if (path.contains(QLatin1String(".bin"))) return writeRangeBin(range, path);
+    if (path.contains(QLatin1String(".csv"))) {
+        if (path.contains(QLatin1String("3DHeight"))) return writeRangeImage(range, path);
+        return writeRangeBrightnessCsv(frame.image, path);
+    }
+    if (containsAny(path, {".pcd", ".ply", ".obj"})) return writeRangePointCloud(range, path);
+    if (containsAny(path, {".png", ".jpg", ".bmp"})) return writeImage(frame.image, path);
+    if (containsAny(path, {".srt", ".ecd", ".mri", ".jxr", ".tif"})) return writeRangeImage(range, path);
+    return true;
+}
+
+bool ImageFileWriter::writeMultiImageFrame(const QMap<int, NuvImage*>& images, const NuvRangeImage& range,
+                                           const QString& cameraModel, int number, QStringList* files) {
+    const QString imageSuffix = suffix(MultiImageTable, m_settings.imageFormat);
+    const char* const* roles = cameraModel.contains(QLatin1String("KRB")) ? kRolesKRB : kRolesStereo;
+    const QString& p = m_settings.prefix;
+    const QString n = QString::number(number);
+    bool result = true;
+    for (auto it = images.constBegin(); it != images.constEnd() && result; ++it) {
+        if (it.value() == nullptr || it.key() < 1 || it.key() > 8 || imageSuffix.isEmpty()) continue;
+        const QString role = QString::fromLatin1(roles[it.key() - 1]);
+        const QString t = timeText(QDateTime::currentDateTime());
+        QString name;
+        switch (m_settings.namingRule) {
+            case 0:
+                name = p + '_' + t + role + '_' + n + imageSuffix;
+                break;
+            case 1:
+                name = p + '_' + t + role + imageSuffix;
+                break;
+            case 2:
+                name = p + role + '_' + n + imageSuffix;
+                break;
+            default:
+                continue;
+        }
+        const QString path = m_target + '/' + name;
+        if (files) files->append(path);
+        if (path.contains(QLatin1String("csv"))) {
+            writeText(path, imageCsv(*it.value()));
+        } else {
+            result = writeImage(*it.value(), path);
+        }
+    }
+    if (!result || range.height() < 1) return result;
+
+    QString rangeSuffix = suffix(RangeHeightTable, m_settings.rangeHeightFormat);
+    if (rangeSuffix == QLatin1String("_3DHeight.csv")) rangeSuffix = QStringLiteral(".csv");
+    if (rangeSuffix.isEmpty()) return result;
+    const QString t = timeText(QDateTime::currentDateTime());
+    QString name;
+    switch (m_settings.namingRule) {
+        case 0:
+            name = p + '_' + t + "_3D_" + n + rangeSuffix;
+            break;
+        case 1:
+            name = p + '_' + t + "_3D" + rangeSuffix;
+            break;
+        case 2:
+            name = p + "_3D_" + n + rangeSuffix;
+            break;
+        default:
+            return result;
+    }
+    const QString path = m_target + '/' + name;
+    if (files) files->append(path);
+    NuvRangeImage copy = range;
+    if (m_frameInfo) applyRangeInfo(&copy, info());
+    if (path.contains(QLatin1String(".bin"))) return writeRangeBin(copy, path);
+    // The range file of a multi-image frame holds heights whatever its suffix.
+    if (containsAny(path, {".pcd", ".ply", ".obj"})) return writeRangePointCloud(copy, path);
+    return writeRangeImage(copy, path);
+}
+
+// ---- text layouts --------------------------------------------------------------------------
+
+std::string ImageFileWriter::heightsCsv(const QVector<qreal>& heights) {
+    std::string out;
+    if (heights.isEmpty()) return out;
+    out.reserve(static_cast<size_t>(heights.size()) * 12 + 1);
+    for (int i = 0; i < heights.size(); ++i) {
+        if (i > 0) out.push_back(',');
+        appendNumber(&out, heights.at(i));
+    }
+    out.push_back('\n');
+    return out;
+}
+
+std::string ImageFileWriter::bytesCsv(const uint8_t* bytes, int count) {
+    std::string out;
+    out.reserve(static_cast<size_t>(count) * 4 + 1);
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) out.push_back(',');
+        appendInt(&out, bytes[i]);
+    }
+    out.push_back('\n');
+    return out;
+}
+
+std::string ImageFileWriter::imageCsv(const NuvImage& image) {
+    std::string out;
+    const int w = image.width();
+    const int h = image.height();
+    const int channels = std::max(1, image.channels());
+    if (w <= 0 || h <= 0) return out;
+    out.reserve(static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
+    for (int r = 0; r < h; ++r) {
+        const uint8_t* row = image.data() + static_cast<size_t>(r) * image.step();
+        for (int c = 0; c < w; ++c) {
+            appendInt(&out, row[static_cast<size_t>(c) * channels]);
+            out.push_back(',');
+        }
+        out.back() = '\n';
+    }
+    return out;
+}
+
+bool ImageFileWriter::removeExisting(const QString& path) {
+    if (!QFile::exists(path) || QFile::remove(path)) return true;
+    logError(QStringLiteral("Save image failed, path = %1, error = the existing file cannot be replaced")
+                 .arg(path));
+    return false;
+}
+
+bool ImageFileWriter::writeText(const QString& path, const std::string& bytes) {
+    return writeFile(path, bytes.data(), bytes.size());
+}
+
+bool ImageFileWriter::writeRangeBrightnessCsv(const NuvImage& grey, const QString& path) const {
+    if (!removeExisting(path)) return false;
+    if (grey.isEmpty()) {
+        logError(QStringLiteral("Save image failed, path = %1, error = the frame has no grey image").arg(path));
+        return false;
+    }
+    return writeText(path, imageCsv(grey));
+}
+
+// ---- binary layouts ------------------------------------------------------------------------
+
+bool ImageFileWriter::writeRangeBin(const NuvRangeImage& range, const QString& path) const {
+    if (!removeExisting(path)) return false;
+    if (range.isEmpty()) {
+        logError(QStringLiteral("Save image failed, path = %1, error = empty range image").arg(path));
+        return false;
+    }
+    const cv::Mat& m = range.mat();
+    if (m.isContinuous()) return writeFile(path, reinterpret_cast<const char*>(m.data), range.byteSize());
+    const cv::Mat packed = m.clone();
+    return writeFile(path, reinterpret_cast<const char*>(packed.data), range.byteSize());
+}
+
+NuvRangeImage ImageFileWriter::profileRow(const QVector<qreal>& heights, const ProfileFrameInfo::Values& info) {
+    // Profiles arrive in millimetres: height = (raw - offset) / divisor, so raw = height * divisor
+    // + offset. Samples that do not fit or have no height become 0, the "no point" sample.
+    const bool wide = info.brightnessStride == 4;
+    NuvRangeImage row(heights.size(), 1, wide ? 4 : 2);
+    if (row.isEmpty()) return row;
+    const double divisor = info.profileScaleDivisor > 0 ? info.profileScaleDivisor : 1.0;
+    const double offset = info.profileHeightOffset;
+    const double top = wide ? std::numeric_limits<int32_t>::max() : 65535.0;
+    uint8_t* data = row.data();
+    for (int i = 0; i < heights.size(); ++i) {
+        const double raw = std::round(heights.at(i) * divisor + offset);
+        const bool valid = std::isfinite(raw) && raw >= 1.0 && raw <= top;
+        if (wide) {
+            reinterpret_cast<int32_t*>(data)[i] = valid ? static_cast<int32_t>(raw) : 0;
+        } else {
+            reinterpret_cast<uint16_t*>(data)[i] = valid ? static_cast<uint16_t>(raw) : 0;
+        }
+    }
+    row.SetInfo(1.0 / divisor, -offset / divisor, info.xInterval, 0, info.yInterval, 0);
+    return row;
+}
+
+void ImageFileWriter::applyRangeInfo(NuvRangeImage* range, const ProfileFrameInfo::Values& info) {
+    range->SetInfo(info.heightScale, -info.heightOffset * info.heightScale, info.xInterval, 0, info.yInterval,
+                   0);
+}
+
+bool ImageFileWriter::writeProfileBin(const QVector<qreal>& heights, const QString& path) {
+    if (!removeExisting(path)) return false;
+    const NuvRangeImage row = profileRow(heights, info());
+    return writeFile(path, reinterpret_cast<const char*>(row.data()), row.byteSize());
+}
+
+const NuvRangeImage& ImageFileWriter::cachedRow(ProfileCache* cache, const QVector<qreal>& heights) {
+    // Unchanged profiles (a stopped line) reuse the image made for the last one.
+    if (!cache->valid || cache->heights != heights) {
+        cache->heights = heights;
+        cache->row = profileRow(heights, info()).clone();
+        cache->valid = true;
+    }
+    return cache->row;
+}
+
+bool ImageFileWriter::writeProfileSrt(const QVector<qreal>& heights, const QString& path) {
+    if (!removeExisting(path)) return false;
+    NuvRangeImage row = cachedRow(&m_srtCache, heights);
+    return writeRangeImage(row, path);
+}
+
+bool ImageFileWriter::writeProfilePointCloud(const QVector<qreal>& heights, const QString& path) {
+    if (!removeExisting(path)) return false;
+    NuvRangeImage row = cachedRow(&m_cloudCache, heights);
+    return writeRangePointCloud(row, path);
+}
+
+// ---- image and 3D file libraries -----------------------------------------------------------
+
+bool ImageFileWriter::writeImage(const NuvImage& image, const QString& path) const {
+    if (image.isEmpty()) {
+        logError(QStringLiteral("Save image failed, path = %1, error = empty image").arg(path));
+        return false;
+    }
+    if (image.SaveImage(path.toUtf8().constData(), 6)) return true;
+    logError(QStringLiteral("Save image failed, path = %1").arg(path));
+    return false;
+}
+
+bool ImageFileWriter::writeRangeImage(NuvRangeImage& range, const QString& path) const {
+    if (!removeExisting(path)) return false;
+    NuvVar target(path.toUtf8().constData());
+#ifndef NUV_HAS_3DFILE
+    (void)range; (void)target; return false;
+#else
+    try {
+        NUVMV::Nuv3DFileOperation files;
+        const int ret = files.Save(range, target, false, 2);
+        if (ret == 0) return true;
+        logError(QStringLiteral("Save image failed, path = %1, ret = %2").arg(path).arg(ret));
+    } catch (const cv::Exception& e) {
+        logError(QStringLiteral("Save image failed, path = %1, CV::Exception message = %2")
+                     .arg(path, QString::fromStdString(e.what())));
+    }
+    return false;
+#endif
+}
+
+bool ImageFileWriter::writeRangePointCloud(NuvRangeImage& range, const QString& path) const {
+    NuvVar target(path.toUtf8().constData());
+#ifndef NUV_HAS_3DFILE
+    (void)range; (void)target; return false;
+#else
+    try {
+        NuvPointCloud cloud;
+        NUVMV::Nuv3DDataConvert convert;
+        convert.RangeImageToPointCloud(range, &cloud);
+        NUVMV::Nuv3DFileOperation files;
+        const int ret = files.Save(cloud, target, false, false, 2);
+        if (ret == 0) return true;
+        logError(QStringLiteral("Save image failed, path = %1, ret = %2").arg(path).arg(ret));
+    } catch (const cv::Exception& e) {
+        logError(QStringLiteral("Save image failed, path = %1, CV::Exception message = %2")
+                     .arg(path, QString::fromStdString(e.what())));
+    }
+    return false;
+#endif
+}

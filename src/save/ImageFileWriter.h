@@ -1,0 +1,101 @@
+#pragma once
+#include <QDateTime>
+#include <QImage>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "NuvImage.h"
+#include "NuvRangeImage.h"
+#include "ProfileFrameInfo.h"
+#include "SaveSettings.h"
+
+// Writes the files of one saved frame: builds the names from the save settings, picks the
+// writer by suffix and writes the viewer's own CSV and BIN layouts itself; images, range
+// images and point clouds go through the image and 3D file libraries. Runs on the save
+// worker's thread only; failures are logged to the business layer.
+class ImageFileWriter {
+public:
+    enum Kind { ProfileKind = 0, ImageKind = 1, RangeKind = 2 };
+    enum Table { ProfileHeightTable, ImageTable, RangeHeightTable, RangeBrightnessTable, MultiImageTable };
+
+    // One frame as the worker took it from its queues.
+    struct Frame {
+        int kind = ProfileKind;
+        QVector<qreal> heights;
+        QVector<uint8_t> brightness;
+        NuvImage image;  // 2D image, or the grey image of a range frame
+        NuvRangeImage range;
+        QImage picture;  // a picture the host pushed (written as a 2D image)
+    };
+
+    // What a run writes: settings, mode (0 single), target path or folder and the profiler's
+    // frame information (may be null: defaults are used).
+    void setRun(const SaveSettings& settings, int saveMode, const QString& target,
+                std::shared_ptr<const ProfileFrameInfo> frameInfo);
+
+    // Writes one frame numbered `number`; `files` receives the paths in writing order. The
+    // result is that of the last file written (true when nothing was to be written).
+    bool writeFrame(const Frame& frame, int number, QStringList* files);
+    // Writes one frame of a multi-image camera: every image under its role name, then the range
+    // image. Stops at the first image that fails.
+    bool writeMultiImageFrame(const QMap<int, NuvImage*>& images, const NuvRangeImage& range,
+                              const QString& cameraModel, int number, QStringList* files);
+
+    // The names of one frame's files (full paths).
+    QStringList fileList(int kind, int number, const QDateTime& time) const;
+    static QString suffix(Table table, int index);
+    // prefix + "_" + time + "_" + number + suffix and its two shorter rules; empty for other rules.
+    static QString fileName(const QString& prefix, int rule, const QString& time, int number,
+                            const QString& suffix);
+    static QString timeText(const QDateTime& time);
+
+    // The viewer's own text layouts, as the bytes written.
+    static std::string heightsCsv(const QVector<qreal>& heights);
+    static std::string bytesCsv(const uint8_t* bytes, int count);
+    static std::string imageCsv(const NuvImage& image);
+
+    // Writers (true on success; a failure is logged).
+    static bool writeText(const QString& path, const std::string& bytes);
+    bool writeImage(const NuvImage& image, const QString& path) const;
+    bool writeRangeBin(const NuvRangeImage& range, const QString& path) const;
+    bool writeRangeBrightnessCsv(const NuvImage& grey, const QString& path) const;
+    bool writeRangeImage(NuvRangeImage& range, const QString& path) const;
+    bool writeRangePointCloud(NuvRangeImage& range, const QString& path) const;
+    bool writeProfileBin(const QVector<qreal>& heights, const QString& path);
+    bool writeProfileSrt(const QVector<qreal>& heights, const QString& path);
+    bool writeProfilePointCloud(const QVector<qreal>& heights, const QString& path);
+
+    // One-row range image of raw samples from profile heights in millimetres (NaN: no point).
+    static NuvRangeImage profileRow(const QVector<qreal>& heights, const ProfileFrameInfo::Values& info);
+    // Applies the scale of the frame information to a range image of the profiler.
+    static void applyRangeInfo(NuvRangeImage* range, const ProfileFrameInfo::Values& info);
+
+    static void logError(const QString& message);
+
+private:
+    // The last profile written by a closed-format writer and the one-row image made from it.
+    struct ProfileCache {
+        QVector<qreal> heights;
+        NuvRangeImage row;
+        bool valid = false;
+    };
+    bool writeProfileFrame(const Frame& frame, const QString& path);
+    bool writeRangeFrame(const Frame& frame, const QString& path);
+    const NuvRangeImage& cachedRow(ProfileCache* cache, const QVector<qreal>& heights);
+    ProfileFrameInfo::Values info() const;
+    QStringList singleSaveList(int kind) const;
+    static bool removeExisting(const QString& path);
+
+    SaveSettings m_settings;
+    int m_saveMode = 0;
+    QString m_target;
+    std::shared_ptr<const ProfileFrameInfo> m_frameInfo;
+    ProfileCache m_srtCache;
+    ProfileCache m_cloudCache;
+};

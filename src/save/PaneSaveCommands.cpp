@@ -1,0 +1,514 @@
+#include "PaneSaveCommands.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QStorageInfo>
+#include <QTimer>
+#include <QVariant>
+
+#include "CMessageBox.h"
+#include "COperationTipWidget.h"
+#include "Image2DWnd.h"
+#include "Image3DWnd.h"
+#include "ImageMultiSaveInfoWidget.h"
+#include "ImageWnd.h"
+#include "ModalSeam.h"
+#include "RangeStreamer.h"
+#include "ZavizoZoz3.h"
+
+namespace {
+constexpr int kStripSize = 200;
+constexpr int kTipLifeMs = 1500;
+const char* const kSelected = "SelectedStatus";
+
+QString savingButtonStyle(const char* folder, bool disabledImage) {
+    QString style = QStringLiteral(
+                        "QPushButton{image: url(:/Resource/icons/%1/normal.png);}"
+                        "QPushButton:hover{image: url(:/Resource/icons/%1/hover.png);}"
+                        "QPushButton:click{image: url(:/Resource/icons/%1/clicked.png);}")
+                        .arg(QLatin1String(folder));
+    if (disabledImage) {
+        style += QStringLiteral("QPushButton:disabled{image: url(:/Resource/icons/%1/disable.png);}")
+                     .arg(QLatin1String(folder));
+    }
+    return style;
+}
+
+int nodeInt(const QString& key, const char* feature, int fallback) {
+    std::string text;
+    if (ZavizoZoz3::GetCameraNodeValue(key.toStdString(), feature, text) != 0) return fallback;
+    bool ok = false;
+    const int value = QString::fromStdString(text).toInt(&ok, 10);
+    return ok && value > 0 ? value : fallback;
+}
+
+QString parameter(ZavizoZoz3::PARAMETER_INFO item) {
+    return QString::fromStdString(ZavizoZoz3::GetParamterInfo(item));
+}
+}  // namespace
+
+PaneSaveCommands::PaneSaveCommands(ImageWnd* pane) : QObject(pane), m_pane(pane) {
+    connect(&m_worker, &SaveImageTool::saveInfoUpdate, this, &PaneSaveCommands::multiSaveInfoUpdate,
+            Qt::QueuedConnection);
+    connect(&m_worker, &SaveImageTool::saveFinish, this, &PaneSaveCommands::onSaveFinish, Qt::QueuedConnection);
+}
+
+PaneSaveCommands::~PaneSaveCommands() {
+    // The strips belong to the views; the worker completes its frames before it goes.
+    if (m_view3D) m_view3D->setSaver(nullptr);
+    delete m_multiSaveStrip;
+    delete m_recordingStrip;
+}
+
+// ---- views and camera ----------------------------------------------------------------------
+
+void PaneSaveCommands::attach2DView(Image2DWnd* view) {
+    m_view2D = view;
+    connect(view->btnSingleSave, &QPushButton::clicked, this, &PaneSaveCommands::singleSave);
+    connect(view->btnMultiSave, &QPushButton::clicked, this, &PaneSaveCommands::multiSave2D);
+    connect(view->btnRecording, &QPushButton::clicked, this, &PaneSaveCommands::recordingClicked);
+}
+
+void PaneSaveCommands::attach3DView(Image3DWnd* view) {
+    m_view3D = view;
+    connect(view->btnSingleSave, &QPushButton::clicked, this, &PaneSaveCommands::singleSave);
+    connect(view->btnMultiSave, &QPushButton::clicked, this, &PaneSaveCommands::multiSave);
+    m_worker.setFrameInfo(view->frameInfo());
+    view->setSaver(&m_worker);
+    setCameraBound(m_cameraBound);
+}
+
+void PaneSaveCommands::detach3DView() {
+    if (m_multiSaving && m_multiSaveButton && m_view3D && m_multiSaveButton == m_view3D->btnMultiSave) {
+        endMultiSave(false);
+    }
+    if (m_view3D) m_view3D->setSaver(nullptr);
+    m_view3D = nullptr;
+    m_worker.setFrameInfo(nullptr);
+}
+
+void PaneSaveCommands::setCameraBound(bool bound) {
+    m_cameraBound = bound;
+    if (!bound) {
+        if (m_multiSaving) endMultiSave(false);
+        if (m_recording) endRecording();
+    }
+    if (m_view3D) {
+        m_view3D->setStripButtonHidden(m_view3D->btnSingleSave, !bound);
+        m_view3D->setStripButtonHidden(m_view3D->btnMultiSave, !bound);
+        m_view3D->relayoutToolBar();
+    }
+}
+
+void PaneSaveCommands::onGrabStopped() {
+    if (m_multiSaving) endMultiSave(true);
+}
+
+void PaneSaveCommands::retranslate() {
+    for (ImageMultiSaveInfoWidget* strip : {m_multiSaveStrip.data(), m_recordingStrip.data()}) {
+        if (strip) strip->refreshTexts();
+    }
+}
+
+// ---- boxes and tips ------------------------------------------------------------------------
+
+void PaneSaveCommands::showBox(Box box) {
+    struct Spec {
+        const char* text;
+        const char* title;
+        int level;
+        const char* button0;  // null: hidden
+        const char* button1;
+    };
+    static const Spec specs[] = {
+        {QT_TR_NOOP("Dir is not exist"), QT_TR_NOOP("Info"), 0, QT_TR_NOOP("Confirm"), QT_TR_NOOP("Cancel")},
+        {QT_TR_NOOP("Create dir failed!"), QT_TR_NOOP("Info"), 0, QT_TR_NOOP("Confirm"), QT_TR_NOOP("Cancel")},
+        {QT_TR_NOOP("Create dir failed!"), QT_TR_NOOP("Info"), 0, nullptr, QT_TR_NOOP("Cancel")},
+        {QT_TR_NOOP("Disk path error, please reselect."), QT_TR_NOOP("Error"), 3, QT_TR_NOOP("Confirm"), nullptr},
+        {QT_TR_NOOP("Disk is full, please reselect."), QT_TR_NOOP("Error"), 3, QT_TR_NOOP("Confirm"), nullptr},
+        {QT_TR_NOOP("Save image failed. (Error cause: no valid data)"), QT_TR_NOOP("Error"), 3,
+         QT_TR_NOOP("I know"), nullptr},
+        {QT_TR_NOOP("Save image failed. (Error cause: not start grab)"), QT_TR_NOOP("Error"), 3,
+         QT_TR_NOOP("I know"), nullptr},
+        {QT_TR_NOOP("Recording failure, current frame rate is zero."), QT_TR_NOOP("Info"), 0,
+         QT_TR_NOOP("Confirm"), nullptr},
+        {QT_TR_NOOP("Save video failed. (Error cause: no valid data)"), QT_TR_NOOP("Error"), 3,
+         QT_TR_NOOP("I know"), nullptr},
+    };
+    const Spec& s = specs[box];
+    CMessageBox message(tr(s.title), tr(s.text), s.level, m_pane);
+    const char* const buttons[] = {s.button0, s.button1};
+    for (int i = 0; i < 2; ++i) {
+        if (buttons[i]) {
+            message.setButtonText(i, tr(buttons[i]));
+        } else {
+            message.setButtonHidden(i, true);
+        }
+    }
+    message.exec();  // every box ends its command, whatever was pressed
+}
+
+void PaneSaveCommands::showTip(bool success, bool video, const QString& path) {
+    auto* tip = new COperationTipWidget(m_pane);
+    if (success) {
+        tip->setPixmap(QPixmap(QStringLiteral(":/Resource/icons/tipStatus/right.png")));
+        tip->setText(video ? tr("Video saved.") : tr("Picture saved."));
+        tip->setLinkInfo(tr("View"), path);
+    } else {
+        tip->setPixmap(QPixmap(QStringLiteral(":/Resource/icons/tipStatus/error.png")));
+        tip->setText(tr("Picture saving failure!"));
+    }
+    tip->show();
+    QTimer::singleShot(kTipLifeMs, tip, &COperationTipWidget::closeTip);
+}
+
+// ---- targets -------------------------------------------------------------------------------
+
+QString PaneSaveCommands::singleSaveTarget(const QString& filter) {
+    const bool autoName = parameter(ZavizoZoz3::PARAMETER_AUTO_NAME) == QLatin1String("1");
+    if (autoName) {
+        const QString dir = parameter(ZavizoZoz3::PARAMETER_SAVE_DIR);
+        if (dir.isEmpty() || !QDir(dir).exists()) {
+            showBox(DirNotExist);
+            return QString();
+        }
+        if (!QFileInfo(dir).isWritable()) {
+            showBox(DiskPathError);
+            return QString();
+        }
+        m_saveDirectory = dir;
+        return dir;
+    }
+    QString name;
+    if (!filter.isEmpty()) {
+        name = ModalSeam::getSaveFileName(m_pane, tr("Save File"), QStringLiteral("image"), filter);
+    }
+    // A cancelled dialog leaves no directory to write into.
+    const QString dir = name.isEmpty() ? QString() : QFileInfo(name).absolutePath();
+    if (dir.isEmpty() || !QFileInfo(dir).isDir() || !QFileInfo(dir).isWritable()) {
+        showBox(DiskPathError);
+        return QString();
+    }
+    if (QStorageInfo(dir).bytesAvailable() < 1024) {
+        showBox(DiskFull);
+        return QString();
+    }
+    return name;
+}
+
+QString PaneSaveCommands::runFolder(bool autoName, int dirItem, bool recording) {
+    QString base;
+    if (autoName) {
+        base = parameter(ZavizoZoz3::PARAMETER_INFO(dirItem));
+        if (base.isEmpty() || !QDir(base).exists()) {
+            showBox(DirNotExist);
+            return QString();
+        }
+    } else {
+        base = ModalSeam::getExistingDirectory(nullptr, tr("Select a folder"), QString());
+        if (base.isEmpty()) return QString();
+    }
+    // One sub-folder per camera, named after the pane's title.
+    const QString folder = base + '/' + m_pane->imageWndTitle();
+    if (!QDir(folder).exists() && !QDir(base).mkdir(m_pane->imageWndTitle())) {
+        showBox(recording && !autoName ? CreateDirFailedChosen : CreateDirFailed);
+        return QString();
+    }
+    if (!QFileInfo(folder).isWritable()) {
+        showBox(DiskPathError);
+        return QString();
+    }
+    return folder;
+}
+
+// ---- commands ------------------------------------------------------------------------------
+
+NuvImage PaneSaveCommands::sensorRows(const QImage& picture, int width, int height) {
+    const QImage rgb = picture.format() == QImage::Format_RGB888 ? picture
+                                                                 : picture.convertToFormat(QImage::Format_RGB888);
+    const int w = std::min(width, rgb.width());
+    if (w <= 0 || height <= 0) return NuvImage();
+    std::vector<uint8_t> grey(static_cast<size_t>(w) * static_cast<size_t>(height));
+    int rows = 0;
+    for (int y = 0; y < rgb.height() && rows < height; ++y) {
+        const uchar* line = rgb.constScanLine(y);
+        // Rows outside the sensor window are coloured; sensor rows are grey.
+        if (line[0] != line[1]) continue;
+        uint8_t* out = grey.data() + static_cast<size_t>(rows) * static_cast<size_t>(w);
+        for (int x = 0; x < w; ++x)
+            out[x] = line[3 * x];
+        ++rows;
+    }
+    if (rows == 0) return NuvImage();
+    return NuvImage(w, rows, NuvPixelFormat::Mono8, grey.data(), static_cast<size_t>(w), true);
+}
+
+void PaneSaveCommands::singleSave() {
+    if (m_worker.isSaving()) return;  // one run at a time
+    const QString key = m_pane->cameraName();
+    if (m_view2D && m_view2D->isVisible()) {
+        NuvImage image;
+        m_view2D->getBackground(&image);
+        const QString target = singleSaveTarget(tr("BMP(*.bmp);;JPG(*.jpg);;PNG(*.png);;TIF(*.tif)"));
+        if (target.isEmpty()) return;
+        m_worker.setSavePath(target);
+        if (image.isEmpty() || m_pane->imageSize().width() < 1) {
+            showBox(NoValidData);
+            return;
+        }
+        m_worker.addImage(image.clone());
+        m_worker.setSaveType(SaveImageTool::ImageType);
+        startRun(SaveImageTool::SingleSave);
+        return;
+    }
+    Image3DWnd* v = m_view3D;
+    if (v == nullptr) return;
+    QString filter;
+    if (v->btnContourMode->isChecked()) {
+        filter = tr("CSV(*.csv);;BIN(*.bin);;PCD(*.pcd);;SRT(*.srt)");
+    } else if (v->btn2DMode->isChecked()) {
+        filter = tr("BMP(*.bmp);;JPG(*.jpg);;PNG(*.png);;TIF(*.tif)");
+    } else if (v->btn3DMode->isChecked()) {
+        filter = tr("BMP(*.bmp);;JPG(*.jpg);;PNG(*.png);;TIF(*.tif);;SRT(*.srt);;PCD(*.pcd);;PLY(*.ply)") +
+                 QStringLiteral(" \t\t\t\t\t") +
+                 tr(";;CSV(*.csv);;BIN(*.bin);;OBJ(*.obj);;ECD(*.ecd);;JXR(*.jxr)");
+    }
+    const QString target = singleSaveTarget(filter);
+    if (target.isEmpty()) return;
+    m_worker.setSavePath(target);
+
+    bool frame = false;
+    if (v->btnContourMode->isChecked()) {
+        const QVector<qreal> heights = v->lastProfile();
+        if (!heights.isEmpty()) {
+            m_worker.addProfile(heights, v->lastBrightness());
+            m_worker.setSaveType(SaveImageTool::ProfileType);
+            frame = true;
+        }
+    } else if (v->btn2DMode->isChecked()) {
+        QImage picture;
+        if (v->hasPicture()) v->getBackground(&picture);
+        const NuvImage grey = sensorRows(picture, nodeInt(key, "WidthMax", 2048), nodeInt(key, "HeightMax", 1024));
+        if (!grey.isEmpty()) {
+            m_worker.addImage(grey);
+            m_worker.setSaveType(SaveImageTool::ImageType);
+            frame = true;
+        }
+    } else if (v->btn3DMode->isChecked()) {
+        NuvRangeImage range;
+        if (v->streamer()->hasImage() && v->streamer()->copyRangeImage(&range) && range.width() >= 1) {
+            std::vector<uint8_t> grey;
+            int w = 0;
+            int h = 0;
+            NuvImage greyImage;
+            if (v->streamer()->copyGreyImage(&grey, &w, &h) && w > 0 && h > 0) {
+                greyImage = NuvImage(w, h, NuvPixelFormat::Mono8, grey.data(), static_cast<size_t>(w), true);
+            }
+            m_worker.addRangeImage(range, greyImage);
+            m_worker.setSaveType(SaveImageTool::RangeType);
+            frame = true;
+        }
+    }
+    if (!frame) {
+        showBox(NoValidData);
+        return;
+    }
+    startRun(SaveImageTool::SingleSave);
+}
+
+void PaneSaveCommands::startRun(int mode) {
+    m_worker.setCameraKey(m_pane->cameraName());
+    m_worker.setSaveMode(mode);
+    m_worker.start();
+    emit saveStarted();
+}
+
+void PaneSaveCommands::multiSave() {
+    Image3DWnd* v = m_view3D;
+    if (v == nullptr) return;
+    if (v->btnMultiSave->property(kSelected).toBool()) {
+        endMultiSave(true);
+        return;
+    }
+    if (m_worker.isSaving()) return;
+    const bool autoName = parameter(ZavizoZoz3::PARAMETER_AUTO_NAME) == QLatin1String("1");
+    const QString folder = runFolder(autoName, ZavizoZoz3::PARAMETER_SAVE_DIR, false);
+    if (folder.isEmpty()) return;
+    m_saveDirectory = folder;
+    v->setSaveForwarding(true);
+    if (v->btnContourMode->isChecked()) m_worker.setSaveType(SaveImageTool::ProfileType);
+    if (v->btn2DMode->isChecked()) m_worker.setSaveType(SaveImageTool::ImageType);
+    if (v->btn3DMode->isChecked()) m_worker.setSaveType(SaveImageTool::RangeType);
+    v->btnMultiSave->setStyleSheet(QStringLiteral("image: url(:/Resource/icons/multiSave/hover.png);"));
+    if (!m_multiSaveStrip) {
+        m_multiSaveStrip = new ImageMultiSaveInfoWidget(v);
+        m_multiSaveStrip->resize(kStripSize, kStripSize);
+        m_multiSaveStrip->move(v->width() - kStripSize, v->btn3DMode->isChecked() ? 85 : 40);
+        m_multiSaveStrip->show();
+        m_multiSaveStrip->raise();
+    }
+    v->btnMultiSave->setProperty(kSelected, true);
+    m_multiSaveButton = v->btnMultiSave;
+    m_multiSaving = true;
+    m_worker.setSavePath(m_saveDirectory);
+    startRun(SaveImageTool::MultiFrameSave);
+}
+
+void PaneSaveCommands::multiSave2D() {
+    Image2DWnd* v = m_view2D;
+    if (v == nullptr) return;
+    if (v->btnMultiSave->property(kSelected).toBool()) {
+        endMultiSave(true);
+        return;
+    }
+    if (m_worker.isSaving()) return;
+    const bool autoName = parameter(ZavizoZoz3::PARAMETER_AUTO_NAME) == QLatin1String("1");
+    const QString folder = runFolder(autoName, ZavizoZoz3::PARAMETER_SAVE_DIR, false);
+    if (folder.isEmpty()) return;
+    m_saveDirectory = folder;
+    m_worker.setSaveType(SaveImageTool::ImageType);
+    v->btnMultiSave->setStyleSheet(QStringLiteral("image: url(:/Resource/icons/multiSave/hover.png);"));
+    if (!m_multiSaveStrip) {
+        m_multiSaveStrip = new ImageMultiSaveInfoWidget(v->wdg2DImageWnd);
+        m_multiSaveStrip->resize(kStripSize, kStripSize);
+        m_multiSaveStrip->move(v->wdg2DImageWnd->width() - kStripSize, 0);
+        m_multiSaveStrip->show();
+        m_multiSaveStrip->raise();
+    }
+    v->btnMultiSave->setProperty(kSelected, true);
+    v->btnRecording->setEnabled(false);
+    m_multiSaveButton = v->btnMultiSave;
+    m_multiSaving = true;
+    m_worker.setSavePath(m_saveDirectory);
+    startRun(SaveImageTool::MultiFrameSave);
+}
+
+void PaneSaveCommands::endMultiSave(bool withBox) {
+    if (m_view3D) m_view3D->setSaveForwarding(false);
+    if (m_multiSaveButton) {
+        m_multiSaveButton->setStyleSheet(savingButtonStyle("multiSave", false));
+        m_multiSaveButton->setProperty(kSelected, false);
+    }
+    if (m_view2D) m_view2D->btnRecording->setEnabled(true);
+    m_multiSaveButton = nullptr;
+    delete m_multiSaveStrip;
+    m_multiSaving = false;
+    m_worker.stop();
+    if (!withBox || m_worker.processedCount() > 0 || m_worker.holdsFrame()) return;
+    const bool grabStopped = m_view3D ? m_view3D->btn3DStartGrab->isEnabled()
+                                      : (m_view2D && !m_view2D->btnStartGrab->isHidden());
+    showBox(grabStopped ? NotStartGrab : NoValidData);
+}
+
+void PaneSaveCommands::recordingClicked() {
+    Image2DWnd* v = m_view2D;
+    if (v == nullptr) return;
+    if (v->btnRecording->property(kSelected).toBool()) {
+        endRecording();
+        return;
+    }
+    if (m_worker.isSaving()) return;
+    const QString key = m_pane->cameraName();
+    const double rate =
+        QString::fromStdString(ZavizoZoz3::GetCameraInfo(key.toStdString(), ZavizoZoz3::CAM_INFO_FRAME_RATE))
+            .toDouble();
+    if (!(rate > 0)) {
+        showBox(FrameRateZero);
+        return;
+    }
+    const bool autoName = parameter(ZavizoZoz3::PARAMETER_RECORD_AUTO_NAME) == QLatin1String("1");
+    const QString folder = runFolder(autoName, ZavizoZoz3::PARAMETER_RECORD_DIR, true);
+    if (folder.isEmpty()) return;
+    m_saveDirectory = folder;
+    if (!m_recordingStrip) {
+        m_recordingStrip = new ImageMultiSaveInfoWidget(v->wdg2DImageWnd);
+        m_recordingStrip->resize(kStripSize, kStripSize);
+        m_recordingStrip->move(v->wdg2DImageWnd->width() - kStripSize, 0);
+        m_recordingStrip->show();
+        m_recordingStrip->raise();
+        m_recordingStrip->startElapsedClock();
+    }
+    v->btnRecording->setStyleSheet(QStringLiteral("image: url(:/Resource/icons/recording/hover.png);"));
+    v->btnRecording->setProperty(kSelected, true);
+    v->btnMultiSave->setEnabled(false);
+    m_recording = true;
+    m_worker.setSavePath(m_saveDirectory);
+    startRun(SaveImageTool::Recording);
+}
+
+void PaneSaveCommands::endRecording() {
+    if (m_view2D) {
+        m_view2D->btnRecording->setStyleSheet(savingButtonStyle("recording", true));
+        m_view2D->btnRecording->setProperty(kSelected, false);
+        m_view2D->btnMultiSave->setEnabled(true);
+    }
+    delete m_recordingStrip;
+    m_recording = false;
+    m_worker.stop();
+}
+
+// ---- frames and progress -------------------------------------------------------------------
+
+void PaneSaveCommands::onPicture(const QImage& image) {
+    if (m_multiSaving) m_worker.addQImage(image);
+    if (m_recording) m_worker.addQImage(image);
+}
+
+void PaneSaveCommands::onImage(const NuvImage& image) {
+    if (m_multiSaving) m_worker.addImage(image);
+    if (m_recording) m_worker.addImage(image);
+}
+
+void PaneSaveCommands::saveImageArrayFrame(const QMap<int, NuvImage*>& images, int shownKey,
+                                           NuvRangeImage* range) {
+    if (!m_multiSaving) return;
+    QMap<int, NuvImage*> copies;
+    const bool all = parameter(ZavizoZoz3::PARAMETER_SAVE_ALL_IMAGES) != QLatin1String("0");
+    for (auto it = images.constBegin(); it != images.constEnd(); ++it) {
+        if (it.value() && (all || it.key() == shownKey)) copies.insert(it.key(), new NuvImage(it.value()->clone()));
+    }
+    m_worker.addSLFrame(copies, range ? range->clone() : NuvRangeImage());
+}
+
+void PaneSaveCommands::multiSaveInfoUpdate(uint total, uchar usageRate, int dealCount, int discardCount) {
+    if (m_multiSaveStrip) {
+        m_multiSaveStrip->setTotalCount(static_cast<int>(total));
+    } else if (!m_recordingStrip) {
+        return;
+    }
+    ImageMultiSaveInfoWidget* strip = m_multiSaveStrip ? m_multiSaveStrip.data() : m_recordingStrip.data();
+    strip->setUsageRate(usageRate);
+    strip->setDealCount(dealCount);
+    strip->setDiscardCount(discardCount);
+}
+
+void PaneSaveCommands::onSaveFinish(bool status, QString path) {
+    if (m_multiSaving && m_multiSaveButton && m_multiSaveButton->property(kSelected).toBool()) {
+        endMultiSave(true);
+        // The profiler view disables its start button while grabbing, the 2D view hides it.
+        const bool grabbing = m_view3D ? m_view3D->btn3DStartGrab->isHidden() || !m_view3D->btn3DStartGrab->isEnabled()
+                                       : (m_view2D && m_view2D->btnStartGrab->isHidden());
+        if (grabbing) emit stopGrabRequested();
+    }
+    switch (m_worker.saveMode()) {
+        case SaveImageTool::SingleSave:
+            showTip(status, false, path);
+            break;
+        case SaveImageTool::MultiFrameSave:
+            if (!status) {
+                showTip(false, false, path);
+            } else if (m_worker.processedCount() >= 1) {
+                showTip(true, false, path);
+            }
+            break;
+        default:
+            // A recording that wrote nothing saved no video.
+            if (status && m_worker.processedCount() > 0) {
+                showTip(true, true, path);
+            } else {
+                showBox(VideoNoValidData);
+            }
+            break;
+    }
+}

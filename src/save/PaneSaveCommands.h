@@ -1,0 +1,99 @@
+#pragma once
+#include <QImage>
+#include <QMap>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <QPushButton>
+
+#include "Image2DWnd.h"
+#include "Image3DWnd.h"
+#include "ImageMultiSaveInfoWidget.h"
+#include "NuvImage.h"
+#include "NuvRangeImage.h"
+#include "SaveImageTool.h"
+
+class ImageWnd;
+
+// The save commands of a pane: single save, multi-frame save and recording with their checks and
+// boxes, the progress strips and the result tips. Owns the pane's save worker and feeds it the
+// frames the pane shows while a run is active.
+class PaneSaveCommands : public QObject {
+    Q_OBJECT
+public:
+    explicit PaneSaveCommands(ImageWnd* pane);
+    ~PaneSaveCommands() override;
+
+    SaveImageTool& worker() { return m_worker; }
+    bool isMultiSaving() const { return m_multiSaving; }
+    bool isRecording() const { return m_recording; }
+    QString saveDirectory() const { return m_saveDirectory; }
+    ImageMultiSaveInfoWidget* multiSaveStrip() const { return m_multiSaveStrip; }
+    ImageMultiSaveInfoWidget* recordingStrip() const { return m_recordingStrip; }
+
+    // The pane's views come and go with its mode.
+    void attach2DView(Image2DWnd* view);
+    void attach3DView(Image3DWnd* view);
+    // The profiler view is being dropped: a run that feeds on it ends.
+    void detach3DView();
+    // The save buttons of the profiler view are there only while a camera is bound.
+    void setCameraBound(bool bound);
+    void onGrabStopped();
+    // Frames the pane shows, saved while a multi-frame save or a recording runs.
+    void onPicture(const QImage& image);
+    void onImage(const NuvImage& image);
+    void saveImageArrayFrame(const QMap<int, NuvImage*>& images, int shownKey, NuvRangeImage* range);
+    void retranslate();
+
+    // Grey copy of the sensor rows of a picture: rows whose first pixel has equal first and
+    // second bytes, at most width x height (the sensor's size).
+    static NuvImage sensorRows(const QImage& picture, int width, int height);
+
+public slots:
+    void singleSave();
+    void multiSave();
+    void recordingClicked();
+    void multiSaveInfoUpdate(uint total, uchar usageRate, int dealCount, int discardCount);
+    void onSaveFinish(bool status, QString path);
+
+signals:
+    void saveStarted();
+    void stopGrabRequested();
+
+private:
+    enum Box {
+        DirNotExist,
+        CreateDirFailed,
+        CreateDirFailedChosen,
+        DiskPathError,
+        DiskFull,
+        NoValidData,
+        NotStartGrab,
+        FrameRateZero,
+        VideoNoValidData
+    };
+    void showBox(Box box);
+    // The folder of a run: chosen or configured, plus one sub-folder per camera. Empty when a
+    // check failed (its box was shown) or the dialog was cancelled.
+    QString runFolder(bool autoName, int dirItem, bool recording);
+    QString singleSaveTarget(const QString& filter);
+    void multiSave2D();
+    void startRun(int mode);
+    void endMultiSave(bool withBox);
+    void endRecording();
+    void showTip(bool success, bool video, const QString& path);
+    void enableSaveButtons();
+
+    ImageWnd* m_pane;
+    QPointer<Image2DWnd> m_view2D;
+    QPointer<Image3DWnd> m_view3D;
+    QPointer<ImageMultiSaveInfoWidget> m_multiSaveStrip;
+    QPointer<ImageMultiSaveInfoWidget> m_recordingStrip;
+    QPointer<QPushButton> m_multiSaveButton;  // the button of the running multi-frame save
+    QString m_saveDirectory;
+    bool m_multiSaving = false;
+    bool m_recording = false;
+    bool m_cameraBound = false;
+    SaveImageTool m_worker;
+};

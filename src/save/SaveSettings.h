@@ -1,0 +1,26 @@
+#pragma once
+#include <QString>
+
+// The application's save settings, read anew from the business layer at the start of each run.
+// A switch is on when its decimal value is not 0; a number that is not decimal reads as the
+// default given here.
+struct SaveSettings {
+    bool autoName = true;
+    QString prefix;
+    int namingRule = 0;  // 0 prefix, time and number; 1 prefix and time; 2 prefix and number
+    int imageFormat = 0;
+    bool saveProfileHeight = true;
+    int profileHeightFormat = 0;
+    bool saveProfileBrightness = true;
+    int profileBrightnessFormat = 0;
+    bool saveRangeHeight = true;
+    int rangeHeightFormat = 0;
+    bool saveRangeBrightness = true;
+    int rangeBrightnessFormat = 0;
+    int frameLimit = 100;
+    int queueCapacity = 10;
+
+    static SaveSettings read();
+    // Decimal integer of a setting, or `fallback` when it is not one.
+    static int readInt(int item, int fallback);
+};

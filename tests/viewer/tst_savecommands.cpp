@@ -1,0 +1,367 @@
+// The pane's save commands with the simulated cameras: single saves of the three profiler modes,
+// multi-frame saves and recording with their strips and tips, the checks and their boxes, and
+// runs cut short by a disconnect or by closing the viewer.
+#include <QDir>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <algorithm>
+
+#include "COperationTipWidget.h"
+#include "Image2DWnd.h"
+#include "Image3DWnd.h"
+#include "ImageMultiSaveInfoWidget.h"
+#include "ImageWnd.h"
+#include "ImageWndManager.h"
+#include "NuvViewerImageWnd.h"
+#include "PaneSaveCommands.h"
+#include "ScriptedModalHandler.h"
+#include "TestSupport.h"
+#include "ZavizoZoz3.h"
+#include "ZavizoZoz3Control.h"
+
+namespace Control = ZavizoZoz3::Control;
+using namespace ZavizoZoz3;
+
+namespace {
+QStringList filesUnder(const QString& dir) {
+    QStringList out = QDir(dir).entryList(QDir::Files);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+QStringList tipTexts(QWidget* pane) {
+    QStringList texts;
+    for (COperationTipWidget* tip : pane->findChildren<COperationTipWidget*>())
+        texts << tip->text();
+    return texts;
+}
+
+// Every CSV written ends with a complete line.
+bool allComplete(const QString& dir) {
+    for (const QString& name : filesUnder(dir)) {
+        QFile f(dir + '/' + name);
+        if (!f.open(QIODevice::ReadOnly)) return false;
+        const QByteArray bytes = f.readAll();
+        if (name.endsWith(".csv") && !bytes.endsWith('\n')) return false;
+    }
+    return true;
+}
+}  // namespace
+
+class TestSaveCommands : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void stripCountsTimesAndFolds();
+    void saveButtonsFollowTheCamera();
+    void checksShowTheirBox_data();
+    void checksShowTheirBox();
+    void singleSaveOfEachProfilerMode();
+    void multiFrameSaveOfContoursEndsAtItsLimit();
+    void multiFrameSaveOfScansWritesOneSetPerScan();
+    void recordingTheAreaScanCamera();
+    void disconnectDuringMultiFrameSave();
+    void closingTheViewerDuringMultiFrameSave();
+
+private:
+    void bind(Control::CameraKind kind, const std::string& name);
+    void startGrab();
+    QWidget* m_host = nullptr;
+    NuvViewerImageWnd* m_viewer = nullptr;
+    QTemporaryDir* m_dir = nullptr;
+    std::string m_key;
+    ImageWnd* m_pane = nullptr;
+};
+
+void TestSaveCommands::init() {
+    TestSupport::resetEnvironment();
+    Control::installPayloadEncoder();
+    m_dir = new QTemporaryDir();
+    Control::setParameterInfo(PARAMETER_SAVE_DIR, m_dir->path().toStdString());
+    Control::setParameterInfo(PARAMETER_RECORD_DIR, m_dir->path().toStdString());
+    Control::setParameterInfo(PARAMETER_NAMING_RULE, "2");
+    m_host = new QWidget();
+    m_host->resize(1000, 700);
+    m_viewer = new NuvViewerImageWnd(m_host);
+    m_host->show();
+}
+
+void TestSaveCommands::cleanup() {
+    if (!m_key.empty()) ZavizoZoz3::StopGrab(m_key);
+    delete m_viewer;
+    m_viewer = nullptr;
+    delete m_host;
+    m_host = nullptr;
+    Control::reset();
+    delete m_dir;
+    m_dir = nullptr;
+    m_key.clear();
+}
+
+void TestSaveCommands::bind(Control::CameraKind kind, const std::string& name) {
+    m_key = Control::addCamera(kind, name);
+    Control::setConnected(m_key, true);
+    Control::setOpen(m_key, true);
+    QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
+    Control::postDeviceList(1);
+    QVERIFY(bound.wait(5000));
+    m_pane = m_viewer->manager()->pane(1);
+    if (kind == Control::CameraKind::AreaScan) m_viewer->setImageWndMode(1, NuvViewerImageWnd::Mode2D);
+    connect(m_viewer, &NuvViewerImageWnd::wndButtonclick, this,
+            [this](int, QString camId, NuvViewerImageWnd::ButtonType type) {
+                const std::string key = camId.toStdString();
+                if (type == NuvViewerImageWnd::StartGrab) {
+                    if (ZavizoZoz3::GetCameraImageMode(key) == 2) m_viewer->initRangeImageDisplay(camId);
+                    ZavizoZoz3::StartGrab(key);
+                } else {
+                    ZavizoZoz3::StopGrab(key);
+                    m_pane->onGrabStopped();
+                }
+            });
+}
+
+void TestSaveCommands::startGrab() {
+    if (m_pane->view3D()) {
+        m_pane->view3D()->btn3DStartGrab->click();
+    } else {
+        m_pane->view2D()->btnStartGrab->click();
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(Control::isGrabbing(m_key), 5000);
+    m_pane->onGrabStarted();
+}
+
+void TestSaveCommands::stripCountsTimesAndFolds() {
+    ImageMultiSaveInfoWidget strip;
+    strip.setTotalCount(12);
+    strip.setUsageRate(45);
+    QCOMPARE(strip.totalText(), QString("12 Images"));
+    QCOMPARE(strip.usageText(), QString("Cache usage rate 45%"));
+    strip.startElapsedClock();
+    QCOMPARE(strip.totalText(), QString("00:00:00"));
+    for (int i = 0; i < 3661; ++i)
+        strip.onTimeout();
+    QCOMPARE(strip.totalText(), QString("01:01:01"));
+    strip.show();
+    QTest::mouseClick(strip.findChild<QPushButton*>("btnFold"), Qt::LeftButton);
+    QVERIFY(strip.isFolded());
+    QTest::mouseClick(strip.findChild<QPushButton*>("btnFold"), Qt::LeftButton);
+    QVERIFY(!strip.isFolded());
+}
+
+void TestSaveCommands::saveButtonsFollowTheCamera() {
+    ImageWnd* pane = m_viewer->manager()->pane(1);
+    Image3DWnd* v = pane->view3D();
+    QVERIFY(v->btnSingleSave->isHidden() && v->btnMultiSave->isHidden());
+    bind(Control::CameraKind::LaserProfiler, "LP");
+    QVERIFY(!v->btnSingleSave->isHidden() || v->btnSingleSave->property("inMenu").toBool());
+    QCOMPARE(v->btnSingleSave->toolTip(), QString("Single Save"));
+    QCOMPARE(v->btnMultiSave->toolTip(), QString("Multiframe Save"));
+    pane->resetCamera();
+    QVERIFY(v->btnSingleSave->isHidden() && v->btnMultiSave->isHidden());
+}
+
+void TestSaveCommands::checksShowTheirBox_data() {
+    QTest::addColumn<QString>("command");  // single, multi, record
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QStringList>("buttons");
+    QTest::newRow("dialog cancelled") << "single" << "manual" << "Disk path error, please reselect."
+                                      << QStringList{"Confirm"};
+    QTest::newRow("no profile yet") << "single" << "" << "Save image failed. (Error cause: no valid data)"
+                                    << QStringList{"I know"};
+    QTest::newRow("save folder missing") << "multi" << "missing" << "Dir is not exist"
+                                         << QStringList{"Confirm", "Cancel"};
+    QTest::newRow("folder cannot be created") << "multi" << "readonly" << "Create dir failed!"
+                                              << QStringList{"Confirm", "Cancel"};
+    QTest::newRow("chosen folder cannot be created") << "record" << "manual readonly" << "Create dir failed!"
+                                                     << QStringList{"Cancel"};
+    QTest::newRow("no frame rate") << "record" << "no rate"
+                                   << "Recording failure, current frame rate is zero." << QStringList{"Confirm"};
+    QTest::newRow("ended without frames") << "multi twice" << "" << "Save image failed. (Error cause: not start grab)"
+                                          << QStringList{"I know"};
+}
+
+void TestSaveCommands::checksShowTheirBox() {
+    QFETCH(QString, command);
+    QFETCH(QString, setup);
+    QFETCH(QString, box);
+    QFETCH(QStringList, buttons);
+    const bool record = command == "record";
+    bind(record ? Control::CameraKind::AreaScan : Control::CameraKind::LaserProfiler, "Cam");
+    ScriptedModalHandler& modals = TestSupport::modals();
+    if (setup.contains("manual")) {
+        Control::setParameterInfo(PARAMETER_AUTO_NAME, "0");
+        Control::setParameterInfo(PARAMETER_RECORD_AUTO_NAME, "0");
+    }
+    if (setup.contains("missing")) Control::setParameterInfo(PARAMETER_SAVE_DIR, "/nonexistent/nowhere");
+    // Nothing can be created in /proc, not even by root.
+    if (setup.contains("readonly")) {
+        Control::setParameterInfo(PARAMETER_SAVE_DIR, "/proc");
+        modals.pushDirectory("/proc");
+    }
+    if (setup.contains("no rate")) m_pane->setCameraName("ghost");
+    PaneSaveCommands* save = m_pane->saveCommands();
+    if (command == "single") {
+        m_pane->view3D()->btnContourMode->click();
+        m_pane->view3D()->btnSingleSave->click();
+    }
+    if (command.startsWith("multi")) m_pane->view3D()->btnMultiSave->click();
+    if (command == "multi twice") m_pane->view3D()->btnMultiSave->click();
+    if (record) m_pane->view2D()->btnRecording->click();
+    QCOMPARE(modals.messageTexts().value(0), box);
+    QCOMPARE(modals.last(ModalSeam::Kind::MessageBox).buttons, buttons);
+    // A failed check starts nothing.
+    if (command != "multi twice") {
+        QVERIFY(!save->worker().isSaving());
+        QVERIFY(!save->multiSaveStrip() && !save->recordingStrip());
+        QVERIFY(!save->isMultiSaving() && !save->isRecording());
+    }
+}
+
+void TestSaveCommands::singleSaveOfEachProfilerMode() {
+    Control::setParameterInfo(PARAMETER_RANGE_HEIGHT_FORMAT, "5");      // .bin
+    Control::setParameterInfo(PARAMETER_RANGE_BRIGHTNESS_FORMAT, "3");  // CSV
+    bind(Control::CameraKind::LaserProfiler, "LP");
+    QCOMPARE(SetCameraNodeValue(m_key, "AcquisitionLineCount", "200"), 0);
+    QCOMPARE(SetCameraNodeValue(m_key, "BatchNumber", "100"), 0);
+    Image3DWnd* v = m_pane->view3D();
+    PaneSaveCommands* save = m_pane->saveCommands();
+    QSignalSpy finished(&save->worker(), &SaveImageTool::saveFinish);
+
+    v->btnContourMode->click();
+    startGrab();
+    QTRY_VERIFY_WITH_TIMEOUT(!v->lastProfile().isEmpty(), 10000);
+    v->btnSingleSave->click();
+    QVERIFY(finished.wait(10000));
+    QVERIFY(finished.last().at(0).toBool());
+    QTRY_VERIFY(tipTexts(m_pane).contains("Picture saved."));
+    ZavizoZoz3::StopGrab(m_key);
+    m_pane->onGrabStopped();
+
+    v->btn2DMode->click();
+    startGrab();
+    QTRY_VERIFY_WITH_TIMEOUT(v->hasPicture(), 10000);
+    v->btnSingleSave->click();
+    QVERIFY(finished.wait(10000));
+    ZavizoZoz3::StopGrab(m_key);
+    m_pane->onGrabStopped();
+
+    v->btn3DMode->click();
+    startGrab();
+    QTRY_VERIFY_WITH_TIMEOUT(m_pane->rangeStreamer()->lastRowAppended() == 199, 20000);
+    ZavizoZoz3::StopGrab(m_key);
+    m_pane->onGrabStopped();
+    v->btnSingleSave->click();
+    QVERIFY(finished.wait(10000));
+    QVERIFY(finished.last().at(0).toBool());
+
+    const QStringList files = filesUnder(m_dir->path());
+    QCOMPARE(files, (QStringList{"image_0.bin", "image_0.bmp", "image_0_3DBrightness.csv",
+                                 "image_0_brightness.csv", "image_0_height.csv"}));
+    QCOMPARE(QFileInfo(m_dir->path() + "/image_0.bin").size(), qint64(3200 * 200 * 2));
+    // The sensor picture keeps only its grey sensor rows, at most the sensor's size.
+    QImage picture(m_dir->path() + "/image_0.bmp");
+    QVERIFY(picture.width() == 2048 && picture.height() >= 1 && picture.height() <= 1024);
+}
+
+void TestSaveCommands::multiFrameSaveOfContoursEndsAtItsLimit() {
+    Control::setParameterInfo(PARAMETER_FRAME_LIMIT, "5");
+    bind(Control::CameraKind::LaserProfiler, QString::fromUtf8("相机").toStdString());
+    Image3DWnd* v = m_pane->view3D();
+    v->btnContourMode->click();
+    PaneSaveCommands* save = m_pane->saveCommands();
+    QSignalSpy stopAsked(save, &PaneSaveCommands::stopGrabRequested);
+    v->btnMultiSave->click();
+    QVERIFY(save->isMultiSaving());
+    QVERIFY(save->multiSaveStrip() && save->multiSaveStrip()->isVisible());
+    const QString folder = m_dir->path() + QString::fromUtf8("/相机");
+    QCOMPARE(save->saveDirectory(), folder);
+    startGrab();
+    QTRY_VERIFY_WITH_TIMEOUT(stopAsked.size() == 1, 20000);  // the limit asks the host to stop
+    QVERIFY(!save->isMultiSaving() && !save->multiSaveStrip());
+    QCOMPARE(v->btnMultiSave->property("SelectedStatus").toBool(), false);
+    QCOMPARE(filesUnder(folder).size(), 10);
+    QVERIFY(allComplete(folder));
+    QTRY_VERIFY(tipTexts(m_pane).contains("Picture saved."));
+}
+
+void TestSaveCommands::multiFrameSaveOfScansWritesOneSetPerScan() {
+    Control::setParameterInfo(PARAMETER_RANGE_HEIGHT_FORMAT, "5");
+    Control::setParameterInfo(PARAMETER_RANGE_BRIGHTNESS_FORMAT, "3");
+    Control::setParameterInfo(PARAMETER_FRAME_LIMIT, "2");
+    bind(Control::CameraKind::LaserProfiler, "LP");
+    QCOMPARE(SetCameraNodeValue(m_key, "AcquisitionLineCount", "100"), 0);
+    QCOMPARE(SetCameraNodeValue(m_key, "BatchNumber", "50"), 0);
+    Image3DWnd* v = m_pane->view3D();
+    v->btn3DMode->click();
+    PaneSaveCommands* save = m_pane->saveCommands();
+    QSignalSpy info(&save->worker(), &SaveImageTool::saveInfoUpdate);
+    v->btnMultiSave->click();
+    startGrab();
+    QTRY_VERIFY_WITH_TIMEOUT(!save->isMultiSaving(), 30000);
+    const QString folder = m_dir->path() + "/LP";
+    QCOMPARE(filesUnder(folder), (QStringList{"image_0.bin", "image_0_3DBrightness.csv", "image_1.bin",
+                                              "image_1_3DBrightness.csv"}));
+    QVERIFY(allComplete(folder));
+    QVERIFY(!info.isEmpty());
+    QCOMPARE(info.last().at(2).toInt(), 2);
+}
+
+void TestSaveCommands::recordingTheAreaScanCamera() {
+    bind(Control::CameraKind::AreaScan, "AS");
+    Control::setFrameRate(m_key, 50);
+    Image2DWnd* v = m_pane->view2D();
+    QVERIFY(v);
+    PaneSaveCommands* save = m_pane->saveCommands();
+    v->btnRecording->click();
+    QVERIFY(save->isRecording());
+    QVERIFY(!v->btnMultiSave->isEnabled());
+    QCOMPARE(save->recordingStrip()->totalText(), QString("00:00:00"));
+    startGrab();
+    QTRY_VERIFY_WITH_TIMEOUT(save->worker().processedCount() >= 3, 20000);
+    QVERIFY(save->recordingStrip()->dealText().startsWith("Processed "));
+    v->btnRecording->click();
+    QVERIFY(!save->isRecording() && v->btnMultiSave->isEnabled());
+    QTRY_VERIFY(tipTexts(m_pane).contains("Video saved."));
+    const QStringList files = filesUnder(m_dir->path() + "/AS");
+    QVERIFY(files.size() >= 3);
+    QCOMPARE(QImage(m_dir->path() + "/AS/" + files.first()).size(), QSize(2048, 1024));
+}
+
+void TestSaveCommands::disconnectDuringMultiFrameSave() {
+    bind(Control::CameraKind::LaserProfiler, "LP");
+    Image3DWnd* v = m_pane->view3D();
+    v->btnContourMode->click();
+    PaneSaveCommands* save = m_pane->saveCommands();
+    v->btnMultiSave->click();
+    startGrab();
+    QTRY_VERIFY_WITH_TIMEOUT(save->worker().processedCount() >= 2, 20000);
+    Control::setConnected(m_key, false);
+    Control::postDeviceList(1);
+    QTRY_VERIFY_WITH_TIMEOUT(!save->isMultiSaving(), 5000);
+    QVERIFY(v->btnMultiSave->isHidden());
+    QTRY_VERIFY_WITH_TIMEOUT(!save->worker().isSaving(), 5000);
+    QVERIFY(allComplete(m_dir->path() + "/LP"));
+    QVERIFY(TestSupport::modals().messageTexts().isEmpty());  // ended quietly
+}
+
+void TestSaveCommands::closingTheViewerDuringMultiFrameSave() {
+    bind(Control::CameraKind::LaserProfiler, "LP");
+    Image3DWnd* v = m_pane->view3D();
+    v->btnContourMode->click();
+    v->btnMultiSave->click();
+    startGrab();
+    QTRY_VERIFY_WITH_TIMEOUT(m_pane->saveCommands()->worker().processedCount() >= 2, 20000);
+    delete m_viewer;  // with the camera still sending
+    m_viewer = nullptr;
+    ZavizoZoz3::StopGrab(m_key);
+    QVERIFY(allComplete(m_dir->path() + "/LP"));
+    QVERIFY(filesUnder(m_dir->path() + "/LP").size() >= 4);
+}
+
+QTEST_MAIN(TestSaveCommands)
+#include "tst_savecommands.moc"
