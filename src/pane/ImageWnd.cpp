@@ -220,6 +220,7 @@ QString ImageWnd::imageWndTitle() const {
 int ImageWnd::setCameraName(const QString& key) {
     m_cameraKey = key;
     if (m_view2D) m_view2D->setCameraName(key);
+    m_save->setCameraBound(!key.isEmpty());
     return 0;
 }
 
@@ -244,7 +245,7 @@ void ImageWnd::initRangeImageDisplay() {
     m_view3D->setStripButtonHidden(m_view3D->btnSingleGrab, true);
     m_view3D->setStripButtonHidden(m_view3D->btn3DRestore, false);
     m_view3D->setStripButtonHidden(m_view3D->btn3DZoomReset, false);
-    m_save->setCameraBound(!m_cameraKey.isEmpty());
+    m_view3D->relayoutToolBar();
 }
 
 void ImageWnd::prepareRangeAcquisition() {

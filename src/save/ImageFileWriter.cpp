@@ -177,8 +177,10 @@ bool ImageFileWriter::writeFrame(const Frame& frame, int number, QStringList* fi
     const QStringList paths = fileList(frame.kind, number, QDateTime::currentDateTime());
     bool result = true;
     for (const QString& path : paths) {
+        // A frame is saved only when all of its files are: a full disk must not hide behind the
+        // small file written last.
         if (frame.kind == ProfileKind) {
-            result = writeProfileFrame(frame, path);
+            result &= writeProfileFrame(frame, path);
         } else if (frame.kind == ImageKind) {
             if (!frame.picture.isNull()) {
                 const QImage grey = frame.picture.format() == QImage::Format_Grayscale8
@@ -186,14 +188,14 @@ bool ImageFileWriter::writeFrame(const Frame& frame, int number, QStringList* fi
                                         : frame.picture.convertToFormat(QImage::Format_RGB888);
                 const uint32_t format = grey.format() == QImage::Format_Grayscale8 ? NuvPixelFormat::Mono8
                                                                                     : NuvPixelFormat::RGB8;
-                result = writeImage(NuvImage(grey.width(), grey.height(), format, grey.constBits(),
+                result &= writeImage(NuvImage(grey.width(), grey.height(), format, grey.constBits(),
                                              static_cast<size_t>(grey.bytesPerLine()), false),
                                     path);
             } else {
-                result = writeImage(frame.image, path);
+                result &= writeImage(frame.image, path);
             }
         } else {
-            result = writeRangeFrame(frame, path);
+            result &= writeRangeFrame(frame, path);
         }
     }
     if (files) *files = paths;

@@ -39,8 +39,8 @@ public:
     void setRun(const SaveSettings& settings, int saveMode, const QString& target,
                 std::shared_ptr<const ProfileFrameInfo> frameInfo);
 
-    // Writes one frame numbered `number`; `files` receives the paths in writing order. The
-    // result is that of the last file written (true when nothing was to be written).
+    // Writes one frame numbered `number`; `files` receives the paths in writing order. True when
+    // every file was written (also when there was nothing to write).
     bool writeFrame(const Frame& frame, int number, QStringList* files);
     // Writes one frame of a multi-image camera: every image under its role name, then the range
     // image. Stops at the first image that fails.

@@ -68,6 +68,7 @@ void PaneSaveCommands::attach2DView(Image2DWnd* view) {
     connect(view->btnSingleSave, &QPushButton::clicked, this, &PaneSaveCommands::singleSave);
     connect(view->btnMultiSave, &QPushButton::clicked, this, &PaneSaveCommands::multiSave2D);
     connect(view->btnRecording, &QPushButton::clicked, this, &PaneSaveCommands::recordingClicked);
+    setCameraBound(m_cameraBound);
 }
 
 void PaneSaveCommands::attach3DView(Image3DWnd* view) {
@@ -93,6 +94,10 @@ void PaneSaveCommands::setCameraBound(bool bound) {
     if (!bound) {
         if (m_multiSaving) endMultiSave(false);
         if (m_recording) endRecording();
+    }
+    if (m_view2D) {
+        m_view2D->btnRecording->setEnabled(bound && !m_multiSaving);
+        m_view2D->btnMultiSave->setEnabled(bound && !m_recording);
     }
     if (m_view3D) {
         m_view3D->setStripButtonHidden(m_view3D->btnSingleSave, !bound);
@@ -390,7 +395,7 @@ void PaneSaveCommands::endMultiSave(bool withBox) {
         m_multiSaveButton->setStyleSheet(savingButtonStyle("multiSave", false));
         m_multiSaveButton->setProperty(kSelected, false);
     }
-    if (m_view2D) m_view2D->btnRecording->setEnabled(true);
+    if (m_view2D) m_view2D->btnRecording->setEnabled(m_cameraBound);
     m_multiSaveButton = nullptr;
     delete m_multiSaveStrip;
     m_multiSaving = false;
@@ -441,7 +446,7 @@ void PaneSaveCommands::endRecording() {
     if (m_view2D) {
         m_view2D->btnRecording->setStyleSheet(savingButtonStyle("recording", true));
         m_view2D->btnRecording->setProperty(kSelected, false);
-        m_view2D->btnMultiSave->setEnabled(true);
+        m_view2D->btnMultiSave->setEnabled(m_cameraBound);
     }
     delete m_recordingStrip;
     m_recording = false;

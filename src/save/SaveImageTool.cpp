@@ -41,23 +41,21 @@ void SaveImageTool::start() {
     run.cameraKey = m_cameraKey;
     run.settings = SaveSettings::read();
     run.frameInfo = m_frameInfo;
-    Counters counters;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         run.id = m_run.id + 1;
         m_run = run;
         m_capacity = run.settings.queueCapacity;
         m_counters = Counters();
-        counters = m_counters;
         m_running = true;
         m_draining = false;
         // The end of an earlier run the pane already closed is not reported into this one.
         m_finishPending = false;
         m_runSuccess = true;
         m_runFirstFile.clear();
+        report(m_counters);
     }
     m_wake.notify_all();
-    report(counters);
     if (m_thread == nullptr) {
         m_thread = new QThread();
         moveToThread(m_thread);
@@ -169,20 +167,19 @@ void SaveImageTool::report(const Counters& c) {
 }
 
 // Each enqueue: ignored while an ended run is not yet reported; otherwise admitted or counted
-// as discarded, then the counters go out (after the lock: receivers may call back).
+// as discarded, then the counters go out. They are sent under the lock so that reports from the
+// worker and from enqueues arrive in the order the counters changed.
 template <class Entry>
 void SaveImageTool::enqueue(QList<Entry>* queue, const Entry& entry) {
-    Counters counters;
     bool admitted = false;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (m_finishPending || m_draining || m_quit) return;
         admitted = admitLocked(queue->size());
         if (admitted) queue->append(entry);
-        counters = m_counters;
+        report(m_counters);
     }
     if (admitted) m_wake.notify_all();
-    report(counters);
 }
 
 void SaveImageTool::addProfile(const QVector<qreal>& heights, const QVector<uint8_t>& brightness) {
@@ -202,20 +199,20 @@ void SaveImageTool::addQImage(const QImage& image) {
 }
 
 void SaveImageTool::addSLFrame(const QMap<int, NuvImage*>& images, const NuvRangeImage& range) {
-    Counters counters;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_finishPending || m_draining || m_quit || (images.isEmpty() && range.height() <= 0) ||
-            !admitLocked(m_slFrames.size())) {
-            counters = m_counters;
+        if (m_finishPending || m_draining || m_quit || (images.isEmpty() && range.height() <= 0)) {
             deleteImages(images);
-        } else {
-            m_slFrames.append(SLEntry(images, range.height() > 0 ? range : NuvRangeImage()));
-            counters = m_counters;
+            return;
         }
+        if (admitLocked(m_slFrames.size())) {
+            m_slFrames.append(SLEntry(images, range.height() > 0 ? range : NuvRangeImage()));
+        } else {
+            deleteImages(images);
+        }
+        report(m_counters);
     }
     m_wake.notify_all();
-    report(counters);
 }
 
 void SaveImageTool::save3DAction() {
@@ -288,13 +285,12 @@ void SaveImageTool::save3DAction() {
             success = writer.writeFrame(frame, number, &files);
         }
 
-        Counters counters;
-        bool counted = false;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_inFlight = false;
             if (run.id == m_run.id) {  // a restart meanwhile dropped this run
-                m_runSuccess = success;
+                // One failed frame fails the run; the run goes on with the next frames.
+                m_runSuccess = m_runSuccess && success;
                 m_runFirstFile = files.value(0);
                 // A failed multi-image frame ends the run; other failures are reported at its end.
                 if (isSLFrame && !success) {
@@ -305,8 +301,7 @@ void SaveImageTool::save3DAction() {
                 } else {
                     ++m_counters.processed;
                     m_counters.total = static_cast<uint>(m_counters.processed);
-                    counters = m_counters;
-                    counted = true;
+                    report(m_counters);
                     if ((m_running || m_draining) &&
                         (run.mode == SingleSave || m_counters.processed >= run.settings.frameLimit)) {
                         // Frames past the limit are not part of the run.
@@ -318,7 +313,6 @@ void SaveImageTool::save3DAction() {
                 }
             }
         }
-        if (counted) report(counters);
     }
     m_loopActive = false;
     QThread::currentThread()->quit();

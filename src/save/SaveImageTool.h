@@ -72,6 +72,7 @@ public:
     bool holdsFrame() const;
 
 signals:
+    // Sent with the queue lock held: receivers connect queued.
     void saveInfoUpdate(uint total, uchar usageRate, int dealCount, int discardCount);
     void saveFinish(bool saveSuccess, QString saveFullName);
 

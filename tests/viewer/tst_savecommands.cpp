@@ -16,6 +16,7 @@
 #include "ImageWndManager.h"
 #include "NuvViewerImageWnd.h"
 #include "PaneSaveCommands.h"
+#include "RangeStreamer.h"
 #include "ScriptedModalHandler.h"
 #include "TestSupport.h"
 #include "ZavizoZoz3.h"
@@ -236,7 +237,7 @@ void TestSaveCommands::singleSaveOfEachProfilerMode() {
     startGrab();
     QTRY_VERIFY_WITH_TIMEOUT(!v->lastProfile().isEmpty(), 10000);
     v->btnSingleSave->click();
-    QVERIFY(finished.wait(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 1, 10000);
     QVERIFY(finished.last().at(0).toBool());
     QTRY_VERIFY(tipTexts(m_pane).contains("Picture saved."));
     ZavizoZoz3::StopGrab(m_key);
@@ -246,7 +247,7 @@ void TestSaveCommands::singleSaveOfEachProfilerMode() {
     startGrab();
     QTRY_VERIFY_WITH_TIMEOUT(v->hasPicture(), 10000);
     v->btnSingleSave->click();
-    QVERIFY(finished.wait(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 2, 10000);
     ZavizoZoz3::StopGrab(m_key);
     m_pane->onGrabStopped();
 
@@ -256,7 +257,7 @@ void TestSaveCommands::singleSaveOfEachProfilerMode() {
     ZavizoZoz3::StopGrab(m_key);
     m_pane->onGrabStopped();
     v->btnSingleSave->click();
-    QVERIFY(finished.wait(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 3, 10000);
     QVERIFY(finished.last().at(0).toBool());
 
     const QStringList files = filesUnder(m_dir->path());
@@ -265,7 +266,11 @@ void TestSaveCommands::singleSaveOfEachProfilerMode() {
     QCOMPARE(QFileInfo(m_dir->path() + "/image_0.bin").size(), qint64(3200 * 200 * 2));
     // The sensor picture keeps only its grey sensor rows, at most the sensor's size.
     QImage picture(m_dir->path() + "/image_0.bmp");
-    QVERIFY(picture.width() == 2048 && picture.height() >= 1 && picture.height() <= 1024);
+    std::string widthMax, heightMax;
+    GetCameraNodeValue(m_key, "WidthMax", widthMax);
+    GetCameraNodeValue(m_key, "HeightMax", heightMax);
+    QCOMPARE(picture.width(), std::stoi(widthMax));
+    QVERIFY(picture.height() >= 1 && picture.height() <= std::stoi(heightMax));
 }
 
 void TestSaveCommands::multiFrameSaveOfContoursEndsAtItsLimit() {

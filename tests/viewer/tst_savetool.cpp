@@ -221,7 +221,7 @@ void TestSaveTool::queueAdmitsCapacityPlusOne() {
     QSignalSpy finished(&tool, &SaveImageTool::saveFinish);
     tool.start();
     tool.stop();  // ended before any frame: the worker reports it and goes idle
-    QVERIFY(finished.wait(5000));
+    QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 1, 5000);
     info.clear();
     for (int i = 0; i < 12; ++i)
         tool.addImage(greyImage(4, 4));
@@ -240,7 +240,7 @@ void TestSaveTool::singleSaveReportsFirstPath() {
     tool.setSavePath(m_dir->path());
     tool.addProfile({1.0, 2.0}, {7, 8});
     tool.start();
-    QVERIFY(finished.wait(5000));
+    QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 1, 5000);
     QCOMPARE(finished.at(0).at(0).toBool(), true);
     QCOMPARE(finished.at(0).at(1).toString(), m_dir->path() + "/cam_0_height.csv");
     QCOMPARE(tool.processedCount(), 1);
@@ -250,7 +250,7 @@ void TestSaveTool::singleSaveReportsFirstPath() {
     setParams({{PARAMETER_SAVE_PROFILE_HEIGHT, "0"}, {PARAMETER_SAVE_PROFILE_BRIGHTNESS, "0"}});
     tool.addProfile({1.0}, {1});
     tool.start();
-    QVERIFY(finished.wait(5000));
+    QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 2, 5000);
     QCOMPARE(finished.at(1).at(1).toString(), QString());
 }
 
@@ -263,7 +263,7 @@ void TestSaveTool::frameLimitEndsRun() {
     tool.setSavePath(m_dir->path());
     tool.start();
     tool.addImage(greyImage(8, 8));
-    QVERIFY(finished.wait(5000));
+    QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 1, 5000);
     QCOMPARE(filesIn(m_dir->path()), QStringList{"cam_0.bmp"});
     // Frames after the end are refused until the next start, which resets the counters.
     QTRY_VERIFY(!tool.isSaving());
@@ -292,7 +292,7 @@ void TestSaveTool::stopCompletesTheFrameInProgress() {
     QVERIFY(fifo.open(QIODevice::ReadOnly));
     const QByteArray bmp = fifo.readAll();
     QCOMPARE(bmp.size(), 54 + 1024 + 16 * 16);  // header, grey palette, pixels: complete
-    QVERIFY(finished.wait(5000));
+    QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 1, 5000);
     QCOMPARE(finished.at(0).at(0).toBool(), true);
     QCOMPARE(tool.processedCount(), 2);
     QVERIFY(QFileInfo(m_dir->path() + "/cam_1.bmp").size() > 0);
@@ -330,7 +330,7 @@ void TestSaveTool::chineseFolderAndPrefix() {
     tool.setSavePath(dir);
     tool.addImage(greyImage(8, 8));
     tool.start();
-    QVERIFY(finished.wait(5000));
+    QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 1, 5000);
     QVERIFY(finished.at(0).at(0).toBool());
     QCOMPARE(filesIn(dir), QStringList{QString::fromUtf8("轮廓_0.bmp")});
 }
@@ -367,7 +367,7 @@ int fullDiskChild(const QString& dir) {
     tool.start();
     for (int i = 0; i < 3; ++i)
         tool.addProfile(QVector<qreal>(3200, 1.234567), QVector<uint8_t>(100, 7));
-    if (!finished.wait(20000)) return 3;
+    if (!QTest::qWaitFor([&]() { return finished.size() == 1; }, 20000)) return 3;
     std::printf("processed=%d result=%d\n", tool.processedCount(), finished.at(0).at(0).toBool() ? 1 : 0);
     for (const std::string& line : Control::logLines())
         std::printf("%s\n", line.c_str());
