@@ -34,7 +34,8 @@ namespace NUVMV {
 //   ".pcd"  PCD v0.7, FIELDS x y z as 32-bit floats, WIDTH = POINTS = count, HEIGHT 1,
 //           VIEWPOINT 0 0 0 1 0 0 0, DATA binary (or ascii).
 //   ".ply"  PLY 1.0 binary_little_endian (or ascii), element vertex with float x, y, z.
-//   ".obj"  Wavefront OBJ, one "v x y z" line per point.
+//   ".obj"  Wavefront OBJ, one "v x y z" line per point, then "p" point elements naming them
+//           (up to 1000 indices a line).
 class Nuv3DFileOperation {
 public:
     enum Status : int {

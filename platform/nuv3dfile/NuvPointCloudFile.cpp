@@ -81,7 +81,21 @@ int NuvPointCloudFile::writePly(const NuvPointCloud& cloud, const std::string& p
 
 int NuvPointCloudFile::writeObj(const NuvPointCloud& cloud, const std::string& path, std::string* reason) {
     NuvFileWriter file(path);
-    if (file.write("# point cloud in millimetres, " + std::to_string(cloud.size()) + " vertices\n"))
-        writeTextPoints(file, cloud, "v ");
+    if (file.write("# point cloud in millimetres, " + std::to_string(cloud.size()) + " vertices\n") &&
+        writeTextPoints(file, cloud, "v ")) {
+        // Point elements make the vertices geometry for readers that drop unreferenced vertices.
+        constexpr size_t kPerLine = 1000;
+        std::string line;
+        char text[24];
+        for (size_t first = 1; first <= cloud.size() && file.ok(); first += kPerLine) {
+            line = "p";
+            for (size_t i = first; i < first + kPerLine && i <= cloud.size(); ++i) {
+                line += ' ';
+                line.append(text, std::to_chars(text, text + sizeof(text), i).ptr);
+            }
+            line += '\n';
+            file.write(line);
+        }
+    }
     return finish(file, reason);
 }

@@ -232,11 +232,21 @@ int NuvRangeImageFile::readLayout(NuvRangeImage* image, const std::string& path,
         *reason = "unknown layout version " + std::to_string(fields[0]);
         return Op::ErrRead;
     }
+    // The header must match the file's length before anything is allocated from it.
+    const int type = static_cast<int>(fields[1]);
+    const uint64_t sampleBytes = type == NuvRangeImage::TypeUInt16    ? 2
+                                 : type == NuvRangeImage::TypeInt32   ? 4
+                                 : type == NuvRangeImage::TypeFloat64 ? 8
+                                                                      : 0;
+    const uint64_t expected = uint64_t(fields[2]) * fields[3] * sampleBytes;
+    const long dataStart = std::ftell(file.get());
+    const bool sized = std::fseek(file.get(), 0, SEEK_END) == 0 &&
+                       uint64_t(std::ftell(file.get()) - dataStart) == expected &&
+                       std::fseek(file.get(), dataStart, SEEK_SET) == 0;
     NuvRangeImage loaded;
-    if (fields[2] > 0x7FFFFFFFu || fields[3] > 0x7FFFFFFFu ||
-        !loaded.SetSize(static_cast<int>(fields[2]), static_cast<int>(fields[3]),
-                        static_cast<int>(fields[1]))) {
-        *reason = "bad size or sample type in the header";
+    if (expected == 0 || fields[2] > 0x7FFFFFFFu || fields[3] > 0x7FFFFFFFu || !sized ||
+        !loaded.SetSize(static_cast<int>(fields[2]), static_cast<int>(fields[3]), type)) {
+        *reason = "bad size or sample type in the header, or the file is truncated";
         return Op::ErrRead;
     }
     if (std::fread(loaded.Data(), 1, loaded.byteSize(), file.get()) != loaded.byteSize()) {

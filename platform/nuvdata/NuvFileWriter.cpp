@@ -28,6 +28,14 @@ std::FILE* NuvFileWriter::open(const std::string& utf8Path, const char* mode) {
 #endif
 }
 
+bool NuvFileWriter::remove(const std::string& utf8Path) {
+#ifdef _WIN32
+    return _wremove(std::filesystem::u8path(utf8Path).wstring().c_str()) == 0;
+#else
+    return std::remove(utf8Path.c_str()) == 0;
+#endif
+}
+
 bool NuvFileWriter::write(const void* data, size_t size) {
     if (m_file == nullptr || !m_error.empty()) return false;
     if (size == 0) return true;
@@ -46,6 +54,7 @@ bool NuvFileWriter::close() {
     const bool closed = std::fclose(m_file) == 0;
     m_file = nullptr;
     if (!closed) fail("closing failed");
+    if (!m_error.empty()) remove(m_path);
     return m_error.empty();
 }
 

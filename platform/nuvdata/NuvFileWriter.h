@@ -19,11 +19,13 @@ public:
     bool write(const void* data, size_t size);
     bool write(const std::string& bytes) { return write(bytes.data(), bytes.size()); }
     // Flushes and closes; false if anything failed since opening (full disk shows up here too).
+    // A file that was not written completely is removed, so no truncated file looks valid.
     bool close();
     const std::string& error() const { return m_error; }
 
     // fopen with a UTF-8 path; null and errno set on failure.
     static std::FILE* open(const std::string& utf8Path, const char* mode);
+    static bool remove(const std::string& utf8Path);
 
 private:
     void fail(const char* what);
