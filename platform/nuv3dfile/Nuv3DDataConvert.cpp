@@ -6,7 +6,7 @@ namespace NUVMV {
 namespace {
 // Appends the valid samples of one row; valid(raw) and raw values come from the row's type.
 template <typename T, typename Valid>
-void appendRow(const NuvRangeImage& image, int row, Valid valid, std::vector<NuvPoint3D>* points) {
+void appendRow(const NuvRangeImage& image, int row, Valid valid, NuvPointCloud::Points* points) {
     const T* samples = image.mat().ptr<T>(row);
     const double y = row * image.yInterval() + image.yOffset();
     const double xInterval = image.xInterval();
@@ -24,7 +24,7 @@ int Nuv3DDataConvert::RangeImageToPointCloud(NuvRangeImage& image, NuvPointCloud
     if (cloud == nullptr) return -1;
     cloud->clear();
     if (image.isEmpty()) return -1;
-    std::vector<NuvPoint3D>& points = cloud->points();
+    NuvPointCloud::Points& points = cloud->points();
     points.reserve(static_cast<size_t>(image.width()) * static_cast<size_t>(image.height()));
     const int type = image.TypeCode();
     for (int row = 0; row < image.height(); ++row) {
