@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <opencv2/core.hpp>
 
+#include "NuvJxrFile.h"
 #include "NuvPointCloudFile.h"
 #include "NuvRangeImageFile.h"
 
@@ -45,7 +46,7 @@ int Nuv3DFileOperation::Save(NuvRangeImage& image, NuvVar& path, bool compressed
         } else if (suffix == "srt" || suffix == "ecd" || suffix == "mri") {
             status = NuvRangeImageFile::writeLayout(image, p, &reason);
         } else if (suffix == "jxr") {
-            status = NuvRangeImageFile::writeJxr(image, p, &reason);
+            status = NuvJxrFile::write(image, p, &reason);
         } else {
             reason = "unknown range-image format \"" + suffix + "\"";
         }

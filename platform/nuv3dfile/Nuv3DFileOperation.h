@@ -29,7 +29,8 @@ namespace NUVMV {
 //                         24  float64[6] heightScale, heightOffset, xInterval, xOffset,
 //                                    yInterval, yOffset (the SetInfo order)
 //                         72  samples, row-major, width * height * bytes per sample
-//   ".jxr"          JPEG XR 16-bit grey through libjxr (16-bit images only).
+//   ".jxr"          lossless JPEG XR 16-bit grey through libjxr (16-bit images only); a build
+//                   without libjxr fails with ErrUnavailable.
 // Point clouds, Save(NuvPointCloud&, ...):
 //   ".pcd"  PCD v0.7, FIELDS x y z as 32-bit floats, WIDTH = POINTS = count, HEIGHT 1,
 //           VIEWPOINT 0 0 0 1 0 0 0, DATA binary (or ascii).

@@ -257,8 +257,3 @@ int NuvRangeImageFile::readLayout(NuvRangeImage* image, const std::string& path,
     *image = loaded;
     return Op::Ok;
 }
-
-int NuvRangeImageFile::writeJxr(const NuvRangeImage&, const std::string&, std::string* reason) {
-    *reason = "JPEG XR is not available in this build";
-    return Op::ErrUnavailable;
-}

@@ -11,5 +11,4 @@ public:
     static int writeHeightCsv(const NuvRangeImage& image, const std::string& path, std::string* reason);
     static int writeLayout(const NuvRangeImage& image, const std::string& path, std::string* reason);
     static int readLayout(NuvRangeImage* image, const std::string& path, std::string* reason);
-    static int writeJxr(const NuvRangeImage& image, const std::string& path, std::string* reason);
 };
