@@ -1,5 +1,7 @@
 #include "NuvImage.h"
 
+#include "NuvFileWriter.h"
+
 #include <algorithm>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
@@ -83,17 +85,24 @@ bool NuvImage::SaveImage(const char* utf8Path, int quality) const {
         params = {cv::IMWRITE_JPEG_QUALITY, std::max(10, q * 10)};
     } else if (suffix == "png") {
         params = {cv::IMWRITE_PNG_COMPRESSION, 9 - std::min(9, q)};
-    } else if (suffix != "bmp" && suffix != "tif" && suffix != "tiff") {
+    } else if (suffix == "tif" || suffix == "tiff") {
+        params = {cv::IMWRITE_TIFF_COMPRESSION, 1};  // uncompressed, readable everywhere
+    } else if (suffix != "bmp") {
         return false;
     }
-    cv::Mat out = m_mat;
-    if (m_format == NuvPixelFormat::RGB8) cv::cvtColor(m_mat, out, cv::COLOR_RGB2BGR);
-    if (out.depth() == CV_16U && (suffix == "jpg" || suffix == "jpeg" || suffix == "bmp")) {
-        out.convertTo(out, CV_8U, 1.0 / 256.0);
-    }
+    std::vector<uchar> bytes;
     try {
-        return cv::imwrite(path, out, params);
+        cv::Mat out = m_mat;
+        if (m_format == NuvPixelFormat::RGB8) cv::cvtColor(m_mat, out, cv::COLOR_RGB2BGR);
+        // BMP and JPEG hold 8 bits per channel: keep the upper byte of 16-bit samples.
+        if (out.depth() == CV_16U && (suffix == "jpg" || suffix == "jpeg" || suffix == "bmp"))
+            out.convertTo(out, CV_8U, 1.0 / 256.0);
+        // Encoding to memory and writing ourselves keeps UTF-8 paths working on every platform.
+        if (!cv::imencode("." + suffix, out, bytes, params)) return false;
     } catch (const cv::Exception&) {
         return false;
     }
+    NuvFileWriter file(path);
+    file.write(bytes.data(), bytes.size());
+    return file.close();
 }

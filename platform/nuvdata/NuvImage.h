@@ -28,7 +28,8 @@ public:
     const cv::Mat& mat() const { return m_mat; }
     NuvImage clone() const;
 
-    // Writes the image; the format follows the path's suffix (bmp, jpg, png, tif).
+    // Writes the image to a UTF-8 path; the format follows the suffix (bmp, jpg, png, tif; TIFF
+    // uncompressed, 16-bit kept in PNG and TIFF). False if it cannot be encoded or written.
     // quality is 0..10 (JPEG quality quality*10, PNG compression 9-quality).
     bool SaveImage(const char* utf8Path, int quality) const;
 

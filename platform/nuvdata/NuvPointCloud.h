@@ -1,6 +1,9 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <vector>
+
+#include "NuvBlockCache.h"
 
 struct NuvPoint3D {
     float x = 0.0f;
@@ -11,8 +14,9 @@ struct NuvPoint3D {
 // Unordered XYZ points with an optional intensity per point.
 class NuvPointCloud {
 public:
-    std::vector<NuvPoint3D>& points() { return m_points; }
-    const std::vector<NuvPoint3D>& points() const { return m_points; }
+    using Points = std::vector<NuvPoint3D, NuvRecyclingAllocator<NuvPoint3D>>;
+    Points& points() { return m_points; }
+    const Points& points() const { return m_points; }
     std::vector<uint8_t>& intensities() { return m_intensity; }
     const std::vector<uint8_t>& intensities() const { return m_intensity; }
     size_t size() const { return m_points.size(); }
@@ -23,6 +27,6 @@ public:
     }
 
 private:
-    std::vector<NuvPoint3D> m_points;
+    Points m_points;
     std::vector<uint8_t> m_intensity;
 };

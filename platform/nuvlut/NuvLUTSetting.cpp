@@ -18,12 +18,12 @@ void forEachHeight(const NuvRangeImage& range, Fn fn) {
         if (m.type() == CV_16UC1) {
             const uint16_t* row = m.ptr<uint16_t>(r);
             for (int c = 0; c < m.cols; ++c, ++index)
-                fn(index, row[c] != 0, row[c] * scale + offset);
+                fn(index, row[c] != 0, (row[c] + offset) * scale);
         } else {
             const int32_t* row = m.ptr<int32_t>(r);
             for (int c = 0; c < m.cols; ++c, ++index) {
                 const uint32_t s = static_cast<uint32_t>(row[c]) & kSample32Mask;
-                fn(index, s != 0, s * scale + offset);
+                fn(index, s != 0, (s + offset) * scale);
             }
         }
     }
@@ -181,6 +181,6 @@ bool NuvLUTSetting::sampleHeight(const NuvRangeImage& range, int line, int point
     const uint32_t v = range.mat().type() == CV_16UC1 ? static_cast<uint32_t>(s)
                                                       : (static_cast<uint32_t>(s) & kSample32Mask);
     if (v == 0) return false;
-    *height = v * range.heightScale() + range.heightOffset();
+    *height = range.toMillimetres(v);
     return true;
 }

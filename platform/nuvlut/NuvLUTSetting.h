@@ -3,9 +3,10 @@
 // bad argument (null output, unknown colour map); they fill one colour per point, row-major.
 // Invalid points get NuvColorMap::invalidColor() (transparent black).
 //
-// Height of a range-image sample: 16-bit images: 0 is invalid, height = sample * heightScale() +
-// heightOffset(). 32-bit images: the low 21 bits carry the sample (0 = invalid), the upper bits
-// are flags and ignored; height = (sample & 0x1FFFFF) * heightScale() + heightOffset().
+// Height of a range-image sample (NuvRangeImage::toMillimetres): 16-bit images: 0 is invalid,
+// height = (sample + heightOffset()) * heightScale(). 32-bit images: the low 21 bits carry the
+// sample (0 = invalid), the upper bits are flags and ignored; height = ((sample & 0x1FFFFF) +
+// heightOffset()) * heightScale().
 #include <cstdint>
 
 #include "NuvArrays.h"

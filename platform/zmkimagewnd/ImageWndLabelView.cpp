@@ -25,6 +25,6 @@ QString ImageWndLabelView::readoutText(int x, int y) const {
     // A zero sample is the sensor's "no measurement".
     const QString z = sample == 0
                           ? tr("invalid")
-                          : QString::number(sample * m_range.heightScale() + m_range.heightOffset(), 'f', 3);
+                          : QString::number(m_range.toMillimetres(static_cast<double>(sample)), 'f', 3);
     return tr("X: %1  Y: %2  Z: %3").arg(wx, 0, 'f', 3).arg(wy, 0, 'f', 3).arg(z);
 }

@@ -375,7 +375,7 @@ void Image3DWnd::showFinishedScan() {
     if (!m_streamer->copyRangeImage(&range)) return;
     const RangeStreamer::Format f = m_streamer->format();
     const RangeStreamer::DisplaySettings s = m_streamer->displaySettings();
-    range.SetInfo(f.heightScale, -f.heightOffset * f.heightScale, s.xInterval, 0, s.yInterval, 0);
+    range.SetInfo(f.heightScale, -f.heightOffset, s.xInterval, 0, s.yInterval, 0);
     NuvImage coloured;
     if (NuvLUTSetting::ColorMapLUT(range, 0, &coloured) == 0) {
         m_rangeLabel->setRangeImageMode(true, range);

@@ -29,7 +29,7 @@ private:
     }
     static NuvRangeImage makeRange() {
         NuvRangeImage range(100, 50, 2);
-        range.SetInfo(0.01, 5.0, 0.1, 0.0, 0.2, 0.0);
+        range.SetInfo(0.01, 500.0, 0.1, 0.0, 0.2, 0.0);
         reinterpret_cast<quint16*>(range.line(10))[20] = 1000;
         return range;
     }

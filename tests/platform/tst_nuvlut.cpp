@@ -53,7 +53,7 @@ void reference(std::vector<uint16_t>& raw, const NuvRangeConversion& c, std::vec
 NuvRangeImage range16(const std::vector<uint16_t>& values, int width) {
     NuvRangeImage img(width, int(values.size()) / width, 2);
     std::memcpy(img.data(), values.data(), values.size() * 2);
-    img.SetInfo(1.0 / 64.0, -512.0, 0.01, 0, 0.01, 0);
+    img.SetInfo(1.0 / 64.0, -32768.0, 0.01, 0, 0.01, 0);
     return img;
 }
 }  // namespace
@@ -313,7 +313,7 @@ void TestNuvLUT::colorMapOf32BitRangeImage() {
     const int32_t v[4] = {0x40000 + 10, int32_t(0x80000000u), int32_t(0xE0000000u | (0x40000 + 30)),
                           0x40000 + 20};
     std::memcpy(img.data(), v, sizeof(v));
-    img.SetInfo(0.001, -0x40000 * 0.001, 0.01, 0, 0.01, 0);
+    img.SetInfo(0.001, -0x40000, 0.01, 0, 0.01, 0);
     NuvColorArray colors;
     QCOMPARE(NuvLUTSetting::ColorMapLUT(img, 5, &colors), 0);
     const NuvColor* t = NuvColorMap::table(5);

@@ -1,0 +1,75 @@
+#pragma once
+#include <string>
+
+#include "NuvPointCloud.h"
+#include "NuvRangeImage.h"
+#include "NuvVar.h"
+
+namespace NUVMV {
+
+// Writes range images and point clouds; the format follows the path's suffix (case-insensitive).
+// Paths are UTF-8. Every call returns 0 on success or one of the negative Status values, and on
+// failure writes one log line "Nuv3DFileOperation: <reason>, path = <path>" to the standard
+// error stream and keeps the reason for lastError(). An existing file is replaced. Never throws.
+//
+// Range images, Save(NuvRangeImage&, ...):
+//   ".tif"/".tiff"  uncompressed 16-bit single-channel TIFF of the raw samples (16-bit images
+//                   only); the scale information is in the ImageDescription tag as
+//                   "NuvRangeImage heightScale=.. heightOffset=.. xInterval=.. xOffset=.. yInterval=..
+//                   yOffset=..".
+//   ".csv"          heights in millimetres: one line per row, values separated by ",",
+//                   formatted as NuvNumberFormat::formatG10, "nan" for invalid samples, rows end
+//                   with the platform's text line end.
+//   ".srt", ".ecd", ".mri"  our own little-endian layout, read back bit-exactly by Load:
+//                   offset 0  char[8]  magic "NUVRANGE"
+//                          8  uint32   layout version (2)
+//                         12  uint32   type code (2, 4 or 6, see NuvRangeImage)
+//                         16  uint32   width
+//                         20  uint32   height
+//                         24  float64[6] heightScale, heightOffset, xInterval, xOffset,
+//                                    yInterval, yOffset (the SetInfo order)
+//                         72  samples, row-major, width * height * bytes per sample
+//   ".jxr"          lossless JPEG XR 16-bit grey through libjxr (16-bit images only); a build
+//                   without libjxr fails with ErrUnavailable.
+// Point clouds, Save(NuvPointCloud&, ...):
+//   ".pcd"  PCD v0.7, FIELDS x y z as 32-bit floats, WIDTH = POINTS = count, HEIGHT 1,
+//           VIEWPOINT 0 0 0 1 0 0 0, DATA binary (or ascii).
+//   ".ply"  PLY 1.0 binary_little_endian (or ascii), element vertex with float x, y, z.
+//   ".obj"  Wavefront OBJ, one "v x y z" line per point, then "p" point elements naming them
+//           (up to 1000 indices a line).
+class Nuv3DFileOperation {
+public:
+    enum Status : int {
+        Ok = 0,
+        ErrArgument = -1,     // empty data, empty path, unsupported option value
+        ErrFormat = -2,       // suffix not known, or the data's type cannot go into that format
+        ErrOpen = -3,         // file cannot be created (missing folder, no permission)
+        ErrWrite = -4,        // writing or closing failed (disk full, file size limit)
+        ErrRead = -5,         // Load: file missing, truncated or not our layout
+        ErrUnavailable = -6,  // the codec for the format is not available in this build
+    };
+    // Layout version of the files written; the only one there is.
+    static constexpr int kLayoutVersion = 2;
+
+    Nuv3DFileOperation() = default;
+
+    // compressed must be false (no format here is written compressed); layoutVersion must be
+    // kLayoutVersion.
+    int Save(NuvRangeImage& image, NuvVar& path, bool compressed = false, int layoutVersion = kLayoutVersion);
+    // ascii writes PCD/PLY as text instead of binary (OBJ is always text); withIntensity must be
+    // false (no intensity field is written); layoutVersion must be kLayoutVersion.
+    int Save(NuvPointCloud& cloud, NuvVar& path, bool ascii = false, bool withIntensity = false,
+             int layoutVersion = kLayoutVersion);
+    // Reads a file of our own layout (".srt", ".ecd", ".mri") into image.
+    int Load(NuvRangeImage* image, NuvVar& path);
+
+    // Reason of the last failure of this object; empty after a success.
+    const std::string& lastError() const { return m_lastError; }
+
+private:
+    int fail(int status, const std::string& reason, const std::string& path);
+
+    std::string m_lastError;
+};
+
+}  // namespace NUVMV

@@ -1,0 +1,11 @@
+#pragma once
+#include <string>
+
+#include "NuvRangeImage.h"
+
+// JPEG XR writer of Nuv3DFileOperation: 16-bit range images as lossless 16-bit grey through
+// libjxr, when the build has it. Returns a Nuv3DFileOperation status; the reason in *reason.
+class NuvJxrFile {
+public:
+    static int write(const NuvRangeImage& image, const std::string& path, std::string* reason);
+};

@@ -1,0 +1,13 @@
+#pragma once
+#include <string>
+
+#include "NuvPointCloud.h"
+
+// Writers of the point-cloud formats of Nuv3DFileOperation. Each returns a Nuv3DFileOperation
+// status and, on failure, the reason in *reason.
+class NuvPointCloudFile {
+public:
+    static int writePcd(const NuvPointCloud& cloud, const std::string& path, bool ascii, std::string* reason);
+    static int writePly(const NuvPointCloud& cloud, const std::string& path, bool ascii, std::string* reason);
+    static int writeObj(const NuvPointCloud& cloud, const std::string& path, std::string* reason);
+};
