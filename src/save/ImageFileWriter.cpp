@@ -9,11 +9,8 @@
 #include <cstring>
 #include <limits>
 
-#if __has_include("Nuv3DFileOperation.h")  // TEMP until the 3D file library lands
 #include "Nuv3DDataConvert.h"
 #include "Nuv3DFileOperation.h"
-#define NUV_HAS_3DFILE 1
-#endif
 #include "NuvPointCloud.h"
 #include "NuvVar.h"
 #include "ZavizoZoz3.h"
@@ -386,13 +383,13 @@ NuvRangeImage ImageFileWriter::profileRow(const QVector<qreal>& heights, const P
             reinterpret_cast<uint16_t*>(data)[i] = valid ? static_cast<uint16_t>(raw) : 0;
         }
     }
-    row.SetInfo(1.0 / divisor, -offset / divisor, info.xInterval, 0, info.yInterval, 0);
+    row.SetInfo(1.0 / divisor, -offset, info.xInterval, 0, info.yInterval, 0);
     return row;
 }
 
 void ImageFileWriter::applyRangeInfo(NuvRangeImage* range, const ProfileFrameInfo::Values& info) {
-    range->SetInfo(info.heightScale, -info.heightOffset * info.heightScale, info.xInterval, 0, info.yInterval,
-                   0);
+    // height = (raw - offset) * scale, with the offset in raw units.
+    range->SetInfo(info.heightScale, -info.heightOffset, info.xInterval, 0, info.yInterval, 0);
 }
 
 bool ImageFileWriter::writeProfileBin(const QVector<qreal>& heights, const QString& path) {
@@ -401,11 +398,22 @@ bool ImageFileWriter::writeProfileBin(const QVector<qreal>& heights, const QStri
     return writeFile(path, reinterpret_cast<const char*>(row.data()), row.byteSize());
 }
 
-const NuvRangeImage& ImageFileWriter::cachedRow(ProfileCache* cache, const QVector<qreal>& heights) {
+const NuvRangeImage& ImageFileWriter::cachedRow(ProfileCache* cache, const QVector<qreal>& heights,
+                                                bool millimetres) {
     // Unchanged profiles (a stopped line) reuse the image made for the last one.
     if (!cache->valid || cache->heights != heights) {
         cache->heights = heights;
-        cache->row = profileRow(heights, info()).clone();
+        if (millimetres) {
+            // The heights as they are: 64-bit millimetres, no height (NaN) is no point.
+            NuvRangeImage row;
+            if (row.SetSize(heights.size(), 1, NuvRangeImage::TypeFloat64)) {
+                std::memcpy(row.Data(), heights.constData(), static_cast<size_t>(heights.size()) * sizeof(double));
+            }
+            row.SetInfo(1.0, 0.0, info().xInterval, 0, info().yInterval, 0);
+            cache->row = row.DeepCopy();
+        } else {
+            cache->row = profileRow(heights, info()).DeepCopy();
+        }
         cache->valid = true;
     }
     return cache->row;
@@ -413,13 +421,13 @@ const NuvRangeImage& ImageFileWriter::cachedRow(ProfileCache* cache, const QVect
 
 bool ImageFileWriter::writeProfileSrt(const QVector<qreal>& heights, const QString& path) {
     if (!removeExisting(path)) return false;
-    NuvRangeImage row = cachedRow(&m_srtCache, heights);
+    NuvRangeImage row = cachedRow(&m_srtCache, heights, false);
     return writeRangeImage(row, path);
 }
 
 bool ImageFileWriter::writeProfilePointCloud(const QVector<qreal>& heights, const QString& path) {
     if (!removeExisting(path)) return false;
-    NuvRangeImage row = cachedRow(&m_cloudCache, heights);
+    NuvRangeImage row = cachedRow(&m_cloudCache, heights, true);
     return writeRangePointCloud(row, path);
 }
 
@@ -438,27 +446,23 @@ bool ImageFileWriter::writeImage(const NuvImage& image, const QString& path) con
 bool ImageFileWriter::writeRangeImage(NuvRangeImage& range, const QString& path) const {
     if (!removeExisting(path)) return false;
     NuvVar target(path.toUtf8().constData());
-#ifndef NUV_HAS_3DFILE
-    (void)range; (void)target; return false;
-#else
     try {
         NUVMV::Nuv3DFileOperation files;
         const int ret = files.Save(range, target, false, 2);
         if (ret == 0) return true;
-        logError(QStringLiteral("Save image failed, path = %1, ret = %2").arg(path).arg(ret));
+        logError(QStringLiteral("Save image failed, path = %1, ret = %2 (%3)")
+                     .arg(path)
+                     .arg(ret)
+                     .arg(QString::fromStdString(files.lastError())));
     } catch (const cv::Exception& e) {
         logError(QStringLiteral("Save image failed, path = %1, CV::Exception message = %2")
                      .arg(path, QString::fromStdString(e.what())));
     }
     return false;
-#endif
 }
 
 bool ImageFileWriter::writeRangePointCloud(NuvRangeImage& range, const QString& path) const {
     NuvVar target(path.toUtf8().constData());
-#ifndef NUV_HAS_3DFILE
-    (void)range; (void)target; return false;
-#else
     try {
         NuvPointCloud cloud;
         NUVMV::Nuv3DDataConvert convert;
@@ -466,11 +470,13 @@ bool ImageFileWriter::writeRangePointCloud(NuvRangeImage& range, const QString& 
         NUVMV::Nuv3DFileOperation files;
         const int ret = files.Save(cloud, target, false, false, 2);
         if (ret == 0) return true;
-        logError(QStringLiteral("Save image failed, path = %1, ret = %2").arg(path).arg(ret));
+        logError(QStringLiteral("Save image failed, path = %1, ret = %2 (%3)")
+                     .arg(path)
+                     .arg(ret)
+                     .arg(QString::fromStdString(files.lastError())));
     } catch (const cv::Exception& e) {
         logError(QStringLiteral("Save image failed, path = %1, CV::Exception message = %2")
                      .arg(path, QString::fromStdString(e.what())));
     }
     return false;
-#endif
 }

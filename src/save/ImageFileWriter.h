@@ -87,7 +87,8 @@ private:
     };
     bool writeProfileFrame(const Frame& frame, const QString& path);
     bool writeRangeFrame(const Frame& frame, const QString& path);
-    const NuvRangeImage& cachedRow(ProfileCache* cache, const QVector<qreal>& heights);
+    // The one-row image of a profile: raw samples, or with `millimetres` the heights as 64-bit values.
+    const NuvRangeImage& cachedRow(ProfileCache* cache, const QVector<qreal>& heights, bool millimetres);
     ProfileFrameInfo::Values info() const;
     QStringList singleSaveList(int kind) const;
     static bool removeExisting(const QString& path);

@@ -2,6 +2,10 @@
 // multi-frame saves and recording with their strips and tips, the checks and their boxes, and
 // runs cut short by a disconnect or by closing the viewer.
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -40,6 +44,14 @@ QStringList tipTexts(QWidget* pane) {
 }
 
 // Every CSV written ends with a complete line.
+// Summary of a saved file by Debian's own readers (tests/support/read_back.py).
+QJsonObject readBack(const QString& kind, const QString& path) {
+    QProcess p;
+    p.start("/usr/bin/python3", {QFINDTESTDATA("../support/read_back.py"), kind, path});
+    p.waitForFinished(120000);
+    return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+}
+
 bool allComplete(const QString& dir) {
     for (const QString& name : filesUnder(dir)) {
         QFile f(dir + '/' + name);
@@ -224,8 +236,6 @@ void TestSaveCommands::checksShowTheirBox() {
 }
 
 void TestSaveCommands::singleSaveOfEachProfilerMode() {
-    Control::setParameterInfo(PARAMETER_RANGE_HEIGHT_FORMAT, "5");      // .bin
-    Control::setParameterInfo(PARAMETER_RANGE_BRIGHTNESS_FORMAT, "3");  // CSV
     bind(Control::CameraKind::LaserProfiler, "LP");
     QCOMPARE(SetCameraNodeValue(m_key, "AcquisitionLineCount", "200"), 0);
     QCOMPARE(SetCameraNodeValue(m_key, "BatchNumber", "100"), 0);
@@ -248,6 +258,9 @@ void TestSaveCommands::singleSaveOfEachProfilerMode() {
     QTRY_VERIFY_WITH_TIMEOUT(v->hasPicture(), 10000);
     v->btnSingleSave->click();
     QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 2, 10000);
+    // The sensor picture keeps its grey sensor rows, at most the sensor's size ("WidthMax" 3200).
+    const QImage picture(m_dir->path() + "/image_0.bmp");
+    QVERIFY(picture.width() == 3200 && picture.height() >= 1 && picture.height() <= 1024);
     ZavizoZoz3::StopGrab(m_key);
     m_pane->onGrabStopped();
 
@@ -261,16 +274,13 @@ void TestSaveCommands::singleSaveOfEachProfilerMode() {
     QVERIFY(finished.last().at(0).toBool());
 
     const QStringList files = filesUnder(m_dir->path());
-    QCOMPARE(files, (QStringList{"image_0.bin", "image_0.bmp", "image_0_3DBrightness.csv",
-                                 "image_0_brightness.csv", "image_0_height.csv"}));
-    QCOMPARE(QFileInfo(m_dir->path() + "/image_0.bin").size(), qint64(3200 * 200 * 2));
-    // The sensor picture keeps only its grey sensor rows, at most the sensor's size.
-    QImage picture(m_dir->path() + "/image_0.bmp");
-    std::string widthMax, heightMax;
-    GetCameraNodeValue(m_key, "WidthMax", widthMax);
-    GetCameraNodeValue(m_key, "HeightMax", heightMax);
-    QCOMPARE(picture.width(), std::stoi(widthMax));
-    QVERIFY(picture.height() >= 1 && picture.height() <= std::stoi(heightMax));
+    // The picture of 2D mode and the grey image of 3D mode share the name: the grey image is last.
+    QCOMPARE(files, (QStringList{"image_0.bmp", "image_0.tif", "image_0_brightness.csv", "image_0_height.csv"}));
+    const QJsonObject tiff = readBack("tiff", m_dir->path() + "/image_0.tif");
+    QCOMPARE(tiff["shape"].toArray(), (QJsonArray{200, 3200}));
+    QCOMPARE(tiff["dtype"].toString(), QString("uint16"));
+    QCOMPARE(tiff["compression"].toInt(), 1);
+    QCOMPARE(readBack("image", m_dir->path() + "/image_0.bmp")["size"].toArray(), (QJsonArray{3200, 200}));
 }
 
 void TestSaveCommands::multiFrameSaveOfContoursEndsAtItsLimit() {
