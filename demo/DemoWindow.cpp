@@ -46,10 +46,11 @@ DemoWindow::DemoWindow(QWidget* parent) : QMainWindow(parent) {
     sideLayout->addWidget(push);
     connect(push, &QPushButton::clicked, this, &DemoWindow::pushTestFrame);
     // Where the save buttons of the panes write (the business layer's save settings).
-    auto* saveHint = new QLabel(tr("Saved files go to:\n%1\nRecordings to:\n%2")
-                                    .arg(QString::fromStdString(ZavizoZoz3::GetParamterInfo(ZavizoZoz3::PARAMETER_SAVE_DIR)),
-                                         QString::fromStdString(ZavizoZoz3::GetParamterInfo(ZavizoZoz3::PARAMETER_RECORD_DIR))),
-                                side);
+    auto* saveHint = new QLabel(
+        tr("Saved files go to:\n%1\nRecordings to:\n%2")
+            .arg(QString::fromStdString(ZavizoZoz3::GetParamterInfo(ZavizoZoz3::PARAMETER_SAVE_DIR)),
+                 QString::fromStdString(ZavizoZoz3::GetParamterInfo(ZavizoZoz3::PARAMETER_RECORD_DIR))),
+        side);
     saveHint->setWordWrap(true);
     saveHint->setTextInteractionFlags(Qt::TextSelectableByMouse);
     sideLayout->addWidget(saveHint);

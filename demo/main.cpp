@@ -41,9 +41,10 @@ int main(int argc, char** argv) {
     QCommandLineOption layout(QStringLiteral("layout"), QStringLiteral("Start with layout N (1, 2 or 4)."),
                               QStringLiteral("N"));
     parser.addOption(layout);
-    QCommandLineOption save(QStringLiteral("save"),
-                            QStringLiteral("With --live: start a multi-frame save on the profiler and record the "
-                                           "area-scan camera."));
+    QCommandLineOption save(
+        QStringLiteral("save"),
+        QStringLiteral("With --live: start a multi-frame save on the profiler and record the "
+                       "area-scan camera."));
     parser.addOption(save);
     parser.process(app);
 

@@ -26,10 +26,10 @@ const char* const kRangeBrightnessSuffixes[] = {".bmp", ".jpg", ".png", "_3DBrig
 const char* const kMultiImageSuffixes[] = {".bmp", ".jpg", ".png", ".tif", ".csv"};
 
 // Role names of the images of a multi-image frame, keys 1 to 8.
-const char* const kRolesKRB[] = {"_2D_Left",        "_GSImage",   "_Left_Streak",      "_SrcImage",
+const char* const kRolesKRB[] = {"_2D_Left",        "_GSImage",    "_Left_Streak",      "_SrcImage",
                                  "_2.5D_Left_Shot", "_FrontImage", "_2.5D_Left_Reflex", "_BackImage"};
-const char* const kRolesStereo[] = {"_2D_Left",        "_2D_Right",        "_Left_Streak",
-                                    "_Right_Streak",   "_2.5D_Left_Shot",  "_2.5D_Right_Shot",
+const char* const kRolesStereo[] = {"_2D_Left",          "_2D_Right",         "_Left_Streak",
+                                    "_Right_Streak",     "_2.5D_Left_Shot",   "_2.5D_Right_Shot",
                                     "_2.5D_Left_Reflex", "_2.5D_Right_Reflex"};
 
 template <size_t N>
@@ -151,7 +151,8 @@ QStringList ImageFileWriter::fileList(int kind, int number, const QDateTime& tim
     if (m_saveMode == 0 && !m_settings.autoName) return singleSaveList(kind);
     QStringList suffixes;
     if (kind == ProfileKind) {
-        if (m_settings.saveProfileHeight) suffixes << suffix(ProfileHeightTable, m_settings.profileHeightFormat);
+        if (m_settings.saveProfileHeight)
+            suffixes << suffix(ProfileHeightTable, m_settings.profileHeightFormat);
         if (m_settings.saveProfileBrightness) suffixes << QStringLiteral("_brightness.csv");
     } else if (kind == ImageKind) {
         suffixes << suffix(ImageTable, m_settings.imageFormat);
@@ -183,11 +184,11 @@ bool ImageFileWriter::writeFrame(const Frame& frame, int number, QStringList* fi
                 const QImage grey = frame.picture.format() == QImage::Format_Grayscale8
                                         ? frame.picture
                                         : frame.picture.convertToFormat(QImage::Format_RGB888);
-                const uint32_t format = grey.format() == QImage::Format_Grayscale8 ? NuvPixelFormat::Mono8
-                                                                                    : NuvPixelFormat::RGB8;
+                const uint32_t format =
+                    grey.format() == QImage::Format_Grayscale8 ? NuvPixelFormat::Mono8 : NuvPixelFormat::RGB8;
                 result &= writeImage(NuvImage(grey.width(), grey.height(), format, grey.constBits(),
-                                             static_cast<size_t>(grey.bytesPerLine()), false),
-                                    path);
+                                              static_cast<size_t>(grey.bytesPerLine()), false),
+                                     path);
             } else {
                 result &= writeImage(frame.image, path);
             }
@@ -344,7 +345,8 @@ bool ImageFileWriter::writeText(const QString& path, const std::string& bytes) {
 bool ImageFileWriter::writeRangeBrightnessCsv(const NuvImage& grey, const QString& path) const {
     if (!removeExisting(path)) return false;
     if (grey.isEmpty()) {
-        logError(QStringLiteral("Save image failed, path = %1, error = the frame has no grey image").arg(path));
+        logError(
+            QStringLiteral("Save image failed, path = %1, error = the frame has no grey image").arg(path));
         return false;
     }
     return writeText(path, imageCsv(grey));
@@ -364,7 +366,8 @@ bool ImageFileWriter::writeRangeBin(const NuvRangeImage& range, const QString& p
     return writeFile(path, reinterpret_cast<const char*>(packed.data), range.byteSize());
 }
 
-NuvRangeImage ImageFileWriter::profileRow(const QVector<qreal>& heights, const ProfileFrameInfo::Values& info) {
+NuvRangeImage ImageFileWriter::profileRow(const QVector<qreal>& heights,
+                                          const ProfileFrameInfo::Values& info) {
     // Profiles arrive in millimetres: height = (raw - offset) / divisor, so raw = height * divisor
     // + offset. Samples that do not fit or have no height become 0, the "no point" sample.
     const bool wide = info.brightnessStride == 4;
@@ -407,7 +410,8 @@ const NuvRangeImage& ImageFileWriter::cachedRow(ProfileCache* cache, const QVect
             // The heights as they are: 64-bit millimetres, no height (NaN) is no point.
             NuvRangeImage row;
             if (row.SetSize(heights.size(), 1, NuvRangeImage::TypeFloat64)) {
-                std::memcpy(row.Data(), heights.constData(), static_cast<size_t>(heights.size()) * sizeof(double));
+                std::memcpy(row.Data(), heights.constData(),
+                            static_cast<size_t>(heights.size()) * sizeof(double));
             }
             row.SetInfo(1.0, 0.0, info().xInterval, 0, info().yInterval, 0);
             cache->row = row.DeepCopy();

@@ -76,7 +76,8 @@ void ImageMultiSaveInfoWidget::onTimeout() {
 }
 
 void ImageMultiSaveInfoWidget::showElapsed() {
-    m_ui->lbTotalCount->setText(QTime(0, 0, 0, 0).addSecs(m_elapsedSeconds).toString(QStringLiteral("HH:mm:ss")));
+    m_ui->lbTotalCount->setText(
+        QTime(0, 0, 0, 0).addSecs(m_elapsedSeconds).toString(QStringLiteral("HH:mm:ss")));
 }
 
 QString ImageMultiSaveInfoWidget::totalText() const {

@@ -51,7 +51,8 @@ QString parameter(ZavizoZoz3::PARAMETER_INFO item) {
 PaneSaveCommands::PaneSaveCommands(ImageWnd* pane) : QObject(pane), m_pane(pane) {
     connect(&m_worker, &SaveImageTool::saveInfoUpdate, this, &PaneSaveCommands::multiSaveInfoUpdate,
             Qt::QueuedConnection);
-    connect(&m_worker, &SaveImageTool::saveFinish, this, &PaneSaveCommands::onSaveFinish, Qt::QueuedConnection);
+    connect(&m_worker, &SaveImageTool::saveFinish, this, &PaneSaveCommands::onSaveFinish,
+            Qt::QueuedConnection);
 }
 
 PaneSaveCommands::~PaneSaveCommands() {
@@ -128,10 +129,13 @@ void PaneSaveCommands::showBox(Box box) {
     };
     static const Spec specs[] = {
         {QT_TR_NOOP("Dir is not exist"), QT_TR_NOOP("Info"), 0, QT_TR_NOOP("Confirm"), QT_TR_NOOP("Cancel")},
-        {QT_TR_NOOP("Create dir failed!"), QT_TR_NOOP("Info"), 0, QT_TR_NOOP("Confirm"), QT_TR_NOOP("Cancel")},
+        {QT_TR_NOOP("Create dir failed!"), QT_TR_NOOP("Info"), 0, QT_TR_NOOP("Confirm"),
+         QT_TR_NOOP("Cancel")},
         {QT_TR_NOOP("Create dir failed!"), QT_TR_NOOP("Info"), 0, nullptr, QT_TR_NOOP("Cancel")},
-        {QT_TR_NOOP("Disk path error, please reselect."), QT_TR_NOOP("Error"), 3, QT_TR_NOOP("Confirm"), nullptr},
-        {QT_TR_NOOP("Disk is full, please reselect."), QT_TR_NOOP("Error"), 3, QT_TR_NOOP("Confirm"), nullptr},
+        {QT_TR_NOOP("Disk path error, please reselect."), QT_TR_NOOP("Error"), 3, QT_TR_NOOP("Confirm"),
+         nullptr},
+        {QT_TR_NOOP("Disk is full, please reselect."), QT_TR_NOOP("Error"), 3, QT_TR_NOOP("Confirm"),
+         nullptr},
         {QT_TR_NOOP("Save image failed. (Error cause: no valid data)"), QT_TR_NOOP("Error"), 3,
          QT_TR_NOOP("I know"), nullptr},
         {QT_TR_NOOP("Save image failed. (Error cause: not start grab)"), QT_TR_NOOP("Error"), 3,
@@ -230,8 +234,8 @@ QString PaneSaveCommands::runFolder(bool autoName, int dirItem, bool recording) 
 // ---- commands ------------------------------------------------------------------------------
 
 NuvImage PaneSaveCommands::sensorRows(const QImage& picture, int width, int height) {
-    const QImage rgb = picture.format() == QImage::Format_RGB888 ? picture
-                                                                 : picture.convertToFormat(QImage::Format_RGB888);
+    const QImage rgb =
+        picture.format() == QImage::Format_RGB888 ? picture : picture.convertToFormat(QImage::Format_RGB888);
     const int w = std::min(width, rgb.width());
     if (w <= 0 || height <= 0) return NuvImage();
     std::vector<uint8_t> grey(static_cast<size_t>(w) * static_cast<size_t>(height));
@@ -294,7 +298,8 @@ void PaneSaveCommands::singleSave() {
     } else if (v->btn2DMode->isChecked()) {
         QImage picture;
         if (v->hasPicture()) v->getBackground(&picture);
-        const NuvImage grey = sensorRows(picture, nodeInt(key, "WidthMax", 2048), nodeInt(key, "HeightMax", 1024));
+        const NuvImage grey =
+            sensorRows(picture, nodeInt(key, "WidthMax", 2048), nodeInt(key, "HeightMax", 1024));
         if (!grey.isEmpty()) {
             m_worker.addImage(grey);
             m_worker.setSaveType(SaveImageTool::ImageType);
@@ -401,8 +406,8 @@ void PaneSaveCommands::endMultiSave(bool withBox) {
     m_multiSaving = false;
     m_worker.stop();
     if (!withBox || m_worker.processedCount() > 0 || m_worker.holdsFrame()) return;
-    const bool grabStopped = m_view3D ? m_view3D->btn3DStartGrab->isEnabled()
-                                      : (m_view2D && !m_view2D->btnStartGrab->isHidden());
+    const bool grabStopped =
+        m_view3D ? m_view3D->btn3DStartGrab->isEnabled() : (m_view2D && !m_view2D->btnStartGrab->isHidden());
     showBox(grabStopped ? NotStartGrab : NoValidData);
 }
 
@@ -471,7 +476,8 @@ void PaneSaveCommands::saveImageArrayFrame(const QMap<int, NuvImage*>& images, i
     QMap<int, NuvImage*> copies;
     const bool all = parameter(ZavizoZoz3::PARAMETER_SAVE_ALL_IMAGES) != QLatin1String("0");
     for (auto it = images.constBegin(); it != images.constEnd(); ++it) {
-        if (it.value() && (all || it.key() == shownKey)) copies.insert(it.key(), new NuvImage(it.value()->clone()));
+        if (it.value() && (all || it.key() == shownKey))
+            copies.insert(it.key(), new NuvImage(it.value()->clone()));
     }
     m_worker.addSLFrame(copies, range ? range->clone() : NuvRangeImage());
 }
@@ -492,8 +498,9 @@ void PaneSaveCommands::onSaveFinish(bool status, QString path) {
     if (m_multiSaving && m_multiSaveButton && m_multiSaveButton->property(kSelected).toBool()) {
         endMultiSave(true);
         // The profiler view disables its start button while grabbing, the 2D view hides it.
-        const bool grabbing = m_view3D ? m_view3D->btn3DStartGrab->isHidden() || !m_view3D->btn3DStartGrab->isEnabled()
-                                       : (m_view2D && m_view2D->btnStartGrab->isHidden());
+        const bool grabbing =
+            m_view3D ? m_view3D->btn3DStartGrab->isHidden() || !m_view3D->btn3DStartGrab->isEnabled()
+                     : (m_view2D && m_view2D->btnStartGrab->isHidden());
         if (grabbing) emit stopGrabRequested();
     }
     switch (m_worker.saveMode()) {

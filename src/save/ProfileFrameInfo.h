@@ -8,10 +8,10 @@ class ProfileFrameInfo {
 public:
     struct Values {
         int pointsPerProfile = 3200;
-        int brightnessStride = 2;        // bytes per point of the range buffer (2 or 4)
-        int heightOffset = 32768;        // raw range sample of height 0
-        int profileHeightOffset = 32768; // raw profile sample of height 0
-        double heightScale = 1.0;        // millimetres per raw range step
+        int brightnessStride = 2;         // bytes per point of the range buffer (2 or 4)
+        int heightOffset = 32768;         // raw range sample of height 0
+        int profileHeightOffset = 32768;  // raw profile sample of height 0
+        double heightScale = 1.0;         // millimetres per raw range step
         double profileScaleDivisor = 1.0;
         double xInterval = 0.009;  // millimetres between points
         double yInterval = 0.002;  // millimetres between lines

@@ -272,7 +272,8 @@ void Image3DWnd::showContour(const QVector<qreal>& profile, const QVector<uint8_
 namespace {
 int nodeInt(const QString* key, const char* feature, int fallback) {
     std::string text;
-    if (key == nullptr || ZavizoZoz3::GetCameraNodeValue(key->toStdString(), feature, text) != 0) return fallback;
+    if (key == nullptr || ZavizoZoz3::GetCameraNodeValue(key->toStdString(), feature, text) != 0)
+        return fallback;
     const int value = std::atoi(text.c_str());
     return value > 0 ? value : fallback;
 }

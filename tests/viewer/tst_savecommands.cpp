@@ -182,20 +182,30 @@ void TestSaveCommands::checksShowTheirBox_data() {
     QTest::addColumn<QString>("setup");
     QTest::addColumn<QString>("box");
     QTest::addColumn<QStringList>("buttons");
-    QTest::newRow("dialog cancelled") << "single" << "manual" << "Disk path error, please reselect."
-                                      << QStringList{"Confirm"};
-    QTest::newRow("no profile yet") << "single" << "" << "Save image failed. (Error cause: no valid data)"
+    QTest::newRow("dialog cancelled") << "single"
+                                      << "manual"
+                                      << "Disk path error, please reselect." << QStringList{"Confirm"};
+    QTest::newRow("no profile yet") << "single"
+                                    << ""
+                                    << "Save image failed. (Error cause: no valid data)"
                                     << QStringList{"I know"};
-    QTest::newRow("save folder missing") << "multi" << "missing" << "Dir is not exist"
-                                         << QStringList{"Confirm", "Cancel"};
-    QTest::newRow("folder cannot be created") << "multi" << "readonly" << "Create dir failed!"
-                                              << QStringList{"Confirm", "Cancel"};
-    QTest::newRow("chosen folder cannot be created") << "record" << "manual readonly" << "Create dir failed!"
-                                                     << QStringList{"Cancel"};
-    QTest::newRow("no frame rate") << "record" << "no rate"
-                                   << "Recording failure, current frame rate is zero." << QStringList{"Confirm"};
-    QTest::newRow("ended without frames") << "multi twice" << "" << "Save image failed. (Error cause: not start grab)"
-                                          << QStringList{"I know"};
+    QTest::newRow("save folder missing") << "multi"
+                                         << "missing"
+                                         << "Dir is not exist" << QStringList{"Confirm", "Cancel"};
+    QTest::newRow("folder cannot be created") << "multi"
+                                              << "readonly"
+                                              << "Create dir failed!" << QStringList{"Confirm", "Cancel"};
+    QTest::newRow("chosen folder cannot be created") << "record"
+                                                     << "manual readonly"
+                                                     << "Create dir failed!" << QStringList{"Cancel"};
+    QTest::newRow("no frame rate") << "record"
+                                   << "no rate"
+                                   << "Recording failure, current frame rate is zero."
+                                   << QStringList{"Confirm"};
+    QTest::newRow("ended without frames")
+        << "multi twice"
+        << ""
+        << "Save image failed. (Error cause: not start grab)" << QStringList{"I know"};
 }
 
 void TestSaveCommands::checksShowTheirBox() {
@@ -275,7 +285,8 @@ void TestSaveCommands::singleSaveOfEachProfilerMode() {
 
     const QStringList files = filesUnder(m_dir->path());
     // The picture of 2D mode and the grey image of 3D mode share the name: the grey image is last.
-    QCOMPARE(files, (QStringList{"image_0.bmp", "image_0.tif", "image_0_brightness.csv", "image_0_height.csv"}));
+    QCOMPARE(files,
+             (QStringList{"image_0.bmp", "image_0.tif", "image_0_brightness.csv", "image_0_height.csv"}));
     const QJsonObject tiff = readBack("tiff", m_dir->path() + "/image_0.tif");
     QCOMPARE(tiff["shape"].toArray(), (QJsonArray{200, 3200}));
     QCOMPARE(tiff["dtype"].toString(), QString("uint16"));

@@ -1,5 +1,7 @@
 // The save worker and the file writer: names, suffix dispatch, the viewer's own CSV and BIN
 // layouts, queue limits, run endings, faults (full disk, stop or destruction during a write).
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -7,8 +9,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
-#include <sys/resource.h>
-#include <sys/stat.h>
 #include <thread>
 
 #include "ImageFileWriter.h"
@@ -87,13 +87,15 @@ void TestSaveTool::names_data() {
     QTest::addColumn<int>("rule");
     QTest::addColumn<QString>("formats");  // "14,18,20,4" indexes; "-" switches a file off
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("profile both") << 0 << 2 << "0,0,0,0" << QStringList{"cam_4_height.csv", "cam_4_brightness.csv"};
+    QTest::newRow("profile both") << 0 << 2 << "0,0,0,0"
+                                  << QStringList{"cam_4_height.csv", "cam_4_brightness.csv"};
     QTest::newRow("profile bin") << 0 << 2 << "1,0,0,0" << QStringList{"cam_4.bin", "cam_4_brightness.csv"};
     QTest::newRow("profile height only") << 0 << 2 << "3,0,-,0" << QStringList{"cam_4.srt"};
     QTest::newRow("image png") << 1 << 2 << "0,0,0,2" << QStringList{"cam_4.png"};
     QTest::newRow("image out of table") << 1 << 2 << "0,0,0,9" << QStringList{};
     QTest::newRow("range ply") << 2 << 2 << "0,3,0,0" << QStringList{"cam_4.ply", "cam_4.bmp"};
-    QTest::newRow("range csv pair") << 2 << 2 << "0,4,3,0" << QStringList{"cam_4_3DHeight.csv", "cam_4_3DBrightness.csv"};
+    QTest::newRow("range csv pair") << 2 << 2 << "0,4,3,0"
+                                    << QStringList{"cam_4_3DHeight.csv", "cam_4_3DBrightness.csv"};
     QTest::newRow("range jxr") << 2 << 2 << "0,8,-,0" << QStringList{"cam_4.jxr"};
     QTest::newRow("rule 1") << 1 << 1 << "0,0,0,0" << QStringList{"cam_T.bmp"};
     QTest::newRow("rule 0") << 1 << 0 << "0,0,0,1" << QStringList{"cam_T_4.jpg"};
@@ -126,8 +128,10 @@ void TestSaveTool::singleSaveListWithChosenPath_data() {
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("path");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("profile csv") << 0 << "dir/scan.csv" << QStringList{"dir/scan_height.csv", "dir/scan_brightness.csv"};
-    QTest::newRow("range csv") << 2 << "dir/s.csv" << QStringList{"dir/s_3DHeight.csv", "dir/s_3DBrightness.csv"};
+    QTest::newRow("profile csv") << 0 << "dir/scan.csv"
+                                 << QStringList{"dir/scan_height.csv", "dir/scan_brightness.csv"};
+    QTest::newRow("range csv") << 2 << "dir/s.csv"
+                               << QStringList{"dir/s_3DHeight.csv", "dir/s_3DBrightness.csv"};
     QTest::newRow("image csv writes nothing") << 1 << "dir/p.csv" << QStringList{};
     QTest::newRow("plain") << 2 << "dir/s.ply" << QStringList{"dir/s.ply"};
     QTest::newRow("csv at start is a plain name") << 0 << ".csv" << QStringList{".csv"};

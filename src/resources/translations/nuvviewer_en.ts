@@ -163,6 +163,29 @@
     </message>
 </context>
 <context>
+    <name>ImageMultiSaveInfoWidget</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Images</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cache usage rate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Processed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Discard</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>ImageWnd</name>
     <message>
         <source>Frame</source>
@@ -170,6 +193,101 @@
     </message>
     <message>
         <source>No Camera</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PaneSaveCommands</name>
+    <message>
+        <source>Dir is not exist</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Info</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Create dir failed!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Disk path error, please reselect.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Disk is full, please reselect.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save image failed. (Error cause: no valid data)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>I know</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save image failed. (Error cause: not start grab)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Recording failure, current frame rate is zero.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save video failed. (Error cause: no valid data)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Video saved.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Picture saved.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Picture saving failure!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select a folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BMP(*.bmp);;JPG(*.jpg);;PNG(*.png);;TIF(*.tif)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CSV(*.csv);;BIN(*.bin);;PCD(*.pcd);;SRT(*.srt)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BMP(*.bmp);;JPG(*.jpg);;PNG(*.png);;TIF(*.tif);;SRT(*.srt);;PCD(*.pcd);;PLY(*.ply)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>;;CSV(*.csv);;BIN(*.bin);;OBJ(*.obj);;ECD(*.ecd);;JXR(*.jxr)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
