@@ -136,10 +136,10 @@ void DemoWindow::connectAll(bool startGrab) {
 }
 
 void DemoWindow::startSaving() {
-    for (Image3DWnd* view : m_viewer->findChildren<Image3DWnd*>()) {
+    for (Image3DWnd* view : findChildren<Image3DWnd*>()) {
         if (view->isVisible() && !view->btnMultiSave->isHidden()) view->btnMultiSave->click();
     }
-    for (Image2DWnd* view : m_viewer->findChildren<Image2DWnd*>()) {
+    for (Image2DWnd* view : findChildren<Image2DWnd*>()) {
         if (view->isVisible()) view->btnRecording->click();
     }
 }

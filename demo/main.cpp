@@ -54,11 +54,11 @@ int main(int argc, char** argv) {
     if (parser.isSet(live) || parser.isSet(screenshot)) window.connectAll(true);
     if (parser.isSet(save)) {
         ZavizoZoz3::Control::setParameterInfo(ZavizoZoz3::PARAMETER_FRAME_LIMIT, "1000");
-        QTimer::singleShot(900, &window, [&window]() { window.startSaving(); });
+        QTimer::singleShot(1200, &window, [&window]() { window.startSaving(); });
     }
     if (parser.isSet(screenshot)) {
         const QString file = parser.value(screenshot);
-        QTimer::singleShot(2500, &window, [&window, file]() {
+        QTimer::singleShot(parser.isSet(save) ? 4000 : 2500, &window, [&window, file]() {
             const bool ok = window.grab().save(file);
             std::fprintf(ok ? stdout : stderr, "%s %s\n", ok ? "screenshot written to" : "could not write",
                          qPrintable(file));
