@@ -13,6 +13,7 @@
 #include "Nuv3DFileOperation.h"
 #include "NuvPointCloud.h"
 #include "NuvVar.h"
+#include "UncompressedImageFile.h"
 #include "ZavizoZoz3.h"
 
 namespace {
@@ -440,6 +441,12 @@ bool ImageFileWriter::writeProfilePointCloud(const QVector<qreal>& heights, cons
 bool ImageFileWriter::writeImage(const NuvImage& image, const QString& path) const {
     if (image.isEmpty()) {
         logError(QStringLiteral("Save image failed, path = %1, error = empty image").arg(path));
+        return false;
+    }
+    if (UncompressedImageFile::canWrite(image, path)) {
+        QString error;
+        if (UncompressedImageFile::write(image, path, &error)) return true;
+        logError(QStringLiteral("Save image failed, path = %1, error = %2").arg(path, error));
         return false;
     }
     if (image.SaveImage(path.toUtf8().constData(), 6)) return true;

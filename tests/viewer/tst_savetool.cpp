@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -56,6 +59,8 @@ private slots:
     void singleSaveListWithChosenPath();
     void profileCsvLayouts();
     void rangeBinAndBrightnessCsv();
+    void imagesReadBackByPillow_data();
+    void imagesReadBackByPillow();
     void multiImageFrameRoles();
     void queueAdmitsCapacityPlusOne();
     void singleSaveReportsFirstPath();
@@ -196,6 +201,41 @@ void TestSaveTool::rangeBinAndBrightnessCsv() {
     QCOMPARE(row.sample(0, 0), int64_t(32818));
     QCOMPARE(row.sample(0, 1), int64_t(0));
     QCOMPARE(row.sample(0, 2), int64_t(32668));
+}
+
+void TestSaveTool::imagesReadBackByPillow_data() {
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<int>("channels");
+    QTest::newRow("grey bmp") << ".bmp" << 1;
+    QTest::newRow("grey tif") << ".tif" << 1;
+    QTest::newRow("rgb bmp") << ".bmp" << 3;
+    QTest::newRow("rgb tif") << ".tif" << 3;
+}
+
+// Odd widths need BMP row padding; colours must keep their order.
+void TestSaveTool::imagesReadBackByPillow() {
+    QFETCH(QString, suffix);
+    QFETCH(int, channels);
+    const int w = 5;
+    const int h = 3;
+    NuvImage image(w, h, channels == 1 ? NuvPixelFormat::Mono8 : NuvPixelFormat::RGB8);
+    QJsonArray expected;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w * channels; ++x) {
+            const int v = (y * 40 + x * 7) & 0xFF;
+            image.mat().ptr<uchar>(y)[x] = static_cast<uchar>(v);
+            expected.append(v);
+        }
+    }
+    const QString path = m_dir->path() + QString::fromUtf8("/图") + suffix;
+    QVERIFY(ImageFileWriter().writeImage(image, path));
+    QProcess p;
+    p.start("/usr/bin/python3", {QFINDTESTDATA("../support/read_back.py"), "image", path});
+    QVERIFY(p.waitForFinished(60000));
+    const QJsonObject summary = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+    QCOMPARE(summary["mode"].toString(), QString(channels == 1 ? "L" : "RGB"));
+    QCOMPARE(summary["size"].toArray(), (QJsonArray{w, h}));
+    QCOMPARE(summary["samples"].toArray(), expected);
 }
 
 void TestSaveTool::multiImageFrameRoles() {

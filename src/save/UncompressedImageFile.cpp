@@ -1,0 +1,159 @@
+#include "UncompressedImageFile.h"
+
+#include <QFile>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <opencv2/imgproc.hpp>
+#include <vector>
+
+namespace {
+bool isBmp(const QString& path) {
+    return path.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive);
+}
+
+bool isTiff(const QString& path) {
+    return path.endsWith(QLatin1String(".tif"), Qt::CaseInsensitive) ||
+           path.endsWith(QLatin1String(".tiff"), Qt::CaseInsensitive);
+}
+
+void put16(std::vector<uint8_t>* out, uint32_t v) {
+    out->push_back(static_cast<uint8_t>(v));
+    out->push_back(static_cast<uint8_t>(v >> 8));
+}
+
+void put32(std::vector<uint8_t>* out, uint32_t v) {
+    put16(out, v & 0xFFFF);
+    put16(out, v >> 16);
+}
+
+// BMP with a top-down row order (negative height), so the rows go out in memory order.
+std::vector<uint8_t> bmpHeader(int w, int h, int channels, size_t rowBytes) {
+    const uint32_t palette = channels == 1 ? 256 * 4 : 0;
+    const uint32_t offset = 14 + 40 + palette;
+    const uint32_t imageBytes = static_cast<uint32_t>(rowBytes * static_cast<size_t>(h));
+    std::vector<uint8_t> out;
+    out.reserve(offset);
+    out.push_back('B');
+    out.push_back('M');
+    put32(&out, offset + imageBytes);
+    put32(&out, 0);
+    put32(&out, offset);
+    put32(&out, 40);
+    put32(&out, static_cast<uint32_t>(w));
+    put32(&out, static_cast<uint32_t>(-h));
+    put16(&out, 1);
+    put16(&out, static_cast<uint32_t>(channels * 8));
+    put32(&out, 0);  // no compression
+    put32(&out, imageBytes);
+    put32(&out, 2835);  // 72 dpi
+    put32(&out, 2835);
+    put32(&out, channels == 1 ? 256 : 0);
+    put32(&out, 0);
+    for (uint32_t i = 0; i < palette / 4; ++i) {
+        out.push_back(static_cast<uint8_t>(i));
+        out.push_back(static_cast<uint8_t>(i));
+        out.push_back(static_cast<uint8_t>(i));
+        out.push_back(0);
+    }
+    return out;
+}
+
+// Baseline little-endian TIFF: one uncompressed strip right after the directory.
+std::vector<uint8_t> tiffHeader(int w, int h, int channels) {
+    struct Entry {
+        uint16_t tag, type;
+        uint32_t count, value;
+    };
+    const uint16_t kShort = 3;
+    const uint16_t kLong = 4;
+    const uint16_t kRational = 5;
+    const int entries = 12;
+    const uint32_t ifdBytes = 2 + entries * 12 + 4;
+    const uint32_t extra = 8 + ifdBytes;  // bits-per-sample array, then the resolution
+    const uint32_t bitsOffset = extra;
+    const uint32_t resolutionOffset = bitsOffset + (channels == 3 ? 6 : 0);
+    const uint32_t dataOffset = resolutionOffset + 8;
+    const uint32_t dataBytes =
+        static_cast<uint32_t>(w) * static_cast<uint32_t>(h) * static_cast<uint32_t>(channels);
+    const Entry table[entries] = {
+        {256, kLong, 1, static_cast<uint32_t>(w)},
+        {257, kLong, 1, static_cast<uint32_t>(h)},
+        {258, kShort, static_cast<uint32_t>(channels), channels == 3 ? bitsOffset : 8},
+        {259, kShort, 1, 1},                        // no compression
+        {262, kShort, 1, channels == 3 ? 2u : 1u},  // RGB or black is zero
+        {273, kLong, 1, dataOffset},
+        {277, kShort, 1, static_cast<uint32_t>(channels)},
+        {278, kLong, 1, static_cast<uint32_t>(h)},
+        {279, kLong, 1, dataBytes},
+        {282, kRational, 1, resolutionOffset},
+        {283, kRational, 1, resolutionOffset},
+        {284, kShort, 1, 1},  // chunky
+    };
+    std::vector<uint8_t> out;
+    out.reserve(dataOffset);
+    out.push_back('I');
+    out.push_back('I');
+    put16(&out, 42);
+    put32(&out, 8);
+    put16(&out, entries);
+    for (const Entry& e : table) {
+        put16(&out, e.tag);
+        put16(&out, e.type);
+        put32(&out, e.count);
+        if (e.type == kShort && e.count == 1) {
+            put16(&out, e.value);
+            put16(&out, 0);
+        } else {
+            put32(&out, e.value);
+        }
+    }
+    put32(&out, 0);  // no further directory
+    if (channels == 3) {
+        for (int i = 0; i < 3; ++i)
+            put16(&out, 8);
+    }
+    put32(&out, 72);  // 72 pixels per inch (resolution unit defaults to inches)
+    put32(&out, 1);
+    return out;
+}
+}  // namespace
+
+bool UncompressedImageFile::canWrite(const NuvImage& image, const QString& path) {
+    const cv::Mat& m = image.mat();
+    return !m.empty() && m.depth() == CV_8U && (m.channels() == 1 || m.channels() == 3) &&
+           (isBmp(path) || isTiff(path));
+}
+
+bool UncompressedImageFile::write(const NuvImage& image, const QString& path, QString* error) {
+    cv::Mat m = image.mat();
+    const int channels = m.channels();
+    // BMP keeps colour as blue, green, red; TIFF as red, green, blue.
+    const bool rgbSource = image.pixelFormat() != NuvPixelFormat::BGR8;
+    if (channels == 3 && isBmp(path) == rgbSource) cv::cvtColor(m, m, cv::COLOR_RGB2BGR);
+    const size_t rowBytes = static_cast<size_t>(m.cols) * static_cast<size_t>(channels);
+    const size_t paddedRow = isBmp(path) ? (rowBytes + 3) & ~size_t(3) : rowBytes;
+    const std::vector<uint8_t> header =
+        isBmp(path) ? bmpHeader(m.cols, m.rows, channels, paddedRow) : tiffHeader(m.cols, m.rows, channels);
+
+    std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "wb");
+    if (file == nullptr) {
+        if (error) *error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    bool ok = std::fwrite(header.data(), 1, header.size(), file) == header.size();
+    if (ok && m.isContinuous() && paddedRow == rowBytes) {
+        ok = std::fwrite(m.data, 1, rowBytes * static_cast<size_t>(m.rows), file) == rowBytes * m.rows;
+    } else {
+        const char padding[4] = {0, 0, 0, 0};
+        for (int y = 0; ok && y < m.rows; ++y) {
+            ok = std::fwrite(m.ptr(y), 1, rowBytes, file) == rowBytes &&
+                 std::fwrite(padding, 1, paddedRow - rowBytes, file) == paddedRow - rowBytes;
+        }
+    }
+    const int writeErrno = errno;
+    const bool closed = std::fclose(file) == 0;
+    if (ok && closed) return true;
+    if (error) *error = QString::fromLocal8Bit(std::strerror(ok ? errno : writeErrno));
+    return false;
+}

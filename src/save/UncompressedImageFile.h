@@ -1,0 +1,15 @@
+#pragma once
+#include <QString>
+
+#include "NuvImage.h"
+
+// Writes 8-bit grey and RGB images as BMP and uncompressed TIFF straight from their rows, without
+// an intermediate encoding buffer, so recording keeps up with the disk. Other images are not
+// handled here (canWrite is false).
+class UncompressedImageFile {
+public:
+    // 8-bit images of 1 or 3 channels to ".bmp" or ".tif".
+    static bool canWrite(const NuvImage& image, const QString& path);
+    // False with `error` set when the file cannot be opened or written completely.
+    static bool write(const NuvImage& image, const QString& path, QString* error);
+};
