@@ -454,22 +454,31 @@ bool ImageFileWriter::writeImage(const NuvImage& image, const QString& path) con
     return false;
 }
 
+// The result of a 3D file library call: a status (0 success) or an OpenCV exception's text.
+bool ImageFileWriter::checkStatus(int status, const std::string& reason, const QString& path,
+                                  bool exception) {
+    if (exception) {
+        logError(QStringLiteral("Save image failed, path = %1, CV::Exception message = %2")
+                     .arg(path, QString::fromStdString(reason)));
+        return false;
+    }
+    if (status == 0) return true;
+    logError(QStringLiteral("Save image failed, path = %1, ret = %2 (%3)")
+                 .arg(path)
+                 .arg(status)
+                 .arg(QString::fromStdString(reason)));
+    return false;
+}
+
 bool ImageFileWriter::writeRangeImage(NuvRangeImage& range, const QString& path) const {
     if (!removeExisting(path)) return false;
     NuvVar target(path.toUtf8().constData());
     try {
         NUVMV::Nuv3DFileOperation files;
-        const int ret = files.Save(range, target, false, 2);
-        if (ret == 0) return true;
-        logError(QStringLiteral("Save image failed, path = %1, ret = %2 (%3)")
-                     .arg(path)
-                     .arg(ret)
-                     .arg(QString::fromStdString(files.lastError())));
+        return checkStatus(files.Save(range, target, false, 2), files.lastError(), path);
     } catch (const cv::Exception& e) {
-        logError(QStringLiteral("Save image failed, path = %1, CV::Exception message = %2")
-                     .arg(path, QString::fromStdString(e.what())));
+        return checkStatus(0, e.what(), path, true);
     }
-    return false;
 }
 
 bool ImageFileWriter::writeRangePointCloud(NuvRangeImage& range, const QString& path) const {
@@ -479,15 +488,8 @@ bool ImageFileWriter::writeRangePointCloud(NuvRangeImage& range, const QString& 
         NUVMV::Nuv3DDataConvert convert;
         convert.RangeImageToPointCloud(range, &cloud);
         NUVMV::Nuv3DFileOperation files;
-        const int ret = files.Save(cloud, target, false, false, 2);
-        if (ret == 0) return true;
-        logError(QStringLiteral("Save image failed, path = %1, ret = %2 (%3)")
-                     .arg(path)
-                     .arg(ret)
-                     .arg(QString::fromStdString(files.lastError())));
+        return checkStatus(files.Save(cloud, target, false, false, 2), files.lastError(), path);
     } catch (const cv::Exception& e) {
-        logError(QStringLiteral("Save image failed, path = %1, CV::Exception message = %2")
-                     .arg(path, QString::fromStdString(e.what())));
+        return checkStatus(0, e.what(), path, true);
     }
-    return false;
 }

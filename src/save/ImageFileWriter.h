@@ -92,6 +92,8 @@ private:
     ProfileFrameInfo::Values info() const;
     QStringList singleSaveList(int kind) const;
     static bool removeExisting(const QString& path);
+    static bool checkStatus(int status, const std::string& reason, const QString& path,
+                            bool exception = false);
 
     SaveSettings m_settings;
     int m_saveMode = 0;

@@ -334,64 +334,50 @@ void PaneSaveCommands::startRun(int mode) {
     emit saveStarted();
 }
 
-void PaneSaveCommands::multiSave() {
-    Image3DWnd* v = m_view3D;
-    if (v == nullptr) return;
-    if (v->btnMultiSave->property(kSelected).toBool()) {
+// Both views: a second press ends the run; the first one checks the folder and starts it.
+bool PaneSaveCommands::toggleMultiSave(QPushButton* button) {
+    if (button->property(kSelected).toBool()) {
         endMultiSave(true);
-        return;
+        return false;
     }
-    if (m_worker.isSaving()) return;
+    if (m_worker.isSaving()) return false;
     const bool autoName = parameter(ZavizoZoz3::PARAMETER_AUTO_NAME) == QLatin1String("1");
-    const QString folder = runFolder(autoName, ZavizoZoz3::PARAMETER_SAVE_DIR, false);
-    if (folder.isEmpty()) return;
-    m_saveDirectory = folder;
-    v->setSaveForwarding(true);
-    if (v->btnContourMode->isChecked()) m_worker.setSaveType(SaveImageTool::ProfileType);
-    if (v->btn2DMode->isChecked()) m_worker.setSaveType(SaveImageTool::ImageType);
-    if (v->btn3DMode->isChecked()) m_worker.setSaveType(SaveImageTool::RangeType);
-    v->btnMultiSave->setStyleSheet(QStringLiteral("image: url(:/Resource/icons/multiSave/hover.png);"));
+    m_saveDirectory = runFolder(autoName, ZavizoZoz3::PARAMETER_SAVE_DIR, false);
+    return !m_saveDirectory.isEmpty();
+}
+
+void PaneSaveCommands::startMultiSave(QPushButton* button, QWidget* stripParent, int stripTop) {
+    button->setStyleSheet(QStringLiteral("image: url(:/Resource/icons/multiSave/hover.png);"));
     if (!m_multiSaveStrip) {
-        m_multiSaveStrip = new ImageMultiSaveInfoWidget(v);
+        m_multiSaveStrip = new ImageMultiSaveInfoWidget(stripParent);
         m_multiSaveStrip->resize(kStripSize, kStripSize);
-        m_multiSaveStrip->move(v->width() - kStripSize, v->btn3DMode->isChecked() ? 85 : 40);
+        m_multiSaveStrip->move(stripParent->width() - kStripSize, stripTop);
         m_multiSaveStrip->show();
         m_multiSaveStrip->raise();
     }
-    v->btnMultiSave->setProperty(kSelected, true);
-    m_multiSaveButton = v->btnMultiSave;
+    button->setProperty(kSelected, true);
+    m_multiSaveButton = button;
     m_multiSaving = true;
     m_worker.setSavePath(m_saveDirectory);
     startRun(SaveImageTool::MultiFrameSave);
 }
 
+void PaneSaveCommands::multiSave() {
+    Image3DWnd* v = m_view3D;
+    if (v == nullptr || !toggleMultiSave(v->btnMultiSave)) return;
+    v->setSaveForwarding(true);
+    if (v->btnContourMode->isChecked()) m_worker.setSaveType(SaveImageTool::ProfileType);
+    if (v->btn2DMode->isChecked()) m_worker.setSaveType(SaveImageTool::ImageType);
+    if (v->btn3DMode->isChecked()) m_worker.setSaveType(SaveImageTool::RangeType);
+    startMultiSave(v->btnMultiSave, v, v->btn3DMode->isChecked() ? 85 : 40);
+}
+
 void PaneSaveCommands::multiSave2D() {
     Image2DWnd* v = m_view2D;
-    if (v == nullptr) return;
-    if (v->btnMultiSave->property(kSelected).toBool()) {
-        endMultiSave(true);
-        return;
-    }
-    if (m_worker.isSaving()) return;
-    const bool autoName = parameter(ZavizoZoz3::PARAMETER_AUTO_NAME) == QLatin1String("1");
-    const QString folder = runFolder(autoName, ZavizoZoz3::PARAMETER_SAVE_DIR, false);
-    if (folder.isEmpty()) return;
-    m_saveDirectory = folder;
+    if (v == nullptr || !toggleMultiSave(v->btnMultiSave)) return;
     m_worker.setSaveType(SaveImageTool::ImageType);
-    v->btnMultiSave->setStyleSheet(QStringLiteral("image: url(:/Resource/icons/multiSave/hover.png);"));
-    if (!m_multiSaveStrip) {
-        m_multiSaveStrip = new ImageMultiSaveInfoWidget(v->wdg2DImageWnd);
-        m_multiSaveStrip->resize(kStripSize, kStripSize);
-        m_multiSaveStrip->move(v->wdg2DImageWnd->width() - kStripSize, 0);
-        m_multiSaveStrip->show();
-        m_multiSaveStrip->raise();
-    }
-    v->btnMultiSave->setProperty(kSelected, true);
     v->btnRecording->setEnabled(false);
-    m_multiSaveButton = v->btnMultiSave;
-    m_multiSaving = true;
-    m_worker.setSavePath(m_saveDirectory);
-    startRun(SaveImageTool::MultiFrameSave);
+    startMultiSave(v->btnMultiSave, v->wdg2DImageWnd, 0);
 }
 
 void PaneSaveCommands::endMultiSave(bool withBox) {

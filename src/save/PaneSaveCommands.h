@@ -79,6 +79,9 @@ private:
     QString runFolder(bool autoName, int dirItem, bool recording);
     QString singleSaveTarget(const QString& filter);
     void multiSave2D();
+    // Ends a running multi-frame save, or checks and prepares a new one (true: start it).
+    bool toggleMultiSave(QPushButton* button);
+    void startMultiSave(QPushButton* button, QWidget* stripParent, int stripTop);
     void startRun(int mode);
     void endMultiSave(bool withBox);
     void endRecording();
