@@ -489,6 +489,9 @@ void PaneSaveCommands::onSaveFinish(bool status, QString path) {
                      : (m_view2D && m_view2D->btnStartGrab->isHidden());
         if (grabbing) emit stopGrabRequested();
     }
+    // A recording that reached its frame limit is over as well: the button and strip follow.
+    if (m_recording && m_worker.saveMode() == SaveImageTool::Recording && !m_worker.isSaving())
+        endRecording();
     switch (m_worker.saveMode()) {
         case SaveImageTool::SingleSave:
             showTip(status, false, path);

@@ -356,6 +356,12 @@ void TestSaveCommands::recordingTheAreaScanCamera() {
     const QStringList files = filesUnder(m_dir->path() + "/AS");
     QVERIFY(files.size() >= 3);
     QCOMPARE(QImage(m_dir->path() + "/AS/" + files.first()).size(), QSize(2048, 1024));
+    // At its frame limit the recording ends by itself.
+    Control::setParameterInfo(PARAMETER_FRAME_LIMIT, "2");
+    v->btnRecording->click();
+    QVERIFY(save->isRecording());
+    QTRY_VERIFY_WITH_TIMEOUT(!save->isRecording() && !save->recordingStrip(), 20000);
+    QCOMPARE(v->btnRecording->property("SelectedStatus").toBool(), false);
 }
 
 void TestSaveCommands::disconnectDuringMultiFrameSave() {
