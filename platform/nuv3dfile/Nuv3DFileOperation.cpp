@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <opencv2/core.hpp>
 
+#include "NuvFileWriter.h"
 #include "NuvJxrFile.h"
 #include "NuvPointCloudFile.h"
 #include "NuvRangeImageFile.h"
@@ -19,6 +20,17 @@ std::string lowerSuffix(const std::string& path) {
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return s;
 }
+
+// Runs a writer; an exception from a library below (allocation, OpenCV) becomes a write failure.
+template <typename Write>
+int guarded(Write write, std::string* reason) {
+    try {
+        return write();
+    } catch (const std::exception& e) {
+        *reason = e.what();
+        return Nuv3DFileOperation::ErrWrite;
+    }
+}
 }  // namespace
 
 int Nuv3DFileOperation::fail(int status, const std::string& reason, const std::string& path) {
@@ -27,61 +39,63 @@ int Nuv3DFileOperation::fail(int status, const std::string& reason, const std::s
     return status;
 }
 
+int Nuv3DFileOperation::checkRequest(const std::string& path, int layoutVersion) {
+    m_lastError.clear();
+    if (path.empty()) return fail(ErrArgument, "empty path", path);
+    if (layoutVersion != kLayoutVersion)
+        return fail(ErrArgument, "unknown layout version " + std::to_string(layoutVersion), path);
+    return Ok;
+}
+
+int Nuv3DFileOperation::closeFile(NuvFileWriter& file, std::string* reason) {
+    if (!file.isOpen()) {
+        *reason = file.error();
+        return ErrOpen;
+    }
+    if (!file.close()) {
+        *reason = file.error();
+        return ErrWrite;
+    }
+    return Ok;
+}
+
 int Nuv3DFileOperation::Save(NuvRangeImage& image, NuvVar& path, bool compressed, int layoutVersion) {
     const std::string& p = path.toString();
-    m_lastError.clear();
+    if (const int status = checkRequest(p, layoutVersion)) return status;
     if (image.isEmpty() || image.TypeCode() == 0) return fail(ErrArgument, "empty range image", p);
-    if (p.empty()) return fail(ErrArgument, "empty path", p);
     if (compressed) return fail(ErrArgument, "compressed range images are not supported", p);
-    if (layoutVersion != kLayoutVersion)
-        return fail(ErrArgument, "unknown layout version " + std::to_string(layoutVersion), p);
     const std::string suffix = lowerSuffix(p);
     std::string reason;
-    int status = ErrFormat;
-    try {
-        if (suffix == "tif" || suffix == "tiff") {
-            status = NuvRangeImageFile::writeTiff(image, p, &reason);
-        } else if (suffix == "csv") {
-            status = NuvRangeImageFile::writeHeightCsv(image, p, &reason);
-        } else if (suffix == "srt" || suffix == "ecd" || suffix == "mri") {
-            status = NuvRangeImageFile::writeLayout(image, p, &reason);
-        } else if (suffix == "jxr") {
-            status = NuvJxrFile::write(image, p, &reason);
-        } else {
+    const int status = guarded(
+        [&] {
+            if (suffix == "tif" || suffix == "tiff") return NuvRangeImageFile::writeTiff(image, p, &reason);
+            if (suffix == "csv") return NuvRangeImageFile::writeHeightCsv(image, p, &reason);
+            if (suffix == "srt" || suffix == "ecd" || suffix == "mri")
+                return NuvRangeImageFile::writeLayout(image, p, &reason);
+            if (suffix == "jxr") return NuvJxrFile::write(image, p, &reason);
             reason = "unknown range-image format \"" + suffix + "\"";
-        }
-    } catch (const std::exception& e) {
-        status = ErrWrite;
-        reason = e.what();
-    }
+            return int(ErrFormat);
+        },
+        &reason);
     return status == Ok ? Ok : fail(status, reason, p);
 }
 
 int Nuv3DFileOperation::Save(NuvPointCloud& cloud, NuvVar& path, bool ascii, bool withIntensity,
                              int layoutVersion) {
     const std::string& p = path.toString();
-    m_lastError.clear();
-    if (p.empty()) return fail(ErrArgument, "empty path", p);
+    if (const int status = checkRequest(p, layoutVersion)) return status;
     if (withIntensity) return fail(ErrArgument, "intensity fields are not supported", p);
-    if (layoutVersion != kLayoutVersion)
-        return fail(ErrArgument, "unknown layout version " + std::to_string(layoutVersion), p);
     const std::string suffix = lowerSuffix(p);
     std::string reason;
-    int status = ErrFormat;
-    try {
-        if (suffix == "pcd") {
-            status = NuvPointCloudFile::writePcd(cloud, p, ascii, &reason);
-        } else if (suffix == "ply") {
-            status = NuvPointCloudFile::writePly(cloud, p, ascii, &reason);
-        } else if (suffix == "obj") {
-            status = NuvPointCloudFile::writeObj(cloud, p, &reason);
-        } else {
+    const int status = guarded(
+        [&] {
+            if (suffix == "pcd") return NuvPointCloudFile::writePcd(cloud, p, ascii, &reason);
+            if (suffix == "ply") return NuvPointCloudFile::writePly(cloud, p, ascii, &reason);
+            if (suffix == "obj") return NuvPointCloudFile::writeObj(cloud, p, &reason);
             reason = "unknown point-cloud format \"" + suffix + "\"";
-        }
-    } catch (const std::exception& e) {
-        status = ErrWrite;
-        reason = e.what();
-    }
+            return int(ErrFormat);
+        },
+        &reason);
     return status == Ok ? Ok : fail(status, reason, p);
 }
 

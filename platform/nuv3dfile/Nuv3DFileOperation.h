@@ -5,6 +5,8 @@
 #include "NuvRangeImage.h"
 #include "NuvVar.h"
 
+class NuvFileWriter;
+
 namespace NUVMV {
 
 // Writes range images and point clouds; the format follows the path's suffix (case-insensitive).
@@ -66,7 +68,12 @@ public:
     // Reason of the last failure of this object; empty after a success.
     const std::string& lastError() const { return m_lastError; }
 
+    // Closes a file the writers made: Ok, ErrOpen if it never opened, ErrWrite if writing or
+    // closing failed; the system's reason in *reason.
+    static int closeFile(NuvFileWriter& file, std::string* reason);
+
 private:
+    int checkRequest(const std::string& path, int layoutVersion);
     int fail(int status, const std::string& reason, const std::string& path);
 
     std::string m_lastError;

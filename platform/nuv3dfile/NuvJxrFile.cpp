@@ -107,15 +107,7 @@ int NuvJxrFile::write(const NuvRangeImage& image, const std::string& path, std::
     }
     NuvFileWriter file(path);
     file.write(out.bytes.data(), out.bytes.size());
-    if (!file.isOpen()) {
-        *reason = file.error();
-        return Op::ErrOpen;
-    }
-    if (!file.close()) {
-        *reason = file.error();
-        return Op::ErrWrite;
-    }
-    return Op::Ok;
+    return Op::closeFile(file, reason);
 }
 
 #else

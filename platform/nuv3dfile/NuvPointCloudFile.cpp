@@ -34,18 +34,6 @@ bool writeTextPoints(NuvFileWriter& file, const NuvPointCloud& cloud, const char
     return file.write(buffer);
 }
 
-int finish(NuvFileWriter& file, std::string* reason) {
-    if (!file.isOpen()) {
-        *reason = file.error();
-        return Op::ErrOpen;
-    }
-    if (!file.close()) {
-        *reason = file.error();
-        return Op::ErrWrite;
-    }
-    return Op::Ok;
-}
-
 int writeWithHeader(const NuvPointCloud& cloud, const std::string& path, const std::string& header,
                     bool ascii, std::string* reason) {
     NuvFileWriter file(path);
@@ -56,7 +44,7 @@ int writeWithHeader(const NuvPointCloud& cloud, const std::string& path, const s
             file.write(cloud.points().data(), cloud.size() * sizeof(NuvPoint3D));
         }
     }
-    return finish(file, reason);
+    return Op::closeFile(file, reason);
 }
 }  // namespace
 
@@ -97,5 +85,5 @@ int NuvPointCloudFile::writeObj(const NuvPointCloud& cloud, const std::string& p
             file.write(line);
         }
     }
-    return finish(file, reason);
+    return Op::closeFile(file, reason);
 }

@@ -23,18 +23,6 @@ constexpr const char* kLineEnd = "\r\n";
 constexpr const char* kLineEnd = "\n";
 #endif
 
-int finish(NuvFileWriter& file, std::string* reason) {
-    if (!file.isOpen()) {
-        *reason = file.error();
-        return Op::ErrOpen;
-    }
-    if (!file.close()) {
-        *reason = file.error();
-        return Op::ErrWrite;
-    }
-    return Op::Ok;
-}
-
 // Writes the samples row by row (the image may be a view with padded rows).
 void writeSamples(NuvFileWriter& file, const NuvRangeImage& image) {
     const cv::Mat& m = image.mat();
@@ -154,7 +142,7 @@ int NuvRangeImageFile::writeTiff(const NuvRangeImage& image, const std::string& 
 
     NuvFileWriter file(path);
     if (file.write(head.data(), head.size())) writeSamples(file, image);
-    return finish(file, reason);
+    return Op::closeFile(file, reason);
 }
 
 int NuvRangeImageFile::writeHeightCsv(const NuvRangeImage& image, const std::string& path,
@@ -192,7 +180,7 @@ int NuvRangeImageFile::writeHeightCsv(const NuvRangeImage& image, const std::str
         }
     }
     file.write(buffer.data(), static_cast<size_t>(out - buffer.data()));
-    return finish(file, reason);
+    return Op::closeFile(file, reason);
 }
 
 int NuvRangeImageFile::writeLayout(const NuvRangeImage& image, const std::string& path, std::string* reason) {
@@ -209,7 +197,7 @@ int NuvRangeImageFile::writeLayout(const NuvRangeImage& image, const std::string
     }
     NuvFileWriter file(path);
     if (file.write(head.data(), head.size())) writeSamples(file, image);
-    return finish(file, reason);
+    return Op::closeFile(file, reason);
 }
 
 int NuvRangeImageFile::readLayout(NuvRangeImage* image, const std::string& path, std::string* reason) {

@@ -9,6 +9,7 @@
 //   y = row * yInterval + yOffset
 // Invalid samples: 0 in 16-bit images; 0 in the low 21 bits of 32-bit images (the upper bits are
 // flags and ignored); NaN or infinity in 64-bit floating images (0.0 is a valid height there).
+// Heights that are millimetres already (a profile's) go in as TypeFloat64 with SetInfo(1, 0, ...).
 class NuvRangeImage {
 public:
     // Sample type codes of SetSize/TypeCode.
