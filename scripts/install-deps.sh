@@ -8,7 +8,7 @@ PACKAGES=(
     libgl-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils xvfb xauth
     libbenchmark-dev libgtest-dev clang clang-format libclang-rt-dev
     fonts-dejavu-core fonts-wqy-microhei
-    librsvg2-bin
+    librsvg2-bin doxygen
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
