@@ -40,15 +40,40 @@ int main(int argc, char** argv) {
     QCommandLineOption layout(QStringLiteral("layout"), QStringLiteral("Start with layout N (1, 2 or 4)."),
                               QStringLiteral("N"));
     parser.addOption(layout);
+    QCommandLineOption idle(QStringLiteral("idle"),
+                            QStringLiteral("With --screenshot: connect nothing (the first screen)."));
+    parser.addOption(idle);
+    QCommandLineOption language(QStringLiteral("language"), QStringLiteral("Switch to LANG (en, zh_CN)."),
+                                QStringLiteral("LANG"));
+    parser.addOption(language);
+    QCommandLineOption readout(QStringLiteral("readout"),
+                               QStringLiteral("Show the pixel read-out on images."));
+    parser.addOption(readout);
+    QCommandLineOption push(QStringLiteral("push"), QStringLiteral("Push a host frame after start-up."));
+    parser.addOption(push);
+    QCommandLineOption release(QStringLiteral("release-after"),
+                               QStringLiteral("Untick every camera MS milliseconds after start-up."),
+                               QStringLiteral("MS"));
+    parser.addOption(release);
+    QCommandLineOption delay(QStringLiteral("delay"),
+                             QStringLiteral("Take the screenshot MS milliseconds after start-up (2500)."),
+                             QStringLiteral("MS"), QStringLiteral("2500"));
+    parser.addOption(delay);
     parser.process(app);
 
     DemoWindow window;
     window.show();
     if (parser.isSet(layout)) window.selectLayout(parser.value(layout).toInt());
-    if (parser.isSet(live) || parser.isSet(screenshot)) window.connectAll(true);
+    if (parser.isSet(language)) window.selectLanguage(parser.value(language));
+    if (parser.isSet(readout)) window.setPixelReadoutVisible(true);
+    if (parser.isSet(push)) window.pushTestFrame();
+    if (parser.isSet(live) || (parser.isSet(screenshot) && !parser.isSet(idle))) window.connectAll(true);
+    if (parser.isSet(release)) {
+        QTimer::singleShot(parser.value(release).toInt(), &window, [&window]() { window.disconnectAll(); });
+    }
     if (parser.isSet(screenshot)) {
         const QString file = parser.value(screenshot);
-        QTimer::singleShot(2500, &window, [&window, file]() {
+        QTimer::singleShot(parser.value(delay).toInt(), &window, [&window, file]() {
             const bool ok = window.grab().save(file);
             std::fprintf(ok ? stdout : stderr, "%s %s\n", ok ? "screenshot written to" : "could not write",
                          qPrintable(file));

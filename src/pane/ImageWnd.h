@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QImage>
 #include <QMap>
+#include <QPoint>
 #include <QString>
 #include <QVector>
 #include <atomic>
@@ -21,6 +22,7 @@ class ImageWnd;
 class Image2DWnd;
 class Image3DWnd;
 class RangeStreamer;
+class PaneDragFeedback;
 
 // One display pane of the grid: title bar, body view (2D image view or laser-profiler view),
 // the pane's camera and the state of its buttons.
@@ -95,10 +97,16 @@ public:
     QSize imageSize() const { return QSize(m_imageWidth, m_imageHeight); }
     bool isEnlargeButtonVisible() const;
     bool isRestoreButtonVisible() const;
+    // The cell that will receive a drop is highlighted; the manager ends it when it takes the drop.
+    void setDropHighlighted(bool highlighted);
+    // A read-out line of the pixel under the mouse on the 2D image itself (off by default).
+    void setPixelReadoutVisible(bool visible);
 
 signals:
     void wndLayoutTransformTrigger();
     void buttonClick(ImageWnd::ButtonType type);
+    // The pixel under the mouse in the view's 2D image (see PixelReport::hostColor).
+    void pixelHovered(QPoint pos, QColor color, float zoom);
     void saveImageStart();
 
 private slots:
@@ -110,6 +118,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
@@ -147,6 +156,8 @@ private:
     bool m_dragAllowed = true;
     QImage m_logo;
     QSize m_logoSize;
+    PaneDragFeedback* m_dragFeedback = nullptr;
+    bool m_pixelReadout = false;
     std::atomic<int> m_modeShared{0};
     // Guards m_streamer, which business-layer threads read to write range batches.
     mutable std::mutex m_streamerMutex;
