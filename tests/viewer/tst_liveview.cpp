@@ -1,6 +1,7 @@
 // What a user sees live: single grab ending by itself, zoom buttons, released panes, the laser
 // line on the 2D page, pane selection from every page, pixel read-out, grab buttons without a
 // camera and drag-and-drop feedback.
+#include <QAbstractButton>
 #include <QDragEnterEvent>
 #include <QGraphicsScene>
 #include <QGraphicsView>
@@ -65,6 +66,8 @@ private slots:
     void grabButtonsNeedCamera_data();
     void grabButtonsNeedCamera();
     void dragFeedback();
+    void chineseReachesEveryText_data();
+    void chineseReachesEveryText();
 
 private:
     void bindCamera(Control::CameraKind kind);
@@ -378,6 +381,31 @@ void TestLiveView::dragFeedback() {
     QCoreApplication::sendEvent(target, &drop);
     QVERIFY(!highlight()->isVisible());
     QCOMPARE(m_viewer->manager()->cellOf(1), QPoint(0, 1));
+}
+
+void TestLiveView::chineseReachesEveryText_data() {
+    QTest::addColumn<QString>("objectName");
+    QTest::addColumn<bool>("toolTip");
+    QTest::addColumn<QString>("english");
+    QTest::newRow("3D tool bar") << "btn3DOrthographic" << false << "Orthographic";
+    QTest::newRow("3D height colours") << "btn3DHeightColours" << false << "Height colours";
+    QTest::newRow("enlarge") << "btnWndTransformIn" << true << "Enlarge";
+    QTest::newRow("2D fit") << "btn3DZoomReset" << true << "Fit";
+}
+
+void TestLiveView::chineseReachesEveryText() {
+    QFETCH(QString, objectName);
+    QFETCH(bool, toolTip);
+    QFETCH(QString, english);
+    auto* widget = m_viewer->manager()->pane(1)->findChild<QAbstractButton*>(objectName);
+    QVERIFY(widget);
+    const auto text = [&]() { return toolTip ? widget->toolTip() : widget->text(); };
+    QCOMPARE(text(), english);
+    Control::postLanguage("zh_CN");
+    QTRY_VERIFY(text() != english);
+    QVERIFY(text().at(0).unicode() > 0x2e80);  // CJK
+    Control::postLanguage("en");
+    QTRY_COMPARE(text(), english);
 }
 
 QTEST_MAIN(TestLiveView)
