@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "ImageWndManager.h"
 #include "NuvViewerImageWnd.h"
 #include "ZavizoZoz3.h"
 #include "ZavizoZoz3Control.h"
@@ -77,6 +78,12 @@ DemoWindow::DemoWindow(QWidget* parent) : QMainWindow(parent) {
     connect(m_layout, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this](int index) {
         Control::postLayout(static_cast<ZavizoZoz3::LAYOUT_TYPE>(m_layout->itemData(index).toInt()));
     });
+    // A layout change or a drop may bring the hidden pane into view at any time.
+    auto* hintTimer = new QTimer(this);
+    connect(hintTimer, &QTimer::timeout, this, [this]() {
+        if (!m_hiddenCamera.isEmpty()) updateHint();
+    });
+    hintTimer->start(500);
     connect(m_language, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this](int index) {
         Control::postLanguage(m_language->itemData(index).toString().toStdString());
     });
@@ -94,8 +101,7 @@ DemoWindow::DemoWindow(QWidget* parent) : QMainWindow(parent) {
 
 void DemoWindow::retranslateUi() {
     setWindowTitle(tr("Camera Viewer Demo"));
-    m_hint->setText(tr("Tick a camera to connect it"));
-    m_hint->setVisible(m_bound.isEmpty());
+    updateHint();
     m_devicesLabel->setText(tr("Devices"));
     m_layoutLabel->setText(tr("Layout"));
     m_languageLabel->setText(tr("Language"));
@@ -121,16 +127,33 @@ void DemoWindow::onCameraBound(int wndId) {
     const std::string kind = ZavizoZoz3::GetCameraInfo(title.toStdString(), ZavizoZoz3::CAM_INFO_DEVICE_KIND);
     // Area-scan cameras get the 2D view; profilers keep the profiler view every pane starts with.
     if (kind == ZavizoZoz3::kDeviceKindAreaScan) m_viewer->setImageWndMode(wndId, NuvViewerImageWnd::Mode2D);
-    const bool hidden = m_viewer->getWndLayout() == NuvViewerImageWnd::Layout1x1 && !m_bound.isEmpty();
+    const bool hidden = !m_viewer->manager()->shownList().contains(wndId);
     m_bound.insert(title);
-    m_hint->hide();
-    statusBar()->showMessage(
-        hidden ? tr("%1 is in pane %2, which layout 1 does not show: choose layout 1x2 or 2x2, or drag the "
-                    "camera from the list onto the view")
-                     .arg(title)
-                     .arg(wndId)
-               : tr("%1 is shown in pane %2").arg(title).arg(wndId),
-        hidden ? 0 : 4000);
+    if (hidden) {
+        // Stays in the hint box until the layout shows more panes or the camera goes.
+        m_hiddenCamera = title;
+        m_hiddenPane = wndId;
+    }
+    updateHint();
+    statusBar()->showMessage(tr("%1 is shown in pane %2").arg(title).arg(wndId), 4000);
+}
+
+void DemoWindow::updateHint() {
+    if (m_bound.isEmpty()) {
+        m_hint->setText(tr("Tick a camera to connect it"));
+    } else if (!m_hiddenCamera.isEmpty() && m_bound.contains(m_hiddenCamera) &&
+               !m_viewer->manager()->shownList().contains(m_hiddenPane)) {
+        m_hint->setText(
+            tr("%1 is in pane %2, which layout 1 does not show: choose layout 1x2 or 2x2, or drag "
+               "the camera from the list onto the view")
+                .arg(m_hiddenCamera)
+                .arg(m_hiddenPane));
+    } else {
+        m_hiddenCamera.clear();
+        m_hint->hide();
+        return;
+    }
+    m_hint->show();
 }
 
 void DemoWindow::onMouseMoveInfo(int wndId, QPoint pos, QColor color, float zoom) {
@@ -224,7 +247,7 @@ void DemoWindow::onItemChanged(QListWidgetItem* item) {
     Control::postDeviceList(1);
     if (!connect) {
         m_bound.remove(QString::fromStdString(key));
-        m_hint->setVisible(m_bound.isEmpty());
+        updateHint();
     }
 }
 

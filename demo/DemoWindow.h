@@ -34,6 +34,8 @@ protected:
 
 private:
     void retranslateUi();
+    // The hint box: how to start while no camera is bound, where a camera went that the layout hides.
+    void updateHint();
     void addCameraItem(const QString& key, bool profiler);
     void onItemChanged(QListWidgetItem* item);
     void onButtonClicked(int wndId, const QString& camId, int type);
@@ -51,6 +53,8 @@ private:
     QPushButton* m_push = nullptr;
     QCheckBox* m_readout = nullptr;
     QLabel* m_pixelInfo = nullptr;
-    QSet<QString> m_bound;  // keys of the cameras bound to a pane
+    QSet<QString> m_bound;   // keys of the cameras bound to a pane
+    QString m_hiddenCamera;  // bound to a pane the single-pane layout does not show
+    int m_hiddenPane = 0;
     int m_pushedFrames = 0;
 };

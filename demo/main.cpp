@@ -67,7 +67,11 @@ int main(int argc, char** argv) {
     if (parser.isSet(language)) window.selectLanguage(parser.value(language));
     if (parser.isSet(readout)) window.setPixelReadoutVisible(true);
     if (parser.isSet(push)) window.pushTestFrame();
-    if (parser.isSet(live) || (parser.isSet(screenshot) && !parser.isSet(idle))) window.connectAll(true);
+    if (parser.isSet(live) || (parser.isSet(screenshot) && !parser.isSet(idle))) {
+        // After a language change has reached the viewer, so the messages come in that language.
+        QTimer::singleShot(parser.isSet(language) ? 500 : 0, &window,
+                           [&window]() { window.connectAll(true); });
+    }
     if (parser.isSet(release)) {
         QTimer::singleShot(parser.value(release).toInt(), &window, [&window]() { window.disconnectAll(); });
     }
