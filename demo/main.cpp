@@ -1,7 +1,9 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -59,6 +61,10 @@ int main(int argc, char** argv) {
                              QStringLiteral("Take the screenshot MS milliseconds after start-up (2500)."),
                              QStringLiteral("MS"), QStringLiteral("2500"));
     parser.addOption(delay);
+    QCommandLineOption hover(QStringLiteral("hover"),
+                             QStringLiteral("Move the mouse to window point X,Y just before the screenshot."),
+                             QStringLiteral("X,Y"));
+    parser.addOption(hover);
     parser.process(app);
 
     DemoWindow window;
@@ -77,6 +83,17 @@ int main(int argc, char** argv) {
     }
     if (parser.isSet(screenshot)) {
         const QString file = parser.value(screenshot);
+        const QStringList at = parser.value(hover).split(QLatin1Char(','));
+        if (at.size() == 2) {
+            QTimer::singleShot(std::max(0, parser.value(delay).toInt() - 300), &window, [&window, at]() {
+                const QPoint point(at.at(0).toInt(), at.at(1).toInt());
+                if (QWidget* target = window.childAt(point)) {
+                    QMouseEvent move(QEvent::MouseMove, target->mapFrom(&window, point), Qt::NoButton,
+                                     Qt::NoButton, Qt::NoModifier);
+                    QCoreApplication::sendEvent(target, &move);
+                }
+            });
+        }
         QTimer::singleShot(parser.value(delay).toInt(), &window, [&window, file]() {
             const bool ok = window.grab().save(file);
             std::fprintf(ok ? stdout : stderr, "%s %s\n", ok ? "screenshot written to" : "could not write",
