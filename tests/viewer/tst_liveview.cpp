@@ -13,6 +13,7 @@
 #include <cmath>
 #include <limits>
 
+#include "HostGrab.h"
 #include "Image2DWnd.h"
 #include "Image3DWnd.h"
 #include "ImageWnd.h"
@@ -83,18 +84,7 @@ void TestLiveView::init() {
     m_host->resize(1000, 700);
     m_viewer = new NuvViewerImageWnd(m_host);
     m_host->show();
-    // The host side of a grab: start or stop the camera, then report the state.
-    connect(m_viewer, &NuvViewerImageWnd::wndButtonclick, this,
-            [this](int, QString camId, NuvViewerImageWnd::ButtonType type) {
-                const std::string key = camId.toStdString();
-                if (type == NuvViewerImageWnd::StartGrab) {
-                    if (ZavizoZoz3::GetCameraImageMode(key) == 2) m_viewer->initRangeImageDisplay(camId);
-                    ZavizoZoz3::StartGrab(key);
-                } else {
-                    ZavizoZoz3::StopGrab(key);
-                }
-                Control::postDeviceList(1);
-            });
+    TestSupport::answerGrabPresses(m_viewer, this, true);
 }
 
 void TestLiveView::cleanup() {
