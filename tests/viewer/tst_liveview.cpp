@@ -346,14 +346,10 @@ void TestLiveView::dragFeedback() {
     m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
     ImageWnd* source = m_viewer->manager()->pane(1);
     ImageWnd* target = m_viewer->manager()->pane(2);
-    for (const char* name : {"btnWndTransformIn", "btnWndTransformOut"})
-        QVERIFY(!source->findChild<QPushButton*>(QLatin1String(name))->toolTip().isEmpty());
 
     PaneDragFeedback feedback(source);
-    QPoint hotSpot(source->width() / 2, 10);
-    const QImage image = feedback.dragImage(&hotSpot).toImage();
+    const QImage image = feedback.dragImage(nullptr).toImage();
     QVERIFY(qMax(image.width(), image.height()) <= PaneDragFeedback::kMaxDragSide);
-    QVERIFY(hotSpot.x() < source->width() / 2);
     QVERIFY(qAlpha(image.pixel(image.width() / 2, image.height() / 2)) < 255);
 
     QMimeData mime;
@@ -380,6 +376,7 @@ void TestLiveView::chineseReachesEveryText_data() {
     QTest::newRow("3D tool bar") << "btn3DOrthographic" << false << "Orthographic";
     QTest::newRow("3D height colours") << "btn3DHeightColours" << false << "Height colours";
     QTest::newRow("enlarge") << "btnWndTransformIn" << true << "Enlarge";
+    QTest::newRow("restore layout") << "btnWndTransformOut" << true << "Restore Layout";
     QTest::newRow("2D fit") << "btn3DZoomReset" << true << "Fit";
 }
 
