@@ -127,8 +127,8 @@ void TestLiveView::singleGrabEndsByItself() {
     ZavizoZoz3::SetCameraImageMode(key, imageMode, false);
     QCOMPARE(ZavizoZoz3::SetCameraInfo(key, ZavizoZoz3::CAM_INFO_SINGLE_GRAB, "1"), 0);
     QCOMPARE(ZavizoZoz3::StartGrab(key), 0);
+    // Not waitIdle(): the stop report waits for this (GUI) thread to take it.
     QTRY_VERIFY(!Control::isGrabbing(key));
-    Control::waitIdle();
     QCOMPARE(Control::framesProduced(key), static_cast<uint64_t>(frames));
     // The request holds for one start: the next start runs until stopped.
     QCOMPARE(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_SINGLE_GRAB), std::string("0"));
