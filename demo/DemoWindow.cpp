@@ -15,7 +15,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "ImageWndManager.h"
 #include "NuvViewerImageWnd.h"
 #include "ZavizoZoz3.h"
 #include "ZavizoZoz3Control.h"
@@ -127,7 +126,7 @@ void DemoWindow::onCameraBound(int wndId) {
     const std::string kind = ZavizoZoz3::GetCameraInfo(title.toStdString(), ZavizoZoz3::CAM_INFO_DEVICE_KIND);
     // Area-scan cameras get the 2D view; profilers keep the profiler view every pane starts with.
     if (kind == ZavizoZoz3::kDeviceKindAreaScan) m_viewer->setImageWndMode(wndId, NuvViewerImageWnd::Mode2D);
-    const bool hidden = !m_viewer->manager()->shownList().contains(wndId);
+    const bool hidden = !m_viewer->isWndShown(wndId);
     m_bound.insert(title);
     if (hidden) {
         // Stays in the hint box until the layout shows more panes or the camera goes.
@@ -142,7 +141,7 @@ void DemoWindow::updateHint() {
     if (m_bound.isEmpty()) {
         m_hint->setText(tr("Tick a camera to connect it"));
     } else if (!m_hiddenCamera.isEmpty() && m_bound.contains(m_hiddenCamera) &&
-               !m_viewer->manager()->shownList().contains(m_hiddenPane)) {
+               !m_viewer->isWndShown(m_hiddenPane)) {
         m_hint->setText(
             tr("%1 is in pane %2, which layout 1 does not show: choose layout 1x2 or 2x2, or drag "
                "the camera from the list onto the view")

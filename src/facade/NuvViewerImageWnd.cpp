@@ -109,3 +109,7 @@ void NuvViewerImageWnd::setPixelReadoutVisible(bool visible) {
         if (ImageWnd* pane = m_manager->pane(wndId)) pane->setPixelReadoutVisible(visible);
     }
 }
+
+bool NuvViewerImageWnd::isWndShown(int wndId) {
+    return m_manager->shownList().contains(wndId);
+}

@@ -54,6 +54,8 @@ public:
     // Shows a line with the pixel under the mouse (position, value or RGB, zoom) on the 2D
     // images of every pane; off by default. wndMouseMoveInfo is emitted either way.
     void setPixelReadoutVisible(bool visible);
+    // Whether the pane is in the grid on screen (a single-pane layout shows one of the four).
+    bool isWndShown(int wndId);
 
     // The pane manager widget, for hosts that embed or inspect it.
     ImageWndManager* manager() const { return m_manager; }
