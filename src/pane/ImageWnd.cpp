@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 
+#include "GreyHistogramTool.h"
 #include "Image2DWnd.h"
 #include "Image3DWnd.h"
 #include "RangeStreamer.h"
@@ -59,12 +60,15 @@ ImageWnd::ImageWnd(QWidget* parent) : QFrame(parent), m_ui(new Ui::ImageWnd) {
     connect(m_ui->btnWndTransformOut, &QPushButton::clicked, this,
             [this]() { emit buttonClick(RestoreWnd); });
     m_ui->lbImageWndTitle->installEventFilter(this);
+    m_histogramTool = new GreyHistogramTool(this);
 
     setImageWndMode(0);
     setImageWndTitle(tr("No Camera"));
 }
 
 ImageWnd::~ImageWnd() {
+    delete m_histogramTool;
+    m_histogramTool = nullptr;
     onGrabStopped();
     {
         std::lock_guard<std::mutex> lock(m_streamerMutex);
@@ -94,6 +98,7 @@ int ImageWnd::setImageWndMode(int mode) {
     m_imageWidth = -1;
     m_imageHeight = -1;
     m_roiShapeIds.clear();
+    if (mode != 1 && m_histogramTool) m_histogramTool->close();
 
     switch (mode) {
         case 0:
@@ -148,6 +153,7 @@ void ImageWnd::create2DView() {
     setButtonHidden(StopGrab, true);
     m_view2D->btnSingleSave->setEnabled(false);
     m_view2D->btnGreyHistogram->setEnabled(false);
+    m_histogramTool->attachView(m_view2D);
     connect(m_view2D->btnStartGrab, &QPushButton::clicked, this, [this]() { emit buttonClick(StartGrab); });
     connect(m_view2D->btnStopGrab, &QPushButton::clicked, this, [this]() { emit buttonClick(StopGrab); });
     connect(m_view2D->btnZoomIn, &QPushButton::clicked, m_view2D, &Image2DWnd::ZoomIn);
@@ -249,6 +255,7 @@ void ImageWnd::prepareRangeAcquisition() {
 
 void ImageWnd::resetCamera() {
     onGrabStopped();
+    m_histogramTool->close();
     if (m_view3D) m_view3D->reset();
     setImageWndTitle(tr("No Camera"));
     m_cameraKey.clear();
@@ -488,6 +495,7 @@ void ImageWnd::show2DImage(QImage& image, bool redrawOnly) {
     }
     m_view2D->setBackground(image);
     if (!m_view2D->btnSingleSave->isEnabled()) m_view2D->btnSingleSave->setEnabled(true);
+    m_histogramTool->onFrameShown(image);
     reportResolution(image.width(), image.height());
 }
 
@@ -518,6 +526,7 @@ void ImageWnd::showImage(NuvImage* image, QVector<qreal> profile) {
         // An area-scan camera bound to a 2D pane: its frames go straight to the view.
         m_view2D->setBackground(*image);
         if (!m_view2D->btnSingleSave->isEnabled()) m_view2D->btnSingleSave->setEnabled(true);
+        m_histogramTool->onFrameShown(*image);
         reportResolution(image->width(), image->height());
         return;
     }
@@ -620,6 +629,7 @@ void ImageWnd::showLogo() {
 
 void ImageWnd::retranslate() {
     if (m_mode == 1 && m_view2D) m_view2D->retranslate();
+    m_histogramTool->retranslate();
     if (m_view3D) m_view3D->retranslate();
     if (m_cameraKey.isEmpty()) setImageWndTitle(tr("No Camera"));
 }
