@@ -71,7 +71,8 @@ void cvRgb(CvStats* s) {
     const int bins[] = {256};
     const float range[] = {0, 256};
     const float* ranges[] = {range};
-    for (int c = 0; c < 3; ++c) cv::calcHist(&planes[c], 1, channels, cv::Mat(), s->hist[c], 1, bins, ranges);
+    for (int c = 0; c < 3; ++c)
+        cv::calcHist(&planes[c], 1, channels, cv::Mat(), s->hist[c], 1, bins, ranges);
     cv::Scalar mean, dev;
     cv::meanStdDev(rgb(), mean, dev);
     for (int c = 0; c < 3; ++c) {
@@ -146,10 +147,12 @@ void BM_AddImage_WhileComputing(benchmark::State& state) {
     CalculateGreyThread worker;
     worker.setMinimumInterval(0);
     worker.setROI(0, kW, 0, kH);
-    QObject::connect(&worker, &CalculateGreyThread::calculateFinish, &worker,
-                     [&worker](auto, auto, auto, auto) { worker.resultShown(); }, Qt::DirectConnection);
+    QObject::connect(
+        &worker, &CalculateGreyThread::calculateFinish, &worker,
+        [&worker](auto, auto, auto, auto) { worker.resultShown(); }, Qt::DirectConnection);
     worker.start();
-    for (auto _ : state) worker.addImage(img);
+    for (auto _ : state)
+        worker.addImage(img);
     worker.stop();
 }
 
@@ -175,7 +178,8 @@ public:
 void printRatio(const RatioReporter& rep, const char* baseline, const char* measured, const char* what) {
     const auto b = rep.m_us.find(baseline), m = rep.m_us.find(measured);
     if (b == rep.m_us.end() || m == rep.m_us.end() || m->second <= 0.0) return;
-    std::printf("%-34s %10.1f us vs %10.1f us: %.2fx faster\n", what, m->second, b->second, b->second / m->second);
+    std::printf("%-34s %10.1f us vs %10.1f us: %.2fx faster\n", what, m->second, b->second,
+                b->second / m->second);
 }
 }  // namespace
 
@@ -193,10 +197,12 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\nresults agree with OpenCV: Mono8 %s, RGB888 %s\n", monoOk ? "yes" : "NO", rgbOk ? "yes" : "NO");
+    std::printf("\nresults agree with OpenCV: Mono8 %s, RGB888 %s\n", monoOk ? "yes" : "NO",
+                rgbOk ? "yes" : "NO");
     printRatio(reporter, "BM_Baseline_OpenCV_Mono8", "BM_GreyStatistics_Mono8", "Mono8 statistics");
     printRatio(reporter, "BM_Baseline_OpenCV_RGB888", "BM_GreyStatistics_RGB888", "RGB888 statistics");
-    printRatio(reporter, "BM_Baseline_FrameCopy", "BM_AddImage_WhileComputing", "adding a frame vs copying it");
+    printRatio(reporter, "BM_Baseline_FrameCopy", "BM_AddImage_WhileComputing",
+               "adding a frame vs copying it");
     benchmark::Shutdown();
     return monoOk && rgbOk ? 0 : 1;
 }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "DemoWindow.h"
+#include "HistogramTour.h"
 
 int main(int argc, char** argv) {
     // Without a display there is nothing to show: say so instead of letting Qt abort.
@@ -40,12 +41,20 @@ int main(int argc, char** argv) {
     QCommandLineOption layout(QStringLiteral("layout"), QStringLiteral("Start with layout N (1, 2 or 4)."),
                               QStringLiteral("N"));
     parser.addOption(layout);
+    QCommandLineOption tour(
+        QStringLiteral("histogram-tour"),
+        QStringLiteral("Walk through the histogram of the area-scan pane, screenshots into DIR."),
+        QStringLiteral("DIR"));
+    parser.addOption(tour);
     parser.process(app);
 
     DemoWindow window;
     window.show();
     if (parser.isSet(layout)) window.selectLayout(parser.value(layout).toInt());
-    if (parser.isSet(live) || parser.isSet(screenshot)) window.connectAll(true);
+    if (parser.isSet(live) || parser.isSet(screenshot) || parser.isSet(tour)) window.connectAll(true);
+    if (parser.isSet(tour))
+        (new HistogramTour(window.viewer(), QStringLiteral("AS-2048"), parser.value(tour), &window))
+            ->start(2500);
     if (parser.isSet(screenshot)) {
         const QString file = parser.value(screenshot);
         QTimer::singleShot(2500, &window, [&window, file]() {

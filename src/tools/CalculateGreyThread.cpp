@@ -119,8 +119,8 @@ void CalculateGreyThread::run() {
         lock.unlock();
         older.clear();
         GreyStatistics::Result result;
-        const bool ok = GreyStatistics::compute(image, m_viewMode, m_linePosition, m_columnPosition, region,
-                                                &result);
+        const bool ok =
+            GreyStatistics::compute(image, m_viewMode, m_linePosition, m_columnPosition, region, &result);
         lock.relock();
         if (!ok || isInterruptionRequested()) continue;
         m_resultPending = true;

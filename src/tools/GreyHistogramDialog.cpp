@@ -4,7 +4,8 @@
 
 #include "GreyHistogramWidget.h"
 
-GreyHistogramDialog::GreyHistogramDialog(QWidget* parent) : CBaseDialog(1, tr("Histogram"), false, false, parent) {
+GreyHistogramDialog::GreyHistogramDialog(QWidget* parent)
+    : CBaseDialog(1, tr("Histogram"), false, false, parent) {
     setupContent();
 }
 

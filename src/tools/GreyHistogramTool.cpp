@@ -90,8 +90,8 @@ QImage GreyHistogramTool::sharedImage(const NuvImage& image) {
     // The image keeps a reference to the matrix, released with its last copy on whichever thread.
     auto* keep = new cv::Mat(image.mat());
     return QImage(
-        static_cast<const uchar*>(keep->data), keep->cols, keep->rows, static_cast<qsizetype>(keep->step), format,
-        [](void* m) { delete static_cast<cv::Mat*>(m); }, keep);
+        static_cast<const uchar*>(keep->data), keep->cols, keep->rows, static_cast<qsizetype>(keep->step),
+        format, [](void* m) { delete static_cast<cv::Mat*>(m); }, keep);
 }
 
 void GreyHistogramTool::onFrameShown(const NuvImage& image) {
@@ -138,7 +138,8 @@ void GreyHistogramTool::open() {
     m_dialog = new GreyHistogramDialog(m_pane);
     m_dialog->setTitle(tr("Histogram"));
     m_dialog->resize(920, 580);
-    connect(m_dialog.data(), &CBaseDialog::onCloseButtonClicked, this, &GreyHistogramTool::histogramButtonClicked);
+    connect(m_dialog.data(), &CBaseDialog::onCloseButtonClicked, this,
+            &GreyHistogramTool::histogramButtonClicked);
     GreyHistogramWidget* p = m_dialog->panel();
     const QSize size = sensorSize();
     p->setImageSize(size.width(), size.height());
@@ -293,7 +294,8 @@ void GreyHistogramTool::showSubFrame() {
     m_subFrame->show();
     m_subFrame->raise();
     m_dialog->hide();
-    connect(m_subFrame.data(), &HistogramSubFrame::enlargeButtonClicked, this, [this]() { closeSubFrame(true); });
+    connect(m_subFrame.data(), &HistogramSubFrame::enlargeButtonClicked, this,
+            [this]() { closeSubFrame(true); });
 }
 
 void GreyHistogramTool::closeSubFrame(bool showDialog) {

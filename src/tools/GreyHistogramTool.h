@@ -70,7 +70,7 @@ private:
     QPointer<GreyHistogramDialog> m_dialog;
     QPointer<HistogramSubFrame> m_subFrame;
     bool m_open = false;
-    bool m_roiDrawing = false;   // the user picked a local region
+    bool m_roiDrawing = false;     // the user picked a local region
     bool m_awaitingShape = false;  // drawing was started; the next new shape is the region
     int m_regionId = -1;
     int m_markerIds[2] = {-1, -1};

@@ -32,6 +32,8 @@ const char* const kPanelStyle =
     "QPushButton#btnZoomOut:hover{image:url(:/Resource/icons/zoomOut/hover.png);}"
     "QPushButton#btnRestore{border:none;image:url(:/Resource/icons/restore/normal.png);}"
     "QPushButton#btnRestore:hover{image:url(:/Resource/icons/restore/hover.png);}"
+    "QPushButton#btnZoomIn,QPushButton#btnZoomOut,QPushButton#btnRestore{"
+    "background: rgba(55,56,58,0.80);border-radius: 4px;}"
     "QPushButton#btnLocalROI,QPushButton#btnGlobalROI{border:none;}";
 const char* const kHeaderStyle =
     "QHeaderView::section{background: #D8D8D8;border: 1px solid rgba(197,197,197,1);height: 30px;}";
@@ -40,7 +42,8 @@ const char* const kHeaderStyle =
 double axisStep(double span) {
     auto v = static_cast<long long>(span / 6.0);
     long long p = 1;
-    while (v / p >= 10) p *= 10;
+    while (v / p >= 10)
+        p *= 10;
     return double(v / p * p);
 }
 
@@ -50,7 +53,8 @@ double largestY(const QVector<QVector<double> >& series) {
 }
 }  // namespace
 
-GreyHistogramWidget::GreyHistogramWidget(QWidget* parent) : QWidget(parent), m_ui(new Ui::GreyHistogramWidget) {
+GreyHistogramWidget::GreyHistogramWidget(QWidget* parent)
+    : QWidget(parent), m_ui(new Ui::GreyHistogramWidget) {
     m_ui->setupUi(this);
     m_plot = m_ui->histogramPlot;
     setStyleSheet(QString::fromLatin1(kPanelStyle));
@@ -69,10 +73,12 @@ GreyHistogramWidget::GreyHistogramWidget(QWidget* parent) : QWidget(parent), m_u
             Qt::QueuedConnection);
     connect(m_ui->comboBoxSelectView, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &GreyHistogramWidget::selectViewChanged);
-    for (QSpinBox* box : {m_ui->spinBoxCenterX, m_ui->spinBoxCenterY, m_ui->spinBoxWidth, m_ui->spinBoxHeight})
+    for (QSpinBox* box :
+         {m_ui->spinBoxCenterX, m_ui->spinBoxCenterY, m_ui->spinBoxWidth, m_ui->spinBoxHeight})
         connect(box, &QSpinBox::editingFinished, this, &GreyHistogramWidget::onSpinBoxVlueChanged);
     for (QSpinBox* box : {m_ui->spinBoxPosX, m_ui->spinBoxPosY})
-        connect(box, QOverload<int>::of(&QSpinBox::valueChanged), this, &GreyHistogramWidget::onSpinBoxVlueChanged);
+        connect(box, QOverload<int>::of(&QSpinBox::valueChanged), this,
+                &GreyHistogramWidget::onSpinBoxVlueChanged);
     connect(m_ui->btnConfirm, &QPushButton::clicked, this, &GreyHistogramWidget::quitHistogramWidt);
     connect(m_ui->btnCancel, &QPushButton::clicked, this, &GreyHistogramWidget::quitHistogramWidt);
     connect(m_ui->btnZoomIn, &QPushButton::clicked, m_plot.data(), &HistogramPlot::zoomIn);
@@ -95,7 +101,8 @@ GreyHistogramWidget::GreyHistogramWidget(QWidget* parent) : QWidget(parent), m_u
     updateCurveVisibility(true);
     setRegionButtonStyles(true);
     selectViewChanged(0);
-    for (QSpinBox* box : {m_ui->spinBoxCenterX, m_ui->spinBoxCenterY, m_ui->spinBoxWidth, m_ui->spinBoxHeight})
+    for (QSpinBox* box :
+         {m_ui->spinBoxCenterX, m_ui->spinBoxCenterY, m_ui->spinBoxWidth, m_ui->spinBoxHeight})
         box->setEnabled(false);
 }
 
@@ -153,7 +160,8 @@ void GreyHistogramWidget::setROIInfo(int centerX, int centerY, int width, int he
     }
     emit m_ui->spinBoxWidth->editingFinished();
     emit m_ui->spinBoxHeight->editingFinished();
-    for (QSpinBox* box : {m_ui->spinBoxCenterX, m_ui->spinBoxCenterY, m_ui->spinBoxWidth, m_ui->spinBoxHeight})
+    for (QSpinBox* box :
+         {m_ui->spinBoxCenterX, m_ui->spinBoxCenterY, m_ui->spinBoxWidth, m_ui->spinBoxHeight})
         box->setEnabled(true);
 }
 
@@ -268,11 +276,13 @@ void GreyHistogramWidget::showCalculateData(QVector<QVector<double> > red, QVect
     QTableWidget* table = m_ui->greyValue_tableWidget;
     table->clearContents();
     const bool colour = calResult.size() == 3;
-    const QStringList names = colour ? QStringList{tr("Red"), tr("Green"), tr("Blue")} : QStringList{tr("Grey")};
+    const QStringList names =
+        colour ? QStringList{tr("Red"), tr("Green"), tr("Blue")} : QStringList{tr("Grey")};
     table->setRowCount(calResult.isEmpty() ? 0 : names.size());
     for (int row = 0; row < table->rowCount(); ++row) {
         QStringList cells{names[row]};
-        for (double v : calResult[row]) cells << QString::number(v, 'g', 6);
+        for (double v : calResult[row])
+            cells << QString::number(v, 'g', 6);
         for (int col = 0; col < cells.size() && col < 5; ++col) {
             auto* item = new QTableWidgetItem(cells[col]);
             item->setTextAlignment(Qt::AlignCenter);
@@ -351,8 +361,8 @@ void GreyHistogramWidget::onSpinBoxVlueChanged() {
     m_centerY = m_ui->spinBoxCenterY->value();
     m_width = m_ui->spinBoxWidth->value();
     m_height = m_ui->spinBoxHeight->value();
-    m_thread.setROI(uint(m_centerX - m_width / 2), uint(m_centerX + m_width / 2), uint(m_centerY - m_height / 2),
-                    uint(m_centerY + m_height / 2));
+    m_thread.setROI(uint(m_centerX - m_width / 2), uint(m_centerX + m_width / 2),
+                    uint(m_centerY - m_height / 2), uint(m_centerY + m_height / 2));
     if (!m_globalROI) emit ROIChanged(uint(m_centerX), uint(m_centerY), uint(m_width), uint(m_height));
 }
 
@@ -375,6 +385,7 @@ void GreyHistogramWidget::onGlobalROIClicked() {
     emit m_ui->spinBoxHeight->editingFinished();
     setRegionButtonStyles(true);
     m_globalROI = true;
-    for (QSpinBox* box : {m_ui->spinBoxCenterX, m_ui->spinBoxCenterY, m_ui->spinBoxWidth, m_ui->spinBoxHeight})
+    for (QSpinBox* box :
+         {m_ui->spinBoxCenterX, m_ui->spinBoxCenterY, m_ui->spinBoxWidth, m_ui->spinBoxHeight})
         box->setEnabled(false);
 }

@@ -15,7 +15,6 @@ namespace Ui {
 class GreyHistogramWidget;
 }
 
-
 class GreyHistogramWidget : public QWidget {
     Q_OBJECT
 public:

@@ -13,11 +13,14 @@ using Series = GreyStatistics::Series;
 template <typename Count>
 QVector<double> summarize(const Count* counts, int bins, uint64_t n) {
     int lo = 0;
-    while (lo < bins - 1 && counts[lo] == 0) ++lo;
+    while (lo < bins - 1 && counts[lo] == 0)
+        ++lo;
     int hi = bins - 1;
-    while (hi > lo && counts[hi] == 0) --hi;
+    while (hi > lo && counts[hi] == 0)
+        --hi;
     uint64_t sum = 0;
-    for (int i = lo; i <= hi; ++i) sum += static_cast<uint64_t>(i) * counts[i];
+    for (int i = lo; i <= hi; ++i)
+        sum += static_cast<uint64_t>(i) * counts[i];
     const uint64_t average = sum / n;
     uint64_t squares = 0;
     for (int i = lo; i <= hi; ++i) {
@@ -55,9 +58,11 @@ void countGrey8(const QImage& image, const Region& r, uint32_t* out) {
             ++t[2][(v >> 48) & 0xFF];
             ++t[3][v >> 56];
         }
-        for (; x < width; ++x) ++t[x & 3][p[x]];
+        for (; x < width; ++x)
+            ++t[x & 3][p[x]];
     }
-    for (int i = 0; i < 256; ++i) out[i] = t[0][i] + t[1][i] + t[2][i] + t[3][i];
+    for (int i = 0; i < 256; ++i)
+        out[i] = t[0][i] + t[1][i] + t[2][i] + t[3][i];
 }
 
 // Two partial tables per channel, alternating pixel by pixel; out is [3][256] in byte order.
@@ -82,25 +87,30 @@ void countColour(const QImage& image, const Region& r, uint32_t (*out)[256]) {
         }
     }
     for (int c = 0; c < 3; ++c)
-        for (int i = 0; i < 256; ++i) out[c][i] = t[0][c][i] + t[1][c][i];
+        for (int i = 0; i < 256; ++i)
+            out[c][i] = t[0][c][i] + t[1][c][i];
 }
 
 void histogram16(const QImage& image, const Region& r, GreyStatistics::Result* out) {
     std::vector<uint32_t> counts(65536, 0);
     for (uint32_t row = r.startRow; row < r.endRow; ++row) {
         const auto* p = reinterpret_cast<const uint16_t*>(image.constScanLine(static_cast<int>(row)));
-        for (uint32_t c = r.startColumn; c < r.endColumn; ++c) ++counts[p[c]];
+        for (uint32_t c = r.startColumn; c < r.endColumn; ++c)
+            ++counts[p[c]];
     }
     const uint64_t n = uint64_t(r.endColumn - r.startColumn) * (r.endRow - r.startRow);
     const QVector<double> stats = summarize(counts.data(), 65536, n);
     const int lo = int(stats[0]), hi = int(stats[1]);
     int shift = 0;
-    while ((hi >> shift) - (lo >> shift) > 255) ++shift;
+    while ((hi >> shift) - (lo >> shift) > 255)
+        ++shift;
     const int first = lo >> shift;
     const int bins = std::min(256, (65535 >> shift) - first + 1);
     QVector<double> x(bins), y(bins, 0.0);
-    for (int b = 0; b < bins; ++b) x[b] = double((first + b) << shift);
-    for (int v = lo; v <= hi; ++v) y[(v >> shift) - first] += counts[v];
+    for (int b = 0; b < bins; ++b)
+        x[b] = double((first + b) << shift);
+    for (int v = lo; v <= hi; ++v)
+        y[(v >> shift) - first] += counts[v];
     out->red = {x, y};
     out->calResult = {stats};
 }
@@ -111,7 +121,8 @@ void profile(const QImage& image, int bytes, bool line, int position, bool bgr, 
     const int channels = bytes == 3 ? 3 : 1;
     QVector<double> x(length);
     QVector<double> y[3];
-    for (int c = 0; c < channels; ++c) y[c].resize(length);
+    for (int c = 0; c < channels; ++c)
+        y[c].resize(length);
     for (int i = 0; i < length; ++i) {
         x[i] = i;
         const int row = line ? position : i;
@@ -120,7 +131,8 @@ void profile(const QImage& image, int bytes, bool line, int position, bool bgr, 
         if (bytes == 2) {
             y[0][i] = reinterpret_cast<const uint16_t*>(p)[col];
         } else {
-            for (int c = 0; c < channels; ++c) y[c][i] = p[size_t(col) * bytes + c];
+            for (int c = 0; c < channels; ++c)
+                y[c][i] = p[size_t(col) * bytes + c];
         }
     }
     if (bgr) std::swap(y[0], y[2]);

@@ -7,11 +7,11 @@
 HistogramSubFrame::HistogramSubFrame(QWidget* parent) : QFrame(parent), m_ui(new Ui::HistogramSubFrame) {
     m_ui->setupUi(this);
     setAttribute(Qt::WA_StyledBackground);
-    setStyleSheet(QStringLiteral(
-        "QFrame#HistogramSubFrame{background: white;border: 2px solid green;}"
-        "QPushButton#btnEnlarge{border:none;image:url(:/Resource/icons/enlarge/normal.png);}"
-        "QPushButton#btnEnlarge:hover{image:url(:/Resource/icons/enlarge/hover.png);}"
-        "QPushButton#btnEnlarge:pressed{image:url(:/Resource/icons/enlarge/clicked.png);}"));
+    setStyleSheet(
+        QStringLiteral("QFrame#HistogramSubFrame{background: white;border: 2px solid green;}"
+                       "QPushButton#btnEnlarge{border:none;image:url(:/Resource/icons/enlarge/normal.png);}"
+                       "QPushButton#btnEnlarge:hover{image:url(:/Resource/icons/enlarge/hover.png);}"
+                       "QPushButton#btnEnlarge:pressed{image:url(:/Resource/icons/enlarge/clicked.png);}"));
     connect(m_ui->btnEnlarge, &QPushButton::clicked, this, &HistogramSubFrame::enlargeButtonClicked);
 }
 

@@ -28,7 +28,8 @@ namespace {
 QImage ramp(int w, int h) {
     QImage img(w, h, QImage::Format_Grayscale8);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) img.scanLine(y)[x] = uchar((x + y) & 0xFF);
+        for (int x = 0; x < w; ++x)
+            img.scanLine(y)[x] = uchar((x + y) & 0xFF);
     return img;
 }
 
@@ -113,7 +114,8 @@ void TestGreyHistogram::tableRowsAndColourBoxes() {
     p.showCalculateData(r.red, r.green, r.blue, r.calResult);
     QTableWidget* table = child<QTableWidget>(&p, "greyValue_tableWidget");
     QCOMPARE(table->rowCount(), rows.size());
-    for (int i = 0; i < rows.size(); ++i) QCOMPARE(cell(&p, i, 0), rows[i]);
+    for (int i = 0; i < rows.size(); ++i)
+        QCOMPARE(cell(&p, i, 0), rows[i]);
     const bool colour = rows.size() == 3;
     QCOMPARE(cell(&p, 0, 3), colour ? QStringLiteral("10") : QStringLiteral("11"));
     QCOMPARE(child<QCheckBox>(&p, "checkBoxGreen")->isVisible(), colour);
@@ -181,7 +183,9 @@ void TestGreyHistogram::openerTogglesThroughButtons() {
         [](GreyHistogramDialog* d) {
             QTest::mouseClick(d->findChild<QToolButton*>(QStringLiteral("nuvDialogClose")), Qt::LeftButton);
         },
-        [](GreyHistogramDialog* d) { QTest::mouseClick(child<QPushButton>(d->panel(), "btnConfirm"), Qt::LeftButton); },
+        [](GreyHistogramDialog* d) {
+            QTest::mouseClick(child<QPushButton>(d->panel(), "btnConfirm"), Qt::LeftButton);
+        },
     };
     for (const Close& closeIt : closers) {
         openHistogram();

@@ -33,7 +33,8 @@ QImage colour(int w, int h, QImage::Format f, uchar r, uchar g, uchar b) {
     QImage img(w, h, f);
     std::memset(img.bits(), 200, size_t(img.sizeInBytes()));
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) img.setPixelColor(x, y, QColor(r, g, b));
+        for (int x = 0; x < w; ++x)
+            img.setPixelColor(x, y, QColor(r, g, b));
     return img;
 }
 
@@ -83,7 +84,8 @@ void TestGreyStatistics::statistics_data() {
         << ramp << 0 << 0 << Region{5, 1000, 0, 7} << QVector<double>{50, 86, 68, std::sqrt(129.0)} << 256;
     QTest::newRow("start beyond image becomes 0")
         << ramp << 0 << 0 << Region{50, 1, 60, 1} << QVector<double>{0, 0, 0, 0} << 256;
-    QTest::newRow("line profile row 3") << ramp << 1 << 3 << whole(ramp) << QVector<double>{3, 83, 43, 0} << 9;
+    QTest::newRow("line profile row 3")
+        << ramp << 1 << 3 << whole(ramp) << QVector<double>{3, 83, 43, 0} << 9;
     QTest::newRow("column profile column 2")
         << ramp << 2 << 2 << whole(ramp) << QVector<double>{20, 26, 23, 0} << 7;
 }
@@ -99,13 +101,15 @@ void TestGreyStatistics::statistics() {
     QVERIFY(GreyStatistics::compute(image, mode, position, position, region, &r));
     QVERIFY(r.green.isEmpty() && r.blue.isEmpty());
     QCOMPARE(r.calResult.size(), 1);
-    for (int i = 0; i < 4; ++i) QVERIFY2(qFuzzyCompare(1 + r.calResult[0][i], 1 + expected[i]), qPrintable(QString::number(i)));
+    for (int i = 0; i < 4; ++i)
+        QVERIFY2(qFuzzyCompare(1 + r.calResult[0][i], 1 + expected[i]), qPrintable(QString::number(i)));
     QCOMPARE(r.red[0].size(), points);
     if (mode == 0) {
         // Padding (value 200) is never counted, and all pixels of the region are.
         QCOMPARE(count(r.red, 200), 0.0);
         double total = 0;
-        for (double c : r.red[1]) total += c;
+        for (double c : r.red[1])
+            total += c;
         QVERIFY(total > 0);
     }
     if (QTest::currentDataTag() == QByteArray("constant 7")) {
@@ -170,7 +174,8 @@ void TestGreyStatistics::colourChannelsByName() {
 }
 
 void TestGreyStatistics::sixteenBitBinning() {
-    const QImage img = grey(10, 3, [](int x, int) { return x < 5 ? 1000 : 3000; }, QImage::Format_Grayscale16);
+    const QImage img = grey(
+        10, 3, [](int x, int) { return x < 5 ? 1000 : 3000; }, QImage::Format_Grayscale16);
     GreyStatistics::Result r;
     QVERIFY(GreyStatistics::compute(img, 0, 0, 0, whole(img), &r));
     QCOMPARE(r.calResult[0], (QVector<double>{1000, 3000, 2000, 1000}));
@@ -198,7 +203,8 @@ void TestGreyStatistics::queueKeepsTwoNewest() {
     t.resume();
     t.pause();
     QImage img(4, 4, QImage::Format_Grayscale8);
-    for (int i = 0; i < 5; ++i) t.addImage(img);
+    for (int i = 0; i < 5; ++i)
+        t.addImage(img);
     QCOMPARE(t.queuedImages(), 2);
     t.resume();  // drops what was queued
     QCOMPARE(t.queuedImages(), 0);
@@ -212,7 +218,8 @@ void TestGreyStatistics::resultsWaitForTheReceiver() {
     t.start();
     QImage img(4, 4, QImage::Format_Grayscale8);
     img.fill(9);
-    for (int i = 0; i < 20; ++i) t.addImage(img);
+    for (int i = 0; i < 20; ++i)
+        t.addImage(img);
     QTRY_COMPARE(spy.count(), 1);
     QTest::qWait(50);
     QCOMPARE(spy.count(), 1);  // nothing more until the receiver has shown it
