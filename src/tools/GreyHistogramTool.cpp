@@ -3,6 +3,7 @@
 #include <QPushButton>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 #include "GreyHistogramDialog.h"
 #include "GreyHistogramWidget.h"
@@ -69,23 +70,18 @@ void GreyHistogramTool::attachView(Image2DWnd* view) {
 
 QImage GreyHistogramTool::sharedImage(const NuvImage& image) {
     if (image.isEmpty()) return QImage();
-    QImage::Format format = QImage::Format_RGBA8888;
-    switch (image.pixelFormat()) {
-        case NuvPixelFormat::Mono8:
-            format = QImage::Format_Grayscale8;
-            break;
-        case NuvPixelFormat::Mono16:
-            format = QImage::Format_Grayscale16;
-            break;
-        case NuvPixelFormat::RGB8:
-            format = QImage::Format_RGB888;
-            break;
-        case NuvPixelFormat::BGR8:
-            format = QImage::Format_BGR888;
-            break;
-        default:
-            if (image.mat().elemSize() != 4) return QImage();
-            break;
+    static const std::pair<uint32_t, QImage::Format> kFormats[] = {
+        {NuvPixelFormat::Mono8, QImage::Format_Grayscale8},
+        {NuvPixelFormat::Mono16, QImage::Format_Grayscale16},
+        {NuvPixelFormat::RGB8, QImage::Format_RGB888},
+        {NuvPixelFormat::BGR8, QImage::Format_BGR888}};
+    QImage::Format format = QImage::Format_Invalid;
+    for (const auto& [pixelFormat, imageFormat] : kFormats) {
+        if (image.pixelFormat() == pixelFormat) format = imageFormat;
+    }
+    if (format == QImage::Format_Invalid) {
+        if (image.mat().elemSize() != 4) return QImage();
+        format = QImage::Format_RGBA8888;
     }
     // The image keeps a reference to the matrix, released with its last copy on whichever thread.
     auto* keep = new cv::Mat(image.mat());

@@ -62,7 +62,6 @@ private slots:
 
     void queueKeepsTwoNewest();
     void resultsWaitForTheReceiver();
-    void settingChangeRecomputesLastImage();
     void stopEndsWorker();
 };
 
@@ -190,7 +189,10 @@ void TestGreyStatistics::sixteenBitBinning() {
 
 void TestGreyStatistics::deviationIsExactOnLargeImages() {
     // Half 0, half 255 over 5 million pixels: the squared deviations sum far beyond 32 bits.
-    const QImage img = grey(2448, 2048, [](int x, int) { return x < 1224 ? 0 : 255; });
+    QImage img(2448, 2048, QImage::Format_Grayscale8);
+    img.fill(0);
+    for (int y = 0; y < img.height(); ++y)
+        std::memset(img.scanLine(y) + 1224, 255, 1224);
     GreyStatistics::Result r;
     QVERIFY(GreyStatistics::compute(img, 0, 0, 0, whole(img), &r));
     QCOMPARE(r.calResult[0][2], 127.0);
@@ -214,34 +216,21 @@ void TestGreyStatistics::resultsWaitForTheReceiver() {
     CalculateGreyThread t;
     t.setMinimumInterval(0);
     QSignalSpy spy(&t, &CalculateGreyThread::calculateFinish);
-    t.setROI(0, 4, 0, 4);
+    t.setROI(0, 6, 0, 2);
     t.start();
-    QImage img(4, 4, QImage::Format_Grayscale8);
-    img.fill(9);
+    const QImage img = grey(6, 2, [](int x, int y) { return x + 10 * y; });
     for (int i = 0; i < 20; ++i)
         t.addImage(img);
     QTRY_COMPARE(spy.count(), 1);
     QTest::qWait(50);
     QCOMPARE(spy.count(), 1);  // nothing more until the receiver has shown it
-    t.resultShown();
-    t.addImage(img);
-    QTRY_COMPARE(spy.count(), 2);
-    QCOMPARE(spy.at(1).at(3).value<Series>()[0][0], 9.0);
-}
-
-void TestGreyStatistics::settingChangeRecomputesLastImage() {
-    CalculateGreyThread t;
-    t.setMinimumInterval(0);
-    QSignalSpy spy(&t, &CalculateGreyThread::calculateFinish);
-    t.setROI(0, 6, 0, 2);
-    t.start();
-    t.addImage(grey(6, 2, [](int x, int y) { return x + 10 * y; }));
-    QVERIFY(spy.wait());
+    // A new setting is computed on the last image, without a new frame.
     t.setLinePosition(1);
     t.setViewMode(1);
     t.resultShown();
-    QTRY_VERIFY(!spy.isEmpty() && spy.last().at(0).value<Series>().value(0).size() == 6);
-    QCOMPARE(spy.last().at(3).value<Series>()[0], (QVector<double>{10, 15, 12, 0}));
+    QTRY_COMPARE(spy.count(), 2);
+    QCOMPARE(spy.at(1).at(0).value<Series>().value(0).size(), 6);
+    QCOMPARE(spy.at(1).at(3).value<Series>()[0], (QVector<double>{10, 15, 12, 0}));
 }
 
 void TestGreyStatistics::stopEndsWorker() {
