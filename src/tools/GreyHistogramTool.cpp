@@ -285,6 +285,9 @@ void GreyHistogramTool::showSubFrame() {
     QWidget* area = m_view->wdg2DImageWnd;
     m_subFrame = new HistogramSubFrame(area);
     m_subFrame->addWidget(p->takePlot());
+    // At most a quarter of the image area, so the picture stays free to draw on.
+    m_subFrame->resize(qBound(160, area->width() / 2, m_subFrame->width()),
+                       qBound(110, area->height() / 2, m_subFrame->height()));
     m_subFrame->move(qMax(0, area->width() - m_subFrame->width() - kSubFrameMargin),
                      qMax(0, area->height() - m_subFrame->height() - kSubFrameMargin));
     m_subFrame->show();
