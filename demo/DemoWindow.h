@@ -17,7 +17,6 @@ public:
     // Connects every simulated camera (and starts acquisition): for screenshots and quick looks.
     void connectAll(bool startGrab);
     void selectLayout(int layout);
-    NuvViewerImageWnd* viewer() const { return m_viewer; }
 
 private:
     void addCameraItem(const QString& key, const QString& kind);

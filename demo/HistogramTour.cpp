@@ -3,33 +3,50 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QGraphicsView>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
 
-#include "GreyHistogramDialog.h"
-#include "GreyHistogramTool.h"
-#include "GreyHistogramWidget.h"
-#include "HistogramSubFrame.h"
-#include "Image2DWnd.h"
-#include "ImageWnd.h"
-#include "ImageWndManager.h"
-#include "NuvViewerImageWnd.h"
-#include "ZMKImageView.h"
-#include "ZMKImageWnd.h"
-
 namespace {
 void sendMouse(QWidget* target, QEvent::Type type, const QPoint& pos, Qt::MouseButtons buttons) {
     QMouseEvent event(type, pos, target->mapToGlobal(pos), Qt::LeftButton, buttons, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &event);
 }
+
+QWidget* byClass(QWidget* root, const char* className) {
+    for (QWidget* w : root->findChildren<QWidget*>()) {
+        if (qstrcmp(w->metaObject()->className(), className) == 0 && w->isVisible()) return w;
+    }
+    return nullptr;
+}
+
+QWidget* histogramDialog() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (qstrcmp(w->metaObject()->className(), "GreyHistogramDialog") == 0) return w;
+    }
+    return nullptr;
+}
+
+template <class T>
+T* named(QWidget* root, const char* name) {
+    return root ? root->findChild<T*>(QLatin1String(name)) : nullptr;
+}
+
+// Press, drag and release on the image, in image pixels.
+void drag(QGraphicsView* view, const QPointF& from, const QPointF& to) {
+    const QPoint a = view->mapFromScene(from), b = view->mapFromScene(to);
+    sendMouse(view->viewport(), QEvent::MouseButtonPress, a, Qt::LeftButton);
+    for (int i = 1; i <= 4; ++i)
+        sendMouse(view->viewport(), QEvent::MouseMove, a + (b - a) * i / 4, Qt::LeftButton);
+    sendMouse(view->viewport(), QEvent::MouseButtonRelease, b, Qt::NoButton);
+}
 }  // namespace
 
-HistogramTour::HistogramTour(NuvViewerImageWnd* viewer, const QString& cameraKey, const QString& folder,
-                             QObject* parent)
-    : QObject(parent), m_viewer(viewer), m_cameraKey(cameraKey), m_folder(folder) {}
+HistogramTour::HistogramTour(QWidget* window, const QString& folder, QObject* parent)
+    : QObject(parent), m_window(window), m_folder(folder) {}
 
 void HistogramTour::start(int delayMs) {
     QDir().mkpath(m_folder);
@@ -43,52 +60,41 @@ void HistogramTour::shoot(const QString& name) {
 }
 
 void HistogramTour::step() {
-    ImageWnd* pane = m_viewer->manager()->paneOf(m_cameraKey);
-    Image2DWnd* view = pane ? pane->view2D() : nullptr;
-    if (view == nullptr) {
-        std::fprintf(stderr, "no 2D pane for %s\n", qPrintable(m_cameraKey));
+    // The area-scan camera's pane is the one showing a 2D view.
+    QWidget* view2D = byClass(m_window, "Image2DWnd");
+    auto* image = qobject_cast<QGraphicsView*>(view2D ? byClass(view2D, "ZMKImageView") : nullptr);
+    QWidget* dialog = histogramDialog();
+    auto* viewBox = named<QComboBox>(dialog, "comboBoxSelectView");
+    if (image == nullptr || (m_step > 0 && viewBox == nullptr)) {
+        std::fprintf(stderr, "histogram tour: the area-scan pane or its histogram is missing\n");
         QApplication::exit(1);
         return;
     }
-    GreyHistogramTool* tool = pane->histogramTool();
-    auto* zmk = qobject_cast<ZMKImageView*>(view->displayWidget()->widget());
-    QWidget* viewport = zmk ? zmk->viewport() : nullptr;
-    auto child = [tool](const char* name) { return tool->panel()->findChild<QWidget*>(QLatin1String(name)); };
     switch (m_step++) {
         case 0:
-            view->btnGreyHistogram->click();
+            named<QPushButton>(view2D, "btnGreyHistogram")->click();
             // Beside the viewer, so that the image stays in sight.
-            tool->dialog()->move(pane->window()->frameGeometry().topRight() + QPoint(8, 0));
+            if ((dialog = histogramDialog()))
+                dialog->move(m_window->frameGeometry().topRight() + QPoint(8, 0));
             break;
         case 1:
             shoot(QStringLiteral("1-histogram.png"));
-            qobject_cast<QComboBox*>(child("comboBoxSelectView"))->setCurrentIndex(1);
-            if (viewport) {
-                const QPoint at = zmk->mapFromImage(QPointF(900, 600));
-                sendMouse(viewport, QEvent::MouseButtonPress, at, Qt::LeftButton);
-                sendMouse(viewport, QEvent::MouseButtonRelease, at, Qt::NoButton);
-            }
+            viewBox->setCurrentIndex(1);
+            drag(image, QPointF(900, 600), QPointF(900, 600));  // a click: the profile row and the marker
             break;
         case 2:
             shoot(QStringLiteral("2-line-profile.png"));
-            qobject_cast<QComboBox*>(child("comboBoxSelectView"))->setCurrentIndex(2);
+            viewBox->setCurrentIndex(2);
             break;
         case 3:
             shoot(QStringLiteral("3-column-profile.png"));
-            qobject_cast<QComboBox*>(child("comboBoxSelectView"))->setCurrentIndex(0);
-            qobject_cast<QPushButton*>(child("btnLocalROI"))->click();
-            if (viewport) {
-                const QPoint from = zmk->mapFromImage(QPointF(1400, 300)),
-                             to = zmk->mapFromImage(QPointF(1800, 800));
-                sendMouse(viewport, QEvent::MouseButtonPress, from, Qt::LeftButton);
-                for (int i = 1; i <= 4; ++i)
-                    sendMouse(viewport, QEvent::MouseMove, from + (to - from) * i / 4, Qt::LeftButton);
-                sendMouse(viewport, QEvent::MouseButtonRelease, to, Qt::NoButton);
-            }
+            viewBox->setCurrentIndex(0);
+            named<QPushButton>(dialog, "btnLocalROI")->click();
+            drag(image, QPointF(1400, 300), QPointF(1800, 800));
             break;
         case 4:
             shoot(QStringLiteral("4-local-region.png"));
-            if (tool->subFrame()) qobject_cast<QPushButton*>(tool->subFrame()->enlargeButton())->click();
+            if (auto* enlarge = named<QPushButton>(view2D, "btnEnlarge")) enlarge->click();
             break;
         case 5:
             shoot(QStringLiteral("5-region-table.png"));

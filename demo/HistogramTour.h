@@ -5,13 +5,13 @@
 #include <QObject>
 #include <QString>
 
-class NuvViewerImageWnd;
+class QWidget;
 
+// The demo sees only the viewer's exported class: it finds the widgets as a user would, by what they are.
 class HistogramTour : public QObject {
     Q_OBJECT
 public:
-    HistogramTour(NuvViewerImageWnd* viewer, const QString& cameraKey, const QString& folder,
-                  QObject* parent = nullptr);
+    HistogramTour(QWidget* window, const QString& folder, QObject* parent = nullptr);
     // Runs the steps one after another on timers; quits the application at the end.
     void start(int delayMs);
 
@@ -19,8 +19,7 @@ private:
     void step();
     void shoot(const QString& name);
 
-    NuvViewerImageWnd* m_viewer;
-    QString m_cameraKey;
+    QWidget* m_window;
     QString m_folder;
     int m_step = 0;
 };

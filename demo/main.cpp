@@ -52,9 +52,7 @@ int main(int argc, char** argv) {
     window.show();
     if (parser.isSet(layout)) window.selectLayout(parser.value(layout).toInt());
     if (parser.isSet(live) || parser.isSet(screenshot) || parser.isSet(tour)) window.connectAll(true);
-    if (parser.isSet(tour))
-        (new HistogramTour(window.viewer(), QStringLiteral("AS-2048"), parser.value(tour), &window))
-            ->start(2500);
+    if (parser.isSet(tour)) (new HistogramTour(&window, parser.value(tour), &window))->start(2500);
     if (parser.isSet(screenshot)) {
         const QString file = parser.value(screenshot);
         QTimer::singleShot(2500, &window, [&window, file]() {
