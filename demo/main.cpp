@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "DemoWindow.h"
+#include "HistogramTour.h"
 
 int main(int argc, char** argv) {
     // Without a display there is nothing to show: say so instead of letting Qt abort.
@@ -65,6 +66,11 @@ int main(int argc, char** argv) {
                              QStringLiteral("Move the mouse to window point X,Y just before the screenshot."),
                              QStringLiteral("X,Y"));
     parser.addOption(hover);
+    QCommandLineOption tour(
+        QStringLiteral("histogram-tour"),
+        QStringLiteral("Walk through the histogram of the area-scan pane, screenshots into DIR."),
+        QStringLiteral("DIR"));
+    parser.addOption(tour);
     parser.process(app);
 
     DemoWindow window;
@@ -73,7 +79,7 @@ int main(int argc, char** argv) {
     if (parser.isSet(language)) window.selectLanguage(parser.value(language));
     if (parser.isSet(readout)) window.setPixelReadoutVisible(true);
     if (parser.isSet(push)) window.pushTestFrame();
-    if (parser.isSet(live) || (parser.isSet(screenshot) && !parser.isSet(idle))) {
+    if (parser.isSet(live) || parser.isSet(tour) || (parser.isSet(screenshot) && !parser.isSet(idle))) {
         // After a language change has reached the viewer, so the messages come in that language.
         QTimer::singleShot(parser.isSet(language) ? 500 : 0, &window,
                            [&window]() { window.connectAll(true); });
@@ -81,6 +87,7 @@ int main(int argc, char** argv) {
     if (parser.isSet(release)) {
         QTimer::singleShot(parser.value(release).toInt(), &window, [&window]() { window.disconnectAll(); });
     }
+    if (parser.isSet(tour)) (new HistogramTour(&window, parser.value(tour), &window))->start(2500);
     if (parser.isSet(screenshot)) {
         const QString file = parser.value(screenshot);
         const QStringList at = parser.value(hover).split(QLatin1Char(','));

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 
+#include "GreyHistogramTool.h"
 #include "Image2DWnd.h"
 #include "Image3DWnd.h"
 #include "PaneDragFeedback.h"
@@ -61,12 +62,15 @@ ImageWnd::ImageWnd(QWidget* parent) : QFrame(parent), m_ui(new Ui::ImageWnd) {
             [this]() { emit buttonClick(RestoreWnd); });
     m_ui->lbImageWndTitle->installEventFilter(this);
     m_dragFeedback = new PaneDragFeedback(this);
+    m_histogramTool = new GreyHistogramTool(this);
 
     setImageWndMode(0);
     retranslate();
 }
 
 ImageWnd::~ImageWnd() {
+    delete m_histogramTool;
+    m_histogramTool = nullptr;
     onGrabStopped();
     {
         std::lock_guard<std::mutex> lock(m_streamerMutex);
@@ -96,6 +100,7 @@ int ImageWnd::setImageWndMode(int mode) {
     m_imageWidth = -1;
     m_imageHeight = -1;
     m_roiShapeIds.clear();
+    if (mode != 1 && m_histogramTool) m_histogramTool->close();
 
     switch (mode) {
         case 0:
@@ -153,6 +158,7 @@ void ImageWnd::create2DView() {
     m_view2D->btnSingleSave->setEnabled(false);
     m_view2D->btnGreyHistogram->setEnabled(false);
     m_view2D->btnStartGrab->setEnabled(!m_cameraKey.isEmpty());
+    m_histogramTool->attachView(m_view2D);
     connect(m_view2D->btnStartGrab, &QPushButton::clicked, this, [this]() { emit buttonClick(StartGrab); });
     connect(m_view2D->btnStopGrab, &QPushButton::clicked, this, [this]() { emit buttonClick(StopGrab); });
     connect(m_view2D->btnZoomIn, &QPushButton::clicked, m_view2D, &Image2DWnd::ZoomIn);
@@ -264,6 +270,7 @@ void ImageWnd::prepareRangeAcquisition() {
 
 void ImageWnd::resetCamera() {
     onGrabStopped();
+    m_histogramTool->close();
     if (m_view3D) m_view3D->reset();
     setImageWndTitle(tr("No Camera"));
     m_cameraKey.clear();
@@ -505,6 +512,7 @@ void ImageWnd::show2DImage(QImage& image, bool redrawOnly) {
     }
     m_view2D->setBackground(image);
     if (!m_view2D->btnSingleSave->isEnabled()) m_view2D->btnSingleSave->setEnabled(true);
+    m_histogramTool->onFrameShown(image);
     reportResolution(image.width(), image.height());
 }
 
@@ -535,6 +543,7 @@ void ImageWnd::showImage(NuvImage* image, QVector<qreal> profile) {
         // An area-scan camera bound to a 2D pane: its frames go straight to the view.
         m_view2D->setBackground(*image);
         if (!m_view2D->btnSingleSave->isEnabled()) m_view2D->btnSingleSave->setEnabled(true);
+        m_histogramTool->onFrameShown(*image);
         reportResolution(image->width(), image->height());
         return;
     }
@@ -637,6 +646,7 @@ void ImageWnd::showLogo() {
 
 void ImageWnd::retranslate() {
     if (m_mode == 1 && m_view2D) m_view2D->retranslate();
+    m_histogramTool->retranslate();
     if (m_view3D) m_view3D->retranslate();
     if (m_cameraKey.isEmpty()) setImageWndTitle(tr("No Camera"));
     m_ui->btnWndTransformIn->setToolTip(tr("Enlarge"));

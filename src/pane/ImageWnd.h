@@ -21,6 +21,7 @@ class ImageWnd;
 }
 class Image2DWnd;
 class Image3DWnd;
+class GreyHistogramTool;
 class RangeStreamer;
 class PaneDragFeedback;
 
@@ -94,6 +95,7 @@ public:
 
     Image2DWnd* view2D() const { return m_view2D; }
     Image3DWnd* view3D() const { return m_view3D; }
+    GreyHistogramTool* histogramTool() const { return m_histogramTool; }
     QSize imageSize() const { return QSize(m_imageWidth, m_imageHeight); }
     bool isEnlargeButtonVisible() const;
     bool isRestoreButtonVisible() const;
@@ -162,5 +164,6 @@ private:
     // Guards m_streamer, which business-layer threads read to write range batches.
     mutable std::mutex m_streamerMutex;
     std::shared_ptr<RangeStreamer> m_streamer;
+    GreyHistogramTool* m_histogramTool = nullptr;  // the 2D view's histogram (owned, a child)
     Ui::ImageWnd* m_ui;
 };

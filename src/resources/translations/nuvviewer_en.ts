@@ -96,6 +96,135 @@
     </message>
 </context>
 <context>
+    <name>GreyHistogramDialog</name>
+    <message>
+        <source>Histogram</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>GreyHistogramTool</name>
+    <message>
+        <source>Histogram</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>GreyHistogramWidget</name>
+    <message>
+        <source>Zoom In</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Zoom Out</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Restore</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Red</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Green</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Blue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Histogram</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Line Peofile</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Column Profile</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ROI Shape</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Local ROI</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Global ROI</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CenterX</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CenterY</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Width</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Height</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Measure Position</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PosX</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PosY</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Channel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MinGrey</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MaxGrey</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>AverageGrey</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Std.Deviation</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Grey</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>HistogramPlot</name>
     <message>
         <source>X-axis</source>
@@ -127,6 +256,13 @@
     </message>
     <message>
         <source>   Blue: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>HistogramSubFrame</name>
+    <message>
+        <source>Enlarge</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

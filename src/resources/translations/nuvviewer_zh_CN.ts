@@ -96,6 +96,135 @@
     </message>
 </context>
 <context>
+    <name>GreyHistogramDialog</name>
+    <message>
+        <source>Histogram</source>
+        <translation>直方图</translation>
+    </message>
+</context>
+<context>
+    <name>GreyHistogramTool</name>
+    <message>
+        <source>Histogram</source>
+        <translation>直方图</translation>
+    </message>
+</context>
+<context>
+    <name>GreyHistogramWidget</name>
+    <message>
+        <source>Zoom In</source>
+        <translation>放大</translation>
+    </message>
+    <message>
+        <source>Zoom Out</source>
+        <translation>缩小</translation>
+    </message>
+    <message>
+        <source>Restore</source>
+        <translation>还原</translation>
+    </message>
+    <message>
+        <source>Red</source>
+        <translation>红色</translation>
+    </message>
+    <message>
+        <source>Green</source>
+        <translation>绿色</translation>
+    </message>
+    <message>
+        <source>Blue</source>
+        <translation>蓝色</translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation>查看</translation>
+    </message>
+    <message>
+        <source>Histogram</source>
+        <translation>直方图</translation>
+    </message>
+    <message>
+        <source>Line Peofile</source>
+        <translation>行剖面</translation>
+    </message>
+    <message>
+        <source>Column Profile</source>
+        <translation>列剖面</translation>
+    </message>
+    <message>
+        <source>ROI Shape</source>
+        <translation>ROI形状</translation>
+    </message>
+    <message>
+        <source>Local ROI</source>
+        <translation>局部ROI</translation>
+    </message>
+    <message>
+        <source>Global ROI</source>
+        <translation>全局ROI</translation>
+    </message>
+    <message>
+        <source>CenterX</source>
+        <translation>中心X</translation>
+    </message>
+    <message>
+        <source>CenterY</source>
+        <translation>中心Y</translation>
+    </message>
+    <message>
+        <source>Width</source>
+        <translation>宽度</translation>
+    </message>
+    <message>
+        <source>Height</source>
+        <translation>高度</translation>
+    </message>
+    <message>
+        <source>Measure Position</source>
+        <translation>测量位置</translation>
+    </message>
+    <message>
+        <source>PosX</source>
+        <translation>X坐标</translation>
+    </message>
+    <message>
+        <source>PosY</source>
+        <translation>Y坐标</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>确认</translation>
+    </message>
+    <message>
+        <source>Channel</source>
+        <translation>通道</translation>
+    </message>
+    <message>
+        <source>MinGrey</source>
+        <translation>最小灰度</translation>
+    </message>
+    <message>
+        <source>MaxGrey</source>
+        <translation>最大灰度</translation>
+    </message>
+    <message>
+        <source>AverageGrey</source>
+        <translation>平均灰度</translation>
+    </message>
+    <message>
+        <source>Std.Deviation</source>
+        <translation>标准差</translation>
+    </message>
+    <message>
+        <source>Grey</source>
+        <translation>灰度</translation>
+    </message>
+</context>
+<context>
     <name>HistogramPlot</name>
     <message>
         <source>X-axis</source>
@@ -128,6 +257,13 @@
     <message>
         <source>   Blue: %1</source>
         <translation>   蓝：%1</translation>
+    </message>
+</context>
+<context>
+    <name>HistogramSubFrame</name>
+    <message>
+        <source>Enlarge</source>
+        <translation>放大</translation>
     </message>
 </context>
 <context>
