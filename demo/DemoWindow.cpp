@@ -2,7 +2,9 @@
 
 #include "DeviceListWidget.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -22,29 +24,39 @@
 namespace Control = ZavizoZoz3::Control;
 
 DemoWindow::DemoWindow(QWidget* parent) : QMainWindow(parent) {
-    setWindowTitle(tr("Camera Viewer Demo"));
     auto* splitter = new QSplitter(this);
 
     auto* side = new QWidget(splitter);
     auto* sideLayout = new QVBoxLayout(side);
-    sideLayout->addWidget(new QLabel(tr("Devices"), side));
+    m_hint = new QLabel(side);
+    m_hint->setWordWrap(true);
+    m_hint->setStyleSheet(
+        QStringLiteral("QLabel{background: #FFF4CE; border: 1px solid #E0C060; padding: 6px;}"));
+    sideLayout->addWidget(m_hint);
+    m_devicesLabel = new QLabel(side);
+    sideLayout->addWidget(m_devicesLabel);
     m_devices = new DeviceListWidget(side);
     sideLayout->addWidget(m_devices, 1);
-    sideLayout->addWidget(new QLabel(tr("Layout"), side));
+    m_layoutLabel = new QLabel(side);
+    sideLayout->addWidget(m_layoutLabel);
     m_layout = new QComboBox(side);
     m_layout->addItem(QStringLiteral("1"), 1);
     m_layout->addItem(QStringLiteral("1x2"), 2);
     m_layout->addItem(QStringLiteral("2x2"), 4);
     sideLayout->addWidget(m_layout);
-    sideLayout->addWidget(new QLabel(tr("Language"), side));
+    m_languageLabel = new QLabel(side);
+    sideLayout->addWidget(m_languageLabel);
     m_language = new QComboBox(side);
+    // Each language is named in itself, so a user who cannot read the other one still finds it.
     m_language->addItem(QStringLiteral("English"), QStringLiteral("en"));
     m_language->addItem(QStringLiteral("\u4e2d\u6587"), QStringLiteral("zh_CN"));
     sideLayout->addWidget(m_language);
-    auto* push = new QPushButton(tr("Push frame to current pane"), side);
-    push->setToolTip(tr("Shows a host-made frame in the selected pane (switched to the 2D view)"));
-    sideLayout->addWidget(push);
-    connect(push, &QPushButton::clicked, this, &DemoWindow::pushTestFrame);
+    m_push = new QPushButton(side);
+    sideLayout->addWidget(m_push);
+    connect(m_push, &QPushButton::clicked, this, &DemoWindow::pushTestFrame);
+    m_readout = new QCheckBox(side);
+    sideLayout->addWidget(m_readout);
+    connect(m_readout, &QCheckBox::toggled, this, &DemoWindow::setPixelReadoutVisible);
     // Where the save buttons of the panes write (the business layer's save settings).
     auto* saveHint = new QLabel(
         tr("Saved files go to:\n%1\nRecordings to:\n%2")
@@ -62,17 +74,26 @@ DemoWindow::DemoWindow(QWidget* parent) : QMainWindow(parent) {
     splitter->addWidget(host);
     splitter->setStretchFactor(1, 1);
     setCentralWidget(splitter);
+    // There from the start, so nothing moves when the first message comes.
+    m_pixelInfo = new QLabel(this);
+    statusBar()->addPermanentWidget(m_pixelInfo);
 
     Control::installPayloadEncoder();
     addCameraItem(QString::fromStdString(Control::addCamera(Control::CameraKind::LaserProfiler, "LP-3200")),
-                  tr("laser profiler"));
+                  true);
     addCameraItem(QString::fromStdString(Control::addCamera(Control::CameraKind::AreaScan, "AS-2048")),
-                  tr("area scan"));
+                  false);
 
     connect(m_devices, &QListWidget::itemChanged, this, &DemoWindow::onItemChanged);
     connect(m_layout, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this](int index) {
         Control::postLayout(static_cast<ZavizoZoz3::LAYOUT_TYPE>(m_layout->itemData(index).toInt()));
     });
+    // A layout change or a drop may bring the hidden pane into view at any time.
+    auto* hintTimer = new QTimer(this);
+    connect(hintTimer, &QTimer::timeout, this, [this]() {
+        if (!m_hiddenCamera.isEmpty()) updateHint();
+    });
+    hintTimer->start(500);
     connect(m_language, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this](int index) {
         Control::postLanguage(m_language->itemData(index).toString().toStdString());
     });
@@ -80,18 +101,100 @@ DemoWindow::DemoWindow(QWidget* parent) : QMainWindow(parent) {
             [this](int wndId, QString camId, NuvViewerImageWnd::ButtonType type) {
                 onButtonClicked(wndId, camId, static_cast<int>(type));
             });
-    // Area-scan cameras get the 2D view; profilers keep the profiler view every pane starts with.
-    connect(m_viewer, &NuvViewerImageWnd::dropWndSuccess, this, [this](int wndId) {
-        QString title;
-        m_viewer->getImageWndTitle(wndId, &title);
-        const std::string kind =
-            ZavizoZoz3::GetCameraInfo(title.toStdString(), ZavizoZoz3::CAM_INFO_DEVICE_KIND);
-        if (kind == ZavizoZoz3::kDeviceKindAreaScan)
-            m_viewer->setImageWndMode(wndId, NuvViewerImageWnd::Mode2D);
-    });
+    connect(m_viewer, &NuvViewerImageWnd::dropWndSuccess, this, &DemoWindow::onCameraBound);
     connect(m_viewer, &NuvViewerImageWnd::selectWndChanged, this,
             [this](int wndId) { statusBar()->showMessage(tr("Pane %1 selected").arg(wndId), 3000); });
+    connect(m_viewer, &NuvViewerImageWnd::wndMouseMoveInfo, this, &DemoWindow::onMouseMoveInfo);
+    retranslateUi();
     resize(1280, 800);
+}
+
+void DemoWindow::retranslateUi() {
+    setWindowTitle(tr("Camera Viewer Demo"));
+    updateHint();
+    m_devicesLabel->setText(tr("Devices"));
+    m_layoutLabel->setText(tr("Layout"));
+    m_languageLabel->setText(tr("Language"));
+    m_push->setText(tr("Push frame to current pane"));
+    m_push->setToolTip(tr("Shows a host-made frame in the selected pane (switched to the 2D view)"));
+    m_readout->setText(tr("Pixel read-out on the image"));
+    for (int i = 0; i < m_devices->count(); ++i) {
+        QListWidgetItem* item = m_devices->item(i);
+        const QString kind = item->data(Qt::UserRole + 1).toBool() ? tr("laser profiler") : tr("area scan");
+        item->setText(QStringLiteral("%1 (%2)").arg(item->data(Qt::UserRole).toString(), kind));
+    }
+}
+
+void DemoWindow::changeEvent(QEvent* event) {
+    // The viewer installs its translator when the business layer changes the language.
+    if (event->type() == QEvent::LanguageChange) retranslateUi();
+    QMainWindow::changeEvent(event);
+}
+
+void DemoWindow::onCameraBound(int wndId) {
+    QString title;
+    m_viewer->getImageWndTitle(wndId, &title);
+    const std::string kind = ZavizoZoz3::GetCameraInfo(title.toStdString(), ZavizoZoz3::CAM_INFO_DEVICE_KIND);
+    // Area-scan cameras get the 2D view; profilers keep the profiler view every pane starts with.
+    if (kind == ZavizoZoz3::kDeviceKindAreaScan) m_viewer->setImageWndMode(wndId, NuvViewerImageWnd::Mode2D);
+    const bool hidden = !m_viewer->isWndShown(wndId);
+    m_bound.insert(title);
+    if (hidden) {
+        // Stays in the hint box until the layout shows more panes or the camera goes.
+        m_hiddenCamera = title;
+        m_hiddenPane = wndId;
+    }
+    updateHint();
+    statusBar()->showMessage(tr("%1 is shown in pane %2").arg(title).arg(wndId), 4000);
+}
+
+void DemoWindow::updateHint() {
+    if (m_bound.isEmpty()) {
+        m_hint->setText(tr("Tick a camera to connect it"));
+    } else if (!m_hiddenCamera.isEmpty() && m_bound.contains(m_hiddenCamera) &&
+               !m_viewer->isWndShown(m_hiddenPane)) {
+        m_hint->setText(
+            tr("%1 is in pane %2, which layout 1 does not show: choose layout 1x2 or 2x2, or drag "
+               "the camera from the list onto the view")
+                .arg(m_hiddenCamera)
+                .arg(m_hiddenPane));
+    } else {
+        m_hiddenCamera.clear();
+        m_hint->hide();
+        return;
+    }
+    m_hint->show();
+}
+
+void DemoWindow::onMouseMoveInfo(int wndId, QPoint pos, QColor color, float zoom) {
+    QString value;
+    if (color.red() == color.green() && color.green() == color.blue()) {
+        // A camera with more than 8 bits per pixel sends its true value in the 16-bit channels.
+        QString title;
+        m_viewer->getImageWndTitle(wndId, &title);
+        std::string format;
+        ZavizoZoz3::GetCameraNodeValue(title.toStdString(), "PixelFormat", format);
+        const bool wide = QString::fromStdString(format).startsWith(QLatin1String("Mono1"));
+        value = tr("Value: %1").arg(wide ? color.rgba64().red() : color.red());
+    } else {
+        value = tr("RGB: %1, %2, %3").arg(color.red()).arg(color.green()).arg(color.blue());
+    }
+    m_pixelInfo->setText(tr("Pane %1  X: %2  Y: %3  %4  Zoom: %5%")
+                             .arg(wndId)
+                             .arg(pos.x())
+                             .arg(pos.y())
+                             .arg(value)
+                             .arg(zoom * 100.0, 0, 'f', 0));
+}
+
+void DemoWindow::setPixelReadoutVisible(bool visible) {
+    if (m_readout->isChecked() != visible) m_readout->setChecked(visible);
+    m_viewer->setPixelReadoutVisible(visible);
+}
+
+void DemoWindow::selectLanguage(const QString& language) {
+    const int index = m_language->findData(language);
+    if (index >= 0) m_language->setCurrentIndex(index);
 }
 
 DemoWindow::~DemoWindow() {
@@ -101,7 +204,10 @@ DemoWindow::~DemoWindow() {
 
 void DemoWindow::pushTestFrame() {
     int wnd = m_viewer->getCurrentWnd();
-    if (wnd < 1 || wnd > 4) wnd = 4;
+    if (wnd < 1 || wnd > 4) {
+        wnd = 1;
+        statusBar()->showMessage(tr("No pane selected: the frame goes to pane 1"), 4000);
+    }
     m_viewer->setImageWndMode(wnd, NuvViewerImageWnd::Mode2D);
     QImage frame(1280, 960, QImage::Format_RGB888);
     QPainter painter(&frame);
@@ -144,9 +250,10 @@ void DemoWindow::startSaving() {
     }
 }
 
-void DemoWindow::addCameraItem(const QString& key, const QString& kind) {
-    auto* item = new QListWidgetItem(QStringLiteral("%1 (%2)").arg(key, kind), m_devices);
+void DemoWindow::addCameraItem(const QString& key, bool profiler) {
+    auto* item = new QListWidgetItem(key, m_devices);
     item->setData(Qt::UserRole, key);
+    item->setData(Qt::UserRole + 1, profiler);
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable | Qt::ItemIsDragEnabled);
     item->setCheckState(Qt::Unchecked);
 }
@@ -157,6 +264,15 @@ void DemoWindow::onItemChanged(QListWidgetItem* item) {
     Control::setConnected(key, connect);
     Control::setOpen(key, connect);
     Control::postDeviceList(1);
+    if (!connect) {
+        m_bound.remove(QString::fromStdString(key));
+        updateHint();
+    }
+}
+
+void DemoWindow::disconnectAll() {
+    for (int i = 0; i < m_devices->count(); ++i)
+        m_devices->item(i)->setCheckState(Qt::Unchecked);
 }
 
 void DemoWindow::onButtonClicked(int wndId, const QString& camId, int type) {
@@ -170,5 +286,8 @@ void DemoWindow::onButtonClicked(int wndId, const QString& camId, int type) {
         ZavizoZoz3::StopGrab(key);
     }
     Control::postDeviceList(1);
-    statusBar()->showMessage(tr("Pane %1: %2").arg(wndId).arg(type == 1 ? tr("start") : tr("stop")), 3000);
+    statusBar()->showMessage(type == NuvViewerImageWnd::StartGrab
+                                 ? tr("Pane %1: acquisition started").arg(wndId)
+                                 : tr("Pane %1: acquisition stopped").arg(wndId),
+                             3000);
 }

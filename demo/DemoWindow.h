@@ -1,7 +1,13 @@
 #pragma once
+#include <QColor>
 #include <QMainWindow>
+#include <QPoint>
+#include <QSet>
+#include <QString>
 
+class QCheckBox;
 class QComboBox;
+class QLabel;
 class QListWidget;
 class QPushButton;
 class QListWidgetItem;
@@ -16,19 +22,41 @@ public:
     ~DemoWindow() override;
     // Connects every simulated camera (and starts acquisition): for screenshots and quick looks.
     void connectAll(bool startGrab);
+    // Unticks every camera, as a user releasing them would.
+    void disconnectAll();
     void selectLayout(int layout);
     // Presses multi-frame save on the profiler pane and record on the area-scan pane.
     void startSaving();
+    void selectLanguage(const QString& language);
+    void pushTestFrame();
+    void setPixelReadoutVisible(bool visible);
+
+protected:
+    void changeEvent(QEvent* event) override;
 
 private:
-    void addCameraItem(const QString& key, const QString& kind);
+    void retranslateUi();
+    // The hint box: how to start while no camera is bound, where a camera went that the layout hides.
+    void updateHint();
+    void addCameraItem(const QString& key, bool profiler);
     void onItemChanged(QListWidgetItem* item);
     void onButtonClicked(int wndId, const QString& camId, int type);
-    void pushTestFrame();
+    void onCameraBound(int wndId);
+    void onMouseMoveInfo(int wndId, QPoint pos, QColor color, float zoom);
 
     NuvViewerImageWnd* m_viewer = nullptr;
     QListWidget* m_devices = nullptr;
     QComboBox* m_layout = nullptr;
     QComboBox* m_language = nullptr;
+    QLabel* m_hint = nullptr;
+    QLabel* m_devicesLabel = nullptr;
+    QLabel* m_layoutLabel = nullptr;
+    QLabel* m_languageLabel = nullptr;
+    QPushButton* m_push = nullptr;
+    QCheckBox* m_readout = nullptr;
+    QLabel* m_pixelInfo = nullptr;
+    QSet<QString> m_bound;   // keys of the cameras bound to a pane
+    QString m_hiddenCamera;  // bound to a pane the single-pane layout does not show
+    int m_hiddenPane = 0;
     int m_pushedFrames = 0;
 };

@@ -1,11 +1,14 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
 #include "DemoWindow.h"
+#include "HistogramTour.h"
 #include "ZavizoZoz3Control.h"
 
 int main(int argc, char** argv) {
@@ -46,19 +49,69 @@ int main(int argc, char** argv) {
         QStringLiteral("With --live: start a multi-frame save on the profiler and record the "
                        "area-scan camera."));
     parser.addOption(save);
+    QCommandLineOption idle(QStringLiteral("idle"),
+                            QStringLiteral("With --screenshot: connect nothing (the first screen)."));
+    parser.addOption(idle);
+    QCommandLineOption language(QStringLiteral("language"), QStringLiteral("Switch to LANG (en, zh_CN)."),
+                                QStringLiteral("LANG"));
+    parser.addOption(language);
+    QCommandLineOption readout(QStringLiteral("readout"),
+                               QStringLiteral("Show the pixel read-out on images."));
+    parser.addOption(readout);
+    QCommandLineOption push(QStringLiteral("push"), QStringLiteral("Push a host frame after start-up."));
+    parser.addOption(push);
+    QCommandLineOption release(QStringLiteral("release-after"),
+                               QStringLiteral("Untick every camera MS milliseconds after start-up."),
+                               QStringLiteral("MS"));
+    parser.addOption(release);
+    QCommandLineOption delay(QStringLiteral("delay"),
+                             QStringLiteral("Take the screenshot MS milliseconds after start-up (2500)."),
+                             QStringLiteral("MS"), QStringLiteral("2500"));
+    parser.addOption(delay);
+    QCommandLineOption hover(QStringLiteral("hover"),
+                             QStringLiteral("Move the mouse to window point X,Y just before the screenshot."),
+                             QStringLiteral("X,Y"));
+    parser.addOption(hover);
+    QCommandLineOption tour(
+        QStringLiteral("histogram-tour"),
+        QStringLiteral("Walk through the histogram of the area-scan pane, screenshots into DIR."),
+        QStringLiteral("DIR"));
+    parser.addOption(tour);
     parser.process(app);
 
     DemoWindow window;
     window.show();
     if (parser.isSet(layout)) window.selectLayout(parser.value(layout).toInt());
-    if (parser.isSet(live) || parser.isSet(screenshot)) window.connectAll(true);
+    if (parser.isSet(language)) window.selectLanguage(parser.value(language));
+    if (parser.isSet(readout)) window.setPixelReadoutVisible(true);
+    if (parser.isSet(push)) window.pushTestFrame();
+    if (parser.isSet(live) || parser.isSet(tour) || (parser.isSet(screenshot) && !parser.isSet(idle))) {
+        // After a language change has reached the viewer, so the messages come in that language.
+        QTimer::singleShot(parser.isSet(language) ? 500 : 0, &window,
+                           [&window]() { window.connectAll(true); });
+    }
+    if (parser.isSet(release)) {
+        QTimer::singleShot(parser.value(release).toInt(), &window, [&window]() { window.disconnectAll(); });
+    }
+    if (parser.isSet(tour)) (new HistogramTour(&window, parser.value(tour), &window))->start(2500);
     if (parser.isSet(save)) {
         ZavizoZoz3::Control::setParameterInfo(ZavizoZoz3::PARAMETER_FRAME_LIMIT, "1000");
         QTimer::singleShot(1200, &window, [&window]() { window.startSaving(); });
     }
     if (parser.isSet(screenshot)) {
         const QString file = parser.value(screenshot);
-        QTimer::singleShot(parser.isSet(save) ? 4000 : 2500, &window, [&window, file]() {
+        const QStringList at = parser.value(hover).split(QLatin1Char(','));
+        if (at.size() == 2) {
+            QTimer::singleShot(std::max(0, parser.value(delay).toInt() - 300), &window, [&window, at]() {
+                const QPoint point(at.at(0).toInt(), at.at(1).toInt());
+                if (QWidget* target = window.childAt(point)) {
+                    QMouseEvent move(QEvent::MouseMove, target->mapFrom(&window, point), Qt::NoButton,
+                                     Qt::NoButton, Qt::NoModifier);
+                    QCoreApplication::sendEvent(target, &move);
+                }
+            });
+        }
+        QTimer::singleShot(parser.value(delay).toInt(), &window, [&window, file]() {
             const bool ok = window.grab().save(file);
             std::fprintf(ok ? stdout : stderr, "%s %s\n", ok ? "screenshot written to" : "could not write",
                          qPrintable(file));

@@ -1,5 +1,6 @@
 #include "Nuv3DWindow.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QOffscreenSurface>
@@ -50,7 +51,9 @@ Nuv3DWindow::Nuv3DWindow(int64_t handle, std::shared_ptr<Nuv3DPointBuffer> buffe
 
     m_stack = new QStackedWidget(this);
     layout->addWidget(m_stack, 1);
-    m_unavailable = new QLabel(tr("3D display unavailable: OpenGL could not be initialised"), m_stack);
+    m_unavailable = new QLabel(m_stack);
+    m_sourceTexts.append(
+        {m_unavailable, QT_TR_NOOP("3D display unavailable: OpenGL could not be initialised"), nullptr});
     m_unavailable->setObjectName(QStringLiteral("nuv3DUnavailable"));
     m_unavailable->setAlignment(Qt::AlignCenter);
     m_unavailable->setWordWrap(true);
@@ -69,6 +72,7 @@ Nuv3DWindow::Nuv3DWindow(int64_t handle, std::shared_ptr<Nuv3DPointBuffer> buffe
     layout->addWidget(m_status);
 
     buildToolBar();
+    retranslate();
     setBackground(m_background);
     setToolItemsVisible(NUV3D_TOOL_ALL, true);
 }
@@ -83,24 +87,23 @@ void Nuv3DWindow::buildToolBar() {
     bar->setContentsMargins(2, 2, 2, 2);
     bar->setSpacing(2);
     m_toolBar->setStyleSheet(QStringLiteral("background-color: rgb(55, 56, 58); color: rgb(220, 220, 220);"));
-    const auto addButton = [&](const QString& name, const QString& text, const QString& tip, uint32_t item) {
+    const auto addButton = [&](const QString& name, const char* text, const char* tip, uint32_t item) {
         auto* button = new QToolButton(m_toolBar);
         button->setObjectName(name);
-        button->setText(text);
-        button->setToolTip(tip);
+        m_sourceTexts.append({button, text, tip});
         button->setAutoRaise(true);
         bar->addWidget(button);
         m_toolWidgets[item].append(button);
         return button;
     };
 
-    QToolButton* fitButton =
-        addButton(QStringLiteral("btn3DFit"), tr("Fit"), tr("Show all points"), NUV3D_TOOL_FIT);
+    QToolButton* fitButton = addButton(QStringLiteral("btn3DFit"), QT_TR_NOOP("Fit"),
+                                       QT_TR_NOOP("Show all points"), NUV3D_TOOL_FIT);
     connect(fitButton, &QToolButton::clicked, this, &Nuv3DWindow::fit);
 
-    m_btnProjection =
-        addButton(QStringLiteral("btn3DOrthographic"), tr("Orthographic"),
-                  tr("Switch between perspective and orthographic projection"), NUV3D_TOOL_PROJECTION);
+    m_btnProjection = addButton(QStringLiteral("btn3DOrthographic"), QT_TR_NOOP("Orthographic"),
+                                QT_TR_NOOP("Switch between perspective and orthographic projection"),
+                                NUV3D_TOOL_PROJECTION);
     m_btnProjection->setCheckable(true);
     connect(m_btnProjection, &QToolButton::toggled, this, &Nuv3DWindow::setOrthographic);
 
@@ -112,24 +115,25 @@ void Nuv3DWindow::buildToolBar() {
                    {"btn3DFront", QT_TR_NOOP("Front"), Nuv3DCamera::Preset::Front},
                    {"btn3DSide", QT_TR_NOOP("Side"), Nuv3DCamera::Preset::Side}};
     for (const auto& p : presets) {
-        QToolButton* button =
-            addButton(QString::fromLatin1(p.name), tr(p.text), tr("View from this side"), NUV3D_TOOL_VIEWS);
+        QToolButton* button = addButton(QString::fromLatin1(p.name), p.text,
+                                        QT_TR_NOOP("View from this side"), NUV3D_TOOL_VIEWS);
         const Nuv3DCamera::Preset preset = p.preset;
-        connect(button, &QToolButton::clicked, this, [this, preset, text = tr(p.text)] {
+        connect(button, &QToolButton::clicked, this, [this, preset, text = p.text] {
             if (m_view) {
                 m_view->setPreset(preset);
             }
-            logMessage(NUV3D_LOG_INFO, tr("View: %1").arg(text));
+            logMessage(NUV3D_LOG_INFO, tr("View: %1").arg(tr(text)));
         });
     }
 
-    auto* sizeLabel = new QLabel(tr("Point size"), m_toolBar);
+    auto* sizeLabel = new QLabel(m_toolBar);
+    m_sourceTexts.append({sizeLabel, QT_TR_NOOP("Point size"), nullptr});
     bar->addWidget(sizeLabel);
     m_spinPointSize = new QSpinBox(m_toolBar);
     m_spinPointSize->setObjectName(QStringLiteral("spinBox3DPointSize"));
     m_spinPointSize->setRange(1, 16);
     m_spinPointSize->setValue(1);
-    m_spinPointSize->setToolTip(tr("Point size in pixels"));
+    m_sourceTexts.append({m_spinPointSize, nullptr, QT_TR_NOOP("Point size in pixels")});
     bar->addWidget(m_spinPointSize);
     m_toolWidgets[NUV3D_TOOL_POINT_SIZE] = {sizeLabel, m_spinPointSize};
     connect(m_spinPointSize, QOverload<int>::of(&QSpinBox::valueChanged), this, [this](int size) {
@@ -138,9 +142,9 @@ void Nuv3DWindow::buildToolBar() {
         }
     });
 
-    m_btnHeightColours =
-        addButton(QStringLiteral("btn3DHeightColours"), tr("Height colours"),
-                  tr("Colour the points by height instead of their own colours"), NUV3D_TOOL_COLOUR_MODE);
+    m_btnHeightColours = addButton(QStringLiteral("btn3DHeightColours"), QT_TR_NOOP("Height colours"),
+                                   QT_TR_NOOP("Colour the points by height instead of their own colours"),
+                                   NUV3D_TOOL_COLOUR_MODE);
     m_btnHeightColours->setCheckable(true);
     connect(m_btnHeightColours, &QToolButton::toggled, this, [this](bool on) {
         if (m_view) {
@@ -149,6 +153,21 @@ void Nuv3DWindow::buildToolBar() {
     });
     bar->addStretch(1);
     m_toolWidgets[NUV3D_TOOL_STATUS_LINE] = {m_status};
+}
+
+void Nuv3DWindow::retranslate() {
+    for (const SourceText& t : qAsConst(m_sourceTexts)) {
+        if (t.text) {
+            if (auto* button = qobject_cast<QToolButton*>(t.widget)) button->setText(tr(t.text));
+            if (auto* label = qobject_cast<QLabel*>(t.widget)) label->setText(tr(t.text));
+        }
+        if (t.toolTip) t.widget->setToolTip(tr(t.toolTip));
+    }
+}
+
+void Nuv3DWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) retranslate();
+    QWidget::changeEvent(event);
 }
 
 void Nuv3DWindow::applyToolVisibility() {

@@ -3,6 +3,7 @@
 // and a status line. Lives on the GUI thread; other threads reach it only through queued calls.
 #include <QColor>
 #include <QHash>
+#include <QVector>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
@@ -47,6 +48,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private slots:
     void onGLUnavailable();
@@ -55,6 +57,14 @@ private:
     void buildToolBar();
     void applyToolVisibility();
     void checkGLAfterShow();
+    // Texts of the tool bar in the current language (again on every language change).
+    void retranslate();
+    struct SourceText {
+        QWidget* widget;  // a child of this window
+        const char* text;
+        const char* toolTip;
+    };
+    QVector<SourceText> m_sourceTexts;
 
     const int64_t m_handle;
     std::shared_ptr<Nuv3DPointBuffer> m_buffer;

@@ -131,6 +131,13 @@ void BusinessLayer::deliverFrame(const std::string& cameraKey, EncodedFrame&& fr
     buffer->release();
 }
 
+void BusinessLayer::acquisitionEnded(const std::string& /*cameraKey*/) {
+    m_events.post([this] {
+        const std::vector<std::string> cams = cameraKeys();
+        deviceListListeners.forEach([&](IDeviceListUpdate* listener) { listener->notify(1, {}, cams); });
+    });
+}
+
 std::shared_ptr<const FrameEncoder> BusinessLayer::frameEncoder(bool laserProfiler) const {
     std::lock_guard<std::mutex> lock(m_encodersMutex);
     return laserProfiler ? m_laserEncoder : m_areaScanEncoder;

@@ -49,6 +49,8 @@ public:
     // Frames: hands a payload to every image listener, each getting its own reference.
     void deliverFrame(const std::string& cameraKey, EncodedFrame&& frame) override;
     std::shared_ptr<const FrameEncoder> frameEncoder(bool laserProfiler) const override;
+    // Reports the stop as a device-list update (source 1), as a device scan would.
+    void acquisitionEnded(const std::string& cameraKey) override;
     void setFrameEncoder(Control::CameraKind kind, FrameEncoder encoder);
     size_t outstandingBuffers() const { return m_buffers->outstanding(); }
 

@@ -12,6 +12,8 @@ public:
     // Called on the camera's acquisition thread.
     virtual void deliverFrame(const std::string& cameraKey, EncodedFrame&& frame) = 0;
     virtual std::shared_ptr<const FrameEncoder> frameEncoder(bool laserProfiler) const = 0;
+    // Called on the acquisition thread when a camera ended acquisition by itself (single grab).
+    virtual void acquisitionEnded(const std::string& cameraKey) = 0;
 
 protected:
     ~FrameSink() = default;

@@ -66,6 +66,9 @@ int SimulatedCamera::startGrab() {
     }
     m_stopRequested.store(false);
     m_framesProduced.store(0);
+    // A single-grab request holds for this start only, as on a real sensor.
+    m_singleGrab = info(CAM_INFO_SINGLE_GRAB) == "1";
+    if (m_singleGrab) setInfo(CAM_INFO_SINGLE_GRAB, "0");
     m_grabbing.store(true);
     m_thread = std::thread([this] { acquisitionLoop(); });
     return 0;
@@ -132,7 +135,7 @@ void SimulatedCamera::acquisitionLoop() {
             if (!triggerFromSoftware())
                 continue;  // a hardware line is the source: software triggers do nothing
             produceFrame(frameIndex++);
-            m_framesProduced.fetch_add(1);
+            if (frameDone()) break;
             first = false;
             lastFrame = Clock::now();
             continue;
@@ -151,9 +154,19 @@ void SimulatedCamera::acquisitionLoop() {
         lastFrame = first || now - due > std::chrono::duration<double>(period) ? now : due;
         first = false;
         produceFrame(frameIndex++);
-        m_framesProduced.fetch_add(1);
+        if (frameDone()) break;
     }
     m_acquisitionThreadId.store(std::thread::id());
+}
+
+bool SimulatedCamera::frameDone() {
+    m_framesProduced.fetch_add(1);
+    if (!m_singleGrab || !singleGrabComplete()) return false;
+    // Ended by the camera itself: the thread is joined by the next start or stop.
+    m_grabbing.store(false);
+    m_stopRequested.store(true);
+    m_sink.acquisitionEnded(key());
+    return true;
 }
 
 bool SimulatedCamera::hasFrameEncoder() const {

@@ -42,6 +42,9 @@ protected:
     virtual void produceFrame(uint64_t frameIndex) = 0;
     // Called on the grabbing thread before the first frame.
     virtual void beginAcquisition() {}
+    // After a frame: whether a single grab has everything it asked for (one frame, or a
+    // profiler's whole scan).
+    virtual bool singleGrabComplete() const { return true; }
     // Packages a frame (through the encoder when one is installed for this kind) and sends it.
     // Without an encoder only pictures go out, as plain Mono8 kind-0 buffers.
     void sendFrame(SimulatedFrame&& frame);
@@ -51,6 +54,8 @@ protected:
 
 private:
     void acquisitionLoop();
+    // After each produced frame; true when the single grab is done and the loop must end.
+    bool frameDone();
     bool softwareTriggered();
     bool triggerFromSoftware();
     void onNodeChanged(const std::string& name);
@@ -61,6 +66,9 @@ private:
     std::atomic<bool> m_stopRequested{false};
     std::atomic<std::thread::id> m_acquisitionThreadId{};
     std::atomic<uint64_t> m_framesProduced{0};
+    // Set at start from CAM_INFO 57 (consumed there): the grab ends by itself after one
+    // frame or scan. Acquisition thread only while it runs.
+    bool m_singleGrab = false;
 
     std::mutex m_grabControlMutex;  // guards m_thread and serialises start and stop
     std::thread m_thread;

@@ -24,6 +24,8 @@ public:
 private:
     double framePeriod() override;
     void beginAcquisition() override;
+    // In 3D mode a single grab is the whole scan: done once the last batch went out.
+    bool singleGrabComplete() const override { return m_lastMode != 2 || m_batchIndex == 0; }
     void produceFrame(uint64_t frameIndex) override;
     void fillGeometry(SimulatedFrame& frame);
     // Profile of the scene with the points outside the column window (CAM_INFO 67, 68) removed.

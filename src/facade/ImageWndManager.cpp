@@ -109,6 +109,9 @@ void ImageWndManager::createPanes() {
             m_panes.insert(index, pane);
         }
         connect(pane, &ImageWnd::buttonClick, this, &ImageWndManager::onImageWndButtonClicked);
+        connect(pane, &ImageWnd::pixelHovered, this, [this, index](QPoint pos, QColor color, float zoom) {
+            emit m_facade->wndMouseMoveInfo(index, pos, color, zoom);
+        });
         pane->installEventFilter(this);
     }
 }
@@ -333,6 +336,7 @@ bool ImageWndManager::eventFilter(QObject* watched, QEvent* event) {
             }
             setCurrentWnd(pane->wndId());
         } else if (pane != nullptr && event->type() == QEvent::Drop) {
+            pane->setDropHighlighted(false);
             handleDrop(pane, static_cast<QDropEvent*>(event));
             return true;
         }

@@ -103,3 +103,13 @@ int NuvViewerImageWnd::initRangeImageDisplay(QString camId) {
     pane->prepareRangeAcquisition();
     return 0;
 }
+
+void NuvViewerImageWnd::setPixelReadoutVisible(bool visible) {
+    for (int wndId = 1; wndId <= 4; ++wndId) {
+        if (ImageWnd* pane = m_manager->pane(wndId)) pane->setPixelReadoutVisible(visible);
+    }
+}
+
+bool NuvViewerImageWnd::isWndShown(int wndId) {
+    return m_manager->shownList().contains(wndId);
+}

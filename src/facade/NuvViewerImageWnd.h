@@ -51,6 +51,11 @@ public:
     int setButtonHidden(int wndId, ButtonType type, bool hidden);
     int buttonIsHidden(int wndId, ButtonType type, bool* hidden);
     int initRangeImageDisplay(QString camId);
+    // Shows a line with the pixel under the mouse (position, value or RGB, zoom) on the 2D
+    // images of every pane; off by default. wndMouseMoveInfo is emitted either way.
+    void setPixelReadoutVisible(bool visible);
+    // Whether the pane is in the grid on screen (a single-pane layout shows one of the four).
+    bool isWndShown(int wndId);
 
     // The pane manager widget, for hosts that embed or inspect it.
     ImageWndManager* manager() const { return m_manager; }
@@ -59,6 +64,8 @@ signals:
     void wndLayoutChanged(NuvViewerImageWnd::WndLayout layout);
     void dropWndSuccess(int winId);
     void selectWndChanged(int winId);
+    // The pixel under the mouse in a pane's 2D image: colour pixels as RGB; grey pixels with
+    // r = g = b, a pixel of a 16-bit image carrying its true value in QColor::rgba64().
     void wndMouseMoveInfo(int winId, QPoint pos, QColor color, float zoom);
     void wndButtonclick(int winId, QString camId, NuvViewerImageWnd::ButtonType type);
 

@@ -13,8 +13,10 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 
+#include "GreyHistogramTool.h"
 #include "Image2DWnd.h"
 #include "Image3DWnd.h"
+#include "PaneDragFeedback.h"
 #include "PaneSaveCommands.h"
 #include "RangeStreamer.h"
 #include "ZMKImageWnd.h"
@@ -63,14 +65,18 @@ ImageWnd::ImageWnd(QWidget* parent) : QFrame(parent), m_ui(new Ui::ImageWnd) {
     m_save = new PaneSaveCommands(this);
     connect(m_save, &PaneSaveCommands::saveStarted, this, &ImageWnd::saveImageStart);
     connect(m_save, &PaneSaveCommands::stopGrabRequested, this, [this]() { emit buttonClick(StopGrab); });
+    m_dragFeedback = new PaneDragFeedback(this);
+    m_histogramTool = new GreyHistogramTool(this);
 
     setImageWndMode(0);
-    setImageWndTitle(tr("No Camera"));
+    retranslate();
 }
 
 ImageWnd::~ImageWnd() {
     delete m_save;  // ends any run quietly; the worker completes the frames it accepted
     m_save = nullptr;
+    delete m_histogramTool;
+    m_histogramTool = nullptr;
     onGrabStopped();
     {
         std::lock_guard<std::mutex> lock(m_streamerMutex);
@@ -101,6 +107,7 @@ int ImageWnd::setImageWndMode(int mode) {
     m_imageWidth = -1;
     m_imageHeight = -1;
     m_roiShapeIds.clear();
+    if (mode != 1 && m_histogramTool) m_histogramTool->close();
 
     switch (mode) {
         case 0:
@@ -151,16 +158,21 @@ void ImageWnd::create2DView() {
     m_view2D->setCameraName(m_cameraKey);
     placeInBody(m_view2D);
     m_view2D->wdg2DImageWnd->installEventFilter(this);
+    connect(m_view2D, &Image2DWnd::pixelHovered, this, &ImageWnd::pixelHovered);
+    if (m_view2D->displayWidget()) m_view2D->displayWidget()->showStatusbar(m_pixelReadout);
     setButtonHidden(StartGrab, false);
     setButtonHidden(StopGrab, true);
     m_view2D->btnSingleSave->setEnabled(false);
     m_view2D->btnGreyHistogram->setEnabled(false);
     m_save->attach2DView(m_view2D);
+    m_view2D->btnStartGrab->setEnabled(!m_cameraKey.isEmpty());
+    m_histogramTool->attachView(m_view2D);
     connect(m_view2D->btnStartGrab, &QPushButton::clicked, this, [this]() { emit buttonClick(StartGrab); });
     connect(m_view2D->btnStopGrab, &QPushButton::clicked, this, [this]() { emit buttonClick(StopGrab); });
     connect(m_view2D->btnZoomIn, &QPushButton::clicked, m_view2D, &Image2DWnd::ZoomIn);
     connect(m_view2D->btnZoomOut, &QPushButton::clicked, m_view2D, &Image2DWnd::ZoomOut);
-    connect(m_view2D->btnRestore, &QPushButton::clicked, m_view2D, &Image2DWnd::ZoomFitWnd);
+    connect(m_view2D->btnRestore, &QPushButton::clicked, m_view2D, &Image2DWnd::Zoom100);
+    connect(m_view2D->btnZoomFit, &QPushButton::clicked, m_view2D, &Image2DWnd::ZoomFitWnd);
     connect(m_view2D, &Image2DWnd::mousePress, this, [this]() {
         QMouseEvent press(QEvent::MouseButtonPress, QPointF(), Qt::LeftButton, Qt::LeftButton,
                           Qt::NoModifier);
@@ -179,6 +191,8 @@ void ImageWnd::create3DView() {
         m_streamer = m_view3D->streamer();
     }
     placeInBody(m_view3D);
+    connect(m_view3D, &Image3DWnd::pixelHovered, this, &ImageWnd::pixelHovered);
+    if (m_view3D->displayWidget()) m_view3D->displayWidget()->showStatusbar(m_pixelReadout);
     setButtonEnable(SingleGrab, true);
     setButtonEnable(StartGrab, true);
     setButtonEnable(StopGrab, false);
@@ -219,7 +233,14 @@ QString ImageWnd::imageWndTitle() const {
 
 int ImageWnd::setCameraName(const QString& key) {
     m_cameraKey = key;
-    if (m_view2D) m_view2D->setCameraName(key);
+    if (m_view2D) {
+        m_view2D->setCameraName(key);
+        m_view2D->btnStartGrab->setEnabled(!key.isEmpty());
+    }
+    // A newly bound camera is idle: its grab buttons follow whether there is one.
+    const bool idle = m_view3D == nullptr || !m_view3D->btn3DStopGrab->isEnabled();
+    setButtonEnable(SingleGrab, idle);
+    setButtonEnable(StartGrab, idle);
     m_save->setCameraBound(!key.isEmpty());
     return 0;
 }
@@ -257,17 +278,22 @@ void ImageWnd::prepareRangeAcquisition() {
 
 void ImageWnd::resetCamera() {
     onGrabStopped();
+    m_histogramTool->close();
     if (m_view3D) m_view3D->reset();
     setImageWndTitle(tr("No Camera"));
     m_cameraKey.clear();
-    if (m_view2D) m_view2D->setCameraName(QString());
+    if (m_view2D) {
+        m_view2D->setCameraName(QString());
+        m_view2D->showLogo();
+        m_view2D->btnSingleSave->setEnabled(false);
+        m_view2D->btnGreyHistogram->setEnabled(false);
+        m_view2D->btnStartGrab->setEnabled(false);
+    }
     setButtonEnable(SingleGrab, true);
     setButtonEnable(StartGrab, true);
     setButtonEnable(StopGrab, false);
     if (m_view3D) {
-        m_view3D->btnContourMode->setEnabled(true);
-        m_view3D->btn2DMode->setEnabled(true);
-        m_view3D->btn3DMode->setEnabled(true);
+        m_view3D->setModeButtonsLocked(false);
     }
     m_save->setCameraBound(false);
     m_roiShapeIds.clear();
@@ -300,9 +326,7 @@ void ImageWnd::startGrab() {
 void ImageWnd::onGrabStarted() {
     if (m_view3D != nullptr) {
         m_view3D->setShapesEditable(false);
-        m_view3D->btnContourMode->setEnabled(false);
-        m_view3D->btn2DMode->setEnabled(false);
-        m_view3D->btn3DMode->setEnabled(false);
+        m_view3D->setModeButtonsLocked(true);
         m_view3D->btn3DRender->setEnabled(false);
     }
     setButtonEnable(SingleGrab, false);
@@ -318,9 +342,7 @@ void ImageWnd::onGrabStarted() {
 void ImageWnd::onGrabStopped() {
     if (m_view3D != nullptr) {
         m_view3D->setShapesEditable(true);
-        m_view3D->btnContourMode->setEnabled(true);
-        m_view3D->btn2DMode->setEnabled(true);
-        m_view3D->btn3DMode->setEnabled(true);
+        m_view3D->setModeButtonsLocked(false);
         m_view3D->btn3DRender->setEnabled(true);
     }
     setButtonEnable(SingleGrab, true);
@@ -355,6 +377,8 @@ void ImageWnd::syncImageMode() {
 }
 
 int ImageWnd::setButtonEnable(ButtonType type, bool enable) {
+    // Grabbing needs a camera.
+    if ((type == SingleGrab || type == StartGrab) && m_cameraKey.isEmpty()) enable = false;
     switch (type) {
         case SingleGrab:
             if (m_view3D) m_view3D->btnSingleGrab->setEnabled(enable);
@@ -497,6 +521,7 @@ void ImageWnd::show2DImage(QImage& image, bool redrawOnly) {
     m_view2D->setBackground(image);
     if (!m_view2D->btnSingleSave->isEnabled()) m_view2D->btnSingleSave->setEnabled(true);
     m_save->onPicture(image);
+    m_histogramTool->onFrameShown(image);
     reportResolution(image.width(), image.height());
 }
 
@@ -528,6 +553,7 @@ void ImageWnd::showImage(NuvImage* image, QVector<qreal> profile) {
         m_view2D->setBackground(*image);
         if (!m_view2D->btnSingleSave->isEnabled()) m_view2D->btnSingleSave->setEnabled(true);
         m_save->onImage(*image);
+        m_histogramTool->onFrameShown(*image);
         reportResolution(image->width(), image->height());
         return;
     }
@@ -632,9 +658,12 @@ void ImageWnd::showLogo() {
 
 void ImageWnd::retranslate() {
     if (m_mode == 1 && m_view2D) m_view2D->retranslate();
+    m_histogramTool->retranslate();
     if (m_view3D) m_view3D->retranslate();
     m_save->retranslate();
     if (m_cameraKey.isEmpty()) setImageWndTitle(tr("No Camera"));
+    m_ui->btnWndTransformIn->setToolTip(tr("Enlarge"));
+    m_ui->btnWndTransformOut->setToolTip(tr("Restore Layout"));
 }
 
 // ---- drag and drop -------------------------------------------------------------------------
@@ -664,10 +693,11 @@ void ImageWnd::startTitleDrag() {
     mime->setData(QStringLiteral("WndId"), QByteArray());
     mime->setText(QString::number(m_wndId));
     auto* drag = new QDrag(this);
-    drag->setPixmap(grab(QRect(QPoint(0, 0), QSize(-1, -1))));
-    drag->setMimeData(mime);
     QLabel* title = m_ui->lbImageWndTitle;
-    drag->setHotSpot(QCursor::pos() - title->mapToGlobal(title->pos()));
+    QPoint hotSpot = QCursor::pos() - title->mapToGlobal(title->pos());
+    drag->setPixmap(m_dragFeedback->dragImage(&hotSpot));
+    drag->setMimeData(mime);
+    drag->setHotSpot(hotSpot);
     drag->exec(Qt::MoveAction);
 }
 
@@ -680,13 +710,32 @@ void ImageWnd::dragEnterEvent(QDragEnterEvent* event) {
             event->accept();
         } else {
             event->acceptProposedAction();
+            m_dragFeedback->setDropHighlighted(true);
         }
         return;
     }
     event->ignore();
 }
 
+void ImageWnd::dragLeaveEvent(QDragLeaveEvent* event) {
+    m_dragFeedback->setDropHighlighted(false);
+    QFrame::dragLeaveEvent(event);
+}
+
+void ImageWnd::setPixelReadoutVisible(bool visible) {
+    m_pixelReadout = visible;
+    for (ZMKImageWnd* display :
+         {m_view2D ? m_view2D->displayWidget() : nullptr, m_view3D ? m_view3D->displayWidget() : nullptr}) {
+        if (display) display->showStatusbar(visible);
+    }
+}
+
+void ImageWnd::setDropHighlighted(bool highlighted) {
+    m_dragFeedback->setDropHighlighted(highlighted);
+}
+
 void ImageWnd::dropEvent(QDropEvent* event) {
+    m_dragFeedback->setDropHighlighted(false);
     const QMimeData* mime = event->mimeData();
     if (mime == nullptr || !mime->hasFormat(QStringLiteral("HLXCAMERASN"))) {
         event->ignore();

@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QImage>
 #include <QMap>
+#include <QPoint>
 #include <QString>
 #include <QVector>
 #include <atomic>
@@ -21,7 +22,9 @@ class ImageWnd;
 class Image2DWnd;
 class Image3DWnd;
 class PaneSaveCommands;
+class GreyHistogramTool;
 class RangeStreamer;
+class PaneDragFeedback;
 
 // One display pane of the grid: title bar, body view (2D image view or laser-profiler view),
 // the pane's camera and the state of its buttons.
@@ -94,13 +97,20 @@ public:
     Image2DWnd* view2D() const { return m_view2D; }
     Image3DWnd* view3D() const { return m_view3D; }
     PaneSaveCommands* saveCommands() const { return m_save; }
+    GreyHistogramTool* histogramTool() const { return m_histogramTool; }
     QSize imageSize() const { return QSize(m_imageWidth, m_imageHeight); }
     bool isEnlargeButtonVisible() const;
     bool isRestoreButtonVisible() const;
+    // The cell that will receive a drop is highlighted; the manager ends it when it takes the drop.
+    void setDropHighlighted(bool highlighted);
+    // A read-out line of the pixel under the mouse on the 2D image itself (off by default).
+    void setPixelReadoutVisible(bool visible);
 
 signals:
     void wndLayoutTransformTrigger();
     void buttonClick(ImageWnd::ButtonType type);
+    // The pixel under the mouse in the view's 2D image (see PixelReport::hostColor).
+    void pixelHovered(QPoint pos, QColor color, float zoom);
     void saveImageStart();
 
 private slots:
@@ -112,6 +122,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
@@ -149,10 +160,13 @@ private:
     bool m_dragAllowed = true;
     QImage m_logo;
     QSize m_logoSize;
+    PaneDragFeedback* m_dragFeedback = nullptr;
+    bool m_pixelReadout = false;
     std::atomic<int> m_modeShared{0};
     // Guards m_streamer, which business-layer threads read to write range batches.
     mutable std::mutex m_streamerMutex;
     std::shared_ptr<RangeStreamer> m_streamer;
-    PaneSaveCommands* m_save = nullptr;  // the save commands and the save worker
+    PaneSaveCommands* m_save = nullptr;            // the save commands and the save worker
+    GreyHistogramTool* m_histogramTool = nullptr;  // the 2D view's histogram (owned, a child)
     Ui::ImageWnd* m_ui;
 };

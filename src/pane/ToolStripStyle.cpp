@@ -35,6 +35,7 @@ QString image2DStrip() {
                                           {"btnZoomIn", "zoomIn", false},
                                           {"btnZoomOut", "zoomOut", false},
                                           {"btnRestore", "restore", false},
+                                          {"btnZoomFit", "zoomReset", false},
                                           {"btnCrossConfig", "triangle", false},
                                           {"btnGridConfig", "triangle", false}});
 }

@@ -20,6 +20,7 @@ Image2DWnd::Image2DWnd(QWidget* parent) : QWidget(parent), m_ui(new Ui::Image2DW
     btnMultiSave = m_ui->btnMultiSave;
     btnRecording = m_ui->btnRecording;
     btnRestore = m_ui->btnRestore;
+    btnZoomFit = m_ui->btnZoomFit;
     btnSingleSave = m_ui->btnSingleSave;
     btnStartGrab = m_ui->btnStartGrab;
     btnStopGrab = m_ui->btnStopGrab;
@@ -46,8 +47,7 @@ Image2DWnd::Image2DWnd(QWidget* parent) : QWidget(parent), m_ui(new Ui::Image2DW
     m_display->enablePixelVisible(true);
 
     m_logo.load(QStringLiteral(":/Resource/icons/HLXLogo.png"));
-    m_display->setBackground(m_logo);
-    m_display->zoom(kLogoZoom);
+    showLogo();
 
     connect(m_display, &ZMKImageWnd::imgInfo, this, &Image2DWnd::onImgInfo);
     wdg2DImageWnd->installEventFilter(this);
@@ -71,12 +71,29 @@ void Image2DWnd::destroyDisplay() {
     m_displayViewport = nullptr;
 }
 
+void Image2DWnd::showLogo() {
+    if (m_display == nullptr) return;
+    m_display->clear();
+    m_display->setBackground(m_logo);
+    m_display->zoom(kLogoZoom);
+    m_showingLogo = true;
+    m_wideGrey = false;
+}
+
 void Image2DWnd::setBackground(const QImage& image) {
-    if (m_display) m_display->setBackground(image);
+    m_wideGrey = image.format() == QImage::Format_Grayscale16;
+    if (m_display && m_display->setBackground(image) == 0 && m_showingLogo) {
+        m_showingLogo = false;
+        m_display->zoomFitWnd();
+    }
 }
 
 void Image2DWnd::setBackground(const NuvImage& image) {
-    if (m_display) m_display->setBackground(image);
+    m_wideGrey = image.mat().depth() != CV_8U;
+    if (m_display && m_display->setBackground(image) == 0 && m_showingLogo) {
+        m_showingLogo = false;
+        m_display->zoomFitWnd();
+    }
 }
 
 void Image2DWnd::getBackground(QImage* image) const {
@@ -119,7 +136,8 @@ void Image2DWnd::retranslate() {
     btnMeasure->setToolTip(tr("Measure"));
     btnZoomIn->setToolTip(tr("Zoom In"));
     btnZoomOut->setToolTip(tr("Zoom Out"));
-    btnRestore->setToolTip(tr("Restore"));
+    btnRestore->setToolTip(tr("1:1 Show"));
+    btnZoomFit->setToolTip(tr("Fit"));
 }
 
 bool Image2DWnd::eventFilter(QObject* watched, QEvent* event) {
@@ -136,6 +154,11 @@ bool Image2DWnd::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Image2DWnd::onImgInfo(double x, double y, int a, int b, int c, float value) {
+    if (!m_showingLogo && m_display) {
+        emit pixelHovered(QPoint(static_cast<int>(x), static_cast<int>(y)),
+                          PixelReport::hostColor(a, b, c, value, m_wideGrey),
+                          static_cast<float>(m_display->zoomFactor()));
+    }
     // At most one report per 50 ms: the business layer updates its status bar from these.
     const auto now = std::chrono::steady_clock::now();
     if (!m_reportClockStarted) {

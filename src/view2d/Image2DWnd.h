@@ -1,5 +1,7 @@
 #pragma once
+#include <QColor>
 #include <QImage>
+#include <QPoint>
 #include <QString>
 #include <QWidget>
 #include <chrono>
@@ -30,13 +32,17 @@ public:
     void getBackground(QImage* image) const;
     void getBackground(NuvImage* image) const;
     void retranslate();
+    // The idle logo instead of the last frame (a released pane shows nothing of its camera).
+    void showLogo();
     // Drops the display widget (teardown); later calls become no-ops.
     void destroyDisplay();
 
     QPushButton* btnGreyHistogram = nullptr;
     QPushButton* btnMultiSave = nullptr;
     QPushButton* btnRecording = nullptr;
+    // Same icons as the profiler's 2D page: restore shows 1:1, zoom fit fits the window.
     QPushButton* btnRestore = nullptr;
+    QPushButton* btnZoomFit = nullptr;
     QPushButton* btnSingleSave = nullptr;
     QPushButton* btnStartGrab = nullptr;
     QPushButton* btnStopGrab = nullptr;
@@ -55,6 +61,8 @@ public:
 
 signals:
     void mousePress();
+    // Every move over the image: position, pixel (see PixelReport::hostColor) and zoom.
+    void pixelHovered(QPoint pos, QColor color, float zoom);
 
 public slots:
     void ZoomIn();
@@ -74,6 +82,8 @@ private:
     ZMKImageWnd* m_display = nullptr;
     QWidget* m_displayViewport = nullptr;  // the display's own viewport, where image presses land
     QImage m_logo;
+    bool m_showingLogo = false;  // the next real frame is fitted to the window
+    bool m_wideGrey = false;     // the shown image has more than 8 bits per grey pixel
     bool m_reportClockStarted = false;
     std::chrono::steady_clock::time_point m_lastReport;
     Ui::Image2DWnd* m_ui;

@@ -15,6 +15,14 @@ std::string fixed(double value, int precision) {
 }
 }  // namespace
 
+QColor hostColor(int a, int b, int c, float value, bool wideGrey) {
+    const bool grey = a == b && b == c && static_cast<float>(a) == value;
+    if (!grey) return QColor(qBound(0, a, 255), qBound(0, b, 255), qBound(0, c, 255));
+    if (!wideGrey) return QColor(qBound(0, a, 255), qBound(0, a, 255), qBound(0, a, 255));
+    const quint16 v = static_cast<quint16>(qBound(0, a, 65535));
+    return QColor(QRgba64::fromRgba64(v, v, v, 65535));
+}
+
 void send(const QString& cameraKey, double x, double y, int a, int b, int c, float value) {
     const std::string key = cameraKey.toStdString();
     ZavizoZoz3::SetCameraInfo(key, ZavizoZoz3::CAM_INFO_PIXEL_POS, fixed(x, 1) + "," + fixed(y, 1));

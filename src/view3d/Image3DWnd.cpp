@@ -141,6 +141,14 @@ Image3DWnd::Image3DWnd(QWidget* parent) : QWidget(parent), m_ui(new Ui::Image3DW
                        m_ui->wdg2DRangImageWnd, m_ui->wdg2DGreyImageWnd}) {
         w->installEventFilter(this);
     }
+    // The 3D window, range and grey pages take presses in their own children (rotation, panning):
+    // watch those too so a press anywhere in the view selects the pane.
+    for (QWidget* page : {wdg3DImageWnd, m_ui->wdg2DRangImageWnd, m_ui->wdg2DGreyImageWnd}) {
+        for (QWidget* child : page->findChildren<QWidget*>()) {
+            child->installEventFilter(this);
+            m_pressSources.insert(child);
+        }
+    }
     m_streamer = std::make_shared<RangeStreamer>(m_window3D);
     connect(this, &Image3DWnd::initRangeImageFinish, this, &Image3DWnd::onInitRangeImageFinish,
             Qt::QueuedConnection);
@@ -180,13 +188,23 @@ void Image3DWnd::createActions() {
 void Image3DWnd::retranslate() {
     for (int i = 0; i < m_stripButtons.size(); ++i) {
         const QString text = tr(kActionInfo[i].text);
-        m_stripButtons.at(i)->setToolTip(text);
+        QPushButton* button = m_stripButtons.at(i);
+        const bool locked = m_modeButtonsLocked && (button == btnContourMode || button == btn2DMode ||
+                                                    button == btn3DMode || button == btn3DRender);
+        button->setToolTip(locked ? tr("%1 (stop the acquisition to change it)").arg(text) : text);
         m_actions.at(i)->setText(text);
     }
 }
 
+void Image3DWnd::setModeButtonsLocked(bool locked) {
+    m_modeButtonsLocked = locked;
+    for (QPushButton* b : {btnContourMode, btn2DMode, btn3DMode})
+        b->setEnabled(!locked);
+    retranslate();
+}
+
 void Image3DWnd::show2DImage(const QImage& image) {
-    if (m_display) m_display->setBackground(image);
+    if (m_display && m_display->setBackground(image) == 0) m_showingLogo = false;
 }
 
 void Image3DWnd::getBackground(QImage* image) const {
@@ -199,9 +217,12 @@ void Image3DWnd::getBackground(NuvImage* image) const {
 
 void Image3DWnd::showLogo() {
     if (!m_display) return;
+    // The laser line belongs to the picture it was found in.
+    m_display->clearLayer(ZMKImageWnd::LayerOverlay);
     m_display->setBackground(m_logo);
     m_display->zoom(kLogoZoom);
     m_hasPicture = false;
+    m_showingLogo = true;
 }
 
 void Image3DWnd::clearAll() {
@@ -289,26 +310,38 @@ void Image3DWnd::forwardPicture(const Image& image) {
 
 void Image3DWnd::showImageWithProfile(const QImage& image, const QVector<qreal>& profile) {
     if (!m_display) return;
+    if (image.isNull()) {
+        showLogo();
+        return;
+    }
     forwardPicture(image);
     m_display->clearLayer(ZMKImageWnd::LayerOverlay);
     m_display->setBackground(image);
-    drawProfilePoints(profile);
+    m_showingLogo = false;
+    drawProfilePoints(profile, image.height());
 }
 
 void Image3DWnd::showImageWithProfile(const NuvImage& image, const QVector<qreal>& profile) {
     if (!m_display) return;
+    if (image.isEmpty()) {
+        showLogo();
+        return;
+    }
     forwardPicture(image);
     m_display->clearLayer(ZMKImageWnd::LayerOverlay);
     m_display->setBackground(image);
-    drawProfilePoints(profile);
+    m_showingLogo = false;
+    drawProfilePoints(profile, image.height());
 }
 
-void Image3DWnd::drawProfilePoints(const QVector<qreal>& profile) {
-    if (profile.isEmpty()) return;
+void Image3DWnd::drawProfilePoints(const QVector<qreal>& profile, int imageHeight) {
     NuvOverlayPath path;
     for (int i = 0; i < profile.size(); ++i) {
-        if (profile.at(i) > 0) path.addCircle(NuvPoint(i, profile.at(i)), 0.15);
+        // Columns without a point (NaN) or with a row outside the picture get no mark.
+        const qreal row = profile.at(i);
+        if (row >= 0 && row < imageHeight) path.addCircle(NuvPoint(i, row), 0.15);
     }
+    if (path.empty()) return;
     m_display->setPen(0, 255, 0, 0);
     m_display->displayOverlayPath(path, ZMKImageWnd::LayerOverlay);
 }
@@ -515,7 +548,7 @@ bool Image3DWnd::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
 
     const bool fromPlot = watched == m_profilePlot;
-    const bool fromPicture = m_display && watched == m_displayViewport;
+    const bool fromPicture = (m_display && watched == m_displayViewport) || m_pressSources.contains(watched);
     if ((fromPlot && (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)) ||
         (fromPicture && type == QEvent::MouseButtonPress)) {
         // The pane selects itself on presses anywhere in its body.
@@ -542,6 +575,12 @@ bool Image3DWnd::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Image3DWnd::onImgInfo(double x, double y, int a, int b, int c, float value) {
+    // The idle logo is no camera picture: nothing to read out.
+    if (m_display && !m_showingLogo) {
+        emit pixelHovered(QPoint(static_cast<int>(x), static_cast<int>(y)),
+                          PixelReport::hostColor(a, b, c, value, false),
+                          static_cast<float>(m_display->zoomFactor()));
+    }
     if (m_cameraKey == nullptr) return;
     PixelReport::send(*m_cameraKey, x, y, a, b, c, value);
 }

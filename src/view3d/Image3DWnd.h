@@ -1,6 +1,9 @@
 #pragma once
+#include <QColor>
 #include <QImage>
 #include <QList>
+#include <QPoint>
+#include <QSet>
 #include <QString>
 #include <QVector>
 #include <QWidget>
@@ -53,6 +56,8 @@ public:
     // Hides or shows a strip button for the owner; a hidden one never comes back through overflow.
     void setStripButtonHidden(QWidget* button, bool hidden);
     void setShapesEditable(bool editable);
+    // Mode buttons are locked while the camera acquires; their tool tips then say why.
+    void setModeButtonsLocked(bool locked);
     void showContour(const QVector<qreal>& profile, const QVector<uint8_t>& brightness = QVector<uint8_t>());
     // Camera picture with the detected profile points drawn over it.
     void showImageWithProfile(const QImage& image, const QVector<qreal>& profile);
@@ -109,6 +114,8 @@ public:
 
 signals:
     void initRangeImageFinish();
+    // A move over the 2D page's picture: position, pixel (PixelReport::hostColor) and zoom.
+    void pixelHovered(QPoint pos, QColor color, float zoom);
 
 public slots:
     void onShowModeChanged();
@@ -122,7 +129,7 @@ protected:
 private:
     void createActions();
     void onImgInfo(double x, double y, int a, int b, int c, float value);
-    void drawProfilePoints(const QVector<qreal>& profile);
+    void drawProfilePoints(const QVector<qreal>& profile, int imageHeight);
     void showFinishedScan();
     template <class Image>
     void forwardPicture(const Image& image);
@@ -130,6 +137,7 @@ private:
     const QString* m_cameraKey = nullptr;
     ZMKImageWnd* m_display = nullptr;
     QWidget* m_displayViewport = nullptr;
+    QSet<QObject*> m_pressSources;  // children of the 3D, range and grey pages
     ImageWndLabel* m_rangeLabel = nullptr;
     ImageWndLabel* m_greyLabel = nullptr;
     ProfilePlot* m_profilePlot = nullptr;
@@ -138,6 +146,8 @@ private:
     float m_contourYMax = 9.0f;
     float m_contourYMin = -9.0f;
     bool m_renderFlag = false;
+    bool m_modeButtonsLocked = false;
+    bool m_showingLogo = false;  // the 2D page shows the idle logo, not a picture
     QList<QPushButton*> m_stripButtons;
     QList<QAction*> m_actions;
     QList<QWidget*> m_menuWidgets;

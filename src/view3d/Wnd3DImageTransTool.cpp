@@ -122,7 +122,9 @@ void Wnd3DImageTransTool::transformSensorWindow(ZavizoZoz3::AcqBuffer* buffer) {
         profile.reserve(static_cast<int>(count));
         for (size_t i = 0; i < count; ++i) {
             const int64_t v = contour[i];
-            profile.append(v < height ? static_cast<qreal>(v + rowsAbove) : static_cast<qreal>(height));
+            // A column without a laser point has no row: NaN, so nothing is drawn for it.
+            profile.append(v >= 0 && v < height ? static_cast<qreal>(v + rowsAbove)
+                                                : std::numeric_limits<qreal>::quiet_NaN());
         }
     }
     emit m_dispatcher->qimageProfileUpdate(m_cameraKey, image, profile);

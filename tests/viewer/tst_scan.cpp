@@ -13,6 +13,7 @@
 #include "ImageWndManager.h"
 #include "NuvViewerImageWnd.h"
 #include "RangeStreamer.h"
+#include "HostGrab.h"
 #include "TestSupport.h"
 #include "ZavizoZoz3.h"
 #include "ZavizoZoz3Control.h"
@@ -52,16 +53,7 @@ void TestScan::init() {
     QVERIFY(bound.wait(5000));
     m_pane = m_viewer->manager()->pane(1);
     // The host starts acquisition when the pane asks for it, as the demo does.
-    connect(m_viewer, &NuvViewerImageWnd::wndButtonclick, this,
-            [this](int, QString camId, NuvViewerImageWnd::ButtonType type) {
-                const std::string key = camId.toStdString();
-                if (type == NuvViewerImageWnd::StartGrab) {
-                    if (ZavizoZoz3::GetCameraImageMode(key) == 2) m_viewer->initRangeImageDisplay(camId);
-                    ZavizoZoz3::StartGrab(key);
-                } else {
-                    ZavizoZoz3::StopGrab(key);
-                }
-            });
+    TestSupport::answerGrabPresses(m_viewer, this, false);
 }
 
 void TestScan::cleanup() {

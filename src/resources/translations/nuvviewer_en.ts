@@ -2,6 +2,229 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en">
 <context>
+    <name>CMessageBox</name>
+    <message>
+        <source>Confirm</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>DemoWindow</name>
+    <message>
+        <source>Pane %1 selected</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Camera Viewer Demo</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tick a camera to connect it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Devices</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Layout</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Push frame to current pane</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Shows a host-made frame in the selected pane (switched to the 2D view)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pixel read-out on the image</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>laser profiler</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>area scan</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is in pane %2, which layout 1 does not show: choose layout 1x2 or 2x2, or drag the camera from the list onto the view</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is shown in pane %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Value: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>RGB: %1, %2, %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pane %1  X: %2  Y: %3  %4  Zoom: %5%</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No pane selected: the frame goes to pane 1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Host frame %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pane %1: acquisition started</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pane %1: acquisition stopped</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>GreyHistogramDialog</name>
+    <message>
+        <source>Histogram</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>GreyHistogramTool</name>
+    <message>
+        <source>Histogram</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>GreyHistogramWidget</name>
+    <message>
+        <source>Zoom In</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Zoom Out</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Restore</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Red</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Green</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Blue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Histogram</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Line Peofile</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Column Profile</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ROI Shape</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Local ROI</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Global ROI</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CenterX</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CenterY</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Width</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Height</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Measure Position</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PosX</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PosY</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Channel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MinGrey</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MaxGrey</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>AverageGrey</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Std.Deviation</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Grey</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>HistogramPlot</name>
     <message>
         <source>X-axis</source>
@@ -33,6 +256,13 @@
     </message>
     <message>
         <source>   Blue: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>HistogramSubFrame</name>
+    <message>
+        <source>Enlarge</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -87,7 +317,11 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Restore</source>
+        <source>1:1 Show</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fit</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -161,6 +395,10 @@
         <source>Fit</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1 (stop the acquisition to change it)</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>ImageMultiSaveInfoWidget</name>
@@ -193,6 +431,111 @@
     </message>
     <message>
         <source>No Camera</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enlarge</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Restore Layout</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ImageWndLabelView</name>
+    <message>
+        <source>invalid</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>X: %1  Y: %2  Z: %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Nuv3DGraphics</name>
+    <message>
+        <source>%1 rejected (error %2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Nuv3DWindow</name>
+    <message>
+        <source>3D display unavailable: OpenGL could not be initialised</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show all points</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Orthographic</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Switch between perspective and orthographic projection</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Top</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Front</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Side</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>View from this side</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>View: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Point size</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Point size in pixels</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Height colours</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Colour the points by height instead of their own colours</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fit to %1 points</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Orthographic projection</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Perspective projection</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Rows %1 to %2 appended, %3 points</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 points</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -299,6 +642,21 @@
     </message>
     <message>
         <source>Right</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ZMKImageView</name>
+    <message>
+        <source>Zoom: %1%</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>X: %1  Y: %2  Value: %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>X: %1  Y: %2  RGB: %3, %4, %5</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -2,6 +2,229 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>CMessageBox</name>
+    <message>
+        <source>Confirm</source>
+        <translation>确认</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
+    <name>DemoWindow</name>
+    <message>
+        <source>Pane %1 selected</source>
+        <translation>已选中窗格 %1</translation>
+    </message>
+    <message>
+        <source>Camera Viewer Demo</source>
+        <translation>相机查看器演示</translation>
+    </message>
+    <message>
+        <source>Tick a camera to connect it</source>
+        <translation>勾选相机即可连接</translation>
+    </message>
+    <message>
+        <source>Devices</source>
+        <translation>设备</translation>
+    </message>
+    <message>
+        <source>Layout</source>
+        <translation>布局</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>语言</translation>
+    </message>
+    <message>
+        <source>Push frame to current pane</source>
+        <translation>向当前窗格推送图像</translation>
+    </message>
+    <message>
+        <source>Shows a host-made frame in the selected pane (switched to the 2D view)</source>
+        <translation>在选中的窗格中显示主程序生成的图像（窗格切换为2D视图）</translation>
+    </message>
+    <message>
+        <source>Pixel read-out on the image</source>
+        <translation>在图像上显示像素信息</translation>
+    </message>
+    <message>
+        <source>laser profiler</source>
+        <translation>激光轮廓仪</translation>
+    </message>
+    <message>
+        <source>area scan</source>
+        <translation>面阵相机</translation>
+    </message>
+    <message>
+        <source>%1 is in pane %2, which layout 1 does not show: choose layout 1x2 or 2x2, or drag the camera from the list onto the view</source>
+        <translation>%1 在窗格 %2 中，布局1不显示该窗格：请选择1x2或2x2布局，或将相机从列表拖到视图上</translation>
+    </message>
+    <message>
+        <source>%1 is shown in pane %2</source>
+        <translation>%1 显示在窗格 %2 中</translation>
+    </message>
+    <message>
+        <source>Value: %1</source>
+        <translation>值：%1</translation>
+    </message>
+    <message>
+        <source>RGB: %1, %2, %3</source>
+        <translation>RGB：%1, %2, %3</translation>
+    </message>
+    <message>
+        <source>Pane %1  X: %2  Y: %3  %4  Zoom: %5%</source>
+        <translation>窗格 %1  X：%2  Y：%3  %4  缩放：%5%</translation>
+    </message>
+    <message>
+        <source>No pane selected: the frame goes to pane 1</source>
+        <translation>未选中窗格：图像发送到窗格1</translation>
+    </message>
+    <message>
+        <source>Host frame %1</source>
+        <translation>主程序图像 %1</translation>
+    </message>
+    <message>
+        <source>Pane %1: acquisition started</source>
+        <translation>窗格 %1：已开始采集</translation>
+    </message>
+    <message>
+        <source>Pane %1: acquisition stopped</source>
+        <translation>窗格 %1：已停止采集</translation>
+    </message>
+</context>
+<context>
+    <name>GreyHistogramDialog</name>
+    <message>
+        <source>Histogram</source>
+        <translation>直方图</translation>
+    </message>
+</context>
+<context>
+    <name>GreyHistogramTool</name>
+    <message>
+        <source>Histogram</source>
+        <translation>直方图</translation>
+    </message>
+</context>
+<context>
+    <name>GreyHistogramWidget</name>
+    <message>
+        <source>Zoom In</source>
+        <translation>放大</translation>
+    </message>
+    <message>
+        <source>Zoom Out</source>
+        <translation>缩小</translation>
+    </message>
+    <message>
+        <source>Restore</source>
+        <translation>还原</translation>
+    </message>
+    <message>
+        <source>Red</source>
+        <translation>红色</translation>
+    </message>
+    <message>
+        <source>Green</source>
+        <translation>绿色</translation>
+    </message>
+    <message>
+        <source>Blue</source>
+        <translation>蓝色</translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation>查看</translation>
+    </message>
+    <message>
+        <source>Histogram</source>
+        <translation>直方图</translation>
+    </message>
+    <message>
+        <source>Line Peofile</source>
+        <translation>行剖面</translation>
+    </message>
+    <message>
+        <source>Column Profile</source>
+        <translation>列剖面</translation>
+    </message>
+    <message>
+        <source>ROI Shape</source>
+        <translation>ROI形状</translation>
+    </message>
+    <message>
+        <source>Local ROI</source>
+        <translation>局部ROI</translation>
+    </message>
+    <message>
+        <source>Global ROI</source>
+        <translation>全局ROI</translation>
+    </message>
+    <message>
+        <source>CenterX</source>
+        <translation>中心X</translation>
+    </message>
+    <message>
+        <source>CenterY</source>
+        <translation>中心Y</translation>
+    </message>
+    <message>
+        <source>Width</source>
+        <translation>宽度</translation>
+    </message>
+    <message>
+        <source>Height</source>
+        <translation>高度</translation>
+    </message>
+    <message>
+        <source>Measure Position</source>
+        <translation>测量位置</translation>
+    </message>
+    <message>
+        <source>PosX</source>
+        <translation>X坐标</translation>
+    </message>
+    <message>
+        <source>PosY</source>
+        <translation>Y坐标</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>确认</translation>
+    </message>
+    <message>
+        <source>Channel</source>
+        <translation>通道</translation>
+    </message>
+    <message>
+        <source>MinGrey</source>
+        <translation>最小灰度</translation>
+    </message>
+    <message>
+        <source>MaxGrey</source>
+        <translation>最大灰度</translation>
+    </message>
+    <message>
+        <source>AverageGrey</source>
+        <translation>平均灰度</translation>
+    </message>
+    <message>
+        <source>Std.Deviation</source>
+        <translation>标准差</translation>
+    </message>
+    <message>
+        <source>Grey</source>
+        <translation>灰度</translation>
+    </message>
+</context>
+<context>
     <name>HistogramPlot</name>
     <message>
         <source>X-axis</source>
@@ -34,6 +257,13 @@
     <message>
         <source>   Blue: %1</source>
         <translation>   蓝：%1</translation>
+    </message>
+</context>
+<context>
+    <name>HistogramSubFrame</name>
+    <message>
+        <source>Enlarge</source>
+        <translation>放大</translation>
     </message>
 </context>
 <context>
@@ -87,8 +317,12 @@
         <translation>缩小</translation>
     </message>
     <message>
-        <source>Restore</source>
-        <translation>还原</translation>
+        <source>1:1 Show</source>
+        <translation>1:1显示</translation>
+    </message>
+    <message>
+        <source>Fit</source>
+        <translation>适应窗口</translation>
     </message>
 </context>
 <context>
@@ -161,6 +395,10 @@
         <source>Fit</source>
         <translation>适应窗口</translation>
     </message>
+    <message>
+        <source>%1 (stop the acquisition to change it)</source>
+        <translation>%1（停止采集后才能切换）</translation>
+    </message>
 </context>
 <context>
     <name>ImageMultiSaveInfoWidget</name>
@@ -194,6 +432,111 @@
     <message>
         <source>No Camera</source>
         <translation>无相机</translation>
+    </message>
+    <message>
+        <source>Enlarge</source>
+        <translation>放大窗格</translation>
+    </message>
+    <message>
+        <source>Restore Layout</source>
+        <translation>恢复布局</translation>
+    </message>
+</context>
+<context>
+    <name>ImageWndLabelView</name>
+    <message>
+        <source>invalid</source>
+        <translation>无效</translation>
+    </message>
+    <message>
+        <source>X: %1  Y: %2  Z: %3</source>
+        <translation>X：%1  Y：%2  Z：%3</translation>
+    </message>
+</context>
+<context>
+    <name>Nuv3DGraphics</name>
+    <message>
+        <source>%1 rejected (error %2)</source>
+        <translation>%1 被拒绝（错误 %2）</translation>
+    </message>
+</context>
+<context>
+    <name>Nuv3DWindow</name>
+    <message>
+        <source>3D display unavailable: OpenGL could not be initialised</source>
+        <translation>3D显示不可用：无法初始化OpenGL</translation>
+    </message>
+    <message>
+        <source>Fit</source>
+        <translation>适应窗口</translation>
+    </message>
+    <message>
+        <source>Show all points</source>
+        <translation>显示全部点</translation>
+    </message>
+    <message>
+        <source>Orthographic</source>
+        <translation>正交</translation>
+    </message>
+    <message>
+        <source>Switch between perspective and orthographic projection</source>
+        <translation>在透视投影和正交投影之间切换</translation>
+    </message>
+    <message>
+        <source>Top</source>
+        <translation>俯视</translation>
+    </message>
+    <message>
+        <source>Front</source>
+        <translation>前视</translation>
+    </message>
+    <message>
+        <source>Side</source>
+        <translation>侧视</translation>
+    </message>
+    <message>
+        <source>View from this side</source>
+        <translation>从此方向观察</translation>
+    </message>
+    <message>
+        <source>View: %1</source>
+        <translation>视角：%1</translation>
+    </message>
+    <message>
+        <source>Point size</source>
+        <translation>点大小</translation>
+    </message>
+    <message>
+        <source>Point size in pixels</source>
+        <translation>点的像素大小</translation>
+    </message>
+    <message>
+        <source>Height colours</source>
+        <translation>高度着色</translation>
+    </message>
+    <message>
+        <source>Colour the points by height instead of their own colours</source>
+        <translation>按高度为点着色，而不使用点自身的颜色</translation>
+    </message>
+    <message>
+        <source>Fit to %1 points</source>
+        <translation>已适应 %1 个点</translation>
+    </message>
+    <message>
+        <source>Orthographic projection</source>
+        <translation>正交投影</translation>
+    </message>
+    <message>
+        <source>Perspective projection</source>
+        <translation>透视投影</translation>
+    </message>
+    <message>
+        <source>Rows %1 to %2 appended, %3 points</source>
+        <translation>已追加第 %1 至 %2 行，共 %3 个点</translation>
+    </message>
+    <message>
+        <source>%1 points</source>
+        <translation>%1 个点</translation>
     </message>
 </context>
 <context>
@@ -300,6 +643,21 @@
     <message>
         <source>Right</source>
         <translation>右</translation>
+    </message>
+</context>
+<context>
+    <name>ZMKImageView</name>
+    <message>
+        <source>Zoom: %1%</source>
+        <translation>缩放：%1%</translation>
+    </message>
+    <message>
+        <source>X: %1  Y: %2  Value: %3</source>
+        <translation>X：%1  Y：%2  值：%3</translation>
+    </message>
+    <message>
+        <source>X: %1  Y: %2  RGB: %3, %4, %5</source>
+        <translation>X：%1  Y：%2  RGB：%3, %4, %5</translation>
     </message>
 </context>
 </TS>
