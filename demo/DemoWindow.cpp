@@ -15,8 +15,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "Image2DWnd.h"
-#include "Image3DWnd.h"
 #include "NuvViewerImageWnd.h"
 #include "ZavizoZoz3.h"
 #include "ZavizoZoz3Control.h"
@@ -242,11 +240,17 @@ void DemoWindow::connectAll(bool startGrab) {
 }
 
 void DemoWindow::startSaving() {
-    for (Image3DWnd* view : findChildren<Image3DWnd*>()) {
-        if (view->isVisible() && !view->btnMultiSave->isHidden()) view->btnMultiSave->click();
+    // The panes' own buttons, found by name as a user finds them: the profiler view's multi-frame
+    // save (maybe parked in its overflow menu) and the 2D view's record button.
+    for (QPushButton* button : findChildren<QPushButton*>(QStringLiteral("btnMultiSave"))) {
+        QWidget* view = button->parentWidget();
+        while (view != nullptr && !view->inherits("Image3DWnd"))
+            view = view->parentWidget();
+        const bool shown = !button->isHidden() || button->property("inMenu").toBool();
+        if (view != nullptr && view->isVisible() && shown) button->click();
     }
-    for (Image2DWnd* view : findChildren<Image2DWnd*>()) {
-        if (view->isVisible()) view->btnRecording->click();
+    for (QPushButton* button : findChildren<QPushButton*>(QStringLiteral("btnRecording"))) {
+        if (button->isVisible() && button->isEnabled()) button->click();
     }
 }
 
