@@ -57,9 +57,11 @@ DemoWindow::DemoWindow(QWidget* parent) : QMainWindow(parent) {
     connect(m_readout, &QCheckBox::toggled, this, &DemoWindow::setPixelReadoutVisible);
     // Where the save buttons of the panes write (the business layer's save settings).
     auto* saveHint = new QLabel(
-        tr("Saved files go to:\n%1\nRecordings to:\n%2")
-            .arg(QString::fromStdString(ZavizoZoz3::GetParamterInfo(ZavizoZoz3::PARAMETER_SAVE_DIR)),
-                 QString::fromStdString(ZavizoZoz3::GetParamterInfo(ZavizoZoz3::PARAMETER_RECORD_DIR))),
+        tr("Saved files go to: %1")
+                .arg(QString::fromStdString(ZavizoZoz3::GetParamterInfo(ZavizoZoz3::PARAMETER_SAVE_DIR))) +
+            QLatin1Char('\n') +
+            tr("Recordings go to: %1")
+                .arg(QString::fromStdString(ZavizoZoz3::GetParamterInfo(ZavizoZoz3::PARAMETER_RECORD_DIR))),
         side);
     saveHint->setWordWrap(true);
     saveHint->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -94,6 +94,14 @@
         <source>Pane %1: acquisition stopped</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Saved files go to: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Recordings go to: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>GreyHistogramDialog</name>

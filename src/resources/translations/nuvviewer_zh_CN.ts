@@ -94,6 +94,14 @@
         <source>Pane %1: acquisition stopped</source>
         <translation>窗格 %1：已停止采集</translation>
     </message>
+    <message>
+        <source>Saved files go to: %1</source>
+        <translation>保存的文件位于：%1</translation>
+    </message>
+    <message>
+        <source>Recordings go to: %1</source>
+        <translation>录像位于：%1</translation>
+    </message>
 </context>
 <context>
     <name>GreyHistogramDialog</name>
