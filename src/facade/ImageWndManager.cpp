@@ -235,17 +235,26 @@ void ImageWndManager::setWndLayout(int layout, QVector<int> wndIds) {
     appendFrom(QVector<int>{1, 2, 3, 4});
 
     m_shown.clear();
+    for (ImageWnd* pane : qAsConst(order))
+        m_shown.append(pane->wndId());
+    if (layout != 1) m_savedArrangement = m_shown;
+    m_layout = layout;
+    // Showing a pane activates the layouts up to the host's window at once: the panes must carry
+    // their new cell size by then, or the host grows to fit the sizes of the previous grid.
+    relayoutPanes(size());
     for (int k = 0; k < order.size(); ++k) {
         const QPoint cell(k / columns, k % columns);
         ImageWnd* pane = order.at(k);
         m_cells.insert(pane->wndId(), cell);
         grid->addWidget(pane, cell.x(), cell.y());
         pane->show();
-        m_shown.append(pane->wndId());
     }
-    if (layout != 1) m_savedArrangement = m_shown;
-    m_layout = layout;
-    relayoutPanes(size());
+}
+
+// The panes are sized from our size, never the other way round: a grid of fixed-size panes must
+// not become a minimum that keeps the host's window from shrinking.
+QSize ImageWndManager::minimumSizeHint() const {
+    return QSize(0, 0);
 }
 
 void ImageWndManager::relayoutPanes(QSize size) {

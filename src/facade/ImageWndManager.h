@@ -45,6 +45,7 @@ public:
     int getCurrentWnd() const { return m_currentWnd; }
     int getWndLayout() const { return m_layout; }
     void relayoutPanes(QSize size);
+    QSize minimumSizeHint() const override;
 
     // Lookups. A key no pane holds yields index 0; unknown indices yield null.
     ImageWnd* pane(int wndId) const { return m_panes.value(wndId, nullptr); }

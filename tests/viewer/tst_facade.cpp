@@ -35,6 +35,8 @@ private slots:
     void invalidLayoutRemovesGridButKeepsValue();
     void enlargeAndRestoreThroughPaneButtons();
     void paneAndLogoSizesFollowWidget();
+    void layoutChangeKeepsVisibleHostSize_data();
+    void layoutChangeKeepsVisibleHostSize();
     void currentPaneSignalsOnlyOnChange();
     void pressOnPaneSelectsIt();
     void pressInsideViewsSelectsPane();
@@ -241,6 +243,61 @@ void TestFacade::paneAndLogoSizesFollowWidget() {
     const QPixmap big = body->pixmap(Qt::ReturnByValue);
     QVERIFY(big.width() <= 1174 && big.height() <= 1174);
     QVERIFY(big.width() == 1174 || big.height() == 1174);
+}
+
+void TestFacade::layoutChangeKeepsVisibleHostSize_data() {
+    QTest::addColumn<int>("layout");
+    QTest::addColumn<QVector<int>>("wndIds");
+    QTest::addColumn<bool>("fixedHost");
+    for (int layout : {1, 2, 4, 9, 16}) {
+        QTest::newRow(QByteArray::number(layout)) << layout << QVector<int>() << false;
+        QTest::newRow(QByteArray::number(layout) + " preferred") << layout << QVector<int>{4, 2} << false;
+    }
+    QTest::newRow("2 fixed host") << 2 << QVector<int>() << true;
+    QTest::newRow("4 fixed host preferred") << 4 << QVector<int>{3} << true;
+}
+
+void TestFacade::layoutChangeKeepsVisibleHostSize() {
+    QFETCH(int, layout);
+    QFETCH(QVector<int>, wndIds);
+    QFETCH(bool, fixedHost);
+    if (fixedHost) m_host->setFixedSize(1000, 600);
+    QTRY_COMPARE(manager()->pane(1)->size(), QSize(1000, 600));
+    // From the single pane to the grid and back again, as hosts and users switch.
+    for (int step : {layout, 1, layout}) {
+        m_viewer->setWndLayout(static_cast<NuvViewerImageWnd::WndLayout>(step), wndIds);
+        QCoreApplication::processEvents();
+        const int columns = step == 1 ? 1 : step == 2 || step == 4 ? 2 : step == 9 ? 3 : 4;
+        const QSize pane(1000 / columns, step == 2 ? 600 : 600 / columns);
+        QCOMPARE(m_host->size(), QSize(1000, 600));
+        QVERIFY2(m_host->minimumSizeHint().width() <= 1000 && m_host->minimumSizeHint().height() <= 600,
+                 qPrintable(QStringLiteral("%1x%2")
+                                .arg(m_host->minimumSizeHint().width())
+                                .arg(m_host->minimumSizeHint().height())));
+        QVERIFY(m_host->minimumSize().width() <= 1000 && m_host->minimumSize().height() <= 600);
+        for (int index : manager()->shownList())
+            QCOMPARE(manager()->pane(index)->size(), pane);
+    }
+    // Enlarging and restoring a pane and a language change leave the host as it is too.
+    ImageWnd* first = manager()->pane(manager()->shownList().first());
+    for (const char* button : {"btnWndTransformIn", "btnWndTransformOut"}) {
+        if (auto* b = first->findChild<QPushButton*>(QLatin1String(button))) {
+            if (!b->isHidden()) b->click();
+        }
+    }
+    Control::postLanguage("zh_CN");
+    Control::waitIdle();
+    QCoreApplication::processEvents();
+    QCOMPARE(m_host->size(), QSize(1000, 600));
+    if (fixedHost) return;
+    // The host can still shrink, and the panes follow.
+    m_host->resize(800, 500);
+    QTRY_COMPARE(m_host->size(), QSize(800, 500));
+    // (A pane of a 3x3 or 4x4 grid comes back into the 2x2 grid of the four panes.)
+    const int shown = m_viewer->getWndLayout();
+    const int columns = shown == 1 ? 1 : shown == 2 || shown == 4 ? 2 : shown == 9 ? 3 : 4;
+    QTRY_COMPARE(manager()->pane(manager()->shownList().first())->size(),
+                 QSize(800 / columns, shown == 2 ? 500 : 500 / columns));
 }
 
 void TestFacade::currentPaneSignalsOnlyOnChange() {
