@@ -57,11 +57,14 @@ ImageWndManager::ImageWndManager(NuvViewerImageWnd* facade, QWidget* parent)
     setAcceptDrops(true);
     setFocusPolicy(Qt::StrongFocus);
     if (parent != nullptr) {
-        auto* hostLayout = new QHBoxLayout();
-        hostLayout->addWidget(this);
-        hostLayout->setContentsMargins(0, 0, 0, 0);
-        delete parent->layout();
-        parent->setLayout(hostLayout);
+        // The host's own layout and the widgets in it stay: we join it as its last item.
+        if (QLayout* existing = parent->layout()) {
+            existing->addWidget(this);
+        } else {
+            auto* hostLayout = new QHBoxLayout(parent);
+            hostLayout->addWidget(this);
+            hostLayout->setContentsMargins(0, 0, 0, 0);
+        }
         parent->setAcceptDrops(true);
     }
 

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 #include <QVector>
 #include <QtGlobal>
@@ -18,6 +19,7 @@
 class QWidget;
 class NuvImage;
 class ImageWndManager;
+class ImageWnd;
 
 class NUVVIEWER_EXPORT NuvViewerImageWnd : public QObject {
     Q_OBJECT
@@ -31,9 +33,16 @@ public:
     enum ImageWndMode : qint32 { ModeNone = 0, Mode2D = 1, Mode3D = 2 };
     Q_ENUM(ImageWndMode)
 
+    // Fills `parent` with the pane grid. A parent without a layout gets a margin-free horizontal
+    // layout holding only the viewer. A parent that already has a layout keeps it, with all its
+    // items: the viewer's widget (manager()) is appended with QLayout::addWidget, so in a box
+    // layout it comes last and in a grid layout it takes the next free cell; a host that wants it
+    // elsewhere moves manager() within its layout. The parent must be a valid widget.
     explicit NuvViewerImageWnd(QWidget* parent);
     ~NuvViewerImageWnd() override;
 
+    // Plain re-parenting: no layout is created in the new parent. If the host then deletes that
+    // parent, the viewer's widget goes with it and every later call fails (-1, or no effect).
     void setImageWndParent(QWidget* parent);
     int setImageWndMode(int wndId, ImageWndMode mode);
     void setWndLayout(WndLayout layout, QVector<int> wndIds = QVector<int>());
@@ -57,8 +66,8 @@ public:
     // Whether the pane is in the grid on screen (a single-pane layout shows one of the four).
     bool isWndShown(int wndId);
 
-    // The pane manager widget, for hosts that embed or inspect it.
-    ImageWndManager* manager() const { return m_manager; }
+    // The pane manager widget, for hosts that embed or inspect it; null once it is gone.
+    ImageWndManager* manager() const;
 
 signals:
     void wndLayoutChanged(NuvViewerImageWnd::WndLayout layout);
@@ -70,5 +79,9 @@ signals:
     void wndButtonclick(int winId, QString camId, NuvViewerImageWnd::ButtonType type);
 
 private:
-    ImageWndManager* m_manager = nullptr;
+    ImageWnd* pane(int wndId) const;
+
+    // Owned, but a widget: a host that moved it into another parent with setImageWndParent may
+    // delete it with that parent. Every call then fails as for a missing pane.
+    QPointer<ImageWndManager> m_manager;
 };

@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QVBoxLayout>
 #include <QtTest>
 
 #include "Image2DWnd.h"
@@ -42,6 +43,8 @@ private slots:
     void pressInsideViewsSelectsPane();
     void startAndStopPressesReachHost();
     void resolutionReportedOncePerSize();
+    void callsFailOnceHostDeletedViewer();
+    void hostLayoutIsKept();
 
 private:
     QWidget* m_host = nullptr;
@@ -391,6 +394,49 @@ void TestFacade::resolutionReportedOncePerSize() {
     m_viewer->show2DImage(1, b);
     QCOMPARE(QString::fromStdString(ZavizoZoz3::GetCameraInfo(title, ZavizoZoz3::CAM_INFO_RESOLUTION)),
              QStringLiteral("640 * 480"));
+}
+
+void TestFacade::callsFailOnceHostDeletedViewer() {
+    auto* other = new QWidget();
+    m_viewer->setImageWndParent(other);
+    delete other;  // takes the viewer's widget with it
+    QVERIFY(manager() == nullptr);
+    QString title;
+    QImage image(4, 4, QImage::Format_RGB32);
+    NuvImage nuv;
+    QCOMPARE(m_viewer->setImageWndMode(1, NuvViewerImageWnd::Mode2D), -1);
+    QCOMPARE(m_viewer->setImageWndTitle(1, QStringLiteral("x")), -1);
+    QCOMPARE(m_viewer->getImageWndTitle(1, &title), -1);
+    QCOMPARE(m_viewer->get2DImage(1, &image), -1);
+    QCOMPARE(m_viewer->get2DImage(1, &nuv), -1);
+    QCOMPARE(m_viewer->initRangeImageDisplay(QStringLiteral("x")), -1);
+    QCOMPARE(m_viewer->getCurrentWnd(), -1);
+    QCOMPARE(int(m_viewer->getWndLayout()), 0);
+    m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
+    m_viewer->setCurrentWnd(2);
+    m_viewer->show2DImage(1, image);
+    m_viewer->show2DImage(1, nuv);
+    m_viewer->setImageWndParent(m_host);
+    // The gone manager's listeners left the business layer with it.
+    Control::postDeviceList(1);
+    Control::waitIdle();
+    QCOMPARE(Control::listenerCount(), 0);
+    // cleanup() deletes the facade: the widget must not be deleted a second time.
+}
+
+void TestFacade::hostLayoutIsKept() {
+    QWidget host;
+    auto* layout = new QVBoxLayout(&host);
+    auto* label = new QLabel(QStringLiteral("host's own"), &host);
+    layout->addWidget(label);
+    {
+        NuvViewerImageWnd viewer(&host);
+        QCOMPARE(host.layout(), layout);
+        QCOMPARE(layout->indexOf(label), 0);
+        QCOMPARE(layout->indexOf(viewer.manager()), 1);
+    }
+    QCOMPARE(host.layout(), layout);
+    QCOMPARE(layout->count(), 1);
 }
 
 QTEST_MAIN(TestFacade)
