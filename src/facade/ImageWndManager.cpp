@@ -77,6 +77,9 @@ ImageWndManager::ImageWndManager(NuvViewerImageWnd* facade, QWidget* parent)
 }
 
 ImageWndManager::~ImageWndManager() {
+    // A device-list callback may be waiting for this (GUI) thread, and unregistering waits for
+    // it: let it go first, or closing freezes until the callback gives up.
+    m_deviceListUpdate->abandonWaits();
     unregisterListeners();
     if (m_translatorInstalled) QCoreApplication::removeTranslator(&m_translator);
     delete m_deviceListUpdate;

@@ -3,6 +3,7 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTranslator>
 #include <QtTest>
@@ -46,6 +47,7 @@ private slots:
     void dropOfUnknownCameraIsConsumed();
     void plainTextDragIsRefused();
     void finishFlagWaitTracksGuiThread();
+    void closingReleasesWaitingDeviceListCallback();
     void churnFromTwoThreads();
 
 private:
@@ -349,6 +351,29 @@ void TestRouting::finishFlagWaitTracksGuiThread() {
     QVERIFY(gaveUp.load());
     QVERIFY(waited >= std::chrono::milliseconds(4500));
     QCoreApplication::processEvents();  // the late slot still finds its flag alive
+}
+
+void TestRouting::closingReleasesWaitingDeviceListCallback() {
+    connectCamera(Control::CameraKind::LaserProfiler, "A");
+    DeviceListUpdate* adapter = manager()->deviceListListener();
+    QSharedPointer<bool> flag;
+    QSemaphore inFlight;
+    connect(
+        adapter, &DeviceListUpdate::ValueUpdate, adapter,
+        [&](int, QStringList, QStringList, QSharedPointer<bool> finish) {
+            flag = finish;
+            inFlight.release();
+        },
+        Qt::DirectConnection);
+    Control::postDeviceList(1);
+    // From here on the GUI thread runs no events: the list is never processed.
+    inFlight.acquire();
+    delete m_viewer;
+    m_viewer = nullptr;
+    // Unregistering waited for the callback, which the closing viewer let go at once instead of
+    // leaving it to wait out its time limit.
+    QVERIFY(FinishFlag::isSet(flag));
+    QCOMPARE(Control::listenerCount(), 0);
 }
 
 void TestRouting::churnFromTwoThreads() {
