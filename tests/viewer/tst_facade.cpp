@@ -50,6 +50,15 @@ private:
     QWidget* m_host = nullptr;
     NuvViewerImageWnd* m_viewer = nullptr;
     ImageWndManager* manager() const { return m_viewer->manager(); }
+    // A connected laser profiler, bound to a pane by a device list; empty if it was not bound.
+    std::string bindProfiler() {
+        const std::string key = Control::addCamera(Control::CameraKind::LaserProfiler, "LP");
+        Control::setConnected(key, true);
+        Control::setOpen(key, true);
+        QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
+        Control::postDeviceList(1);
+        return bound.wait(5000) ? key : std::string();
+    }
 };
 
 void TestFacade::init() {
@@ -144,12 +153,7 @@ void TestFacade::reservedButtonOperationsFail() {
 void TestFacade::rangeDisplayNeedsBoundProfilerPane() {
     QCOMPARE(m_viewer->initRangeImageDisplay(QStringLiteral("nobody")), -1);
     QCOMPARE(m_viewer->initRangeImageDisplay(QString()), -1);
-    const std::string key = Control::addCamera(Control::CameraKind::LaserProfiler, "LP");
-    Control::setConnected(key, true);
-    Control::setOpen(key, true);
-    QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
-    Control::postDeviceList(1);
-    QVERIFY(bound.wait(5000));
+    const std::string key = bindProfiler();
     QCOMPARE(m_viewer->initRangeImageDisplay(QString::fromStdString(key)), 0);
     QCOMPARE(m_viewer->setImageWndMode(1, NuvViewerImageWnd::Mode2D), 0);
     QCOMPARE(m_viewer->initRangeImageDisplay(QString::fromStdString(key)), -1);
@@ -348,13 +352,8 @@ void TestFacade::pressInsideViewsSelectsPane() {
 }
 
 void TestFacade::startAndStopPressesReachHost() {
-    const std::string key = Control::addCamera(Control::CameraKind::LaserProfiler, "LP");
-    Control::setConnected(key, true);
-    Control::setOpen(key, true);
-    QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
-    Control::postDeviceList(1);
-    QVERIFY(bound.wait(5000));
-    QCOMPARE(bound.at(0).at(0).toInt(), 1);
+    const std::string key = bindProfiler();
+    QCOMPARE(manager()->paneIndexOf(QString::fromStdString(key)), 1);
 
     m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
     QSignalSpy clicks(m_viewer, &NuvViewerImageWnd::wndButtonclick);
