@@ -10,6 +10,7 @@
 #include <map>
 #include <thread>
 
+#include "Nuv3DAxes.h"
 #include "Nuv3DCamera.h"
 #include "Nuv3DGraphics.h"
 #include "Nuv3DPointBuffer.h"
@@ -29,9 +30,23 @@ int64_t asHandle(QWidget* w) {
 // Copies the vertex array out of the buffer the way the view would upload it.
 std::vector<Vertex> vertices(Nuv3DPointBuffer& buffer) {
     std::vector<Vertex> out;
-    buffer.takeChanges(
-        true, [&](const Vertex* v, size_t capacity, size_t, size_t, bool) { out.assign(v, v + capacity); });
+    buffer.takeChanges(true, [&](const Vertex* v, size_t capacity, size_t first, size_t count, bool) {
+        out.resize(capacity);
+        std::copy(v, v + count, out.begin() + static_cast<std::ptrdiff_t>(first));
+    });
     return out;
+}
+
+Nuv3DRangeSetup rampSetup(int points, int lines) {
+    Nuv3DRangeSetup s;
+    s.pointsPerLine = points;
+    s.totalLines = lines;
+    s.xInterval = s.yInterval = 0.05;
+    s.heightScale = kScale;
+    s.heightOffset = kOffset;
+    s.heightMin = kMin;
+    s.heightMax = kMax;
+    return s;
 }
 
 }  // namespace
@@ -45,6 +60,10 @@ private slots:
     void sampleConversion();
     void placementAndSampling_data();
     void placementAndSampling();
+    void largeScansStayWithinTheBudget_data();
+    void largeScansStayWithinTheBudget();
+    void axisTicks_data();
+    void axisTicks();
     void rejectedInput_data();
     void rejectedInput();
     void staleHandleIsRejected();
@@ -124,17 +143,21 @@ void tst_Nuv3DGraphics::sampleConversion_data() {
     QTest::addColumn<uint>("raw");
     QTest::addColumn<bool>("valid");
     QTest::addColumn<float>("height");
+    QTest::addColumn<bool>("delivered");
     // 16-bit: offset 32768, scale 0.01, limits -5..5; 32-bit: offset 0x40000, scale 0.001, -100..100.
-    QTest::newRow("16 zero is invalid") << 2 << 0u << false << 0.0f;
-    QTest::newRow("16 at offset") << 2 << 32768u << true << 0.0f;
-    QTest::newRow("16 positive") << 2 << 33068u << true << 3.0f;
-    QTest::newRow("16 at maximum") << 2 << 33268u << true << 5.0f;
-    QTest::newRow("16 above maximum") << 2 << 33269u << false << 0.0f;
-    QTest::newRow("16 below minimum") << 2 << 32267u << false << 0.0f;
-    QTest::newRow("32 zero is invalid") << 4 << 0u << false << 0.0f;
-    QTest::newRow("32 negative") << 4 << 0x40000u - 2500u << true << -2.5f;
-    QTest::newRow("32 flag bits ignored") << 4 << (0x80000000u | (0x40000u + 1000u)) << true << 1.0f;
-    QTest::newRow("32 overwritten invalid") << 4 << 0x80000000u << false << 0.0f;
+    QTest::newRow("16 zero is invalid") << 2 << 0u << false << 0.0f << false;
+    QTest::newRow("16 at offset") << 2 << 32768u << true << 0.0f << false;
+    QTest::newRow("16 positive") << 2 << 33068u << true << 3.0f << false;
+    QTest::newRow("16 at maximum") << 2 << 33268u << true << 5.0f << false;
+    QTest::newRow("16 above maximum") << 2 << 33269u << false << 0.0f << false;
+    QTest::newRow("16 below minimum") << 2 << 32267u << false << 0.0f << false;
+    QTest::newRow("16 delivered colour") << 2 << 33068u << true << 3.0f << true;
+    QTest::newRow("16 delivered colour, invalid") << 2 << 0u << false << 0.0f << true;
+    QTest::newRow("32 zero is invalid") << 4 << 0u << false << 0.0f << false;
+    QTest::newRow("32 negative") << 4 << 0x40000u - 2500u << true << -2.5f << false;
+    QTest::newRow("32 flag bits ignored") << 4 << (0x80000000u | (0x40000u + 1000u)) << true << 1.0f << false;
+    QTest::newRow("32 overwritten invalid") << 4 << 0x80000000u << false << 0.0f << false;
+    QTest::newRow("32 delivered colour") << 4 << 0x40000u - 2500u << true << -2.5f << true;
 }
 
 void tst_Nuv3DGraphics::sampleConversion() {
@@ -142,6 +165,7 @@ void tst_Nuv3DGraphics::sampleConversion() {
     QFETCH(uint, raw);
     QFETCH(bool, valid);
     QFETCH(float, height);
+    QFETCH(bool, delivered);
     Nuv3DPointBuffer buffer;
     Nuv3DRangeSetup s;
     s.bytesPerPoint = bytesPerPoint;
@@ -159,10 +183,17 @@ void tst_Nuv3DGraphics::sampleConversion() {
     std::memcpy(bytes.data() + 1 + bytesPerPoint,
                 bytesPerPoint == 2 ? static_cast<const void*>(&raw16) : &raw,
                 static_cast<size_t>(bytesPerPoint));
-    QCOMPARE(buffer.append(stream, bytes.data() + 1, nullptr, bytesPerPoint, 1, 1), int(NUV3D_OK));
+    // Delivered colours give the rgb; validity comes from the sample alone.
+    const std::vector<NuvColor> colours(3, NuvColor(10, 20, 30, 0));
+    QCOMPARE(
+        buffer.append(stream, bytes.data() + 1, delivered ? colours.data() : nullptr, bytesPerPoint, 1, 1),
+        int(NUV3D_OK));
     QCOMPARE(buffer.pointCount(), int64_t(valid ? 1 : 0));
     const Vertex v = vertices(buffer).at(3 + 1);
     QCOMPARE(v.rgba[3] != 0, valid);
+    if (delivered && valid) {
+        QCOMPARE(QColor(v.rgba[0], v.rgba[1], v.rgba[2]), QColor(10, 20, 30));
+    }
     if (valid) {
         QVERIFY(qAbs(v.z - height) < 1e-4f);
         QCOMPARE(v.x, 1.0f);
@@ -223,6 +254,66 @@ void tst_Nuv3DGraphics::placementAndSampling() {
     QCOMPARE(NuvDestory3DWnd(h), int(NUV3D_OK));
 }
 
+void tst_Nuv3DGraphics::largeScansStayWithinTheBudget_data() {
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("ratio");
+    QTest::addColumn<int>("kept");
+    QTest::newRow("small scan keeps every point") << 1000 << 1 << 1;
+    QTest::newRow("21000 lines") << 21000 << 1 << 2;
+    QTest::newRow("camera maximum of 50000 lines") << 50000 << 1 << 3;
+    QTest::newRow("asked ratio already fits") << 50000 << 4 << 4;
+}
+
+void tst_Nuv3DGraphics::largeScansStayWithinTheBudget() {
+    QFETCH(int, lines);
+    QFETCH(int, ratio);
+    QFETCH(int, kept);
+    const int points = 3200, batch = 100;
+    Nuv3DPointBuffer buffer;
+    QCOMPARE(buffer.setSamplingRatio(ratio), int(NUV3D_OK));
+    const int stream = buffer.setup(rampSetup(points, lines));
+    QVERIFY(stream > 0);
+    QCOMPARE(buffer.effectiveSamplingRatio(), kept);
+    // Memory follows the lines that arrived, up to the budget for the whole scan.
+    const std::vector<uint16_t> image = rampImage(points, batch);
+    QCOMPARE(buffer.append(stream, image.data(), nullptr, 2, 0, batch - 1), int(NUV3D_OK));
+    QVERIFY2(buffer.heldBytes() < (size_t(16) << 20), qPrintable(QString::number(buffer.heldBytes())));
+    QCOMPARE(buffer.append(stream, image.data(), nullptr, 2, lines - batch, lines - 1), int(NUV3D_OK));
+    QVERIFY(buffer.heldBytes() <= Nuv3DPointBuffer::kMaxSlots * sizeof(Vertex) + (size_t(4) << 20));
+    const int64_t columns = (points + kept - 1) / kept;
+    const int64_t rows = 2 * ((batch + kept - 1) / kept);
+    QVERIFY(qAbs(buffer.pointCount() - columns * rows) <= columns);
+    QVERIFY(qAbs(buffer.bounds().max.y() - float((lines - 1) * 0.05)) <= float(kept * 0.05));
+    buffer.clear();
+    QCOMPARE(buffer.heldBytes(), size_t(0));
+}
+
+void tst_Nuv3DGraphics::axisTicks_data() {
+    QTest::addColumn<double>("low");
+    QTest::addColumn<double>("high");
+    QTest::addColumn<int>("maxTicks");
+    QTest::addColumn<QStringList>("labels");
+    QTest::newRow("height range") << -45.0 << 45.0 << 7 << QStringList{"-40", "-20", "0", "20", "40"};
+    QTest::newRow("scan width") << 0.0 << 28.8 << 7 << QStringList{"0", "5", "10", "15", "20", "25"};
+    QTest::newRow("short scan") << 0.0 << 2.0 << 7 << QStringList{"0.0", "0.5", "1.0", "1.5", "2.0"};
+    QTest::newRow("fine heights") << -0.04 << 0.03 << 5 << QStringList{"-0.04", "-0.02", "0.00", "0.02"};
+    QTest::newRow("empty range") << 1.0 << 1.0 << 7 << QStringList{};
+    QTest::newRow("reversed range") << 2.0 << 1.0 << 7 << QStringList{};
+}
+
+void tst_Nuv3DGraphics::axisTicks() {
+    QFETCH(double, low);
+    QFETCH(double, high);
+    QFETCH(int, maxTicks);
+    QFETCH(QStringList, labels);
+    const double step = Nuv3DAxes::niceStep(low, high, maxTicks);
+    QStringList shown;
+    for (double t : Nuv3DAxes::ticks(low, high, maxTicks)) {
+        shown << Nuv3DAxes::label(t, step);
+    }
+    QCOMPARE(shown, labels);
+}
+
 void tst_Nuv3DGraphics::rejectedInput_data() {
     QTest::addColumn<QString>("call");
     QTest::addColumn<int>("expected");
@@ -279,7 +370,7 @@ void tst_Nuv3DGraphics::rejectedInput() {
         {"setup display mode 2",
          [&] { return NuvInitialRangeImage(h, 2, 8, 4, 1, 0, 1, 0, 1, 0, -1, 1, 2); }},
         {"setup too large",
-         [&] { return NuvInitialRangeImage(h, 2, 1 << 20, 1 << 20, 1, 0, 1, 0, 1, 0, -1, 1, 3); }},
+         [&] { return NuvInitialRangeImage(h, 2, 1 << 30, 1 << 30, 1, 0, 1, 0, 1, 0, -1, 1, 3); }},
         {"sampling ratio 0", [&] { return NuvSetSamplingRatio(h, 0); }},
         {"sampling ratio 2000", [&] { return NuvSetSamplingRatio(h, 2000); }},
         {"toolbar unknown bit", [&] { return NuvSet3DToolbarVisible(h, NUV3D_TOOL_FIT | 0x1u, true); }},

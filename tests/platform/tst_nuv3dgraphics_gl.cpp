@@ -56,7 +56,8 @@ private slots:
     void init();
     void cleanup();
     void threeThreadsStreamAPictureColouredByHeight();
-    void clearEmptiesThePicture();
+    void clearEmptiesThePictureAndGLMemory();
+    void axesAndGroundGridFrameTheScan();
     void brightnessModeDrawsGrey();
     void projectionAndGesturesReachTheView();
     void destroyWhileStreaming();
@@ -90,6 +91,7 @@ void tst_Nuv3DGraphicsGL::init() {
     QTRY_VERIFY(m_view->context() && m_view->context()->isValid());
     QVERIFY(!m_parent->findChild<Nuv3DWindow*>()->showsUnavailableMessage());
     m_view->setPointSize(3);
+    m_view->setAxesVisible(false);  // only the points count as foreground here
 }
 
 void tst_Nuv3DGraphicsGL::cleanup() {
@@ -140,18 +142,43 @@ void tst_Nuv3DGraphicsGL::threeThreadsStreamAPictureColouredByHeight() {
     QVERIFY2(s.reddish > s.foreground / 10, qPrintable(QString::number(s.reddish)));
 }
 
-void tst_Nuv3DGraphicsGL::clearEmptiesThePicture() {
+void tst_Nuv3DGraphicsGL::clearEmptiesThePictureAndGLMemory() {
     const int stream = setupRamp(m_handle, 60, 40);
     const std::vector<uint16_t> image = rampImage(60, 40);
     QCOMPARE(NuvAppendDataStream(m_handle, stream, image.data(), nullptr, 2, 0, 39), 0);
     QCOMPARE(Nuv3DZoomFitWnd(m_handle), 0);
     QVERIFY(analyse(grab()).foreground > 0);
+    QVERIFY(m_view->gpuBytes() >= size_t(60 * 40 * 16));
+    // Cleared while hidden, so no paint follows: the GL buffer is given back all the same.
+    m_parent->hide();
     QCOMPARE(NuvClearAllRangeImage(m_handle), 0);
+    QTRY_COMPARE(m_view->gpuBytes(), size_t(0));
+    m_parent->show();
     QCOMPARE(analyse(grab()).foreground, 0);
     // A new scan after the clear draws again.
     const int next = setupRamp(m_handle, 60, 40);
     QCOMPARE(NuvAppendDataStream(m_handle, next, image.data(), nullptr, 2, 0, 19), 0);
     QVERIFY(analyse(grab()).foreground > 0);
+}
+
+void tst_Nuv3DGraphicsGL::axesAndGroundGridFrameTheScan() {
+    QVERIFY(setupRamp(m_handle, 60, 40) > 0);
+    QCOMPARE(Nuv3DZoomFitWnd(m_handle), 0);
+    QCOMPARE(analyse(grab()).foreground, 0);
+    // Before any point arrives the grid and axes show the extent of the scan, labelled.
+    m_view->setAxesVisible(true);
+    const QImage image = grab();
+    int grid = 0, xAxis = 0, label = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            grid += qAbs(c.red() - 120) + qAbs(c.green() - 122) + qAbs(c.blue() - 128) < 12;
+            xAxis += c.red() > 200 && c.green() < 120 && c.blue() < 120;
+            label += c.red() > 190 && c.green() > 190 && c.blue() > 190;
+        }
+    }
+    QVERIFY2(grid > 100 && xAxis > 10 && label > 10,
+             qPrintable(QStringLiteral("%1 %2 %3").arg(grid).arg(xAxis).arg(label)));
 }
 
 void tst_Nuv3DGraphicsGL::brightnessModeDrawsGrey() {
