@@ -242,6 +242,8 @@ void Nuv3DView::drawAxes() {
     }
     const QVector3D axisEnds[3] = {QVector3D(hi.x(), lo.y(), lo.z()), QVector3D(lo.x(), hi.y(), lo.z()),
                                    QVector3D(lo.x(), lo.y(), hi.z())};
+    // The axes lie on grid lines: equal depths must pass.
+    glDepthFunc(GL_LEQUAL);
     m_lineProgram->bind();
     m_lineProgram->setUniformValue("u_mvp", m_camera.viewProjection());
     const int position = m_lineProgram->attributeLocation("a_position");
@@ -257,6 +259,7 @@ void Nuv3DView::drawAxes() {
     }
     m_lineProgram->disableAttributeArray(position);
     m_lineProgram->release();
+    glDepthFunc(GL_LESS);
     glDisable(GL_DEPTH_TEST);
 
     // Labels in widget pixels at the projected tick positions.

@@ -69,8 +69,9 @@ void HeightColourBar::paintEvent(QPaintEvent*) {
     for (int i = 0; i < values.size(); ++i) {
         const int y =
             strip.bottom() - static_cast<int>((values.at(i) - m_minimum) / span * (strip.height() - 1));
-        painter.drawLine(strip.right() + 1, y, strip.right() + 4, y);
-        painter.drawText(QRect(strip.right() + 6, y - 8, width() - strip.right() - 6, 16),
+        // Tick across the strip's edge, so that it does not read as a minus sign.
+        painter.drawLine(strip.right() - 3, y, strip.right(), y);
+        painter.drawText(QRect(strip.right() + 5, y - 8, width() - strip.right() - 5, 16),
                          Qt::AlignLeft | Qt::AlignVCenter, labels.at(i));
     }
 }
