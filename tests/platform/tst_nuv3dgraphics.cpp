@@ -10,7 +10,6 @@
 #include <map>
 #include <thread>
 
-#include "Nuv3DAxes.h"
 #include "Nuv3DCamera.h"
 #include "Nuv3DGraphics.h"
 #include "Nuv3DPointBuffer.h"
@@ -62,18 +61,14 @@ private slots:
     void placementAndSampling();
     void largeScansStayWithinTheBudget_data();
     void largeScansStayWithinTheBudget();
-    void axisTicks_data();
-    void axisTicks();
     void rejectedInput_data();
     void rejectedInput();
-    void staleHandleIsRejected();
+    void goneHandleOrWidget_data();
+    void goneHandleOrWidget();
     void dataStreamEndsWithClearAndSetup();
     void toolbarItems_data();
     void toolbarItems();
-    void logLevelFiltersStatusLine();
-    void parentDeletedBeforeDestroy();
     void destroyWhileWorkersAppend();
-    void otherThreadsCannotCreateButMayDestroy();
     void fitFramesTheBox_data();
     void fitFramesTheBox();
 };
@@ -93,6 +88,10 @@ void tst_Nuv3DGraphics::withoutOpenGLEveryCallIsSafe() {
     QVERIFY(window);
     QCOMPARE(window->geometry(), parent.rect());
     QVERIFY(!window->view());
+    // Windows are made on the GUI thread only.
+    int64_t created = 0;
+    std::thread([&] { created = NuvCreate3DWnd(asHandle(&parent)); }).join();
+    QCOMPARE(created, int64_t(NUV3D_ERR_THREAD));
     auto* message = window->findChild<QLabel*>(QStringLiteral("nuv3DUnavailable"));
     QVERIFY(message && message->isVisible());
     QCOMPARE(message->text(), QStringLiteral("3D display unavailable: OpenGL could not be initialised"));
@@ -107,30 +106,31 @@ void tst_Nuv3DGraphics::withoutOpenGLEveryCallIsSafe() {
     const int stream = setupRamp(h, points, lines);
     QVERIFY(stream > 0);
 
-    // Two worker threads and this one append interleaved batches of 10 lines, while the worker
-    // threads also ask for fit and projection changes that must be queued to this thread.
+    // Data calls go straight through from another thread; view changes are queued to this one.
     const std::vector<uint16_t> image = rampImage(points, lines);
-    std::atomic<int> failures{0};
-    const auto appendBatches = [&](int first) {
-        for (int b = first; b < lines / 10; b += 3) {
-            const uint16_t* rows = image.data() + static_cast<size_t>(b) * 10 * points;
-            failures += NuvAppendDataStream(h, stream, rows, nullptr, 2, b * 10, b * 10 + 9) != NUV3D_OK;
-        }
+    int failures = 0;
+    std::thread([&] {
+        failures += NuvAppendDataStream(h, stream, image.data(), nullptr, 2, 0, lines - 1) != NUV3D_OK;
         failures += Nuv3DZoomFitWnd(h) != NUV3D_OK;
-        failures += NuvSetPerspective(h, first % 2) != NUV3D_OK;
-    };
-    std::thread w1(appendBatches, 1);
-    std::thread w2(appendBatches, 2);
-    appendBatches(0);
-    w1.join();
-    w2.join();
-    QCOMPARE(failures.load(), 0);
+        failures += NuvSetPerspective(h, NUV3D_ORTHOGRAPHIC) != NUV3D_OK;
+    }).join();
+    QCOMPARE(failures, 0);
     QCOMPARE(NuvGetPointCount(h), int64_t(points) * lines);
     // After the queued view changes, a line arriving again reports the count.
     QCoreApplication::processEvents();
     QCOMPARE(NuvAppendDataStream(h, stream, image.data(), nullptr, 2, 0, 0), int(NUV3D_OK));
     QTRY_COMPARE(window->statusText(), QStringLiteral("%1 points").arg(points * lines));
     QVERIFY(message->isVisible());
+    // Errors pass every log level, also from another thread; the debug level adds the rows.
+    QCOMPARE(NuvSet3DStatusBarLogLevel(h, NUV3D_LOG_ERROR), 0);
+    std::thread([&] { NuvAppendDataStream(h, stream, image.data(), nullptr, 2, 3, lines); }).join();
+    QTRY_VERIFY(window->statusText().contains(QLatin1String("NuvAppendDataStream rejected")));
+    QCOMPARE(NuvAppendDataStream(h, stream, image.data(), nullptr, 2, 0, 0), 0);
+    QCoreApplication::processEvents();
+    QVERIFY(window->statusText().contains(QLatin1String("rejected")));
+    QCOMPARE(NuvSet3DStatusBarLogLevel(h, NUV3D_LOG_DEBUG), 0);
+    QCOMPARE(NuvAppendDataStream(h, stream, image.data(), nullptr, 2, 0, 1), 0);
+    QTRY_COMPARE(window->statusText(), QStringLiteral("Rows 0 to 1 appended, %1 points").arg(points * lines));
 
     QCOMPARE(NuvClearAllRangeImage(h), int(NUV3D_OK));
     QCOMPARE(NuvGetPointCount(h), int64_t(0));
@@ -288,32 +288,6 @@ void tst_Nuv3DGraphics::largeScansStayWithinTheBudget() {
     QCOMPARE(buffer.heldBytes(), size_t(0));
 }
 
-void tst_Nuv3DGraphics::axisTicks_data() {
-    QTest::addColumn<double>("low");
-    QTest::addColumn<double>("high");
-    QTest::addColumn<int>("maxTicks");
-    QTest::addColumn<QStringList>("labels");
-    QTest::newRow("height range") << -45.0 << 45.0 << 7 << QStringList{"-40", "-20", "0", "20", "40"};
-    QTest::newRow("scan width") << 0.0 << 28.8 << 7 << QStringList{"0", "5", "10", "15", "20", "25"};
-    QTest::newRow("short scan") << 0.0 << 2.0 << 7 << QStringList{"0.0", "0.5", "1.0", "1.5", "2.0"};
-    QTest::newRow("fine heights") << -0.04 << 0.03 << 5 << QStringList{"-0.04", "-0.02", "0.00", "0.02"};
-    QTest::newRow("empty range") << 1.0 << 1.0 << 7 << QStringList{};
-    QTest::newRow("reversed range") << 2.0 << 1.0 << 7 << QStringList{};
-}
-
-void tst_Nuv3DGraphics::axisTicks() {
-    QFETCH(double, low);
-    QFETCH(double, high);
-    QFETCH(int, maxTicks);
-    QFETCH(QStringList, labels);
-    const double step = Nuv3DAxes::niceStep(low, high, maxTicks);
-    QStringList shown;
-    for (double t : Nuv3DAxes::ticks(low, high, maxTicks)) {
-        shown << Nuv3DAxes::label(t, step);
-    }
-    QCOMPARE(shown, labels);
-}
-
 void tst_Nuv3DGraphics::rejectedInput_data() {
     QTest::addColumn<QString>("call");
     QTest::addColumn<int>("expected");
@@ -331,7 +305,7 @@ void tst_Nuv3DGraphics::rejectedInput_data() {
     row("setup minimum above maximum", NUV3D_ERR_ARG);
     row("setup NaN interval", NUV3D_ERR_ARG);
     row("setup display mode 2", NUV3D_ERR_ARG);
-    row("setup too large", NUV3D_ERR_MEMORY);
+    row("setup beyond any sampling ratio", NUV3D_ERR_MEMORY);
     row("sampling ratio 0", NUV3D_ERR_ARG);
     row("sampling ratio 2000", NUV3D_ERR_ARG);
     row("toolbar unknown bit", NUV3D_ERR_ARG);
@@ -369,7 +343,7 @@ void tst_Nuv3DGraphics::rejectedInput() {
          [&] { return NuvInitialRangeImage(h, 2, 8, 4, qQNaN(), 0, 1, 0, 1, 0, -1, 1, 3); }},
         {"setup display mode 2",
          [&] { return NuvInitialRangeImage(h, 2, 8, 4, 1, 0, 1, 0, 1, 0, -1, 1, 2); }},
-        {"setup too large",
+        {"setup beyond any sampling ratio",
          [&] { return NuvInitialRangeImage(h, 2, 1 << 30, 1 << 30, 1, 0, 1, 0, 1, 0, -1, 1, 3); }},
         {"sampling ratio 0", [&] { return NuvSetSamplingRatio(h, 0); }},
         {"sampling ratio 2000", [&] { return NuvSetSamplingRatio(h, 2000); }},
@@ -388,31 +362,55 @@ void tst_Nuv3DGraphics::rejectedInput() {
     QCOMPARE(NuvDestory3DWnd(h), int(NUV3D_OK));
 }
 
-void tst_Nuv3DGraphics::staleHandleIsRejected() {
-    QWidget parent;
-    const int64_t h = NuvCreate3DWnd(asHandle(&parent));
+void tst_Nuv3DGraphics::goneHandleOrWidget_data() {
+    QTest::addColumn<QString>("gone");
+    QTest::addColumn<bool>("dataStays");
+    QTest::newRow("destroyed handle") << "handle" << false;
+    QTest::newRow("destroyed from another thread") << "thread" << false;
+    QTest::newRow("handle 0") << "0" << false;
+    QTest::newRow("negative handle") << "-3" << false;
+    QTest::newRow("largest handle") << "max" << false;
+    // The widget went with its parent; the data side stays usable until the handle is destroyed.
+    QTest::newRow("parent deleted") << "parent" << true;
+}
+
+void tst_Nuv3DGraphics::goneHandleOrWidget() {
+    QFETCH(QString, gone);
+    QFETCH(bool, dataStays);
+    auto* parent = new QWidget;
+    const int64_t h = NuvCreate3DWnd(asHandle(parent));
     const int stream = setupRamp(h, 8, 4);
-    QCOMPARE(NuvDestory3DWnd(h), int(NUV3D_OK));
-    QVERIFY(!parent.findChild<Nuv3DWindow*>());
-    const std::vector<uint16_t> image = rampImage(8, 4);
-    for (const int64_t bad : {h, int64_t(0), int64_t(-3), std::numeric_limits<int64_t>::max()}) {
-        QCOMPARE(NuvMove3DWnd(bad, 0, 0, 10, 10), int(NUV3D_ERR_HANDLE));
-        QCOMPARE(NuvSet3DBackgroundColor(bad, 1, 2, 3, 4), int(NUV3D_ERR_HANDLE));
-        QCOMPARE(NuvSet3DToolbarVisible(bad, NUV3D_TOOL_FIT, false), int(NUV3D_ERR_HANDLE));
-        QCOMPARE(NuvSet3DStatusBarLogLevel(bad, 0), int(NUV3D_ERR_HANDLE));
-        QCOMPARE(Nuv3DZoomFitWnd(bad), int(NUV3D_ERR_HANDLE));
-        QCOMPARE(NuvSetPerspective(bad, 0), int(NUV3D_ERR_HANDLE));
-        QCOMPARE(NuvSetSamplingRatio(bad, 1), int(NUV3D_ERR_HANDLE));
-        QCOMPARE(setupRamp(bad, 8, 4), int(NUV3D_ERR_HANDLE));
-        QCOMPARE(NuvAppendDataStream(bad, stream, image.data(), nullptr, 2, 0, 3), int(NUV3D_ERR_HANDLE));
-        QCOMPARE(NuvClearAllRangeImage(bad), int(NUV3D_ERR_HANDLE));
-        QCOMPARE(NuvGetPointCount(bad), int64_t(NUV3D_ERR_HANDLE));
-        QCOMPARE(NuvDestory3DWnd(bad), int(NUV3D_ERR_HANDLE));
+    int64_t bad = h;
+    if (gone == "handle") QCOMPARE(NuvDestory3DWnd(h), int(NUV3D_OK));
+    if (gone == "thread") {
+        int destroyed = -99;
+        std::thread([&] { destroyed = NuvDestory3DWnd(h); }).join();
+        QCOMPARE(destroyed, int(NUV3D_OK));
+        QTRY_VERIFY(!parent->findChild<Nuv3DWindow*>());
     }
-    // A new window never takes over the old number.
-    const int64_t next = NuvCreate3DWnd(asHandle(&parent));
+    if (gone == "0" || gone == "-3") bad = gone.toLongLong();
+    if (gone == "max") bad = std::numeric_limits<int64_t>::max();
+    if (gone == "parent") delete parent;
+    const std::vector<uint16_t> image = rampImage(8, 4);
+    QCOMPARE(NuvMove3DWnd(bad, 0, 0, 10, 10), int(NUV3D_ERR_HANDLE));
+    QCOMPARE(NuvSet3DBackgroundColor(bad, 1, 2, 3, 4), int(NUV3D_ERR_HANDLE));
+    QCOMPARE(NuvSet3DToolbarVisible(bad, NUV3D_TOOL_FIT, false), int(NUV3D_ERR_HANDLE));
+    QCOMPARE(NuvSet3DStatusBarLogLevel(bad, 0), int(NUV3D_ERR_HANDLE));
+    QCOMPARE(Nuv3DZoomFitWnd(bad), int(NUV3D_ERR_HANDLE));
+    QCOMPARE(NuvSetPerspective(bad, 0), int(NUV3D_ERR_HANDLE));
+    const int data = dataStays ? int(NUV3D_OK) : int(NUV3D_ERR_HANDLE);
+    QCOMPARE(NuvAppendDataStream(bad, stream, image.data(), nullptr, 2, 0, 3), data);
+    QCOMPARE(NuvGetPointCount(bad), dataStays ? int64_t(32) : int64_t(NUV3D_ERR_HANDLE));
+    QCOMPARE(NuvSetSamplingRatio(bad, 1), data);
+    QCOMPARE(NuvClearAllRangeImage(bad), data);
+    QCOMPARE(setupRamp(bad, 8, 4) > 0, dataStays);
+    QCOMPARE(NuvDestory3DWnd(bad), data);
+    QCOMPARE(NuvDestory3DWnd(h), bad == h ? int(NUV3D_ERR_HANDLE) : int(NUV3D_OK));
+    if (gone != "parent") delete parent;
+    // A new window never takes over an old number.
+    QWidget other;
+    const int64_t next = NuvCreate3DWnd(asHandle(&other));
     QVERIFY(next > h);
-    QCOMPARE(NuvGetPointCount(h), int64_t(NUV3D_ERR_HANDLE));
     QCOMPARE(NuvDestory3DWnd(next), int(NUV3D_OK));
 }
 
@@ -478,41 +476,6 @@ void tst_Nuv3DGraphics::toolbarItems() {
     QCOMPARE(NuvDestory3DWnd(h), 0);
 }
 
-void tst_Nuv3DGraphics::logLevelFiltersStatusLine() {
-    QWidget parent;
-    const int64_t h = NuvCreate3DWnd(asHandle(&parent));
-    Nuv3DWindow* window = Nuv3DRegistry::instance().window(h);
-    QVERIFY(window);
-    QCOMPARE(NuvSet3DStatusBarLogLevel(h, NUV3D_LOG_ERROR), 0);
-    const int stream = setupRamp(h, 8, 4);
-    const std::vector<uint16_t> image = rampImage(8, 4);
-    QCOMPARE(NuvAppendDataStream(h, stream, image.data(), nullptr, 2, 0, 1), 0);
-    QCoreApplication::processEvents();
-    QVERIFY2(window->statusText().isEmpty(), qPrintable(window->statusText()));
-    // Errors pass at every level, also when they happen on another thread.
-    std::thread([&] { NuvAppendDataStream(h, stream, image.data(), nullptr, 2, 3, 9); }).join();
-    QTRY_VERIFY(window->statusText().contains(QLatin1String("NuvAppendDataStream rejected")));
-    QCOMPARE(NuvSet3DStatusBarLogLevel(h, NUV3D_LOG_DEBUG), 0);
-    QCOMPARE(NuvAppendDataStream(h, stream, image.data(), nullptr, 2, 2, 3), 0);
-    QTRY_COMPARE(window->statusText(), QStringLiteral("Rows 2 to 3 appended, 32 points"));
-    QCOMPARE(NuvDestory3DWnd(h), 0);
-}
-
-void tst_Nuv3DGraphics::parentDeletedBeforeDestroy() {
-    auto* parent = new QWidget;
-    const int64_t h = NuvCreate3DWnd(asHandle(parent));
-    const int stream = setupRamp(h, 8, 4);
-    delete parent;
-    const std::vector<uint16_t> image = rampImage(8, 4);
-    // The widget is gone; the data side stays usable until the handle is destroyed.
-    QCOMPARE(Nuv3DZoomFitWnd(h), int(NUV3D_ERR_HANDLE));
-    QCOMPARE(NuvMove3DWnd(h, 0, 0, 5, 5), int(NUV3D_ERR_HANDLE));
-    QCOMPARE(NuvAppendDataStream(h, stream, image.data(), nullptr, 2, 0, 3), int(NUV3D_OK));
-    QCOMPARE(NuvGetPointCount(h), int64_t(32));
-    QCOMPARE(NuvDestory3DWnd(h), int(NUV3D_OK));
-    QCOMPARE(NuvDestory3DWnd(h), int(NUV3D_ERR_HANDLE));
-}
-
 void tst_Nuv3DGraphics::destroyWhileWorkersAppend() {
     QWidget parent;
     parent.show();
@@ -544,21 +507,6 @@ void tst_Nuv3DGraphics::destroyWhileWorkersAppend() {
     QCOMPARE(unexpected.load(), 0);
     QCoreApplication::processEvents();  // queued calls to the deleted window are dropped
     QVERIFY(!parent.findChild<Nuv3DWindow*>());
-}
-
-void tst_Nuv3DGraphics::otherThreadsCannotCreateButMayDestroy() {
-    QWidget parent;
-    int64_t created = 0;
-    std::thread([&] { created = NuvCreate3DWnd(asHandle(&parent)); }).join();
-    QCOMPARE(created, int64_t(NUV3D_ERR_THREAD));
-    QVERIFY(!parent.findChild<Nuv3DWindow*>());
-
-    const int64_t h = NuvCreate3DWnd(asHandle(&parent));
-    int destroyed = -99;
-    std::thread([&] { destroyed = NuvDestory3DWnd(h); }).join();
-    QCOMPARE(destroyed, int(NUV3D_OK));
-    QCOMPARE(NuvGetPointCount(h), int64_t(NUV3D_ERR_HANDLE));
-    QTRY_VERIFY(!parent.findChild<Nuv3DWindow*>());
 }
 
 void tst_Nuv3DGraphics::fitFramesTheBox_data() {

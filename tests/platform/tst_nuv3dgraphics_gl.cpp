@@ -56,12 +56,11 @@ private slots:
     void init();
     void cleanup();
     void threeThreadsStreamAPictureColouredByHeight();
-    void clearEmptiesThePictureAndGLMemory();
+    void pictureGoesWithClear_data();
+    void pictureGoesWithClear();
     void axesAndGroundGridFrameTheScan();
-    void brightnessModeDrawsGrey();
     void projectionAndGesturesReachTheView();
     void destroyWhileStreaming();
-    void fullScanIsManageable();
 
 private:
     QImage grab();
@@ -109,7 +108,8 @@ QImage tst_Nuv3DGraphicsGL::grab() {
 }
 
 void tst_Nuv3DGraphicsGL::threeThreadsStreamAPictureColouredByHeight() {
-    const int points = 200, lines = 150, batch = 10;
+    // A full scan of 3200 points x 1000 lines in batches of 100.
+    const int points = 3200, lines = 1000, batch = 100;
     const int stream = setupRamp(m_handle, points, lines);
     QVERIFY(stream > 0);
     QCOMPARE(Nuv3DZoomFitWnd(m_handle), 0);
@@ -127,6 +127,7 @@ void tst_Nuv3DGraphicsGL::threeThreadsStreamAPictureColouredByHeight() {
     };
     std::thread worker1(appendEveryThird, 1);
     std::thread worker2(appendEveryThird, 2);
+    grab();  // uploads part of the scan, later paints only the new lines
     appendEveryThird(0);
     worker1.join();
     worker2.join();
@@ -142,13 +143,35 @@ void tst_Nuv3DGraphicsGL::threeThreadsStreamAPictureColouredByHeight() {
     QVERIFY2(s.reddish > s.foreground / 10, qPrintable(QString::number(s.reddish)));
 }
 
-void tst_Nuv3DGraphicsGL::clearEmptiesThePictureAndGLMemory() {
-    const int stream = setupRamp(m_handle, 60, 40);
-    const std::vector<uint16_t> image = rampImage(60, 40);
-    QCOMPARE(NuvAppendDataStream(m_handle, stream, image.data(), nullptr, 2, 0, 39), 0);
+void tst_Nuv3DGraphicsGL::pictureGoesWithClear_data() {
+    QTest::addColumn<int>("mode");
+    QTest::newRow("height colours") << int(NUV3D_MODE_HEIGHT);
+    QTest::newRow("brightness") << int(NUV3D_MODE_BRIGHTNESS);
+}
+
+void tst_Nuv3DGraphicsGL::pictureGoesWithClear() {
+    QFETCH(int, mode);
+    const int points = 80, lines = 60;
+    const bool brightness = mode == NUV3D_MODE_BRIGHTNESS;
+    const int stream = setupRamp(m_handle, points, lines, mode);
+    const std::vector<uint16_t> image = rampImage(points, lines);
+    const std::vector<uint8_t> grey(image.size(), 200);
+    QCOMPARE(NuvAppendDataStream(m_handle, stream, image.data(), brightness ? grey.data() : nullptr, 2, 0,
+                                 lines - 1),
+             0);
     QCOMPARE(Nuv3DZoomFitWnd(m_handle), 0);
-    QVERIFY(analyse(grab()).foreground > 0);
-    QVERIFY(m_view->gpuBytes() >= size_t(60 * 40 * 16));
+    PixelStats s = analyse(grab());
+    QVERIFY(s.foreground > 0);
+    QCOMPARE(s.grey == s.foreground, brightness);
+    if (brightness) {
+        // The tool bar's height colouring overrides the brightness.
+        m_parent->findChild<Nuv3DWindow*>()
+            ->findChild<QAbstractButton*>(QStringLiteral("btn3DHeightColours"))
+            ->click();
+        s = analyse(grab());
+        QVERIFY(s.bluish > 0 && s.reddish > 0);
+    }
+    QVERIFY(m_view->gpuBytes() >= size_t(points * lines * 16));
     // Cleared while hidden, so no paint follows: the GL buffer is given back all the same.
     m_parent->hide();
     QCOMPARE(NuvClearAllRangeImage(m_handle), 0);
@@ -156,7 +179,7 @@ void tst_Nuv3DGraphicsGL::clearEmptiesThePictureAndGLMemory() {
     m_parent->show();
     QCOMPARE(analyse(grab()).foreground, 0);
     // A new scan after the clear draws again.
-    const int next = setupRamp(m_handle, 60, 40);
+    const int next = setupRamp(m_handle, points, lines);
     QCOMPARE(NuvAppendDataStream(m_handle, next, image.data(), nullptr, 2, 0, 19), 0);
     QVERIFY(analyse(grab()).foreground > 0);
 }
@@ -179,25 +202,6 @@ void tst_Nuv3DGraphicsGL::axesAndGroundGridFrameTheScan() {
     }
     QVERIFY2(grid > 100 && xAxis > 10 && label > 10,
              qPrintable(QStringLiteral("%1 %2 %3").arg(grid).arg(xAxis).arg(label)));
-}
-
-void tst_Nuv3DGraphicsGL::brightnessModeDrawsGrey() {
-    const int points = 80, lines = 60;
-    const int stream = setupRamp(m_handle, points, lines, NUV3D_MODE_BRIGHTNESS);
-    const std::vector<uint16_t> image = rampImage(points, lines);
-    const std::vector<uint8_t> grey(image.size(), 200);
-    QCOMPARE(NuvAppendDataStream(m_handle, stream, image.data(), grey.data(), 2, 0, lines - 1), 0);
-    QCOMPARE(Nuv3DZoomFitWnd(m_handle), 0);
-    PixelStats s = analyse(grab());
-    QVERIFY(s.foreground > 0);
-    QCOMPARE(s.grey, s.foreground);
-    // The tool bar's height colouring overrides the brightness.
-    m_parent->findChild<Nuv3DWindow*>()
-        ->findChild<QAbstractButton*>(QStringLiteral("btn3DHeightColours"))
-        ->click();
-    QVERIFY(m_view->heightColouring());
-    s = analyse(grab());
-    QVERIFY(s.bluish > 0 && s.reddish > 0);
 }
 
 void tst_Nuv3DGraphicsGL::projectionAndGesturesReachTheView() {
@@ -261,24 +265,6 @@ void tst_Nuv3DGraphicsGL::destroyWhileStreaming() {
     QCOMPARE(unexpected.load(), 0);
     QVERIFY(!m_parent->findChild<Nuv3DView*>());
     m_handle = 0;
-}
-
-void tst_Nuv3DGraphicsGL::fullScanIsManageable() {
-    // A complete scan of 3200 points x 1000 lines in batches of 100 lines.
-    const int points = 3200, lines = 1000, batch = 100;
-    const int stream = setupRamp(m_handle, points, lines);
-    const std::vector<uint16_t> image = rampImage(points, lines);
-    for (int first = 0; first < lines; first += batch) {
-        QCOMPARE(NuvAppendDataStream(m_handle, stream, image.data() + static_cast<size_t>(first) * points,
-                                     nullptr, 2, first, first + batch - 1),
-                 0);
-        if (first == lines / 2) {
-            grab();  // an upload of the first half, then only the new lines
-        }
-    }
-    QCOMPARE(NuvGetPointCount(m_handle), int64_t(points) * lines);
-    QCOMPARE(Nuv3DZoomFitWnd(m_handle), 0);
-    QVERIFY(analyse(grab()).foreground > 480 * 360 / 20);
 }
 
 QTEST_MAIN(tst_Nuv3DGraphicsGL)

