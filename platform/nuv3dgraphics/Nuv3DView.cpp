@@ -72,7 +72,7 @@ void main() {
 constexpr int kMaxTicks = 7;
 const QColor kGridColour(120, 122, 128);
 const QColor kLabelColour(225, 225, 225);
-const QColor kAxisColours[3] = {QColor(235, 90, 80), QColor(110, 210, 100), QColor(90, 150, 255)};
+const QColor kAxisColours[3] = {QColor(235, 75, 50), QColor(110, 210, 100), QColor(90, 150, 255)};
 
 constexpr GLenum kProgramPointSize = 0x8642;  // GL_VERTEX_PROGRAM_POINT_SIZE, not in the ES headers
 constexpr size_t kVertexBytes = sizeof(Nuv3DPointBuffer::Vertex);

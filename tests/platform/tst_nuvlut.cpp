@@ -50,12 +50,6 @@ void reference(std::vector<uint16_t>& raw, const NuvRangeConversion& c, std::vec
     QCOMPARE(NuvLUTSetting::LinearSetColorLUT(h, c.minHeight, c.maxHeight, c.colorMap, colors), 0);
 }
 
-NuvRangeImage range16(const std::vector<uint16_t>& values, int width) {
-    NuvRangeImage img(width, int(values.size()) / width, 2);
-    std::memcpy(img.data(), values.data(), values.size() * 2);
-    img.SetInfo(1.0 / 64.0, -32768.0, 0.01, 0, 0.01, 0);
-    return img;
-}
 }  // namespace
 
 class TestNuvLUT : public QObject {
@@ -146,8 +140,7 @@ void TestNuvLUT::arrayColouringRejectsBadInput() {
 }
 
 void TestNuvLUT::colorMapsShape() {
-    QVERIFY(NuvColorMap::table(-1) == nullptr);
-    QVERIFY(NuvColorMap::table(NuvColorMap::kCount) == nullptr);
+    QVERIFY(NuvColorMap::table(-1) == nullptr && NuvColorMap::table(NuvColorMap::kCount) == nullptr);
     NuvRangeLUT16 lut;
     QVERIFY(!lut.build(sensor(-10, 10, 42)));
     QVERIFY(!lut.isBuilt());
@@ -294,12 +287,13 @@ void TestNuvLUT::rangeImageColouring() {
 
 void TestNuvLUT::rgbImageAndSampleHeight() {
     const std::vector<uint16_t> v = {32768 + 64, 0, 32768 + 128, 32768 + 192, 32768 + 256, 0};
-    const NuvRangeImage img = range16(v, 3);
+    NuvRangeImage img(3, 2, 2);
+    std::memcpy(img.data(), v.data(), v.size() * 2);
+    img.SetInfo(1.0 / 64.0, -32768.0, 0.01, 0, 0.01, 0);
     const NuvColor* t = NuvColorMap::table(0);
     NuvImage rgb;
     QCOMPARE(NuvLUTSetting::ColorMapLUT(img, 0, &rgb), 0);
-    QCOMPARE(rgb.width(), 3);
-    QCOMPARE(rgb.height(), 2);
+    QCOMPARE(QSize(rgb.width(), rgb.height()), QSize(3, 2));
     QCOMPARE(rgb.step(), size_t(9));
     QCOMPARE(rgb.data()[0], t[0].r);
     QCOMPARE(rgb.data()[3] + rgb.data()[4] + rgb.data()[5], 0);  // dropout is black
