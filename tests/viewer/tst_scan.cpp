@@ -128,6 +128,8 @@ void TestScan::threeDScanFillsRangeAndGreyPages() {
     QVERIFY(bar->isVisible());
     QCOMPARE(bar->tickLabels().first(), QStringLiteral("-20"));
     QCOMPARE(bar->tickLabels().last(), QStringLiteral("20"));
+    QVERIFY(!view->colourBar3D()->isHidden());
+    QCOMPARE(view->colourBar3D()->maximum(), bar->maximum());
     QTRY_COMPARE_WITH_TIMEOUT(streamer->lastRowAppended(), 999, 15000);
     QTRY_COMPARE_WITH_TIMEOUT(view->livePages()->rowsShown(), 999, 15000);
     QTRY_VERIFY_WITH_TIMEOUT(view->rangeLabel()->hasBackground(), 15000);
@@ -160,7 +162,7 @@ void TestScan::threeDScanFillsRangeAndGreyPages() {
     Control::postDeviceList(1);
     QTRY_VERIFY_WITH_TIMEOUT(m_pane->cameraName().isEmpty(), 5000);
     QTRY_COMPARE(heldBytes(view), idleBytes);
-    QVERIFY(!bar->isVisible());
+    QVERIFY(bar->isHidden() && view->colourBar3D()->isHidden());
 }
 
 void TestScan::contourModeShowsLiveProfiles() {
