@@ -85,7 +85,8 @@ NUV3D_API int Nuv3DZoomFitWnd(int64_t handle);
 NUV3D_API int NuvSetPerspective(int64_t handle, int projection);
 
 // Keeps every ratio-th point of every ratio-th line from the next NuvInitialRangeImage on (1 keeps
-// all). Ratio 1 to 1024.
+// all). Ratio 1 to 1024. A window shows at most 32 Mi points (1 GiB of vertex memory with its GL
+// copy): a range image that needs more at this ratio is thinned with the next ratio that fits.
 NUV3D_API int NuvSetSamplingRatio(int64_t handle, int ratio);
 
 // Sets up a range image of totalLines lines of pointsPerLine samples (bytesPerPoint 2 or 4) and
@@ -93,7 +94,9 @@ NUV3D_API int NuvSetSamplingRatio(int64_t handle, int ratio);
 // invalid when 0, else its height is (r - heightOffset) * heightScale, invalid outside
 // [heightMin, heightMax]. Point (p, line l) is placed at x = xOffset + p * xInterval,
 // y = yOffset + l * yInterval, z = height. displayMode is a Nuv3DDisplayMode.
-// Returns the data-stream id (> 0) for NuvAppendDataStream, or a negative Nuv3DResult.
+// Memory for the points is taken as lines arrive and given back by NuvClearAllRangeImage.
+// Returns the data-stream id (> 0) for NuvAppendDataStream, or a negative Nuv3DResult
+// (NUV3D_ERR_MEMORY when even ratio 1024 does not fit).
 NUV3D_API int NuvInitialRangeImage(int64_t handle, int bytesPerPoint, int pointsPerLine, int totalLines,
                                    double xInterval, double xOffset, double yInterval, double yOffset,
                                    double heightScale, double heightOffset, float heightMin, float heightMax,

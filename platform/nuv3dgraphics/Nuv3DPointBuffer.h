@@ -2,12 +2,18 @@
 // CPU-side vertex store of one 3D window. Range lines arrive from several threads and are turned
 // into coloured vertices here; the GUI thread copies the changed part into its vertex buffer
 // object when it paints. One vertex slot per kept grid point, so a line that arrives again
-// replaces its vertices and memory is allocated once per set-up.
+// replaces its vertices.
+//
+// Memory: slots are allocated in chunks of whole lines as the scan reaches them, so a view holds
+// only what arrived, and clear() gives everything back. A set-up never takes more than kMaxSlots
+// slots (512 MiB here plus as much in the GL buffer, 1 GiB for the view): a range image that would
+// need more is thinned with the smallest larger sampling ratio that fits.
 #include <QVector3D>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -40,9 +46,10 @@ public:
     };
     static_assert(sizeof(Vertex) == 16, "vertex layout is uploaded as is");
 
-    // Hands the GUI thread what changed since its last upload: the vertex array, its slot count,
-    // the first changed slot and the number of changed slots; `reallocate` asks for a new buffer
-    // object of `capacity` slots (new set-up, or the GL resources were recreated).
+    // Hands the GUI thread what changed since its last upload, one contiguous run at a time:
+    // `vertices` are the `count` slots from slot `first`; `reallocate` (first run only) asks for a
+    // new buffer object of `capacity` slots (it grew, a new set-up, or the GL resources were
+    // recreated), after which every slot to draw is handed over again.
     using UploadFn = std::function<void(const Vertex* vertices, size_t capacity, size_t first, size_t count,
                                         bool reallocate)>;
 
@@ -53,8 +60,10 @@ public:
     };
 
     static constexpr int kMaxSamplingRatio = 1024;
-    // 64 Mi slots (1 GiB of vertices): beyond that a set-up is refused rather than thrashing.
-    static constexpr size_t kMaxSlots = size_t(1) << 26;
+    // Memory budget of one view: 32 Mi slots of 16 bytes.
+    static constexpr size_t kMaxSlots = size_t(1) << 25;
+    // Slots per allocation step (4 MiB), rounded to whole lines.
+    static constexpr size_t kChunkSlots = size_t(1) << 18;
 
     Nuv3DPointBuffer() = default;
     Nuv3DPointBuffer(const Nuv3DPointBuffer&) = delete;
@@ -69,9 +78,14 @@ public:
     void clear();
 
     int64_t pointCount() const;
+    // Ratio the current set-up keeps (the one asked for, or larger to stay within the budget).
+    int effectiveSamplingRatio() const;
+    // Bytes of vertex memory held now (0 after clear()).
+    size_t heldBytes() const;
     // Slots to draw: every slot up to the last line that arrived.
     size_t drawCount() const;
-    // Bounds of the valid points, or of the set-up extent while none arrived.
+    // Bounds of the valid points (x over the kept columns), or of the set-up extent while none
+    // arrived.
     Bounds bounds() const;
     float heightMin() const;
     float heightMax() const;
@@ -92,7 +106,27 @@ public:
     static void rampColour(float t, uint8_t* rgb);
 
 private:
+    // Height, colour (alpha 0: invalid) and the height again for the bounds, +/- infinity when
+    // invalid so that min and max need no branch.
+    struct SampleEntry {
+        float z;
+        uint32_t rgba;
+        float zLow;
+        float zHigh;
+    };
+    struct Chunk {
+        std::unique_ptr<Vertex[], void (*)(void*)> vertices{nullptr, nullptr};
+        std::unique_ptr<int[]> rowValid;  // valid points per line of the chunk
+    };
+
     void resetLocked();
+    bool ensureChunksLocked(int slotRow);
+    SampleEntry entryFor(uint32_t raw) const;
+    // Converts one kept line into its slots; Source picks the colour (ColourSource in the .cpp).
+    template <typename Sample, int Source>
+    void fillRow(const uint8_t* src, const void* colourOrGrey, size_t srcIndex, int row, Vertex* out,
+                 int* valid, float* zLow, float* zHigh) const;
+    void uploadRuns(const UploadFn& upload, size_t first, size_t end, bool reallocate, size_t capacity);
 
     // Guards every member below: the set-up, the vertex array, counters, bounds and dirty range.
     mutable std::mutex m_vertexMutex;
@@ -103,7 +137,13 @@ private:
     int m_lastStreamId = 0;  // ids grow across set-ups so an old id never matches again
     int m_columns = 0;
     int m_rows = 0;
-    std::vector<Vertex> m_vertices;
+    int m_rowsPerChunk = 1;
+    std::vector<Chunk> m_chunks;  // allocated as a prefix: chunks [0, m_allocatedChunks)
+    size_t m_allocatedChunks = 0;
+    std::vector<SampleEntry> m_lut16;  // every 16-bit sample
+    std::vector<uint32_t> m_ramp;      // height colours of the ramp, for 32-bit samples
+    std::vector<float> m_columnX;
+    size_t m_uploadedCapacity = 0;
     int64_t m_validCount = 0;
     int m_filledRows = 0;
     Bounds m_bounds;

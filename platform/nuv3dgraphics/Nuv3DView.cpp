@@ -3,12 +3,14 @@
 #include <QMouseEvent>
 #include <QOpenGLContext>
 #include <QOpenGLShaderProgram>
+#include <QPainter>
 #include <QSurfaceFormat>
 #include <QWheelEvent>
 #include <QtDebug>
 #include <algorithm>
 #include <limits>
 
+#include "Nuv3DAxes.h"
 #include "Nuv3DPointBuffer.h"
 
 namespace {
@@ -52,6 +54,26 @@ void main() {
 }
 )";
 
+const char* const kLineVertexShader = R"(#version 120
+attribute vec3 a_position;
+uniform mat4 u_mvp;
+void main() {
+    gl_Position = u_mvp * vec4(a_position, 1.0);
+}
+)";
+
+const char* const kLineFragmentShader = R"(#version 120
+uniform vec4 u_colour;
+void main() {
+    gl_FragColor = u_colour;
+}
+)";
+
+constexpr int kMaxTicks = 7;
+const QColor kGridColour(120, 122, 128);
+const QColor kLabelColour(225, 225, 225);
+const QColor kAxisColours[3] = {QColor(235, 75, 50), QColor(110, 210, 100), QColor(90, 150, 255)};
+
 constexpr GLenum kProgramPointSize = 0x8642;  // GL_VERTEX_PROGRAM_POINT_SIZE, not in the ES headers
 constexpr size_t kVertexBytes = sizeof(Nuv3DPointBuffer::Vertex);
 
@@ -83,6 +105,7 @@ Nuv3DView::~Nuv3DView() {
 
 void Nuv3DView::releaseGL() {
     m_program.reset();
+    m_lineProgram.reset();
     if (m_vbo.isCreated()) {
         m_vbo.destroy();
     }
@@ -117,6 +140,13 @@ void Nuv3DView::initializeGL() {
         failGL(qPrintable(program->log()));
         return;
     }
+    auto lines = std::make_unique<QOpenGLShaderProgram>();
+    if (!lines->addShaderFromSourceCode(QOpenGLShader::Vertex, kLineVertexShader) ||
+        !lines->addShaderFromSourceCode(QOpenGLShader::Fragment, kLineFragmentShader) || !lines->link()) {
+        failGL(qPrintable(lines->log()));
+        return;
+    }
+    m_lineProgram = std::move(lines);
     if (!m_vbo.create()) {
         failGL("vertex buffer object unavailable");
         return;
@@ -157,17 +187,18 @@ void Nuv3DView::paintGL() {
                 uploadFailed = m_vboSlots != capacity;
             }
             if (!uploadFailed && count > 0 && first + count <= m_vboSlots) {
-                m_vbo.write(static_cast<int>(first * kVertexBytes), vertices + first,
+                m_vbo.write(static_cast<int>(first * kVertexBytes), vertices,
                             static_cast<int>(count * kVertexBytes));
             }
         });
     m_uploadAll = uploadFailed;
     m_drawCount = std::min(drawn, m_vboSlots);
+    glEnable(GL_DEPTH_TEST);
     if (m_drawCount == 0) {
         m_vbo.release();
+        drawAxes();
         return;
     }
-    glEnable(GL_DEPTH_TEST);
     glEnable(kProgramPointSize);
     m_program->bind();
     m_program->setUniformValue("u_mvp", m_camera.viewProjection());
@@ -186,6 +217,110 @@ void Nuv3DView::paintGL() {
     m_program->disableAttributeArray(colour);
     m_program->release();
     m_vbo.release();
+    drawAxes();
+}
+
+void Nuv3DView::drawAxes() {
+    const Nuv3DPointBuffer::Bounds b = m_buffer->bounds();
+    if (!m_axesVisible || !b.valid || !m_lineProgram) {
+        return;
+    }
+    const QVector3D lo = b.min;
+    const QVector3D hi = b.max;
+    const QVector<double> xs = Nuv3DAxes::ticks(lo.x(), hi.x(), kMaxTicks);
+    const QVector<double> ys = Nuv3DAxes::ticks(lo.y(), hi.y(), kMaxTicks);
+    const QVector<double> zs = Nuv3DAxes::ticks(lo.z(), hi.z(), kMaxTicks);
+    const auto f = [](double v) { return static_cast<float>(v); };
+
+    // Ground grid on the lowest height, then the three axes from the low corner.
+    QVector<QVector3D> grid;
+    for (double x : xs) {
+        grid << QVector3D(f(x), lo.y(), lo.z()) << QVector3D(f(x), hi.y(), lo.z());
+    }
+    for (double y : ys) {
+        grid << QVector3D(lo.x(), f(y), lo.z()) << QVector3D(hi.x(), f(y), lo.z());
+    }
+    const QVector3D axisEnds[3] = {QVector3D(hi.x(), lo.y(), lo.z()), QVector3D(lo.x(), hi.y(), lo.z()),
+                                   QVector3D(lo.x(), lo.y(), hi.z())};
+    // The axes lie on grid lines: equal depths must pass.
+    glDepthFunc(GL_LEQUAL);
+    m_lineProgram->bind();
+    m_lineProgram->setUniformValue("u_mvp", m_camera.viewProjection());
+    const int position = m_lineProgram->attributeLocation("a_position");
+    m_lineProgram->enableAttributeArray(position);
+    const auto drawLines = [&](const QVector<QVector3D>& points, const QColor& colour) {
+        m_lineProgram->setUniformValue("u_colour", colour);
+        m_lineProgram->setAttributeArray(position, points.constData());
+        glDrawArrays(GL_LINES, 0, points.size());
+    };
+    drawLines(grid, kGridColour);
+    for (int axis = 0; axis < 3; ++axis) {
+        drawLines({lo, axisEnds[axis]}, kAxisColours[axis]);
+    }
+    m_lineProgram->disableAttributeArray(position);
+    m_lineProgram->release();
+    glDepthFunc(GL_LESS);
+    glDisable(GL_DEPTH_TEST);
+
+    // Labels in widget pixels at the projected tick positions.
+    const QMatrix4x4 vp = m_camera.viewProjection();
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    QFont font = painter.font();
+    font.setPointSizeF(8.0);
+    painter.setFont(font);
+    const auto place = [&](const QVector3D& p, const QString& text, const QColor& colour) {
+        const QVector4D clip = vp * QVector4D(p, 1.0f);
+        if (clip.w() <= 1e-6f) {
+            return;
+        }
+        const QVector3D ndc = clip.toVector3D() / clip.w();
+        if (qAbs(ndc.x()) > 1.0f || qAbs(ndc.y()) > 1.0f) {
+            return;
+        }
+        const QPointF at((ndc.x() + 1.0f) * 0.5f * width(), (1.0f - ndc.y()) * 0.5f * height());
+        painter.setPen(colour);
+        painter.drawText(at + QPointF(3.0, -3.0), text);
+    };
+    const double steps[3] = {Nuv3DAxes::niceStep(lo.x(), hi.x(), kMaxTicks),
+                             Nuv3DAxes::niceStep(lo.y(), hi.y(), kMaxTicks),
+                             Nuv3DAxes::niceStep(lo.z(), hi.z(), kMaxTicks)};
+    for (double x : xs) {
+        place(QVector3D(f(x), lo.y(), lo.z()), Nuv3DAxes::label(x, steps[0]), kLabelColour);
+    }
+    for (double y : ys) {
+        place(QVector3D(lo.x(), f(y), lo.z()), Nuv3DAxes::label(y, steps[1]), kLabelColour);
+    }
+    for (double z : zs) {
+        place(QVector3D(lo.x(), lo.y(), f(z)), Nuv3DAxes::label(z, steps[2]), kLabelColour);
+    }
+    const QString names[3] = {tr("X (mm)"), tr("Y (mm)"), tr("Z (mm)")};
+    for (int axis = 0; axis < 3; ++axis) {
+        place(axisEnds[axis], names[axis], kAxisColours[axis]);
+    }
+}
+
+void Nuv3DView::setAxesVisible(bool visible) {
+    m_axesVisible = visible;
+    update();
+}
+
+size_t Nuv3DView::gpuBytes() const {
+    return m_vboSlots * kVertexBytes;
+}
+
+void Nuv3DView::releaseVertexMemory() {
+    if (!m_glReady || m_vboSlots == 0 || !context()) {
+        return;
+    }
+    makeCurrent();
+    m_vbo.bind();
+    m_vbo.allocate(0);
+    m_vbo.release();
+    doneCurrent();
+    m_vboSlots = 0;
+    m_drawCount = 0;
+    m_uploadAll = true;
 }
 
 void Nuv3DView::setBackground(const QColor& colour) {

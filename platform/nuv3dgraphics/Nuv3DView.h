@@ -1,7 +1,8 @@
 #pragma once
 // OpenGL view of one 3D window: draws the point buffer as GL_POINTS from a vertex buffer object
 // that is updated with the lines changed since the last frame. Left drag orbits, right or middle
-// drag pans, the wheel zooms, a double click frames all points. Needs OpenGL 2.1 / GLSL 1.20.
+// drag pans, the wheel zooms, a double click frames all points. Under the points lies a ground
+// grid with x, y and z axes whose ticks are labelled in millimetres. Needs OpenGL 2.1 / GLSL 1.20.
 #include <QColor>
 #include <QOpenGLBuffer>
 #include <QOpenGLFunctions>
@@ -30,7 +31,14 @@ public:
     // Colours by a height ramp over the set-up's height range instead of the delivered colours.
     void setHeightColouring(bool enabled);
     bool heightColouring() const { return m_heightColouring; }
+    // Ground grid, axes and their millimetre labels (on by default).
+    void setAxesVisible(bool visible);
+    bool axesVisible() const { return m_axesVisible; }
     const Nuv3DCamera& camera() const { return m_camera; }
+    // Bytes of the GL vertex buffer; releaseVertexMemory() gives it back once the points are gone,
+    // also while the view is hidden and does not paint.
+    size_t gpuBytes() const;
+    void releaseVertexMemory();
     bool glFailed() const { return m_glFailed; }
 
 public slots:
@@ -55,6 +63,7 @@ private slots:
 private:
     void releaseGL();
     void failGL(const char* why);
+    void drawAxes();
 
     std::shared_ptr<Nuv3DPointBuffer> m_buffer;
     Nuv3DCamera m_camera;
@@ -63,7 +72,9 @@ private:
     bool m_heightColouring = false;
     QPoint m_lastMouse;
 
+    bool m_axesVisible = true;
     std::unique_ptr<QOpenGLShaderProgram> m_program;
+    std::unique_ptr<QOpenGLShaderProgram> m_lineProgram;
     QOpenGLBuffer m_vbo{QOpenGLBuffer::VertexBuffer};
     bool m_glReady = false;
     bool m_glFailed = false;

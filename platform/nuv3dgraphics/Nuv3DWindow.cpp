@@ -236,6 +236,9 @@ void Nuv3DWindow::setOrthographic(bool orthographic) {
 void Nuv3DWindow::onDataChanged() {
     m_buffer->acknowledgeRepaint();
     if (m_view) {
+        if (m_buffer->heldBytes() == 0) {
+            m_view->releaseVertexMemory();
+        }
         m_view->update();
     }
     const int64_t points = m_buffer->pointCount();

@@ -98,6 +98,15 @@ int ImageWndLabel::clearBackground() {
     return 0;
 }
 
+int ImageWndLabel::updateBackgroundRows(const NuvImage* rows, int firstRow) {
+    if (m_view == nullptr || rows == nullptr) return -1;
+    return m_view->updateBackgroundRows(*rows, firstRow) ? 0 : -1;
+}
+
+size_t ImageWndLabel::heldBytes() const {
+    return m_view == nullptr ? 0 : m_view->backgroundBytes() + m_view->rangeImageBytes();
+}
+
 bool ImageWndLabel::hasBackground() const {
     return m_view != nullptr && m_view->hasBackground();
 }

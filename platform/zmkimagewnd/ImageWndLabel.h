@@ -30,6 +30,11 @@ public:
     int setBackground(const NuvImage* image, int layer);
     int clearBackground();
     bool hasBackground() const;
+    // Replaces lines firstRow.. of the background (same width and format) without copying the
+    // rest, for images that grow line by line.
+    int updateBackgroundRows(const NuvImage* rows, int firstRow);
+    // Bytes of the images the label holds.
+    size_t heldBytes() const;
 
     // The inner view (null before create and after destroy).
     QWidget* viewWidget() const;

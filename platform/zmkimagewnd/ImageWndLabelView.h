@@ -13,6 +13,7 @@ public:
     void setRangeImage(const NuvRangeImage& range);
     void clearRangeImage();
     bool hasRangeImage() const { return !m_range.isEmpty(); }
+    size_t rangeImageBytes() const { return m_range.byteSize(); }
     void setXYZEnabled(bool enabled) { m_xyz = enabled; }
     bool isXYZEnabled() const { return m_xyz; }
 

@@ -165,6 +165,25 @@ bool ZMKImageItem::setImage(const NuvImage& image) {
     return true;
 }
 
+bool ZMKImageItem::updateRows(const NuvImage& rows, int firstRow) {
+    const bool directSource = m_kind == SourceKind::Grey8 || m_kind == SourceKind::Rgb24;
+    if (m_nuv.isEmpty() || !directSource || rows.isEmpty() || rows.mat().type() != m_nuv.mat().type() ||
+        rows.pixelFormat() != m_nuv.pixelFormat() || rows.width() != m_width || firstRow < 0 ||
+        rows.height() > m_height - firstRow)
+        return false;
+    rows.mat().copyTo(m_nuv.mat().rowRange(firstRow, firstRow + rows.height()));
+    ++m_serial;
+    update(QRectF(0, firstRow, m_width, rows.height()));
+    return true;
+}
+
+size_t ZMKImageItem::heldBytes() const {
+    const auto matBytes = [](const cv::Mat& m) { return m.total() * m.elemSize(); };
+    return static_cast<size_t>(m_qimage.sizeInBytes() + m_displayImage.sizeInBytes() +
+                               m_cache.sizeInBytes()) +
+           matBytes(m_nuv.mat()) + matBytes(m_displayMat);
+}
+
 void ZMKImageItem::clear() {
     resetSource();
     m_cache = QImage();

@@ -16,6 +16,11 @@ public:
     bool setImage(const QImage& image);
     bool setImage(const NuvImage& image);
     void clear();
+    // Writes `rows` over lines firstRow.. of a frame set as an 8-bit grey or RGB NuvImage of the
+    // same width and format, and repaints just them; false (nothing changes) otherwise.
+    bool updateRows(const NuvImage& rows, int firstRow);
+    // Bytes of the frame, its display copies and the paint cache.
+    size_t heldBytes() const;
 
     bool isEmpty() const { return m_width == 0; }
     QSize imageSize() const { return QSize(m_width, m_height); }

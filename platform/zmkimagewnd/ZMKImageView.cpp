@@ -54,6 +54,14 @@ ZMKImageView::~ZMKImageView() = default;
 
 // ---------------------------------------------------------------- background
 
+bool ZMKImageView::updateBackgroundRows(const NuvImage& rows, int firstRow) {
+    return m_background->updateRows(rows, firstRow);
+}
+
+size_t ZMKImageView::backgroundBytes() const {
+    return m_background->heldBytes();
+}
+
 bool ZMKImageView::setBackground(const QImage& image) {
     const QSize old = imageSize();
     if (!m_background->setImage(image)) return false;

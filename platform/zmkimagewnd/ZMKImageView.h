@@ -37,6 +37,9 @@ public:
     bool background(NuvImage* image) const;
     void clearBackground();
     bool hasBackground() const;
+    // Replaces lines of the frame in place (see ZMKImageItem::updateRows).
+    bool updateBackgroundRows(const NuvImage& rows, int firstRow);
+    size_t backgroundBytes() const;
     QSize imageSize() const;
 
     // Zoom. The fit mode of zoomFitWnd() stays until another zoom command and refits on resize

@@ -18,9 +18,23 @@ void DeviceListUpdate::notify(int source, std::vector<std::string> cardList,
                               std::vector<std::string> camList) {
     // The flag lives in shared ownership so a slot that runs after we gave up still has it.
     QSharedPointer<bool> finish(new bool(false));
+    {
+        std::lock_guard<std::mutex> lock(m_waitMutex);
+        if (m_closing) return;
+        m_waiting.append(finish);
+    }
     emit ValueUpdate(source, toStringList(cardList), toStringList(camList), finish);
     for (int i = 0; i < kWaitIterations; ++i) {
         if (FinishFlag::isSet(finish)) break;
         QThread::msleep(kWaitStepMs);
     }
+    std::lock_guard<std::mutex> lock(m_waitMutex);
+    m_waiting.removeOne(finish);
+}
+
+void DeviceListUpdate::abandonWaits() {
+    std::lock_guard<std::mutex> lock(m_waitMutex);
+    m_closing = true;
+    for (const QSharedPointer<bool>& flag : qAsConst(m_waiting))
+        FinishFlag::set(flag);
 }

@@ -1,7 +1,9 @@
 #pragma once
+#include <QList>
 #include <QObject>
 #include <QSharedPointer>
 #include <QStringList>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -15,9 +17,20 @@ public:
     DeviceListUpdate() = default;
     void notify(int source, std::vector<std::string> cardList, std::vector<std::string> camList) override;
 
+    // The viewer is closing: waiting callbacks return at once and later ones do not wait, so
+    // unregistering (which waits for callbacks in flight) never waits for a GUI thread that is
+    // busy closing us. Any thread.
+    void abandonWaits();
+
     static constexpr int kWaitIterations = 1000;
     static constexpr int kWaitStepMs = 5;
 
 signals:
     void ValueUpdate(int source, QStringList cards, QStringList cams, QSharedPointer<bool> finishPointer);
+
+private:
+    // Guards m_closing and m_waiting: the finish flags of the callbacks now waiting.
+    std::mutex m_waitMutex;
+    bool m_closing = false;
+    QList<QSharedPointer<bool>> m_waiting;
 };

@@ -57,11 +57,14 @@ ImageWndManager::ImageWndManager(NuvViewerImageWnd* facade, QWidget* parent)
     setAcceptDrops(true);
     setFocusPolicy(Qt::StrongFocus);
     if (parent != nullptr) {
-        auto* hostLayout = new QHBoxLayout();
-        hostLayout->addWidget(this);
-        hostLayout->setContentsMargins(0, 0, 0, 0);
-        delete parent->layout();
-        parent->setLayout(hostLayout);
+        // The host's own layout and the widgets in it stay: we join it as its last item.
+        if (QLayout* existing = parent->layout()) {
+            existing->addWidget(this);
+        } else {
+            auto* hostLayout = new QHBoxLayout(parent);
+            hostLayout->addWidget(this);
+            hostLayout->setContentsMargins(0, 0, 0, 0);
+        }
         parent->setAcceptDrops(true);
     }
 
@@ -74,6 +77,9 @@ ImageWndManager::ImageWndManager(NuvViewerImageWnd* facade, QWidget* parent)
 }
 
 ImageWndManager::~ImageWndManager() {
+    // A device-list callback may be waiting for this (GUI) thread, and unregistering waits for
+    // it: let it go first, or closing freezes until the callback gives up.
+    m_deviceListUpdate->abandonWaits();
     unregisterListeners();
     if (m_translatorInstalled) QCoreApplication::removeTranslator(&m_translator);
     delete m_deviceListUpdate;
@@ -235,17 +241,26 @@ void ImageWndManager::setWndLayout(int layout, QVector<int> wndIds) {
     appendFrom(QVector<int>{1, 2, 3, 4});
 
     m_shown.clear();
+    for (ImageWnd* pane : qAsConst(order))
+        m_shown.append(pane->wndId());
+    if (layout != 1) m_savedArrangement = m_shown;
+    m_layout = layout;
+    // Showing a pane activates the layouts up to the host's window at once: the panes must carry
+    // their new cell size by then, or the host grows to fit the sizes of the previous grid.
+    relayoutPanes(size());
     for (int k = 0; k < order.size(); ++k) {
         const QPoint cell(k / columns, k % columns);
         ImageWnd* pane = order.at(k);
         m_cells.insert(pane->wndId(), cell);
         grid->addWidget(pane, cell.x(), cell.y());
         pane->show();
-        m_shown.append(pane->wndId());
     }
-    if (layout != 1) m_savedArrangement = m_shown;
-    m_layout = layout;
-    relayoutPanes(size());
+}
+
+// The panes are sized from our size, never the other way round: a grid of fixed-size panes must
+// not become a minimum that keeps the host's window from shrinking.
+QSize ImageWndManager::minimumSizeHint() const {
+    return QSize(0, 0);
 }
 
 void ImageWndManager::relayoutPanes(QSize size) {

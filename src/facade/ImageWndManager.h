@@ -45,6 +45,7 @@ public:
     int getCurrentWnd() const { return m_currentWnd; }
     int getWndLayout() const { return m_layout; }
     void relayoutPanes(QSize size);
+    QSize minimumSizeHint() const override;
 
     // Lookups. A key no pane holds yields index 0; unknown indices yield null.
     ImageWnd* pane(int wndId) const { return m_panes.value(wndId, nullptr); }
@@ -57,6 +58,7 @@ public:
     QPoint cellOf(int wndId) const { return m_cells.value(wndId, QPoint(-1, -1)); }
     int hostLayout() const { return m_hostLayout; }
     ImageUpdateManager* dispatcher() const { return m_imageUpdate; }
+    DeviceListUpdate* deviceListListener() const { return m_deviceListUpdate; }
 
     // Thread-safe lookups for the transform tools (business-layer threads).
     INT32* rangeData(const QString& cameraKey, int lineIndex) const;

@@ -16,59 +16,68 @@ NuvViewerImageWnd::NuvViewerImageWnd(QWidget* parent) : QObject(parent) {
 }
 
 NuvViewerImageWnd::~NuvViewerImageWnd() {
-    delete m_manager;
-    m_manager = nullptr;
+    // A host that re-parented the viewer may have deleted it with its new parent already.
+    delete m_manager.data();
+}
+
+ImageWndManager* NuvViewerImageWnd::manager() const {
+    return m_manager.data();
+}
+
+ImageWnd* NuvViewerImageWnd::pane(int wndId) const {
+    return m_manager ? m_manager->pane(wndId) : nullptr;
 }
 
 void NuvViewerImageWnd::setImageWndParent(QWidget* parent) {
-    m_manager->setParent(parent);
+    if (m_manager) m_manager->setParent(parent);
 }
 
 int NuvViewerImageWnd::setImageWndMode(int wndId, ImageWndMode mode) {
-    ImageWnd* pane = m_manager->pane(wndId);
+    ImageWnd* pane = this->pane(wndId);
     if (pane == nullptr) return -1;
     const int result = pane->setImageWndMode(static_cast<int>(mode));
-    m_manager->setPaneMode(wndId, static_cast<int>(mode), result == 0);
+    if (m_manager) m_manager->setPaneMode(wndId, static_cast<int>(mode), result == 0);
     return result;
 }
 
 void NuvViewerImageWnd::setWndLayout(WndLayout layout, QVector<int> wndIds) {
-    m_manager->setWndLayout(static_cast<int>(layout), wndIds);
+    if (m_manager) m_manager->setWndLayout(static_cast<int>(layout), wndIds);
 }
 
 NuvViewerImageWnd::WndLayout NuvViewerImageWnd::getWndLayout() {
-    return static_cast<WndLayout>(m_manager->getWndLayout());
+    return static_cast<WndLayout>(m_manager ? m_manager->getWndLayout() : 0);
 }
 
 void NuvViewerImageWnd::setCurrentWnd(int wndId) {
-    m_manager->setCurrentWnd(wndId);
+    if (m_manager) m_manager->setCurrentWnd(wndId);
 }
 
 int NuvViewerImageWnd::getCurrentWnd() {
-    return m_manager->getCurrentWnd();
+    return m_manager ? m_manager->getCurrentWnd() : -1;
 }
 
 int NuvViewerImageWnd::setImageWndTitle(int wndId, QString title) {
-    ImageWnd* pane = m_manager->pane(wndId);
+    ImageWnd* pane = this->pane(wndId);
     return pane ? pane->setImageWndTitle(title) : -1;
 }
 
 int NuvViewerImageWnd::getImageWndTitle(int wndId, QString* title) {
-    ImageWnd* pane = m_manager->pane(wndId);
+    ImageWnd* pane = this->pane(wndId);
     return pane ? pane->getImageWndTitle(title) : -1;
 }
 
 void NuvViewerImageWnd::show2DImage(int wndId, QImage& image) {
-    if (ImageWnd* pane = m_manager->pane(wndId)) pane->show2DImage(image, false);
+    if (ImageWnd* pane = this->pane(wndId)) pane->show2DImage(image, false);
 }
 
 void NuvViewerImageWnd::show2DImage(int wndId, NuvImage& image) {
-    ImageWnd* pane = m_manager->pane(wndId);
+    ImageWnd* pane = this->pane(wndId);
     if (pane != nullptr && pane->imageWndMode() == Mode2D) pane->show2DImage(image);
 }
 
 int NuvViewerImageWnd::get2DImage(int wndId, QImage* image) {
-    ImageWnd* pane = m_manager->pane(wndId);
+    if (!m_manager) return -1;
+    ImageWnd* pane = this->pane(wndId);
     if (pane == nullptr) return 0;
     if (pane->imageWndMode() != Mode2D) return -1;
     pane->get2DImage(image);
@@ -76,7 +85,8 @@ int NuvViewerImageWnd::get2DImage(int wndId, QImage* image) {
 }
 
 int NuvViewerImageWnd::get2DImage(int wndId, NuvImage* image) {
-    ImageWnd* pane = m_manager->pane(wndId);
+    if (!m_manager) return -1;
+    ImageWnd* pane = this->pane(wndId);
     if (pane == nullptr) return 0;
     if (pane->imageWndMode() != Mode2D) return -1;
     pane->get2DImage(image);
@@ -98,7 +108,7 @@ int NuvViewerImageWnd::buttonIsHidden(int, ButtonType, bool*) {
 }
 
 int NuvViewerImageWnd::initRangeImageDisplay(QString camId) {
-    ImageWnd* pane = m_manager->paneOf(camId);
+    ImageWnd* pane = m_manager ? m_manager->paneOf(camId) : nullptr;
     if (pane == nullptr || pane->imageWndMode() != Mode3D) return -1;
     pane->prepareRangeAcquisition();
     return 0;

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 #include <QVector>
 #include <QtGlobal>
@@ -18,57 +19,126 @@
 class QWidget;
 class NuvImage;
 class ImageWndManager;
+class ImageWnd;
 
+/**
+ * The image window a host embeds: a grid of up to four panes, each bound by the business layer
+ * (ZavizoZoz3) to a connected camera and showing its live output.
+ *
+ * Panes are named by their index 1 to 4; -1 means no pane. Status results are 0 for success and -1
+ * for failure; nothing throws. Every call must be made on the GUI thread, and every signal is
+ * emitted there. Business-layer callbacks arrive on the business layer's threads and are handed to
+ * the GUI thread by the viewer itself.
+ */
 class NUVVIEWER_EXPORT NuvViewerImageWnd : public QObject {
     Q_OBJECT
 public:
-    enum ButtonType : qint32 { StartGrab = 1, StopGrab = 2 };
+    /// A grab button a pane reports through wndButtonclick().
+    enum ButtonType : qint32 {
+        StartGrab = 1,  ///< the user pressed a pane's start button
+        StopGrab = 2    ///< the user pressed a pane's stop button, or a recording ended the grab
+    };
     Q_ENUM(ButtonType)
 
-    enum WndLayout : qint32 { Layout1x1 = 1, Layout1x2 = 2, Layout2x2 = 4, Layout3x3 = 9, Layout4x4 = 16 };
+    /// Grid layouts; the value is the number of cells, filled row by row.
+    enum WndLayout : qint32 {
+        Layout1x1 = 1,  ///< one pane filling the area
+        Layout1x2 = 2,  ///< two panes side by side
+        Layout2x2 = 4,  ///< two rows of two
+        Layout3x3 = 9,  ///< three rows of three (only four panes exist; the other cells stay empty)
+        Layout4x4 = 16  ///< four rows of four (likewise)
+    };
     Q_ENUM(WndLayout)
 
-    enum ImageWndMode : qint32 { ModeNone = 0, Mode2D = 1, Mode3D = 2 };
+    /// What a pane shows.
+    enum ImageWndMode : qint32 {
+        ModeNone = 0,  ///< no view: the logo, no title bar
+        Mode2D = 1,    ///< a 2D image view for area-scan cameras and host frames
+        Mode3D = 2     ///< the laser-profiler view: contour, sensor picture, 3D, range and grey images
+    };
     Q_ENUM(ImageWndMode)
 
+    /**
+     * Fills @p parent with the pane grid and registers the viewer's listeners with the business
+     * layer. A parent without a layout gets a margin-free layout holding only the viewer. A parent
+     * that already has a layout keeps it with all its items: the viewer's widget (manager()) is
+     * appended with QLayout::addWidget, so in a box layout it comes last and in a grid layout it
+     * takes the next free cell. @p parent must be a valid widget. GUI thread.
+     */
     explicit NuvViewerImageWnd(QWidget* parent);
+    /// Unregisters the listeners, then deletes the panes. Delete the viewer before the business
+    /// layer shuts down. GUI thread.
     ~NuvViewerImageWnd() override;
 
+    /// Moves the viewer's widget into @p parent (no layout is created there). If the host then
+    /// deletes that parent, the widget goes with it and every later call fails (-1, or no effect).
     void setImageWndParent(QWidget* parent);
+    /// Switches pane @p wndId to @p mode. @return 0, or -1 for an unknown pane or mode.
     int setImageWndMode(int wndId, ImageWndMode mode);
+    /// Shows @p layout, placing the panes of @p wndIds first in that order, then the others.
+    /// The host window keeps its size.
     void setWndLayout(WndLayout layout, QVector<int> wndIds = QVector<int>());
+    /// @return the layout last applied (Layout1x1 after construction).
     WndLayout getWndLayout();
+    /// Makes pane @p wndId the current one (green border); emits selectWndChanged().
     void setCurrentWnd(int wndId);
+    /// @return the current pane, or -1 when none was selected yet.
     int getCurrentWnd();
+    /// Sets the title of pane @p wndId. @return 0, or -1 for an unknown pane.
     int setImageWndTitle(int wndId, QString title);
+    /// Copies the title of pane @p wndId into @p title. @return 0, or -1 for an unknown pane.
     int getImageWndTitle(int wndId, QString* title);
+    /// Shows a frame the host made itself in pane @p wndId; ignored for an unknown pane.
     void show2DImage(int wndId, QImage& image);
+    /// Reserved form for NuvImage frames of a pane in Mode2D; shows nothing.
     void show2DImage(int wndId, NuvImage& image);
+    /// Copies the image shown by pane @p wndId into @p image.
+    /// @return 0 (also for an unknown pane, leaving @p image untouched), -1 if the pane is not in Mode2D.
     int get2DImage(int wndId, QImage* image);
+    /// As get2DImage(int, QImage*), writing a NuvImage.
     int get2DImage(int wndId, NuvImage* image);
+    /// Reserved: the grab buttons follow the business layer's grab state. @return always -1.
     int setButtonEnable(int wndId, ButtonType type, bool enable);
+    /// Reserved. @return always -1; @p enable is not written.
     int buttonIsEnable(int wndId, ButtonType type, bool* enable);
+    /// Reserved. @return always -1.
     int setButtonHidden(int wndId, ButtonType type, bool hidden);
+    /// Reserved. @return always -1; @p hidden is not written.
     int buttonIsHidden(int wndId, ButtonType type, bool* hidden);
+    /**
+     * Sizes the 3D and range displays of the pane bound to camera @p camId from the camera's line
+     * count, batch size, scaler and data width. Call it before starting a 3D scan.
+     * @return 0, or -1 if no pane holds the camera, the pane is not in Mode3D or the scan is too large.
+     */
     int initRangeImageDisplay(QString camId);
-    // Shows a line with the pixel under the mouse (position, value or RGB, zoom) on the 2D
-    // images of every pane; off by default. wndMouseMoveInfo is emitted either way.
+    /// Shows a line with the pixel under the mouse (position, value or RGB, zoom) on the 2D images
+    /// of every pane; off by default. wndMouseMoveInfo() is emitted either way.
     void setPixelReadoutVisible(bool visible);
-    // Whether the pane is in the grid on screen (a single-pane layout shows one of the four).
+    /// @return whether pane @p wndId is in the grid on screen (a single-pane layout shows one of four).
     bool isWndShown(int wndId);
 
-    // The pane manager widget, for hosts that embed or inspect it.
-    ImageWndManager* manager() const { return m_manager; }
+    /// The pane grid widget, for hosts that place it in their own layout; null once it is gone.
+    ImageWndManager* manager() const;
 
 signals:
+    /// Declared for hosts; the viewer does not emit it.
     void wndLayoutChanged(NuvViewerImageWnd::WndLayout layout);
+    /// A newly connected camera was bound to pane @p winId; selectWndChanged() follows.
     void dropWndSuccess(int winId);
+    /// Pane @p winId (1 to 4) became the current pane.
     void selectWndChanged(int winId);
-    // The pixel under the mouse in a pane's 2D image: colour pixels as RGB; grey pixels with
-    // r = g = b, a pixel of a 16-bit image carrying its true value in QColor::rgba64().
+    /// The pointer moved over a 2D image of pane @p winId: image position @p pos, the pixel
+    /// @p color and the display @p zoom. Colour pixels come as RGB; grey pixels with r = g = b, a
+    /// pixel of a 16-bit image carrying its true value in QColor::rgba64().
     void wndMouseMoveInfo(int winId, QPoint pos, QColor color, float zoom);
+    /// The start or stop button of pane @p winId was pressed; @p camId is the pane's camera key
+    /// (empty without a camera). The host starts or stops acquisition in the business layer.
     void wndButtonclick(int winId, QString camId, NuvViewerImageWnd::ButtonType type);
 
 private:
-    ImageWndManager* m_manager = nullptr;
+    ImageWnd* pane(int wndId) const;
+
+    // Owned, but a widget: a host that moved it into another parent with setImageWndParent may
+    // delete it with that parent. Every call then fails as for a missing pane.
+    QPointer<ImageWndManager> m_manager;
 };

@@ -116,7 +116,12 @@ int ImageWnd::setImageWndMode(int mode) {
             break;
         case 1:
             m_ui->wdgTitle->show();
-            if (m_view2D == nullptr) create2DView();
+            // A 2D view kept from earlier left the body's layout when the profiler took it.
+            if (m_view2D == nullptr) {
+                create2DView();
+            } else {
+                placeInBody(m_view2D);
+            }
             m_view2D->show();
             break;
         case 2:
@@ -160,8 +165,7 @@ void ImageWnd::create2DView() {
     m_view2D->wdg2DImageWnd->installEventFilter(this);
     connect(m_view2D, &Image2DWnd::pixelHovered, this, &ImageWnd::pixelHovered);
     if (m_view2D->displayWidget()) m_view2D->displayWidget()->showStatusbar(m_pixelReadout);
-    setButtonHidden(StartGrab, false);
-    setButtonHidden(StopGrab, true);
+    show2DGrabButtons(false);
     m_view2D->btnSingleSave->setEnabled(false);
     m_view2D->btnGreyHistogram->setEnabled(false);
     m_save->attach2DView(m_view2D);
@@ -333,10 +337,7 @@ void ImageWnd::onGrabStarted() {
     setButtonEnable(StartGrab, false);
     setButtonEnable(StopGrab, true);
     setButtonEnable(Render3D, false);
-    if (m_view2D != nullptr) {
-        setButtonHidden(StartGrab, true);
-        setButtonHidden(StopGrab, false);
-    }
+    show2DGrabButtons(true);
 }
 
 void ImageWnd::onGrabStopped() {
@@ -349,11 +350,17 @@ void ImageWnd::onGrabStopped() {
     setButtonEnable(StartGrab, true);
     setButtonEnable(StopGrab, false);
     setButtonEnable(Render3D, true);
-    if (m_view2D != nullptr) {
-        setButtonHidden(StartGrab, false);
-        setButtonHidden(StopGrab, true);
-    }
+    show2DGrabButtons(false);
     if (m_save) m_save->onGrabStopped();
+}
+
+// The 2D view swaps its start and stop buttons; the profiler view keeps both and only
+// enables one of them, so this must not go through setButtonHidden, which hides in both.
+void ImageWnd::show2DGrabButtons(bool grabbing) {
+    if (m_view2D == nullptr) return;
+    if (grabbing && m_view2D->btnStartGrab->isVisible()) m_view2D->ZoomFitWnd();
+    m_view2D->btnStartGrab->setHidden(grabbing);
+    m_view2D->btnStopGrab->setHidden(!grabbing);
 }
 
 void ImageWnd::syncImageMode() {
@@ -507,11 +514,9 @@ void ImageWnd::on3DShowModeChanged() {
 // ---- images --------------------------------------------------------------------------------
 
 void ImageWnd::show2DImage(QImage& image, bool redrawOnly) {
-    if (m_mode == 0) return;
-    if (m_view2D == nullptr) {
-        if (m_view3D != nullptr) m_view3D->show2DImage(image);
-        return;
-    }
+    // By mode: a 2D view kept from an earlier switch is hidden and gets nothing.
+    if (m_mode == 2 && m_view3D != nullptr) m_view3D->show2DImage(image);
+    if (m_mode != 1 || m_view2D == nullptr) return;
     if (redrawOnly) {
         QImage current;
         m_view2D->getBackground(&current);
@@ -530,7 +535,7 @@ void ImageWnd::show2DImage(NuvImage&) {}
 
 void ImageWnd::get2DImage(QImage* image) const {
     if (image == nullptr) return;
-    if (m_view2D) {
+    if (m_mode == 1 && m_view2D) {
         m_view2D->getBackground(image);
     } else if (m_view3D) {
         m_view3D->getBackground(image);
@@ -539,7 +544,7 @@ void ImageWnd::get2DImage(QImage* image) const {
 
 void ImageWnd::get2DImage(NuvImage* image) const {
     if (image == nullptr) return;
-    if (m_view2D) {
+    if (m_mode == 1 && m_view2D) {
         m_view2D->getBackground(image);
     } else if (m_view3D) {
         m_view3D->getBackground(image);
@@ -548,7 +553,7 @@ void ImageWnd::get2DImage(NuvImage* image) const {
 
 void ImageWnd::showImage(NuvImage* image, QVector<qreal> profile) {
     if (image == nullptr) return;
-    if (m_view2D != nullptr) {
+    if (m_mode == 1 && m_view2D != nullptr) {
         // An area-scan camera bound to a 2D pane: its frames go straight to the view.
         m_view2D->setBackground(*image);
         if (!m_view2D->btnSingleSave->isEnabled()) m_view2D->btnSingleSave->setEnabled(true);
@@ -657,7 +662,7 @@ void ImageWnd::showLogo() {
 }
 
 void ImageWnd::retranslate() {
-    if (m_mode == 1 && m_view2D) m_view2D->retranslate();
+    if (m_view2D) m_view2D->retranslate();  // a hidden one too: it may be shown again
     m_histogramTool->retranslate();
     if (m_view3D) m_view3D->retranslate();
     m_save->retranslate();

@@ -130,6 +130,7 @@ private:
     void create3DView();
     void wire3DView();
     void placeInBody(QWidget* view);
+    void show2DGrabButtons(bool grabbing);
     void reportResolution(int width, int height);
     void startTitleDrag();
     void showLogo();

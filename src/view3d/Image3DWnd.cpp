@@ -11,10 +11,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "HeightColourBar.h"
 #include "ImageWndLabel.h"
+#include "LiveRangePages.h"
 #include "ModalSeam.h"
 #include "Nuv3DGraphics.h"
-#include "NuvLUTSetting.h"
 #include "NuvOverlay.h"
 #include "PixelReport.h"
 #include "ProfilePlot.h"
@@ -150,6 +151,11 @@ Image3DWnd::Image3DWnd(QWidget* parent) : QWidget(parent), m_ui(new Ui::Image3DW
         }
     }
     m_streamer = std::make_shared<RangeStreamer>(m_window3D);
+    m_livePages = new LiveRangePages(m_streamer, m_rangeLabel, m_greyLabel, this);
+    m_rangeBar = new HeightColourBar(m_ui->wdg2DRangImageWnd);
+    m_bar3D = new HeightColourBar(wdg3DImageWnd);
+    m_rangeBar->hide();
+    m_bar3D->hide();
     connect(this, &Image3DWnd::initRangeImageFinish, this, &Image3DWnd::onInitRangeImageFinish,
             Qt::QueuedConnection);
     setContourXSpan(m_contourXSpan);
@@ -226,6 +232,9 @@ void Image3DWnd::showLogo() {
 }
 
 void Image3DWnd::clearAll() {
+    m_livePages->clear();
+    // The read-out's copy of the range image goes with the picture.
+    if (m_rangeLabel) m_rangeLabel->setRangeImageMode(false, NuvRangeImage());
     // clear() empties the background, so the idle logo goes in after it.
     if (m_display) m_display->clear();
     showLogo();
@@ -234,6 +243,7 @@ void Image3DWnd::clearAll() {
     }
     m_profilePlot->setSamples(QVector<QPointF>());
     m_streamer->clear();
+    updateColourBars();
 }
 
 void Image3DWnd::reset() {
@@ -396,11 +406,18 @@ void Image3DWnd::prepareScan(const QString& cameraKey) {
                             m_streamer->displaySettings().yInterval});
     m_streamer->setSettingsProvider(
         [key](RangeStreamer::DisplaySettings* s) { return readDisplaySettings(key, s); });
+    // The legends show the camera's height range from the first line on.
+    RangeStreamer::DisplaySettings settings = m_streamer->displaySettings();
+    readDisplaySettings(key, &settings);
+    m_streamer->setDisplaySettings(settings);
+    updateColourBars();
 }
 
 void Image3DWnd::onBatchArrived(const void* data, uint64_t imageId, int batch, bool isEnd) {
     if (data == nullptr) return;
     if (!m_streamer->batchArrived(imageId, batch)) return;
+    m_livePages->batchArrived();
+    if (batch == 0) updateColourBars();
     if (isEnd) showFinishedScan();
 }
 
@@ -411,7 +428,7 @@ void Image3DWnd::showFinishedScan() {
     const RangeStreamer::DisplaySettings s = m_streamer->displaySettings();
     range.SetInfo(f.heightScale, -f.heightOffset, s.xInterval, 0, s.yInterval, 0);
     NuvImage coloured;
-    if (NuvLUTSetting::ColorMapLUT(range, 0, &coloured) == 0) {
+    if (m_livePages->colourImage(range, f, s.heightMin, s.heightMax, &coloured)) {
         m_rangeLabel->setRangeImageMode(true, range);
         m_rangeLabel->setBackground(&coloured, 0);
     }
@@ -432,6 +449,30 @@ void Image3DWnd::refreshFromCamera(const QString& cameraKey) {
     RangeStreamer::DisplaySettings settings = m_streamer->displaySettings();
     readDisplaySettings(cameraKey.toStdString(), &settings);
     m_streamer->refresh(settings);
+    updateColourBars();
+}
+
+void Image3DWnd::updateColourBars() {
+    const RangeStreamer::DisplaySettings s = m_streamer->displaySettings();
+    const bool scan = m_streamer->hasImage();
+    m_rangeBar->setScale(LiveRangePages::kColorMap, s.heightMin, s.heightMax);
+    m_bar3D->setScale(RangeStreamer::kColorMap, s.heightMin, s.heightMax);
+    m_rangeBar->setVisible(scan);
+    m_bar3D->setVisible(scan && s.displayMode == 3);
+    layoutPage(m_ui->wdg2DRangImageWnd);
+    layoutPage(wdg3DImageWnd);
+}
+
+void Image3DWnd::layoutPage(QWidget* page) {
+    HeightColourBar* bar = page == wdg3DImageWnd ? m_bar3D : m_rangeBar;
+    const int barWidth = bar && !bar->isHidden() ? HeightColourBar::kWidth : 0;
+    const int width = std::max(0, page->width() - barWidth);
+    if (bar) bar->setGeometry(width, 0, HeightColourBar::kWidth, page->height());
+    if (page == wdg3DImageWnd) {
+        NuvMove3DWnd(m_window3D, 0, 0, width, page->height());
+    } else if (m_rangeLabel) {
+        m_rangeLabel->resize(width, page->height());
+    }
 }
 
 void Image3DWnd::render3D() {
@@ -559,12 +600,10 @@ bool Image3DWnd::eventFilter(QObject* watched, QEvent* event) {
             QCoreApplication::sendEvent(pane, &copy);
         }
     } else if (type == QEvent::Resize) {
-        if (watched == wdg3DImageWnd) {
-            NuvMove3DWnd(m_window3D, 0, 0, wdg3DImageWnd->width(), wdg3DImageWnd->height());
+        if (watched == wdg3DImageWnd || watched == m_ui->wdg2DRangImageWnd) {
+            layoutPage(static_cast<QWidget*>(watched));
         } else if (watched == wdg2DImageWnd && m_display) {
             m_display->move(0, 0, wdg2DImageWnd->width(), wdg2DImageWnd->height());
-        } else if (watched == m_ui->wdg2DRangImageWnd && m_rangeLabel) {
-            m_rangeLabel->resize(m_ui->wdg2DRangImageWnd->size());
         } else if (watched == m_ui->wdg2DGreyImageWnd && m_greyLabel) {
             m_greyLabel->resize(m_ui->wdg2DGreyImageWnd->size());
         } else if (watched == wdg3DToolSingle) {

@@ -26,6 +26,8 @@ class ProfilePlot;
 class ZMKImageWnd;
 class RangeStreamer;
 class SaveImageTool;
+class HeightColourBar;
+class LiveRangePages;
 
 // View of a laser line-profile sensor: contour, 2D picture, 3D window, range image and grey
 // image pages under one tool strip with an overflow menu.
@@ -83,6 +85,10 @@ public:
     ProfilePlot* profilePlot() const { return m_profilePlot; }
     ImageWndLabel* rangeLabel() const { return m_rangeLabel; }
     ImageWndLabel* greyLabel() const { return m_greyLabel; }
+    // Height legends beside the range page and the 3D page (hidden without a scan).
+    HeightColourBar* rangeColourBar() const { return m_rangeBar; }
+    HeightColourBar* colourBar3D() const { return m_bar3D; }
+    LiveRangePages* livePages() const { return m_livePages; }
     QAction* renderAction() const { return m_actions.value(6, nullptr); }
     QList<QWidget*> menuWidgets() const { return m_menuWidgets; }
     QVector<int>& shapeIds(int list) { return m_shapeIds[list < 0 || list > 2 ? 0 : list]; }
@@ -133,6 +139,8 @@ private:
     void showFinishedScan();
     template <class Image>
     void forwardPicture(const Image& image);
+    void updateColourBars();
+    void layoutPage(QWidget* page);
 
     const QString* m_cameraKey = nullptr;
     ZMKImageWnd* m_display = nullptr;
@@ -140,6 +148,9 @@ private:
     QSet<QObject*> m_pressSources;  // children of the 3D, range and grey pages
     ImageWndLabel* m_rangeLabel = nullptr;
     ImageWndLabel* m_greyLabel = nullptr;
+    HeightColourBar* m_rangeBar = nullptr;
+    HeightColourBar* m_bar3D = nullptr;
+    LiveRangePages* m_livePages = nullptr;
     ProfilePlot* m_profilePlot = nullptr;
     QImage m_logo;
     float m_contourXSpan = 28.0f;

@@ -10,7 +10,7 @@
 #include "NuvLUTSetting.h"
 
 namespace {
-constexpr int kColorMap = 5;
+constexpr int kColorMap = RangeStreamer::kColorMap;
 constexpr int kLastBatchLineCap = 5000;
 
 // Heights of rows of raw samples; invalid samples become Nuv3DFloatArray's invalid value.
@@ -356,6 +356,7 @@ void RangeStreamer::reinitialise3D(const DisplaySettings& s, const Format& f) {
                                         s.heightMin, s.heightMax, s.displayMode);
     m_dataStreamId = id;
     m_lastRowAppended = -1;
+    ++m_setUpCount;
     Nuv3DZoomFitWnd(m_window3D);
     NuvSetPerspective(m_window3D, 0);
 }
@@ -440,8 +441,10 @@ void RangeStreamer::redisplayRows(int last, bool rendering, bool keepSamples) {
     if (s.displayMode == 3) {
         if (rendering) {
             auto colors = std::make_shared<NuvColorArray>();
+            // The camera's height range, so that a height keeps its colour from scan to scan.
             NuvLinearColorParams params;
-            params.autoRange = true;
+            params.minHeight = s.heightMin;
+            params.maxHeight = s.heightMax;
             NuvLUTSetting::LinearColorMapLUT(*m_range, colors.get(), params, NuvColor(0, 0, 255, 255),
                                              NuvColor(255, 0, 0, 255), kColorMap, true);
             all.colors = colors;
@@ -476,6 +479,31 @@ RangeStreamer::Format RangeStreamer::format() const {
 bool RangeStreamer::hasImage() const {
     std::lock_guard<std::mutex> lock(m_imageMutex);
     return m_range != nullptr;
+}
+
+bool RangeStreamer::readRows(int firstRow, int lastRow, const RowReader& read) const {
+    std::lock_guard<std::mutex> lock(m_imageMutex);
+    if (!m_range || firstRow < 0 || lastRow < firstRow || lastRow >= m_range->height()) return false;
+    const size_t points = static_cast<size_t>(m_range->width());
+    const size_t greyEnd = (static_cast<size_t>(lastRow) + 1) * points;
+    const uint8_t* grey =
+        greyEnd <= m_grey.size() ? m_grey.data() + static_cast<size_t>(firstRow) * points : nullptr;
+    read(m_range->line(firstRow), grey, lastRow - firstRow + 1, m_range->width(), m_format, m_settings);
+    return true;
+}
+
+size_t RangeStreamer::heldBytes() {
+    size_t bytes = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_imageMutex);
+        if (m_range) bytes += m_range->byteSize();
+        bytes += m_grey.capacity();
+    }
+    std::lock_guard<std::mutex> lock(m_holdMutex);
+    for (const HeldBatch& held : m_held) {
+        if (held.colors) bytes += held.colors->size() * sizeof(NuvColor);
+    }
+    return bytes;
 }
 
 bool RangeStreamer::copyRangeImage(NuvRangeImage* out) const {

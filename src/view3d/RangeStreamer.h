@@ -48,6 +48,9 @@ public:
     // false to keep the current settings.
     using SettingsProvider = std::function<bool(DisplaySettings*)>;
 
+    // Colour map (NuvColorMap) of the heights sent to the 3D window.
+    static constexpr int kColorMap = 5;
+
     explicit RangeStreamer(int64_t window3D);
     ~RangeStreamer();
     // Stops both workers (idempotent); buffers stay valid for writers that still hold us.
@@ -81,6 +84,15 @@ public:
     void setDisplaySettings(const DisplaySettings& settings);
     DisplaySettings displaySettings() const;
 
+    // Runs `read` with rows firstRow to lastRow of the range and grey buffers under the image lock;
+    // false (read not called) outside the scan. Rows up to lastRowAppended() are converted and stay
+    // put until the next image.
+    using RowReader = std::function<void(const uint8_t* range, const uint8_t* grey, int rows, int points,
+                                         const Format& format, const DisplaySettings& settings)>;
+    bool readRows(int firstRow, int lastRow, const RowReader& read) const;
+    // Bytes held by the scan buffers and held batches (0 after clear()).
+    size_t heldBytes();
+
     // Copies under the image lock, for the end-of-scan pages and saving.
     bool copyRangeImage(NuvRangeImage* out) const;
     bool copyGreyImage(std::vector<uint8_t>* grey, int* width, int* height) const;
@@ -91,6 +103,8 @@ public:
     int pointsPerLine() const { return m_pointsPerLine.load(); }
     Format format() const;
     int lastRowAppended() const { return m_lastRowAppended.load(); }
+    // Counts the 3D set-ups (new image, refresh, redisplay): each starts the rows over.
+    uint64_t setUpCount() const { return m_setUpCount.load(); }
     bool isWorker1Idle() const { return m_worker1Idle.load(); }
     void setAppendObserver(AppendObserver observer);
     void setSettingsProvider(SettingsProvider provider);
@@ -140,6 +154,7 @@ private:
     std::atomic<int> m_pointsPerLine{3200};
     std::atomic<int> m_dataStreamId{0};
     std::atomic<int> m_lastRowAppended{-1};
+    std::atomic<uint64_t> m_setUpCount{0};
     uint64_t m_receivingImageId = 0;  // GUI thread only
     int m_lastBatch = -1;             // GUI thread only
 

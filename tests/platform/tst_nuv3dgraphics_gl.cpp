@@ -56,11 +56,11 @@ private slots:
     void init();
     void cleanup();
     void threeThreadsStreamAPictureColouredByHeight();
-    void clearEmptiesThePicture();
-    void brightnessModeDrawsGrey();
+    void pictureGoesWithClear_data();
+    void pictureGoesWithClear();
+    void axesAndGroundGridFrameTheScan();
     void projectionAndGesturesReachTheView();
     void destroyWhileStreaming();
-    void fullScanIsManageable();
 
 private:
     QImage grab();
@@ -90,6 +90,7 @@ void tst_Nuv3DGraphicsGL::init() {
     QTRY_VERIFY(m_view->context() && m_view->context()->isValid());
     QVERIFY(!m_parent->findChild<Nuv3DWindow*>()->showsUnavailableMessage());
     m_view->setPointSize(3);
+    m_view->setAxesVisible(false);  // only the points count as foreground here
 }
 
 void tst_Nuv3DGraphicsGL::cleanup() {
@@ -107,7 +108,8 @@ QImage tst_Nuv3DGraphicsGL::grab() {
 }
 
 void tst_Nuv3DGraphicsGL::threeThreadsStreamAPictureColouredByHeight() {
-    const int points = 200, lines = 150, batch = 10;
+    // A full scan of 3200 points x 1000 lines in batches of 100.
+    const int points = 3200, lines = 1000, batch = 100;
     const int stream = setupRamp(m_handle, points, lines);
     QVERIFY(stream > 0);
     QCOMPARE(Nuv3DZoomFitWnd(m_handle), 0);
@@ -125,6 +127,7 @@ void tst_Nuv3DGraphicsGL::threeThreadsStreamAPictureColouredByHeight() {
     };
     std::thread worker1(appendEveryThird, 1);
     std::thread worker2(appendEveryThird, 2);
+    grab();  // uploads part of the scan, later paints only the new lines
     appendEveryThird(0);
     worker1.join();
     worker2.join();
@@ -140,37 +143,57 @@ void tst_Nuv3DGraphicsGL::threeThreadsStreamAPictureColouredByHeight() {
     QVERIFY2(s.reddish > s.foreground / 10, qPrintable(QString::number(s.reddish)));
 }
 
-void tst_Nuv3DGraphicsGL::clearEmptiesThePicture() {
-    const int stream = setupRamp(m_handle, 60, 40);
-    const std::vector<uint16_t> image = rampImage(60, 40);
-    QCOMPARE(NuvAppendDataStream(m_handle, stream, image.data(), nullptr, 2, 0, 39), 0);
+void tst_Nuv3DGraphicsGL::pictureGoesWithClear_data() {
+    QTest::addColumn<int>("mode");
+    QTest::newRow("height colours") << int(NUV3D_MODE_HEIGHT);
+    QTest::newRow("brightness") << int(NUV3D_MODE_BRIGHTNESS);
+}
+
+void tst_Nuv3DGraphicsGL::pictureGoesWithClear() {
+    QFETCH(int, mode);
+    const int points = 80, lines = 60;
+    const bool brightness = mode == NUV3D_MODE_BRIGHTNESS;
+    const int stream = setupRamp(m_handle, points, lines, mode);
+    const std::vector<uint16_t> image = rampImage(points, lines);
+    const std::vector<uint8_t> grey(image.size(), 200);
+    QCOMPARE(NuvAppendDataStream(m_handle, stream, image.data(), brightness ? grey.data() : nullptr, 2, 0,
+                                 lines - 1),
+             0);
     QCOMPARE(Nuv3DZoomFitWnd(m_handle), 0);
-    QVERIFY(analyse(grab()).foreground > 0);
+    PixelStats s = analyse(grab());
+    QVERIFY(s.foreground > 0);
+    QCOMPARE(s.grey == s.foreground, brightness);
+    if (brightness) {
+        // The tool bar's height colouring overrides the brightness.
+        m_parent->findChild<Nuv3DWindow*>()
+            ->findChild<QAbstractButton*>(QStringLiteral("btn3DHeightColours"))
+            ->click();
+        s = analyse(grab());
+        QVERIFY(s.bluish > 0 && s.reddish > 0);
+    }
+    QVERIFY(m_view->gpuBytes() >= size_t(points * lines * 16));
+    // Cleared while hidden, so no paint follows: the GL buffer is given back all the same.
+    m_parent->hide();
     QCOMPARE(NuvClearAllRangeImage(m_handle), 0);
+    QTRY_COMPARE(m_view->gpuBytes(), size_t(0));
+    m_parent->show();
     QCOMPARE(analyse(grab()).foreground, 0);
     // A new scan after the clear draws again.
-    const int next = setupRamp(m_handle, 60, 40);
+    const int next = setupRamp(m_handle, points, lines);
     QCOMPARE(NuvAppendDataStream(m_handle, next, image.data(), nullptr, 2, 0, 19), 0);
     QVERIFY(analyse(grab()).foreground > 0);
 }
 
-void tst_Nuv3DGraphicsGL::brightnessModeDrawsGrey() {
-    const int points = 80, lines = 60;
-    const int stream = setupRamp(m_handle, points, lines, NUV3D_MODE_BRIGHTNESS);
-    const std::vector<uint16_t> image = rampImage(points, lines);
-    const std::vector<uint8_t> grey(image.size(), 200);
-    QCOMPARE(NuvAppendDataStream(m_handle, stream, image.data(), grey.data(), 2, 0, lines - 1), 0);
+void tst_Nuv3DGraphicsGL::axesAndGroundGridFrameTheScan() {
+    QVERIFY(setupRamp(m_handle, 60, 40) > 0);
     QCOMPARE(Nuv3DZoomFitWnd(m_handle), 0);
-    PixelStats s = analyse(grab());
-    QVERIFY(s.foreground > 0);
-    QCOMPARE(s.grey, s.foreground);
-    // The tool bar's height colouring overrides the brightness.
-    m_parent->findChild<Nuv3DWindow*>()
-        ->findChild<QAbstractButton*>(QStringLiteral("btn3DHeightColours"))
-        ->click();
-    QVERIFY(m_view->heightColouring());
-    s = analyse(grab());
-    QVERIFY(s.bluish > 0 && s.reddish > 0);
+    QCOMPARE(analyse(grab()).foreground, 0);
+    // Before any point arrives the grid and axes show the extent of the scan, labelled.
+    m_view->setAxesVisible(true);
+    // Grid lines, a reddish x axis and light grey labels.
+    const PixelStats s = analyse(grab());
+    QVERIFY2(s.foreground > 200 && s.reddish > 10 && s.grey > 10,
+             qPrintable(QStringLiteral("%1 %2 %3").arg(s.foreground).arg(s.reddish).arg(s.grey)));
 }
 
 void tst_Nuv3DGraphicsGL::projectionAndGesturesReachTheView() {
@@ -234,24 +257,6 @@ void tst_Nuv3DGraphicsGL::destroyWhileStreaming() {
     QCOMPARE(unexpected.load(), 0);
     QVERIFY(!m_parent->findChild<Nuv3DView*>());
     m_handle = 0;
-}
-
-void tst_Nuv3DGraphicsGL::fullScanIsManageable() {
-    // A complete scan of 3200 points x 1000 lines in batches of 100 lines.
-    const int points = 3200, lines = 1000, batch = 100;
-    const int stream = setupRamp(m_handle, points, lines);
-    const std::vector<uint16_t> image = rampImage(points, lines);
-    for (int first = 0; first < lines; first += batch) {
-        QCOMPARE(NuvAppendDataStream(m_handle, stream, image.data() + static_cast<size_t>(first) * points,
-                                     nullptr, 2, first, first + batch - 1),
-                 0);
-        if (first == lines / 2) {
-            grab();  // an upload of the first half, then only the new lines
-        }
-    }
-    QCOMPARE(NuvGetPointCount(m_handle), int64_t(points) * lines);
-    QCOMPARE(Nuv3DZoomFitWnd(m_handle), 0);
-    QVERIFY(analyse(grab()).foreground > 480 * 360 / 20);
 }
 
 QTEST_MAIN(tst_Nuv3DGraphicsGL)

@@ -50,123 +50,97 @@ void reference(std::vector<uint16_t>& raw, const NuvRangeConversion& c, std::vec
     QCOMPARE(NuvLUTSetting::LinearSetColorLUT(h, c.minHeight, c.maxHeight, c.colorMap, colors), 0);
 }
 
-NuvRangeImage range16(const std::vector<uint16_t>& values, int width) {
-    NuvRangeImage img(width, int(values.size()) / width, 2);
-    std::memcpy(img.data(), values.data(), values.size() * 2);
-    img.SetInfo(1.0 / 64.0, -32768.0, 0.01, 0, 0.01, 0);
-    return img;
-}
 }  // namespace
 
 class TestNuvLUT : public QObject {
     Q_OBJECT
 private slots:
-    void boundaries_data();
-    void boundaries();
-    void zeroSampleInvalidWhateverTheOffset();
-    void nanAndDegenerateRanges();
+    void sampleValidity_data();
+    void sampleValidity();
+    void arrayColouringRejectsBadInput();
     void colorMapsShape();
     void heightMapLightnessRises();
     void fusedMatchesReference_data();
     void fusedMatchesReference();
-    void cacheFollowsSettings();
-    void colorMapOfRangeImage();
-    void colorMapOf32BitRangeImage();
-    void linearColorMapOutOfRange();
+    void rangeImageColouring_data();
+    void rangeImageColouring();
+    void rgbImageAndSampleHeight();
 };
 
-void TestNuvLUT::boundaries_data() {
+void TestNuvLUT::sampleValidity_data() {
+    QTest::addColumn<float>("lo");
+    QTest::addColumn<float>("hi");
+    QTest::addColumn<double>("offset");
+    QTest::addColumn<double>("scale");
     QTest::addColumn<int>("raw");
-    QTest::addColumn<bool>("valid");
-    QTest::addColumn<int>("index");  // table entry when valid
-    // min -10 is raw 32128, max 10 is raw 33408.
-    QTest::newRow("zero") << 0 << false << 0;
-    QTest::newRow("below min") << 32127 << false << 0;
-    QTest::newRow("exactly min") << 32128 << true << 0;
-    QTest::newRow("middle") << 32768 << true << 512;
-    QTest::newRow("exactly max") << 33408 << true << NuvColorMap::kTableSize - 1;
-    QTest::newRow("above max") << 33409 << false << 0;
-    QTest::newRow("largest sample") << 65535 << false << 0;
-}
-
-void TestNuvLUT::boundaries() {
-    QFETCH(int, raw);
-    QFETCH(bool, valid);
-    QFETCH(int, index);
-    NuvRangeLUT16 lut;
-    QVERIFY(lut.build(sensor()));
-    std::vector<uint16_t> samples(1, uint16_t(raw));
-    float h = 0;
-    NuvColor c;
-    lut.convert(samples.data(), 1, &h, &c, true);
-    const NuvColor* table = NuvColorMap::table(NuvColorMap::Height);
-    if (valid) {
-        QCOMPARE(h, float(raw / 64.0 - 512.0));
-        QCOMPARE(c, table[index]);
-        QCOMPARE(samples[0], uint16_t(raw));
-    } else {
-        QCOMPARE(h, Nuv3DFloatArray::invalidValue());
-        QCOMPARE(c, invalid);
-        QCOMPARE(samples[0], uint16_t(0));
-    }
-    // The array colouring agrees on the same height.
-    Nuv3DFloatArray a(1, 1);
-    a.data()[0] = float(raw / 64.0 - 512.0);
-    if (raw == 0) a.data()[0] = Nuv3DFloatArray::invalidValue();
-    NuvColorArray colors;
-    QCOMPARE(NuvLUTSetting::LinearSetColorLUT(a, -10.0f, 10.0f, NuvColorMap::Height, &colors), 0);
-    QCOMPARE(colors[0], valid ? table[index] : invalid);
-}
-
-void TestNuvLUT::zeroSampleInvalidWhateverTheOffset() {
+    QTest::addColumn<int>("index");  // table entry, -1 invalid
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const double s = 1.0 / 64.0;
+    // Range -10 .. 10 is raw 32128 .. 33408.
+    QTest::newRow("zero") << -10.0f << 10.0f << -512.0 << s << 0 << -1;
+    QTest::newRow("below min") << -10.0f << 10.0f << -512.0 << s << 32127 << -1;
+    QTest::newRow("exactly min") << -10.0f << 10.0f << -512.0 << s << 32128 << 0;
+    QTest::newRow("middle") << -10.0f << 10.0f << -512.0 << s << 32768 << 512;
+    QTest::newRow("exactly max") << -10.0f << 10.0f << -512.0 << s << 33408 << NuvColorMap::kTableSize - 1;
+    QTest::newRow("above max") << -10.0f << 10.0f << -512.0 << s << 33409 << -1;
+    QTest::newRow("largest sample") << -10.0f << 10.0f << -512.0 << s << 65535 << -1;
     // Offset 0 puts raw 0 at height 0, inside the range; it still has no measurement.
-    NuvRangeConversion c = sensor(-5.0f, 5.0f);
-    c.offset = 0.0;
+    QTest::newRow("zero at offset 0") << -5.0f << 5.0f << 0.0 << s << 0 << -1;
+    QTest::newRow("one at offset 0") << -5.0f << 5.0f << 0.0 << s << 1 << NuvColorMap::index(float(s), -5, 5);
+    QTest::newRow("NaN minimum") << nan << 10.0f << -512.0 << s << 32768 << -1;
+    QTest::newRow("NaN maximum") << -10.0f << nan << -512.0 << s << 32768 << -1;
+    QTest::newRow("reversed range") << 10.0f << -10.0f << -512.0 << s << 32768 << -1;
+    QTest::newRow("NaN scale") << -10.0f << 10.0f << -512.0 << std::nan("") << 32768 << -1;
+    // An empty range colours exactly its one height, with the first entry.
+    QTest::newRow("empty range, its height") << 0.0f << 0.0f << -512.0 << s << 32768 << 0;
+    QTest::newRow("empty range, next height") << 0.0f << 0.0f << -512.0 << s << 32769 << -1;
+}
+
+void TestNuvLUT::sampleValidity() {
+    QFETCH(float, lo);
+    QFETCH(float, hi);
+    QFETCH(double, offset);
+    QFETCH(double, scale);
+    QFETCH(int, raw);
+    QFETCH(int, index);
+    NuvRangeConversion c = sensor(lo, hi);
+    c.offset = offset;
+    c.scale = scale;
     NuvRangeLUT16 lut;
     QVERIFY(lut.build(c));
-    QCOMPARE(lut.height(0), Nuv3DFloatArray::invalidValue());
-    QCOMPARE(lut.color(0), invalid);
-    QVERIFY(lut.color(1).a == 255);
+    std::vector<uint16_t> samples(1, uint16_t(raw));
+    float h = 0;
+    NuvColor colour;
+    lut.convert(samples.data(), 1, &h, &colour, true);
+    const NuvColor* table = NuvColorMap::table(NuvColorMap::Height);
+    const float height = float(raw * scale + offset);
+    QCOMPARE(colour, index >= 0 ? table[index] : invalid);
+    QCOMPARE(h, index >= 0 ? height : Nuv3DFloatArray::invalidValue());
+    QCOMPARE(samples[0], uint16_t(index >= 0 ? raw : 0));
+    // The array colouring agrees on the same height.
+    Nuv3DFloatArray a(1, 1);
+    a.data()[0] = raw == 0 ? Nuv3DFloatArray::invalidValue() : height;
+    NuvColorArray colors;
+    QCOMPARE(NuvLUTSetting::LinearSetColorLUT(a, lo, hi, NuvColorMap::Height, &colors), 0);
+    QCOMPARE(colors[0], index >= 0 ? table[index] : invalid);
 }
 
-void TestNuvLUT::nanAndDegenerateRanges() {
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    NuvRangeLUT16 lut;
-    for (const NuvRangeConversion& c : {sensor(nan, 10.0f), sensor(-10.0f, nan), sensor(10.0f, -10.0f)}) {
-        QVERIFY(lut.build(c));
-        for (int raw : {1, 32128, 32768, 33408, 65535})
-            QCOMPARE(lut.color(uint16_t(raw)), invalid);
-    }
-    NuvRangeConversion nanScale = sensor();
-    nanScale.scale = std::nan("");
-    QVERIFY(lut.build(nanScale));
-    QCOMPARE(lut.color(32768), invalid);
-    // An empty range colours exactly its one height, with the first entry.
-    QVERIFY(lut.build(sensor(0.0f, 0.0f)));
-    QCOMPARE(lut.color(32768), NuvColorMap::table(NuvColorMap::Height)[0]);
-    QCOMPARE(lut.color(32769), invalid);
-
+void TestNuvLUT::arrayColouringRejectsBadInput() {
     Nuv3DFloatArray a(1, 4);
-    a.data()[0] = nan;
+    a.data()[0] = std::numeric_limits<float>::quiet_NaN();
     a.data()[1] = std::numeric_limits<float>::infinity();
     a.data()[2] = -std::numeric_limits<float>::infinity();
     a.data()[3] = 1.0f;
     NuvColorArray colors;
     QCOMPARE(NuvLUTSetting::LinearSetColorLUT(a, -10.0f, 10.0f, 5, &colors), 0);
-    QCOMPARE(colors[0], invalid);
-    QCOMPARE(colors[1], invalid);
-    QCOMPARE(colors[2], invalid);
-    QVERIFY(colors[3].a == 255);
-    QCOMPARE(NuvLUTSetting::LinearSetColorLUT(a, nan, 10.0f, 5, &colors), 0);
-    QCOMPARE(colors[3], invalid);
+    QVERIFY(colors[0] == invalid && colors[1] == invalid && colors[2] == invalid && colors[3].a == 255);
     QCOMPARE(NuvLUTSetting::LinearSetColorLUT(a, -10.0f, 10.0f, 6, &colors), -1);
     QCOMPARE(NuvLUTSetting::LinearSetColorLUT(a, -10.0f, 10.0f, -1, &colors), -1);
     QCOMPARE(NuvLUTSetting::LinearSetColorLUT(a, -10.0f, 10.0f, 5, nullptr), -1);
 }
 
 void TestNuvLUT::colorMapsShape() {
-    QVERIFY(NuvColorMap::table(-1) == nullptr);
-    QVERIFY(NuvColorMap::table(NuvColorMap::kCount) == nullptr);
+    QVERIFY(NuvColorMap::table(-1) == nullptr && NuvColorMap::table(NuvColorMap::kCount) == nullptr);
     NuvRangeLUT16 lut;
     QVERIFY(!lut.build(sensor(-10, 10, 42)));
     QVERIFY(!lut.isBuilt());
@@ -238,9 +212,16 @@ void TestNuvLUT::fusedMatchesReference() {
         if (!(colors[i] == expectedColors[size_t(i)])) QFAIL(qPrintable(QStringLiteral("colour %1").arg(i)));
     }
 
-    // The array entry point gives the same, and leaves samples alone when asked to.
+    // The array entry point gives the same, and leaves samples alone when asked to; a cache built
+    // for other settings is rebuilt, and bad input is refused.
     std::vector<uint16_t> again = raw;
     NuvRangeLUT16 cache;
+    Nuv3DFloatArray unused;
+    QCOMPARE(NuvLUTSetting::RangeToHeightsAndColors16(again.data(), 1, 1, sensor(-1, 1, 99), &unused, nullptr,
+                                                      false, &cache),
+             -1);
+    QCOMPARE(NuvLUTSetting::RangeToHeightsAndColors16(nullptr, 1, 1, c, &unused, nullptr, false, &cache), -1);
+    QVERIFY(cache.build(sensor(-1.0f, 1.0f, map)));
     Nuv3DFloatArray hArr;
     NuvColorArray cArr;
     QCOMPARE(NuvLUTSetting::RangeToHeightsAndColors16(again.data(), count, 1, c, &hArr, &cArr, false, &cache),
@@ -251,106 +232,81 @@ void TestNuvLUT::fusedMatchesReference() {
     QVERIFY(std::memcmp(cArr.data(), expectedColors.data(), size_t(count) * sizeof(NuvColor)) == 0);
 }
 
-void TestNuvLUT::cacheFollowsSettings() {
-    std::vector<uint16_t> raw(1000, 32768 + 320);  // height 5
-    NuvRangeLUT16 cache;
-    Nuv3DFloatArray h;
-    NuvColorArray colors;
-    QCOMPARE(NuvLUTSetting::RangeToHeightsAndColors16(raw.data(), 100, 10, sensor(-10, 10), &h, &colors,
-                                                      false, &cache),
-             0);
-    QCOMPARE(h.rows(), 10);
-    QCOMPARE(h.cols(), 100);
-    QVERIFY(colors[999].a == 255);
-    // A narrower range must not reuse the old table.
-    QCOMPARE(NuvLUTSetting::RangeToHeightsAndColors16(raw.data(), 100, 10, sensor(-1, 1), &h, &colors, true,
-                                                      &cache),
-             0);
-    QCOMPARE(colors[999], invalid);
-    QCOMPARE(raw[999], uint16_t(0));
-    QCOMPARE(h.data()[0], Nuv3DFloatArray::invalidValue());
-    QCOMPARE(NuvLUTSetting::RangeToHeightsAndColors16(raw.data(), 100, 10, sensor(-1, 1, 99), &h, &colors,
-                                                      true, &cache),
-             -1);
-    QCOMPARE(NuvLUTSetting::RangeToHeightsAndColors16(nullptr, 1, 1, sensor(), &h, &colors, true, &cache),
-             -1);
+void TestNuvLUT::rangeImageColouring_data() {
+    QTest::addColumn<int>("call");  // 0 own span, 1 given range with out-of-range colours, 2 without
+    QTest::addColumn<int>("bytes");
+    QTest::addColumn<QVector<uint>>("samples");
+    QTest::addColumn<QVector<int>>("expected");  // table entry; -1 invalid, -2 low colour, -3 high colour
+    const int last = NuvColorMap::kTableSize - 1;
+    // 16-bit heights 1, 2, 3, 4 (raw 32768 + 64 h) and dropouts; the given range is [2, 3].
+    const QVector<uint> heights{32768 + 64, 0, 32768 + 128, 32768 + 192, 32768 + 256};
+    QTest::newRow("own span") << 0 << 2 << heights
+                              << QVector<int>{0, -1, NuvColorMap::index(2, 1, 4), NuvColorMap::index(3, 1, 4),
+                                              last};
+    QTest::newRow("given range, outside coloured") << 1 << 2 << heights << QVector<int>{-2, -1, 0, last, -3};
+    QTest::newRow("given range, outside invalid") << 2 << 2 << heights << QVector<int>{-1, -1, 0, last, -1};
+    QTest::newRow("nothing valid") << 0 << 2 << QVector<uint>{0, 0, 0} << QVector<int>{-1, -1, -1};
+    // 32-bit: flag bits above the 21 sample bits are ignored; heights 0.01, -, 0.03, 0.02 mm.
+    QTest::newRow("32-bit own span") << 0 << 4
+                                     << QVector<uint>{0x40000 + 10, 0x80000000u, 0xE0000000u | (0x40000 + 30),
+                                                      0x40000 + 20}
+                                     << QVector<int>{0, -1, last, NuvColorMap::index(0.02f, 0.01f, 0.03f)};
 }
 
-void TestNuvLUT::colorMapOfRangeImage() {
-    // Heights 1 .. 4 with a dropout: the lowest valid height gets the first entry, the highest the last.
-    const std::vector<uint16_t> v = {32768 + 64, 0, 32768 + 128, 32768 + 192, 32768 + 256, 0};
-    const NuvRangeImage img = range16(v, 3);
-    const NuvColor* t = NuvColorMap::table(0);
-    NuvColorArray colors;
-    QCOMPARE(NuvLUTSetting::ColorMapLUT(img, 0, &colors), 0);
-    QCOMPARE(colors.size(), size_t(6));
-    QCOMPARE(colors[0], t[0]);
-    QCOMPARE(colors[1], invalid);
-    QCOMPARE(colors[2], t[NuvColorMap::index(2, 1, 4)]);
-    QCOMPARE(colors[4], t[NuvColorMap::kTableSize - 1]);
-
-    NuvImage rgb;
-    QCOMPARE(NuvLUTSetting::ColorMapLUT(img, 0, &rgb), 0);
-    QCOMPARE(rgb.width(), 3);
-    QCOMPARE(rgb.height(), 2);
-    QCOMPARE(rgb.channels(), 3);
-    QCOMPARE(rgb.step(), size_t(9));
-    QCOMPARE(rgb.data()[0], t[0].r);
-    QCOMPARE(rgb.data()[2], t[0].b);
-    QCOMPARE(rgb.data()[3] + rgb.data()[4] + rgb.data()[5], 0);  // dropout is black
-    QCOMPARE(rgb.data()[9 + 3 + 1], t[NuvColorMap::kTableSize - 1].g);
-
-    // Nothing valid, or nothing at all: no crash, nothing coloured.
-    QCOMPARE(NuvLUTSetting::ColorMapLUT(range16(std::vector<uint16_t>(4, 0), 2), 5, &colors), 0);
-    QCOMPARE(colors[3], invalid);
-    QCOMPARE(NuvLUTSetting::ColorMapLUT(NuvRangeImage(), 5, &colors), 0);
-    QVERIFY(colors.empty());
-    QCOMPARE(NuvLUTSetting::ColorMapLUT(img, 9, &colors), -1);
-}
-
-void TestNuvLUT::colorMapOf32BitRangeImage() {
-    NuvRangeImage img(4, 1, 4);
-    const int32_t v[4] = {0x40000 + 10, int32_t(0x80000000u), int32_t(0xE0000000u | (0x40000 + 30)),
-                          0x40000 + 20};
-    std::memcpy(img.data(), v, sizeof(v));
-    img.SetInfo(0.001, -0x40000, 0.01, 0, 0.01, 0);
-    NuvColorArray colors;
-    QCOMPARE(NuvLUTSetting::ColorMapLUT(img, 5, &colors), 0);
-    const NuvColor* t = NuvColorMap::table(5);
-    QCOMPARE(colors[0], t[0]);
-    QCOMPARE(colors[1], invalid);                         // flag bits only, sample 0
-    QCOMPARE(colors[2], t[NuvColorMap::kTableSize - 1]);  // flag bits ignored
-    QCOMPARE(colors[3], t[NuvColorMap::index(0.02f, 0.01f, 0.03f)]);
-    double h = 0;
-    QVERIFY(NuvLUTSetting::sampleHeight(img, 0, 2, &h));
-    QVERIFY(std::abs(h - 0.03) < 1e-9);
-    QVERIFY(!NuvLUTSetting::sampleHeight(img, 0, 1, &h));
-    QVERIFY(!NuvLUTSetting::sampleHeight(img, 0, 4, &h));
-}
-
-void TestNuvLUT::linearColorMapOutOfRange() {
-    // Heights 1, 2, 3, 4 and a dropout against the range [2, 3].
-    const std::vector<uint16_t> v = {32768 + 64, 32768 + 128, 32768 + 192, 32768 + 256, 0, 0};
-    const NuvRangeImage img = range16(v, 3);
-    const NuvColor blue(0, 0, 255, 255), red(255, 0, 0, 255);
+void TestNuvLUT::rangeImageColouring() {
+    QFETCH(int, call);
+    QFETCH(int, bytes);
+    QFETCH(QVector<uint>, samples);
+    QFETCH(QVector<int>, expected);
+    NuvRangeImage img(samples.size(), 1, bytes);
+    for (int i = 0; i < samples.size(); ++i) {
+        const uint16_t narrow = uint16_t(samples[i]);
+        std::memcpy(img.data() + i * bytes, bytes == 2 ? static_cast<const void*>(&narrow) : &samples[i],
+                    size_t(bytes));
+    }
+    if (bytes == 2) {
+        img.SetInfo(1.0 / 64.0, -32768.0, 0.01, 0, 0.01, 0);
+    } else {
+        img.SetInfo(0.001, -0x40000, 0.01, 0, 0.01, 0);
+    }
+    const NuvColor low(0, 0, 255, 255), high(255, 0, 0, 255);
     NuvLinearColorParams params;
     params.minHeight = 2.0f;
     params.maxHeight = 3.0f;
-    const NuvColor* t = NuvColorMap::table(5);
     NuvColorArray colors;
-    QCOMPARE(NuvLUTSetting::LinearColorMapLUT(img, &colors, params, blue, red, 5, true), 0);
-    QCOMPARE(colors[0], blue);
-    QCOMPARE(colors[1], t[0]);
-    QCOMPARE(colors[2], t[NuvColorMap::kTableSize - 1]);
-    QCOMPARE(colors[3], red);
-    QCOMPARE(colors[4], invalid);
-    QCOMPARE(NuvLUTSetting::LinearColorMapLUT(img, &colors, params, blue, red, 5, false), 0);
-    QCOMPARE(colors[0], invalid);
-    QCOMPARE(colors[3], invalid);
-    params.autoRange = true;
-    QCOMPARE(NuvLUTSetting::LinearColorMapLUT(img, &colors, params, blue, red, 5, true), 0);
-    QCOMPARE(colors[0], t[0]);
-    QCOMPARE(colors[3], t[NuvColorMap::kTableSize - 1]);
+    QCOMPARE(call == 0 ? NuvLUTSetting::ColorMapLUT(img, 5, &colors)
+                       : NuvLUTSetting::LinearColorMapLUT(img, &colors, params, low, high, 5, call == 1),
+             0);
+    QCOMPARE(int(colors.size()), expected.size());
+    const NuvColor* t = NuvColorMap::table(5);
+    for (int i = 0; i < expected.size(); ++i) {
+        const int e = expected[i];
+        QCOMPARE(colors[size_t(i)], e >= 0 ? t[e] : e == -2 ? low : e == -3 ? high : invalid);
+    }
+}
+
+void TestNuvLUT::rgbImageAndSampleHeight() {
+    const std::vector<uint16_t> v = {32768 + 64, 0, 32768 + 128, 32768 + 192, 32768 + 256, 0};
+    NuvRangeImage img(3, 2, 2);
+    std::memcpy(img.data(), v.data(), v.size() * 2);
+    img.SetInfo(1.0 / 64.0, -32768.0, 0.01, 0, 0.01, 0);
+    const NuvColor* t = NuvColorMap::table(0);
+    NuvImage rgb;
+    QCOMPARE(NuvLUTSetting::ColorMapLUT(img, 0, &rgb), 0);
+    QCOMPARE(QSize(rgb.width(), rgb.height()), QSize(3, 2));
+    QCOMPARE(rgb.step(), size_t(9));
+    QCOMPARE(rgb.data()[0], t[0].r);
+    QCOMPARE(rgb.data()[3] + rgb.data()[4] + rgb.data()[5], 0);  // dropout is black
+    QCOMPARE(rgb.data()[9 + 3 + 1], t[NuvColorMap::kTableSize - 1].g);
+    NuvColorArray colors;
+    QCOMPARE(NuvLUTSetting::ColorMapLUT(NuvRangeImage(), 5, &colors), 0);
+    QVERIFY(colors.empty());
+    QCOMPARE(NuvLUTSetting::ColorMapLUT(img, 9, &colors), -1);
+    double h = 0;
+    QVERIFY(NuvLUTSetting::sampleHeight(img, 1, 1, &h));
+    QCOMPARE(h, 4.0);
+    QVERIFY(!NuvLUTSetting::sampleHeight(img, 0, 1, &h));
+    QVERIFY(!NuvLUTSetting::sampleHeight(img, 0, 3, &h));
 }
 
 QTEST_APPLESS_MAIN(TestNuvLUT)

@@ -17,6 +17,9 @@ using Control::CameraKind;
 Q_DECLARE_METATYPE(CameraKind)
 
 namespace {
+const auto area = CameraKind::AreaScan;
+const auto laser = CameraKind::LaserProfiler;
+
 // Reads an integer node the way the viewer's ROI editing does; 0 or the failure kind -1..-4.
 int readIntegerNode(const std::string& key, const std::string& name, int& value, int& min, int& max,
                     int& inc) {
@@ -43,6 +46,11 @@ std::string readNodeText(const std::string& key, const std::string& feature) {
     GetCameraNodeValue(key, feature, value);
     return value;
 }
+
+void nodeRow(const char* name, CameraKind kind, const char* feature, const char* written, bool accepted,
+             const char* readBack) {
+    QTest::newRow(name) << kind << QString(feature) << QString(written) << accepted << QString(readBack);
+}
 }  // namespace
 
 class TstZavizoZoz3 : public QObject {
@@ -54,11 +62,9 @@ private slots:
 
     void integerNodeInfo_data();
     void integerNodeInfo();
-    void integerNodeFailures();
-    void nullNodePointerThrowsLogicalError();
+    void nodeAccessFailures();
     void nodeText_data();
     void nodeText();
-    void throughGenApiOutOfRangeKeepsValue();
     void roiRangesFollowEachOther();
     void maskValuesFollowSelector();
     void cameraInfoDefaultsAndState();
@@ -71,55 +77,44 @@ private slots:
 void TstZavizoZoz3::integerNodeInfo_data() {
     QTest::addColumn<CameraKind>("kind");
     QTest::addColumn<QString>("node");
-    QTest::addColumn<int>("value");
-    QTest::addColumn<int>("min");
-    QTest::addColumn<int>("max");
-    QTest::addColumn<int>("inc");
-    const auto area = CameraKind::AreaScan;
-    const auto laser = CameraKind::LaserProfiler;
-    QTest::newRow("area Width") << area << "Width" << 2048 << 16 << 2048 << 16;
-    QTest::newRow("area Height") << area << "Height" << 1024 << 16 << 1024 << 2;
-    QTest::newRow("area OffsetX (full width leaves no room)") << area << "OffsetX" << 0 << 0 << 0 << 16;
-    QTest::newRow("area OffsetY") << area << "OffsetY" << 0 << 0 << 0 << 2;
-    QTest::newRow("area WidthMax") << area << "WidthMax" << 2048 << 2048 << 2048 << 1;
-    QTest::newRow("laser WidthMax") << laser << "WidthMax" << 3200 << 3200 << 3200 << 1;
-    QTest::newRow("laser HeightMax") << laser << "HeightMax" << 1024 << 1024 << 1024 << 1;
-    QTest::newRow("laser PointsNum") << laser << "PointsNum" << 3200 << 1 << 3200 << 1;
-    QTest::newRow("laser AcquisitionLineCount") << laser << "AcquisitionLineCount" << 1000 << 1 << 50000 << 1;
-    QTest::newRow("laser BatchNumber") << laser << "BatchNumber" << 100 << 1 << 5000 << 1;
-    QTest::newRow("laser Xright") << laser << "Xright" << 700 << 0 << 3199 << 1;
-    QTest::newRow("laser Ydown") << laser << "Ydown" << 700 << 0 << 1023 << 1;
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QVector<int>>("info");  // value, min, max, inc; untouched (-9) on failure
+    const QVector<int> untouched{-9, -9, -9, -9};
+    QTest::newRow("area Width") << area << "Width" << 0 << QVector<int>{2048, 16, 2048, 16};
+    QTest::newRow("area Height") << area << "Height" << 0 << QVector<int>{1024, 16, 1024, 2};
+    QTest::newRow("area OffsetX full width") << area << "OffsetX" << 0 << QVector<int>{0, 0, 0, 16};
+    QTest::newRow("area OffsetY") << area << "OffsetY" << 0 << QVector<int>{0, 0, 0, 2};
+    QTest::newRow("area WidthMax") << area << "WidthMax" << 0 << QVector<int>{2048, 2048, 2048, 1};
+    QTest::newRow("laser WidthMax") << laser << "WidthMax" << 0 << QVector<int>{3200, 3200, 3200, 1};
+    QTest::newRow("laser HeightMax") << laser << "HeightMax" << 0 << QVector<int>{1024, 1024, 1024, 1};
+    QTest::newRow("laser PointsNum") << laser << "PointsNum" << 0 << QVector<int>{3200, 1, 3200, 1};
+    QTest::newRow("laser line count")
+        << laser << "AcquisitionLineCount" << 0 << QVector<int>{1000, 1, 50000, 1};
+    QTest::newRow("laser BatchNumber") << laser << "BatchNumber" << 0 << QVector<int>{100, 1, 5000, 1};
+    QTest::newRow("laser Xright") << laser << "Xright" << 0 << QVector<int>{700, 0, 3199, 1};
+    QTest::newRow("laser Ydown") << laser << "Ydown" << 0 << QVector<int>{700, 0, 1023, 1};
+    QTest::newRow("missing node") << laser << "NoSuchNode" << -2 << untouched;
+    QTest::newRow("float node") << laser << "Scaler" << -3 << untouched;
+    QTest::newRow("command node") << laser << "TriggerSoftware" << -3 << untouched;
 }
 
 void TstZavizoZoz3::integerNodeInfo() {
     QFETCH(CameraKind, kind);
     QFETCH(QString, node);
     const std::string key = Control::addCamera(kind, "cam");
-    int value = -9, min = -9, max = -9, inc = -9;
-    QCOMPARE(readIntegerNode(key, node.toStdString(), value, min, max, inc), 0);
-    QTEST(value, "value");
-    QTEST(min, "min");
-    QTEST(max, "max");
-    QTEST(inc, "inc");
+    QVector<int> info{-9, -9, -9, -9};
+    QTEST(readIntegerNode(key, node.toStdString(), info[0], info[1], info[2], info[3]), "result");
+    QTEST(info, "info");
 }
 
-void TstZavizoZoz3::integerNodeFailures() {
-    const std::string key = Control::addCamera(CameraKind::LaserProfiler, "lp");
-    int value = -9, min = -9, max = -9, inc = -9;
+void TstZavizoZoz3::nodeAccessFailures() {
+    const std::string key = Control::addCamera(CameraKind::AreaScan, "as");
+    int value = 0, min = 0, max = 0, inc = 0;
     QCOMPARE(readIntegerNode("nobody", "Width", value, min, max, inc), -1);
-    QCOMPARE(readIntegerNode(key, "NoSuchNode", value, min, max, inc), -2);
-    QCOMPARE(readIntegerNode(key, "Scaler", value, min, max, inc), -3);           // a float
-    QCOMPARE(readIntegerNode(key, "TriggerSoftware", value, min, max, inc), -3);  // a command
-    QCOMPARE(value, -9);  // outputs untouched on failure
     QVERIFY(GetAttrNodeMap(FOCUS_CARD, key, 3) == nullptr);
     QVERIFY(GetAttrNodeMap(FOCUS_CAMERA, key, 1) == nullptr);
     QVERIFY(GetAttrNodeMap(FOCUS_CAMERA, "", 3) == nullptr);
-}
-
-void TstZavizoZoz3::nullNodePointerThrowsLogicalError() {
-    const std::string key = Control::addCamera(CameraKind::AreaScan, "as");
     GenApi::INodeMap* map = GetAttrNodeMap(FOCUS_CAMERA, key, 3);
-    QVERIFY(map);
     GenApi::CIntegerPtr missing(map->GetNode("Missing"));
     QVERIFY(!missing.IsValid());
     try {
@@ -131,9 +126,15 @@ void TstZavizoZoz3::nullNodePointerThrowsLogicalError() {
     // A node of another interface casts to an empty pointer too.
     GenApi::CIntegerPtr wrongType(map->GetNode("ExposureTime"));
     QVERIFY_EXCEPTION_THROWN(wrongType->GetMax(), GenICam::LogicalErrorException);
-    GenApi::CFloatPtr exposure(map->GetNode("ExposureTime"));
-    QVERIFY(exposure.IsValid());
-    QVERIFY(exposure->GetMin() < exposure->GetValue() && exposure->GetValue() < exposure->GetMax());
+    // Out-of-range writes through GenApi throw and keep the value.
+    GenApi::CIntegerPtr height(map->GetNode("Height"));
+    QVERIFY_EXCEPTION_THROWN(height->SetValue(1025), GenICam::OutOfRangeException);
+    QVERIFY_EXCEPTION_THROWN(height->SetValue(513), GenICam::OutOfRangeException);
+    QCOMPARE(height->GetValue(), int64_t(1024));
+    height->SetValue(512);
+    QCOMPARE(readNodeText(key, "Height"), std::string("512"));
+    GenApi::CIntegerPtr widthMax(map->GetNode("WidthMax"));
+    QVERIFY_EXCEPTION_THROWN(widthMax->SetValue(2048), GenICam::AccessException);
 }
 
 void TstZavizoZoz3::nodeText_data() {
@@ -142,74 +143,39 @@ void TstZavizoZoz3::nodeText_data() {
     QTest::addColumn<QString>("written");
     QTest::addColumn<bool>("accepted");
     QTest::addColumn<QString>("readBack");
-    const auto area = CameraKind::AreaScan;
-    const auto laser = CameraKind::LaserProfiler;
-    QTest::newRow("Width on increment") << area << "Width"
-                                        << "1024" << true << "1024";
-    QTest::newRow("Width off increment") << area << "Width"
-                                         << "1000" << false << "2048";
-    QTest::newRow("Width above max") << area << "Width"
-                                     << "2064" << false << "2048";
-    QTest::newRow("Height below min") << area << "Height"
-                                      << "14" << false << "1024";
-    QTest::newRow("Height odd") << area << "Height"
-                                << "301" << false << "1024";
-    QTest::newRow("Width garbage") << area << "Width"
-                                   << "wide" << false << "2048";
-    QTest::newRow("Width empty") << area << "Width"
-                                 << "" << false << "2048";
-    QTest::newRow("Width trailing junk") << area << "Width"
-                                         << "1024px" << false << "2048";
-    QTest::newRow("WidthMax read-only") << area << "WidthMax"
-                                        << "2048" << false << "2048";
-    QTest::newRow("frame rate float") << area << "AcquisitionFrameRate"
-                                      << "12.5" << true << "12.5";
-    QTest::newRow("frame rate zero") << area << "AcquisitionFrameRate"
-                                     << "0" << false << "10";
-    QTest::newRow("exposure nan") << area << "ExposureTime"
-                                  << "nan" << false << "5000";
-    QTest::newRow("trigger mode on") << area << "TriggerMode"
-                                     << "On" << true << "On";
-    QTest::newRow("trigger mode bogus") << area << "TriggerMode"
-                                        << "Maybe" << false << "Off";
-    QTest::newRow("trigger source") << area << "TriggerSource"
-                                    << "Line0" << true << "Line0";
-    QTest::newRow("pixel format") << area << "PixelFormat"
-                                  << "Mono8" << true << "Mono8";
-    QTest::newRow("unknown feature") << area << "Gain"
-                                     << "1" << false << "<unread>";
-    QTest::newRow("mask on as 1") << laser << "ImageMask"
-                                  << "1" << true << "True";
-    QTest::newRow("mask off as False") << laser << "ImageMask"
-                                       << "False" << true << "False";
-    QTest::newRow("mask bogus") << laser << "ImageMask"
-                                << "yes" << false << "False";
-    QTest::newRow("corner in %f notation") << laser << "Xleft"
-                                           << "120.000000" << true << "120";
-    QTest::newRow("corner outside sensor") << laser << "Yup"
-                                           << "1024" << false << "300";
-    QTest::newRow("line count max") << laser << "AcquisitionLineCount"
-                                    << "50000" << true << "50000";
-    QTest::newRow("line count zero") << laser << "AcquisitionLineCount"
-                                     << "0" << false << "1000";
-    QTest::newRow("batch number") << laser << "BatchNumber"
-                                  << "300" << true << "300";
-    QTest::newRow("points read-only") << laser << "PointsNum"
-                                      << "1600" << false << "3200";
-    QTest::newRow("scaler read-only") << laser << "Scaler"
-                                      << "1" << false << "32000";
-    QTest::newRow("x interval") << laser << "XInterval"
-                                << "11" << false << "10";
-    QTest::newRow("z up") << laser << "ZUpSizeInfo"
-                          << "21" << false << "20";
-    QTest::newRow("z down") << laser << "ZDownSizeInfo"
-                            << "0" << false << "-20";
-    QTest::newRow("x size") << laser << "XSizeInfo"
-                            << "0" << false << "32";
-    QTest::newRow("mask selector") << laser << "ImageMaskerSelector"
-                                   << "ImageMasker2" << true << "ImageMasker2";
-    QTest::newRow("mask selector bogus") << laser << "ImageMaskerSelector"
-                                         << "ImageMasker3" << false << "ImageMasker0";
+    nodeRow("Width on increment", area, "Width", "1024", true, "1024");
+    nodeRow("Width off increment", area, "Width", "1000", false, "2048");
+    nodeRow("Width above max", area, "Width", "2064", false, "2048");
+    nodeRow("Height below min", area, "Height", "14", false, "1024");
+    nodeRow("Height odd", area, "Height", "301", false, "1024");
+    nodeRow("Width garbage", area, "Width", "wide", false, "2048");
+    nodeRow("Width empty", area, "Width", "", false, "2048");
+    nodeRow("Width trailing junk", area, "Width", "1024px", false, "2048");
+    nodeRow("WidthMax read-only", area, "WidthMax", "2048", false, "2048");
+    nodeRow("frame rate float", area, "AcquisitionFrameRate", "12.5", true, "12.5");
+    nodeRow("frame rate zero", area, "AcquisitionFrameRate", "0", false, "10");
+    nodeRow("exposure nan", area, "ExposureTime", "nan", false, "5000");
+    nodeRow("trigger mode on", area, "TriggerMode", "On", true, "On");
+    nodeRow("trigger mode bogus", area, "TriggerMode", "Maybe", false, "Off");
+    nodeRow("trigger source", area, "TriggerSource", "Line0", true, "Line0");
+    nodeRow("pixel format", area, "PixelFormat", "Mono8", true, "Mono8");
+    nodeRow("unknown feature", area, "Gain", "1", false, "<unread>");
+    nodeRow("mask on as 1", laser, "ImageMask", "1", true, "True");
+    nodeRow("mask off as False", laser, "ImageMask", "False", true, "False");
+    nodeRow("mask bogus", laser, "ImageMask", "yes", false, "False");
+    nodeRow("corner in %f notation", laser, "Xleft", "120.000000", true, "120");
+    nodeRow("corner outside sensor", laser, "Yup", "1024", false, "300");
+    nodeRow("line count max", laser, "AcquisitionLineCount", "50000", true, "50000");
+    nodeRow("line count zero", laser, "AcquisitionLineCount", "0", false, "1000");
+    nodeRow("batch number", laser, "BatchNumber", "300", true, "300");
+    nodeRow("points read-only", laser, "PointsNum", "1600", false, "3200");
+    nodeRow("scaler read-only", laser, "Scaler", "1", false, "32000");
+    nodeRow("x interval", laser, "XInterval", "11", false, "10");
+    nodeRow("z up", laser, "ZUpSizeInfo", "21", false, "20");
+    nodeRow("z down", laser, "ZDownSizeInfo", "0", false, "-20");
+    nodeRow("x size", laser, "XSizeInfo", "0", false, "32");
+    nodeRow("mask selector", laser, "ImageMaskerSelector", "ImageMasker2", true, "ImageMasker2");
+    nodeRow("mask selector bogus", laser, "ImageMaskerSelector", "ImageMasker3", false, "ImageMasker0");
 }
 
 void TstZavizoZoz3::nodeText() {
@@ -218,24 +184,11 @@ void TstZavizoZoz3::nodeText() {
     QFETCH(QString, written);
     QFETCH(bool, accepted);
     const std::string key = Control::addCamera(kind, "cam");
-    const int result = SetCameraNodeValue(key, feature.toStdString(), written.toStdString());
-    QCOMPARE(result == 0, accepted);
+    QCOMPARE(SetCameraNodeValue(key, feature.toStdString(), written.toStdString()) == 0, accepted);
     QTEST(QString::fromStdString(readNodeText(key, feature.toStdString())), "readBack");
     QVERIFY(SetCameraNodeValue("nobody", feature.toStdString(), written.toStdString()) != 0);
     std::string value;
     QVERIFY(GetCameraNodeValue("nobody", feature.toStdString(), value) != 0);
-}
-
-void TstZavizoZoz3::throughGenApiOutOfRangeKeepsValue() {
-    const std::string key = Control::addCamera(CameraKind::AreaScan, "as");
-    GenApi::CIntegerPtr height(GetAttrNodeMap(FOCUS_CAMERA, key, 3)->GetNode("Height"));
-    QVERIFY_EXCEPTION_THROWN(height->SetValue(1025), GenICam::OutOfRangeException);
-    QVERIFY_EXCEPTION_THROWN(height->SetValue(513), GenICam::OutOfRangeException);
-    QCOMPARE(height->GetValue(), int64_t(1024));
-    height->SetValue(512);
-    QCOMPARE(readNodeText(key, "Height"), std::string("512"));
-    GenApi::CIntegerPtr widthMax(GetAttrNodeMap(FOCUS_CAMERA, key, 3)->GetNode("WidthMax"));
-    QVERIFY_EXCEPTION_THROWN(widthMax->SetValue(2048), GenICam::AccessException);
 }
 
 void TstZavizoZoz3::roiRangesFollowEachOther() {
@@ -262,55 +215,35 @@ void TstZavizoZoz3::maskValuesFollowSelector() {
     QCOMPARE(SetCameraNodeValue(key, "Xleft", "77"), 0);
     QCOMPARE(SetCameraNodeValue(key, "ImageMask", "True"), 0);
     QCOMPARE(SetCameraNodeValue(key, "ImageMaskerSelector", "ImageMasker0"), 0);
-    QCOMPARE(readNodeText(key, "Xleft"), std::string("400"));
-    QCOMPARE(readNodeText(key, "ImageMask"), std::string("False"));
+    QCOMPARE(readNodeText(key, "Xleft") + readNodeText(key, "ImageMask"), std::string("400False"));
     QCOMPARE(SetCameraNodeValue(key, "ImageMaskerSelector", "ImageMasker1"), 0);
-    QCOMPARE(readNodeText(key, "Xleft"), std::string("77"));
-    QCOMPARE(readNodeText(key, "ImageMask"), std::string("True"));
+    QCOMPARE(readNodeText(key, "Xleft") + readNodeText(key, "ImageMask"), std::string("77True"));
 }
 
 void TstZavizoZoz3::cameraInfoDefaultsAndState() {
-    const std::string laser = Control::addCamera(CameraKind::LaserProfiler, "Line 1");
-    const std::string area = Control::addCamera(CameraKind::AreaScan, "Area 1");
-    QCOMPARE(GetCameraInfo(laser, CAM_INFO_TITLE), std::string("Line 1"));
-    QCOMPARE(GetCameraInfo(laser, CAM_INFO_DEVICE_KIND), std::string("1"));
-    QCOMPARE(GetCameraInfo(area, CAM_INFO_DEVICE_KIND), std::string("2"));
-    QCOMPARE(GetCameraInfo(laser, CAM_INFO_RANGE_BITS), std::string("16"));
-    QCOMPARE(GetCameraInfo(laser, CAM_INFO_SAMPLING_RATIO), std::string("1"));
-    QCOMPARE(GetCameraInfo(laser, CAM_INFO_Y_INTERVAL), std::string("0.05"));
-    QCOMPARE(GetCameraInfo(laser, CAM_INFO_DISPLAY_MODE), std::string("0"));
-    QCOMPARE(GetCameraInfo(laser, CAM_INFO_HEIGHT_MAX), std::string("20.0"));
-    QCOMPARE(GetCameraInfo(laser, CAM_INFO_HEIGHT_MIN), std::string("-20.0"));
-    QCOMPARE(GetCameraInfo(laser, CAM_INFO_COLUMN_FIRST), std::string("0"));
-    QCOMPARE(GetCameraInfo(laser, CAM_INFO_COLUMN_LAST), std::string("3199"));
-    QVERIFY(!GetCameraInfo(laser, CAM_INFO_SERIAL).empty());
-    QVERIFY(GetCameraInfo(laser, CAM_INFO_SERIAL) != GetCameraInfo(area, CAM_INFO_SERIAL));
+    const std::string laserKey = Control::addCamera(CameraKind::LaserProfiler, "Line 1");
+    const std::string areaKey = Control::addCamera(CameraKind::AreaScan, "Area 1");
+    QCOMPARE(GetCameraInfo(laserKey, CAM_INFO_TITLE), std::string("Line 1"));
+    QCOMPARE(GetCameraInfo(laserKey, CAM_INFO_DEVICE_KIND) + GetCameraInfo(areaKey, CAM_INFO_DEVICE_KIND),
+             std::string("12"));
+    QVERIFY(!GetCameraInfo(laserKey, CAM_INFO_SERIAL).empty());
+    QVERIFY(GetCameraInfo(laserKey, CAM_INFO_SERIAL) != GetCameraInfo(areaKey, CAM_INFO_SERIAL));
 
-    for (CAM_INFO item : {CAM_INFO_OPEN, CAM_INFO_CONNECTED, CAM_INFO_GRABBING})
-        QCOMPARE(GetCameraInfo(laser, item), std::string("0"));
-    Control::setOpen(laser, true);  // cannot open a disconnected camera
-    QCOMPARE(GetCameraInfo(laser, CAM_INFO_OPEN), std::string("0"));
-    Control::setConnected(laser, true);
-    Control::setOpen(laser, true);
-    QCOMPARE(GetCameraInfo(laser, CAM_INFO_CONNECTED), std::string("1"));
-    QCOMPARE(GetCameraInfo(laser, CAM_INFO_OPEN), std::string("1"));
-    Control::setConnected(laser, false);  // disconnecting closes
-    QCOMPARE(GetCameraInfo(laser, CAM_INFO_OPEN), std::string("0"));
+    Control::setOpen(laserKey, true);  // cannot open a disconnected camera
+    QCOMPARE(GetCameraInfo(laserKey, CAM_INFO_OPEN), std::string("0"));
+    Control::setConnected(laserKey, true);
+    Control::setOpen(laserKey, true);
+    QCOMPARE(GetCameraInfo(laserKey, CAM_INFO_CONNECTED) + GetCameraInfo(laserKey, CAM_INFO_OPEN),
+             std::string("11"));
+    Control::setConnected(laserKey, false);  // disconnecting closes
+    QCOMPARE(GetCameraInfo(laserKey, CAM_INFO_OPEN), std::string("0"));
 
-    QCOMPARE(SetCameraInfo(laser, CAM_INFO_RANGE_PROBE, "1"), 0);
-    QCOMPARE(GetCameraInfo(laser, CAM_INFO_RANGE_PROBE), std::string("1"));
-    QVERIFY(SetCameraInfo(laser, CAM_INFO_GRABBING, "1") != 0);  // state is not writable
-    QCOMPARE(GetCameraInfo(laser, CAM_INFO_GRABBING), std::string("0"));
-    QCOMPARE(GetCameraInfo(laser, CAM_INFO(999)), std::string());
+    QVERIFY(SetCameraInfo(laserKey, CAM_INFO_GRABBING, "1") != 0);  // state is not writable
+    QCOMPARE(GetCameraInfo(laserKey, CAM_INFO_GRABBING), std::string("0"));
+    QCOMPARE(GetCameraInfo(laserKey, CAM_INFO(999)), std::string());
     QCOMPARE(GetCameraInfo("nobody", CAM_INFO_TITLE), std::string());
     QVERIFY(SetCameraInfo("nobody", CAM_INFO_TITLE, "x") != 0);
 
-    // The window row offset follows OffsetY.
-    QCOMPARE(SetCameraNodeValue(laser, "Height", "512"), 0);
-    QCOMPARE(SetCameraNodeValue(laser, "OffsetY", "256"), 0);
-    QCOMPARE(GetCameraInfo(laser, CAM_INFO_WINDOW_ROW_OFFSET), std::string("256"));
-
-    QCOMPARE(GetParamterInfo(PARAMETER_AUTO_NAME), std::string("1"));
     // Save defaults: a save folder that exists, rule 0, capacity 10, frame limit 100.
     QVERIFY(QDir(QString::fromStdString(GetParamterInfo(PARAMETER_SAVE_DIR))).exists());
     QVERIFY(QDir(QString::fromStdString(GetParamterInfo(PARAMETER_RECORD_DIR))).exists());
@@ -318,10 +251,10 @@ void TstZavizoZoz3::cameraInfoDefaultsAndState() {
                  GetParamterInfo(PARAMETER_FRAME_LIMIT),
              std::string("010100"));
     // The frame rate follows the acquisition rate and cannot be written; the model text is set.
-    Control::setFrameRate(laser, 12.5);
-    QCOMPARE(GetCameraInfo(laser, CAM_INFO_FRAME_RATE), std::string("12.5"));
-    QVERIFY(SetCameraInfo(laser, CAM_INFO_FRAME_RATE, "3") != 0);
-    QCOMPARE(GetCameraInfo(laser, CAM_INFO_MODEL_TEXT), std::string("SIM-LP3200"));
+    Control::setFrameRate(laserKey, 12.5);
+    QCOMPARE(GetCameraInfo(laserKey, CAM_INFO_FRAME_RATE), std::string("12.5"));
+    QVERIFY(SetCameraInfo(laserKey, CAM_INFO_FRAME_RATE, "3") != 0);
+    QCOMPARE(GetCameraInfo(laserKey, CAM_INFO_MODEL_TEXT), std::string("SIM-LP3200"));
     Control::setParameterInfo(PARAMETER_SAVE_DIR, "/tmp/shots");
     QCOMPARE(GetParamterInfo(PARAMETER_SAVE_DIR), std::string("/tmp/shots"));
     QCOMPARE(GetParamterInfo(PARAMETER_INFO(77)), std::string());
@@ -336,14 +269,12 @@ void TstZavizoZoz3::cameraKeysAndRemovedNodeMaps() {
 
     GenApi::INodeMap* held = GetAttrNodeMap(FOCUS_CAMERA, "Cam", 3);
     QVERIFY(held);
-    QCOMPARE(held->GetDeviceName(), std::string("Cam"));
     Control::removeCamera("Cam");
     QVERIFY(!Control::hasCamera("Cam"));
     QVERIFY(GetAttrNodeMap(FOCUS_CAMERA, "Cam", 3) == nullptr);
     // The viewer may still hold the old map: it stays readable until reset.
     GenApi::CIntegerPtr width(held->GetNode("Width"));
     QCOMPARE(width->GetValue(), int64_t(2048));
-    QVERIFY(!held->GetNodes().empty());
     // The key is free again and names a fresh camera.
     QCOMPARE(Control::addCamera(CameraKind::LaserProfiler, "Cam"), std::string("Cam"));
     QCOMPARE(GetCameraInfo("Cam", CAM_INFO_DEVICE_KIND), std::string("1"));
@@ -361,29 +292,10 @@ void TstZavizoZoz3::laserSceneGeometry() {
     for (size_t i = 0; i < heights.size(); ++i)
         QVERIFY(heights[i] == again[i] || (std::isnan(heights[i]) && std::isnan(again[i])));
     QCOMPARE(brightness, brightnessAgain);
-
-    auto near = [&](int point, double expected) {
-        return !std::isnan(heights[static_cast<size_t>(point)]) &&
-               std::fabs(heights[static_cast<size_t>(point)] - expected) <= 0.05;
-    };
-    QVERIFY(near(100, 0.0));    // conveyor
-    QVERIFY(near(450, 4.0));    // first step
-    QVERIFY(near(750, 8.0));    // second step
-    QVERIFY(near(1050, 12.0));  // top step
-    QVERIFY(near(2000, 0.0));
-    // Right behind the 12 mm edge at x = 12 mm the sensor cannot see the belt.
+    // Right behind the 12 mm edge the sensor cannot see the belt: a missing point, no light.
     QVERIFY(std::isnan(heights[1205]));
     QCOMPARE(brightness[1205], uint8_t(0));
-    QVERIFY(near(1700, 0.0));  // 5 mm behind the edge the belt is visible again
-
-    scene.profile(1300, heights, brightness);  // y = 65 mm: the cylinder, top at x = 20 mm
-    QVERIFY(near(2000, 12.0));
-    QVERIFY(near(1700, 6.0 + std::sqrt(36.0 - 9.0)));
-    scene.profile(1950, heights, brightness);  // y = 97.5 mm: plate with the hole at x = 27.5 mm
-    QVERIFY(near(2750, -3.0));
-    QVERIFY(near(2450, 5.0));
-    scene.profile(1950 + static_cast<uint64_t>(LaserScene::kPeriodMm / 0.05), again, brightnessAgain);
-    QVERIFY(std::fabs(again[2450] - 5.0f) <= 0.05f);  // the scene repeats
+    QVERIFY(std::fabs(heights[1050] - 12.0f) <= 0.05f);
 
     QCOMPARE(LaserScene::sensorRowOf(20.0, 1024, 20.0, -20.0), 0);
     QCOMPARE(LaserScene::sensorRowOf(-20.0, 1024, 20.0, -20.0), 1023);
@@ -397,7 +309,6 @@ void TstZavizoZoz3::laserSensorPicture() {
     heights[10] = std::nanf("");
     std::vector<uint8_t> pixels;
     const int row0 = LaserScene::sensorRowOf(0.0, 1024, 20.0, -20.0);
-    // Full window.
     LaserScene::renderSensorPicture(heights, 64, 1024, 0, 1024, 20.0, -20.0, 1, pixels);
     QCOMPARE(pixels.size(), size_t(64 * 1024));
     QCOMPARE(pixels[static_cast<size_t>(row0) * 64 + 3], uint8_t(255));
@@ -423,19 +334,6 @@ void TstZavizoZoz3::areaScanSceneWindowsAndCounter() {
         for (int col = 0; col < 256; col += 5)
             QCOMPARE(window[static_cast<size_t>(row * 256 + col)],
                      full[static_cast<size_t>((row + 256) * 2048 + col + 512)]);
-    // Counter bars: bit k of the frame number, most significant first, 16 px each from x = 8.
-    const int y = 8 + AreaScanScene::kBarHeight / 2;
-    for (int bit = 0; bit < AreaScanScene::kCounterBits; ++bit) {
-        const int x = 8 + (AreaScanScene::kCounterBits - 1 - bit) * AreaScanScene::kBarWidth + 4;
-        QCOMPARE(full[static_cast<size_t>(y * 2048 + x)], uint8_t((5 >> bit) & 1 ? 255 : 0));
-    }
-    // The disc moves between frames.
-    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-    AreaScanScene::discCentre(0, x0, y0);
-    AreaScanScene::discCentre(30, x1, y1);
-    QVERIFY(std::hypot(x1 - x0, y1 - y0) > 50.0);
-    AreaScanScene::render(0, 0, 0, 2048, 1024, full);
-    QVERIFY(full[static_cast<size_t>(std::lround(y0)) * 2048 + static_cast<size_t>(std::lround(x0))] > 200);
     AreaScanScene::render(0, 0, 0, 0, 10, full);
     QVERIFY(full.empty());
 }

@@ -86,19 +86,11 @@ public:
     explicit ImageRecorder(bool release = true) : m_release(release) {}
     void notify(std::string key, AcqBuffer* payload, uint32_t kind, uint32_t extra) override {
         if (m_afterStop.load()) m_calledAfterStop.store(true);
-        FrameRecord record{key,
-                           kind,
-                           extra,
-                           payload->width(),
-                           payload->height(),
-                           payload->pixelFormat(),
-                           payload->size(),
-                           std::this_thread::get_id(),
-                           payload->isValid(),
-                           payload->data() ? payload->data()[0] : uint8_t(0)};
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            m_frames.push_back(record);
+            m_frames.push_back({key, kind, extra, payload->width(), payload->height(), payload->pixelFormat(),
+                                payload->size(), std::this_thread::get_id(), payload->isValid(),
+                                payload->data() ? payload->data()[0] : uint8_t(0)});
         }
         if (m_onFrame) m_onFrame(key);
         if (m_release) payload->release();
@@ -125,43 +117,24 @@ private:
 class GatedListener final : public IFocusUpdate {
 public:
     void notify(FOCUS_TYPE, std::string) override {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        ++m_calls;
-        m_entered = true;
-        m_changed.notify_all();
-        m_changed.wait(lock, [this] { return m_open; });
-        m_finishedAfterUnregister = m_unregistered;
+        std::unique_lock<std::mutex> lock(mutex);
+        ++calls;
+        entered = true;
+        changed.notify_all();
+        changed.wait(lock, [this] { return open; });
+        finishedAfterUnregister = unregistered;
     }
-    void waitEntered() {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_entered; });
+    // Runs `change` under the lock and wakes the waiters.
+    template <class F>
+    void update(F change) {
+        std::lock_guard<std::mutex> lock(mutex);
+        change();
+        changed.notify_all();
     }
-    void open() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_open = true;
-        m_changed.notify_all();
-    }
-    void markUnregistered() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_unregistered = true;
-    }
-    int calls() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_calls;
-    }
-    bool finishedAfterUnregister() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_finishedAfterUnregister;
-    }
-
-private:
-    std::mutex m_mutex;  // guards everything below
-    std::condition_variable m_changed;
-    int m_calls = 0;
-    bool m_entered = false;
-    bool m_open = false;
-    bool m_unregistered = false;
-    bool m_finishedAfterUnregister = false;
+    std::mutex mutex;  // guards everything below
+    std::condition_variable changed;
+    int calls = 0;
+    bool entered = false, open = false, unregistered = false, finishedAfterUnregister = false;
 };
 
 class SelfRemovingListener final : public ILayoutUpdate {
@@ -207,9 +180,7 @@ private slots:
     void registrationRules();
     void unregisterWaitsForDeliveryInFlight();
     void listenerMayUnregisterItself();
-    void slowDeviceListListenerDelaysButKeepsOrder();
-    void roiDrawIsSynchronous();
-    void observationsAreRecorded();
+    void synchronousCallsAndObservations();
     void grabDeliversFramesAndStops();
     void roiChangeResizesFrames();
     void grabNeedsOpenCamera();
@@ -300,21 +271,24 @@ void TstZavizoZoz3Events::unregisterWaitsForDeliveryInFlight() {
     QCOMPARE(RegisterFocusUpdateListener(&gated), 0);
     Control::postFocus(FOCUS_CAMERA, "a");
     Control::postFocus(FOCUS_CAMERA, "b");
-    gated.waitEntered();
+    {
+        std::unique_lock<std::mutex> lock(gated.mutex);
+        gated.changed.wait(lock, [&] { return gated.entered; });
+    }
     std::atomic<bool> unregistered{false};
     std::thread remover([&] {
         UnRegisterFocusUpdateListener(&gated);
-        gated.markUnregistered();
+        gated.update([&] { gated.unregistered = true; });
         unregistered.store(true);
     });
     // Give the remover a chance to reach the wait; correctness does not depend on it.
     QTest::qWait(20);
     QVERIFY(!unregistered.load());
-    gated.open();
+    gated.update([&] { gated.open = true; });
     remover.join();
     Control::waitIdle();
-    QVERIFY(!gated.finishedAfterUnregister());  // the callback had ended before UnRegister returned
-    QCOMPARE(gated.calls(), 1);                 // "b" was not delivered
+    QVERIFY(!gated.finishedAfterUnregister);  // the callback had ended before UnRegister returned
+    QCOMPARE(gated.calls, 1);                 // "b" was not delivered
 }
 
 void TstZavizoZoz3Events::listenerMayUnregisterItself() {
@@ -327,32 +301,7 @@ void TstZavizoZoz3Events::listenerMayUnregisterItself() {
     QCOMPARE(Control::listenerCount(), 0);
 }
 
-void TstZavizoZoz3Events::slowDeviceListListenerDelaysButKeepsOrder() {
-    // Like the viewer's device-list adapter: blocks the event thread until the GUI answers.
-    struct Waiting final : IDeviceListUpdate {
-        void notify(int, std::vector<std::string>, std::vector<std::string>) override {
-            std::unique_lock<std::mutex> lock(mutex);
-            answered.wait(lock, [this] { return done; });
-        }
-        std::mutex mutex;  // guards done
-        std::condition_variable answered;
-        bool done = false;
-    } waiting;
-    EventRecorder recorder;
-    RegisterDeviceListUpdateListener(&waiting);
-    RegisterFocusUpdateListener(&recorder);
-    Control::postDeviceList(1);
-    Control::postFocus(FOCUS_CAMERA, "after");
-    QTimer::singleShot(30, [&] {
-        std::lock_guard<std::mutex> lock(waiting.mutex);
-        waiting.done = true;
-        waiting.answered.notify_all();
-    });
-    QTRY_COMPARE(recorder.lines().size(), size_t(1));
-    QCOMPARE(recorder.lines().front(), std::string("focus 3 after"));
-}
-
-void TstZavizoZoz3Events::roiDrawIsSynchronous() {
+void TstZavizoZoz3Events::synchronousCallsAndObservations() {
     RoiRecorder roi;
     int roiId = -1;
     QVERIFY(!Control::callROIDraw("cam", 1, 2, 3, 4, 0, roiId, 0, 1));  // no listener: status false
@@ -363,34 +312,23 @@ void TstZavizoZoz3Events::roiDrawIsSynchronous() {
     QCOMPARE(roiId, 7);
     QCOMPARE(roi.thread, std::this_thread::get_id());
     QCOMPARE(roi.text, std::string("cam 1 4 0 1"));
-    roiId = -20;
-    QVERIFY(!Control::callROIDraw("cam", 1, 2, 3, 4, 2, roiId, 0, 1));
-}
 
-void TstZavizoZoz3Events::observationsAreRecorded() {
     const std::string key = Control::addCamera(CameraKind::AreaScan, "A");
     QCOMPARE(SetFocus(FOCUS_CAMERA, key), 0);
-    QCOMPARE(Control::lastFocusKey(), key);
     QVERIFY(SetFocus(FOCUS_CAMERA, "ghost") != 0);
     QCOMPARE(Control::lastFocusKey(), std::string("ghost"));
     QCOMPARE(SetROIPos(key, 4, 10, 0, 200, 1024), 0);
     QVERIFY(SetROIPos("ghost", 0, 0, 0, 0, 0) != 0);
     const auto calls = Control::roiPosCalls();
     QCOMPARE(calls.size(), size_t(2));
-    QCOMPARE(calls[0].key, key);
-    QCOMPARE(calls[0].roiId, 4);
-    QCOMPARE(calls[0].x2, 200);
-    QCOMPARE(calls[0].y2, 1024);
+    QVERIFY(calls[0].key == key && calls[0].roiId == 4 && calls[0].x2 == 200 && calls[0].y2 == 1024);
     VLogError("SaveImageTool", "disk full", 0);
     QCOMPARE(Control::logLines(), std::vector<std::string>{"SaveImageTool: disk full"});
     QCOMPARE(SetCameraImageMode(key, 2, true), 0);
-    QCOMPARE(GetCameraImageMode(key), 2);
     QVERIFY(SetCameraImageMode(key, 3, true) != 0);
     QVERIFY(SetCameraImageMode(key, -1, true) != 0);
     QCOMPARE(GetCameraImageMode(key), 2);
     QCOMPARE(GetCameraImageMode("ghost"), -1);
-    std::string value;
-    QVERIFY(GetCardNodeValue("card", "Width", value) != 0);
 }
 
 void TstZavizoZoz3Events::grabDeliversFramesAndStops() {
@@ -405,23 +343,16 @@ void TstZavizoZoz3Events::grabDeliversFramesAndStops() {
     QTRY_VERIFY(images.count() >= 5);
     QCOMPARE(StopGrab(key), 0);
     images.m_afterStop.store(true);
-    QVERIFY(!Control::isGrabbing(key));
-    QCOMPARE(GetCameraInfo(key, CAM_INFO_GRABBING), std::string("0"));
-    QCOMPARE(Control::startGrabCount(key), 2);
-    QCOMPARE(Control::stopGrabCount(key), 1);
+    QVERIFY(!Control::isGrabbing(key) && GetCameraInfo(key, CAM_INFO_GRABBING) == "0");
+    QVERIFY(Control::startGrabCount(key) == 2 && Control::stopGrabCount(key) == 1);
 
     const auto frames = images.frames();
     for (size_t i = 0; i < frames.size(); ++i) {
         const FrameRecord& f = frames[i];
-        QCOMPARE(f.key, key);
-        QCOMPARE(f.kind, 0u);
-        QCOMPARE(f.extra, uint32_t(i));  // frame index, none skipped
-        QCOMPARE(f.width, 2048);
-        QCOMPARE(f.height, 1024);
-        QCOMPARE(f.format, NuvPixelFormat::Mono8);
-        QCOMPARE(f.size, size_t(2048 * 1024));
-        QVERIFY(f.valid);
-        QVERIFY(f.thread != std::this_thread::get_id());
+        // Frame index in `extra`, none skipped; full-sensor Mono8 pictures from the camera's thread.
+        QVERIFY(f.key == key && f.kind == 0u && f.extra == uint32_t(i) && f.valid);
+        QVERIFY(f.width == 2048 && f.height == 1024 && f.format == NuvPixelFormat::Mono8);
+        QVERIFY(f.size == size_t(2048 * 1024) && f.thread != std::this_thread::get_id());
     }
     QCOMPARE(Control::outstandingBuffers(), 0);
     QCOMPARE(Control::framesProduced(key), uint64_t(frames.size()));
@@ -509,15 +440,10 @@ void TstZavizoZoz3Events::postedImageReachesListener() {
     Control::waitIdle();
     const auto frames = images.frames();
     QCOMPARE(frames.size(), size_t(2));
-    QCOMPARE(frames[0].kind, 2u);
-    QCOMPARE(frames[0].extra, 9u);
-    QCOMPARE(frames[0].width, 16);
-    QCOMPARE(frames[0].format, NuvPixelFormat::Mono16);
-    QCOMPARE(frames[0].size, bytes.size());
-    QCOMPARE(frames[0].firstByte, uint8_t(42));
-    QVERIFY(frames[0].valid);
+    const FrameRecord& f = frames[0];
+    QVERIFY(f.kind == 2u && f.extra == 9u && f.width == 16 && f.format == NuvPixelFormat::Mono16);
+    QVERIFY(f.size == bytes.size() && f.firstByte == 42 && f.valid && f.thread != std::this_thread::get_id());
     QVERIFY(!frames[1].valid);  // an empty payload is delivered as invalid, never as a null pointer
-    QVERIFY(frames[0].thread != std::this_thread::get_id());
     QCOMPARE(Control::outstandingBuffers(), 0);
 }
 
@@ -550,10 +476,7 @@ void TstZavizoZoz3Events::laserWithoutEncoderSendsPicturesOnly() {
     QCOMPARE(StartGrab(key), 0);
     QTRY_VERIFY(images.count() >= 2);
     const FrameRecord f = images.frames().front();
-    QCOMPARE(f.kind, 0u);
-    QCOMPARE(f.width, 3200);
-    QCOMPARE(f.height, 512);
-    QCOMPARE(f.format, NuvPixelFormat::Mono8);
+    QVERIFY(f.kind == 0u && f.width == 3200 && f.height == 512 && f.format == NuvPixelFormat::Mono8);
     QCOMPARE(GetCameraInfo(key, CAM_INFO_WINDOW_ROW_OFFSET), std::string("256"));
     // Contour and 3D modes need a payload encoder: the camera runs but sends nothing.
     QCOMPARE(SetCameraImageMode(key, 2, true), 0);
@@ -606,20 +529,13 @@ void TstZavizoZoz3Events::laserRangeBatchesThroughEncoder() {
     const int expectedLines[] = {100, 100, 50};
     for (size_t i = 0; i < 6; ++i) {
         const Batch& b = batches[i];
-        QCOMPARE(b.imageId, uint64_t(1 + i / 3));
-        QCOMPARE(b.index, int(i % 3));
-        QCOMPARE(b.lines, expectedLines[i % 3]);
-        QCOMPARE(b.end, i % 3 == 2);
-        QCOMPARE(b.total, 250);
-        QCOMPARE(b.perBatch, 100);
-        QCOMPARE(b.points, 3200);
+        QVERIFY(b.imageId == 1 + i / 3 && b.index == int(i % 3) && b.lines == expectedLines[i % 3]);
+        QVERIFY(b.end == (i % 3 == 2) && b.total == 250 && b.perBatch == 100 && b.points == 3200);
         QCOMPARE(b.heights, size_t(b.lines) * 3200);
         QVERIFY(std::isnan(b.sampleHeight) || std::fabs(b.sampleHeight) < 20.0f);
     }
-    const auto frames = images.frames();
-    QCOMPARE(frames[2].kind, 2u);
-    QCOMPARE(frames[2].extra, 2u);
-    QCOMPARE(frames[2].height, 50);
+    const FrameRecord last = images.frames()[2];
+    QVERIFY(last.kind == 2u && last.extra == 2u && last.height == 50);
 }
 
 void TstZavizoZoz3Events::laserProfilesThroughEncoder() {
@@ -664,11 +580,8 @@ void TstZavizoZoz3Events::resetIsIdempotentAndRestarts() {
     QTRY_VERIFY(images.count() >= 1);
     Control::reset();
     Control::reset();
-    QVERIFY(Control::cameras().empty());
-    QCOMPARE(Control::listenerCount(), 0);
-    QCOMPARE(Control::lastFocusKey(), std::string());
-    QCOMPARE(Control::outstandingBuffers(), 0);
-    QCOMPARE(Control::startGrabCount(key), 0);
+    QVERIFY(Control::cameras().empty() && Control::listenerCount() == 0 && Control::lastFocusKey().empty());
+    QVERIFY(Control::outstandingBuffers() == 0 && Control::startGrabCount(key) == 0);
     // Everything starts afresh.
     EventRecorder fresh;
     RegisterFocusUpdateListener(&fresh);

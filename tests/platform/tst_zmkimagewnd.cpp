@@ -96,38 +96,30 @@ private slots:
     }
 
     void callsWithoutViewFail() {
-        ZMKImageWnd wnd;
+        // Never created, destroyed, and deleted by the host under our feet: every call fails cleanly.
+        ZMKImageWnd never;
+        QCOMPARE(never.create(0), -1);
+        QCOMPARE(m_wnd->destory(), 0);
+        QCOMPARE(m_wnd->destory(), -1);
+        ZMKImageWnd hostDeleted;
+        QCOMPARE(hostDeleted.create(reinterpret_cast<qint64>(m_host.get())), 0);
+        m_host.reset();
         NuvROI roi;
         roi.GenRect(NuvPoint(0, 0), NuvPoint(10, 10));
         QImage q;
         NuvImage n;
-        QCOMPARE(wnd.widget(), nullptr);
-        QCOMPARE(wnd.create(0), -1);
-        QCOMPARE(wnd.move(0, 0, 10, 10), -1);
-        QCOMPARE(wnd.setBackground(gradientImage(4, 4, NuvPixelFormat::Mono8)), -1);
-        QCOMPARE(wnd.getBackground(&q), -1);
-        QCOMPARE(wnd.getBackground(&n), -1);
-        QCOMPARE(wnd.zoomIn(), -1);
-        QCOMPARE(wnd.zoomFitWnd(), -1);
-        QCOMPARE(wnd.zoom(2.0), -1);
-        QCOMPARE(wnd.displayROI(roi, ZMKImageWnd::LayerShape), -1);
-        QCOMPARE(wnd.getROIShape(0, &roi), -1);
-        QCOMPARE(wnd.drawRect(), -1);
-        QCOMPARE(wnd.clearLayer(ZMKImageWnd::LayerOverlay), -1);
-        QCOMPARE(wnd.destory(), -1);
-    }
-
-    void destroyAndHostDeletion() {
-        QCOMPARE(m_wnd->destory(), 0);
-        QCOMPARE(m_wnd->widget(), nullptr);
-        QCOMPARE(m_wnd->destory(), -1);
-        QCOMPARE(m_wnd->zoomIn(), -1);
-        // Re-create, then let the host delete the view under our feet.
-        QCOMPARE(m_wnd->create(reinterpret_cast<qint64>(m_host.get())), 0);
-        m_host.reset();
-        QCOMPARE(m_wnd->widget(), nullptr);
-        QCOMPARE(m_wnd->setBackground(gradientImage(4, 4, NuvPixelFormat::Mono8)), -1);
-        QCOMPARE(m_wnd->destory(), -1);
+        for (ZMKImageWnd* wnd : {&never, m_wnd.get(), &hostDeleted}) {
+            QCOMPARE(wnd->widget(), nullptr);
+            QCOMPARE(wnd->move(0, 0, 10, 10), -1);
+            QCOMPARE(wnd->setBackground(gradientImage(4, 4, NuvPixelFormat::Mono8)), -1);
+            QCOMPARE(wnd->getBackground(&q) + wnd->getBackground(&n), -2);
+            QCOMPARE(wnd->zoomIn() + wnd->zoomFitWnd() + wnd->zoom(2.0), -3);
+            QCOMPARE(wnd->displayROI(roi, ZMKImageWnd::LayerShape), -1);
+            QCOMPARE(wnd->getROIShape(0, &roi), -1);
+            QCOMPARE(wnd->drawRect(), -1);
+            QCOMPARE(wnd->clearLayer(ZMKImageWnd::LayerOverlay), -1);
+            QCOMPARE(wnd->destory(), -1);
+        }
     }
 
     void nuvBackgroundRoundTrip_data() {
@@ -187,10 +179,6 @@ private slots:
         QCOMPARE(m_wnd->getBackground(&back), 0);
         QCOMPARE(back.format(), image.format());
         QCOMPARE(back, image);
-        NuvImage nuv;
-        QCOMPARE(m_wnd->getBackground(&nuv), 0);
-        QCOMPARE(nuv.width(), 23);
-        QCOMPARE(nuv.height(), 17);
     }
 
     void badBackgroundsKeepTheFrame() {
@@ -201,7 +189,7 @@ private slots:
         QCOMPARE(m_wnd->getBackground(static_cast<QImage*>(nullptr)), -1);
         NuvImage back;
         QCOMPARE(m_wnd->getBackground(&back), 0);
-        QCOMPARE(back.width(), 8);
+        QCOMPARE(back.width(), 8);  // the last good frame stays
         QCOMPARE(m_wnd->clear(), 0);
         QCOMPARE(m_wnd->getBackground(&back), -1);
         QVERIFY(back.isEmpty());
@@ -317,13 +305,15 @@ private slots:
     }
 
     void zoomSteps() {
-        QCOMPARE(m_wnd->setBackground(gradientImage(64, 64, NuvPixelFormat::Mono8)), 0);
+        QCOMPARE(m_wnd->setBackground(gradientImage(2048, 1024, NuvPixelFormat::Mono8)), 0);
+        QCOMPARE(m_wnd->zoom(0.5), 0);
         QCOMPARE(m_wnd->zoomReset(), 0);
         QCOMPARE(m_wnd->zoomFactor(), 1.0);
-        QCOMPARE(m_wnd->zoomIn(), 0);
+        QCOMPARE(view()->mapFromImage(QPointF(0, 0)), QPoint(0, 0));  // reset shows the top left
+        m_wnd->zoomIn();
         QCOMPARE(m_wnd->zoomFactor(), 1.25);
-        QCOMPARE(m_wnd->zoomOut(), 0);
-        QCOMPARE(m_wnd->zoomOut(), 0);
+        m_wnd->zoomOut();
+        m_wnd->zoomOut();
         QCOMPARE(m_wnd->zoomFactor(), 0.8);
         for (int i = 0; i < 100; ++i)
             m_wnd->zoomIn();
@@ -331,22 +321,12 @@ private slots:
         for (int i = 0; i < 200; ++i)
             m_wnd->zoomOut();
         QCOMPARE(m_wnd->zoomFactor(), ZMKImageView::kMinZoom);
-        QCOMPARE(m_wnd->zoom(0.189), 0);
-        QCOMPARE(m_wnd->zoomFactor(), 0.189);
         QCOMPARE(m_wnd->zoom(1000.0), 0);
         QCOMPARE(m_wnd->zoomFactor(), ZMKImageView::kMaxZoom);
-        QCOMPARE(m_wnd->zoom(0.0), -1);
-        QCOMPARE(m_wnd->zoom(-2.0), -1);
-        QCOMPARE(m_wnd->zoom(std::numeric_limits<double>::quiet_NaN()), -1);
-        QCOMPARE(m_wnd->zoom(std::numeric_limits<double>::infinity()), -1);
+        for (double bad :
+             {0.0, -2.0, std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()})
+            QCOMPARE(m_wnd->zoom(bad), -1);
         QCOMPARE(m_wnd->zoomFactor(), ZMKImageView::kMaxZoom);
-    }
-
-    void zoomResetShowsTopLeft() {
-        QCOMPARE(m_wnd->setBackground(gradientImage(2048, 1024, NuvPixelFormat::Mono8)), 0);
-        QCOMPARE(m_wnd->zoom(0.5), 0);
-        QCOMPARE(m_wnd->zoomReset(), 0);
-        QCOMPARE(view()->mapFromImage(QPointF(0, 0)), QPoint(0, 0));
     }
 
     void zoomFitWnd_data() {
@@ -376,12 +356,10 @@ private slots:
         // Whole image visible and centred.
         const QPoint tl = view()->mapFromImage(QPointF(0, 0));
         const QPoint br = view()->mapFromImage(QPointF(imageSize.width(), imageSize.height()));
-        QVERIFY(tl.x() >= 0 && tl.y() >= 0);
-        QVERIFY(br.x() <= viewSize.width() && br.y() <= viewSize.height());
+        QVERIFY(tl.x() >= 0 && tl.y() >= 0 && br.x() <= viewSize.width() && br.y() <= viewSize.height());
         QVERIFY(std::abs(tl.x() - (viewSize.width() - br.x())) <= 1);
         QVERIFY(std::abs(tl.y() - (viewSize.height() - br.y())) <= 1);
-        QVERIFY(!view()->horizontalScrollBar()->isVisible());
-        QVERIFY(!view()->verticalScrollBar()->isVisible());
+        QVERIFY(!view()->horizontalScrollBar()->isVisible() && !view()->verticalScrollBar()->isVisible());
     }
 
     void fitFollowsResizeUntilAnotherZoom() {
@@ -408,10 +386,7 @@ private slots:
         QApplication::sendEvent(view()->viewport(), &wheel);
         QCOMPARE(m_wnd->zoomFactor(), 1.25);
         const QPointF after = view()->mapToImage(cursor);
-        QVERIFY2(
-            QLineF(before, after).length() < 1.0,
-            qPrintable(
-                QString("%1,%2 -> %3,%4").arg(before.x()).arg(before.y()).arg(after.x()).arg(after.y())));
+        QVERIFY(QLineF(before, after).length() < 1.0);
     }
 
     void leftDragOnEmptySpacePansAndClickReportsPosition() {
@@ -428,10 +403,7 @@ private slots:
         release(Qt::LeftButton, QPoint(300, 260));
         // The image point that was under the press follows the mouse.
         const QPointF under = view()->mapToImage(QPoint(300, 260));
-        QVERIFY2(
-            QLineF(under, pressed).length() < 1.5,
-            qPrintable(
-                QString("%1,%2 vs %3,%4").arg(under.x()).arg(under.y()).arg(pressed.x()).arg(pressed.y())));
+        QVERIFY(QLineF(under, pressed).length() < 1.5);
         // Middle drag pans too.
         press(Qt::MiddleButton, QPoint(300, 260));
         hover(QPoint(320, 270));

@@ -133,29 +133,8 @@ private slots:
         QVERIFY(back == roi);
     }
 
-    void idsAreUniqueAndNeverReused() {
-        const int a = m_wnd->displayROI(rect(0, 0, 10, 10), ZMKImageWnd::LayerShape);
-        const int b = m_wnd->displayROI(line(0, 0, 10, 10), ZMKImageWnd::LayerShape);
-        QVERIFY(a >= 0);
-        QVERIFY(b > a);
-        QCOMPARE(m_wnd->removeShape(a), 0);
-        QCOMPARE(m_wnd->removeShape(a), -1);
-        NuvROI r;
-        QCOMPARE(m_wnd->getROIShape(a, &r), -1);
-        const int c = m_wnd->displayROI(rect(0, 0, 10, 10), ZMKImageWnd::LayerShape);
-        QVERIFY(c > b);
-        NuvOverlayPath path;
-        path.addCircle(NuvPoint(5, 5), 2);
-        const int d = m_wnd->displayOverlayPath(path, ZMKImageWnd::LayerOverlay);
-        QVERIFY(d > c);
-        QCOMPARE(m_wnd->getROIShape(d, &r), -1);  // overlays have no ROI
-        QCOMPARE(m_wnd->removeShape(d), 0);
-        QCOMPARE(view()->itemCount(0), 0);
-    }
-
     void badShapesAndUnknownIds() {
         NuvROI none;
-        NuvROI circle;  // a type the widget does not draw
         const double nan = std::numeric_limits<double>::quiet_NaN();
         QCOMPARE(m_wnd->displayROI(none, ZMKImageWnd::LayerShape), -1);
         QCOMPARE(m_wnd->displayROI(rect(nan, 0, 10, 10), ZMKImageWnd::LayerShape), -1);
@@ -171,7 +150,19 @@ private slots:
             QCOMPARE(m_wnd->setShapeSelectable(id, false), -1);
             QCOMPARE(m_wnd->getROIShape(id, &r), -1);
         }
+        // Ids are never reused, overlays included; an overlay has no ROI.
+        const int a = m_wnd->displayROI(rect(0, 0, 10, 10), ZMKImageWnd::LayerShape);
+        QVERIFY(a >= 0);
+        QCOMPARE(m_wnd->removeShape(a), 0);
+        QCOMPARE(m_wnd->removeShape(a), -1);
+        QCOMPARE(m_wnd->getROIShape(a, &r), -1);
+        NuvOverlayPath circle;
+        circle.addCircle(NuvPoint(5, 5), 2);
+        const int overlay = m_wnd->displayOverlayPath(circle, ZMKImageWnd::LayerOverlay);
+        QVERIFY(overlay > a);
+        QCOMPARE(m_wnd->getROIShape(overlay, &r), -1);
         const int id = m_wnd->displayROI(rect(0, 0, 10, 10), ZMKImageWnd::LayerShape);
+        QVERIFY(id > overlay);
         QCOMPARE(m_wnd->getROIShape(id, nullptr), -1);
         NuvOverlayPath empty;
         QCOMPARE(m_wnd->displayOverlayPath(empty, ZMKImageWnd::LayerOverlay), -1);
@@ -266,13 +257,7 @@ private slots:
         QCOMPARE(after.type(), expected.type());
         const NuvPointArray got = after.corners(), want = expected.corners();
         for (size_t i = 0; i < want.size(); ++i) {
-            QVERIFY2(QLineF(toQ(got[i]), toQ(want[i])).length() < 0.6,
-                     qPrintable(QString("corner %1: %2,%3 want %4,%5")
-                                    .arg(i)
-                                    .arg(got[i].x)
-                                    .arg(got[i].y)
-                                    .arg(want[i].x)
-                                    .arg(want[i].y)));
+            QVERIFY2(QLineF(toQ(got[i]), toQ(want[i])).length() < 0.6, qPrintable(QString::number(i)));
         }
     }
 
@@ -324,16 +309,13 @@ private slots:
         QCOMPARE(m_wnd->setShapeMovable(id, true), 0);
         drag(at(QPointF(150, 125)), at(QPointF(150, 125)) + QPoint(5, 0));
         QCOMPARE(moved.count(), 1);
-    }
-
-    void layerZeroShapesIgnoreTheMouse() {
-        const int id = m_wnd->displayROI(rect(100, 100, 200, 150), ZMKImageWnd::LayerOverlay);
-        QSignalSpy clicked(m_wnd.get(), &ZMKImageWnd::shapeClicked);
-        drag(at(QPointF(150, 125)), at(QPointF(150, 125)) + QPoint(20, 0));
-        QCOMPARE(clicked.count(), 0);
-        NuvROI r;
-        QCOMPARE(m_wnd->getROIShape(id, &r), 0);
-        QVERIFY(r == rect(100, 100, 200, 150));
+        // Shapes of the overlay layer ignore the mouse altogether.
+        const int fixed = m_wnd->displayROI(rect(250, 200, 350, 250), ZMKImageWnd::LayerOverlay);
+        const int clicks = clicked.count();
+        drag(at(QPointF(300, 225)), at(QPointF(300, 225)) + QPoint(20, 0));
+        QCOMPARE(clicked.count(), clicks);
+        QCOMPARE(m_wnd->getROIShape(fixed, &after), 0);
+        QVERIFY(after == rect(250, 200, 350, 250));
     }
 
     void drawRectCreatesShape() {
@@ -412,15 +394,12 @@ private slots:
         QCOMPARE(m_wnd->clearLayer(ZMKImageWnd::LayerShape), 0);
         QCOMPARE(view()->itemCount(1), 0);
         QCOMPARE(m_wnd->getROIShape(shape, &r), -1);
-    }
-
-    void overlaysAreDrawn() {
+        // An overlay is drawn in the pen's colour and goes with its layer.
         QCOMPARE(m_wnd->setPen(0, 255, 0, 3), 0);
-        NuvOverlayPath path;
-        path.addOverlay(NuvOverlay::line(NuvPoint(0, 100.5), NuvPoint(400, 100.5)));
-        QVERIFY(m_wnd->displayOverlayPath(path, ZMKImageWnd::LayerOverlay) >= 0);
-        const QImage shot = view()->viewport()->grab().toImage();
-        QCOMPARE(shot.pixel(at(QPointF(200, 100.5))), qRgb(0, 255, 0));
+        NuvOverlayPath line;
+        line.addOverlay(NuvOverlay::line(NuvPoint(0, 100.5), NuvPoint(400, 100.5)));
+        QVERIFY(m_wnd->displayOverlayPath(line, ZMKImageWnd::LayerOverlay) >= 0);
+        QCOMPARE(view()->viewport()->grab().toImage().pixel(at(QPointF(200, 100.5))), qRgb(0, 255, 0));
         QCOMPARE(m_wnd->clearLayer(ZMKImageWnd::LayerOverlay), 0);
         QCOMPARE(view()->viewport()->grab().toImage().pixel(at(QPointF(200, 100.5))), qRgb(0, 0, 0));
     }

@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QVBoxLayout>
 #include <QtTest>
 
 #include "Image2DWnd.h"
@@ -35,16 +36,29 @@ private slots:
     void invalidLayoutRemovesGridButKeepsValue();
     void enlargeAndRestoreThroughPaneButtons();
     void paneAndLogoSizesFollowWidget();
+    void layoutChangeKeepsVisibleHostSize_data();
+    void layoutChangeKeepsVisibleHostSize();
     void currentPaneSignalsOnlyOnChange();
     void pressOnPaneSelectsIt();
     void pressInsideViewsSelectsPane();
     void startAndStopPressesReachHost();
     void resolutionReportedOncePerSize();
+    void callsFailOnceHostDeletedViewer();
+    void hostLayoutIsKept();
 
 private:
     QWidget* m_host = nullptr;
     NuvViewerImageWnd* m_viewer = nullptr;
     ImageWndManager* manager() const { return m_viewer->manager(); }
+    // A connected laser profiler, bound to a pane by a device list; empty if it was not bound.
+    std::string bindProfiler() {
+        const std::string key = Control::addCamera(Control::CameraKind::LaserProfiler, "LP");
+        Control::setConnected(key, true);
+        Control::setOpen(key, true);
+        QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
+        Control::postDeviceList(1);
+        return bound.wait(5000) ? key : std::string();
+    }
 };
 
 void TestFacade::init() {
@@ -139,12 +153,7 @@ void TestFacade::reservedButtonOperationsFail() {
 void TestFacade::rangeDisplayNeedsBoundProfilerPane() {
     QCOMPARE(m_viewer->initRangeImageDisplay(QStringLiteral("nobody")), -1);
     QCOMPARE(m_viewer->initRangeImageDisplay(QString()), -1);
-    const std::string key = Control::addCamera(Control::CameraKind::LaserProfiler, "LP");
-    Control::setConnected(key, true);
-    Control::setOpen(key, true);
-    QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
-    Control::postDeviceList(1);
-    QVERIFY(bound.wait(5000));
+    const std::string key = bindProfiler();
     QCOMPARE(m_viewer->initRangeImageDisplay(QString::fromStdString(key)), 0);
     QCOMPARE(m_viewer->setImageWndMode(1, NuvViewerImageWnd::Mode2D), 0);
     QCOMPARE(m_viewer->initRangeImageDisplay(QString::fromStdString(key)), -1);
@@ -243,6 +252,61 @@ void TestFacade::paneAndLogoSizesFollowWidget() {
     QVERIFY(big.width() == 1174 || big.height() == 1174);
 }
 
+void TestFacade::layoutChangeKeepsVisibleHostSize_data() {
+    QTest::addColumn<int>("layout");
+    QTest::addColumn<QVector<int>>("wndIds");
+    QTest::addColumn<bool>("fixedHost");
+    for (int layout : {1, 2, 4, 9, 16}) {
+        QTest::newRow(QByteArray::number(layout)) << layout << QVector<int>() << false;
+        QTest::newRow(QByteArray::number(layout) + " preferred") << layout << QVector<int>{4, 2} << false;
+    }
+    QTest::newRow("2 fixed host") << 2 << QVector<int>() << true;
+    QTest::newRow("4 fixed host preferred") << 4 << QVector<int>{3} << true;
+}
+
+void TestFacade::layoutChangeKeepsVisibleHostSize() {
+    QFETCH(int, layout);
+    QFETCH(QVector<int>, wndIds);
+    QFETCH(bool, fixedHost);
+    if (fixedHost) m_host->setFixedSize(1000, 600);
+    QTRY_COMPARE(manager()->pane(1)->size(), QSize(1000, 600));
+    // From the single pane to the grid and back again, as hosts and users switch.
+    for (int step : {layout, 1, layout}) {
+        m_viewer->setWndLayout(static_cast<NuvViewerImageWnd::WndLayout>(step), wndIds);
+        QCoreApplication::processEvents();
+        const int columns = step == 1 ? 1 : step == 2 || step == 4 ? 2 : step == 9 ? 3 : 4;
+        const QSize pane(1000 / columns, step == 2 ? 600 : 600 / columns);
+        QCOMPARE(m_host->size(), QSize(1000, 600));
+        QVERIFY2(m_host->minimumSizeHint().width() <= 1000 && m_host->minimumSizeHint().height() <= 600,
+                 qPrintable(QStringLiteral("%1x%2")
+                                .arg(m_host->minimumSizeHint().width())
+                                .arg(m_host->minimumSizeHint().height())));
+        QVERIFY(m_host->minimumSize().width() <= 1000 && m_host->minimumSize().height() <= 600);
+        for (int index : manager()->shownList())
+            QCOMPARE(manager()->pane(index)->size(), pane);
+    }
+    // Enlarging and restoring a pane and a language change leave the host as it is too.
+    ImageWnd* first = manager()->pane(manager()->shownList().first());
+    for (const char* button : {"btnWndTransformIn", "btnWndTransformOut"}) {
+        if (auto* b = first->findChild<QPushButton*>(QLatin1String(button))) {
+            if (!b->isHidden()) b->click();
+        }
+    }
+    Control::postLanguage("zh_CN");
+    Control::waitIdle();
+    QCoreApplication::processEvents();
+    QCOMPARE(m_host->size(), QSize(1000, 600));
+    if (fixedHost) return;
+    // The host can still shrink, and the panes follow.
+    m_host->resize(800, 500);
+    QTRY_COMPARE(m_host->size(), QSize(800, 500));
+    // (A pane of a 3x3 or 4x4 grid comes back into the 2x2 grid of the four panes.)
+    const int shown = m_viewer->getWndLayout();
+    const int columns = shown == 1 ? 1 : shown == 2 || shown == 4 ? 2 : shown == 9 ? 3 : 4;
+    QTRY_COMPARE(manager()->pane(manager()->shownList().first())->size(),
+                 QSize(800 / columns, shown == 2 ? 500 : 500 / columns));
+}
+
 void TestFacade::currentPaneSignalsOnlyOnChange() {
     QSignalSpy spy(m_viewer, &NuvViewerImageWnd::selectWndChanged);
     m_viewer->setCurrentWnd(2);
@@ -288,13 +352,8 @@ void TestFacade::pressInsideViewsSelectsPane() {
 }
 
 void TestFacade::startAndStopPressesReachHost() {
-    const std::string key = Control::addCamera(Control::CameraKind::LaserProfiler, "LP");
-    Control::setConnected(key, true);
-    Control::setOpen(key, true);
-    QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
-    Control::postDeviceList(1);
-    QVERIFY(bound.wait(5000));
-    QCOMPARE(bound.at(0).at(0).toInt(), 1);
+    const std::string key = bindProfiler();
+    QCOMPARE(manager()->paneIndexOf(QString::fromStdString(key)), 1);
 
     m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
     QSignalSpy clicks(m_viewer, &NuvViewerImageWnd::wndButtonclick);
@@ -334,6 +393,49 @@ void TestFacade::resolutionReportedOncePerSize() {
     m_viewer->show2DImage(1, b);
     QCOMPARE(QString::fromStdString(ZavizoZoz3::GetCameraInfo(title, ZavizoZoz3::CAM_INFO_RESOLUTION)),
              QStringLiteral("640 * 480"));
+}
+
+void TestFacade::callsFailOnceHostDeletedViewer() {
+    auto* other = new QWidget();
+    m_viewer->setImageWndParent(other);
+    delete other;  // takes the viewer's widget with it
+    QVERIFY(manager() == nullptr);
+    QString title;
+    QImage image(4, 4, QImage::Format_RGB32);
+    NuvImage nuv;
+    QCOMPARE(m_viewer->setImageWndMode(1, NuvViewerImageWnd::Mode2D), -1);
+    QCOMPARE(m_viewer->setImageWndTitle(1, QStringLiteral("x")), -1);
+    QCOMPARE(m_viewer->getImageWndTitle(1, &title), -1);
+    QCOMPARE(m_viewer->get2DImage(1, &image), -1);
+    QCOMPARE(m_viewer->get2DImage(1, &nuv), -1);
+    QCOMPARE(m_viewer->initRangeImageDisplay(QStringLiteral("x")), -1);
+    QCOMPARE(m_viewer->getCurrentWnd(), -1);
+    QCOMPARE(int(m_viewer->getWndLayout()), 0);
+    m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
+    m_viewer->setCurrentWnd(2);
+    m_viewer->show2DImage(1, image);
+    m_viewer->show2DImage(1, nuv);
+    m_viewer->setImageWndParent(m_host);
+    // The gone manager's listeners left the business layer with it.
+    Control::postDeviceList(1);
+    Control::waitIdle();
+    QCOMPARE(Control::listenerCount(), 0);
+    // cleanup() deletes the facade: the widget must not be deleted a second time.
+}
+
+void TestFacade::hostLayoutIsKept() {
+    QWidget host;
+    auto* layout = new QVBoxLayout(&host);
+    auto* label = new QLabel(QStringLiteral("host's own"), &host);
+    layout->addWidget(label);
+    {
+        NuvViewerImageWnd viewer(&host);
+        QCOMPARE(host.layout(), layout);
+        QCOMPARE(layout->indexOf(label), 0);
+        QCOMPARE(layout->indexOf(viewer.manager()), 1);
+    }
+    QCOMPARE(host.layout(), layout);
+    QCOMPARE(layout->count(), 1);
 }
 
 QTEST_MAIN(TestFacade)

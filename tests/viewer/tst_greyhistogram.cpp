@@ -279,6 +279,9 @@ void TestGreyHistogram::frameSizeChangeAndTeardown() {
     QTRY_VERIFY(dialog.isNull());
     QCOMPARE(finished.count(), 1);
 
+    // A released pane shows nothing to measure until a new frame arrives.
+    QVERIFY(!m_pane->view2D()->btnGreyHistogram->isEnabled());
+    m_pane->show2DImage(frame, false);
     openHistogram();  // the pane goes with the histogram open
 }
 

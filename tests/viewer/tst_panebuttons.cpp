@@ -1,5 +1,6 @@
 // Pane buttons: grab control, the state table, mode and display pages, and the 2D view's tools.
 #include <QButtonGroup>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
@@ -8,6 +9,8 @@
 #include "Image2DWnd.h"
 #include "Image3DWnd.h"
 #include "ImageWnd.h"
+#include "NuvImage.h"
+#include "NuvPixelFormat.h"
 #include "TestSupport.h"
 #include "ZMKImageWnd.h"
 #include "ZavizoZoz3.h"
@@ -22,7 +25,9 @@ private slots:
     void init();
     void cleanup();
 
-    void stateTableAcrossGrab();
+    void grabStateTable_data();
+    void grabStateTable();
+    void framesFollowThePaneMode();
     void startUsesCheckedModeFirst_data();
     void startUsesCheckedModeFirst();
     void singleGrabReportsBeforeStart();
@@ -34,7 +39,6 @@ private slots:
     void restoreButtonEnableTouchesOnlyItself();
     void syncImageModeFollowsCamera_data();
     void syncImageModeFollowsCamera();
-    void twoDViewGrabButtonsSwap();
     void pixelReportIsThrottled();
     void viewWithoutDisplayIgnoresCommands();
 
@@ -63,30 +67,90 @@ void TestPaneButtons::cleanup() {
     Control::reset();
 }
 
-void TestPaneButtons::stateTableAcrossGrab() {
+void TestPaneButtons::grabStateTable_data() {
+    QTest::addColumn<QVector<int>>("modes");  // pane modes set in turn
+    QTest::newRow("profiler") << QVector<int>{2};
+    QTest::newRow("2D") << QVector<int>{1};
+    QTest::newRow("2D, profiler") << QVector<int>{1, 2};
+    QTest::newRow("profiler, 2D, profiler") << QVector<int>{2, 1, 2};
+    QTest::newRow("2D, profiler, 2D") << QVector<int>{1, 2, 1};
+    QTest::newRow("2D, none, profiler") << QVector<int>{1, 0, 2};
+}
+
+void TestPaneButtons::grabStateTable() {
+    QFETCH(QVector<int>, modes);
+    for (int mode : modes)
+        QCOMPARE(m_pane->setImageWndMode(mode), 0);
     Image3DWnd* v = m_pane->view3D();
-    QVERIFY(v);
-    QVERIFY(v->btn3DStartGrab->isEnabled());
-    QVERIFY(v->btnSingleGrab->isEnabled());
-    QVERIFY(!v->btn3DStopGrab->isEnabled());
-    QVERIFY(v->btnContourMode->isEnabled() && v->btn2DMode->isEnabled() && v->btn3DMode->isEnabled());
-
-    v->btn3DRender->setChecked(true);
+    Image2DWnd* v2 = m_pane->view2D();
+    QCOMPARE(v != nullptr, modes.last() == 2);
+    if (v) v->btn3DRender->setChecked(true);
+    // As created (render left as it was), running, stopped.
+    for (int step = 0; step < 3; ++step) {
+        const bool grabbing = step == 1;
+        if (step == 1) m_pane->onGrabStarted();
+        if (step == 2) m_pane->onGrabStopped();
+        if (v) {
+            // Profiler: start and stop both stay on the strip, one of them enabled.
+            QVERIFY(!v->btn3DStartGrab->isHidden() && !v->btn3DStopGrab->isHidden());
+            QCOMPARE(v->btn3DStartGrab->isEnabled(), !grabbing);
+            QCOMPARE(v->btnSingleGrab->isEnabled(), !grabbing);
+            QCOMPARE(v->btn3DStopGrab->isEnabled(), grabbing);
+            for (QPushButton* b : {v->btnContourMode, v->btn2DMode, v->btn3DMode, v->btn3DRender})
+                QCOMPARE(b->isEnabled(), !grabbing);
+            QCOMPARE(v->btn3DRender->isChecked(), step == 0);
+        }
+        if (v2 && modes.last() == 1) {
+            // 2D view: start and stop swap places.
+            QCOMPARE(v2->btnStartGrab->isHidden(), grabbing);
+            QCOMPARE(v2->btnStopGrab->isHidden(), !grabbing);
+        }
+    }
+    if (modes.last() != 1) return;
     m_pane->onGrabStarted();
-    QVERIFY(!v->btn3DStartGrab->isEnabled());
-    QVERIFY(!v->btnSingleGrab->isEnabled());
-    QVERIFY(v->btn3DStopGrab->isEnabled());
-    QVERIFY(!v->btnContourMode->isEnabled() && !v->btn2DMode->isEnabled() && !v->btn3DMode->isEnabled());
-    QVERIFY(!v->btn3DRender->isEnabled());
-    QVERIFY(!v->btn3DRender->isChecked());
+    QSignalSpy spy(m_pane, &ImageWnd::buttonClick);
+    QTest::mouseClick(v2->btnStopGrab, Qt::LeftButton);
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).value<ImageWnd::ButtonType>(), ImageWnd::StopGrab);
+    // No frame yet: nothing to save; the bound camera can be recorded.
+    QVERIFY(!v2->btnSingleSave->isEnabled() && v2->btnRecording->isEnabled());
+    QImage frame(320, 240, QImage::Format_Grayscale8);
+    frame.fill(5);
+    m_pane->show2DImage(frame, false);
+    QVERIFY(v2->btnSingleSave->isEnabled());
+    QCOMPARE(m_pane->imageSize(), QSize(320, 240));
+}
 
-    m_pane->onGrabStopped();
-    QVERIFY(v->btn3DStartGrab->isEnabled());
-    QVERIFY(v->btnSingleGrab->isEnabled());
-    QVERIFY(!v->btn3DStopGrab->isEnabled());
-    QVERIFY(v->btnContourMode->isEnabled() && v->btn2DMode->isEnabled() && v->btn3DMode->isEnabled());
-    QVERIFY(v->btn3DRender->isEnabled());
-    QVERIFY(!v->btn3DRender->isChecked());
+void TestPaneButtons::framesFollowThePaneMode() {
+    // 2D -> profiler -> 2D, as a host switching a pane back and forth.
+    QCOMPARE(m_pane->setImageWndMode(1), 0);
+    Image2DWnd* view2D = m_pane->view2D();
+    QImage idle;
+    view2D->getBackground(&idle);
+    QCOMPARE(m_pane->setImageWndMode(2), 0);
+    QImage frame(32, 16, QImage::Format_Grayscale8);
+    frame.fill(9);
+    m_pane->show2DImage(frame, false);
+    NuvImage picture(64, 48, NuvPixelFormat::Mono8);
+    m_pane->showImage(&picture, QVector<qreal>());
+    QImage shown;
+    view2D->getBackground(&shown);
+    QCOMPARE(shown, idle);  // nothing went to the hidden 2D view
+    m_pane->view3D()->getBackground(&shown);
+    QCOMPARE(shown.size(), QSize(64, 48));
+
+    QCOMPARE(m_pane->setImageWndMode(1), 0);
+    QCOMPARE(m_pane->view2D(), view2D);
+    m_pane->show2DImage(frame, false);
+    view2D->getBackground(&shown);
+    QCOMPARE(shown.size(), QSize(32, 16));
+    // The reused view fills the body again and follows the pane's size.
+    auto* body = m_pane->findChild<QLabel*>(QStringLiteral("lbWndMessageShow"));
+    for (const QSize& size : {QSize(700, 500), QSize(500, 700)}) {
+        m_pane->resize(size);
+        QTRY_COMPARE(view2D->geometry(), body->contentsRect());
+        QVERIFY(view2D->width() > size.width() / 2 && view2D->isVisible());
+    }
 }
 
 void TestPaneButtons::startUsesCheckedModeFirst_data() {
@@ -214,28 +278,6 @@ void TestPaneButtons::syncImageModeFollowsCamera() {
     ZavizoZoz3::SetCameraImageMode(m_key, cameraMode, true);
     m_pane->syncImageMode();
     QCOMPARE(m_pane->view3D()->stackedWidget->currentIndex(), page);
-}
-
-void TestPaneButtons::twoDViewGrabButtonsSwap() {
-    QCOMPARE(m_pane->setImageWndMode(1), 0);
-    Image2DWnd* v = m_pane->view2D();
-    QVERIFY(v);
-    QVERIFY(!v->btnStartGrab->isHidden());
-    QVERIFY(v->btnStopGrab->isHidden());
-    QVERIFY(!v->btnSingleSave->isEnabled());
-    QVERIFY(v->btnRecording->isEnabled());  // a camera is bound: it can be recorded
-    m_pane->onGrabStarted();
-    QVERIFY(v->btnStartGrab->isHidden());
-    QVERIFY(!v->btnStopGrab->isHidden());
-    QSignalSpy spy(m_pane, &ImageWnd::buttonClick);
-    QTest::mouseClick(v->btnStopGrab, Qt::LeftButton);
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(spy.at(0).at(0).value<ImageWnd::ButtonType>(), ImageWnd::StopGrab);
-    QImage frame(320, 240, QImage::Format_Grayscale8);
-    frame.fill(5);
-    m_pane->show2DImage(frame, false);
-    QVERIFY(v->btnSingleSave->isEnabled());
-    QCOMPARE(m_pane->imageSize(), QSize(320, 240));
 }
 
 void TestPaneButtons::pixelReportIsThrottled() {

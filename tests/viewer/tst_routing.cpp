@@ -3,6 +3,7 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTranslator>
 #include <QtTest>
@@ -42,10 +43,9 @@ private slots:
     void roiRequestWithoutPaneEchoesId();
     void framesOfUnboundCamerasAreDropped();
     void paneDropSwapsCellsAndSurvivesRestore();
-    void cameraDropInSingleLayoutShowsItsPane();
-    void dropOfUnknownCameraIsConsumed();
-    void plainTextDragIsRefused();
+    void cameraDropsAndDragFormats();
     void finishFlagWaitTracksGuiThread();
+    void closingReleasesWaitingDeviceListCallback();
     void churnFromTwoThreads();
 
 private:
@@ -282,43 +282,33 @@ void TestRouting::paneDropSwapsCellsAndSurvivesRestore() {
     QCOMPARE(manager()->savedArrangement(), (QVector<int>{4, 2, 3, 1}));
 }
 
-void TestRouting::cameraDropInSingleLayoutShowsItsPane() {
+void TestRouting::cameraDropsAndDragFormats() {
     const std::vector<std::string> keys = bindThreeCameras();
     QCOMPARE(keys.size(), size_t(3));
     m_viewer->setWndLayout(NuvViewerImageWnd::Layout1x1);
     QCOMPARE(manager()->shownList(), QVector<int>{1});
     QMimeData mime;
     mime.setData(QStringLiteral("ItemMimeData"), QByteArray());
+    // An unknown or empty camera key is consumed and changes nothing.
+    for (const QString& text : {QStringLiteral("ghost"), QString()}) {
+        mime.setText(text);
+        QVERIFY(drop(manager()->pane(1), &mime));
+        QCOMPARE(manager()->shownList(), QVector<int>{1});
+    }
+    // A bound camera dropped in the single layout shows its pane.
     mime.setText(QString::fromStdString(keys[2]));
     drop(manager()->pane(1), &mime);
     QCOMPARE(manager()->shownList(), QVector<int>{3});
-}
-
-void TestRouting::dropOfUnknownCameraIsConsumed() {
-    m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
-    const QVector<int> before = manager()->shownList();
-    QMimeData mime;
-    mime.setData(QStringLiteral("ItemMimeData"), QByteArray());
-    mime.setText(QStringLiteral("ghost"));
-    QVERIFY(drop(manager()->pane(2), &mime));
-    QCOMPARE(manager()->shownList(), before);
-    mime.setText(QString());
-    QVERIFY(drop(manager()->pane(2), &mime));
-    QCOMPARE(manager()->shownList(), before);
-}
-
-void TestRouting::plainTextDragIsRefused() {
-    QMimeData plain;
+    // Plain text is refused; panes and cameras are accepted.
+    QMimeData plain, pane;
     plain.setText(QStringLiteral("1"));
-    QDragEnterEvent enter(QPoint(5, 5), Qt::MoveAction, &plain, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(manager()->pane(1), &enter);
-    QVERIFY(!enter.isAccepted());
-    QMimeData pane;
     pane.setData(QStringLiteral("WndId"), QByteArray());
     pane.setText(QStringLiteral("2"));
-    QDragEnterEvent enter2(QPoint(5, 5), Qt::MoveAction, &pane, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(manager()->pane(1), &enter2);
-    QVERIFY(enter2.isAccepted());
+    for (QMimeData* data : {&plain, &pane}) {
+        QDragEnterEvent enter(QPoint(5, 5), Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(manager()->pane(3), &enter);
+        QCOMPARE(enter.isAccepted(), data == &pane);
+    }
 }
 
 void TestRouting::finishFlagWaitTracksGuiThread() {
@@ -349,6 +339,29 @@ void TestRouting::finishFlagWaitTracksGuiThread() {
     QVERIFY(gaveUp.load());
     QVERIFY(waited >= std::chrono::milliseconds(4500));
     QCoreApplication::processEvents();  // the late slot still finds its flag alive
+}
+
+void TestRouting::closingReleasesWaitingDeviceListCallback() {
+    connectCamera(Control::CameraKind::LaserProfiler, "A");
+    DeviceListUpdate* adapter = manager()->deviceListListener();
+    QSharedPointer<bool> flag;
+    QSemaphore inFlight;
+    connect(
+        adapter, &DeviceListUpdate::ValueUpdate, adapter,
+        [&](int, QStringList, QStringList, QSharedPointer<bool> finish) {
+            flag = finish;
+            inFlight.release();
+        },
+        Qt::DirectConnection);
+    Control::postDeviceList(1);
+    // From here on the GUI thread runs no events: the list is never processed.
+    inFlight.acquire();
+    delete m_viewer;
+    m_viewer = nullptr;
+    // Unregistering waited for the callback, which the closing viewer let go at once instead of
+    // leaving it to wait out its time limit.
+    QVERIFY(FinishFlag::isSet(flag));
+    QCOMPARE(Control::listenerCount(), 0);
 }
 
 void TestRouting::churnFromTwoThreads() {

@@ -7,10 +7,16 @@
 #include <QtTest>
 #include <atomic>
 
+#include "HeightColourBar.h"
 #include "Image3DWnd.h"
 #include "ImageWnd.h"
 #include "ImageWndLabel.h"
 #include "ImageWndManager.h"
+#include "LiveRangePages.h"
+#include "Nuv3DPointBuffer.h"
+#include "Nuv3DRegistry.h"
+#include "Nuv3DView.h"
+#include "Nuv3DWindow.h"
 #include "NuvViewerImageWnd.h"
 #include "RangeStreamer.h"
 #include "HostGrab.h"
@@ -19,6 +25,33 @@
 #include "ZavizoZoz3Control.h"
 
 namespace Control = ZavizoZoz3::Control;
+
+namespace {
+// Memory a profiler view holds for its scan, read from the buffers themselves.
+size_t heldBytes(Image3DWnd* view) {
+    size_t bytes =
+        view->streamer()->heldBytes() + view->rangeLabel()->heldBytes() + view->greyLabel()->heldBytes();
+    if (const auto points = Nuv3DRegistry::instance().buffer(view->window3D())) bytes += points->heldBytes();
+    Nuv3DWindow* window = Nuv3DRegistry::instance().window(view->window3D());
+    if (window && window->view()) bytes += window->view()->gpuBytes();
+    return bytes;
+}
+
+// Pixels of a grabbed page that are black (lines still to come) and coloured (lines shown).
+QPair<int, int> blackAndColoured(QWidget* page) {
+    const QImage image = page->grab().toImage();
+    int black = 0, coloured = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            black += c.red() + c.green() + c.blue() == 0;
+            coloured +=
+                qMax(qMax(c.red(), c.green()), c.blue()) - qMin(qMin(c.red(), c.green()), c.blue()) > 60;
+        }
+    }
+    return {black, coloured};
+}
+}  // namespace
 
 class TestScan : public QObject {
     Q_OBJECT
@@ -70,22 +103,39 @@ void TestScan::startGrab() {
 }
 
 void TestScan::threeDScanFillsRangeAndGreyPages() {
-    QCOMPARE(ZavizoZoz3::SetCameraNodeValue(m_key, "AcquisitionLineCount", "300"), 0);
+    QCOMPARE(ZavizoZoz3::SetCameraNodeValue(m_key, "AcquisitionLineCount", "1000"), 0);
     QCOMPARE(ZavizoZoz3::SetCameraNodeValue(m_key, "BatchNumber", "100"), 0);
+    QCOMPARE(ZavizoZoz3::SetCameraNodeValue(m_key, "AcquisitionFrameRate", "400"), 0);
     Image3DWnd* view = m_pane->view3D();
     view->btn3DMode->click();
     view->btn2DRangeImageShow->click();
     QCOMPARE(view->stackedWidget->currentIndex(), 3);
+    const size_t idleBytes = heldBytes(view);
     startGrab();
     QTRY_VERIFY_WITH_TIMEOUT(Control::isGrabbing(m_key), 5000);
     const auto streamer = m_pane->rangeStreamer();
     QVERIFY(streamer);
-    QTRY_COMPARE_WITH_TIMEOUT(streamer->lastRowAppended(), 299, 15000);
+    // Mid-scan the pages have grown by the lines converted so far: coloured at the top, black below.
+    QTRY_VERIFY_WITH_TIMEOUT(view->livePages()->rowsShown() >= 99, 15000);
+    if (view->livePages()->rowsShown() < 950) {
+        const QPair<int, int> pixels = blackAndColoured(view->rangeLabel());
+        QVERIFY2(pixels.first > 0 && pixels.second > 0,
+                 qPrintable(QStringLiteral("%1 %2").arg(pixels.first).arg(pixels.second)));
+    }
+    QVERIFY(view->greyLabel()->hasBackground());
+    // The legend shows the camera's height range (-20 to 20 mm), the same for every scan.
+    HeightColourBar* bar = view->rangeColourBar();
+    QVERIFY(bar->isVisible());
+    QCOMPARE(bar->tickLabels().first(), QStringLiteral("-20"));
+    QCOMPARE(bar->tickLabels().last(), QStringLiteral("20"));
+    QVERIFY(!view->colourBar3D()->isHidden());
+    QCOMPARE(view->colourBar3D()->maximum(), bar->maximum());
+    QTRY_COMPARE_WITH_TIMEOUT(streamer->lastRowAppended(), 999, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(view->livePages()->rowsShown(), 999, 15000);
     QTRY_VERIFY_WITH_TIMEOUT(view->rangeLabel()->hasBackground(), 15000);
-    QTRY_VERIFY_WITH_TIMEOUT(view->greyLabel()->hasBackground(), 15000);
     NuvRangeImage range;
     QVERIFY(streamer->copyRangeImage(&range));
-    QCOMPARE(range.height(), 300);
+    QCOMPARE(range.height(), 1000);
     // The conveyor sits at 0 mm: most samples of a scan line are valid heights near zero.
     int valid = 0;
     for (int p = 0; p < range.width(); ++p)
@@ -105,6 +155,14 @@ void TestScan::threeDScanFillsRangeAndGreyPages() {
     QCOMPARE(view->stackedWidget->currentIndex(), 2);
     if (streamer->lastRowAppended() >= 0) QCOMPARE(redrawnFrom.load(), 0);
     streamer->setAppendObserver(nullptr);
+
+    // Unbinding gives back everything the scan took.
+    QVERIFY(heldBytes(view) > idleBytes + 3200 * 1000 * 2);
+    Control::setConnected(m_key, false);
+    Control::postDeviceList(1);
+    QTRY_VERIFY_WITH_TIMEOUT(m_pane->cameraName().isEmpty(), 5000);
+    QTRY_COMPARE(heldBytes(view), idleBytes);
+    QVERIFY(bar->isHidden() && view->colourBar3D()->isHidden());
 }
 
 void TestScan::contourModeShowsLiveProfiles() {

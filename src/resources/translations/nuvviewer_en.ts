@@ -233,6 +233,13 @@
     </message>
 </context>
 <context>
+    <name>HeightColourBar</name>
+    <message>
+        <source>Z (mm)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>HistogramPlot</name>
     <message>
         <source>X-axis</source>
@@ -465,6 +472,21 @@
     <name>Nuv3DGraphics</name>
     <message>
         <source>%1 rejected (error %2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Nuv3DView</name>
+    <message>
+        <source>X (mm)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Y (mm)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Z (mm)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

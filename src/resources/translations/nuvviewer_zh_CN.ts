@@ -233,6 +233,13 @@
     </message>
 </context>
 <context>
+    <name>HeightColourBar</name>
+    <message>
+        <source>Z (mm)</source>
+        <translation>Z (mm)</translation>
+    </message>
+</context>
+<context>
     <name>HistogramPlot</name>
     <message>
         <source>X-axis</source>
@@ -466,6 +473,21 @@
     <message>
         <source>%1 rejected (error %2)</source>
         <translation>%1 被拒绝（错误 %2）</translation>
+    </message>
+</context>
+<context>
+    <name>Nuv3DView</name>
+    <message>
+        <source>X (mm)</source>
+        <translation>X (mm)</translation>
+    </message>
+    <message>
+        <source>Y (mm)</source>
+        <translation>Y (mm)</translation>
+    </message>
+    <message>
+        <source>Z (mm)</source>
+        <translation>Z (mm)</translation>
     </message>
 </context>
 <context>
