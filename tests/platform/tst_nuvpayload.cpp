@@ -32,12 +32,14 @@ int readAll(const Bytes& payload, size_t n) {
     size_t bcount = 0;
     const int rc16 = NUVSDK_LP_ExtractContour16u(buf.get(), n, nullptr, &count, nullptr, &bcount);
     const int rc32 = NUVSDK_LP_ExtractContour32s(buf.get(), n, nullptr, &count, 8);
+    const int rcBright = NUVSDK_LP_ExtractBrightness(buf.get(), n, nullptr, &bcount);
     const void* data = nullptr;
     size_t dataSize = 0;
     const int rcData = NUVSDK_LP_GetData(buf.get(), n, &data, &dataSize);
     if (rc < 0) {
         if (rc16 != rc && rc16 != NUVSDK_LP_ERR_KIND) return 1000 + rc16;
         if (rc32 != rc && rc32 != NUVSDK_LP_ERR_KIND) return 2000 + rc32;
+        if (rcBright != rc && rcBright != NUVSDK_LP_ERR_KIND) return 5000 + rcBright;
         if (rcData != rc) return 3000 + rcData;
     } else {
         const auto* d = static_cast<const uint8_t*>(data);
@@ -125,10 +127,8 @@ class TestNuvPayload : public QObject {
 private slots:
     void profileRoundTrip_data();
     void profileRoundTrip();
-    void rangeBatchRoundTrip32();
     void pictureContour();
-    void sizeQueryAndCapacity();
-    void wrongKindAndArguments();
+    void argumentsAndCapacity();
     void truncatedAtEveryLength();
     void corruptedField_data();
     void corruptedField();
@@ -151,6 +151,7 @@ void TestNuvPayload::profileRoundTrip_data() {
     }
 }
 
+// Batches are not the last of their image; every payload sits in a larger acquisition buffer.
 void TestNuvPayload::profileRoundTrip() {
     QFETCH(int, kind);
     QFETCH(int, sampleType);
@@ -167,14 +168,13 @@ void TestNuvPayload::profileRoundTrip() {
     w.setXIntervalNm(9000);
     Bytes p;
     const uint8_t* b = brightness ? br.data() : nullptr;
-    bool ok = false;
     if (kind == 1)
-        ok = sampleType == 2 ? w.writeProfile16(p, imageId, 41, s16.data(), points, b)
-                             : w.writeProfile32(p, imageId, 41, s32.data(), points, b);
+        QVERIFY(sampleType == 2 ? w.writeProfile16(p, imageId, 41, s16.data(), points, b)
+                                : w.writeProfile32(p, imageId, 41, s32.data(), points, b));
     else
-        ok = sampleType == 2 ? w.writeRangeBatch16(p, imageId, 41, true, s16.data(), points, lines, b)
-                             : w.writeRangeBatch32(p, imageId, 41, true, s32.data(), points, lines, b);
-    QVERIFY(ok);
+        QVERIFY(sampleType == 2 ? w.writeRangeBatch16(p, imageId, 41, false, s16.data(), points, lines, b)
+                                : w.writeRangeBatch32(p, imageId, 41, false, s32.data(), points, lines, b));
+    p.resize(p.size() + 100, 0xEE);
 
     NuvLPFrameInfo info{};
     QCOMPARE(NUVSDK_LP_GetFrameInfo(p.data(), p.size(), &info), 0);
@@ -182,7 +182,7 @@ void TestNuvPayload::profileRoundTrip() {
     QCOMPARE(info.sampleType, uint32_t(sampleType));
     QCOMPARE(info.imageId, imageId);
     QCOMPARE(info.frameNumber, 41u);
-    QCOMPARE(info.isEnd, 1u);
+    QCOMPARE(info.isEnd, kind == 1 ? 1u : 0u);
     QCOMPARE(info.hasBrightness, brightness ? 1u : 0u);
     QCOMPARE(info.pointsPerProfile, points);
     QCOMPARE(info.lineCount, lines);
@@ -190,22 +190,15 @@ void TestNuvPayload::profileRoundTrip() {
     QCOMPARE(info.xIntervalNm, 9000u);
 
     size_t count = 0;
-    size_t bcount = 99;
+    Bytes bout(n, 0xAA);
+    size_t bcount = bout.size();
     if (sampleType == 2) {
-        QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), nullptr, &count, nullptr, &bcount), 0);
-        QCOMPARE(count, n);
-        QCOMPARE(bcount, brightness ? n : size_t(0));
-        std::vector<uint16_t> prof(count);
-        Bytes bout(n, 0xAA);
-        bcount = bout.size();
-        const int rc =
-            NUVSDK_LP_ExtractContour16u(p.data(), p.size(), prof.data(), &count, bout.data(), &bcount);
-        QCOMPARE(rc, brightness ? 0 : int(NUVSDK_LP_ERR_NO_BRIGHTNESS));
+        std::vector<uint16_t> prof(n);
+        count = n;
+        QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), prof.data(), &count, bout.data(), &bcount),
+                 brightness ? 0 : int(NUVSDK_LP_ERR_NO_BRIGHTNESS));
         QVERIFY(prof == s16);
-        if (brightness)
-            QVERIFY(bout == br);
-        else
-            QCOMPARE(bcount, size_t(0));
+        QCOMPARE(bcount, brightness ? n : 0);
         QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), nullptr, &count, 8),
                  int(NUVSDK_LP_ERR_KIND));
     } else {
@@ -221,29 +214,15 @@ void TestNuvPayload::profileRoundTrip() {
         QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), nullptr, &count, nullptr, nullptr),
                  int(NUVSDK_LP_ERR_KIND));
     }
-    // The data block follows the samples with the brightness bytes.
+    // Brightness of either width; the data block follows the samples with it.
+    std::fill(bout.begin(), bout.end(), 0xAA);
+    QCOMPARE(NUVSDK_LP_ExtractBrightness(p.data(), p.size(), bout.data(), &bcount),
+             brightness ? 0 : int(NUVSDK_LP_ERR_NO_BRIGHTNESS));
+    QVERIFY(!brightness || bout == br);
     const void* data = nullptr;
     size_t dataSize = 0;
     QCOMPARE(NUVSDK_LP_GetData(p.data(), p.size(), &data, &dataSize), 0);
     QCOMPARE(dataSize, n * size_t(sampleType) + (brightness ? n : 0));
-}
-
-void TestNuvPayload::rangeBatchRoundTrip32() {
-    // A batch that is not the last one keeps its end flag clear; the trailing bytes of a larger
-    // acquisition buffer are ignored.
-    const auto s = ramp32(64 * 3);
-    NuvPayloadWriter w;
-    Bytes p;
-    QVERIFY(w.writeRangeBatch32(p, 1, 7, false, s.data(), 64, 3, nullptr));
-    p.resize(p.size() + 100, 0xEE);
-    NuvLPFrameInfo info{};
-    QCOMPARE(NUVSDK_LP_GetFrameInfo(p.data(), p.size(), &info), 0);
-    QCOMPARE(info.isEnd, 0u);
-    QCOMPARE(info.frameNumber, 7u);
-    std::vector<int32_t> out(s.size());
-    size_t count = out.size();
-    QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), out.data(), &count, 4), 0);
-    QVERIFY(out == s);
 }
 
 void TestNuvPayload::pictureContour() {
@@ -277,61 +256,58 @@ void TestNuvPayload::pictureContour() {
              int(NUVSDK_LP_ERR_KIND));
 }
 
-void TestNuvPayload::sizeQueryAndCapacity() {
+// A refused call writes nothing and reports the count it needs.
+void TestNuvPayload::argumentsAndCapacity() {
     const Bytes p = batch16(100, 4);
+    const uint8_t* d = p.data();
+    const size_t n = p.size();
     size_t count = 0;
     size_t bcount = 0;
-    QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), nullptr, &count, nullptr, &bcount), 0);
+    QCOMPARE(NUVSDK_LP_ExtractContour16u(d, n, nullptr, &count, nullptr, &bcount), 0);
     QCOMPARE(count, size_t(400));
     QCOMPARE(bcount, size_t(400));
-
-    // One element short: refused, the needed count reported, nothing written.
     std::vector<uint16_t> prof(400, 0xBEEF);
     Bytes br(400, 0x11);
-    count = 399;
-    bcount = 400;
-    QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), prof.data(), &count, br.data(), &bcount),
-             int(NUVSDK_LP_ERR_CAPACITY));
-    QCOMPARE(count, size_t(400));
-    QVERIFY(std::all_of(prof.begin(), prof.end(), [](uint16_t v) { return v == 0xBEEF; }));
-    count = 400;
+    const auto untouched = [&] {
+        return std::all_of(prof.begin(), prof.end(), [](uint16_t v) { return v == 0xBEEF; }) &&
+               std::all_of(br.begin(), br.end(), [](uint8_t v) { return v == 0x11; });
+    };
+    for (size_t shortProfile : {0, 1}) {
+        count = 400 - shortProfile;
+        bcount = 399 + shortProfile;
+        QCOMPARE(NUVSDK_LP_ExtractContour16u(d, n, prof.data(), &count, br.data(), &bcount),
+                 int(NUVSDK_LP_ERR_CAPACITY));
+        QCOMPARE(shortProfile ? count : bcount, size_t(400));
+        QVERIFY(untouched());
+    }
     bcount = 399;
-    QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), prof.data(), &count, br.data(), &bcount),
-             int(NUVSDK_LP_ERR_CAPACITY));
+    QCOMPARE(NUVSDK_LP_ExtractBrightness(d, n, br.data(), &bcount), int(NUVSDK_LP_ERR_CAPACITY));
     QCOMPARE(bcount, size_t(400));
-    QVERIFY(std::all_of(prof.begin(), prof.end(), [](uint16_t v) { return v == 0xBEEF; }));
-
+    QVERIFY(untouched());
     // Profile only: the brightness present in the payload is simply not copied.
     count = 400;
-    QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), prof.data(), &count, nullptr, nullptr), 0);
+    QCOMPARE(NUVSDK_LP_ExtractContour16u(d, n, prof.data(), &count, nullptr, nullptr), 0);
+    // Brightness array without its count, null arguments, a bad slot size.
+    QCOMPARE(NUVSDK_LP_ExtractContour16u(d, n, prof.data(), &count, br.data(), nullptr),
+             int(NUVSDK_LP_ERR_ARGUMENT));
+    NuvLPFrameInfo info{};
+    QCOMPARE(NUVSDK_LP_GetFrameInfo(nullptr, n, &info), int(NUVSDK_LP_ERR_ARGUMENT));
+    QCOMPARE(NUVSDK_LP_GetFrameInfo(d, n, nullptr), int(NUVSDK_LP_ERR_ARGUMENT));
+    QCOMPARE(NUVSDK_LP_ExtractContour16u(d, n, nullptr, nullptr, nullptr, nullptr),
+             int(NUVSDK_LP_ERR_ARGUMENT));
+    QCOMPARE(NUVSDK_LP_ExtractBrightness(d, n, nullptr, nullptr), int(NUVSDK_LP_ERR_ARGUMENT));
+    QCOMPARE(NUVSDK_LP_ExtractContour32s(d, n, nullptr, &count, 2), int(NUVSDK_LP_ERR_ARGUMENT));
+    QCOMPARE(NUVSDK_LP_GetData(d, n, nullptr, &count), int(NUVSDK_LP_ERR_ARGUMENT));
+    QVERIFY(QByteArray(NUVSDK_LP_ErrorText(NUVSDK_LP_ERR_TRUNCATED)).contains("truncated"));
 
     std::vector<int64_t> expected;
     const Bytes pic = picture(&expected);
-    std::vector<int64_t> slotArray(39);
-    count = slotArray.size();
-    QCOMPARE(NUVSDK_LP_ExtractContour32s(pic.data(), pic.size(), slotArray.data(), &count, 8),
+    std::vector<int64_t> tooSmall(39);
+    count = tooSmall.size();
+    QCOMPARE(NUVSDK_LP_ExtractContour32s(pic.data(), pic.size(), tooSmall.data(), &count, 8),
              int(NUVSDK_LP_ERR_CAPACITY));
     QCOMPARE(count, size_t(40));
-}
-
-void TestNuvPayload::wrongKindAndArguments() {
-    const Bytes p = profile16(true);
-    NuvLPFrameInfo info{};
-    size_t count = 0;
-    QCOMPARE(NUVSDK_LP_GetFrameInfo(nullptr, p.size(), &info), int(NUVSDK_LP_ERR_ARGUMENT));
-    QCOMPARE(NUVSDK_LP_GetFrameInfo(p.data(), p.size(), nullptr), int(NUVSDK_LP_ERR_ARGUMENT));
-    QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), nullptr, nullptr, nullptr, nullptr),
-             int(NUVSDK_LP_ERR_ARGUMENT));
-    QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), nullptr, &count, 2),
-             int(NUVSDK_LP_ERR_ARGUMENT));
-    QCOMPARE(NUVSDK_LP_GetData(p.data(), p.size(), nullptr, &count), int(NUVSDK_LP_ERR_ARGUMENT));
-    // Brightness array without its count.
-    std::vector<uint16_t> prof(17);
-    Bytes br(17);
-    count = prof.size();
-    QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), prof.data(), &count, br.data(), nullptr),
-             int(NUVSDK_LP_ERR_ARGUMENT));
-    QVERIFY(QByteArray(NUVSDK_LP_ErrorText(NUVSDK_LP_ERR_TRUNCATED)).contains("truncated"));
+    QCOMPARE(NUVSDK_LP_ExtractBrightness(pic.data(), pic.size(), nullptr, &count), int(NUVSDK_LP_ERR_KIND));
 }
 
 void TestNuvPayload::truncatedAtEveryLength() {

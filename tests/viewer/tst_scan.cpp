@@ -1,6 +1,7 @@
 // A whole scan of the simulated laser profiler through the viewer: the user picks 3D mode and
 // starts; batches stream into the pane's buffers and the 3D window, and the finished range and
-// grey images appear on their pages. Also the other modes' live output.
+// grey images appear on their pages. Also the other modes' live output; sensors of both sample
+// widths.
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
@@ -58,7 +59,10 @@ class TestScan : public QObject {
 private slots:
     void init();
     void cleanup();
+    void sampleWidths_data();
+    void threeDScanFillsRangeAndGreyPages_data() { sampleWidths_data(); }
     void threeDScanFillsRangeAndGreyPages();
+    void contourModeShowsLiveProfiles_data() { sampleWidths_data(); }
     void contourModeShowsLiveProfiles();
     void pictureModeShowsSensorWindow();
     void stopDuringScanLeavesViewUsable();
@@ -102,7 +106,15 @@ void TestScan::startGrab() {
     QTest::mouseClick(m_pane->view3D()->btn3DStartGrab, Qt::LeftButton);
 }
 
+void TestScan::sampleWidths_data() {
+    QTest::addColumn<QString>("bits");
+    QTest::newRow("16-bit") << "16";
+    QTest::newRow("32-bit") << "32";
+}
+
 void TestScan::threeDScanFillsRangeAndGreyPages() {
+    QFETCH(QString, bits);
+    ZavizoZoz3::SetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_RANGE_BITS, bits.toStdString());
     QCOMPARE(ZavizoZoz3::SetCameraNodeValue(m_key, "AcquisitionLineCount", "1000"), 0);
     QCOMPARE(ZavizoZoz3::SetCameraNodeValue(m_key, "BatchNumber", "100"), 0);
     QCOMPARE(ZavizoZoz3::SetCameraNodeValue(m_key, "AcquisitionFrameRate", "400"), 0);
@@ -136,6 +148,7 @@ void TestScan::threeDScanFillsRangeAndGreyPages() {
     NuvRangeImage range;
     QVERIFY(streamer->copyRangeImage(&range));
     QCOMPARE(range.height(), 1000);
+    QCOMPARE(range.bytesPerPoint(), bits == "16" ? 2 : 4);
     // The conveyor sits at 0 mm: most samples of a scan line are valid heights near zero.
     int valid = 0;
     for (int p = 0; p < range.width(); ++p)
@@ -166,6 +179,8 @@ void TestScan::threeDScanFillsRangeAndGreyPages() {
 }
 
 void TestScan::contourModeShowsLiveProfiles() {
+    QFETCH(QString, bits);
+    ZavizoZoz3::SetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_RANGE_BITS, bits.toStdString());
     Image3DWnd* view = m_pane->view3D();
     view->btnContourMode->click();
     startGrab();
