@@ -231,19 +231,19 @@ bool RangeStreamer::makeBatch(int firstRow, int lastRow, int batch, bool overwri
     const int points = m_pointsPerLine;
     const int rows = lastRow - firstRow + 1;
     HeldBatch entry;
-    {
-        std::lock_guard<std::mutex> lock(m_imageMutex);
-        if (!m_range || rows <= 0 || m_range->line(lastRow) == nullptr) return false;
-        f = m_format;
-        s = m_settings;
-        const size_t start = static_cast<size_t>(firstRow) * static_cast<size_t>(points);
-        entry.range = m_range->line(firstRow);
-        entry.rangeBytes = m_range->byteSize() - start * static_cast<size_t>(m_range->bytesPerPoint());
-        entry.bytesPerPoint = m_range->bytesPerPoint();
-        if (start < m_grey.size()) {
-            entry.grey = m_grey.data() + start;
-            entry.greyBytes = m_grey.size() - start;
-        }
+    // The samples are read (and invalid ones cleared) under the image lock: the business layer
+    // may be writing these rows again for the next scan.
+    std::lock_guard<std::mutex> lock(m_imageMutex);
+    if (!m_range || rows <= 0 || m_range->line(lastRow) == nullptr) return false;
+    f = m_format;
+    s = m_settings;
+    const size_t start = static_cast<size_t>(firstRow) * static_cast<size_t>(points);
+    entry.range = m_range->line(firstRow);
+    entry.rangeBytes = m_range->byteSize() - start * static_cast<size_t>(m_range->bytesPerPoint());
+    entry.bytesPerPoint = m_range->bytesPerPoint();
+    if (start < m_grey.size()) {
+        entry.grey = m_grey.data() + start;
+        entry.greyBytes = m_grey.size() - start;
     }
     entry.firstRow = firstRow;
     entry.lastRow = lastRow;
@@ -321,7 +321,7 @@ void RangeStreamer::append(const HeldBatch& given) {
     HeldBatch batch = given;
     if (batch.displayMode != m_setupDisplayMode || batch.bytesPerPoint != m_setupBytesPerPoint) {
         // Converted before the 3D window was set up for another mode: convert those rows again,
-        // reading the samples only (this may run beside worker 1 and the end-of-scan copy).
+        // reading the samples only.
         HeldBatch fresh;
         if (!makeBatch(batch.firstRow, batch.lastRow, batch.batch, false, nullptr, &fresh)) return;
         if (fresh.displayMode != m_setupDisplayMode || fresh.bytesPerPoint != m_setupBytesPerPoint) return;
@@ -331,10 +331,15 @@ void RangeStreamer::append(const HeldBatch& given) {
     const void* colourOrGrey =
         colours ? static_cast<const void*>(batch.colors->data()) : static_cast<const void*>(batch.grey);
     const size_t colourBytes = colours ? batch.colors->size() * sizeof(NuvColor) : batch.greyBytes;
-    if (NuvAppendDataStreamChecked(m_window3D, m_dataStreamId, batch.range, batch.rangeBytes, colourOrGrey,
-                                   colourBytes, batch.bytesPerPoint, batch.firstRow,
-                                   batch.lastRow) != NUV3D_OK)
-        return;
+    {
+        // The window reads the samples: under the image lock, and only rows of the current image.
+        std::lock_guard<std::mutex> lock(m_imageMutex);
+        if (!m_range || m_range->line(batch.firstRow) != batch.range ||
+            NuvAppendDataStreamChecked(m_window3D, m_dataStreamId, batch.range, batch.rangeBytes, colourOrGrey,
+                                       colourBytes, batch.bytesPerPoint, batch.firstRow,
+                                       batch.lastRow) != NUV3D_OK)
+            return;
+    }
     m_lastRowAppended = batch.lastRow;
     std::lock_guard<std::mutex> lock(m_observerMutex);
     if (m_observer) m_observer(batch.firstRow, batch.lastRow);
