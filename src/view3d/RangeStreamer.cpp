@@ -335,8 +335,8 @@ void RangeStreamer::append(const HeldBatch& given) {
         // The window reads the samples: under the image lock, and only rows of the current image.
         std::lock_guard<std::mutex> lock(m_imageMutex);
         if (!m_range || m_range->line(batch.firstRow) != batch.range ||
-            NuvAppendDataStreamChecked(m_window3D, m_dataStreamId, batch.range, batch.rangeBytes, colourOrGrey,
-                                       colourBytes, batch.bytesPerPoint, batch.firstRow,
+            NuvAppendDataStreamChecked(m_window3D, m_dataStreamId, batch.range, batch.rangeBytes,
+                                       colourOrGrey, colourBytes, batch.bytesPerPoint, batch.firstRow,
                                        batch.lastRow) != NUV3D_OK)
             return;
     }
@@ -544,7 +544,12 @@ bool RangeStreamer::copyRangeImage(NuvRangeImage* out) const {
     waitForWorker1();
     std::lock_guard<std::mutex> lock(m_imageMutex);
     if (!m_range || out == nullptr) return false;
-    *out = m_range->clone();
+    // A copy of a large scan may not fit: the caller goes without (this runs in GUI slots).
+    try {
+        *out = m_range->clone();
+    } catch (const std::exception&) {
+        return false;
+    }
     return true;
 }
 
@@ -552,7 +557,11 @@ bool RangeStreamer::copyGreyImage(std::vector<uint8_t>* grey, int* width, int* h
     waitForWorker1();
     std::lock_guard<std::mutex> lock(m_imageMutex);
     if (!m_range || grey == nullptr) return false;
-    *grey = m_grey;
+    try {
+        *grey = m_grey;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     if (width) *width = m_pointsPerLine;
     if (height) *height = m_totalLines;
     return true;
