@@ -378,8 +378,8 @@ int Image3DWnd::prepareScan(const QString& cameraKey) {
     Nuv3DZoomFitWnd(m_window3D);
     m_streamer->setSettingsProvider(
         [key](RangeStreamer::DisplaySettings* s) { return readDisplaySettings(key, s); });
-    const bool prepared = m_streamer->prepare(total, perBatch, points, RangeStreamer::formatFor(dataType, scaler),
-                                              xInterval, displayMode);
+    const bool prepared = m_streamer->prepare(
+        total, perBatch, points, RangeStreamer::formatFor(dataType, scaler), xInterval, displayMode);
     // The legends show the camera's height range from the first line on.
     RangeStreamer::DisplaySettings settings = m_streamer->displaySettings();
     readDisplaySettings(key, &settings);

@@ -10,6 +10,7 @@
 #include <atomic>
 
 #include "HeightColourBar.h"
+#include "HostGrab.h"
 #include "Image3DWnd.h"
 #include "ImageWnd.h"
 #include "ImageWndLabel.h"
@@ -21,7 +22,6 @@
 #include "Nuv3DWindow.h"
 #include "NuvViewerImageWnd.h"
 #include "RangeStreamer.h"
-#include "HostGrab.h"
 #include "TestSupport.h"
 #include "ZavizoZoz3.h"
 #include "ZavizoZoz3Control.h"
