@@ -7,13 +7,16 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 JOBS=${JOBS:-$(nproc)}
+# Rebuilds on a machine that already built the project reuse its objects when ccache is there.
+LAUNCHER=()
+if command -v ccache >/dev/null; then LAUNCHER=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 # run_suite DIR [TARGET-REGEX] CMAKE-ARGS...: builds (only the tst_ targets matching the regex when
 # one is given) and runs those tests.
 run_suite() {
     local dir=$1 only=
     shift
     case "${1:-}" in -D*) ;; *) only=$1; shift ;; esac
-    cmake -S . -B "$dir" -G Ninja -DNUV_WERROR=ON "$@"
+    cmake -S . -B "$dir" -G Ninja -DNUV_WERROR=ON "${LAUNCHER[@]}" "$@"
     if [ -n "$only" ]; then
         cmake --build "$dir" -j "$JOBS" --target $(ls tests/*/tst_*.cpp | xargs -n1 basename | sed 's/\.cpp$//' | grep -E "^($only)$")
         ctest --test-dir "$dir" --output-on-failure -j "$JOBS" --timeout 900 -R "^($only)$"
