@@ -11,8 +11,7 @@
 
 namespace {
 void check(bool ok) {
-    if (!ok)
-        __builtin_trap();
+    if (!ok) __builtin_trap();
 }
 
 void reencode16(const uint8_t* data, size_t size, const NuvLPFrameInfo& info) {
@@ -26,8 +25,7 @@ void reencode16(const uint8_t* data, size_t size, const NuvLPFrameInfo& info) {
     const int rc =
         NUVSDK_LP_ExtractContour16u(data, size, profile.data(), &count, brightness.data(), &bcount);
     check(rc == (info.hasBrightness ? 0 : NUVSDK_LP_ERR_NO_BRIGHTNESS));
-    if (info.headerSize != 64)
-        return;  // the writer never adds an extension area
+    if (info.headerSize != 64) return;  // the writer never adds an extension area
 
     NuvPayloadWriter writer;
     writer.setScaler(info.scaler);
@@ -50,10 +48,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t bcount = 0;
     const int rc16 = NUVSDK_LP_ExtractContour16u(data, size, nullptr, &count, nullptr, &bcount);
     const int rc32 = NUVSDK_LP_ExtractContour32s(data, size, nullptr, &count, 8);
+    size_t brightCount = 0;
+    const int rcBright = NUVSDK_LP_ExtractBrightness(data, size, nullptr, &brightCount);
     if (rc != 0) {
         // A payload refused by the frame information is refused by every call, for the same reason.
-        check(rc < 0 && rc16 == rc && rc32 == rc);
+        check(rc < 0 && rc16 == rc && rc32 == rc && rcBright == rc);
         return 0;
+    }
+    if (info.kind != 0) {
+        // One brightness byte per sample when the payload carries them; a copy of exactly that.
+        check(rcBright == 0 &&
+              brightCount == (info.hasBrightness ? size_t(info.pointsPerProfile) * info.lineCount : 0));
+        std::vector<uint8_t> brightness(brightCount + 1);
+        check(NUVSDK_LP_ExtractBrightness(data, size, brightness.data(), &brightCount) ==
+              (info.hasBrightness ? 0 : NUVSDK_LP_ERR_NO_BRIGHTNESS));
     }
     const void* block = nullptr;
     size_t blockSize = 0;
@@ -69,8 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         check(NUVSDK_LP_ExtractContour32s(data, size, packed.data(), &count, 4) == 0);
         for (size_t i = 0; i < count; ++i) {
             check(wide[i] == packed[i]);
-            if (info.kind == 0)
-                check(wide[i] >= 0 && wide[i] <= int64_t(info.windowHeight));
+            if (info.kind == 0) check(wide[i] >= 0 && wide[i] <= int64_t(info.windowHeight));
         }
     } else {
         check(rc16 == 0 && rc32 == NUVSDK_LP_ERR_KIND);

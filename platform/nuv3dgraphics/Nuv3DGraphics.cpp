@@ -109,12 +109,20 @@ int NuvInitialRangeImage(int64_t handle, int bytesPerPoint, int pointsPerLine, i
 
 int NuvAppendDataStream(int64_t handle, int dataStreamId, const void* rangeData, const void* colourOrGrey,
                         int bytesPerPoint, int firstRow, int lastRow) {
+    return NuvAppendDataStreamChecked(handle, dataStreamId, rangeData, Nuv3DPointBuffer::kUnsized,
+                                      colourOrGrey, Nuv3DPointBuffer::kUnsized, bytesPerPoint, firstRow,
+                                      lastRow);
+}
+
+int NuvAppendDataStreamChecked(int64_t handle, int dataStreamId, const void* rangeData, size_t rangeBytes,
+                               const void* colourOrGrey, size_t colourBytes, int bytesPerPoint, int firstRow,
+                               int lastRow) {
     const auto buffer = registry().buffer(handle);
     if (!buffer) {
         return NUV3D_ERR_HANDLE;
     }
-    const int result =
-        buffer->append(dataStreamId, rangeData, colourOrGrey, bytesPerPoint, firstRow, lastRow);
+    const int result = buffer->append(dataStreamId, rangeData, colourOrGrey, bytesPerPoint, firstRow, lastRow,
+                                      rangeBytes, colourBytes);
     if (result == NUV3D_OK) {
         registry().requestRepaint(handle);
     }

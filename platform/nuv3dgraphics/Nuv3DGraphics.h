@@ -15,6 +15,7 @@
 // Without OpenGL (no context can be created, or NUV3D_DISABLE_OPENGL=1 in the environment) the
 // window shows "3D display unavailable: OpenGL could not be initialised" and keeps accepting
 // every call.
+#include <cstddef>
 #include <cstdint>
 
 #include "Nuv3DExport.h"
@@ -109,6 +110,14 @@ NUV3D_API int NuvInitialRangeImage(int64_t handle, int bytesPerPoint, int points
 // from blue to red), in NUV3D_MODE_BRIGHTNESS one uint8_t per sample (null: mid grey).
 NUV3D_API int NuvAppendDataStream(int64_t handle, int dataStreamId, const void* rangeData,
                                   const void* colourOrGrey, int bytesPerPoint, int firstRow, int lastRow);
+
+// NuvAppendDataStream for callers whose buffers may not match the set-up: rangeBytes and
+// colourBytes are the bytes each buffer holds from its pointer on. Lines that would read beyond
+// either (for example brightness bytes handed to a window set up for colours) are refused with
+// NUV3D_ERR_ARG and nothing is read.
+NUV3D_API int NuvAppendDataStreamChecked(int64_t handle, int dataStreamId, const void* rangeData,
+                                         size_t rangeBytes, const void* colourOrGrey, size_t colourBytes,
+                                         int bytesPerPoint, int firstRow, int lastRow);
 
 // Drops all points and ends the current data stream; NuvInitialRangeImage starts a new one.
 NUV3D_API int NuvClearAllRangeImage(int64_t handle);

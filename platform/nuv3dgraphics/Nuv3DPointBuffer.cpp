@@ -299,13 +299,21 @@ void Nuv3DPointBuffer::fillRow(const uint8_t* src, const void* colourOrGrey, siz
 }
 
 int Nuv3DPointBuffer::append(int streamId, const void* rangeData, const void* colourOrGrey, int bytesPerPoint,
-                             int firstRow, int lastRow) {
+                             int firstRow, int lastRow, size_t rangeBytes, size_t colourBytes) {
     std::lock_guard<std::mutex> lock(m_vertexMutex);
     if (m_streamId == 0 || streamId != m_streamId) {
         return NUV3D_ERR_STREAM;
     }
     if (!rangeData || bytesPerPoint != m_setup.bytesPerPoint || firstRow < 0 || lastRow < firstRow ||
         lastRow >= m_setup.totalLines) {
+        return NUV3D_ERR_ARG;
+    }
+    // Colours are one NuvColor per sample in height mode, grey one byte in brightness mode.
+    const size_t samples =
+        static_cast<size_t>(lastRow - firstRow + 1) * static_cast<size_t>(m_setup.pointsPerLine);
+    const size_t colourSize = m_setup.displayMode == NUV3D_MODE_HEIGHT ? sizeof(NuvColor) : 1;
+    if (rangeBytes / static_cast<size_t>(bytesPerPoint) < samples ||
+        (colourOrGrey != nullptr && colourBytes / colourSize < samples)) {
         return NUV3D_ERR_ARG;
     }
     const int ratio = m_ratioOfSetup;

@@ -73,8 +73,11 @@ public:
     int setSamplingRatio(int ratio);
     int samplingRatio() const;
     int setup(const Nuv3DRangeSetup& setup);
+    // rangeBytes and colourBytes: what the two buffers hold from their pointers on; lines that would
+    // read beyond either are refused. kUnsized trusts the caller (the plain C entry point).
+    static constexpr size_t kUnsized = ~size_t(0);
     int append(int streamId, const void* rangeData, const void* colourOrGrey, int bytesPerPoint, int firstRow,
-               int lastRow);
+               int lastRow, size_t rangeBytes = kUnsized, size_t colourBytes = kUnsized);
     void clear();
 
     int64_t pointCount() const;

@@ -230,6 +230,25 @@ int NUVSDK_LP_ExtractContour32s(const void* payload, size_t payloadSize, void* c
     return NUVSDK_LP_OK;
 }
 
+int NUVSDK_LP_ExtractBrightness(const void* payload, size_t payloadSize, uint8_t* brightness, size_t* count) {
+    if (count == nullptr) return NUVSDK_LP_ERR_ARGUMENT;
+    Parsed parsed{};
+    if (int rc = parse(payload, payloadSize, &parsed); rc != NUVSDK_LP_OK) return rc;
+    if (parsed.info.kind == F::KindSensorPicture) return NUVSDK_LP_ERR_KIND;
+    if (brightness == nullptr || parsed.brightnessBytes == 0) {
+        *count = parsed.brightnessBytes;
+        return brightness == nullptr || parsed.brightnessBytes != 0 ? NUVSDK_LP_OK
+                                                                    : NUVSDK_LP_ERR_NO_BRIGHTNESS;
+    }
+    if (*count < parsed.brightnessBytes) {
+        *count = parsed.brightnessBytes;
+        return NUVSDK_LP_ERR_CAPACITY;
+    }
+    std::memcpy(brightness, parsed.data + parsed.sampleBytes, parsed.brightnessBytes);
+    *count = parsed.brightnessBytes;
+    return NUVSDK_LP_OK;
+}
+
 int NUVSDK_LP_GetData(const void* payload, size_t payloadSize, const void** data, size_t* dataSize) {
     if (data == nullptr || dataSize == nullptr) return NUVSDK_LP_ERR_ARGUMENT;
     Parsed parsed{};

@@ -66,6 +66,11 @@ int NUVSDK_LP_ExtractContour16u(const void* payload, size_t payloadSize, uint16_
 int NUVSDK_LP_ExtractContour32s(const void* payload, size_t payloadSize, void* contour, size_t* contourCount,
                                 size_t slotBytes);
 
+// Brightness bytes of a profile or range batch of either sample width. brightness null: size
+// query (*count = 0 without brightness); returns 0. Otherwise copies them and returns 0, -2 when
+// the payload has no brightness (*count = 0), or another negative NuvLPResult.
+int NUVSDK_LP_ExtractBrightness(const void* payload, size_t payloadSize, uint8_t* brightness, size_t* count);
+
 // Validates the payload and points *data at its data block of *dataSize bytes (inside payload).
 int NUVSDK_LP_GetData(const void* payload, size_t payloadSize, const void** data, size_t* dataSize);
 

@@ -18,16 +18,35 @@ uint16_t LaserPayloadEncoder::rawSample(float heightMm, double scaler) {
     return static_cast<uint16_t>(std::clamp(std::lround(raw), 1L, 65535L));
 }
 
+int32_t LaserPayloadEncoder::rawRangeSample32(float heightMm, double scaler) {
+    if (std::isnan(heightMm) || scaler < 4) return 0;
+    const double raw = heightMm * std::floor(scaler / 4) + 0x40000;
+    return static_cast<int32_t>(std::clamp(std::llround(raw), 1LL, 0x1FFFFFLL));
+}
+
+int32_t LaserPayloadEncoder::rawProfileSample32(float heightMm, double scaler) {
+    if (std::isnan(heightMm) || scaler <= 0) return 0;
+    const double raw = heightMm * scaler + 0x100000;
+    return static_cast<int32_t>(std::clamp(std::llround(raw), 1LL, 0x7FFFFFFFLL));
+}
+
 bool LaserPayloadEncoder::encode(const SimulatedFrame& frame, EncodedFrame& out) {
     if (!frame.laserProfiler) return false;
     NuvPayloadWriter writer;
     const double scaler = frame.scaler > 0 ? frame.scaler : 32000.0;
     writer.setScaler(static_cast<uint32_t>(scaler));
     writer.setXIntervalNm(static_cast<uint32_t>(std::max(0.0, frame.xIntervalUm * 1000.0)));
-    std::vector<uint16_t> samples(frame.heights.size());
+    const bool wide = frame.sampleBits == 32;
+    std::vector<uint16_t> samples(wide ? 0 : frame.heights.size());
+    std::vector<int32_t> samples32(wide ? frame.heights.size() : 0);
     for (size_t i = 0; i < samples.size(); ++i)
         samples[i] = rawSample(frame.heights[i], scaler);
-    const uint8_t* brightness = frame.brightness.size() == samples.size() ? frame.brightness.data() : nullptr;
+    for (size_t i = 0; i < samples32.size(); ++i)
+        samples32[i] = frame.imageMode == 1 ? rawProfileSample32(frame.heights[i], scaler)
+                                            : rawRangeSample32(frame.heights[i], scaler);
+    const uint8_t* brightness =
+        frame.brightness.size() == frame.heights.size() ? frame.brightness.data() : nullptr;
+    const auto points = static_cast<uint32_t>(frame.pointsPerLine);
     bool ok = false;
     switch (frame.imageMode) {
         case 0:
@@ -42,25 +61,30 @@ bool LaserPayloadEncoder::encode(const SimulatedFrame& frame, EncodedFrame& out)
             out.pixelFormat = NuvPixelFormat::Mono8;
             break;
         case 1:
-            ok =
-                writer.writeProfile16(out.bytes, frame.frameIndex, static_cast<uint32_t>(frame.frameIndex),
-                                      samples.data(), static_cast<uint32_t>(frame.pointsPerLine), brightness);
+            ok = wide ? writer.writeProfile32(out.bytes, frame.frameIndex,
+                                              static_cast<uint32_t>(frame.frameIndex), samples32.data(),
+                                              points, brightness)
+                      : writer.writeProfile16(out.bytes, frame.frameIndex,
+                                              static_cast<uint32_t>(frame.frameIndex), samples.data(), points,
+                                              brightness);
             out.kind = 1;
             out.extra = static_cast<uint32_t>(frame.frameIndex);
             out.width = frame.pointsPerLine;
             out.height = 1;
-            out.pixelFormat = NuvPixelFormat::Coord3D_C16;
+            out.pixelFormat = wide ? NuvPixelFormat::Coord3D_C32 : NuvPixelFormat::Coord3D_C16;
             break;
         case 2:
-            ok = writer.writeRangeBatch16(out.bytes, frame.imageId, static_cast<uint32_t>(frame.batchIndex),
-                                          frame.isEnd, samples.data(),
-                                          static_cast<uint32_t>(frame.pointsPerLine),
-                                          static_cast<uint32_t>(frame.lineCount), brightness);
+            ok = wide ? writer.writeRangeBatch32(
+                            out.bytes, frame.imageId, static_cast<uint32_t>(frame.batchIndex), frame.isEnd,
+                            samples32.data(), points, static_cast<uint32_t>(frame.lineCount), brightness)
+                      : writer.writeRangeBatch16(
+                            out.bytes, frame.imageId, static_cast<uint32_t>(frame.batchIndex), frame.isEnd,
+                            samples.data(), points, static_cast<uint32_t>(frame.lineCount), brightness);
             out.kind = 2;
             out.extra = static_cast<uint32_t>(frame.batchIndex);
             out.width = frame.pointsPerLine;
             out.height = frame.lineCount;
-            out.pixelFormat = NuvPixelFormat::Coord3D_C16;
+            out.pixelFormat = wide ? NuvPixelFormat::Coord3D_C32 : NuvPixelFormat::Coord3D_C16;
             break;
         default:
             return false;

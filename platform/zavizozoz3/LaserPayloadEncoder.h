@@ -9,6 +9,10 @@ class LaserPayloadEncoder {
 public:
     // Raw 16-bit sample of a height in mm for the given "Scaler" (0 for NaN: no measurement).
     static uint16_t rawSample(float heightMm, double scaler);
+    // Raw 32-bit samples (0 for NaN): range lines count scaler / 4 per mm from 0x40000 within 21
+    // bits, single profiles scaler per mm from 0x100000.
+    static int32_t rawRangeSample32(float heightMm, double scaler);
+    static int32_t rawProfileSample32(float heightMm, double scaler);
     static bool encode(const SimulatedFrame& frame, EncodedFrame& out);
 };
 

@@ -30,6 +30,7 @@ struct SimulatedFrame {
     std::vector<uint8_t> brightness;
 
     // Scan geometry and sample scaling as the camera's features report them.
+    int sampleBits = 16;       // width of profile and range samples (CAM_INFO 50: "16" or "32")
     double scaler = 0.0;       // "Scaler"
     double xIntervalUm = 0.0;  // "XInterval"
     double zMaxMm = 0.0;       // "ZUpSizeInfo"

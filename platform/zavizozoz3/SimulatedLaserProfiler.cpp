@@ -80,6 +80,7 @@ void SimulatedLaserProfiler::fillGeometry(SimulatedFrame& frame) {
     frame.cameraKey = key();
     frame.laserProfiler = true;
     frame.pointsPerLine = kPoints;
+    frame.sampleBits = info(CAM_INFO_RANGE_BITS) == "32" ? 32 : 16;
     frame.scaler = nodes().floatValue("Scaler");
     frame.xIntervalUm = nodes().floatValue("XInterval");
     frame.zMaxMm = nodes().floatValue("ZUpSizeInfo");

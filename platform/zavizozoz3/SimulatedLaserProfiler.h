@@ -2,7 +2,8 @@
 // Simulated laser line-profile sensor: 3200 points per profile, 200 profiles per second by
 // default, scanning LaserScene. Image mode 0 sends the sensor window picture, mode 1 single
 // profiles and mode 2 range batches of "BatchNumber" lines per "AcquisitionLineCount" scan;
-// modes 1 and 2 need a frame encoder to become payloads.
+// modes 1 and 2 need a frame encoder to become payloads. CAM_INFO 50 "32" switches profiles and
+// range batches from 16-bit to 32-bit samples.
 #include <string>
 
 #include "LaserScene.h"

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QMutexLocker>
 #include <QResizeEvent>
+#include <QSet>
 #include <algorithm>
 #include <cmath>
 
@@ -563,7 +564,7 @@ void ImageWndManager::onImageArrayUpdate(QString id, QMap<int, NuvImage*> imgMap
                                          size_t imgId, int frameIndex, bool isEnd) {
     ImageWnd* pane = paneOf(id);
     if (pane == nullptr) {
-        qDeleteAll(imgMap);
+        qDeleteAll(QSet<NuvImage*>(imgMap.begin(), imgMap.end()));
         return;
     }
     pane->showRangeImages(imgMap);
@@ -573,9 +574,11 @@ void ImageWndManager::onImageArrayUpdate(QString id, QMap<int, NuvImage*> imgMap
 
 void ImageWndManager::onImageArrayUpdateEx(QString id, QMap<int, NuvImage*> imgMap,
                                            NuvRangeImage* rangeImage) {
+    // The images and the range image belong to the receiver.
     ImageWnd* pane = paneOf(id);
     if (pane == nullptr) {
-        qDeleteAll(imgMap);
+        qDeleteAll(QSet<NuvImage*>(imgMap.begin(), imgMap.end()));
+        delete rangeImage;
         return;
     }
     pane->showRangeImages(imgMap);
@@ -626,33 +629,14 @@ ImageWnd* ImageWndManager::modeTwoPaneLocked(const QString& cameraKey) const {
     return (pane != nullptr && pane->imageWndModeAtomic() == 2) ? pane : nullptr;
 }
 
-INT32* ImageWndManager::rangeData(const QString& cameraKey, int lineIndex) const {
-    QMutexLocker lock(&m_cameraMapMutex);
-    ImageWnd* pane = modeTwoPaneLocked(cameraKey);
-    return pane ? pane->rangeData(lineIndex) : nullptr;
-}
-
-uint8_t* ImageWndManager::greyData(const QString& cameraKey, int lineIndex) const {
-    QMutexLocker lock(&m_cameraMapMutex);
-    ImageWnd* pane = modeTwoPaneLocked(cameraKey);
-    return pane ? pane->greyData(lineIndex) : nullptr;
-}
-
-NuvRangeImage* ImageWndManager::rangeImage(const QString& cameraKey) const {
-    QMutexLocker lock(&m_cameraMapMutex);
-    ImageWnd* pane = modeTwoPaneLocked(cameraKey);
-    return pane ? pane->rangeImage() : nullptr;
-}
-
 int ImageWndManager::rangeDataKind(const QString& cameraKey) const {
     QMutexLocker lock(&m_cameraMapMutex);
     ImageWnd* pane = modeTwoPaneLocked(cameraKey);
     return pane ? pane->rangeDataKind() : 2;
 }
 
-bool ImageWndManager::writeRangeBatch(
-    const QString& cameraKey, int batch,
-    const std::function<void(uint8_t* range, uint8_t* grey, int lines, int points)>& write) {
+bool ImageWndManager::writeRangeBatch(const QString& cameraKey, int batch,
+                                      const RangeStreamer::BatchWriter& write) {
     std::shared_ptr<RangeStreamer> streamer;
     {
         QMutexLocker lock(&m_cameraMapMutex);

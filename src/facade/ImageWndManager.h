@@ -17,6 +17,7 @@
 #include "BridgeMetaTypes.h"
 #include "ImageWnd.h"
 #include "NuvViewerImageWnd.h"
+#include "RangeStreamer.h"
 #include "ZavizoZoz3.h"
 
 class QGridLayout;
@@ -60,16 +61,12 @@ public:
     ImageUpdateManager* dispatcher() const { return m_imageUpdate; }
     DeviceListUpdate* deviceListListener() const { return m_deviceListUpdate; }
 
-    // Thread-safe lookups for the transform tools (business-layer threads).
-    INT32* rangeData(const QString& cameraKey, int lineIndex) const;
-    uint8_t* greyData(const QString& cameraKey, int lineIndex) const;
-    NuvRangeImage* rangeImage(const QString& cameraKey) const;
+    // Thread-safe lookups for the transform tools (business-layer threads). The pane's buffers
+    // are reached only through writeRangeBatch, never as pointers that outlive a lock.
     int rangeDataKind(const QString& cameraKey) const;
     // Runs `write` with the range and grey buffers of batch `batch` of the camera's pane while
     // they cannot go away; false when no profiler pane holds the camera or the batch is outside.
-    bool writeRangeBatch(
-        const QString& cameraKey, int batch,
-        const std::function<void(uint8_t* range, uint8_t* grey, int lines, int points)>& write);
+    bool writeRangeBatch(const QString& cameraKey, int batch, const RangeStreamer::BatchWriter& write);
 
     // Called directly by the ROI listener on the GUI thread.
     void onROIPosChanged(std::string id, int leftX, int leftY, int rightX, int rightY, int operation,

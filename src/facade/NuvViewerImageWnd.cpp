@@ -110,8 +110,7 @@ int NuvViewerImageWnd::buttonIsHidden(int, ButtonType, bool*) {
 int NuvViewerImageWnd::initRangeImageDisplay(QString camId) {
     ImageWnd* pane = m_manager ? m_manager->paneOf(camId) : nullptr;
     if (pane == nullptr || pane->imageWndMode() != Mode3D) return -1;
-    pane->prepareRangeAcquisition();
-    return 0;
+    return pane->prepareRangeAcquisition();
 }
 
 void NuvViewerImageWnd::setPixelReadoutVisible(bool visible) {

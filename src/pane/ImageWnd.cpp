@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSet>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 #include <cstdlib>
@@ -39,6 +40,15 @@ std::string nodeValue(const QString& key, const char* feature) {
     std::string value;
     if (ZavizoZoz3::GetCameraNodeValue(key.toStdString(), feature, value) != 0) return {};
     return value;
+}
+
+// Deletes every image of `images` that `kept` does not hold, each once even when it sits under
+// several keys.
+void deleteImages(const QMap<int, NuvImage*>& images, const QMap<int, NuvImage*>& kept) {
+    QSet<NuvImage*> gone(images.begin(), images.end());
+    for (NuvImage* image : kept)
+        gone.remove(image);
+    qDeleteAll(gone);
 }
 }  // namespace
 
@@ -86,7 +96,7 @@ ImageWnd::~ImageWnd() {
     m_view2D = nullptr;
     delete m_view3D;
     m_view3D = nullptr;
-    qDeleteAll(m_rangeImages);
+    deleteImages(m_rangeImages, {});
     m_rangeImages.clear();
     delete m_ui;
 }
@@ -273,11 +283,8 @@ void ImageWnd::initRangeImageDisplay() {
     m_view3D->relayoutToolBar();
 }
 
-void ImageWnd::prepareRangeAcquisition() {
-    if (m_view3D == nullptr) return;
-    m_rangeDataKind =
-        ZavizoZoz3::GetCameraInfo(m_cameraKey.toStdString(), ZavizoZoz3::CAM_INFO_RANGE_BITS) == "16" ? 0 : 1;
-    m_view3D->prepareScan(m_cameraKey);
+int ImageWnd::prepareRangeAcquisition() {
+    return m_view3D ? m_view3D->prepareScan(m_cameraKey) : -1;
 }
 
 void ImageWnd::resetCamera() {
@@ -303,7 +310,7 @@ void ImageWnd::resetCamera() {
     m_roiShapeIds.clear();
     m_maskShapeIds.clear();
     m_columnWindowShapeIds.clear();
-    qDeleteAll(m_rangeImages);
+    deleteImages(m_rangeImages, {});
     m_rangeImages.clear();
     m_shownImageKey = 0;
     m_rangeStreaming = false;
@@ -583,11 +590,14 @@ void ImageWnd::showRangeLines(INT32* rangeData, size_t imgId, int frameIndex, bo
 }
 
 void ImageWnd::setRangeStreaming(NuvRangeImage* rangeImage) {
+    std::unique_ptr<NuvRangeImage> owned(rangeImage);
     m_rangeStreaming = rangeImage != nullptr;
+    if (m_view3D) m_view3D->showRangeImage(std::move(owned));
 }
 
 void ImageWnd::showRangeImages(QMap<int, NuvImage*> images) {
-    qDeleteAll(m_rangeImages);
+    // The new set may repeat images of the old one: only those it drops go.
+    deleteImages(m_rangeImages, images);
     m_rangeImages = images;
     selectShownImage(m_shownImageKey);
 }
@@ -596,6 +606,7 @@ void ImageWnd::selectShownImage(int key) {
     m_shownImageKey = key;
     NuvImage empty;
     NuvImage* shown = m_rangeImages.value(key, nullptr);
+    if (shown == nullptr && m_view3D) m_view3D->clearRangePages();
     showImage(shown ? shown : &empty, QVector<qreal>());
 }
 
@@ -609,19 +620,9 @@ void ImageWnd::refreshFromCamera() {
     if (m_view3D) m_view3D->refreshFromCamera(m_cameraKey);
 }
 
-NuvRangeImage* ImageWnd::rangeImage() const {
+int ImageWnd::rangeDataKind() const {
     const std::shared_ptr<RangeStreamer> streamer = rangeStreamer();
-    return streamer ? streamer->rangeImage() : nullptr;
-}
-
-INT32* ImageWnd::rangeData(int lineIndex) const {
-    const std::shared_ptr<RangeStreamer> streamer = rangeStreamer();
-    return streamer ? reinterpret_cast<INT32*>(streamer->rangePointer(lineIndex)) : nullptr;
-}
-
-uint8_t* ImageWnd::greyData(int lineIndex) const {
-    const std::shared_ptr<RangeStreamer> streamer = rangeStreamer();
-    return streamer ? streamer->greyPointer(lineIndex) : nullptr;
+    return streamer ? streamer->format().dataType : 0;
 }
 
 // Camera ROI and mask shapes are not drawn yet: requests report "no shape" (-1), and removals

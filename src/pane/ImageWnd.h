@@ -55,7 +55,8 @@ public:
     QString cameraName() const { return m_cameraKey; }
 
     void initRangeImageDisplay();
-    void prepareRangeAcquisition();
+    // 0, or -1 (logged) when the scan the camera reports cannot be prepared.
+    int prepareRangeAcquisition();
     void resetCamera();
     void onGrabStarted();
     void onGrabStopped();
@@ -71,6 +72,7 @@ public:
     void showImage(QImage* image, QVector<qreal> profile);
     void showProfile(const QVector<qreal>& profile, const QVector<uint8_t>& brightness);
     void showRangeLines(INT32* rangeData, size_t imgId, int frameIndex, bool isEnd);
+    // Takes ownership of rangeImage and hands it to the profiler view.
     void setRangeStreaming(NuvRangeImage* rangeImage);
     void showRangeImages(QMap<int, NuvImage*> images);
     void selectShownImage(int key);
@@ -78,10 +80,8 @@ public:
     void openCorrection(int type, float value, void* info);
     void refreshFromCamera();
 
-    NuvRangeImage* rangeImage() const;
-    INT32* rangeData(int lineIndex) const;
-    uint8_t* greyData(int lineIndex) const;
-    int rangeDataKind() const { return m_rangeDataKind; }
+    // Any thread: the sample width the profiler view's scan was prepared with (0 16-bit, 1 32-bit).
+    int rangeDataKind() const;
     // Any thread: the streamer of the profiler view, kept alive by the caller while it writes.
     std::shared_ptr<RangeStreamer> rangeStreamer() const;
     // Any thread: the pane's mode.
@@ -156,7 +156,6 @@ private:
     int m_selectedShapeId = -1;
     QString m_cameraKey;
     bool m_pendingRedraw[5] = {false, false, false, false, false};
-    int m_rangeDataKind = 0;
     bool m_titlePressed = false;
     bool m_dragAllowed = true;
     QImage m_logo;

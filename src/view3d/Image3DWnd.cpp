@@ -386,7 +386,7 @@ bool readDisplaySettings(const std::string& key, RangeStreamer::DisplaySettings*
 }
 }  // namespace
 
-void Image3DWnd::prepareScan(const QString& cameraKey) {
+int Image3DWnd::prepareScan(const QString& cameraKey) {
     const std::string key = cameraKey.toStdString();
     const int total = std::atoi(nodeText(key, "AcquisitionLineCount").c_str());
     const int perBatch = std::atoi(nodeText(key, "BatchNumber").c_str());
@@ -399,18 +399,38 @@ void Image3DWnd::prepareScan(const QString& cameraKey) {
     if (points <= 0) points = 3200;
     const int displayMode = ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_DISPLAY_MODE) == "0" ? 3 : 1;
     Nuv3DZoomFitWnd(m_window3D);
-    const RangeStreamer::Format format = RangeStreamer::formatFor(dataType, scaler);
-    m_streamer->prepare(total, perBatch, points, format, xInterval, displayMode);
-    m_frameInfo->setValues({points, format.bytesPerPoint, format.heightOffset, format.profileHeightOffset,
-                            format.heightScale, format.profileScaleDivisor, xInterval,
-                            m_streamer->displaySettings().yInterval});
     m_streamer->setSettingsProvider(
         [key](RangeStreamer::DisplaySettings* s) { return readDisplaySettings(key, s); });
+    const RangeStreamer::Format format = RangeStreamer::formatFor(dataType, scaler);
+    const bool prepared = m_streamer->prepare(total, perBatch, points, format, xInterval, displayMode);
     // The legends show the camera's height range from the first line on.
     RangeStreamer::DisplaySettings settings = m_streamer->displaySettings();
     readDisplaySettings(key, &settings);
     m_streamer->setDisplaySettings(settings);
+    m_frameInfo->setValues({points, format.bytesPerPoint, format.heightOffset, format.profileHeightOffset,
+                            format.heightScale, format.profileScaleDivisor, xInterval, settings.yInterval});
     updateColourBars();
+    if (prepared) return 0;
+    ZavizoZoz3::VLogError(
+        "Image3DWnd",
+        QStringLiteral("scan of %1 lines x %2 points refused: beyond %3 MiB or out of memory")
+            .arg(total)
+            .arg(points)
+            .arg(RangeStreamer::kMaxScanBytes >> 20)
+            .toStdString(),
+        0);
+    return -1;
+}
+
+void Image3DWnd::showRangeImage(std::unique_ptr<NuvRangeImage> image) {
+    const bool has = image != nullptr;
+    m_streamer->replaceRangeImage(std::move(image));
+    if (has) showFinishedScan();
+}
+
+void Image3DWnd::clearRangePages() {
+    for (ImageWndLabel* label : {m_rangeLabel, m_greyLabel})
+        label->clearBackground();
 }
 
 void Image3DWnd::onBatchArrived(const void* data, uint64_t imageId, int batch, bool isEnd) {

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "NuvImage.h"
+#include "NuvRangeImage.h"
 #include "ProfileFrameInfo.h"
 
 namespace Ui {
@@ -66,7 +67,11 @@ public:
     void showImageWithProfile(const NuvImage& image, const QVector<qreal>& profile);
 
     // Range streaming: set up a scan for the camera, announce written batches, refresh.
-    void prepareScan(const QString& cameraKey);
+    // 0, or -1 (logged) when the scan the camera reports is out of bounds or out of memory.
+    int prepareScan(const QString& cameraKey);
+    // A finished range image from a multi-image frame: drawn in 3D and on the range page.
+    void showRangeImage(std::unique_ptr<NuvRangeImage> image);
+    void clearRangePages();
     void onBatchArrived(const void* data, uint64_t imageId, int batch, bool isEnd);
     void refreshFromCamera(const QString& cameraKey);
     std::shared_ptr<RangeStreamer> streamer() const { return m_streamer; }

@@ -56,9 +56,15 @@ void RangeStreamer::stop() {
     m_held.clear();
 }
 
+double RangeStreamer::Format::profileHeight(int64_t raw) const {
+    if ((static_cast<uint64_t>(raw) & rawMask) == 0) return std::numeric_limits<double>::quiet_NaN();
+    return (static_cast<double>(raw) - profileHeightOffset) / profileScaleDivisor;
+}
+
 RangeStreamer::Format RangeStreamer::formatFor(int dataType, int scaler) {
     Format f;
     const int s = std::max(1, scaler);
+    f.scaler = scaler;
     if (dataType == 0) {
         int shift = static_cast<int>(std::log2(static_cast<double>(s)));
         shift = shift >= 17 ? shift - 16 : 0;
@@ -91,56 +97,51 @@ int RangeStreamer::linesOfBatch(int batch, int totalLines, int linesPerBatch) {
     return static_cast<int>(std::min<int64_t>(linesPerBatch, totalLines - start));
 }
 
-void RangeStreamer::prepare(int totalLines, int linesPerBatch, int pointsPerLine, const Format& format,
+bool RangeStreamer::prepare(int totalLines, int linesPerBatch, int pointsPerLine, const Format& format,
                             double xInterval, int displayMode) {
     clear();
     const int total = std::max(0, totalLines);
     const int perBatch = std::max(1, linesPerBatch);
     const int points = pointsPerLine > 0 ? pointsPerLine : 3200;
+    const uint64_t bytes = static_cast<uint64_t>(points) * static_cast<uint64_t>(total) *
+                           static_cast<uint64_t>(format.bytesPerPoint + 1);
+    const bool fits = points <= kMaxPointsPerLine && bytes <= kMaxScanBytes;
     std::lock_guard<std::mutex> lock(m_imageMutex);
     m_format = format;
     m_settings.xInterval = xInterval;
     m_settings.displayMode = displayMode;
-    m_totalLines = total;
+    m_totalLines = fits ? total : 0;
     m_linesPerBatch = perBatch;
     m_pointsPerLine = points;
-    if (total > 0) {
+    if (!fits || total == 0) return fits;
+    try {
         m_range = std::make_unique<NuvRangeImage>(points, total, format.bytesPerPoint);
         m_grey.assign(static_cast<size_t>(points) * static_cast<size_t>(total), 0);
-    }
-    if (m_range && m_range->isEmpty()) {
+    } catch (const std::exception&) {
         m_range.reset();
-        m_grey.clear();
     }
+    if (!m_range || m_range->isEmpty()) {
+        m_range.reset();
+        std::vector<uint8_t>().swap(m_grey);
+        m_totalLines = 0;
+        return false;
+    }
+    return true;
 }
 
 bool RangeStreamer::writeBatch(int batch, const BatchWriter& write) {
     std::lock_guard<std::mutex> lock(m_imageMutex);
     const int lines = linesOfBatch(batch, m_totalLines, m_linesPerBatch);
     if (!m_range || lines == 0) return false;
+    const int points = m_pointsPerLine;
+    const int bpp = m_range->bytesPerPoint();
     const size_t firstLine = static_cast<size_t>(batch) * static_cast<size_t>(m_linesPerBatch.load());
-    uint8_t* range = m_range->line(static_cast<int>(firstLine));
-    uint8_t* grey = m_grey.data() + firstLine * static_cast<size_t>(m_pointsPerLine.load());
-    write(range, grey, lines, m_pointsPerLine.load());
+    const size_t samples = static_cast<size_t>(lines) * static_cast<size_t>(points);
+    const size_t greyStart = firstLine * static_cast<size_t>(points);
+    if (greyStart + samples > m_grey.size()) return false;
+    write(BatchBuffers{m_range->line(static_cast<int>(firstLine)), samples * static_cast<size_t>(bpp),
+                       m_grey.data() + greyStart, samples, lines, points, bpp});
     return true;
-}
-
-uint8_t* RangeStreamer::rangePointer(int batch) {
-    std::lock_guard<std::mutex> lock(m_imageMutex);
-    if (!m_range || linesOfBatch(batch, m_totalLines, m_linesPerBatch) == 0) return nullptr;
-    return m_range->line(batch * m_linesPerBatch);
-}
-
-uint8_t* RangeStreamer::greyPointer(int batch) {
-    std::lock_guard<std::mutex> lock(m_imageMutex);
-    if (!m_range || linesOfBatch(batch, m_totalLines, m_linesPerBatch) == 0) return nullptr;
-    return m_grey.data() + static_cast<size_t>(batch) * static_cast<size_t>(m_linesPerBatch.load()) *
-                               static_cast<size_t>(m_pointsPerLine.load());
-}
-
-NuvRangeImage* RangeStreamer::rangeImage() {
-    std::lock_guard<std::mutex> lock(m_imageMutex);
-    return m_range.get();
 }
 
 bool RangeStreamer::batchArrived(uint64_t imageId, int batch) {
@@ -202,7 +203,6 @@ void RangeStreamer::worker1Loop() {
 void RangeStreamer::convertBatches(int first, int last) {
     const int perBatch = m_linesPerBatch;
     const int total = m_totalLines;
-    const int points = m_pointsPerLine;
     int linesOfLast = perBatch;
     if (static_cast<int64_t>(last + 1) * perBatch > total) {
         linesOfLast = std::min(total % perBatch, kLastBatchLineCap);
@@ -212,24 +212,8 @@ void RangeStreamer::convertBatches(int first, int last) {
     const int firstRow = perBatch * first;
     const int lastRow = perBatch * last + linesOfLast - 1;
 
-    uint8_t* source = nullptr;
-    const uint8_t* grey = nullptr;
-    int displayMode = 3;
-    {
-        std::lock_guard<std::mutex> lock(m_imageMutex);
-        if (!m_range) return;
-        source = m_range->line(firstRow);
-        grey = m_grey.data() + static_cast<size_t>(firstRow) * static_cast<size_t>(points);
-        displayMode = m_settings.displayMode;
-    }
-    if (source == nullptr) return;
-
-    HeldBatch entry{source, nullptr, nullptr, firstRow, lastRow, first};
-    if (displayMode == 3) {
-        entry.colors = colour(source, rows, true, &m_lut);
-    } else {
-        entry.grey = grey;
-    }
+    HeldBatch entry;
+    if (!makeBatch(firstRow, lastRow, first, true, &m_lut, &entry)) return;
     {
         std::lock_guard<std::mutex> lock(m_holdMutex);
         if (m_hold) {
@@ -240,19 +224,43 @@ void RangeStreamer::convertBatches(int first, int last) {
     display(entry);
 }
 
-std::shared_ptr<NuvColorArray> RangeStreamer::colour(uint8_t* source, int rows, bool overwriteInvalid,
-                                                     NuvRangeLUT16* lut) {
+bool RangeStreamer::makeBatch(int firstRow, int lastRow, int batch, bool overwriteInvalid, NuvRangeLUT16* lut,
+                              HeldBatch* out) {
     Format f;
     DisplaySettings s;
-    {
-        std::lock_guard<std::mutex> lock(m_imageMutex);
-        f = m_format;
-        s = m_settings;
+    const int points = m_pointsPerLine;
+    const int rows = lastRow - firstRow + 1;
+    HeldBatch entry;
+    // The samples are read (and invalid ones cleared) under the image lock: the business layer
+    // may be writing these rows again for the next scan.
+    std::lock_guard<std::mutex> lock(m_imageMutex);
+    if (!m_range || rows <= 0 || m_range->line(lastRow) == nullptr) return false;
+    f = m_format;
+    s = m_settings;
+    const size_t start = static_cast<size_t>(firstRow) * static_cast<size_t>(points);
+    entry.range = m_range->line(firstRow);
+    entry.rangeBytes = m_range->byteSize() - start * static_cast<size_t>(m_range->bytesPerPoint());
+    entry.bytesPerPoint = m_range->bytesPerPoint();
+    if (start < m_grey.size()) {
+        entry.grey = m_grey.data() + start;
+        entry.greyBytes = m_grey.size() - start;
     }
-    auto colors = std::make_shared<NuvColorArray>();
-    Nuv3DFloatArray heights;
-    convertRows(source, rows, m_pointsPerLine, f, s, overwriteInvalid, lut, &heights, colors.get());
-    return colors;
+    entry.firstRow = firstRow;
+    entry.lastRow = lastRow;
+    entry.batch = batch;
+    entry.displayMode = s.displayMode;
+    if (s.displayMode == 3) {
+        f.bytesPerPoint = entry.bytesPerPoint;
+        entry.colors = std::make_shared<NuvColorArray>();
+        Nuv3DFloatArray heights;
+        NuvRangeLUT16 local;
+        convertRows(const_cast<uint8_t*>(entry.range), rows, points, f, s, overwriteInvalid,
+                    lut ? lut : &local, &heights, entry.colors.get());
+        entry.grey = nullptr;
+        entry.greyBytes = 0;
+    }
+    *out = std::move(entry);
+    return true;
 }
 
 void RangeStreamer::convertRows(uint8_t* source, int rows, int points, const Format& f,
@@ -298,18 +306,40 @@ void RangeStreamer::display(const HeldBatch& batch) {
     if (m_hold) return;
     {
         std::lock_guard<std::mutex> lock(m_holdMutex);
-        for (const HeldBatch& held : m_held)
-            append(held);
-        m_held.clear();
+        replayHeldLocked();
     }
     if (batch.range != nullptr) append(batch);
 }
 
-void RangeStreamer::append(const HeldBatch& batch) {
+void RangeStreamer::replayHeldLocked() {
+    for (const HeldBatch& held : m_held)
+        append(held);
+    m_held.clear();
+}
+
+void RangeStreamer::append(const HeldBatch& given) {
+    HeldBatch batch = given;
+    if (batch.displayMode != m_setupDisplayMode || batch.bytesPerPoint != m_setupBytesPerPoint) {
+        // Converted before the 3D window was set up for another mode: convert those rows again,
+        // reading the samples only.
+        HeldBatch fresh;
+        if (!makeBatch(batch.firstRow, batch.lastRow, batch.batch, false, nullptr, &fresh)) return;
+        if (fresh.displayMode != m_setupDisplayMode || fresh.bytesPerPoint != m_setupBytesPerPoint) return;
+        batch = std::move(fresh);
+    }
+    const bool colours = batch.colors != nullptr;
     const void* colourOrGrey =
-        batch.colors ? static_cast<const void*>(batch.colors->data()) : static_cast<const void*>(batch.grey);
-    NuvAppendDataStream(m_window3D, m_dataStreamId, batch.range, colourOrGrey, format().bytesPerPoint,
-                        batch.firstRow, batch.lastRow);
+        colours ? static_cast<const void*>(batch.colors->data()) : static_cast<const void*>(batch.grey);
+    const size_t colourBytes = colours ? batch.colors->size() * sizeof(NuvColor) : batch.greyBytes;
+    {
+        // The window reads the samples: under the image lock, and only rows of the current image.
+        std::lock_guard<std::mutex> lock(m_imageMutex);
+        if (!m_range || m_range->line(batch.firstRow) != batch.range ||
+            NuvAppendDataStreamChecked(m_window3D, m_dataStreamId, batch.range, batch.rangeBytes,
+                                       colourOrGrey, colourBytes, batch.bytesPerPoint, batch.firstRow,
+                                       batch.lastRow) != NUV3D_OK)
+            return;
+    }
     m_lastRowAppended = batch.lastRow;
     std::lock_guard<std::mutex> lock(m_observerMutex);
     if (m_observer) m_observer(batch.firstRow, batch.lastRow);
@@ -327,10 +357,7 @@ void RangeStreamer::worker2Loop() {
         {
             std::lock_guard<std::mutex> lock(m_holdMutex);
             m_hold = false;
-            if (!m_worker2Stop) {
-                for (const HeldBatch& held : m_held)
-                    append(held);
-            }
+            if (!m_worker2Stop) replayHeldLocked();
             m_held.clear();
         }
         m_worker2Busy = false;
@@ -355,6 +382,8 @@ void RangeStreamer::reinitialise3D(const DisplaySettings& s, const Format& f) {
                                         s.xInterval, 0.0, s.yInterval, 0.0, f.heightScale, f.heightOffset,
                                         s.heightMin, s.heightMax, s.displayMode);
     m_dataStreamId = id;
+    m_setupDisplayMode = s.displayMode;
+    m_setupBytesPerPoint = f.bytesPerPoint;
     m_lastRowAppended = -1;
     ++m_setUpCount;
     Nuv3DZoomFitWnd(m_window3D);
@@ -386,38 +415,47 @@ void RangeStreamer::clear() {
 }
 
 void RangeStreamer::replaceRangeImage(std::unique_ptr<NuvRangeImage> image) {
+    if (!image || image->isEmpty() || image->width() > kMaxPointsPerLine) {
+        clear();
+        return;
+    }
     {
         std::lock_guard<std::mutex> lock(m_queueMutex);
         m_batchQueue.clear();
     }
-    while (!m_worker1Idle)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    std::lock_guard<std::mutex> setUp(m_worker2Mutex);
+    waitForWorker1();
     {
-        std::lock_guard<std::mutex> lock(m_holdMutex);
-        m_held.clear();
-    }
-    const bool has = image && !image->isEmpty();
-    {
-        std::lock_guard<std::mutex> lock(m_imageMutex);
-        m_range = std::move(image);
-        if (has) {
-            m_totalLines = m_range->height();
-            m_pointsPerLine = m_range->width();
-            m_format.bytesPerPoint = m_range->bytesPerPoint();
+        std::lock_guard<std::mutex> setUp(m_worker2Mutex);
+        {
+            std::lock_guard<std::mutex> lock(m_holdMutex);
+            m_held.clear();
         }
+        std::lock_guard<std::mutex> lock(m_imageMutex);
+        // The grey buffer follows the new geometry so no reader runs past it.
+        const size_t samples = static_cast<size_t>(image->width()) * static_cast<size_t>(image->height());
+        try {
+            m_grey.assign(samples, 0);
+        } catch (const std::bad_alloc&) {
+            std::vector<uint8_t>().swap(m_grey);
+        }
+        if (image->bytesPerPoint() != m_format.bytesPerPoint)
+            m_format = formatFor(image->bytesPerPoint() == 4 ? 1 : 0, m_format.scaler);
+        m_range = std::move(image);
+        m_totalLines = m_range->height();
+        m_linesPerBatch = m_range->height();
+        m_pointsPerLine = m_range->width();
+        m_lastBatch = -1;
     }
     NuvClearAllRangeImage(m_window3D);
-    if (has) {
-        m_worker2Pending = true;
-        m_worker2Wake.notify_one();
-    }
+    // One batch of every line: the 3D window is set up for it and it is drawn whole.
+    batchArrived(++m_receivingImageId, 0);
 }
 
 void RangeStreamer::refresh(const DisplaySettings& settings) {
+    // A batch in conversion keeps the settings it started with: let it finish first.
+    waitUntilIdle();
     setDisplaySettings(settings);
     if (!hasImage()) return;
-    waitUntilIdle();
     const int last = m_lastRowAppended;
     reinitialise3D(settings, format());
     redisplayRows(last, false, false);
@@ -435,28 +473,24 @@ void RangeStreamer::redisplayRows(int last, bool rendering, bool keepSamples) {
     if (last < 0) return;
     std::unique_lock<std::mutex> lock(m_imageMutex);
     if (!m_range) return;
-    uint8_t* source = m_range->line(0);
-    const DisplaySettings s = m_settings;
-    HeldBatch all{source, nullptr, nullptr, 0, last, 0};
-    if (s.displayMode == 3) {
-        if (rendering) {
-            auto colors = std::make_shared<NuvColorArray>();
-            // The camera's height range, so that a height keeps its colour from scan to scan.
-            NuvLinearColorParams params;
-            params.minHeight = s.heightMin;
-            params.maxHeight = s.heightMax;
-            NuvLUTSetting::LinearColorMapLUT(*m_range, colors.get(), params, NuvColor(0, 0, 255, 255),
-                                             NuvColor(255, 0, 0, 255), kColorMap, true);
-            all.colors = colors;
-            lock.unlock();
-        } else {
-            lock.unlock();
-            NuvRangeLUT16 lut;
-            all.colors = colour(source, last + 1, !keepSamples, &lut);
-        }
-    } else {
-        all.grey = m_grey.data();
+    HeldBatch all;
+    if (m_settings.displayMode == 3 && rendering) {
+        all.range = m_range->line(0);
+        all.rangeBytes = m_range->byteSize();
+        all.bytesPerPoint = m_range->bytesPerPoint();
+        all.lastRow = last;
+        all.displayMode = 3;
+        all.colors = std::make_shared<NuvColorArray>();
+        // The camera's height range, so that a height keeps its colour from scan to scan.
+        NuvLinearColorParams params;
+        params.minHeight = m_settings.heightMin;
+        params.maxHeight = m_settings.heightMax;
+        NuvLUTSetting::LinearColorMapLUT(*m_range, all.colors.get(), params, NuvColor(0, 0, 255, 255),
+                                         NuvColor(255, 0, 0, 255), kColorMap, true);
         lock.unlock();
+    } else {
+        lock.unlock();
+        if (!makeBatch(0, last, 0, !keepSamples, nullptr, &all)) return;
     }
     append(all);
 }
@@ -507,16 +541,27 @@ size_t RangeStreamer::heldBytes() {
 }
 
 bool RangeStreamer::copyRangeImage(NuvRangeImage* out) const {
+    waitForWorker1();
     std::lock_guard<std::mutex> lock(m_imageMutex);
     if (!m_range || out == nullptr) return false;
-    *out = m_range->clone();
+    // A copy of a large scan may not fit: the caller goes without (this runs in GUI slots).
+    try {
+        *out = m_range->clone();
+    } catch (const std::exception&) {
+        return false;
+    }
     return true;
 }
 
 bool RangeStreamer::copyGreyImage(std::vector<uint8_t>* grey, int* width, int* height) const {
+    waitForWorker1();
     std::lock_guard<std::mutex> lock(m_imageMutex);
     if (!m_range || grey == nullptr) return false;
-    *grey = m_grey;
+    try {
+        *grey = m_grey;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     if (width) *width = m_pointsPerLine;
     if (height) *height = m_totalLines;
     return true;
@@ -530,6 +575,16 @@ void RangeStreamer::setAppendObserver(AppendObserver observer) {
 void RangeStreamer::setSettingsProvider(SettingsProvider provider) {
     std::lock_guard<std::mutex> lock(m_observerMutex);
     m_settingsProvider = std::move(provider);
+}
+
+void RangeStreamer::waitForWorker1() const {
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lock(m_queueMutex);
+            if (m_batchQueue.empty() && m_worker1Idle) return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 void RangeStreamer::waitUntilIdle() const {

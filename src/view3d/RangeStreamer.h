@@ -32,6 +32,10 @@ public:
         double invalidValue = 3.4028234663852886e38;
         int bytesPerPoint = 2;
         uint32_t rawMask = 0xFFFF;
+        int scaler = 0;
+        // Height in mm of one raw single-profile sample; NaN for a point without measurement.
+        // Every reader of single profiles (contour page, savers) converts through this.
+        double profileHeight(int64_t raw) const;
     };
     // What worker 2 and the refresh read from the camera.
     struct DisplaySettings {
@@ -60,26 +64,37 @@ public:
 
     static Format formatFor(int dataType, int scaler);
 
-    // GUI thread. Allocates the buffers of a scan of totalLines x pointsPerLine.
-    void prepare(int totalLines, int linesPerBatch, int pointsPerLine, const Format& format, double xInterval,
+    // Range and grey buffers of one scan together: a camera may report any line count, but a
+    // scan beyond this is refused rather than exhausting the host's memory.
+    static constexpr size_t kMaxScanBytes = size_t(1) << 30;
+    static constexpr int kMaxPointsPerLine = 65536;
+    // GUI thread. Allocates the buffers of a scan of totalLines x pointsPerLine; false (and no
+    // scan) when the geometry is out of bounds or the memory cannot be had. Never throws.
+    bool prepare(int totalLines, int linesPerBatch, int pointsPerLine, const Format& format, double xInterval,
                  int displayMode);
-    // Business-layer thread: runs `write` with the range and grey pointers of batch `batch`
-    // while the buffers cannot go away. Returns false (write not called) when the batch lies
-    // outside the scan or no scan is prepared.
-    using BatchWriter = std::function<void(uint8_t* range, uint8_t* grey, int lines, int points)>;
+    // Where one batch goes: its lines in the range buffer (bytesPerPoint bytes per sample) and
+    // the grey buffer (one byte per sample), with the bytes each may take.
+    struct BatchBuffers {
+        uint8_t* range;
+        size_t rangeBytes;
+        uint8_t* grey;
+        size_t greyBytes;
+        int lines;
+        int points;
+        int bytesPerPoint;
+    };
+    // Business-layer thread: runs `write` on batch `batch` while the buffers cannot go away.
+    // Returns false (write not called) when the batch lies outside the scan or no scan is prepared.
+    using BatchWriter = std::function<void(const BatchBuffers& buffers)>;
     bool writeBatch(int batch, const BatchWriter& write);
-    // Start of batch `batch` in the range and grey buffers, null outside the scan. The pointers
-    // are only good until the next prepare or clear: writers use writeBatch instead.
-    uint8_t* rangePointer(int batch);
-    uint8_t* greyPointer(int batch);
-    NuvRangeImage* rangeImage();
     // GUI thread: a batch was written. Returns false for a batch outside the scan.
     bool batchArrived(uint64_t imageId, int batch);
     // GUI thread: drops queued work and the buffers.
     void clear();
     // Re-reads the camera's display settings (the owner passes them) and redraws what arrived.
     void refresh(const DisplaySettings& settings);
-    // The owner replaced the range image (multi-image frames): keep it and set the 3D window up.
+    // GUI thread. The owner hands over a finished range image (multi-image frames): it replaces
+    // the scan (a null image clears it) and is drawn whole once the 3D window is set up.
     void replaceRangeImage(std::unique_ptr<NuvRangeImage> image);
     void setDisplaySettings(const DisplaySettings& settings);
     DisplaySettings displaySettings() const;
@@ -93,7 +108,8 @@ public:
     // Bytes held by the scan buffers and held batches (0 after clear()).
     size_t heldBytes();
 
-    // Copies under the image lock, for the end-of-scan pages and saving.
+    // GUI thread. Copies under the image lock, for the end-of-scan pages and saving, once worker
+    // 1 has finished with what was queued (it clears invalid samples in place).
     bool copyRangeImage(NuvRangeImage* out) const;
     bool copyGreyImage(std::vector<uint8_t>* grey, int* width, int* height) const;
     bool hasImage() const;
@@ -127,13 +143,20 @@ public:
     static int linesOfBatch(int batch, int totalLines, int linesPerBatch);
 
 private:
+    // Converted rows as they go to the 3D window. A batch keeps the display mode and sample size
+    // it was converted with, and the bytes its buffers hold, so it never reaches a window set up
+    // for another format.
     struct HeldBatch {
-        const uint8_t* range;
+        const uint8_t* range = nullptr;
+        size_t rangeBytes = 0;
         std::shared_ptr<NuvColorArray> colors;
-        const uint8_t* grey;
-        int firstRow;
-        int lastRow;
-        int batch;
+        const uint8_t* grey = nullptr;
+        size_t greyBytes = 0;
+        int firstRow = 0;
+        int lastRow = -1;
+        int batch = 0;
+        int displayMode = 3;
+        int bytesPerPoint = 2;
     };
 
     void worker1Loop();
@@ -141,9 +164,12 @@ private:
     void convertBatches(int first, int last);
     void initialise3D();
     void display(const HeldBatch& batch);
+    void replayHeldLocked();
     void append(const HeldBatch& batch);
-    std::shared_ptr<NuvColorArray> colour(uint8_t* source, int rows, bool overwriteInvalid,
-                                          NuvRangeLUT16* lut);
+    // Converts rows firstRow..lastRow with the current format and settings (colours in mode 3).
+    bool makeBatch(int firstRow, int lastRow, int batch, bool overwriteInvalid, NuvRangeLUT16* lut,
+                   HeldBatch* out);
+    void waitForWorker1() const;
     void reinitialise3D(const DisplaySettings& settings, const Format& format);
     void redisplayRows(int lastRow, bool rendering, bool keepSamples);
 
@@ -153,6 +179,9 @@ private:
     std::atomic<int> m_linesPerBatch{0};
     std::atomic<int> m_pointsPerLine{3200};
     std::atomic<int> m_dataStreamId{0};
+    // Format of the current 3D set-up; batches of another format are converted again.
+    std::atomic<int> m_setupDisplayMode{0};
+    std::atomic<int> m_setupBytesPerPoint{0};
     std::atomic<int> m_lastRowAppended{-1};
     std::atomic<uint64_t> m_setUpCount{0};
     uint64_t m_receivingImageId = 0;  // GUI thread only

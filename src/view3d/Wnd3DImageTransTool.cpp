@@ -36,12 +36,19 @@ void Wnd3DImageTransTool::transform(ZavizoZoz3::AcqBuffer* buffer, int kind, int
     if (buffer == nullptr) return;
     const bool profileSensor =
         ZavizoZoz3::GetCameraInfo(m_cameraKey.toStdString(), ZavizoZoz3::CAM_INFO_DEVICE_KIND) == "1";
-    if (kind == 0 && buffer->isValid()) {
-        transformPicture(buffer, profileSensor);
-    } else if (kind == 1) {
-        transformProfile(buffer);
-    } else {
-        transformRangeBatch(buffer);
+    // This runs inside the business layer's callback: nothing may escape into it, and the buffer
+    // always goes back.
+    try {
+        if (kind == 0 && buffer->isValid()) {
+            transformPicture(buffer, profileSensor);
+        } else if (kind == 1) {
+            transformProfile(buffer);
+        } else {
+            transformRangeBatch(buffer);
+        }
+    } catch (const std::exception& e) {
+        ZavizoZoz3::VLogError("Wnd3DImageTransTool",
+                              "frame of " + m_cameraKey.toStdString() + " dropped: " + e.what(), 0);
     }
     buffer->release();
 }
@@ -133,30 +140,35 @@ void Wnd3DImageTransTool::transformSensorWindow(ZavizoZoz3::AcqBuffer* buffer) {
 void Wnd3DImageTransTool::transformProfile(ZavizoZoz3::AcqBuffer* buffer) {
     QVector<qreal> profile;
     QVector<uint8_t> brightness;
-    size_t points = 0;
-    size_t bright = 0;
-    if (buffer->data() != nullptr && NUVSDK_LP_ExtractContour16u(buffer->data(), buffer->size(), nullptr,
-                                                                 &points, nullptr, &bright) == 0) {
-        std::vector<uint16_t> values(points);
-        std::vector<uint8_t> grey(bright);
-        const int result = NUVSDK_LP_ExtractContour16u(buffer->data(), buffer->size(), values.data(), &points,
-                                                       bright ? grey.data() : nullptr, &bright);
-        if (result == NUVSDK_LP_OK || result == NUVSDK_LP_ERR_NO_BRIGHTNESS) {
-            // The contour page and the correction panel work in millimetres; a zero sample is a
-            // point without measurement.
-            NuvLPFrameInfo info{};
-            NUVSDK_LP_GetFrameInfo(buffer->data(), buffer->size(), &info);
-            const RangeStreamer::Format f = RangeStreamer::formatFor(0, static_cast<int>(info.scaler));
-            profile.reserve(static_cast<int>(points));
-            for (size_t i = 0; i < points; ++i) {
-                profile.append(values[i] == 0 ? std::numeric_limits<qreal>::quiet_NaN()
-                                              : (values[i] - f.heightOffset) * f.heightScale);
-            }
+    NuvLPFrameInfo info{};
+    const void* data = buffer->data();
+    const size_t size = buffer->size();
+    if (data != nullptr && NUVSDK_LP_GetFrameInfo(data, size, &info) == NUVSDK_LP_OK) {
+        // The contour page, the correction panel and the savers work in millimetres, converted
+        // by the profile formula of the payload's sample width.
+        const RangeStreamer::Format f =
+            RangeStreamer::formatFor(info.sampleType == 2 ? 0 : 1, static_cast<int>(info.scaler));
+        size_t points = 0;
+        int result = NUVSDK_LP_ERR_KIND;
+        std::vector<int32_t> values;
+        if (info.sampleType == 2 &&
+            NUVSDK_LP_ExtractContour16u(data, size, nullptr, &points, nullptr, nullptr) == NUVSDK_LP_OK) {
+            std::vector<uint16_t> raw(points);
+            result = NUVSDK_LP_ExtractContour16u(data, size, raw.data(), &points, nullptr, nullptr);
+            values.assign(raw.begin(), raw.end());
+        } else if (info.sampleType == 4 &&
+                   NUVSDK_LP_ExtractContour32s(data, size, nullptr, &points, 4) == NUVSDK_LP_OK) {
+            values.resize(points);
+            result = NUVSDK_LP_ExtractContour32s(data, size, values.data(), &points, 4);
         }
-        if (result == NUVSDK_LP_OK) {
-            brightness.reserve(static_cast<int>(bright));
-            for (size_t i = 0; i < bright; ++i)
-                brightness.append(grey[i]);
+        if (result == NUVSDK_LP_OK || result == NUVSDK_LP_ERR_NO_BRIGHTNESS) {
+            profile.reserve(static_cast<int>(points));
+            for (size_t i = 0; i < points; ++i)
+                profile.append(f.profileHeight(values[i]));
+            size_t bright = points;
+            brightness.resize(static_cast<int>(bright));
+            if (NUVSDK_LP_ExtractBrightness(data, size, brightness.data(), &bright) != NUVSDK_LP_OK)
+                brightness.clear();
         }
     }
     emit m_dispatcher->profileUpdate(m_cameraKey, profile, brightness);
@@ -170,34 +182,22 @@ void Wnd3DImageTransTool::transformRangeBatch(ZavizoZoz3::AcqBuffer* buffer) {
     }
     INT32* written = nullptr;
     const bool ok = m_manager->writeRangeBatch(
-        m_cameraKey, static_cast<int>(info.frameNumber),
-        [&](uint8_t* range, uint8_t* grey, int lines, int points) {
-            const size_t capacity = static_cast<size_t>(lines) * static_cast<size_t>(points);
+        m_cameraKey, static_cast<int>(info.frameNumber), [&](const RangeStreamer::BatchBuffers& to) {
+            // The payload's samples must be those the scan was prepared for, and every count is
+            // bounded by the bytes behind the pointers, not by the sample count alone.
+            if (info.sampleType != static_cast<uint32_t>(to.bytesPerPoint)) return;
+            size_t count = to.rangeBytes / static_cast<size_t>(to.bytesPerPoint);
             if (info.sampleType == 2) {
-                size_t count = 0;
-                size_t bright = 0;
-                if (NUVSDK_LP_ExtractContour16u(buffer->data(), buffer->size(), nullptr, &count, nullptr,
-                                                &bright) != 0 ||
-                    count > capacity) {
-                    return;
-                }
-                count = capacity;
-                bright = bright > 0 ? capacity : 0;
+                size_t bright = to.greyBytes;
                 const int r = NUVSDK_LP_ExtractContour16u(buffer->data(), buffer->size(),
-                                                          reinterpret_cast<uint16_t*>(range), &count,
-                                                          bright ? grey : nullptr, &bright);
+                                                          reinterpret_cast<uint16_t*>(to.range), &count,
+                                                          to.grey, &bright);
                 if (r != NUVSDK_LP_OK && r != NUVSDK_LP_ERR_NO_BRIGHTNESS) return;
-            } else {
-                size_t count = 0;
-                if (NUVSDK_LP_ExtractContour32s(buffer->data(), buffer->size(), nullptr, &count, 4) != 0 ||
-                    count > capacity) {
-                    return;
-                }
-                count = capacity;
-                if (NUVSDK_LP_ExtractContour32s(buffer->data(), buffer->size(), range, &count, 4) != 0)
-                    return;
+            } else if (NUVSDK_LP_ExtractContour32s(buffer->data(), buffer->size(), to.range, &count, 4) !=
+                       0) {
+                return;
             }
-            written = reinterpret_cast<INT32*>(range);
+            written = reinterpret_cast<INT32*>(to.range);
         });
     if (!ok || written == nullptr) return;
     emit m_dispatcher->rangeImageUpdate(m_cameraKey, written, static_cast<size_t>(info.imageId),

@@ -4,7 +4,6 @@
 #include <QtTest>
 #include <cstring>
 #include <memory>
-#include <random>
 #include <vector>
 
 #include "NuvPayloadFormat.h"
@@ -32,12 +31,14 @@ int readAll(const Bytes& payload, size_t n) {
     size_t bcount = 0;
     const int rc16 = NUVSDK_LP_ExtractContour16u(buf.get(), n, nullptr, &count, nullptr, &bcount);
     const int rc32 = NUVSDK_LP_ExtractContour32s(buf.get(), n, nullptr, &count, 8);
+    const int rcBright = NUVSDK_LP_ExtractBrightness(buf.get(), n, nullptr, &bcount);
     const void* data = nullptr;
     size_t dataSize = 0;
     const int rcData = NUVSDK_LP_GetData(buf.get(), n, &data, &dataSize);
     if (rc < 0) {
-        if (rc16 != rc && rc16 != NUVSDK_LP_ERR_KIND) return 1000 + rc16;
-        if (rc32 != rc && rc32 != NUVSDK_LP_ERR_KIND) return 2000 + rc32;
+        for (int r : {rc16, rc32, rcBright}) {
+            if (r != rc && r != NUVSDK_LP_ERR_KIND) return 1000 + r;
+        }
         if (rcData != rc) return 3000 + rcData;
     } else {
         const auto* d = static_cast<const uint8_t*>(data);
@@ -53,42 +54,32 @@ void putU64(Bytes& b, size_t off, uint64_t v) {
     std::memcpy(b.data() + off, &v, 8);
 }
 
-std::vector<uint16_t> ramp16(size_t n) {
-    std::vector<uint16_t> v(n);
+// Samples i * step + first (wrapping); the first 32-bit sample is INT32_MIN, which sign extension
+// into 64-bit slots must keep.
+template <typename T>
+std::vector<T> ramp(size_t n, int64_t step, int64_t first) {
+    std::vector<T> v(n);
     for (size_t i = 0; i < n; ++i)
-        v[i] = static_cast<uint16_t>(i * 37 + 1);
+        v[i] = static_cast<T>(static_cast<int64_t>(i) * step + first);
+    if (sizeof(T) == 4 && n > 0) v[0] = static_cast<T>(INT32_MIN);
     return v;
 }
-std::vector<int32_t> ramp32(size_t n) {
-    std::vector<int32_t> v(n);
-    for (size_t i = 0; i < n; ++i)
-        v[i] = static_cast<int32_t>(i * 7919) - 100000;
-    v[0] = INT32_MIN;  // sign extension into 64-bit slots must keep it
-    return v;
-}
-Bytes brightnessOf(size_t n) {
-    Bytes v(n);
-    for (size_t i = 0; i < n; ++i)
-        v[i] = static_cast<uint8_t>(255 - i % 256);
-    return v;
-}
+const auto ramp16 = [](size_t n) { return ramp<uint16_t>(n, 37, 1); };
+const auto ramp32 = [](size_t n) { return ramp<int32_t>(n, 7919, -100000); };
+const auto brightnessOf = [](size_t n) { return ramp<uint8_t>(n, -1, 255); };
 
-Bytes profile16(bool withBrightness, uint32_t points = 17) {
-    NuvPayloadWriter w;
-    Bytes out;
-    const auto s = ramp16(points);
-    const auto b = brightnessOf(points);
-    w.writeProfile16(out, 5, 6, s.data(), points, withBrightness ? b.data() : nullptr);
-    return out;
-}
-
-Bytes batch16(uint32_t points, uint32_t lines) {
-    NuvPayloadWriter w;
+Bytes batch16(uint32_t points, uint32_t lines, bool brightness = true, uint32_t kind = 2) {
     Bytes out;
     const auto s = ramp16(size_t(points) * lines);
     const auto b = brightnessOf(size_t(points) * lines);
-    w.writeRangeBatch16(out, 9, 2, false, s.data(), points, lines, b.data());
+    const uint8_t* br = brightness ? b.data() : nullptr;
+    NuvPayloadWriter w;
+    if (kind == 1) w.writeProfile16(out, 5, 6, s.data(), points, br);
+    if (kind == 2) w.writeRangeBatch16(out, 9, 2, false, s.data(), points, lines, br);
     return out;
+}
+Bytes profile16(bool brightness) {
+    return batch16(17, 1, brightness, 1);
 }
 
 // 40 x 20 window: column c < 30 has its line at row c % 20 (three rows, the middle brightest);
@@ -125,14 +116,11 @@ class TestNuvPayload : public QObject {
 private slots:
     void profileRoundTrip_data();
     void profileRoundTrip();
-    void rangeBatchRoundTrip32();
     void pictureContour();
-    void sizeQueryAndCapacity();
-    void wrongKindAndArguments();
+    void argumentsAndCapacity();
     void truncatedAtEveryLength();
     void corruptedField_data();
     void corruptedField();
-    void randomHeaderDamageNeverOverreads();
     void writerRejectsBadGeometry();
 };
 
@@ -151,6 +139,7 @@ void TestNuvPayload::profileRoundTrip_data() {
     }
 }
 
+// Batches are not the last of their image; every payload sits in a larger acquisition buffer.
 void TestNuvPayload::profileRoundTrip() {
     QFETCH(int, kind);
     QFETCH(int, sampleType);
@@ -167,14 +156,13 @@ void TestNuvPayload::profileRoundTrip() {
     w.setXIntervalNm(9000);
     Bytes p;
     const uint8_t* b = brightness ? br.data() : nullptr;
-    bool ok = false;
     if (kind == 1)
-        ok = sampleType == 2 ? w.writeProfile16(p, imageId, 41, s16.data(), points, b)
-                             : w.writeProfile32(p, imageId, 41, s32.data(), points, b);
+        QVERIFY(sampleType == 2 ? w.writeProfile16(p, imageId, 41, s16.data(), points, b)
+                                : w.writeProfile32(p, imageId, 41, s32.data(), points, b));
     else
-        ok = sampleType == 2 ? w.writeRangeBatch16(p, imageId, 41, true, s16.data(), points, lines, b)
-                             : w.writeRangeBatch32(p, imageId, 41, true, s32.data(), points, lines, b);
-    QVERIFY(ok);
+        QVERIFY(sampleType == 2 ? w.writeRangeBatch16(p, imageId, 41, false, s16.data(), points, lines, b)
+                                : w.writeRangeBatch32(p, imageId, 41, false, s32.data(), points, lines, b));
+    p.resize(p.size() + 100, 0xEE);
 
     NuvLPFrameInfo info{};
     QCOMPARE(NUVSDK_LP_GetFrameInfo(p.data(), p.size(), &info), 0);
@@ -182,30 +170,21 @@ void TestNuvPayload::profileRoundTrip() {
     QCOMPARE(info.sampleType, uint32_t(sampleType));
     QCOMPARE(info.imageId, imageId);
     QCOMPARE(info.frameNumber, 41u);
-    QCOMPARE(info.isEnd, 1u);
+    QCOMPARE(info.isEnd, kind == 1 ? 1u : 0u);
     QCOMPARE(info.hasBrightness, brightness ? 1u : 0u);
-    QCOMPARE(info.pointsPerProfile, points);
-    QCOMPARE(info.lineCount, lines);
-    QCOMPARE(info.scaler, 8192u);
-    QCOMPARE(info.xIntervalNm, 9000u);
+    QVERIFY(info.pointsPerProfile == points && info.lineCount == lines);
+    QVERIFY(info.scaler == 8192 && info.xIntervalNm == 9000);  // passed through
 
     size_t count = 0;
-    size_t bcount = 99;
+    Bytes bout(n, 0xAA);
+    size_t bcount = bout.size();
     if (sampleType == 2) {
-        QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), nullptr, &count, nullptr, &bcount), 0);
-        QCOMPARE(count, n);
-        QCOMPARE(bcount, brightness ? n : size_t(0));
-        std::vector<uint16_t> prof(count);
-        Bytes bout(n, 0xAA);
-        bcount = bout.size();
-        const int rc =
-            NUVSDK_LP_ExtractContour16u(p.data(), p.size(), prof.data(), &count, bout.data(), &bcount);
-        QCOMPARE(rc, brightness ? 0 : int(NUVSDK_LP_ERR_NO_BRIGHTNESS));
+        std::vector<uint16_t> prof(n);
+        count = n;
+        QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), prof.data(), &count, bout.data(), &bcount),
+                 brightness ? 0 : int(NUVSDK_LP_ERR_NO_BRIGHTNESS));
         QVERIFY(prof == s16);
-        if (brightness)
-            QVERIFY(bout == br);
-        else
-            QCOMPARE(bcount, size_t(0));
+        QCOMPARE(bcount, brightness ? n : 0);
         QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), nullptr, &count, 8),
                  int(NUVSDK_LP_ERR_KIND));
     } else {
@@ -221,29 +200,15 @@ void TestNuvPayload::profileRoundTrip() {
         QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), nullptr, &count, nullptr, nullptr),
                  int(NUVSDK_LP_ERR_KIND));
     }
-    // The data block follows the samples with the brightness bytes.
+    // Brightness of either width; the data block follows the samples with it.
+    std::fill(bout.begin(), bout.end(), 0xAA);
+    QCOMPARE(NUVSDK_LP_ExtractBrightness(p.data(), p.size(), bout.data(), &bcount),
+             brightness ? 0 : int(NUVSDK_LP_ERR_NO_BRIGHTNESS));
+    QVERIFY(!brightness || bout == br);
     const void* data = nullptr;
     size_t dataSize = 0;
     QCOMPARE(NUVSDK_LP_GetData(p.data(), p.size(), &data, &dataSize), 0);
     QCOMPARE(dataSize, n * size_t(sampleType) + (brightness ? n : 0));
-}
-
-void TestNuvPayload::rangeBatchRoundTrip32() {
-    // A batch that is not the last one keeps its end flag clear; the trailing bytes of a larger
-    // acquisition buffer are ignored.
-    const auto s = ramp32(64 * 3);
-    NuvPayloadWriter w;
-    Bytes p;
-    QVERIFY(w.writeRangeBatch32(p, 1, 7, false, s.data(), 64, 3, nullptr));
-    p.resize(p.size() + 100, 0xEE);
-    NuvLPFrameInfo info{};
-    QCOMPARE(NUVSDK_LP_GetFrameInfo(p.data(), p.size(), &info), 0);
-    QCOMPARE(info.isEnd, 0u);
-    QCOMPARE(info.frameNumber, 7u);
-    std::vector<int32_t> out(s.size());
-    size_t count = out.size();
-    QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), out.data(), &count, 4), 0);
-    QVERIFY(out == s);
 }
 
 void TestNuvPayload::pictureContour() {
@@ -251,11 +216,8 @@ void TestNuvPayload::pictureContour() {
     const Bytes p = picture(&expected);
     NuvLPFrameInfo info{};
     QCOMPARE(NUVSDK_LP_GetFrameInfo(p.data(), p.size(), &info), 0);
-    QCOMPARE(info.kind, 0u);
-    QCOMPARE(info.windowWidth, 40u);
-    QCOMPARE(info.windowHeight, 20u);
-    QCOMPARE(info.windowRowOffset, 412u);
-    QCOMPARE(info.imageId, uint64_t(77));
+    QVERIFY(info.kind == 0 && info.windowWidth == 40 && info.windowHeight == 20 &&
+            info.windowRowOffset == 412 && info.imageId == 77);
 
     size_t count = 0;
     QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), nullptr, &count, 8), 0);
@@ -265,8 +227,7 @@ void TestNuvPayload::pictureContour() {
     QCOMPARE(wide, expected);
     std::vector<int32_t> packed(count);
     QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), packed.data(), &count, 4), 0);
-    for (size_t i = 0; i < count; ++i)
-        QCOMPARE(int64_t(packed[i]), expected[i]);
+    QVERIFY(std::equal(packed.begin(), packed.end(), expected.begin()));
     // Pixels come out without the writer's row padding.
     const void* data = nullptr;
     size_t dataSize = 0;
@@ -277,64 +238,69 @@ void TestNuvPayload::pictureContour() {
              int(NUVSDK_LP_ERR_KIND));
 }
 
-void TestNuvPayload::sizeQueryAndCapacity() {
+// A refused call writes nothing and reports the count it needs.
+void TestNuvPayload::argumentsAndCapacity() {
     const Bytes p = batch16(100, 4);
+    const uint8_t* d = p.data();
+    const size_t n = p.size();
     size_t count = 0;
     size_t bcount = 0;
-    QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), nullptr, &count, nullptr, &bcount), 0);
+    QCOMPARE(NUVSDK_LP_ExtractContour16u(d, n, nullptr, &count, nullptr, &bcount), 0);
     QCOMPARE(count, size_t(400));
     QCOMPARE(bcount, size_t(400));
-
-    // One element short: refused, the needed count reported, nothing written.
     std::vector<uint16_t> prof(400, 0xBEEF);
     Bytes br(400, 0x11);
-    count = 399;
-    bcount = 400;
-    QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), prof.data(), &count, br.data(), &bcount),
-             int(NUVSDK_LP_ERR_CAPACITY));
-    QCOMPARE(count, size_t(400));
-    QVERIFY(std::all_of(prof.begin(), prof.end(), [](uint16_t v) { return v == 0xBEEF; }));
-    count = 400;
+    const auto untouched = [&] {
+        return std::all_of(prof.begin(), prof.end(), [](uint16_t v) { return v == 0xBEEF; }) &&
+               std::all_of(br.begin(), br.end(), [](uint8_t v) { return v == 0x11; });
+    };
+    for (size_t shortProfile : {0, 1}) {
+        count = 400 - shortProfile;
+        bcount = 399 + shortProfile;
+        QCOMPARE(NUVSDK_LP_ExtractContour16u(d, n, prof.data(), &count, br.data(), &bcount),
+                 int(NUVSDK_LP_ERR_CAPACITY));
+        QCOMPARE(shortProfile ? count : bcount, size_t(400));
+        QVERIFY(untouched());
+    }
     bcount = 399;
-    QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), prof.data(), &count, br.data(), &bcount),
-             int(NUVSDK_LP_ERR_CAPACITY));
+    QCOMPARE(NUVSDK_LP_ExtractBrightness(d, n, br.data(), &bcount), int(NUVSDK_LP_ERR_CAPACITY));
     QCOMPARE(bcount, size_t(400));
-    QVERIFY(std::all_of(prof.begin(), prof.end(), [](uint16_t v) { return v == 0xBEEF; }));
-
+    QVERIFY(untouched());
     // Profile only: the brightness present in the payload is simply not copied.
     count = 400;
-    QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), prof.data(), &count, nullptr, nullptr), 0);
+    QCOMPARE(NUVSDK_LP_ExtractContour16u(d, n, prof.data(), &count, nullptr, nullptr), 0);
+    // Brightness array without its count, null arguments, a bad slot size.
+    QCOMPARE(NUVSDK_LP_ExtractContour16u(d, n, prof.data(), &count, br.data(), nullptr),
+             int(NUVSDK_LP_ERR_ARGUMENT));
+    NuvLPFrameInfo info{};
+    QCOMPARE(NUVSDK_LP_GetFrameInfo(nullptr, n, &info), int(NUVSDK_LP_ERR_ARGUMENT));
+    QCOMPARE(NUVSDK_LP_GetFrameInfo(d, n, nullptr), int(NUVSDK_LP_ERR_ARGUMENT));
+    QCOMPARE(NUVSDK_LP_ExtractContour16u(d, n, nullptr, nullptr, nullptr, nullptr),
+             int(NUVSDK_LP_ERR_ARGUMENT));
+    QCOMPARE(NUVSDK_LP_ExtractBrightness(d, n, nullptr, nullptr), int(NUVSDK_LP_ERR_ARGUMENT));
+    QCOMPARE(NUVSDK_LP_ExtractContour32s(d, n, nullptr, &count, 2), int(NUVSDK_LP_ERR_ARGUMENT));
+    QCOMPARE(NUVSDK_LP_GetData(d, n, nullptr, &count), int(NUVSDK_LP_ERR_ARGUMENT));
+    QVERIFY(QByteArray(NUVSDK_LP_ErrorText(NUVSDK_LP_ERR_TRUNCATED)).contains("truncated"));
 
     std::vector<int64_t> expected;
     const Bytes pic = picture(&expected);
-    std::vector<int64_t> slotArray(39);
-    count = slotArray.size();
-    QCOMPARE(NUVSDK_LP_ExtractContour32s(pic.data(), pic.size(), slotArray.data(), &count, 8),
+    std::vector<int64_t> tooSmall(39);
+    count = tooSmall.size();
+    QCOMPARE(NUVSDK_LP_ExtractContour32s(pic.data(), pic.size(), tooSmall.data(), &count, 8),
              int(NUVSDK_LP_ERR_CAPACITY));
     QCOMPARE(count, size_t(40));
+    QCOMPARE(NUVSDK_LP_ExtractBrightness(pic.data(), pic.size(), nullptr, &count), int(NUVSDK_LP_ERR_KIND));
 }
 
-void TestNuvPayload::wrongKindAndArguments() {
-    const Bytes p = profile16(true);
-    NuvLPFrameInfo info{};
-    size_t count = 0;
-    QCOMPARE(NUVSDK_LP_GetFrameInfo(nullptr, p.size(), &info), int(NUVSDK_LP_ERR_ARGUMENT));
-    QCOMPARE(NUVSDK_LP_GetFrameInfo(p.data(), p.size(), nullptr), int(NUVSDK_LP_ERR_ARGUMENT));
-    QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), nullptr, nullptr, nullptr, nullptr),
-             int(NUVSDK_LP_ERR_ARGUMENT));
-    QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), nullptr, &count, 2),
-             int(NUVSDK_LP_ERR_ARGUMENT));
-    QCOMPARE(NUVSDK_LP_GetData(p.data(), p.size(), nullptr, &count), int(NUVSDK_LP_ERR_ARGUMENT));
-    // Brightness array without its count.
-    std::vector<uint16_t> prof(17);
-    Bytes br(17);
-    count = prof.size();
-    QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), prof.data(), &count, br.data(), nullptr),
-             int(NUVSDK_LP_ERR_ARGUMENT));
-    QVERIFY(QByteArray(NUVSDK_LP_ErrorText(NUVSDK_LP_ERR_TRUNCATED)).contains("truncated"));
-}
-
+// Random damage is the fuzzer's (fuzz/run_fuzz.sh); here every cut, and a consistent but huge
+// geometry that must fail on the buffer size, not wrap a multiplication.
 void TestNuvPayload::truncatedAtEveryLength() {
+    Bytes huge = batch16(3, 2);
+    putU32(huge, F::kOffPointsPerProfile, F::kMaxPointsPerProfile);
+    putU32(huge, F::kOffLineCount, F::kMaxBatchLines);
+    huge[F::kOffSampleType] = 4;
+    putU64(huge, F::kOffDataSize, uint64_t(F::kMaxPointsPerProfile) * F::kMaxBatchLines * 5);
+    QCOMPARE(readAll(huge, huge.size()), int(NUVSDK_LP_ERR_TRUNCATED));
     for (const Bytes& p : {profile16(true), profile16(false), batch16(3, 2)}) {
         QCOMPARE(readAll(p, p.size()), 0);
         for (size_t n = 0; n < p.size(); ++n) {
@@ -353,7 +319,6 @@ void TestNuvPayload::corruptedField_data() {
     QTest::addColumn<int>("expected");
     const int hdr = NUVSDK_LP_ERR_HEADER;
     QTest::newRow("magic") << 0 << int(F::kOffMagic) << 1 << quint64('X') << int(NUVSDK_LP_ERR_MAGIC);
-    QTest::newRow("version 0") << 0 << int(F::kOffVersion) << 2 << quint64(0) << int(NUVSDK_LP_ERR_VERSION);
     QTest::newRow("version 2") << 0 << int(F::kOffVersion) << 2 << quint64(2) << int(NUVSDK_LP_ERR_VERSION);
     QTest::newRow("header size 63") << 0 << int(F::kOffHeaderSize) << 2 << quint64(63) << hdr;
     QTest::newRow("header size 4097") << 0 << int(F::kOffHeaderSize) << 2 << quint64(4097) << hdr;
@@ -362,9 +327,7 @@ void TestNuvPayload::corruptedField_data() {
     QTest::newRow("header size pushes data out")
         << 0 << int(F::kOffHeaderSize) << 2 << quint64(72) << int(NUVSDK_LP_ERR_TRUNCATED);
     QTest::newRow("kind 3") << 0 << int(F::kOffKind) << 1 << quint64(3) << hdr;
-    QTest::newRow("kind 255") << 0 << int(F::kOffKind) << 1 << quint64(255) << hdr;
     QTest::newRow("profile as picture") << 0 << int(F::kOffKind) << 1 << quint64(0) << hdr;
-    QTest::newRow("sample type 1") << 0 << int(F::kOffSampleType) << 1 << quint64(1) << hdr;
     QTest::newRow("sample type 3") << 0 << int(F::kOffSampleType) << 1 << quint64(3) << hdr;
     QTest::newRow("sample type 4 vs data size") << 0 << int(F::kOffSampleType) << 1 << quint64(4) << hdr;
     QTest::newRow("end flag 2") << 0 << int(F::kOffEndFlag) << 1 << quint64(2) << hdr;
@@ -373,7 +336,6 @@ void TestNuvPayload::corruptedField_data() {
     QTest::newRow("brightness cleared") << 0 << int(F::kOffBrightness) << 1 << quint64(0) << hdr;
     QTest::newRow("points 0") << 0 << int(F::kOffPointsPerProfile) << 4 << quint64(0) << hdr;
     QTest::newRow("points 18") << 0 << int(F::kOffPointsPerProfile) << 4 << quint64(18) << hdr;
-    QTest::newRow("points 65537") << 0 << int(F::kOffPointsPerProfile) << 4 << quint64(65537) << hdr;
     QTest::newRow("points max") << 0 << int(F::kOffPointsPerProfile) << 4 << quint64(0xFFFFFFFF) << hdr;
     QTest::newRow("profile lines 2") << 0 << int(F::kOffLineCount) << 4 << quint64(2) << hdr;
     QTest::newRow("batch lines 0") << 1 << int(F::kOffLineCount) << 4 << quint64(0) << hdr;
@@ -403,28 +365,6 @@ void TestNuvPayload::corruptedField() {
     Bytes p = base == 0 ? profile16(true) : base == 1 ? batch16(3, 2) : picture(&unused);
     std::memcpy(p.data() + offset, &value, size_t(width));
     QCOMPARE(readAll(p, p.size()), expected);
-}
-
-void TestNuvPayload::randomHeaderDamageNeverOverreads() {
-    // A consistent but huge geometry must fail on the buffer size, not wrap a multiplication.
-    Bytes huge = batch16(3, 2);
-    putU32(huge, F::kOffPointsPerProfile, F::kMaxPointsPerProfile);
-    putU32(huge, F::kOffLineCount, F::kMaxBatchLines);
-    huge[F::kOffSampleType] = 4;
-    putU64(huge, F::kOffDataSize, uint64_t(F::kMaxPointsPerProfile) * F::kMaxBatchLines * 5);
-    QCOMPARE(readAll(huge, huge.size()), int(NUVSDK_LP_ERR_TRUNCATED));
-
-    std::mt19937 rng(12345);
-    const Bytes good = batch16(5, 3);
-    for (int round = 0; round < 3000; ++round) {
-        Bytes p = good;
-        const int flips = 1 + int(rng() % 4);
-        for (int f = 0; f < flips; ++f)
-            p[rng() % F::kFixedHeaderSize] = static_cast<uint8_t>(rng());
-        const size_t n = p.size() - rng() % 3;
-        const int rc = readAll(p, n);
-        QVERIFY2(rc <= 0, qPrintable(QString::number(rc)));
-    }
 }
 
 void TestNuvPayload::writerRejectsBadGeometry() {

@@ -1,38 +1,76 @@
-// Range streaming: batch geometry, wrapped queues, held batches, invalid samples, and clear/stop
-// while batches keep arriving.
+// Range streaming: batch geometry, wrapped queues, sample formats, held batches and the format they
+// keep, the end-of-scan copy, scan bounds, and clear/stop while batches keep arriving.
 #include <QtTest>
 #include <atomic>
+#include <climits>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
 #include <vector>
 
+#include "Nuv3DGraphics.h"
 #include "RangeStreamer.h"
 
 namespace {
-// A window handle no 3D window has: the streamer's 3D calls fail harmlessly.
-constexpr int64_t kNoWindow = 0;
+using Rows = std::vector<std::pair<int, int>>;
 
-struct Appended {
+// A 3D window (without OpenGL in these tests) that records the rows the streamer appends to it.
+struct Window {
+    const int64_t handle = NuvCreate3DWnd(0);
+    RangeStreamer streamer{handle};
     std::mutex mutex;
-    std::vector<std::pair<int, int>> rows;
-    void add(int first, int last) {
-        std::lock_guard<std::mutex> lock(mutex);
-        rows.emplace_back(first, last);
+    Rows rows;
+    Window() {
+        streamer.setAppendObserver([this](int a, int b) {
+            std::lock_guard<std::mutex> lock(mutex);
+            rows.emplace_back(a, b);
+        });
     }
-    std::vector<std::pair<int, int>> snapshot() {
+    ~Window() {
+        streamer.stop();
+        NuvDestory3DWnd(handle);
+    }
+    Rows snapshot() {
         std::lock_guard<std::mutex> lock(mutex);
         return rows;
     }
 };
 
-void fillBatch(RangeStreamer& s, int batch, uint16_t value) {
-    s.writeBatch(batch, [value](uint8_t* range, uint8_t* grey, int lines, int points) {
-        auto* samples = reinterpret_cast<uint16_t*>(range);
-        std::fill(samples, samples + static_cast<size_t>(lines) * points, value);
-        std::fill(grey, grey + static_cast<size_t>(lines) * points, static_cast<uint8_t>(value));
+// Holds the first 3D set-up until released; each set-up then switches to `mode` (0 keeps the
+// mode), as a camera whose display mode changed meanwhile.
+struct SetUpLatch {
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool released = false;
+    std::atomic<int> setUps{0};
+    void attach(RangeStreamer& s, int mode) {
+        s.setSettingsProvider([this, mode](RangeStreamer::DisplaySettings* settings) {
+            std::unique_lock<std::mutex> lock(mutex);
+            if (++setUps == 1) wake.wait(lock, [this] { return released; });
+            if (mode != 0) settings->displayMode = mode;
+            return true;
+        });
+    }
+    void release() {
+        std::lock_guard<std::mutex> lock(mutex);
+        released = true;
+        wake.notify_all();
+    }
+};
+
+void fill(RangeStreamer& s, int batch, int32_t value) {
+    s.writeBatch(batch, [value](const RangeStreamer::BatchBuffers& b) {
+        const size_t n = b.rangeBytes / static_cast<size_t>(b.bytesPerPoint);
+        for (size_t i = 0; i < n; ++i) {
+            if (b.bytesPerPoint == 2)
+                reinterpret_cast<uint16_t*>(b.range)[i] = static_cast<uint16_t>(value);
+            else
+                reinterpret_cast<int32_t*>(b.range)[i] = value;
+        }
+        std::fill(b.grey, b.grey + b.greyBytes, static_cast<uint8_t>(value));
     });
 }
+
 }  // namespace
 
 class TestRangeStreamer : public QObject {
@@ -42,13 +80,13 @@ private slots:
     void linesOfBatch();
     void batchSpan_data();
     void batchSpan();
-    void lastBatchRowsReachThe3DWindow();
-    void writePointersOutsideScanAreNull();
-    void zeroSampleIsInvalidWhateverTheOffset();
-    void outOfRangeHeightsAreZeroedInPlace();
-    void heldBatchesReplayInArrivalOrder();
-    void newImageDropsHeldBatches();
-    void formatsFollowScaler();
+    void sampleFormats_data();
+    void sampleFormats();
+    void prepareRefusesScansBeyondBounds_data();
+    void prepareRefusesScansBeyondBounds();
+    void heldBatchesReplayInOrderInTheWindowsFormat_data();
+    void heldBatchesReplayInOrderInTheWindowsFormat();
+    void endOfScanCopyWaitsForConversion();
     void clearAndStopWhileBatchesArrive();
 };
 
@@ -57,11 +95,9 @@ void TestRangeStreamer::linesOfBatch_data() {
     QTest::addColumn<int>("total");
     QTest::addColumn<int>("perBatch");
     QTest::addColumn<int>("lines");
-    QTest::newRow("full batch") << 0 << 1000 << 300 << 300;
     QTest::newRow("short last batch") << 3 << 1000 << 300 << 100;
     QTest::newRow("past the end") << 4 << 1000 << 300 << 0;
     QTest::newRow("negative") << -1 << 1000 << 300 << 0;
-    QTest::newRow("exact fit") << 4 << 1000 << 200 << 200;
     QTest::newRow("no lines") << 0 << 0 << 100 << 0;
     QTest::newRow("huge batch index") << 2147483 << 1000 << 1000 << 0;
 }
@@ -88,199 +124,163 @@ void TestRangeStreamer::batchSpan() {
     QFETCH(QVector<int>, queue);
     QFETCH(int, first);
     QFETCH(int, last);
-    std::deque<int> q(queue.begin(), queue.end());
     int f = -1;
     int l = -1;
-    QVERIFY(RangeStreamer::batchSpan(q, &f, &l));
+    QVERIFY(RangeStreamer::batchSpan(std::deque<int>(queue.begin(), queue.end()), &f, &l));
     QCOMPARE(f, first);
     QCOMPARE(l, last);
     QVERIFY(!RangeStreamer::batchSpan(std::deque<int>(), &f, &l));
 }
 
-void TestRangeStreamer::lastBatchRowsReachThe3DWindow() {
-    RangeStreamer s(kNoWindow);
-    Appended appended;
-    s.setAppendObserver([&](int a, int b) { appended.add(a, b); });
-    s.prepare(1000, 300, 64, RangeStreamer::formatFor(0, 32000), 0.01, 3);
-    for (int b = 0; b < 4; ++b) {
-        fillBatch(s, b, 33000);
-        QVERIFY(s.batchArrived(42, b));
-        s.waitUntilIdle();
-    }
-    const auto rows = appended.snapshot();
-    QVERIFY(!rows.empty());
-    QCOMPARE(rows.back(), std::make_pair(900, 999));
-    QCOMPARE(s.lastRowAppended(), 999);
-    QVERIFY(!s.batchArrived(42, 4));  // outside the scan
+// Range samples by the range formula, single-profile samples by the profile formula; they part
+// for 16-bit scalers from 131072 on. NaN: an invalid point.
+void TestRangeStreamer::sampleFormats_data() {
+    QTest::addColumn<int>("dataType");
+    QTest::addColumn<int>("scaler");
+    QTest::addColumn<qint64>("rangeRaw");
+    QTest::addColumn<double>("rangeHeight");
+    QTest::addColumn<qint64>("profileRaw");
+    QTest::addColumn<double>("profileHeight");
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    QTest::newRow("16-bit, 1 um") << 0 << 32000 << qint64(33768) << 1.0 << qint64(33768) << 1.0;
+    QTest::newRow("16-bit, shifted") << 0 << 262144 << qint64(8192 + 1024) << 0.5 << qint64(32768 + 8192)
+                                     << 1.0;
+    QTest::newRow("16-bit, zero at offset 8192") << 0 << 262144 << qint64(0) << nan << qint64(0) << nan;
+    QTest::newRow("16-bit, zero") << 0 << 32 << qint64(0) << nan << qint64(32768) << 0.0;
+    QTest::newRow("32-bit") << 1 << 32000 << qint64(0x40000 + 8000) << 1.0 << qint64(0x100000 + 32000) << 1.0;
+    QTest::newRow("32-bit, flag bits only")
+        << 1 << 4000 << qint64(0x80000000) << nan << qint64(0x80000000) << nan;
+    QTest::newRow("scaler 0") << 0 << 0 << qint64(32769) << 32.0 << qint64(32769) << 1.0;
 }
 
-void TestRangeStreamer::writePointersOutsideScanAreNull() {
-    RangeStreamer s(kNoWindow);
-    QVERIFY(s.rangePointer(0) == nullptr);  // nothing prepared
-    s.prepare(100, 30, 16, RangeStreamer::formatFor(0, 32000), 0.01, 3);
-    QVERIFY(s.rangePointer(0) != nullptr);
-    QVERIFY(s.rangePointer(3) != nullptr);
-    QVERIFY(s.rangePointer(4) == nullptr);
-    QVERIFY(s.rangePointer(-1) == nullptr);
-    QVERIFY(s.greyPointer(100000) == nullptr);
-    bool called = false;
-    QVERIFY(!s.writeBatch(7, [&](uint8_t*, uint8_t*, int, int) { called = true; }));
-    QVERIFY(!called);
-    int linesSeen = 0;
-    QVERIFY(s.writeBatch(3, [&](uint8_t*, uint8_t*, int lines, int) { linesSeen = lines; }));
-    QCOMPARE(linesSeen, 10);
-}
-
-void TestRangeStreamer::zeroSampleIsInvalidWhateverTheOffset() {
-    for (int scaler : {32, 32000, 262144}) {
-        RangeStreamer::Format f = RangeStreamer::formatFor(0, scaler);
-        RangeStreamer::DisplaySettings settings;
-        settings.heightMin = -1e9f;
-        settings.heightMax = 1e9f;
-        std::vector<uint16_t> raw = {0, static_cast<uint16_t>(f.heightOffset), 65535};
-        Nuv3DFloatArray heights;
-        NuvColorArray colors;
-        RangeStreamer::convertRows(reinterpret_cast<uint8_t*>(raw.data()), 1, 3, f, settings, false, nullptr,
-                                   &heights, &colors);
-        QVERIFY2(!Nuv3DFloatArray::isValid(heights.data()[0]), qPrintable(QString::number(scaler)));
-        QVERIFY(Nuv3DFloatArray::isValid(heights.data()[1]));
-        QCOMPARE(heights.data()[1], 0.0f);
-        QCOMPARE(colors.size(), size_t(3));
-    }
-    RangeStreamer::Format f32 = RangeStreamer::formatFor(1, 4000);
-    RangeStreamer::DisplaySettings settings;
-    settings.heightMin = -1e9f;
-    settings.heightMax = 1e9f;
-    std::vector<int32_t> raw32 = {0, static_cast<int32_t>(0x80000000u), 0x40000};
+void TestRangeStreamer::sampleFormats() {
+    QFETCH(int, dataType);
+    QFETCH(int, scaler);
+    QFETCH(qint64, rangeRaw);
+    QFETCH(double, rangeHeight);
+    QFETCH(qint64, profileRaw);
+    QFETCH(double, profileHeight);
+    const RangeStreamer::Format f = RangeStreamer::formatFor(dataType, scaler);
+    RangeStreamer::DisplaySettings wide;
+    wide.heightMin = -1e9f;
+    wide.heightMax = 1e9f;
     Nuv3DFloatArray heights;
-    NuvColorArray colors;
-    RangeStreamer::convertRows(reinterpret_cast<uint8_t*>(raw32.data()), 1, 3, f32, settings, false, nullptr,
-                               &heights, &colors);
-    QVERIFY(!Nuv3DFloatArray::isValid(heights.data()[0]));
-    QVERIFY(!Nuv3DFloatArray::isValid(heights.data()[1]));  // flag bits only: the sample is zero
-    QCOMPARE(heights.data()[2], 0.0f);
+    NuvColorArray colors;  // little-endian: the first 2 or 4 bytes of rangeRaw are the sample
+    RangeStreamer::convertRows(reinterpret_cast<uint8_t*>(&rangeRaw), 1, 1, f, wide, false, nullptr, &heights,
+                               &colors);
+    const float h = heights.data()[0];
+    if (std::isnan(rangeHeight))
+        QVERIFY(!Nuv3DFloatArray::isValid(h));
+    else
+        QCOMPARE(h, static_cast<float>(rangeHeight));
+    const double p = f.profileHeight(profileRaw);
+    if (std::isnan(profileHeight))
+        QVERIFY(std::isnan(p));
+    else
+        QCOMPARE(p, profileHeight);
 }
 
-void TestRangeStreamer::outOfRangeHeightsAreZeroedInPlace() {
-    const RangeStreamer::Format f = RangeStreamer::formatFor(0, 32000);  // 0.001 mm per count
-    RangeStreamer::DisplaySettings settings;
-    settings.heightMin = -1.0f;
-    settings.heightMax = 1.0f;
-    std::vector<uint16_t> raw = {32768, 32768 + 5000, 32768 - 500, 0};
-    Nuv3DFloatArray heights;
-    NuvColorArray colors;
-    RangeStreamer::convertRows(reinterpret_cast<uint8_t*>(raw.data()), 1, 4, f, settings, true, nullptr,
-                               &heights, &colors);
-    QCOMPARE(raw[0], uint16_t(32768));
-    QCOMPARE(raw[1], uint16_t(0));  // 5 mm is above the range: invalid, sample cleared
-    QCOMPARE(raw[2], uint16_t(32768 - 500));
-    QVERIFY(qAbs(heights.data()[2] + 0.5f) < 1e-4f);
-    QVERIFY(!Nuv3DFloatArray::isValid(heights.data()[1]));
+void TestRangeStreamer::prepareRefusesScansBeyondBounds_data() {
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("points");
+    QTest::addColumn<int>("dataType");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("ordinary") << 1000 << 3200 << 1 << true;
+    QTest::newRow("no lines") << 0 << 3200 << 0 << true;
+    QTest::newRow("largest line count") << INT_MAX << 3200 << 0 << false;
+    QTest::newRow("over the budget") << 70000 << 3200 << 1 << false;
+    QTest::newRow("too many points") << 10 << 100000 << 0 << false;
 }
 
-void TestRangeStreamer::heldBatchesReplayInArrivalOrder() {
-    RangeStreamer s(kNoWindow);
-    Appended appended;
-    s.setAppendObserver([&](int a, int b) { appended.add(a, b); });
-    // The 3D set-up of a new image waits on this latch, so the batches that come meanwhile are held.
-    std::mutex latchMutex;
-    std::condition_variable latchWake;
-    bool released = false;
-    std::atomic<bool> settingUp{false};
-    s.setSettingsProvider([&](RangeStreamer::DisplaySettings*) {
-        settingUp = true;
-        std::unique_lock<std::mutex> lock(latchMutex);
-        latchWake.wait(lock, [&] { return released; });
-        return false;
-    });
-    s.prepare(400, 100, 32, RangeStreamer::formatFor(0, 32000), 0.01, 3);
-    for (int b = 0; b < 3; ++b)
-        fillBatch(s, b, 33000);
-    QVERIFY(s.batchArrived(1, 0));
-    QTRY_VERIFY(settingUp.load());
-    QVERIFY(s.batchArrived(1, 1));
-    QTRY_VERIFY(s.isWorker1Idle());
-    QVERIFY(s.batchArrived(1, 2));
-    QTRY_VERIFY(s.isWorker1Idle());
-    QVERIFY(appended.snapshot().empty());
-    {
-        std::lock_guard<std::mutex> lock(latchMutex);
-        released = true;
-    }
-    latchWake.notify_all();
-    s.waitUntilIdle();
-    // Worker 1 may merge batches that queued up together; either way the held rows come back
-    // once, in order, without gaps.
-    const auto rows = appended.snapshot();
-    QVERIFY(!rows.empty());
-    QCOMPARE(rows.front().first, 0);
-    for (size_t i = 1; i < rows.size(); ++i) QCOMPARE(rows[i].first, rows[i - 1].second + 1);
-    QCOMPARE(rows.back().second, 299);
+void TestRangeStreamer::prepareRefusesScansBeyondBounds() {
+    QFETCH(int, lines);
+    QFETCH(int, points);
+    QFETCH(int, dataType);
+    QFETCH(bool, accepted);
+    RangeStreamer s(0);
+    QCOMPARE(s.prepare(lines, 100, points, RangeStreamer::formatFor(dataType, 32000), 0.01, 3), accepted);
+    QCOMPARE(s.hasImage(), accepted && lines > 0);
+    int written = 0;
+    for (int batch : {0, (lines - 1) / 100, (lines - 1) / 100 + 1})
+        written += s.writeBatch(batch, [](const RangeStreamer::BatchBuffers&) {});
+    QCOMPARE(written, accepted && lines > 0 ? 2 : 0);  // the batch after the last one is outside
 }
 
-void TestRangeStreamer::newImageDropsHeldBatches() {
-    RangeStreamer s(kNoWindow);
-    Appended appended;
-    s.setAppendObserver([&](int a, int b) { appended.add(a, b); });
-    std::mutex latchMutex;
-    std::condition_variable latchWake;
-    int setUps = 0;
-    bool released = false;
-    s.setSettingsProvider([&](RangeStreamer::DisplaySettings*) {
-        std::unique_lock<std::mutex> lock(latchMutex);
-        ++setUps;
-        if (setUps == 1) latchWake.wait(lock, [&] { return released; });
-        return false;
-    });
-    s.prepare(400, 100, 32, RangeStreamer::formatFor(0, 32000), 0.01, 3);
+// Batches converted while the 3D window is being set up are held and appended once it is ready,
+// in arrival order; a set-up that switches the display mode gets them in its own format; a new
+// image drops them. 1000 lines in batches of 300: the last one carries rows 900 to 999.
+void TestRangeStreamer::heldBatchesReplayInOrderInTheWindowsFormat_data() {
+    QTest::addColumn<int>("preparedMode");
+    QTest::addColumn<int>("setUpMode");
+    QTest::addColumn<bool>("newImage");
+    QTest::newRow("same mode") << 3 << 0 << false;
+    QTest::newRow("grey held, window set up for colours") << 1 << 3 << false;
+    QTest::newRow("colours held, window set up for grey") << 3 << 1 << false;
+    QTest::newRow("a new image drops what was held") << 3 << 0 << true;
+}
+
+void TestRangeStreamer::heldBatchesReplayInOrderInTheWindowsFormat() {
+    QFETCH(int, preparedMode);
+    QFETCH(int, setUpMode);
+    QFETCH(bool, newImage);
+    Window window;
+    RangeStreamer& s = window.streamer;
+    SetUpLatch latch;
+    latch.attach(s, setUpMode);
+    QVERIFY(s.prepare(1000, 300, 32, RangeStreamer::formatFor(0, 32000), 0.01, preparedMode));
     for (int b = 0; b < 4; ++b)
-        fillBatch(s, b, 33000);
+        fill(s, b, 33000);
     QVERIFY(s.batchArrived(1, 0));
-    QVERIFY(s.batchArrived(1, 2));
-    QTRY_VERIFY(s.isWorker1Idle());
-    // A new image id restarts the set-up: what was held for image 1 is dropped.
+    QTRY_COMPARE(latch.setUps.load(), 1);
+    for (int b = 1; b < 3; ++b) {
+        QVERIFY(s.batchArrived(1, b));
+        QTRY_VERIFY(s.isWorker1Idle());
+    }
+    QVERIFY(window.snapshot().empty());
+    // A new image id restarts the set-up once the held one is done: release it meanwhile.
     std::thread release([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        std::lock_guard<std::mutex> lock(latchMutex);
-        released = true;
-        latchWake.notify_all();
+        if (newImage) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        latch.release();
     });
-    QVERIFY(s.batchArrived(2, 3));
+    QVERIFY(s.batchArrived(newImage ? 2 : 1, 3));
     release.join();
     s.waitUntilIdle();
-    const auto rows = appended.snapshot();
+    // Worker 1 may merge batches that queued up together; either way the rows come once, in
+    // order, without gaps, and every point reached the window.
+    const Rows rows = window.snapshot();
     QVERIFY(!rows.empty());
-    for (const auto& r : rows)
-        QCOMPARE(r.first, 300);
+    QCOMPARE(rows.front().first, newImage ? 900 : 0);
+    for (size_t i = 1; i < rows.size(); ++i)
+        QCOMPARE(rows[i].first, rows[i - 1].second + 1);
+    QCOMPARE(rows.back().second, 999);
+    QCOMPARE(s.lastRowAppended(), 999);
+    QCOMPARE(NuvGetPointCount(window.handle), int64_t((newImage ? 100 : 1000) * 32));
+    QVERIFY(!s.batchArrived(1, 4));  // outside the scan
 }
 
-void TestRangeStreamer::formatsFollowScaler() {
-    const RangeStreamer::Format a = RangeStreamer::formatFor(0, 32000);
-    QCOMPARE(a.shift, 0);
-    QCOMPARE(a.heightOffset, 32768);
-    QCOMPARE(a.heightScale, 32.0 / 32000.0);
-    const RangeStreamer::Format b = RangeStreamer::formatFor(0, 1 << 18);
-    QCOMPARE(b.shift, 2);
-    QCOMPARE(b.heightOffset, 32768 >> 2);
-    QCOMPARE(b.heightScale, static_cast<double>(32 << 2) / (1 << 18));
-    const RangeStreamer::Format c = RangeStreamer::formatFor(1, 4001);
-    QCOMPARE(c.bytesPerPoint, 4);
-    QCOMPARE(c.heightOffset, 0x40000);
-    QCOMPARE(c.heightScale, 1.0 / 1000);
-    const RangeStreamer::Format bad = RangeStreamer::formatFor(0, 0);  // never divides by zero
-    QVERIFY(std::isfinite(bad.heightScale));
+void TestRangeStreamer::endOfScanCopyWaitsForConversion() {
+    // Every sample lies above the colour range, so worker 1 clears them all in place; the copy for
+    // the end-of-scan page must not be taken half-way.
+    RangeStreamer s(0);
+    QVERIFY(s.prepare(1000, 1000, 3200, RangeStreamer::formatFor(0, 32000), 0.01, 3));
+    RangeStreamer::DisplaySettings settings = s.displaySettings();
+    settings.heightMin = -1.0f;
+    settings.heightMax = 1.0f;
+    s.setDisplaySettings(settings);
+    fill(s, 0, 40000);
+    QVERIFY(s.batchArrived(1, 0));
+    NuvRangeImage copy;
+    QVERIFY(s.copyRangeImage(&copy));
+    QCOMPARE(cv::countNonZero(copy.mat()), 0);
 }
 
 void TestRangeStreamer::clearAndStopWhileBatchesArrive() {
-    auto s = std::make_unique<RangeStreamer>(kNoWindow);
+    auto s = std::make_unique<RangeStreamer>(0);
     s->prepare(2000, 50, 256, RangeStreamer::formatFor(0, 32000), 0.01, 3);
     std::atomic<bool> stop{false};
     std::thread writer([&] {
-        int b = 0;
-        while (!stop) {
-            fillBatch(*s, b % 40, static_cast<uint16_t>(30000 + b));
-            b++;
-        }
+        for (int b = 0; !stop; ++b)
+            fill(*s, b % 40, 30000 + b % 1000);
     });
     for (int round = 0; round < 200; ++round) {
         s->batchArrived(static_cast<uint64_t>(round / 40), round % 40);

@@ -1,13 +1,16 @@
 // A whole scan of the simulated laser profiler through the viewer: the user picks 3D mode and
 // starts; batches stream into the pane's buffers and the 3D window, and the finished range and
-// grey images appear on their pages. Also the other modes' live output.
+// grey images appear on their pages. Also the other modes' live output; sensors of both sample
+// widths.
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QtTest>
+#include <algorithm>
 #include <atomic>
 
 #include "HeightColourBar.h"
+#include "HostGrab.h"
 #include "Image3DWnd.h"
 #include "ImageWnd.h"
 #include "ImageWndLabel.h"
@@ -19,7 +22,6 @@
 #include "Nuv3DWindow.h"
 #include "NuvViewerImageWnd.h"
 #include "RangeStreamer.h"
-#include "HostGrab.h"
 #include "TestSupport.h"
 #include "ZavizoZoz3.h"
 #include "ZavizoZoz3Control.h"
@@ -58,10 +60,10 @@ class TestScan : public QObject {
 private slots:
     void init();
     void cleanup();
+    void threeDScanFillsRangeAndGreyPages_data();
     void threeDScanFillsRangeAndGreyPages();
-    void contourModeShowsLiveProfiles();
-    void pictureModeShowsSensorWindow();
-    void stopDuringScanLeavesViewUsable();
+    void liveModesShowOutput_data();
+    void liveModesShowOutput();
 
 private:
     void startGrab();
@@ -102,8 +104,19 @@ void TestScan::startGrab() {
     QTest::mouseClick(m_pane->view3D()->btn3DStartGrab, Qt::LeftButton);
 }
 
+void TestScan::threeDScanFillsRangeAndGreyPages_data() {
+    QTest::addColumn<QString>("bits");
+    QTest::addColumn<bool>("stopMidScan");
+    QTest::newRow("16-bit") << "16" << false;
+    QTest::newRow("32-bit") << "32" << false;
+    QTest::newRow("stopped mid-scan") << "16" << true;
+}
+
 void TestScan::threeDScanFillsRangeAndGreyPages() {
-    QCOMPARE(ZavizoZoz3::SetCameraNodeValue(m_key, "AcquisitionLineCount", "1000"), 0);
+    QFETCH(QString, bits);
+    QFETCH(bool, stopMidScan);
+    ZavizoZoz3::SetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_RANGE_BITS, bits.toStdString());
+    QCOMPARE(ZavizoZoz3::SetCameraNodeValue(m_key, "AcquisitionLineCount", stopMidScan ? "5000" : "1000"), 0);
     QCOMPARE(ZavizoZoz3::SetCameraNodeValue(m_key, "BatchNumber", "100"), 0);
     QCOMPARE(ZavizoZoz3::SetCameraNodeValue(m_key, "AcquisitionFrameRate", "400"), 0);
     Image3DWnd* view = m_pane->view3D();
@@ -114,6 +127,18 @@ void TestScan::threeDScanFillsRangeAndGreyPages() {
     startGrab();
     QTRY_VERIFY_WITH_TIMEOUT(Control::isGrabbing(m_key), 5000);
     const auto streamer = m_pane->rangeStreamer();
+    if (stopMidScan) {
+        QTRY_VERIFY_WITH_TIMEOUT(streamer->lastRowAppended() >= 0, 15000);
+        m_pane->onGrabStarted();
+        QTest::mouseClick(view->btn3DStopGrab, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!Control::isGrabbing(m_key), 5000);
+        // Replacing the view while batches may still be queued must be safe.
+        QCOMPARE(m_pane->setImageWndMode(2), 0);
+        QVERIFY(m_pane->view3D() != view);
+        Control::waitIdle();
+        QCoreApplication::processEvents();
+        return;
+    }
     QVERIFY(streamer);
     // Mid-scan the pages have grown by the lines converted so far: coloured at the top, black below.
     QTRY_VERIFY_WITH_TIMEOUT(view->livePages()->rowsShown() >= 99, 15000);
@@ -136,6 +161,7 @@ void TestScan::threeDScanFillsRangeAndGreyPages() {
     NuvRangeImage range;
     QVERIFY(streamer->copyRangeImage(&range));
     QCOMPARE(range.height(), 1000);
+    QCOMPARE(range.bytesPerPoint(), bits == "16" ? 2 : 4);
     // The conveyor sits at 0 mm: most samples of a scan line are valid heights near zero.
     int valid = 0;
     for (int p = 0; p < range.width(); ++p)
@@ -165,41 +191,31 @@ void TestScan::threeDScanFillsRangeAndGreyPages() {
     QVERIFY(bar->isHidden() && view->colourBar3D()->isHidden());
 }
 
-void TestScan::contourModeShowsLiveProfiles() {
+void TestScan::liveModesShowOutput_data() {
+    QTest::addColumn<QString>("bits");
+    QTest::addColumn<bool>("contour");
+    QTest::newRow("contour, 16-bit") << "16" << true;
+    QTest::newRow("contour, 32-bit") << "32" << true;
+    QTest::newRow("sensor window") << "16" << false;
+}
+
+void TestScan::liveModesShowOutput() {
+    QFETCH(QString, bits);
+    QFETCH(bool, contour);
+    ZavizoZoz3::SetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_RANGE_BITS, bits.toStdString());
     Image3DWnd* view = m_pane->view3D();
-    view->btnContourMode->click();
+    (contour ? view->btnContourMode : view->btn2DMode)->click();
     startGrab();
+    if (!contour) {
+        QTRY_VERIFY_WITH_TIMEOUT(m_pane->imageSize().width() > 0, 10000);
+        QImage shown;
+        view->getBackground(&shown);
+        QVERIFY(!shown.isNull());
+        return;
+    }
     QTRY_VERIFY_WITH_TIMEOUT(view->lastProfile().size() == 3200, 10000);
-    int inRange = 0;
-    for (qreal h : view->lastProfile())
-        inRange += (h > -20 && h < 20);
-    QVERIFY(inRange > 1000);
-}
-
-void TestScan::pictureModeShowsSensorWindow() {
-    Image3DWnd* view = m_pane->view3D();
-    view->btn2DMode->click();
-    startGrab();
-    QTRY_VERIFY_WITH_TIMEOUT(m_pane->imageSize().width() > 0, 10000);
-    QImage shown;
-    view->getBackground(&shown);
-    QVERIFY(!shown.isNull());
-}
-
-void TestScan::stopDuringScanLeavesViewUsable() {
-    QCOMPARE(ZavizoZoz3::SetCameraNodeValue(m_key, "AcquisitionLineCount", "5000"), 0);
-    Image3DWnd* view = m_pane->view3D();
-    view->btn3DMode->click();
-    startGrab();
-    QTRY_VERIFY_WITH_TIMEOUT(m_pane->rangeStreamer()->lastRowAppended() >= 0, 15000);
-    m_pane->onGrabStarted();
-    QTest::mouseClick(view->btn3DStopGrab, Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(!Control::isGrabbing(m_key), 5000);
-    // Switching the view away and back while batches may still be queued must be safe.
-    QCOMPARE(m_pane->setImageWndMode(2), 0);
-    QVERIFY(m_pane->view3D() != view);
-    Control::waitIdle();
-    QCoreApplication::processEvents();
+    const QVector<qreal> profile = view->lastProfile();
+    QVERIFY(std::count_if(profile.begin(), profile.end(), [](qreal h) { return h > -20 && h < 20; }) > 1000);
 }
 
 QTEST_MAIN(TestScan)

@@ -1,13 +1,16 @@
 // Frames of a laser profiler through the dispatcher and its transform tool to the pane: pictures
-// with the laser line, single profiles in millimetres, range batches into the pane's buffers, and
-// bad payloads that must never be published or leak their buffer.
+// with the laser line, single profiles of both sample widths in millimetres, range batches into
+// the pane's buffers, range images of multi-image frames, and frames that must never be published
+// or leak their buffer.
 #include <QSignalSpy>
 #include <QtTest>
+#include <atomic>
 #include <vector>
 
 #include "Image3DWnd.h"
 #include "ImageUpdateManager.h"
 #include "ImageWnd.h"
+#include "ImageWndLabel.h"
 #include "ImageWndManager.h"
 #include "NuvPayloadWriter.h"
 #include "NuvPixelFormat.h"
@@ -25,18 +28,20 @@ private slots:
     void init();
     void cleanup();
 
-    void profileReachesContourInMillimetres();
-    void consecutiveProfilesKeepOrder();
+    void profilesReachContourInMillimetres_data();
+    void profilesReachContourInMillimetres();
     void pictureCarriesLaserLineRows();
+    void rangeBatchesLandInPaneBuffer_data();
     void rangeBatchesLandInPaneBuffer();
-    void batchOutsideScanIsNotPublished();
-    void malformedPayloadsAreDroppedAndReleased_data();
-    void malformedPayloadsAreDroppedAndReleased();
-    void removedCameraFramesAreIgnored();
+    void refusedFramesAreDroppedAndReleased_data();
+    void refusedFramesAreDroppedAndReleased();
+    void imageArrayRangeImageIsShownAndOwned();
 
 private:
     void post(uint32_t kind, uint32_t extra, const std::vector<uint8_t>& bytes, int w = 0, int h = 0);
     void drain();
+    std::shared_ptr<RangeStreamer> prepareScan(int lines, const char* bits);
+    ImageWnd* pane() const { return m_viewer->manager()->pane(1); }
 
     QWidget* m_host = nullptr;
     NuvViewerImageWnd* m_viewer = nullptr;
@@ -76,53 +81,67 @@ void TestTransformTool::drain() {
     QCoreApplication::processEvents();
 }
 
-void TestTransformTool::profileReachesContourInMillimetres() {
-    std::vector<uint16_t> raw(3200, 32768 + 2500);  // 2.5 mm at 1 um per count
-    raw[0] = 0;                                     // no measurement
-    std::vector<uint8_t> brightness(3200, 90);
-    std::vector<uint8_t> payload;
-    QVERIFY(m_writer.writeProfile16(payload, 1, 1, raw.data(), 3200, brightness.data()));
-    QSignalSpy spy(m_viewer->manager()->dispatcher(), &ImageUpdateManager::profileUpdate);
-    post(1, 1, payload);
-    QTRY_COMPARE(spy.count(), 1);
-    drain();
-    const QVector<qreal> shown = m_viewer->manager()->pane(1)->view3D()->lastProfile();
-    QCOMPARE(shown.size(), 3200);
-    QVERIFY(std::isnan(shown[0]));
-    QVERIFY(qAbs(shown[1] - 2.5) < 1e-9);
-    QCOMPARE(spy.at(0).at(2).value<QVector<uint8_t>>().size(), 3200);
+std::shared_ptr<RangeStreamer> TestTransformTool::prepareScan(int lines, const char* bits) {
+    ZavizoZoz3::SetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_RANGE_BITS, bits);
+    ZavizoZoz3::SetCameraNodeValue(m_key, "AcquisitionLineCount", std::to_string(lines));
+    ZavizoZoz3::SetCameraNodeValue(m_key, "BatchNumber", "100");
+    return m_viewer->initRangeImageDisplay(QString::fromStdString(m_key)) == 0 ? pane()->rangeStreamer()
+                                                                               : nullptr;
 }
 
-void TestTransformTool::consecutiveProfilesKeepOrder() {
+// Single profiles go by the profile formula of their width, whatever the range formula says.
+void TestTransformTool::profilesReachContourInMillimetres_data() {
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<int>("scaler");
+    QTest::addColumn<int>("raw");
+    QTest::addColumn<bool>("brightness");
+    QTest::newRow("16-bit, 1 um") << 16 << 32000 << 32768 + 2500 << true;
+    QTest::newRow("16-bit, large scaler") << 16 << 262144 << 32768 + 2 * 8192 << false;
+    QTest::newRow("32-bit") << 32 << 32000 << 0x100000 + 2 * 32000 << true;
+}
+
+void TestTransformTool::profilesReachContourInMillimetres() {
+    QFETCH(int, bits);
+    QFETCH(int, scaler);
+    QFETCH(int, raw);
+    QFETCH(bool, brightness);
+    m_writer.setScaler(static_cast<uint32_t>(scaler));
+    const std::vector<uint8_t> grey(3200, 90);
     QSignalSpy spy(m_viewer->manager()->dispatcher(), &ImageUpdateManager::profileUpdate);
-    for (int i = 0; i < 20; ++i) {
-        std::vector<uint16_t> raw(64, static_cast<uint16_t>(32768 + 1000 * i));
+    // Two consecutive frames, the second one 0 mm everywhere: they arrive in order.
+    for (const int64_t r : {int64_t(raw), int64_t(bits == 16 ? 32768 : 0x100000)}) {
         std::vector<uint8_t> payload;
-        QVERIFY(m_writer.writeProfile16(payload, 1, static_cast<uint32_t>(i), raw.data(), 64, nullptr));
-        post(1, static_cast<uint32_t>(i), payload);
+        std::vector<uint16_t> s16(3200, static_cast<uint16_t>(r));
+        std::vector<int32_t> s32(3200, static_cast<int32_t>(r));
+        s16[0] = 0;  // no measurement
+        s32[0] = 0;
+        const uint8_t* b = brightness ? grey.data() : nullptr;
+        QVERIFY(bits == 16 ? m_writer.writeProfile16(payload, 1, 1, s16.data(), 3200, b)
+                           : m_writer.writeProfile32(payload, 1, 1, s32.data(), 3200, b));
+        post(1, 1, payload);
     }
-    QTRY_COMPARE(spy.count(), 20);
-    for (int i = 0; i < 20; ++i) {
-        const QVector<qreal> p = spy.at(i).at(1).value<QVector<qreal>>();
-        QCOMPARE(p.size(), 64);
-        QVERIFY(qAbs(p[0] - i) < 1e-9);
-        QVERIFY(spy.at(i).at(2).value<QVector<uint8_t>>().isEmpty());  // no brightness in the payload
-    }
+    drain();  // the spies fill on the business layer's thread: read them once it is idle
+    QCOMPARE(spy.count(), 2);
+    const QVector<qreal> first = spy.at(0).at(1).value<QVector<qreal>>();
+    QCOMPARE(first.size(), 3200);
+    QVERIFY(std::isnan(first[0]));
+    QCOMPARE(first[1], bits == 16 && scaler == 32000 ? 2.5 : 2.0);
+    QCOMPARE(spy.at(0).at(2).value<QVector<uint8_t>>().size(), brightness ? 3200 : 0);
+    QCOMPARE(pane()->view3D()->lastProfile().value(1), 0.0);
 }
 
 void TestTransformTool::pictureCarriesLaserLineRows() {
     const int w = 320, h = 100, lineRow = 40;
     std::vector<uint8_t> pixels(static_cast<size_t>(w) * h, 5);
-    for (int x = 0; x < w; ++x)
-        pixels[static_cast<size_t>(lineRow) * w + x] = 250;
+    std::fill_n(pixels.begin() + lineRow * w, w, 250);
     std::vector<uint8_t> payload;
     QVERIFY(m_writer.writeSensorPicture(payload, 1, 1, pixels.data(), w, h, w, 0));
     QSignalSpy spy(m_viewer->manager()->dispatcher(), &ImageUpdateManager::qimageProfileUpdate);
     post(0, 1, payload, w, h);
-    QTRY_COMPARE(spy.count(), 1);
+    drain();
+    QCOMPARE(spy.count(), 1);
     const auto image = spy.at(0).at(1).value<QSharedPointer<QImage>>();
     const QVector<qreal> profile = spy.at(0).at(2).value<QVector<qreal>>();
-    QVERIFY(image);
     QCOMPARE(image->format(), QImage::Format_RGB888);
     QCOMPARE(profile.size(), w);
     const int rowsAbove = image->height() - h;  // the window sits at the bottom (row offset 0)
@@ -130,100 +149,124 @@ void TestTransformTool::pictureCarriesLaserLineRows() {
     QCOMPARE(QColor(image->pixel(5, 0)), QColor(19, 156, 95));  // outside the sensor window
     QCOMPARE(qGray(image->pixel(5, rowsAbove + lineRow)), 250);
     // The pane reports the size of the picture it shows: the whole composed sensor.
-    drain();
     QCOMPARE(QString::fromStdString(ZavizoZoz3::GetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_RESOLUTION)),
              QStringLiteral("%1 * %2").arg(image->width()).arg(image->height()));
 }
 
+void TestTransformTool::rangeBatchesLandInPaneBuffer_data() {
+    QTest::addColumn<int>("bits");
+    QTest::newRow("16-bit") << 16;
+    QTest::newRow("32-bit") << 32;
+}
+
 void TestTransformTool::rangeBatchesLandInPaneBuffer() {
-    QCOMPARE(ZavizoZoz3::SetCameraNodeValue(m_key, "AcquisitionLineCount", "250"), 0);
-    QCOMPARE(ZavizoZoz3::SetCameraNodeValue(m_key, "BatchNumber", "100"), 0);
-    QCOMPARE(m_viewer->initRangeImageDisplay(QString::fromStdString(m_key)), 0);
-    const auto streamer = m_viewer->manager()->pane(1)->rangeStreamer();
+    QFETCH(int, bits);
+    // The sample width is read from business-layer threads while the GUI thread prepares.
+    ImageWndManager* manager = m_viewer->manager();
+    std::atomic<bool> prepared{false};
+    std::atomic<int> kind{-1};
+    Control::post([&] {
+        while (!prepared)
+            kind = manager->rangeDataKind(QString::fromStdString(m_key));
+        kind = manager->rangeDataKind(QString::fromStdString(m_key));
+    });
+    const auto streamer = prepareScan(250, bits == 16 ? "16" : "32");
+    prepared = true;
+    Control::waitIdle();
     QVERIFY(streamer);
-    QCOMPARE(streamer->totalLines(), 250);
+    QCOMPARE(kind.load(), bits == 16 ? 0 : 1);
     const int points = streamer->pointsPerLine();
     QSignalSpy spy(m_viewer->manager()->dispatcher(), &ImageUpdateManager::rangeImageUpdate);
     for (int b = 0; b < 3; ++b) {
         const int lines = b < 2 ? 100 : 50;
-        std::vector<uint16_t> raw(static_cast<size_t>(points) * lines, static_cast<uint16_t>(30000 + b));
+        const size_t n = static_cast<size_t>(points) * lines;
         std::vector<uint8_t> payload;
-        QVERIFY(m_writer.writeRangeBatch16(payload, 7, b, b == 2, raw.data(), points, lines, nullptr));
+        const std::vector<uint16_t> raw16(n, static_cast<uint16_t>(30000 + b));
+        const std::vector<int32_t> raw32(n, 0x40000 + b);
+        QVERIFY(
+            bits == 16
+                ? m_writer.writeRangeBatch16(payload, 7, b, b == 2, raw16.data(), points, lines, nullptr)
+                : m_writer.writeRangeBatch32(payload, 7, b, b == 2, raw32.data(), points, lines, nullptr));
         post(2, b, payload);
     }
-    QTRY_COMPARE(spy.count(), 3);
     drain();
-    streamer->waitUntilIdle();
+    QCOMPARE(spy.count(), 3);
     NuvRangeImage copy;
     QVERIFY(streamer->copyRangeImage(&copy));
-    QCOMPARE(copy.sample(0, 0), int64_t(30000));
-    QCOMPARE(copy.sample(150, 5), int64_t(30001));
-    QCOMPARE(copy.sample(249, points - 1), int64_t(30002));
+    const int64_t base = bits == 16 ? 30000 : 0x40000;
+    QCOMPARE(copy.sample(0, 0), base);
+    QCOMPARE(copy.sample(150, 5), base + 1);
+    QCOMPARE(copy.sample(249, points - 1), base + 2);
     QVERIFY(spy.at(2).at(4).toBool());
 }
 
-void TestTransformTool::batchOutsideScanIsNotPublished() {
-    QCOMPARE(ZavizoZoz3::SetCameraNodeValue(m_key, "AcquisitionLineCount", "100"), 0);
-    QCOMPARE(ZavizoZoz3::SetCameraNodeValue(m_key, "BatchNumber", "100"), 0);
-    QCOMPARE(m_viewer->initRangeImageDisplay(QString::fromStdString(m_key)), 0);
-    const int points = m_viewer->manager()->pane(1)->rangeStreamer()->pointsPerLine();
-    std::vector<uint16_t> raw(static_cast<size_t>(points) * 100, 30000);
-    std::vector<uint8_t> payload;
-    QVERIFY(m_writer.writeRangeBatch16(payload, 7, 5, false, raw.data(), points, 100, nullptr));
-    QSignalSpy spy(m_viewer->manager()->dispatcher(), &ImageUpdateManager::rangeImageUpdate);
-    post(2, 5, payload);
-    // A batch too large for the scan's buffer is refused as well.
-    std::vector<uint16_t> big(static_cast<size_t>(points) * 300, 30000);
-    QVERIFY(m_writer.writeRangeBatch16(payload, 7, 0, false, big.data(), points, 300, nullptr));
-    post(2, 0, payload);
-    drain();
-    QCOMPARE(spy.count(), 0);
-    QTRY_COMPARE(Control::outstandingBuffers(), 0);
-}
-
-void TestTransformTool::malformedPayloadsAreDroppedAndReleased_data() {
+// Nothing is published for these, and the buffer always goes back. The scan holds 100 lines of
+// 16-bit samples; a camera removed meanwhile has no pane any more.
+void TestTransformTool::refusedFramesAreDroppedAndReleased_data() {
     QTest::addColumn<int>("kind");
-    QTest::addColumn<int>("cut");
-    QTest::newRow("picture, header only") << 0 << 64;
-    QTest::newRow("range, truncated data") << 2 << 200;
-    QTest::newRow("range, empty") << 2 << 0;
-    QTest::newRow("range, garbage") << 2 << -1;
-    QTest::newRow("kind 9 garbage") << 9 << -1;
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<int>("batch");
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("cut");  // bytes kept, -1 all, -2 garbage instead
+    QTest::newRow("camera removed") << 2 << 16 << 0 << 100 << -1;
+    QTest::newRow("batch outside the scan") << 2 << 16 << 5 << 100 << -1;
+    QTest::newRow("more lines than the scan") << 2 << 16 << 0 << 300 << -1;
+    QTest::newRow("32-bit batch into a 16-bit scan") << 2 << 32 << 0 << 100 << -1;
+    QTest::newRow("picture, header only") << 0 << 16 << 0 << 2 << 64;
+    QTest::newRow("range, truncated data") << 2 << 16 << 0 << 2 << 200;
+    QTest::newRow("range, garbage") << 2 << 16 << 0 << 2 << -2;
+    QTest::newRow("kind 9 garbage") << 9 << 16 << 0 << 2 << -2;
 }
 
-void TestTransformTool::malformedPayloadsAreDroppedAndReleased() {
+void TestTransformTool::refusedFramesAreDroppedAndReleased() {
     QFETCH(int, kind);
+    QFETCH(int, bits);
+    QFETCH(int, batch);
+    QFETCH(int, lines);
     QFETCH(int, cut);
-    std::vector<uint8_t> payload;
-    if (cut < 0) {
-        payload.assign(500, 0xAB);
-    } else {
-        std::vector<uint16_t> raw(3200 * 2, 30000);
-        QVERIFY(m_writer.writeRangeBatch16(payload, 1, 0, false, raw.data(), 3200, 2, nullptr));
-        payload.resize(static_cast<size_t>(cut));
+    QVERIFY(prepareScan(100, "16"));
+    const size_t n = size_t(3200) * lines;
+    std::vector<uint8_t> payload(500, 0xAB);
+    if (cut != -2) {
+        const std::vector<uint16_t> raw16(n, 30000);
+        const std::vector<int32_t> raw32(n, 0x40000);
+        QVERIFY(
+            bits == 16
+                ? m_writer.writeRangeBatch16(payload, 7, batch, false, raw16.data(), 3200, lines, nullptr)
+                : m_writer.writeRangeBatch32(payload, 7, batch, false, raw32.data(), 3200, lines, nullptr));
+        if (cut >= 0) payload.resize(static_cast<size_t>(cut));
+    }
+    if (QByteArray(QTest::currentDataTag()) == "camera removed") {
+        Control::setConnected(m_key, false);
+        Control::postDeviceList(1);
+        QTRY_COMPARE(m_viewer->manager()->paneIndexOf(QString::fromStdString(m_key)), 0);
     }
     auto* d = m_viewer->manager()->dispatcher();
     QSignalSpy pictures(d, &ImageUpdateManager::qimageProfileUpdate);
     QSignalSpy ranges(d, &ImageUpdateManager::rangeImageUpdate);
-    post(static_cast<uint32_t>(kind), 0, payload, 320, 100);
+    post(static_cast<uint32_t>(kind), static_cast<uint32_t>(batch), payload, 320, 100);
     drain();
-    QCOMPARE(pictures.count(), 0);
-    QCOMPARE(ranges.count(), 0);
+    QCOMPARE(pictures.count() + ranges.count(), 0);
     QTRY_COMPARE(Control::outstandingBuffers(), 0);
 }
 
-void TestTransformTool::removedCameraFramesAreIgnored() {
-    std::vector<uint16_t> raw(64, 33000);
-    std::vector<uint8_t> payload;
-    QVERIFY(m_writer.writeProfile16(payload, 1, 1, raw.data(), 64, nullptr));
-    Control::setConnected(m_key, false);
-    Control::postDeviceList(1);
-    QTRY_COMPARE(m_viewer->manager()->paneIndexOf(QString::fromStdString(m_key)), 0);
-    QSignalSpy spy(m_viewer->manager()->dispatcher(), &ImageUpdateManager::profileUpdate);
-    post(1, 1, payload);
-    drain();
-    QCOMPARE(spy.count(), 0);
-    QTRY_COMPARE(Control::outstandingBuffers(), 0);
+void TestTransformTool::imageArrayRangeImageIsShownAndOwned() {
+    auto* dispatcher = m_viewer->manager()->dispatcher();
+    Image3DWnd* view = pane()->view3D();
+    auto* picture = new NuvImage(8, 8, NuvPixelFormat::Mono8);
+    auto* range = new NuvRangeImage(64, 20, 2);
+    range->mat().setTo(33000);
+    // The same picture under two keys, and a range image: the pane owns both.
+    emit dispatcher->imageArrayUpdateEx(QString::fromStdString(m_key), {{1, picture}, {2, picture}}, range);
+    const auto streamer = pane()->rangeStreamer();
+    QTRY_COMPARE(streamer->lastRowAppended(), 19);
+    QVERIFY(view->rangeLabel()->hasBackground());
+    // Showing a key the set does not hold clears the range display as well.
+    Control::postSLImageShowMode(m_key, 7);
+    QTRY_VERIFY(!view->rangeLabel()->hasBackground());
+    // A new set that keeps the picture must not free it; the viewer frees it once at the end.
+    emit dispatcher->imageArrayUpdateEx(QString::fromStdString(m_key), {{1, picture}}, nullptr);
+    QVERIFY(!streamer->hasImage());
 }
 
 QTEST_MAIN(TestTransformTool)
