@@ -611,7 +611,10 @@ void ImageWnd::selectShownImage(int key) {
 }
 
 void ImageWnd::saveImageArrayFrame(bool hasRange) {
-    m_save->saveImageArrayFrame(m_rangeImages, m_shownImageKey, hasRange ? rangeImage() : nullptr);
+    NuvRangeImage range;
+    const std::shared_ptr<RangeStreamer> streamer = rangeStreamer();
+    const bool copied = hasRange && streamer && streamer->copyRangeImage(&range);
+    m_save->saveImageArrayFrame(m_rangeImages, m_shownImageKey, copied ? &range : nullptr);
 }
 
 void ImageWnd::openCorrection(int, float, void*) {}
