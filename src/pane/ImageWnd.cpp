@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 
+#include "CameraRoiTool.h"
 #include "GreyHistogramTool.h"
 #include "Image2DWnd.h"
 #include "Image3DWnd.h"
@@ -52,11 +53,10 @@ void deleteImages(const QMap<int, NuvImage*>& images, const QMap<int, NuvImage*>
 }
 }  // namespace
 
-ImageWnd::ImageWnd(QWidget* parent) : QFrame(parent), m_ui(new Ui::ImageWnd) {
-    m_maskShapeIds = {{1, -1}, {2, -1}, {3, -1}};
-    m_maskSelectorNames = {{1, QStringLiteral("ImageMasker0")},
-                           {2, QStringLiteral("ImageMasker1")},
-                           {3, QStringLiteral("ImageMasker2")}};
+ImageWnd::ImageWnd(QWidget* parent)
+    : QFrame(parent),
+      m_roiTool(std::make_unique<CameraRoiTool>(&m_cameraKey, [this]() { return imageWndTitle(); })),
+      m_ui(new Ui::ImageWnd) {
     m_ui->setupUi(this);
     setAcceptDrops(true);
     setAttribute(Qt::WA_Hover);
@@ -116,7 +116,7 @@ int ImageWnd::setImageWndMode(int mode) {
     }
     m_imageWidth = -1;
     m_imageHeight = -1;
-    m_roiShapeIds.clear();
+    m_roiTool->attach(nullptr, false);
     if (mode != 1 && m_histogramTool) m_histogramTool->close();
 
     switch (mode) {
@@ -132,6 +132,7 @@ int ImageWnd::setImageWndMode(int mode) {
             } else {
                 placeInBody(m_view2D);
             }
+            m_roiTool->attach(m_view2D->displayWidget(), true);
             m_view2D->show();
             break;
         case 2:
@@ -194,6 +195,9 @@ void ImageWnd::create2DView() {
     });
     if (ZMKImageWnd* display = m_view2D->displayWidget()) {
         connect(display, &ZMKImageWnd::mouseClicked, this, &ImageWnd::onWndMouseClicked);
+        connect(display, &ZMKImageWnd::shapeClicked, this, &ImageWnd::roiClicked);
+        connect(display, &ZMKImageWnd::shapeResized, this, &ImageWnd::roiShapeChange);
+        connect(display, &ZMKImageWnd::shapeMoved, this, &ImageWnd::roiShapeChange);
     }
 }
 
@@ -207,6 +211,11 @@ void ImageWnd::create3DView() {
     placeInBody(m_view3D);
     connect(m_view3D, &Image3DWnd::pixelHovered, this, &ImageWnd::pixelHovered);
     if (m_view3D->displayWidget()) m_view3D->displayWidget()->showStatusbar(m_pixelReadout);
+    if (ZMKImageWnd* display = m_view3D->displayWidget()) {
+        connect(display, &ZMKImageWnd::shapeResized, this, &ImageWnd::roiShapeChange);
+        connect(display, &ZMKImageWnd::shapeMoved, this, &ImageWnd::roiShapeChange);
+    }
+    m_roiTool->attach(m_view3D->displayWidget(), false);
     setButtonEnable(SingleGrab, true);
     setButtonEnable(StartGrab, true);
     setButtonEnable(StopGrab, false);
@@ -307,9 +316,7 @@ void ImageWnd::resetCamera() {
         m_view3D->setModeButtonsLocked(false);
     }
     m_save->setCameraBound(false);
-    m_roiShapeIds.clear();
-    m_maskShapeIds.clear();
-    m_columnWindowShapeIds.clear();
+    m_roiTool->reset();
     deleteImages(m_rangeImages, {});
     m_rangeImages.clear();
     m_shownImageKey = 0;
@@ -335,8 +342,8 @@ void ImageWnd::startGrab() {
 }
 
 void ImageWnd::onGrabStarted() {
+    m_roiTool->setShapesEditable(false);
     if (m_view3D != nullptr) {
-        m_view3D->setShapesEditable(false);
         m_view3D->setModeButtonsLocked(true);
         m_view3D->btn3DRender->setEnabled(false);
     }
@@ -348,8 +355,8 @@ void ImageWnd::onGrabStarted() {
 }
 
 void ImageWnd::onGrabStopped() {
+    m_roiTool->setShapesEditable(true);
     if (m_view3D != nullptr) {
-        m_view3D->setShapesEditable(true);
         m_view3D->setModeButtonsLocked(false);
         m_view3D->btn3DRender->setEnabled(true);
     }
@@ -577,7 +584,7 @@ void ImageWnd::showImage(NuvImage* image, QVector<qreal> profile) {
 void ImageWnd::showImage(QImage* image, QVector<qreal> profile) {
     if (image == nullptr || m_view3D == nullptr) return;
     m_view3D->showImageWithProfile(*image, profile);
-    reportResolution(image->width(), image->height());
+    if (reportResolution(image->width(), image->height())) m_roiTool->onNewPictureSize();
 }
 
 void ImageWnd::showProfile(const QVector<qreal>& profile, const QVector<uint8_t>& brightness) {
@@ -628,27 +635,36 @@ int ImageWnd::rangeDataKind() const {
     return streamer ? streamer->format().dataType : 0;
 }
 
-// Camera ROI and mask shapes are not drawn yet: requests report "no shape" (-1), and removals
-// succeed while a view exists so the business layer does not retry them.
-int ImageWnd::drawROI(int, int, int, int, int, int, int) {
-    return -1;
+int ImageWnd::drawROI(int x1, int y1, int x2, int y2, int, int kind, int index) {
+    return m_roiTool->drawROI(x1, y1, x2, y2, kind, index);
 }
 
-int ImageWnd::updateROI(int, int, int, int, int) {
-    return -1;
+int ImageWnd::updateROI(int index, int x1, int y1, int x2, int y2) {
+    return m_roiTool->updateROI(index, x1, y1, x2, y2);
 }
 
-int ImageWnd::removeROI(int) {
-    return m_view2D || m_view3D ? 0 : -1;
+int ImageWnd::removeROI(int index) {
+    return m_roiTool->removeROI(index);
 }
 
-void ImageWnd::reportResolution(int width, int height) {
-    if (width == m_imageWidth && height == m_imageHeight) return;
+void ImageWnd::roiClicked(int id) {
+    // The shape stays as it is: the drag this press starts is written when it ends.
+    if (m_view2D != nullptr && m_selectedShapeId < 0) m_selectedShapeId = id;
+}
+
+void ImageWnd::roiShapeChange(int id) {
+    if (m_roiTool->ownsShape(id)) m_selectedShapeId = m_roiTool->onShapeChanged(id);
+}
+
+bool ImageWnd::reportResolution(int width, int height) {
+    if (width == m_imageWidth && height == m_imageHeight) return false;
     m_imageWidth = width;
     m_imageHeight = height;
+    m_roiTool->setPictureSize(width, height);
     // The business layer is keyed by the title the host gave the pane (the camera name).
     ZavizoZoz3::SetCameraInfo(imageWndTitle().toStdString(), ZavizoZoz3::CAM_INFO_RESOLUTION,
                               QStringLiteral("%1 * %2").arg(width).arg(height).toStdString());
+    return true;
 }
 
 void ImageWnd::onWndMouseClicked(double, double) {}

@@ -19,6 +19,7 @@
 namespace Ui {
 class ImageWnd;
 }
+class CameraRoiTool;
 class Image2DWnd;
 class Image3DWnd;
 class PaneSaveCommands;
@@ -90,6 +91,7 @@ public:
     int drawROI(int x1, int y1, int x2, int y2, int roiType, int kind, int index);
     int updateROI(int index, int x1, int y1, int x2, int y2);
     int removeROI(int index);
+    CameraRoiTool* roiTool() const { return m_roiTool.get(); }
 
     void setLogoSize(QSize size);
     void retranslate();
@@ -114,6 +116,8 @@ signals:
     void saveImageStart();
 
 private slots:
+    void roiClicked(int id);
+    void roiShapeChange(int id);
     void onWndMouseClicked(double x, double y);
     void on3DShowModeChanged();
     void startGrab();
@@ -131,15 +135,12 @@ private:
     void wire3DView();
     void placeInBody(QWidget* view);
     void show2DGrabButtons(bool grabbing);
-    void reportResolution(int width, int height);
+    bool reportResolution(int width, int height);
     void startTitleDrag();
     void showLogo();
 
-    QMap<int, int> m_roiShapeIds;
-    QMap<int, int> m_maskShapeIds;
-    QMap<int, int> m_columnWindowShapeIds;
-    QMap<int, QString> m_maskSelectorNames;
-    bool m_roiApplying = false;
+    // Camera ROI, mask and column-window shapes with their pending redraws.
+    std::unique_ptr<CameraRoiTool> m_roiTool;
     bool m_correctionOpen = false;
     int m_gridLineWidth = 2;
     int m_gridSpacing = 24;
@@ -155,7 +156,6 @@ private:
     int m_imageHeight = -1;
     int m_selectedShapeId = -1;
     QString m_cameraKey;
-    bool m_pendingRedraw[5] = {false, false, false, false, false};
     bool m_titlePressed = false;
     bool m_dragAllowed = true;
     QImage m_logo;

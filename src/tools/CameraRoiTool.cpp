@@ -1,0 +1,465 @@
+#include "CameraRoiTool.h"
+
+#include <QThread>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+
+#include "GenApi.h"
+#include "MaskGeometry.h"
+#include "ZMKImageWnd.h"
+#include "ZavizoZoz3.h"
+
+namespace {
+// Mask node writes are spaced out: the sensor applies each one before taking the next.
+constexpr unsigned long kMaskWritePauseMs = 10;
+
+std::string fixed(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%f", value);
+    return text;
+}
+
+int roundDown(int value, int inc) {
+    return inc > 1 ? value - value % inc : value;
+}
+}  // namespace
+
+// ---- integer nodes -----------------------------------------------------------------------------
+
+int CameraRoiTool::integerNodeInfo(GenApi::INodeMap* map, const std::string& nodeName,
+                                   IntegerNodeInfo* info) {
+    if (map == nullptr) return -1;
+    try {
+        GenApi::INode* node = map->GetNode(nodeName);
+        if (node == nullptr) return -2;
+        if (node->GetPrincipalInterfaceType() != GenApi::intfIInteger || !GenApi::IsReadable(node)) return -3;
+        GenApi::CIntegerPtr integer(node);
+        IntegerNodeInfo read;
+        read.value = static_cast<int>(integer->GetValue(false, false));
+        read.min = static_cast<int>(integer->GetMin());
+        read.max = static_cast<int>(integer->GetMax());
+        read.inc = static_cast<int>(integer->GetInc());
+        if (info) *info = read;
+        return 0;
+    } catch (const GenICam::GenericException&) {
+        return -4;
+    }
+}
+
+int CameraRoiTool::getIntegerNodeInfo(const QString& cameraKey, const QString& nodeName,
+                                      IntegerNodeInfo* info) {
+    GenApi::INodeMap* map = ZavizoZoz3::GetAttrNodeMap(ZavizoZoz3::FOCUS_CAMERA, cameraKey.toStdString(), 3);
+    return integerNodeInfo(map, nodeName.toStdString(), info);
+}
+
+// ---- life cycle --------------------------------------------------------------------------------
+
+CameraRoiTool::CameraRoiTool(const QString* cameraKey, std::function<QString()> infoKey)
+    : m_cameraKey(cameraKey), m_infoKey(std::move(infoKey)) {
+    m_maskShapeIds = {{1, -1}, {2, -1}, {3, -1}};
+    m_maskSelectorNames = {{1, QStringLiteral("ImageMasker0")},
+                           {2, QStringLiteral("ImageMasker1")},
+                           {3, QStringLiteral("ImageMasker2")}};
+}
+
+void CameraRoiTool::attach(ZMKImageWnd* display, bool view2D) {
+    removeAll();
+    m_display = display;
+    m_view2D = view2D;
+    m_width = m_height = -1;
+}
+
+void CameraRoiTool::reset() {
+    removeAll();
+    std::fill(std::begin(m_pendingRedraw), std::end(m_pendingRedraw), false);
+    m_roiApplying = false;
+    m_width = m_height = -1;
+}
+
+void CameraRoiTool::removeAll() {
+    for (const QMap<int, int>* ids : {&m_roiShapeIds, &m_maskShapeIds, &m_columnWindowShapeIds}) {
+        for (int id : *ids)
+            removeShape(id);
+    }
+    m_roiShapeIds.clear();
+    m_maskShapeIds = {{1, -1}, {2, -1}, {3, -1}};
+    m_columnWindowShapeIds.clear();
+}
+
+void CameraRoiTool::setPictureSize(int width, int height) {
+    m_width = width;
+    m_height = height;
+}
+
+void CameraRoiTool::onNewPictureSize() {
+    // Order matters to the camera: its ROI first, then the masks, then the column window.
+    if (m_pendingRedraw[CameraRoi]) {
+        m_pendingRedraw[CameraRoi] = false;
+        redrawCameraRoi();
+    }
+    for (int mask = 1; mask <= 3; ++mask) {
+        if (!m_pendingRedraw[mask]) continue;
+        m_pendingRedraw[mask] = false;
+        redrawMask(mask);
+    }
+    if (m_pendingRedraw[ColumnWindow]) {
+        m_pendingRedraw[ColumnWindow] = false;
+        redrawColumnWindow();
+    }
+    setShapesEditable(false);
+}
+
+void CameraRoiTool::setShapesEditable(bool editable) {
+    m_editable = editable;
+    if (!m_display) return;
+    for (const QMap<int, int>* ids : {&m_maskShapeIds, &m_roiShapeIds, &m_columnWindowShapeIds}) {
+        for (int id : *ids) {
+            if (id < 0) continue;
+            m_display->setShapeMovable(id, editable);
+            m_display->setShapeSelectable(id, editable);
+        }
+    }
+}
+
+// ---- shapes ------------------------------------------------------------------------------------
+
+NuvROI CameraRoiTool::rect(double x1, double y1, double x2, double y2) {
+    NuvROI roi;
+    roi.GenRect(NuvPoint(x1, y1), NuvPoint(x2, y2));
+    return roi;
+}
+
+int CameraRoiTool::drawShape(const NuvROI& roi) {
+    if (!m_display) return -1;
+    m_display->setPen(255, 0, 0, 2);
+    const int id = m_display->displayROI(roi, ZMKImageWnd::LayerShape);
+    if (id >= 0 && !m_editable) {
+        m_display->setShapeMovable(id, false);
+        m_display->setShapeSelectable(id, false);
+    }
+    return id;
+}
+
+void CameraRoiTool::removeShape(int id) {
+    if (id >= 0 && m_display) m_display->removeShape(id);
+}
+
+bool CameraRoiTool::ownsShape(int id) const {
+    if (id < 0) return false;
+    return (!m_roiShapeIds.isEmpty() && m_roiShapeIds.first() == id) ||
+           (!m_columnWindowShapeIds.isEmpty() && m_columnWindowShapeIds.first() == id) ||
+           (!m_view2D && std::find(m_maskShapeIds.begin(), m_maskShapeIds.end(), id) != m_maskShapeIds.end());
+}
+
+// ---- business-layer requests -------------------------------------------------------------------
+
+int CameraRoiTool::drawROI(int x1, int y1, int x2, int y2, int kind, int index) {
+    const bool pictureShown = m_display && m_width >= 1 && m_height >= 1;
+    if (pictureShown && m_view2D) {
+        if (!m_roiShapeIds.isEmpty()) removeShape(m_roiShapeIds.first());
+        m_roiShapeIds.clear();
+        const int id = drawShape(rect(x1, y1, x2, y2));
+        if (id >= 0) {
+            m_roiShapeIds.insert(id, id);
+            m_lastCameraRoi = rect(x1, y1, x2, y2);
+        }
+        return id;
+    }
+    if (pictureShown) {
+        if (kind == 0)
+            redrawMask(index);
+        else if (kind == 1)
+            redrawCameraRoi();
+        else
+            redrawColumnWindow();
+        return 0;
+    }
+    if (index >= 0 && index < 5) m_pendingRedraw[index] = true;
+    return -1;
+}
+
+int CameraRoiTool::updateROI(int index, int x1, int y1, int x2, int y2) {
+    if (m_roiApplying || !m_display) return -1;
+    if (m_view2D) {
+        removeShape(m_roiShapeIds.value(index, -1));
+        m_roiShapeIds[index] = drawShape(rect(x1, y1, x2, y2));
+        return index;
+    }
+    if (index == ColumnWindow) {
+        redrawColumnWindow();
+        return index;
+    }
+    QMap<int, int>* ids = m_roiShapeIds.contains(index)    ? &m_roiShapeIds
+                          : m_maskShapeIds.contains(index) ? &m_maskShapeIds
+                                                           : nullptr;
+    if (ids != nullptr) {
+        removeShape(ids->value(index));
+        (*ids)[index] = drawShape(rect(x1, y1, x2, y2));
+    }
+    return index;
+}
+
+int CameraRoiTool::removeROI(int index) {
+    if (!m_display) return -1;
+    if (index >= 0 && index < 5) m_pendingRedraw[index] = false;
+    if (m_view2D) {
+        removeShape(m_roiShapeIds.value(index, -1));
+        m_roiShapeIds.remove(index);
+        return 0;
+    }
+    if (index == CameraRoi) {
+        for (int id : qAsConst(m_roiShapeIds))
+            removeShape(id);
+        m_roiShapeIds.clear();
+    } else if (index >= Mask1 && index <= Mask3) {
+        removeShape(m_maskShapeIds.value(index, -1));
+        m_maskShapeIds[index] = -1;
+    } else if (index == ColumnWindow) {
+        for (int id : qAsConst(m_columnWindowShapeIds))
+            removeShape(id);
+        m_columnWindowShapeIds.clear();
+        // Without a window the camera uses every column.
+        const std::string infoKey = m_infoKey().toStdString();
+        ZavizoZoz3::SetCameraInfo(infoKey, ZavizoZoz3::CAM_INFO_COLUMN_FIRST, "0");
+        ZavizoZoz3::SetCameraInfo(infoKey, ZavizoZoz3::CAM_INFO_COLUMN_LAST, std::to_string(kColumnScale));
+    }
+    return 0;
+}
+
+// ---- redraws from the camera -------------------------------------------------------------------
+
+int CameraRoiTool::redrawCameraRoi() {
+    if (!m_roiShapeIds.isEmpty()) removeShape(m_roiShapeIds.first());
+    m_roiShapeIds.clear();
+    IntegerNodeInfo height, offsetY;
+    if (getIntegerNodeInfo(*m_cameraKey, QStringLiteral("Height"), &height) != 0 ||
+        getIntegerNodeInfo(*m_cameraKey, QStringLiteral("OffsetY"), &offsetY) != 0)
+        return -1;
+    if (m_pendingRedraw[CameraRoi] && offsetY.value == 0) return -1;
+    // The picture shows the sensor rows from the bottom up: OffsetY counts from the bottom.
+    const NuvROI band =
+        rect(0, height.max - height.value - offsetY.value, m_width, height.max - offsetY.value);
+    const int id = drawShape(band);
+    if (id >= 0) {
+        m_lastCameraRoi = band;
+        m_roiShapeIds.insert(id, id);
+    }
+    return id;
+}
+
+std::string CameraRoiTool::readNode(const char* name) const {
+    std::string value;
+    if (ZavizoZoz3::GetCameraNodeValue(key(), name, value) != 0) value.clear();
+    return value;
+}
+
+int CameraRoiTool::writeNode(const char* name, const std::string& value) const {
+    return ZavizoZoz3::SetCameraNodeValue(key(), name, value);
+}
+
+int CameraRoiTool::writeNode(const char* name, int value) const {
+    return writeNode(name, std::to_string(value));
+}
+
+int CameraRoiTool::redrawMask(int mask) {
+    if (mask < Mask1 || mask > Mask3) return -1;
+    removeShape(m_maskShapeIds.value(mask, -1));
+    m_maskShapeIds[mask] = -1;
+    writeNode("ImageMaskerSelector", m_maskSelectorNames.value(mask).toStdString());
+    if (readNode("ImageMask") != "True") return -2;
+    const auto node = [this](const char* name) { return std::atoi(readNode(name).c_str()); };
+    MaskGeometry::Corners corners;
+    corners.left = NuvPoint(node("Xleft"), node("Yleft"));
+    corners.right = NuvPoint(node("Xright"), node("Yright"));
+    corners.up = NuvPoint(node("Xup"), node("Yup"));
+    corners.down = NuvPoint(node("Xdown"), node("Ydown"));
+    NuvROI shape;
+    const bool placed = MaskGeometry::shapeFromCorners(corners, &shape);
+    m_maskShapeIds[mask] = drawShape(shape);
+    return placed ? 0 : -1;
+}
+
+int CameraRoiTool::redrawColumnWindow() {
+    for (int id : qAsConst(m_columnWindowShapeIds))
+        removeShape(id);
+    m_columnWindowShapeIds.clear();
+    const std::string k = key();
+    const long long first =
+        std::atoll(ZavizoZoz3::GetCameraInfo(k, ZavizoZoz3::CAM_INFO_COLUMN_FIRST).c_str());
+    const long long last = std::atoll(ZavizoZoz3::GetCameraInfo(k, ZavizoZoz3::CAM_INFO_COLUMN_LAST).c_str());
+    const NuvROI band = rect(static_cast<double>(m_width * first / kColumnScale), 0,
+                             static_cast<double>(m_width * last / kColumnScale), m_height);
+    const int id = drawShape(band);
+    if (id >= 0) {
+        m_lastColumnWindow = band;
+        m_columnWindowShapeIds.insert(id, id);
+    }
+    return id;
+}
+
+// ---- user edits --------------------------------------------------------------------------------
+
+int CameraRoiTool::onShapeChanged(int id) {
+    if (!m_display || !ownsShape(id)) return -1;
+    NuvROI shape;
+    if (m_display->getROIShape(id, &shape) != 0) return -1;
+    if (m_view2D) return editCameraRoi2D(id, shape);
+    if (!m_columnWindowShapeIds.isEmpty() && m_columnWindowShapeIds.first() == id)
+        return editColumnWindow(id, shape);
+    if (!m_roiShapeIds.isEmpty() && m_roiShapeIds.first() == id) return editCameraRoi(id, shape);
+    return editMask(id, shape);
+}
+
+int CameraRoiTool::editColumnWindow(int id, const NuvROI& shape) {
+    NuvPoint p1, p2;
+    if (!shape.GetRect(&p1, &p2)) return -1;
+    const int x1 = static_cast<int>(MaskGeometry::clamp(p1, m_width, m_height).x);
+    const int x2 = static_cast<int>(MaskGeometry::clamp(p2, m_width, m_height).x);
+    m_roiApplying = true;
+    removeShape(id);
+    const bool rejected = x2 - x1 < kMinColumnWindow;
+    if (!rejected) m_lastColumnWindow = rect(x1, 0, x2, m_height);
+    const int newId = drawShape(m_lastColumnWindow);
+    const int businessId = m_columnWindowShapeIds.firstKey();
+    m_columnWindowShapeIds[businessId] = newId;
+    m_display->selectShape(newId);
+    NuvPoint a, b;
+    m_lastColumnWindow.GetRect(&a, &b);
+    const double scale = kColumnScale / std::max(1.0, m_width - 1.0);
+    const std::string infoKey = m_infoKey().toStdString();
+    ZavizoZoz3::SetCameraInfo(infoKey, ZavizoZoz3::CAM_INFO_COLUMN_FIRST,
+                              std::to_string(static_cast<long long>(std::floor(a.x * scale))));
+    ZavizoZoz3::SetCameraInfo(infoKey, ZavizoZoz3::CAM_INFO_COLUMN_LAST,
+                              std::to_string(static_cast<long long>(std::floor(b.x * scale))));
+    ZavizoZoz3::SetROIPos(key(), businessId, static_cast<int>(a.x), 0, static_cast<int>(b.x), m_height);
+    m_roiApplying = false;
+    return newId;
+}
+
+int CameraRoiTool::editCameraRoi(int id, const NuvROI& shape) {
+    IntegerNodeInfo width, offsetY, height;
+    NuvPoint p1, p2;
+    const bool nodesRead = getIntegerNodeInfo(*m_cameraKey, QStringLiteral("Width"), &width) == 0 &&
+                           getIntegerNodeInfo(*m_cameraKey, QStringLiteral("OffsetY"), &offsetY) == 0 &&
+                           getIntegerNodeInfo(*m_cameraKey, QStringLiteral("Height"), &height) == 0;
+    if (!shape.GetRect(&p1, &p2)) return -1;
+    p1 = MaskGeometry::clamp(p1, m_width, m_height);
+    p2 = MaskGeometry::clamp(p2, m_width, m_height);
+    int x1 = 0, x2 = width.max;
+    int y1 = static_cast<int>(p1.y), y2 = static_cast<int>(p2.y);
+    NuvPoint lastTop, lastBottom;
+    m_lastCameraRoi.GetRect(&lastTop, &lastBottom);
+    m_roiApplying = true;
+    removeShape(id);
+    // A camera whose nodes cannot be read keeps its last band.
+    const bool rejected = !nodesRead || y2 - y1 < height.min;
+    if (!rejected) {
+        if (y2 - y1 == static_cast<int>(lastBottom.y - lastTop.y)) {
+            // Moved: the bottom edge is the offset, which must sit on its increment.
+            const int r = offsetY.inc > 1 ? y2 % offsetY.inc : 0;
+            y1 -= r;
+            y2 -= r;
+        } else {
+            x1 = roundDown(x1, width.inc);
+            x2 = roundDown(x2, width.inc);
+            y1 = roundDown(y1, height.inc);
+            y2 = roundDown(y2, offsetY.inc);
+            if (height.inc > 1 && (y2 - y1) % height.inc != 0) y2 += offsetY.inc;
+        }
+        m_lastCameraRoi = rect(x1, y1, x2, y2);
+    }
+    const int newId = drawShape(m_lastCameraRoi);
+    const int businessId = m_roiShapeIds.firstKey();
+    m_roiShapeIds[businessId] = newId;
+    m_display->selectShape(newId);
+    if (!rejected) {
+        // Height first, as the sensor expects; when the old offset leaves no room for it, it
+        // goes in again once the offset has moved.
+        const bool heightTaken = writeNode("Height", y2 - y1) == 0;
+        writeNode("OffsetY", m_height - y2);
+        if (!heightTaken) writeNode("Height", y2 - y1);
+        ZavizoZoz3::SetROIPos(key(), businessId, x1, y1, x2, y2);
+    }
+    m_roiApplying = false;
+    return newId;
+}
+
+int CameraRoiTool::editMask(int id, const NuvROI& shape) {
+    int mask = 1;
+    for (auto it = m_maskShapeIds.cbegin(); it != m_maskShapeIds.cend(); ++it) {
+        if (it.value() == id) mask = it.key();
+    }
+    MaskGeometry::Corners c;
+    if (!MaskGeometry::cornersFromShape(shape, m_width, m_height, &c)) return id;
+    m_roiApplying = true;
+    const std::pair<const char*, std::string> writes[] = {
+        {"ImageMaskerSelector", m_maskSelectorNames.value(mask).toStdString()},
+        {"Xup", fixed(c.up.x)},
+        {"Yup", fixed(c.up.y)},
+        {"Xdown", fixed(c.down.x)},
+        {"Ydown", fixed(c.down.y)},
+        {"Xleft", fixed(c.left.x)},
+        {"Yleft", fixed(c.left.y)},
+        {"Xright", fixed(c.right.x)},
+        {"Yright", fixed(c.right.y)},
+        {"ImageMask", "1"}};
+    const size_t count = std::size(writes);
+    for (size_t i = 0; i < count; ++i) {
+        writeNode(writes[i].first, writes[i].second);
+        if (i + 1 < count) QThread::msleep(kMaskWritePauseMs);
+    }
+    m_roiApplying = false;
+    return id;
+}
+
+int CameraRoiTool::editCameraRoi2D(int id, const NuvROI& shape) {
+    NuvPoint p1, p2;
+    if (!shape.GetRect(&p1, &p2)) return -1;
+    p1 = MaskGeometry::clamp(p1, m_width, m_height);
+    p2 = MaskGeometry::clamp(p2, m_width, m_height);
+    IntegerNodeInfo offX, offY, w, h;
+    const bool nodesRead = getIntegerNodeInfo(*m_cameraKey, QStringLiteral("OffsetX"), &offX) == 0 &&
+                           getIntegerNodeInfo(*m_cameraKey, QStringLiteral("OffsetY"), &offY) == 0 &&
+                           getIntegerNodeInfo(*m_cameraKey, QStringLiteral("Width"), &w) == 0 &&
+                           getIntegerNodeInfo(*m_cameraKey, QStringLiteral("Height"), &h) == 0;
+    m_roiApplying = true;
+    removeShape(id);
+    int x = 0, y = 0, width = 0, height = 0;
+    if (nodesRead) {
+        // The right and bottom edges give way to the minimum size; at the picture's border the
+        // corner moves back instead.
+        const auto fit = [](double from, double to, int extent, int offInc, int sizeMin, int sizeInc,
+                            int* pos, int* size) {
+            *pos = roundDown(static_cast<int>(from), std::max(1, offInc));
+            *size = std::max(sizeMin, roundDown(static_cast<int>(to) - *pos, std::max(1, sizeInc)));
+            if (*pos + *size > extent) *pos = std::max(0, roundDown(extent - *size, std::max(1, offInc)));
+        };
+        fit(p1.x, p2.x, m_width, offX.inc, w.min, w.inc, &x, &width);
+        fit(p1.y, p2.y, m_height, offY.inc, h.min, h.inc, &y, &height);
+        m_lastCameraRoi = rect(x, y, x + width, y + height);
+    }
+    const int newId = drawShape(m_lastCameraRoi);
+    const int businessId = m_roiShapeIds.isEmpty() ? newId : m_roiShapeIds.firstKey();
+    m_roiShapeIds[businessId] = newId;
+    m_display->selectShape(newId);
+    if (nodesRead) {
+        // Shrink before moving and move before growing, so the window never leaves the sensor.
+        const auto apply = [this](const char* offName, const char* sizeName, int oldOff, int off, int size) {
+            if (off > oldOff) {
+                writeNode(sizeName, size);
+                writeNode(offName, off);
+            } else {
+                writeNode(offName, off);
+                writeNode(sizeName, size);
+            }
+        };
+        apply("OffsetX", "Width", offX.value, x, width);
+        apply("OffsetY", "Height", offY.value, y, height);
+        ZavizoZoz3::SetROIPos(key(), businessId, x, y, x + width, y + height);
+    }
+    m_roiApplying = false;
+    return newId;
+}

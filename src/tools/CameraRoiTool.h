@@ -1,0 +1,119 @@
+#pragma once
+// Camera ROI, image masks and column window of a pane, shown as editable rectangles on the
+// pane's picture and written back to the camera when the user edits them.
+//
+// On the profiler's 2D picture the tool draws, from the camera's settings, the camera ROI (the
+// band of sensor rows read, "OffsetY" counted from the bottom), up to three image masks
+// (quadrilaterals selected through "ImageMaskerSelector") and the column window (CAM_INFO 67
+// and 68 on a 0..3199 scale). On the 2D view it keeps one camera ROI in image coordinates.
+//
+// 2D-view camera ROI edit: the picture is taken as the full sensor, so image coordinates are
+// sensor coordinates. The edited rectangle keeps its top-left corner, rounded down to the
+// "OffsetX"/"OffsetY" increments; its size is rounded down to the "Width"/"Height" increments
+// and never below their minimum, the right and bottom edges giving way (and, at the picture's
+// border, the top-left corner moving back). The four nodes are written so the camera takes the
+// new window, offsets and sizes in the order that keeps every intermediate window on the
+// sensor; the edit is then reported with SetROIPos.
+//
+// Shapes are fixed (neither movable nor selectable) while acquisition runs; shapes drawn in
+// that time are fixed too. All calls run on the GUI thread.
+#include <QMap>
+#include <QPointer>
+#include <QString>
+#include <functional>
+#include <string>
+
+#include "NuvROI.h"
+
+namespace GenApi {
+class INodeMap;
+}
+class ZMKImageWnd;
+
+class CameraRoiTool {
+public:
+    // Index of a shape in the business layer's ROI operations.
+    enum RoiIndex { CameraRoi = 0, Mask1 = 1, Mask3 = 3, ColumnWindow = 4 };
+    static constexpr int kColumnScale = 3199;
+    static constexpr int kMinColumnWindow = 10;
+
+    struct IntegerNodeInfo {
+        int value = 0;
+        int min = 0;
+        int max = 0;
+        int inc = 1;
+    };
+    // 0, or -1 no node map, -2 no such node, -3 not a readable integer, -4 GenICam exception.
+    // `info` is written only on success.
+    static int getIntegerNodeInfo(const QString& cameraKey, const QString& nodeName, IntegerNodeInfo* info);
+    static int integerNodeInfo(GenApi::INodeMap* map, const std::string& nodeName, IntegerNodeInfo* info);
+
+    // `cameraKey` is the pane's camera key (it outlives the tool); `infoKey` gives the key under
+    // which camera information items are reported.
+    CameraRoiTool(const QString* cameraKey, std::function<QString()> infoKey);
+
+    // The display the shapes live on; forgets (and removes) the shapes of the previous one.
+    void attach(ZMKImageWnd* display, bool view2D);
+    // The camera went away: forget every shape, pending redraw and the picture size.
+    void reset();
+    // Size of the last picture shown; -1 before the first.
+    void setPictureSize(int width, int height);
+    // A picture of a new size arrived: serve the pending redraws, then fix the shapes.
+    void onNewPictureSize();
+
+    int drawROI(int x1, int y1, int x2, int y2, int kind, int index);
+    int updateROI(int index, int x1, int y1, int x2, int y2);
+    int removeROI(int index);
+    void setShapesEditable(bool editable);
+
+    bool ownsShape(int id) const;
+    // The user moved or resized shape `id`; returns the shape's new id, or -1.
+    int onShapeChanged(int id);
+
+    QMap<int, int> roiShapeIds() const { return m_roiShapeIds; }
+    QMap<int, int> maskShapeIds() const { return m_maskShapeIds; }
+    QMap<int, int> columnWindowShapeIds() const { return m_columnWindowShapeIds; }
+    bool isPending(int index) const { return index >= 0 && index < 5 && m_pendingRedraw[index]; }
+    bool isApplying() const { return m_roiApplying; }
+
+private:
+    int redrawCameraRoi();
+    int redrawMask(int mask);
+    int redrawColumnWindow();
+    int drawShape(const NuvROI& roi);
+    void removeShape(int id);
+    void removeAll();
+    static NuvROI rect(double x1, double y1, double x2, double y2);
+
+    int editColumnWindow(int id, const NuvROI& shape);
+    int editCameraRoi(int id, const NuvROI& shape);
+    int editMask(int id, const NuvROI& shape);
+    int editCameraRoi2D(int id, const NuvROI& shape);
+
+    std::string key() const { return m_cameraKey->toStdString(); }
+    std::string readNode(const char* name) const;
+    int writeNode(const char* name, const std::string& value) const;
+    int writeNode(const char* name, int value) const;
+
+    const QString* m_cameraKey;
+    std::function<QString()> m_infoKey;
+    QPointer<ZMKImageWnd> m_display;
+    bool m_view2D = false;
+    bool m_editable = true;
+    int m_width = -1;
+    int m_height = -1;
+
+    // Camera ROI: the id the business layer knows it by -> current shape id.
+    QMap<int, int> m_roiShapeIds;
+    // Mask 1..3 -> shape id, -1 while not drawn.
+    QMap<int, int> m_maskShapeIds;
+    // Column window: like the camera ROI.
+    QMap<int, int> m_columnWindowShapeIds;
+    QMap<int, QString> m_maskSelectorNames;
+    NuvROI m_lastCameraRoi;
+    NuvROI m_lastColumnWindow;
+    // Set while an edit is written to the camera: the business layer's echo is dropped.
+    bool m_roiApplying = false;
+    // Redraw on the next picture of a new size: camera ROI, masks 1..3, column window.
+    bool m_pendingRedraw[5] = {false, false, false, false, false};
+};
