@@ -20,6 +20,8 @@ public:
     void FromString(const GenApi::gcstring& value) override;
     bool GetValue(bool Verify = false, bool IgnoreCache = false) const override;
     void SetValue(bool value, bool Verify = true) override;
+    // The value kept for selector entry `slot`; the caller holds the values mutex.
+    bool valueForSlotLocked(size_t slot) const { return slot < m_values.size() && m_values[slot] != 0; }
 
 private:
     const EnumerationNode* const m_selector;

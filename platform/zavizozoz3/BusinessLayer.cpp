@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -80,6 +81,7 @@ std::string BusinessLayer::addCamera(Control::CameraKind kind, const std::string
             device = std::make_shared<SimulatedLaserProfiler>(key, serial, *this);
         else
             device = std::make_shared<SimulatedAreaScanCamera>(key, serial, *this);
+        device->setRoiChangeListener([this, key](int index) { roiDraws.note(key, index); });
         m_cameras.push_back(device);
     }
     return device->key();
@@ -203,6 +205,44 @@ std::vector<Control::RoiPosCall> BusinessLayer::roiPosCalls() const {
     return m_roiPosCalls;
 }
 
+int BusinessLayer::deliverRoiDraws() {
+    int delivered = 0;
+    for (const RoiDrawQueue::Entry& entry : roiDraws.take()) {
+        const std::shared_ptr<CameraDevice> device = camera(entry.first);
+        if (!device) continue;
+        const int index = entry.second;
+        // The rectangle is what a 2D view draws: the camera ROI in sensor coordinates, the
+        // column window's first and last column; profilers redraw from the camera themselves.
+        int rect[4] = {0, 0, 0, 0};
+        int drawType = 0;
+        if (index == 0) {
+            drawType = 1;
+            GenApi::INodeMap* map = device->nodeMap();
+            const char* names[] = {"OffsetX", "OffsetY", "Width", "Height"};
+            int64_t v[4] = {0, 0, 0, 0};
+            for (int i = 0; i < 4; ++i) {
+                GenApi::CIntegerPtr node(map ? map->GetNode(names[i]) : nullptr);
+                if (node) v[i] = node->GetValue();
+            }
+            rect[0] = static_cast<int>(v[0]);
+            rect[1] = static_cast<int>(v[1]);
+            rect[2] = static_cast<int>(v[0] + v[2]);
+            rect[3] = static_cast<int>(v[1] + v[3]);
+        } else if (index == 4) {
+            drawType = 2;
+            rect[0] = std::atoi(device->info(CAM_INFO_COLUMN_FIRST).c_str());
+            rect[2] = std::atoi(device->info(CAM_INFO_COLUMN_LAST).c_str());
+        }
+        int roiId = index;
+        bool status = false;
+        roiListeners.forEach([&](IROIDrawUpdate* listener) {
+            listener->notify(entry.first, rect[0], rect[1], rect[2], rect[3], 0, roiId, status, 0, drawType);
+        });
+        ++delivered;
+    }
+    return delivered;
+}
+
 void BusinessLayer::reset() {
     if (m_events.isCurrentThread() || SimulatedCamera::isAcquisitionThread()) {
         std::fprintf(stderr, "ZavizoZoz3: reset() from a business-layer thread is ignored\n");
@@ -226,6 +266,7 @@ void BusinessLayer::reset() {
     cameraIdListeners.clear();
     languageListeners.clear();
     roiListeners.clear();
+    roiDraws.clear();
     correctionListeners.clear();
     importListeners.clear();
     imageModeListeners.clear();

@@ -13,6 +13,7 @@
 #include "EventThread.h"
 #include "FrameSink.h"
 #include "ListenerList.h"
+#include "RoiDrawQueue.h"
 #include "ZavizoZoz3Control.h"
 
 namespace ZavizoZoz3 {
@@ -45,6 +46,10 @@ public:
     int listenerCount() const;
 
     EventThread& events() { return m_events; }
+
+    // ROI draw events: queued on any thread, delivered to the ROI listeners on the GUI thread.
+    RoiDrawQueue roiDraws;
+    int deliverRoiDraws();
 
     // Frames: hands a payload to every image listener, each getting its own reference.
     void deliverFrame(const std::string& cameraKey, EncodedFrame&& frame) override;

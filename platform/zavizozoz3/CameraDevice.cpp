@@ -44,8 +44,14 @@ int CameraDevice::setInfo(CAM_INFO item, const std::string& value) {
         default:
             break;
     }
-    std::lock_guard<std::mutex> lock(m_infoMutex);
-    m_info[item] = value;
+    bool changed = false;
+    {
+        std::lock_guard<std::mutex> lock(m_infoMutex);
+        std::string& stored = m_info[item];
+        changed = stored != value;
+        stored = value;
+    }
+    if (changed && (item == CAM_INFO_COLUMN_FIRST || item == CAM_INFO_COLUMN_LAST)) roiChanged(4);
     return 0;
 }
 

@@ -2,6 +2,7 @@
 // One camera of the registry, whatever drives it (simulation now, a GenICam transport later):
 // its information items as text, its feature node map, connection state and acquisition.
 #include <atomic>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -43,6 +44,10 @@ public:
     virtual bool isGrabbing() const = 0;
     virtual void setFrameRate(double framesPerSecond) = 0;
 
+    // Told, on the writing thread, which ROI a write changed: 0 camera ROI, 1 to 3 masks, 4
+    // column window. Set once before the device is shared.
+    void setRoiChangeListener(std::function<void(int index)> listener) { m_roiChanged = std::move(listener); }
+
     // 0 picture, 1 contour, 2 3D; others are rejected with -1.
     int setImageMode(int mode);
     int imageMode() const { return m_imageMode.load(); }
@@ -50,6 +55,9 @@ public:
 protected:
     // Stored defaults, set by the implementation's constructor.
     void setDefaultInfo(CAM_INFO item, const std::string& value);
+    void roiChanged(int index) const {
+        if (m_roiChanged) m_roiChanged(index);
+    }
 
 private:
     const std::string m_key;
@@ -57,8 +65,9 @@ private:
     std::atomic<bool> m_connected{false};
     std::atomic<bool> m_open{false};
     std::atomic<int> m_imageMode{0};
-    mutable std::mutex m_infoMutex;     // guards m_info
-    std::map<int, std::string> m_info;  // stored items (everything but the state items)
+    std::function<void(int)> m_roiChanged;  // set before the device is shared, then constant
+    mutable std::mutex m_infoMutex;         // guards m_info
+    std::map<int, std::string> m_info;      // stored items (everything but the state items)
 };
 
 }  // namespace ZavizoZoz3

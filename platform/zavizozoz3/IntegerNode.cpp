@@ -25,6 +25,10 @@ void IntegerNode::setMaxFunction(std::function<int64_t()> maxFunction) {
     m_maxFunction = std::move(maxFunction);
 }
 
+void IntegerNode::setWriteLimitFunction(std::function<int64_t()> limitFunction) {
+    m_limitFunction = std::move(limitFunction);
+}
+
 int64_t IntegerNode::valueLocked() const {
     const size_t slot = m_selector ? static_cast<size_t>(m_selector->currentIndexLocked()) : 0;
     return m_values[slot];
@@ -66,7 +70,7 @@ void IntegerNode::SetValue(int64_t value, bool /*Verify*/) {
     requireWritable();
     {
         std::lock_guard<std::mutex> lock(map().valuesMutex());
-        const int64_t max = maxLocked();
+        const int64_t max = m_limitFunction ? std::min(maxLocked(), m_limitFunction()) : maxLocked();
         if (value < m_min || value > max)
             throw GenICam::OutOfRangeException(GetName() + ": " + std::to_string(value) + " is outside [" +
                                                    std::to_string(m_min) + ", " + std::to_string(max) + "]",

@@ -32,6 +32,10 @@ public:
     // use the *Locked accessors.
     void setMaxFunction(std::function<int64_t()> maxFunction);
     int64_t valueLocked() const;
+    int64_t valueForSlotLocked(size_t slot) const { return slot < m_values.size() ? m_values[slot] : 0; }
+    // A bound checked on every write but not reported as the maximum: for a window whose
+    // size keeps its full range while its offset decides what still fits on the sensor.
+    void setWriteLimitFunction(std::function<int64_t()> limitFunction);
     int64_t maxLocked() const;
 
 private:
@@ -39,8 +43,9 @@ private:
     const int64_t m_max;
     const int64_t m_inc;
     const EnumerationNode* const m_selector;
-    std::function<int64_t()> m_maxFunction;  // set while the map is built, then constant
-    std::vector<int64_t> m_values;           // per selector entry; guarded by the map's values mutex
+    std::function<int64_t()> m_maxFunction;    // set while the map is built, then constant
+    std::function<int64_t()> m_limitFunction;  // set while the map is built, then constant
+    std::vector<int64_t> m_values;             // per selector entry; guarded by the map's values mutex
 };
 
 }  // namespace ZavizoZoz3

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <iterator>
 
 #include "NuvPixelFormat.h"
 
@@ -42,6 +44,18 @@ void SimulatedCamera::setFrameRate(double framesPerSecond) {
 }
 
 void SimulatedCamera::onNodeChanged(const std::string& name) {
+    static const char* const kWindowNodes[] = {"OffsetX", "OffsetY", "Width", "Height"};
+    static const char* const kMaskNodes[] = {"ImageMask", "Xup",   "Yup",    "Xdown", "Ydown",
+                                             "Xleft",     "Yleft", "Xright", "Yright"};
+    const auto named = [&name](const char* n) { return name == n; };
+    if (std::any_of(std::begin(kWindowNodes), std::end(kWindowNodes), named)) {
+        roiChanged(0);
+    } else if (std::any_of(std::begin(kMaskNodes), std::end(kMaskNodes), named)) {
+        // The mask the selector points at now, right after the write.
+        const std::string selected = nodes().symbolicValue("ImageMaskerSelector");
+        if (selected.size() > 11 && selected.compare(0, 11, "ImageMasker") == 0)
+            roiChanged(std::atoi(selected.c_str() + 11) + 1);
+    }
     {
         std::lock_guard<std::mutex> lock(m_wakeMutex);
         if (name == "TriggerSoftware")

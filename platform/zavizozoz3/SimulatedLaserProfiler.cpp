@@ -19,7 +19,9 @@ SimulatedLaserProfiler::SimulatedLaserProfiler(const std::string& key, const std
     auto& offsetX = map.addInteger("OffsetX", 0, 0, kPoints - 64, 32);
     auto& offsetY = map.addInteger("OffsetY", 0, 0, kSensorRows - 16, 2);
     width.setMaxFunction([&offsetX] { return kPoints - offsetX.valueLocked(); });
-    height.setMaxFunction([&offsetY] { return kSensorRows - offsetY.valueLocked(); });
+    // Height reports the whole sensor as its maximum; the band counts from the bottom, so a
+    // write must still fit above the offset.
+    height.setWriteLimitFunction([&offsetY] { return kSensorRows - offsetY.valueLocked(); });
     offsetX.setMaxFunction([&width] { return kPoints - width.valueLocked(); });
     offsetY.setMaxFunction([&height] { return kSensorRows - height.valueLocked(); });
     map.addInteger("PointsNum", kPoints, 1, kPoints, 1, GenApi::RO);
@@ -87,12 +89,19 @@ void SimulatedLaserProfiler::fillGeometry(SimulatedFrame& frame) {
     frame.zMinMm = nodes().floatValue("ZDownSizeInfo");
 }
 
-void SimulatedLaserProfiler::scanProfile(uint64_t n, float* heights, uint8_t* brightness) {
+void SimulatedLaserProfiler::scanProfile(uint64_t n, const SensorRegions& regions, float* heights,
+                                         uint8_t* brightness) {
     m_scene.profile(n, m_heightsScratch, m_brightnessScratch);
     const int first = std::clamp(std::atoi(info(CAM_INFO_COLUMN_FIRST).c_str()), 0, kPoints - 1);
     const int last = std::clamp(std::atoi(info(CAM_INFO_COLUMN_LAST).c_str()), first, kPoints - 1);
+    const double zMax = nodes().floatValue("ZUpSizeInfo"), zMin = nodes().floatValue("ZDownSizeInfo");
     for (int i = 0; i < kPoints; ++i) {
-        const bool inside = i >= first && i <= last;
+        // A point is measured where the sensor reads its laser spot: inside the column window,
+        // on a row of the camera ROI and outside every mask.
+        const int row =
+            LaserScene::sensorRowOf(m_heightsScratch[static_cast<size_t>(i)], kSensorRows, zMax, zMin);
+        const bool inside = i >= first && i <= last && row >= 0 && regions.rowInWindow(row) &&
+                            !regions.masked(i - regions.offsetX() + 0.5, row + 0.5);
         heights[i] =
             inside ? m_heightsScratch[static_cast<size_t>(i)] : std::numeric_limits<float>::quiet_NaN();
         brightness[i] = inside ? m_brightnessScratch[static_cast<size_t>(i)] : 0;
@@ -108,6 +117,7 @@ void SimulatedLaserProfiler::produceFrame(uint64_t frameIndex) {
     SimulatedFrame frame;
     frame.frameIndex = frameIndex;
     frame.imageMode = mode;
+    const SensorRegions regions = SensorRegions::read(nodes(), kPoints, kSensorRows);
     if (mode == 0 || mode == 1) {
         const double tickRate = std::min(rate, mode == 0 ? kMaxPictureRate : kMaxProfileRate);
         m_profileIndex += static_cast<uint64_t>(std::max(1.0, std::round(rate / tickRate)));
@@ -116,29 +126,17 @@ void SimulatedLaserProfiler::produceFrame(uint64_t frameIndex) {
         frame.lineCount = 1;
         frame.heights.resize(kPoints);
         frame.brightness.resize(kPoints);
-        scanProfile(m_profileIndex, frame.heights.data(), frame.brightness.data());
+        scanProfile(m_profileIndex, regions, frame.heights.data(), frame.brightness.data());
         if (mode == 0) {
-            int64_t width = 0, height = 0, offsetX = 0, offsetY = 0;
-            {
-                NodeMap& map = nodes();
-                auto* w = dynamic_cast<IntegerNode*>(map.GetNode("Width"));
-                auto* h = dynamic_cast<IntegerNode*>(map.GetNode("Height"));
-                auto* x = dynamic_cast<IntegerNode*>(map.GetNode("OffsetX"));
-                auto* y = dynamic_cast<IntegerNode*>(map.GetNode("OffsetY"));
-                std::lock_guard<std::mutex> lock(map.valuesMutex());
-                width = w->valueLocked();
-                height = h->valueLocked();
-                offsetX = x->valueLocked();
-                offsetY = y->valueLocked();
-            }
-            const std::vector<float> window(frame.heights.begin() + offsetX,
-                                            frame.heights.begin() + offsetX + width);
-            frame.pictureWidth = static_cast<int>(width);
-            frame.pictureHeight = static_cast<int>(height);
-            frame.windowRowOffset = static_cast<int>(offsetY);
+            const auto begin = frame.heights.begin() + regions.offsetX();
+            const std::vector<float> window(begin, begin + regions.width());
+            frame.pictureWidth = regions.width();
+            frame.pictureHeight = regions.height();
+            frame.windowRowOffset = regions.offsetY();
             LaserScene::renderSensorPicture(window, frame.pictureWidth, kSensorRows, frame.windowRowOffset,
                                             frame.pictureHeight, frame.zMaxMm, frame.zMinMm, frameIndex,
                                             frame.picture);
+            regions.darken(frame.picture, frame.pictureWidth);
         }
         sendFrame(std::move(frame));
         return;
@@ -167,8 +165,8 @@ void SimulatedLaserProfiler::produceFrame(uint64_t frameIndex) {
     frame.heights.resize(static_cast<size_t>(lines) * kPoints);
     frame.brightness.resize(static_cast<size_t>(lines) * kPoints);
     for (int line = 0; line < lines; ++line)
-        scanProfile(firstProfile + static_cast<uint64_t>(line), frame.heights.data() + line * kPoints,
-                    frame.brightness.data() + line * kPoints);
+        scanProfile(firstProfile + static_cast<uint64_t>(line), regions,
+                    frame.heights.data() + line * kPoints, frame.brightness.data() + line * kPoints);
     sendFrame(std::move(frame));
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "LaserScene.h"
+#include "SensorRegions.h"
 #include "SimulatedCamera.h"
 
 namespace ZavizoZoz3 {
@@ -29,8 +30,9 @@ private:
     bool singleGrabComplete() const override { return m_lastMode != 2 || m_batchIndex == 0; }
     void produceFrame(uint64_t frameIndex) override;
     void fillGeometry(SimulatedFrame& frame);
-    // Profile of the scene with the points outside the column window (CAM_INFO 67, 68) removed.
-    void scanProfile(uint64_t n, float* heights, uint8_t* brightness);
+    // Profile of the scene with the points the sensor does not read (outside the column window
+    // of CAM_INFO 67 and 68 or the camera ROI's rows, or masked) removed.
+    void scanProfile(uint64_t n, const SensorRegions& regions, float* heights, uint8_t* brightness);
 
     LaserScene m_scene;
     // Acquisition-thread state (only the grabbing thread touches these while it runs).

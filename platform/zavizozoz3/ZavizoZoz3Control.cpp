@@ -141,8 +141,22 @@ void waitIdle() {
     layer().events().waitIdle();
 }
 
+void setRoiDrawScheduler(std::function<void()> schedule) {
+    layer().roiDraws.setScheduler(std::move(schedule));
+}
+
+int deliverRoiDraws() {
+    return layer().deliverRoiDraws();
+}
+
+void raiseRoiDraws(const std::string& key) {
+    for (int index = 0; index <= 4; ++index)
+        layer().roiDraws.note(key, index);
+}
+
 bool callROIDraw(const std::string& key, int leftX, int leftY, int rightX, int rightY, int operation,
                  int& roiId, int roiType, int drawType) {
+    if (roiId >= 0 && roiId <= 4 && operation != 1) layer().roiDraws.setHidden(key, roiId, operation != 0);
     bool status = false;
     layer().roiListeners.forEach([&](IROIDrawUpdate* listener) {
         listener->notify(key, leftX, leftY, rightX, rightY, operation, roiId, status, roiType, drawType);

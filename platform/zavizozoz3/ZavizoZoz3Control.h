@@ -70,9 +70,26 @@ void post(std::function<void()> task);
 void waitIdle();
 
 // Synchronous, on the calling thread (the ROI listener must be called on the GUI thread).
-// Returns `status` as the listener left it; roiId in/out.
+// Returns `status` as the listener left it; roiId in/out. Operation 0 on roiId 0 to 4 lets that
+// ROI raise draw events again, an operation other than 0 and 1 silences it.
 bool callROIDraw(const std::string& key, int leftX, int leftY, int rightX, int rightY, int operation,
                  int& roiId, int roiType, int drawType);
+
+// ROI draw events. A change of the camera ROI ("OffsetX", "OffsetY", "Width", "Height"), of an
+// image mask ("ImageMask" or a corner node of the selected mask) or of the column window
+// (CAM_INFO 67, 68), from any thread and whoever wrote it, raises a draw event: operation 0,
+// roiId the index (0 camera ROI, 1 to 3 mask, 4 column window), roiType 0, drawType 1 for the
+// camera ROI, 0 for a mask, 2 for the column window; the rectangle is the camera ROI in sensor
+// coordinates or the column window's first and last column. The ROI listener must be called on
+// the GUI thread, so events wait, one per camera and index, until deliverRoiDraws() runs there.
+// The scheduler is called on the writing thread whenever the queue stops being empty; a Qt host
+// posts deliverRoiDraws() to its event loop from it. Without a scheduler events wait for an
+// explicit deliverRoiDraws(). A ROI removed through callROIDraw stays quiet until drawn again.
+void setRoiDrawScheduler(std::function<void()> schedule);
+// GUI thread. Returns the number of events delivered.
+int deliverRoiDraws();
+// Raises the draw events of every ROI of a camera (masks that are off are removed by them).
+void raiseRoiDraws(const std::string& key);
 
 // Observations for tests.
 int listenerCount();         // all registered listeners of every kind
@@ -84,7 +101,7 @@ struct RoiPosCall {
     std::string key;
     int roiId, x1, y1, x2, y2;
 };
-std::vector<RoiPosCall> roiPosCalls();
+std::vector<RoiPosCall> roiPosCalls();  // every SetROIPos, in call order
 
 // Stops every camera and the event thread, clears all cameras, listeners and observations.
 // The next call starts afresh. Tests call it between cases.
