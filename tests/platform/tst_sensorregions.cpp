@@ -1,0 +1,197 @@
+// The simulated laser profiler honours its camera ROI, image masks and column window, refuses
+// window values a real sensor would refuse, and the business layer raises ROI draw events.
+#include <QtTest>
+#include <atomic>
+#include <cmath>
+#include <mutex>
+#include <thread>
+
+#include "GenApi.h"
+#include "TestSupport.h"
+#include "ZavizoZoz3.h"
+#include "ZavizoZoz3Control.h"
+
+using namespace ZavizoZoz3;
+
+namespace {
+// Keeps the last frame of each image mode the camera produced.
+struct FrameCapture {
+    std::mutex mutex;  // guards frames
+    SimulatedFrame frames[3];
+    bool seen[3] = {false, false, false};
+};
+
+struct RoiDraw {
+    std::string key;
+    int x1, y1, x2, y2, operation, roiId, drawType;
+};
+class RoiRecorder final : public IROIDrawUpdate {
+public:
+    void notify(std::string id, int leftX, int leftY, int rightX, int rightY, int operation, int& roiId,
+                bool& status, int, int drawType) override {
+        draws.push_back({id, leftX, leftY, rightX, rightY, operation, roiId, drawType});
+        status = true;
+    }
+    std::vector<RoiDraw> draws;
+};
+}  // namespace
+
+class TestSensorRegions : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { TestSupport::resetEnvironment(); }
+    void cleanup() { Control::reset(); }
+    void windowWritesRefused_data();
+    void windowWritesRefused();
+    void framesHonourRegions_data();
+    void framesHonourRegions();
+    void drawEventsFollowChanges();
+};
+
+void TestSensorRegions::windowWritesRefused_data() {
+    QTest::addColumn<QString>("feature");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("accepted");
+    // The camera starts with Height 400 and OffsetY 300.
+    QTest::newRow("height off increment") << "Height"
+                                          << "401" << false;
+    QTest::newRow("height below minimum") << "Height"
+                                          << "8" << false;
+    QTest::newRow("height above the offset") << "Height"
+                                             << "800" << false;
+    QTest::newRow("height that fits") << "Height"
+                                      << "724" << true;
+    QTest::newRow("offset off increment") << "OffsetY"
+                                          << "301" << false;
+    QTest::newRow("offset out of range") << "OffsetY"
+                                         << "700" << false;
+    QTest::newRow("offset that fits") << "OffsetY"
+                                      << "624" << true;
+}
+
+void TestSensorRegions::windowWritesRefused() {
+    QFETCH(QString, feature);
+    QFETCH(QString, value);
+    QFETCH(bool, accepted);
+    const std::string key = Control::addCamera(Control::CameraKind::LaserProfiler, "L");
+    QCOMPARE(SetCameraNodeValue(key, "Height", "400"), 0);
+    QCOMPARE(SetCameraNodeValue(key, "OffsetY", "300"), 0);
+    QCOMPARE(SetCameraNodeValue(key, feature.toStdString(), value.toStdString()) == 0, accepted);
+    std::string now;
+    GetCameraNodeValue(key, feature.toStdString(), now);
+    QCOMPARE(QString::fromStdString(now), accepted ? value : (feature == "Height" ? "400" : "300"));
+    GenApi::CIntegerPtr node(GetAttrNodeMap(FOCUS_CAMERA, key, 3)->GetNode(feature.toStdString()));
+    // Height reports the whole sensor; the offset's maximum follows the height.
+    QCOMPARE(node->GetMax(), feature == "Height" ? int64_t(1024) : int64_t(624));
+    if (!accepted) QVERIFY_EXCEPTION_THROWN(node->SetValue(value.toLongLong()), GenICam::OutOfRangeException);
+}
+
+void TestSensorRegions::framesHonourRegions_data() {
+    QTest::addColumn<int>("mode");
+    QTest::newRow("picture") << 0;
+    QTest::newRow("profile") << 1;
+    QTest::newRow("range lines") << 2;
+}
+
+void TestSensorRegions::framesHonourRegions() {
+    QFETCH(int, mode);
+    auto capture = std::make_shared<FrameCapture>();
+    Control::setFrameEncoder(Control::CameraKind::LaserProfiler,
+                             [capture](const SimulatedFrame& f, EncodedFrame&) {
+                                 std::lock_guard<std::mutex> lock(capture->mutex);
+                                 capture->frames[f.imageMode] = f;
+                                 capture->seen[f.imageMode] = true;
+                                 return false;
+                             });
+    const std::string key = Control::addCamera(Control::CameraKind::LaserProfiler, "L");
+    Control::setConnected(key, true);
+    Control::setOpen(key, true);
+    // Rows 324..723 are read (the conveyor's 0 mm lies on row 512); mask 2 covers columns
+    // 1000..1499 over the whole window; the column window ends at 2999.
+    QCOMPARE(SetCameraNodeValue(key, "Height", "400"), 0);
+    QCOMPARE(SetCameraNodeValue(key, "OffsetY", "300"), 0);
+    SetCameraInfo(key, CAM_INFO_COLUMN_LAST, "2999");
+    QCOMPARE(SetCameraNodeValue(key, "ImageMaskerSelector", "ImageMasker1"), 0);
+    for (const auto& c : std::vector<std::pair<const char*, const char*>>{{"Xup", "1000"},
+                                                                          {"Yup", "0"},
+                                                                          {"Xright", "1500"},
+                                                                          {"Yright", "0"},
+                                                                          {"Xdown", "1500"},
+                                                                          {"Ydown", "1023"},
+                                                                          {"Xleft", "1000"},
+                                                                          {"Yleft", "1023"},
+                                                                          {"ImageMask", "1"}})
+        QCOMPARE(SetCameraNodeValue(key, c.first, c.second), 0);
+    SetCameraImageMode(key, mode, true);
+    Control::setFrameRate(key, 2000.0);
+    QCOMPARE(StartGrab(key), 0);
+    QTRY_VERIFY([&] {
+        std::lock_guard<std::mutex> lock(capture->mutex);
+        return capture->seen[mode];
+    }());
+    StopGrab(key);
+    const SimulatedFrame f = capture->frames[mode];
+    if (mode == 0) {
+        QCOMPARE(f.pictureWidth, 3200);
+        QCOMPARE(f.pictureHeight, 400);
+        QCOMPARE(f.windowRowOffset, 300);
+        int darkMasked = 0, litOutside = 0;
+        for (int row = 0; row < f.pictureHeight; ++row) {
+            for (int col = 900; col < 1600; ++col) {
+                const uint8_t v = f.picture[size_t(row) * 3200 + size_t(col)];
+                if (col >= 1000 && col < 1500)
+                    darkMasked += v == 0;
+                else
+                    litOutside += v > 0;
+            }
+        }
+        QCOMPARE(darkMasked, 500 * 400);
+        QCOMPARE(litOutside, 200 * 400);
+        return;
+    }
+    for (int line = 0; line < f.lineCount; ++line) {
+        int valid[3] = {0, 0, 0};  // before the mask, masked, after the column window
+        for (int col = 0; col < 3200; ++col) {
+            const bool measured = std::isfinite(f.heights[size_t(line) * 3200 + size_t(col)]);
+            valid[col < 1000 ? 0 : (col < 1500 ? 1 : (col >= 3000 ? 2 : 0))] += measured;
+        }
+        QVERIFY(valid[0] > 300);
+        QCOMPARE(valid[1], 0);
+        QCOMPARE(valid[2], 0);
+    }
+}
+
+void TestSensorRegions::drawEventsFollowChanges() {
+    RoiRecorder recorder;
+    RegisterROIUpdateListener(&recorder);
+    std::atomic<int> scheduled{0};
+    Control::setRoiDrawScheduler([&scheduled] { ++scheduled; });
+    const std::string key = Control::addCamera(Control::CameraKind::LaserProfiler, "L");
+    // A host thread changes the camera ROI, a mask and the column window; selecting a mask and
+    // writing an unchanged item raise nothing.
+    std::thread host([&key] {
+        SetCameraNodeValue(key, "Height", "400");
+        SetCameraNodeValue(key, "OffsetY", "300");
+        SetCameraNodeValue(key, "ImageMaskerSelector", "ImageMasker2");
+        SetCameraNodeValue(key, "Xup", "12");
+        SetCameraInfo(key, CAM_INFO_COLUMN_FIRST, "0");
+        SetCameraInfo(key, CAM_INFO_COLUMN_LAST, "2000");
+    });
+    host.join();
+    QCOMPARE(scheduled.load(), 1);  // once, when the queue stopped being empty
+    QVERIFY(recorder.draws.empty());
+    QCOMPARE(Control::deliverRoiDraws(), 3);
+    QCOMPARE(recorder.draws.size(), size_t(3));
+    const RoiDraw& roi = recorder.draws[0];
+    QCOMPARE(QVector<int>({roi.x1, roi.y1, roi.x2, roi.y2, roi.operation, roi.roiId, roi.drawType}),
+             QVector<int>({0, 300, 3200, 700, 0, 0, 1}));
+    QCOMPARE(QVector<int>({recorder.draws[1].roiId, recorder.draws[1].drawType}), QVector<int>({3, 0}));
+    QCOMPARE(QVector<int>({recorder.draws[2].x1, recorder.draws[2].x2, recorder.draws[2].roiId,
+                           recorder.draws[2].drawType}),
+             QVector<int>({0, 2000, 4, 2}));
+    QCOMPARE(Control::deliverRoiDraws(), 0);
+    UnRegisterROIUpdateListener(&recorder);
+}
+
+QTEST_MAIN(TestSensorRegions)
+#include "tst_sensorregions.moc"
