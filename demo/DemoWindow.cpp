@@ -2,6 +2,7 @@
 
 #include "DeviceListWidget.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -79,8 +80,19 @@ DemoWindow::DemoWindow(QWidget* parent) : QMainWindow(parent) {
     statusBar()->addPermanentWidget(m_pixelInfo);
 
     Control::installPayloadEncoder();
-    addCameraItem(QString::fromStdString(Control::addCamera(Control::CameraKind::LaserProfiler, "LP-3200")),
-                  true);
+    // The business layer's ROI draw events must reach the viewer on this (the GUI) thread.
+    Control::setRoiDrawScheduler([]() {
+        QMetaObject::invokeMethod(
+            qApp, []() { Control::deliverRoiDraws(); }, Qt::QueuedConnection);
+    });
+    const std::string profiler = Control::addCamera(Control::CameraKind::LaserProfiler, "LP-3200");
+    // A starting set-up to edit on the 2D picture: a band of 600 rows and the first mask on.
+    ZavizoZoz3::SetCameraNodeValue(profiler, "Height", "600");
+    ZavizoZoz3::SetCameraNodeValue(profiler, "OffsetY", "200");
+    ZavizoZoz3::SetCameraNodeValue(profiler, "ImageMaskerSelector", "ImageMasker0");
+    ZavizoZoz3::SetCameraNodeValue(profiler, "ImageMask", "1");
+    Control::deliverRoiDraws();
+    addCameraItem(QString::fromStdString(profiler), true);
     addCameraItem(QString::fromStdString(Control::addCamera(Control::CameraKind::AreaScan, "AS-2048")),
                   false);
 
@@ -136,7 +148,10 @@ void DemoWindow::onCameraBound(int wndId) {
     m_viewer->getImageWndTitle(wndId, &title);
     const std::string kind = ZavizoZoz3::GetCameraInfo(title.toStdString(), ZavizoZoz3::CAM_INFO_DEVICE_KIND);
     // Area-scan cameras get the 2D view; profilers keep the profiler view every pane starts with.
-    if (kind == ZavizoZoz3::kDeviceKindAreaScan) m_viewer->setImageWndMode(wndId, NuvViewerImageWnd::Mode2D);
+    if (kind == ZavizoZoz3::kDeviceKindAreaScan)
+        m_viewer->setImageWndMode(wndId, NuvViewerImageWnd::Mode2D);
+    else
+        Control::raiseRoiDraws(title.toStdString());  // its ROI, masks and column window
     const bool hidden = !m_viewer->isWndShown(wndId);
     m_bound.insert(title);
     if (hidden) {

@@ -468,13 +468,22 @@ std::pair<ZMKShapeItem*, int> ZMKImageView::handleAt(const QPoint& pos) const {
 ZMKShapeItem* ZMKImageView::shapeAt(const QPoint& pos) const {
     const QPointF p = mapToImage(pos);
     const double tolerance = kHitTolerance / m_zoom;
-    // Later shapes are drawn on top, so they are hit first.
+    // Later shapes are drawn on top and win among equals, but the smallest shape under the
+    // press wins over larger ones: a band over the whole picture must not hide the shapes in it.
+    ZMKShapeItem* best = nullptr;
+    double bestArea = 0.0;
     for (auto it = m_shapes.rbegin(); it != m_shapes.rend(); ++it) {
         ZMKShapeItem* s = it->second;
         if (!s->isMovable() && !s->isSelectable()) continue;
-        if (s->hitTest(p, tolerance)) return s;
+        if (!s->hitTest(p, tolerance)) continue;
+        const QRectF bounds = s->boundingRect();
+        const double area = bounds.width() * bounds.height();
+        if (best == nullptr || area < bestArea) {
+            best = s;
+            bestArea = area;
+        }
     }
-    return nullptr;
+    return best;
 }
 
 void ZMKImageView::mousePressEvent(QMouseEvent* event) {
