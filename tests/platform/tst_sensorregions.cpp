@@ -112,16 +112,11 @@ void TestSensorRegions::framesHonourRegions() {
     QCOMPARE(SetCameraNodeValue(key, "OffsetY", "300"), 0);
     SetCameraInfo(key, CAM_INFO_COLUMN_LAST, "2999");
     QCOMPARE(SetCameraNodeValue(key, "ImageMaskerSelector", "ImageMasker1"), 0);
-    for (const auto& c : std::vector<std::pair<const char*, const char*>>{{"Xup", "1000"},
-                                                                          {"Yup", "0"},
-                                                                          {"Xright", "1500"},
-                                                                          {"Yright", "0"},
-                                                                          {"Xdown", "1500"},
-                                                                          {"Ydown", "1023"},
-                                                                          {"Xleft", "1000"},
-                                                                          {"Yleft", "1023"},
-                                                                          {"ImageMask", "1"}})
-        QCOMPARE(SetCameraNodeValue(key, c.first, c.second), 0);
+    const char* const writes[] = {"Xup",    "1000", "Yup",   "0",    "Xright",    "1500",
+                                  "Yright", "0",    "Xdown", "1500", "Ydown",     "1023",
+                                  "Xleft",  "1000", "Yleft", "1023", "ImageMask", "1"};
+    for (size_t i = 0; i < std::size(writes); i += 2)
+        QCOMPARE(SetCameraNodeValue(key, writes[i], writes[i + 1]), 0);
     SetCameraImageMode(key, mode, true);
     Control::setFrameRate(key, 2000.0);
     QCOMPARE(StartGrab(key), 0);
