@@ -8,12 +8,8 @@ PACKAGES=(
     libgl-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils xvfb xauth
     libbenchmark-dev libgtest-dev clang clang-format libclang-rt-dev
     fonts-dejavu-core fonts-wqy-microhei
-<<<<<<< HEAD
-    librsvg2-bin
-    python3-numpy python3-open3d python3-tifffile python3-pil assimp-utils libjxr-dev libjxr-tools
-=======
     librsvg2-bin doxygen
->>>>>>> h16
+    python3-numpy python3-open3d python3-tifffile python3-pil assimp-utils libjxr-dev libjxr-tools
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
