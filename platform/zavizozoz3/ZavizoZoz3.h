@@ -14,8 +14,9 @@
 /**
  * The business-layer interface a host and the viewer call.
  *
- * Every function may be called from any thread, including from inside a listener callback;
- * status results are 0 for success and non-zero (usually -1) for failure, and nothing throws.
+ * Every function may be called from any thread (StartGrab() and StopGrab() describe how they
+ * behave on a camera's own acquisition thread); status results are 0 for success and non-zero
+ * (usually -1) for failure, and the functions do not throw.
  * Listeners are called on business-layer threads: the event thread for the posted events, the
  * camera's acquisition thread for images, and whichever thread runs
  * Control::deliverRoiDraws() (the GUI thread) for ROI draw events.
@@ -42,27 +43,32 @@ enum LAYOUT_TYPE : int {
 /// Numbered camera information items (text values). Only the numbers matter; names are for
 /// readability. Flags read "1" or "0".
 enum CAM_INFO : int {
-    CAM_INFO_TITLE = 0,               ///< display title (the camera key by default)
-    CAM_INFO_MODEL = 1,               ///< model name
-    CAM_INFO_OPEN = 3,                ///< "1" when the camera is open; read only
-    CAM_INFO_CONNECTED = 4,           ///< "1" when the camera is connected; read only
-    CAM_INFO_DEVICE_KIND = 6,         ///< kDeviceKindProfiler or kDeviceKindAreaScan
-    CAM_INFO_GRABBING = 10,           ///< "1" while acquisition runs; read only
-    CAM_INFO_SERIAL = 11,             ///< serial number
-    CAM_INFO_FRAME_RATE = 12,         ///< the "AcquisitionFrameRate" feature ("0" without it); read only
-    CAM_INFO_MODEL_TEXT = 35,         ///< model name as shown to the user
-    CAM_INFO_PIXEL_VALUE = 40,        ///< pixel value under the pointer, as text
-    CAM_INFO_RESOLUTION = 41,         ///< sensor resolution as text
-    CAM_INFO_PIXEL_POS = 42,          ///< pixel position under the pointer, as text
-    CAM_INFO_PIXEL_RGB = 43,          ///< RGB value under the pointer, as text
-    CAM_INFO_RANGE_BITS = 50,         ///< width of profile and range samples: "16" (default) or "32"
-    CAM_INFO_SAMPLING_RATIO = 51,     ///< sampling ratio ("1" by default)
-    CAM_INFO_Y_INTERVAL = 52,         ///< spacing between scanned lines ("0.05" by default)
-    CAM_INFO_DISPLAY_MODE = 53,       ///< display mode ("0" by default)
-    CAM_INFO_RANGE_PROBE = 54,        ///< range probe ("0" by default)
-    CAM_INFO_HEIGHT_MAX = 55,         ///< top of the displayed height range in mm ("20.0" by default)
-    CAM_INFO_HEIGHT_MIN = 56,         ///< bottom of the displayed height range in mm ("-20.0" by default)
-    CAM_INFO_SINGLE_GRAB = 57,        ///< "1" makes the next StartGrab a single grab; reset to "0" by it
+    CAM_INFO_TITLE = 0,        ///< display title (the camera key by default)
+    CAM_INFO_MODEL = 1,        ///< model name
+    CAM_INFO_OPEN = 3,         ///< "1" when the camera is open; read only
+    CAM_INFO_CONNECTED = 4,    ///< "1" when the camera is connected; read only
+    CAM_INFO_DEVICE_KIND = 6,  ///< kDeviceKindProfiler or kDeviceKindAreaScan
+    CAM_INFO_GRABBING = 10,    ///< "1" while acquisition runs; read only
+    CAM_INFO_SERIAL = 11,      ///< serial number
+    CAM_INFO_FRAME_RATE = 12,  ///< the "AcquisitionFrameRate" feature ("0" without it); read only
+    CAM_INFO_MODEL_TEXT = 35,  ///< model name as shown to the user
+    /// Value of the pixel under the pointer (three decimals); the viewer writes it.
+    CAM_INFO_PIXEL_VALUE = 40,
+    /// Resolution as "width * height"; the viewer writes the size of the picture it shows.
+    CAM_INFO_RESOLUTION = 41,
+    /// Image position under the pointer as "x,y" (one decimal); the viewer writes it.
+    CAM_INFO_PIXEL_POS = 42,
+    CAM_INFO_PIXEL_RGB = 43,       ///< colour under the pointer as "r,g,b"; the viewer writes it
+    CAM_INFO_RANGE_BITS = 50,      ///< width of profile and range samples: "16" (default) or "32"
+    CAM_INFO_SAMPLING_RATIO = 51,  ///< sampling ratio of the 3D display ("1" by default)
+    CAM_INFO_Y_INTERVAL = 52,      ///< spacing of scanned lines in mm for the 3D display ("0.05" by default)
+    CAM_INFO_DISPLAY_MODE = 53,    ///< 3D display mode: "0" (default) or another value for the other mode
+    /// "1" asks the profiler view to measure the height span of the next profile within the
+    /// shown range into CAM_INFO 55 and 56, reset this item to "0" and stop the grab ("0" by default).
+    CAM_INFO_RANGE_PROBE = 54,
+    CAM_INFO_HEIGHT_MAX = 55,   ///< top of the height range of the 3D display in mm ("20.0" by default)
+    CAM_INFO_HEIGHT_MIN = 56,   ///< bottom of the height range of the 3D display in mm ("-20.0" by default)
+    CAM_INFO_SINGLE_GRAB = 57,  ///< "1" makes the next StartGrab a single grab; reset to "0" by it
     CAM_INFO_WINDOW_ROW_OFFSET = 58,  ///< the "OffsetY" feature ("0" without it); read only
     CAM_INFO_COLUMN_FIRST = 67,       ///< first column of the column window; a change raises a draw event
     CAM_INFO_COLUMN_LAST = 68,        ///< last column of the column window; a change raises a draw event
@@ -181,8 +187,8 @@ public:
      * the camera ROI in sensor coordinates, or for the column window its first (@p leftX) and last
      * (@p rightX) column. @p operation 0 draws; @p roiId (in/out) is the index: 0 camera ROI,
      * 1 to 3 mask, 4 column window; @p drawType is 1 for the camera ROI, 0 for a mask, 2 for the
-     * column window. The listener sets @p status to report success. Called on the GUI thread
-     * (Control::deliverRoiDraws() or Control::callROIDraw()).
+     * column window. The listener sets @p status to report success. Called on the thread that runs
+     * Control::deliverRoiDraws() or Control::callROIDraw(), which must be the GUI thread.
      */
     virtual void notify(std::string id, int leftX, int leftY, int rightX, int rightY, int operation,
                         int& roiId, bool& status, int roiType, int drawType) = 0;
