@@ -305,7 +305,7 @@ int SetCameraNodeValue(const std::string& key, const std::string& feature, const
 int GetCardNodeValue(const std::string& cardKey, const std::string& feature, std::string& value);
 /// The node map of camera @p key, for @p type FOCUS_CAMERA and @p nodeMapType 3. Any thread.
 /// @return the map, or null otherwise or for an unknown camera. Valid until the business layer
-/// shuts down (also after the camera is removed).
+/// shuts down or Control::reset() runs (also after the camera is removed).
 GenApi::INodeMap* GetAttrNodeMap(FOCUS_TYPE type, const std::string& key, int nodeMapType);
 
 /// Moves the host's focus to @p key of kind @p type; only FOCUS_CAMERA is recorded. Any thread.
