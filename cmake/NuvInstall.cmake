@@ -26,7 +26,7 @@ endforeach()
 
 # What a host includes: the viewer, the business layer with its control surface, the image type.
 # Everything else stays private (checked by tests/install/check_installed_headers.sh).
-set(NUV_DOC_HEADERS ${PROJECT_SOURCE_DIR}/src/facade/NuvViewerImageWnd.h)
+set(NUV_DOC_HEADERS ${PROJECT_SOURCE_DIR}/src/facade/NuvViewerImageWnd.h ${PROJECT_SOURCE_DIR}/platform/zavizozoz3/ZavizoZoz3.h ${PROJECT_SOURCE_DIR}/platform/zavizozoz3/ZavizoZoz3Control.h ${PROJECT_SOURCE_DIR}/platform/zavizozoz3/GenApi.h ${PROJECT_SOURCE_DIR}/platform/zavizozoz3/SimulatedFrame.h ${PROJECT_SOURCE_DIR}/platform/nuvdata/NuvImage.h ${PROJECT_SOURCE_DIR}/platform/nuvdata/NuvPixelFormat.h)
 set(NUV_PUBLIC_HEADERS
     ${PROJECT_SOURCE_DIR}/src/facade/NuvViewerImageWnd.h
     ${PROJECT_SOURCE_DIR}/platform/zavizozoz3/ZavizoZoz3.h

@@ -1,16 +1,21 @@
 #pragma once
 #include <cstdint>
 
-// GenICam PFNC pixel-format codes, as acquisition buffers report them.
-namespace NuvPixelFormat {
-constexpr uint32_t Mono8 = 0x01080001u;
-constexpr uint32_t Mono16 = 0x01100007u;
-constexpr uint32_t RGB8 = 0x02180014u;
-constexpr uint32_t BGR8 = 0x02180015u;
-constexpr uint32_t Coord3D_C16 = 0x011000B8u;
-constexpr uint32_t Coord3D_C32 = 0x012000BFu;
+/// @file
+/// GenICam PFNC pixel-format codes, as acquisition buffers and NuvImage report them.
 
-// Bytes per pixel of a format, 0 for formats we do not know.
+/// GenICam PFNC pixel-format codes, as acquisition buffers report them. Constants only; usable
+/// from any thread.
+namespace NuvPixelFormat {
+constexpr uint32_t Mono8 = 0x01080001u;        ///< 8-bit grey, one byte per pixel
+constexpr uint32_t Mono16 = 0x01100007u;       ///< 16-bit grey, two bytes per pixel
+constexpr uint32_t RGB8 = 0x02180014u;         ///< 8-bit colour in R, G, B order, three bytes per pixel
+constexpr uint32_t BGR8 = 0x02180015u;         ///< 8-bit colour in B, G, R order, three bytes per pixel
+constexpr uint32_t Coord3D_C16 = 0x011000B8u;  ///< 16-bit height (range) samples, two bytes per pixel
+constexpr uint32_t Coord3D_C32 = 0x012000BFu;  ///< 32-bit height (range) samples, four bytes per pixel
+
+/// Bytes per pixel of @p format. Any thread.
+/// @return 1, 2, 3 or 4 for the formats above, 0 for formats this library does not know.
 inline int bytesPerPixel(uint32_t format) {
     switch (format) {
         case Mono8:

@@ -1,8 +1,9 @@
 #pragma once
-// Control surface of the in-process business layer, for the demo host and the tests.
-// Everything here is thread-safe. Listener events are delivered on the business layer's own
-// event thread (post*) in posting order; waitIdle() returns once every event posted before
-// the call has been delivered.
+/// @file
+/// Control surface of the in-process business layer, for the demo host and the tests.
+/// Everything here is thread-safe. Listener events are delivered on the business layer's own
+/// event thread (post*) in posting order; waitIdle() returns once every event posted before
+/// the call has been delivered.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -12,99 +13,167 @@
 #include "ZavizoZoz3.h"
 
 namespace ZavizoZoz3 {
+/**
+ * Control surface of the in-process business layer, for the demo host and the tests: simulated
+ * cameras, their acquisition, event posting and observations. Every function may be called from
+ * any thread unless its description says otherwise. Events are delivered on the business
+ * layer's event thread in posting order.
+ */
 namespace Control {
 
-enum class CameraKind { LaserProfiler, AreaScan };
+/// The kind of a simulated camera.
+enum class CameraKind {
+    LaserProfiler,  ///< a laser profiler (device kind kDeviceKindProfiler)
+    AreaScan        ///< an area-scan camera (device kind kDeviceKindAreaScan)
+};
 
-// Adds a simulated camera (disconnected, closed) and returns its key (the name; made unique).
+/// Adds a simulated camera of @p kind (disconnected, closed). @return its key: @p name, made unique
+/// by a number suffix when taken.
 std::string addCamera(CameraKind kind, const std::string& name);
-// Removes a camera; a grabbing camera stops first. Its node map stays valid until shutdown().
+/// Removes camera @p key; a grabbing camera stops first. Its node map stays valid until reset().
+/// An unknown key is ignored.
 void removeCamera(const std::string& key);
+/// @return the keys of every camera.
 std::vector<std::string> cameras();
+/// @return whether camera @p key exists.
 bool hasCamera(const std::string& key);
 
-// Connection state (CAM_INFO 4 and 3). Disconnecting stops acquisition.
+/// Connects or disconnects camera @p key (CAM_INFO 4). Disconnecting stops acquisition and closes
+/// the camera. An unknown key is ignored.
 void setConnected(const std::string& key, bool connected);
+/// Opens or closes camera @p key (CAM_INFO 3); only a connected camera opens. Closing stops
+/// acquisition. An unknown key is ignored.
 void setOpen(const std::string& key, bool open);
+/// @return whether camera @p key is grabbing (false for an unknown key).
 bool isGrabbing(const std::string& key);
 
-// Application settings (PARAMETER_INFO) are plain text the tests may set.
+/// Sets application setting @p item (PARAMETER_INFO), plain text the tests may set, to @p value.
 void setParameterInfo(PARAMETER_INFO item, const std::string& value);
 
-// Frame rate of a simulated camera's acquisition thread (frames or batches per second).
+/**
+ * Sets the frame rate of camera @p key's acquisition thread (frames or batches per second).
+ * The rate is the camera's "AcquisitionFrameRate" feature (clamped to its range). An area-scan
+ * camera sends one picture per period. A laser profiler scans that many profiles per second
+ * and sends, by image mode: 0 pictures (at most 25/s), 1 single profiles (at most 50/s),
+ * 2 one batch of "BatchNumber" lines whenever that many lines have been scanned. An unknown key
+ * is ignored.
+ */
 void setFrameRate(const std::string& key, double framesPerSecond);
-// The rate is the camera's "AcquisitionFrameRate" feature (clamped to its range). An area-scan
-// camera sends one picture per period. A laser profiler scans that many profiles per second
-// and sends, by image mode: 0 pictures (at most 25/s), 1 single profiles (at most 50/s),
-// 2 one batch of "BatchNumber" lines whenever that many lines have been scanned.
 
-// Installs the packaging of simulated frames into payloads for every camera of a kind (an
-// empty function removes it). Called on acquisition threads; must be thread-safe. Without an
-// encoder a camera sends image-mode-0 pictures as plain Mono8 kind-0 buffers and nothing else.
+/// Installs @p encoder, the packaging of simulated frames into payloads, for every camera of
+/// @p kind (an empty function removes it). Called on acquisition threads; must be thread-safe.
+/// Without an encoder a camera sends image-mode-0 pictures as plain Mono8 kind-0 buffers and
+/// nothing else.
 void setFrameEncoder(CameraKind kind, FrameEncoder encoder);
-// Makes laser profilers send the sensor's binary payloads (picture, profile, range batches), as
-// the demo and the viewer expect from a real device.
+/// Makes laser profilers send the sensor's binary payloads (picture, profile, range batches), as
+/// the demo and the viewer expect from a real device.
 void installPayloadEncoder();
-// Frames a camera produced since its last StartGrab (whether or not anything was sent).
+/// @return the frames camera @p key produced since its last StartGrab (whether or not anything
+/// was sent); 0 for an unknown key.
 uint64_t framesProduced(const std::string& key);
-// Acquisition buffers handed to image listeners and not yet released. reset() frees them.
+/// @return the acquisition buffers handed to image listeners and not yet released. reset() frees
+/// them.
 int outstandingBuffers();
 
-// Asynchronous delivery on the business-layer event thread.
-void postDeviceList(int source);  // card list and the current camera list
+/// @name Asynchronous delivery on the business-layer event thread
+/// Each call posts the event and returns; the registered listeners get it on the event thread.
+///@{
+
+/// Posts the device list to IDeviceListUpdate listeners with @p source, no cards and the current
+/// camera list.
+void postDeviceList(int source);
+/// Posts the device list @p cards and @p cams to IDeviceListUpdate listeners with @p source.
 void postDeviceList(int source, const std::vector<std::string>& cards, const std::vector<std::string>& cams);
+/// Posts a focus change to @p key of kind @p type to IFocusUpdate listeners.
 void postFocus(FOCUS_TYPE type, const std::string& key);
+/// Posts @p layout to ILayoutUpdate listeners.
 void postLayout(LAYOUT_TYPE layout);
+/// Posts the rename of @p srcName to @p dstName to ICameraIdUpdate listeners.
 void postCameraId(const std::string& srcName, const std::string& dstName);
+/// Posts @p language to ILangUpdate listeners.
 void postLanguage(const std::string& language);
+/// Posts a correction of camera @p key to ICorrectionUpdate listeners; @p ext is passed as is.
 void postCorrection(const std::string& key, int correctionType, float value, void* ext);
+/// Posts an import for camera @p key to IImportUpdate listeners.
 void postImport(const std::string& key);
+/// Posts image mode @p mode of camera @p key to IImageModeUpdate listeners.
 void postImageMode(const std::string& key, int mode);
+/// Posts show mode @p mode of camera @p key to ISLImageShowModeUpdate listeners.
 void postSLImageShowMode(const std::string& key, int mode);
-// Hands a buffer of `bytes` to the image listener "VUR" (the receiver releases it).
+/// Hands a buffer holding a copy of @p bytes, described by @p kind, @p extra, @p width, @p height
+/// and @p pixelFormat, for camera @p key to every image listener (the viewer's is "VUR"); each
+/// receiver releases it.
 void postImage(const std::string& key, uint32_t kind, uint32_t extra, int width, int height,
                uint32_t pixelFormat, const std::vector<uint8_t>& bytes);
-// Runs an arbitrary task on the event thread (for tests that need a foreign-thread caller).
+/// Runs an arbitrary @p task on the event thread (for tests that need a foreign-thread caller);
+/// an empty task is ignored.
 void post(std::function<void()> task);
-// Blocks until every event posted before this call has been delivered.
+/// Blocks until every event posted before this call has been delivered. Not from the event
+/// thread.
 void waitIdle();
+///@}
 
-// Synchronous, on the calling thread (the ROI listener must be called on the GUI thread).
-// Returns `status` as the listener left it; roiId in/out. Operation 0 on roiId 0 to 4 lets that
-// ROI raise draw events again, an operation other than 0 and 1 silences it.
+/**
+ * Calls the ROI listeners synchronously, on the calling thread (the ROI listener must be called
+ * on the GUI thread), with camera @p key, the rectangle, @p operation, @p roiId (in/out),
+ * @p roiType and @p drawType. Operation 0 on @p roiId 0 to 4 lets that ROI raise draw events
+ * again, an operation other than 0 and 1 silences it.
+ * @return `status` as the listener left it (false without listeners).
+ */
 bool callROIDraw(const std::string& key, int leftX, int leftY, int rightX, int rightY, int operation,
                  int& roiId, int roiType, int drawType);
 
-// ROI draw events. A change of the camera ROI ("OffsetX", "OffsetY", "Width", "Height"), of an
-// image mask ("ImageMask" or a corner node of the selected mask) or of the column window
-// (CAM_INFO 67, 68), from any thread and whoever wrote it, raises a draw event: operation 0,
-// roiId the index (0 camera ROI, 1 to 3 mask, 4 column window), roiType 0, drawType 1 for the
-// camera ROI, 0 for a mask, 2 for the column window; the rectangle is the camera ROI in sensor
-// coordinates or the column window's first and last column. The ROI listener must be called on
-// the GUI thread, so events wait, one per camera and index, until deliverRoiDraws() runs there.
-// The scheduler is called on the writing thread whenever the queue stops being empty; a Qt host
-// posts deliverRoiDraws() to its event loop from it. Without a scheduler events wait for an
-// explicit deliverRoiDraws(). A ROI removed through callROIDraw stays quiet until drawn again.
+/**
+ * Sets the scheduler of ROI draw events.
+ *
+ * A change of the camera ROI ("OffsetX", "OffsetY", "Width", "Height"), of an image mask
+ * ("ImageMask" or a corner node of the selected mask) or of the column window (CAM_INFO 67, 68),
+ * from any thread and whoever wrote it, raises a draw event: operation 0, roiId the index
+ * (0 camera ROI, 1 to 3 mask, 4 column window), roiType 0, drawType 1 for the camera ROI, 0 for a
+ * mask, 2 for the column window; the rectangle is the camera ROI in sensor coordinates or the
+ * column window's first and last column. The ROI listener must be called on the GUI thread, so
+ * events wait, one per camera and index, until deliverRoiDraws() runs there.
+ *
+ * @p schedule is called on the writing thread whenever the queue stops being empty; a Qt host
+ * posts deliverRoiDraws() to its event loop from it. Without a scheduler events wait for an
+ * explicit deliverRoiDraws(). A ROI removed through callROIDraw() stays quiet until drawn again.
+ */
 void setRoiDrawScheduler(std::function<void()> schedule);
-// GUI thread. Returns the number of events delivered.
+/// Delivers the waiting ROI draw events to the ROI listeners. GUI thread.
+/// @return the number of events delivered.
 int deliverRoiDraws();
-// Raises the draw events of every ROI of a camera (masks that are off are removed by them).
+/// Raises the draw events of every ROI of camera @p key (masks that are off are removed by them).
 void raiseRoiDraws(const std::string& key);
 
-// Observations for tests.
-int listenerCount();         // all registered listeners of every kind
-std::string lastFocusKey();  // key of the last SetFocus(3, key)
-int startGrabCount(const std::string& key);
-int stopGrabCount(const std::string& key);
-std::vector<std::string> logLines();  // VLogError lines as "module: message"
-struct RoiPosCall {
-    std::string key;
-    int roiId, x1, y1, x2, y2;
-};
-std::vector<RoiPosCall> roiPosCalls();  // every SetROIPos, in call order
+/// @name Observations for tests
+///@{
 
-// Stops every camera and the event thread, clears all cameras, listeners and observations.
-// The next call starts afresh. Tests call it between cases.
+/// @return the number of registered listeners of every kind.
+int listenerCount();
+/// @return the key of the last SetFocus(FOCUS_CAMERA, key).
+std::string lastFocusKey();
+/// @return how often StartGrab() was called for @p key.
+int startGrabCount(const std::string& key);
+/// @return how often StopGrab() was called for @p key.
+int stopGrabCount(const std::string& key);
+/// @return the VLogError() lines as "module: message", oldest first.
+std::vector<std::string> logLines();
+/// One recorded SetROIPos() call.
+struct RoiPosCall {
+    std::string key;  ///< the camera key
+    int roiId,        ///< the ROI index
+        x1,           ///< left
+        y1,           ///< top
+        x2,           ///< right
+        y2;           ///< bottom
+};
+/// @return every SetROIPos() call, in call order.
+std::vector<RoiPosCall> roiPosCalls();
+///@}
+
+/// Stops every camera and the event thread, clears all cameras, listeners and observations.
+/// The next call starts afresh. Tests call it between cases. Ignored (with a message on standard
+/// error) when called from the event thread or an acquisition thread.
 void reset();
 
 }  // namespace Control
