@@ -71,6 +71,12 @@ private slots:
     void fullDiskFailsFramesButRunGoesOn();
 
 private:
+    // A multi-frame run of 2D images into the test's folder.
+    void configureImageRun(SaveImageTool& tool) const {
+        tool.setSaveMode(SaveImageTool::MultiFrameSave);
+        tool.setSaveType(SaveImageTool::ImageType);
+        tool.setSavePath(m_dir->path());
+    }
     QTemporaryDir* m_dir = nullptr;
 };
 
@@ -258,9 +264,7 @@ void TestSaveTool::queueAdmitsCapacityPlusOne() {
     // No run: frames wait for the next start, so the queue fills deterministically.
     SaveImageTool tool;
     Control::setParameterInfo(PARAMETER_QUEUE_CAPACITY, "10");
-    tool.setSaveMode(SaveImageTool::MultiFrameSave);
-    tool.setSaveType(SaveImageTool::ImageType);
-    tool.setSavePath(m_dir->path());
+    configureImageRun(tool);
     QSignalSpy info(&tool, &SaveImageTool::saveInfoUpdate);
     QSignalSpy finished(&tool, &SaveImageTool::saveFinish);
     tool.start();
@@ -302,9 +306,7 @@ void TestSaveTool::frameLimitEndsRun() {
     Control::setParameterInfo(PARAMETER_FRAME_LIMIT, "0");
     SaveImageTool tool;
     QSignalSpy finished(&tool, &SaveImageTool::saveFinish);
-    tool.setSaveMode(SaveImageTool::MultiFrameSave);
-    tool.setSaveType(SaveImageTool::ImageType);
-    tool.setSavePath(m_dir->path());
+    configureImageRun(tool);
     tool.start();
     tool.addImage(greyImage(8, 8));
     QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 1, 5000);
@@ -322,9 +324,7 @@ void TestSaveTool::stopCompletesTheFrameInProgress() {
     QCOMPARE(::mkfifo(QFile::encodeName(blocked).constData(), 0600), 0);
     SaveImageTool tool;
     QSignalSpy finished(&tool, &SaveImageTool::saveFinish);
-    tool.setSaveMode(SaveImageTool::MultiFrameSave);
-    tool.setSaveType(SaveImageTool::ImageType);
-    tool.setSavePath(m_dir->path());
+    configureImageRun(tool);
     tool.start();
     tool.addImage(greyImage(16, 16));
     tool.addImage(greyImage(16, 16));  // accepted before the stop: written as well
@@ -353,9 +353,7 @@ void TestSaveTool::destructionWaitsForTheWrite() {
     });
     {
         SaveImageTool tool;
-        tool.setSaveMode(SaveImageTool::MultiFrameSave);
-        tool.setSaveType(SaveImageTool::ImageType);
-        tool.setSavePath(m_dir->path());
+        configureImageRun(tool);
         tool.start();
         tool.addImage(greyImage(32, 8));
     }  // the pane goes while the worker writes
