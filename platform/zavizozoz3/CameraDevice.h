@@ -2,6 +2,7 @@
 // One camera of the registry, whatever drives it (simulation now, a GenICam transport later):
 // its information items as text, its feature node map, connection state and acquisition.
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -43,6 +44,9 @@ public:
     virtual int stopGrab() = 0;
     virtual bool isGrabbing() const = 0;
     virtual void setFrameRate(double framesPerSecond) = 0;
+    // Frames the transport announced but could not deliver since the last startGrab (missing
+    // packets, stream underruns). Simulated cameras lose nothing on the way.
+    virtual uint64_t transportLostFrames() const { return 0; }
 
     // Told, on the writing thread, which ROI a write changed: 0 camera ROI, 1 to 3 masks, 4
     // column window. Set once before the device is shared.

@@ -68,6 +68,11 @@ uint64_t framesProduced(const std::string& key) {
     return device ? device->framesProduced() : 0;
 }
 
+uint64_t transportLostFrames(const std::string& key) {
+    const auto device = layer().camera(key);
+    return device ? device->transportLostFrames() : 0;
+}
+
 int outstandingBuffers() {
     return static_cast<int>(layer().outstandingBuffers());
 }

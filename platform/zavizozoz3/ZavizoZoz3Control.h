@@ -71,6 +71,9 @@ void installPayloadEncoder();
 /// @return the frames camera @p key produced since its last StartGrab (whether or not anything
 /// was sent); 0 for an unknown key.
 uint64_t framesProduced(const std::string& key);
+/// @return the frames camera @p key lost on the transport since its last StartGrab; 0 for an
+/// unknown key.
+uint64_t transportLostFrames(const std::string& key);
 /// @return the acquisition buffers handed to image listeners and not yet released. reset() frees
 /// them.
 int outstandingBuffers();
