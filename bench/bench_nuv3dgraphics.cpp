@@ -178,6 +178,10 @@ void BM_AppendBatchThreeThreads(benchmark::State& state) {
         g_sharedBaseline = baselineSeconds();
         g_shared = std::make_unique<Nuv3DPointBuffer>();
         g_sharedStream = g_shared->setup(scanSetup());
+        for (int b = 0; b < kBatches; ++b) {
+            g_shared->append(g_sharedStream, image.data() + static_cast<size_t>(b) * kBatch * kPoints,
+                             nullptr, 2, b * kBatch, b * kBatch + kBatch - 1);
+        }
     }
     int batch = state.thread_index();
     const auto start = Clock::now();
