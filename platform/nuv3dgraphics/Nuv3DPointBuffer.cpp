@@ -110,7 +110,7 @@ Nuv3DPointBuffer::SampleEntry Nuv3DPointBuffer::entryFor(uint32_t raw) const {
     const uint32_t r = s.bytesPerPoint == 2 ? (raw & 0xFFFFu) : (raw & 0x1FFFFFu);
     const double h = (static_cast<double>(r) - s.heightOffset) * s.heightScale;
     if (r == 0 || !(h >= s.heightMin && h <= s.heightMax)) {
-        return SampleEntry{0.0f, 0u, kHuge, -kHuge};
+        return SampleEntry{0.0f, 0u, kHuge, kHuge};
     }
     const auto z = static_cast<float>(h);
     uint32_t rgba = packRgba(128, 128, 128, 255);
@@ -119,7 +119,7 @@ Nuv3DPointBuffer::SampleEntry Nuv3DPointBuffer::entryFor(uint32_t raw) const {
         const double t = span > 0.0 ? (h - s.heightMin) / span : 0.5;
         rgba = m_ramp[static_cast<size_t>(std::lround(std::clamp(t, 0.0, 1.0) * (kRampSize - 1)))];
     }
-    return SampleEntry{z, rgba, z, z};
+    return SampleEntry{z, rgba, z, -z};
 }
 
 int Nuv3DPointBuffer::setup(const Nuv3DRangeSetup& s) {
@@ -213,17 +213,16 @@ void Nuv3DPointBuffer::fillRow(const uint8_t* src, const void* colourOrGrey, siz
 #if defined(__SSE2__)
     // Chunks come from calloc, 16-byte aligned on every 64-bit target; anything else stays scalar.
     if (sizeof(Sample) == 2 && (reinterpret_cast<uintptr_t>(out) & 15) == 0) {
-        // One 16-byte table entry holds (z, rgba, zLow, zHigh): the vertex's back half comes from it
-        // in one load, the vertex goes out in one store, and four independent min/max pairs keep
-        // the bounds off the critical path.
+        // One 16-byte table entry holds (z, rgba, zLow, -zHigh): the vertex's back half comes from
+        // it in one load, the vertex goes out in one store, and one min per point into two
+        // alternating accumulators keeps both bounds off the critical path.
         static_assert(sizeof(SampleEntry) == 16 && sizeof(Vertex) == 16,
                       "entries and vertices are one register");
         const __m128 yy = _mm_set1_ps(y);
         const __m128i rgbLane = _mm_setr_epi32(0, static_cast<int>(~kAlphaMask), 0, 0);
-        __m128 lows[4] = {_mm_set1_ps(lo), _mm_set1_ps(lo), _mm_set1_ps(lo), _mm_set1_ps(lo)};
-        __m128 highs[4] = {_mm_set1_ps(hi), _mm_set1_ps(hi), _mm_set1_ps(hi), _mm_set1_ps(hi)};
+        __m128 mins[2] = {_mm_setr_ps(0.0f, 0.0f, lo, -hi), _mm_setr_ps(0.0f, 0.0f, lo, -hi)};
         __m128i counts = _mm_setzero_si128();
-        const auto one = [&](int column, __m128& low, __m128& high) {
+        const auto one = [&](int column, __m128& low) {
             const size_t i = srcIndex + static_cast<size_t>(column) * ratio;
             uint16_t raw;
             std::memcpy(&raw, src + i * sizeof raw, sizeof raw);
@@ -241,30 +240,25 @@ void Nuv3DPointBuffer::fillRow(const uint8_t* src, const void* colourOrGrey, siz
             }
             counts = _mm_add_epi32(counts, _mm_srli_epi32(_mm_castps_si128(e), 31));
             low = _mm_min_ps(low, e);
-            high = _mm_max_ps(high, e);
             const __m128 xy = _mm_unpacklo_ps(_mm_load_ss(xs + column), yy);
             // A plain store, not a streaming one: the next upload reads these vertices again while
             // a batch (5 MB for 100 lines of 3200 points) is still cached, and bench_nuv3dgraphics
             // measured streaming stores a fifth slower.
             _mm_store_ps(reinterpret_cast<float*>(out + column), _mm_movelh_ps(xy, e));
         };
-        for (; c + 4 <= columns; c += 4) {
-            one(c, lows[0], highs[0]);
-            one(c + 1, lows[1], highs[1]);
-            one(c + 2, lows[2], highs[2]);
-            one(c + 3, lows[3], highs[3]);
+        for (; c + 2 <= columns; c += 2) {
+            one(c, mins[0]);
+            one(c + 1, mins[1]);
         }
         for (; c < columns; ++c) {
-            one(c, lows[0], highs[0]);
+            one(c, mins[0]);
         }
-        // Lane 2 carries zLow, lane 3 zHigh; lane 1 counts the valid points.
-        alignas(16) float l[4][4];
-        alignas(16) float h[4][4];
-        for (int k = 0; k < 4; ++k) {
-            _mm_store_ps(l[k], lows[k]);
-            _mm_store_ps(h[k], highs[k]);
-            lo = std::min(lo, l[k][2]);
-            hi = std::max(hi, h[k][3]);
+        // Lane 2 carries zLow, lane 3 -zHigh; lane 1 of the counts holds the valid points.
+        alignas(16) float m[2][4];
+        for (int k = 0; k < 2; ++k) {
+            _mm_store_ps(m[k], mins[k]);
+            lo = std::min(lo, m[k][2]);
+            hi = std::max(hi, -m[k][3]);
         }
         alignas(16) int32_t n[4];
         _mm_store_si128(reinterpret_cast<__m128i*>(n), counts);
@@ -291,7 +285,7 @@ void Nuv3DPointBuffer::fillRow(const uint8_t* src, const void* colourOrGrey, siz
         std::memcpy(v.rgba, &rgba, sizeof rgba);
         count += static_cast<int>(rgba >> 31);
         lo = std::min(lo, e.zLow);
-        hi = std::max(hi, e.zHigh);
+        hi = std::max(hi, -e.zHighNegated);
     }
     *valid = count;
     *zLow = lo;

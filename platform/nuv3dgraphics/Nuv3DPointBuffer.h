@@ -109,13 +109,14 @@ public:
     static void rampColour(float t, uint8_t* rgb);
 
 private:
-    // Height, colour (alpha 0: invalid) and the height again for the bounds, +/- infinity when
-    // invalid so that min and max need no branch.
+    // Height, colour (alpha 0: invalid) and, for the bounds, the height and its negation (+infinity
+    // both when invalid), so that one min over both tracks the lowest and the highest height
+    // without a branch.
     struct SampleEntry {
         float z;
         uint32_t rgba;
         float zLow;
-        float zHigh;
+        float zHighNegated;
     };
     struct Chunk {
         std::unique_ptr<Vertex[], void (*)(void*)> vertices{nullptr, nullptr};

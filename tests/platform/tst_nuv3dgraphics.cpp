@@ -198,6 +198,9 @@ void tst_Nuv3DGraphics::sampleConversion() {
         QVERIFY(qAbs(v.z - height) < 1e-4f);
         QCOMPARE(v.x, 1.0f);
         QCOMPARE(v.y, 1.0f);
+        // The only valid point spans the bounds' heights on its own.
+        QCOMPARE(buffer.bounds().min.z(), v.z);
+        QCOMPARE(buffer.bounds().max.z(), v.z);
     }
 }
 
