@@ -18,6 +18,8 @@
 #include "GreyHistogramTool.h"
 #include "Image2DWnd.h"
 #include "Image3DWnd.h"
+#include "MeasureTool.h"
+#include "OverlayTool.h"
 #include "PaneDragFeedback.h"
 #include "PaneSaveCommands.h"
 #include "RangeStreamer.h"
@@ -77,6 +79,8 @@ ImageWnd::ImageWnd(QWidget* parent)
     connect(m_save, &PaneSaveCommands::stopGrabRequested, this, [this]() { emit buttonClick(StopGrab); });
     m_dragFeedback = new PaneDragFeedback(this);
     m_histogramTool = new GreyHistogramTool(this);
+    m_overlayTool = new OverlayTool(this);
+    m_measureTool = new MeasureTool(this);
 
     setImageWndMode(0);
     retranslate();
@@ -87,6 +91,10 @@ ImageWnd::~ImageWnd() {
     m_save = nullptr;
     delete m_histogramTool;
     m_histogramTool = nullptr;
+    delete m_measureTool;
+    m_measureTool = nullptr;
+    delete m_overlayTool;
+    m_overlayTool = nullptr;
     onGrabStopped();
     {
         std::lock_guard<std::mutex> lock(m_streamerMutex);
@@ -118,6 +126,7 @@ int ImageWnd::setImageWndMode(int mode) {
     m_imageHeight = -1;
     m_roiTool->attach(nullptr, false);
     if (mode != 1 && m_histogramTool) m_histogramTool->close();
+    if (mode != 1) closeOverlays();
 
     switch (mode) {
         case 0:
@@ -182,6 +191,8 @@ void ImageWnd::create2DView() {
     m_save->attach2DView(m_view2D);
     m_view2D->btnStartGrab->setEnabled(!m_cameraKey.isEmpty());
     m_histogramTool->attachView(m_view2D);
+    m_overlayTool->attachView(m_view2D);
+    m_measureTool->attachView(m_view2D);
     connect(m_view2D->btnStartGrab, &QPushButton::clicked, this, [this]() { emit buttonClick(StartGrab); });
     connect(m_view2D->btnStopGrab, &QPushButton::clicked, this, [this]() { emit buttonClick(StopGrab); });
     connect(m_view2D->btnZoomIn, &QPushButton::clicked, m_view2D, &Image2DWnd::ZoomIn);
@@ -299,6 +310,7 @@ int ImageWnd::prepareRangeAcquisition() {
 void ImageWnd::resetCamera() {
     onGrabStopped();
     m_histogramTool->close();
+    closeOverlays();
     if (m_view3D) m_view3D->reset();
     setImageWndTitle(tr("No Camera"));
     m_cameraKey.clear();
@@ -649,7 +661,7 @@ int ImageWnd::removeROI(int index) {
 
 void ImageWnd::roiClicked(int id) {
     // The shape stays as it is: the drag this press starts is written when it ends.
-    if (m_view2D != nullptr && m_selectedShapeId < 0) m_selectedShapeId = id;
+    if (m_view2D != nullptr && m_selectedShapeId < 0 && !m_measureTool->ownsShape(id)) m_selectedShapeId = id;
 }
 
 void ImageWnd::roiShapeChange(int id) {
@@ -661,6 +673,7 @@ bool ImageWnd::reportResolution(int width, int height) {
     m_imageWidth = width;
     m_imageHeight = height;
     m_roiTool->setPictureSize(width, height);
+    m_overlayTool->onImageSizeChanged();
     // The business layer is keyed by the title the host gave the pane (the camera name).
     ZavizoZoz3::SetCameraInfo(imageWndTitle().toStdString(), ZavizoZoz3::CAM_INFO_RESOLUTION,
                               QStringLiteral("%1 * %2").arg(width).arg(height).toStdString());
@@ -668,6 +681,11 @@ bool ImageWnd::reportResolution(int width, int height) {
 }
 
 void ImageWnd::onWndMouseClicked(double, double) {}
+
+void ImageWnd::closeOverlays() {
+    if (m_measureTool) m_measureTool->close();
+    if (m_overlayTool) m_overlayTool->reset();
+}
 
 void ImageWnd::setLogoSize(QSize size) {
     if (size.isEmpty()) return;

@@ -24,6 +24,8 @@ class Image2DWnd;
 class Image3DWnd;
 class PaneSaveCommands;
 class GreyHistogramTool;
+class MeasureTool;
+class OverlayTool;
 class RangeStreamer;
 class PaneDragFeedback;
 
@@ -100,6 +102,8 @@ public:
     Image3DWnd* view3D() const { return m_view3D; }
     PaneSaveCommands* saveCommands() const { return m_save; }
     GreyHistogramTool* histogramTool() const { return m_histogramTool; }
+    OverlayTool* overlayTool() const { return m_overlayTool; }
+    MeasureTool* measureTool() const { return m_measureTool; }
     QSize imageSize() const { return QSize(m_imageWidth, m_imageHeight); }
     bool isEnlargeButtonVisible() const;
     bool isRestoreButtonVisible() const;
@@ -138,13 +142,12 @@ private:
     bool reportResolution(int width, int height);
     void startTitleDrag();
     void showLogo();
+    // The measurement, grid and cross leave the image (camera gone, view hidden).
+    void closeOverlays();
 
     // Camera ROI, mask and column-window shapes with their pending redraws.
     std::unique_ptr<CameraRoiTool> m_roiTool;
     bool m_correctionOpen = false;
-    int m_gridLineWidth = 2;
-    int m_gridSpacing = 24;
-    QColor m_gridColor = QColor(20, 255, 255, 255);
     Image3DWnd* m_view3D = nullptr;
     QMap<int, NuvImage*> m_rangeImages;
     int m_shownImageKey = 0;
@@ -168,5 +171,7 @@ private:
     std::shared_ptr<RangeStreamer> m_streamer;
     PaneSaveCommands* m_save = nullptr;            // the save commands and the save worker
     GreyHistogramTool* m_histogramTool = nullptr;  // the 2D view's histogram (owned, a child)
+    OverlayTool* m_overlayTool = nullptr;          // grid and cross-hair (owned, a child)
+    MeasureTool* m_measureTool = nullptr;          // length measurement (owned, a child)
     Ui::ImageWnd* m_ui;
 };
