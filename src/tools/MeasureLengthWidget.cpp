@@ -43,9 +43,14 @@ void MeasureLengthWidget::setPoints(NuvPoint start, NuvPoint stop) {
 }
 
 void MeasureLengthWidget::recompute() {
+    // A length the validator does not accept (empty, or below 1 while typing) measures nothing.
+    const bool accepted = m_ui->lineEdit->hasAcceptableInput();
     bool ok = false;
     float k = m_ui->lineEdit->text().toFloat(&ok);
-    if (!ok) k = 0.0F;
+    if (!ok || !accepted) k = 0.0F;
+    m_ui->lineEdit->setStyleSheet(accepted ? QString()
+                                           : QStringLiteral("QLineEdit{border:1px solid rgb(255,77,79);}"));
+    m_ui->lineEdit->setToolTip(accepted ? QString() : tr("Enter a length from 1 to 99999.99"));
     const float horizontal = static_cast<float>(std::fabs(m_start.x - m_stop.x)) * k;
     const float vertical = static_cast<float>(std::fabs(m_start.y - m_stop.y)) * k;
     const float cartesian = std::sqrt(horizontal * horizontal + vertical * vertical);

@@ -1,0 +1,249 @@
+// Grid and cross-hair settings panels and the 2D pane's overlays, driven through buttons, spin boxes
+// and the pop-ups; what is drawn is read back from the screen.
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QWidgetAction>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+#include "CrossConfigWidget.h"
+#include "CrossHairWidget.h"
+#include "GridConfigWidget.h"
+#include "Image2DWnd.h"
+#include "ImageWnd.h"
+#include "OverlayTool.h"
+#include "ScriptedModalHandler.h"
+#include "TestSupport.h"
+#include "ZMKImageView.h"
+#include "ZMKImageWnd.h"
+
+namespace {
+template <class T>
+T* child(QObject* parent, const char* name) {
+    return parent->findChild<T*>(QString::fromLatin1(name));
+}
+
+// Works the panel of a pop-up while it is "open", as the user would.
+class PopupScript : public ScriptedModalHandler {
+public:
+    std::function<void(QWidget*)> onPanel;
+    QAction* menu(QMenu* menu, const QPoint& pos) override {
+        auto* action = qobject_cast<QWidgetAction*>(menu->actions().value(0));
+        if (onPanel && action) onPanel(action->defaultWidget());
+        return ScriptedModalHandler::menu(menu, pos);
+    }
+};
+}  // namespace
+
+class TestOverlayTools : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void gridPanelPresetsSilentlyAndReportsEdits();
+    void colourButton_data();
+    void colourButton();
+    void crossPanelCentreAndCoordinateSystems();
+
+    void buttonsWithoutImageOpenNothing();
+    void gridFollowsSettingsOnScreen();
+    void crossInImageAndWindowCoordinates();
+
+private:
+    ZMKImageView* view() const {
+        return qobject_cast<ZMKImageView*>(m_pane->view2D()->displayWidget()->widget());
+    }
+    QColor screenAt(QPointF imagePos) const {
+        return view()->viewport()->grab().toImage().pixelColor(view()->mapFromImage(imagePos));
+    }
+    void showBlackImage() {
+        QImage image(200, 120, QImage::Format_RGB888);
+        image.fill(Qt::black);
+        m_pane->show2DImage(image, false);
+        m_pane->view2D()->Zoom100();
+        QCoreApplication::processEvents();
+    }
+
+    std::shared_ptr<PopupScript> m_modals;
+    ImageWnd* m_pane = nullptr;
+};
+
+void TestOverlayTools::init() {
+    TestSupport::resetEnvironment();
+    m_modals = std::make_shared<PopupScript>();
+    ModalSeam::setHandler(m_modals);
+    m_pane = new ImageWnd();
+    m_pane->resize(700, 500);
+    QCOMPARE(m_pane->setImageWndMode(1), 0);
+    m_pane->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_pane));
+}
+
+void TestOverlayTools::cleanup() {
+    delete m_pane;
+    m_pane = nullptr;
+    ModalSeam::setHandler(nullptr);
+    m_modals.reset();
+}
+
+void TestOverlayTools::gridPanelPresetsSilentlyAndReportsEdits() {
+    GridConfigWidget panel;
+    QSignalSpy width(&panel, &GridConfigWidget::lineWidthChanged);
+    QSignalSpy space(&panel, &GridConfigWidget::lineSpaceChanged);
+    QSignalSpy colour(&panel, &GridConfigWidget::colorChanged);
+    panel.setLineWidth(2);
+    panel.setLineSpace(24);
+    panel.setColor(QColor(20, 255, 255));
+    QCOMPARE(width.count() + space.count() + colour.count(), 0);
+
+    auto* widthBox = child<QSpinBox>(&panel, "spinBoxLineWidth");
+    auto* spaceBox = child<QSpinBox>(&panel, "spinBoxLineSpace");
+    QCOMPARE(QPair(widthBox->minimum(), widthBox->maximum()), QPair(1, 30));
+    QCOMPARE(QPair(spaceBox->minimum(), spaceBox->maximum()), QPair(10, 99));
+    panel.show();
+    QTest::keyClick(widthBox, Qt::Key_Up);
+    QCOMPARE(width.count(), 1);
+    QCOMPARE(width.first().first().toInt(), 3);
+    QCOMPARE(space.count(), 0);
+}
+
+void TestOverlayTools::colourButton_data() {
+    QTest::addColumn<bool>("cross");
+    QTest::addColumn<QColor>("answer");
+    QTest::newRow("grid cancelled") << false << QColor();
+    QTest::newRow("grid chosen") << false << QColor(0, 0, 255);
+    QTest::newRow("cross cancelled") << true << QColor();
+    QTest::newRow("cross chosen") << true << QColor(0, 0, 255);
+}
+
+void TestOverlayTools::colourButton() {
+    QFETCH(bool, cross);
+    QFETCH(QColor, answer);
+    std::unique_ptr<QWidget> panel;
+    if (cross) {
+        auto* p = new CrossConfigWidget;
+        p->setColor(Qt::red);
+        panel.reset(p);
+    } else {
+        auto* p = new GridConfigWidget;
+        p->setColor(Qt::red);
+        panel.reset(p);
+    }
+    QSignalSpy changed(panel.get(), SIGNAL(colorChanged(QColor)));
+    if (answer.isValid()) m_modals->pushColor(answer);
+    QTest::mouseClick(child<QPushButton>(panel.get(), "btnColor"), Qt::LeftButton);
+
+    const ModalSeam::Request asked = m_modals->last(ModalSeam::Kind::Color);
+    QCOMPARE(asked.title, QStringLiteral("Choose color"));
+    QCOMPARE(asked.initial, QColor(Qt::red));
+    const QColor shown = answer.isValid() ? answer : QColor(Qt::red);
+    QCOMPARE(child<QPushButton>(panel.get(), "btnColor")->styleSheet(),
+             QStringLiteral("background-color: rgb(%1,%2,%3);")
+                 .arg(shown.red())
+                 .arg(shown.green())
+                 .arg(shown.blue()));
+    QCOMPARE(changed.count(), answer.isValid() ? 1 : 0);
+}
+
+void TestOverlayTools::crossPanelCentreAndCoordinateSystems() {
+    CrossConfigWidget panel;
+    QSignalSpy pos(&panel, &CrossConfigWidget::posChanged);
+    QSignalSpy mode(&panel, &CrossConfigWidget::coordinateModeChanged);
+    panel.setPosX(1279, 5);
+    panel.setPosY(1023, 7);
+    panel.setLineWidth(4);
+    QCOMPARE(pos.count(), 0);
+    QTest::mouseClick(child<QPushButton>(&panel, "btnCenter"), Qt::LeftButton);
+    QCOMPARE(pos.count(), 2);
+    QCOMPARE(pos.last(), (QList<QVariant>{639, 511}));
+
+    panel.setWndSize(QSize(800, 600));
+    panel.setImageSize(QSize(1280, 1024));
+    panel.setCoordinateMode(CrossConfigWidget::ImageCoordinate);
+    panel.setCoordinateMode(CrossConfigWidget::WndCoordinate);
+    QCOMPARE(mode.count(), 2);
+    QCOMPARE(mode.first().first().toInt(), 1);
+    QCOMPARE(mode.last().first().toInt(), 0);
+    auto* x = child<QSpinBox>(&panel, "spinBoxPosX");
+    QCOMPARE(x->maximum(), 800);
+    QCOMPARE(x->toolTip(), QStringLiteral("0-800"));
+    QCOMPARE(child<QSpinBox>(&panel, "spinBoxPosY")->toolTip(), QStringLiteral("0-600"));
+}
+
+void TestOverlayTools::buttonsWithoutImageOpenNothing() {
+    Image2DWnd* v = m_pane->view2D();
+    for (QPushButton* b : {v->btnGrid, v->btnCross, v->btnMeasure}) {
+        QTest::mouseClick(b, Qt::LeftButton);
+        QVERIFY2(!b->isChecked(), qPrintable(b->objectName()));
+    }
+    QCOMPARE(m_pane->overlayTool()->gridOverlayId(), -1);
+    QCOMPARE(m_pane->overlayTool()->crossOverlayId(), -1);
+    QCOMPARE(view()->itemCount(ZMKImageWnd::LayerShape), 0);
+}
+
+void TestOverlayTools::gridFollowsSettingsOnScreen() {
+    showBlackImage();
+    Image2DWnd* v = m_pane->view2D();
+    QTest::mouseClick(v->btnGrid, Qt::LeftButton);
+    QVERIFY(v->btnGrid->isChecked());
+    QCOMPARE(screenAt({24, 60}), QColor(20, 255, 255));
+    QCOMPARE(screenAt({60, 48}), QColor(20, 255, 255));
+    QCOMPARE(screenAt({12, 12}), QColor(Qt::black));
+
+    // The pop-up is preset with the pane's values; each edit shows at once.
+    QPoint popupAt;
+    m_modals->onPanel = [&](QWidget* panel) {
+        QCOMPARE(child<QSpinBox>(panel, "spinBoxLineWidth")->value(), 2);
+        QCOMPARE(child<QSpinBox>(panel, "spinBoxLineSpace")->value(), 24);
+        child<QSpinBox>(panel, "spinBoxLineSpace")->setValue(30);
+        m_modals->pushColor(QColor(255, 255, 0));
+        QTest::mouseClick(child<QPushButton>(panel, "btnColor"), Qt::LeftButton);
+    };
+    QTest::mouseClick(v->btnGridConfig, Qt::LeftButton);
+    QCOMPARE(m_modals->count(ModalSeam::Kind::Menu), 1);
+    QCOMPARE(m_pane->overlayTool()->grid().spacing, 30);
+    QCOMPARE(screenAt({24, 45}), QColor(Qt::black));
+    QCOMPARE(screenAt({30, 45}), QColor(255, 255, 0));
+
+    QTest::mouseClick(v->btnGrid, Qt::LeftButton);
+    QCOMPARE(m_pane->overlayTool()->gridOverlayId(), -1);
+    QCOMPARE(screenAt({30, 45}), QColor(Qt::black));
+}
+
+void TestOverlayTools::crossInImageAndWindowCoordinates() {
+    showBlackImage();
+    Image2DWnd* v = m_pane->view2D();
+    QTest::mouseClick(v->btnCross, Qt::LeftButton);
+    // Image coordinates by default, centred on the picture.
+    QCOMPARE(m_pane->overlayTool()->crossPos(), QPoint(100, 60));
+    QCOMPARE(screenAt({100, 20}), QColor(Qt::red));
+    QCOMPARE(screenAt({20, 60}), QColor(Qt::red));
+
+    m_modals->onPanel = [&](QWidget* panel) {
+        QCOMPARE(child<QSpinBox>(panel, "spinBoxPosX")->maximum(), 200);
+        child<QSpinBox>(panel, "spinBoxPosX")->setValue(40);
+        QCOMPARE(screenAt({40, 20}), QColor(Qt::red));
+        QCOMPARE(screenAt({100, 20}), QColor(Qt::black));
+        child<QRadioButton>(panel, "radioWndCoordinate")->click();
+        child<QSpinBox>(panel, "spinBoxPosX")->setValue(10);
+    };
+    QTest::mouseClick(v->btnCrossConfig, Qt::LeftButton);
+    QCOMPARE(m_pane->overlayTool()->crossOverlayId(), -1);
+    CrossHairWidget* wndCross = m_pane->overlayTool()->windowCross();
+    QVERIFY(wndCross && wndCross->isVisible());
+    QCOMPARE(wndCross->crossPos().x(), 10);
+    QCOMPARE(wndCross->geometry(), view()->viewport()->geometry());
+
+    // Camera gone: the overlays leave and their buttons uncheck.
+    m_pane->resetCamera();
+    QVERIFY(!v->btnCross->isChecked());
+    QVERIFY(!wndCross->isVisible());
+}
+
+QTEST_MAIN(TestOverlayTools)
+#include "tst_overlaytools.moc"
