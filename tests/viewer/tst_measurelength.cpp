@@ -1,0 +1,208 @@
+// Length measurement: the panel's arithmetic and input checks, and the pane's measuring line worked
+// with the mouse while the window follows it.
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include "CBaseDialog.h"
+#include "Image2DWnd.h"
+#include "ImageWnd.h"
+#include "MeasureLengthDialog.h"
+#include "MeasureLengthWidget.h"
+#include "MeasureTool.h"
+#include "TestSupport.h"
+#include "ZMKImageView.h"
+#include "ZMKImageWnd.h"
+
+namespace {
+template <class T>
+T* child(QObject* parent, const char* name) {
+    return parent->findChild<T*>(QString::fromLatin1(name));
+}
+
+QStringList shown(QWidget* panel) {
+    QStringList texts;
+    for (const char* name :
+         {"labelStartPoint", "labelStopPoint", "labelHLength", "labelVLength", "labelCLength"})
+        texts << child<QLabel>(panel, name)->text();
+    return texts;
+}
+
+void enterPixelLength(QWidget* panel, const QString& text) {
+    auto* edit = child<QLineEdit>(panel, "lineEdit");
+    edit->clear();
+    QTest::keyClicks(edit, text);
+    QTest::mouseClick(child<QPushButton>(panel, "pushButton"), Qt::LeftButton);
+}
+}  // namespace
+
+class TestMeasureLength : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void lengths_data();
+    void lengths();
+    void pixelLengthInput_data();
+    void pixelLengthInput();
+
+    void lineMovedWithMouse_data();
+    void lineMovedWithMouse();
+    void toggledByButtonCloseAndCameraLoss();
+
+private:
+    ZMKImageView* view() const {
+        return qobject_cast<ZMKImageView*>(m_pane->view2D()->displayWidget()->widget());
+    }
+    MeasureLengthWidget* panel() const {
+        MeasureLengthDialog* d = m_pane->measureTool()->dialog();
+        return d ? d->panel() : nullptr;
+    }
+    void drag(QPointF from, QPointF to);
+
+    ImageWnd* m_pane = nullptr;
+};
+
+void TestMeasureLength::init() {
+    TestSupport::resetEnvironment();
+    m_pane = new ImageWnd();
+    m_pane->resize(1100, 1000);
+    QCOMPARE(m_pane->setImageWndMode(1), 0);
+    m_pane->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_pane));
+}
+
+void TestMeasureLength::cleanup() {
+    delete m_pane;
+    m_pane = nullptr;
+}
+
+void TestMeasureLength::lengths_data() {
+    QTest::addColumn<QString>("pixelLength");
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("1 mm") << "1" << QStringList{"(0, 0)", "(400, 400)", "400 mm", "400 mm", "565.685 mm"};
+    QTest::newRow("2 mm") << "2" << QStringList{"(0, 0)", "(400, 400)", "800 mm", "800 mm", "1131.37 mm"};
+    QTest::newRow("empty") << "" << QStringList{"(0, 0)", "(400, 400)", "0 mm", "0 mm", "0 mm"};
+}
+
+void TestMeasureLength::lengths() {
+    QFETCH(QString, pixelLength);
+    QFETCH(QStringList, texts);
+    MeasureLengthWidget w;
+    w.show();
+    w.setPoints(NuvPoint(0, 0), NuvPoint(400, 400));
+    enterPixelLength(&w, pixelLength);
+    QCOMPARE(shown(&w), texts);
+    // The unit labels the numbers and changes none of them.
+    child<QComboBox>(&w, "comboBox")->setCurrentIndex(0);
+    texts.replaceInStrings(QStringLiteral(" mm"), QStringLiteral(" cm"));
+    QCOMPARE(shown(&w), texts);
+}
+
+void TestMeasureLength::pixelLengthInput_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("kept");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("in range") << "99999.99"
+                              << "99999.99" << true;
+    QTest::newRow("too large") << "100000"
+                               << "100000" << false;
+    QTest::newRow("three decimals") << "1.255"
+                                    << "1.25" << true;
+    QTest::newRow("below one") << "0.5"
+                               << "0.5" << false;
+    QTest::newRow("letters") << "abc"
+                             << "" << false;
+}
+
+void TestMeasureLength::pixelLengthInput() {
+    QFETCH(QString, typed);
+    QFETCH(QString, kept);
+    QFETCH(bool, accepted);
+    MeasureLengthWidget w;
+    w.show();
+    w.setPoints(NuvPoint(0, 0), NuvPoint(10, 0));
+    enterPixelLength(&w, typed);
+    QCOMPARE(child<QLineEdit>(&w, "lineEdit")->text(), kept);
+    // A refused length measures nothing rather than something wrong.
+    const QString expected = accepted ? QString::number(10 * kept.toFloat(), 'g', 6) : QStringLiteral("0");
+    QCOMPARE(child<QLabel>(&w, "labelHLength")->text(), expected + QStringLiteral(" mm"));
+}
+
+void TestMeasureLength::drag(QPointF from, QPointF to) {
+    QWindow* window = m_pane->windowHandle();
+    const auto at = [this](QPointF image) {
+        return view()->viewport()->mapTo(m_pane, view()->mapFromImage(image));
+    };
+    QTest::mouseMove(window, at(from) + QPoint(1, 1));
+    QTest::mouseMove(window, at(from));
+    QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, at(from));
+    for (int step = 1; step <= 4; ++step)
+        QTest::mouseMove(window, at(from + (to - from) * step / 4.0));
+    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, at(to));
+}
+
+void TestMeasureLength::lineMovedWithMouse_data() {
+    QTest::addColumn<QPointF>("from");
+    QTest::addColumn<QPointF>("to");
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("end dragged") << QPointF(400, 400) << QPointF(800, 800)
+                                 << QStringList{"(0, 0)", "(800, 800)", "800 mm", "800 mm", "1131.37 mm"};
+    QTest::newRow("line moved") << QPointF(200, 200) << QPointF(300, 250)
+                                << QStringList{"(100, 50)", "(500, 450)", "400 mm", "400 mm", "565.685 mm"};
+    QTest::newRow("moved off the picture")
+        << QPointF(200, 200) << QPointF(700, 700)
+        << QStringList{"(0, 0)", "(400, 400)", "400 mm", "400 mm", "565.685 mm"};
+}
+
+void TestMeasureLength::lineMovedWithMouse() {
+    QFETCH(QPointF, from);
+    QFETCH(QPointF, to);
+    QFETCH(QStringList, texts);
+    QImage image(900, 820, QImage::Format_Grayscale8);
+    image.fill(40);
+    m_pane->show2DImage(image, false);
+    m_pane->view2D()->Zoom100();
+    QTest::mouseClick(m_pane->view2D()->btnMeasure, Qt::LeftButton);
+    QVERIFY(panel() != nullptr);
+    QCOMPARE(shown(panel()).mid(0, 2), (QStringList{"(0, 0)", "(400, 400)"}));
+    view()->selectShape(m_pane->measureTool()->lineId());
+    // Frames keep streaming under the line.
+    m_pane->show2DImage(image, false);
+    drag(from, to);
+    QCOMPARE(shown(panel()), texts);
+    QVERIFY(m_pane->measureTool()->lineId() >= 0);
+}
+
+void TestMeasureLength::toggledByButtonCloseAndCameraLoss() {
+    QImage image(300, 200, QImage::Format_Grayscale8);
+    image.fill(0);
+    m_pane->show2DImage(image, false);
+    QPushButton* button = m_pane->view2D()->btnMeasure;
+    MeasureTool* tool = m_pane->measureTool();
+    // A small picture gets a line that fits it.
+    QTest::mouseClick(button, Qt::LeftButton);
+    QVERIFY(button->isChecked());
+    QCOMPARE(shown(panel()).at(1), QStringLiteral("(299, 199)"));
+    QCOMPARE(view()->itemCount(ZMKImageWnd::LayerShape), 1);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QVERIFY(!tool->isOpen() && !button->isChecked());
+    QCOMPARE(view()->itemCount(ZMKImageWnd::LayerShape), 0);
+
+    QTest::mouseClick(button, Qt::LeftButton);
+    emit tool->dialog()->onCloseButtonClicked();
+    QVERIFY(!tool->isOpen() && !button->isChecked());
+
+    QTest::mouseClick(button, Qt::LeftButton);
+    QPointer<MeasureLengthDialog> dialog = tool->dialog();
+    m_pane->resetCamera();
+    QVERIFY(!tool->isOpen() && !button->isChecked());
+    QTRY_VERIFY(dialog.isNull());
+    QCOMPARE(view()->itemCount(ZMKImageWnd::LayerShape), 0);
+}
+
+QTEST_MAIN(TestMeasureLength)
+#include "tst_measurelength.moc"
