@@ -13,6 +13,37 @@
     </message>
 </context>
 <context>
+    <name>CrossConfigWidget</name>
+    <message>
+        <source>WndCoordinate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ImageCoordinate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PosX</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PosY</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Width</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Color</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Center</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>DemoWindow</name>
     <message>
         <source>Pane %1 selected</source>
@@ -229,6 +260,21 @@
     </message>
     <message>
         <source>Grey</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>GridConfigWidget</name>
+    <message>
+        <source>LineWidth</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>LineSpace</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>LineColor</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -469,6 +515,48 @@
     </message>
 </context>
 <context>
+    <name>MeasureLengthDialog</name>
+    <message>
+        <source>Measure Length</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>MeasureLengthWidget</name>
+    <message>
+        <source>One Pixel Length:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Set</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pixel Start Point:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pixel Stop Point:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Horizontal Length:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Vertical Length:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cartesian Length:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enter a length from 1 to 99999.99</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>Nuv3DGraphics</name>
     <message>
         <source>%1 rejected (error %2)</source>
@@ -566,6 +654,13 @@
     </message>
     <message>
         <source>%1 points</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>OverlayColor</name>
+    <message>
+        <source>Choose color</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -13,6 +13,37 @@
     </message>
 </context>
 <context>
+    <name>CrossConfigWidget</name>
+    <message>
+        <source>WndCoordinate</source>
+        <translation>窗口坐标</translation>
+    </message>
+    <message>
+        <source>ImageCoordinate</source>
+        <translation>图像坐标</translation>
+    </message>
+    <message>
+        <source>PosX</source>
+        <translation>X坐标</translation>
+    </message>
+    <message>
+        <source>PosY</source>
+        <translation>Y坐标</translation>
+    </message>
+    <message>
+        <source>Width</source>
+        <translation>宽度</translation>
+    </message>
+    <message>
+        <source>Color</source>
+        <translation>颜色</translation>
+    </message>
+    <message>
+        <source>Center</source>
+        <translation>居中</translation>
+    </message>
+</context>
+<context>
     <name>DemoWindow</name>
     <message>
         <source>Pane %1 selected</source>
@@ -230,6 +261,21 @@
     <message>
         <source>Grey</source>
         <translation>灰度</translation>
+    </message>
+</context>
+<context>
+    <name>GridConfigWidget</name>
+    <message>
+        <source>LineWidth</source>
+        <translation>线宽</translation>
+    </message>
+    <message>
+        <source>LineSpace</source>
+        <translation>线间距</translation>
+    </message>
+    <message>
+        <source>LineColor</source>
+        <translation>线颜色</translation>
     </message>
 </context>
 <context>
@@ -469,6 +515,48 @@
     </message>
 </context>
 <context>
+    <name>MeasureLengthDialog</name>
+    <message>
+        <source>Measure Length</source>
+        <translation>长度测量</translation>
+    </message>
+</context>
+<context>
+    <name>MeasureLengthWidget</name>
+    <message>
+        <source>One Pixel Length:</source>
+        <translation>单像素长度：</translation>
+    </message>
+    <message>
+        <source>Set</source>
+        <translation>设置</translation>
+    </message>
+    <message>
+        <source>Pixel Start Point:</source>
+        <translation>像素起点：</translation>
+    </message>
+    <message>
+        <source>Pixel Stop Point:</source>
+        <translation>像素终点：</translation>
+    </message>
+    <message>
+        <source>Horizontal Length:</source>
+        <translation>水平长度：</translation>
+    </message>
+    <message>
+        <source>Vertical Length:</source>
+        <translation>垂直长度：</translation>
+    </message>
+    <message>
+        <source>Cartesian Length:</source>
+        <translation>直线长度：</translation>
+    </message>
+    <message>
+        <source>Enter a length from 1 to 99999.99</source>
+        <translation>请输入 1 到 99999.99 之间的长度</translation>
+    </message>
+</context>
+<context>
     <name>Nuv3DGraphics</name>
     <message>
         <source>%1 rejected (error %2)</source>
@@ -567,6 +655,13 @@
     <message>
         <source>%1 points</source>
         <translation>%1 个点</translation>
+    </message>
+</context>
+<context>
+    <name>OverlayColor</name>
+    <message>
+        <source>Choose color</source>
+        <translation>选择颜色</translation>
     </message>
 </context>
 <context>
