@@ -11,6 +11,7 @@
 
 namespace {
 constexpr double kFirstLineEnd = 400.0;
+constexpr int kDialogMargin = 8;
 }  // namespace
 
 MeasureTool::MeasureTool(ImageWnd* pane) : QObject(pane), m_pane(pane) {}
@@ -75,6 +76,10 @@ void MeasureTool::onMeasureButtonClicked() {
     // Escape closes the window too.
     connect(m_dialog.data(), &QDialog::finished, this, &MeasureTool::close);
     m_dialog->show();
+    // Over the image's top-right corner, clear of the line that starts at the top left.
+    QWidget* area = m_view->wdg2DImageWnd;
+    const QPoint corner = area->mapToGlobal(QPoint(area->width() - kDialogMargin, kDialogMargin));
+    m_dialog->move(corner.x() - m_dialog->frameGeometry().width(), corner.y());
     onShapeChanged(m_lineId);
 }
 

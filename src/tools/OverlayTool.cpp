@@ -13,9 +13,12 @@
 #include "ImageWnd.h"
 #include "ModalSeam.h"
 #include "NuvOverlay.h"
+#include "ZMKImageView.h"
 #include "ZMKImageWnd.h"
 
 namespace {
+constexpr double kMinGridGap = 4.0;  // screen pixels between grid lines
+
 void setPen(ZMKImageWnd* d, const QColor& color, int width) {
     d->setPen(static_cast<quint8>(color.red()), static_cast<quint8>(color.green()),
               static_cast<quint8>(color.blue()), static_cast<unsigned>(width));
@@ -54,6 +57,31 @@ void OverlayTool::attachView(Image2DWnd* view) {
     connect(view->btnGridConfig, &QPushButton::clicked, this, &OverlayTool::onGridConfigButtonClicked);
     connect(view->btnCross, &QPushButton::clicked, this, &OverlayTool::onCrossButtonClicked);
     connect(view->btnCrossConfig, &QPushButton::clicked, this, &OverlayTool::onCrossConfigButtonClicked);
+    ZMKImageWnd* d = view->displayWidget();
+    if (auto* imageView = qobject_cast<ZMKImageView*>(d ? d->widget() : nullptr)) {
+        connect(imageView, &ZMKImageView::zoomChanged, this, [this]() {
+            if (m_gridId >= 0 && (gridPenWidth() != m_gridPenWidth || gridStep() != m_gridStep)) drawGrid();
+        });
+    }
+}
+
+// The line width is in image pixels like the spacing, so a zoomed-out grid thins with the image
+// instead of covering it; it never gets thinner than one screen pixel.
+// Every line at the configured spacing, unless they would be closer than a few screen pixels and fill
+// the picture: then every second, fourth... line, still on the same positions.
+int OverlayTool::gridStep() const {
+    ZMKImageWnd* d = display();
+    const double zoom = d ? d->zoomFactor() : 1.0;
+    int step = qMax(1, m_grid.spacing);
+    while (step * zoom < kMinGridGap && step < (1 << 20))
+        step *= 2;
+    return step;
+}
+
+int OverlayTool::gridPenWidth() const {
+    ZMKImageWnd* d = display();
+    const double zoom = d ? d->zoomFactor() : 1.0;
+    return qMax(1, qRound(m_grid.lineWidth * zoom));
 }
 
 void OverlayTool::onImageSizeChanged() {
@@ -91,13 +119,15 @@ void OverlayTool::drawGrid() {
     m_gridId = -1;
     if (!m_view->btnGrid->isChecked() || !hasImage()) return;
     const QSize size = m_pane->imageSize();
-    const int step = qMax(1, m_grid.spacing);
+    m_gridStep = gridStep();
+    const int step = m_gridStep;
     NuvOverlayPath path;
     for (int x = step; x < size.width(); x += step)
         path.addOverlay(NuvOverlay::line(NuvPoint(x, 0), NuvPoint(x, size.height())));
     for (int y = step; y < size.height(); y += step)
         path.addOverlay(NuvOverlay::line(NuvPoint(0, y), NuvPoint(size.width(), y)));
-    setPen(d, m_grid.color, m_grid.lineWidth);
+    m_gridPenWidth = gridPenWidth();
+    setPen(d, m_grid.color, m_gridPenWidth);
     m_gridId = d->displayOverlayPath(path, ZMKImageWnd::LayerOverlay);
 }
 

@@ -67,6 +67,8 @@ private:
     ZMKImageWnd* display() const;
     QSize wndSize() const;
     void drawGrid();
+    int gridPenWidth() const;
+    int gridStep() const;
     void drawCross();
     void removeCross();
     void runPopup(QPushButton* button, QWidget* panel);
@@ -76,6 +78,8 @@ private:
     GridSettings m_grid;
     CrossSettings m_cross;
     int m_gridId = -1;
+    int m_gridPenWidth = 0;  // screen pixels of the grid as drawn
+    int m_gridStep = 0;      // image pixels between the grid lines as drawn
     int m_crossId = -1;
     QPointer<CrossHairWidget> m_wndCross;
 };
