@@ -202,6 +202,15 @@ void TestMeasureLength::toggledByButtonCloseAndCameraLoss() {
     QVERIFY(!tool->isOpen() && !button->isChecked());
     QTRY_VERIFY(dialog.isNull());
     QCOMPARE(view()->itemCount(ZMKImageWnd::LayerShape), 0);
+
+    // The pane goes while its measuring window is open: the window goes with it.
+    m_pane->show2DImage(image, false);
+    QTest::mouseClick(button, Qt::LeftButton);
+    dialog = tool->dialog();
+    QVERIFY(dialog);
+    delete m_pane;
+    m_pane = nullptr;
+    QVERIFY(dialog.isNull());
 }
 
 QTEST_MAIN(TestMeasureLength)
