@@ -702,6 +702,7 @@ void ImageWnd::showLogo() {
 void ImageWnd::retranslate() {
     if (m_view2D) m_view2D->retranslate();  // a hidden one too: it may be shown again
     m_histogramTool->retranslate();
+    m_measureTool->retranslate();
     if (m_view3D) m_view3D->retranslate();
     m_save->retranslate();
     if (m_cameraKey.isEmpty()) setImageWndTitle(tr("No Camera"));

@@ -42,6 +42,11 @@ void MeasureLengthWidget::setPoints(NuvPoint start, NuvPoint stop) {
     recompute();
 }
 
+void MeasureLengthWidget::retranslate() {
+    m_ui->retranslateUi(this);
+    recompute();
+}
+
 void MeasureLengthWidget::recompute() {
     // A length the validator does not accept (empty, or below 1 while typing) measures nothing.
     const bool accepted = m_ui->lineEdit->hasAcceptableInput();

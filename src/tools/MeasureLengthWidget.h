@@ -19,6 +19,7 @@ public:
     void setPoints(NuvPoint start, NuvPoint stop);
     NuvPoint startPoint() const { return m_start; }
     NuvPoint stopPoint() const { return m_stop; }
+    void retranslate();
 
 private:
     void recompute();

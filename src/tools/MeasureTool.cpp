@@ -54,6 +54,12 @@ void MeasureTool::close() {
     if (m_view) m_view->btnMeasure->setChecked(false);
 }
 
+void MeasureTool::retranslate() {
+    if (m_dialog == nullptr) return;
+    m_dialog->setTitle(MeasureLengthDialog::tr("Measure Length"));
+    m_dialog->panel()->retranslate();
+}
+
 void MeasureTool::onMeasureButtonClicked() {
     if (m_view == nullptr) return;
     const QSize size = m_pane->imageSize();

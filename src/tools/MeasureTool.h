@@ -22,6 +22,7 @@ public:
     void attachView(Image2DWnd* view);
     // Ends a running measurement: the window closes, the line leaves the image, the button unchecks.
     void close();
+    void retranslate();
 
     bool isOpen() const { return !m_dialog.isNull(); }
     MeasureLengthDialog* dialog() const;

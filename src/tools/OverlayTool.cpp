@@ -65,8 +65,6 @@ void OverlayTool::attachView(Image2DWnd* view) {
     }
 }
 
-// The line width is in image pixels like the spacing, so a zoomed-out grid thins with the image
-// instead of covering it; it never gets thinner than one screen pixel.
 // Every line at the configured spacing, unless they would be closer than a few screen pixels and fill
 // the picture: then every second, fourth... line, still on the same positions.
 int OverlayTool::gridStep() const {
@@ -78,6 +76,8 @@ int OverlayTool::gridStep() const {
     return step;
 }
 
+// The line width is in image pixels like the spacing, so a zoomed-out grid thins with the image
+// instead of covering it; it never gets thinner than one screen pixel.
 int OverlayTool::gridPenWidth() const {
     ZMKImageWnd* d = display();
     const double zoom = d ? d->zoomFactor() : 1.0;
