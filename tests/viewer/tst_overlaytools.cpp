@@ -15,6 +15,7 @@
 #include "GridConfigWidget.h"
 #include "Image2DWnd.h"
 #include "ImageWnd.h"
+#include "MeasureTool.h"
 #include "OverlayTool.h"
 #include "ScriptedModalHandler.h"
 #include "TestSupport.h"
@@ -200,6 +201,7 @@ void TestOverlayTools::buttonsWithoutImageOpenNothing() {
     QCOMPARE(m_pane->overlayTool()->gridOverlayId(), -1);
     QCOMPARE(m_pane->overlayTool()->crossOverlayId(), -1);
     QCOMPARE(view()->itemCount(ZMKImageWnd::LayerShape), 0);
+    QVERIFY(!m_pane->measureTool()->isOpen());
 }
 
 void TestOverlayTools::gridFollowsSettingsOnScreen() {
