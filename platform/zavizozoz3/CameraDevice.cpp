@@ -20,6 +20,8 @@ std::string CameraDevice::info(CAM_INFO item) const {
             if (const_cast<CameraDevice*>(this)->nodeValue("AcquisitionFrameRate", rate) != 0) rate = "0";
             return rate;
         }
+        case CAM_INFO_LOST_FRAMES:
+            return std::to_string(transportLostFrames());
         case CAM_INFO_WINDOW_ROW_OFFSET: {
             std::string offset;
             if (const_cast<CameraDevice*>(this)->nodeValue("OffsetY", offset) != 0) offset = "0";
@@ -39,6 +41,7 @@ int CameraDevice::setInfo(CAM_INFO item, const std::string& value) {
         case CAM_INFO_CONNECTED:
         case CAM_INFO_GRABBING:
         case CAM_INFO_FRAME_RATE:
+        case CAM_INFO_LOST_FRAMES:
         case CAM_INFO_WINDOW_ROW_OFFSET:
             return -1;
         default:

@@ -23,7 +23,8 @@ public:
     const std::string& key() const { return m_key; }
     bool isLaserProfiler() const { return m_laserProfiler; }
 
-    // Items 3, 4, 10, 12 (frame rate) and 58 follow the camera's state and cannot be written.
+    // Items 3, 4, 10, 12 (frame rate), 13 (lost frames) and 58 follow the camera's state and cannot be
+    // written.
     std::string info(CAM_INFO item) const;
     int setInfo(CAM_INFO item, const std::string& value);
 

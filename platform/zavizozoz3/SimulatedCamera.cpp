@@ -80,6 +80,7 @@ int SimulatedCamera::startGrab() {
     }
     m_stopRequested.store(false);
     m_framesProduced.store(0);
+    m_transportLost.store(0);
     // A single-grab request holds for this start only, as on a real sensor.
     m_singleGrab = info(CAM_INFO_SINGLE_GRAB) == "1";
     if (m_singleGrab) setInfo(CAM_INFO_SINGLE_GRAB, "0");
@@ -188,6 +189,13 @@ bool SimulatedCamera::hasFrameEncoder() const {
 }
 
 void SimulatedCamera::sendFrame(SimulatedFrame&& frame) {
+    uint64_t toLose = m_lossesToInject.load();
+    while (toLose > 0 && !m_lossesToInject.compare_exchange_weak(toLose, toLose - 1)) {
+    }
+    if (toLose > 0) {
+        m_transportLost.fetch_add(1);
+        return;
+    }
     const std::shared_ptr<const FrameEncoder> encoder = m_sink.frameEncoder(isLaserProfiler());
     EncodedFrame encoded;
     if (encoder && *encoder) {

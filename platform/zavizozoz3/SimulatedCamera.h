@@ -26,6 +26,9 @@ public:
     bool isGrabbing() const override { return m_grabbing.load(); }
     void setFrameRate(double framesPerSecond) override;
     uint64_t framesProduced() const { return m_framesProduced.load(); }
+    uint64_t transportLostFrames() const override { return m_transportLost.load(); }
+    // The next `frames` frames are produced but lost on the way, as a real stream loses them.
+    void injectTransportLoss(uint64_t frames) { m_lossesToInject.fetch_add(frames); }
     // True on the acquisition thread of any simulated camera.
     static bool isAcquisitionThread();
 
@@ -66,6 +69,8 @@ private:
     std::atomic<bool> m_stopRequested{false};
     std::atomic<std::thread::id> m_acquisitionThreadId{};
     std::atomic<uint64_t> m_framesProduced{0};
+    std::atomic<uint64_t> m_lossesToInject{0};
+    std::atomic<uint64_t> m_transportLost{0};
     // Set at start from CAM_INFO 57 (consumed there): the grab ends by itself after one
     // frame or scan. Acquisition thread only while it runs.
     bool m_singleGrab = false;

@@ -51,6 +51,8 @@ enum CAM_INFO : int {
     CAM_INFO_GRABBING = 10,    ///< "1" while acquisition runs; read only
     CAM_INFO_SERIAL = 11,      ///< serial number
     CAM_INFO_FRAME_RATE = 12,  ///< the "AcquisitionFrameRate" feature ("0" without it); read only
+    /// Frames the transport lost since the last StartGrab (stream statistics), decimal; read only.
+    CAM_INFO_LOST_FRAMES = 13,
     CAM_INFO_MODEL_TEXT = 35,  ///< model name as shown to the user
     /// Value of the pixel under the pointer (three decimals); the viewer writes it.
     CAM_INFO_PIXEL_VALUE = 40,

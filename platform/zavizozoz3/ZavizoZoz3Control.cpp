@@ -73,6 +73,11 @@ uint64_t transportLostFrames(const std::string& key) {
     return device ? device->transportLostFrames() : 0;
 }
 
+void injectTransportLoss(const std::string& key, uint64_t frames) {
+    if (const auto device = std::dynamic_pointer_cast<SimulatedCamera>(layer().camera(key)))
+        device->injectTransportLoss(frames);
+}
+
 int outstandingBuffers() {
     return static_cast<int>(layer().outstandingBuffers());
 }

@@ -74,6 +74,10 @@ uint64_t framesProduced(const std::string& key);
 /// @return the frames camera @p key lost on the transport since its last StartGrab; 0 for an
 /// unknown key.
 uint64_t transportLostFrames(const std::string& key);
+/// Makes the next @p frames frames of simulated camera @p key count as lost on the transport:
+/// they are produced but never reach the image listeners, and transportLostFrames() (CAM_INFO 13)
+/// counts them. Losses not yet taken carry over a StartGrab. Other or unknown keys are ignored.
+void injectTransportLoss(const std::string& key, uint64_t frames);
 /// @return the acquisition buffers handed to image listeners and not yet released. reset() frees
 /// them.
 int outstandingBuffers();
