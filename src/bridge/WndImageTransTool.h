@@ -2,7 +2,10 @@
 #include <QObject>
 #include <QString>
 #include <cstdint>
+#include <memory>
+#include <utility>
 
+#include "StreamCounters.h"
 #include "ZavizoZoz3.h"
 
 class ImageUpdateManager;
@@ -17,9 +20,13 @@ public:
     // Processes and releases `buffer` (a null buffer is ignored).
     virtual void transform(ZavizoZoz3::AcqBuffer* buffer, int kind, int frameIndex) = 0;
     const QString& cameraKey() const { return m_cameraKey; }
+    // The counts of the pane that shows this camera; set before the tool is handed to the
+    // dispatcher, constant afterwards.
+    void setStreamCounters(std::shared_ptr<StreamCounters> counters) { m_counters = std::move(counters); }
 
 protected:
     ImageUpdateManager* m_dispatcher;  // not owned
     ImageWndManager* m_manager;        // not owned
     QString m_cameraKey;
+    std::shared_ptr<StreamCounters> m_counters;
 };

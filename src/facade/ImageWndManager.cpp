@@ -25,6 +25,7 @@
 #include "ROIUpdate.h"
 #include "RangeStreamer.h"
 #include "SLImageShowModeUpdate.h"
+#include "StreamHealthMonitor.h"
 #include "Wnd3DImageTransTool.h"
 
 namespace {
@@ -476,7 +477,9 @@ void ImageWndManager::addCamera(const QString& key) {
     pane->initRangeImageDisplay();
     if (!m_occupied.contains(index)) m_occupied.append(index);
     ZavizoZoz3::SetFocus(ZavizoZoz3::FOCUS_CAMERA, k);
-    m_imageUpdate->addTool(key, new Wnd3DImageTransTool(m_imageUpdate, this, key));
+    auto* tool = new Wnd3DImageTransTool(m_imageUpdate, this, key);
+    tool->setStreamCounters(pane->streamHealth()->counters());
+    m_imageUpdate->addTool(key, tool);
     emit m_facade->dropWndSuccess(index);
     emit m_facade->selectWndChanged(index);
 }
@@ -511,10 +514,15 @@ void ImageWndManager::onLayoutUpdate(ZavizoZoz3::LAYOUT_TYPE type) {
     setWndLayout(static_cast<int>(type), {});
 }
 
+ImageWnd* ImageWndManager::countShown(ImageWnd* pane) {
+    pane->streamHealth()->counters()->countShown();
+    return pane;
+}
+
 void ImageWndManager::onImageUpdate(QString id, QSharedPointer<QImage> img, QSharedPointer<bool> isFinish,
                                     bool isCopyImage) {
     if (ImageWnd* pane = paneOf(id)) {
-        if (img) pane->show2DImage(*img, isCopyImage);
+        if (img) countShown(pane)->show2DImage(*img, isCopyImage);
     }
     FinishFlag::set(isFinish);
 }
@@ -544,20 +552,20 @@ void ImageWndManager::onImportChanged(QString id) {
 }
 
 void ImageWndManager::onImageProfileUpdate(QString id, QSharedPointer<NuvImage> img, QVector<qreal> profile) {
-    if (ImageWnd* pane = paneOf(id)) pane->showImage(img.data(), profile);
+    if (ImageWnd* pane = paneOf(id)) countShown(pane)->showImage(img.data(), profile);
 }
 
 void ImageWndManager::onQImageProfileUpdate(QString id, QSharedPointer<QImage> img, QVector<qreal> profile) {
-    if (ImageWnd* pane = paneOf(id)) pane->showImage(img.data(), profile);
+    if (ImageWnd* pane = paneOf(id)) countShown(pane)->showImage(img.data(), profile);
 }
 
 void ImageWndManager::onProfileUpdate(QString id, QVector<qreal> profile, QVector<uint8_t> brightness) {
-    if (ImageWnd* pane = paneOf(id)) pane->showProfile(profile, brightness);
+    if (ImageWnd* pane = paneOf(id)) countShown(pane)->showProfile(profile, brightness);
 }
 
 void ImageWndManager::onRangeImageUpdate(QString id, INT32* rangeData, size_t imgId, int frameIndex,
                                          bool isEnd) {
-    if (ImageWnd* pane = paneOf(id)) pane->showRangeLines(rangeData, imgId, frameIndex, isEnd);
+    if (ImageWnd* pane = paneOf(id)) countShown(pane)->showRangeLines(rangeData, imgId, frameIndex, isEnd);
 }
 
 void ImageWndManager::onImageArrayUpdate(QString id, QMap<int, NuvImage*> imgMap, INT32* rangeData,
@@ -567,7 +575,7 @@ void ImageWndManager::onImageArrayUpdate(QString id, QMap<int, NuvImage*> imgMap
         qDeleteAll(QSet<NuvImage*>(imgMap.begin(), imgMap.end()));
         return;
     }
-    pane->showRangeImages(imgMap);
+    countShown(pane)->showRangeImages(imgMap);
     pane->showRangeLines(rangeData, imgId, frameIndex, isEnd);
     pane->saveImageArrayFrame(rangeData != nullptr);
 }
@@ -581,7 +589,7 @@ void ImageWndManager::onImageArrayUpdateEx(QString id, QMap<int, NuvImage*> imgM
         delete rangeImage;
         return;
     }
-    pane->showRangeImages(imgMap);
+    countShown(pane)->showRangeImages(imgMap);
     pane->setRangeStreaming(rangeImage);
     pane->saveImageArrayFrame(rangeImage != nullptr);
 }

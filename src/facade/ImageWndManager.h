@@ -109,6 +109,8 @@ private:
     void unregisterListeners();
     void connectListeners();
     void addCamera(const QString& key);
+    // A stream frame reached `pane` (for its health figures); returns the pane.
+    static ImageWnd* countShown(ImageWnd* pane);
     void releaseCamera(const QString& key, ImageWnd* pane);
     bool handleDrop(ImageWnd* target, QDropEvent* event);
     void swapCells(int sourceIndex, int targetIndex);

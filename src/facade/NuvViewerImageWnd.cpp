@@ -2,6 +2,7 @@
 
 #include "ImageWnd.h"
 #include "ImageWndManager.h"
+#include "StreamHealthMonitor.h"
 
 NuvViewerImageWnd::NuvViewerImageWnd(QWidget* parent) : QObject(parent) {
     // Hosts may connect our signals queued or spy on them: their enum arguments must be known.
@@ -121,4 +122,19 @@ void NuvViewerImageWnd::setPixelReadoutVisible(bool visible) {
 
 bool NuvViewerImageWnd::isWndShown(int wndId) {
     return m_manager->shownList().contains(wndId);
+}
+
+int NuvViewerImageWnd::getStreamHealth(int wndId, StreamHealth* health) {
+    ImageWnd* pane = this->pane(wndId);
+    if (pane == nullptr || health == nullptr) return -1;
+    const StreamHealthMonitor::Figures f = pane->streamHealth()->figures();
+    health->framesShown = f.framesShown;
+    health->framesPerSecond = f.framesPerSecond;
+    health->lostOnTransport = f.lostOnTransport;
+    health->droppedInViewer = f.droppedInViewer;
+    return 0;
+}
+
+int NuvViewerImageWnd::getStreamHealth(QString camId, StreamHealth* health) {
+    return m_manager ? getStreamHealth(m_manager->paneIndexOf(camId), health) : -1;
 }

@@ -58,6 +58,15 @@ public:
     };
     Q_ENUM(ImageWndMode)
 
+    /// Stream health of a pane's camera, counted from the start of the running (or last) grab;
+    /// all zero for a pane without a camera. The pane shows the same figures in its title bar.
+    struct StreamHealth {
+        quint64 framesShown = 0;       ///< frames of the camera the viewer handed to the pane
+        double framesPerSecond = 0.0;  ///< frames shown per second, measured over about the last second
+        quint64 lostOnTransport = 0;   ///< frames the camera's transport lost (its stream statistics)
+        quint64 droppedInViewer = 0;   ///< frames the viewer received but could not turn into a display
+    };
+
     /**
      * Fills @p parent with the pane grid and registers the viewer's listeners with the business
      * layer. A parent without a layout gets a margin-free layout holding only the viewer. A parent
@@ -116,6 +125,12 @@ public:
     void setPixelReadoutVisible(bool visible);
     /// @return whether pane @p wndId is in the grid on screen (a single-pane layout shows one of four).
     bool isWndShown(int wndId);
+    /// Copies the stream health of pane @p wndId into @p health.
+    /// @return 0, or -1 for an unknown pane or a null @p health (left untouched).
+    int getStreamHealth(int wndId, StreamHealth* health);
+    /// Copies the stream health of the pane bound to camera @p camId into @p health.
+    /// @return 0, or -1 if no pane holds the camera or @p health is null (left untouched).
+    int getStreamHealth(QString camId, StreamHealth* health);
 
     /// The pane grid widget, for hosts that place it in their own layout; null once it is gone.
     ImageWndManager* manager() const;

@@ -23,6 +23,7 @@
 #include "PaneDragFeedback.h"
 #include "PaneSaveCommands.h"
 #include "RangeStreamer.h"
+#include "StreamHealthMonitor.h"
 #include "ZMKImageWnd.h"
 #include "ZavizoZoz3.h"
 #include "ui_ImageWnd.h"
@@ -60,6 +61,11 @@ ImageWnd::ImageWnd(QWidget* parent)
       m_roiTool(std::make_unique<CameraRoiTool>(&m_cameraKey, [this]() { return imageWndTitle(); })),
       m_ui(new Ui::ImageWnd) {
     m_ui->setupUi(this);
+    m_health = new StreamHealthMonitor(m_ui->horizontalLayoutTitle, 1, this);
+    // Before anyone else hears the press, so the grab it starts is counted from its first frame.
+    connect(this, &ImageWnd::buttonClick, m_health, [this](ButtonType type) {
+        if (type == StartGrab) m_health->grabStarting();
+    });
     setAcceptDrops(true);
     setAttribute(Qt::WA_Hover);
     setStyleSheet(QString::fromLatin1(kPaneStyle));
@@ -267,6 +273,7 @@ QString ImageWnd::imageWndTitle() const {
 
 int ImageWnd::setCameraName(const QString& key) {
     m_cameraKey = key;
+    m_health->setCameraKey(key);
     if (m_view2D) {
         m_view2D->setCameraName(key);
         m_view2D->btnStartGrab->setEnabled(!key.isEmpty());
@@ -314,6 +321,7 @@ void ImageWnd::resetCamera() {
     if (m_view3D) m_view3D->reset();
     setImageWndTitle(tr("No Camera"));
     m_cameraKey.clear();
+    m_health->setCameraKey(QString());
     if (m_view2D) {
         m_view2D->setCameraName(QString());
         m_view2D->showLogo();
@@ -354,6 +362,7 @@ void ImageWnd::startGrab() {
 }
 
 void ImageWnd::onGrabStarted() {
+    m_health->grabStarted();
     m_roiTool->setShapesEditable(false);
     if (m_view3D != nullptr) {
         m_view3D->setModeButtonsLocked(true);
@@ -367,6 +376,7 @@ void ImageWnd::onGrabStarted() {
 }
 
 void ImageWnd::onGrabStopped() {
+    m_health->grabStopped();
     m_roiTool->setShapesEditable(true);
     if (m_view3D != nullptr) {
         m_view3D->setModeButtonsLocked(false);
@@ -705,6 +715,7 @@ void ImageWnd::retranslate() {
     m_measureTool->retranslate();
     if (m_view3D) m_view3D->retranslate();
     m_save->retranslate();
+    m_health->retranslate();
     if (m_cameraKey.isEmpty()) setImageWndTitle(tr("No Camera"));
     m_ui->btnWndTransformIn->setToolTip(tr("Enlarge"));
     m_ui->btnWndTransformOut->setToolTip(tr("Restore Layout"));

@@ -28,6 +28,7 @@ class MeasureTool;
 class OverlayTool;
 class RangeStreamer;
 class PaneDragFeedback;
+class StreamHealthMonitor;
 
 // One display pane of the grid: title bar, body view (2D image view or laser-profiler view),
 // the pane's camera and the state of its buttons.
@@ -104,6 +105,7 @@ public:
     GreyHistogramTool* histogramTool() const { return m_histogramTool; }
     OverlayTool* overlayTool() const { return m_overlayTool; }
     MeasureTool* measureTool() const { return m_measureTool; }
+    StreamHealthMonitor* streamHealth() const { return m_health; }
     QSize imageSize() const { return QSize(m_imageWidth, m_imageHeight); }
     bool isEnlargeButtonVisible() const;
     bool isRestoreButtonVisible() const;
@@ -173,5 +175,6 @@ private:
     GreyHistogramTool* m_histogramTool = nullptr;  // the 2D view's histogram (owned, a child)
     OverlayTool* m_overlayTool = nullptr;          // grid and cross-hair (owned, a child)
     MeasureTool* m_measureTool = nullptr;          // length measurement (owned, a child)
+    StreamHealthMonitor* m_health = nullptr;       // frame rate and losses in the title bar (a child)
     Ui::ImageWnd* m_ui;
 };

@@ -38,48 +38,50 @@ void Wnd3DImageTransTool::transform(ZavizoZoz3::AcqBuffer* buffer, int kind, int
         ZavizoZoz3::GetCameraInfo(m_cameraKey.toStdString(), ZavizoZoz3::CAM_INFO_DEVICE_KIND) == "1";
     // This runs inside the business layer's callback: nothing may escape into it, and the buffer
     // always goes back.
+    bool handedOn = false;
     try {
         if (kind == 0 && buffer->isValid()) {
-            transformPicture(buffer, profileSensor);
+            handedOn = transformPicture(buffer, profileSensor);
         } else if (kind == 1) {
             transformProfile(buffer);
+            handedOn = true;
         } else {
-            transformRangeBatch(buffer);
+            handedOn = transformRangeBatch(buffer);
         }
     } catch (const std::exception& e) {
         ZavizoZoz3::VLogError("Wnd3DImageTransTool",
                               "frame of " + m_cameraKey.toStdString() + " dropped: " + e.what(), 0);
     }
+    // A frame that reached us but that the pane will never see counts against the viewer.
+    if (!handedOn && m_counters) m_counters->countDropped();
     buffer->release();
 }
 
-void Wnd3DImageTransTool::transformPicture(ZavizoZoz3::AcqBuffer* buffer, bool profileSensor) {
-    if (profileSensor) {
-        transformSensorWindow(buffer);
-        return;
-    }
+bool Wnd3DImageTransTool::transformPicture(ZavizoZoz3::AcqBuffer* buffer, bool profileSensor) {
+    if (profileSensor) return transformSensorWindow(buffer);
     const int bpp = NuvPixelFormat::bytesPerPixel(buffer->pixelFormat());
     const size_t need = static_cast<size_t>(std::max(0, buffer->width())) *
                         static_cast<size_t>(std::max(0, buffer->height())) * static_cast<size_t>(bpp);
-    if (bpp == 0 || need == 0 || buffer->data() == nullptr || buffer->size() < need) return;
+    if (bpp == 0 || need == 0 || buffer->data() == nullptr || buffer->size() < need) return false;
     // The buffer goes back to the business layer after this call, so the image owns a copy.
     auto image = QSharedPointer<NuvImage>::create(buffer->width(), buffer->height(), buffer->pixelFormat(),
                                                   buffer->data(), 0, true);
     emit m_dispatcher->imageProfileUpdate(m_cameraKey, image, QVector<qreal>());
+    return true;
 }
 
-void Wnd3DImageTransTool::transformSensorWindow(ZavizoZoz3::AcqBuffer* buffer) {
+bool Wnd3DImageTransTool::transformSensorWindow(ZavizoZoz3::AcqBuffer* buffer) {
     const std::string key = m_cameraKey.toStdString();
     NuvLPFrameInfo info{};
     if (NUVSDK_LP_GetFrameInfo(buffer->data(), buffer->size(), &info) != NUVSDK_LP_OK || info.kind != 0)
-        return;
+        return false;
     const void* pixels = nullptr;
     size_t pixelBytes = 0;
-    if (NUVSDK_LP_GetData(buffer->data(), buffer->size(), &pixels, &pixelBytes) != NUVSDK_LP_OK) return;
+    if (NUVSDK_LP_GetData(buffer->data(), buffer->size(), &pixels, &pixelBytes) != NUVSDK_LP_OK) return false;
     const int width = static_cast<int>(info.windowWidth);
     const int height = static_cast<int>(info.windowHeight);
     if (width <= 0 || height <= 0 || pixelBytes < static_cast<size_t>(width) * static_cast<size_t>(height))
-        return;
+        return false;
 
     if (width != m_windowWidth || height != m_windowHeight) {
         m_windowWidth = width;
@@ -121,7 +123,7 @@ void Wnd3DImageTransTool::transformSensorWindow(ZavizoZoz3::AcqBuffer* buffer) {
 
     size_t count = 0;
     if (NUVSDK_LP_ExtractContour32s(buffer->data(), buffer->size(), nullptr, &count, 8) != NUVSDK_LP_OK)
-        return;
+        return false;
     std::vector<int64_t> contour(count);
     QVector<qreal> profile;
     if (count > 0 && NUVSDK_LP_ExtractContour32s(buffer->data(), buffer->size(), contour.data(), &count, 8) ==
@@ -135,6 +137,7 @@ void Wnd3DImageTransTool::transformSensorWindow(ZavizoZoz3::AcqBuffer* buffer) {
         }
     }
     emit m_dispatcher->qimageProfileUpdate(m_cameraKey, image, profile);
+    return true;
 }
 
 void Wnd3DImageTransTool::transformProfile(ZavizoZoz3::AcqBuffer* buffer) {
@@ -174,11 +177,11 @@ void Wnd3DImageTransTool::transformProfile(ZavizoZoz3::AcqBuffer* buffer) {
     emit m_dispatcher->profileUpdate(m_cameraKey, profile, brightness);
 }
 
-void Wnd3DImageTransTool::transformRangeBatch(ZavizoZoz3::AcqBuffer* buffer) {
+bool Wnd3DImageTransTool::transformRangeBatch(ZavizoZoz3::AcqBuffer* buffer) {
     NuvLPFrameInfo info{};
     if (buffer->data() == nullptr ||
         NUVSDK_LP_GetFrameInfo(buffer->data(), buffer->size(), &info) != NUVSDK_LP_OK) {
-        return;
+        return false;
     }
     INT32* written = nullptr;
     const bool ok = m_manager->writeRangeBatch(
@@ -199,7 +202,8 @@ void Wnd3DImageTransTool::transformRangeBatch(ZavizoZoz3::AcqBuffer* buffer) {
             }
             written = reinterpret_cast<INT32*>(to.range);
         });
-    if (!ok || written == nullptr) return;
+    if (!ok || written == nullptr) return false;
     emit m_dispatcher->rangeImageUpdate(m_cameraKey, written, static_cast<size_t>(info.imageId),
                                         static_cast<int>(info.frameNumber), info.isEnd != 0);
+    return true;
 }

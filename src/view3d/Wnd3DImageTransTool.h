@@ -16,10 +16,11 @@ public:
     static constexpr uint8_t kOutsideWindowBlue = 95;
 
 private:
-    void transformPicture(ZavizoZoz3::AcqBuffer* buffer, bool profileSensor);
-    void transformSensorWindow(ZavizoZoz3::AcqBuffer* buffer);
+    // Each returns whether it handed the frame on to the pane (the profile always goes on).
+    bool transformPicture(ZavizoZoz3::AcqBuffer* buffer, bool profileSensor);
+    bool transformSensorWindow(ZavizoZoz3::AcqBuffer* buffer);
     void transformProfile(ZavizoZoz3::AcqBuffer* buffer);
-    void transformRangeBatch(ZavizoZoz3::AcqBuffer* buffer);
+    bool transformRangeBatch(ZavizoZoz3::AcqBuffer* buffer);
 
     int m_composedWidth = 2048;
     int m_composedHeight = 1024;

@@ -771,6 +771,25 @@
     </message>
 </context>
 <context>
+    <name>StreamHealthMonitor</name>
+    <message>
+        <source>%1 fps</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Lost %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Dropped %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Frames shown per second, frames lost on the camera&apos;s transport and frames the viewer received but could not show, since the grab started</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>ZMKImageView</name>
     <message>
         <source>Zoom: %1%</source>

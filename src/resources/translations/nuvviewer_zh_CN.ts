@@ -771,6 +771,25 @@
     </message>
 </context>
 <context>
+    <name>StreamHealthMonitor</name>
+    <message>
+        <source>%1 fps</source>
+        <translation>%1 帧/秒</translation>
+    </message>
+    <message>
+        <source>Lost %1</source>
+        <translation>丢帧 %1</translation>
+    </message>
+    <message>
+        <source>Dropped %1</source>
+        <translation>丢弃 %1</translation>
+    </message>
+    <message>
+        <source>Frames shown per second, frames lost on the camera's transport and frames the viewer received but could not show, since the grab started</source>
+        <translation>每秒显示帧数、相机传输中丢失的帧数，以及查看器已收到但未能显示的帧数（自开始采集起）</translation>
+    </message>
+</context>
+<context>
     <name>ZMKImageView</name>
     <message>
         <source>Zoom: %1%</source>

@@ -1,0 +1,218 @@
+// Stream health of a pane: frames shown and their rate, frames lost on the transport and frames
+// the viewer could not show, in the title bar and through the facade.
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "HostGrab.h"
+#include "Image3DWnd.h"
+#include "ImageWnd.h"
+#include "ImageWndManager.h"
+#include "NuvPixelFormat.h"
+#include "NuvViewerImageWnd.h"
+#include "StreamHealthMonitor.h"
+#include "TestSupport.h"
+#include "ZavizoZoz3.h"
+#include "ZavizoZoz3Control.h"
+
+namespace Control = ZavizoZoz3::Control;
+using Health = NuvViewerImageWnd::StreamHealth;
+Q_DECLARE_METATYPE(Control::CameraKind)
+
+class TestStreamHealth : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void countsLosses_data();
+    void countsLosses();
+    void frameRateFollowsTheCamera_data();
+    void frameRateFollowsTheCamera();
+    void figuresStartOver_data();
+    void figuresStartOver();
+    void readoutIsTranslated();
+
+private:
+    void bindCamera(Control::CameraKind kind);
+    void pressStart() { m_pane->view3D()->btn3DStartGrab->click(); }
+    Health health() const {
+        Health h;
+        if (m_viewer->getStreamHealth(QString::fromStdString(m_key), &h) != 0) h.framesShown = ~0ull;
+        return h;
+    }
+    // Waits for the read-out's next refresh.
+    bool nextRefresh() {
+        QSignalSpy refreshed(m_pane->streamHealth(), &StreamHealthMonitor::figuresUpdated);
+        return refreshed.wait(5000);
+    }
+    QWidget* m_host = nullptr;
+    NuvViewerImageWnd* m_viewer = nullptr;
+    ImageWnd* m_pane = nullptr;
+    std::string m_key;
+};
+
+void TestStreamHealth::init() {
+    TestSupport::resetEnvironment();
+    Control::installPayloadEncoder();
+    m_host = new QWidget();
+    m_host->resize(1000, 700);
+    m_viewer = new NuvViewerImageWnd(m_host);
+    m_host->show();
+    TestSupport::answerGrabPresses(m_viewer, this, true);
+}
+
+void TestStreamHealth::cleanup() {
+    delete m_viewer;
+    m_viewer = nullptr;
+    delete m_host;
+    m_host = nullptr;
+    Control::reset();
+}
+
+void TestStreamHealth::bindCamera(Control::CameraKind kind) {
+    m_key = Control::addCamera(kind, "");
+    Control::setConnected(m_key, true);
+    Control::setOpen(m_key, true);
+    QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
+    Control::postDeviceList(1);
+    QVERIFY(bound.wait());
+    m_pane = m_viewer->manager()->pane(bound.first().first().toInt());
+    QVERIFY(m_pane);
+}
+
+void TestStreamHealth::countsLosses_data() {
+    QTest::addColumn<Control::CameraKind>("kind");
+    QTest::addColumn<int>("lostOnTransport");
+    QTest::addColumn<int>("unreadable");
+    QTest::newRow("area-scan transport") << Control::CameraKind::AreaScan << 4 << 0;
+    QTest::newRow("profiler transport") << Control::CameraKind::LaserProfiler << 3 << 0;
+    QTest::newRow("area-scan unreadable frames") << Control::CameraKind::AreaScan << 0 << 5;
+    QTest::newRow("profiler unreadable frames") << Control::CameraKind::LaserProfiler << 0 << 2;
+    QTest::newRow("both") << Control::CameraKind::LaserProfiler << 2 << 3;
+}
+
+void TestStreamHealth::countsLosses() {
+    QFETCH(Control::CameraKind, kind);
+    QFETCH(int, lostOnTransport);
+    QFETCH(int, unreadable);
+    bindCamera(kind);
+    Control::setFrameRate(m_key, 50.0);
+    Control::injectTransportLoss(m_key, static_cast<uint64_t>(lostOnTransport));
+    pressStart();
+    QTRY_VERIFY(Control::framesProduced(m_key) >= static_cast<uint64_t>(lostOnTransport + 5));
+    // Frames the viewer cannot read: a picture shorter than its size says.
+    for (int i = 0; i < unreadable; ++i)
+        Control::postImage(m_key, 0, 0, 64, 64, NuvPixelFormat::Mono8, std::vector<uint8_t>(10, 0));
+    Control::waitIdle();
+    QTRY_COMPARE(health().droppedInViewer, static_cast<quint64>(unreadable));
+    QCOMPARE(health().lostOnTransport, static_cast<quint64>(lostOnTransport));
+    QCOMPARE(Control::transportLostFrames(m_key), static_cast<uint64_t>(lostOnTransport));
+    ZavizoZoz3::StopGrab(m_key);
+    // Every frame the camera made is accounted for: shown, lost on the way or dropped by us.
+    const auto produced = static_cast<quint64>(Control::framesProduced(m_key));
+    QTRY_COMPARE(health().framesShown + health().lostOnTransport, produced);
+    // The pane index and the camera key name the same figures.
+    Health byIndex;
+    QCOMPARE(m_viewer->getStreamHealth(m_pane->wndId(), &byIndex), 0);
+    QCOMPARE(byIndex.droppedInViewer, health().droppedInViewer);
+    QCOMPARE(byIndex.lostOnTransport, health().lostOnTransport);
+}
+
+void TestStreamHealth::frameRateFollowsTheCamera_data() {
+    QTest::addColumn<Control::CameraKind>("kind");
+    QTest::addColumn<double>("rate");
+    QTest::newRow("area-scan 20/s") << Control::CameraKind::AreaScan << 20.0;
+    QTest::newRow("profiler contour 40/s") << Control::CameraKind::LaserProfiler << 40.0;
+}
+
+void TestStreamHealth::frameRateFollowsTheCamera() {
+    QFETCH(Control::CameraKind, kind);
+    QFETCH(double, rate);
+    bindCamera(kind);
+    Control::setFrameRate(m_key, rate);
+    pressStart();
+    QVERIFY(nextRefresh());
+    QVERIFY(nextRefresh());  // a whole window of the running grab
+    const quint64 before = Control::framesProduced(m_key);
+    const quint64 shownBefore = health().framesShown;
+    QVERIFY(nextRefresh());
+    const double fps = health().framesPerSecond;
+    const quint64 produced = Control::framesProduced(m_key) - before;
+    const quint64 shown = health().framesShown - shownBefore;
+    // The pane's rate is the camera's own: what the pane showed over the window is what the camera
+    // made in it, give or take frames on their way.
+    QVERIFY2(shown + 4 >= produced && shown <= produced + 4,
+             qPrintable(QString("shown %1, produced %2").arg(shown).arg(produced)));
+    QVERIFY2(fps > 0.5 * rate && fps < 1.5 * rate, qPrintable(QString::number(fps)));
+    ZavizoZoz3::StopGrab(m_key);
+    QTRY_COMPARE(health().framesPerSecond, 0.0);
+}
+
+void TestStreamHealth::figuresStartOver_data() {
+    QTest::addColumn<bool>("unbind");
+    QTest::newRow("next grab") << false;
+    QTest::newRow("camera gone") << true;
+}
+
+void TestStreamHealth::figuresStartOver() {
+    QFETCH(bool, unbind);
+    bindCamera(Control::CameraKind::AreaScan);
+    Control::setFrameRate(m_key, 50.0);
+    Control::injectTransportLoss(m_key, 2);
+    pressStart();
+    Control::postImage(m_key, 0, 0, 64, 64, NuvPixelFormat::Mono8, {});
+    QTRY_VERIFY(health().framesShown >= 5 && health().droppedInViewer == 1);
+    QVERIFY(nextRefresh());
+    QVERIFY(health().framesPerSecond > 0.0);
+    QLabel* readout = m_pane->streamHealth()->readout();
+    QVERIFY(readout->isVisible());
+    m_pane->view3D()->btn3DStopGrab->click();
+    QTRY_VERIFY(m_pane->view3D()->btn3DStartGrab->isEnabled());
+    if (unbind) {
+        Control::setConnected(m_key, false);
+        Control::postDeviceList(1);
+        QTRY_VERIFY(m_pane->cameraName().isEmpty());
+        Health h;
+        QCOMPARE(m_viewer->getStreamHealth(m_pane->wndId(), &h), 0);
+        QCOMPARE(h.framesShown + h.lostOnTransport + h.droppedInViewer, quint64(0));
+        QCOMPARE(h.framesPerSecond, 0.0);
+        QVERIFY(!readout->isVisible());
+        QCOMPARE(m_viewer->getStreamHealth(QString::fromStdString(m_key), &h), -1);
+        return;
+    }
+    const quint64 lastGrab = health().framesShown;
+    pressStart();
+    // Counted from this start: the shown frames begin again and the old losses are gone.
+    QVERIFY(health().framesShown < lastGrab);
+    QCOMPARE(health().droppedInViewer, quint64(0));
+    QTRY_VERIFY(Control::framesProduced(m_key) >= 3);
+    QCOMPARE(health().lostOnTransport, quint64(0));
+    QTRY_VERIFY(health().framesShown >= 3);
+}
+
+void TestStreamHealth::readoutIsTranslated() {
+    bindCamera(Control::CameraKind::AreaScan);
+    QCOMPARE(m_viewer->getStreamHealth(7, nullptr), -1);
+    QCOMPARE(m_viewer->getStreamHealth(m_pane->wndId(), nullptr), -1);
+    Control::injectTransportLoss(m_key, 1);
+    Control::setFrameRate(m_key, 30.0);
+    pressStart();
+    QTRY_VERIFY(health().lostOnTransport == 1);
+    QLabel* readout = m_pane->streamHealth()->readout();
+    QVERIFY(nextRefresh());
+    QVERIFY2(readout->text().contains(" fps") && readout->text().contains("Lost 1") &&
+                 readout->text().contains("Dropped 0"),
+             qPrintable(readout->text()));
+    QVERIFY(!readout->toolTip().isEmpty());
+    Control::postLanguage("zh_CN");
+    QTRY_VERIFY(readout->text().contains(QString::fromUtf8("丢帧 1")));
+    QVERIFY(!readout->text().contains("fps"));
+    QVERIFY(readout->toolTip().at(0).unicode() > 0x2e80);
+    Control::postLanguage("en");
+    QTRY_VERIFY(readout->text().contains("Lost 1"));
+}
+
+QTEST_MAIN(TestStreamHealth)
+#include "tst_streamhealth.moc"
