@@ -77,6 +77,10 @@ int main(int argc, char** argv) {
         QStringLiteral("Walk through the histogram of the area-scan pane, screenshots into DIR."),
         QStringLiteral("DIR"));
     parser.addOption(tour);
+    QCommandLineOption lose(QStringLiteral("lose"),
+                            QStringLiteral("Every camera loses N frames on the transport after start-up."),
+                            QStringLiteral("N"));
+    parser.addOption(lose);
     parser.process(app);
 
     DemoWindow window;
@@ -92,6 +96,13 @@ int main(int argc, char** argv) {
     }
     if (parser.isSet(release)) {
         QTimer::singleShot(parser.value(release).toInt(), &window, [&window]() { window.disconnectAll(); });
+    }
+    if (parser.isSet(lose)) {
+        const uint64_t frames = parser.value(lose).toULongLong();
+        QTimer::singleShot(1000, &window, [frames]() {
+            for (const std::string& key : ZavizoZoz3::Control::cameras())
+                ZavizoZoz3::Control::injectTransportLoss(key, frames);
+        });
     }
     if (parser.isSet(tour)) (new HistogramTour(&window, parser.value(tour), &window))->start(2500);
     if (parser.isSet(save)) {
