@@ -1,5 +1,6 @@
 // Stream health of a pane: frames shown and their rate, frames lost on the transport and frames
 // the viewer could not show, in the title bar and through the facade.
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -125,7 +126,7 @@ void TestStreamHealth::countsLosses() {
 void TestStreamHealth::frameRateFollowsTheCamera_data() {
     QTest::addColumn<Control::CameraKind>("kind");
     QTest::addColumn<double>("rate");
-    QTest::newRow("area-scan 20/s") << Control::CameraKind::AreaScan << 20.0;
+    QTest::newRow("area-scan 10/s") << Control::CameraKind::AreaScan << 10.0;
     QTest::newRow("profiler contour 40/s") << Control::CameraKind::LaserProfiler << 40.0;
 }
 
@@ -137,17 +138,22 @@ void TestStreamHealth::frameRateFollowsTheCamera() {
     pressStart();
     QVERIFY(nextRefresh());
     QVERIFY(nextRefresh());  // a whole window of the running grab
+    QElapsedTimer window;
+    window.start();
     const quint64 producedBefore = Control::framesProduced(m_key);
     const quint64 shownBefore = health().framesShown;
     QVERIFY(nextRefresh());
     const double fps = health().framesPerSecond;
     const quint64 produced = Control::framesProduced(m_key) - producedBefore;
     const quint64 shown = health().framesShown - shownBefore;
-    // What the pane showed over the window is what the camera made in it, give or take frames on
-    // their way, and the rate is near the camera's.
+    // A loaded machine may keep the camera below its set rate: the pane must report the rate the
+    // camera really had over the same window, and have shown what it made, give or take frames on
+    // their way.
+    const double cameraRate = 1000.0 * static_cast<double>(produced) / static_cast<double>(window.elapsed());
     QVERIFY2(shown + 4 >= produced && shown <= produced + 4,
              qPrintable(QString("%1 %2").arg(shown).arg(produced)));
-    QVERIFY2(fps > 0.5 * rate && fps < 1.5 * rate, qPrintable(QString::number(fps)));
+    QVERIFY2(qAbs(fps - cameraRate) <= 0.2 * cameraRate + 1.5 && cameraRate <= 1.2 * rate + 1.5,
+             qPrintable(QString("%1 %2").arg(fps).arg(cameraRate)));
     ZavizoZoz3::StopGrab(m_key);
     QTRY_COMPARE(health().framesPerSecond, 0.0);
 }
