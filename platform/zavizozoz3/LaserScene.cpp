@@ -44,12 +44,26 @@ Part partAt(double x, double y) {
 LaserScene::LaserScene(int points, double xIntervalMm, double yIntervalMm)
     : m_points(std::max(points, 1)), m_xInterval(xIntervalMm), m_yInterval(yIntervalMm) {}
 
+void LaserScene::setTiltDegrees(double degrees) {
+    if (!std::isfinite(degrees) || std::fabs(degrees) >= 89.0) return;
+    m_tiltDegrees = degrees;
+    m_tiltSlope = std::tan(degrees * 3.14159265358979323846 / 180.0);
+}
+
+void LaserScene::setBlockStepMm(double mm) {
+    if (std::isfinite(mm) && mm >= 0.0) m_blockStep = mm;
+}
+
 double LaserScene::surface(double x, double y) const {
+    return levelSurface(x, y) + m_tiltSlope * (x - 0.5 * m_points * m_xInterval);
+}
+
+double LaserScene::levelSurface(double x, double y) const {
     y = std::fmod(y, kPeriodMm);
     if (y < 0) y += kPeriodMm;
     switch (partAt(x, y)) {
         case Part::Block:
-            return x < 6.0 ? 4.0 : (x < 9.0 ? 8.0 : 12.0);
+            return m_blockStep * (x < 6.0 ? 1.0 : (x < 9.0 ? 2.0 : 3.0));
         case Part::Cylinder: {
             const double dx = x - 20.0;
             return 6.0 + std::sqrt(std::max(0.0, 36.0 - dx * dx));
@@ -67,7 +81,8 @@ double LaserScene::surface(double x, double y) const {
 void LaserScene::profile(uint64_t n, std::vector<float>& heights, std::vector<uint8_t>& brightness) const {
     heights.resize(static_cast<size_t>(m_points));
     brightness.resize(static_cast<size_t>(m_points));
-    const double y = static_cast<double>(n % 1000000000ULL) * m_yInterval;
+    const double y =
+        m_holdPosition >= 0.0 ? m_holdPosition : static_cast<double>(n % 1000000000ULL) * m_yInterval;
     double horizon = -std::numeric_limits<double>::infinity();
     double previous = -std::numeric_limits<double>::infinity();
     for (int i = 0; i < m_points; ++i) {
@@ -89,7 +104,7 @@ void LaserScene::profile(uint64_t n, std::vector<float>& heights, std::vector<ui
                 level = 200;
                 break;
             case Part::Cylinder:
-                level = 150 + static_cast<int>(80.0 * (ideal - 6.0) / 6.0);
+                level = 150 + static_cast<int>(80.0 * (levelSurface(x, y) - 6.0) / 6.0);
                 break;
             case Part::Plate:
                 level = 160;

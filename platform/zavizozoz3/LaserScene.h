@@ -3,6 +3,8 @@
 // direction, a stepped block, a lying cylinder and a plate with a drilled hole, repeated every
 // kPeriodMm. Profile n is taken at y = n * yInterval. Points in the triangulation shadow
 // behind a rising edge are missing (NaN), as on a real sensor. Deterministic per (n, point).
+// The geometry can be varied for calibration work: the conveyor plane tilted across the line,
+// the height of the block's steps, and a stopped conveyor.
 #include <cstdint>
 #include <vector>
 
@@ -16,6 +18,17 @@ public:
     explicit LaserScene(int points = 3200, double xIntervalMm = 0.01, double yIntervalMm = 0.05);
 
     int points() const { return m_points; }
+    // Roll of the whole scene about the scan direction: heights grow by tan(angle) per mm of x,
+    // level at the middle of the line (positive: rising to the right).
+    void setTiltDegrees(double degrees);
+    double tiltDegrees() const { return m_tiltDegrees; }
+    // Height of each of the block's three steps (the block tops are 1, 2 and 3 steps high).
+    void setBlockStepMm(double mm);
+    double blockStepMm() const { return m_blockStep; }
+    // A held position takes every profile at that y (a stopped conveyor); negative moves on.
+    void setHoldPositionMm(double mm) { m_holdPosition = mm; }
+    double holdPositionMm() const { return m_holdPosition; }
+
     // Height in mm of the ideal surface at (x, y); x measured from the left end of the line.
     double surface(double xMm, double yMm) const;
     // One profile: heights in mm (NaN without measurement) and brightness per point.
@@ -31,9 +44,15 @@ public:
     static int sensorRowOf(double heightMm, int sensorRows, double zMaxMm, double zMinMm);
 
 private:
+    double levelSurface(double xMm, double yMm) const;
+
     int m_points;
     double m_xInterval;
     double m_yInterval;
+    double m_tiltDegrees = 0.0;
+    double m_tiltSlope = 0.0;
+    double m_blockStep = 4.0;
+    double m_holdPosition = -1.0;
 };
 
 }  // namespace ZavizoZoz3

@@ -9,7 +9,7 @@ namespace ZavizoZoz3 {
 
 SimulatedLaserProfiler::SimulatedLaserProfiler(const std::string& key, const std::string& serial,
                                                FrameSink& sink)
-    : SimulatedCamera(key, true, sink), m_scene(kPoints, 0.01, 0.05) {
+    : SimulatedCamera(key, true, sink), m_scene(kPoints, 0.01, 0.05), m_geometry(kPoints, 0.01, 0.05) {
     NodeMap& map = nodes();
     addCommonNodes(200.0, 10000.0);
     map.addInteger("WidthMax", kPoints, kPoints, kPoints, 1, GenApi::RO);
@@ -58,6 +58,13 @@ SimulatedLaserProfiler::~SimulatedLaserProfiler() {
     shutdown();
 }
 
+void SimulatedLaserProfiler::setSceneGeometry(double tiltDegrees, double blockStepMm, double holdPositionMm) {
+    std::lock_guard<std::mutex> lock(m_geometryMutex);
+    m_geometry.setTiltDegrees(tiltDegrees);
+    m_geometry.setBlockStepMm(blockStepMm);
+    m_geometry.setHoldPositionMm(holdPositionMm);
+}
+
 double SimulatedLaserProfiler::framePeriod() {
     const double rate = nodes().floatValue("AcquisitionFrameRate", 200.0);
     switch (imageMode()) {
@@ -91,6 +98,12 @@ void SimulatedLaserProfiler::fillGeometry(SimulatedFrame& frame) {
 
 void SimulatedLaserProfiler::scanProfile(uint64_t n, const SensorRegions& regions, float* heights,
                                          uint8_t* brightness) {
+    {
+        std::lock_guard<std::mutex> lock(m_geometryMutex);
+        m_scene.setTiltDegrees(m_geometry.tiltDegrees());
+        m_scene.setBlockStepMm(m_geometry.blockStepMm());
+        m_scene.setHoldPositionMm(m_geometry.holdPositionMm());
+    }
     m_scene.profile(n, m_heightsScratch, m_brightnessScratch);
     const int first = std::clamp(std::atoi(info(CAM_INFO_COLUMN_FIRST).c_str()), 0, kPoints - 1);
     const int last = std::clamp(std::atoi(info(CAM_INFO_COLUMN_LAST).c_str()), first, kPoints - 1);

@@ -4,6 +4,7 @@
 // profiles and mode 2 range batches of "BatchNumber" lines per "AcquisitionLineCount" scan;
 // modes 1 and 2 need a frame encoder to become payloads. CAM_INFO 50 "32" switches profiles and
 // range batches from 16-bit to 32-bit samples.
+#include <mutex>
 #include <string>
 
 #include "LaserScene.h"
@@ -23,6 +24,9 @@ public:
     SimulatedLaserProfiler(const std::string& key, const std::string& serial, FrameSink& sink);
     ~SimulatedLaserProfiler() override;
 
+    // Any thread: the scene geometry, taken up from the next profile on.
+    void setSceneGeometry(double tiltDegrees, double blockStepMm, double holdPositionMm);
+
 private:
     double framePeriod() override;
     void beginAcquisition() override;
@@ -35,6 +39,9 @@ private:
     void scanProfile(uint64_t n, const SensorRegions& regions, float* heights, uint8_t* brightness);
 
     LaserScene m_scene;
+    // Guards m_geometry, the scene settings a control call left for the acquisition thread.
+    std::mutex m_geometryMutex;
+    LaserScene m_geometry;
     // Acquisition-thread state (only the grabbing thread touches these while it runs).
     uint64_t m_profileIndex = 0;
     uint64_t m_imageId = 0;

@@ -6,6 +6,7 @@
 #include "BusinessLayer.h"
 #include "OwnedAcqBuffer.h"
 #include "SimulatedCamera.h"
+#include "SimulatedLaserProfiler.h"
 
 namespace ZavizoZoz3 {
 namespace Control {
@@ -53,6 +54,11 @@ void setParameterInfo(PARAMETER_INFO item, const std::string& value) {
 
 void setFrameRate(const std::string& key, double framesPerSecond) {
     if (const auto device = layer().camera(key)) device->setFrameRate(framesPerSecond);
+}
+
+void setLaserScene(const std::string& key, double tiltDegrees, double blockStepMm, double holdPositionMm) {
+    if (const auto device = std::dynamic_pointer_cast<SimulatedLaserProfiler>(layer().camera(key)))
+        device->setSceneGeometry(tiltDegrees, blockStepMm, holdPositionMm);
 }
 
 void installPayloadEncoder() {

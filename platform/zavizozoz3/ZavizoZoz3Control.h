@@ -60,6 +60,18 @@ void setParameterInfo(PARAMETER_INFO item, const std::string& value);
  */
 void setFrameRate(const std::string& key, double framesPerSecond);
 
+/**
+ * Geometry of laser profiler @p key's scene, from its next profile on: the conveyor plane (and
+ * everything on it) rolled by @p tiltDegrees about the scan direction, level at the middle of the
+ * line and rising towards larger x for a positive angle (|angle| < 89); the block's three steps
+ * each @p blockStepMm high (default 4, not negative); with @p holdPositionMm 0 or more every
+ * profile is taken at that position along the scan (a stopped conveyor; 25 crosses the block),
+ * with a negative value the conveyor moves. Values out of range keep the previous setting. Other
+ * cameras and unknown keys are ignored.
+ */
+void setLaserScene(const std::string& key, double tiltDegrees, double blockStepMm = 4.0,
+                   double holdPositionMm = -1.0);
+
 /// Installs @p encoder, the packaging of simulated frames into payloads, for every camera of
 /// @p kind (an empty function removes it). Called on acquisition threads; must be thread-safe.
 /// Without an encoder a camera sends image-mode-0 pictures as plain Mono8 kind-0 buffers and

@@ -15,6 +15,7 @@
 #include <cstdlib>
 
 #include "CameraRoiTool.h"
+#include "CorrectionTool.h"
 #include "GreyHistogramTool.h"
 #include "Image2DWnd.h"
 #include "Image3DWnd.h"
@@ -87,6 +88,7 @@ ImageWnd::ImageWnd(QWidget* parent)
     m_histogramTool = new GreyHistogramTool(this);
     m_overlayTool = new OverlayTool(this);
     m_measureTool = new MeasureTool(this);
+    m_correctionTool = new CorrectionTool(this);
 
     setImageWndMode(0);
     retranslate();
@@ -101,6 +103,8 @@ ImageWnd::~ImageWnd() {
     m_measureTool = nullptr;
     delete m_overlayTool;
     m_overlayTool = nullptr;
+    delete m_correctionTool;
+    m_correctionTool = nullptr;
     onGrabStopped();
     {
         std::lock_guard<std::mutex> lock(m_streamerMutex);
@@ -318,6 +322,7 @@ void ImageWnd::resetCamera() {
     onGrabStopped();
     m_histogramTool->close();
     closeOverlays();
+    m_correctionTool->close();
     if (m_view3D) m_view3D->reset();
     setImageWndTitle(tr("No Camera"));
     m_cameraKey.clear();
@@ -610,7 +615,7 @@ void ImageWnd::showImage(QImage* image, QVector<qreal> profile) {
 }
 
 void ImageWnd::showProfile(const QVector<qreal>& profile, const QVector<uint8_t>& brightness) {
-    if (m_view3D == nullptr || m_correctionOpen) return;
+    if (m_view3D == nullptr || m_correctionTool->takeContour(profile)) return;
     m_view3D->showContour(profile, brightness);
 }
 
@@ -646,7 +651,9 @@ void ImageWnd::saveImageArrayFrame(bool hasRange) {
     m_save->saveImageArrayFrame(m_rangeImages, m_shownImageKey, copied ? &range : nullptr);
 }
 
-void ImageWnd::openCorrection(int, float, void*) {}
+void ImageWnd::openCorrection(int type, float value, void* info) {
+    m_correctionTool->open(type, value, info);
+}
 
 void ImageWnd::refreshFromCamera() {
     if (m_view3D) m_view3D->refreshFromCamera(m_cameraKey);
@@ -713,6 +720,7 @@ void ImageWnd::retranslate() {
     if (m_view2D) m_view2D->retranslate();  // a hidden one too: it may be shown again
     m_histogramTool->retranslate();
     m_measureTool->retranslate();
+    m_correctionTool->retranslate();
     if (m_view3D) m_view3D->retranslate();
     m_save->retranslate();
     m_health->retranslate();

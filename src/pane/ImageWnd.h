@@ -20,6 +20,7 @@ namespace Ui {
 class ImageWnd;
 }
 class CameraRoiTool;
+class CorrectionTool;
 class Image2DWnd;
 class Image3DWnd;
 class PaneSaveCommands;
@@ -106,6 +107,7 @@ public:
     OverlayTool* overlayTool() const { return m_overlayTool; }
     MeasureTool* measureTool() const { return m_measureTool; }
     StreamHealthMonitor* streamHealth() const { return m_health; }
+    CorrectionTool* correctionTool() const { return m_correctionTool; }
     QSize imageSize() const { return QSize(m_imageWidth, m_imageHeight); }
     bool isEnlargeButtonVisible() const;
     bool isRestoreButtonVisible() const;
@@ -149,7 +151,6 @@ private:
 
     // Camera ROI, mask and column-window shapes with their pending redraws.
     std::unique_ptr<CameraRoiTool> m_roiTool;
-    bool m_correctionOpen = false;
     Image3DWnd* m_view3D = nullptr;
     QMap<int, NuvImage*> m_rangeImages;
     int m_shownImageKey = 0;
@@ -176,5 +177,6 @@ private:
     OverlayTool* m_overlayTool = nullptr;          // grid and cross-hair (owned, a child)
     MeasureTool* m_measureTool = nullptr;          // length measurement (owned, a child)
     StreamHealthMonitor* m_health = nullptr;       // frame rate and losses in the title bar (a child)
+    CorrectionTool* m_correctionTool = nullptr;    // tilt and height correction (owned, a child)
     Ui::ImageWnd* m_ui;
 };
