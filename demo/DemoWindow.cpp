@@ -1,5 +1,6 @@
 #include "DemoWindow.h"
 
+#include "CorrectionHostPanel.h"
 #include "DeviceListWidget.h"
 
 #include <QApplication>
@@ -92,6 +93,8 @@ DemoWindow::DemoWindow(QWidget* parent) : QMainWindow(parent) {
     ZavizoZoz3::SetCameraNodeValue(profiler, "ImageMaskerSelector", "ImageMasker0");
     ZavizoZoz3::SetCameraNodeValue(profiler, "ImageMask", "1");
     Control::deliverRoiDraws();
+    m_correction = new CorrectionHostPanel(profiler, side);
+    sideLayout->addWidget(m_correction);
     addCameraItem(QString::fromStdString(profiler), true);
     addCameraItem(QString::fromStdString(Control::addCamera(Control::CameraKind::AreaScan, "AS-2048")),
                   false);

@@ -12,6 +12,7 @@ class QListWidget;
 class QPushButton;
 class QListWidgetItem;
 class NuvViewerImageWnd;
+class CorrectionHostPanel;
 
 // Demo host: the viewer in the centre, the simulated cameras on the left with connect toggles,
 // layout and language selectors that go through the business layer's events.
@@ -30,6 +31,7 @@ public:
     void selectLanguage(const QString& language);
     void pushTestFrame();
     void setPixelReadoutVisible(bool visible);
+    CorrectionHostPanel* correctionPanel() const { return m_correction; }
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -55,6 +57,7 @@ private:
     QPushButton* m_push = nullptr;
     QCheckBox* m_readout = nullptr;
     QLabel* m_pixelInfo = nullptr;
+    CorrectionHostPanel* m_correction = nullptr;
     QSet<QString> m_bound;   // keys of the cameras bound to a pane
     QString m_hiddenCamera;  // bound to a pane the single-pane layout does not show
     int m_hiddenPane = 0;
