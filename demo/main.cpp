@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "CorrectionHostPanel.h"
 #include "DemoWindow.h"
 #include "HistogramTour.h"
 #include "ZavizoZoz3Control.h"
@@ -81,6 +82,11 @@ int main(int argc, char** argv) {
                             QStringLiteral("Every camera loses N frames on the transport after start-up."),
                             QStringLiteral("N"));
     parser.addOption(lose);
+    QCommandLineOption correction(
+        QStringLiteral("correction"),
+        QStringLiteral("With --live: tilt the scene by 1.5 degrees, stop the conveyor at the block and "
+                       "request a tilt correction of the profiler."));
+    parser.addOption(correction);
     parser.process(app);
 
     DemoWindow window;
@@ -93,6 +99,10 @@ int main(int argc, char** argv) {
         // After a language change has reached the viewer, so the messages come in that language.
         QTimer::singleShot(parser.isSet(language) ? 500 : 0, &window,
                            [&window]() { window.connectAll(true); });
+    }
+    if (parser.isSet(correction)) {
+        window.correctionPanel()->setScene(1.5, 4.0, true);
+        QTimer::singleShot(1500, &window, [&window]() { window.correctionPanel()->requestCorrection(0); });
     }
     if (parser.isSet(release)) {
         QTimer::singleShot(parser.value(release).toInt(), &window, [&window]() { window.disconnectAll(); });

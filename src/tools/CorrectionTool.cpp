@@ -66,7 +66,11 @@ void CorrectionTool::open(int type, float value, void* info) {
     const QPointer<CorrectionTool> self(this);
     m_dialog->exec();
     if (!self) return;  // the pane went while the dialog ran
-    delete m_dialog;
+    delete m_dialog;    // waits for the panel's camera calls
+    // Scan and register start and stop the camera without the host: the buttons follow the camera.
+    const std::string grabbing = ZavizoZoz3::GetCameraInfo(key.toStdString(), ZavizoZoz3::CAM_INFO_GRABBING);
+    if (grabbing == "1") m_pane->onGrabStarted();
+    if (grabbing == "0") m_pane->onGrabStopped();
     if (view && before) {
         emit before->clicked(false);
         before->setChecked(true);

@@ -176,6 +176,10 @@ void TestCorrection::recoversSceneGeometry() {
     QFETCH(double, expected);
     QFETCH(double, tolerance);
     Control::setLaserScene(m_key, tilt, step, position);
+    // The user watches the live contour when the request comes.
+    TestSupport::answerGrabPresses(m_viewer, this, true);
+    pane()->view3D()->btn3DStartGrab->click();
+    QTRY_VERIFY(pane()->view3D()->btn3DStopGrab->isEnabled());
     double measured = std::numeric_limits<double>::quiet_NaN();
     bool registered = false;
     QString title;
@@ -190,7 +194,8 @@ void TestCorrection::recoversSceneGeometry() {
     QVERIFY2(std::fabs(measured - expected) <= tolerance, qPrintable(QString::number(measured)));
     // The dialog gave the contours back to the view and the camera stopped.
     QVERIFY(!pane()->correctionTool()->isOpen());
-    QTRY_VERIFY(!Control::isGrabbing(m_key));
+    QVERIFY(!Control::isGrabbing(m_key));
+    QVERIFY(pane()->view3D()->btn3DStartGrab->isEnabled());
 }
 
 void TestCorrection::confirmAndCancelWriteHostBox_data() {
