@@ -37,6 +37,10 @@ CorrectionWidget::CorrectionWidget(QWidget* parent)
     m_contourButtons->setExclusive(true);
     m_contourButtons->addButton(m_ui->btnScanContour);
     m_contourButtons->addButton(m_ui->btnRegisterContour);
+    // Which of the two is in force must be plain at a glance.
+    const QString checkedLook = QStringLiteral("QPushButton:checked{background: #2F7FD1; color: white;}");
+    m_ui->btnScanContour->setStyleSheet(checkedLook);
+    m_ui->btnRegisterContour->setStyleSheet(checkedLook);
     m_ui->plot->showAreaLines();
     setYRange(m_yMin, m_yMax);
     setXRange(m_xRange);
