@@ -174,6 +174,14 @@ void CBaseDialog::setupContent() {
     initContentWidget(m_content);
 }
 
+void CBaseDialog::addPanel(QWidget* panel) {
+    m_contentLayout->setContentsMargins(0, 0, 0, 0);
+    m_contentLayout->addWidget(panel);
+    m_content->setAttribute(Qt::WA_StyledBackground);
+    m_content->setStyleSheet(QStringLiteral("#%1{background: rgba(55,56,58,5%);border-radius: 5px;}")
+                                 .arg(m_content->objectName()));
+}
+
 void CBaseDialog::onCloseClicked() {
     emit onCloseButtonClicked();
     if (m_closeOnButton) {

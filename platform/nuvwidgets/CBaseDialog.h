@@ -57,6 +57,9 @@ protected:
     // hands the content area to this function.
     virtual void initContentWidget(QWidget* content);
     void setupContent();
+    // Fills the content area with one tool panel, edge to edge on the content's rounded, lightly
+    // tinted background.
+    void addPanel(QWidget* panel);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;

@@ -1,7 +1,6 @@
 #include "CorrectionDialog.h"
 
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "CorrectionWidget.h"
 #include "ui_CorrectionWidget.h"
@@ -14,11 +13,7 @@ CorrectionDialog::CorrectionDialog(QWidget* parent) : CBaseDialog(1, tr("Correct
 
 void CorrectionDialog::initContentWidget(QWidget* content) {
     m_panel = new CorrectionWidget(content);
-    contentLayout()->setContentsMargins(0, 0, 0, 0);
-    contentLayout()->addWidget(m_panel);
-    content->setAttribute(Qt::WA_StyledBackground);
-    content->setStyleSheet(
-        QStringLiteral("#%1{background: rgba(55,56,58,5%);border-radius: 5px;}").arg(content->objectName()));
+    addPanel(m_panel);
 }
 
 void CorrectionDialog::reject() {
