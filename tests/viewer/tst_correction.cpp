@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 #include <cmath>
 #include <functional>
@@ -89,8 +90,8 @@ private slots:
     void requestWithoutProfilerOpensNothing_data();
     void requestWithoutProfilerOpensNothing();
     void unreadableScalerStillMeasures();
-    void cameraOrPaneGoneWhileOpen_data();
-    void cameraOrPaneGoneWhileOpen();
+    void scanEndsWithDialogCameraOrPane_data();
+    void scanEndsWithDialogCameraOrPane();
 
 private:
     // Posts a correction request for the bound camera and runs script inside the dialog.
@@ -346,41 +347,46 @@ void TestCorrection::unreadableScalerStillMeasures() {
     QVERIFY(measured != QStringLiteral("0.0000"));
 }
 
-void TestCorrection::cameraOrPaneGoneWhileOpen_data() {
-    QTest::addColumn<bool>("paneGoes");
-    QTest::newRow("camera removed") << false;
-    QTest::newRow("pane deleted") << true;
+void TestCorrection::scanEndsWithDialogCameraOrPane_data() {
+    QTest::addColumn<int>("ending");  // 0 the dialog's close button, 1 camera removed, 2 pane deleted
+    QTest::newRow("dialog closed") << 0;
+    QTest::newRow("camera removed") << 1;
+    QTest::newRow("pane deleted") << 2;
 }
 
-void TestCorrection::cameraOrPaneGoneWhileOpen() {
-    QFETCH(bool, paneGoes);
+void TestCorrection::scanEndsWithDialogCameraOrPane() {
+    QFETCH(int, ending);
     QPointer<ImageWnd> target = pane();
     QDoubleSpinBox host;
     host.setValue(3.0);
-    bool grabbed = false, reset = true;
+    bool scanned = false, ended = true;
     TestSupport::modals().setDialogScript([&](QDialog* dialog) {
         CorrectionWidget* panel = qobject_cast<CorrectionDialog*>(dialog)->panel();
         QTest::mouseClick(Form(panel).btnScanContour, Qt::LeftButton);
-        grabbed = QTest::qWaitFor([&] { return Control::isGrabbing(m_key); }, 5000);
-        if (paneGoes) {
-            delete m_viewer;
-            m_viewer = nullptr;
-        } else {
+        scanned =
+            QTest::qWaitFor([&] { return Control::isGrabbing(m_key) && !panel->contour().isEmpty(); }, 5000);
+        if (ending == 0) {
+            QTest::mouseClick(dialog->findChild<QToolButton*>(QStringLiteral("nuvDialogClose")),
+                              Qt::LeftButton);
+        } else if (ending == 1) {
             Control::removeCamera(m_key);
             Control::postDeviceList(1, {}, {m_key});
-            reset = QTest::qWaitFor([&] { return target->cameraName().isEmpty(); }, 5000);
+            ended = QTest::qWaitFor([&] { return target->cameraName().isEmpty(); }, 5000);
+        } else {
+            delete m_viewer;
+            m_viewer = nullptr;
         }
         return int(QDialog::Rejected);
     });
     // From a timer, as the manager's queued slot would run it, so that nothing of the viewer is
     // on the stack when the pane goes.
-    QTimer::singleShot(0, target, [target] { target->openCorrection(0, 1.0f, nullptr); });
+    QTimer::singleShot(0, target, [target, &host] { target->openCorrection(0, 1.0f, &host); });
     QTRY_COMPARE(TestSupport::modals().count(ModalSeam::Kind::Dialog), 1);
-    QVERIFY(grabbed && reset);
+    QVERIFY(scanned && ended);
     QTRY_VERIFY(!Control::isGrabbing(m_key));
     QCOMPARE(host.value(), 3.0);
     QVERIFY(TestSupport::modals().messageTexts().isEmpty());
-    if (!paneGoes) QVERIFY(!target->correctionTool()->isOpen());
+    if (target) QVERIFY(!target->correctionTool()->isOpen());
 }
 
 QTEST_MAIN(TestCorrection)
