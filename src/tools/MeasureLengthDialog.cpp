@@ -1,7 +1,5 @@
 #include "MeasureLengthDialog.h"
 
-#include <QVBoxLayout>
-
 #include "MeasureLengthWidget.h"
 
 MeasureLengthDialog::MeasureLengthDialog(QWidget* parent)
@@ -15,9 +13,5 @@ MeasureLengthDialog::~MeasureLengthDialog() {
 
 void MeasureLengthDialog::initContentWidget(QWidget* content) {
     m_panel = new MeasureLengthWidget(content);
-    contentLayout()->setContentsMargins(0, 0, 0, 0);
-    contentLayout()->addWidget(m_panel);
-    content->setAttribute(Qt::WA_StyledBackground);
-    content->setStyleSheet(
-        QStringLiteral("#%1{background: rgba(55,56,58,5%);border-radius: 5px;}").arg(content->objectName()));
+    addPanel(m_panel);
 }

@@ -13,6 +13,138 @@
     </message>
 </context>
 <context>
+    <name>CorrectionDialog</name>
+    <message>
+        <source>Correction</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CorrectionHostPanel</name>
+    <message>
+        <source>Profiler calibration</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connect the laser profiler, then press a correction: Scan contour, Register contour, put the two areas on flat parts and Confirm.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Scene tilt (°):</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Block step (mm):</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop the conveyor at the block</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tilt correction factor:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Height correction factor:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tilt correction</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Height correction</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CorrectionTool</name>
+    <message>
+        <source>High Correction</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tilt Correction</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CorrectionWidget</name>
+    <message>
+        <source>Scan contour</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Register contour</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Calculation area 1:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Left(mm):</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Right(mm):</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Calculation area 2:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Current correction factor:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Measure value:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Correction value:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Correction factor:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No valid data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Measure height:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Measure angle:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Correction height:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Correction angle:</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>CrossConfigWidget</name>
     <message>
         <source>WndCoordinate</source>

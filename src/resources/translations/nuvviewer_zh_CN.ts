@@ -13,6 +13,138 @@
     </message>
 </context>
 <context>
+    <name>CorrectionDialog</name>
+    <message>
+        <source>Correction</source>
+        <translation>校正</translation>
+    </message>
+</context>
+<context>
+    <name>CorrectionHostPanel</name>
+    <message>
+        <source>Profiler calibration</source>
+        <translation>轮廓仪标定</translation>
+    </message>
+    <message>
+        <source>Connect the laser profiler, then press a correction: Scan contour, Register contour, put the two areas on flat parts and Confirm.</source>
+        <translation>连接激光轮廓仪后按下一种校正：扫描轮廓、记录轮廓，把两个计算区域放在平坦处，然后确认。</translation>
+    </message>
+    <message>
+        <source>Scene tilt (°):</source>
+        <translation>场景倾斜 (°)：</translation>
+    </message>
+    <message>
+        <source>Block step (mm):</source>
+        <translation>工件台阶高度 (mm)：</translation>
+    </message>
+    <message>
+        <source>Stop the conveyor at the block</source>
+        <translation>传送带停在工件处</translation>
+    </message>
+    <message>
+        <source>Tilt correction factor:</source>
+        <translation>倾斜校正系数：</translation>
+    </message>
+    <message>
+        <source>Height correction factor:</source>
+        <translation>高度校正系数：</translation>
+    </message>
+    <message>
+        <source>Tilt correction</source>
+        <translation>倾斜校正</translation>
+    </message>
+    <message>
+        <source>Height correction</source>
+        <translation>高度校正</translation>
+    </message>
+</context>
+<context>
+    <name>CorrectionTool</name>
+    <message>
+        <source>High Correction</source>
+        <translation>高度校正</translation>
+    </message>
+    <message>
+        <source>Tilt Correction</source>
+        <translation>倾斜校正</translation>
+    </message>
+</context>
+<context>
+    <name>CorrectionWidget</name>
+    <message>
+        <source>Scan contour</source>
+        <translation>扫描轮廓</translation>
+    </message>
+    <message>
+        <source>Register contour</source>
+        <translation>记录轮廓</translation>
+    </message>
+    <message>
+        <source>Calculation area 1:</source>
+        <translation>计算区域1：</translation>
+    </message>
+    <message>
+        <source>Left(mm):</source>
+        <translation>左(mm)：</translation>
+    </message>
+    <message>
+        <source>Right(mm):</source>
+        <translation>右(mm)：</translation>
+    </message>
+    <message>
+        <source>Calculation area 2:</source>
+        <translation>计算区域2：</translation>
+    </message>
+    <message>
+        <source>Current correction factor:</source>
+        <translation>当前校正系数：</translation>
+    </message>
+    <message>
+        <source>Measure value:</source>
+        <translation>测量值：</translation>
+    </message>
+    <message>
+        <source>Correction value:</source>
+        <translation>校正值：</translation>
+    </message>
+    <message>
+        <source>Correction factor:</source>
+        <translation>校正系数：</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>确认</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>错误</translation>
+    </message>
+    <message>
+        <source>No valid data</source>
+        <translation>无有效数据</translation>
+    </message>
+    <message>
+        <source>Measure height:</source>
+        <translation>测量高度：</translation>
+    </message>
+    <message>
+        <source>Measure angle:</source>
+        <translation>测量角度：</translation>
+    </message>
+    <message>
+        <source>Correction height:</source>
+        <translation>校正高度：</translation>
+    </message>
+    <message>
+        <source>Correction angle:</source>
+        <translation>校正角度：</translation>
+    </message>
+</context>
+<context>
     <name>CrossConfigWidget</name>
     <message>
         <source>WndCoordinate</source>
