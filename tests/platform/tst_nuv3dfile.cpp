@@ -5,9 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -23,8 +21,10 @@
 #include "Nuv3DFileOperation.h"
 #include "NuvImage.h"
 #include "NuvNumberFormat.h"
+#include "ReadBack.h"
 
 using Op = NUVMV::Nuv3DFileOperation;
+using TestSupport::readBack;
 
 namespace {
 // A ramp of heights with every seventh sample invalid (0, or NaN for floating samples); 32-bit
@@ -51,17 +51,6 @@ NuvRangeImage makeRange(int typeCode, int width = 40, int height = 30) {
 NuvVar var(const QString& path) {
     const QByteArray utf8 = path.toUtf8();
     return NuvVar(utf8.constData(), size_t(utf8.size()));
-}
-
-// Summary of a file from the independent reader; empty if the reader failed.
-QJsonObject readBack(const char* kind, const QString& path) {
-    QProcess p;
-    p.start("/usr/bin/python3", {QFINDTESTDATA("../support/read_back.py"), kind, path});
-    if (!p.waitForFinished(120000) || p.exitCode() != 0) {
-        qWarning() << "reader failed:" << p.readAllStandardError();
-        return {};
-    }
-    return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
 }
 
 QVariantList samplesOf(const cv::Mat& m) {

@@ -53,20 +53,16 @@ void TestSensorRegions::windowWritesRefused_data() {
     QTest::addColumn<QString>("value");
     QTest::addColumn<bool>("accepted");
     // The camera starts with Height 400 and OffsetY 300.
-    QTest::newRow("height off increment") << "Height"
-                                          << "401" << false;
-    QTest::newRow("height below minimum") << "Height"
-                                          << "8" << false;
-    QTest::newRow("height above the offset") << "Height"
-                                             << "800" << false;
-    QTest::newRow("height that fits") << "Height"
-                                      << "724" << true;
-    QTest::newRow("offset off increment") << "OffsetY"
-                                          << "301" << false;
-    QTest::newRow("offset out of range") << "OffsetY"
-                                         << "700" << false;
-    QTest::newRow("offset that fits") << "OffsetY"
-                                      << "624" << true;
+    const auto row = [](const char* name, const char* feature, const char* value, bool accepted) {
+        QTest::newRow(name) << QString(feature) << QString(value) << accepted;
+    };
+    row("height off increment", "Height", "401", false);
+    row("height below minimum", "Height", "8", false);
+    row("height above the offset", "Height", "800", false);
+    row("height that fits", "Height", "724", true);
+    row("offset off increment", "OffsetY", "301", false);
+    row("offset out of range", "OffsetY", "700", false);
+    row("offset that fits", "OffsetY", "624", true);
 }
 
 void TestSensorRegions::windowWritesRefused() {
@@ -103,9 +99,7 @@ void TestSensorRegions::framesHonourRegions() {
                                  capture->seen[f.imageMode] = true;
                                  return false;
                              });
-    const std::string key = Control::addCamera(Control::CameraKind::LaserProfiler, "L");
-    Control::setConnected(key, true);
-    Control::setOpen(key, true);
+    const std::string key = TestSupport::connectedCamera(Control::CameraKind::LaserProfiler, "L");
     // Rows 324..723 are read (the conveyor's 0 mm lies on row 512); mask 2 covers columns
     // 1000..1499 over the whole window; the column window ends at 2999.
     QCOMPARE(SetCameraNodeValue(key, "Height", "400"), 0);

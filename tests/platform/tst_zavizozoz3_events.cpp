@@ -15,6 +15,7 @@
 
 using namespace ZavizoZoz3;
 using Control::CameraKind;
+using TestSupport::connectedCamera;
 
 namespace {
 
@@ -159,14 +160,6 @@ public:
     std::thread::id thread;
     std::string text;
 };
-
-std::string connectedCamera(CameraKind kind, const std::string& name) {
-    const std::string key = Control::addCamera(kind, name);
-    Control::setConnected(key, true);
-    Control::setOpen(key, true);
-    return key;
-}
-
 }  // namespace
 
 class TstZavizoZoz3Events : public QObject {
@@ -281,9 +274,8 @@ void TstZavizoZoz3Events::unregisterWaitsForDeliveryInFlight() {
         gated.update([&] { gated.unregistered = true; });
         unregistered.store(true);
     });
-    // Give the remover a chance to reach the wait; correctness does not depend on it.
-    QTest::qWait(20);
-    QVERIFY(!unregistered.load());
+    // The remover stays blocked while the callback runs (it gets a moment to reach the wait).
+    QVERIFY(!QTest::qWaitFor([&] { return unregistered.load(); }, 20));
     gated.update([&] { gated.open = true; });
     remover.join();
     Control::waitIdle();
@@ -605,9 +597,7 @@ void TstZavizoZoz3Events::concurrentUse() {
             EventRecorder recorder;
             for (int i = 0; i < 30; ++i) {
                 const std::string key =
-                    Control::addCamera(w % 2 ? CameraKind::LaserProfiler : CameraKind::AreaScan, "w");
-                Control::setConnected(key, true);
-                Control::setOpen(key, true);
+                    connectedCamera(w % 2 ? CameraKind::LaserProfiler : CameraKind::AreaScan, "w");
                 if (SetCameraNodeValue(key, "Width", i % 2 ? "1024" : "1000") != (i % 2 ? 0 : -3)) ++failures;
                 std::string value;
                 GetCameraNodeValue(shared, "Width", value);

@@ -7,6 +7,7 @@
 #include <limits>
 #include <memory>
 
+#include "DisplayHost.h"
 #include "NuvImage.h"
 #include "NuvPixelFormat.h"
 #include "ZMKImageView.h"
@@ -41,59 +42,22 @@ bool sameMat(const cv::Mat& a, const cv::Mat& b) {
 }
 }  // namespace
 
-class TestZMKImageWnd : public QObject {
+class TestZMKImageWnd : public QObject, protected TestSupport::DisplayHost {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QWidget> m_host;
-    std::unique_ptr<ZMKImageWnd> m_wnd;
-
-    ZMKImageView* view() const { return qobject_cast<ZMKImageView*>(m_wnd->widget()); }
     // Viewport position of the centre of image pixel (x, y).
     QPoint pixelPos(int x, int y) const {
         const QPointF p = view()->viewportTransform().map(QPointF(x + 0.5, y + 0.5));
         return QPoint(int(std::floor(p.x())), int(std::floor(p.y())));
     }
-    // Mouse input goes through the window, as real input does (QTest's widget overloads bypass
-    // the press tracking that routes the following moves).
-    QWindow* window() const { return m_host->windowHandle(); }
-    QPoint inWindow(const QPoint& viewportPos) const {
-        return view()->viewport()->mapTo(m_host.get(), viewportPos);
-    }
-    // A move to where the cursor already is produces no event: step aside first.
-    void hover(const QPoint& pos) {
-        if (pos == m_cursor) QTest::mouseMove(window(), inWindow(pos + QPoint(1, 1)));
-        QTest::mouseMove(window(), inWindow(pos));
-        m_cursor = pos;
-    }
-    void press(Qt::MouseButton b, const QPoint& pos) {
-        QTest::mousePress(window(), b, Qt::NoModifier, inWindow(pos));
-        m_cursor = pos;
-    }
-    void release(Qt::MouseButton b, const QPoint& pos) {
-        QTest::mouseRelease(window(), b, Qt::NoModifier, inWindow(pos));
-        m_cursor = pos;
-    }
-    QPoint m_cursor;
     QImage rendered() const {
         return view()->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     }
 
 private slots:
-    void init() {
-        m_host = std::make_unique<QWidget>();
-        m_host->resize(800, 600);
-        m_wnd = std::make_unique<ZMKImageWnd>();
-        QCOMPARE(m_wnd->create(reinterpret_cast<qint64>(m_host.get())), 0);
-        QCOMPARE(m_wnd->move(0, 0, 800, 600), 0);
-        m_host->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_host.get()));
-    }
-
-    void cleanup() {
-        m_wnd.reset();
-        m_host.reset();
-    }
+    void init() { QVERIFY(openDisplay()); }
+    void cleanup() { closeDisplay(); }
 
     void callsWithoutViewFail() {
         // Never created, destroyed, and deleted by the host under our feet: every call fails cleanly.
@@ -394,21 +358,21 @@ private slots:
         QCOMPARE(m_wnd->zoomReset(), 0);
         QSignalSpy clicks(m_wnd.get(), &ZMKImageWnd::mouseClicked);
         const QPointF pressed = view()->mapToImage(QPoint(400, 300));
-        press(Qt::LeftButton, QPoint(400, 300));
+        press(QPoint(400, 300), Qt::LeftButton);
         QCOMPARE(clicks.count(), 1);
         QVERIFY(std::fabs(clicks.at(0).at(0).toDouble() - pressed.x()) < 1.0);
         QVERIFY(std::fabs(clicks.at(0).at(1).toDouble() - pressed.y()) < 1.0);
         hover(QPoint(350, 280));
         hover(QPoint(300, 260));
-        release(Qt::LeftButton, QPoint(300, 260));
+        release(QPoint(300, 260), Qt::LeftButton);
         // The image point that was under the press follows the mouse.
         const QPointF under = view()->mapToImage(QPoint(300, 260));
         QVERIFY(QLineF(under, pressed).length() < 1.5);
         // Middle drag pans too.
-        press(Qt::MiddleButton, QPoint(300, 260));
+        press(QPoint(300, 260), Qt::MiddleButton);
         hover(QPoint(320, 270));
         hover(QPoint(340, 280));
-        release(Qt::MiddleButton, QPoint(340, 280));
+        release(QPoint(340, 280), Qt::MiddleButton);
         QVERIFY(QLineF(view()->mapToImage(QPoint(340, 280)), pressed).length() < 1.5);
         QCOMPARE(clicks.count(), 1);
     }

@@ -6,6 +6,7 @@
 #include <limits>
 #include <memory>
 
+#include "DisplayHost.h"
 #include "NuvImage.h"
 #include "NuvOverlay.h"
 #include "NuvPixelFormat.h"
@@ -49,36 +50,16 @@ bool shiftedBy(const NuvROI& before, const NuvROI& after, const QPointF& delta) 
 }
 }  // namespace
 
-class TestZMKImageWndShapes : public QObject {
+class TestZMKImageWndShapes : public QObject, protected TestSupport::DisplayHost {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QWidget> m_host;
-    std::unique_ptr<ZMKImageWnd> m_wnd;
-    QPoint m_cursor;
-
-    ZMKImageView* view() const { return qobject_cast<ZMKImageView*>(m_wnd->widget()); }
     // Viewport pixel whose centre lies on image point p.
     QPoint at(const QPointF& p) const {
         const QPointF d = view()->viewportTransform().map(p);
         return QPoint(int(std::floor(d.x())), int(std::floor(d.y())));
     }
     QPointF imageAt(const QPoint& viewportPos) const { return view()->mapToImage(viewportPos); }
-    // Real input path through the window (see tst_zmkimagewnd).
-    QPoint inWindow(const QPoint& p) const { return view()->viewport()->mapTo(m_host.get(), p); }
-    void hover(const QPoint& pos) {
-        if (pos == m_cursor) QTest::mouseMove(m_host->windowHandle(), inWindow(pos + QPoint(1, 1)));
-        QTest::mouseMove(m_host->windowHandle(), inWindow(pos));
-        m_cursor = pos;
-    }
-    void press(const QPoint& pos) {
-        QTest::mousePress(m_host->windowHandle(), Qt::LeftButton, Qt::NoModifier, inWindow(pos));
-        m_cursor = pos;
-    }
-    void release(const QPoint& pos) {
-        QTest::mouseRelease(m_host->windowHandle(), Qt::LeftButton, Qt::NoModifier, inWindow(pos));
-        m_cursor = pos;
-    }
     // Press, move in a few steps, release; returns the image-space displacement of the mouse.
     QPointF drag(const QPoint& from, const QPoint& to) {
         press(from);
@@ -90,21 +71,11 @@ private:
 
 private slots:
     void init() {
-        m_host = std::make_unique<QWidget>();
-        m_host->resize(800, 600);
-        m_wnd = std::make_unique<ZMKImageWnd>();
-        QCOMPARE(m_wnd->create(reinterpret_cast<qint64>(m_host.get())), 0);
-        QCOMPARE(m_wnd->move(0, 0, 800, 600), 0);
+        QVERIFY(openDisplay());
         QCOMPARE(m_wnd->setBackground(NuvImage(400, 300, NuvPixelFormat::Mono8)), 0);
         QCOMPARE(m_wnd->zoomReset(), 0);
-        m_host->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_host.get()));
     }
-
-    void cleanup() {
-        m_wnd.reset();
-        m_host.reset();
-    }
+    void cleanup() { closeDisplay(); }
 
     void roiRoundTrip_data() {
         QTest::addColumn<NuvROI>("roi");

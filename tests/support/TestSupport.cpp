@@ -24,4 +24,11 @@ ScriptedModalHandler& modals() {
     }
     return *scriptedHandler;
 }
+
+std::string connectedCamera(ZavizoZoz3::Control::CameraKind kind, const std::string& name) {
+    const std::string key = ZavizoZoz3::Control::addCamera(kind, name);
+    ZavizoZoz3::Control::setConnected(key, true);
+    ZavizoZoz3::Control::setOpen(key, true);
+    return key;
+}
 }  // namespace TestSupport

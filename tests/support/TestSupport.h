@@ -1,6 +1,9 @@
 #pragma once
 // Shared helpers for the QtTest suites.
 #include <QString>
+#include <string>
+
+#include "ZavizoZoz3Control.h"
 
 class ScriptedModalHandler;
 
@@ -13,4 +16,7 @@ void resetEnvironment();
 // The scripted handler the last resetEnvironment() installed: queue answers on it and read
 // what was asked. Calls resetEnvironment() first if it never ran.
 ScriptedModalHandler& modals();
+
+// Adds a simulated camera that is connected and open, and returns its key.
+std::string connectedCamera(ZavizoZoz3::Control::CameraKind kind, const std::string& name);
 }  // namespace TestSupport

@@ -12,6 +12,7 @@
 #include "NodeBase.h"
 #include "NuvViewerImageWnd.h"
 #include "TestSupport.h"
+#include "ViewerHost.h"
 #include "ZMKImageView.h"
 #include "ZMKImageWnd.h"
 #include "ZavizoZoz3.h"
@@ -44,7 +45,7 @@ private:
 };
 }  // namespace
 
-class TestCameraRoi : public QObject {
+class TestCameraRoi : public QObject, protected TestSupport::ViewerHost {
     Q_OBJECT
 private slots:
     void init();
@@ -105,11 +106,6 @@ private:
     // so that the shape's handles can be grabbed.
     void drag(ZMKImageWnd* wnd, QPointF from, QPointF to, bool select);
     void enableMask1(int x0, int y0, int x1, int y1);
-
-    QWidget* m_host = nullptr;
-    NuvViewerImageWnd* m_viewer = nullptr;
-    ImageWnd* m_pane = nullptr;
-    std::string m_key;
 };
 
 void TestCameraRoi::init() {
@@ -118,9 +114,7 @@ void TestCameraRoi::init() {
         QMetaObject::invokeMethod(
             qApp, [] { Control::deliverRoiDraws(); }, Qt::QueuedConnection);
     });
-    m_host = new QWidget();
-    m_host->resize(1640, 640);
-    m_viewer = new NuvViewerImageWnd(m_host);
+    openViewer(1640, 640);
     m_key = Control::addCamera(Control::CameraKind::LaserProfiler, "L");
     setNode("Height", "400");
     setNode("OffsetY", "100");   // the band covers picture rows 524..924
@@ -128,20 +122,15 @@ void TestCameraRoi::init() {
     Control::setConnected(m_key, true);
     Control::setOpen(m_key, true);
     Control::postDeviceList(1);
-    QTRY_VERIFY(m_viewer->manager()->paneOf(QString::fromStdString(m_key)) != nullptr);
-    m_pane = m_viewer->manager()->paneOf(QString::fromStdString(m_key));
-    m_host->show();
+    QTRY_VERIFY(manager()->paneOf(QString::fromStdString(m_key)) != nullptr);
+    m_pane = manager()->paneOf(QString::fromStdString(m_key));
     QVERIFY(QTest::qWaitForWindowExposed(m_host));
     m_pane->view3D()->btn2DMode->click();
     display()->zoomFitWnd();
 }
 
 void TestCameraRoi::cleanup() {
-    delete m_viewer;
-    delete m_host;
-    m_viewer = nullptr;
-    m_host = nullptr;
-    Control::reset();
+    closeViewer();
 }
 
 void TestCameraRoi::drag(ZMKImageWnd* wnd, QPointF from, QPointF to, bool select) {
@@ -172,24 +161,19 @@ void TestCameraRoi::enableMask1(int x0, int y0, int x1, int y1) {
     setNode("ImageMask", "True");
 }
 
-// ---- node information --------------------------------------------------------------------------
-
 void TestCameraRoi::integerNodeInfoResultCodes_data() {
     QTest::addColumn<QString>("camera");
     QTest::addColumn<QString>("nodeName");
     QTest::addColumn<int>("code");
-    QTest::newRow("integer") << "L"
-                             << "Height" << 0;
-    QTest::newRow("no node map") << "Nobody"
-                                 << "Height" << -1;
-    QTest::newRow("no such node") << "L"
-                                  << "Zoom" << -2;
-    QTest::newRow("boolean node") << "L"
-                                  << "ImageMask" << -3;
-    QTest::newRow("unreadable integer") << "L"
-                                        << "OffsetX" << -3;
-    QTest::newRow("broken integer") << "fake"
-                                    << "Broken" << -4;
+    const auto row = [](const char* name, const char* camera, const char* node, int code) {
+        QTest::newRow(name) << QString(camera) << QString(node) << code;
+    };
+    row("integer", "L", "Height", 0);
+    row("no node map", "Nobody", "Height", -1);
+    row("no such node", "L", "Zoom", -2);
+    row("boolean node", "L", "ImageMask", -3);
+    row("unreadable integer", "L", "OffsetX", -3);
+    row("broken integer", "fake", "Broken", -4);
 }
 
 void TestCameraRoi::integerNodeInfoResultCodes() {
@@ -208,8 +192,6 @@ void TestCameraRoi::integerNodeInfoResultCodes() {
     const QVector<int> expected = code == 0 ? QVector<int>{400, 16, 1024, 2} : QVector<int>{-7, -7, -7, -7};
     QCOMPARE((QVector<int>{info.value, info.min, info.max, info.inc}), expected);
 }
-
-// ---- mouse edits on the profiler picture -------------------------------------------------------
 
 void TestCameraRoi::cameraRoiDrags_data() {
     QTest::addColumn<QPointF>("from");
@@ -341,8 +323,6 @@ void TestCameraRoi::shapesFixedWhileAcquiring() {
     QCOMPARE(Control::roiPosCalls().size(), size_t(1));
 }
 
-// ---- business-layer requests -------------------------------------------------------------------
-
 void TestCameraRoi::removingColumnWindowReportsWholeWidth() {
     showPicture();
     Control::raiseRoiDraws(m_key);
@@ -392,8 +372,6 @@ void TestCameraRoi::sizeChangeAndDisconnectWithShapesDrawn() {
     QTRY_COMPARE(Control::deliverRoiDraws(), 0);
     QVERIFY(tool()->roiShapeIds().isEmpty());
 }
-
-// ---- 2D view -----------------------------------------------------------------------------------
 
 void TestCameraRoi::view2DRoiSnapsAndWritesNodes_data() {
     QTest::addColumn<QPointF>("from");

@@ -12,13 +12,14 @@
 #include "NuvImage.h"
 #include "NuvViewerImageWnd.h"
 #include "TestSupport.h"
+#include "ViewerHost.h"
 #include "ZMKImageWnd.h"
 #include "ZavizoZoz3.h"
 #include "ZavizoZoz3Control.h"
 
 namespace Control = ZavizoZoz3::Control;
 
-class TestFacade : public QObject {
+class TestFacade : public QObject, protected TestSupport::ViewerHost {
     Q_OBJECT
 private slots:
     void init();
@@ -39,43 +40,21 @@ private slots:
     void layoutChangeKeepsVisibleHostSize_data();
     void layoutChangeKeepsVisibleHostSize();
     void currentPaneSignalsOnlyOnChange();
-    void pressOnPaneSelectsIt();
     void pressInsideViewsSelectsPane();
     void startAndStopPressesReachHost();
     void resolutionReportedOncePerSize();
     void callsFailOnceHostDeletedViewer();
     void hostLayoutIsKept();
-
-private:
-    QWidget* m_host = nullptr;
-    NuvViewerImageWnd* m_viewer = nullptr;
-    ImageWndManager* manager() const { return m_viewer->manager(); }
-    // A connected laser profiler, bound to a pane by a device list; empty if it was not bound.
-    std::string bindProfiler() {
-        const std::string key = Control::addCamera(Control::CameraKind::LaserProfiler, "LP");
-        Control::setConnected(key, true);
-        Control::setOpen(key, true);
-        QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
-        Control::postDeviceList(1);
-        return bound.wait(5000) ? key : std::string();
-    }
 };
 
 void TestFacade::init() {
     TestSupport::resetEnvironment();
-    m_host = new QWidget();
-    m_host->resize(1000, 600);
-    m_viewer = new NuvViewerImageWnd(m_host);
-    m_host->show();
+    openViewer(1000, 600);
     QVERIFY(QTest::qWaitForWindowExposed(m_host));
 }
 
 void TestFacade::cleanup() {
-    delete m_viewer;
-    m_viewer = nullptr;
-    delete m_host;
-    m_host = nullptr;
-    Control::reset();
+    closeViewer();
 }
 
 void TestFacade::startsWithOnePaneAndNoSelection() {
@@ -153,10 +132,10 @@ void TestFacade::reservedButtonOperationsFail() {
 void TestFacade::rangeDisplayNeedsBoundProfilerPane() {
     QCOMPARE(m_viewer->initRangeImageDisplay(QStringLiteral("nobody")), -1);
     QCOMPARE(m_viewer->initRangeImageDisplay(QString()), -1);
-    const std::string key = bindProfiler();
-    QCOMPARE(m_viewer->initRangeImageDisplay(QString::fromStdString(key)), 0);
+    QVERIFY(bindCamera(Control::CameraKind::LaserProfiler, "LP"));
+    QCOMPARE(m_viewer->initRangeImageDisplay(QString::fromStdString(m_key)), 0);
     QCOMPARE(m_viewer->setImageWndMode(1, NuvViewerImageWnd::Mode2D), 0);
-    QCOMPARE(m_viewer->initRangeImageDisplay(QString::fromStdString(key)), -1);
+    QCOMPARE(m_viewer->initRangeImageDisplay(QString::fromStdString(m_key)), -1);
 }
 
 void TestFacade::titlesRoundTrip() {
@@ -327,16 +306,12 @@ void TestFacade::currentPaneSignalsOnlyOnChange() {
     QCOMPARE(m_viewer->getCurrentWnd(), 12);
 }
 
-void TestFacade::pressOnPaneSelectsIt() {
+void TestFacade::pressInsideViewsSelectsPane() {
     m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
     QSignalSpy spy(m_viewer, &NuvViewerImageWnd::selectWndChanged);
     QTest::mousePress(manager()->pane(4), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
     QCOMPARE(spy.count(), 1);
     QCOMPARE(m_viewer->getCurrentWnd(), 4);
-}
-
-void TestFacade::pressInsideViewsSelectsPane() {
-    m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
     QCOMPARE(m_viewer->setImageWndMode(3, NuvViewerImageWnd::Mode2D), 0);
     QWidget* picture2D = manager()->pane(3)->view2D()->displayWidget()->viewport();
     QVERIFY(picture2D);
@@ -352,7 +327,8 @@ void TestFacade::pressInsideViewsSelectsPane() {
 }
 
 void TestFacade::startAndStopPressesReachHost() {
-    const std::string key = bindProfiler();
+    QVERIFY(bindCamera(Control::CameraKind::LaserProfiler, "LP"));
+    const std::string key = m_key;
     QCOMPARE(manager()->paneIndexOf(QString::fromStdString(key)), 1);
 
     m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);

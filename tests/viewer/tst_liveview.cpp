@@ -22,6 +22,7 @@
 #include "NuvViewerImageWnd.h"
 #include "PaneDragFeedback.h"
 #include "TestSupport.h"
+#include "ViewerHost.h"
 #include "ZMKImageWnd.h"
 #include "ZMKOverlayItem.h"
 #include "ZavizoZoz3.h"
@@ -46,7 +47,7 @@ QImage greyFrame(int width, int height, int value) {
 }
 }  // namespace
 
-class TestLiveView : public QObject {
+class TestLiveView : public QObject, protected TestSupport::ViewerHost {
     Q_OBJECT
 private slots:
     void init();
@@ -69,39 +70,17 @@ private slots:
     void dragFeedback();
     void chineseReachesEveryText_data();
     void chineseReachesEveryText();
-
-private:
-    void bindCamera(Control::CameraKind kind);
-    QWidget* m_host = nullptr;
-    NuvViewerImageWnd* m_viewer = nullptr;
-    std::string m_key;
 };
 
 void TestLiveView::init() {
     TestSupport::resetEnvironment();
     Control::installPayloadEncoder();
-    m_host = new QWidget();
-    m_host->resize(1000, 700);
-    m_viewer = new NuvViewerImageWnd(m_host);
-    m_host->show();
+    openViewer(1000, 700);
     TestSupport::answerGrabPresses(m_viewer, this, true);
 }
 
 void TestLiveView::cleanup() {
-    delete m_viewer;
-    m_viewer = nullptr;
-    delete m_host;
-    m_host = nullptr;
-    Control::reset();
-}
-
-void TestLiveView::bindCamera(Control::CameraKind kind) {
-    m_key = Control::addCamera(kind, "");
-    Control::setConnected(m_key, true);
-    Control::setOpen(m_key, true);
-    QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
-    Control::postDeviceList(1);
-    QVERIFY(bound.wait());
+    closeViewer();
 }
 
 void TestLiveView::singleGrabEndsByItself_data() {
@@ -118,10 +97,8 @@ void TestLiveView::singleGrabEndsByItself() {
     QFETCH(bool, profiler);
     QFETCH(int, imageMode);
     QFETCH(int, frames);
-    const std::string key =
-        Control::addCamera(profiler ? Control::CameraKind::LaserProfiler : Control::CameraKind::AreaScan, "");
-    Control::setConnected(key, true);
-    Control::setOpen(key, true);
+    const std::string key = TestSupport::connectedCamera(
+        profiler ? Control::CameraKind::LaserProfiler : Control::CameraKind::AreaScan, "");
     Control::setFrameRate(key, 1000.0);
     ZavizoZoz3::SetCameraNodeValue(key, "AcquisitionLineCount", "300");
     ZavizoZoz3::SetCameraImageMode(key, imageMode, false);
@@ -139,11 +116,11 @@ void TestLiveView::singleGrabEndsByItself() {
 }
 
 void TestLiveView::singleGrabReturnsPaneToStopped() {
-    bindCamera(Control::CameraKind::LaserProfiler);
+    QVERIFY(bindCamera(Control::CameraKind::LaserProfiler, ""));
     // Two batches half a second apart: the running state is seen before the scan ends.
     Control::setFrameRate(m_key, 200.0);
     ZavizoZoz3::SetCameraNodeValue(m_key, "AcquisitionLineCount", "200");
-    Image3DWnd* v = m_viewer->manager()->pane(1)->view3D();
+    Image3DWnd* v = manager()->pane(1)->view3D();
     v->btn3DMode->click();
     QVERIFY(v->btnSingleGrab->isEnabled());
     v->btnSingleGrab->click();
@@ -166,7 +143,7 @@ void TestLiveView::zoomButtonsHaveOneMeaning_data() {
 void TestLiveView::zoomButtonsHaveOneMeaning() {
     QFETCH(bool, profiler);
     QFETCH(bool, fit);
-    ImageWnd* pane = m_viewer->manager()->pane(1);
+    ImageWnd* pane = manager()->pane(1);
     pane->setImageWndMode(profiler ? 2 : 1);
     QImage frame = greyFrame(3000, 2000, 90);
     ZMKImageWnd* display = nullptr;
@@ -199,8 +176,8 @@ void TestLiveView::releasedPaneShowsNoImage_data() {
 
 void TestLiveView::releasedPaneShowsNoImage() {
     QFETCH(int, mode);
-    bindCamera(Control::CameraKind::AreaScan);
-    ImageWnd* pane = m_viewer->manager()->pane(1);
+    QVERIFY(bindCamera(Control::CameraKind::AreaScan, ""));
+    ImageWnd* pane = manager()->pane(1);
     pane->setImageWndMode(mode);
     QImage frame = greyFrame(64, 48, 200);
     if (mode == 1) {
@@ -227,7 +204,7 @@ void TestLiveView::releasedPaneShowsNoImage() {
 }
 
 void TestLiveView::laserLineHasOnlyValidPoints() {
-    ImageWnd* pane = m_viewer->manager()->pane(1);
+    ImageWnd* pane = manager()->pane(1);
     Image3DWnd* v = pane->view3D();
     const qreal nan = std::numeric_limits<qreal>::quiet_NaN();
     QImage picture = greyFrame(6, 50, 0);
@@ -251,7 +228,7 @@ void TestLiveView::pressOnEveryPageSelectsPane_data() {
 void TestLiveView::pressOnEveryPageSelectsPane() {
     QFETCH(int, page);
     m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
-    Image3DWnd* v = m_viewer->manager()->pane(3)->view3D();
+    Image3DWnd* v = manager()->pane(3)->view3D();
     v->stackedWidget->setCurrentIndex(page);
     QWidget* target = nullptr;
     if (page == 2) {
@@ -282,7 +259,7 @@ void TestLiveView::pixelReadout_data() {
 void TestLiveView::pixelReadout() {
     QFETCH(int, format);
     QFETCH(QColor, expected);
-    ImageWnd* pane = m_viewer->manager()->pane(1);
+    ImageWnd* pane = manager()->pane(1);
     pane->setImageWndMode(1);
     NuvImage image(40, 30, static_cast<uint32_t>(format));
     if (format == static_cast<int>(NuvPixelFormat::Mono16)) {
@@ -321,7 +298,7 @@ void TestLiveView::grabButtonsNeedCamera_data() {
 
 void TestLiveView::grabButtonsNeedCamera() {
     QFETCH(int, mode);
-    ImageWnd* pane = m_viewer->manager()->pane(2);
+    ImageWnd* pane = manager()->pane(2);
     pane->setImageWndMode(mode);
     const auto startEnabled = [pane]() {
         return pane->view3D()
@@ -344,8 +321,8 @@ void TestLiveView::grabButtonsNeedCamera() {
 
 void TestLiveView::dragFeedback() {
     m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
-    ImageWnd* source = m_viewer->manager()->pane(1);
-    ImageWnd* target = m_viewer->manager()->pane(2);
+    ImageWnd* source = manager()->pane(1);
+    ImageWnd* target = manager()->pane(2);
 
     PaneDragFeedback feedback(source);
     const QImage image = feedback.dragImage(nullptr).toImage();
@@ -366,7 +343,7 @@ void TestLiveView::dragFeedback() {
     QDropEvent drop(QPointF(5, 5), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &drop);
     QVERIFY(!highlight()->isVisible());
-    QCOMPARE(m_viewer->manager()->cellOf(1), QPoint(0, 1));
+    QCOMPARE(manager()->cellOf(1), QPoint(0, 1));
 }
 
 void TestLiveView::chineseReachesEveryText_data() {
@@ -378,19 +355,23 @@ void TestLiveView::chineseReachesEveryText_data() {
     QTest::newRow("enlarge") << "btnWndTransformIn" << true << "Enlarge";
     QTest::newRow("restore layout") << "btnWndTransformOut" << true << "Restore Layout";
     QTest::newRow("2D fit") << "btn3DZoomReset" << true << "Fit";
+    QTest::newRow("start grab") << "btn3DStartGrab" << true << "Start Grab";
 }
 
 void TestLiveView::chineseReachesEveryText() {
     QFETCH(QString, objectName);
     QFETCH(bool, toolTip);
     QFETCH(QString, english);
-    auto* widget = m_viewer->manager()->pane(1)->findChild<QAbstractButton*>(objectName);
+    auto* widget = manager()->pane(1)->findChild<QAbstractButton*>(objectName);
     QVERIFY(widget);
     const auto text = [&]() { return toolTip ? widget->toolTip() : widget->text(); };
     QCOMPARE(text(), english);
     Control::postLanguage("zh_CN");
     QTRY_VERIFY(text() != english);
     QVERIFY(text().at(0).unicode() > 0x2e80);  // CJK
+    QString title;
+    m_viewer->getImageWndTitle(1, &title);
+    QCOMPARE(title, QStringLiteral("\u65e0\u76f8\u673a"));
     Control::postLanguage("en");
     QTRY_COMPARE(text(), english);
 }

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QSignalSpy>
@@ -15,6 +14,7 @@
 #include <thread>
 
 #include "ImageFileWriter.h"
+#include "ReadBack.h"
 #include "SaveImageTool.h"
 #include "TestSupport.h"
 #include "ZavizoZoz3.h"
@@ -235,10 +235,7 @@ void TestSaveTool::imagesReadBackByPillow() {
     }
     const QString path = m_dir->path() + QString::fromUtf8("/图") + suffix;
     QVERIFY(ImageFileWriter().writeImage(image, path));
-    QProcess p;
-    p.start("/usr/bin/python3", {QFINDTESTDATA("../support/read_back.py"), "image", path});
-    QVERIFY(p.waitForFinished(60000));
-    const QJsonObject summary = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+    const QJsonObject summary = TestSupport::readBack("image", path);
     QCOMPARE(summary["mode"].toString(), QString(channels == 1 ? "L" : "RGB"));
     QCOMPARE(summary["size"].toArray(), (QJsonArray{w, h}));
     QCOMPARE(summary["samples"].toArray(), expected);

@@ -23,6 +23,7 @@
 #include "NuvViewerImageWnd.h"
 #include "RangeStreamer.h"
 #include "TestSupport.h"
+#include "ViewerHost.h"
 #include "ZavizoZoz3.h"
 #include "ZavizoZoz3Control.h"
 
@@ -55,7 +56,7 @@ QPair<int, int> blackAndColoured(QWidget* page) {
 }
 }  // namespace
 
-class TestScan : public QObject {
+class TestScan : public QObject, protected TestSupport::ViewerHost {
     Q_OBJECT
 private slots:
     void init();
@@ -67,37 +68,19 @@ private slots:
 
 private:
     void startGrab();
-    QWidget* m_host = nullptr;
-    NuvViewerImageWnd* m_viewer = nullptr;
-    std::string m_key;
-    ImageWnd* m_pane = nullptr;
 };
 
 void TestScan::init() {
     TestSupport::resetEnvironment();
     Control::installPayloadEncoder();
-    m_host = new QWidget();
-    m_host->resize(900, 700);
-    m_viewer = new NuvViewerImageWnd(m_host);
-    m_host->show();
-    m_key = Control::addCamera(Control::CameraKind::LaserProfiler, "LP");
-    Control::setConnected(m_key, true);
-    Control::setOpen(m_key, true);
-    QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
-    Control::postDeviceList(1);
-    QVERIFY(bound.wait(5000));
-    m_pane = m_viewer->manager()->pane(1);
+    openViewer(900, 700);
+    QVERIFY(bindCamera(Control::CameraKind::LaserProfiler, "LP"));
     // The host starts acquisition when the pane asks for it, as the demo does.
     TestSupport::answerGrabPresses(m_viewer, this, false);
 }
 
 void TestScan::cleanup() {
-    ZavizoZoz3::StopGrab(m_key);
-    delete m_viewer;
-    m_viewer = nullptr;
-    delete m_host;
-    m_host = nullptr;
-    Control::reset();
+    closeViewer();
 }
 
 void TestScan::startGrab() {

@@ -17,12 +17,13 @@
 #include "NuvViewerImageWnd.h"
 #include "RangeStreamer.h"
 #include "TestSupport.h"
+#include "ViewerHost.h"
 #include "ZavizoZoz3.h"
 #include "ZavizoZoz3Control.h"
 
 namespace Control = ZavizoZoz3::Control;
 
-class TestTransformTool : public QObject {
+class TestTransformTool : public QObject, protected TestSupport::ViewerHost {
     Q_OBJECT
 private slots:
     void init();
@@ -41,34 +42,18 @@ private:
     void post(uint32_t kind, uint32_t extra, const std::vector<uint8_t>& bytes, int w = 0, int h = 0);
     void drain();
     std::shared_ptr<RangeStreamer> prepareScan(int lines, const char* bits);
-    ImageWnd* pane() const { return m_viewer->manager()->pane(1); }
-
-    QWidget* m_host = nullptr;
-    NuvViewerImageWnd* m_viewer = nullptr;
-    std::string m_key;
     NuvPayloadWriter m_writer;
 };
 
 void TestTransformTool::init() {
     TestSupport::resetEnvironment();
-    m_host = new QWidget();
-    m_host->resize(800, 600);
-    m_viewer = new NuvViewerImageWnd(m_host);
-    m_key = Control::addCamera(Control::CameraKind::LaserProfiler, "LP");
-    Control::setConnected(m_key, true);
-    Control::setOpen(m_key, true);
-    QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
-    Control::postDeviceList(1);
-    QVERIFY(bound.wait(5000));
+    openViewer(800, 600);
+    QVERIFY(bindCamera(Control::CameraKind::LaserProfiler, "LP"));
     m_writer.setScaler(32000);
 }
 
 void TestTransformTool::cleanup() {
-    delete m_viewer;
-    m_viewer = nullptr;
-    delete m_host;
-    m_host = nullptr;
-    Control::reset();
+    closeViewer();
 }
 
 void TestTransformTool::post(uint32_t kind, uint32_t extra, const std::vector<uint8_t>& bytes, int w, int h) {
@@ -85,7 +70,7 @@ std::shared_ptr<RangeStreamer> TestTransformTool::prepareScan(int lines, const c
     ZavizoZoz3::SetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_RANGE_BITS, bits);
     ZavizoZoz3::SetCameraNodeValue(m_key, "AcquisitionLineCount", std::to_string(lines));
     ZavizoZoz3::SetCameraNodeValue(m_key, "BatchNumber", "100");
-    return m_viewer->initRangeImageDisplay(QString::fromStdString(m_key)) == 0 ? pane()->rangeStreamer()
+    return m_viewer->initRangeImageDisplay(QString::fromStdString(m_key)) == 0 ? m_pane->rangeStreamer()
                                                                                : nullptr;
 }
 
@@ -107,7 +92,7 @@ void TestTransformTool::profilesReachContourInMillimetres() {
     QFETCH(bool, brightness);
     m_writer.setScaler(static_cast<uint32_t>(scaler));
     const std::vector<uint8_t> grey(3200, 90);
-    QSignalSpy spy(m_viewer->manager()->dispatcher(), &ImageUpdateManager::profileUpdate);
+    QSignalSpy spy(manager()->dispatcher(), &ImageUpdateManager::profileUpdate);
     // Two consecutive frames, the second one 0 mm everywhere: they arrive in order.
     for (const int64_t r : {int64_t(raw), int64_t(bits == 16 ? 32768 : 0x100000)}) {
         std::vector<uint8_t> payload;
@@ -127,7 +112,7 @@ void TestTransformTool::profilesReachContourInMillimetres() {
     QVERIFY(std::isnan(first[0]));
     QCOMPARE(first[1], bits == 16 && scaler == 32000 ? 2.5 : 2.0);
     QCOMPARE(spy.at(0).at(2).value<QVector<uint8_t>>().size(), brightness ? 3200 : 0);
-    QCOMPARE(pane()->view3D()->lastProfile().value(1), 0.0);
+    QCOMPARE(m_pane->view3D()->lastProfile().value(1), 0.0);
 }
 
 void TestTransformTool::pictureCarriesLaserLineRows() {
@@ -136,7 +121,7 @@ void TestTransformTool::pictureCarriesLaserLineRows() {
     std::fill_n(pixels.begin() + lineRow * w, w, 250);
     std::vector<uint8_t> payload;
     QVERIFY(m_writer.writeSensorPicture(payload, 1, 1, pixels.data(), w, h, w, 0));
-    QSignalSpy spy(m_viewer->manager()->dispatcher(), &ImageUpdateManager::qimageProfileUpdate);
+    QSignalSpy spy(manager()->dispatcher(), &ImageUpdateManager::qimageProfileUpdate);
     post(0, 1, payload, w, h);
     drain();
     QCOMPARE(spy.count(), 1);
@@ -162,13 +147,13 @@ void TestTransformTool::rangeBatchesLandInPaneBuffer_data() {
 void TestTransformTool::rangeBatchesLandInPaneBuffer() {
     QFETCH(int, bits);
     // The sample width is read from business-layer threads while the GUI thread prepares.
-    ImageWndManager* manager = m_viewer->manager();
+    ImageWndManager* panes = manager();
     std::atomic<bool> prepared{false};
     std::atomic<int> kind{-1};
     Control::post([&] {
         while (!prepared)
-            kind = manager->rangeDataKind(QString::fromStdString(m_key));
-        kind = manager->rangeDataKind(QString::fromStdString(m_key));
+            kind = panes->rangeDataKind(QString::fromStdString(m_key));
+        kind = panes->rangeDataKind(QString::fromStdString(m_key));
     });
     const auto streamer = prepareScan(250, bits == 16 ? "16" : "32");
     prepared = true;
@@ -176,7 +161,7 @@ void TestTransformTool::rangeBatchesLandInPaneBuffer() {
     QVERIFY(streamer);
     QCOMPARE(kind.load(), bits == 16 ? 0 : 1);
     const int points = streamer->pointsPerLine();
-    QSignalSpy spy(m_viewer->manager()->dispatcher(), &ImageUpdateManager::rangeImageUpdate);
+    QSignalSpy spy(manager()->dispatcher(), &ImageUpdateManager::rangeImageUpdate);
     for (int b = 0; b < 3; ++b) {
         const int lines = b < 2 ? 100 : 50;
         const size_t n = static_cast<size_t>(points) * lines;
@@ -239,9 +224,9 @@ void TestTransformTool::refusedFramesAreDroppedAndReleased() {
     if (QByteArray(QTest::currentDataTag()) == "camera removed") {
         Control::setConnected(m_key, false);
         Control::postDeviceList(1);
-        QTRY_COMPARE(m_viewer->manager()->paneIndexOf(QString::fromStdString(m_key)), 0);
+        QTRY_COMPARE(manager()->paneIndexOf(QString::fromStdString(m_key)), 0);
     }
-    auto* d = m_viewer->manager()->dispatcher();
+    auto* d = manager()->dispatcher();
     QSignalSpy pictures(d, &ImageUpdateManager::qimageProfileUpdate);
     QSignalSpy ranges(d, &ImageUpdateManager::rangeImageUpdate);
     post(static_cast<uint32_t>(kind), static_cast<uint32_t>(batch), payload, 320, 100);
@@ -251,14 +236,14 @@ void TestTransformTool::refusedFramesAreDroppedAndReleased() {
 }
 
 void TestTransformTool::imageArrayRangeImageIsShownAndOwned() {
-    auto* dispatcher = m_viewer->manager()->dispatcher();
-    Image3DWnd* view = pane()->view3D();
+    auto* dispatcher = manager()->dispatcher();
+    Image3DWnd* view = m_pane->view3D();
     auto* picture = new NuvImage(8, 8, NuvPixelFormat::Mono8);
     auto* range = new NuvRangeImage(64, 20, 2);
     range->mat().setTo(33000);
     // The same picture under two keys, and a range image: the pane owns both.
     emit dispatcher->imageArrayUpdateEx(QString::fromStdString(m_key), {{1, picture}, {2, picture}}, range);
-    const auto streamer = pane()->rangeStreamer();
+    const auto streamer = m_pane->rangeStreamer();
     QTRY_COMPARE(streamer->lastRowAppended(), 19);
     QVERIFY(view->rangeLabel()->hasBackground());
     // Showing a key the set does not hold clears the range display as well.
