@@ -72,19 +72,12 @@ private slots:
         }
     }
 
-    void backgroundSetAndClear_data() {
-        QTest::addColumn<uint>("format");
-        QTest::newRow("Mono8") << uint(NuvPixelFormat::Mono8);
-        QTest::newRow("BGR8") << uint(NuvPixelFormat::BGR8);
-        QTest::newRow("RGB8") << uint(NuvPixelFormat::RGB8);
-    }
-
+    // Colour backgrounds are shown by rangeReadout.
     void backgroundSetAndClear() {
-        QFETCH(uint, format);
         QCOMPARE(m_label->create(true, 0, true, true), 0);
         QCOMPARE(m_label->showToolbar(false), 0);
         QCOMPARE(m_label->showScrollbar(true), 0);
-        NuvImage img(800, 200, format);
+        NuvImage img(800, 200, NuvPixelFormat::Mono8);
         QCOMPARE(m_label->setBackground(&img, 0), 0);
         QVERIFY(m_label->hasBackground());
         // Fitted: the wide image fills the width.
@@ -123,9 +116,8 @@ private slots:
         QCOMPARE(m_label->create(true, 0, false, true), 0);
         NuvImage img(200, 600, NuvPixelFormat::Mono8);
         QCOMPARE(m_label->setBackground(&img, 0), 0);
-        const double z = view()->zoomFactor();
         wheel();
-        QCOMPARE(view()->zoomFactor(), z);
+        QVERIFY(std::fabs(view()->zoomFactor() - 0.5) < 1e-9);
     }
 
     void rangeReadout() {

@@ -105,8 +105,7 @@ private slots:
     void baseDialogFitsScreenWhenAutoAdjusting();
     void tipLifetime();
     void tipLinkReportsPath();
-    void iconFoldersResolveEveryState();
-    void iconsAreLegibleOnTheirBackground();
+    void iconsResolveEveryStateAndAreLegible();
 };
 
 void TestNuvWidgets::messageBoxIsAnsweredThroughSeam_data() {
@@ -418,7 +417,7 @@ void TestNuvWidgets::tipLinkReportsPath() {
     QVERIFY(link->isHidden());
 }
 
-void TestNuvWidgets::iconFoldersResolveEveryState() {
+void TestNuvWidgets::iconsResolveEveryStateAndAreLegible() {
     const QString icons = resourceDir() + QStringLiteral("/icons/");
     const QSet<QString> listed = qrcFiles();
     QVERIFY2(!listed.isEmpty(), "nuvviewer.qrc lists no files under the /Resource prefix");
@@ -448,20 +447,14 @@ void TestNuvWidgets::iconFoldersResolveEveryState() {
 
     const QImage logo(icons + QStringLiteral("HLXLogo.png"));
     QVERIFY(logo.width() >= 256 && logo.hasAlphaChannel() && qAlpha(logo.pixel(0, 0)) == 0);
-}
 
-void TestNuvWidgets::iconsAreLegibleOnTheirBackground() {
-    const QString icons = resourceDir() + QStringLiteral("/icons/");
+    // The strip is rgb(55,56,58): a normal glyph must be far lighter, a disabled one dimmer.
     for (const char* folder : kDarkStripFolders) {
         int visible = 0;
-        const double normal = meanVisibleLuminance(
-            QImage(icons + QLatin1String(folder) + QStringLiteral("/normal.png")), &visible);
-        const double disabled = meanVisibleLuminance(
-            QImage(icons + QLatin1String(folder) + QStringLiteral("/disable.png")), &visible);
-        // The strip is rgb(55,56,58): a normal glyph must be far lighter, a disabled one dimmer.
-        QVERIFY2(normal > 150.0, folder);
-        QVERIFY2(disabled < normal - 40.0, folder);
-        QVERIFY2(disabled > 70.0, folder);
+        const QString dir = icons + QLatin1String(folder);
+        const double normal = meanVisibleLuminance(QImage(dir + QStringLiteral("/normal.png")), &visible);
+        const double disabled = meanVisibleLuminance(QImage(dir + QStringLiteral("/disable.png")), &visible);
+        QVERIFY2(normal > 150.0 && disabled < normal - 40.0 && disabled > 70.0, folder);
     }
 }
 
