@@ -84,9 +84,7 @@ void TstZavizoZoz3::integerNodeInfo_data() {
     QTest::newRow("area Height") << area << "Height" << 0 << QVector<int>{1024, 16, 1024, 2};
     QTest::newRow("area OffsetX full width") << area << "OffsetX" << 0 << QVector<int>{0, 0, 0, 16};
     QTest::newRow("area OffsetY") << area << "OffsetY" << 0 << QVector<int>{0, 0, 0, 2};
-    QTest::newRow("area WidthMax") << area << "WidthMax" << 0 << QVector<int>{2048, 2048, 2048, 1};
     QTest::newRow("laser WidthMax") << laser << "WidthMax" << 0 << QVector<int>{3200, 3200, 3200, 1};
-    QTest::newRow("laser HeightMax") << laser << "HeightMax" << 0 << QVector<int>{1024, 1024, 1024, 1};
     QTest::newRow("laser PointsNum") << laser << "PointsNum" << 0 << QVector<int>{3200, 1, 3200, 1};
     QTest::newRow("laser line count")
         << laser << "AcquisitionLineCount" << 0 << QVector<int>{1000, 1, 50000, 1};
@@ -169,11 +167,7 @@ void TstZavizoZoz3::nodeText_data() {
     nodeRow("line count zero", laser, "AcquisitionLineCount", "0", false, "1000");
     nodeRow("batch number", laser, "BatchNumber", "300", true, "300");
     nodeRow("points read-only", laser, "PointsNum", "1600", false, "3200");
-    nodeRow("scaler read-only", laser, "Scaler", "1", false, "32000");
-    nodeRow("x interval", laser, "XInterval", "11", false, "10");
-    nodeRow("z up", laser, "ZUpSizeInfo", "21", false, "20");
-    nodeRow("z down", laser, "ZDownSizeInfo", "0", false, "-20");
-    nodeRow("x size", laser, "XSizeInfo", "0", false, "32");
+    nodeRow("x interval read-only", laser, "XInterval", "11", false, "10");
     nodeRow("mask selector", laser, "ImageMaskerSelector", "ImageMasker2", true, "ImageMasker2");
     nodeRow("mask selector bogus", laser, "ImageMaskerSelector", "ImageMasker3", false, "ImageMasker0");
 }
