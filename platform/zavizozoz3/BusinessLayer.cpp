@@ -68,13 +68,7 @@ std::string BusinessLayer::addCamera(Control::CameraKind kind, const std::string
     std::shared_ptr<CameraDevice> device;
     {
         std::lock_guard<std::mutex> lock(m_camerasMutex);
-        const auto taken = [this](const std::string& key) {
-            return std::any_of(m_cameras.begin(), m_cameras.end(),
-                               [&](const std::shared_ptr<CameraDevice>& c) { return c->key() == key; });
-        };
-        std::string key = base;
-        for (int suffix = 2; taken(key); ++suffix)
-            key = base + "_" + std::to_string(suffix);
+        const std::string key = uniqueKeyLocked(base);
         char serial[32];
         std::snprintf(serial, sizeof serial, "%s%05d", laser ? "LP" : "AS", ++m_serialCounter);
         if (laser)
@@ -85,6 +79,34 @@ std::string BusinessLayer::addCamera(Control::CameraKind kind, const std::string
         m_cameras.push_back(device);
     }
     return device->key();
+}
+
+std::string BusinessLayer::uniqueKeyLocked(const std::string& base) const {
+    const auto taken = [this](const std::string& key) {
+        return std::any_of(m_cameras.begin(), m_cameras.end(),
+                           [&](const std::shared_ptr<CameraDevice>& c) { return c->key() == key; });
+    };
+    std::string key = base;
+    for (int suffix = 2; taken(key); ++suffix)
+        key = base + "_" + std::to_string(suffix);
+    return key;
+}
+
+std::string BusinessLayer::adoptCamera(
+    const std::string& name,
+    const std::function<std::shared_ptr<CameraDevice>(const std::string& key)>& make) {
+    std::lock_guard<std::mutex> lock(m_camerasMutex);
+    const std::string key = uniqueKeyLocked(name);
+    std::shared_ptr<CameraDevice> device = make(key);
+    if (!device) return {};
+    device->setRoiChangeListener([this, key](int index) { roiDraws.note(key, index); });
+    m_cameras.push_back(device);
+    return key;
+}
+
+std::vector<std::shared_ptr<CameraDevice>> BusinessLayer::devices() const {
+    std::lock_guard<std::mutex> lock(m_camerasMutex);
+    return m_cameras;
 }
 
 void BusinessLayer::removeCamera(const std::string& key) {

@@ -2,6 +2,7 @@
 // The process-wide state behind the ZavizoZoz3 free functions: camera registry, listeners,
 // event thread, buffer tracking, application settings and what tests observe.
 #include <atomic>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -27,6 +28,11 @@ public:
 
     // Registry.
     std::string addCamera(Control::CameraKind kind, const std::string& name);
+    // Registers a device built elsewhere (a GenICam camera) under `name` made unique; `make`
+    // builds it for the key chosen. Returns the key.
+    std::string adoptCamera(const std::string& name,
+                            const std::function<std::shared_ptr<CameraDevice>(const std::string& key)>& make);
+    std::vector<std::shared_ptr<CameraDevice>> devices() const;
     void removeCamera(const std::string& key);
     std::shared_ptr<CameraDevice> camera(const std::string& key) const;
     std::vector<std::string> cameraKeys() const;
@@ -78,6 +84,7 @@ public:
 private:
     BusinessLayer();
     void restoreDefaults();
+    std::string uniqueKeyLocked(const std::string& base) const;
 
     mutable std::mutex m_camerasMutex;  // guards m_cameras, m_graveyard and m_serialCounter
     std::vector<std::shared_ptr<CameraDevice>> m_cameras;    // registration order

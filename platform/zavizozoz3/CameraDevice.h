@@ -34,8 +34,9 @@ public:
     int nodeValue(const std::string& feature, std::string& value);
     int setNodeValue(const std::string& feature, const std::string& value);
 
-    void setConnected(bool connected);
-    void setOpen(bool open);
+    // A device on a real transport also opens or releases its connection here.
+    virtual void setConnected(bool connected);
+    virtual void setOpen(bool open);
     bool isConnected() const { return m_connected.load(); }
     bool isOpen() const { return m_open.load(); }
 

@@ -7,6 +7,9 @@
 #include "OwnedAcqBuffer.h"
 #include "SimulatedCamera.h"
 #include "SimulatedLaserProfiler.h"
+#if NUV_HAVE_ARAVIS
+#include "GenICamDiscovery.h"
+#endif
 
 namespace ZavizoZoz3 {
 namespace Control {
@@ -46,6 +49,25 @@ void setOpen(const std::string& key, bool open) {
 bool isGrabbing(const std::string& key) {
     const auto device = layer().camera(key);
     return device && device->isGrabbing();
+}
+
+bool genicamAvailable() {
+#if NUV_HAVE_ARAVIS
+    return true;
+#else
+    return false;
+#endif
+}
+
+std::vector<std::string> scanGenICamCameras(GenICamScan scan) {
+#if NUV_HAVE_ARAVIS
+    std::vector<std::string> keys = GenICamDiscovery::scanInto(layer(), scan == GenICamScan::RealCameras);
+    postDeviceList(1);
+    return keys;
+#else
+    (void)scan;
+    return {};
+#endif
 }
 
 void setParameterInfo(PARAMETER_INFO item, const std::string& value) {

@@ -47,6 +47,23 @@ void setOpen(const std::string& key, bool open);
 /// @return whether camera @p key is grabbing (false for an unknown key).
 bool isGrabbing(const std::string& key);
 
+/// @name GenICam cameras (GigE Vision, USB3 Vision) through Aravis
+///@{
+
+/// Which transports a GenICam scan uses.
+enum class GenICamScan {
+    FakeOnly,    ///< only Aravis's in-process fake camera: nothing leaves this process
+    RealCameras  ///< GigE Vision and USB3 Vision cameras (discovery broadcasts on the networks)
+};
+/// @return whether this build has the GenICam backend.
+bool genicamAvailable();
+/// Lists the GenICam cameras @p scan reaches and registers new ones as area-scan cameras
+/// (disconnected and closed; the key is the device id); registered ones no longer found are
+/// disconnected. Then posts the device list (source 1). Connecting opens the device.
+/// @return the keys of the cameras found; empty without the backend.
+std::vector<std::string> scanGenICamCameras(GenICamScan scan);
+///@}
+
 /// Sets application setting @p item (PARAMETER_INFO), plain text the tests may set, to @p value.
 void setParameterInfo(PARAMETER_INFO item, const std::string& value);
 

@@ -1,0 +1,32 @@
+#include "AravisBooleanNode.h"
+
+#include <arv.h>
+
+namespace ZavizoZoz3 {
+
+void AravisBooleanNode::FromString(const GenApi::gcstring& value) {
+    if (value == "True" || value == "true" || value == "1")
+        SetValue(true);
+    else if (value == "False" || value == "false" || value == "0")
+        SetValue(false);
+    else
+        throw GenICam::InvalidArgumentException("'" + value + "' is not a boolean for " + GetName(), __FILE__,
+                                                __LINE__);
+}
+
+bool AravisBooleanNode::GetValue(bool /*Verify*/, bool /*IgnoreCache*/) const {
+    requireReadable();
+    return withNode<bool>([](ArvGcNode* node, GError** error) {
+        return arv_gc_boolean_get_value(ARV_GC_BOOLEAN(node), error) != FALSE;
+    });
+}
+
+void AravisBooleanNode::SetValue(bool value, bool /*Verify*/) {
+    requireWritable();
+    withNode<int>([value](ArvGcNode* node, GError** error) {
+        arv_gc_boolean_set_value(ARV_GC_BOOLEAN(node), value ? TRUE : FALSE, error);
+        return 0;
+    });
+}
+
+}  // namespace ZavizoZoz3

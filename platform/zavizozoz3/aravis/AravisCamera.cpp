@@ -1,0 +1,262 @@
+#include "AravisCamera.h"
+
+#include <arv.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
+#include "AravisFrameConverter.h"
+#include "BusinessLayer.h"
+#include "ZavizoZoz3Control.h"
+
+namespace ZavizoZoz3 {
+
+namespace {
+// Buffers the stream fills in turn: enough to ride out a slow listener for a few frames, few
+// enough that memory stays bounded whatever the frame rate.
+constexpr int kStreamBuffers = 6;
+constexpr guint64 kPopTimeoutUs = 50000;
+constexpr const char* kModule = "GenICam";
+
+std::string takeMessage(GError* error, const char* fallback) {
+    if (!error) return fallback;
+    std::string message = error->message ? error->message : fallback;
+    g_error_free(error);
+    return message;
+}
+
+void statistics(ArvStream* stream, uint64_t& completed, uint64_t& lost) {
+    guint64 done = 0, failures = 0, underruns = 0;
+    arv_stream_get_statistics(stream, &done, &failures, &underruns);
+    completed = done;
+    lost = failures + underruns;
+    // GigE Vision streams also count frames that never arrived at all.
+    for (guint i = 0, n = arv_stream_get_n_infos(stream); i < n; ++i) {
+        const char* name = arv_stream_get_info_name(stream, i);
+        if (name && std::string(name) == "n_missing_frames") lost += arv_stream_get_info_uint64(stream, i);
+    }
+}
+}  // namespace
+
+AravisCamera::AravisCamera(const std::string& key, const GenICamDiscovery::Entry& entry, BusinessLayer& layer)
+    : CameraDevice(key, false),
+      m_layer(layer),
+      m_deviceId(entry.id),
+      m_fakeTransport(entry.protocol == "Fake"),
+      m_nodes(key, m_device) {
+    setDefaultInfo(CAM_INFO_TITLE, key);
+    setDefaultInfo(CAM_INFO_MODEL, entry.model);
+    setDefaultInfo(CAM_INFO_MODEL_TEXT,
+                   entry.vendor.empty() ? entry.model : entry.vendor + " " + entry.model);
+    setDefaultInfo(CAM_INFO_DEVICE_KIND, kDeviceKindAreaScan);
+    setDefaultInfo(CAM_INFO_SERIAL, entry.serial);
+}
+
+AravisCamera::~AravisCamera() {
+    stopGrab();
+    m_device->close();
+}
+
+void AravisCamera::setConnected(bool connected) {
+    std::lock_guard<std::mutex> lock(m_connectionMutex);
+    if (connected == isConnected()) return;
+    if (!connected) {
+        CameraDevice::setConnected(false);  // stops a running grab first
+        m_device->close();
+        return;
+    }
+    // Posted, not called: the device's thread must not wait for the registry.
+    const std::string key = this->key();
+    BusinessLayer& layer = m_layer;
+    auto lost = [&layer, key] {
+        layer.events().post([&layer, key] {
+            if (const auto device = layer.camera(key)) device->setConnected(false);
+            VLogError(kModule, key + ": the camera stopped answering and was disconnected", 3);
+        });
+        Control::postDeviceList(1);
+    };
+    std::string error;
+    if (!m_device->open(m_deviceId, m_fakeTransport, lost, error)) {
+        VLogError(kModule, "cannot connect " + key + ": " + error, 3);
+        return;
+    }
+    std::string width, height;
+    if (nodeValue("WidthMax", width) == 0 && nodeValue("HeightMax", height) == 0)
+        setDefaultInfo(CAM_INFO_RESOLUTION, width + " * " + height);
+    CameraDevice::setConnected(true);
+}
+
+void AravisCamera::setFrameRate(double framesPerSecond) {
+    std::lock_guard<std::mutex> lock(m_device->featureMutex());
+    ArvCamera* camera = m_device->cameraLocked();
+    if (!camera) return;
+    GError* error = nullptr;
+    double min = 0, max = 0;
+    arv_camera_get_frame_rate_bounds(camera, &min, &max, &error);
+    if (!error) arv_camera_set_frame_rate(camera, std::clamp(framesPerSecond, min, max), &error);
+    if (error) g_error_free(error);
+}
+
+int AravisCamera::startGrab() {
+    if (onDeliveryThread() || !isConnected() || !isOpen()) return -1;
+    std::lock_guard<std::mutex> control(m_grabControlMutex);
+    if (m_grabbing.load()) return 0;
+    endGrabLocked();  // a grab that ended itself
+    ArvStream* stream = nullptr;
+    std::string failure;
+    {
+        std::lock_guard<std::mutex> lock(m_device->featureMutex());
+        ArvCamera* camera = m_device->cameraLocked();
+        if (!camera) return -1;
+        GError* error = nullptr;
+        arv_camera_set_acquisition_mode(camera, ARV_ACQUISITION_MODE_CONTINUOUS, &error);
+        if (error) g_clear_error(&error);  // a camera without the feature streams continuously anyway
+        const guint payload = arv_camera_get_payload(camera, &error);
+        if (!error) stream = arv_camera_create_stream(camera, nullptr, nullptr, &error);
+        if (stream) {
+            for (int i = 0; i < kStreamBuffers; ++i)
+                arv_stream_push_buffer(stream, arv_buffer_new_allocate(payload));
+            arv_camera_start_acquisition(camera, &error);
+        }
+        if (error) {
+            failure = takeMessage(error, "stream error");
+            if (stream) g_object_unref(stream);
+            stream = nullptr;
+        }
+    }
+    if (!stream) {
+        VLogError(kModule, "cannot start " + key() + ": " + failure, 3);
+        return -1;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_streamMutex);
+        m_stream = stream;
+        m_completedAtStop = m_lostAtStop = 0;
+    }
+    m_singleGrab = info(CAM_INFO_SINGLE_GRAB) == "1";
+    if (m_singleGrab) setInfo(CAM_INFO_SINGLE_GRAB, "0");
+    m_lastSkipReason.clear();
+    m_delivered.store(0);
+    m_dropped.store(0);
+    m_stopRequested.store(false);
+    m_grabbing.store(true);
+    m_thread = std::thread([this, stream] { deliveryLoop(stream); });
+    return 0;
+}
+
+int AravisCamera::stopGrab() {
+    if (onDeliveryThread()) {
+        // From a frame callback: the loop ends after this frame; the next start or stop cleans up.
+        m_grabbing.store(false);
+        m_stopRequested.store(true);
+        return 0;
+    }
+    std::lock_guard<std::mutex> control(m_grabControlMutex);
+    endGrabLocked();
+    return 0;
+}
+
+void AravisCamera::endGrabLocked() {
+    m_stopRequested.store(true);
+    if (m_thread.joinable()) m_thread.join();
+    m_grabbing.store(false);
+    ArvStream* stream = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(m_streamMutex);
+        stream = m_stream;
+    }
+    if (!stream) return;
+    {
+        std::lock_guard<std::mutex> lock(m_device->featureMutex());
+        if (ArvCamera* camera = m_device->cameraLocked()) {
+            GError* error = nullptr;
+            arv_camera_stop_acquisition(camera, &error);
+            if (error) g_error_free(error);
+        }
+    }
+    // With the stream's thread stopped every filled buffer is in the output queue: those are
+    // dropped, and counted, rather than shown after the user pressed stop. The fake camera's
+    // stream cannot stop its thread; it may still finish the one frame it was filling.
+    if (!m_fakeTransport) arv_stream_stop_thread(stream, FALSE);
+    const auto drain = [this, stream] {
+        while (ArvBuffer* buffer = arv_stream_try_pop_buffer(stream)) {
+            if (arv_buffer_get_status(buffer) == ARV_BUFFER_STATUS_SUCCESS) m_dropped.fetch_add(1);
+            g_object_unref(buffer);
+        }
+    };
+    drain();
+    {
+        std::lock_guard<std::mutex> lock(m_streamMutex);
+        statistics(stream, m_completedAtStop, m_lostAtStop);
+        m_stream = nullptr;
+    }
+    drain();
+    g_object_unref(stream);
+}
+
+uint64_t AravisCamera::transportLostFrames() const {
+    std::lock_guard<std::mutex> lock(m_streamMutex);
+    if (!m_stream) return m_lostAtStop;
+    uint64_t completed = 0, lost = 0;
+    statistics(m_stream, completed, lost);
+    return lost;
+}
+
+uint64_t AravisCamera::framesCompleted() const {
+    std::lock_guard<std::mutex> lock(m_streamMutex);
+    if (!m_stream) return m_completedAtStop;
+    uint64_t completed = 0, lost = 0;
+    statistics(m_stream, completed, lost);
+    return completed;
+}
+
+void AravisCamera::skip(const std::string& reason) {
+    m_dropped.fetch_add(1);
+    // Once per grab and reason: a camera left in an unknown format would otherwise flood the log.
+    if (reason == m_lastSkipReason) return;
+    m_lastSkipReason = reason;
+    VLogError(kModule, "frame of " + key() + " skipped: " + reason, 3);
+}
+
+void AravisCamera::deliveryLoop(ArvStream* stream) {
+    m_deliveryThreadId.store(std::this_thread::get_id());
+    while (!m_stopRequested.load()) {
+        ArvBuffer* buffer = arv_stream_timeout_pop_buffer(stream, kPopTimeoutUs);
+        if (!buffer) continue;
+        if (arv_buffer_get_status(buffer) != ARV_BUFFER_STATUS_SUCCESS) {
+            arv_stream_push_buffer(stream, buffer);  // counted by the stream's own statistics
+            continue;
+        }
+        EncodedFrame frame;
+        std::string reason;
+        size_t size = 0;
+        const auto* data = static_cast<const uint8_t*>(arv_buffer_get_image_data(buffer, &size));
+        if (!data || size == 0)  // a single-part buffer that does not describe its part (the fake camera's)
+            data = static_cast<const uint8_t*>(arv_buffer_get_data(buffer, &size));
+        gint paddingX = 0, paddingY = 0;
+        arv_buffer_get_image_padding(buffer, &paddingX, &paddingY);
+        const bool converted = AravisFrameConverter::convert(
+            data, size, arv_buffer_get_image_pixel_format(buffer), arv_buffer_get_image_width(buffer),
+            arv_buffer_get_image_height(buffer), paddingX, frame, reason);
+        frame.extra = static_cast<uint32_t>(arv_buffer_get_frame_id(buffer));
+        arv_stream_push_buffer(stream, buffer);  // back before the listeners work on the copy
+        if (!converted) {
+            skip(reason);
+            continue;
+        }
+        m_delivered.fetch_add(1);
+        m_layer.deliverFrame(key(), std::move(frame));
+        if (m_singleGrab) {
+            m_grabbing.store(false);
+            m_stopRequested.store(true);
+            m_layer.acquisitionEnded(key());
+        }
+    }
+    timespec cpu{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpu);
+    m_deliveryCpuNs.store(static_cast<int64_t>(cpu.tv_sec) * 1000000000 + cpu.tv_nsec);
+    m_deliveryThreadId.store(std::thread::id());
+}
+
+}  // namespace ZavizoZoz3

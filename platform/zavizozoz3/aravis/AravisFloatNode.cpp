@@ -1,0 +1,62 @@
+#include "AravisFloatNode.h"
+
+#include <arv.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+#include "FloatNode.h"
+
+namespace ZavizoZoz3 {
+
+GenApi::gcstring AravisFloatNode::ToString() const {
+    return FloatNode::format(const_cast<AravisFloatNode*>(this)->GetValue());
+}
+
+void AravisFloatNode::FromString(const GenApi::gcstring& value) {
+    const char* text = value.c_str();
+    char* end = nullptr;
+    errno = 0;
+    const double number = std::strtod(text, &end);
+    if (end == text || *end != '\0' || errno != 0 || !std::isfinite(number))
+        throw GenICam::InvalidArgumentException("'" + value + "' is not a number for " + GetName(), __FILE__,
+                                                __LINE__);
+    SetValue(number);
+}
+
+double AravisFloatNode::GetValue(bool /*Verify*/, bool /*IgnoreCache*/) {
+    requireReadable();
+    return withNode<double>(
+        [](ArvGcNode* node, GError** error) { return arv_gc_float_get_value(ARV_GC_FLOAT(node), error); });
+}
+
+void AravisFloatNode::SetValue(double value, bool /*Verify*/) {
+    requireWritable();
+    std::string problem;
+    withNode<int>([&](ArvGcNode* node, GError** error) {
+        auto* number = ARV_GC_FLOAT(node);
+        const double min = arv_gc_float_get_min(number, error);
+        const double max = *error ? 0.0 : arv_gc_float_get_max(number, error);
+        if (*error) return 0;
+        if (!(value >= min && value <= max))
+            problem = FloatNode::format(value) + " is outside [" + FloatNode::format(min) + ", " +
+                      FloatNode::format(max) + "]";
+        else
+            arv_gc_float_set_value(number, value, error);
+        return 0;
+    });
+    if (!problem.empty()) throwOutOfRange(problem);
+}
+
+double AravisFloatNode::GetMin() {
+    return withNode<double>(
+        [](ArvGcNode* node, GError** error) { return arv_gc_float_get_min(ARV_GC_FLOAT(node), error); });
+}
+
+double AravisFloatNode::GetMax() {
+    return withNode<double>(
+        [](ArvGcNode* node, GError** error) { return arv_gc_float_get_max(ARV_GC_FLOAT(node), error); });
+}
+
+}  // namespace ZavizoZoz3

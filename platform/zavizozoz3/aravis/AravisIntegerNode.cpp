@@ -1,0 +1,71 @@
+#include "AravisIntegerNode.h"
+
+#include <arv.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+namespace ZavizoZoz3 {
+
+GenApi::gcstring AravisIntegerNode::ToString() const {
+    return std::to_string(const_cast<AravisIntegerNode*>(this)->GetValue());
+}
+
+void AravisIntegerNode::FromString(const GenApi::gcstring& value) {
+    const char* text = value.c_str();
+    char* end = nullptr;
+    errno = 0;
+    const double number = std::strtod(text, &end);
+    if (end == text || *end != '\0' || errno != 0 || !std::isfinite(number) || number != std::floor(number) ||
+        std::fabs(number) > 9.0e15)
+        throw GenICam::InvalidArgumentException("'" + value + "' is not an integer for " + GetName(),
+                                                __FILE__, __LINE__);
+    SetValue(static_cast<int64_t>(number));
+}
+
+int64_t AravisIntegerNode::GetValue(bool /*Verify*/, bool /*IgnoreCache*/) {
+    requireReadable();
+    return withNode<int64_t>([](ArvGcNode* node, GError** error) {
+        return arv_gc_integer_get_value(ARV_GC_INTEGER(node), error);
+    });
+}
+
+void AravisIntegerNode::SetValue(int64_t value, bool /*Verify*/) {
+    requireWritable();
+    std::string problem;
+    withNode<int>([&](ArvGcNode* node, GError** error) {
+        auto* integer = ARV_GC_INTEGER(node);
+        const int64_t min = arv_gc_integer_get_min(integer, error);
+        const int64_t max = *error ? 0 : arv_gc_integer_get_max(integer, error);
+        const int64_t inc = *error ? 1 : std::max<int64_t>(1, arv_gc_integer_get_inc(integer, error));
+        if (*error) return 0;
+        if (value < min || value > max)
+            problem = std::to_string(value) + " is outside [" + std::to_string(min) + ", " +
+                      std::to_string(max) + "]";
+        else if ((value - min) % inc != 0)
+            problem = std::to_string(value) + " does not match the increment " + std::to_string(inc);
+        else
+            arv_gc_integer_set_value(integer, value, error);
+        return 0;
+    });
+    if (!problem.empty()) throwOutOfRange(problem);
+}
+
+int64_t AravisIntegerNode::GetMin() {
+    return withNode<int64_t>(
+        [](ArvGcNode* node, GError** error) { return arv_gc_integer_get_min(ARV_GC_INTEGER(node), error); });
+}
+
+int64_t AravisIntegerNode::GetMax() {
+    return withNode<int64_t>(
+        [](ArvGcNode* node, GError** error) { return arv_gc_integer_get_max(ARV_GC_INTEGER(node), error); });
+}
+
+int64_t AravisIntegerNode::GetInc() {
+    return withNode<int64_t>([](ArvGcNode* node, GError** error) {
+        return std::max<int64_t>(1, arv_gc_integer_get_inc(ARV_GC_INTEGER(node), error));
+    });
+}
+
+}  // namespace ZavizoZoz3

@@ -1,0 +1,395 @@
+// GenICam cameras through Aravis, exercised only with Aravis's in-process fake camera: discovery
+// into a pane, features through the GenApi node map, streaming with every frame accounted for,
+// pixel formats, disconnecting while streaming, and that no network or USB transport is touched.
+#include <arv.h>
+
+#include <QMouseEvent>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <atomic>
+#include <mutex>
+#include <opencv2/core.hpp>
+
+#include "AravisCamera.h"
+#include "AravisFrameConverter.h"
+#include "BusinessLayer.h"
+#include "Image2DWnd.h"
+#include "ImageUpdateManager.h"
+#include "ImageWnd.h"
+#include "ImageWndManager.h"
+#include "NuvPixelFormat.h"
+#include "NuvViewerImageWnd.h"
+#include "TestSupport.h"
+#include "ZMKImageWnd.h"
+#include "ZavizoZoz3.h"
+#include "ZavizoZoz3Control.h"
+
+namespace Control = ZavizoZoz3::Control;
+using ZavizoZoz3::AravisFrameConverter;
+
+namespace {
+// Counts what reaches the business layer's image listeners, beside the viewer's own listener.
+struct CountingListener : ZavizoZoz3::IImageUpdate {
+    std::atomic<int> frames{0};
+    std::atomic<uint32_t> lastFormat{0};
+    std::mutex samplesMutex;        // guards samples and width
+    std::vector<uint16_t> samples;  // of the last 16-bit frame
+    int width = 0;
+    void notify(std::string, ZavizoZoz3::AcqBuffer* payload, uint32_t, uint32_t) override {
+        lastFormat = payload->pixelFormat();
+        if (payload->pixelFormat() == NuvPixelFormat::Mono16) {
+            std::lock_guard<std::mutex> lock(samplesMutex);
+            const auto* first = reinterpret_cast<const uint16_t*>(payload->data());
+            samples.assign(first, first + payload->size() / 2);
+            width = payload->width();
+        }
+        ++frames;
+        payload->release();
+    }
+};
+}  // namespace
+
+class TestAravisBackend : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void integerNodesAsOnTheSimulator_data();
+    void integerNodesAsOnTheSimulator();
+    void featureWrites_data();
+    void featureWrites();
+    void streamReachesPaneWithEveryFrameAccounted_data();
+    void streamReachesPaneWithEveryFrameAccounted();
+    void unknownPixelFormatIsSkippedAndLogged();
+    void wideGreyReadOutShowsTrueValue_data();
+    void wideGreyReadOutShowsTrueValue();
+    void disconnectWhileStreamingFreesPane();
+    void converter_data();
+    void converter();
+    void onlyTheFakeTransportWasEverTouched();
+
+private:
+    std::shared_ptr<ZavizoZoz3::AravisCamera> bindFakeCamera();
+    QTemporaryDir m_dir;
+    QWidget* m_host = nullptr;
+    NuvViewerImageWnd* m_viewer = nullptr;
+    std::string m_key;
+};
+
+void TestAravisBackend::initTestCase() {
+    QVERIFY(Control::genicamAvailable());
+    // The fake camera's own description, with a pixel format added.
+    ArvFakeCamera* probe = arv_fake_camera_new("probe");
+    size_t size = 0;
+    std::string xml(arv_fake_camera_get_genicam_xml(probe, &size));
+    g_object_unref(probe);
+    const std::string anchor = "<DisplayName>Pixel format</DisplayName>";
+    const size_t at = xml.find(anchor);
+    QVERIFY(at != std::string::npos);
+    // A format the viewer cannot show (YUV422_8).
+    const std::string extra = "<EnumEntry Name=\"YUV422_8\"><Value>34603058</Value></EnumEntry>";
+    xml.insert(at + anchor.size(), extra);
+    const QString path = m_dir.filePath("fake.xml");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(xml.data(), static_cast<qint64>(xml.size()));
+    file.close();
+    arv_set_fake_camera_genicam_filename(QFile::encodeName(path).constData());
+}
+
+void TestAravisBackend::init() {
+    TestSupport::resetEnvironment();
+    m_host = new QWidget();
+    m_host->resize(1000, 700);
+    m_viewer = new NuvViewerImageWnd(m_host);
+    m_host->show();
+}
+
+void TestAravisBackend::cleanup() {
+    delete m_viewer;
+    m_viewer = nullptr;
+    delete m_host;
+    m_host = nullptr;
+    Control::reset();
+}
+
+std::shared_ptr<ZavizoZoz3::AravisCamera> TestAravisBackend::bindFakeCamera() {
+    const std::vector<std::string> keys = Control::scanGenICamCameras(Control::GenICamScan::FakeOnly);
+    if (keys.size() != 1) return nullptr;
+    m_key = keys.front();
+    QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
+    Control::setConnected(m_key, true);
+    Control::setOpen(m_key, true);
+    Control::postDeviceList(1);
+    if (!bound.wait()) return nullptr;
+    auto camera = std::dynamic_pointer_cast<ZavizoZoz3::AravisCamera>(
+        ZavizoZoz3::BusinessLayer::instance().camera(m_key));
+    if (!camera) return nullptr;
+    ZavizoZoz3::SetCameraNodeValue(m_key, "Width", "128");
+    ZavizoZoz3::SetCameraNodeValue(m_key, "Height", "96");
+    ZavizoZoz3::SetCameraNodeValue(m_key, "AcquisitionFrameRate", "1000");
+    return camera;
+}
+
+void TestAravisBackend::integerNodesAsOnTheSimulator_data() {
+    QTest::addColumn<QString>("feature");
+    QTest::addColumn<int>("min");
+    QTest::addColumn<int>("inc");
+    QTest::newRow("Width") << "Width" << 1 << 1;
+    QTest::newRow("OffsetY") << "OffsetY" << 0 << 1;
+    QTest::newRow("GainRaw") << "GainRaw" << 0 << 1;
+}
+
+void TestAravisBackend::integerNodesAsOnTheSimulator() {
+    QFETCH(QString, feature);
+    QFETCH(int, min);
+    QFETCH(int, inc);
+    QVERIFY(bindFakeCamera());
+    // The pane's title and the information items come from the discovered device.
+    QCOMPARE(m_viewer->manager()->pane(1)->cameraName(), QString::fromStdString(m_key));
+    QCOMPARE(ZavizoZoz3::GetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_DEVICE_KIND), std::string("2"));
+    QCOMPARE(ZavizoZoz3::GetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_CONNECTED), std::string("1"));
+    GenApi::INodeMap* map = ZavizoZoz3::GetAttrNodeMap(ZavizoZoz3::FOCUS_CAMERA, m_key, 3);
+    QVERIFY(map);
+    GenApi::CIntegerPtr node(map->GetNode(feature.toStdString()));
+    QVERIFY(node);
+    QCOMPARE(map->GetNode(feature.toStdString())->GetPrincipalInterfaceType(), GenApi::intfIInteger);
+    QVERIFY(GenApi::IsReadable(node));
+    QCOMPARE(node->GetMin(), int64_t(min));
+    QCOMPARE(node->GetInc(), int64_t(inc));
+    QVERIFY(node->GetMax() > node->GetMin());
+    std::string text;
+    QCOMPARE(ZavizoZoz3::GetCameraNodeValue(m_key, feature.toStdString(), text), 0);
+    QCOMPARE(text, std::to_string(node->GetValue()));
+    // Every feature of the device is reachable; Width is among them.
+    bool listed = false;
+    for (GenApi::INode* n : map->GetNodes())
+        listed = listed || n->GetName() == "Width";
+    QVERIFY(listed);
+}
+
+void TestAravisBackend::featureWrites_data() {
+    QTest::addColumn<QString>("feature");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QString>("readBack");
+    QTest::newRow("width") << "Width"
+                           << "64" << 0 << "64";
+    QTest::newRow("width as float text") << "Width"
+                                         << "80.000000" << 0 << "80";
+    QTest::newRow("width zero") << "Width"
+                                << "0" << -3 << "128";
+    QTest::newRow("width not a number") << "Width"
+                                        << "wide" << -3 << "128";
+    QTest::newRow("gain above max") << "GainRaw"
+                                    << "11" << -3 << "";
+    QTest::newRow("trigger mode") << "TriggerMode"
+                                  << "On" << 0 << "On";
+    QTest::newRow("trigger mode unknown entry") << "TriggerMode"
+                                                << "Maybe" << -3 << "Off";
+    QTest::newRow("frame rate") << "AcquisitionFrameRate"
+                                << "50" << 0 << "50";
+    QTest::newRow("command") << "TriggerSoftware"
+                             << "" << 0 << "";
+    QTest::newRow("read-only sensor size") << "SensorWidth"
+                                           << "10" << -2 << "";
+    QTest::newRow("unknown feature") << "NoSuchFeature"
+                                     << "1" << -1 << "";
+}
+
+void TestAravisBackend::featureWrites() {
+    QFETCH(QString, feature);
+    QFETCH(QString, value);
+    QFETCH(int, result);
+    QFETCH(QString, readBack);
+    QVERIFY(bindFakeCamera());
+    QCOMPARE(ZavizoZoz3::SetCameraNodeValue(m_key, feature.toStdString(), value.toStdString()), result);
+    if (readBack.isEmpty()) return;
+    std::string text;
+    QCOMPARE(ZavizoZoz3::GetCameraNodeValue(m_key, feature.toStdString(), text), 0);
+    QCOMPARE(QString::fromStdString(text), readBack);
+}
+
+void TestAravisBackend::streamReachesPaneWithEveryFrameAccounted_data() {
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<int>("frames");
+    QTest::addColumn<uint>("shownAs");
+    QTest::newRow("Mono8, 500 frames") << "Mono8" << 500 << uint(NuvPixelFormat::Mono8);
+    QTest::newRow("Mono16") << "Mono16" << 20 << uint(NuvPixelFormat::Mono16);
+    QTest::newRow("RGB8") << "RGB8" << 20 << uint(NuvPixelFormat::RGB8);
+    QTest::newRow("BayerRG8") << "BayerRG8" << 20 << uint(NuvPixelFormat::RGB8);
+}
+
+void TestAravisBackend::streamReachesPaneWithEveryFrameAccounted() {
+    QFETCH(QString, format);
+    QFETCH(int, frames);
+    QFETCH(uint, shownAs);
+    const auto camera = bindFakeCamera();
+    QVERIFY(camera);
+    QCOMPARE(ZavizoZoz3::SetCameraNodeValue(m_key, "PixelFormat", format.toStdString()), 0);
+    CountingListener listener;
+    QCOMPARE(ZavizoZoz3::RegisterImageUpdateListener("count", &listener), 0);
+    std::atomic<int> shown{0};
+    connect(m_viewer->manager()->dispatcher(), &ImageUpdateManager::imageProfileUpdate, this,
+            [&shown](QString, QSharedPointer<NuvImage>, QVector<qreal>) { ++shown; });
+    QCOMPARE(ZavizoZoz3::StartGrab(m_key), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(listener.frames >= frames, 20000);
+    QCOMPARE(ZavizoZoz3::StopGrab(m_key), 0);
+    QVERIFY(!Control::isGrabbing(m_key));
+    // Every buffer the stream filled was either handed on or counted as dropped (the fake stream
+    // may finish the frame it was filling when stopped after the count was taken).
+    const uint64_t accounted = camera->framesDelivered() + camera->framesDropped();
+    QVERIFY(accounted >= camera->framesCompleted() && accounted <= camera->framesCompleted() + 1);
+    QCOMPARE(uint64_t(listener.frames), camera->framesDelivered());
+    QCOMPARE(listener.lastFormat.load(), uint32_t(shownAs));
+    QTRY_COMPARE(uint64_t(shown), camera->framesDelivered());
+    QCOMPARE(Control::transportLostFrames(m_key), camera->transportLostFrames());
+    QCOMPARE(ZavizoZoz3::UnRegisterImageUpdateListener("count", &listener), 0);
+    QTRY_COMPARE(Control::outstandingBuffers(), 0);
+}
+
+void TestAravisBackend::unknownPixelFormatIsSkippedAndLogged() {
+    const auto camera = bindFakeCamera();
+    QVERIFY(camera);
+    QCOMPARE(ZavizoZoz3::SetCameraNodeValue(m_key, "PixelFormat", "YUV422_8"), 0);
+    QCOMPARE(ZavizoZoz3::StartGrab(m_key), 0);
+    QTRY_VERIFY(camera->framesDropped() >= 5);
+    ZavizoZoz3::StopGrab(m_key);
+    QCOMPARE(camera->framesDelivered(), uint64_t(0));
+    // One clear line for the whole grab, naming the format.
+    int lines = 0;
+    for (const std::string& line : Control::logLines())
+        lines += line.find("0x02100032 is not supported") != std::string::npos;
+    QCOMPARE(lines, 1);
+}
+
+void TestAravisBackend::wideGreyReadOutShowsTrueValue_data() {
+    QTest::addColumn<QString>("format");
+    QTest::newRow("Mono16") << "Mono16";
+}
+
+void TestAravisBackend::wideGreyReadOutShowsTrueValue() {
+    QFETCH(QString, format);
+    QVERIFY(bindFakeCamera());
+    CountingListener listener;
+    QCOMPARE(ZavizoZoz3::RegisterImageUpdateListener("count", &listener), 0);
+    ImageWnd* pane = m_viewer->manager()->pane(1);
+    pane->setImageWndMode(1);
+    QCOMPARE(ZavizoZoz3::SetCameraNodeValue(m_key, "PixelFormat", format.toStdString()), 0);
+    QSignalSpy shown(m_viewer->manager()->dispatcher(), &ImageUpdateManager::imageProfileUpdate);
+    ZavizoZoz3::SetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_SINGLE_GRAB, "1");
+    QCOMPARE(ZavizoZoz3::StartGrab(m_key), 0);
+    QVERIFY(shown.wait());
+    QTRY_VERIFY(!Control::isGrabbing(m_key));
+    m_viewer->setPixelReadoutVisible(true);
+    QWidget* viewport = pane->view2D()->displayWidget()->viewport();
+    QMouseEvent move(QEvent::MouseMove, QPointF(viewport->width() / 2, viewport->height() / 2), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QSignalSpy moves(m_viewer, &NuvViewerImageWnd::wndMouseMoveInfo);
+    QCoreApplication::sendEvent(viewport, &move);
+    QCOMPARE(moves.count(), 1);
+    ZavizoZoz3::UnRegisterImageUpdateListener("count", &listener);
+    // The sample the camera sent at the pointer, not its scaled display value.
+    const QPoint pos = moves.at(0).at(1).toPoint();
+    const size_t at = size_t(pos.y()) * size_t(listener.width) + size_t(pos.x());
+    QVERIFY(at < listener.samples.size());
+    QCOMPARE(moves.at(0).at(2).value<QColor>().rgba64().red(), listener.samples[at]);
+}
+
+void TestAravisBackend::disconnectWhileStreamingFreesPane() {
+    const auto camera = bindFakeCamera();
+    QVERIFY(camera);
+    QSignalSpy shown(m_viewer->manager()->dispatcher(), &ImageUpdateManager::imageProfileUpdate);
+    QCOMPARE(ZavizoZoz3::StartGrab(m_key), 0);
+    QVERIFY(shown.wait());
+    Control::setConnected(m_key, false);
+    Control::postDeviceList(1);
+    QTRY_VERIFY(m_viewer->manager()->pane(1)->cameraName().isEmpty());
+    QVERIFY(!Control::isGrabbing(m_key));
+    // The node map outlives the connection; its nodes now say so instead of touching the device.
+    GenApi::CIntegerPtr width(
+        ZavizoZoz3::GetAttrNodeMap(ZavizoZoz3::FOCUS_CAMERA, m_key, 3)->GetNode("Width"));
+    QVERIFY(width);
+    QCOMPARE(width->GetAccessMode(), GenApi::NA);
+    QVERIFY_EXCEPTION_THROWN(width->GetValue(), GenICam::AccessException);
+    QCOMPARE(ZavizoZoz3::StartGrab(m_key), -1);
+    QTRY_COMPARE(Control::outstandingBuffers(), 0);
+}
+
+void TestAravisBackend::converter_data() {
+    QTest::addColumn<uint>("format");
+    QTest::addColumn<int>("padding");
+    QTest::addColumn<size_t>("size");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QColor>("centre");
+    // A 4 x 4 mosaic of a pure red scene: only the red sites are lit.
+    QTest::newRow("BayerRG8 red") << uint(AravisFrameConverter::kBayerRG8) << 0 << size_t(16) << true
+                                  << QColor(Qt::red);
+    QTest::newRow("BayerBG8 red") << uint(AravisFrameConverter::kBayerBG8) << 0 << size_t(16) << true
+                                  << QColor(Qt::red);
+    QTest::newRow("BayerGR8 red") << uint(AravisFrameConverter::kBayerGR8) << 0 << size_t(16) << true
+                                  << QColor(Qt::red);
+    QTest::newRow("BayerGB8 red") << uint(AravisFrameConverter::kBayerGB8) << 0 << size_t(16) << true
+                                  << QColor(Qt::red);
+    QTest::newRow("Mono8 with row padding")
+        << uint(NuvPixelFormat::Mono8) << 3 << size_t(4 * 7 - 3) << true << QColor();
+    QTest::newRow("short buffer") << uint(NuvPixelFormat::Mono8) << 0 << size_t(15) << false << QColor();
+    QTest::newRow("Mono10 kept as 16-bit samples")
+        << uint(AravisFrameConverter::kMono10) << 0 << size_t(32) << true << QColor();
+    QTest::newRow("BGR8") << uint(NuvPixelFormat::BGR8) << 0 << size_t(48) << true << QColor();
+    QTest::newRow("Mono12 short") << uint(AravisFrameConverter::kMono12) << 0 << size_t(31) << false
+                                  << QColor();
+}
+
+void TestAravisBackend::converter() {
+    QFETCH(uint, format);
+    QFETCH(int, padding);
+    QFETCH(size_t, size);
+    QFETCH(bool, accepted);
+    QFETCH(QColor, centre);
+    // Red sites of each pattern within a 2 x 2 cell: (column, row).
+    const std::map<uint, std::pair<int, int>> red = {{AravisFrameConverter::kBayerRG8, {0, 0}},
+                                                     {AravisFrameConverter::kBayerGR8, {1, 0}},
+                                                     {AravisFrameConverter::kBayerGB8, {0, 1}},
+                                                     {AravisFrameConverter::kBayerBG8, {1, 1}}};
+    std::vector<uint8_t> data(64, 0);
+    const int stride = 4 + padding;
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) {
+            const auto it = red.find(format);
+            const bool lit =
+                it == red.end() ? true : (x % 2 == it->second.first && y % 2 == it->second.second);
+            data[size_t(y * stride + x)] = lit ? 255 : 0;
+        }
+    ZavizoZoz3::EncodedFrame frame;
+    std::string reason;
+    QCOMPARE(AravisFrameConverter::convert(data.data(), size, format, 4, 4, padding, frame, reason),
+             accepted);
+    QCOMPARE(reason.empty(), accepted);
+    if (!accepted) return;
+    if (!centre.isValid()) {
+        // Unchanged samples, padding removed.
+        QCOMPARE(frame.bytes.size(), size_t(frame.width * frame.height) *
+                                         size_t(NuvPixelFormat::bytesPerPixel(frame.pixelFormat)));
+        QCOMPARE(int(frame.bytes[5]), int(data[size_t(stride + 1)]));
+        return;
+    }
+    QCOMPARE(frame.pixelFormat, NuvPixelFormat::RGB8);
+    const uint8_t* p = frame.bytes.data() + (1 * 4 + 1) * 3;
+    QCOMPARE(QColor(p[0], p[1], p[2]), centre);
+}
+
+void TestAravisBackend::onlyTheFakeTransportWasEverTouched() {
+    // Last: after every scan, connection and grab above. A transport Aravis never instantiated
+    // never searched for devices, so nothing was broadcast on a network or sent to a USB device.
+    QVERIFY(bindFakeCamera());
+    QCOMPARE(g_type_from_name("ArvGvInterface"), GType(0));
+    QCOMPARE(g_type_from_name("ArvUvInterface"), GType(0));
+    QVERIFY(g_type_from_name("ArvFakeInterface") != GType(0));
+}
+
+QTEST_MAIN(TestAravisBackend)
+#include "tst_aravisbackend.moc"
