@@ -282,6 +282,16 @@ void DemoWindow::addCameraItem(const QString& key, bool profiler) {
     item->setCheckState(Qt::Unchecked);
 }
 
+bool DemoWindow::addGenICamCameras(bool realCameras) {
+    if (!Control::genicamAvailable()) return false;
+    const auto scan = realCameras ? Control::GenICamScan::RealCameras : Control::GenICamScan::FakeOnly;
+    for (const std::string& key : Control::scanGenICamCameras(scan)) {
+        if (m_devices->findItems(QString::fromStdString(key), Qt::MatchExactly).isEmpty())
+            addCameraItem(QString::fromStdString(key), false);
+    }
+    return true;
+}
+
 void DemoWindow::onItemChanged(QListWidgetItem* item) {
     const std::string key = item->data(Qt::UserRole).toString().toStdString();
     const bool connect = item->checkState() == Qt::Checked;

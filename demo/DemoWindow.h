@@ -32,6 +32,9 @@ public:
     void pushTestFrame();
     void setPixelReadoutVisible(bool visible);
     CorrectionHostPanel* correctionPanel() const { return m_correction; }
+    // Lists GenICam cameras beside the simulated ones: real ones (GigE Vision, USB3 Vision) or
+    // Aravis's in-process fake camera. False when this build has no GenICam backend.
+    bool addGenICamCameras(bool realCameras);
 
 protected:
     void changeEvent(QEvent* event) override;

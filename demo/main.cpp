@@ -87,6 +87,16 @@ int main(int argc, char** argv) {
         QStringLiteral("With --live: tilt the scene by 1.5 degrees, stop the conveyor at the block and "
                        "request a tilt correction of the profiler."));
     parser.addOption(correction);
+    QCommandLineOption genicam(
+        QStringLiteral("genicam"),
+        QStringLiteral("List the GenICam cameras (GigE Vision, USB3 Vision) next to the "
+                       "simulated ones."));
+    parser.addOption(genicam);
+    QCommandLineOption genicamFake(
+        QStringLiteral("genicam-fake"),
+        QStringLiteral("List the GenICam library's in-process fake camera next to the "
+                       "simulated ones (nothing leaves this machine)."));
+    parser.addOption(genicamFake);
     parser.process(app);
 
     DemoWindow window;
@@ -95,6 +105,10 @@ int main(int argc, char** argv) {
     if (parser.isSet(language)) window.selectLanguage(parser.value(language));
     if (parser.isSet(readout)) window.setPixelReadoutVisible(true);
     if (parser.isSet(push)) window.pushTestFrame();
+    // Only on request: without these options no camera transport is searched.
+    if ((parser.isSet(genicam) || parser.isSet(genicamFake)) &&
+        !window.addGenICamCameras(parser.isSet(genicam)))
+        std::fprintf(stderr, "nuvviewer-demo: this build has no GenICam support (libaravis-dev)\n");
     if (parser.isSet(live) || parser.isSet(tour) || (parser.isSet(screenshot) && !parser.isSet(idle))) {
         // After a language change has reached the viewer, so the messages come in that language.
         QTimer::singleShot(parser.isSet(language) ? 500 : 0, &window,

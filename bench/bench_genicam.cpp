@@ -1,0 +1,143 @@
+// GenICam frames from Aravis's in-process fake camera (640 x 480 Mono8 at up to 1000 frames/s):
+// the rate at which they reach the pane, against a bare Aravis pop-and-push loop on the same
+// kind of stream in the same run (target: at least 0.8), and the CPU the delivery thread spends
+// per frame, against one memcpy of the frame plus the viewer's own per-frame copy measured here
+// (target: about 1).
+#include <arv.h>
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QWidget>
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <vector>
+
+#include "AravisCamera.h"
+#include "BusinessLayer.h"
+#include "ImageUpdateManager.h"
+#include "ImageWndManager.h"
+#include "NuvImage.h"
+#include "NuvViewerImageWnd.h"
+#include "ZavizoZoz3.h"
+#include "ZavizoZoz3Control.h"
+
+namespace Control = ZavizoZoz3::Control;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+constexpr int kWidth = 640, kHeight = 480, kFrames = 1000;
+
+void configure(ArvCamera* camera) {
+    GError* error = nullptr;
+    arv_camera_set_integer(camera, "Width", kWidth, &error);
+    if (!error) arv_camera_set_integer(camera, "Height", kHeight, &error);
+    if (!error) arv_camera_set_string(camera, "PixelFormat", "Mono8", &error);
+    if (!error) arv_camera_set_frame_rate(camera, 1000.0, &error);
+    if (error) g_error_free(error);
+}
+
+// Frames per second of a loop that only pops each buffer and pushes it back.
+double bareLoopRate(const std::string& deviceId) {
+    GError* error = nullptr;
+    ArvCamera* camera = arv_camera_new(deviceId.c_str(), &error);
+    if (!camera) return 0.0;
+    configure(camera);
+    const guint payload = arv_camera_get_payload(camera, &error);
+    ArvStream* stream = arv_camera_create_stream(camera, nullptr, nullptr, &error);
+    for (int i = 0; i < 6; ++i)
+        arv_stream_push_buffer(stream, arv_buffer_new_allocate(payload));
+    arv_camera_start_acquisition(camera, &error);
+    int frames = 0;
+    Clock::time_point start;
+    while (frames <= kFrames) {
+        ArvBuffer* buffer = arv_stream_timeout_pop_buffer(stream, 1000000);
+        if (!buffer) break;
+        if (arv_buffer_get_status(buffer) == ARV_BUFFER_STATUS_SUCCESS && frames++ == 0) start = Clock::now();
+        arv_stream_push_buffer(stream, buffer);
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    arv_camera_stop_acquisition(camera, &error);
+    if (error) g_error_free(error);
+    g_object_unref(stream);
+    g_object_unref(camera);
+    return (frames - 1) / seconds;
+}
+
+// Seconds per frame of one memcpy of the frame plus the copy the viewer makes of each picture.
+double copyAndDisplayCopyCost() {
+    std::vector<uint8_t> source(kWidth * kHeight, 7), target(source.size());
+    const auto start = Clock::now();
+    for (int i = 0; i < 200; ++i) {
+        std::memcpy(target.data(), source.data(), source.size());
+        NuvImage image(kWidth, kHeight, NuvPixelFormat::Mono8, target.data(), 0, true);
+        benchmark::DoNotOptimize(image.data());
+    }
+    return std::chrono::duration<double>(Clock::now() - start).count() / 200;
+}
+}  // namespace
+
+static void BM_FakeGenICamCameraToPane(benchmark::State& state) {
+    QWidget host;
+    host.resize(1200, 800);
+    auto* viewer = new NuvViewerImageWnd(&host);
+    host.show();
+    const std::vector<std::string> keys = Control::scanGenICamCameras(Control::GenICamScan::FakeOnly);
+    if (keys.empty()) {
+        state.SkipWithError("no fake GenICam camera");
+        return;
+    }
+    const std::string key = keys.front();
+    auto camera = std::dynamic_pointer_cast<ZavizoZoz3::AravisCamera>(
+        ZavizoZoz3::BusinessLayer::instance().camera(key));
+    QSignalSpy bound(viewer, &NuvViewerImageWnd::dropWndSuccess);
+    Control::setConnected(key, true);
+    Control::setOpen(key, true);
+    Control::postDeviceList(1);
+    bound.wait(5000);
+    {
+        std::lock_guard<std::mutex> lock(camera->device().featureMutex());
+        configure(camera->device().cameraLocked());
+    }
+    std::atomic<long> shown{0};
+    QObject::connect(
+        viewer->manager()->dispatcher(), &ImageUpdateManager::imageProfileUpdate, viewer,
+        [&shown](QString, QSharedPointer<NuvImage>, QVector<qreal>) { ++shown; }, Qt::QueuedConnection);
+
+    double bare = 0, pane = 0, cpuPerFrame = 0;
+    for (auto _ : state) {
+        bare = bareLoopRate(camera->deviceId());
+        shown = 0;
+        ZavizoZoz3::StartGrab(key);
+        while (shown == 0)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
+        const auto start = Clock::now();
+        while (shown <= kFrames)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
+        pane = (shown - 1) / std::chrono::duration<double>(Clock::now() - start).count();
+        ZavizoZoz3::StopGrab(key);
+        cpuPerFrame = camera->deliveryCpuSeconds() / std::max<uint64_t>(1, camera->framesDelivered());
+        QCoreApplication::processEvents();
+    }
+    const double baseline = copyAndDisplayCopyCost();
+    state.counters["bare_loop_fps"] = bare;
+    state.counters["pane_fps"] = pane;
+    state.counters["pane_vs_bare_ratio"] = pane / bare;
+    state.counters["delivery_cpu_us_per_frame"] = cpuPerFrame * 1e6;
+    state.counters["memcpy_plus_display_copy_us"] = baseline * 1e6;
+    state.counters["delivery_cpu_vs_copies_ratio"] = cpuPerFrame / baseline;
+    delete viewer;
+    Control::reset();
+}
+BENCHMARK(BM_FakeGenICamCameraToPane)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("NUV3D_DISABLE_OPENGL", "1");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
