@@ -1,5 +1,7 @@
 #include "BooleanNode.h"
 
+#include "NodeText.h"
+
 #include <mutex>
 
 #include "EnumerationNode.h"
@@ -18,13 +20,7 @@ GenApi::gcstring BooleanNode::ToString() const {
 }
 
 void BooleanNode::FromString(const GenApi::gcstring& value) {
-    if (value == "True" || value == "true" || value == "1")
-        SetValue(true);
-    else if (value == "False" || value == "false" || value == "0")
-        SetValue(false);
-    else
-        throw GenICam::InvalidArgumentException("'" + value + "' is not a boolean for " + GetName(), __FILE__,
-                                                __LINE__);
+    SetValue(NodeText::toBoolean(value, GetName()));
 }
 
 bool BooleanNode::GetValue(bool /*Verify*/, bool /*IgnoreCache*/) const {

@@ -1,14 +1,11 @@
 #include "IntegerNode.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
-#include <limits>
 #include <mutex>
 
 #include "EnumerationNode.h"
 #include "NodeMap.h"
+#include "NodeText.h"
 
 namespace ZavizoZoz3 {
 
@@ -43,21 +40,7 @@ GenApi::gcstring IntegerNode::ToString() const {
 }
 
 void IntegerNode::FromString(const GenApi::gcstring& value) {
-    const char* text = value.c_str();
-    char* end = nullptr;
-    errno = 0;
-    const long long asInteger = std::strtoll(text, &end, 10);
-    if (end != text && *end == '\0' && errno == 0) {
-        SetValue(asInteger);
-        return;
-    }
-    errno = 0;
-    const double asDouble = std::strtod(text, &end);
-    if (end == text || *end != '\0' || errno != 0 || !std::isfinite(asDouble) ||
-        std::fabs(asDouble) > static_cast<double>(std::numeric_limits<int32_t>::max()))
-        throw GenICam::InvalidArgumentException("'" + value + "' is not an integer for " + GetName(),
-                                                __FILE__, __LINE__);
-    SetValue(std::llround(asDouble));
+    SetValue(NodeText::toInteger(value, GetName()));
 }
 
 int64_t IntegerNode::GetValue(bool /*Verify*/, bool /*IgnoreCache*/) {

@@ -2,16 +2,12 @@
 
 #include <arv.h>
 
+#include "NodeText.h"
+
 namespace ZavizoZoz3 {
 
 void AravisBooleanNode::FromString(const GenApi::gcstring& value) {
-    if (value == "True" || value == "true" || value == "1")
-        SetValue(true);
-    else if (value == "False" || value == "false" || value == "0")
-        SetValue(false);
-    else
-        throw GenICam::InvalidArgumentException("'" + value + "' is not a boolean for " + GetName(), __FILE__,
-                                                __LINE__);
+    SetValue(NodeText::toBoolean(value, GetName()));
 }
 
 bool AravisBooleanNode::GetValue(bool /*Verify*/, bool /*IgnoreCache*/) const {

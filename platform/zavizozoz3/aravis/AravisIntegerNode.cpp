@@ -2,9 +2,9 @@
 
 #include <arv.h>
 
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
+#include <algorithm>
+
+#include "NodeText.h"
 
 namespace ZavizoZoz3 {
 
@@ -13,15 +13,7 @@ GenApi::gcstring AravisIntegerNode::ToString() const {
 }
 
 void AravisIntegerNode::FromString(const GenApi::gcstring& value) {
-    const char* text = value.c_str();
-    char* end = nullptr;
-    errno = 0;
-    const double number = std::strtod(text, &end);
-    if (end == text || *end != '\0' || errno != 0 || !std::isfinite(number) || number != std::floor(number) ||
-        std::fabs(number) > 9.0e15)
-        throw GenICam::InvalidArgumentException("'" + value + "' is not an integer for " + GetName(),
-                                                __FILE__, __LINE__);
-    SetValue(static_cast<int64_t>(number));
+    SetValue(NodeText::toInteger(value, GetName()));
 }
 
 int64_t AravisIntegerNode::GetValue(bool /*Verify*/, bool /*IgnoreCache*/) {
