@@ -289,6 +289,7 @@ bool DemoWindow::addGenICamCameras(bool realCameras) {
         if (m_devices->findItems(QString::fromStdString(key), Qt::MatchExactly).isEmpty())
             addCameraItem(QString::fromStdString(key), false);
     }
+    retranslateUi();
     return true;
 }
 
