@@ -111,10 +111,10 @@ static void BM_FakeGenICamCameraToPane(benchmark::State& state) {
         shown = 0;
         ZavizoZoz3::StartGrab(key);
         while (shown == 0)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         const auto start = Clock::now();
         while (shown <= kFrames)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         pane = (shown - 1) / std::chrono::duration<double>(Clock::now() - start).count();
         ZavizoZoz3::StopGrab(key);
         cpuPerFrame = camera->deliveryCpuSeconds() / std::max<uint64_t>(1, camera->framesDelivered());
