@@ -31,6 +31,35 @@ void BufferTracker::freeAll() {
         delete buffer;
 }
 
+std::vector<uint8_t> BufferTracker::takeSpare(size_t capacity) {
+    std::vector<uint8_t> bytes;
+    {
+        std::lock_guard<std::mutex> lock(m_sparesMutex);
+        for (auto it = m_spares.begin(); it != m_spares.end(); ++it) {
+            if (it->capacity() >= capacity) {
+                bytes = std::move(*it);
+                m_spares.erase(it);
+                break;
+            }
+        }
+    }
+    bytes.clear();
+    bytes.reserve(capacity);
+    return bytes;
+}
+
+void BufferTracker::giveBack(std::vector<uint8_t>&& bytes) {
+    if (bytes.capacity() == 0) return;
+    std::vector<uint8_t> dropped;
+    std::lock_guard<std::mutex> lock(m_sparesMutex);
+    if (m_spares.size() >= kMaxSpares) {
+        // Keep the newest: after a size change the old spares would never fit again.
+        dropped = std::move(m_spares.front());
+        m_spares.erase(m_spares.begin());
+    }
+    m_spares.push_back(std::move(bytes));
+}
+
 size_t BufferTracker::outstanding() const {
     std::lock_guard<std::mutex> lock(m_outstandingMutex);
     return m_outstanding.size();

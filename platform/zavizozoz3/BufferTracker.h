@@ -1,8 +1,10 @@
 #pragma once
 // Set of acquisition buffers handed out and not yet released.
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <unordered_set>
+#include <vector>
 
 namespace ZavizoZoz3 {
 
@@ -22,9 +24,18 @@ public:
     void freeAll();
     size_t outstanding() const;
 
+    // Frame bytes are recycled: a camera's next frame of the same size reuses the storage of one
+    // the listeners have released, instead of a fresh large allocation (and its page faults) per
+    // frame. `takeSpare` returns an empty vector with at least `capacity` reserved.
+    std::vector<uint8_t> takeSpare(size_t capacity);
+    void giveBack(std::vector<uint8_t>&& bytes);
+
 private:
     mutable std::mutex m_outstandingMutex;  // guards m_outstanding
     std::unordered_set<OwnedAcqBuffer*> m_outstanding;
+    static constexpr size_t kMaxSpares = 8;
+    std::mutex m_sparesMutex;  // guards m_spares
+    std::vector<std::vector<uint8_t>> m_spares;
 };
 
 }  // namespace ZavizoZoz3

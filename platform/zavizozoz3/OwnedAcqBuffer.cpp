@@ -24,6 +24,7 @@ void OwnedAcqBuffer::release() {
     if (auto tracker = m_tracker.lock()) {
         // The tracker may have freed us already at a reset racing with this release.
         if (!tracker->forget(this)) return;
+        tracker->giveBack(std::move(m_bytes));
     }
     delete this;
 }

@@ -38,7 +38,7 @@ private:
     const int m_width;
     const int m_height;
     const uint32_t m_pixelFormat;
-    const std::vector<uint8_t> m_bytes;
+    std::vector<uint8_t> m_bytes;  // handed back to the tracker for reuse when the last reference goes
     std::atomic<int> m_references{1};
 };
 

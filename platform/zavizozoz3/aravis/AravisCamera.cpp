@@ -234,6 +234,7 @@ void AravisCamera::deliveryLoop(ArvStream* stream) {
         const auto* data = static_cast<const uint8_t*>(arv_buffer_get_image_data(buffer, &size));
         if (!data || size == 0)  // a single-part buffer that does not describe its part (the fake camera's)
             data = static_cast<const uint8_t*>(arv_buffer_get_data(buffer, &size));
+        frame.bytes = m_layer.spareFrameBytes(size);
         gint paddingX = 0, paddingY = 0;
         arv_buffer_get_image_padding(buffer, &paddingX, &paddingY);
         const bool converted = AravisFrameConverter::convert(
