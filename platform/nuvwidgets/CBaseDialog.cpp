@@ -64,21 +64,25 @@ CBaseDialog::~CBaseDialog() = default;
 
 void CBaseDialog::build() {
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::Dialog);
-    setAttribute(Qt::WA_TranslucentBackground);
+    const bool translucent = NuvWidgetStyle::translucentWindows();
+    if (translucent) setAttribute(Qt::WA_TranslucentBackground);
     setStyleSheet(NuvWidgetStyle::dialogStyleSheet());
 
     auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(kShadowMargin, kShadowMargin, kShadowMargin, kShadowMargin);
+    const int margin = translucent ? kShadowMargin : 0;
+    outer->setContentsMargins(margin, margin, margin, margin);
     outer->setSpacing(0);
 
     m_frame = new QWidget(this);
     m_frame->setObjectName(QStringLiteral("nuvDialogFrame"));
     m_frame->setAttribute(Qt::WA_StyledBackground);
-    auto* shadow = new QGraphicsDropShadowEffect(m_frame);
-    shadow->setOffset(0, 0);
-    shadow->setColor(QColor(0x44, 0x44, 0x44));
-    shadow->setBlurRadius(kShadowMargin * 1.5);
-    m_frame->setGraphicsEffect(shadow);
+    if (translucent) {
+        auto* shadow = new QGraphicsDropShadowEffect(m_frame);
+        shadow->setOffset(0, 0);
+        shadow->setColor(QColor(0x44, 0x44, 0x44));
+        shadow->setBlurRadius(kShadowMargin * 1.5);
+        m_frame->setGraphicsEffect(shadow);
+    }
     outer->addWidget(m_frame);
 
     auto* frameLayout = new QVBoxLayout(m_frame);

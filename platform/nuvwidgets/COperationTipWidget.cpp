@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "NuvWidgetStyle.h"
+
 namespace {
 constexpr int kIconSize = 24;
 constexpr qreal kRadius = 6.0;
@@ -21,7 +23,7 @@ COperationTipWidget::COperationTipWidget(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("nuvOperationTip"));
     if (parent == nullptr) {
         setWindowFlags(Qt::FramelessWindowHint | Qt::Tool | Qt::WindowStaysOnTopHint);
-        setAttribute(Qt::WA_TranslucentBackground);
+        if (NuvWidgetStyle::translucentWindows()) setAttribute(Qt::WA_TranslucentBackground);
         setAttribute(Qt::WA_ShowWithoutActivating);
     } else {
         // Follows the parent's size so that it stays centred.

@@ -20,6 +20,10 @@ public:
     static QPixmap closePixmap(int size, const QColor& color);
     // Small title-bar mark: a lens ring.
     static QPixmap titleIconPixmap(int size);
+    // Whether see-through window margins (soft shadows, rounded corners) can be shown. An X11
+    // session without a compositing manager fills them black, so frameless pop-ups and dialogs
+    // then drop their shadow margin. Asked once per process.
+    static bool translucentWindows();
     // Style sheet of the frame, title bar and buttons that CBaseDialog builds.
     static QString dialogStyleSheet();
 };

@@ -13,6 +13,7 @@
 #include "ImageWnd.h"
 #include "ModalSeam.h"
 #include "NuvOverlay.h"
+#include "NuvWidgetStyle.h"
 #include "ZMKImageView.h"
 #include "ZMKImageWnd.h"
 
@@ -263,13 +264,18 @@ void OverlayTool::onCrossConfigButtonClicked() {
 QMenu* OverlayTool::makePopup(QPushButton* button, QWidget* panel) {
     auto* menu = new QMenu(button);
     menu->setWindowFlags(menu->windowFlags() | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
-    menu->setAttribute(Qt::WA_TranslucentBackground);
-    auto* shadow = new QGraphicsDropShadowEffect(menu);
-    shadow->setOffset(0, 0);
-    shadow->setColor(QColor(QStringLiteral("#444444")));
-    shadow->setBlurRadius(5.0);
-    menu->setGraphicsEffect(shadow);
-    menu->setStyleSheet(QStringLiteral("QMenu{padding:5px; margin:6px; border-radius:5px;}"));
+    if (NuvWidgetStyle::translucentWindows()) {
+        menu->setAttribute(Qt::WA_TranslucentBackground);
+        auto* shadow = new QGraphicsDropShadowEffect(menu);
+        shadow->setOffset(0, 0);
+        shadow->setColor(QColor(QStringLiteral("#444444")));
+        shadow->setBlurRadius(5.0);
+        menu->setGraphicsEffect(shadow);
+        menu->setStyleSheet(QStringLiteral("QMenu{padding:5px; margin:6px; border-radius:5px;}"));
+    } else {
+        // Without a compositor the shadow margin would show black.
+        menu->setStyleSheet(QStringLiteral("QMenu{padding:5px; border:1px solid #5a5b5e;}"));
+    }
     auto* action = new QWidgetAction(menu);
     action->setDefaultWidget(panel);
     menu->addAction(action);
