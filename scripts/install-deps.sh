@@ -9,7 +9,7 @@ PACKAGES=(
     libbenchmark-dev libgtest-dev clang clang-format libclang-rt-dev
     fonts-dejavu-core fonts-wqy-microhei
     librsvg2-bin doxygen
-    libaravis-dev libusb-1.0-0-dev
+    libaravis-dev libusb-1.0-0-dev libxcb1-dev
     python3-numpy python3-open3d python3-tifffile python3-pil assimp-utils libjxr-dev libjxr-tools
 )
 missing=()
