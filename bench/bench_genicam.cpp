@@ -1,8 +1,8 @@
 // GenICam frames from Aravis's in-process fake camera (640 x 480 Mono8 at up to 1000 frames/s):
 // the rate at which they reach the pane, against a bare Aravis pop-and-push loop on the same
 // kind of stream in the same run (target: at least 0.8), and the CPU the delivery thread spends
-// per frame, against one memcpy of the frame plus the viewer's own per-frame copy measured here
-// (target: about 1).
+// per frame, against one memcpy of the frame plus the viewer's own per-frame path, both measured
+// here on a thread of their own (target: about 1).
 #include <arv.h>
 #include <benchmark/benchmark.h>
 
@@ -12,6 +12,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <ctime>
+#include <thread>
 #include <vector>
 
 #include "AravisCamera.h"
@@ -65,16 +67,43 @@ double bareLoopRate(const std::string& deviceId) {
     return (frames - 1) / seconds;
 }
 
-// Seconds per frame of one memcpy of the frame plus the copy the viewer makes of each picture.
-double copyAndDisplayCopyCost() {
-    std::vector<uint8_t> source(kWidth * kHeight, 7), target(source.size());
-    const auto start = Clock::now();
-    for (int i = 0; i < 200; ++i) {
-        std::memcpy(target.data(), source.data(), source.size());
-        NuvImage image(kWidth, kHeight, NuvPixelFormat::Mono8, target.data(), 0, true);
-        benchmark::DoNotOptimize(image.data());
-    }
-    return std::chrono::duration<double>(Clock::now() - start).count() / 200;
+// Thread CPU seconds per frame of what delivery cannot avoid: one memcpy of the frame into
+// recycled storage plus the viewer's existing per-frame path behind the business layer (its
+// picture copy, the hand-over to the GUI thread), the same path the simulated cameras use.
+double copyAndDisplayCost(const std::string& key, std::atomic<long>& shown) {
+    const std::vector<uint8_t> source(kWidth * kHeight, 7);
+    auto& layer = ZavizoZoz3::BusinessLayer::instance();
+    constexpr int kCount = 500;
+    std::atomic<double> cpuSeconds{0.0};
+    shown = 0;
+    std::thread producer([&] {
+        const auto threadCpu = [] {
+            timespec cpu{};
+            clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpu);
+            return cpu.tv_sec + cpu.tv_nsec * 1e-9;
+        };
+        double spent = 0.0;
+        for (int i = 0; i < kCount; ++i) {
+            // Paced like a stream with a few buffers: the next frame waits for the pane, as the
+            // delivery thread waits for the camera's next buffer.
+            while (shown < i - 4)
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+            const double begin = threadCpu();  // the pacing above is not counted
+            ZavizoZoz3::EncodedFrame frame;
+            frame.width = kWidth;
+            frame.height = kHeight;
+            frame.pixelFormat = NuvPixelFormat::Mono8;
+            frame.bytes = layer.spareFrameBytes(source.size());
+            frame.bytes.assign(source.begin(), source.end());  // the one copy
+            layer.deliverFrame(key, std::move(frame));
+            spent += threadCpu() - begin;
+        }
+        cpuSeconds = spent;
+    });
+    while (shown < kCount)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    producer.join();
+    return cpuSeconds / kCount;
 }
 }  // namespace
 
@@ -120,13 +149,13 @@ static void BM_FakeGenICamCameraToPane(benchmark::State& state) {
         cpuPerFrame = camera->deliveryCpuSeconds() / std::max<uint64_t>(1, camera->framesDelivered());
         QCoreApplication::processEvents();
     }
-    const double baseline = copyAndDisplayCopyCost();
+    const double baseline = copyAndDisplayCost(key, shown);
     state.counters["bare_loop_fps"] = bare;
     state.counters["pane_fps"] = pane;
     state.counters["pane_vs_bare_ratio"] = pane / bare;
     state.counters["delivery_cpu_us_per_frame"] = cpuPerFrame * 1e6;
-    state.counters["memcpy_plus_display_copy_us"] = baseline * 1e6;
-    state.counters["delivery_cpu_vs_copies_ratio"] = cpuPerFrame / baseline;
+    state.counters["memcpy_plus_display_us"] = baseline * 1e6;
+    state.counters["delivery_cpu_vs_copy_and_display_ratio"] = cpuPerFrame / baseline;
     delete viewer;
     Control::reset();
 }
