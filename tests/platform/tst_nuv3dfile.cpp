@@ -103,24 +103,11 @@ private slots:
     }
 
     void numbersFormatLikeQt() {
-        QVector<double> values = {0,
-                                  -0.0,
-                                  1,
-                                  2.5,
-                                  1e-12,
-                                  1e-5,
-                                  1e-4,
-                                  123456789,
-                                  1234567890,
-                                  12345678901.0,
-                                  0.1 + 0.2,
-                                  -52.4288,
-                                  1.5e300,
-                                  4.9e-324,
-                                  std::numeric_limits<double>::infinity(),
-                                  -std::numeric_limits<double>::infinity(),
-                                  std::numeric_limits<double>::quiet_NaN(),
-                                  -std::numeric_limits<double>::quiet_NaN()};
+        const double inf = std::numeric_limits<double>::infinity();
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        QVector<double> values = {0,       -0.0,      1,          2.5,           1e-12,     1e-5,
+                                  1e-4,    123456789, 1234567890, 12345678901.0, 0.1 + 0.2, -52.4288,
+                                  1.5e300, 4.9e-324,  inf,        -inf,          nan,       -nan};
         QRandomGenerator random(7);
         for (int i = 0; i < 200000; ++i)
             values << (random.generateDouble() - 0.5) * std::pow(10.0, random.bounded(-20, 21));
@@ -241,9 +228,8 @@ private slots:
         QCOMPARE(Op().Save(img, target, false, 2), 0);
         NuvRangeImage loaded;
         QCOMPARE(Op().Load(&loaded, target), 0);
-        QCOMPARE(loaded.TypeCode(), typeCode);
-        QCOMPARE(loaded.Width(), 33);
-        QCOMPARE(loaded.Height(), 7);
+        QCOMPARE((QVector<int>{loaded.TypeCode(), loaded.Width(), loaded.Height()}),
+                 (QVector<int>{typeCode, 33, 7}));
         QVERIFY(std::memcmp(loaded.Data(), img.Data(), img.byteSize()) == 0);
         const double a[6] = {img.heightScale(), img.heightOffset(), img.xInterval(),
                              img.xOffset(),     img.yInterval(),    img.yOffset()};
