@@ -135,9 +135,7 @@ void TestNuvWidgets::messageBoxIsAnsweredThroughSeam() {
     QFETCH(QStringList, buttons);
 
     auto& modals = TestSupport::modals();
-    if (scripted != -2) {
-        modals.pushMessageBoxAnswer(scripted);
-    }
+    if (scripted != -2) modals.pushMessageBoxAnswer(scripted);
     QWidget parent;
     CMessageBox box(QStringLiteral("Info"), QStringLiteral("Dir is not exist"), level, &parent);
     box.setButtonHidden(0, hide0);
@@ -151,11 +149,8 @@ void TestNuvWidgets::messageBoxIsAnsweredThroughSeam() {
 
     QCOMPARE(modals.count(Kind::MessageBox), 1);
     const auto request = modals.last(Kind::MessageBox);
-    QCOMPARE(request.title, QStringLiteral("Info"));
-    QCOMPARE(request.text, QStringLiteral("Dir is not exist"));
-    QCOMPARE(request.level, level);
-    QCOMPARE(request.buttons, buttons);
-    QCOMPARE(modals.messageTexts(), QStringList{QStringLiteral("Dir is not exist")});
+    QCOMPARE((QVariantList{request.title, request.text, request.level, request.buttons}),
+             (QVariantList{QStringLiteral("Info"), QStringLiteral("Dir is not exist"), level, buttons}));
 }
 
 void TestNuvWidgets::messageBoxLevelAndButtonBounds() {
