@@ -240,10 +240,8 @@ void TestPaneButtons::restoreButtonEnableTouchesOnlyItself() {
     auto* out = m_pane->findChild<QPushButton*>(QStringLiteral("btnWndTransformOut"));
     Image3DWnd* v = m_pane->view3D();
     QCOMPARE(m_pane->setButtonEnable(ImageWnd::RestoreWnd, false), 0);
-    QVERIFY(!out->isEnabled());
-    QVERIFY(in->isEnabled());
-    QVERIFY(v->btn3DStartGrab->isEnabled());
-    QVERIFY(v->btnSingleGrab->isEnabled());
+    QVERIFY(!out->isEnabled() && in->isEnabled() && v->btn3DStartGrab->isEnabled() &&
+            v->btnSingleGrab->isEnabled());
     QCOMPARE(m_pane->setButtonEnable(static_cast<ImageWnd::ButtonType>(99), false), 0);
     QCOMPARE(m_pane->setButtonHidden(static_cast<ImageWnd::ButtonType>(-5), true), 0);
 }
