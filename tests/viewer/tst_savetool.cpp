@@ -204,9 +204,8 @@ void TestSaveTool::rangeBinAndBrightnessCsv() {
     info.profileHeightOffset = 32768;
     info.profileScaleDivisor = 100;
     const NuvRangeImage row = ImageFileWriter::profileRow({0.5, qQNaN(), -1.0}, info);
-    QCOMPARE(row.sample(0, 0), int64_t(32818));
-    QCOMPARE(row.sample(0, 1), int64_t(0));
-    QCOMPARE(row.sample(0, 2), int64_t(32668));
+    QCOMPARE((QVector<int64_t>{row.sample(0, 0), row.sample(0, 1), row.sample(0, 2)}),
+             (QVector<int64_t>{32818, 0, 32668}));
 }
 
 void TestSaveTool::imagesReadBackByPillow_data() {
