@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "NodeMap.h"
+#include "NodeText.h"
 
 namespace ZavizoZoz3 {
 
@@ -34,14 +35,7 @@ GenApi::gcstring FloatNode::ToString() const {
 }
 
 void FloatNode::FromString(const GenApi::gcstring& value) {
-    std::istringstream in(value);
-    in.imbue(std::locale::classic());
-    double parsed = 0;
-    in >> parsed;
-    if (in.fail() || !in.eof() || !std::isfinite(parsed))
-        throw GenICam::InvalidArgumentException("'" + value + "' is not a number for " + GetName(), __FILE__,
-                                                __LINE__);
-    SetValue(parsed);
+    SetValue(NodeText::toNumber(value, GetName()));
 }
 
 double FloatNode::GetValue(bool /*Verify*/, bool /*IgnoreCache*/) {

@@ -54,14 +54,9 @@ void IntegerNode::SetValue(int64_t value, bool /*Verify*/) {
     {
         std::lock_guard<std::mutex> lock(map().valuesMutex());
         const int64_t max = m_limitFunction ? std::min(maxLocked(), m_limitFunction()) : maxLocked();
-        if (value < m_min || value > max)
-            throw GenICam::OutOfRangeException(GetName() + ": " + std::to_string(value) + " is outside [" +
-                                                   std::to_string(m_min) + ", " + std::to_string(max) + "]",
-                                               __FILE__, __LINE__);
-        if ((value - m_min) % m_inc != 0)
-            throw GenICam::OutOfRangeException(GetName() + ": " + std::to_string(value) +
-                                                   " does not match the increment " + std::to_string(m_inc),
-                                               __FILE__, __LINE__);
+        const std::string problem = NodeText::integerWriteProblem(value, m_min, max, m_inc);
+        if (!problem.empty())
+            throw GenICam::OutOfRangeException(GetName() + ": " + problem, __FILE__, __LINE__);
         const size_t slot = m_selector ? static_cast<size_t>(m_selector->currentIndexLocked()) : 0;
         m_values[slot] = value;
     }

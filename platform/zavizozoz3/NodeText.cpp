@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <locale>
+#include <sstream>
 
 #include "GenApi.h"
 
@@ -30,6 +32,26 @@ int64_t toInteger(const std::string& text, const std::string& feature) {
         throw GenICam::InvalidArgumentException("'" + text + "' is not an integer for " + feature, __FILE__,
                                                 __LINE__);
     return std::llround(asDouble);
+}
+
+double toNumber(const std::string& text, const std::string& feature) {
+    std::istringstream in(text);
+    in.imbue(std::locale::classic());
+    double parsed = 0;
+    in >> parsed;
+    if (in.fail() || !in.eof() || !std::isfinite(parsed))
+        throw GenICam::InvalidArgumentException("'" + text + "' is not a number for " + feature, __FILE__,
+                                                __LINE__);
+    return parsed;
+}
+
+std::string integerWriteProblem(int64_t value, int64_t min, int64_t max, int64_t inc) {
+    if (value < min || value > max)
+        return std::to_string(value) + " is outside [" + std::to_string(min) + ", " + std::to_string(max) +
+               "]";
+    if ((value - min) % inc != 0)
+        return std::to_string(value) + " does not match the increment " + std::to_string(inc);
+    return {};
 }
 
 }  // namespace NodeText

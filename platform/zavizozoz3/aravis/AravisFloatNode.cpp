@@ -2,11 +2,8 @@
 
 #include <arv.h>
 
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
-
 #include "FloatNode.h"
+#include "NodeText.h"
 
 namespace ZavizoZoz3 {
 
@@ -15,14 +12,7 @@ GenApi::gcstring AravisFloatNode::ToString() const {
 }
 
 void AravisFloatNode::FromString(const GenApi::gcstring& value) {
-    const char* text = value.c_str();
-    char* end = nullptr;
-    errno = 0;
-    const double number = std::strtod(text, &end);
-    if (end == text || *end != '\0' || errno != 0 || !std::isfinite(number))
-        throw GenICam::InvalidArgumentException("'" + value + "' is not a number for " + GetName(), __FILE__,
-                                                __LINE__);
-    SetValue(number);
+    SetValue(NodeText::toNumber(value, GetName()));
 }
 
 double AravisFloatNode::GetValue(bool /*Verify*/, bool /*IgnoreCache*/) {

@@ -32,13 +32,8 @@ void AravisIntegerNode::SetValue(int64_t value, bool /*Verify*/) {
         const int64_t max = *error ? 0 : arv_gc_integer_get_max(integer, error);
         const int64_t inc = *error ? 1 : std::max<int64_t>(1, arv_gc_integer_get_inc(integer, error));
         if (*error) return 0;
-        if (value < min || value > max)
-            problem = std::to_string(value) + " is outside [" + std::to_string(min) + ", " +
-                      std::to_string(max) + "]";
-        else if ((value - min) % inc != 0)
-            problem = std::to_string(value) + " does not match the increment " + std::to_string(inc);
-        else
-            arv_gc_integer_set_value(integer, value, error);
+        problem = NodeText::integerWriteProblem(value, min, max, inc);
+        if (problem.empty()) arv_gc_integer_set_value(integer, value, error);
         return 0;
     });
     if (!problem.empty()) throwOutOfRange(problem);
