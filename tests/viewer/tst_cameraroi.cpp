@@ -13,6 +13,7 @@
 #include "NuvViewerImageWnd.h"
 #include "TestSupport.h"
 #include "ViewerHost.h"
+#include "WindowDrag.h"
 #include "ZMKImageView.h"
 #include "ZMKImageWnd.h"
 #include "ZavizoZoz3.h"
@@ -143,12 +144,7 @@ void TestCameraRoi::drag(ZMKImageWnd* wnd, QPointF from, QPointF to, bool select
         QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, at(from));
         QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, at(from));
     }
-    QTest::mouseMove(window, at(from) + QPoint(1, 1));
-    QTest::mouseMove(window, at(from));
-    QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, at(from));
-    for (int step = 1; step <= 4; ++step)
-        QTest::mouseMove(window, at(from + (to - from) * step / 4.0));
-    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, at(to));
+    TestSupport::dragInWindow(window, at, from, to);
 }
 
 void TestCameraRoi::enableMask1(int x0, int y0, int x1, int y1) {

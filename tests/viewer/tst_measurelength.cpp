@@ -13,6 +13,7 @@
 #include "MeasureLengthWidget.h"
 #include "MeasureTool.h"
 #include "TestSupport.h"
+#include "WindowDrag.h"
 #include "ZMKImageView.h"
 #include "ZMKImageWnd.h"
 
@@ -133,16 +134,10 @@ void TestMeasureLength::pixelLengthInput() {
 }
 
 void TestMeasureLength::drag(QPointF from, QPointF to) {
-    QWindow* window = m_pane->windowHandle();
     const auto at = [this](QPointF image) {
         return view()->viewport()->mapTo(m_pane, view()->mapFromImage(image));
     };
-    QTest::mouseMove(window, at(from) + QPoint(1, 1));
-    QTest::mouseMove(window, at(from));
-    QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, at(from));
-    for (int step = 1; step <= 4; ++step)
-        QTest::mouseMove(window, at(from + (to - from) * step / 4.0));
-    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, at(to));
+    TestSupport::dragInWindow(m_pane->windowHandle(), at, from, to);
 }
 
 void TestMeasureLength::lineMovedWithMouse_data() {
