@@ -1,10 +1,7 @@
 // 3D window without OpenGL: every call stays safe, data keeps streaming into the point buffer,
 // handles are checked; plus the conversion rules and the camera framing, which need no GL.
 #include <QLabel>
-#include <QSpinBox>
-#include <QToolButton>
 #include <QtTest>
-#include <atomic>
 #include <cstring>
 #include <functional>
 #include <thread>
@@ -26,10 +23,6 @@ Q_DECLARE_METATYPE(Call)
 
 namespace {
 
-int64_t asHandle(QWidget* w) {
-    return static_cast<int64_t>(reinterpret_cast<intptr_t>(w));
-}
-
 // Copies the vertex array out of the buffer the way the view would upload it.
 std::vector<Vertex> vertices(Nuv3DPointBuffer& buffer) {
     std::vector<Vertex> out;
@@ -38,18 +31,6 @@ std::vector<Vertex> vertices(Nuv3DPointBuffer& buffer) {
         std::copy(v, v + count, out.begin() + static_cast<std::ptrdiff_t>(first));
     });
     return out;
-}
-
-Nuv3DRangeSetup rampSetup(int points, int lines) {
-    Nuv3DRangeSetup s;
-    s.pointsPerLine = points;
-    s.totalLines = lines;
-    s.xInterval = s.yInterval = 0.05;
-    s.heightScale = kScale;
-    s.heightOffset = kOffset;
-    s.heightMin = kMin;
-    s.heightMax = kMax;
-    return s;
 }
 
 }  // namespace
@@ -275,10 +256,12 @@ void tst_Nuv3DGraphics::largeScansStayWithinTheBudget() {
     QFETCH(int, ratio);
     QFETCH(int, kept);
     const int points = 3200, batch = 100;
-    Nuv3DPointBuffer buffer;
-    QCOMPARE(buffer.setSamplingRatio(ratio), int(NUV3D_OK));
-    const int stream = buffer.setup(rampSetup(points, lines));
+    QWidget parent;
+    const int64_t h = NuvCreate3DWnd(asHandle(&parent));
+    QCOMPARE(NuvSetSamplingRatio(h, ratio), int(NUV3D_OK));
+    const int stream = setupRamp(h, points, lines);
     QVERIFY(stream > 0);
+    Nuv3DPointBuffer& buffer = *Nuv3DRegistry::instance().buffer(h);
     QCOMPARE(buffer.effectiveSamplingRatio(), kept);
     // Memory follows the lines that arrived, up to the budget for the whole scan.
     const std::vector<uint16_t> image = rampImage(points, batch);
@@ -289,8 +272,9 @@ void tst_Nuv3DGraphics::largeScansStayWithinTheBudget() {
     const int64_t columns = (points + kept - 1) / kept;
     const int64_t rows = 2 * ((batch + kept - 1) / kept);
     QVERIFY(qAbs(buffer.pointCount() - columns * rows) <= columns);
-    buffer.clear();
+    QCOMPARE(NuvClearAllRangeImage(h), int(NUV3D_OK));
     QCOMPARE(buffer.heldBytes(), size_t(0));
+    QCOMPARE(NuvDestory3DWnd(h), int(NUV3D_OK));
 }
 
 void tst_Nuv3DGraphics::rejectedInput_data() {
@@ -470,31 +454,11 @@ void tst_Nuv3DGraphics::destroyWhileWorkersAppend() {
     QWidget parent;
     parent.show();
     const int64_t h = NuvCreate3DWnd(asHandle(&parent));
-    const int lines = 200;
-    const int stream = setupRamp(h, 32, lines);
-    const std::vector<uint16_t> image = rampImage(32, lines);
-    std::atomic<int> unexpected{0};
-    // Each worker cycles through the image until its handle disappears.
-    const auto worker = [&] {
-        for (int i = 0;; i = (i + 1) % lines) {
-            const int r =
-                NuvAppendDataStream(h, stream, image.data() + static_cast<size_t>(i) * 32, nullptr, 2, i, i);
-            if (r == NUV3D_ERR_HANDLE) {
-                return;
-            }
-            unexpected += r != NUV3D_OK;
-            if (Nuv3DZoomFitWnd(h) == NUV3D_ERR_HANDLE) {
-                return;
-            }
-        }
-    };
-    std::thread w1(worker);
-    std::thread w2(worker);
+    const std::vector<uint16_t> image = rampImage(32, 200);
+    LoopingAppenders workers(h, setupRamp(h, 32, 200), image, 32, true);
     QTRY_VERIFY(NuvGetPointCount(h) > 32 * 20);
     QCOMPARE(NuvDestory3DWnd(h), int(NUV3D_OK));
-    w1.join();
-    w2.join();
-    QCOMPARE(unexpected.load(), 0);
+    QCOMPARE(workers.join(), 0);
     QCoreApplication::processEvents();  // queued calls to the deleted window are dropped
     QVERIFY(!parent.findChild<Nuv3DWindow*>());
 }

@@ -17,10 +17,6 @@ namespace {
 
 const QColor kBackground(10, 20, 30);
 
-int64_t asHandle(QWidget* w) {
-    return static_cast<int64_t>(reinterpret_cast<intptr_t>(w));
-}
-
 struct PixelStats {
     int foreground = 0;
     int reddish = 0;
@@ -230,31 +226,15 @@ void tst_Nuv3DGraphicsGL::projectionAndGesturesReachTheView() {
 }
 
 void tst_Nuv3DGraphicsGL::destroyWhileStreaming() {
-    const int lines = 300;
-    const int stream = setupRamp(m_handle, 100, lines);
-    const std::vector<uint16_t> image = rampImage(100, lines);
-    std::atomic<int> unexpected{0};
-    const auto worker = [&] {
-        for (int i = 0;; i = (i + 1) % lines) {
-            const int r = NuvAppendDataStream(m_handle, stream, image.data() + static_cast<size_t>(i) * 100,
-                                              nullptr, 2, i, i);
-            if (r == NUV3D_ERR_HANDLE) {
-                return;
-            }
-            unexpected += r != NUV3D_OK;
-        }
-    };
-    std::thread worker1(worker);
-    std::thread worker2(worker);
+    const std::vector<uint16_t> image = rampImage(100, 300);
+    LoopingAppenders workers(m_handle, setupRamp(m_handle, 100, 300), image, 100, false);
     // Let some repaints with uploads happen while the workers keep appending.
     for (int i = 0; i < 5; ++i) {
         grab();
     }
     QVERIFY(NuvGetPointCount(m_handle) > 0);
     QCOMPARE(NuvDestory3DWnd(m_handle), 0);
-    worker1.join();
-    worker2.join();
-    QCOMPARE(unexpected.load(), 0);
+    QCOMPARE(workers.join(), 0);
     QVERIFY(!m_parent->findChild<Nuv3DView*>());
     m_handle = 0;
 }
