@@ -1,13 +1,9 @@
 // The profiler view's tool strip, overflow menu, pages and zoom commands.
-#include <QAction>
-#include <QMenu>
 #include <QPushButton>
-#include <QStackedWidget>
 #include <QtTest>
 
 #include "Image3DWnd.h"
 #include "ModalSeam.h"
-#include "ProfilePlot.h"
 #include "ScriptedModalHandler.h"
 #include "TestSupport.h"
 #include "ZMKImageWnd.h"
@@ -17,9 +13,7 @@ class TestProfilerView : public QObject {
 private slots:
     void init() { TestSupport::resetEnvironment(); }
     void narrowStripMovesButtonsIntoMenu();
-    void overflowMenuTriggersTheButton();
-    void zoomCommandsFollowMode();
-    void contourShowsProfileInMillimetreSpan();
+    void contourZoomAndProfiles();
 
 private:
     static int visibleStripButtons(Image3DWnd& view);
@@ -44,17 +38,7 @@ void TestProfilerView::narrowStripMovesButtonsIntoMenu() {
     view.relayoutToolBar(2000);
     QCOMPARE(visibleStripButtons(view), 16);
     QVERIFY(view.btnShowMenu->isHidden() && view.menuWidgets().isEmpty());
-    // Buttons the owner hid stay hidden at any width, and out of the menu.
-    view.relayoutToolBar(100);
-    view.setStripButtonHidden(view.btnSingleSave, true);
-    view.relayoutToolBar(2000);
-    QVERIFY(view.btnSingleSave->isHidden());
-    view.relayoutToolBar(370);
-    QVERIFY(!view.menuWidgets().contains(view.btnSingleSave) && view.btnSingleSave->isHidden());
-}
-
-void TestProfilerView::overflowMenuTriggersTheButton() {
-    Image3DWnd view;
+    // The overflow menu triggers the button it stands for.
     view.relayoutToolBar(100);
     QVERIFY(view.menuWidgets().contains(view.btn3DZoomReset));
     QSignalSpy clicked(view.btn3DStartGrab, &QPushButton::clicked);
@@ -62,13 +46,23 @@ void TestProfilerView::overflowMenuTriggersTheButton() {
     view.onShowMenuButtonClicked();
     QCOMPARE(clicked.count(), 1);
     QCOMPARE(TestSupport::modals().count(ModalSeam::Kind::Menu), 1);
+    // Buttons the owner hid stay hidden at any width, and out of the menu.
+    view.setStripButtonHidden(view.btnSingleSave, true);
+    view.relayoutToolBar(2000);
+    QVERIFY(view.btnSingleSave->isHidden());
+    view.relayoutToolBar(370);
+    QVERIFY(!view.menuWidgets().contains(view.btnSingleSave) && view.btnSingleSave->isHidden());
 }
 
-void TestProfilerView::zoomCommandsFollowMode() {
+void TestProfilerView::contourZoomAndProfiles() {
     Image3DWnd view;
     view.resize(800, 600);
     view.setContourXSpan(40.0f);
     view.setContourYRange(-5.0f, 15.0f);
+    QVector<qreal> profile(3200, 1.5);
+    profile[10] = std::numeric_limits<qreal>::quiet_NaN();
+    view.showContour(profile);
+    QCOMPARE(view.lastProfile().size(), 3200);
     // Contour: restore does nothing to the picture, fit brings back the contour ranges (the picture
     // page's buttons are covered by the live view tests).
     view.btnContourMode->setChecked(true);
@@ -80,15 +74,6 @@ void TestProfilerView::zoomCommandsFollowMode() {
     view.btn3DZoomReset->click();
     QCOMPARE(view.contourXSpan(), 40.0f);
     QVERIFY(view.contourYMin() == -5.0f && view.contourYMax() == 15.0f);
-}
-
-void TestProfilerView::contourShowsProfileInMillimetreSpan() {
-    Image3DWnd view;
-    view.setContourXSpan(32.0f);
-    QVector<qreal> profile(3200, 1.5);
-    profile[10] = std::numeric_limits<qreal>::quiet_NaN();
-    view.showContour(profile);
-    QCOMPARE(view.lastProfile().size(), 3200);
     view.showContour(QVector<qreal>());  // an empty profile clears the page without trouble
     QVERIFY(view.lastProfile().isEmpty());
 }
