@@ -39,7 +39,7 @@ class tst_Nuv3DGraphics : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void withoutOpenGLEveryCallIsSafe();
+    void withoutOpenGLEveryCallIsSafeAndDataStreams();
     void sampleConversion_data();
     void sampleConversion();
     void placementAndSampling_data();
@@ -50,7 +50,6 @@ private slots:
     void rejectedInput();
     void goneHandleOrWidget_data();
     void goneHandleOrWidget();
-    void dataStreamEndsWithClearAndSetup();
     void toolbarItems_data();
     void toolbarItems();
     void destroyWhileWorkersAppend();
@@ -63,7 +62,7 @@ void tst_Nuv3DGraphics::initTestCase() {
     QVERIFY(!Nuv3DWindow::openGLAvailable());
 }
 
-void tst_Nuv3DGraphics::withoutOpenGLEveryCallIsSafe() {
+void tst_Nuv3DGraphics::withoutOpenGLEveryCallIsSafeAndDataStreams() {
     QWidget parent;
     parent.resize(400, 300);
     parent.show();
@@ -88,11 +87,12 @@ void tst_Nuv3DGraphics::withoutOpenGLEveryCallIsSafe() {
     QCOMPARE(window->size(), QSize(200, 100));
     QCOMPARE(NuvSetSamplingRatio(h, 1), int(NUV3D_OK));
     const int points = 64, lines = 90;
+    const std::vector<uint16_t> image = rampImage(points, lines);
+    QCOMPARE(NuvAppendDataStream(h, 1, image.data(), nullptr, 2, 0, 3), int(NUV3D_ERR_STREAM));
     const int stream = setupRamp(h, points, lines);
     QVERIFY(stream > 0);
 
     // Data calls go straight through from another thread; view changes are queued to this one.
-    const std::vector<uint16_t> image = rampImage(points, lines);
     int failures = 0;
     std::thread([&] {
         failures += NuvAppendDataStream(h, stream, image.data(), nullptr, 2, 0, lines - 1) != NUV3D_OK;
@@ -116,9 +116,18 @@ void tst_Nuv3DGraphics::withoutOpenGLEveryCallIsSafe() {
     QCOMPARE(NuvSet3DStatusBarLogLevel(h, NUV3D_LOG_DEBUG), 0);
     QCOMPARE(NuvAppendDataStream(h, stream, image.data(), nullptr, 2, 0, 1), 0);
     QTRY_COMPARE(window->statusText(), QStringLiteral("Rows 0 to 1 appended, %1 points").arg(points * lines));
+    // Lines that arrive again replaced their points instead of adding to them.
+    QCOMPARE(NuvGetPointCount(h), int64_t(points) * lines);
 
+    // A late batch of an earlier scan must not land in the new one; a clear ends the stream.
+    const int second = setupRamp(h, points, lines);
+    QVERIFY(second > stream);
+    QCOMPARE(NuvGetPointCount(h), int64_t(0));
+    QCOMPARE(NuvAppendDataStream(h, stream, image.data(), nullptr, 2, 0, 3), int(NUV3D_ERR_STREAM));
+    QCOMPARE(NuvAppendDataStream(h, second, image.data(), nullptr, 2, 0, 1), int(NUV3D_OK));
     QCOMPARE(NuvClearAllRangeImage(h), int(NUV3D_OK));
     QCOMPARE(NuvGetPointCount(h), int64_t(0));
+    QCOMPARE(NuvAppendDataStream(h, second, image.data(), nullptr, 2, 2, 3), int(NUV3D_ERR_STREAM));
     QCOMPARE(NuvDestory3DWnd(h), int(NUV3D_OK));
     QVERIFY(!parent.findChild<Nuv3DWindow*>());
 }
@@ -386,28 +395,6 @@ void tst_Nuv3DGraphics::goneHandleOrWidget() {
     const int64_t next = NuvCreate3DWnd(asHandle(&other));
     QVERIFY(next > h);
     QCOMPARE(NuvDestory3DWnd(next), int(NUV3D_OK));
-}
-
-void tst_Nuv3DGraphics::dataStreamEndsWithClearAndSetup() {
-    QWidget parent;
-    const int64_t h = NuvCreate3DWnd(asHandle(&parent));
-    const std::vector<uint16_t> image = rampImage(8, 4);
-    QCOMPARE(NuvAppendDataStream(h, 1, image.data(), nullptr, 2, 0, 3), int(NUV3D_ERR_STREAM));
-    const int first = setupRamp(h, 8, 4);
-    QCOMPARE(NuvAppendDataStream(h, first, image.data(), nullptr, 2, 0, 3), int(NUV3D_OK));
-    // A late batch of an earlier scan must not land in the new one.
-    const int second = setupRamp(h, 8, 4);
-    QVERIFY(second > first);
-    QCOMPARE(NuvGetPointCount(h), int64_t(0));
-    QCOMPARE(NuvAppendDataStream(h, first, image.data(), nullptr, 2, 0, 3), int(NUV3D_ERR_STREAM));
-    QCOMPARE(NuvAppendDataStream(h, second, image.data(), nullptr, 2, 0, 1), int(NUV3D_OK));
-    // Lines that arrive again replace their points instead of adding to them.
-    QCOMPARE(NuvAppendDataStream(h, second, image.data(), nullptr, 2, 0, 1), int(NUV3D_OK));
-    QCOMPARE(NuvGetPointCount(h), int64_t(16));
-    QCOMPARE(NuvClearAllRangeImage(h), int(NUV3D_OK));
-    QCOMPARE(NuvGetPointCount(h), int64_t(0));
-    QCOMPARE(NuvAppendDataStream(h, second, image.data(), nullptr, 2, 2, 3), int(NUV3D_ERR_STREAM));
-    QCOMPARE(NuvDestory3DWnd(h), int(NUV3D_OK));
 }
 
 void tst_Nuv3DGraphics::toolbarItems_data() {
