@@ -67,20 +67,15 @@ QVariantList samplesOf(const cv::Mat& m) {
     return out;
 }
 
-// The heights CSV as Qt would write it: each value through QString::number into a QTextStream.
+// The heights CSV of a ramp image as Qt would write it: each value through QString::number into a
+// QTextStream, flag bits left out.
 QByteArray referenceCsv(const NuvRangeImage& img) {
     QByteArray bytes;
     QTextStream s(&bytes);
     for (int r = 0; r < img.height(); ++r) {
         for (int c = 0; c < img.width(); ++c) {
             if (c) s << ',';
-            double raw = std::numeric_limits<double>::quiet_NaN();
-            if (img.TypeCode() == NuvRangeImage::TypeUInt16 && img.mat().at<uint16_t>(r, c))
-                raw = img.mat().at<uint16_t>(r, c);
-            if (img.TypeCode() == NuvRangeImage::TypeInt32 && (img.mat().at<int32_t>(r, c) & 0x1FFFFF))
-                raw = img.mat().at<int32_t>(r, c) & 0x1FFFFF;
-            if (img.TypeCode() == NuvRangeImage::TypeFloat64) raw = img.mat().at<double>(r, c);
-            s << QString::number(img.toMillimetres(raw), 'g', 10);
+            s << QString::number(img.toMillimetres(rawAt(r * img.width() + c, img.TypeCode())), 'g', 10);
         }
         s << '\n';
     }
