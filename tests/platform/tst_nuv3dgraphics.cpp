@@ -171,12 +171,10 @@ void tst_Nuv3DGraphics::sampleConversion() {
     s.heightMax = -s.heightMin;
     const int stream = buffer.setup(s);
     QVERIFY(stream > 0);
-    // The sample under test sits in the middle of line 1, at an odd byte offset in the buffer.
+    // The sample under test sits in the middle of line 1, at an odd byte offset in the buffer
+    // (little-endian: the sample is the low 2 or 4 bytes of raw).
     std::vector<uint8_t> bytes(1 + 3 * static_cast<size_t>(bytesPerPoint));
-    const uint16_t raw16 = static_cast<uint16_t>(raw);
-    std::memcpy(bytes.data() + 1 + bytesPerPoint,
-                bytesPerPoint == 2 ? static_cast<const void*>(&raw16) : &raw,
-                static_cast<size_t>(bytesPerPoint));
+    std::memcpy(bytes.data() + 1 + bytesPerPoint, &raw, static_cast<size_t>(bytesPerPoint));
     // Delivered colours give the rgb; validity comes from the sample alone.
     const std::vector<NuvColor> colours(3, NuvColor(10, 20, 30, 0));
     QCOMPARE(

@@ -45,12 +45,9 @@ void TestRangePages::heightKeepsItsColour() {
     for (int pass = 0; pass < 2; ++pass) {
         const uint32_t samples[2] = {raw(height) | flags, raw(pass == 0 ? -3.0 : 19.0)};
         std::vector<uint8_t> bytes(2 * static_cast<size_t>(f.bytesPerPoint));
-        for (int i = 0; i < 2; ++i) {
-            const uint16_t narrow = static_cast<uint16_t>(samples[i]);
-            std::memcpy(bytes.data() + i * f.bytesPerPoint,
-                        f.bytesPerPoint == 2 ? static_cast<const void*>(&narrow) : &samples[i],
+        for (int i = 0; i < 2; ++i)  // little-endian: a sample is the low 2 or 4 bytes
+            std::memcpy(bytes.data() + i * f.bytesPerPoint, &samples[i],
                         static_cast<size_t>(f.bytesPerPoint));
-        }
         uint8_t rgb[6] = {};
         LiveRangePages::colourRows(bytes.data(), 2, f, -20.0f, 20.0f, &lut, rgb);
         seen[pass] = QColor(rgb[0], rgb[1], rgb[2]);
