@@ -4,6 +4,7 @@
 #include <atomic>
 #include <climits>
 #include <condition_variable>
+#include <cstring>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -60,13 +61,9 @@ struct SetUpLatch {
 
 void fill(RangeStreamer& s, int batch, int32_t value) {
     s.writeBatch(batch, [value](const RangeStreamer::BatchBuffers& b) {
-        const size_t n = b.rangeBytes / static_cast<size_t>(b.bytesPerPoint);
-        for (size_t i = 0; i < n; ++i) {
-            if (b.bytesPerPoint == 2)
-                reinterpret_cast<uint16_t*>(b.range)[i] = static_cast<uint16_t>(value);
-            else
-                reinterpret_cast<int32_t*>(b.range)[i] = value;
-        }
+        const size_t width = static_cast<size_t>(b.bytesPerPoint);
+        for (size_t at = 0; at < b.rangeBytes; at += width)  // little-endian: the low 2 or 4 bytes
+            std::memcpy(b.range + at, &value, width);
         std::fill(b.grey, b.grey + b.greyBytes, static_cast<uint8_t>(value));
     });
 }
