@@ -114,272 +114,268 @@ Bytes picture(std::vector<int64_t>* expected) {
 class TestNuvPayload : public QObject {
     Q_OBJECT
 private slots:
-    void profileRoundTrip_data();
-    void profileRoundTrip();
-    void pictureContour();
-    void argumentsAndCapacity();
-    void truncatedAtEveryLength();
-    void corruptedField_data();
-    void corruptedField();
-    void writerRejectsBadGeometry();
-};
-
-void TestNuvPayload::profileRoundTrip_data() {
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<int>("sampleType");
-    QTest::addColumn<bool>("brightness");
-    QTest::addColumn<uint32_t>("lines");
-    for (int st : {2, 4}) {
-        for (bool br : {true, false}) {
-            const QByteArray suffix =
-                QByteArray::number(st * 8) + (br ? " with brightness" : " without brightness");
-            QTest::newRow(("profile " + suffix).constData()) << 1 << st << br << 1u;
-            QTest::newRow(("batch " + suffix).constData()) << 2 << st << br << 13u;
+    void profileRoundTrip_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("sampleType");
+        QTest::addColumn<bool>("brightness");
+        QTest::addColumn<uint32_t>("lines");
+        for (int st : {2, 4}) {
+            for (bool br : {true, false}) {
+                const QByteArray suffix =
+                    QByteArray::number(st * 8) + (br ? " with brightness" : " without brightness");
+                QTest::newRow(("profile " + suffix).constData()) << 1 << st << br << 1u;
+                QTest::newRow(("batch " + suffix).constData()) << 2 << st << br << 13u;
+            }
         }
     }
-}
 
-// Batches are not the last of their image; every payload sits in a larger acquisition buffer.
-void TestNuvPayload::profileRoundTrip() {
-    QFETCH(int, kind);
-    QFETCH(int, sampleType);
-    QFETCH(bool, brightness);
-    QFETCH(uint32_t, lines);
-    const uint32_t points = 3200;
-    const size_t n = size_t(points) * lines;
-    const auto s16 = ramp16(n);
-    const auto s32 = ramp32(n);
-    const Bytes br = brightnessOf(n);
-    const uint64_t imageId = 0x1234567890ABCDEFull;
-    NuvPayloadWriter w;
-    w.setScaler(8192);
-    w.setXIntervalNm(9000);
-    Bytes p;
-    const uint8_t* b = brightness ? br.data() : nullptr;
-    if (kind == 1)
-        QVERIFY(sampleType == 2 ? w.writeProfile16(p, imageId, 41, s16.data(), points, b)
-                                : w.writeProfile32(p, imageId, 41, s32.data(), points, b));
-    else
-        QVERIFY(sampleType == 2 ? w.writeRangeBatch16(p, imageId, 41, false, s16.data(), points, lines, b)
-                                : w.writeRangeBatch32(p, imageId, 41, false, s32.data(), points, lines, b));
-    p.resize(p.size() + 100, 0xEE);
+    // Batches are not the last of their image; every payload sits in a larger acquisition buffer.
+    void profileRoundTrip() {
+        QFETCH(int, kind);
+        QFETCH(int, sampleType);
+        QFETCH(bool, brightness);
+        QFETCH(uint32_t, lines);
+        const uint32_t points = 3200;
+        const size_t n = size_t(points) * lines;
+        const auto s16 = ramp16(n);
+        const auto s32 = ramp32(n);
+        const Bytes br = brightnessOf(n);
+        const uint64_t imageId = 0x1234567890ABCDEFull;
+        NuvPayloadWriter w;
+        w.setScaler(8192);
+        w.setXIntervalNm(9000);
+        Bytes p;
+        const uint8_t* b = brightness ? br.data() : nullptr;
+        if (kind == 1)
+            QVERIFY(sampleType == 2 ? w.writeProfile16(p, imageId, 41, s16.data(), points, b)
+                                    : w.writeProfile32(p, imageId, 41, s32.data(), points, b));
+        else
+            QVERIFY(sampleType == 2
+                        ? w.writeRangeBatch16(p, imageId, 41, false, s16.data(), points, lines, b)
+                        : w.writeRangeBatch32(p, imageId, 41, false, s32.data(), points, lines, b));
+        p.resize(p.size() + 100, 0xEE);
 
-    NuvLPFrameInfo info{};
-    QCOMPARE(NUVSDK_LP_GetFrameInfo(p.data(), p.size(), &info), 0);
-    QCOMPARE(info.imageId, imageId);
-    // Scaler and x interval are passed through.
-    QCOMPARE((QVector<uint32_t>{info.kind, info.sampleType, info.frameNumber, info.isEnd, info.hasBrightness,
-                                info.pointsPerProfile, info.lineCount, info.scaler, info.xIntervalNm}),
-             (QVector<uint32_t>{uint32_t(kind), uint32_t(sampleType), 41, kind == 1, brightness, points,
-                                lines, 8192, 9000}));
+        NuvLPFrameInfo info{};
+        QCOMPARE(NUVSDK_LP_GetFrameInfo(p.data(), p.size(), &info), 0);
+        QCOMPARE(info.imageId, imageId);
+        // Scaler and x interval are passed through.
+        QCOMPARE(
+            (QVector<uint32_t>{info.kind, info.sampleType, info.frameNumber, info.isEnd, info.hasBrightness,
+                               info.pointsPerProfile, info.lineCount, info.scaler, info.xIntervalNm}),
+            (QVector<uint32_t>{uint32_t(kind), uint32_t(sampleType), 41, kind == 1, brightness, points, lines,
+                               8192, 9000}));
 
-    size_t count = 0;
-    Bytes bout(n, 0xAA);
-    size_t bcount = bout.size();
-    if (sampleType == 2) {
-        std::vector<uint16_t> prof(n);
-        count = n;
-        QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), prof.data(), &count, bout.data(), &bcount),
+        size_t count = 0;
+        Bytes bout(n, 0xAA);
+        size_t bcount = bout.size();
+        if (sampleType == 2) {
+            std::vector<uint16_t> prof(n);
+            count = n;
+            QCOMPARE(
+                NUVSDK_LP_ExtractContour16u(p.data(), p.size(), prof.data(), &count, bout.data(), &bcount),
+                brightness ? 0 : int(NUVSDK_LP_ERR_NO_BRIGHTNESS));
+            QVERIFY(prof == s16);
+            QCOMPARE(bcount, brightness ? n : 0);
+            QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), nullptr, &count, 8),
+                     int(NUVSDK_LP_ERR_KIND));
+        } else {
+            QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), nullptr, &count, 4), 0);
+            QCOMPARE(count, n);
+            std::vector<int32_t> packed(count);
+            QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), packed.data(), &count, 4), 0);
+            QVERIFY(packed == s32);
+            std::vector<int64_t> wide(count);
+            QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), wide.data(), &count, 8), 0);
+            QCOMPARE(wide[0], int64_t(INT32_MIN));
+            QCOMPARE(wide[n - 1], int64_t(s32[n - 1]));
+            QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), nullptr, &count, nullptr, nullptr),
+                     int(NUVSDK_LP_ERR_KIND));
+        }
+        // Brightness of either width; the data block follows the samples with it.
+        std::fill(bout.begin(), bout.end(), 0xAA);
+        QCOMPARE(NUVSDK_LP_ExtractBrightness(p.data(), p.size(), bout.data(), &bcount),
                  brightness ? 0 : int(NUVSDK_LP_ERR_NO_BRIGHTNESS));
-        QVERIFY(prof == s16);
-        QCOMPARE(bcount, brightness ? n : 0);
-        QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), nullptr, &count, 8),
-                 int(NUVSDK_LP_ERR_KIND));
-    } else {
-        QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), nullptr, &count, 4), 0);
-        QCOMPARE(count, n);
+        QVERIFY(!brightness || bout == br);
+        const void* data = nullptr;
+        size_t dataSize = 0;
+        QCOMPARE(NUVSDK_LP_GetData(p.data(), p.size(), &data, &dataSize), 0);
+        QCOMPARE(dataSize, n * size_t(sampleType) + (brightness ? n : 0));
+    }
+
+    void pictureContour() {
+        std::vector<int64_t> expected;
+        const Bytes p = picture(&expected);
+        NuvLPFrameInfo info{};
+        QCOMPARE(NUVSDK_LP_GetFrameInfo(p.data(), p.size(), &info), 0);
+        QVERIFY(info.kind == 0 && info.windowWidth == 40 && info.windowHeight == 20 &&
+                info.windowRowOffset == 412 && info.imageId == 77);
+
+        size_t count = 0;
+        QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), nullptr, &count, 8), 0);
+        QCOMPARE(count, size_t(40));
+        std::vector<int64_t> wide(count, -1);
+        QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), wide.data(), &count, 8), 0);
+        QCOMPARE(wide, expected);
         std::vector<int32_t> packed(count);
         QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), packed.data(), &count, 4), 0);
-        QVERIFY(packed == s32);
-        std::vector<int64_t> wide(count);
-        QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), wide.data(), &count, 8), 0);
-        QCOMPARE(wide[0], int64_t(INT32_MIN));
-        QCOMPARE(wide[n - 1], int64_t(s32[n - 1]));
+        QVERIFY(std::equal(packed.begin(), packed.end(), expected.begin()));
+        // Pixels come out without the writer's row padding.
+        const void* data = nullptr;
+        size_t dataSize = 0;
+        QCOMPARE(NUVSDK_LP_GetData(p.data(), p.size(), &data, &dataSize), 0);
+        QCOMPARE(dataSize, size_t(800));
+        QCOMPARE(static_cast<const uint8_t*>(data)[0 * 40 + 0], uint8_t(220));
         QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), nullptr, &count, nullptr, nullptr),
                  int(NUVSDK_LP_ERR_KIND));
-    }
-    // Brightness of either width; the data block follows the samples with it.
-    std::fill(bout.begin(), bout.end(), 0xAA);
-    QCOMPARE(NUVSDK_LP_ExtractBrightness(p.data(), p.size(), bout.data(), &bcount),
-             brightness ? 0 : int(NUVSDK_LP_ERR_NO_BRIGHTNESS));
-    QVERIFY(!brightness || bout == br);
-    const void* data = nullptr;
-    size_t dataSize = 0;
-    QCOMPARE(NUVSDK_LP_GetData(p.data(), p.size(), &data, &dataSize), 0);
-    QCOMPARE(dataSize, n * size_t(sampleType) + (brightness ? n : 0));
-}
-
-void TestNuvPayload::pictureContour() {
-    std::vector<int64_t> expected;
-    const Bytes p = picture(&expected);
-    NuvLPFrameInfo info{};
-    QCOMPARE(NUVSDK_LP_GetFrameInfo(p.data(), p.size(), &info), 0);
-    QVERIFY(info.kind == 0 && info.windowWidth == 40 && info.windowHeight == 20 &&
-            info.windowRowOffset == 412 && info.imageId == 77);
-
-    size_t count = 0;
-    QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), nullptr, &count, 8), 0);
-    QCOMPARE(count, size_t(40));
-    std::vector<int64_t> wide(count, -1);
-    QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), wide.data(), &count, 8), 0);
-    QCOMPARE(wide, expected);
-    std::vector<int32_t> packed(count);
-    QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), packed.data(), &count, 4), 0);
-    QVERIFY(std::equal(packed.begin(), packed.end(), expected.begin()));
-    // Pixels come out without the writer's row padding.
-    const void* data = nullptr;
-    size_t dataSize = 0;
-    QCOMPARE(NUVSDK_LP_GetData(p.data(), p.size(), &data, &dataSize), 0);
-    QCOMPARE(dataSize, size_t(800));
-    QCOMPARE(static_cast<const uint8_t*>(data)[0 * 40 + 0], uint8_t(220));
-    QCOMPARE(NUVSDK_LP_ExtractContour16u(p.data(), p.size(), nullptr, &count, nullptr, nullptr),
-             int(NUVSDK_LP_ERR_KIND));
-    QCOMPARE(NUVSDK_LP_ExtractBrightness(p.data(), p.size(), nullptr, &count), int(NUVSDK_LP_ERR_KIND));
-    // A refused call writes nothing and reports the count it needs.
-    std::vector<int64_t> tooSmall(39, -1);
-    count = tooSmall.size();
-    QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), tooSmall.data(), &count, 8),
-             int(NUVSDK_LP_ERR_CAPACITY));
-    QCOMPARE(count, size_t(40));
-    QVERIFY(std::all_of(tooSmall.begin(), tooSmall.end(), [](int64_t v) { return v == -1; }));
-}
-
-// A refused call writes nothing and reports the count it needs.
-void TestNuvPayload::argumentsAndCapacity() {
-    const Bytes p = batch16(100, 4);
-    const uint8_t* d = p.data();
-    const size_t n = p.size();
-    size_t count = 0;
-    size_t bcount = 0;
-    QCOMPARE(NUVSDK_LP_ExtractContour16u(d, n, nullptr, &count, nullptr, &bcount), 0);
-    QCOMPARE(count, size_t(400));
-    QCOMPARE(bcount, size_t(400));
-    std::vector<uint16_t> prof(400, 0xBEEF);
-    Bytes br(400, 0x11);
-    const auto untouched = [&] {
-        return std::all_of(prof.begin(), prof.end(), [](uint16_t v) { return v == 0xBEEF; }) &&
-               std::all_of(br.begin(), br.end(), [](uint8_t v) { return v == 0x11; });
-    };
-    for (size_t shortProfile : {0, 1}) {
-        count = 400 - shortProfile;
-        bcount = 399 + shortProfile;
-        QCOMPARE(NUVSDK_LP_ExtractContour16u(d, n, prof.data(), &count, br.data(), &bcount),
+        QCOMPARE(NUVSDK_LP_ExtractBrightness(p.data(), p.size(), nullptr, &count), int(NUVSDK_LP_ERR_KIND));
+        // A refused call writes nothing and reports the count it needs.
+        std::vector<int64_t> tooSmall(39, -1);
+        count = tooSmall.size();
+        QCOMPARE(NUVSDK_LP_ExtractContour32s(p.data(), p.size(), tooSmall.data(), &count, 8),
                  int(NUVSDK_LP_ERR_CAPACITY));
-        QCOMPARE(shortProfile ? count : bcount, size_t(400));
-        QVERIFY(untouched());
+        QCOMPARE(count, size_t(40));
+        QVERIFY(std::all_of(tooSmall.begin(), tooSmall.end(), [](int64_t v) { return v == -1; }));
     }
-    bcount = 399;
-    QCOMPARE(NUVSDK_LP_ExtractBrightness(d, n, br.data(), &bcount), int(NUVSDK_LP_ERR_CAPACITY));
-    QCOMPARE(bcount, size_t(400));
-    QVERIFY(untouched());
-    // Profile only: the brightness present in the payload is simply not copied.
-    count = 400;
-    QCOMPARE(NUVSDK_LP_ExtractContour16u(d, n, prof.data(), &count, nullptr, nullptr), 0);
-    // Brightness array without its count, null arguments, a bad slot size.
-    QCOMPARE(NUVSDK_LP_ExtractContour16u(d, n, prof.data(), &count, br.data(), nullptr),
-             int(NUVSDK_LP_ERR_ARGUMENT));
-    NuvLPFrameInfo info{};
-    QCOMPARE(NUVSDK_LP_GetFrameInfo(nullptr, n, &info), int(NUVSDK_LP_ERR_ARGUMENT));
-    QCOMPARE(NUVSDK_LP_GetFrameInfo(d, n, nullptr), int(NUVSDK_LP_ERR_ARGUMENT));
-    QCOMPARE(NUVSDK_LP_ExtractContour16u(d, n, nullptr, nullptr, nullptr, nullptr),
-             int(NUVSDK_LP_ERR_ARGUMENT));
-    QCOMPARE(NUVSDK_LP_ExtractBrightness(d, n, nullptr, nullptr), int(NUVSDK_LP_ERR_ARGUMENT));
-    QCOMPARE(NUVSDK_LP_ExtractContour32s(d, n, nullptr, &count, 2), int(NUVSDK_LP_ERR_ARGUMENT));
-    QCOMPARE(NUVSDK_LP_GetData(d, n, nullptr, &count), int(NUVSDK_LP_ERR_ARGUMENT));
-    QVERIFY(QByteArray(NUVSDK_LP_ErrorText(NUVSDK_LP_ERR_TRUNCATED)).contains("truncated"));
-}
 
-// Random damage is the fuzzer's (fuzz/run_fuzz.sh); here every cut, and a consistent but huge
-// geometry that must fail on the buffer size, not wrap a multiplication.
-void TestNuvPayload::truncatedAtEveryLength() {
-    Bytes huge = batch16(3, 2);
-    putU32(huge, F::kOffPointsPerProfile, F::kMaxPointsPerProfile);
-    putU32(huge, F::kOffLineCount, F::kMaxBatchLines);
-    huge[F::kOffSampleType] = 4;
-    putU64(huge, F::kOffDataSize, uint64_t(F::kMaxPointsPerProfile) * F::kMaxBatchLines * 5);
-    QCOMPARE(readAll(huge, huge.size()), int(NUVSDK_LP_ERR_TRUNCATED));
-    for (const Bytes& p : {profile16(true), profile16(false), batch16(3, 2)}) {
-        QCOMPARE(readAll(p, p.size()), 0);
-        for (size_t n = 0; n < p.size(); ++n) {
-            const int rc = readAll(p, n);
-            QVERIFY2(rc == NUVSDK_LP_ERR_TRUNCATED,
-                     qPrintable(QStringLiteral("length %1: %2").arg(n).arg(rc)));
+    // A refused call writes nothing and reports the count it needs.
+    void argumentsAndCapacity() {
+        const Bytes p = batch16(100, 4);
+        const uint8_t* d = p.data();
+        const size_t n = p.size();
+        size_t count = 0;
+        size_t bcount = 0;
+        QCOMPARE(NUVSDK_LP_ExtractContour16u(d, n, nullptr, &count, nullptr, &bcount), 0);
+        QCOMPARE(count, size_t(400));
+        QCOMPARE(bcount, size_t(400));
+        std::vector<uint16_t> prof(400, 0xBEEF);
+        Bytes br(400, 0x11);
+        const auto untouched = [&] {
+            return std::all_of(prof.begin(), prof.end(), [](uint16_t v) { return v == 0xBEEF; }) &&
+                   std::all_of(br.begin(), br.end(), [](uint8_t v) { return v == 0x11; });
+        };
+        for (size_t shortProfile : {0, 1}) {
+            count = 400 - shortProfile;
+            bcount = 399 + shortProfile;
+            QCOMPARE(NUVSDK_LP_ExtractContour16u(d, n, prof.data(), &count, br.data(), &bcount),
+                     int(NUVSDK_LP_ERR_CAPACITY));
+            QCOMPARE(shortProfile ? count : bcount, size_t(400));
+            QVERIFY(untouched());
+        }
+        bcount = 399;
+        QCOMPARE(NUVSDK_LP_ExtractBrightness(d, n, br.data(), &bcount), int(NUVSDK_LP_ERR_CAPACITY));
+        QCOMPARE(bcount, size_t(400));
+        QVERIFY(untouched());
+        // Profile only: the brightness present in the payload is simply not copied.
+        count = 400;
+        QCOMPARE(NUVSDK_LP_ExtractContour16u(d, n, prof.data(), &count, nullptr, nullptr), 0);
+        // Brightness array without its count, null arguments, a bad slot size.
+        QCOMPARE(NUVSDK_LP_ExtractContour16u(d, n, prof.data(), &count, br.data(), nullptr),
+                 int(NUVSDK_LP_ERR_ARGUMENT));
+        NuvLPFrameInfo info{};
+        QCOMPARE(NUVSDK_LP_GetFrameInfo(nullptr, n, &info), int(NUVSDK_LP_ERR_ARGUMENT));
+        QCOMPARE(NUVSDK_LP_GetFrameInfo(d, n, nullptr), int(NUVSDK_LP_ERR_ARGUMENT));
+        QCOMPARE(NUVSDK_LP_ExtractContour16u(d, n, nullptr, nullptr, nullptr, nullptr),
+                 int(NUVSDK_LP_ERR_ARGUMENT));
+        QCOMPARE(NUVSDK_LP_ExtractBrightness(d, n, nullptr, nullptr), int(NUVSDK_LP_ERR_ARGUMENT));
+        QCOMPARE(NUVSDK_LP_ExtractContour32s(d, n, nullptr, &count, 2), int(NUVSDK_LP_ERR_ARGUMENT));
+        QCOMPARE(NUVSDK_LP_GetData(d, n, nullptr, &count), int(NUVSDK_LP_ERR_ARGUMENT));
+        QVERIFY(QByteArray(NUVSDK_LP_ErrorText(NUVSDK_LP_ERR_TRUNCATED)).contains("truncated"));
+    }
+
+    // Random damage is the fuzzer's (fuzz/run_fuzz.sh); here every cut, and a consistent but huge
+    // geometry that must fail on the buffer size, not wrap a multiplication.
+    void truncatedAtEveryLength() {
+        Bytes huge = batch16(3, 2);
+        putU32(huge, F::kOffPointsPerProfile, F::kMaxPointsPerProfile);
+        putU32(huge, F::kOffLineCount, F::kMaxBatchLines);
+        huge[F::kOffSampleType] = 4;
+        putU64(huge, F::kOffDataSize, uint64_t(F::kMaxPointsPerProfile) * F::kMaxBatchLines * 5);
+        QCOMPARE(readAll(huge, huge.size()), int(NUVSDK_LP_ERR_TRUNCATED));
+        for (const Bytes& p : {profile16(true), profile16(false), batch16(3, 2)}) {
+            QCOMPARE(readAll(p, p.size()), 0);
+            for (size_t n = 0; n < p.size(); ++n) {
+                const int rc = readAll(p, n);
+                QVERIFY2(rc == NUVSDK_LP_ERR_TRUNCATED,
+                         qPrintable(QStringLiteral("length %1: %2").arg(n).arg(rc)));
+            }
         }
     }
-}
 
-void TestNuvPayload::corruptedField_data() {
-    QTest::addColumn<int>("base");  // 0 profile with brightness, 1 batch, 2 picture
-    QTest::addColumn<int>("offset");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<quint64>("value");
-    QTest::addColumn<int>("expected");
-    const int hdr = NUVSDK_LP_ERR_HEADER;
-    QTest::newRow("magic") << 0 << int(F::kOffMagic) << 1 << quint64('X') << int(NUVSDK_LP_ERR_MAGIC);
-    QTest::newRow("version 2") << 0 << int(F::kOffVersion) << 2 << quint64(2) << int(NUVSDK_LP_ERR_VERSION);
-    QTest::newRow("header size 63") << 0 << int(F::kOffHeaderSize) << 2 << quint64(63) << hdr;
-    QTest::newRow("header size 4097") << 0 << int(F::kOffHeaderSize) << 2 << quint64(4097) << hdr;
-    QTest::newRow("header size beyond buffer")
-        << 0 << int(F::kOffHeaderSize) << 2 << quint64(4096) << int(NUVSDK_LP_ERR_TRUNCATED);
-    QTest::newRow("header size pushes data out")
-        << 0 << int(F::kOffHeaderSize) << 2 << quint64(72) << int(NUVSDK_LP_ERR_TRUNCATED);
-    QTest::newRow("kind 3") << 0 << int(F::kOffKind) << 1 << quint64(3) << hdr;
-    QTest::newRow("profile as picture") << 0 << int(F::kOffKind) << 1 << quint64(0) << hdr;
-    QTest::newRow("sample type 3") << 0 << int(F::kOffSampleType) << 1 << quint64(3) << hdr;
-    QTest::newRow("sample type 4 vs data size") << 0 << int(F::kOffSampleType) << 1 << quint64(4) << hdr;
-    QTest::newRow("end flag 2") << 0 << int(F::kOffEndFlag) << 1 << quint64(2) << hdr;
-    QTest::newRow("profile not ended") << 0 << int(F::kOffEndFlag) << 1 << quint64(0) << hdr;
-    QTest::newRow("brightness 2") << 0 << int(F::kOffBrightness) << 1 << quint64(2) << hdr;
-    QTest::newRow("brightness cleared") << 0 << int(F::kOffBrightness) << 1 << quint64(0) << hdr;
-    QTest::newRow("points 0") << 0 << int(F::kOffPointsPerProfile) << 4 << quint64(0) << hdr;
-    QTest::newRow("points 18") << 0 << int(F::kOffPointsPerProfile) << 4 << quint64(18) << hdr;
-    QTest::newRow("points max") << 0 << int(F::kOffPointsPerProfile) << 4 << quint64(0xFFFFFFFF) << hdr;
-    QTest::newRow("profile lines 2") << 0 << int(F::kOffLineCount) << 4 << quint64(2) << hdr;
-    QTest::newRow("batch lines 0") << 1 << int(F::kOffLineCount) << 4 << quint64(0) << hdr;
-    QTest::newRow("batch lines max") << 1 << int(F::kOffLineCount) << 4 << quint64(0xFFFFFFFF) << hdr;
-    QTest::newRow("batch lines +1") << 1 << int(F::kOffLineCount) << 4 << quint64(3) << hdr;
-    QTest::newRow("window on profile") << 0 << int(F::kOffWindowWidth) << 4 << quint64(10) << hdr;
-    QTest::newRow("row offset on batch") << 1 << int(F::kOffWindowRowOffset) << 4 << quint64(1) << hdr;
-    QTest::newRow("reserved") << 0 << int(F::kOffReserved) << 4 << quint64(1) << hdr;
-    QTest::newRow("data size +1") << 0 << int(F::kOffDataSize) << 8 << quint64(17 * 3 + 1) << hdr;
-    QTest::newRow("data size max") << 0 << int(F::kOffDataSize) << 8 << ~quint64(0) << hdr;
-    QTest::newRow("picture width 0") << 2 << int(F::kOffWindowWidth) << 4 << quint64(0) << hdr;
-    QTest::newRow("picture width 16385") << 2 << int(F::kOffWindowWidth) << 4 << quint64(16385) << hdr;
-    QTest::newRow("picture height max") << 2 << int(F::kOffWindowHeight) << 4 << quint64(0xFFFFFFFF) << hdr;
-    QTest::newRow("picture row offset") << 2 << int(F::kOffWindowRowOffset) << 4 << quint64(65536) << hdr;
-    QTest::newRow("picture brightness") << 2 << int(F::kOffBrightness) << 1 << quint64(1) << hdr;
-    QTest::newRow("picture points") << 2 << int(F::kOffPointsPerProfile) << 4 << quint64(40) << hdr;
-    QTest::newRow("picture sample type") << 2 << int(F::kOffSampleType) << 1 << quint64(2) << hdr;
-}
+    void corruptedField_data() {
+        QTest::addColumn<int>("base");  // 0 profile with brightness, 1 batch, 2 picture
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<quint64>("value");
+        QTest::addColumn<int>("expected");
+        const int hdr = NUVSDK_LP_ERR_HEADER;
+        QTest::newRow("magic") << 0 << int(F::kOffMagic) << 1 << quint64('X') << int(NUVSDK_LP_ERR_MAGIC);
+        QTest::newRow("version 2") << 0 << int(F::kOffVersion) << 2 << quint64(2)
+                                   << int(NUVSDK_LP_ERR_VERSION);
+        QTest::newRow("header size 63") << 0 << int(F::kOffHeaderSize) << 2 << quint64(63) << hdr;
+        QTest::newRow("header size 4097") << 0 << int(F::kOffHeaderSize) << 2 << quint64(4097) << hdr;
+        QTest::newRow("header size beyond buffer")
+            << 0 << int(F::kOffHeaderSize) << 2 << quint64(4096) << int(NUVSDK_LP_ERR_TRUNCATED);
+        QTest::newRow("header size pushes data out")
+            << 0 << int(F::kOffHeaderSize) << 2 << quint64(72) << int(NUVSDK_LP_ERR_TRUNCATED);
+        QTest::newRow("kind 3") << 0 << int(F::kOffKind) << 1 << quint64(3) << hdr;
+        QTest::newRow("profile as picture") << 0 << int(F::kOffKind) << 1 << quint64(0) << hdr;
+        QTest::newRow("sample type 3") << 0 << int(F::kOffSampleType) << 1 << quint64(3) << hdr;
+        QTest::newRow("sample type 4 vs data size") << 0 << int(F::kOffSampleType) << 1 << quint64(4) << hdr;
+        QTest::newRow("end flag 2") << 0 << int(F::kOffEndFlag) << 1 << quint64(2) << hdr;
+        QTest::newRow("profile not ended") << 0 << int(F::kOffEndFlag) << 1 << quint64(0) << hdr;
+        QTest::newRow("brightness 2") << 0 << int(F::kOffBrightness) << 1 << quint64(2) << hdr;
+        QTest::newRow("brightness cleared") << 0 << int(F::kOffBrightness) << 1 << quint64(0) << hdr;
+        QTest::newRow("points 0") << 0 << int(F::kOffPointsPerProfile) << 4 << quint64(0) << hdr;
+        QTest::newRow("points 18") << 0 << int(F::kOffPointsPerProfile) << 4 << quint64(18) << hdr;
+        QTest::newRow("points max") << 0 << int(F::kOffPointsPerProfile) << 4 << quint64(0xFFFFFFFF) << hdr;
+        QTest::newRow("profile lines 2") << 0 << int(F::kOffLineCount) << 4 << quint64(2) << hdr;
+        QTest::newRow("batch lines 0") << 1 << int(F::kOffLineCount) << 4 << quint64(0) << hdr;
+        QTest::newRow("batch lines max") << 1 << int(F::kOffLineCount) << 4 << quint64(0xFFFFFFFF) << hdr;
+        QTest::newRow("batch lines +1") << 1 << int(F::kOffLineCount) << 4 << quint64(3) << hdr;
+        QTest::newRow("window on profile") << 0 << int(F::kOffWindowWidth) << 4 << quint64(10) << hdr;
+        QTest::newRow("row offset on batch") << 1 << int(F::kOffWindowRowOffset) << 4 << quint64(1) << hdr;
+        QTest::newRow("reserved") << 0 << int(F::kOffReserved) << 4 << quint64(1) << hdr;
+        QTest::newRow("data size +1") << 0 << int(F::kOffDataSize) << 8 << quint64(17 * 3 + 1) << hdr;
+        QTest::newRow("data size max") << 0 << int(F::kOffDataSize) << 8 << ~quint64(0) << hdr;
+        QTest::newRow("picture width 0") << 2 << int(F::kOffWindowWidth) << 4 << quint64(0) << hdr;
+        QTest::newRow("picture width 16385") << 2 << int(F::kOffWindowWidth) << 4 << quint64(16385) << hdr;
+        QTest::newRow("picture height max")
+            << 2 << int(F::kOffWindowHeight) << 4 << quint64(0xFFFFFFFF) << hdr;
+        QTest::newRow("picture row offset") << 2 << int(F::kOffWindowRowOffset) << 4 << quint64(65536) << hdr;
+        QTest::newRow("picture brightness") << 2 << int(F::kOffBrightness) << 1 << quint64(1) << hdr;
+        QTest::newRow("picture points") << 2 << int(F::kOffPointsPerProfile) << 4 << quint64(40) << hdr;
+        QTest::newRow("picture sample type") << 2 << int(F::kOffSampleType) << 1 << quint64(2) << hdr;
+    }
 
-void TestNuvPayload::corruptedField() {
-    QFETCH(int, base);
-    QFETCH(int, offset);
-    QFETCH(int, width);
-    QFETCH(quint64, value);
-    QFETCH(int, expected);
-    std::vector<int64_t> unused;
-    Bytes p = base == 0 ? profile16(true) : base == 1 ? batch16(3, 2) : picture(&unused);
-    std::memcpy(p.data() + offset, &value, size_t(width));
-    QCOMPARE(readAll(p, p.size()), expected);
-}
+    void corruptedField() {
+        QFETCH(int, base);
+        QFETCH(int, offset);
+        QFETCH(int, width);
+        QFETCH(quint64, value);
+        QFETCH(int, expected);
+        std::vector<int64_t> unused;
+        Bytes p = base == 0 ? profile16(true) : base == 1 ? batch16(3, 2) : picture(&unused);
+        std::memcpy(p.data() + offset, &value, size_t(width));
+        QCOMPARE(readAll(p, p.size()), expected);
+    }
 
-void TestNuvPayload::writerRejectsBadGeometry() {
-    NuvPayloadWriter w;
-    Bytes out(5, 1);
-    const auto s = ramp16(70000);
-    const Bytes px(100, 0);
-    QVERIFY(!w.writeProfile16(out, 1, 1, s.data(), 0, nullptr));
-    QVERIFY(out.empty());
-    QVERIFY(!w.writeProfile16(out, 1, 1, s.data(), 65537, nullptr));
-    QVERIFY(!w.writeProfile16(out, 1, 1, nullptr, 10, nullptr));
-    QVERIFY(!w.writeRangeBatch16(out, 1, 1, true, s.data(), 10, 0, nullptr));
-    QVERIFY(!w.writeSensorPicture(out, 1, 1, px.data(), 0, 10, 0, 0));
-    QVERIFY(!w.writeSensorPicture(out, 1, 1, px.data(), 10, 10, 9, 0));
-    QVERIFY(!w.writeSensorPicture(out, 1, 1, nullptr, 10, 10, 0, 0));
-    QVERIFY(w.writeProfile16(out, 1, 1, s.data(), 65536, nullptr));
-    QCOMPARE(readAll(out, out.size()), 0);
-}
+    void writerRejectsBadGeometry() {
+        NuvPayloadWriter w;
+        Bytes out(5, 1);
+        const auto s = ramp16(70000);
+        const Bytes px(100, 0);
+        QVERIFY(!w.writeProfile16(out, 1, 1, s.data(), 0, nullptr));
+        QVERIFY(out.empty());
+        QVERIFY(!w.writeProfile16(out, 1, 1, s.data(), 65537, nullptr));
+        QVERIFY(!w.writeProfile16(out, 1, 1, nullptr, 10, nullptr));
+        QVERIFY(!w.writeRangeBatch16(out, 1, 1, true, s.data(), 10, 0, nullptr));
+        QVERIFY(!w.writeSensorPicture(out, 1, 1, px.data(), 0, 10, 0, 0));
+        QVERIFY(!w.writeSensorPicture(out, 1, 1, px.data(), 10, 10, 9, 0));
+        QVERIFY(!w.writeSensorPicture(out, 1, 1, nullptr, 10, 10, 0, 0));
+        QVERIFY(w.writeProfile16(out, 1, 1, s.data(), 65536, nullptr));
+        QCOMPARE(readAll(out, out.size()), 0);
+    }
+};
 
 QTEST_APPLESS_MAIN(TestNuvPayload)
 #include "tst_nuvpayload.moc"
