@@ -14,18 +14,28 @@
 #include "PointHoverPicker.h"
 
 namespace {
-struct Range {
-    double lower;
-    double upper;
-};
+using Ranges = QVector<double>;  // x lower, x upper, y lower, y upper
 
-Range rangeOf(const CustomPlot& plot, int axisId) {
-    const QwtScaleDiv& div = plot.axisScaleDiv(axisId);
-    return {div.lowerBound(), div.upperBound()};
+Ranges shownRanges(const CustomPlot& plot) {
+    const QwtScaleDiv& x = plot.axisScaleDiv(QwtPlot::xBottom);
+    const QwtScaleDiv& y = plot.axisScaleDiv(QwtPlot::yLeft);
+    return {x.lowerBound(), x.upperBound(), y.lowerBound(), y.upperBound()};
+}
+
+// x and y step; 0 is automatic.
+Ranges stepsOf(const CustomPlot& plot) {
+    return {plot.axisStepSize(QwtPlot::xBottom), plot.axisStepSize(QwtPlot::yLeft)};
 }
 
 bool near(double a, double b, double eps = 1e-6) {
     return std::abs(a - b) <= eps;
+}
+
+bool near(const Ranges& a, const Ranges& b) {
+    const auto close = [](double x, double y) { return near(x, y); };
+    if (a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), close)) return true;
+    qWarning() << a << "is not" << b;
+    return false;
 }
 
 // A wheel turn as the window system delivers it: to the widget under the mouse, from where an
@@ -64,7 +74,7 @@ private slots:
     void pickerTrackerText();
 
 private:
-    void setRanges(double xLo, double xHi, double yLo, double yHi);
+    void setRanges(const Ranges& r);
 
     CustomPlot* m_plot = nullptr;
     CustomPlotPanner* m_panner = nullptr;
@@ -78,7 +88,7 @@ void TestCustomPlot::init() {
     m_plot->setAutoReplot(true);
     m_plot->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_plot));
-    setRanges(-14, 14, -9, 9);
+    setRanges({-14, 14, -9, 9});
 }
 
 void TestCustomPlot::cleanup() {
@@ -86,78 +96,65 @@ void TestCustomPlot::cleanup() {
     m_plot = nullptr;
 }
 
-void TestCustomPlot::setRanges(double xLo, double xHi, double yLo, double yHi) {
-    m_plot->setAxisScale(QwtPlot::xBottom, xLo, xHi);
-    m_plot->setAxisScale(QwtPlot::yLeft, yLo, yHi);
+void TestCustomPlot::setRanges(const Ranges& r) {
+    m_plot->setAxisScale(QwtPlot::xBottom, r[0], r[1]);
+    m_plot->setAxisScale(QwtPlot::yLeft, r[2], r[3]);
     m_plot->replot();
 }
-
-using Ranges = QVector<double>;  // x lower, x upper, y lower, y upper
 
 void TestCustomPlot::wheelZoom_data() {
     QTest::addColumn<Ranges>("before");
     QTest::addColumn<int>("delta");
     QTest::addColumn<Ranges>("after");
-    QTest::addColumn<QPointF>("steps");  // x and y step; 0 is automatic
-    const Ranges full{-14, 14, -9, 9};
+    QTest::addColumn<Ranges>("steps");
+    const Ranges full{-14, 14, -9, 9}, fixedSteps{2.8, 1.8}, autoSteps{0, 0};
     // Zooming out from the full range stays at the limits with a tenth of the limit span as step.
-    QTest::newRow("out at full range") << full << -120 << full << QPointF(2.8, 1.8);
-    QTest::newRow("zero delta zooms out") << full << 0 << full << QPointF(2.8, 1.8);
-    QTest::newRow("in from full range") << full << 120 << Ranges{-11.2, 11.2, -7.2, 7.2} << QPointF();
-    QTest::newRow("small forward delta") << Ranges{-10, 10, -5, 5} << 1 << Ranges{-8, 8, -4, 4} << QPointF();
+    QTest::newRow("out at full range") << full << -120 << full << fixedSteps;
+    QTest::newRow("zero delta zooms out") << full << 0 << full << fixedSteps;
+    QTest::newRow("in from full range") << full << 120 << Ranges{-11.2, 11.2, -7.2, 7.2} << autoSteps;
+    QTest::newRow("small forward delta") << Ranges{-10, 10, -5, 5} << 1 << Ranges{-8, 8, -4, 4} << autoSteps;
     QTest::newRow("out inside limits")
-        << Ranges{-5, 5, -2, 2} << -120 << Ranges{-6, 6, -2.4, 2.4} << QPointF();
+        << Ranges{-5, 5, -2, 2} << -120 << Ranges{-6, 6, -2.4, 2.4} << autoSteps;
     QTest::newRow("out cut at one limit")
-        << Ranges{-13, 7, 0, 8.5} << -120 << Ranges{-14, 9, -0.85, 9} << QPointF();
+        << Ranges{-13, 7, 0, 8.5} << -120 << Ranges{-14, 9, -0.85, 9} << autoSteps;
     // Reaching both limits exactly brings back the fixed step.
-    QTest::newRow("out reaching both limits")
-        << Ranges{-13, 13, -8.5, 8.5} << -120 << full << QPointF(2.8, 1.8);
+    QTest::newRow("out reaching both limits") << Ranges{-13, 13, -8.5, 8.5} << -120 << full << fixedSteps;
 }
 
 void TestCustomPlot::wheelZoom() {
     QFETCH(Ranges, before);
     QFETCH(int, delta);
     QFETCH(Ranges, after);
-    QFETCH(QPointF, steps);
-    setRanges(before[0], before[1], before[2], before[3]);
+    QFETCH(Ranges, steps);
+    setRanges(before);
     // Wheel events reach the canvas first and travel up to the plot.
     sendWheel(m_plot->canvas(), delta);
-    const Range x = rangeOf(*m_plot, QwtPlot::xBottom);
-    const Range y = rangeOf(*m_plot, QwtPlot::yLeft);
+    const Ranges wheeled = shownRanges(*m_plot);
+    const Ranges wheeledSteps = stepsOf(*m_plot);
     // The zoom ratio is single precision: compare to its resolution.
-    QVERIFY2(
-        near(x.lower, after[0]) && near(x.upper, after[1]) && near(y.lower, after[2]) &&
-            near(y.upper, after[3]),
-        qPrintable(QStringLiteral("%1 .. %2, %3 .. %4").arg(x.lower).arg(x.upper).arg(y.lower).arg(y.upper)));
-    QVERIFY(near(m_plot->axisStepSize(QwtPlot::xBottom), steps.x()));
-    QVERIFY(near(m_plot->axisStepSize(QwtPlot::yLeft), steps.y()));
+    QVERIFY(near(wheeled, after));
+    QVERIFY(near(wheeledSteps, steps));
     // The zoom commands do exactly what the wheel does.
-    const Ranges wheeled{x.lower, x.upper, y.lower, y.upper};
-    const double xStep = m_plot->axisStepSize(QwtPlot::xBottom), yStep = m_plot->axisStepSize(QwtPlot::yLeft);
-    setRanges(before[0], before[1], before[2], before[3]);
+    setRanges(before);
     delta > 0 ? m_plot->zoomIn() : m_plot->zoomOut();
-    const Range cx = rangeOf(*m_plot, QwtPlot::xBottom), cy = rangeOf(*m_plot, QwtPlot::yLeft);
-    QCOMPARE((Ranges{cx.lower, cx.upper, cy.lower, cy.upper}), wheeled);
-    QVERIFY(m_plot->axisStepSize(QwtPlot::xBottom) == xStep && m_plot->axisStepSize(QwtPlot::yLeft) == yStep);
+    QCOMPARE(shownRanges(*m_plot), wheeled);
+    QCOMPARE(stepsOf(*m_plot), wheeledSteps);
 }
 
 void TestCustomPlot::zoomInHasNoLowerBound() {
     double lastSpan = 28.0;
     for (int i = 0; i < 60; ++i) {
         sendWheel(m_plot->canvas(), 120);
-        const Range x = rangeOf(*m_plot, QwtPlot::xBottom);
-        QVERIFY(x.upper - x.lower > 0.0 && x.upper - x.lower < lastSpan);
-        QVERIFY(near(x.lower + x.upper, 0.0, 1e-9));
-        lastSpan = x.upper - x.lower;
+        const Ranges r = shownRanges(*m_plot);
+        QVERIFY(r[1] - r[0] > 0.0 && r[1] - r[0] < lastSpan);
+        QVERIFY(near(r[0] + r[1], 0.0, 1e-9));
+        lastSpan = r[1] - r[0];
     }
     QVERIFY(lastSpan < 1e-3);
     // And back out: it ends exactly at the limits, never past them.
     for (int i = 0; i < 200; ++i)
         sendWheel(m_plot->canvas(), -120);
-    QCOMPARE(rangeOf(*m_plot, QwtPlot::xBottom).lower, -14.0);
-    QCOMPARE(rangeOf(*m_plot, QwtPlot::xBottom).upper, 14.0);
-    QCOMPARE(rangeOf(*m_plot, QwtPlot::yLeft).lower, -9.0);
-    QCOMPARE(rangeOf(*m_plot, QwtPlot::yLeft).upper, 9.0);
+    QCOMPARE(shownRanges(*m_plot), (Ranges{-14, 14, -9, 9}));
 }
 
 void TestCustomPlot::clampedSetters_data() {
@@ -180,9 +177,8 @@ void TestCustomPlot::clampedSetters() {
     QFETCH(double, step);
     m_plot->setXAxisRange(-14, 14);
     m_plot->setXAxisRange(range.x(), range.y());
-    QCOMPARE(rangeOf(*m_plot, QwtPlot::xBottom).lower, expected.x());
-    QCOMPARE(rangeOf(*m_plot, QwtPlot::xBottom).upper, expected.y());
-    QVERIFY(near(m_plot->axisStepSize(QwtPlot::xBottom), step));
+    QCOMPARE(shownRanges(*m_plot).mid(0, 2), (Ranges{expected.x(), expected.y()}));
+    QVERIFY(near(stepsOf(*m_plot)[0], step));
 }
 
 void TestCustomPlot::badLimitsAndRatioIgnored() {
@@ -208,22 +204,21 @@ void TestCustomPlot::panKeepsSpanAwayFromLimits_data() {
 void TestCustomPlot::panKeepsSpanAwayFromLimits() {
     QFETCH(int, dx);
     QFETCH(int, dy);
-    setRanges(-4, 4, -3, 3);
+    setRanges({-4, 4, -3, 3});
     m_panner->moveCanvas(dx, dy);
-    const Range x = rangeOf(*m_plot, QwtPlot::xBottom);
-    const Range y = rangeOf(*m_plot, QwtPlot::yLeft);
-    QVERIFY(near(x.upper - x.lower, 8.0));
-    QVERIFY(near(y.upper - y.lower, 6.0));
+    const Ranges r = shownRanges(*m_plot);
+    QVERIFY(near(r[1] - r[0], 8.0));
+    QVERIFY(near(r[3] - r[2], 6.0));
     // The content follows the mouse: dragging right shows smaller x, dragging down larger y.
-    QCOMPARE(x.lower<-4.0 - 1e-9, dx> 0);
-    QCOMPARE(x.lower > -4.0 + 1e-9, dx < 0);
-    QCOMPARE(y.lower > -3.0 + 1e-9, dy > 0);
-    QCOMPARE(y.lower < -3.0 - 1e-9, dy < 0);
+    QCOMPARE(r[0]<-4.0 - 1e-9, dx> 0);
+    QCOMPARE(r[0] > -4.0 + 1e-9, dx < 0);
+    QCOMPARE(r[2] > -3.0 + 1e-9, dy > 0);
+    QCOMPARE(r[2] < -3.0 - 1e-9, dy < 0);
     if (dx != 0) {
         // A whole canvas width of drag moves by a whole span.
         const double expected = -double(dx) * 8.0 / m_plot->canvas()->contentsRect().width();
-        QVERIFY2(std::abs((x.lower + 4.0) - expected) < 0.05,
-                 qPrintable(QStringLiteral("%1 vs %2").arg(x.lower + 4.0).arg(expected)));
+        QVERIFY2(std::abs((r[0] + 4.0) - expected) < 0.05,
+                 qPrintable(QStringLiteral("%1 vs %2").arg(r[0] + 4.0).arg(expected)));
     }
 }
 
@@ -242,33 +237,28 @@ void TestCustomPlot::panAgainstLimitWidens() {
     QFETCH(Ranges, before);
     QFETCH(QPoint, drag);
     QFETCH(Ranges, after);
-    setRanges(before[0], before[1], before[2], before[3]);
+    setRanges(before);
     m_panner->moveCanvas(drag.x(), drag.y());
-    const Range x = rangeOf(*m_plot, QwtPlot::xBottom);
-    const Range y = rangeOf(*m_plot, QwtPlot::yLeft);
-    QCOMPARE((Ranges{x.lower, x.upper, y.lower, y.upper}), after);
-    if (after == Ranges{-14, 14, -9, 9}) {
-        QVERIFY(near(m_plot->axisStepSize(QwtPlot::xBottom), 2.8));
-        QVERIFY(near(m_plot->axisStepSize(QwtPlot::yLeft), 1.8));
-    }
+    QCOMPARE(shownRanges(*m_plot), after);
+    if (after == Ranges{-14, 14, -9, 9}) QVERIFY(near(stepsOf(*m_plot), Ranges{2.8, 1.8}));
 }
 
 void TestCustomPlot::rightDragPansThroughPanner() {
-    setRanges(-4, 4, -3, 3);
+    setRanges({-4, 4, -3, 3});
     QWidget* canvas = m_plot->canvas();
     const QPoint start = canvas->rect().center();
     QTest::mousePress(canvas, Qt::RightButton, Qt::NoModifier, start);
     QTest::mouseMove(canvas, start + QPoint(30, 0));
     QTest::mouseMove(canvas, start + QPoint(60, 0));
     QTest::mouseRelease(canvas, Qt::RightButton, Qt::NoModifier, start + QPoint(60, 0));
-    const Range x = rangeOf(*m_plot, QwtPlot::xBottom);
-    QVERIFY2(x.lower < -4.2, qPrintable(QString::number(x.lower)));
-    QVERIFY(near(x.upper - x.lower, 8.0));
+    const Ranges r = shownRanges(*m_plot);
+    QVERIFY2(r[0] < -4.2, qPrintable(QString::number(r[0])));
+    QVERIFY(near(r[1] - r[0], 8.0));
     // A left drag is no pan.
     QTest::mousePress(canvas, Qt::LeftButton, Qt::NoModifier, start);
     QTest::mouseMove(canvas, start + QPoint(60, 0));
     QTest::mouseRelease(canvas, Qt::LeftButton, Qt::NoModifier, start + QPoint(60, 0));
-    QCOMPARE(rangeOf(*m_plot, QwtPlot::xBottom).lower, x.lower);
+    QCOMPARE(shownRanges(*m_plot)[0], r[0]);
 }
 
 void TestCustomPlot::pickerTrackerText_data() {
