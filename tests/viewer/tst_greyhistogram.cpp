@@ -52,9 +52,8 @@ private slots:
 
     void tableRowsAndColourBoxes_data();
     void tableRowsAndColourBoxes();
-    void narrowRegionWidensToTen();
+    void regionSpinBoxes();
     void lineProfileAxisFollowsImageWidth();
-    void globalRegionUpdatesWorkerSilently();
 
     void openerTogglesThroughButtons();
     void regionDrawnWithMouseReachesWorker();
@@ -69,6 +68,12 @@ private:
     }
     QPoint inPane(const QPointF& imagePos) const {
         return view()->viewport()->mapTo(m_pane, view()->mapFromImage(imagePos));
+    }
+    // Shows a 400 x 300 ramp and opens the histogram on it.
+    void openOnRamp() {
+        QImage frame = ramp(400, 300);
+        m_pane->show2DImage(frame, false);
+        openHistogram();
     }
     void openHistogram() {
         QTest::mouseClick(m_pane->view2D()->btnGreyHistogram, Qt::LeftButton);
@@ -127,16 +132,26 @@ void TestGreyHistogram::tableRowsAndColourBoxes() {
     QVERIFY(!p.plot()->isCurveHidden(HistogramPlot::Blue));
 }
 
-void TestGreyHistogram::narrowRegionWidensToTen() {
+void TestGreyHistogram::regionSpinBoxes() {
     GreyHistogramWidget p;
     p.setImageSize(640, 480);
-    p.setROIInfo(100, 100, 50, 50);
+    QSignalSpy roi(&p, &GreyHistogramWidget::ROIChanged);
     QSpinBox* width = child<QSpinBox>(&p, "spinBoxWidth");
+    QSpinBox* centerX = child<QSpinBox>(&p, "spinBoxCenterX");
+    // On the whole image an edit reaches the worker but moves no drawn region.
+    width->setValue(100);
+    emit width->editingFinished();
+    centerX->setValue(200);
+    emit centerX->editingFinished();
+    QCOMPARE(roi.count(), 0);
+    QCOMPARE(QPoint(p.worker()->roi().startColumn, p.worker()->roi().endColumn), QPoint(150, 250));
+    // A region narrower than ten pixels widens to ten.
+    p.setROIInfo(100, 100, 50, 50);
     width->setValue(4);
     emit width->editingFinished();
     QCOMPARE(width->value(), 10);
-    QCOMPARE(child<QSpinBox>(&p, "spinBoxCenterX")->minimum(), 5);
-    QCOMPARE(child<QSpinBox>(&p, "spinBoxCenterX")->maximum(), 635);
+    QCOMPARE(centerX->minimum(), 5);
+    QCOMPARE(centerX->maximum(), 635);
 }
 
 void TestGreyHistogram::lineProfileAxisFollowsImageWidth() {
@@ -153,18 +168,6 @@ void TestGreyHistogram::lineProfileAxisFollowsImageWidth() {
     QCOMPARE(pos.count(), 1);
     QVERIFY(child<QSpinBox>(&p, "spinBoxPosX")->isVisibleTo(&p));
     QVERIFY(!child<QPushButton>(&p, "btnLocalROI")->isVisibleTo(&p));
-}
-
-void TestGreyHistogram::globalRegionUpdatesWorkerSilently() {
-    GreyHistogramWidget p;
-    p.setImageSize(640, 480);
-    QSignalSpy roi(&p, &GreyHistogramWidget::ROIChanged);
-    child<QSpinBox>(&p, "spinBoxWidth")->setValue(100);
-    emit child<QSpinBox>(&p, "spinBoxWidth")->editingFinished();
-    child<QSpinBox>(&p, "spinBoxCenterX")->setValue(200);
-    emit child<QSpinBox>(&p, "spinBoxCenterX")->editingFinished();
-    QCOMPARE(roi.count(), 0);
-    QCOMPARE(QPoint(p.worker()->roi().startColumn, p.worker()->roi().endColumn), QPoint(150, 250));
 }
 
 void TestGreyHistogram::openerTogglesThroughButtons() {
@@ -202,9 +205,7 @@ void TestGreyHistogram::openerTogglesThroughButtons() {
 }
 
 void TestGreyHistogram::regionDrawnWithMouseReachesWorker() {
-    QImage frame = ramp(400, 300);
-    m_pane->show2DImage(frame, false);
-    openHistogram();
+    openOnRamp();
     QTest::mouseClick(child<QPushButton>(panel(), "btnLocalROI"), Qt::LeftButton);
     QVERIFY(tool()->subFrame() && tool()->subFrame()->isVisible());
     QVERIFY(!tool()->dialog()->isVisible());
@@ -235,9 +236,7 @@ void TestGreyHistogram::regionDrawnWithMouseReachesWorker() {
 }
 
 void TestGreyHistogram::clickSetsMarkerCrossAndProfilePosition() {
-    QImage frame = ramp(400, 300);
-    m_pane->show2DImage(frame, false);
-    openHistogram();
+    openOnRamp();
     child<QComboBox>(panel(), "comboBoxSelectView")->setCurrentIndex(1);
     QTest::mouseClick(m_pane->windowHandle(), Qt::LeftButton, Qt::NoModifier, inPane({50, 40}));
     QCOMPARE(QPoint(child<QSpinBox>(panel(), "spinBoxPosX")->value(),
@@ -260,9 +259,7 @@ void TestGreyHistogram::clickSetsMarkerCrossAndProfilePosition() {
 }
 
 void TestGreyHistogram::frameSizeChangeAndTeardown() {
-    QImage frame = ramp(400, 300);
-    m_pane->show2DImage(frame, false);
-    openHistogram();
+    openOnRamp();
     QImage smaller = ramp(200, 100);
     m_pane->show2DImage(smaller, false);
     QCOMPARE(panel()->imageSize(), QSize(200, 100));
@@ -278,8 +275,7 @@ void TestGreyHistogram::frameSizeChangeAndTeardown() {
 
     // A released pane shows nothing to measure until a new frame arrives.
     QVERIFY(!m_pane->view2D()->btnGreyHistogram->isEnabled());
-    m_pane->show2DImage(frame, false);
-    openHistogram();  // the pane goes with the histogram open
+    openOnRamp();  // the pane goes with the histogram open
 }
 
 QTEST_MAIN(TestGreyHistogram)
