@@ -40,8 +40,7 @@ private slots:
 
     void pickArea_data();
     void pickArea();
-    void dragAndDropAreaLine();
-    void hoverHighlightsNearestLine();
+    void hoverDragAndDropAreaLine();
     void plainCanvasWithoutAreas();
 
     void samplesOfAnyShape_data();
@@ -134,11 +133,24 @@ void TestProfilePlot::pickArea() {
     QCOMPARE(canvas->isDragging(), expected != 0);
 }
 
-void TestProfilePlot::dragAndDropAreaLine() {
+void TestProfilePlot::hoverDragAndDropAreaLine() {
     setUpAreas(-2.0, -1.0, 1.0, 2.0);
     QSignalSpy spy(m_plot, &ProfilePlot::areaValueChanged);
     CustomPlotCanvas* canvas = m_plot->canvas();
     const double pixelWidth = 18.0 / canvas->width();
+    // Hovering highlights the nearest line.
+    QTest::mouseMove(canvas, pixelFor(-4.0, 0.0));
+    QTest::mouseMove(canvas, pixelFor(-1.1, 0.0));
+    QCOMPARE(m_plot->areaLine(2).linePen().widthF(), 3.0);
+    QCOMPARE(m_plot->areaLine(1).linePen().widthF(), 1.5);
+    QCOMPARE(m_plot->areaLine(2).linePen().color(), QColor(186, 186, 22, 255));
+    // Away from every line all go back to the normal width, colours kept.
+    QTest::mouseMove(canvas, pixelFor(5.0, 0.0));
+    for (int index = 1; index <= 4; ++index) {
+        QCOMPARE(m_plot->areaLine(index).linePen().widthF(), 1.5);
+        QCOMPARE(m_plot->areaLine(index).linePen().style(), Qt::SolidLine);
+    }
+    QCOMPARE(m_plot->areaLine(3).linePen().color(), QColor(148, 104, 47, 255));
 
     QTest::mousePress(canvas, Qt::LeftButton, Qt::NoModifier, pixelFor(1.05, 3.0));
     QTest::mouseRelease(canvas, Qt::LeftButton, Qt::NoModifier, pixelFor(1.05, 3.0));
@@ -174,23 +186,6 @@ void TestProfilePlot::dragAndDropAreaLine() {
     QTest::mouseRelease(canvas, Qt::LeftButton, Qt::NoModifier, pixelFor(1.0, 0.0));
     QTest::mousePress(canvas, Qt::LeftButton, Qt::NoModifier, pixelFor(dropped, 0.0));
     QCOMPARE(canvas->selectedArea(), 3);
-}
-
-void TestProfilePlot::hoverHighlightsNearestLine() {
-    setUpAreas(-2.0, -1.0, 1.0, 2.0);
-    CustomPlotCanvas* canvas = m_plot->canvas();
-    QTest::mouseMove(canvas, pixelFor(-4.0, 0.0));
-    QTest::mouseMove(canvas, pixelFor(-1.1, 0.0));
-    QCOMPARE(m_plot->areaLine(2).linePen().widthF(), 3.0);
-    QCOMPARE(m_plot->areaLine(1).linePen().widthF(), 1.5);
-    QCOMPARE(m_plot->areaLine(2).linePen().color(), QColor(186, 186, 22, 255));
-    // Away from every line all go back to the normal width, colours kept.
-    QTest::mouseMove(canvas, pixelFor(5.0, 0.0));
-    for (int index = 1; index <= 4; ++index) {
-        QCOMPARE(m_plot->areaLine(index).linePen().widthF(), 1.5);
-        QCOMPARE(m_plot->areaLine(index).linePen().style(), Qt::SolidLine);
-    }
-    QCOMPARE(m_plot->areaLine(3).linePen().color(), QColor(148, 104, 47, 255));
 }
 
 void TestProfilePlot::plainCanvasWithoutAreas() {
@@ -229,8 +224,7 @@ void TestProfilePlot::samplesOfAnyShape() {
     m_plot->setData(x, y);
     QTEST(int(m_plot->curve()->dataSize()), "drawn");
     // Painting such data must not fail either.
-    const QPixmap shot = m_plot->grab();
-    QVERIFY(!shot.isNull());
+    QVERIFY(!m_plot->grab().isNull());
     m_plot->setSamples({});
     QCOMPARE(int(m_plot->curve()->dataSize()), 0);
 }
