@@ -28,6 +28,13 @@ T* child(QObject* parent, const char* name) {
     return parent->findChild<T*>(QString::fromLatin1(name));
 }
 
+template <class Panel>
+QWidget* redPanel() {
+    auto* panel = new Panel;
+    panel->setColor(Qt::red);
+    return panel;
+}
+
 // Works the panel of a pop-up while it is "open", as the user would.
 class PopupScript : public ScriptedModalHandler {
 public:
@@ -135,16 +142,7 @@ void TestOverlayTools::colourButton() {
     QFETCH(bool, cross);
     QFETCH(QColor, answer);
     QFETCH(bool, panelGoes);
-    std::unique_ptr<QWidget> panel;
-    if (cross) {
-        auto* p = new CrossConfigWidget;
-        p->setColor(Qt::red);
-        panel.reset(p);
-    } else {
-        auto* p = new GridConfigWidget;
-        p->setColor(Qt::red);
-        panel.reset(p);
-    }
+    std::unique_ptr<QWidget> panel(cross ? redPanel<CrossConfigWidget>() : redPanel<GridConfigWidget>());
     QSignalSpy changed(panel.get(), SIGNAL(colorChanged(QColor)));
     if (answer.isValid()) m_modals->pushColor(answer);
     // The pop-up, and the panel with it, may close while the dialog runs.
@@ -158,12 +156,9 @@ void TestOverlayTools::colourButton() {
     const ModalSeam::Request asked = m_modals->last(ModalSeam::Kind::Color);
     QCOMPARE(asked.title, QStringLiteral("Choose color"));
     QCOMPARE(asked.initial, QColor(Qt::red));
-    const QColor shown = answer.isValid() ? answer : QColor(Qt::red);
-    QCOMPARE(child<QPushButton>(panel.get(), "btnColor")->styleSheet(),
-             QStringLiteral("background-color: rgb(%1,%2,%3);")
-                 .arg(shown.red())
-                 .arg(shown.green())
-                 .arg(shown.blue()));
+    const QColor c = answer.isValid() ? answer : QColor(Qt::red);
+    const QString sheet = QString::asprintf("background-color: rgb(%d,%d,%d);", c.red(), c.green(), c.blue());
+    QCOMPARE(child<QPushButton>(panel.get(), "btnColor")->styleSheet(), sheet);
     QCOMPARE(changed.count(), answer.isValid() ? 1 : 0);
 }
 
