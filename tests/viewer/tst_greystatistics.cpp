@@ -98,14 +98,13 @@ void TestGreyStatistics::statistics() {
     QFETCH(int, position);
     QFETCH(Region, region);
     QFETCH(QVector<double>, expected);
-    QFETCH(int, points);
     GreyStatistics::Result r;
     QVERIFY(GreyStatistics::compute(image, mode, position, position, region, &r));
     QVERIFY(r.green.isEmpty() && r.blue.isEmpty());
     QCOMPARE(r.calResult.size(), 1);
     for (int i = 0; i < 4; ++i)
         QVERIFY2(qFuzzyCompare(1 + r.calResult[0][i], 1 + expected[i]), qPrintable(QString::number(i)));
-    QCOMPARE(r.red[0].size(), points);
+    QTEST(r.red[0].size(), "points");
     if (mode == 0) {
         // Padding (value 200) is never counted, and all pixels of the region are.
         QCOMPARE(count(r.red, 200), 0.0);
@@ -147,9 +146,8 @@ void TestGreyStatistics::failures() {
     QFETCH(int, mode);
     QFETCH(int, position);
     QFETCH(Region, region);
-    QFETCH(bool, ok);
     GreyStatistics::Result r;
-    QCOMPARE(GreyStatistics::compute(image, mode, position, position, region, &r), ok);
+    QTEST(GreyStatistics::compute(image, mode, position, position, region, &r), "ok");
     QVERIFY(r.red.isEmpty() && r.green.isEmpty() && r.blue.isEmpty() && r.calResult.isEmpty());
 }
 

@@ -65,8 +65,7 @@ private slots:
     void crossPanelCentreAndCoordinateSystems();
 
     void buttonsWithoutImageOpenNothing();
-    void gridFollowsSettingsOnScreen();
-    void crossInImageAndWindowCoordinates();
+    void gridAndCrossFollowSettingsOnScreen();
 
 private:
     ZMKImageView* view() const {
@@ -199,7 +198,7 @@ void TestOverlayTools::buttonsWithoutImageOpenNothing() {
     QVERIFY(!m_pane->measureTool()->isOpen());
 }
 
-void TestOverlayTools::gridFollowsSettingsOnScreen() {
+void TestOverlayTools::gridAndCrossFollowSettingsOnScreen() {
     showBlackImage();
     Image2DWnd* v = m_pane->view2D();
     QTest::mouseClick(v->btnGrid, Qt::LeftButton);
@@ -226,13 +225,9 @@ void TestOverlayTools::gridFollowsSettingsOnScreen() {
     QTest::mouseClick(v->btnGrid, Qt::LeftButton);
     QCOMPARE(m_pane->overlayTool()->gridOverlayId(), -1);
     QCOMPARE(screenAt({30, 45}), QColor(Qt::black));
-}
 
-void TestOverlayTools::crossInImageAndWindowCoordinates() {
-    showBlackImage();
-    Image2DWnd* v = m_pane->view2D();
+    // The cross is in image coordinates by default, centred on the picture.
     QTest::mouseClick(v->btnCross, Qt::LeftButton);
-    // Image coordinates by default, centred on the picture.
     QCOMPARE(m_pane->overlayTool()->crossPos(), QPoint(100, 60));
     QCOMPARE(screenAt({100, 20}), QColor(Qt::red));
     QCOMPARE(screenAt({20, 60}), QColor(Qt::red));
