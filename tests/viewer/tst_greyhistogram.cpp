@@ -52,8 +52,7 @@ private slots:
 
     void tableRowsAndColourBoxes_data();
     void tableRowsAndColourBoxes();
-    void regionSpinBoxes();
-    void lineProfileAxisFollowsImageWidth();
+    void regionSpinBoxesAndLineProfile();
 
     void openerTogglesThroughButtons();
     void regionDrawnWithMouseReachesWorker();
@@ -132,7 +131,7 @@ void TestGreyHistogram::tableRowsAndColourBoxes() {
     QVERIFY(!p.plot()->isCurveHidden(HistogramPlot::Blue));
 }
 
-void TestGreyHistogram::regionSpinBoxes() {
+void TestGreyHistogram::regionSpinBoxesAndLineProfile() {
     GreyHistogramWidget p;
     p.setImageSize(640, 480);
     QSignalSpy roi(&p, &GreyHistogramWidget::ROIChanged);
@@ -152,10 +151,8 @@ void TestGreyHistogram::regionSpinBoxes() {
     QCOMPARE(width->value(), 10);
     QCOMPARE(centerX->minimum(), 5);
     QCOMPARE(centerX->maximum(), 635);
-}
 
-void TestGreyHistogram::lineProfileAxisFollowsImageWidth() {
-    GreyHistogramWidget p;
+    // The line profile's axis follows the image width; its line starts in the middle.
     p.setImageSize(1280, 1024);
     QSignalSpy pos(&p, &GreyHistogramWidget::PosChanged);
     child<QComboBox>(&p, "comboBoxSelectView")->setCurrentIndex(1);
