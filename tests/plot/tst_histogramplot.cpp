@@ -35,231 +35,215 @@ class TestHistogramPlot : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void init() {
+        m_plot = new HistogramPlot();
+        m_plot->resize(700, 450);
+        m_plot->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_plot));
+        m_plot->plot()->replot();
+    }
 
-    void zoomStepRule_data();
-    void zoomStepRule();
-    void zoomInAndOut_data();
-    void zoomInAndOut();
-    void resetReappliesRememberedRanges();
+    void cleanup() {
+        delete m_plot;
+        m_plot = nullptr;
+    }
 
-    void readOut_data();
-    void readOut();
-    void hoverWithMouseShowsReadOut();
-    void curveDataOfAnyShape();
+    void zoomStepRule_data() {
+        QTest::addColumn<double>("span");
+        QTest::addColumn<double>("step");
+        QTest::newRow("370") << 370.0 << 30.0;
+        QTest::newRow("99.9") << 99.9 << 9.0;
+        QTest::newRow("9.99") << 9.99 << 0.0;
+        QTest::newRow("0") << 0.0 << 0.0;
+        QTest::newRow("negative") << -300.0 << 0.0;
+        QTest::newRow("1234567") << 1234567.0 << 100000.0;
+        QTest::newRow("nan") << std::numeric_limits<double>::quiet_NaN() << 0.0;
+        QTest::newRow("inf") << std::numeric_limits<double>::infinity() << 0.0;
+    }
+
+    void zoomStepRule() {
+        QFETCH(double, span);
+        QTEST(HistogramPlot::zoomStep(span), "step");
+    }
+
+    void zoomInAndOut_data() {
+        QTest::addColumn<double>("min");
+        QTest::addColumn<double>("max");
+        QTest::addColumn<bool>("in");
+        QTest::addColumn<QVector<double>>("expected");  // lower, upper, step
+
+        QTest::newRow("in 0..255") << 0.0 << 255.0 << true << QVector<double>{20, 235, 20};
+        QTest::newRow("out 0..255") << 0.0 << 255.0 << false << QVector<double>{-20, 275, 20};
+        QTest::newRow("in 0..1280") << 0.0 << 1280.0 << true << QVector<double>{100, 1180, 100};
+        QTest::newRow("in span 10") << 0.0 << 10.0 << true << QVector<double>{1, 9, 1};
+        // Spans under 10 have no whole step: nothing changes, in either direction.
+        QTest::newRow("in span 8") << 1.0 << 9.0 << true << QVector<double>{1, 9, 2};
+        QTest::newRow("out span 8") << 1.0 << 9.0 << false << QVector<double>{1, 9, 2};
+        QTest::newRow("in span 0.5") << 3.0 << 3.5 << true << QVector<double>{3, 3.5, 2};
+    }
+
+    void zoomInAndOut() {
+        QFETCH(double, min);
+        QFETCH(double, max);
+        QFETCH(bool, in);
+        m_plot->setXRange(min, max, 2.0, true);
+        m_plot->setYRange(min, max, 2.0, true);
+        in ? m_plot->zoomIn() : m_plot->zoomOut();
+        for (const int axisId : {int(QwtPlot::xBottom), int(QwtPlot::yLeft)})
+            QTEST(rangeOf(m_plot->plot(), axisId), "expected");
+    }
+
+    void resetReappliesRememberedRanges() {
+        m_plot->setYRange(0, 260, 50, true);
+        m_plot->setXRange(0, 1280, 213, false);  // shown, not remembered
+        m_plot->zoomIn();
+        m_plot->zoomIn();
+        m_plot->resetZoom();
+        QCOMPARE(rangeOf(m_plot->plot(), QwtPlot::xBottom), (QVector<double>{0, 255, 50}));
+        QCOMPARE(rangeOf(m_plot->plot(), QwtPlot::yLeft), (QVector<double>{0, 260, 50}));
+        // Invalid ranges are ignored and not remembered.
+        m_plot->setXRange(10, 10, 1, true);
+        m_plot->setXRange(0, qInf(), 1, true);
+        m_plot->resetZoom();
+        QCOMPARE(rangeOf(m_plot->plot(), QwtPlot::xBottom)[1], 255.0);
+    }
+
+    void readOut_data() {
+        QTest::addColumn<bool>("grey");
+        QTest::addColumn<QVector<int>>("hidden");
+        QTest::addColumn<int>("labelMode");
+        QTest::addColumn<double>("x");
+        QTest::addColumn<QStringList>("texts");  // the four rows, empty for a hidden row
+
+        const auto row = [](const char* name, bool grey, QVector<int> hidden, int mode, double x,
+                            QStringList t) { QTest::newRow(name) << grey << hidden << mode << x << t; };
+        // Curve values: grey 0.5 * i + 0.7, red i, green 2 * i, blue 255 - i.
+        row("grey at 100", true, {1, 2, 3}, 0, 100.6, {"X-axis: 100", "   Gray: 50", "", ""});
+        row("grey at the upper end", true, {1, 2, 3}, 0, 255.0, {"X-axis: 255", "   Gray: 128", "", ""});
+        row("grey at 0", true, {1, 2, 3}, 0, 0.2, {"X-axis: 0", "   Gray: 0", "", ""});
+        row("grey beyond the range", true, {1, 2, 3}, 0, 300.0, {"X-axis: 300", "   Gray: 0", "", ""});
+        row("grey left of the range", true, {1, 2, 3}, 0, -20.5, {"X-axis: -20", "   Gray: 0", "", ""});
+        row("grey wins over colours", true, {}, 0, 10.0, {"X-axis: 10", "   Gray: 5", "", ""});
+        row("colour line profile", false, {0}, 1, 40.0,
+            {"Line: 40", "   Red: 40", "   Green: 80", "   Blue: 215"});
+        row("colour column, green off", false, {0, 2}, 2, 7.9,
+            {"Column: 7", "   Red: 7", "", "   Blue: 248"});
+        // Every curve hidden: no read-out at all.
+        row("all curves hidden", false, {1, 2, 3}, 0, 50.0, {"", "", "", ""});
+    }
+
+    void readOut() {
+        QFETCH(bool, grey);
+        QFETCH(QVector<int>, hidden);
+        QFETCH(int, labelMode);
+        QFETCH(double, x);
+        QFETCH(QStringList, texts);
+
+        const QVector<double> xs = ramp(256, 1, 0);
+        m_plot->setCurveData(0, xs, ramp(256, 0.5, 0.7));
+        m_plot->setCurveData(1, xs, ramp(256, 1, 0));
+        m_plot->setCurveData(2, xs, ramp(256, 2, 0));
+        m_plot->setCurveData(3, xs, ramp(256, -1, 255));
+        for (const int channel : hidden)
+            m_plot->setCurveHidden(channel, true);
+        if (!grey) m_plot->setCurveHidden(0, true);
+        m_plot->setPositionLabelMode(labelMode);
+
+        m_plot->onMovedPos(QPointF(x, 3.0));
+        QCOMPARE(m_plot->lastPickerPosition(), QPointF(x, 3.0));
+
+        const CToolTipWidget* tip = m_plot->toolTipWidget();
+        QCOMPARE(tip->isVisible(), !texts.first().isEmpty());
+        if (!tip->isVisible()) return;
+        const QLabel* labels[] = {tip->labelPosition, tip->labelValue1, tip->labelValue2, tip->labelValue3};
+        int shown = 0;
+        for (int row = 0; row < 4; ++row) {
+            const bool expectShown = !texts.at(row).isEmpty();
+            QCOMPARE(labels[row]->isVisible(), expectShown);
+            if (expectShown) {
+                QCOMPARE(labels[row]->text(), texts.at(row));
+                ++shown;
+            }
+        }
+        QCOMPARE(tip->height(), 25 * shown + 10);
+        // The tip stays on the canvas.
+        QVERIFY(m_plot->canvas()->rect().contains(tip->geometry().topLeft()));
+        // The position line follows the read-out.
+        QCOMPARE(m_plot->positionLine().xValue(), double(int(x)));
+    }
+
+    void hoverWithMouseShowsReadOut() {
+        m_plot->setCurveData(0, ramp(256, 1, 0), ramp(256, 0.5, 0.7));
+        for (int channel : {1, 2, 3})
+            m_plot->setCurveHidden(channel, true);
+        QVERIFY(!m_plot->toolTipWidget()->isVisible());
+        QCOMPARE(m_plot->picker()->trackerMode(), QwtPicker::ActiveOnly);
+
+        QSignalSpy moved(m_plot->picker(), &QwtPlotPicker::moved);
+        CustomPlotCanvas* canvas = m_plot->canvas();
+        // No button is held: the read-out follows plain hovering.
+        QTest::mouseMove(canvas, pixelFor(30.5, 5.0));
+        QTest::mouseMove(canvas, pixelFor(60.5, 5.0));
+        QTest::mouseMove(canvas, pixelFor(120.5, 5.0));
+        QTRY_VERIFY(m_plot->toolTipWidget()->isVisible());
+        QVERIFY(!moved.isEmpty());
+        QCOMPARE(int(m_plot->lastPickerPosition().x()), 120);
+        QCOMPARE(m_plot->toolTipWidget()->labelPosition->text(), QStringLiteral("X-axis: 120"));
+        QCOMPARE(m_plot->toolTipWidget()->labelValue1->text(), QStringLiteral("   Gray: 60"));
+        QCOMPARE(m_plot->pointMarker(0)->yValue(), 60.0);
+
+        // Leaving the canvas ends the read-out.
+        QTest::mouseMove(m_plot->plot(), QPoint(1, 1));
+        QTRY_VERIFY(!m_plot->toolTipWidget()->isVisible());
+    }
+
+    void curveDataOfAnyShape() {
+        m_plot->setCurveData(2, ramp(256, 1, 0), ramp(256, 2, 0));
+        QCOMPARE(int(m_plot->curve(2)->dataSize()), 256);
+        QCOMPARE(m_plot->curve(2)->sample(10).y(), 20.0);
+        // Unequal vectors pair up to the shorter one; unknown channels change nothing.
+        m_plot->setCurveData(1, ramp(10, 1, 0), ramp(4, 1, 0));
+        QCOMPARE(int(m_plot->curve(1)->dataSize()), 4);
+        m_plot->setCurveData(4, ramp(10, 1, 0), ramp(10, 1, 0));
+        m_plot->setCurveData(-1, ramp(10, 1, 0), ramp(10, 1, 0));
+        QCOMPARE(m_plot->curve(4), nullptr);
+        QCOMPARE(int(m_plot->curve(0)->dataSize()), 0);
+        QCOMPARE(int(m_plot->curve(3)->dataSize()), 0);
+
+        // Bad data breaks neither painting nor the read-out.
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        const double inf = std::numeric_limits<double>::infinity();
+        m_plot->setCurveData(0, {}, {});
+        m_plot->onMovedPos(QPointF(10, 1));
+        QCOMPARE(m_plot->toolTipWidget()->labelValue1->text(), QStringLiteral("   Gray: 0"));
+
+        m_plot->setCurveData(0, {0, 1, 2, nan, 4}, {1, nan, inf, 4, 1e300});
+        QCOMPARE(int(m_plot->curve(0)->dataSize()), 2);
+        m_plot->onMovedPos(QPointF(1, 1));  // index 1 now holds the huge value: no overflow
+        QCOMPARE(m_plot->toolTipWidget()->labelValue1->text(), QStringLiteral("   Gray: 0"));
+        m_plot->setCurveData(1, {5}, {5});
+        m_plot->setDisplayMode(1);
+        QVERIFY(!m_plot->grab().isNull());
+        m_plot->setDisplayMode(0);
+        QVERIFY(!m_plot->grab().isNull());
+
+        // Positions no int can hold, or not numbers at all.
+        m_plot->onMovedPos(QPointF(1e12, -1e12));
+        QVERIFY(!m_plot->toolTipWidget()->isVisible());
+        m_plot->onMovedPos(QPointF(nan, nan));
+        QVERIFY(!m_plot->toolTipWidget()->isVisible());
+        m_plot->onMovedPos(QPointF(3, inf));
+        QVERIFY(m_plot->toolTipWidget()->isVisible());
+    }
 
 private:
-    QPoint pixelFor(double x, double y) const;
+    QPoint pixelFor(double x, double y) const {
+        return QPoint(qRound(m_plot->plot()->canvasMap(QwtPlot::xBottom).transform(x)),
+                      qRound(m_plot->plot()->canvasMap(QwtPlot::yLeft).transform(y)));
+    }
 
     HistogramPlot* m_plot = nullptr;
 };
-
-void TestHistogramPlot::init() {
-    m_plot = new HistogramPlot();
-    m_plot->resize(700, 450);
-    m_plot->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_plot));
-    m_plot->plot()->replot();
-}
-
-void TestHistogramPlot::cleanup() {
-    delete m_plot;
-    m_plot = nullptr;
-}
-
-QPoint TestHistogramPlot::pixelFor(double x, double y) const {
-    return QPoint(qRound(m_plot->plot()->canvasMap(QwtPlot::xBottom).transform(x)),
-                  qRound(m_plot->plot()->canvasMap(QwtPlot::yLeft).transform(y)));
-}
-
-void TestHistogramPlot::zoomStepRule_data() {
-    QTest::addColumn<double>("span");
-    QTest::addColumn<double>("step");
-    QTest::newRow("370") << 370.0 << 30.0;
-    QTest::newRow("99.9") << 99.9 << 9.0;
-    QTest::newRow("9.99") << 9.99 << 0.0;
-    QTest::newRow("0") << 0.0 << 0.0;
-    QTest::newRow("negative") << -300.0 << 0.0;
-    QTest::newRow("1234567") << 1234567.0 << 100000.0;
-    QTest::newRow("nan") << std::numeric_limits<double>::quiet_NaN() << 0.0;
-    QTest::newRow("inf") << std::numeric_limits<double>::infinity() << 0.0;
-}
-
-void TestHistogramPlot::zoomStepRule() {
-    QFETCH(double, span);
-    QTEST(HistogramPlot::zoomStep(span), "step");
-}
-
-void TestHistogramPlot::zoomInAndOut_data() {
-    QTest::addColumn<double>("min");
-    QTest::addColumn<double>("max");
-    QTest::addColumn<bool>("in");
-    QTest::addColumn<QVector<double>>("expected");  // lower, upper, step
-
-    QTest::newRow("in 0..255") << 0.0 << 255.0 << true << QVector<double>{20, 235, 20};
-    QTest::newRow("out 0..255") << 0.0 << 255.0 << false << QVector<double>{-20, 275, 20};
-    QTest::newRow("in 0..1280") << 0.0 << 1280.0 << true << QVector<double>{100, 1180, 100};
-    QTest::newRow("in span 10") << 0.0 << 10.0 << true << QVector<double>{1, 9, 1};
-    // Spans under 10 have no whole step: nothing changes, in either direction.
-    QTest::newRow("in span 8") << 1.0 << 9.0 << true << QVector<double>{1, 9, 2};
-    QTest::newRow("out span 8") << 1.0 << 9.0 << false << QVector<double>{1, 9, 2};
-    QTest::newRow("in span 0.5") << 3.0 << 3.5 << true << QVector<double>{3, 3.5, 2};
-}
-
-void TestHistogramPlot::zoomInAndOut() {
-    QFETCH(double, min);
-    QFETCH(double, max);
-    QFETCH(bool, in);
-    m_plot->setXRange(min, max, 2.0, true);
-    m_plot->setYRange(min, max, 2.0, true);
-    in ? m_plot->zoomIn() : m_plot->zoomOut();
-    for (const int axisId : {int(QwtPlot::xBottom), int(QwtPlot::yLeft)})
-        QTEST(rangeOf(m_plot->plot(), axisId), "expected");
-}
-
-void TestHistogramPlot::resetReappliesRememberedRanges() {
-    m_plot->setYRange(0, 260, 50, true);
-    m_plot->setXRange(0, 1280, 213, false);  // shown, not remembered
-    m_plot->zoomIn();
-    m_plot->zoomIn();
-    m_plot->resetZoom();
-    QCOMPARE(rangeOf(m_plot->plot(), QwtPlot::xBottom), (QVector<double>{0, 255, 50}));
-    QCOMPARE(rangeOf(m_plot->plot(), QwtPlot::yLeft), (QVector<double>{0, 260, 50}));
-    // Invalid ranges are ignored and not remembered.
-    m_plot->setXRange(10, 10, 1, true);
-    m_plot->setXRange(0, qInf(), 1, true);
-    m_plot->resetZoom();
-    QCOMPARE(rangeOf(m_plot->plot(), QwtPlot::xBottom)[1], 255.0);
-}
-
-void TestHistogramPlot::readOut_data() {
-    QTest::addColumn<bool>("grey");
-    QTest::addColumn<QVector<int>>("hidden");
-    QTest::addColumn<int>("labelMode");
-    QTest::addColumn<double>("x");
-    QTest::addColumn<QStringList>("texts");  // the four rows, empty for a hidden row
-
-    const auto row = [](const char* name, bool grey, QVector<int> hidden, int mode, double x, QStringList t) {
-        QTest::newRow(name) << grey << hidden << mode << x << t;
-    };
-    // Curve values: grey 0.5 * i + 0.7, red i, green 2 * i, blue 255 - i.
-    row("grey at 100", true, {1, 2, 3}, 0, 100.6, {"X-axis: 100", "   Gray: 50", "", ""});
-    row("grey at the upper end", true, {1, 2, 3}, 0, 255.0, {"X-axis: 255", "   Gray: 128", "", ""});
-    row("grey at 0", true, {1, 2, 3}, 0, 0.2, {"X-axis: 0", "   Gray: 0", "", ""});
-    row("grey beyond the range", true, {1, 2, 3}, 0, 300.0, {"X-axis: 300", "   Gray: 0", "", ""});
-    row("grey left of the range", true, {1, 2, 3}, 0, -20.5, {"X-axis: -20", "   Gray: 0", "", ""});
-    row("grey wins over colours", true, {}, 0, 10.0, {"X-axis: 10", "   Gray: 5", "", ""});
-    row("colour line profile", false, {0}, 1, 40.0,
-        {"Line: 40", "   Red: 40", "   Green: 80", "   Blue: 215"});
-    row("colour column, green off", false, {0, 2}, 2, 7.9, {"Column: 7", "   Red: 7", "", "   Blue: 248"});
-    // Every curve hidden: no read-out at all.
-    row("all curves hidden", false, {1, 2, 3}, 0, 50.0, {"", "", "", ""});
-}
-
-void TestHistogramPlot::readOut() {
-    QFETCH(bool, grey);
-    QFETCH(QVector<int>, hidden);
-    QFETCH(int, labelMode);
-    QFETCH(double, x);
-    QFETCH(QStringList, texts);
-
-    const QVector<double> xs = ramp(256, 1, 0);
-    m_plot->setCurveData(0, xs, ramp(256, 0.5, 0.7));
-    m_plot->setCurveData(1, xs, ramp(256, 1, 0));
-    m_plot->setCurveData(2, xs, ramp(256, 2, 0));
-    m_plot->setCurveData(3, xs, ramp(256, -1, 255));
-    for (const int channel : hidden)
-        m_plot->setCurveHidden(channel, true);
-    if (!grey) m_plot->setCurveHidden(0, true);
-    m_plot->setPositionLabelMode(labelMode);
-
-    m_plot->onMovedPos(QPointF(x, 3.0));
-    QCOMPARE(m_plot->lastPickerPosition(), QPointF(x, 3.0));
-
-    const CToolTipWidget* tip = m_plot->toolTipWidget();
-    QCOMPARE(tip->isVisible(), !texts.first().isEmpty());
-    if (!tip->isVisible()) return;
-    const QLabel* labels[] = {tip->labelPosition, tip->labelValue1, tip->labelValue2, tip->labelValue3};
-    int shown = 0;
-    for (int row = 0; row < 4; ++row) {
-        const bool expectShown = !texts.at(row).isEmpty();
-        QCOMPARE(labels[row]->isVisible(), expectShown);
-        if (expectShown) {
-            QCOMPARE(labels[row]->text(), texts.at(row));
-            ++shown;
-        }
-    }
-    QCOMPARE(tip->height(), 25 * shown + 10);
-    // The tip stays on the canvas.
-    QVERIFY(m_plot->canvas()->rect().contains(tip->geometry().topLeft()));
-    // The position line follows the read-out.
-    QCOMPARE(m_plot->positionLine().xValue(), double(int(x)));
-}
-
-void TestHistogramPlot::hoverWithMouseShowsReadOut() {
-    m_plot->setCurveData(0, ramp(256, 1, 0), ramp(256, 0.5, 0.7));
-    for (int channel : {1, 2, 3})
-        m_plot->setCurveHidden(channel, true);
-    QVERIFY(!m_plot->toolTipWidget()->isVisible());
-    QCOMPARE(m_plot->picker()->trackerMode(), QwtPicker::ActiveOnly);
-
-    QSignalSpy moved(m_plot->picker(), &QwtPlotPicker::moved);
-    CustomPlotCanvas* canvas = m_plot->canvas();
-    // No button is held: the read-out follows plain hovering.
-    QTest::mouseMove(canvas, pixelFor(30.5, 5.0));
-    QTest::mouseMove(canvas, pixelFor(60.5, 5.0));
-    QTest::mouseMove(canvas, pixelFor(120.5, 5.0));
-    QTRY_VERIFY(m_plot->toolTipWidget()->isVisible());
-    QVERIFY(!moved.isEmpty());
-    QCOMPARE(int(m_plot->lastPickerPosition().x()), 120);
-    QCOMPARE(m_plot->toolTipWidget()->labelPosition->text(), QStringLiteral("X-axis: 120"));
-    QCOMPARE(m_plot->toolTipWidget()->labelValue1->text(), QStringLiteral("   Gray: 60"));
-    QCOMPARE(m_plot->pointMarker(0)->yValue(), 60.0);
-
-    // Leaving the canvas ends the read-out.
-    QTest::mouseMove(m_plot->plot(), QPoint(1, 1));
-    QTRY_VERIFY(!m_plot->toolTipWidget()->isVisible());
-}
-
-void TestHistogramPlot::curveDataOfAnyShape() {
-    m_plot->setCurveData(2, ramp(256, 1, 0), ramp(256, 2, 0));
-    QCOMPARE(int(m_plot->curve(2)->dataSize()), 256);
-    QCOMPARE(m_plot->curve(2)->sample(10).y(), 20.0);
-    // Unequal vectors pair up to the shorter one; unknown channels change nothing.
-    m_plot->setCurveData(1, ramp(10, 1, 0), ramp(4, 1, 0));
-    QCOMPARE(int(m_plot->curve(1)->dataSize()), 4);
-    m_plot->setCurveData(4, ramp(10, 1, 0), ramp(10, 1, 0));
-    m_plot->setCurveData(-1, ramp(10, 1, 0), ramp(10, 1, 0));
-    QCOMPARE(m_plot->curve(4), nullptr);
-    QCOMPARE(int(m_plot->curve(0)->dataSize()), 0);
-    QCOMPARE(int(m_plot->curve(3)->dataSize()), 0);
-
-    // Bad data breaks neither painting nor the read-out.
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const double inf = std::numeric_limits<double>::infinity();
-    m_plot->setCurveData(0, {}, {});
-    m_plot->onMovedPos(QPointF(10, 1));
-    QCOMPARE(m_plot->toolTipWidget()->labelValue1->text(), QStringLiteral("   Gray: 0"));
-
-    m_plot->setCurveData(0, {0, 1, 2, nan, 4}, {1, nan, inf, 4, 1e300});
-    QCOMPARE(int(m_plot->curve(0)->dataSize()), 2);
-    m_plot->onMovedPos(QPointF(1, 1));  // index 1 now holds the huge value: no overflow
-    QCOMPARE(m_plot->toolTipWidget()->labelValue1->text(), QStringLiteral("   Gray: 0"));
-    m_plot->setCurveData(1, {5}, {5});
-    m_plot->setDisplayMode(1);
-    QVERIFY(!m_plot->grab().isNull());
-    m_plot->setDisplayMode(0);
-    QVERIFY(!m_plot->grab().isNull());
-
-    // Positions no int can hold, or not numbers at all.
-    m_plot->onMovedPos(QPointF(1e12, -1e12));
-    QVERIFY(!m_plot->toolTipWidget()->isVisible());
-    m_plot->onMovedPos(QPointF(nan, nan));
-    QVERIFY(!m_plot->toolTipWidget()->isVisible());
-    m_plot->onMovedPos(QPointF(3, inf));
-    QVERIFY(m_plot->toolTipWidget()->isVisible());
-}
 
 QTEST_MAIN(TestHistogramPlot)
 #include "tst_histogramplot.moc"

@@ -56,16 +56,173 @@ public:
 class TestOverlayTools : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init() {
+        TestSupport::resetEnvironment();
+        m_modals = std::make_shared<PopupScript>();
+        ModalSeam::setHandler(m_modals);
+        m_pane = new ImageWnd();
+        m_pane->resize(700, 500);
+        QCOMPARE(m_pane->setImageWndMode(1), 0);
+        m_pane->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_pane));
+    }
 
-    void gridPanelPresetsSilentlyAndReportsEdits();
-    void colourButton_data();
-    void colourButton();
-    void crossPanelCentreAndCoordinateSystems();
+    void cleanup() {
+        delete m_pane;
+        m_pane = nullptr;
+        ModalSeam::setHandler(nullptr);
+        m_modals.reset();
+    }
 
-    void buttonsWithoutImageOpenNothing();
-    void gridAndCrossFollowSettingsOnScreen();
+    void gridPanelPresetsSilentlyAndReportsEdits() {
+        GridConfigWidget panel;
+        QSignalSpy width(&panel, &GridConfigWidget::lineWidthChanged);
+        QSignalSpy space(&panel, &GridConfigWidget::lineSpaceChanged);
+        QSignalSpy colour(&panel, &GridConfigWidget::colorChanged);
+        panel.setLineWidth(2);
+        panel.setLineSpace(24);
+        panel.setColor(QColor(20, 255, 255));
+        QCOMPARE(width.count() + space.count() + colour.count(), 0);
+
+        auto* widthBox = child<QSpinBox>(&panel, "spinBoxLineWidth");
+        auto* spaceBox = child<QSpinBox>(&panel, "spinBoxLineSpace");
+        QCOMPARE(QPair(widthBox->minimum(), widthBox->maximum()), QPair(1, 30));
+        QCOMPARE(QPair(spaceBox->minimum(), spaceBox->maximum()), QPair(10, 99));
+        panel.show();
+        QTest::keyClick(widthBox, Qt::Key_Up);
+        QCOMPARE(width.count(), 1);
+        QCOMPARE(width.first().first().toInt(), 3);
+        QCOMPARE(space.count(), 0);
+    }
+
+    void colourButton_data() {
+        QTest::addColumn<bool>("cross");
+        QTest::addColumn<QColor>("answer");
+        QTest::addColumn<bool>("panelGoes");
+        QTest::newRow("grid cancelled") << false << QColor() << false;
+        QTest::newRow("grid chosen") << false << QColor(0, 0, 255) << false;
+        QTest::newRow("cross cancelled") << true << QColor() << false;
+        QTest::newRow("cross chosen") << true << QColor(0, 0, 255) << false;
+        QTest::newRow("grid gone meanwhile") << false << QColor(0, 0, 255) << true;
+        QTest::newRow("cross gone meanwhile") << true << QColor(0, 0, 255) << true;
+    }
+
+    void colourButton() {
+        QFETCH(bool, cross);
+        QFETCH(QColor, answer);
+        QFETCH(bool, panelGoes);
+        std::unique_ptr<QWidget> panel(cross ? redPanel<CrossConfigWidget>() : redPanel<GridConfigWidget>());
+        QSignalSpy changed(panel.get(), SIGNAL(colorChanged(QColor)));
+        if (answer.isValid()) m_modals->pushColor(answer);
+        // The pop-up, and the panel with it, may close while the dialog runs.
+        if (panelGoes) m_modals->onColor = [&panel]() { panel.reset(); };
+        child<QPushButton>(panel.get(), "btnColor")->click();
+        if (panelGoes) {
+            QCOMPARE(changed.count(), 0);
+            return;
+        }
+
+        const ModalSeam::Request asked = m_modals->last(ModalSeam::Kind::Color);
+        QCOMPARE(asked.title, QStringLiteral("Choose color"));
+        QCOMPARE(asked.initial, QColor(Qt::red));
+        const QColor c = answer.isValid() ? answer : QColor(Qt::red);
+        const QString sheet =
+            QString::asprintf("background-color: rgb(%d,%d,%d);", c.red(), c.green(), c.blue());
+        QCOMPARE(child<QPushButton>(panel.get(), "btnColor")->styleSheet(), sheet);
+        QCOMPARE(changed.count(), answer.isValid() ? 1 : 0);
+    }
+
+    void crossPanelCentreAndCoordinateSystems() {
+        CrossConfigWidget panel;
+        QSignalSpy pos(&panel, &CrossConfigWidget::posChanged);
+        QSignalSpy mode(&panel, &CrossConfigWidget::coordinateModeChanged);
+        panel.setPosX(1279, 5);
+        panel.setPosY(1023, 7);
+        panel.setLineWidth(4);
+        QCOMPARE(pos.count(), 0);
+        QTest::mouseClick(child<QPushButton>(&panel, "btnCenter"), Qt::LeftButton);
+        QCOMPARE(pos.count(), 2);
+        QCOMPARE(pos.last(), (QList<QVariant>{639, 511}));
+
+        panel.setWndSize(QSize(800, 600));
+        panel.setImageSize(QSize(1280, 1024));
+        panel.setCoordinateMode(CrossConfigWidget::ImageCoordinate);
+        panel.setCoordinateMode(CrossConfigWidget::WndCoordinate);
+        QCOMPARE(mode.count(), 2);
+        QCOMPARE(mode.first().first().toInt(), 1);
+        QCOMPARE(mode.last().first().toInt(), 0);
+        auto* x = child<QSpinBox>(&panel, "spinBoxPosX");
+        QCOMPARE(x->maximum(), 800);
+        QCOMPARE(x->toolTip(), QStringLiteral("0-800"));
+        QCOMPARE(child<QSpinBox>(&panel, "spinBoxPosY")->toolTip(), QStringLiteral("0-600"));
+    }
+
+    void buttonsWithoutImageOpenNothing() {
+        Image2DWnd* v = m_pane->view2D();
+        for (QPushButton* b : {v->btnGrid, v->btnCross, v->btnMeasure}) {
+            QTest::mouseClick(b, Qt::LeftButton);
+            QVERIFY2(!b->isChecked(), qPrintable(b->objectName()));
+        }
+        QCOMPARE(m_pane->overlayTool()->gridOverlayId(), -1);
+        QCOMPARE(m_pane->overlayTool()->crossOverlayId(), -1);
+        QCOMPARE(view()->itemCount(ZMKImageWnd::LayerShape), 0);
+        QVERIFY(!m_pane->measureTool()->isOpen());
+    }
+
+    void gridAndCrossFollowSettingsOnScreen() {
+        showBlackImage();
+        Image2DWnd* v = m_pane->view2D();
+        QTest::mouseClick(v->btnGrid, Qt::LeftButton);
+        QVERIFY(v->btnGrid->isChecked());
+        QCOMPARE(screenAt({24, 60}), QColor(20, 255, 255));
+        QCOMPARE(screenAt({60, 48}), QColor(20, 255, 255));
+        QCOMPARE(screenAt({12, 12}), QColor(Qt::black));
+
+        // The pop-up is preset with the pane's values; each edit shows at once.
+        QPoint popupAt;
+        m_modals->onPanel = [&](QWidget* panel) {
+            QCOMPARE(child<QSpinBox>(panel, "spinBoxLineWidth")->value(), 2);
+            QCOMPARE(child<QSpinBox>(panel, "spinBoxLineSpace")->value(), 24);
+            child<QSpinBox>(panel, "spinBoxLineSpace")->setValue(30);
+            m_modals->pushColor(QColor(255, 255, 0));
+            QTest::mouseClick(child<QPushButton>(panel, "btnColor"), Qt::LeftButton);
+        };
+        QTest::mouseClick(v->btnGridConfig, Qt::LeftButton);
+        QCOMPARE(m_modals->count(ModalSeam::Kind::Menu), 1);
+        QCOMPARE(m_pane->overlayTool()->grid().spacing, 30);
+        QCOMPARE(screenAt({24, 45}), QColor(Qt::black));
+        QCOMPARE(screenAt({30, 45}), QColor(255, 255, 0));
+
+        QTest::mouseClick(v->btnGrid, Qt::LeftButton);
+        QCOMPARE(m_pane->overlayTool()->gridOverlayId(), -1);
+        QCOMPARE(screenAt({30, 45}), QColor(Qt::black));
+
+        // The cross is in image coordinates by default, centred on the picture.
+        QTest::mouseClick(v->btnCross, Qt::LeftButton);
+        QCOMPARE(m_pane->overlayTool()->crossPos(), QPoint(100, 60));
+        QCOMPARE(screenAt({100, 20}), QColor(Qt::red));
+        QCOMPARE(screenAt({20, 60}), QColor(Qt::red));
+
+        m_modals->onPanel = [&](QWidget* panel) {
+            QCOMPARE(child<QSpinBox>(panel, "spinBoxPosX")->maximum(), 200);
+            child<QSpinBox>(panel, "spinBoxPosX")->setValue(40);
+            QCOMPARE(screenAt({40, 20}), QColor(Qt::red));
+            QCOMPARE(screenAt({100, 20}), QColor(Qt::black));
+            child<QRadioButton>(panel, "radioWndCoordinate")->click();
+            child<QSpinBox>(panel, "spinBoxPosX")->setValue(10);
+        };
+        QTest::mouseClick(v->btnCrossConfig, Qt::LeftButton);
+        QCOMPARE(m_pane->overlayTool()->crossOverlayId(), -1);
+        CrossHairWidget* wndCross = m_pane->overlayTool()->windowCross();
+        QVERIFY(wndCross && wndCross->isVisible());
+        QCOMPARE(wndCross->crossPos().x(), 10);
+        QCOMPARE(wndCross->geometry(), view()->viewport()->geometry());
+
+        // Camera gone: the overlays leave and their buttons uncheck.
+        m_pane->resetCamera();
+        QVERIFY(!v->btnCross->isChecked());
+        QVERIFY(!wndCross->isVisible());
+    }
 
 private:
     ZMKImageView* view() const {
@@ -85,173 +242,6 @@ private:
     std::shared_ptr<PopupScript> m_modals;
     ImageWnd* m_pane = nullptr;
 };
-
-void TestOverlayTools::init() {
-    TestSupport::resetEnvironment();
-    m_modals = std::make_shared<PopupScript>();
-    ModalSeam::setHandler(m_modals);
-    m_pane = new ImageWnd();
-    m_pane->resize(700, 500);
-    QCOMPARE(m_pane->setImageWndMode(1), 0);
-    m_pane->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_pane));
-}
-
-void TestOverlayTools::cleanup() {
-    delete m_pane;
-    m_pane = nullptr;
-    ModalSeam::setHandler(nullptr);
-    m_modals.reset();
-}
-
-void TestOverlayTools::gridPanelPresetsSilentlyAndReportsEdits() {
-    GridConfigWidget panel;
-    QSignalSpy width(&panel, &GridConfigWidget::lineWidthChanged);
-    QSignalSpy space(&panel, &GridConfigWidget::lineSpaceChanged);
-    QSignalSpy colour(&panel, &GridConfigWidget::colorChanged);
-    panel.setLineWidth(2);
-    panel.setLineSpace(24);
-    panel.setColor(QColor(20, 255, 255));
-    QCOMPARE(width.count() + space.count() + colour.count(), 0);
-
-    auto* widthBox = child<QSpinBox>(&panel, "spinBoxLineWidth");
-    auto* spaceBox = child<QSpinBox>(&panel, "spinBoxLineSpace");
-    QCOMPARE(QPair(widthBox->minimum(), widthBox->maximum()), QPair(1, 30));
-    QCOMPARE(QPair(spaceBox->minimum(), spaceBox->maximum()), QPair(10, 99));
-    panel.show();
-    QTest::keyClick(widthBox, Qt::Key_Up);
-    QCOMPARE(width.count(), 1);
-    QCOMPARE(width.first().first().toInt(), 3);
-    QCOMPARE(space.count(), 0);
-}
-
-void TestOverlayTools::colourButton_data() {
-    QTest::addColumn<bool>("cross");
-    QTest::addColumn<QColor>("answer");
-    QTest::addColumn<bool>("panelGoes");
-    QTest::newRow("grid cancelled") << false << QColor() << false;
-    QTest::newRow("grid chosen") << false << QColor(0, 0, 255) << false;
-    QTest::newRow("cross cancelled") << true << QColor() << false;
-    QTest::newRow("cross chosen") << true << QColor(0, 0, 255) << false;
-    QTest::newRow("grid gone meanwhile") << false << QColor(0, 0, 255) << true;
-    QTest::newRow("cross gone meanwhile") << true << QColor(0, 0, 255) << true;
-}
-
-void TestOverlayTools::colourButton() {
-    QFETCH(bool, cross);
-    QFETCH(QColor, answer);
-    QFETCH(bool, panelGoes);
-    std::unique_ptr<QWidget> panel(cross ? redPanel<CrossConfigWidget>() : redPanel<GridConfigWidget>());
-    QSignalSpy changed(panel.get(), SIGNAL(colorChanged(QColor)));
-    if (answer.isValid()) m_modals->pushColor(answer);
-    // The pop-up, and the panel with it, may close while the dialog runs.
-    if (panelGoes) m_modals->onColor = [&panel]() { panel.reset(); };
-    child<QPushButton>(panel.get(), "btnColor")->click();
-    if (panelGoes) {
-        QCOMPARE(changed.count(), 0);
-        return;
-    }
-
-    const ModalSeam::Request asked = m_modals->last(ModalSeam::Kind::Color);
-    QCOMPARE(asked.title, QStringLiteral("Choose color"));
-    QCOMPARE(asked.initial, QColor(Qt::red));
-    const QColor c = answer.isValid() ? answer : QColor(Qt::red);
-    const QString sheet = QString::asprintf("background-color: rgb(%d,%d,%d);", c.red(), c.green(), c.blue());
-    QCOMPARE(child<QPushButton>(panel.get(), "btnColor")->styleSheet(), sheet);
-    QCOMPARE(changed.count(), answer.isValid() ? 1 : 0);
-}
-
-void TestOverlayTools::crossPanelCentreAndCoordinateSystems() {
-    CrossConfigWidget panel;
-    QSignalSpy pos(&panel, &CrossConfigWidget::posChanged);
-    QSignalSpy mode(&panel, &CrossConfigWidget::coordinateModeChanged);
-    panel.setPosX(1279, 5);
-    panel.setPosY(1023, 7);
-    panel.setLineWidth(4);
-    QCOMPARE(pos.count(), 0);
-    QTest::mouseClick(child<QPushButton>(&panel, "btnCenter"), Qt::LeftButton);
-    QCOMPARE(pos.count(), 2);
-    QCOMPARE(pos.last(), (QList<QVariant>{639, 511}));
-
-    panel.setWndSize(QSize(800, 600));
-    panel.setImageSize(QSize(1280, 1024));
-    panel.setCoordinateMode(CrossConfigWidget::ImageCoordinate);
-    panel.setCoordinateMode(CrossConfigWidget::WndCoordinate);
-    QCOMPARE(mode.count(), 2);
-    QCOMPARE(mode.first().first().toInt(), 1);
-    QCOMPARE(mode.last().first().toInt(), 0);
-    auto* x = child<QSpinBox>(&panel, "spinBoxPosX");
-    QCOMPARE(x->maximum(), 800);
-    QCOMPARE(x->toolTip(), QStringLiteral("0-800"));
-    QCOMPARE(child<QSpinBox>(&panel, "spinBoxPosY")->toolTip(), QStringLiteral("0-600"));
-}
-
-void TestOverlayTools::buttonsWithoutImageOpenNothing() {
-    Image2DWnd* v = m_pane->view2D();
-    for (QPushButton* b : {v->btnGrid, v->btnCross, v->btnMeasure}) {
-        QTest::mouseClick(b, Qt::LeftButton);
-        QVERIFY2(!b->isChecked(), qPrintable(b->objectName()));
-    }
-    QCOMPARE(m_pane->overlayTool()->gridOverlayId(), -1);
-    QCOMPARE(m_pane->overlayTool()->crossOverlayId(), -1);
-    QCOMPARE(view()->itemCount(ZMKImageWnd::LayerShape), 0);
-    QVERIFY(!m_pane->measureTool()->isOpen());
-}
-
-void TestOverlayTools::gridAndCrossFollowSettingsOnScreen() {
-    showBlackImage();
-    Image2DWnd* v = m_pane->view2D();
-    QTest::mouseClick(v->btnGrid, Qt::LeftButton);
-    QVERIFY(v->btnGrid->isChecked());
-    QCOMPARE(screenAt({24, 60}), QColor(20, 255, 255));
-    QCOMPARE(screenAt({60, 48}), QColor(20, 255, 255));
-    QCOMPARE(screenAt({12, 12}), QColor(Qt::black));
-
-    // The pop-up is preset with the pane's values; each edit shows at once.
-    QPoint popupAt;
-    m_modals->onPanel = [&](QWidget* panel) {
-        QCOMPARE(child<QSpinBox>(panel, "spinBoxLineWidth")->value(), 2);
-        QCOMPARE(child<QSpinBox>(panel, "spinBoxLineSpace")->value(), 24);
-        child<QSpinBox>(panel, "spinBoxLineSpace")->setValue(30);
-        m_modals->pushColor(QColor(255, 255, 0));
-        QTest::mouseClick(child<QPushButton>(panel, "btnColor"), Qt::LeftButton);
-    };
-    QTest::mouseClick(v->btnGridConfig, Qt::LeftButton);
-    QCOMPARE(m_modals->count(ModalSeam::Kind::Menu), 1);
-    QCOMPARE(m_pane->overlayTool()->grid().spacing, 30);
-    QCOMPARE(screenAt({24, 45}), QColor(Qt::black));
-    QCOMPARE(screenAt({30, 45}), QColor(255, 255, 0));
-
-    QTest::mouseClick(v->btnGrid, Qt::LeftButton);
-    QCOMPARE(m_pane->overlayTool()->gridOverlayId(), -1);
-    QCOMPARE(screenAt({30, 45}), QColor(Qt::black));
-
-    // The cross is in image coordinates by default, centred on the picture.
-    QTest::mouseClick(v->btnCross, Qt::LeftButton);
-    QCOMPARE(m_pane->overlayTool()->crossPos(), QPoint(100, 60));
-    QCOMPARE(screenAt({100, 20}), QColor(Qt::red));
-    QCOMPARE(screenAt({20, 60}), QColor(Qt::red));
-
-    m_modals->onPanel = [&](QWidget* panel) {
-        QCOMPARE(child<QSpinBox>(panel, "spinBoxPosX")->maximum(), 200);
-        child<QSpinBox>(panel, "spinBoxPosX")->setValue(40);
-        QCOMPARE(screenAt({40, 20}), QColor(Qt::red));
-        QCOMPARE(screenAt({100, 20}), QColor(Qt::black));
-        child<QRadioButton>(panel, "radioWndCoordinate")->click();
-        child<QSpinBox>(panel, "spinBoxPosX")->setValue(10);
-    };
-    QTest::mouseClick(v->btnCrossConfig, Qt::LeftButton);
-    QCOMPARE(m_pane->overlayTool()->crossOverlayId(), -1);
-    CrossHairWidget* wndCross = m_pane->overlayTool()->windowCross();
-    QVERIFY(wndCross && wndCross->isVisible());
-    QCOMPARE(wndCross->crossPos().x(), 10);
-    QCOMPARE(wndCross->geometry(), view()->viewport()->geometry());
-
-    // Camera gone: the overlays leave and their buttons uncheck.
-    m_pane->resetCamera();
-    QVERIFY(!v->btnCross->isChecked());
-    QVERIFY(!wndCross->isVisible());
-}
 
 QTEST_MAIN(TestOverlayTools)
 #include "tst_overlaytools.moc"
