@@ -21,6 +21,7 @@
 #include "ImageWnd.h"
 #include "NuvPixelFormat.h"
 #include "TestSupport.h"
+#include "WindowDrag.h"
 #include "ZMKImageView.h"
 #include "ZMKImageWnd.h"
 
@@ -170,10 +171,8 @@ private slots:
         QVERIFY(tool()->subFrame() && tool()->subFrame()->isVisible());
         QVERIFY(!tool()->dialog()->isVisible());
 
-        QTest::mousePress(m_pane->windowHandle(), Qt::LeftButton, Qt::NoModifier, inPane({100, 80}));
-        for (int i = 1; i <= 4; ++i)
-            QTest::mouseMove(m_pane->windowHandle(), inPane(QPointF(100, 80) + QPointF(120, 80) * i / 4.0));
-        QTest::mouseRelease(m_pane->windowHandle(), Qt::LeftButton, Qt::NoModifier, inPane({220, 160}));
+        const auto at = [this](QPointF imagePos) { return inPane(imagePos); };
+        TestSupport::dragInWindow(m_pane->windowHandle(), at, {100, 80}, {220, 160});
 
         const GreyStatistics::Region r = panel()->worker()->roi();
         QVERIFY2(qAbs(int(r.startColumn) - 100) <= 1 && qAbs(int(r.endColumn) - 220) <= 1,
