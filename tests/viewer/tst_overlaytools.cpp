@@ -170,8 +170,12 @@ private slots:
     }
 
     void gridAndCrossFollowSettingsOnScreen() {
-        showBlackImage();
+        QImage image(200, 120, QImage::Format_RGB888);
+        image.fill(Qt::black);
+        m_pane->show2DImage(image, false);
         Image2DWnd* v = m_pane->view2D();
+        v->Zoom100();
+        QCoreApplication::processEvents();
         QTest::mouseClick(v->btnGrid, Qt::LeftButton);
         QVERIFY(v->btnGrid->isChecked());
         QCOMPARE(screenAt({24, 60}), QColor(20, 255, 255));
@@ -179,7 +183,6 @@ private slots:
         QCOMPARE(screenAt({12, 12}), QColor(Qt::black));
 
         // The pop-up is preset with the pane's values; each edit shows at once.
-        QPoint popupAt;
         m_modals->onPanel = [&](QWidget* panel) {
             QCOMPARE(child<QSpinBox>(panel, "spinBoxLineWidth")->value(), 2);
             QCOMPARE(child<QSpinBox>(panel, "spinBoxLineSpace")->value(), 24);
@@ -230,13 +233,6 @@ private:
     }
     QColor screenAt(QPointF imagePos) const {
         return view()->viewport()->grab().toImage().pixelColor(view()->mapFromImage(imagePos));
-    }
-    void showBlackImage() {
-        QImage image(200, 120, QImage::Format_RGB888);
-        image.fill(Qt::black);
-        m_pane->show2DImage(image, false);
-        m_pane->view2D()->Zoom100();
-        QCoreApplication::processEvents();
     }
 
     std::shared_ptr<PopupScript> m_modals;
