@@ -17,13 +17,9 @@
 #include "GreyHistogramWidget.h"
 #include "HistogramPlot.h"
 #include "HistogramSubFrame.h"
-#include "Image2DWnd.h"
-#include "ImageWnd.h"
 #include "NuvPixelFormat.h"
-#include "TestSupport.h"
+#include "PaneHost.h"
 #include "WindowDrag.h"
-#include "ZMKImageView.h"
-#include "ZMKImageWnd.h"
 
 namespace {
 QImage ramp(int w, int h) {
@@ -34,10 +30,7 @@ QImage ramp(int w, int h) {
     return img;
 }
 
-template <class T>
-T* child(QObject* parent, const char* name) {
-    return parent->findChild<T*>(QString::fromLatin1(name));
-}
+using TestSupport::child;
 
 QString cell(GreyHistogramWidget* p, int row, int col) {
     QTableWidgetItem* item = child<QTableWidget>(p, "greyValue_tableWidget")->item(row, col);
@@ -45,22 +38,12 @@ QString cell(GreyHistogramWidget* p, int row, int col) {
 }
 }  // namespace
 
-class TestGreyHistogram : public QObject {
+class TestGreyHistogram : public QObject, private TestSupport::PaneHost {
     Q_OBJECT
 private slots:
-    void init() {
-        TestSupport::resetEnvironment();
-        m_pane = new ImageWnd();
-        m_pane->resize(900, 700);
-        QCOMPARE(m_pane->setImageWndMode(1), 0);
-        m_pane->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_pane));
-    }
+    void init() { QVERIFY(openPane(900, 700)); }
 
-    void cleanup() {
-        delete m_pane;
-        m_pane = nullptr;
-    }
+    void cleanup() { closePane(); }
 
     void tableRowsAndColourBoxes_data() {
         QTest::addColumn<QImage>("image");
@@ -240,12 +223,6 @@ private slots:
 private:
     GreyHistogramTool* tool() const { return m_pane->histogramTool(); }
     GreyHistogramWidget* panel() const { return tool()->panel(); }
-    ZMKImageView* view() const {
-        return qobject_cast<ZMKImageView*>(m_pane->view2D()->displayWidget()->widget());
-    }
-    QPoint inPane(const QPointF& imagePos) const {
-        return view()->viewport()->mapTo(m_pane, view()->mapFromImage(imagePos));
-    }
     // Shows a 400 x 300 ramp and opens the histogram on it.
     void openOnRamp() {
         QImage frame = ramp(400, 300);
@@ -259,8 +236,6 @@ private:
         m_pane->view2D()->Zoom100();
         QCoreApplication::processEvents();
     }
-
-    ImageWnd* m_pane = nullptr;
 };
 
 QTEST_MAIN(TestGreyHistogram)

@@ -13,20 +13,13 @@
 #include "CrossConfigWidget.h"
 #include "CrossHairWidget.h"
 #include "GridConfigWidget.h"
-#include "Image2DWnd.h"
-#include "ImageWnd.h"
 #include "MeasureTool.h"
 #include "OverlayTool.h"
+#include "PaneHost.h"
 #include "ScriptedModalHandler.h"
-#include "TestSupport.h"
-#include "ZMKImageView.h"
-#include "ZMKImageWnd.h"
 
 namespace {
-template <class T>
-T* child(QObject* parent, const char* name) {
-    return parent->findChild<T*>(QString::fromLatin1(name));
-}
+using TestSupport::child;
 
 template <class Panel>
 QWidget* redPanel() {
@@ -53,23 +46,17 @@ public:
 };
 }  // namespace
 
-class TestOverlayTools : public QObject {
+class TestOverlayTools : public QObject, private TestSupport::PaneHost {
     Q_OBJECT
 private slots:
     void init() {
-        TestSupport::resetEnvironment();
+        QVERIFY(openPane(700, 500));
         m_modals = std::make_shared<PopupScript>();
         ModalSeam::setHandler(m_modals);
-        m_pane = new ImageWnd();
-        m_pane->resize(700, 500);
-        QCOMPARE(m_pane->setImageWndMode(1), 0);
-        m_pane->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_pane));
     }
 
     void cleanup() {
-        delete m_pane;
-        m_pane = nullptr;
+        closePane();
         ModalSeam::setHandler(nullptr);
         m_modals.reset();
     }
@@ -228,15 +215,11 @@ private slots:
     }
 
 private:
-    ZMKImageView* view() const {
-        return qobject_cast<ZMKImageView*>(m_pane->view2D()->displayWidget()->widget());
-    }
     QColor screenAt(QPointF imagePos) const {
         return view()->viewport()->grab().toImage().pixelColor(view()->mapFromImage(imagePos));
     }
 
     std::shared_ptr<PopupScript> m_modals;
-    ImageWnd* m_pane = nullptr;
 };
 
 QTEST_MAIN(TestOverlayTools)
