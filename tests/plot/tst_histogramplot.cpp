@@ -9,11 +9,11 @@
 #include <qwt_plot.h>
 #include <qwt_plot_curve.h>
 #include <qwt_scale_div.h>
-#include <qwt_scale_map.h>
 
 #include "CToolTipWidget.h"
 #include "CustomPlotCanvas.h"
 #include "HistogramPlot.h"
+#include "PlotHost.h"
 #include "PointHoverPicker.h"
 
 namespace {
@@ -31,22 +31,13 @@ QVector<double> rangeOf(const QwtPlot* plot, int axisId) {
 }
 }  // namespace
 
-class TestHistogramPlot : public QObject {
+class TestHistogramPlot : public QObject, private TestSupport::PlotHost<HistogramPlot> {
     Q_OBJECT
 
 private slots:
-    void init() {
-        m_plot = new HistogramPlot();
-        m_plot->resize(700, 450);
-        m_plot->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_plot));
-        m_plot->plot()->replot();
-    }
+    void init() { QVERIFY(openPlot(700, 450)); }
 
-    void cleanup() {
-        delete m_plot;
-        m_plot = nullptr;
-    }
+    void cleanup() { m_plot.reset(); }
 
     void zoomStepRule_data() {
         QTest::addColumn<double>("span");
@@ -225,14 +216,6 @@ private slots:
         m_plot->onMovedPos(QPointF(3, inf));
         QVERIFY(m_plot->toolTipWidget()->isVisible());
     }
-
-private:
-    QPoint pixelFor(double x, double y) const {
-        return QPoint(qRound(m_plot->plot()->canvasMap(QwtPlot::xBottom).transform(x)),
-                      qRound(m_plot->plot()->canvasMap(QwtPlot::yLeft).transform(y)));
-    }
-
-    HistogramPlot* m_plot = nullptr;
 };
 
 QTEST_MAIN(TestHistogramPlot)

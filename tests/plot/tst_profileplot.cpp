@@ -7,10 +7,10 @@
 
 #include <qwt_plot_curve.h>
 #include <qwt_scale_div.h>
-#include <qwt_scale_map.h>
 
 #include "CustomPlot.h"
 #include "CustomPlotCanvas.h"
+#include "PlotHost.h"
 #include "ProfilePlot.h"
 
 namespace {
@@ -29,22 +29,13 @@ protected:
 };
 }  // namespace
 
-class TestProfilePlot : public QObject {
+class TestProfilePlot : public QObject, private TestSupport::PlotHost<ProfilePlot> {
     Q_OBJECT
 
 private slots:
-    void init() {
-        m_plot = new ProfilePlot();
-        m_plot->resize(900, 600);
-        m_plot->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_plot));
-        m_plot->plot()->replot();
-    }
+    void init() { QVERIFY(openPlot(900, 600)); }
 
-    void cleanup() {
-        delete m_plot;
-        m_plot = nullptr;
-    }
+    void cleanup() { m_plot.reset(); }
 
     void rangesAndLimits() {
         // A remembered range becomes the limit zooming out stops at.
@@ -103,7 +94,7 @@ private slots:
 
     void hoverDragAndDropAreaLine() {
         setUpAreas(-2.0, -1.0, 1.0, 2.0);
-        QSignalSpy spy(m_plot, &ProfilePlot::areaValueChanged);
+        QSignalSpy spy(m_plot.get(), &ProfilePlot::areaValueChanged);
         CustomPlotCanvas* canvas = m_plot->canvas();
         const double pixelWidth = 18.0 / canvas->width();
         // Hovering highlights the nearest line.
@@ -198,19 +189,11 @@ private slots:
     }
 
 private:
-    QPoint pixelFor(double x, double y = 0.0) const {
-        const CustomPlot* plot = m_plot->plot();
-        return QPoint(qRound(plot->canvasMap(QwtPlot::xBottom).transform(x)),
-                      qRound(plot->canvasMap(QwtPlot::yLeft).transform(y)));
-    }
-
     void setUpAreas(double l1, double r1, double l2, double r2) {
         m_plot->showAreaLines();
         m_plot->setFirstArea(QPointF(l1, 9.0), QPointF(r1, -9.0));
         m_plot->setSecondArea(QPointF(l2, 9.0), QPointF(r2, -9.0));
     }
-
-    ProfilePlot* m_plot = nullptr;
 };
 
 QTEST_MAIN(TestProfilePlot)
