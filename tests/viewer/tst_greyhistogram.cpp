@@ -121,18 +121,8 @@ private slots:
         m_pane->showImage(&frame, {});
         QVERIFY(v->btnGreyHistogram->isEnabled());
 
-        using Close = std::function<void(GreyHistogramDialog*)>;
-        const QVector<Close> closers{
-            [&](GreyHistogramDialog*) { QTest::mouseClick(v->btnGreyHistogram, Qt::LeftButton); },
-            [](GreyHistogramDialog* d) {
-                QTest::mouseClick(d->findChild<QToolButton*>(QStringLiteral("nuvDialogClose")),
-                                  Qt::LeftButton);
-            },
-            [](GreyHistogramDialog* d) {
-                QTest::mouseClick(child<QPushButton>(d->panel(), "btnConfirm"), Qt::LeftButton);
-            },
-        };
-        for (const Close& closeIt : closers) {
+        // Closed in turn by the pane's button, the title bar's close button and Confirm.
+        for (int closer = 0; closer < 3; ++closer) {
             openHistogram();
             QPointer<GreyHistogramDialog> dialog = tool()->dialog();
             QVERIFY(dialog && dialog->isVisible());
@@ -141,7 +131,9 @@ private slots:
             // The shown frame is computed at once, without waiting for the next one.
             QTRY_COMPARE(cell(panel(), 0, 1), QStringLiteral("7"));
             QCOMPARE(cell(panel(), 0, 0), QStringLiteral("Grey"));
-            closeIt(dialog);
+            if (closer == 0) QTest::mouseClick(v->btnGreyHistogram, Qt::LeftButton);
+            if (closer == 1) QTest::mouseClick(child<QToolButton>(dialog, "nuvDialogClose"), Qt::LeftButton);
+            if (closer == 2) QTest::mouseClick(child<QPushButton>(panel(), "btnConfirm"), Qt::LeftButton);
             QVERIFY(!tool()->isOpen());
             QVERIFY(!v->btnGreyHistogram->property("SelectedStatus").toBool());
             QTRY_VERIFY(dialog.isNull());
