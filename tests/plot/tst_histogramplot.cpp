@@ -163,9 +163,8 @@ private slots:
         QSignalSpy moved(m_plot->picker(), &QwtPlotPicker::moved);
         CustomPlotCanvas* canvas = m_plot->canvas();
         // No button is held: the read-out follows plain hovering.
-        QTest::mouseMove(canvas, pixelFor(30.5, 5.0));
-        QTest::mouseMove(canvas, pixelFor(60.5, 5.0));
-        QTest::mouseMove(canvas, pixelFor(120.5, 5.0));
+        for (const double x : {30.5, 60.5, 120.5})
+            QTest::mouseMove(canvas, pixelFor(x, 5.0));
         QTRY_VERIFY(m_plot->toolTipWidget()->isVisible());
         QVERIFY(!moved.isEmpty());
         QCOMPARE(int(m_plot->lastPickerPosition().x()), 120);
