@@ -8,7 +8,6 @@
 
 #include <qwt_plot.h>
 #include <qwt_plot_curve.h>
-#include <qwt_scale_div.h>
 
 #include "CToolTipWidget.h"
 #include "CustomPlotCanvas.h"
@@ -22,12 +21,6 @@ QVector<double> ramp(int count, double factor, double offset) {
     for (int i = 0; i < count; ++i)
         values[i] = i * factor + offset;
     return values;
-}
-
-// Lower bound, upper bound and step of an axis as shown.
-QVector<double> rangeOf(const QwtPlot* plot, int axisId) {
-    const QwtScaleDiv& div = plot->axisScaleDiv(axisId);
-    return {div.lowerBound(), div.upperBound(), plot->axisStepSize(axisId)};
 }
 }  // namespace
 
@@ -81,7 +74,7 @@ private slots:
         m_plot->setYRange(min, max, 2.0, true);
         in ? m_plot->zoomIn() : m_plot->zoomOut();
         for (const int axisId : {int(QwtPlot::xBottom), int(QwtPlot::yLeft)})
-            QTEST(rangeOf(m_plot->plot(), axisId), "expected");
+            QTEST(axisRange(axisId), "expected");
     }
 
     void resetReappliesRememberedRanges() {
@@ -90,13 +83,13 @@ private slots:
         m_plot->zoomIn();
         m_plot->zoomIn();
         m_plot->resetZoom();
-        QCOMPARE(rangeOf(m_plot->plot(), QwtPlot::xBottom), (QVector<double>{0, 255, 50}));
-        QCOMPARE(rangeOf(m_plot->plot(), QwtPlot::yLeft), (QVector<double>{0, 260, 50}));
+        QCOMPARE(axisRange(QwtPlot::xBottom), (QVector<double>{0, 255, 50}));
+        QCOMPARE(axisRange(QwtPlot::yLeft), (QVector<double>{0, 260, 50}));
         // Invalid ranges are ignored and not remembered.
         m_plot->setXRange(10, 10, 1, true);
         m_plot->setXRange(0, qInf(), 1, true);
         m_plot->resetZoom();
-        QCOMPARE(rangeOf(m_plot->plot(), QwtPlot::xBottom)[1], 255.0);
+        QCOMPARE(axisRange(QwtPlot::xBottom)[1], 255.0);
     }
 
     void readOut_data() {

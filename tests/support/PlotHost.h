@@ -3,6 +3,7 @@
 // so that its scale maps are final, and plot points mapped to canvas pixels. Test classes inherit it
 // next to QObject, call openPlot() in init() and reset m_plot in cleanup().
 #include <qwt_plot.h>
+#include <qwt_scale_div.h>
 #include <qwt_scale_map.h>
 #include <QtTest>
 #include <memory>
@@ -24,6 +25,11 @@ protected:
         const QwtPlot* plot = m_plot->plot();
         return QPoint(qRound(plot->canvasMap(QwtPlot::xBottom).transform(x)),
                       qRound(plot->canvasMap(QwtPlot::yLeft).transform(y)));
+    }
+    // Lower bound, upper bound and step of an axis as shown.
+    QVector<double> axisRange(int axisId) const {
+        const QwtScaleDiv& div = m_plot->plot()->axisScaleDiv(axisId);
+        return {div.lowerBound(), div.upperBound(), m_plot->plot()->axisStepSize(axisId)};
     }
 
     std::unique_ptr<Panel> m_plot;
