@@ -7,22 +7,19 @@
 #include "CameraRoiTool.h"
 #include "Image2DWnd.h"
 #include "Image3DWnd.h"
-#include "ImageWnd.h"
-#include "ImageWndManager.h"
 #include "NodeBase.h"
-#include "NuvViewerImageWnd.h"
-#include "TestSupport.h"
 #include "ViewerHost.h"
 #include "WindowDrag.h"
 #include "ZMKImageView.h"
 #include "ZMKImageWnd.h"
-#include "ZavizoZoz3.h"
-#include "ZavizoZoz3Control.h"
 
 namespace Control = ZavizoZoz3::Control;
 using Info = CameraRoiTool::IntegerNodeInfo;
 
 namespace {
+// A mask's four corners as x, y node pairs.
+const char* const kMaskCorners[] = {"Xleft", "Yleft", "Xup", "Yup", "Xright", "Yright", "Xdown", "Ydown"};
+
 // A node that claims to be an integer but is none: reading it through an integer pointer
 // dereferences an empty pointer, as a broken device description would.
 class FakeIntegerNode : public GenApi::INode {
@@ -49,37 +46,286 @@ private:
 class TestCameraRoi : public QObject, protected TestSupport::ViewerHost {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-    void integerNodeInfoResultCodes_data();
-    void integerNodeInfoResultCodes();
-    void cameraRoiDrags_data();
-    void cameraRoiDrags();
-    void columnWindowDrags_data();
-    void columnWindowDrags();
-    void maskDragWritesCornersAndEchoRedraws();
-    void degenerateAndDisabledMasks();
-    void rotatedMaskCornersRoundTrip();
-    void shapesFixedWhileAcquiring();
-    void removingColumnWindowReportsWholeWidth();
-    void drawEventBeforePictureServedByFirstPicture();
-    void sizeChangeAndDisconnectWithShapesDrawn();
-    void view2DRoiSnapsAndWritesNodes_data();
-    void view2DRoiSnapsAndWritesNodes();
+    void init() {
+        TestSupport::resetEnvironment();
+        Control::setRoiDrawScheduler([] {
+            QMetaObject::invokeMethod(
+                qApp, [] { Control::deliverRoiDraws(); }, Qt::QueuedConnection);
+        });
+        openViewer(1640, 640);
+        m_key = Control::addCamera(Control::CameraKind::LaserProfiler, "L");
+        setNode("Height", "400");
+        setNode("OffsetY", "100");   // the band covers picture rows 524..924
+        Control::deliverRoiDraws();  // no pane holds the camera yet: nothing is drawn
+        Control::setConnected(m_key, true);
+        Control::setOpen(m_key, true);
+        Control::postDeviceList(1);
+        QTRY_VERIFY(manager()->paneOf(QString::fromStdString(m_key)) != nullptr);
+        m_pane = manager()->paneOf(QString::fromStdString(m_key));
+        QVERIFY(QTest::qWaitForWindowExposed(m_host));
+        m_pane->view3D()->btn2DMode->click();
+        display()->zoomFitWnd();
+    }
+
+    void cleanup() { closeViewer(); }
+
+    void integerNodeInfoResultCodes_data() {
+        QTest::addColumn<QString>("camera");
+        QTest::addColumn<QString>("nodeName");
+        QTest::addColumn<int>("code");
+        const auto row = [](const char* name, const char* camera, const char* node, int code) {
+            QTest::newRow(name) << QString(camera) << QString(node) << code;
+        };
+        row("integer", "L", "Height", 0);
+        row("no node map", "Nobody", "Height", -1);
+        row("no such node", "L", "Zoom", -2);
+        row("boolean node", "L", "ImageMask", -3);
+        row("unreadable integer", "L", "OffsetX", -3);
+        row("broken integer", "fake", "Broken", -4);
+    }
+
+    void integerNodeInfoResultCodes() {
+        QFETCH(QString, camera);
+        QFETCH(QString, nodeName);
+        QFETCH(int, code);
+        nodeBase("OffsetX")->setAccessMode(GenApi::NA);
+        Info info{-7, -7, -7, -7};
+        FakeNodeMap fake;
+        const int result = camera == "fake"
+                               ? CameraRoiTool::integerNodeInfo(&fake, nodeName.toStdString(), &info)
+                               : CameraRoiTool::getIntegerNodeInfo(camera, nodeName, &info);
+        QCOMPARE(result, code);
+        // Outputs are written only on success.
+        const QVector<int> expected =
+            code == 0 ? QVector<int>{400, 16, 1024, 2} : QVector<int>{-7, -7, -7, -7};
+        QCOMPARE((QVector<int>{info.value, info.min, info.max, info.inc}), expected);
+    }
+
+    void cameraRoiDrags_data() {
+        QTest::addColumn<QPointF>("from");
+        QTest::addColumn<QPointF>("to");
+        QTest::addColumn<bool>("handle");
+        QTest::addColumn<int>("height");  // expected "Height" afterwards; the band's bottom is checked too
+        QTest::addColumn<bool>("written");
+        QTest::addColumn<bool>("refused");  // the camera refuses the height: its echo restores the band
+        const QPointF top(1600, 524);
+        QTest::newRow("moved keeps height")
+            << QPointF(1600, 724) << QPointF(1600, 623) << false << 400 << true << false;
+        QTest::newRow("resized below minimum") << top << QPointF(1600, 918) << true << 400 << false << false;
+        QTest::newRow("resized taller") << top << QPointF(1600, 301) << true << -1 << true << false;
+        QTest::newRow("refused by the camera") << top << QPointF(1600, 301) << true << 400 << true << true;
+    }
+
+    void cameraRoiDrags() {
+        QFETCH(QPointF, from);
+        QFETCH(QPointF, to);
+        QFETCH(bool, handle);
+        QFETCH(int, height);
+        QFETCH(bool, written);
+        QFETCH(bool, refused);
+        showPicture();
+        int roiId = 0;
+        QVERIFY(Control::callROIDraw(m_key, 0, 0, 0, 0, 0, roiId, 0, 1));
+        if (refused) nodeBase("Height")->setAccessMode(GenApi::RO);
+        QCOMPARE(shapeBounds(display(), roiShape()), QRectF(QPointF(0, 524), QPointF(3200, 924)));
+        const int businessId = tool()->roiShapeIds().firstKey();
+        drag(display(), from, to, handle);
+        if (height > 0) QTRY_COMPARE(int(shapeBounds(display(), roiShape()).height()), height);
+        const QRectF band = shapeBounds(display(), roiShape());
+        QCOMPARE(Control::roiPosCalls().size(), written ? size_t(1) : size_t(0));
+        QCOMPARE(nodeInt("Height"), int(band.height()));
+        QCOMPARE(nodeInt("OffsetY"), 1024 - int(band.bottom()));
+        QCOMPARE(nodeInt("OffsetY") % 2, 0);
+        if (!written || refused) return;
+        const Control::RoiPosCall call = Control::roiPosCalls().back();
+        QCOMPARE(call.roiId, businessId);
+        QCOMPARE(QRect(QPoint(call.x1, call.y1), QPoint(call.x2, call.y2)),
+                 QRect(QPoint(0, int(band.top())), QPoint(3200, int(band.bottom()))));
+    }
+
+    void columnWindowDrags_data() {
+        QTest::addColumn<double>("toX");
+        QTest::addColumn<int>("lastColumn");  // expected CAM_INFO 68, give or take a screen pixel
+        QTest::newRow("narrowed below 10 snaps back") << 1006.0 << 2000;
+        QTest::newRow("narrowed to 1500") << 1500.0 << 1500;
+    }
+
+    void columnWindowDrags() {
+        QFETCH(double, toX);
+        QFETCH(int, lastColumn);
+        ZavizoZoz3::SetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_COLUMN_FIRST, "1000");
+        ZavizoZoz3::SetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_COLUMN_LAST, "2000");
+        showPicture();
+        QTRY_VERIFY(columnShape() >= 0);  // the change raised the draw event
+        QCOMPARE(shapeBounds(display(), columnShape()), QRectF(QPointF(1000, 0), QPointF(2000, 1024)));
+        drag(display(), QPointF(2000, 512), QPointF(toX, 512), true);
+        QCOMPARE(info(ZavizoZoz3::CAM_INFO_COLUMN_FIRST), std::string("1000"));
+        QVERIFY(std::abs(std::atoi(info(ZavizoZoz3::CAM_INFO_COLUMN_LAST).c_str()) - lastColumn) <= 3);
+        const QRectF band = shapeBounds(display(), columnShape());
+        QCOMPARE(QPointF(band.top(), band.bottom()), QPointF(0, 1024));
+        QVERIFY(band.width() >= CameraRoiTool::kMinColumnWindow);
+    }
+
+    void maskDragWritesCornersAndEchoRedraws() {
+        enableMask1(400, 300, 700, 700);
+        showPicture();
+        QTRY_VERIFY(tool()->maskShapeIds().value(1) >= 0);
+        const int before = tool()->maskShapeIds().value(1);
+        QCOMPARE(shapeBounds(display(), before), QRectF(QPointF(400, 300), QPointF(700, 700)));
+        drag(display(), QPointF(550, 500), QPointF(750, 400), false);
+        QVERIFY(std::abs(nodeInt("Xup") - 600) <= 3);
+        QVERIFY(std::abs(nodeInt("Ydown") - 600) <= 3);
+        QCOMPARE(node("ImageMask"), std::string("True"));
+        // The camera's echo redraws the mask where the camera now has it.
+        QTRY_VERIFY(tool()->maskShapeIds().value(1) != before);
+        QCOMPARE(
+            shapeBounds(display(), tool()->maskShapeIds().value(1)),
+            QRectF(QPointF(nodeInt("Xup"), nodeInt("Yup")), QPointF(nodeInt("Xdown"), nodeInt("Ydown"))));
+    }
+
+    void degenerateAndDisabledMasks() {
+        showPicture();
+        enableMask1(200, 100, 200, 300);  // Xright = Xleft
+        QTRY_VERIFY(tool()->maskShapeIds().value(1) >= 0);
+        QCOMPARE(shapeBounds(display(), tool()->maskShapeIds().value(1)).width(), 50.0);
+        const int shown = tool()->maskShapeIds().value(1);
+        setNode("ImageMask", "False");
+        QTRY_COMPARE(tool()->maskShapeIds().value(1), -1);
+        QVERIFY(shapeBounds(display(), shown).isNull());
+    }
+
+    void rotatedMaskCornersRoundTrip() {
+        NuvROI rotated;
+        rotated.GenRect2(NuvPoint(1500, 500), 300, 100, 30);
+        const NuvPointArray c = rotated.corners();  // top left, top right, bottom right, bottom left turned
+        showPicture();
+        QVector<int> written;
+        for (int i = 0; i < 4; ++i)
+            written << int(std::lround(c[size_t(i)].x)) << int(std::lround(c[size_t(i)].y));
+        writeMask1(written, "1");
+        QTRY_VERIFY(tool()->maskShapeIds().value(1) >= 0);
+        // An edit that changes nothing writes back the corners the camera had.
+        tool()->onShapeChanged(tool()->maskShapeIds().value(1));
+        for (int i = 0; i < 8; ++i)
+            QVERIFY2(std::abs(nodeInt(kMaskCorners[i]) - written[i]) <= 1, kMaskCorners[i]);
+    }
+
+    void shapesFixedWhileAcquiring() {
+        showPicture();
+        int roiId = 0;
+        Control::callROIDraw(m_key, 0, 0, 0, 0, 0, roiId, 0, 1);
+        m_pane->onGrabStarted();
+        enableMask1(2000, 100, 2300, 300);  // drawn during acquisition: fixed too
+        QTRY_VERIFY(tool()->maskShapeIds().value(1) >= 0);
+        drag(display(), QPointF(1600, 724), QPointF(1600, 600), false);
+        drag(display(), QPointF(2150, 200), QPointF(2150, 400), false);
+        QCOMPARE(nodeInt("OffsetY"), 100);
+        QCOMPARE(nodeInt("Yup"), 100);
+        QVERIFY(Control::roiPosCalls().empty());
+        m_pane->onGrabStopped();
+        drag(display(), QPointF(1600, 724), QPointF(1600, 600), false);
+        QCOMPARE(Control::roiPosCalls().size(), size_t(1));
+    }
+
+    void removingColumnWindowReportsWholeWidth() {
+        showPicture();
+        Control::raiseRoiDraws(m_key);
+        QTRY_VERIFY(columnShape() >= 0);
+        const int shown = columnShape();
+        int roiId = CameraRoiTool::ColumnWindow;
+        QVERIFY(Control::callROIDraw(m_key, 0, 0, 0, 0, 2, roiId, 0, 2));
+        QCOMPARE(info(ZavizoZoz3::CAM_INFO_COLUMN_FIRST) + "-" + info(ZavizoZoz3::CAM_INFO_COLUMN_LAST),
+                 std::string("0-3199"));
+        QVERIFY(tool()->columnWindowShapeIds().isEmpty() && shapeBounds(display(), shown).isNull());
+        // The business layer removed it: its own later changes do not bring it back.
+        ZavizoZoz3::SetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_COLUMN_LAST, "3000");
+        QCOMPARE(Control::deliverRoiDraws(), 0);
+    }
+
+    void drawEventBeforePictureServedByFirstPicture() {
+        int roiId = 0;
+        QVERIFY(!Control::callROIDraw(m_key, 0, 0, 0, 0, 0, roiId, 0, 1));
+        QCOMPARE(roiId, -1);
+        roiId = CameraRoiTool::ColumnWindow;
+        QVERIFY(!Control::callROIDraw(m_key, 0, 0, 0, 0, 0, roiId, 0, 2));
+        QVERIFY(tool()->isPending(0) && tool()->isPending(4));
+        showPicture(3200, 1024, false);
+        QVERIFY(!tool()->isPending(0) && !tool()->isPending(4));
+        QCOMPARE(shapeBounds(display(), roiShape()), QRectF(QPointF(0, 524), QPointF(3200, 924)));
+        QCOMPARE(shapeBounds(display(), columnShape()), QRectF(QPointF(0, 0), QPointF(3200, 1024)));
+        // Served shapes are fixed until acquisition stops.
+        drag(display(), QPointF(1600, 724), QPointF(1600, 600), false);
+        QVERIFY(Control::roiPosCalls().empty());
+    }
+
+    void sizeChangeAndDisconnectWithShapesDrawn() {
+        showPicture();
+        Control::raiseRoiDraws(m_key);
+        QTRY_VERIFY(columnShape() >= 0 && roiShape() >= 0);
+        showPicture(1600, 1024);  // the camera narrowed its picture
+        Control::raiseRoiDraws(m_key);
+        QTRY_COMPARE(shapeBounds(display(), columnShape()), QRectF(QPointF(0, 0), QPointF(1600, 1024)));
+        const int roi = roiShape();
+        Control::setConnected(m_key, false);
+        Control::postDeviceList(1);
+        QTRY_COMPARE(m_pane->imageWndTitle(), QStringLiteral("No Camera"));
+        QVERIFY(tool()->roiShapeIds().isEmpty() && tool()->columnWindowShapeIds().isEmpty());
+        QVERIFY(shapeBounds(display(), roi).isNull());
+        setNode("Height", "200");  // the unbound camera's events find no pane
+        QTRY_COMPARE(Control::deliverRoiDraws(), 0);
+        QVERIFY(tool()->roiShapeIds().isEmpty());
+    }
+
+    void view2DRoiSnapsAndWritesNodes_data() {
+        QTest::addColumn<QPointF>("from");
+        QTest::addColumn<QPointF>("to");
+        QTest::addColumn<QRect>("expected");  // x, y, width, height; -1 where only snapping is checked
+        QTest::newRow("shrunk below minimum")
+            << QPointF(600, 500) << QPointF(205, 105) << QRect(192, 100, 16, 16);
+        QTest::newRow("moved") << QPointF(400, 300) << QPointF(453, 333) << QRect(-1, -1, 400, 400);
+    }
+
+    void view2DRoiSnapsAndWritesNodes() {
+        QFETCH(QPointF, from);
+        QFETCH(QPointF, to);
+        QFETCH(QRect, expected);
+        const std::string key = Control::addCamera(Control::CameraKind::AreaScan, "A");
+        m_pane->setImageWndMode(1);
+        m_pane->setCameraName(QString::fromStdString(key));
+        QImage picture(2048, 1024, QImage::Format_RGB888);
+        picture.fill(Qt::gray);
+        m_pane->show2DImage(picture, false);
+        ZMKImageWnd* wnd = m_pane->view2D()->displayWidget();
+        wnd->zoomFitWnd();
+        QApplication::processEvents();
+        const int id = m_pane->drawROI(200, 100, 600, 500, 0, 1, 0);
+        QVERIFY(id >= 0);
+        drag(wnd, from, to, true);
+        const QRectF shape = shapeBounds(wnd, tool()->roiShapeIds().first());
+        const QRect written(nodeInt("OffsetX", key), nodeInt("OffsetY", key), nodeInt("Width", key),
+                            nodeInt("Height", key));
+        QCOMPARE(written, shape.toRect());
+        QCOMPARE(written.x() % 16 + written.width() % 16 + written.y() % 2 + written.height() % 2, 0);
+        if (expected.x() >= 0) QCOMPARE(written.topLeft(), expected.topLeft());
+        QCOMPARE(written.size(), expected.size());
+        QCOMPARE(Control::roiPosCalls().back().roiId, id);
+    }
 
 private:
     void setNode(const char* name, const std::string& value) {
         QCOMPARE(ZavizoZoz3::SetCameraNodeValue(m_key, name, value), 0);
     }
-    std::string node(const char* name) const {
+    std::string node(const char* name, const std::string& key = {}) const {
         std::string v;
-        ZavizoZoz3::GetCameraNodeValue(m_key, name, v);
+        ZavizoZoz3::GetCameraNodeValue(key.empty() ? m_key : key, name, v);
         return v;
     }
-    int nodeInt(const char* name) const { return std::atoi(node(name).c_str()); }
-    ZavizoZoz3::NodeBase* heightNode() const {
+    int nodeInt(const char* name, const std::string& key = {}) const {
+        return std::atoi(node(name, key).c_str());
+    }
+    ZavizoZoz3::NodeBase* nodeBase(const char* name) const {
         return dynamic_cast<ZavizoZoz3::NodeBase*>(
-            ZavizoZoz3::GetAttrNodeMap(ZavizoZoz3::FOCUS_CAMERA, m_key, 3)->GetNode("Height"));
+            ZavizoZoz3::GetAttrNodeMap(ZavizoZoz3::FOCUS_CAMERA, m_key, 3)->GetNode(name));
     }
     std::string info(ZavizoZoz3::CAM_INFO item) const { return ZavizoZoz3::GetCameraInfo(m_key, item); }
     // A picture of the running acquisition, which then stops (unless `stop` is false).
@@ -105,306 +351,28 @@ private:
     }
     // A real mouse drag in image coordinates on the display's viewport; `select` clicks first
     // so that the shape's handles can be grabbed.
-    void drag(ZMKImageWnd* wnd, QPointF from, QPointF to, bool select);
-    void enableMask1(int x0, int y0, int x1, int y1);
-};
-
-void TestCameraRoi::init() {
-    TestSupport::resetEnvironment();
-    Control::setRoiDrawScheduler([] {
-        QMetaObject::invokeMethod(
-            qApp, [] { Control::deliverRoiDraws(); }, Qt::QueuedConnection);
-    });
-    openViewer(1640, 640);
-    m_key = Control::addCamera(Control::CameraKind::LaserProfiler, "L");
-    setNode("Height", "400");
-    setNode("OffsetY", "100");   // the band covers picture rows 524..924
-    Control::deliverRoiDraws();  // no pane holds the camera yet: nothing is drawn
-    Control::setConnected(m_key, true);
-    Control::setOpen(m_key, true);
-    Control::postDeviceList(1);
-    QTRY_VERIFY(manager()->paneOf(QString::fromStdString(m_key)) != nullptr);
-    m_pane = manager()->paneOf(QString::fromStdString(m_key));
-    QVERIFY(QTest::qWaitForWindowExposed(m_host));
-    m_pane->view3D()->btn2DMode->click();
-    display()->zoomFitWnd();
-}
-
-void TestCameraRoi::cleanup() {
-    closeViewer();
-}
-
-void TestCameraRoi::drag(ZMKImageWnd* wnd, QPointF from, QPointF to, bool select) {
-    auto* view = qobject_cast<ZMKImageView*>(wnd->widget());
-    QWindow* window = m_host->windowHandle();
-    const auto at = [&](QPointF image) {
-        return view->viewport()->mapTo(m_host, view->viewportTransform().map(image).toPoint());
-    };
-    if (select) {
-        QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, at(from));
-        QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, at(from));
+    void drag(ZMKImageWnd* wnd, QPointF from, QPointF to, bool select) {
+        auto* view = qobject_cast<ZMKImageView*>(wnd->widget());
+        QWindow* window = m_host->windowHandle();
+        const auto at = [&](QPointF image) {
+            return view->viewport()->mapTo(m_host, view->viewportTransform().map(image).toPoint());
+        };
+        if (select) {
+            QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, at(from));
+            QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, at(from));
+        }
+        TestSupport::dragInWindow(window, at, from, to);
     }
-    TestSupport::dragInWindow(window, at, from, to);
-}
 
-void TestCameraRoi::enableMask1(int x0, int y0, int x1, int y1) {
-    setNode("ImageMaskerSelector", "ImageMasker0");
-    const std::pair<const char*, int> corners[] = {{"Xup", x0},    {"Yup", y0},   {"Xdown", x1},
-                                                   {"Ydown", y1},  {"Xleft", x0}, {"Yleft", y1},
-                                                   {"Xright", x1}, {"Yright", y0}};
-    for (const auto& c : corners)
-        setNode(c.first, std::to_string(c.second));
-    setNode("ImageMask", "True");
-}
-
-void TestCameraRoi::integerNodeInfoResultCodes_data() {
-    QTest::addColumn<QString>("camera");
-    QTest::addColumn<QString>("nodeName");
-    QTest::addColumn<int>("code");
-    const auto row = [](const char* name, const char* camera, const char* node, int code) {
-        QTest::newRow(name) << QString(camera) << QString(node) << code;
-    };
-    row("integer", "L", "Height", 0);
-    row("no node map", "Nobody", "Height", -1);
-    row("no such node", "L", "Zoom", -2);
-    row("boolean node", "L", "ImageMask", -3);
-    row("unreadable integer", "L", "OffsetX", -3);
-    row("broken integer", "fake", "Broken", -4);
-}
-
-void TestCameraRoi::integerNodeInfoResultCodes() {
-    QFETCH(QString, camera);
-    QFETCH(QString, nodeName);
-    QFETCH(int, code);
-    dynamic_cast<ZavizoZoz3::NodeBase*>(
-        ZavizoZoz3::GetAttrNodeMap(ZavizoZoz3::FOCUS_CAMERA, m_key, 3)->GetNode("OffsetX"))
-        ->setAccessMode(GenApi::NA);
-    Info info{-7, -7, -7, -7};
-    FakeNodeMap fake;
-    const int result = camera == "fake" ? CameraRoiTool::integerNodeInfo(&fake, nodeName.toStdString(), &info)
-                                        : CameraRoiTool::getIntegerNodeInfo(camera, nodeName, &info);
-    QCOMPARE(result, code);
-    // Outputs are written only on success.
-    const QVector<int> expected = code == 0 ? QVector<int>{400, 16, 1024, 2} : QVector<int>{-7, -7, -7, -7};
-    QCOMPARE((QVector<int>{info.value, info.min, info.max, info.inc}), expected);
-}
-
-void TestCameraRoi::cameraRoiDrags_data() {
-    QTest::addColumn<QPointF>("from");
-    QTest::addColumn<QPointF>("to");
-    QTest::addColumn<bool>("handle");
-    QTest::addColumn<int>("height");  // expected "Height" afterwards; the band's bottom is checked too
-    QTest::addColumn<bool>("written");
-    QTest::addColumn<bool>("refused");  // the camera refuses the height: its echo restores the band
-    const QPointF top(1600, 524);
-    QTest::newRow("moved keeps height")
-        << QPointF(1600, 724) << QPointF(1600, 623) << false << 400 << true << false;
-    QTest::newRow("resized below minimum") << top << QPointF(1600, 918) << true << 400 << false << false;
-    QTest::newRow("resized taller") << top << QPointF(1600, 301) << true << -1 << true << false;
-    QTest::newRow("refused by the camera") << top << QPointF(1600, 301) << true << 400 << true << true;
-}
-
-void TestCameraRoi::cameraRoiDrags() {
-    QFETCH(QPointF, from);
-    QFETCH(QPointF, to);
-    QFETCH(bool, handle);
-    QFETCH(int, height);
-    QFETCH(bool, written);
-    QFETCH(bool, refused);
-    showPicture();
-    int roiId = 0;
-    QVERIFY(Control::callROIDraw(m_key, 0, 0, 0, 0, 0, roiId, 0, 1));
-    if (refused) heightNode()->setAccessMode(GenApi::RO);
-    QCOMPARE(shapeBounds(display(), roiShape()), QRectF(QPointF(0, 524), QPointF(3200, 924)));
-    const int businessId = tool()->roiShapeIds().firstKey();
-    drag(display(), from, to, handle);
-    if (height > 0) QTRY_COMPARE(int(shapeBounds(display(), roiShape()).height()), height);
-    const QRectF band = shapeBounds(display(), roiShape());
-    QCOMPARE(Control::roiPosCalls().size(), written ? size_t(1) : size_t(0));
-    QCOMPARE(nodeInt("Height"), int(band.height()));
-    QCOMPARE(nodeInt("OffsetY"), 1024 - int(band.bottom()));
-    QCOMPARE(nodeInt("OffsetY") % 2, 0);
-    if (!written || refused) return;
-    const Control::RoiPosCall call = Control::roiPosCalls().back();
-    QCOMPARE(call.roiId, businessId);
-    QCOMPARE(QRect(QPoint(call.x1, call.y1), QPoint(call.x2, call.y2)),
-             QRect(QPoint(0, int(band.top())), QPoint(3200, int(band.bottom()))));
-}
-
-void TestCameraRoi::columnWindowDrags_data() {
-    QTest::addColumn<double>("toX");
-    QTest::addColumn<int>("lastColumn");  // expected CAM_INFO 68, give or take a screen pixel
-    QTest::newRow("narrowed below 10 snaps back") << 1006.0 << 2000;
-    QTest::newRow("narrowed to 1500") << 1500.0 << 1500;
-}
-
-void TestCameraRoi::columnWindowDrags() {
-    QFETCH(double, toX);
-    QFETCH(int, lastColumn);
-    ZavizoZoz3::SetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_COLUMN_FIRST, "1000");
-    ZavizoZoz3::SetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_COLUMN_LAST, "2000");
-    showPicture();
-    QTRY_VERIFY(columnShape() >= 0);  // the change raised the draw event
-    QCOMPARE(shapeBounds(display(), columnShape()), QRectF(QPointF(1000, 0), QPointF(2000, 1024)));
-    drag(display(), QPointF(2000, 512), QPointF(toX, 512), true);
-    QCOMPARE(info(ZavizoZoz3::CAM_INFO_COLUMN_FIRST), std::string("1000"));
-    QVERIFY(std::abs(std::atoi(info(ZavizoZoz3::CAM_INFO_COLUMN_LAST).c_str()) - lastColumn) <= 3);
-    const QRectF band = shapeBounds(display(), columnShape());
-    QCOMPARE(QPointF(band.top(), band.bottom()), QPointF(0, 1024));
-    QVERIFY(band.width() >= CameraRoiTool::kMinColumnWindow);
-}
-
-void TestCameraRoi::maskDragWritesCornersAndEchoRedraws() {
-    enableMask1(400, 300, 700, 700);
-    showPicture();
-    QTRY_VERIFY(tool()->maskShapeIds().value(1) >= 0);
-    const int before = tool()->maskShapeIds().value(1);
-    QCOMPARE(shapeBounds(display(), before), QRectF(QPointF(400, 300), QPointF(700, 700)));
-    drag(display(), QPointF(550, 500), QPointF(750, 400), false);
-    QVERIFY(std::abs(nodeInt("Xup") - 600) <= 3);
-    QVERIFY(std::abs(nodeInt("Ydown") - 600) <= 3);
-    QCOMPARE(node("ImageMask"), std::string("True"));
-    // The camera's echo redraws the mask where the camera now has it.
-    QTRY_VERIFY(tool()->maskShapeIds().value(1) != before);
-    QCOMPARE(shapeBounds(display(), tool()->maskShapeIds().value(1)),
-             QRectF(QPointF(nodeInt("Xup"), nodeInt("Yup")), QPointF(nodeInt("Xdown"), nodeInt("Ydown"))));
-}
-
-void TestCameraRoi::degenerateAndDisabledMasks() {
-    showPicture();
-    enableMask1(200, 100, 200, 300);  // Xright = Xleft
-    QTRY_VERIFY(tool()->maskShapeIds().value(1) >= 0);
-    QCOMPARE(shapeBounds(display(), tool()->maskShapeIds().value(1)).width(), 50.0);
-    const int shown = tool()->maskShapeIds().value(1);
-    setNode("ImageMask", "False");
-    QTRY_COMPARE(tool()->maskShapeIds().value(1), -1);
-    QVERIFY(shapeBounds(display(), shown).isNull());
-}
-
-void TestCameraRoi::rotatedMaskCornersRoundTrip() {
-    NuvROI rotated;
-    rotated.GenRect2(NuvPoint(1500, 500), 300, 100, 30);
-    const NuvPointArray c = rotated.corners();  // top left, top right, bottom right, bottom left turned
-    showPicture();
-    setNode("ImageMaskerSelector", "ImageMasker0");
-    const char* names[] = {"Xleft", "Yleft", "Xup", "Yup", "Xright", "Yright", "Xdown", "Ydown"};
-    QVector<int> written;
-    for (int i = 0; i < 4; ++i)
-        written << int(std::lround(c[size_t(i)].x)) << int(std::lround(c[size_t(i)].y));
-    for (int i = 0; i < 8; ++i)
-        setNode(names[i], std::to_string(written[i]));
-    setNode("ImageMask", "1");
-    QTRY_VERIFY(tool()->maskShapeIds().value(1) >= 0);
-    // An edit that changes nothing writes back the corners the camera had.
-    tool()->onShapeChanged(tool()->maskShapeIds().value(1));
-    for (int i = 0; i < 8; ++i)
-        QVERIFY2(std::abs(nodeInt(names[i]) - written[i]) <= 1, names[i]);
-}
-
-void TestCameraRoi::shapesFixedWhileAcquiring() {
-    showPicture();
-    int roiId = 0;
-    Control::callROIDraw(m_key, 0, 0, 0, 0, 0, roiId, 0, 1);
-    m_pane->onGrabStarted();
-    enableMask1(2000, 100, 2300, 300);  // drawn during acquisition: fixed too
-    QTRY_VERIFY(tool()->maskShapeIds().value(1) >= 0);
-    drag(display(), QPointF(1600, 724), QPointF(1600, 600), false);
-    drag(display(), QPointF(2150, 200), QPointF(2150, 400), false);
-    QCOMPARE(nodeInt("OffsetY"), 100);
-    QCOMPARE(nodeInt("Yup"), 100);
-    QVERIFY(Control::roiPosCalls().empty());
-    m_pane->onGrabStopped();
-    drag(display(), QPointF(1600, 724), QPointF(1600, 600), false);
-    QCOMPARE(Control::roiPosCalls().size(), size_t(1));
-}
-
-void TestCameraRoi::removingColumnWindowReportsWholeWidth() {
-    showPicture();
-    Control::raiseRoiDraws(m_key);
-    QTRY_VERIFY(columnShape() >= 0);
-    const int shown = columnShape();
-    int roiId = CameraRoiTool::ColumnWindow;
-    QVERIFY(Control::callROIDraw(m_key, 0, 0, 0, 0, 2, roiId, 0, 2));
-    QCOMPARE(info(ZavizoZoz3::CAM_INFO_COLUMN_FIRST) + "-" + info(ZavizoZoz3::CAM_INFO_COLUMN_LAST),
-             std::string("0-3199"));
-    QVERIFY(tool()->columnWindowShapeIds().isEmpty() && shapeBounds(display(), shown).isNull());
-    // The business layer removed it: its own later changes do not bring it back.
-    ZavizoZoz3::SetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_COLUMN_LAST, "3000");
-    QCOMPARE(Control::deliverRoiDraws(), 0);
-}
-
-void TestCameraRoi::drawEventBeforePictureServedByFirstPicture() {
-    int roiId = 0;
-    QVERIFY(!Control::callROIDraw(m_key, 0, 0, 0, 0, 0, roiId, 0, 1));
-    QCOMPARE(roiId, -1);
-    roiId = CameraRoiTool::ColumnWindow;
-    QVERIFY(!Control::callROIDraw(m_key, 0, 0, 0, 0, 0, roiId, 0, 2));
-    QVERIFY(tool()->isPending(0) && tool()->isPending(4));
-    showPicture(3200, 1024, false);
-    QVERIFY(!tool()->isPending(0) && !tool()->isPending(4));
-    QCOMPARE(shapeBounds(display(), roiShape()), QRectF(QPointF(0, 524), QPointF(3200, 924)));
-    QCOMPARE(shapeBounds(display(), columnShape()), QRectF(QPointF(0, 0), QPointF(3200, 1024)));
-    // Served shapes are fixed until acquisition stops.
-    drag(display(), QPointF(1600, 724), QPointF(1600, 600), false);
-    QVERIFY(Control::roiPosCalls().empty());
-}
-
-void TestCameraRoi::sizeChangeAndDisconnectWithShapesDrawn() {
-    showPicture();
-    Control::raiseRoiDraws(m_key);
-    QTRY_VERIFY(columnShape() >= 0 && roiShape() >= 0);
-    showPicture(1600, 1024);  // the camera narrowed its picture
-    Control::raiseRoiDraws(m_key);
-    QTRY_COMPARE(shapeBounds(display(), columnShape()), QRectF(QPointF(0, 0), QPointF(1600, 1024)));
-    const int roi = roiShape();
-    Control::setConnected(m_key, false);
-    Control::postDeviceList(1);
-    QTRY_COMPARE(m_pane->imageWndTitle(), QStringLiteral("No Camera"));
-    QVERIFY(tool()->roiShapeIds().isEmpty() && tool()->columnWindowShapeIds().isEmpty());
-    QVERIFY(shapeBounds(display(), roi).isNull());
-    setNode("Height", "200");  // the unbound camera's events find no pane
-    QTRY_COMPARE(Control::deliverRoiDraws(), 0);
-    QVERIFY(tool()->roiShapeIds().isEmpty());
-}
-
-void TestCameraRoi::view2DRoiSnapsAndWritesNodes_data() {
-    QTest::addColumn<QPointF>("from");
-    QTest::addColumn<QPointF>("to");
-    QTest::addColumn<QRect>("expected");  // x, y, width, height; -1 where only snapping is checked
-    QTest::newRow("shrunk below minimum")
-        << QPointF(600, 500) << QPointF(205, 105) << QRect(192, 100, 16, 16);
-    QTest::newRow("moved") << QPointF(400, 300) << QPointF(453, 333) << QRect(-1, -1, 400, 400);
-}
-
-void TestCameraRoi::view2DRoiSnapsAndWritesNodes() {
-    QFETCH(QPointF, from);
-    QFETCH(QPointF, to);
-    QFETCH(QRect, expected);
-    const std::string key = Control::addCamera(Control::CameraKind::AreaScan, "A");
-    m_pane->setImageWndMode(1);
-    m_pane->setCameraName(QString::fromStdString(key));
-    QImage picture(2048, 1024, QImage::Format_RGB888);
-    picture.fill(Qt::gray);
-    m_pane->show2DImage(picture, false);
-    ZMKImageWnd* wnd = m_pane->view2D()->displayWidget();
-    wnd->zoomFitWnd();
-    QApplication::processEvents();
-    const int id = m_pane->drawROI(200, 100, 600, 500, 0, 1, 0);
-    QVERIFY(id >= 0);
-    drag(wnd, from, to, true);
-    const QRectF shape = shapeBounds(wnd, tool()->roiShapeIds().first());
-    const auto nodeOf = [&key](const char* name) {
-        std::string v;
-        ZavizoZoz3::GetCameraNodeValue(key, name, v);
-        return std::atoi(v.c_str());
-    };
-    const QRect written(nodeOf("OffsetX"), nodeOf("OffsetY"), nodeOf("Width"), nodeOf("Height"));
-    QCOMPARE(written, shape.toRect());
-    QCOMPARE(written.x() % 16 + written.width() % 16 + written.y() % 2 + written.height() % 2, 0);
-    if (expected.x() >= 0) QCOMPARE(written.topLeft(), expected.topLeft());
-    QCOMPARE(written.size(), expected.size());
-    QCOMPARE(Control::roiPosCalls().back().roiId, id);
-}
+    // Mask 1 from its corner nodes in kMaskCorners order, then switched on with `on`.
+    void writeMask1(const QVector<int>& corners, const char* on = "True") {
+        setNode("ImageMaskerSelector", "ImageMasker0");
+        for (int i = 0; i < 8; ++i)
+            setNode(kMaskCorners[i], std::to_string(corners[i]));
+        setNode("ImageMask", on);
+    }
+    void enableMask1(int x0, int y0, int x1, int y1) { writeMask1({x0, y1, x0, y0, x1, y0, x1, y1}); }
+};
 
 QTEST_MAIN(TestCameraRoi)
 #include "tst_cameraroi.moc"
