@@ -7,26 +7,18 @@
 #include <QGraphicsView>
 #include <QMimeData>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QtTest>
-#include <cmath>
 #include <limits>
 
 #include "HostGrab.h"
 #include "Image2DWnd.h"
 #include "Image3DWnd.h"
-#include "ImageWnd.h"
 #include "ImageWndLabel.h"
-#include "ImageWndManager.h"
-#include "NuvViewerImageWnd.h"
 #include "PaneDragFeedback.h"
-#include "TestSupport.h"
 #include "ViewerHost.h"
 #include "ZMKImageWnd.h"
 #include "ZMKOverlayItem.h"
-#include "ZavizoZoz3.h"
-#include "ZavizoZoz3Control.h"
 
 namespace Control = ZavizoZoz3::Control;
 
@@ -50,331 +42,303 @@ QImage greyFrame(int width, int height, int value) {
 class TestLiveView : public QObject, protected TestSupport::ViewerHost {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init() {
+        TestSupport::resetEnvironment();
+        Control::installPayloadEncoder();
+        openViewer(1000, 700);
+        TestSupport::answerGrabPresses(m_viewer, this, true);
+    }
 
-    void singleGrabEndsByItself_data();
-    void singleGrabEndsByItself();
-    void singleGrabReturnsPaneToStopped();
-    void zoomButtonsHaveOneMeaning_data();
-    void zoomButtonsHaveOneMeaning();
-    void releasedPaneShowsNoImage_data();
-    void releasedPaneShowsNoImage();
-    void laserLineHasOnlyValidPoints();
-    void pressOnEveryPageSelectsPane_data();
-    void pressOnEveryPageSelectsPane();
-    void pixelReadout_data();
-    void pixelReadout();
-    void grabButtonsNeedCamera_data();
-    void grabButtonsNeedCamera();
-    void dragFeedback();
-    void chineseReachesEveryText_data();
-    void chineseReachesEveryText();
-};
+    void cleanup() { closeViewer(); }
 
-void TestLiveView::init() {
-    TestSupport::resetEnvironment();
-    Control::installPayloadEncoder();
-    openViewer(1000, 700);
-    TestSupport::answerGrabPresses(m_viewer, this, true);
-}
+    void singleGrabEndsByItself_data() {
+        QTest::addColumn<bool>("profiler");
+        QTest::addColumn<int>("imageMode");
+        QTest::addColumn<int>("frames");
+        QTest::newRow("area-scan frame") << false << 0 << 1;
+        QTest::newRow("profiler picture") << true << 0 << 1;
+        QTest::newRow("profiler contour") << true << 1 << 1;
+        QTest::newRow("profiler scan of 3 batches") << true << 2 << 3;
+    }
 
-void TestLiveView::cleanup() {
-    closeViewer();
-}
+    void singleGrabEndsByItself() {
+        QFETCH(bool, profiler);
+        QFETCH(int, imageMode);
+        QFETCH(int, frames);
+        const std::string key = TestSupport::connectedCamera(
+            profiler ? Control::CameraKind::LaserProfiler : Control::CameraKind::AreaScan, "");
+        Control::setFrameRate(key, 1000.0);
+        ZavizoZoz3::SetCameraNodeValue(key, "AcquisitionLineCount", "300");
+        ZavizoZoz3::SetCameraImageMode(key, imageMode, false);
+        QCOMPARE(ZavizoZoz3::SetCameraInfo(key, ZavizoZoz3::CAM_INFO_SINGLE_GRAB, "1"), 0);
+        QCOMPARE(ZavizoZoz3::StartGrab(key), 0);
+        // Not waitIdle(): the stop report waits for this (GUI) thread to take it.
+        QTRY_VERIFY(!Control::isGrabbing(key));
+        QCOMPARE(Control::framesProduced(key), static_cast<uint64_t>(frames));
+        // The request holds for one start: the next start runs until stopped.
+        QCOMPARE(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_SINGLE_GRAB), std::string("0"));
+        QCOMPARE(ZavizoZoz3::StartGrab(key), 0);
+        QTRY_VERIFY(Control::framesProduced(key) > static_cast<uint64_t>(frames));
+        QVERIFY(Control::isGrabbing(key));
+        ZavizoZoz3::StopGrab(key);
+    }
 
-void TestLiveView::singleGrabEndsByItself_data() {
-    QTest::addColumn<bool>("profiler");
-    QTest::addColumn<int>("imageMode");
-    QTest::addColumn<int>("frames");
-    QTest::newRow("area-scan frame") << false << 0 << 1;
-    QTest::newRow("profiler picture") << true << 0 << 1;
-    QTest::newRow("profiler contour") << true << 1 << 1;
-    QTest::newRow("profiler scan of 3 batches") << true << 2 << 3;
-}
+    void singleGrabReturnsPaneToStopped() {
+        QVERIFY(bindCamera(Control::CameraKind::LaserProfiler, ""));
+        // Two batches half a second apart: the running state is seen before the scan ends.
+        Control::setFrameRate(m_key, 200.0);
+        ZavizoZoz3::SetCameraNodeValue(m_key, "AcquisitionLineCount", "200");
+        Image3DWnd* v = manager()->pane(1)->view3D();
+        v->btn3DMode->click();
+        QVERIFY(v->btnSingleGrab->isEnabled());
+        v->btnSingleGrab->click();
+        QTRY_VERIFY(v->btn3DStopGrab->isEnabled());
+        QTRY_VERIFY(v->btn3DStartGrab->isEnabled() && v->btnSingleGrab->isEnabled());
+        QVERIFY(!v->btn3DStopGrab->isEnabled() && v->btn3DMode->isEnabled());
+        QCOMPARE(Control::framesProduced(m_key), static_cast<uint64_t>(2));
+        QVERIFY(!Control::isGrabbing(m_key));
+    }
 
-void TestLiveView::singleGrabEndsByItself() {
-    QFETCH(bool, profiler);
-    QFETCH(int, imageMode);
-    QFETCH(int, frames);
-    const std::string key = TestSupport::connectedCamera(
-        profiler ? Control::CameraKind::LaserProfiler : Control::CameraKind::AreaScan, "");
-    Control::setFrameRate(key, 1000.0);
-    ZavizoZoz3::SetCameraNodeValue(key, "AcquisitionLineCount", "300");
-    ZavizoZoz3::SetCameraImageMode(key, imageMode, false);
-    QCOMPARE(ZavizoZoz3::SetCameraInfo(key, ZavizoZoz3::CAM_INFO_SINGLE_GRAB, "1"), 0);
-    QCOMPARE(ZavizoZoz3::StartGrab(key), 0);
-    // Not waitIdle(): the stop report waits for this (GUI) thread to take it.
-    QTRY_VERIFY(!Control::isGrabbing(key));
-    QCOMPARE(Control::framesProduced(key), static_cast<uint64_t>(frames));
-    // The request holds for one start: the next start runs until stopped.
-    QCOMPARE(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_SINGLE_GRAB), std::string("0"));
-    QCOMPARE(ZavizoZoz3::StartGrab(key), 0);
-    QTRY_VERIFY(Control::framesProduced(key) > static_cast<uint64_t>(frames));
-    QVERIFY(Control::isGrabbing(key));
-    ZavizoZoz3::StopGrab(key);
-}
+    void zoomButtonsHaveOneMeaning_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("fit");
+        QTest::newRow("2D view 1:1") << 1 << false;
+        QTest::newRow("2D view fit") << 1 << true;
+        QTest::newRow("profiler 2D page 1:1") << 2 << false;
+        QTest::newRow("profiler 2D page fit") << 2 << true;
+    }
 
-void TestLiveView::singleGrabReturnsPaneToStopped() {
-    QVERIFY(bindCamera(Control::CameraKind::LaserProfiler, ""));
-    // Two batches half a second apart: the running state is seen before the scan ends.
-    Control::setFrameRate(m_key, 200.0);
-    ZavizoZoz3::SetCameraNodeValue(m_key, "AcquisitionLineCount", "200");
-    Image3DWnd* v = manager()->pane(1)->view3D();
-    v->btn3DMode->click();
-    QVERIFY(v->btnSingleGrab->isEnabled());
-    v->btnSingleGrab->click();
-    QTRY_VERIFY(v->btn3DStopGrab->isEnabled());
-    QTRY_VERIFY(v->btn3DStartGrab->isEnabled() && v->btnSingleGrab->isEnabled());
-    QVERIFY(!v->btn3DStopGrab->isEnabled() && v->btn3DMode->isEnabled());
-    QCOMPARE(Control::framesProduced(m_key), static_cast<uint64_t>(2));
-    QVERIFY(!Control::isGrabbing(m_key));
-}
+    void zoomButtonsHaveOneMeaning() {
+        QFETCH(int, mode);
+        QFETCH(bool, fit);
+        QImage frame = greyFrame(3000, 2000, 90);
+        ZMKImageWnd* display = showFrame(mode, frame);
+        display->zoom(0.5);
+        ImageWnd* pane = manager()->pane(1);
+        if (mode == 1) {
+            (fit ? pane->view2D()->btnZoomFit : pane->view2D()->btnRestore)->click();
+        } else {
+            (fit ? pane->view3D()->btn3DZoomReset : pane->view3D()->btn3DRestore)->click();
+        }
+        QCOMPARE(display->zoomFactor() < 0.5, fit);
+        if (!fit) QCOMPARE(display->zoomFactor(), 1.0);
+    }
 
-void TestLiveView::zoomButtonsHaveOneMeaning_data() {
-    QTest::addColumn<bool>("profiler");
-    QTest::addColumn<bool>("fit");
-    QTest::newRow("2D view 1:1") << false << false;
-    QTest::newRow("2D view fit") << false << true;
-    QTest::newRow("profiler 2D page 1:1") << true << false;
-    QTest::newRow("profiler 2D page fit") << true << true;
-}
+    void releasedPaneShowsNoImage_data() {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("2D view") << 1;
+        QTest::newRow("profiler 2D page") << 2;
+    }
 
-void TestLiveView::zoomButtonsHaveOneMeaning() {
-    QFETCH(bool, profiler);
-    QFETCH(bool, fit);
-    ImageWnd* pane = manager()->pane(1);
-    pane->setImageWndMode(profiler ? 2 : 1);
-    QImage frame = greyFrame(3000, 2000, 90);
-    ZMKImageWnd* display = nullptr;
-    QPushButton* button = nullptr;
-    if (profiler) {
+    void releasedPaneShowsNoImage() {
+        QFETCH(int, mode);
+        QVERIFY(bindCamera(Control::CameraKind::AreaScan, ""));
+        ImageWnd* pane = manager()->pane(1);
+        QImage frame = greyFrame(64, 48, 200);
+        showFrame(mode, frame, QVector<qreal>(64, 10.0));
+        if (mode == 1) QVERIFY(pane->view2D()->btnSingleSave->isEnabled());
+        QImage shown;
+        pane->get2DImage(&shown);
+        QCOMPARE(shown.size(), frame.size());
+
+        Control::setConnected(m_key, false);
+        Control::postDeviceList(1);
+        QTRY_COMPARE(pane->imageWndTitle(), QStringLiteral("No Camera"));
+        pane->get2DImage(&shown);
+        QVERIFY(shown.size() != frame.size());
+        if (mode == 1) {
+            QVERIFY(!pane->view2D()->btnSingleSave->isEnabled());
+        } else {
+            QCOMPARE(overlayMarks(pane->view3D()->displayWidget()), 0);
+        }
+    }
+
+    void laserLineHasOnlyValidPoints() {
+        ImageWnd* pane = manager()->pane(1);
         Image3DWnd* v = pane->view3D();
-        v->btn2DMode->click();
-        pane->showImage(&frame, QVector<qreal>());
-        display = v->displayWidget();
-        button = fit ? v->btn3DZoomReset : v->btn3DRestore;
-    } else {
-        pane->show2DImage(frame, false);
-        display = pane->view2D()->displayWidget();
-        button = fit ? pane->view2D()->btnZoomFit : pane->view2D()->btnRestore;
+        const qreal nan = std::numeric_limits<qreal>::quiet_NaN();
+        QImage picture = greyFrame(6, 50, 0);
+        // Valid rows 0, 10 and 49; no point (NaN), rows below the picture and a negative row.
+        v->showImageWithProfile(picture, {0, 10, nan, 50, -1, 49, 60});
+        QCOMPARE(overlayMarks(v->displayWidget()), 3);
+        v->showImageWithProfile(QImage(), {10});
+        QCOMPARE(overlayMarks(v->displayWidget()), 0);
+        v->showImageWithProfile(picture, {5});
+        v->reset();
+        QCOMPARE(overlayMarks(v->displayWidget()), 0);
     }
-    display->zoom(0.5);
-    button->click();
-    if (fit) {
-        QVERIFY(display->zoomFactor() < 0.5);
-    } else {
-        QCOMPARE(display->zoomFactor(), 1.0);
+
+    void pressOnEveryPageSelectsPane_data() {
+        QTest::addColumn<int>("page");
+        QTest::newRow("3D window") << 2;
+        QTest::newRow("range image") << 3;
+        QTest::newRow("grey image") << 4;
     }
-}
 
-void TestLiveView::releasedPaneShowsNoImage_data() {
-    QTest::addColumn<int>("mode");
-    QTest::newRow("2D view") << 1;
-    QTest::newRow("profiler 2D page") << 2;
-}
+    void pressOnEveryPageSelectsPane() {
+        QFETCH(int, page);
+        m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
+        Image3DWnd* v = manager()->pane(3)->view3D();
+        v->stackedWidget->setCurrentIndex(page);
+        QWidget* target = nullptr;
+        if (page == 2) {
+            // The deepest widget of the 3D window's drawing area (GL view or its stand-in).
+            target = v->wdg3DImageWnd->findChild<QWidget*>(QStringLiteral("nuv3DView"));
+            if (target == nullptr)
+                target = v->wdg3DImageWnd->findChild<QWidget*>(QStringLiteral("nuv3DUnavailable"));
+        } else {
+            ImageWndLabel* label = page == 3 ? v->rangeLabel() : v->greyLabel();
+            auto* view = qobject_cast<QGraphicsView*>(label->viewWidget());
+            target = view ? view->viewport() : label->viewWidget();
+        }
+        QVERIFY(target);
+        QCOMPARE(m_viewer->getCurrentWnd(), -1);
+        QTest::mousePress(target, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+        QCOMPARE(m_viewer->getCurrentWnd(), 3);
+    }
 
-void TestLiveView::releasedPaneShowsNoImage() {
-    QFETCH(int, mode);
-    QVERIFY(bindCamera(Control::CameraKind::AreaScan, ""));
-    ImageWnd* pane = manager()->pane(1);
-    pane->setImageWndMode(mode);
-    QImage frame = greyFrame(64, 48, 200);
-    if (mode == 1) {
-        pane->show2DImage(frame, false);
-        QVERIFY(pane->view2D()->btnSingleSave->isEnabled());
-    } else {
+    void pixelReadout_data() {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QColor>("expected");
+        QTest::newRow("Mono8") << static_cast<int>(NuvPixelFormat::Mono8) << QColor(200, 200, 200);
+        QTest::newRow("Mono16 true value") << static_cast<int>(NuvPixelFormat::Mono16)
+                                           << QColor(QRgba64::fromRgba64(40000, 40000, 40000, 65535));
+        QTest::newRow("RGB") << static_cast<int>(NuvPixelFormat::RGB8) << QColor(10, 20, 30);
+    }
+
+    void pixelReadout() {
+        QFETCH(int, format);
+        QFETCH(QColor, expected);
+        ImageWnd* pane = manager()->pane(1);
+        pane->setImageWndMode(1);
+        NuvImage image(40, 30, static_cast<uint32_t>(format));
+        // The frame holds the expected colour: all 16 bits of it in a 16-bit frame, the top 8 otherwise.
+        const int shift = format == static_cast<int>(NuvPixelFormat::Mono16) ? 0 : 8;
+        const QRgba64 c = expected.rgba64();
+        image.mat().setTo(cv::Scalar(c.red() >> shift, c.green() >> shift, c.blue() >> shift));
+        pane->showImage(&image, QVector<qreal>());
+        m_viewer->setPixelReadoutVisible(true);
+        ZMKImageWnd* display = pane->view2D()->displayWidget();
+        QWidget* viewport = display->viewport();
+        const QImage before = viewport->grab().toImage();
+
+        QSignalSpy moves(m_viewer, &NuvViewerImageWnd::wndMouseMoveInfo);
+        QMouseEvent move(QEvent::MouseMove, QPointF(viewport->width() / 2, viewport->height() / 2),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &move);
+        QCOMPARE(moves.count(), 1);
+        QCOMPARE(moves.at(0).at(0).toInt(), 1);
+        const QColor color = moves.at(0).at(2).value<QColor>();
+        QCOMPARE(color.rgba64(), expected.rgba64());
+        QVERIFY(moves.at(0).at(3).toFloat() > 0.0f);
+        // The read-out line appears at the bottom of the image.
+        const QImage after = viewport->grab().toImage();
+        const QPoint bottom(4, after.height() - 4);
+        QVERIFY(after.pixel(bottom) != before.pixel(bottom));
+    }
+
+    void grabButtonsNeedCamera_data() {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("profiler") << 2;
+        QTest::newRow("2D view") << 1;
+    }
+
+    void grabButtonsNeedCamera() {
+        QFETCH(int, mode);
+        ImageWnd* pane = manager()->pane(2);
+        pane->setImageWndMode(mode);
+        const auto startEnabled = [pane]() {
+            return pane->view3D() ? pane->view3D()->btn3DStartGrab->isEnabled() &&
+                                        pane->view3D()->btnSingleGrab->isEnabled()
+                                  : pane->view2D()->btnStartGrab->isEnabled();
+        };
+        QVERIFY(!startEnabled());
+        pane->setCameraName(QStringLiteral("cam"));
+        QVERIFY(startEnabled());
+        if (Image3DWnd* v = pane->view3D()) {
+            pane->onGrabStarted();
+            QVERIFY(!v->btn2DMode->isEnabled());
+            QVERIFY(v->btn2DMode->toolTip().contains(QStringLiteral("stop the acquisition")));
+            pane->onGrabStopped();
+            QCOMPARE(v->btn2DMode->toolTip(), QStringLiteral("2D Mode"));
+        }
+        pane->resetCamera();
+        QVERIFY(!startEnabled());
+    }
+
+    void dragFeedback() {
+        m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
+        ImageWnd* source = manager()->pane(1);
+        ImageWnd* target = manager()->pane(2);
+
+        PaneDragFeedback feedback(source);
+        const QImage image = feedback.dragImage(nullptr).toImage();
+        QVERIFY(qMax(image.width(), image.height()) <= PaneDragFeedback::kMaxDragSide);
+        QVERIFY(qAlpha(image.pixel(image.width() / 2, image.height() / 2)) < 255);
+
+        QMimeData mime;
+        mime.setData(QStringLiteral("WndId"), QByteArray());
+        mime.setText(QStringLiteral("1"));
+        const auto highlight = [&]() {
+            return target->findChild<QWidget*>(QStringLiteral("wdgDropHighlight"));
+        };
+        QDragEnterEvent enter(QPoint(5, 5), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+        QVERIFY(highlight() && highlight()->isVisible());
+        QDragLeaveEvent leave;
+        QCoreApplication::sendEvent(target, &leave);
+        QVERIFY(!highlight()->isVisible());
+        QCoreApplication::sendEvent(target, &enter);
+        QDropEvent drop(QPointF(5, 5), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &drop);
+        QVERIFY(!highlight()->isVisible());
+        QCOMPARE(manager()->cellOf(1), QPoint(0, 1));
+    }
+
+    void chineseReachesEveryText_data() {
+        QTest::addColumn<QString>("objectName");
+        QTest::addColumn<bool>("toolTip");
+        QTest::addColumn<QString>("english");
+        QTest::newRow("3D tool bar") << "btn3DOrthographic" << false << "Orthographic";
+        QTest::newRow("3D height colours") << "btn3DHeightColours" << false << "Height colours";
+        QTest::newRow("enlarge") << "btnWndTransformIn" << true << "Enlarge";
+        QTest::newRow("restore layout") << "btnWndTransformOut" << true << "Restore Layout";
+        QTest::newRow("2D fit") << "btn3DZoomReset" << true << "Fit";
+        QTest::newRow("start grab") << "btn3DStartGrab" << true << "Start Grab";
+    }
+
+    void chineseReachesEveryText() {
+        QFETCH(QString, objectName);
+        QFETCH(bool, toolTip);
+        QFETCH(QString, english);
+        auto* widget = manager()->pane(1)->findChild<QAbstractButton*>(objectName);
+        QVERIFY(widget);
+        const auto text = [&]() { return toolTip ? widget->toolTip() : widget->text(); };
+        QCOMPARE(text(), english);
+        Control::postLanguage("zh_CN");
+        QTRY_VERIFY(text() != english);
+        QVERIFY(text().at(0).unicode() > 0x2e80);  // CJK
+        QString title;
+        m_viewer->getImageWndTitle(1, &title);
+        QCOMPARE(title, QStringLiteral("\u65e0\u76f8\u673a"));
+        Control::postLanguage("en");
+        QTRY_COMPARE(text(), english);
+    }
+
+private:
+    // Shows `frame` on pane 1's 2D view (mode 1) or its profiler's 2D page (mode 2); returns that display.
+    ZMKImageWnd* showFrame(int mode, QImage& frame, const QVector<qreal>& profile = {}) {
+        ImageWnd* pane = manager()->pane(1);
+        pane->setImageWndMode(mode);
+        if (mode == 1) {
+            pane->show2DImage(frame, false);
+            return pane->view2D()->displayWidget();
+        }
         pane->view3D()->btn2DMode->click();
-        pane->showImage(&frame, QVector<qreal>(64, 10.0));
+        pane->showImage(&frame, profile);
+        return pane->view3D()->displayWidget();
     }
-    QImage shown;
-    pane->get2DImage(&shown);
-    QCOMPARE(shown.size(), frame.size());
-
-    Control::setConnected(m_key, false);
-    Control::postDeviceList(1);
-    QTRY_COMPARE(pane->imageWndTitle(), QStringLiteral("No Camera"));
-    pane->get2DImage(&shown);
-    QVERIFY(shown.size() != frame.size());
-    if (mode == 1) {
-        QVERIFY(!pane->view2D()->btnSingleSave->isEnabled());
-    } else {
-        QCOMPARE(overlayMarks(pane->view3D()->displayWidget()), 0);
-    }
-}
-
-void TestLiveView::laserLineHasOnlyValidPoints() {
-    ImageWnd* pane = manager()->pane(1);
-    Image3DWnd* v = pane->view3D();
-    const qreal nan = std::numeric_limits<qreal>::quiet_NaN();
-    QImage picture = greyFrame(6, 50, 0);
-    // Valid rows 0, 10 and 49; no point (NaN), rows below the picture and a negative row.
-    v->showImageWithProfile(picture, {0, 10, nan, 50, -1, 49, 60});
-    QCOMPARE(overlayMarks(v->displayWidget()), 3);
-    v->showImageWithProfile(QImage(), {10});
-    QCOMPARE(overlayMarks(v->displayWidget()), 0);
-    v->showImageWithProfile(picture, {5});
-    v->reset();
-    QCOMPARE(overlayMarks(v->displayWidget()), 0);
-}
-
-void TestLiveView::pressOnEveryPageSelectsPane_data() {
-    QTest::addColumn<int>("page");
-    QTest::newRow("3D window") << 2;
-    QTest::newRow("range image") << 3;
-    QTest::newRow("grey image") << 4;
-}
-
-void TestLiveView::pressOnEveryPageSelectsPane() {
-    QFETCH(int, page);
-    m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
-    Image3DWnd* v = manager()->pane(3)->view3D();
-    v->stackedWidget->setCurrentIndex(page);
-    QWidget* target = nullptr;
-    if (page == 2) {
-        // The deepest widget of the 3D window's drawing area (GL view or its stand-in).
-        target = v->wdg3DImageWnd->findChild<QWidget*>(QStringLiteral("nuv3DView"));
-        if (target == nullptr)
-            target = v->wdg3DImageWnd->findChild<QWidget*>(QStringLiteral("nuv3DUnavailable"));
-    } else {
-        ImageWndLabel* label = page == 3 ? v->rangeLabel() : v->greyLabel();
-        auto* view = qobject_cast<QGraphicsView*>(label->viewWidget());
-        target = view ? view->viewport() : label->viewWidget();
-    }
-    QVERIFY(target);
-    QCOMPARE(m_viewer->getCurrentWnd(), -1);
-    QTest::mousePress(target, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
-    QCOMPARE(m_viewer->getCurrentWnd(), 3);
-}
-
-void TestLiveView::pixelReadout_data() {
-    QTest::addColumn<int>("format");
-    QTest::addColumn<QColor>("expected");
-    QTest::newRow("Mono8") << static_cast<int>(NuvPixelFormat::Mono8) << QColor(200, 200, 200);
-    QTest::newRow("Mono16 true value") << static_cast<int>(NuvPixelFormat::Mono16)
-                                       << QColor(QRgba64::fromRgba64(40000, 40000, 40000, 65535));
-    QTest::newRow("RGB") << static_cast<int>(NuvPixelFormat::RGB8) << QColor(10, 20, 30);
-}
-
-void TestLiveView::pixelReadout() {
-    QFETCH(int, format);
-    QFETCH(QColor, expected);
-    ImageWnd* pane = manager()->pane(1);
-    pane->setImageWndMode(1);
-    NuvImage image(40, 30, static_cast<uint32_t>(format));
-    if (format == static_cast<int>(NuvPixelFormat::Mono16)) {
-        image.mat().setTo(cv::Scalar(40000));
-    } else if (format == static_cast<int>(NuvPixelFormat::RGB8)) {
-        image.mat().setTo(cv::Scalar(10, 20, 30));
-    } else {
-        image.mat().setTo(cv::Scalar(200));
-    }
-    pane->showImage(&image, QVector<qreal>());
-    m_viewer->setPixelReadoutVisible(true);
-    ZMKImageWnd* display = pane->view2D()->displayWidget();
-    QWidget* viewport = display->viewport();
-    const QImage before = viewport->grab().toImage();
-
-    QSignalSpy moves(m_viewer, &NuvViewerImageWnd::wndMouseMoveInfo);
-    QMouseEvent move(QEvent::MouseMove, QPointF(viewport->width() / 2, viewport->height() / 2), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(viewport, &move);
-    QCOMPARE(moves.count(), 1);
-    QCOMPARE(moves.at(0).at(0).toInt(), 1);
-    const QColor color = moves.at(0).at(2).value<QColor>();
-    QCOMPARE(color.rgba64(), expected.rgba64());
-    QVERIFY(moves.at(0).at(3).toFloat() > 0.0f);
-    // The read-out line appears at the bottom of the image.
-    const QImage after = viewport->grab().toImage();
-    const QPoint bottom(4, after.height() - 4);
-    QVERIFY(after.pixel(bottom) != before.pixel(bottom));
-}
-
-void TestLiveView::grabButtonsNeedCamera_data() {
-    QTest::addColumn<int>("mode");
-    QTest::newRow("profiler") << 2;
-    QTest::newRow("2D view") << 1;
-}
-
-void TestLiveView::grabButtonsNeedCamera() {
-    QFETCH(int, mode);
-    ImageWnd* pane = manager()->pane(2);
-    pane->setImageWndMode(mode);
-    const auto startEnabled = [pane]() {
-        return pane->view3D()
-                   ? pane->view3D()->btn3DStartGrab->isEnabled() && pane->view3D()->btnSingleGrab->isEnabled()
-                   : pane->view2D()->btnStartGrab->isEnabled();
-    };
-    QVERIFY(!startEnabled());
-    pane->setCameraName(QStringLiteral("cam"));
-    QVERIFY(startEnabled());
-    if (Image3DWnd* v = pane->view3D()) {
-        pane->onGrabStarted();
-        QVERIFY(!v->btn2DMode->isEnabled());
-        QVERIFY(v->btn2DMode->toolTip().contains(QStringLiteral("stop the acquisition")));
-        pane->onGrabStopped();
-        QCOMPARE(v->btn2DMode->toolTip(), QStringLiteral("2D Mode"));
-    }
-    pane->resetCamera();
-    QVERIFY(!startEnabled());
-}
-
-void TestLiveView::dragFeedback() {
-    m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
-    ImageWnd* source = manager()->pane(1);
-    ImageWnd* target = manager()->pane(2);
-
-    PaneDragFeedback feedback(source);
-    const QImage image = feedback.dragImage(nullptr).toImage();
-    QVERIFY(qMax(image.width(), image.height()) <= PaneDragFeedback::kMaxDragSide);
-    QVERIFY(qAlpha(image.pixel(image.width() / 2, image.height() / 2)) < 255);
-
-    QMimeData mime;
-    mime.setData(QStringLiteral("WndId"), QByteArray());
-    mime.setText(QStringLiteral("1"));
-    const auto highlight = [&]() { return target->findChild<QWidget*>(QStringLiteral("wdgDropHighlight")); };
-    QDragEnterEvent enter(QPoint(5, 5), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &enter);
-    QVERIFY(highlight() && highlight()->isVisible());
-    QDragLeaveEvent leave;
-    QCoreApplication::sendEvent(target, &leave);
-    QVERIFY(!highlight()->isVisible());
-    QCoreApplication::sendEvent(target, &enter);
-    QDropEvent drop(QPointF(5, 5), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &drop);
-    QVERIFY(!highlight()->isVisible());
-    QCOMPARE(manager()->cellOf(1), QPoint(0, 1));
-}
-
-void TestLiveView::chineseReachesEveryText_data() {
-    QTest::addColumn<QString>("objectName");
-    QTest::addColumn<bool>("toolTip");
-    QTest::addColumn<QString>("english");
-    QTest::newRow("3D tool bar") << "btn3DOrthographic" << false << "Orthographic";
-    QTest::newRow("3D height colours") << "btn3DHeightColours" << false << "Height colours";
-    QTest::newRow("enlarge") << "btnWndTransformIn" << true << "Enlarge";
-    QTest::newRow("restore layout") << "btnWndTransformOut" << true << "Restore Layout";
-    QTest::newRow("2D fit") << "btn3DZoomReset" << true << "Fit";
-    QTest::newRow("start grab") << "btn3DStartGrab" << true << "Start Grab";
-}
-
-void TestLiveView::chineseReachesEveryText() {
-    QFETCH(QString, objectName);
-    QFETCH(bool, toolTip);
-    QFETCH(QString, english);
-    auto* widget = manager()->pane(1)->findChild<QAbstractButton*>(objectName);
-    QVERIFY(widget);
-    const auto text = [&]() { return toolTip ? widget->toolTip() : widget->text(); };
-    QCOMPARE(text(), english);
-    Control::postLanguage("zh_CN");
-    QTRY_VERIFY(text() != english);
-    QVERIFY(text().at(0).unicode() > 0x2e80);  // CJK
-    QString title;
-    m_viewer->getImageWndTitle(1, &title);
-    QCOMPARE(title, QStringLiteral("\u65e0\u76f8\u673a"));
-    Control::postLanguage("en");
-    QTRY_COMPARE(text(), english);
-}
+};
 
 QTEST_MAIN(TestLiveView)
 #include "tst_liveview.moc"
