@@ -1,6 +1,5 @@
 // Range and grey image label: backgrounds, fitting, wheel zoom and the XYZ read-out.
 #include <QGraphicsView>
-#include <QSignalSpy>
 #include <QtTest>
 #include <memory>
 
