@@ -1,17 +1,12 @@
-// Styled host widgets, the modal seam and the icon resource tree.
+// Styled host widgets and the modal seam.
 #include <QAction>
 #include <QApplication>
-#include <QFile>
-#include <QFileInfo>
-#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScreen>
-#include <QSet>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -27,55 +22,6 @@
 using Kind = ModalSeam::Kind;
 
 namespace {
-const char* const kStates[] = {"normal", "hover", "click", "clicked", "disable", "selected"};
-
-// Button folders the viewer's style sheets and menus name under ":/Resource/icons/".
-const QStringList kButtonFolders =
-    QStringLiteral(
-        "start stop singleSave multiSave recording greyHistogram cross grid measure zoomIn zoomOut restore "
-        "triangle ContourMode 2DMode 3DMode 3DShow 2DRangeImageShow greyShow singleGrab 3dRender zoomReset "
-        "toolBarHorizontalExtButton multiTip localROI globalROI enlarge up down")
-        .split(' ');
-
-// Folders drawn for the dark tool strips (the others sit on light panels).
-const char* const kDarkStripFolders[] = {"start",   "stop",   "singleSave", "multiSave",  "greyHistogram",
-                                         "cross",   "grid",   "measure",    "zoomIn",     "zoomOut",
-                                         "restore", "3DMode", "2DMode",     "singleGrab", "zoomReset"};
-
-QString resourceDir() {
-    return QFileInfo(QFINDTESTDATA("../../src/resources/nuvviewer.qrc")).absolutePath();
-}
-
-// Files the qrc lists, as "icons/..." paths.
-QSet<QString> qrcFiles() {
-    QSet<QString> files;
-    QFile qrc(resourceDir() + QStringLiteral("/nuvviewer.qrc"));
-    const QString text = qrc.open(QIODevice::ReadOnly) ? QString::fromUtf8(qrc.readAll()) : QString();
-    if (!text.contains(QStringLiteral("prefix=\"/Resource\""))) return files;
-    auto it = QRegularExpression(QStringLiteral("<file>([^<]+)</file>")).globalMatch(text);
-    while (it.hasNext())
-        files.insert(it.next().captured(1).trimmed());
-    return files;
-}
-
-// Mean luminance and count of the clearly visible pixels of an icon.
-double meanVisibleLuminance(const QImage& image, int* visible) {
-    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
-    double sum = 0;
-    int n = 0;
-    for (int y = 0; y < argb.height(); ++y) {
-        for (int x = 0; x < argb.width(); ++x) {
-            const QColor c = QColor::fromRgba(argb.pixel(x, y));
-            if (c.alpha() > 200) {
-                sum += 0.299 * c.red() + 0.587 * c.green() + 0.114 * c.blue();
-                ++n;
-            }
-        }
-    }
-    *visible = n;
-    return n > 0 ? sum / n : 0.0;
-}
-
 void sendMouse(QWidget* widget, QEvent::Type type, const QPoint& local, Qt::MouseButtons buttons) {
     QMouseEvent event(type, local, widget->mapToGlobal(local), Qt::LeftButton, buttons, Qt::NoModifier);
     QApplication::sendEvent(widget, &event);
@@ -392,49 +338,6 @@ private slots:
         QCOMPARE(activated.at(0).at(0).toString(), QStringLiteral("/data/pics/Cam1/image.png"));
         tip->setLinkInfo(QString(), QString());
         QVERIFY(link->isHidden());
-    }
-
-    void iconsResolveEveryStateAndAreLegible() {
-        const QString icons = resourceDir() + QStringLiteral("/icons/");
-        const QSet<QString> listed = qrcFiles();
-        QVERIFY2(!listed.isEmpty(), "nuvviewer.qrc lists no files under the /Resource prefix");
-
-        QStringList wanted;
-        for (const QString& folder : kButtonFolders) {
-            for (const char* state : kStates)
-                wanted << QStringLiteral("%1/%2.png").arg(folder, QLatin1String(state));
-        }
-        for (const char* name : {"wndZoomIn", "wndZoomOut"}) {
-            for (const char* state : {"Normal", "Hover", "Clicked"}) {
-                wanted
-                    << QStringLiteral("fullScreen/%1%2.png").arg(QLatin1String(name), QLatin1String(state));
-            }
-        }
-        wanted << QStringLiteral("tipStatus/right.png") << QStringLiteral("tipStatus/error.png")
-               << QStringLiteral("HLXLogo.png");
-
-        for (const QString& file : wanted) {
-            QVERIFY2(listed.contains(QStringLiteral("icons/") + file),
-                     qPrintable(file + " missing from the qrc"));
-            const QImage image(icons + file);
-            QVERIFY2(!image.isNull(), qPrintable(file + " is not a readable image"));
-            int visible = 0;
-            meanVisibleLuminance(image, &visible);
-            QVERIFY2(visible > 0, qPrintable(file + " draws nothing"));
-        }
-
-        const QImage logo(icons + QStringLiteral("HLXLogo.png"));
-        QVERIFY(logo.width() >= 256 && logo.hasAlphaChannel() && qAlpha(logo.pixel(0, 0)) == 0);
-
-        // The strip is rgb(55,56,58): a normal glyph must be far lighter, a disabled one dimmer.
-        for (const char* folder : kDarkStripFolders) {
-            int visible = 0;
-            const QString dir = icons + QLatin1String(folder);
-            const double normal = meanVisibleLuminance(QImage(dir + QStringLiteral("/normal.png")), &visible);
-            const double disabled =
-                meanVisibleLuminance(QImage(dir + QStringLiteral("/disable.png")), &visible);
-            QVERIFY2(normal > 150.0 && disabled < normal - 40.0 && disabled > 70.0, folder);
-        }
     }
 };
 

@@ -1,4 +1,5 @@
-// Pane buttons: grab control, the state table, mode and display pages, and the 2D view's tools.
+// Pane buttons: grab control, the state table, mode and display pages, the 2D view's tools and
+// the buttons' icons.
 #include <QButtonGroup>
 #include <QLabel>
 #include <QPushButton>
@@ -17,6 +18,41 @@
 
 namespace Control = ZavizoZoz3::Control;
 Q_DECLARE_METATYPE(ImageWnd::ButtonType)
+
+namespace {
+const QString kIcons = QStringLiteral(":/Resource/icons/");
+const char* const kStates[] = {"normal", "hover", "click", "clicked", "disable", "selected"};
+
+// Button folders the viewer's style sheets and menus name under ":/Resource/icons/".
+const QStringList kButtonFolders =
+    QStringLiteral(
+        "start stop singleSave multiSave recording greyHistogram cross grid measure zoomIn zoomOut restore "
+        "triangle ContourMode 2DMode 3DMode 3DShow 2DRangeImageShow greyShow singleGrab 3dRender zoomReset "
+        "toolBarHorizontalExtButton multiTip localROI globalROI enlarge up down")
+        .split(' ');
+
+// Folders drawn for the dark tool strips (the others sit on light panels).
+const char* const kDarkStripFolders[] = {"start",   "stop",   "singleSave", "multiSave",  "greyHistogram",
+                                         "cross",   "grid",   "measure",    "zoomIn",     "zoomOut",
+                                         "restore", "3DMode", "2DMode",     "singleGrab", "zoomReset"};
+
+// Mean luminance of the clearly visible pixels of an icon; -1 when none is.
+double meanVisibleLuminance(const QImage& image) {
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    double sum = 0;
+    int n = 0;
+    for (int y = 0; y < argb.height(); ++y) {
+        for (int x = 0; x < argb.width(); ++x) {
+            const QColor c = QColor::fromRgba(argb.pixel(x, y));
+            if (c.alpha() > 200) {
+                sum += 0.299 * c.red() + 0.587 * c.green() + 0.114 * c.blue();
+                ++n;
+            }
+        }
+    }
+    return n > 0 ? sum / n : -1.0;
+}
+}  // namespace
 
 class TestPaneButtons : public QObject {
     Q_OBJECT
@@ -244,6 +280,40 @@ private slots:
                  QStringLiteral("1.500"));
         emit display->imgInfo(99.0, 99.0, 1, 1, 1, 1.0f);  // again too soon
         QCOMPARE(pos(), QStringLiteral("12.3,5.0"));
+    }
+
+    // Every state of every icon the style sheets and menus name is in the compiled resources and
+    // draws something.
+    void iconsResolveEveryStateAndAreLegible() {
+        QStringList wanted;
+        for (const QString& folder : kButtonFolders) {
+            for (const char* state : kStates)
+                wanted << QStringLiteral("%1/%2.png").arg(folder, QLatin1String(state));
+        }
+        for (const char* name : {"wndZoomIn", "wndZoomOut"}) {
+            for (const char* state : {"Normal", "Hover", "Clicked"}) {
+                wanted
+                    << QStringLiteral("fullScreen/%1%2.png").arg(QLatin1String(name), QLatin1String(state));
+            }
+        }
+        wanted << QStringLiteral("tipStatus/right.png") << QStringLiteral("tipStatus/error.png")
+               << QStringLiteral("HLXLogo.png");
+        for (const QString& file : wanted) {
+            const QImage image(kIcons + file);
+            QVERIFY2(!image.isNull(), qPrintable(file + " is missing from the resources or unreadable"));
+            QVERIFY2(meanVisibleLuminance(image) >= 0.0, qPrintable(file + " draws nothing"));
+        }
+
+        const QImage logo(kIcons + QStringLiteral("HLXLogo.png"));
+        QVERIFY(logo.width() >= 256 && logo.hasAlphaChannel() && qAlpha(logo.pixel(0, 0)) == 0);
+
+        // The strip is rgb(55,56,58): a normal glyph must be far lighter, a disabled one dimmer.
+        for (const char* folder : kDarkStripFolders) {
+            const QString dir = kIcons + QLatin1String(folder);
+            const double normal = meanVisibleLuminance(QImage(dir + QStringLiteral("/normal.png")));
+            const double disabled = meanVisibleLuminance(QImage(dir + QStringLiteral("/disable.png")));
+            QVERIFY2(normal > 150.0 && disabled < normal - 40.0 && disabled > 70.0, folder);
+        }
     }
 
     void viewWithoutDisplayIgnoresCommands() {
