@@ -168,10 +168,8 @@ private slots:
         v->btn3DMode->click();
         QVERIFY(!v->btnSingleGrab->isHidden());
         QString reported;
-        connect(m_pane, &ImageWnd::buttonClick, this, [&](ImageWnd::ButtonType) {
-            reported =
-                QString::fromStdString(ZavizoZoz3::GetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_SINGLE_GRAB));
-        });
+        connect(m_pane, &ImageWnd::buttonClick, this,
+                [&](ImageWnd::ButtonType) { reported = info(ZavizoZoz3::CAM_INFO_SINGLE_GRAB); });
         QTest::mouseClick(v->btnSingleGrab, Qt::LeftButton);
         QCOMPARE(reported, QStringLiteral("1"));
     }
@@ -265,19 +263,15 @@ private slots:
         ZMKImageWnd* display = v->displayWidget();
         QVERIFY(display);
         v->setCameraName(QString::fromStdString(m_key));
-        auto pos = [&] {
-            return QString::fromStdString(ZavizoZoz3::GetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_PIXEL_POS));
-        };
+        const auto pos = [this] { return info(ZavizoZoz3::CAM_INFO_PIXEL_POS); };
         emit display->imgInfo(1.0, 2.0, 3, 4, 5, 6.0f);  // first event only starts the clock
         QCOMPARE(pos(), QString());
         emit display->imgInfo(1.0, 2.0, 3, 4, 5, 6.0f);  // within 50 ms: dropped
         QCOMPARE(pos(), QString());
         // Dropped events do not restart the clock: the first one after the interval is reported.
         QTRY_COMPARE((emit display->imgInfo(12.34, 5.0, 7, 8, 9, 1.5f), pos()), QStringLiteral("12.3,5.0"));
-        QCOMPARE(QString::fromStdString(ZavizoZoz3::GetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_PIXEL_RGB)),
-                 QStringLiteral("7,8,9"));
-        QCOMPARE(QString::fromStdString(ZavizoZoz3::GetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_PIXEL_VALUE)),
-                 QStringLiteral("1.500"));
+        QCOMPARE(info(ZavizoZoz3::CAM_INFO_PIXEL_RGB), QStringLiteral("7,8,9"));
+        QCOMPARE(info(ZavizoZoz3::CAM_INFO_PIXEL_VALUE), QStringLiteral("1.500"));
         emit display->imgInfo(99.0, 99.0, 1, 1, 1, 1.0f);  // again too soon
         QCOMPARE(pos(), QStringLiteral("12.3,5.0"));
     }
@@ -332,6 +326,10 @@ private slots:
     }
 
 private:
+    QString info(ZavizoZoz3::CAM_INFO item) const {
+        return QString::fromStdString(ZavizoZoz3::GetCameraInfo(m_key, item));
+    }
+
     ImageWnd* m_pane = nullptr;
     std::string m_key;
 };
