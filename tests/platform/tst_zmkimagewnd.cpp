@@ -182,9 +182,13 @@ private slots:
         QCOMPARE(args.at(1).toDouble(), double(y));
         QCOMPARE((QList<int>{args.at(2).toInt(), args.at(3).toInt(), args.at(4).toInt()}), values);
         QVERIFY(std::fabs(args.at(5).toFloat() - value) < 1e-3f);
-        // The status line shows the same position and the first channel's true value.
-        QVERIFY(view()->statusText().startsWith(QStringLiteral("X: %1  Y: %2  ").arg(x).arg(y)));
-        QVERIFY(view()->statusText().contains(QString::number(values.at(0))));
+        // The status line shows the same position and true values.
+        const QString shown =
+            values[0] == values[2]
+                ? QStringLiteral("Value: %1").arg(values[0])
+                : QStringLiteral("RGB: %1, %2, %3").arg(values[0]).arg(values[1]).arg(values[2]);
+        QVERIFY(
+            view()->statusText().startsWith(QStringLiteral("X: %1  Y: %2  %3  ").arg(x).arg(y).arg(shown)));
     }
 
     void readoutOffImageAndDisabled() {
