@@ -191,7 +191,14 @@ private slots:
                  (QStringList{QStringLiteral("3D Show"), QStringLiteral("3D Rendering")}));
     }
 
-    void baseDialogTitleButtonsAndContent() {
+    void baseDialogTitleButtonsContentAndClose_data() {
+        QTest::addColumn<bool>("closeOnButton");
+        QTest::newRow("closes") << true;
+        QTest::newRow("owner closes") << false;
+    }
+
+    void baseDialogTitleButtonsContentAndClose() {
+        QFETCH(bool, closeOnButton);
         CBaseDialog dialog(CBaseDialog::CloseButton, QStringLiteral("Histogram"), false, false);
         auto* titleLabel = dialog.findChild<QLabel*>(QStringLiteral("nuvDialogTitle"));
         auto* close = dialog.findChild<QToolButton*>(QStringLiteral("nuvDialogClose"));
@@ -223,24 +230,10 @@ private slots:
         QVERIFY(!second.isNull());
         dialog.setContentWidget(nullptr);
         QVERIFY(second.isNull());
-    }
 
-    void baseDialogCloseButton_data() {
-        QTest::addColumn<bool>("closeOnButton");
-        QTest::newRow("closes") << true;
-        QTest::newRow("owner closes") << false;
-    }
-
-    void baseDialogCloseButton() {
-        QFETCH(bool, closeOnButton);
-        CBaseDialog dialog(CBaseDialog::CloseButton, QStringLiteral("Measure Length"), false, false);
         dialog.setCloseOnButton(closeOnButton);
         QSignalSpy closeSignal(&dialog, &CBaseDialog::onCloseButtonClicked);
         QSignalSpy rejected(&dialog, &QDialog::rejected);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        auto* close = dialog.findChild<QToolButton*>(QStringLiteral("nuvDialogClose"));
-        QVERIFY(close != nullptr);
         QTest::mouseClick(close, Qt::LeftButton);
         QCOMPARE(closeSignal.count(), 1);
         QCOMPARE(dialog.isVisible(), !closeOnButton);
