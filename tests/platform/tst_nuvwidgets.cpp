@@ -145,7 +145,7 @@ private slots:
         QVERIFY(!ModalSeam::handler());
     }
 
-    void dialogsRunThroughSeam() {
+    void dialogsFileNamesAndMenusRunThroughSeam() {
         auto& modals = TestSupport::modals();
         CBaseDialog dialog(CBaseDialog::CloseButton, QStringLiteral("Tilt Correction"), false, true);
         modals.pushDialogResult(QDialog::Accepted);
@@ -159,15 +159,7 @@ private slots:
                                             QStringLiteral("CSV(*.csv);;BIN(*.bin)"), &selected),
                  QStringLiteral("/tmp/a.bin"));
         QCOMPARE(selected, QStringLiteral("BIN(*.bin)"));
-        // Without a handler the real run happens: accepted from inside its loop.
-        ModalSeam::setHandler(nullptr);
-        QTimer::singleShot(0, &dialog, [&]() { dialog.accept(); });
-        QTimer::singleShot(20000, &dialog, [&]() { dialog.done(99); });
-        QCOMPARE(dialog.exec(), int(QDialog::Accepted));
-    }
-
-    void menuChoiceTriggersItsAction() {
-        auto& modals = TestSupport::modals();
+        // A menu choice triggers its action; a disabled, missing or unscripted one does nothing.
         QMenu menu;
         QAction* show3d = menu.addAction(QStringLiteral("3D Show"));
         menu.addSeparator();
@@ -189,6 +181,11 @@ private slots:
         QCOMPARE(modals.count(Kind::Menu), 4);
         QCOMPARE(modals.last(Kind::Menu).buttons,
                  (QStringList{QStringLiteral("3D Show"), QStringLiteral("3D Rendering")}));
+        // Without a handler the real run happens: accepted from inside its loop.
+        ModalSeam::setHandler(nullptr);
+        QTimer::singleShot(0, &dialog, [&]() { dialog.accept(); });
+        QTimer::singleShot(20000, &dialog, [&]() { dialog.done(99); });
+        QCOMPARE(dialog.exec(), int(QDialog::Accepted));
     }
 
     void baseDialogTitleButtonsContentAndClose_data() {
