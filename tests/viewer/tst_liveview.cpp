@@ -124,11 +124,7 @@ private slots:
         if (!fit) QCOMPARE(display->zoomFactor(), 1.0);
     }
 
-    void releasedPaneShowsNoImage_data() {
-        QTest::addColumn<int>("mode");
-        QTest::newRow("2D view") << 1;
-        QTest::newRow("profiler 2D page") << 2;
-    }
+    void releasedPaneShowsNoImage_data() { paneModes(); }
 
     void releasedPaneShowsNoImage() {
         QFETCH(int, mode);
@@ -237,11 +233,7 @@ private slots:
         QVERIFY(after.pixel(bottom) != before.pixel(bottom));
     }
 
-    void grabButtonsNeedCamera_data() {
-        QTest::addColumn<int>("mode");
-        QTest::newRow("profiler") << 2;
-        QTest::newRow("2D view") << 1;
-    }
+    void grabButtonsNeedCamera_data() { paneModes(); }
 
     void grabButtonsNeedCamera() {
         QFETCH(int, mode);
@@ -326,6 +318,11 @@ private slots:
     }
 
 private:
+    static void paneModes() {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("2D view") << 1;
+        QTest::newRow("profiler") << 2;
+    }
     // Shows `frame` on pane 1's 2D view (mode 1) or its profiler's 2D page (mode 2); returns that display.
     ZMKImageWnd* showFrame(int mode, QImage& frame, const QVector<qreal>& profile = {}) {
         ImageWnd* pane = manager()->pane(1);
