@@ -166,7 +166,7 @@ private slots:
         QVERIFY(band.width() >= CameraRoiTool::kMinColumnWindow);
     }
 
-    void maskDragEchoDegenerateAndDisabled() {
+    void maskLifeCycle() {
         enableMask1(400, 300, 700, 700);
         showPicture();
         QTRY_VERIFY(tool()->maskShapeIds().value(1) >= 0);
@@ -188,13 +188,10 @@ private slots:
         setNode("ImageMask", "False");
         QTRY_COMPARE(tool()->maskShapeIds().value(1), -1);
         QVERIFY(shapeBounds(display(), shown).isNull());
-    }
-
-    void rotatedMaskCornersRoundTrip() {
+        // A turned mask, switched on as "1".
         NuvROI rotated;
         rotated.GenRect2(NuvPoint(1500, 500), 300, 100, 30);
         const NuvPointArray c = rotated.corners();  // top left, top right, bottom right, bottom left turned
-        showPicture();
         QVector<int> written;
         for (int i = 0; i < 4; ++i)
             written << int(std::lround(c[size_t(i)].x)) << int(std::lround(c[size_t(i)].y));
