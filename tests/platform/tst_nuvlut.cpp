@@ -124,7 +124,7 @@ private slots:
         QCOMPARE(NuvLUTSetting::LinearSetColorLUT(a, -10.0f, 10.0f, 5, nullptr), -1);
     }
 
-    void colorMapsShape() {
+    void colorMapsShapeAndHeightLightness() {
         QVERIFY(NuvColorMap::table(-1) == nullptr && NuvColorMap::table(NuvColorMap::kCount) == nullptr);
         NuvRangeLUT16 lut;
         QVERIFY(!lut.build(sensor(-10, 10, 42)));
@@ -141,9 +141,7 @@ private slots:
                         std::abs(t[i].b - t[i - 1].b) <= 4);
             }
         }
-    }
-
-    void heightMapLightnessRises() {
+        // The height map grows lighter from end to end.
         const NuvColor* t = NuvColorMap::table(NuvColorMap::Height);
         double previous = lightness(t[0]);
         for (int i = 1; i < NuvColorMap::kTableSize; ++i) {
