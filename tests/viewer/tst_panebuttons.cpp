@@ -163,17 +163,6 @@ private slots:
         }
     }
 
-    void singleGrabReportsBeforeStart() {
-        Image3DWnd* v = m_pane->view3D();
-        v->btn3DMode->click();
-        QVERIFY(!v->btnSingleGrab->isHidden());
-        QString reported;
-        connect(m_pane, &ImageWnd::buttonClick, this,
-                [&](ImageWnd::ButtonType) { reported = info(ZavizoZoz3::CAM_INFO_SINGLE_GRAB); });
-        QTest::mouseClick(v->btnSingleGrab, Qt::LeftButton);
-        QCOMPARE(reported, QStringLiteral("1"));
-    }
-
     void modeButtons_data() {
         QTest::addColumn<QString>("button");
         QTest::addColumn<int>("page");
@@ -220,9 +209,17 @@ private slots:
         QCOMPARE(v->stackedWidget->currentIndex(), page);
     }
 
-    void displayButtonsPickTheThreeDPage() {
+    void threeDModeSingleGrabAndPages() {
         Image3DWnd* v = m_pane->view3D();
         v->btn3DMode->click();
+        // A single grab is reported to the camera before the start press goes up.
+        QVERIFY(!v->btnSingleGrab->isHidden());
+        QString reported;
+        connect(m_pane, &ImageWnd::buttonClick, this,
+                [&](ImageWnd::ButtonType) { reported = info(ZavizoZoz3::CAM_INFO_SINGLE_GRAB); });
+        QTest::mouseClick(v->btnSingleGrab, Qt::LeftButton);
+        QCOMPARE(reported, QStringLiteral("1"));
+        // The display buttons pick the page.
         v->btn2DRangeImageShow->click();
         QCOMPARE(v->stackedWidget->currentIndex(), 3);
         QVERIFY(v->btn3DRender->isHidden());
