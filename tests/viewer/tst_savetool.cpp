@@ -33,9 +33,12 @@ QStringList filesIn(const QString& dir) {
     return QDir(dir).entryList(QDir::Files, QDir::Name);
 }
 
-void setParams(std::initializer_list<std::pair<PARAMETER_INFO, const char*>> items) {
-    for (const auto& item : items)
-        Control::setParameterInfo(item.first, item.second);
+// A run of the tool into path; by default a multi-frame run of 2D images.
+void configureRun(SaveImageTool& tool, const QString& path, int type = SaveImageTool::ImageType,
+                  int mode = SaveImageTool::MultiFrameSave) {
+    tool.setSaveMode(mode);
+    tool.setSaveType(type);
+    tool.setSavePath(path);
 }
 
 NuvImage greyImage(int w, int h) {
@@ -55,28 +58,19 @@ private slots:
 
     void names_data();
     void names();
-    void singleSaveListWithChosenPath_data();
-    void singleSaveListWithChosenPath();
     void profileCsvLayouts();
     void rangeBinAndBrightnessCsv();
     void imagesReadBackByPillow_data();
     void imagesReadBackByPillow();
     void multiImageFrameRoles();
     void queueAdmitsCapacityPlusOne();
-    void singleSaveReportsFirstPath();
+    void singleSaveReportsFirstPathInChineseFolder();
     void frameLimitEndsRun();
     void stopCompletesTheFrameInProgress();
     void destructionWaitsForTheWrite();
-    void chineseFolderAndPrefix();
     void fullDiskFailsFramesButRunGoesOn();
 
 private:
-    // A multi-frame run of 2D images into the test's folder.
-    void configureImageRun(SaveImageTool& tool) const {
-        tool.setSaveMode(SaveImageTool::MultiFrameSave);
-        tool.setSaveType(SaveImageTool::ImageType);
-        tool.setSavePath(m_dir->path());
-    }
     QTemporaryDir* m_dir = nullptr;
 };
 
@@ -84,7 +78,8 @@ void TestSaveTool::init() {
     TestSupport::resetEnvironment();
     m_dir = new QTemporaryDir();
     QVERIFY(m_dir->isValid());
-    setParams({{PARAMETER_FILE_PREFIX, "cam"}, {PARAMETER_NAMING_RULE, "2"}});
+    Control::setParameterInfo(PARAMETER_FILE_PREFIX, "cam");
+    Control::setParameterInfo(PARAMETER_NAMING_RULE, "2");
 }
 
 void TestSaveTool::cleanup() {
@@ -98,19 +93,28 @@ void TestSaveTool::names_data() {
     QTest::addColumn<int>("rule");
     QTest::addColumn<QString>("formats");  // "14,18,20,4" indexes; "-" switches a file off
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("profile both") << 0 << 2 << "0,0,0,0"
-                                  << QStringList{"cam_4_height.csv", "cam_4_brightness.csv"};
-    QTest::newRow("profile bin") << 0 << 2 << "1,0,0,0" << QStringList{"cam_4.bin", "cam_4_brightness.csv"};
-    QTest::newRow("profile height only") << 0 << 2 << "3,0,-,0" << QStringList{"cam_4.srt"};
-    QTest::newRow("image png") << 1 << 2 << "0,0,0,2" << QStringList{"cam_4.png"};
-    QTest::newRow("image out of table") << 1 << 2 << "0,0,0,9" << QStringList{};
-    QTest::newRow("range ply") << 2 << 2 << "0,3,0,0" << QStringList{"cam_4.ply", "cam_4.bmp"};
-    QTest::newRow("range csv pair") << 2 << 2 << "0,4,3,0"
-                                    << QStringList{"cam_4_3DHeight.csv", "cam_4_3DBrightness.csv"};
-    QTest::newRow("range jxr") << 2 << 2 << "0,8,-,0" << QStringList{"cam_4.jxr"};
-    QTest::newRow("rule 1") << 1 << 1 << "0,0,0,0" << QStringList{"cam_T.bmp"};
-    QTest::newRow("rule 0") << 1 << 0 << "0,0,0,1" << QStringList{"cam_T_4.jpg"};
-    QTest::newRow("unknown rule") << 1 << 7 << "0,0,0,0" << QStringList{};
+    QTest::addColumn<QString>("chosen");  // a single save's chosen path; none: a multi-frame run into /d
+    const auto row = [](const char* name, int kind, int rule, const char* formats,
+                        const QStringList& expected, const char* chosen = "") {
+        QTest::newRow(name) << kind << rule << QString(formats) << expected << QString(chosen);
+    };
+    row("profile both", 0, 2, "0,0,0,0", {"cam_4_height.csv", "cam_4_brightness.csv"});
+    row("profile bin", 0, 2, "1,0,0,0", {"cam_4.bin", "cam_4_brightness.csv"});
+    row("profile height only", 0, 2, "3,0,-,0", {"cam_4.srt"});
+    row("image png", 1, 2, "0,0,0,2", {"cam_4.png"});
+    row("image out of table", 1, 2, "0,0,0,9", {});
+    row("range ply", 2, 2, "0,3,0,0", {"cam_4.ply", "cam_4.bmp"});
+    row("range csv pair", 2, 2, "0,4,3,0", {"cam_4_3DHeight.csv", "cam_4_3DBrightness.csv"});
+    row("range jxr", 2, 2, "0,8,-,0", {"cam_4.jxr"});
+    row("rule 1", 1, 1, "0,0,0,0", {"cam_T.bmp"});
+    row("rule 0", 1, 0, "0,0,0,1", {"cam_T_4.jpg"});
+    row("unknown rule", 1, 7, "0,0,0,0", {});
+    row("chosen profile csv", 0, 2, "0,0,0,0", {"dir/scan_height.csv", "dir/scan_brightness.csv"},
+        "dir/scan.csv");
+    row("chosen range csv", 2, 2, "0,0,0,0", {"dir/s_3DHeight.csv", "dir/s_3DBrightness.csv"}, "dir/s.csv");
+    row("chosen image csv writes nothing", 1, 2, "0,0,0,0", {}, "dir/p.csv");
+    row("chosen plain", 2, 2, "0,0,0,0", {"dir/s.ply"}, "dir/s.ply");
+    row("chosen csv at start is a plain name", 0, 2, "0,0,0,0", {".csv"}, ".csv");
 }
 
 void TestSaveTool::names() {
@@ -118,6 +122,7 @@ void TestSaveTool::names() {
     QFETCH(int, rule);
     QFETCH(QString, formats);
     QFETCH(QStringList, expected);
+    QFETCH(QString, chosen);
     const QStringList f = formats.split(',');
     SaveSettings s = SaveSettings::read();
     s.namingRule = rule;
@@ -126,37 +131,16 @@ void TestSaveTool::names() {
     s.saveProfileBrightness = s.saveRangeBrightness = f[2] != "-";
     s.rangeBrightnessFormat = f[2].toInt();
     s.imageFormat = f[3].toInt();
+    const bool single = !chosen.isEmpty();
+    s.autoName = !single;
     ImageFileWriter writer;
-    writer.setRun(s, SaveImageTool::MultiFrameSave, "/d", nullptr);
+    writer.setRun(s, single ? SaveImageTool::SingleSave : SaveImageTool::MultiFrameSave,
+                  single ? chosen : "/d", nullptr);
     const QDateTime t(QDate(2024, 3, 5), QTime(7, 8, 9, 10));
     QStringList want;
     for (QString name : expected)
-        want << "/d/" + name.replace("_T", "_2024_03_05_07_08_09_010");
+        want << (single ? name : "/d/" + name.replace("_T", "_2024_03_05_07_08_09_010"));
     QCOMPARE(writer.fileList(kind, 4, t), want);
-}
-
-void TestSaveTool::singleSaveListWithChosenPath_data() {
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QStringList>("expected");
-    QTest::newRow("profile csv") << 0 << "dir/scan.csv"
-                                 << QStringList{"dir/scan_height.csv", "dir/scan_brightness.csv"};
-    QTest::newRow("range csv") << 2 << "dir/s.csv"
-                               << QStringList{"dir/s_3DHeight.csv", "dir/s_3DBrightness.csv"};
-    QTest::newRow("image csv writes nothing") << 1 << "dir/p.csv" << QStringList{};
-    QTest::newRow("plain") << 2 << "dir/s.ply" << QStringList{"dir/s.ply"};
-    QTest::newRow("csv at start is a plain name") << 0 << ".csv" << QStringList{".csv"};
-}
-
-void TestSaveTool::singleSaveListWithChosenPath() {
-    QFETCH(int, kind);
-    QFETCH(QString, path);
-    QFETCH(QStringList, expected);
-    SaveSettings s;
-    s.autoName = false;
-    ImageFileWriter writer;
-    writer.setRun(s, SaveImageTool::SingleSave, path, nullptr);
-    QCOMPARE(writer.fileList(kind, 0, QDateTime::currentDateTime()), expected);
 }
 
 void TestSaveTool::profileCsvLayouts() {
@@ -260,7 +244,7 @@ void TestSaveTool::queueAdmitsCapacityPlusOne() {
     // No run: frames wait for the next start, so the queue fills deterministically.
     SaveImageTool tool;
     Control::setParameterInfo(PARAMETER_QUEUE_CAPACITY, "10");
-    configureImageRun(tool);
+    configureRun(tool, m_dir->path());
     QSignalSpy info(&tool, &SaveImageTool::saveInfoUpdate);
     QSignalSpy finished(&tool, &SaveImageTool::saveFinish);
     tool.start();
@@ -276,22 +260,25 @@ void TestSaveTool::queueAdmitsCapacityPlusOne() {
     QCOMPARE(tool.discardedCount(), 1);
 }
 
-void TestSaveTool::singleSaveReportsFirstPath() {
+void TestSaveTool::singleSaveReportsFirstPathInChineseFolder() {
+    const QString dir = m_dir->path() + QString::fromUtf8("/相机一");
+    QVERIFY(QDir().mkdir(dir));
+    Control::setParameterInfo(PARAMETER_FILE_PREFIX, "轮廓");
     SaveImageTool tool;
     QSignalSpy finished(&tool, &SaveImageTool::saveFinish);
-    tool.setSaveMode(SaveImageTool::SingleSave);
-    tool.setSaveType(SaveImageTool::ProfileType);
-    tool.setSavePath(m_dir->path());
+    configureRun(tool, dir, SaveImageTool::ProfileType, SaveImageTool::SingleSave);
     tool.addProfile({1.0, 2.0}, {7, 8});
     tool.start();
     QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 1, 5000);
     QCOMPARE(finished.at(0).at(0).toBool(), true);
-    QCOMPARE(finished.at(0).at(1).toString(), m_dir->path() + "/cam_0_height.csv");
+    QCOMPARE(finished.at(0).at(1).toString(), dir + QString::fromUtf8("/轮廓_0_height.csv"));
+    QCOMPARE(filesIn(dir), (QStringList{"轮廓_0_brightness.csv", "轮廓_0_height.csv"}));
     QCOMPARE(tool.processedCount(), 1);
     QVERIFY(!tool.isSaving());
 
     // A run that wrote nothing reports no path: heights and brightness switched off.
-    setParams({{PARAMETER_SAVE_PROFILE_HEIGHT, "0"}, {PARAMETER_SAVE_PROFILE_BRIGHTNESS, "0"}});
+    Control::setParameterInfo(PARAMETER_SAVE_PROFILE_HEIGHT, "0");
+    Control::setParameterInfo(PARAMETER_SAVE_PROFILE_BRIGHTNESS, "0");
     tool.addProfile({1.0}, {1});
     tool.start();
     QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 2, 5000);
@@ -302,7 +289,7 @@ void TestSaveTool::frameLimitEndsRun() {
     Control::setParameterInfo(PARAMETER_FRAME_LIMIT, "0");
     SaveImageTool tool;
     QSignalSpy finished(&tool, &SaveImageTool::saveFinish);
-    configureImageRun(tool);
+    configureRun(tool, m_dir->path());
     tool.start();
     tool.addImage(greyImage(8, 8));
     QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 1, 5000);
@@ -320,7 +307,7 @@ void TestSaveTool::stopCompletesTheFrameInProgress() {
     QCOMPARE(::mkfifo(QFile::encodeName(blocked).constData(), 0600), 0);
     SaveImageTool tool;
     QSignalSpy finished(&tool, &SaveImageTool::saveFinish);
-    configureImageRun(tool);
+    configureRun(tool, m_dir->path());
     tool.start();
     tool.addImage(greyImage(16, 16));
     tool.addImage(greyImage(16, 16));  // accepted before the stop: written as well
@@ -349,28 +336,12 @@ void TestSaveTool::destructionWaitsForTheWrite() {
     });
     {
         SaveImageTool tool;
-        configureImageRun(tool);
+        configureRun(tool, m_dir->path());
         tool.start();
         tool.addImage(greyImage(32, 8));
     }  // the pane goes while the worker writes
     reader.join();
     QCOMPARE(bmp.size(), 54 + 1024 + 32 * 8);
-}
-
-void TestSaveTool::chineseFolderAndPrefix() {
-    const QString dir = m_dir->path() + QString::fromUtf8("/相机一");
-    QVERIFY(QDir().mkdir(dir));
-    Control::setParameterInfo(PARAMETER_FILE_PREFIX, "轮廓");
-    SaveImageTool tool;
-    QSignalSpy finished(&tool, &SaveImageTool::saveFinish);
-    tool.setSaveMode(SaveImageTool::SingleSave);
-    tool.setSaveType(SaveImageTool::ImageType);
-    tool.setSavePath(dir);
-    tool.addImage(greyImage(8, 8));
-    tool.start();
-    QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 1, 5000);
-    QVERIFY(finished.at(0).at(0).toBool());
-    QCOMPARE(filesIn(dir), QStringList{QString::fromUtf8("轮廓_0.bmp")});
 }
 
 // The child process runs a multi-frame save of profiles under a file-size limit of 2 KiB.
@@ -399,9 +370,7 @@ int fullDiskChild(const QString& dir) {
     Control::setParameterInfo(PARAMETER_FRAME_LIMIT, "3");
     SaveImageTool tool;
     QSignalSpy finished(&tool, &SaveImageTool::saveFinish);
-    tool.setSaveMode(SaveImageTool::MultiFrameSave);
-    tool.setSaveType(SaveImageTool::ProfileType);
-    tool.setSavePath(dir);
+    configureRun(tool, dir, SaveImageTool::ProfileType);
     tool.start();
     for (int i = 0; i < 3; ++i)
         tool.addProfile(QVector<qreal>(3200, 1.234567), QVector<uint8_t>(100, 7));
