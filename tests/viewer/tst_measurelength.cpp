@@ -47,9 +47,6 @@ private slots:
 
     void lengths_data();
     void lengths();
-    void pixelLengthInput_data();
-    void pixelLengthInput();
-
     void lineMovedWithMouse_data();
     void lineMovedWithMouse();
     void toggledByButtonCloseAndCameraLoss();
@@ -82,55 +79,38 @@ void TestMeasureLength::cleanup() {
 }
 
 void TestMeasureLength::lengths_data() {
-    QTest::addColumn<QString>("pixelLength");
-    QTest::addColumn<QStringList>("texts");
-    QTest::newRow("1 mm") << "1" << QStringList{"(0, 0)", "(400, 400)", "400 mm", "400 mm", "565.685 mm"};
-    QTest::newRow("2 mm") << "2" << QStringList{"(0, 0)", "(400, 400)", "800 mm", "800 mm", "1131.37 mm"};
-    QTest::newRow("empty") << "" << QStringList{"(0, 0)", "(400, 400)", "0 mm", "0 mm", "0 mm"};
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("kept");
+    QTest::addColumn<QStringList>("lengths");  // horizontal, vertical, cartesian
+    const auto row = [](const char* name, const char* typed, const char* kept, const QStringList& lengths) {
+        QTest::newRow(name) << QString(typed) << QString(kept) << lengths;
+    };
+    row("1 mm", "1", "1", {"400 mm", "400 mm", "565.685 mm"});
+    row("2 mm", "2", "2", {"800 mm", "800 mm", "1131.37 mm"});
+    row("in range", "99999.99", "99999.99", {"4e+07 mm", "4e+07 mm", "5.65685e+07 mm"});
+    row("three decimals", "1.255", "1.25", {"500 mm", "500 mm", "707.107 mm"});
+    // A refused length measures nothing rather than something wrong.
+    row("empty", "", "", {"0 mm", "0 mm", "0 mm"});
+    row("too large", "100000", "100000", {"0 mm", "0 mm", "0 mm"});
+    row("below one", "0.5", "0.5", {"0 mm", "0 mm", "0 mm"});
+    row("letters", "abc", "", {"0 mm", "0 mm", "0 mm"});
 }
 
 void TestMeasureLength::lengths() {
-    QFETCH(QString, pixelLength);
-    QFETCH(QStringList, texts);
+    QFETCH(QString, typed);
+    QFETCH(QString, kept);
+    QFETCH(QStringList, lengths);
     MeasureLengthWidget w;
     w.show();
     w.setPoints(NuvPoint(0, 0), NuvPoint(400, 400));
-    enterPixelLength(&w, pixelLength);
+    enterPixelLength(&w, typed);
+    QCOMPARE(child<QLineEdit>(&w, "lineEdit")->text(), kept);
+    QStringList texts = QStringList{"(0, 0)", "(400, 400)"} + lengths;
     QCOMPARE(shown(&w), texts);
     // The unit labels the numbers and changes none of them.
     child<QComboBox>(&w, "comboBox")->setCurrentIndex(0);
     texts.replaceInStrings(QStringLiteral(" mm"), QStringLiteral(" cm"));
     QCOMPARE(shown(&w), texts);
-}
-
-void TestMeasureLength::pixelLengthInput_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("kept");
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("in range") << "99999.99"
-                              << "99999.99" << true;
-    QTest::newRow("too large") << "100000"
-                               << "100000" << false;
-    QTest::newRow("three decimals") << "1.255"
-                                    << "1.25" << true;
-    QTest::newRow("below one") << "0.5"
-                               << "0.5" << false;
-    QTest::newRow("letters") << "abc"
-                             << "" << false;
-}
-
-void TestMeasureLength::pixelLengthInput() {
-    QFETCH(QString, typed);
-    QFETCH(QString, kept);
-    QFETCH(bool, accepted);
-    MeasureLengthWidget w;
-    w.show();
-    w.setPoints(NuvPoint(0, 0), NuvPoint(10, 0));
-    enterPixelLength(&w, typed);
-    QCOMPARE(child<QLineEdit>(&w, "lineEdit")->text(), kept);
-    // A refused length measures nothing rather than something wrong.
-    const QString expected = accepted ? QString::number(10 * kept.toFloat(), 'g', 6) : QStringLiteral("0");
-    QCOMPARE(child<QLabel>(&w, "labelHLength")->text(), expected + QStringLiteral(" mm"));
 }
 
 void TestMeasureLength::drag(QPointF from, QPointF to) {
