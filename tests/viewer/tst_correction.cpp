@@ -20,6 +20,7 @@
 #include "ImageWndManager.h"
 #include "ScriptedModalHandler.h"
 #include "TestSupport.h"
+#include "ViewerHost.h"
 
 namespace Control = ZavizoZoz3::Control;
 using Script = std::function<void(CorrectionWidget*)>;
@@ -30,29 +31,22 @@ struct Areas {
 };
 
 // The panel's form widgets, found by name as the designer form names them.
-struct Form {
-    explicit Form(QWidget* panel) : panel(panel) {}
-    template <class T>
-    T* get(const char* name) const {
-        return panel->findChild<T*>(QLatin1String(name));
-    }
-    QWidget* panel;
-    QPushButton* btnScanContour = get<QPushButton>("btnScanContour");
-    QPushButton* btnRegisterContour = get<QPushButton>("btnRegisterContour");
-    QPushButton* btnConfirm = get<QPushButton>("btnConfirm");
-    QPushButton* btnCancel = get<QPushButton>("btnCancel");
-    QDoubleSpinBox* dSpinboxLeft1 = get<QDoubleSpinBox>("dSpinboxLeft1");
-    QDoubleSpinBox* dSpinboxRight1 = get<QDoubleSpinBox>("dSpinboxRight1");
-    QDoubleSpinBox* dSpinboxLeft2 = get<QDoubleSpinBox>("dSpinboxLeft2");
-    QDoubleSpinBox* dSpinboxRight2 = get<QDoubleSpinBox>("dSpinboxRight2");
-    QDoubleSpinBox* dSpinboxCorrectionValue = get<QDoubleSpinBox>("dSpinboxCorrectionValue");
-    QLineEdit* lineEditCurCorrectionFactor = get<QLineEdit>("lineEditCurCorrectionFactor");
-    QLineEdit* lineEditMeasureValue = get<QLineEdit>("lineEditMeasureValue");
-    QLineEdit* lineEditCorrectionFactor = get<QLineEdit>("lineEditCorrectionFactor");
-};
+template <class T>
+T* child(QWidget* panel, const char* name) {
+    return panel->findChild<T*>(QLatin1String(name));
+}
+
+void click(QWidget* panel, const char* name) {
+    QTest::mouseClick(child<QPushButton>(panel, name), Qt::LeftButton);
+}
+
+double number(QWidget* panel, const char* name) {
+    return child<QLineEdit>(panel, name)->text().toDouble();
+}
 
 // Types the value into the box and presses Enter, as a user does.
-void enter(QDoubleSpinBox* box, double value) {
+void enter(QWidget* panel, const char* name, double value) {
+    QDoubleSpinBox* box = child<QDoubleSpinBox>(panel, name);
     QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(box, QLocale().toString(value, 'f', 2));
     QTest::keyClick(box, Qt::Key_Enter);
@@ -60,22 +54,18 @@ void enter(QDoubleSpinBox* box, double value) {
 
 // Each edit keeps its area at least 0.5 mm wide, so a left bound moving right past the old right
 // bound is entered again once the right bound has moved.
-void enterAreas(const Form& f, const Areas& a) {
+void enterAreas(QWidget* panel, const Areas& a) {
     for (int pass = 0; pass < 2; ++pass) {
-        enter(f.dSpinboxLeft1, a.l1);
-        enter(f.dSpinboxRight1, a.r1);
-        enter(f.dSpinboxLeft2, a.l2);
-        enter(f.dSpinboxRight2, a.r2);
+        enter(panel, "dSpinboxLeft1", a.l1);
+        enter(panel, "dSpinboxRight1", a.r1);
+        enter(panel, "dSpinboxLeft2", a.l2);
+        enter(panel, "dSpinboxRight2", a.r2);
     }
-}
-
-double number(QLineEdit* edit) {
-    return edit->text().toDouble();
 }
 }  // namespace
 Q_DECLARE_METATYPE(Areas)
 
-class TestCorrection : public QObject {
+class TestCorrection : public QObject, protected TestSupport::ViewerHost {
     Q_OBJECT
 private slots:
     void init();
@@ -98,35 +88,18 @@ private:
     bool runRequest(int type, float value, QDoubleSpinBox* target, const Script& script);
     // Scans until a full contour arrived, then registers it.
     static bool scanAndRegister(CorrectionWidget* panel);
-    ImageWnd* pane() const { return m_viewer->manager()->paneOf(QString::fromStdString(m_key)); }
-
-    QWidget* m_host = nullptr;
-    NuvViewerImageWnd* m_viewer = nullptr;
-    std::string m_key;
 };
 
 void TestCorrection::init() {
     TestSupport::resetEnvironment();
     Control::installPayloadEncoder();
-    m_host = new QWidget();
-    m_host->resize(900, 600);
-    m_viewer = new NuvViewerImageWnd(m_host);
-    m_host->show();
-    m_key = Control::addCamera(Control::CameraKind::LaserProfiler, "");
-    Control::setConnected(m_key, true);
-    Control::setOpen(m_key, true);
+    openViewer(900, 600);
+    QVERIFY(bindCamera(Control::CameraKind::LaserProfiler, ""));
     Control::setFrameRate(m_key, 50.0);
-    QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
-    Control::postDeviceList(1);
-    QVERIFY(bound.wait());
 }
 
 void TestCorrection::cleanup() {
-    delete m_viewer;
-    m_viewer = nullptr;
-    delete m_host;
-    m_host = nullptr;
-    Control::reset();
+    closeViewer();
 }
 
 bool TestCorrection::runRequest(int type, float value, QDoubleSpinBox* target, const Script& script) {
@@ -143,10 +116,10 @@ bool TestCorrection::runRequest(int type, float value, QDoubleSpinBox* target, c
 }
 
 bool TestCorrection::scanAndRegister(CorrectionWidget* panel) {
-    QTest::mouseClick(Form(panel).btnScanContour, Qt::LeftButton);
+    click(panel, "btnScanContour");
     const bool full = QTest::qWaitFor([panel] { return panel->contour().size() == 3200; }, 5000);
-    QTest::mouseClick(Form(panel).btnRegisterContour, Qt::LeftButton);
-    return full && Form(panel).dSpinboxCorrectionValue->isEnabled();
+    click(panel, "btnRegisterContour");
+    return full && child<QDoubleSpinBox>(panel, "dSpinboxCorrectionValue")->isEnabled();
 }
 
 void TestCorrection::recoversSceneGeometry_data() {
@@ -179,24 +152,24 @@ void TestCorrection::recoversSceneGeometry() {
     Control::setLaserScene(m_key, tilt, step, position);
     // The user watches the live contour when the request comes.
     TestSupport::answerGrabPresses(m_viewer, this, true);
-    pane()->view3D()->btn3DStartGrab->click();
-    QTRY_VERIFY(pane()->view3D()->btn3DStopGrab->isEnabled());
+    m_pane->view3D()->btn3DStartGrab->click();
+    QTRY_VERIFY(m_pane->view3D()->btn3DStopGrab->isEnabled());
     double measured = std::numeric_limits<double>::quiet_NaN();
     bool registered = false;
     QString title;
     QVERIFY(runRequest(type, 0.0f, nullptr, [&](CorrectionWidget* panel) {
         title = qobject_cast<CorrectionDialog*>(panel->window())->title();
         registered = scanAndRegister(panel);
-        enterAreas(Form(panel), areas);
-        measured = number(Form(panel).lineEditMeasureValue);
+        enterAreas(panel, areas);
+        measured = number(panel, "lineEditMeasureValue");
     }));
     QVERIFY(registered);
     QCOMPARE(title, type == 0 ? QStringLiteral("Tilt Correction") : QStringLiteral("High Correction"));
     QVERIFY2(std::fabs(measured - expected) <= tolerance, qPrintable(QString::number(measured)));
     // The dialog gave the contours back to the view and the camera stopped.
-    QVERIFY(!pane()->correctionTool()->isOpen());
+    QVERIFY(!m_pane->correctionTool()->isOpen());
     QVERIFY(!Control::isGrabbing(m_key));
-    QVERIFY(pane()->view3D()->btn3DStartGrab->isEnabled());
+    QVERIFY(m_pane->view3D()->btn3DStartGrab->isEnabled());
 }
 
 void TestCorrection::confirmAndCancelWriteHostBox_data() {
@@ -217,22 +190,21 @@ void TestCorrection::confirmAndCancelWriteHostBox() {
     QDoubleSpinBox host;
     host.setRange(-1000, 1000);
     host.setDecimals(4);
-    pane()->view3D()->btn3DMode->click();  // the user was looking at the 3D page
+    m_pane->view3D()->btn3DMode->click();  // the user was looking at the 3D page
     double factor = 0;
     QVERIFY(runRequest(type, 0.25f, &host, [&](CorrectionWidget* panel) {
-        const Form f(panel);
-        QCOMPARE(f.lineEditCurCorrectionFactor->text(), QStringLiteral("0.2500"));
+        QCOMPARE(child<QLineEdit>(panel, "lineEditCurCorrectionFactor")->text(), QStringLiteral("0.2500"));
         QVERIFY(scanAndRegister(panel));
-        enterAreas(f, Areas{-15.5, -13.5, -12.5, -10.5});
-        enter(f.dSpinboxCorrectionValue, correction);
-        factor = number(f.lineEditCorrectionFactor);
-        const double measured = number(f.lineEditMeasureValue);
+        enterAreas(panel, Areas{-15.5, -13.5, -12.5, -10.5});
+        enter(panel, "dSpinboxCorrectionValue", correction);
+        factor = number(panel, "lineEditCorrectionFactor");
+        const double measured = number(panel, "lineEditMeasureValue");
         const double expected = type == 0 ? 0.25 + measured + correction : correction / measured;
         QVERIFY(std::fabs(factor - expected) < 2e-4);
-        QTest::mouseClick(confirm ? f.btnConfirm : f.btnCancel, Qt::LeftButton);
+        click(panel, confirm ? "btnConfirm" : "btnCancel");
     }));
     QCOMPARE(host.value(), confirm ? factor : 0.25);
-    QVERIFY(pane()->view3D()->btn3DMode->isChecked());
+    QVERIFY(m_pane->view3D()->btn3DMode->isChecked());
     QCOMPARE(ZavizoZoz3::GetCameraImageMode(m_key), 2);
 }
 
@@ -256,27 +228,19 @@ void TestCorrection::computationEdges_data() {
     invalid[0] = 25.0;  // above the height range
     invalid[1] = nan;
     const Areas wide{-9, -1, 1, 9};
-    QTest::newRow("nothing valid") << 0 << invalid << wide << 0.0 << "0.0000"
-                                   << "0.0000"
-                                   << "No valid data";
-    QTest::newRow("tilt") << 0 << ramp << wide << 0.0 << "5.7106"
-                          << "6.2106"
-                          << "";
-    QTest::newRow("area 2 at range edge") << 0 << ramp << Areas{-9, -1, -10, 9} << 1.0 << "0.0000"
-                                          << "1.5000"
-                                          << "";
-    QTest::newRow("fewer than 10 points") << 0 << sparse << wide << 2.0 << "0.0000"
-                                          << "2.5000"
-                                          << "";
-    QTest::newRow("height 5 over step 2") << 1 << step << wide << 5.0 << "2.0000"
-                                          << "2.5000"
-                                          << "";
-    QTest::newRow("height at range edge") << 1 << step << Areas{-10, -1, 1, 9} << 5.0 << "2.0000"
-                                          << "2.5000"
-                                          << "";
-    QTest::newRow("height area 2 at edge") << 1 << step << Areas{-9, -1, -10, 9} << 5.0 << "0.0000"
-                                           << "0.0000"
-                                           << "";
+    const auto row = [](const char* name, int type, const QVector<qreal>& contour, const Areas& areas,
+                        double correction, const char* measure, const char* factor,
+                        const char* message = "") {
+        QTest::newRow(name) << type << contour << areas << correction << QString(measure) << QString(factor)
+                            << QString(message);
+    };
+    row("nothing valid", 0, invalid, wide, 0.0, "0.0000", "0.0000", "No valid data");
+    row("tilt", 0, ramp, wide, 0.0, "5.7106", "6.2106");
+    row("area 2 at range edge", 0, ramp, Areas{-9, -1, -10, 9}, 1.0, "0.0000", "1.5000");
+    row("fewer than 10 points", 0, sparse, wide, 2.0, "0.0000", "2.5000");
+    row("height 5 over step 2", 1, step, wide, 5.0, "2.0000", "2.5000");
+    row("height at range edge", 1, step, Areas{-10, -1, 1, 9}, 5.0, "2.0000", "2.5000");
+    row("height area 2 at edge", 1, step, Areas{-9, -1, -10, 9}, 5.0, "0.0000", "0.0000");
 }
 
 void TestCorrection::computationEdges() {
@@ -288,23 +252,22 @@ void TestCorrection::computationEdges() {
     QFETCH(QString, factor);
     QFETCH(QString, message);
     CorrectionWidget panel;
-    const Form f(&panel);
     panel.setCorrectionType(type);
     panel.setYRange(-20, 20);
     panel.setXRange(20);
     panel.setScaler(32);
     panel.setCurrentCorrectionValue(0.5f);
     panel.setContour(contour);
-    f.btnRegisterContour->setEnabled(true);  // as a scan leaves it
-    QTest::mouseClick(f.btnRegisterContour, Qt::LeftButton);
+    child<QPushButton>(&panel, "btnRegisterContour")->setEnabled(true);  // as a scan leaves it
+    click(&panel, "btnRegisterContour");
     QCOMPARE(TestSupport::modals().messageTexts(), message.isEmpty() ? QStringList() : QStringList{message});
-    QCOMPARE(f.dSpinboxCorrectionValue->isEnabled(), message.isEmpty());
+    QCOMPARE(child<QDoubleSpinBox>(&panel, "dSpinboxCorrectionValue")->isEnabled(), message.isEmpty());
     if (message.isEmpty()) {
-        enterAreas(f, areas);
-        enter(f.dSpinboxCorrectionValue, correction);
+        enterAreas(&panel, areas);
+        enter(&panel, "dSpinboxCorrectionValue", correction);
     }
-    QCOMPARE(f.lineEditMeasureValue->text(), measure);
-    QCOMPARE(f.lineEditCorrectionFactor->text(), factor);
+    QCOMPARE(child<QLineEdit>(&panel, "lineEditMeasureValue")->text(), measure);
+    QCOMPARE(child<QLineEdit>(&panel, "lineEditCorrectionFactor")->text(), factor);
 }
 
 void TestCorrection::requestWithoutProfilerOpensNothing_data() {
@@ -317,7 +280,7 @@ void TestCorrection::requestWithoutProfilerOpensNothing_data() {
 void TestCorrection::requestWithoutProfilerOpensNothing() {
     QFETCH(int, mode);
     QFETCH(bool, bound);
-    ImageWnd* target = bound ? pane() : m_viewer->manager()->pane(2);
+    ImageWnd* target = bound ? m_pane : manager()->pane(2);
     target->setImageWndMode(mode);
     target->openCorrection(0, 1.0f, nullptr);
     QCOMPARE(TestSupport::modals().count(ModalSeam::Kind::Dialog), 0);
@@ -327,7 +290,7 @@ void TestCorrection::requestWithoutProfilerOpensNothing() {
 void TestCorrection::unreadableScalerStillMeasures() {
     // A camera the business layer does not know: "Scaler" cannot be read, so it counts as 0 and no
     // height is taken for unmeasured; scan and register fail quietly at the camera.
-    ImageWnd* ghost = m_viewer->manager()->pane(2);
+    ImageWnd* ghost = manager()->pane(2);
     ghost->setCameraName(QStringLiteral("ghost"));
     QString measured;
     TestSupport::modals().setDialogScript([&](QDialog* dialog) {
@@ -335,11 +298,11 @@ void TestCorrection::unreadableScalerStillMeasures() {
         QVector<qreal> ramp(3200);
         for (int i = 0; i < 3200; ++i)
             ramp[i] = i % 7 == 0 ? -1048576.0 : 0.0001 * i;  // the would-be marker is a height here
-        QTest::mouseClick(Form(panel).btnScanContour, Qt::LeftButton);
+        click(panel, "btnScanContour");
         ghost->showProfile(ramp, {});
-        QTest::mouseClick(Form(panel).btnRegisterContour, Qt::LeftButton);
+        click(panel, "btnRegisterContour");
         panel->waitForCameraCalls();
-        measured = Form(panel).lineEditMeasureValue->text();
+        measured = child<QLineEdit>(panel, "lineEditMeasureValue")->text();
         return int(QDialog::Rejected);
     });
     ghost->openCorrection(0, 0.0f, nullptr);
@@ -356,13 +319,13 @@ void TestCorrection::scanEndsWithDialogCameraOrPane_data() {
 
 void TestCorrection::scanEndsWithDialogCameraOrPane() {
     QFETCH(int, ending);
-    QPointer<ImageWnd> target = pane();
+    QPointer<ImageWnd> target = m_pane;
     QDoubleSpinBox host;
     host.setValue(3.0);
     bool scanned = false, ended = true;
     TestSupport::modals().setDialogScript([&](QDialog* dialog) {
         CorrectionWidget* panel = qobject_cast<CorrectionDialog*>(dialog)->panel();
-        QTest::mouseClick(Form(panel).btnScanContour, Qt::LeftButton);
+        click(panel, "btnScanContour");
         scanned =
             QTest::qWaitFor([&] { return Control::isGrabbing(m_key) && !panel->contour().isEmpty(); }, 5000);
         if (ending == 0) {
