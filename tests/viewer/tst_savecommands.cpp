@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "COperationTipWidget.h"
+#include "HostGrab.h"
 #include "Image2DWnd.h"
 #include "Image3DWnd.h"
 #include "ImageMultiSaveInfoWidget.h"
@@ -63,7 +64,6 @@ private slots:
     void cleanup();
 
     void stripCountsTimesAndFolds();
-    void saveButtonsFollowTheCamera();
     void checksShowTheirBox_data();
     void checksShowTheirBox();
     void singleSaveOfEachProfilerMode();
@@ -98,27 +98,15 @@ void TestSaveCommands::cleanup() {
 void TestSaveCommands::bind(Control::CameraKind kind, const std::string& name) {
     QVERIFY(bindCamera(kind, name));
     if (kind == Control::CameraKind::AreaScan) m_viewer->setImageWndMode(1, NuvViewerImageWnd::Mode2D);
-    connect(m_viewer, &NuvViewerImageWnd::wndButtonclick, this,
-            [this](int, QString camId, NuvViewerImageWnd::ButtonType type) {
-                const std::string key = camId.toStdString();
-                if (type == NuvViewerImageWnd::StartGrab) {
-                    if (ZavizoZoz3::GetCameraImageMode(key) == 2) m_viewer->initRangeImageDisplay(camId);
-                    ZavizoZoz3::StartGrab(key);
-                } else {
-                    ZavizoZoz3::StopGrab(key);
-                    m_pane->onGrabStopped();
-                }
-            });
+    TestSupport::answerGrabPresses(m_viewer, this, true);
 }
 
+// Presses start and waits until the pane has learnt from the device list that the camera runs.
 void TestSaveCommands::startGrab() {
-    if (m_pane->view3D()) {
-        m_pane->view3D()->btn3DStartGrab->click();
-    } else {
-        m_pane->view2D()->btnStartGrab->click();
-    }
-    QTRY_VERIFY_WITH_TIMEOUT(Control::isGrabbing(m_key), 5000);
-    m_pane->onGrabStarted();
+    Image3DWnd* v = m_pane->view3D();
+    (v ? v->btn3DStartGrab : m_pane->view2D()->btnStartGrab)->click();
+    QPushButton* stop = v ? v->btn3DStopGrab : m_pane->view2D()->btnStopGrab;
+    QTRY_VERIFY_WITH_TIMEOUT(Control::isGrabbing(m_key) && stop->isEnabled() && !stop->isHidden(), 5000);
 }
 
 void TestSaveCommands::stripCountsTimesAndFolds() {
@@ -137,16 +125,6 @@ void TestSaveCommands::stripCountsTimesAndFolds() {
     QVERIFY(strip.isFolded());
     QTest::mouseClick(strip.findChild<QPushButton*>("btnFold"), Qt::LeftButton);
     QVERIFY(!strip.isFolded());
-}
-
-void TestSaveCommands::saveButtonsFollowTheCamera() {
-    ImageWnd* pane = m_viewer->manager()->pane(1);
-    Image3DWnd* v = pane->view3D();
-    QVERIFY(v->btnSingleSave->isHidden() && v->btnMultiSave->isHidden());
-    bind(Control::CameraKind::LaserProfiler, "LP");
-    QVERIFY(!v->btnSingleSave->isHidden() || v->btnSingleSave->property("inMenu").toBool());
-    pane->resetCamera();
-    QVERIFY(v->btnSingleSave->isHidden() && v->btnMultiSave->isHidden());
 }
 
 void TestSaveCommands::checksShowTheirBox_data() {
@@ -332,8 +310,11 @@ void TestSaveCommands::runCutShort_data() {
 
 void TestSaveCommands::runCutShort() {
     QFETCH(bool, closeViewer);
+    Image3DWnd* v = manager()->pane(1)->view3D();
+    QVERIFY(v->btnSingleSave->isHidden() && v->btnMultiSave->isHidden());  // nothing to save without a camera
     bind(Control::CameraKind::LaserProfiler, "LP");
-    Image3DWnd* v = m_pane->view3D();
+    QCOMPARE(m_pane->view3D(), v);
+    QVERIFY(!v->btnSingleSave->isHidden() || v->btnSingleSave->property("inMenu").toBool());
     v->btnContourMode->click();
     PaneSaveCommands* save = m_pane->saveCommands();
     v->btnMultiSave->click();
@@ -348,7 +329,7 @@ void TestSaveCommands::runCutShort() {
         Control::setConnected(m_key, false);
         Control::postDeviceList(1);
         QTRY_VERIFY_WITH_TIMEOUT(!save->isMultiSaving(), 5000);
-        QVERIFY(v->btnMultiSave->isHidden());
+        QVERIFY(v->btnSingleSave->isHidden() && v->btnMultiSave->isHidden());
         QTRY_VERIFY_WITH_TIMEOUT(!save->worker().isSaving(), 5000);
         QVERIFY(TestSupport::modals().messageTexts().isEmpty());  // ended quietly
     }
