@@ -59,7 +59,6 @@ private:
         MeasureLengthDialog* d = m_pane->measureTool()->dialog();
         return d ? d->panel() : nullptr;
     }
-    void drag(QPointF from, QPointF to);
 
     ImageWnd* m_pane = nullptr;
 };
@@ -113,13 +112,6 @@ void TestMeasureLength::lengths() {
     QCOMPARE(shown(&w), texts);
 }
 
-void TestMeasureLength::drag(QPointF from, QPointF to) {
-    const auto at = [this](QPointF image) {
-        return view()->viewport()->mapTo(m_pane, view()->mapFromImage(image));
-    };
-    TestSupport::dragInWindow(m_pane->windowHandle(), at, from, to);
-}
-
 void TestMeasureLength::lineMovedWithMouse_data() {
     QTest::addColumn<QPointF>("from");
     QTest::addColumn<QPointF>("to");
@@ -147,7 +139,8 @@ void TestMeasureLength::lineMovedWithMouse() {
     view()->selectShape(m_pane->measureTool()->lineId());
     // Frames keep streaming under the line.
     m_pane->show2DImage(image, false);
-    drag(from, to);
+    const auto at = [this](QPointF p) { return view()->viewport()->mapTo(m_pane, view()->mapFromImage(p)); };
+    TestSupport::dragInWindow(m_pane->windowHandle(), at, from, to);
     QCOMPARE(shown(panel()), texts);
     QVERIFY(m_pane->measureTool()->lineId() >= 0);
 }
