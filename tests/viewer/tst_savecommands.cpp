@@ -8,24 +8,17 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <algorithm>
 
 #include "COperationTipWidget.h"
 #include "HostGrab.h"
 #include "Image2DWnd.h"
 #include "Image3DWnd.h"
 #include "ImageMultiSaveInfoWidget.h"
-#include "ImageWnd.h"
-#include "ImageWndManager.h"
-#include "NuvViewerImageWnd.h"
 #include "PaneSaveCommands.h"
 #include "RangeStreamer.h"
 #include "ReadBack.h"
 #include "ScriptedModalHandler.h"
-#include "TestSupport.h"
 #include "ViewerHost.h"
-#include "ZavizoZoz3.h"
-#include "ZavizoZoz3Control.h"
 
 namespace Control = ZavizoZoz3::Control;
 using namespace ZavizoZoz3;
@@ -33,9 +26,7 @@ using TestSupport::readBack;
 
 namespace {
 QStringList filesUnder(const QString& dir) {
-    QStringList out = QDir(dir).entryList(QDir::Files);
-    std::sort(out.begin(), out.end());
-    return out;
+    return QDir(dir).entryList(QDir::Files, QDir::Name);
 }
 
 QStringList tipTexts(QWidget* pane) {
@@ -50,8 +41,7 @@ bool allComplete(const QString& dir) {
     for (const QString& name : filesUnder(dir)) {
         QFile f(dir + '/' + name);
         if (!f.open(QIODevice::ReadOnly)) return false;
-        const QByteArray bytes = f.readAll();
-        if (name.endsWith(".csv") && !bytes.endsWith('\n')) return false;
+        if (name.endsWith(".csv") && !f.readAll().endsWith('\n')) return false;
     }
     return true;
 }
