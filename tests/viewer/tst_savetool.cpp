@@ -144,7 +144,6 @@ void TestSaveTool::names() {
 }
 
 void TestSaveTool::profileCsvLayouts() {
-    QCOMPARE(ImageFileWriter::heightsCsv({1, 2.5, 1e-12}), std::string("1,2.5,1e-12\n"));
     QCOMPARE(ImageFileWriter::heightsCsv({}), std::string());
     // Byte-identical to QString::number(value, 'g', 10) for every kind of value.
     const QVector<qreal> values{-0.123456789012, 12345678901.0, 1e21, 3.0, -1e-5, 0.1, qQNaN(), 7.25e-300};
