@@ -71,10 +71,8 @@ private slots:
     void init();
     void cleanup();
 
-    void recoversSceneGeometry_data();
-    void recoversSceneGeometry();
-    void confirmAndCancelWriteHostBox_data();
-    void confirmAndCancelWriteHostBox();
+    void measuresSceneAndHandsFactorBack_data();
+    void measuresSceneAndHandsFactorBack();
     void computationEdges_data();
     void computationEdges();
     void requestWithoutProfilerOpensNothing_data();
@@ -113,87 +111,77 @@ bool TestCorrection::runRequest(int type, float value, QDoubleSpinBox* target, c
     return QTest::qWaitFor([&] { return ran; }, 5000);
 }
 
-void TestCorrection::recoversSceneGeometry_data() {
+void TestCorrection::measuresSceneAndHandsFactorBack_data() {
     QTest::addColumn<int>("type");
     QTest::addColumn<double>("tilt");
     QTest::addColumn<double>("step");
     QTest::addColumn<double>("position");  // along the scan: 45 bare conveyor, 25 across the block
     QTest::addColumn<Areas>("areas");
+    // Without a host box the user watches the live contour; with one, at 0.25, the 3D page.
+    QTest::addColumn<bool>("hostBox");
+    QTest::addColumn<double>("correction");
+    QTest::addColumn<bool>("confirm");
     const Areas conveyor{-12, -4, 4, 12}, block{-15.5, -13.5, -12.5, -10.5};
-    QTest::newRow("level") << 0 << 0.0 << 4.0 << 45.0 << conveyor;
-    QTest::newRow("tilt 0.5") << 0 << 0.5 << 4.0 << 45.0 << conveyor;
-    QTest::newRow("tilt -3") << 0 << -3.0 << 4.0 << 45.0 << conveyor;
-    QTest::newRow("tilt 7 with the block") << 0 << 7.0 << 4.0 << 25.0 << Areas{-15.5, -13.5, 8, 12};
-    QTest::newRow("step 2") << 1 << 0.0 << 2.0 << 25.0 << block;
-    QTest::newRow("step 4") << 1 << 0.0 << 4.0 << 25.0 << block;
-    QTest::newRow("step 6") << 1 << 0.0 << 6.0 << 25.0 << block;
+    QTest::newRow("level") << 0 << 0.0 << 4.0 << 45.0 << conveyor << false << 0.0 << true;
+    QTest::newRow("tilt 0.5 confirmed") << 0 << 0.5 << 4.0 << 45.0 << conveyor << true << 0.5 << true;
+    QTest::newRow("tilt -3 cancelled") << 0 << -3.0 << 4.0 << 45.0 << conveyor << true << 0.5 << false;
+    QTest::newRow("tilt 7 with the block")
+        << 0 << 7.0 << 4.0 << 25.0 << Areas{-15.5, -13.5, 8, 12} << false << 0.0 << false;
+    QTest::newRow("step 2 confirmed") << 1 << 0.0 << 2.0 << 25.0 << block << true << 8.0 << true;
+    QTest::newRow("step 4 cancelled") << 1 << 0.0 << 4.0 << 25.0 << block << true << 8.0 << false;
+    QTest::newRow("step 6") << 1 << 0.0 << 6.0 << 25.0 << block << false << 0.0 << true;
 }
 
-void TestCorrection::recoversSceneGeometry() {
+void TestCorrection::measuresSceneAndHandsFactorBack() {
     QFETCH(int, type);
     QFETCH(double, tilt);
     QFETCH(double, step);
     QFETCH(double, position);
     QFETCH(Areas, areas);
-    Control::setLaserScene(m_key, tilt, step, position);
-    // The user watches the live contour when the request comes.
-    TestSupport::answerGrabPresses(m_viewer, this, true);
-    m_pane->view3D()->btn3DStartGrab->click();
-    QTRY_VERIFY(m_pane->view3D()->btn3DStopGrab->isEnabled());
-    double measured = std::numeric_limits<double>::quiet_NaN();
-    bool registered = false;
-    QString title;
-    QVERIFY(runRequest(type, 0.0f, nullptr, [&](CorrectionWidget* panel) {
-        title = qobject_cast<CorrectionDialog*>(panel->window())->title();
-        registered = scanAndRegister(panel);
-        enterAreas(panel, areas);
-        measured = number(panel, "lineEditMeasureValue");
-    }));
-    QVERIFY(registered);
-    QCOMPARE(title, type == 0 ? QStringLiteral("Tilt Correction") : QStringLiteral("High Correction"));
-    // The scene comes back: its tilt within 0.05 degrees, its step height within 1 %.
-    const double error = std::fabs(measured - (type == 0 ? tilt : step));
-    QVERIFY2(error <= (type == 0 ? 0.05 : step / 100), qPrintable(QString::number(measured)));
-    // The dialog gave the contours back to the view and the camera stopped.
-    QVERIFY(!m_pane->correctionTool()->isOpen());
-    QVERIFY(!Control::isGrabbing(m_key));
-    QVERIFY(m_pane->view3D()->btn3DStartGrab->isEnabled());
-}
-
-void TestCorrection::confirmAndCancelWriteHostBox_data() {
-    QTest::addColumn<int>("type");
-    QTest::addColumn<bool>("confirm");
-    QTest::addColumn<double>("correction");
-    QTest::newRow("tilt confirmed") << 0 << true << 0.5;
-    QTest::newRow("tilt cancelled") << 0 << false << 0.5;
-    QTest::newRow("height confirmed") << 1 << true << 8.0;
-    QTest::newRow("height cancelled") << 1 << false << 8.0;
-}
-
-void TestCorrection::confirmAndCancelWriteHostBox() {
-    QFETCH(int, type);
-    QFETCH(bool, confirm);
+    QFETCH(bool, hostBox);
     QFETCH(double, correction);
-    Control::setLaserScene(m_key, 1.0, 4.0, 25.0);
+    QFETCH(bool, confirm);
+    Control::setLaserScene(m_key, tilt, step, position);
     QDoubleSpinBox host;
     host.setRange(-1000, 1000);
     host.setDecimals(4);
-    m_pane->view3D()->btn3DMode->click();  // the user was looking at the 3D page
-    double factor = 0;
-    QVERIFY(runRequest(type, 0.25f, &host, [&](CorrectionWidget* panel) {
-        QCOMPARE(child<QLineEdit>(panel, "lineEditCurCorrectionFactor")->text(), QStringLiteral("0.2500"));
-        QVERIFY(scanAndRegister(panel));
-        enterAreas(panel, Areas{-15.5, -13.5, -12.5, -10.5});
+    if (hostBox) {
+        m_pane->view3D()->btn3DMode->click();
+    } else {
+        TestSupport::answerGrabPresses(m_viewer, this, true);
+        m_pane->view3D()->btn3DStartGrab->click();
+        QTRY_VERIFY(m_pane->view3D()->btn3DStopGrab->isEnabled());
+    }
+    const double current = hostBox ? 0.25 : 0.0;
+    double measured = std::numeric_limits<double>::quiet_NaN(), factor = 0;
+    bool registered = false;
+    QString title, shownCurrent;
+    QVERIFY(runRequest(type, float(current), hostBox ? &host : nullptr, [&](CorrectionWidget* panel) {
+        title = qobject_cast<CorrectionDialog*>(panel->window())->title();
+        shownCurrent = child<QLineEdit>(panel, "lineEditCurCorrectionFactor")->text();
+        registered = scanAndRegister(panel);
+        enterAreas(panel, areas);
         enter(panel, "dSpinboxCorrectionValue", correction);
+        measured = number(panel, "lineEditMeasureValue");
         factor = number(panel, "lineEditCorrectionFactor");
-        const double measured = number(panel, "lineEditMeasureValue");
-        const double expected = type == 0 ? 0.25 + measured + correction : correction / measured;
-        QVERIFY(std::fabs(factor - expected) < 2e-4);
         click(panel, confirm ? "btnConfirm" : "btnCancel");
     }));
-    QCOMPARE(host.value(), confirm ? factor : 0.25);
-    QVERIFY(m_pane->view3D()->btn3DMode->isChecked());
-    QCOMPARE(ZavizoZoz3::GetCameraImageMode(m_key), 2);
+    QVERIFY(registered);
+    QCOMPARE(title, type == 0 ? QStringLiteral("Tilt Correction") : QStringLiteral("High Correction"));
+    QCOMPARE(shownCurrent, QString::number(current, 'f', 4));
+    // The scene comes back: its tilt within 0.05 degrees, its step height within 1 %.
+    const double error = std::fabs(measured - (type == 0 ? tilt : step));
+    QVERIFY2(error <= (type == 0 ? 0.05 : step / 100), qPrintable(QString::number(measured)));
+    const double expected = type == 0 ? current + measured + correction : correction / measured;
+    QVERIFY2(std::fabs(factor - expected) < 2e-4, qPrintable(QString::number(factor)));
+    // Confirm hands the factor to the host's box, cancel the current one.
+    QCOMPARE(host.value(), hostBox ? (confirm ? factor : 0.25) : 0.0);
+    // The dialog gave the contours back to the page the user was on and the camera stopped.
+    QCOMPARE(m_pane->view3D()->btn3DMode->isChecked(), hostBox);
+    QCOMPARE(ZavizoZoz3::GetCameraImageMode(m_key), hostBox ? 2 : 1);
+    QVERIFY(!m_pane->correctionTool()->isOpen());
+    QVERIFY(!Control::isGrabbing(m_key));
+    QVERIFY(m_pane->view3D()->btn3DStartGrab->isEnabled());
 }
 
 void TestCorrection::computationEdges_data() {
