@@ -30,13 +30,6 @@ QStringList shown(QWidget* panel) {
         texts << child<QLabel>(panel, name)->text();
     return texts;
 }
-
-void enterPixelLength(QWidget* panel, const QString& text) {
-    auto* edit = child<QLineEdit>(panel, "lineEdit");
-    edit->clear();
-    QTest::keyClicks(edit, text);
-    QTest::mouseClick(child<QPushButton>(panel, "pushButton"), Qt::LeftButton);
-}
 }  // namespace
 
 class TestMeasureLength : public QObject {
@@ -102,8 +95,11 @@ void TestMeasureLength::lengths() {
     MeasureLengthWidget w;
     w.show();
     w.setPoints(NuvPoint(0, 0), NuvPoint(400, 400));
-    enterPixelLength(&w, typed);
-    QCOMPARE(child<QLineEdit>(&w, "lineEdit")->text(), kept);
+    auto* edit = child<QLineEdit>(&w, "lineEdit");
+    edit->clear();
+    QTest::keyClicks(edit, typed);
+    QTest::mouseClick(child<QPushButton>(&w, "pushButton"), Qt::LeftButton);
+    QCOMPARE(edit->text(), kept);
     QStringList texts = QStringList{"(0, 0)", "(400, 400)"} + lengths;
     QCOMPARE(shown(&w), texts);
     // The unit labels the numbers and changes none of them.
