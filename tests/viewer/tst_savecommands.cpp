@@ -197,8 +197,7 @@ void TestSaveCommands::singleSaveOfEachProfilerMode() {
     QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 1, 10000);
     QVERIFY(finished.last().at(0).toBool());
     QTRY_VERIFY(tipTexts(m_pane).contains("Picture saved."));
-    ZavizoZoz3::StopGrab(m_key);
-    m_pane->onGrabStopped();
+    v->btn3DStopGrab->click();
 
     v->btn2DMode->click();
     startGrab();
@@ -208,14 +207,12 @@ void TestSaveCommands::singleSaveOfEachProfilerMode() {
     // The sensor picture keeps its grey sensor rows, at most the sensor's size ("WidthMax" 3200).
     const QImage picture(m_dir->path() + "/image_0.bmp");
     QVERIFY(picture.width() == 3200 && picture.height() >= 1 && picture.height() <= 1024);
-    ZavizoZoz3::StopGrab(m_key);
-    m_pane->onGrabStopped();
+    v->btn3DStopGrab->click();
 
     v->btn3DMode->click();
     startGrab();
     QTRY_VERIFY_WITH_TIMEOUT(m_pane->rangeStreamer()->lastRowAppended() == 199, 20000);
-    ZavizoZoz3::StopGrab(m_key);
-    m_pane->onGrabStopped();
+    v->btn3DStopGrab->click();
     v->btnSingleSave->click();
     QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 3, 10000);
     QVERIFY(finished.last().at(0).toBool());
