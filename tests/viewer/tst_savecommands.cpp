@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include "COperationTipWidget.h"
+#include "HostGrab.h"
 #include "Image2DWnd.h"
 #include "Image3DWnd.h"
 #include "ImageMultiSaveInfoWidget.h"
@@ -87,16 +88,11 @@ void TestSaveCommands::cleanup() {
 void TestSaveCommands::bind(Control::CameraKind kind, const std::string& name) {
     QVERIFY(bindCamera(kind, name));
     if (kind == Control::CameraKind::AreaScan) m_viewer->setImageWndMode(1, NuvViewerImageWnd::Mode2D);
+    TestSupport::answerGrabPresses(m_viewer, this, false);
+    // The pane learns of a stop at once, as of a start in startGrab().
     connect(m_viewer, &NuvViewerImageWnd::wndButtonclick, this,
-            [this](int, QString camId, NuvViewerImageWnd::ButtonType type) {
-                const std::string key = camId.toStdString();
-                if (type == NuvViewerImageWnd::StartGrab) {
-                    if (ZavizoZoz3::GetCameraImageMode(key) == 2) m_viewer->initRangeImageDisplay(camId);
-                    ZavizoZoz3::StartGrab(key);
-                } else {
-                    ZavizoZoz3::StopGrab(key);
-                    m_pane->onGrabStopped();
-                }
+            [this](int, QString, NuvViewerImageWnd::ButtonType type) {
+                if (type != NuvViewerImageWnd::StartGrab) m_pane->onGrabStopped();
             });
 }
 
@@ -217,9 +213,8 @@ void TestSaveCommands::singleSaveOfEachProfilerMode() {
     QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 3, 10000);
     QVERIFY(finished.last().at(0).toBool());
 
-    const QStringList files = filesUnder(m_dir->path());
     // The picture of 2D mode and the grey image of 3D mode share the name: the grey image is last.
-    QCOMPARE(files,
+    QCOMPARE(filesUnder(m_dir->path()),
              (QStringList{"image_0.bmp", "image_0.tif", "image_0_brightness.csv", "image_0_height.csv"}));
     const QJsonObject tiff = readBack("tiff", m_dir->path() + "/image_0.tif");
     QCOMPARE(tiff["shape"].toArray(), (QJsonArray{200, 3200}));
