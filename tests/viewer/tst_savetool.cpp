@@ -298,6 +298,8 @@ void TestSaveTool::frameLimitEndsRun() {
     tool.start();
     QCOMPARE(tool.processedCount(), 0);
     tool.stop();
+    // The worker reports the empty run's end: the spy must outlive that report.
+    QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 2, 5000);
 }
 
 // A FIFO holds the writer inside its write until the test reads it.
