@@ -68,265 +68,249 @@ bool scanAndRegister(CorrectionWidget* panel) {
 class TestCorrection : public QObject, protected TestSupport::ViewerHost {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init() {
+        TestSupport::resetEnvironment();
+        Control::installPayloadEncoder();
+        openViewer(900, 600);
+        QVERIFY(bindCamera(Control::CameraKind::LaserProfiler, ""));
+        Control::setFrameRate(m_key, 50.0);
+    }
 
-    void measuresSceneAndHandsFactorBack_data();
-    void measuresSceneAndHandsFactorBack();
-    void computationEdges_data();
-    void computationEdges();
-    void requestWithoutProfilerOpensNothing_data();
-    void requestWithoutProfilerOpensNothing();
-    void unreadableScalerStillMeasures();
-    void scanEndsWithDialogCameraOrPane_data();
-    void scanEndsWithDialogCameraOrPane();
+    void cleanup() { closeViewer(); }
+
+    void measuresSceneAndHandsFactorBack_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<double>("tilt");
+        QTest::addColumn<double>("step");
+        QTest::addColumn<double>("position");  // along the scan: 45 bare conveyor, 25 across the block
+        QTest::addColumn<Areas>("areas");
+        // Without a host box the user watches the live contour; with one, at 0.25, the 3D page.
+        QTest::addColumn<bool>("hostBox");
+        QTest::addColumn<double>("correction");
+        QTest::addColumn<bool>("confirm");
+        const Areas conveyor{-12, -4, 4, 12}, block{-15.5, -13.5, -12.5, -10.5};
+        QTest::newRow("level") << 0 << 0.0 << 4.0 << 45.0 << conveyor << false << 0.0 << true;
+        QTest::newRow("tilt 0.5 confirmed") << 0 << 0.5 << 4.0 << 45.0 << conveyor << true << 0.5 << true;
+        QTest::newRow("tilt -3 cancelled") << 0 << -3.0 << 4.0 << 45.0 << conveyor << true << 0.5 << false;
+        QTest::newRow("tilt 7 with the block")
+            << 0 << 7.0 << 4.0 << 25.0 << Areas{-15.5, -13.5, 8, 12} << false << 0.0 << false;
+        QTest::newRow("step 2 confirmed") << 1 << 0.0 << 2.0 << 25.0 << block << true << 8.0 << true;
+        QTest::newRow("step 4 cancelled") << 1 << 0.0 << 4.0 << 25.0 << block << true << 8.0 << false;
+        QTest::newRow("step 6") << 1 << 0.0 << 6.0 << 25.0 << block << false << 0.0 << true;
+    }
+
+    void measuresSceneAndHandsFactorBack() {
+        QFETCH(int, type);
+        QFETCH(double, tilt);
+        QFETCH(double, step);
+        QFETCH(double, position);
+        QFETCH(Areas, areas);
+        QFETCH(bool, hostBox);
+        QFETCH(double, correction);
+        QFETCH(bool, confirm);
+        Control::setLaserScene(m_key, tilt, step, position);
+        QDoubleSpinBox host;
+        host.setRange(-1000, 1000);
+        host.setDecimals(4);
+        if (hostBox) {
+            m_pane->view3D()->btn3DMode->click();
+        } else {
+            TestSupport::answerGrabPresses(m_viewer, this, true);
+            m_pane->view3D()->btn3DStartGrab->click();
+            QTRY_VERIFY(m_pane->view3D()->btn3DStopGrab->isEnabled());
+        }
+        const double current = hostBox ? 0.25 : 0.0;
+        double measured = std::numeric_limits<double>::quiet_NaN(), factor = 0;
+        bool registered = false;
+        QString title, shownCurrent;
+        QVERIFY(runRequest(type, float(current), hostBox ? &host : nullptr, [&](CorrectionWidget* panel) {
+            title = qobject_cast<CorrectionDialog*>(panel->window())->title();
+            shownCurrent = child<QLineEdit>(panel, "lineEditCurCorrectionFactor")->text();
+            registered = scanAndRegister(panel);
+            enterAreas(panel, areas);
+            enter(panel, "dSpinboxCorrectionValue", correction);
+            measured = number(panel, "lineEditMeasureValue");
+            factor = number(panel, "lineEditCorrectionFactor");
+            click(panel, confirm ? "btnConfirm" : "btnCancel");
+        }));
+        QVERIFY(registered);
+        QCOMPARE(title, type == 0 ? QStringLiteral("Tilt Correction") : QStringLiteral("High Correction"));
+        QCOMPARE(shownCurrent, QString::number(current, 'f', 4));
+        // The scene comes back: its tilt within 0.05 degrees, its step height within 1 %.
+        const double error = std::fabs(measured - (type == 0 ? tilt : step));
+        QVERIFY2(error <= (type == 0 ? 0.05 : step / 100), qPrintable(QString::number(measured)));
+        const double expected = type == 0 ? current + measured + correction : correction / measured;
+        QVERIFY2(std::fabs(factor - expected) < 2e-4, qPrintable(QString::number(factor)));
+        // Confirm hands the factor to the host's box, cancel the current one.
+        QCOMPARE(host.value(), hostBox ? (confirm ? factor : 0.25) : 0.0);
+        // The dialog gave the contours back to the page the user was on and the camera stopped.
+        QCOMPARE(m_pane->view3D()->btn3DMode->isChecked(), hostBox);
+        QCOMPARE(ZavizoZoz3::GetCameraImageMode(m_key), hostBox ? 2 : 1);
+        QVERIFY(!m_pane->correctionTool()->isOpen());
+        QVERIFY(!Control::isGrabbing(m_key));
+        QVERIFY(m_pane->view3D()->btn3DStartGrab->isEnabled());
+    }
+
+    void computationEdges_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QVector<qreal>>("contour");
+        QTest::addColumn<Areas>("areas");
+        QTest::addColumn<double>("correction");
+        QTest::addColumn<QString>("measure");
+        QTest::addColumn<QString>("factor");
+        QTest::addColumn<QString>("message");
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        // 200 points over 20 mm: 10 per mm; the scaler 32 makes -32768 the unmeasured height.
+        QVector<qreal> ramp(200), invalid(200, -32768.0), sparse(200, nan), step(200, 0.0);
+        for (int i = 0; i < 200; ++i) {
+            ramp[i] = 0.01 * i;  // 0.1 mm per mm: 5.7106 degrees
+            step[i] = i < 100 ? 3.0 : 1.0;
+        }
+        for (int i = 0; i < 4; ++i)
+            sparse[20 + i] = sparse[150 + i] = 1.0;
+        invalid[0] = 25.0;  // above the height range
+        invalid[1] = nan;
+        const Areas wide{-9, -1, 1, 9};
+        const auto row = [](const char* name, int type, const QVector<qreal>& contour, const Areas& areas,
+                            double correction, const char* measure, const char* factor,
+                            const char* message = "") {
+            QTest::newRow(name) << type << contour << areas << correction << QString(measure)
+                                << QString(factor) << QString(message);
+        };
+        row("nothing valid", 0, invalid, wide, 0.0, "0.0000", "0.0000", "No valid data");
+        row("tilt", 0, ramp, wide, 0.0, "5.7106", "6.2106");
+        row("area 2 at range edge", 0, ramp, Areas{-9, -1, -10, 9}, 1.0, "0.0000", "1.5000");
+        row("fewer than 10 points", 0, sparse, wide, 2.0, "0.0000", "2.5000");
+        row("height 5 over step 2", 1, step, wide, 5.0, "2.0000", "2.5000");
+        row("height at range edge", 1, step, Areas{-10, -1, 1, 9}, 5.0, "2.0000", "2.5000");
+        row("height area 2 at edge", 1, step, Areas{-9, -1, -10, 9}, 5.0, "0.0000", "0.0000");
+    }
+
+    void computationEdges() {
+        QFETCH(int, type);
+        QFETCH(QVector<qreal>, contour);
+        QFETCH(Areas, areas);
+        QFETCH(double, correction);
+        QFETCH(QString, measure);
+        QFETCH(QString, factor);
+        QFETCH(QString, message);
+        CorrectionWidget panel;
+        panel.setCorrectionType(type);
+        panel.setYRange(-20, 20);
+        panel.setXRange(20);
+        panel.setScaler(32);
+        panel.setCurrentCorrectionValue(0.5f);
+        panel.setContour(contour);
+        child<QPushButton>(&panel, "btnRegisterContour")->setEnabled(true);  // as a scan leaves it
+        click(&panel, "btnRegisterContour");
+        QCOMPARE(TestSupport::modals().messageTexts(),
+                 message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(child<QDoubleSpinBox>(&panel, "dSpinboxCorrectionValue")->isEnabled(), message.isEmpty());
+        if (message.isEmpty()) {
+            enterAreas(&panel, areas);
+            enter(&panel, "dSpinboxCorrectionValue", correction);
+        }
+        QCOMPARE(child<QLineEdit>(&panel, "lineEditMeasureValue")->text(), measure);
+        QCOMPARE(child<QLineEdit>(&panel, "lineEditCorrectionFactor")->text(), factor);
+    }
+
+    void requestWithoutProfilerOpensNothing_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("bound");
+        QTest::newRow("2D pane") << 1 << true;
+        QTest::newRow("pane without camera") << 2 << false;
+    }
+
+    void requestWithoutProfilerOpensNothing() {
+        QFETCH(int, mode);
+        QFETCH(bool, bound);
+        ImageWnd* target = bound ? m_pane : manager()->pane(2);
+        target->setImageWndMode(mode);
+        target->openCorrection(0, 1.0f, nullptr);
+        QCOMPARE(TestSupport::modals().count(ModalSeam::Kind::Dialog), 0);
+        QVERIFY(!target->correctionTool()->isOpen());
+    }
+
+    void unreadableScalerStillMeasures() {
+        // A camera the business layer does not know: "Scaler" cannot be read, so it counts as 0 and no
+        // height is taken for unmeasured; scan and register fail quietly at the camera.
+        ImageWnd* ghost = manager()->pane(2);
+        ghost->setCameraName(QStringLiteral("ghost"));
+        QString measured;
+        TestSupport::modals().setDialogScript([&](QDialog* dialog) {
+            CorrectionWidget* panel = qobject_cast<CorrectionDialog*>(dialog)->panel();
+            QVector<qreal> ramp(3200);
+            for (int i = 0; i < 3200; ++i)
+                ramp[i] = i % 7 == 0 ? -1048576.0 : 0.0001 * i;  // the would-be marker is a height here
+            click(panel, "btnScanContour");
+            ghost->showProfile(ramp, {});
+            click(panel, "btnRegisterContour");
+            panel->waitForCameraCalls();
+            measured = child<QLineEdit>(panel, "lineEditMeasureValue")->text();
+            return int(QDialog::Rejected);
+        });
+        ghost->openCorrection(0, 0.0f, nullptr);
+        QVERIFY(!measured.isEmpty());
+        QVERIFY(measured != QStringLiteral("0.0000"));
+    }
+
+    void scanEndsWithDialogCameraOrPane_data() {
+        QTest::addColumn<int>("ending");  // 0 the dialog's close button, 1 camera removed, 2 pane deleted
+        QTest::newRow("dialog closed") << 0;
+        QTest::newRow("camera removed") << 1;
+        QTest::newRow("pane deleted") << 2;
+    }
+
+    void scanEndsWithDialogCameraOrPane() {
+        QFETCH(int, ending);
+        QPointer<ImageWnd> target = m_pane;
+        QDoubleSpinBox host;
+        host.setValue(3.0);
+        bool scanned = false, ended = true;
+        TestSupport::modals().setDialogScript([&](QDialog* dialog) {
+            CorrectionWidget* panel = qobject_cast<CorrectionDialog*>(dialog)->panel();
+            click(panel, "btnScanContour");
+            scanned = QTest::qWaitFor(
+                [&] { return Control::isGrabbing(m_key) && !panel->contour().isEmpty(); }, 5000);
+            if (ending == 0) {
+                QTest::mouseClick(dialog->findChild<QToolButton*>(QStringLiteral("nuvDialogClose")),
+                                  Qt::LeftButton);
+            } else if (ending == 1) {
+                Control::removeCamera(m_key);
+                Control::postDeviceList(1, {}, {m_key});
+                ended = QTest::qWaitFor([&] { return target->cameraName().isEmpty(); }, 5000);
+            } else {
+                delete m_viewer;
+                m_viewer = nullptr;
+            }
+            return int(QDialog::Rejected);
+        });
+        // From a timer, as the manager's queued slot would run it, so that nothing of the viewer is
+        // on the stack when the pane goes.
+        QTimer::singleShot(0, target, [target, &host] { target->openCorrection(0, 1.0f, &host); });
+        QTRY_COMPARE(TestSupport::modals().count(ModalSeam::Kind::Dialog), 1);
+        QVERIFY(scanned && ended);
+        QTRY_VERIFY(!Control::isGrabbing(m_key));
+        QCOMPARE(host.value(), 3.0);
+        QVERIFY(TestSupport::modals().messageTexts().isEmpty());
+        if (target) QVERIFY(!target->correctionTool()->isOpen());
+    }
 
 private:
     // Posts a correction request for the bound camera and runs script inside the dialog.
-    bool runRequest(int type, float value, QDoubleSpinBox* target, const Script& script);
+    bool runRequest(int type, float value, QDoubleSpinBox* target, const Script& script) {
+        bool ran = false;
+        TestSupport::modals().setDialogScript([&](QDialog* dialog) {
+            auto* correction = qobject_cast<CorrectionDialog*>(dialog);
+            if (correction == nullptr) return int(QDialog::Rejected);
+            ran = true;
+            script(correction->panel());
+            return int(QDialog::Rejected);
+        });
+        Control::postCorrection(m_key, type, value, target);
+        return QTest::qWaitFor([&] { return ran; }, 5000);
+    }
 };
-
-void TestCorrection::init() {
-    TestSupport::resetEnvironment();
-    Control::installPayloadEncoder();
-    openViewer(900, 600);
-    QVERIFY(bindCamera(Control::CameraKind::LaserProfiler, ""));
-    Control::setFrameRate(m_key, 50.0);
-}
-
-void TestCorrection::cleanup() {
-    closeViewer();
-}
-
-bool TestCorrection::runRequest(int type, float value, QDoubleSpinBox* target, const Script& script) {
-    bool ran = false;
-    TestSupport::modals().setDialogScript([&](QDialog* dialog) {
-        auto* correction = qobject_cast<CorrectionDialog*>(dialog);
-        if (correction == nullptr) return int(QDialog::Rejected);
-        ran = true;
-        script(correction->panel());
-        return int(QDialog::Rejected);
-    });
-    Control::postCorrection(m_key, type, value, target);
-    return QTest::qWaitFor([&] { return ran; }, 5000);
-}
-
-void TestCorrection::measuresSceneAndHandsFactorBack_data() {
-    QTest::addColumn<int>("type");
-    QTest::addColumn<double>("tilt");
-    QTest::addColumn<double>("step");
-    QTest::addColumn<double>("position");  // along the scan: 45 bare conveyor, 25 across the block
-    QTest::addColumn<Areas>("areas");
-    // Without a host box the user watches the live contour; with one, at 0.25, the 3D page.
-    QTest::addColumn<bool>("hostBox");
-    QTest::addColumn<double>("correction");
-    QTest::addColumn<bool>("confirm");
-    const Areas conveyor{-12, -4, 4, 12}, block{-15.5, -13.5, -12.5, -10.5};
-    QTest::newRow("level") << 0 << 0.0 << 4.0 << 45.0 << conveyor << false << 0.0 << true;
-    QTest::newRow("tilt 0.5 confirmed") << 0 << 0.5 << 4.0 << 45.0 << conveyor << true << 0.5 << true;
-    QTest::newRow("tilt -3 cancelled") << 0 << -3.0 << 4.0 << 45.0 << conveyor << true << 0.5 << false;
-    QTest::newRow("tilt 7 with the block")
-        << 0 << 7.0 << 4.0 << 25.0 << Areas{-15.5, -13.5, 8, 12} << false << 0.0 << false;
-    QTest::newRow("step 2 confirmed") << 1 << 0.0 << 2.0 << 25.0 << block << true << 8.0 << true;
-    QTest::newRow("step 4 cancelled") << 1 << 0.0 << 4.0 << 25.0 << block << true << 8.0 << false;
-    QTest::newRow("step 6") << 1 << 0.0 << 6.0 << 25.0 << block << false << 0.0 << true;
-}
-
-void TestCorrection::measuresSceneAndHandsFactorBack() {
-    QFETCH(int, type);
-    QFETCH(double, tilt);
-    QFETCH(double, step);
-    QFETCH(double, position);
-    QFETCH(Areas, areas);
-    QFETCH(bool, hostBox);
-    QFETCH(double, correction);
-    QFETCH(bool, confirm);
-    Control::setLaserScene(m_key, tilt, step, position);
-    QDoubleSpinBox host;
-    host.setRange(-1000, 1000);
-    host.setDecimals(4);
-    if (hostBox) {
-        m_pane->view3D()->btn3DMode->click();
-    } else {
-        TestSupport::answerGrabPresses(m_viewer, this, true);
-        m_pane->view3D()->btn3DStartGrab->click();
-        QTRY_VERIFY(m_pane->view3D()->btn3DStopGrab->isEnabled());
-    }
-    const double current = hostBox ? 0.25 : 0.0;
-    double measured = std::numeric_limits<double>::quiet_NaN(), factor = 0;
-    bool registered = false;
-    QString title, shownCurrent;
-    QVERIFY(runRequest(type, float(current), hostBox ? &host : nullptr, [&](CorrectionWidget* panel) {
-        title = qobject_cast<CorrectionDialog*>(panel->window())->title();
-        shownCurrent = child<QLineEdit>(panel, "lineEditCurCorrectionFactor")->text();
-        registered = scanAndRegister(panel);
-        enterAreas(panel, areas);
-        enter(panel, "dSpinboxCorrectionValue", correction);
-        measured = number(panel, "lineEditMeasureValue");
-        factor = number(panel, "lineEditCorrectionFactor");
-        click(panel, confirm ? "btnConfirm" : "btnCancel");
-    }));
-    QVERIFY(registered);
-    QCOMPARE(title, type == 0 ? QStringLiteral("Tilt Correction") : QStringLiteral("High Correction"));
-    QCOMPARE(shownCurrent, QString::number(current, 'f', 4));
-    // The scene comes back: its tilt within 0.05 degrees, its step height within 1 %.
-    const double error = std::fabs(measured - (type == 0 ? tilt : step));
-    QVERIFY2(error <= (type == 0 ? 0.05 : step / 100), qPrintable(QString::number(measured)));
-    const double expected = type == 0 ? current + measured + correction : correction / measured;
-    QVERIFY2(std::fabs(factor - expected) < 2e-4, qPrintable(QString::number(factor)));
-    // Confirm hands the factor to the host's box, cancel the current one.
-    QCOMPARE(host.value(), hostBox ? (confirm ? factor : 0.25) : 0.0);
-    // The dialog gave the contours back to the page the user was on and the camera stopped.
-    QCOMPARE(m_pane->view3D()->btn3DMode->isChecked(), hostBox);
-    QCOMPARE(ZavizoZoz3::GetCameraImageMode(m_key), hostBox ? 2 : 1);
-    QVERIFY(!m_pane->correctionTool()->isOpen());
-    QVERIFY(!Control::isGrabbing(m_key));
-    QVERIFY(m_pane->view3D()->btn3DStartGrab->isEnabled());
-}
-
-void TestCorrection::computationEdges_data() {
-    QTest::addColumn<int>("type");
-    QTest::addColumn<QVector<qreal>>("contour");
-    QTest::addColumn<Areas>("areas");
-    QTest::addColumn<double>("correction");
-    QTest::addColumn<QString>("measure");
-    QTest::addColumn<QString>("factor");
-    QTest::addColumn<QString>("message");
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    // 200 points over 20 mm: 10 per mm; the scaler 32 makes -32768 the unmeasured height.
-    QVector<qreal> ramp(200), invalid(200, -32768.0), sparse(200, nan), step(200, 0.0);
-    for (int i = 0; i < 200; ++i) {
-        ramp[i] = 0.01 * i;  // 0.1 mm per mm: 5.7106 degrees
-        step[i] = i < 100 ? 3.0 : 1.0;
-    }
-    for (int i = 0; i < 4; ++i)
-        sparse[20 + i] = sparse[150 + i] = 1.0;
-    invalid[0] = 25.0;  // above the height range
-    invalid[1] = nan;
-    const Areas wide{-9, -1, 1, 9};
-    const auto row = [](const char* name, int type, const QVector<qreal>& contour, const Areas& areas,
-                        double correction, const char* measure, const char* factor,
-                        const char* message = "") {
-        QTest::newRow(name) << type << contour << areas << correction << QString(measure) << QString(factor)
-                            << QString(message);
-    };
-    row("nothing valid", 0, invalid, wide, 0.0, "0.0000", "0.0000", "No valid data");
-    row("tilt", 0, ramp, wide, 0.0, "5.7106", "6.2106");
-    row("area 2 at range edge", 0, ramp, Areas{-9, -1, -10, 9}, 1.0, "0.0000", "1.5000");
-    row("fewer than 10 points", 0, sparse, wide, 2.0, "0.0000", "2.5000");
-    row("height 5 over step 2", 1, step, wide, 5.0, "2.0000", "2.5000");
-    row("height at range edge", 1, step, Areas{-10, -1, 1, 9}, 5.0, "2.0000", "2.5000");
-    row("height area 2 at edge", 1, step, Areas{-9, -1, -10, 9}, 5.0, "0.0000", "0.0000");
-}
-
-void TestCorrection::computationEdges() {
-    QFETCH(int, type);
-    QFETCH(QVector<qreal>, contour);
-    QFETCH(Areas, areas);
-    QFETCH(double, correction);
-    QFETCH(QString, measure);
-    QFETCH(QString, factor);
-    QFETCH(QString, message);
-    CorrectionWidget panel;
-    panel.setCorrectionType(type);
-    panel.setYRange(-20, 20);
-    panel.setXRange(20);
-    panel.setScaler(32);
-    panel.setCurrentCorrectionValue(0.5f);
-    panel.setContour(contour);
-    child<QPushButton>(&panel, "btnRegisterContour")->setEnabled(true);  // as a scan leaves it
-    click(&panel, "btnRegisterContour");
-    QCOMPARE(TestSupport::modals().messageTexts(), message.isEmpty() ? QStringList() : QStringList{message});
-    QCOMPARE(child<QDoubleSpinBox>(&panel, "dSpinboxCorrectionValue")->isEnabled(), message.isEmpty());
-    if (message.isEmpty()) {
-        enterAreas(&panel, areas);
-        enter(&panel, "dSpinboxCorrectionValue", correction);
-    }
-    QCOMPARE(child<QLineEdit>(&panel, "lineEditMeasureValue")->text(), measure);
-    QCOMPARE(child<QLineEdit>(&panel, "lineEditCorrectionFactor")->text(), factor);
-}
-
-void TestCorrection::requestWithoutProfilerOpensNothing_data() {
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<bool>("bound");
-    QTest::newRow("2D pane") << 1 << true;
-    QTest::newRow("pane without camera") << 2 << false;
-}
-
-void TestCorrection::requestWithoutProfilerOpensNothing() {
-    QFETCH(int, mode);
-    QFETCH(bool, bound);
-    ImageWnd* target = bound ? m_pane : manager()->pane(2);
-    target->setImageWndMode(mode);
-    target->openCorrection(0, 1.0f, nullptr);
-    QCOMPARE(TestSupport::modals().count(ModalSeam::Kind::Dialog), 0);
-    QVERIFY(!target->correctionTool()->isOpen());
-}
-
-void TestCorrection::unreadableScalerStillMeasures() {
-    // A camera the business layer does not know: "Scaler" cannot be read, so it counts as 0 and no
-    // height is taken for unmeasured; scan and register fail quietly at the camera.
-    ImageWnd* ghost = manager()->pane(2);
-    ghost->setCameraName(QStringLiteral("ghost"));
-    QString measured;
-    TestSupport::modals().setDialogScript([&](QDialog* dialog) {
-        CorrectionWidget* panel = qobject_cast<CorrectionDialog*>(dialog)->panel();
-        QVector<qreal> ramp(3200);
-        for (int i = 0; i < 3200; ++i)
-            ramp[i] = i % 7 == 0 ? -1048576.0 : 0.0001 * i;  // the would-be marker is a height here
-        click(panel, "btnScanContour");
-        ghost->showProfile(ramp, {});
-        click(panel, "btnRegisterContour");
-        panel->waitForCameraCalls();
-        measured = child<QLineEdit>(panel, "lineEditMeasureValue")->text();
-        return int(QDialog::Rejected);
-    });
-    ghost->openCorrection(0, 0.0f, nullptr);
-    QVERIFY(!measured.isEmpty());
-    QVERIFY(measured != QStringLiteral("0.0000"));
-}
-
-void TestCorrection::scanEndsWithDialogCameraOrPane_data() {
-    QTest::addColumn<int>("ending");  // 0 the dialog's close button, 1 camera removed, 2 pane deleted
-    QTest::newRow("dialog closed") << 0;
-    QTest::newRow("camera removed") << 1;
-    QTest::newRow("pane deleted") << 2;
-}
-
-void TestCorrection::scanEndsWithDialogCameraOrPane() {
-    QFETCH(int, ending);
-    QPointer<ImageWnd> target = m_pane;
-    QDoubleSpinBox host;
-    host.setValue(3.0);
-    bool scanned = false, ended = true;
-    TestSupport::modals().setDialogScript([&](QDialog* dialog) {
-        CorrectionWidget* panel = qobject_cast<CorrectionDialog*>(dialog)->panel();
-        click(panel, "btnScanContour");
-        scanned =
-            QTest::qWaitFor([&] { return Control::isGrabbing(m_key) && !panel->contour().isEmpty(); }, 5000);
-        if (ending == 0) {
-            QTest::mouseClick(dialog->findChild<QToolButton*>(QStringLiteral("nuvDialogClose")),
-                              Qt::LeftButton);
-        } else if (ending == 1) {
-            Control::removeCamera(m_key);
-            Control::postDeviceList(1, {}, {m_key});
-            ended = QTest::qWaitFor([&] { return target->cameraName().isEmpty(); }, 5000);
-        } else {
-            delete m_viewer;
-            m_viewer = nullptr;
-        }
-        return int(QDialog::Rejected);
-    });
-    // From a timer, as the manager's queued slot would run it, so that nothing of the viewer is
-    // on the stack when the pane goes.
-    QTimer::singleShot(0, target, [target, &host] { target->openCorrection(0, 1.0f, &host); });
-    QTRY_COMPARE(TestSupport::modals().count(ModalSeam::Kind::Dialog), 1);
-    QVERIFY(scanned && ended);
-    QTRY_VERIFY(!Control::isGrabbing(m_key));
-    QCOMPARE(host.value(), 3.0);
-    QVERIFY(TestSupport::modals().messageTexts().isEmpty());
-    if (target) QVERIFY(!target->correctionTool()->isOpen());
-}
 
 QTEST_MAIN(TestCorrection)
 #include "tst_correction.moc"

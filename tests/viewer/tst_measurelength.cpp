@@ -35,14 +35,130 @@ QStringList shown(QWidget* panel) {
 class TestMeasureLength : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init() {
+        TestSupport::resetEnvironment();
+        m_pane = new ImageWnd();
+        m_pane->resize(1100, 1000);
+        QCOMPARE(m_pane->setImageWndMode(1), 0);
+        m_pane->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_pane));
+    }
 
-    void lengths_data();
-    void lengths();
-    void lineMovedWithMouse_data();
-    void lineMovedWithMouse();
-    void toggledByButtonCloseAndCameraLoss();
+    void cleanup() {
+        delete m_pane;
+        m_pane = nullptr;
+    }
+
+    void lengths_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<QStringList>("lengths");  // horizontal, vertical, cartesian
+        const auto row = [](const char* name, const char* typed, const char* kept,
+                            const QStringList& lengths) {
+            QTest::newRow(name) << QString(typed) << QString(kept) << lengths;
+        };
+        row("1 mm", "1", "1", {"400 mm", "400 mm", "565.685 mm"});
+        row("2 mm", "2", "2", {"800 mm", "800 mm", "1131.37 mm"});
+        row("in range", "99999.99", "99999.99", {"4e+07 mm", "4e+07 mm", "5.65685e+07 mm"});
+        row("three decimals", "1.255", "1.25", {"500 mm", "500 mm", "707.107 mm"});
+        // A refused length measures nothing rather than something wrong.
+        row("empty", "", "", {"0 mm", "0 mm", "0 mm"});
+        row("too large", "100000", "100000", {"0 mm", "0 mm", "0 mm"});
+        row("below one", "0.5", "0.5", {"0 mm", "0 mm", "0 mm"});
+        row("letters", "abc", "", {"0 mm", "0 mm", "0 mm"});
+    }
+
+    void lengths() {
+        QFETCH(QString, typed);
+        QFETCH(QString, kept);
+        QFETCH(QStringList, lengths);
+        MeasureLengthWidget w;
+        w.show();
+        w.setPoints(NuvPoint(0, 0), NuvPoint(400, 400));
+        auto* edit = child<QLineEdit>(&w, "lineEdit");
+        edit->clear();
+        QTest::keyClicks(edit, typed);
+        QTest::mouseClick(child<QPushButton>(&w, "pushButton"), Qt::LeftButton);
+        QCOMPARE(edit->text(), kept);
+        QStringList texts = QStringList{"(0, 0)", "(400, 400)"} + lengths;
+        QCOMPARE(shown(&w), texts);
+        // The unit labels the numbers and changes none of them.
+        child<QComboBox>(&w, "comboBox")->setCurrentIndex(0);
+        texts.replaceInStrings(QStringLiteral(" mm"), QStringLiteral(" cm"));
+        QCOMPARE(shown(&w), texts);
+    }
+
+    void lineMovedWithMouse_data() {
+        QTest::addColumn<QPointF>("from");
+        QTest::addColumn<QPointF>("to");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("end dragged") << QPointF(400, 400) << QPointF(800, 800)
+                                     << QStringList{"(0, 0)", "(800, 800)", "800 mm", "800 mm", "1131.37 mm"};
+        QTest::newRow("line moved") << QPointF(200, 200) << QPointF(300, 250)
+                                    << QStringList{"(100, 50)", "(500, 450)", "400 mm", "400 mm",
+                                                   "565.685 mm"};
+        QTest::newRow("moved off the picture")
+            << QPointF(200, 200) << QPointF(700, 700)
+            << QStringList{"(0, 0)", "(400, 400)", "400 mm", "400 mm", "565.685 mm"};
+    }
+
+    void lineMovedWithMouse() {
+        QFETCH(QPointF, from);
+        QFETCH(QPointF, to);
+        QFETCH(QStringList, texts);
+        QImage image(900, 820, QImage::Format_Grayscale8);
+        image.fill(40);
+        m_pane->show2DImage(image, false);
+        m_pane->view2D()->Zoom100();
+        QTest::mouseClick(m_pane->view2D()->btnMeasure, Qt::LeftButton);
+        QVERIFY(panel() != nullptr);
+        QCOMPARE(shown(panel()).mid(0, 2), (QStringList{"(0, 0)", "(400, 400)"}));
+        view()->selectShape(m_pane->measureTool()->lineId());
+        // Frames keep streaming under the line.
+        m_pane->show2DImage(image, false);
+        const auto at = [this](QPointF p) {
+            return view()->viewport()->mapTo(m_pane, view()->mapFromImage(p));
+        };
+        TestSupport::dragInWindow(m_pane->windowHandle(), at, from, to);
+        QCOMPARE(shown(panel()), texts);
+        QVERIFY(m_pane->measureTool()->lineId() >= 0);
+    }
+
+    void toggledByButtonCloseAndCameraLoss() {
+        QImage image(300, 200, QImage::Format_Grayscale8);
+        image.fill(0);
+        m_pane->show2DImage(image, false);
+        QPushButton* button = m_pane->view2D()->btnMeasure;
+        MeasureTool* tool = m_pane->measureTool();
+        // A small picture gets a line that fits it.
+        QTest::mouseClick(button, Qt::LeftButton);
+        QVERIFY(button->isChecked());
+        QCOMPARE(shown(panel()).at(1), QStringLiteral("(299, 199)"));
+        QCOMPARE(view()->itemCount(ZMKImageWnd::LayerShape), 1);
+        QTest::mouseClick(button, Qt::LeftButton);
+        QVERIFY(!tool->isOpen() && !button->isChecked());
+        QCOMPARE(view()->itemCount(ZMKImageWnd::LayerShape), 0);
+
+        QTest::mouseClick(button, Qt::LeftButton);
+        emit tool->dialog()->onCloseButtonClicked();
+        QVERIFY(!tool->isOpen() && !button->isChecked());
+
+        QTest::mouseClick(button, Qt::LeftButton);
+        QPointer<MeasureLengthDialog> dialog = tool->dialog();
+        m_pane->resetCamera();
+        QVERIFY(!tool->isOpen() && !button->isChecked());
+        QTRY_VERIFY(dialog.isNull());
+        QCOMPARE(view()->itemCount(ZMKImageWnd::LayerShape), 0);
+
+        // The pane goes while its measuring window is open: the window goes with it.
+        m_pane->show2DImage(image, false);
+        QTest::mouseClick(button, Qt::LeftButton);
+        dialog = tool->dialog();
+        QVERIFY(dialog);
+        delete m_pane;
+        m_pane = nullptr;
+        QVERIFY(dialog.isNull());
+    }
 
 private:
     ZMKImageView* view() const {
@@ -55,127 +171,6 @@ private:
 
     ImageWnd* m_pane = nullptr;
 };
-
-void TestMeasureLength::init() {
-    TestSupport::resetEnvironment();
-    m_pane = new ImageWnd();
-    m_pane->resize(1100, 1000);
-    QCOMPARE(m_pane->setImageWndMode(1), 0);
-    m_pane->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_pane));
-}
-
-void TestMeasureLength::cleanup() {
-    delete m_pane;
-    m_pane = nullptr;
-}
-
-void TestMeasureLength::lengths_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("kept");
-    QTest::addColumn<QStringList>("lengths");  // horizontal, vertical, cartesian
-    const auto row = [](const char* name, const char* typed, const char* kept, const QStringList& lengths) {
-        QTest::newRow(name) << QString(typed) << QString(kept) << lengths;
-    };
-    row("1 mm", "1", "1", {"400 mm", "400 mm", "565.685 mm"});
-    row("2 mm", "2", "2", {"800 mm", "800 mm", "1131.37 mm"});
-    row("in range", "99999.99", "99999.99", {"4e+07 mm", "4e+07 mm", "5.65685e+07 mm"});
-    row("three decimals", "1.255", "1.25", {"500 mm", "500 mm", "707.107 mm"});
-    // A refused length measures nothing rather than something wrong.
-    row("empty", "", "", {"0 mm", "0 mm", "0 mm"});
-    row("too large", "100000", "100000", {"0 mm", "0 mm", "0 mm"});
-    row("below one", "0.5", "0.5", {"0 mm", "0 mm", "0 mm"});
-    row("letters", "abc", "", {"0 mm", "0 mm", "0 mm"});
-}
-
-void TestMeasureLength::lengths() {
-    QFETCH(QString, typed);
-    QFETCH(QString, kept);
-    QFETCH(QStringList, lengths);
-    MeasureLengthWidget w;
-    w.show();
-    w.setPoints(NuvPoint(0, 0), NuvPoint(400, 400));
-    auto* edit = child<QLineEdit>(&w, "lineEdit");
-    edit->clear();
-    QTest::keyClicks(edit, typed);
-    QTest::mouseClick(child<QPushButton>(&w, "pushButton"), Qt::LeftButton);
-    QCOMPARE(edit->text(), kept);
-    QStringList texts = QStringList{"(0, 0)", "(400, 400)"} + lengths;
-    QCOMPARE(shown(&w), texts);
-    // The unit labels the numbers and changes none of them.
-    child<QComboBox>(&w, "comboBox")->setCurrentIndex(0);
-    texts.replaceInStrings(QStringLiteral(" mm"), QStringLiteral(" cm"));
-    QCOMPARE(shown(&w), texts);
-}
-
-void TestMeasureLength::lineMovedWithMouse_data() {
-    QTest::addColumn<QPointF>("from");
-    QTest::addColumn<QPointF>("to");
-    QTest::addColumn<QStringList>("texts");
-    QTest::newRow("end dragged") << QPointF(400, 400) << QPointF(800, 800)
-                                 << QStringList{"(0, 0)", "(800, 800)", "800 mm", "800 mm", "1131.37 mm"};
-    QTest::newRow("line moved") << QPointF(200, 200) << QPointF(300, 250)
-                                << QStringList{"(100, 50)", "(500, 450)", "400 mm", "400 mm", "565.685 mm"};
-    QTest::newRow("moved off the picture")
-        << QPointF(200, 200) << QPointF(700, 700)
-        << QStringList{"(0, 0)", "(400, 400)", "400 mm", "400 mm", "565.685 mm"};
-}
-
-void TestMeasureLength::lineMovedWithMouse() {
-    QFETCH(QPointF, from);
-    QFETCH(QPointF, to);
-    QFETCH(QStringList, texts);
-    QImage image(900, 820, QImage::Format_Grayscale8);
-    image.fill(40);
-    m_pane->show2DImage(image, false);
-    m_pane->view2D()->Zoom100();
-    QTest::mouseClick(m_pane->view2D()->btnMeasure, Qt::LeftButton);
-    QVERIFY(panel() != nullptr);
-    QCOMPARE(shown(panel()).mid(0, 2), (QStringList{"(0, 0)", "(400, 400)"}));
-    view()->selectShape(m_pane->measureTool()->lineId());
-    // Frames keep streaming under the line.
-    m_pane->show2DImage(image, false);
-    const auto at = [this](QPointF p) { return view()->viewport()->mapTo(m_pane, view()->mapFromImage(p)); };
-    TestSupport::dragInWindow(m_pane->windowHandle(), at, from, to);
-    QCOMPARE(shown(panel()), texts);
-    QVERIFY(m_pane->measureTool()->lineId() >= 0);
-}
-
-void TestMeasureLength::toggledByButtonCloseAndCameraLoss() {
-    QImage image(300, 200, QImage::Format_Grayscale8);
-    image.fill(0);
-    m_pane->show2DImage(image, false);
-    QPushButton* button = m_pane->view2D()->btnMeasure;
-    MeasureTool* tool = m_pane->measureTool();
-    // A small picture gets a line that fits it.
-    QTest::mouseClick(button, Qt::LeftButton);
-    QVERIFY(button->isChecked());
-    QCOMPARE(shown(panel()).at(1), QStringLiteral("(299, 199)"));
-    QCOMPARE(view()->itemCount(ZMKImageWnd::LayerShape), 1);
-    QTest::mouseClick(button, Qt::LeftButton);
-    QVERIFY(!tool->isOpen() && !button->isChecked());
-    QCOMPARE(view()->itemCount(ZMKImageWnd::LayerShape), 0);
-
-    QTest::mouseClick(button, Qt::LeftButton);
-    emit tool->dialog()->onCloseButtonClicked();
-    QVERIFY(!tool->isOpen() && !button->isChecked());
-
-    QTest::mouseClick(button, Qt::LeftButton);
-    QPointer<MeasureLengthDialog> dialog = tool->dialog();
-    m_pane->resetCamera();
-    QVERIFY(!tool->isOpen() && !button->isChecked());
-    QTRY_VERIFY(dialog.isNull());
-    QCOMPARE(view()->itemCount(ZMKImageWnd::LayerShape), 0);
-
-    // The pane goes while its measuring window is open: the window goes with it.
-    m_pane->show2DImage(image, false);
-    QTest::mouseClick(button, Qt::LeftButton);
-    dialog = tool->dialog();
-    QVERIFY(dialog);
-    delete m_pane;
-    m_pane = nullptr;
-    QVERIFY(dialog.isNull());
-}
 
 QTEST_MAIN(TestMeasureLength)
 #include "tst_measurelength.moc"
