@@ -33,7 +33,6 @@ QStringList filesIn(const QString& dir) {
     return QDir(dir).entryList(QDir::Files, QDir::Name);
 }
 
-// A run of the tool into path; by default a multi-frame run of 2D images.
 void configureRun(SaveImageTool& tool, const QString& path, int type = SaveImageTool::ImageType,
                   int mode = SaveImageTool::MultiFrameSave) {
     tool.setSaveMode(mode);
@@ -116,11 +115,10 @@ private slots:
         ImageFileWriter writer;
         writer.setRun(s, single ? SaveImageTool::SingleSave : SaveImageTool::MultiFrameSave,
                       single ? chosen : "/d", nullptr);
-        const QDateTime t(QDate(2024, 3, 5), QTime(7, 8, 9, 10));
         QStringList want;
         for (QString name : expected)
             want << (single ? name : "/d/" + name.replace("_T", "_2024_03_05_07_08_09_010"));
-        QCOMPARE(writer.fileList(kind, 4, t), want);
+        QCOMPARE(writer.fileList(kind, 4, QDateTime(QDate(2024, 3, 5), QTime(7, 8, 9, 10))), want);
     }
 
     void profileCsvLayouts() {
@@ -138,9 +136,8 @@ private slots:
         // A profile frame writes both files; an existing file is replaced.
         const QString dir = m_dir->path();
         QVERIFY(ImageFileWriter::writeText(dir + "/cam_0_height.csv", std::string(100000, 'x')));
-        SaveSettings s = SaveSettings::read();
         ImageFileWriter writer;
-        writer.setRun(s, SaveImageTool::MultiFrameSave, dir, nullptr);
+        writer.setRun(SaveSettings::read(), SaveImageTool::MultiFrameSave, dir, nullptr);
         ImageFileWriter::Frame frame;
         frame.heights = {1, 2.5, 1e-12};
         frame.brightness = {3, 4, 5};
@@ -155,13 +152,12 @@ private slots:
         NuvRangeImage range(3, 2, 2);
         for (int i = 0; i < 6; ++i)
             reinterpret_cast<uint16_t*>(range.data())[i] = static_cast<uint16_t>(1000 + i);
-        const NuvImage grey = greyImage(3, 2);
         ImageFileWriter writer;
         const QString bin = m_dir->path() + "/r.bin";
         QVERIFY(writer.writeRangeBin(range, bin));
         QCOMPARE(readAll(bin), QByteArray(reinterpret_cast<const char*>(range.data()), 12));
         const QString csv = m_dir->path() + "/r_3DBrightness.csv";
-        QVERIFY(writer.writeRangeBrightnessCsv(grey, csv));
+        QVERIFY(writer.writeRangeBrightnessCsv(greyImage(3, 2), csv));
         QCOMPARE(readAll(csv), QByteArray("0,1,2\n1,2,3\n"));
         // Profile BIN: raw samples of the profile format, no point as 0.
         ProfileFrameInfo::Values info;
@@ -298,10 +294,7 @@ private slots:
         tool.stop();
         tool.addImage(greyImage(16, 16));  // refused after the stop
         QVERIFY(tool.isSaving());
-        QFile fifo(blocked);
-        QVERIFY(fifo.open(QIODevice::ReadOnly));
-        const QByteArray bmp = fifo.readAll();
-        QCOMPARE(bmp.size(), 54 + 1024 + 16 * 16);  // header, grey palette, pixels: complete
+        QCOMPARE(readAll(blocked).size(), 54 + 1024 + 16 * 16);  // header, grey palette, pixels: complete
         QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 1, 5000);
         QCOMPARE(finished.at(0).at(0).toBool(), true);
         QCOMPARE(tool.processedCount(), 2);
@@ -313,10 +306,7 @@ private slots:
         const QString blocked = m_dir->path() + "/cam_0.bmp";
         QCOMPARE(::mkfifo(QFile::encodeName(blocked).constData(), 0600), 0);
         QByteArray bmp;
-        std::thread reader([&]() {
-            QFile fifo(blocked);
-            if (fifo.open(QIODevice::ReadOnly)) bmp = fifo.readAll();
-        });
+        std::thread reader([&]() { bmp = readAll(blocked); });
         {
             SaveImageTool tool;
             configureRun(tool, m_dir->path());
