@@ -146,8 +146,7 @@ private slots:
         QCOMPARE(SetCameraNodeValue(m_key, "AcquisitionLineCount", "200"), 0);
         QCOMPARE(SetCameraNodeValue(m_key, "BatchNumber", "100"), 0);
         Image3DWnd* v = m_pane->view3D();
-        PaneSaveCommands* save = m_pane->saveCommands();
-        QSignalSpy finished(&save->worker(), &SaveImageTool::saveFinish);
+        QSignalSpy finished(&m_pane->saveCommands()->worker(), &SaveImageTool::saveFinish);
 
         v->btnContourMode->click();
         startGrab();
