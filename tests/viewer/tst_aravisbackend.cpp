@@ -4,26 +4,19 @@
 #include <arv.h>
 
 #include <QMouseEvent>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <atomic>
 #include <mutex>
-#include <opencv2/core.hpp>
 
 #include "AravisCamera.h"
 #include "AravisFrameConverter.h"
 #include "BusinessLayer.h"
 #include "Image2DWnd.h"
 #include "ImageUpdateManager.h"
-#include "ImageWnd.h"
-#include "ImageWndManager.h"
 #include "NuvPixelFormat.h"
-#include "NuvViewerImageWnd.h"
-#include "TestSupport.h"
+#include "ViewerHost.h"
 #include "ZMKImageWnd.h"
-#include "ZavizoZoz3.h"
-#include "ZavizoZoz3Control.h"
 
 namespace Control = ZavizoZoz3::Control;
 using ZavizoZoz3::AravisFrameConverter;
@@ -50,12 +43,12 @@ struct CountingListener : ZavizoZoz3::IImageUpdate {
 };
 }  // namespace
 
-class TestAravisBackend : public QObject {
+class TestAravisBackend : public QObject, protected TestSupport::ViewerHost {
     Q_OBJECT
 private slots:
     void initTestCase();
     void init();
-    void cleanup();
+    void cleanup() { closeViewer(); }
 
     void integerNodesAsOnTheSimulator_data();
     void integerNodesAsOnTheSimulator();
@@ -64,7 +57,6 @@ private slots:
     void streamReachesPaneWithEveryFrameAccounted_data();
     void streamReachesPaneWithEveryFrameAccounted();
     void unknownPixelFormatIsSkippedAndLogged();
-    void wideGreyReadOutShowsTrueValue_data();
     void wideGreyReadOutShowsTrueValue();
     void disconnectWhileStreamingFreesPane();
     void converter_data();
@@ -74,9 +66,6 @@ private slots:
 private:
     std::shared_ptr<ZavizoZoz3::AravisCamera> bindFakeCamera();
     QTemporaryDir m_dir;
-    QWidget* m_host = nullptr;
-    NuvViewerImageWnd* m_viewer = nullptr;
-    std::string m_key;
 };
 
 void TestAravisBackend::initTestCase() {
@@ -102,18 +91,7 @@ void TestAravisBackend::initTestCase() {
 
 void TestAravisBackend::init() {
     TestSupport::resetEnvironment();
-    m_host = new QWidget();
-    m_host->resize(1000, 700);
-    m_viewer = new NuvViewerImageWnd(m_host);
-    m_host->show();
-}
-
-void TestAravisBackend::cleanup() {
-    delete m_viewer;
-    m_viewer = nullptr;
-    delete m_host;
-    m_host = nullptr;
-    Control::reset();
+    openViewer(1000, 700);
 }
 
 std::shared_ptr<ZavizoZoz3::AravisCamera> TestAravisBackend::bindFakeCamera() {
@@ -149,7 +127,7 @@ void TestAravisBackend::integerNodesAsOnTheSimulator() {
     QFETCH(int, inc);
     QVERIFY(bindFakeCamera());
     // The pane's title and the information items come from the discovered device.
-    QCOMPARE(m_viewer->manager()->pane(1)->cameraName(), QString::fromStdString(m_key));
+    QCOMPARE(manager()->pane(1)->cameraName(), QString::fromStdString(m_key));
     QCOMPARE(ZavizoZoz3::GetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_DEVICE_KIND), std::string("2"));
     QCOMPARE(ZavizoZoz3::GetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_CONNECTED), std::string("1"));
     GenApi::INodeMap* map = ZavizoZoz3::GetAttrNodeMap(ZavizoZoz3::FOCUS_CAMERA, m_key, 3);
@@ -176,28 +154,21 @@ void TestAravisBackend::featureWrites_data() {
     QTest::addColumn<QString>("value");
     QTest::addColumn<int>("result");
     QTest::addColumn<QString>("readBack");
-    QTest::newRow("width") << "Width"
-                           << "64" << 0 << "64";
-    QTest::newRow("width as float text") << "Width"
-                                         << "80.000000" << 0 << "80";
-    QTest::newRow("width zero") << "Width"
-                                << "0" << -3 << "128";
-    QTest::newRow("width not a number") << "Width"
-                                        << "wide" << -3 << "128";
-    QTest::newRow("gain above max") << "GainRaw"
-                                    << "11" << -3 << "";
-    QTest::newRow("trigger mode") << "TriggerMode"
-                                  << "On" << 0 << "On";
-    QTest::newRow("trigger mode unknown entry") << "TriggerMode"
-                                                << "Maybe" << -3 << "Off";
-    QTest::newRow("frame rate") << "AcquisitionFrameRate"
-                                << "50" << 0 << "50";
-    QTest::newRow("command") << "TriggerSoftware"
-                             << "" << 0 << "";
-    QTest::newRow("read-only sensor size") << "SensorWidth"
-                                           << "10" << -2 << "";
-    QTest::newRow("unknown feature") << "NoSuchFeature"
-                                     << "1" << -1 << "";
+    const auto row = [](const char* name, const char* feature, const char* value, int result,
+                        const char* readBack) {
+        QTest::newRow(name) << QString(feature) << QString(value) << result << QString(readBack);
+    };
+    row("width", "Width", "64", 0, "64");
+    row("width as float text", "Width", "80.000000", 0, "80");
+    row("width zero", "Width", "0", -3, "128");
+    row("width not a number", "Width", "wide", -3, "128");
+    row("gain above max", "GainRaw", "11", -3, "");
+    row("trigger mode", "TriggerMode", "On", 0, "On");
+    row("trigger mode unknown entry", "TriggerMode", "Maybe", -3, "Off");
+    row("frame rate", "AcquisitionFrameRate", "50", 0, "50");
+    row("command", "TriggerSoftware", "", 0, "");
+    row("read-only sensor size", "SensorWidth", "10", -2, "");
+    row("unknown feature", "NoSuchFeature", "1", -1, "");
 }
 
 void TestAravisBackend::featureWrites() {
@@ -233,7 +204,7 @@ void TestAravisBackend::streamReachesPaneWithEveryFrameAccounted() {
     CountingListener listener;
     QCOMPARE(ZavizoZoz3::RegisterImageUpdateListener("count", &listener), 0);
     std::atomic<int> shown{0};
-    connect(m_viewer->manager()->dispatcher(), &ImageUpdateManager::imageProfileUpdate, this,
+    connect(manager()->dispatcher(), &ImageUpdateManager::imageProfileUpdate, this,
             [&shown](QString, QSharedPointer<NuvImage>, QVector<qreal>) { ++shown; });
     QCOMPARE(ZavizoZoz3::StartGrab(m_key), 0);
     QTRY_VERIFY_WITH_TIMEOUT(listener.frames >= frames, 20000);
@@ -266,20 +237,14 @@ void TestAravisBackend::unknownPixelFormatIsSkippedAndLogged() {
     QCOMPARE(lines, 1);
 }
 
-void TestAravisBackend::wideGreyReadOutShowsTrueValue_data() {
-    QTest::addColumn<QString>("format");
-    QTest::newRow("Mono16") << "Mono16";
-}
-
 void TestAravisBackend::wideGreyReadOutShowsTrueValue() {
-    QFETCH(QString, format);
     QVERIFY(bindFakeCamera());
     CountingListener listener;
     QCOMPARE(ZavizoZoz3::RegisterImageUpdateListener("count", &listener), 0);
-    ImageWnd* pane = m_viewer->manager()->pane(1);
+    ImageWnd* pane = manager()->pane(1);
     pane->setImageWndMode(1);
-    QCOMPARE(ZavizoZoz3::SetCameraNodeValue(m_key, "PixelFormat", format.toStdString()), 0);
-    QSignalSpy shown(m_viewer->manager()->dispatcher(), &ImageUpdateManager::imageProfileUpdate);
+    QCOMPARE(ZavizoZoz3::SetCameraNodeValue(m_key, "PixelFormat", "Mono16"), 0);
+    QSignalSpy shown(manager()->dispatcher(), &ImageUpdateManager::imageProfileUpdate);
     ZavizoZoz3::SetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_SINGLE_GRAB, "1");
     QCOMPARE(ZavizoZoz3::StartGrab(m_key), 0);
     QVERIFY(shown.wait());
@@ -302,12 +267,12 @@ void TestAravisBackend::wideGreyReadOutShowsTrueValue() {
 void TestAravisBackend::disconnectWhileStreamingFreesPane() {
     const auto camera = bindFakeCamera();
     QVERIFY(camera);
-    QSignalSpy shown(m_viewer->manager()->dispatcher(), &ImageUpdateManager::imageProfileUpdate);
+    QSignalSpy shown(manager()->dispatcher(), &ImageUpdateManager::imageProfileUpdate);
     QCOMPARE(ZavizoZoz3::StartGrab(m_key), 0);
     QVERIFY(shown.wait());
     Control::setConnected(m_key, false);
     Control::postDeviceList(1);
-    QTRY_VERIFY(m_viewer->manager()->pane(1)->cameraName().isEmpty());
+    QTRY_VERIFY(manager()->pane(1)->cameraName().isEmpty());
     QVERIFY(!Control::isGrabbing(m_key));
     // The node map outlives the connection; its nodes now say so instead of touching the device.
     GenApi::CIntegerPtr width(
@@ -325,23 +290,20 @@ void TestAravisBackend::converter_data() {
     QTest::addColumn<size_t>("size");
     QTest::addColumn<bool>("accepted");
     QTest::addColumn<QColor>("centre");
+    const auto row = [](const char* name, uint format, int padding, size_t size, bool accepted,
+                        QColor centre = QColor()) {
+        QTest::newRow(name) << format << padding << size << accepted << centre;
+    };
     // A 4 x 4 mosaic of a pure red scene: only the red sites are lit.
-    QTest::newRow("BayerRG8 red") << uint(AravisFrameConverter::kBayerRG8) << 0 << size_t(16) << true
-                                  << QColor(Qt::red);
-    QTest::newRow("BayerBG8 red") << uint(AravisFrameConverter::kBayerBG8) << 0 << size_t(16) << true
-                                  << QColor(Qt::red);
-    QTest::newRow("BayerGR8 red") << uint(AravisFrameConverter::kBayerGR8) << 0 << size_t(16) << true
-                                  << QColor(Qt::red);
-    QTest::newRow("BayerGB8 red") << uint(AravisFrameConverter::kBayerGB8) << 0 << size_t(16) << true
-                                  << QColor(Qt::red);
-    QTest::newRow("Mono8 with row padding")
-        << uint(NuvPixelFormat::Mono8) << 3 << size_t(4 * 7 - 3) << true << QColor();
-    QTest::newRow("short buffer") << uint(NuvPixelFormat::Mono8) << 0 << size_t(15) << false << QColor();
-    QTest::newRow("Mono10 kept as 16-bit samples")
-        << uint(AravisFrameConverter::kMono10) << 0 << size_t(32) << true << QColor();
-    QTest::newRow("BGR8") << uint(NuvPixelFormat::BGR8) << 0 << size_t(48) << true << QColor();
-    QTest::newRow("Mono12 short") << uint(AravisFrameConverter::kMono12) << 0 << size_t(31) << false
-                                  << QColor();
+    row("BayerRG8 red", AravisFrameConverter::kBayerRG8, 0, 16, true, Qt::red);
+    row("BayerBG8 red", AravisFrameConverter::kBayerBG8, 0, 16, true, Qt::red);
+    row("BayerGR8 red", AravisFrameConverter::kBayerGR8, 0, 16, true, Qt::red);
+    row("BayerGB8 red", AravisFrameConverter::kBayerGB8, 0, 16, true, Qt::red);
+    row("Mono8 with row padding", NuvPixelFormat::Mono8, 3, 4 * 7 - 3, true);
+    row("short buffer", NuvPixelFormat::Mono8, 0, 15, false);
+    row("Mono10 kept as 16-bit samples", AravisFrameConverter::kMono10, 0, 32, true);
+    row("BGR8", NuvPixelFormat::BGR8, 0, 48, true);
+    row("Mono12 short", AravisFrameConverter::kMono12, 0, 31, false);
 }
 
 void TestAravisBackend::converter() {
