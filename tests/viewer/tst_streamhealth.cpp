@@ -3,29 +3,23 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QtTest>
 
 #include "HostGrab.h"
 #include "Image3DWnd.h"
-#include "ImageWnd.h"
-#include "ImageWndManager.h"
 #include "NuvPixelFormat.h"
-#include "NuvViewerImageWnd.h"
 #include "StreamHealthMonitor.h"
-#include "TestSupport.h"
-#include "ZavizoZoz3.h"
-#include "ZavizoZoz3Control.h"
+#include "ViewerHost.h"
 
 namespace Control = ZavizoZoz3::Control;
 using Health = NuvViewerImageWnd::StreamHealth;
 Q_DECLARE_METATYPE(Control::CameraKind)
 
-class TestStreamHealth : public QObject {
+class TestStreamHealth : public QObject, protected TestSupport::ViewerHost {
     Q_OBJECT
 private slots:
     void init();
-    void cleanup();
+    void cleanup() { closeViewer(); }
 
     void countsLosses_data();
     void countsLosses();
@@ -36,7 +30,6 @@ private slots:
     void readoutIsTranslated();
 
 private:
-    void bindCamera(Control::CameraKind kind);
     void pressStart() { m_pane->view3D()->btn3DStartGrab->click(); }
     Health health() const {
         Health h;
@@ -48,39 +41,13 @@ private:
         QSignalSpy refreshed(m_pane->streamHealth(), &StreamHealthMonitor::figuresUpdated);
         return refreshed.wait(5000);
     }
-    QWidget* m_host = nullptr;
-    NuvViewerImageWnd* m_viewer = nullptr;
-    ImageWnd* m_pane = nullptr;
-    std::string m_key;
 };
 
 void TestStreamHealth::init() {
     TestSupport::resetEnvironment();
     Control::installPayloadEncoder();
-    m_host = new QWidget();
-    m_host->resize(1000, 700);
-    m_viewer = new NuvViewerImageWnd(m_host);
-    m_host->show();
+    openViewer(1000, 700);
     TestSupport::answerGrabPresses(m_viewer, this, true);
-}
-
-void TestStreamHealth::cleanup() {
-    delete m_viewer;
-    m_viewer = nullptr;
-    delete m_host;
-    m_host = nullptr;
-    Control::reset();
-}
-
-void TestStreamHealth::bindCamera(Control::CameraKind kind) {
-    m_key = Control::addCamera(kind, "");
-    Control::setConnected(m_key, true);
-    Control::setOpen(m_key, true);
-    QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
-    Control::postDeviceList(1);
-    QVERIFY(bound.wait());
-    m_pane = m_viewer->manager()->pane(bound.first().first().toInt());
-    QVERIFY(m_pane);
 }
 
 void TestStreamHealth::countsLosses_data() {
@@ -98,7 +65,7 @@ void TestStreamHealth::countsLosses() {
     QFETCH(Control::CameraKind, kind);
     QFETCH(int, lostOnTransport);
     QFETCH(int, unreadable);
-    bindCamera(kind);
+    QVERIFY(bindCamera(kind, ""));
     Control::setFrameRate(m_key, 50.0);
     Control::injectTransportLoss(m_key, static_cast<uint64_t>(lostOnTransport));
     pressStart();
@@ -133,7 +100,7 @@ void TestStreamHealth::frameRateFollowsTheCamera_data() {
 void TestStreamHealth::frameRateFollowsTheCamera() {
     QFETCH(Control::CameraKind, kind);
     QFETCH(double, rate);
-    bindCamera(kind);
+    QVERIFY(bindCamera(kind, ""));
     Control::setFrameRate(m_key, rate);
     pressStart();
     QVERIFY(nextRefresh());
@@ -166,7 +133,7 @@ void TestStreamHealth::figuresStartOver_data() {
 
 void TestStreamHealth::figuresStartOver() {
     QFETCH(bool, unbind);
-    bindCamera(Control::CameraKind::AreaScan);
+    QVERIFY(bindCamera(Control::CameraKind::AreaScan, ""));
     Control::setFrameRate(m_key, 50.0);
     Control::injectTransportLoss(m_key, 2);
     pressStart();
@@ -198,7 +165,7 @@ void TestStreamHealth::figuresStartOver() {
 }
 
 void TestStreamHealth::readoutIsTranslated() {
-    bindCamera(Control::CameraKind::AreaScan);
+    QVERIFY(bindCamera(Control::CameraKind::AreaScan, ""));
     QCOMPARE(m_viewer->getStreamHealth(7, nullptr) + m_viewer->getStreamHealth(m_pane->wndId(), nullptr), -2);
     QLabel* readout = m_pane->streamHealth()->readout();
     QVERIFY(readout->text().contains(" fps") && !readout->toolTip().isEmpty());
