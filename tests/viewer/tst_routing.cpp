@@ -4,7 +4,6 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QSemaphore>
-#include <QSignalSpy>
 #include <QTranslator>
 #include <QtTest>
 #include <atomic>
@@ -16,13 +15,7 @@
 #include "FinishFlag.h"
 #include "Image3DWnd.h"
 #include "ImageUpdateManager.h"
-#include "ImageWnd.h"
-#include "ImageWndManager.h"
-#include "NuvViewerImageWnd.h"
-#include "TestSupport.h"
 #include "ViewerHost.h"
-#include "ZavizoZoz3.h"
-#include "ZavizoZoz3Control.h"
 
 namespace Control = ZavizoZoz3::Control;
 
@@ -30,9 +23,9 @@ class TestRouting : public QObject, protected TestSupport::ViewerHost {
     Q_OBJECT
 private slots:
     void init();
-    void cleanup();
+    void cleanup() { closeViewer(); }
 
-    void otherSourcesOnlySetFinishFlag();
+    void ignoredSourcesAndUnboundFrames();
     void camerasBindInListOrder();
     void releasedPaneIsReusedFirst();
     void fifthCameraGetsNoPane();
@@ -41,7 +34,6 @@ private slots:
     void layoutEventsRebuildGrid();
     void roiRequestWithoutPaneEchoesId_data();
     void roiRequestWithoutPaneEchoesId();
-    void framesOfUnboundCamerasAreDropped();
     void paneDropSwapsCellsAndSurvivesRestore();
     void cameraDropsAndDragFormats();
     void finishFlagWaitTracksGuiThread();
@@ -50,7 +42,7 @@ private slots:
 
 private:
     void drainBusinessLayer();
-    // Connects cameras A, B, C and waits until they are bound to panes 1, 2, 3.
+    // Connects profiler A, area-scan B and profiler C and waits until all three are bound.
     std::vector<std::string> bindThreeCameras();
     bool drop(ImageWnd* target, QMimeData* mime);
 };
@@ -60,14 +52,13 @@ void TestRouting::init() {
     openViewer(800, 600);
 }
 
-void TestRouting::cleanup() {
-    closeViewer();
-}
-
 std::vector<std::string> TestRouting::bindThreeCameras() {
     std::vector<std::string> keys;
-    for (const char* n : {"A", "B", "C"})
-        keys.push_back(TestSupport::connectedCamera(Control::CameraKind::AreaScan, n));
+    for (const char* n : {"A", "B", "C"}) {
+        const bool profiler = keys.size() != 1;
+        keys.push_back(TestSupport::connectedCamera(
+            profiler ? Control::CameraKind::LaserProfiler : Control::CameraKind::AreaScan, n));
+    }
     QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
     Control::postDeviceList(1, {}, keys);
     if (!QTest::qWaitFor([&] { return bound.count() == 3; }, 5000)) return {};
@@ -83,36 +74,38 @@ void TestRouting::drainBusinessLayer() {
     QCoreApplication::processEvents();
 }
 
-void TestRouting::otherSourcesOnlySetFinishFlag() {
-    TestSupport::connectedCamera(Control::CameraKind::AreaScan, "A");
+void TestRouting::ignoredSourcesAndUnboundFrames() {
+    // A device list from another source only sets the finish flag; frames of an unbound camera
+    // are dropped.
+    const std::string a = TestSupport::connectedCamera(Control::CameraKind::AreaScan, "A");
     QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
+    QSignalSpy frames(manager()->dispatcher(), &ImageUpdateManager::imageProfileUpdate);
     Control::postDeviceList(2);
+    std::vector<uint8_t> pixels(32 * 32, 1);
+    for (int i = 0; i < 5; ++i)
+        Control::postImage(a, 0, 0, 32, 32, 0x01080001u, pixels);
     drainBusinessLayer();
     QCOMPARE(bound.count(), 0);
     QVERIFY(manager()->occupiedList().isEmpty());
+    QCOMPARE(frames.count(), 0);
 }
 
 void TestRouting::camerasBindInListOrder() {
-    const std::string a = TestSupport::connectedCamera(Control::CameraKind::LaserProfiler, "A");
-    const std::string b = TestSupport::connectedCamera(Control::CameraKind::AreaScan, "B");
-    const std::string c = TestSupport::connectedCamera(Control::CameraKind::LaserProfiler, "C");
-    QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
     QSignalSpy selected(m_viewer, &NuvViewerImageWnd::selectWndChanged);
-    Control::postDeviceList(1, {}, {a, b, c});
-    QTRY_COMPARE_WITH_TIMEOUT(bound.count(), 3, 5000);
+    const std::vector<std::string> keys = bindThreeCameras();
+    QCOMPARE(keys.size(), size_t(3));
     for (int i = 0; i < 3; ++i)
-        QCOMPARE(bound.at(i).at(0).toInt(), i + 1);
+        QCOMPARE(manager()->paneIndexOf(QString::fromStdString(keys[size_t(i)])), i + 1);
     // Each binding selects the pane, then reports it once more after dropWndSuccess.
     QVERIFY(selected.count() >= 3);
     QCOMPARE(selected.last().at(0).toInt(), 3);
     QCOMPARE(m_viewer->getCurrentWnd(), 3);
-    QCOMPARE(manager()->paneIndexOf(QString::fromStdString(b)), 2);
-    QCOMPARE(manager()->pane(2)->cameraName(), QString::fromStdString(b));
+    QCOMPARE(manager()->pane(2)->cameraName(), QString::fromStdString(keys[1]));
     QString title;
     m_viewer->getImageWndTitle(3, &title);
-    QCOMPARE(title, QString::fromStdString(ZavizoZoz3::GetCameraInfo(c, ZavizoZoz3::CAM_INFO_TITLE)));
-    QCOMPARE(QString::fromStdString(Control::lastFocusKey()), QString::fromStdString(c));
-    QVERIFY(manager()->dispatcher()->hasTool(QString::fromStdString(a)));
+    QCOMPARE(title, QString::fromStdString(ZavizoZoz3::GetCameraInfo(keys[2], ZavizoZoz3::CAM_INFO_TITLE)));
+    QCOMPARE(Control::lastFocusKey(), keys[2]);
+    QVERIFY(manager()->dispatcher()->hasTool(QString::fromStdString(keys[0])));
 }
 
 void TestRouting::releasedPaneIsReusedFirst() {
@@ -203,16 +196,6 @@ void TestRouting::roiRequestWithoutPaneEchoesId() {
     int id = roiId;
     QCOMPARE(Control::callROIDraw("nobody", 0, 0, 10, 10, 0, id, 0, 1), status);
     QCOMPARE(id, roiId);
-}
-
-void TestRouting::framesOfUnboundCamerasAreDropped() {
-    QSignalSpy frames(manager()->dispatcher(), &ImageUpdateManager::imageProfileUpdate);
-    const std::string a = Control::addCamera(Control::CameraKind::AreaScan, "A");
-    std::vector<uint8_t> pixels(32 * 32, 1);
-    for (int i = 0; i < 5; ++i)
-        Control::postImage(a, 0, 0, 32, 32, 0x01080001u, pixels);
-    drainBusinessLayer();
-    QCOMPARE(frames.count(), 0);
 }
 
 bool TestRouting::drop(ImageWnd* target, QMimeData* mime) {
