@@ -1,21 +1,14 @@
 // What a host observes of the exported viewer: layouts, panes, modes, titles and signals.
 #include <QLabel>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QVBoxLayout>
 #include <QtTest>
 
 #include "Image2DWnd.h"
 #include "Image3DWnd.h"
-#include "ImageWnd.h"
-#include "ImageWndManager.h"
 #include "NuvImage.h"
-#include "NuvViewerImageWnd.h"
-#include "TestSupport.h"
 #include "ViewerHost.h"
 #include "ZMKImageWnd.h"
-#include "ZavizoZoz3.h"
-#include "ZavizoZoz3Control.h"
 
 namespace Control = ZavizoZoz3::Control;
 
@@ -23,7 +16,7 @@ class TestFacade : public QObject, protected TestSupport::ViewerHost {
     Q_OBJECT
 private slots:
     void init();
-    void cleanup();
+    void cleanup() { closeViewer(); }
 
     void startsWithOnePaneAndNoSelection();
     void modeChangesMaintainOccupiedList_data();
@@ -51,10 +44,6 @@ void TestFacade::init() {
     TestSupport::resetEnvironment();
     openViewer(1000, 600);
     QVERIFY(QTest::qWaitForWindowExposed(m_host));
-}
-
-void TestFacade::cleanup() {
-    closeViewer();
 }
 
 void TestFacade::startsWithOnePaneAndNoSelection() {
