@@ -24,13 +24,17 @@ struct FrameCapture {
 struct RoiDraw {
     std::string key;
     int x1, y1, x2, y2, operation, roiId, drawType;
+    std::thread::id thread;
 };
 class RoiRecorder final : public IROIDrawUpdate {
 public:
     void notify(std::string id, int leftX, int leftY, int rightX, int rightY, int operation, int& roiId,
                 bool& status, int, int drawType) override {
-        draws.push_back({id, leftX, leftY, rightX, rightY, operation, roiId, drawType});
-        status = true;
+        draws.push_back(
+            {id, leftX, leftY, rightX, rightY, operation, roiId, drawType, std::this_thread::get_id()});
+        // Answers in place, as a viewer that drew the shape under another id.
+        roiId += 10;
+        status = roiId >= 0;
     }
     std::vector<RoiDraw> draws;
 };
@@ -120,6 +124,11 @@ void TestSensorRegions::framesHonourRegions() {
     }());
     StopGrab(key);
     const SimulatedFrame f = capture->frames[mode];
+    if (mode == 1) {
+        // A profile is one line across the whole sensor, with the sensor's scales.
+        QVERIFY(f.lineCount == 1 && f.heights.size() == 3200 && f.brightness.size() == 3200);
+        QVERIFY(f.scaler == 32000.0 && f.xIntervalUm == 10.0 && f.zMaxMm == 20.0);
+    }
     if (mode == 0) {
         QCOMPARE(f.pictureWidth, 3200);
         QCOMPARE(f.pictureHeight, 400);
@@ -179,7 +188,18 @@ void TestSensorRegions::drawEventsFollowChanges() {
                            recorder.draws[2].drawType}),
              QVector<int>({0, 2000, 4, 2}));
     QCOMPARE(Control::deliverRoiDraws(), 0);
+    // A direct draw call is answered in place on the calling thread; without a listener it fails.
+    int roiId = -3;
+    QVERIFY(Control::callROIDraw("cam", 1, 2, 3, 4, 0, roiId, 0, 1));
+    QCOMPARE(roiId, 7);
+    const RoiDraw& direct = recorder.draws.back();
+    QVERIFY(direct.key == "cam" && direct.thread == std::this_thread::get_id());
+    QCOMPARE(QVector<int>({direct.x1, direct.y2, direct.operation, direct.drawType}),
+             QVector<int>({1, 4, 0, 1}));
     UnRegisterROIUpdateListener(&recorder);
+    roiId = -1;
+    QVERIFY(!Control::callROIDraw("cam", 1, 2, 3, 4, 0, roiId, 0, 1));
+    QCOMPARE(roiId, -1);
 }
 
 QTEST_MAIN(TestSensorRegions)
