@@ -65,12 +65,10 @@ private slots:
     void nodeAccessFailures();
     void nodeText_data();
     void nodeText();
-    void roiRangesFollowEachOther();
-    void maskValuesFollowSelector();
+    void dependentNodesFollowEachOther();
     void cameraInfoDefaultsAndState();
     void cameraKeysAndRemovedNodeMaps();
-    void laserSceneGeometry();
-    void laserSensorPicture();
+    void laserSceneAndSensorPicture();
     void areaScanSceneWindowsAndCounter();
 };
 
@@ -185,7 +183,7 @@ void TstZavizoZoz3::nodeText() {
     QVERIFY(GetCameraNodeValue("nobody", feature.toStdString(), value) != 0);
 }
 
-void TstZavizoZoz3::roiRangesFollowEachOther() {
+void TstZavizoZoz3::dependentNodesFollowEachOther() {
     const std::string key = Control::addCamera(CameraKind::AreaScan, "as");
     QVERIFY(SetCameraNodeValue(key, "OffsetX", "1024") != 0);  // the full-width window cannot move
     QCOMPARE(SetCameraNodeValue(key, "Width", "1024"), 0);
@@ -200,18 +198,16 @@ void TstZavizoZoz3::roiRangesFollowEachOther() {
     QCOMPARE(readIntegerNode(key, "OffsetY", value, min, max, inc), 0);
     QCOMPARE(value, 924);
     QCOMPARE(max, 924);
-}
-
-void TstZavizoZoz3::maskValuesFollowSelector() {
-    const std::string key = Control::addCamera(CameraKind::LaserProfiler, "lp");
-    QCOMPARE(SetCameraNodeValue(key, "ImageMaskerSelector", "ImageMasker1"), 0);
-    QCOMPARE(readNodeText(key, "Xleft"), std::string("1400"));  // default of mask 1
-    QCOMPARE(SetCameraNodeValue(key, "Xleft", "77"), 0);
-    QCOMPARE(SetCameraNodeValue(key, "ImageMask", "True"), 0);
-    QCOMPARE(SetCameraNodeValue(key, "ImageMaskerSelector", "ImageMasker0"), 0);
-    QCOMPARE(readNodeText(key, "Xleft") + readNodeText(key, "ImageMask"), std::string("400False"));
-    QCOMPARE(SetCameraNodeValue(key, "ImageMaskerSelector", "ImageMasker1"), 0);
-    QCOMPARE(readNodeText(key, "Xleft") + readNodeText(key, "ImageMask"), std::string("77True"));
+    // A profiler's mask values follow the mask selector.
+    const std::string lp = Control::addCamera(CameraKind::LaserProfiler, "lp");
+    QCOMPARE(SetCameraNodeValue(lp, "ImageMaskerSelector", "ImageMasker1"), 0);
+    QCOMPARE(readNodeText(lp, "Xleft"), std::string("1400"));  // default of mask 1
+    QCOMPARE(SetCameraNodeValue(lp, "Xleft", "77"), 0);
+    QCOMPARE(SetCameraNodeValue(lp, "ImageMask", "True"), 0);
+    QCOMPARE(SetCameraNodeValue(lp, "ImageMaskerSelector", "ImageMasker0"), 0);
+    QCOMPARE(readNodeText(lp, "Xleft") + readNodeText(lp, "ImageMask"), std::string("400False"));
+    QCOMPARE(SetCameraNodeValue(lp, "ImageMaskerSelector", "ImageMasker1"), 0);
+    QCOMPARE(readNodeText(lp, "Xleft") + readNodeText(lp, "ImageMask"), std::string("77True"));
 }
 
 void TstZavizoZoz3::cameraInfoDefaultsAndState() {
@@ -269,7 +265,7 @@ void TstZavizoZoz3::cameraKeysAndRemovedNodeMaps() {
     Control::removeCamera("not there");  // ignored
 }
 
-void TstZavizoZoz3::laserSceneGeometry() {
+void TstZavizoZoz3::laserSceneAndSensorPicture() {
     const LaserScene scene(3200, 0.01, 0.05);
     std::vector<float> heights, again;
     std::vector<uint8_t> brightness, brightnessAgain;
@@ -290,10 +286,9 @@ void TstZavizoZoz3::laserSceneGeometry() {
     QCOMPARE(LaserScene::sensorRowOf(20.5, 1024, 20.0, -20.0), -1);
     QCOMPARE(LaserScene::sensorRowOf(std::nan(""), 1024, 20.0, -20.0), -1);
     QCOMPARE(LaserScene::sensorRowOf(0.0, 1024, 20.0, 20.0), -1);  // degenerate range
-}
 
-void TstZavizoZoz3::laserSensorPicture() {
-    std::vector<float> heights(64, 0.0f);
+    // The sensor picture of a flat line at 0 mm with one missing point.
+    heights.assign(64, 0.0f);
     heights[10] = std::nanf("");
     std::vector<uint8_t> pixels;
     const int row0 = LaserScene::sensorRowOf(0.0, 1024, 20.0, -20.0);
