@@ -20,9 +20,9 @@ namespace {
 const auto area = CameraKind::AreaScan;
 const auto laser = CameraKind::LaserProfiler;
 
-// Reads an integer node the way the viewer's ROI editing does; 0 or the failure kind -1..-4.
-int readIntegerNode(const std::string& key, const std::string& name, int& value, int& min, int& max,
-                    int& inc) {
+// Reads an integer node's value, min, max and increment the way the viewer's ROI editing does;
+// 0 or the failure kind -1..-4, which leaves `info` untouched.
+int readIntegerNode(const std::string& key, const std::string& name, QVector<int>& info) {
     GenApi::INodeMap* map = GetAttrNodeMap(FOCUS_CAMERA, key, 3);
     if (!map) return -1;
     try {
@@ -31,10 +31,8 @@ int readIntegerNode(const std::string& key, const std::string& name, int& value,
         if (map->GetNode(name)->GetPrincipalInterfaceType() != GenApi::intfIInteger ||
             !GenApi::IsReadable(node))
             return -3;
-        value = static_cast<int>(node->GetValue(false, false));
-        min = static_cast<int>(node->GetMin());
-        max = static_cast<int>(node->GetMax());
-        inc = static_cast<int>(node->GetInc());
+        info = {int(node->GetValue(false, false)), int(node->GetMin()), int(node->GetMax()),
+                int(node->GetInc())};
         return 0;
     } catch (const GenICam::GenericException&) {
         return -4;
@@ -68,8 +66,7 @@ private slots:
     void dependentNodesFollowEachOther();
     void cameraInfoDefaultsAndState();
     void cameraKeysAndRemovedNodeMaps();
-    void laserSceneAndSensorPicture();
-    void areaScanSceneWindowsAndCounter();
+    void scenes();
 };
 
 void TstZavizoZoz3::integerNodeInfo_data() {
@@ -99,14 +96,14 @@ void TstZavizoZoz3::integerNodeInfo() {
     QFETCH(QString, node);
     const std::string key = Control::addCamera(kind, "cam");
     QVector<int> info{-9, -9, -9, -9};
-    QTEST(readIntegerNode(key, node.toStdString(), info[0], info[1], info[2], info[3]), "result");
+    QTEST(readIntegerNode(key, node.toStdString(), info), "result");
     QTEST(info, "info");
 }
 
 void TstZavizoZoz3::nodeAccessFailures() {
     const std::string key = Control::addCamera(CameraKind::AreaScan, "as");
-    int value = 0, min = 0, max = 0, inc = 0;
-    QCOMPARE(readIntegerNode("nobody", "Width", value, min, max, inc), -1);
+    QVector<int> info;
+    QCOMPARE(readIntegerNode("nobody", "Width", info), -1);
     QVERIFY(GetAttrNodeMap(FOCUS_CARD, key, 3) == nullptr);
     QVERIFY(GetAttrNodeMap(FOCUS_CAMERA, key, 1) == nullptr);
     QVERIFY(GetAttrNodeMap(FOCUS_CAMERA, "", 3) == nullptr);
@@ -189,15 +186,14 @@ void TstZavizoZoz3::dependentNodesFollowEachOther() {
     QCOMPARE(SetCameraNodeValue(key, "Width", "1024"), 0);
     QCOMPARE(SetCameraNodeValue(key, "OffsetX", "1024"), 0);
     QVERIFY(SetCameraNodeValue(key, "Width", "1040") != 0);  // would leave the sensor
-    int value = 0, min = 0, max = 0, inc = 0;
-    QCOMPARE(readIntegerNode(key, "Width", value, min, max, inc), 0);
-    QCOMPARE(max, 1024);
+    QVector<int> info;
+    QCOMPARE(readIntegerNode(key, "Width", info), 0);
+    QCOMPARE(info, (QVector<int>{1024, 16, 1024, 16}));
     QCOMPARE(SetCameraNodeValue(key, "Height", "100"), 0);
     QCOMPARE(SetCameraNodeValue(key, "OffsetY", "924"), 0);
     QVERIFY(SetCameraNodeValue(key, "OffsetY", "926") != 0);
-    QCOMPARE(readIntegerNode(key, "OffsetY", value, min, max, inc), 0);
-    QCOMPARE(value, 924);
-    QCOMPARE(max, 924);
+    QCOMPARE(readIntegerNode(key, "OffsetY", info), 0);
+    QCOMPARE(info, (QVector<int>{924, 0, 924, 2}));
     // A profiler's mask values follow the mask selector.
     const std::string lp = Control::addCamera(CameraKind::LaserProfiler, "lp");
     QCOMPARE(SetCameraNodeValue(lp, "ImageMaskerSelector", "ImageMasker1"), 0);
@@ -265,7 +261,7 @@ void TstZavizoZoz3::cameraKeysAndRemovedNodeMaps() {
     Control::removeCamera("not there");  // ignored
 }
 
-void TstZavizoZoz3::laserSceneAndSensorPicture() {
+void TstZavizoZoz3::scenes() {
     const LaserScene scene(3200, 0.01, 0.05);
     std::vector<float> heights, again;
     std::vector<uint8_t> brightness, brightnessAgain;
@@ -306,9 +302,7 @@ void TstZavizoZoz3::laserSceneAndSensorPicture() {
     QVERIFY(*std::max_element(pixels.begin(), pixels.end()) < 20);
     LaserScene::renderSensorPicture(heights, 0, 1024, 0, 100, 20.0, -20.0, 1, pixels);
     QVERIFY(pixels.empty());
-}
-
-void TstZavizoZoz3::areaScanSceneWindowsAndCounter() {
+    // An area-scan window shows the same scene as the full sensor.
     std::vector<uint8_t> full, window;
     AreaScanScene::render(5, 0, 0, 2048, 1024, full);
     AreaScanScene::render(5, 512, 256, 256, 128, window);
