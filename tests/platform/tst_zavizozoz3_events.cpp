@@ -173,10 +173,9 @@ private slots:
     void stopGrabFromInsideFrameCallback();
     void softwareTriggerReleasesOneFrameEach();
     void postedImageReachesListener();
-    void unreleasedBuffersFreedAtReset();
     void laserWithoutEncoderSendsPicturesOnly();
     void laserRangeBatchesThroughEncoder();
-    void resetIsIdempotentAndRestarts();
+    void resetFreesKeptBuffersAndRestarts();
     void concurrentUse();
 };
 
@@ -403,24 +402,6 @@ void TstZavizoZoz3Events::postedImageReachesListener() {
     QCOMPARE(Control::outstandingBuffers(), 0);
 }
 
-void TstZavizoZoz3Events::unreleasedBuffersFreedAtReset() {
-    // The viewer's dispatcher keeps frames of cameras it has no tool for; they must not leak.
-    ImageRecorder keeper(false);
-    ImageRecorder releaser(true);
-    RegisterImageUpdateListener("OTHER", &releaser);
-    const std::string key = watchedCamera(keeper, CameraKind::AreaScan, 100.0);
-    QCOMPARE(SetCameraNodeValue(key, "Width", "256"), 0);
-    QCOMPARE(SetCameraNodeValue(key, "Height", "64"), 0);
-    StartGrab(key);
-    QTRY_VERIFY(keeper.count() >= 3);
-    StopGrab(key);
-    // Each listener got its own reference; only the keeper's are outstanding.
-    QCOMPARE(releaser.count(), keeper.count());
-    QCOMPARE(Control::outstandingBuffers(), keeper.count());
-    Control::reset();
-    QCOMPARE(Control::outstandingBuffers(), 0);  // under ASan a leak here fails the run
-}
-
 void TstZavizoZoz3Events::laserWithoutEncoderSendsPicturesOnly() {
     ImageRecorder images;
     const std::string key = watchedCamera(images, CameraKind::LaserProfiler);
@@ -489,18 +470,30 @@ void TstZavizoZoz3Events::laserRangeBatchesThroughEncoder() {
     QVERIFY(last.kind == 2u && last.extra == 2u && last.height == 50);
 }
 
-void TstZavizoZoz3Events::resetIsIdempotentAndRestarts() {
+void TstZavizoZoz3Events::resetFreesKeptBuffersAndRestarts() {
+    // The viewer's dispatcher keeps frames of cameras it has no tool for; they must not leak.
     EventRecorder recorder;
-    ImageRecorder images(false);
+    ImageRecorder keeper(false);
+    ImageRecorder releaser(true);
     RegisterFocusUpdateListener(&recorder);
-    const std::string key = watchedCamera(images, CameraKind::AreaScan, 100.0);
+    RegisterImageUpdateListener("OTHER", &releaser);
+    const std::string key = watchedCamera(keeper, CameraKind::AreaScan, 100.0);
+    QCOMPARE(SetCameraNodeValue(key, "Width", "256"), 0);
+    QCOMPARE(SetCameraNodeValue(key, "Height", "64"), 0);
+    StartGrab(key);
+    QTRY_VERIFY(keeper.count() >= 3);
+    StopGrab(key);
+    // Each listener got its own reference; only the keeper's are outstanding.
+    QCOMPARE(releaser.count(), keeper.count());
+    QCOMPARE(Control::outstandingBuffers(), keeper.count());
+    // Reset, twice, while grabbing and with events queued.
     StartGrab(key);
     Control::postFocus(FOCUS_CAMERA, "x");
     SetFocus(FOCUS_CAMERA, key);
-    QTRY_VERIFY(images.count() >= 1);
     Control::reset();
     Control::reset();
     QVERIFY(Control::cameras().empty() && Control::listenerCount() == 0 && Control::lastFocusKey().empty());
+    // Under ASan a leak of the kept buffers fails the run.
     QVERIFY(Control::outstandingBuffers() == 0 && Control::startGrabCount(key) == 0);
     // Everything starts afresh.
     EventRecorder fresh;
