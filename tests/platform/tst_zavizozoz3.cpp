@@ -215,14 +215,21 @@ void TstZavizoZoz3::cameraInfoDefaultsAndState() {
     QVERIFY(!GetCameraInfo(laserKey, CAM_INFO_SERIAL).empty());
     QVERIFY(GetCameraInfo(laserKey, CAM_INFO_SERIAL) != GetCameraInfo(areaKey, CAM_INFO_SERIAL));
 
+    // A camera grabs only when connected and open; disconnecting closes it and stops the grab.
     Control::setOpen(laserKey, true);  // cannot open a disconnected camera
     QCOMPARE(GetCameraInfo(laserKey, CAM_INFO_OPEN), std::string("0"));
+    QVERIFY(StartGrab(laserKey) != 0);
     Control::setConnected(laserKey, true);
+    QVERIFY(StartGrab(laserKey) != 0);
     Control::setOpen(laserKey, true);
     QCOMPARE(GetCameraInfo(laserKey, CAM_INFO_CONNECTED) + GetCameraInfo(laserKey, CAM_INFO_OPEN),
              std::string("11"));
-    Control::setConnected(laserKey, false);  // disconnecting closes
+    QCOMPARE(StartGrab(laserKey), 0);
+    Control::setConnected(laserKey, false);
     QCOMPARE(GetCameraInfo(laserKey, CAM_INFO_OPEN), std::string("0"));
+    QVERIFY(!Control::isGrabbing(laserKey));
+    QVERIFY(StartGrab("nobody") != 0);
+    QCOMPARE(Control::startGrabCount("nobody"), 1);
 
     QVERIFY(SetCameraInfo(laserKey, CAM_INFO_GRABBING, "1") != 0);  // state is not writable
     QCOMPARE(GetCameraInfo(laserKey, CAM_INFO_GRABBING), std::string("0"));

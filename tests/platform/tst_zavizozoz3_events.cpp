@@ -169,7 +169,6 @@ private slots:
     void unregisterWaitsForDeliveryInFlight();
     void synchronousCallsAndObservations();
     void grabDeliversFramesAndStops();
-    void grabNeedsOpenCamera();
     void stopGrabFromInsideFrameCallback();
     void softwareTriggerReleasesOneFrameEach();
     void postedImageReachesListener();
@@ -333,19 +332,6 @@ void TstZavizoZoz3Events::grabDeliversFramesAndStops() {
     QTRY_VERIFY(images.frames().back().width == 640 && images.frames().back().height == 480);
     QCOMPARE(images.frames().back().size, size_t(640 * 480));
     StopGrab(key);
-}
-
-void TstZavizoZoz3Events::grabNeedsOpenCamera() {
-    const std::string key = Control::addCamera(CameraKind::AreaScan, "A");
-    QVERIFY(StartGrab(key) != 0);
-    Control::setConnected(key, true);
-    QVERIFY(StartGrab(key) != 0);
-    Control::setOpen(key, true);
-    QCOMPARE(StartGrab(key), 0);
-    Control::setConnected(key, false);  // unplugging stops acquisition
-    QVERIFY(!Control::isGrabbing(key));
-    QVERIFY(StartGrab("ghost") != 0);
-    QCOMPARE(Control::startGrabCount("ghost"), 1);
 }
 
 void TstZavizoZoz3Events::stopGrabFromInsideFrameCallback() {
