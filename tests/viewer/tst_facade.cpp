@@ -23,7 +23,6 @@ private slots:
     void modeChangesMaintainOccupiedList();
     void get2DImageFollowsModeRules();
     void reservedButtonOperationsFail();
-    void rangeDisplayNeedsBoundProfilerPane();
     void gridPlacesOccupiedPanesFirst();
     void twoPaneLayoutUsesFullHeight();
     void invalidLayoutRemovesGridButKeepsValue();
@@ -32,7 +31,7 @@ private slots:
     void layoutChangeKeepsVisibleHostSize_data();
     void layoutChangeKeepsVisibleHostSize();
     void currentPaneFollowsCallsAndPresses();
-    void startAndStopPressesReachHost();
+    void boundProfilerPaneTakesRangeDisplayAndPresses();
     void resolutionReportedOncePerSize();
     void callsFailOnceHostDeletedViewer();
     void hostLayoutIsKept();
@@ -120,15 +119,6 @@ void TestFacade::reservedButtonOperationsFail() {
     QCOMPARE(m_viewer->buttonIsHidden(1, NuvViewerImageWnd::StopGrab, &flag), -1);
     QVERIFY(flag);
     QVERIFY(!manager()->pane(1)->view3D()->btn3DStartGrab->isHidden());
-}
-
-void TestFacade::rangeDisplayNeedsBoundProfilerPane() {
-    QCOMPARE(m_viewer->initRangeImageDisplay(QStringLiteral("nobody")), -1);
-    QCOMPARE(m_viewer->initRangeImageDisplay(QString()), -1);
-    QVERIFY(bindCamera(Control::CameraKind::LaserProfiler, "LP"));
-    QCOMPARE(m_viewer->initRangeImageDisplay(QString::fromStdString(m_key)), 0);
-    QCOMPARE(m_viewer->setImageWndMode(1, NuvViewerImageWnd::Mode2D), 0);
-    QCOMPARE(m_viewer->initRangeImageDisplay(QString::fromStdString(m_key)), -1);
 }
 
 void TestFacade::gridPlacesOccupiedPanesFirst() {
@@ -304,9 +294,12 @@ void TestFacade::currentPaneFollowsCallsAndPresses() {
     QCOMPARE(m_viewer->getCurrentWnd(), 4);
 }
 
-void TestFacade::startAndStopPressesReachHost() {
+void TestFacade::boundProfilerPaneTakesRangeDisplayAndPresses() {
+    QCOMPARE(m_viewer->initRangeImageDisplay(QStringLiteral("nobody")), -1);
+    QCOMPARE(m_viewer->initRangeImageDisplay(QString()), -1);
     QVERIFY(bindCamera(Control::CameraKind::LaserProfiler, "LP"));
     QCOMPARE(manager()->paneIndexOf(QString::fromStdString(m_key)), 1);
+    QCOMPARE(m_viewer->initRangeImageDisplay(QString::fromStdString(m_key)), 0);
 
     m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
     QSignalSpy clicks(m_viewer, &NuvViewerImageWnd::wndButtonclick);
@@ -326,6 +319,9 @@ void TestFacade::startAndStopPressesReachHost() {
     QCOMPARE(clicks.at(1).at(0).toInt(), 2);
     QCOMPARE(clicks.at(1).at(1).toString(), QString());
     QCOMPARE(clicks.at(1).at(2).value<NuvViewerImageWnd::ButtonType>(), NuvViewerImageWnd::StopGrab);
+    // Only a profiler pane takes the range display.
+    QCOMPARE(m_viewer->setImageWndMode(1, NuvViewerImageWnd::Mode2D), 0);
+    QCOMPARE(m_viewer->initRangeImageDisplay(QString::fromStdString(m_key)), -1);
 }
 
 void TestFacade::resolutionReportedOncePerSize() {

@@ -255,15 +255,10 @@ void TestRouting::finishFlagWaitTracksGuiThread() {
     caller.join();
 
     // Never processed (the GUI thread does not run the event loop): the callback gives up on its own.
-    std::atomic<bool> gaveUp{false};
     const auto start = std::chrono::steady_clock::now();
-    std::thread blocked([&] {
-        adapter.notify(1, {}, {});
-        gaveUp = true;
-    });
+    std::thread blocked([&] { adapter.notify(1, {}, {}); });
     blocked.join();
     const auto waited = std::chrono::steady_clock::now() - start;
-    QVERIFY(gaveUp.load());
     QVERIFY(waited >= std::chrono::milliseconds(4500));
     QCoreApplication::processEvents();  // the late slot still finds its flag alive
 }
