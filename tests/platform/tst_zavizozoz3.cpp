@@ -64,8 +64,7 @@ private slots:
     void nodeText_data();
     void nodeText();
     void dependentNodesFollowEachOther();
-    void cameraInfoDefaultsAndState();
-    void cameraKeysAndRemovedNodeMaps();
+    void cameraKeysInformationAndState();
     void scenes();
 };
 
@@ -206,7 +205,26 @@ void TstZavizoZoz3::dependentNodesFollowEachOther() {
     QCOMPARE(readNodeText(lp, "Xleft") + readNodeText(lp, "ImageMask"), std::string("77True"));
 }
 
-void TstZavizoZoz3::cameraInfoDefaultsAndState() {
+void TstZavizoZoz3::cameraKeysInformationAndState() {
+    QCOMPARE(Control::addCamera(CameraKind::AreaScan, "Cam"), std::string("Cam"));
+    QCOMPARE(Control::addCamera(CameraKind::AreaScan, "Cam"), std::string("Cam_2"));
+    const std::string unnamed = Control::addCamera(CameraKind::LaserProfiler, "");
+    QVERIFY(!unnamed.empty());
+    QCOMPARE(Control::cameras(), (std::vector<std::string>{"Cam", "Cam_2", unnamed}));
+
+    GenApi::INodeMap* held = GetAttrNodeMap(FOCUS_CAMERA, "Cam", 3);
+    QVERIFY(held);
+    Control::removeCamera("Cam");
+    QVERIFY(!Control::hasCamera("Cam"));
+    QVERIFY(GetAttrNodeMap(FOCUS_CAMERA, "Cam", 3) == nullptr);
+    // The viewer may still hold the old map: it stays readable until reset.
+    GenApi::CIntegerPtr width(held->GetNode("Width"));
+    QCOMPARE(width->GetValue(), int64_t(2048));
+    // The key is free again and names a fresh camera.
+    QCOMPARE(Control::addCamera(CameraKind::LaserProfiler, "Cam"), std::string("Cam"));
+    QCOMPARE(GetCameraInfo("Cam", CAM_INFO_DEVICE_KIND), std::string("1"));
+    Control::removeCamera("not there");  // ignored
+
     const std::string laserKey = Control::addCamera(CameraKind::LaserProfiler, "Line 1");
     const std::string areaKey = Control::addCamera(CameraKind::AreaScan, "Area 1");
     QCOMPARE(GetCameraInfo(laserKey, CAM_INFO_TITLE), std::string("Line 1"));
@@ -245,27 +263,6 @@ void TstZavizoZoz3::cameraInfoDefaultsAndState() {
     QCOMPARE(GetCameraInfo(laserKey, CAM_INFO_FRAME_RATE), std::string("12.5"));
     QVERIFY(SetCameraInfo(laserKey, CAM_INFO_FRAME_RATE, "3") != 0);
     QCOMPARE(GetParamterInfo(PARAMETER_INFO(77)), std::string());
-}
-
-void TstZavizoZoz3::cameraKeysAndRemovedNodeMaps() {
-    QCOMPARE(Control::addCamera(CameraKind::AreaScan, "Cam"), std::string("Cam"));
-    QCOMPARE(Control::addCamera(CameraKind::AreaScan, "Cam"), std::string("Cam_2"));
-    const std::string unnamed = Control::addCamera(CameraKind::LaserProfiler, "");
-    QVERIFY(!unnamed.empty());
-    QCOMPARE(Control::cameras(), (std::vector<std::string>{"Cam", "Cam_2", unnamed}));
-
-    GenApi::INodeMap* held = GetAttrNodeMap(FOCUS_CAMERA, "Cam", 3);
-    QVERIFY(held);
-    Control::removeCamera("Cam");
-    QVERIFY(!Control::hasCamera("Cam"));
-    QVERIFY(GetAttrNodeMap(FOCUS_CAMERA, "Cam", 3) == nullptr);
-    // The viewer may still hold the old map: it stays readable until reset.
-    GenApi::CIntegerPtr width(held->GetNode("Width"));
-    QCOMPARE(width->GetValue(), int64_t(2048));
-    // The key is free again and names a fresh camera.
-    QCOMPARE(Control::addCamera(CameraKind::LaserProfiler, "Cam"), std::string("Cam"));
-    QCOMPARE(GetCameraInfo("Cam", CAM_INFO_DEVICE_KIND), std::string("1"));
-    Control::removeCamera("not there");  // ignored
 }
 
 void TstZavizoZoz3::scenes() {
