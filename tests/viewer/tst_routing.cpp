@@ -28,11 +28,10 @@ private slots:
     void eventsWithoutPaneChangeNothing();
     void camerasBindInListOrder();
     void releasedPaneIsReusedAndFifthCameraGetsNone();
-    void focusShowsCameraPaneInSingleLayout();
+    void singleLayoutFollowsFocusAndCameraDrops();
     void renameKeepsRouting();
     void layoutEventsRebuildGrid();
     void paneDropSwapsCellsAndSurvivesRestore();
-    void cameraDropsAndDragFormats();
     void finishFlagWaitTracksGuiThread();
     void closingReleasesWaitingDeviceListCallback();
     void churnFromTwoThreads();
@@ -141,7 +140,7 @@ void TestRouting::releasedPaneIsReusedAndFifthCameraGetsNone() {
     QCOMPARE(manager()->paneIndexOf(QString::fromStdString(f)), 0);
 }
 
-void TestRouting::focusShowsCameraPaneInSingleLayout() {
+void TestRouting::singleLayoutFollowsFocusAndCameraDrops() {
     const std::vector<std::string> keys = bindThreeCameras();
     QCOMPARE(keys.size(), size_t(3));
     m_viewer->setWndLayout(NuvViewerImageWnd::Layout1x1);
@@ -155,6 +154,29 @@ void TestRouting::focusShowsCameraPaneInSingleLayout() {
     QCOMPARE(manager()->shownList(), QVector<int>{3});
     Control::postFocus(ZavizoZoz3::FOCUS_CARD, keys[2]);
     QTRY_COMPARE_WITH_TIMEOUT(m_viewer->getCurrentWnd(), -1, 5000);
+
+    QMimeData mime;
+    mime.setData(QStringLiteral("ItemMimeData"), QByteArray());
+    // An unknown or empty camera key is consumed and changes nothing.
+    for (const QString& text : {QStringLiteral("ghost"), QString()}) {
+        mime.setText(text);
+        QVERIFY(drop(manager()->pane(3), &mime));
+        QCOMPARE(manager()->shownList(), QVector<int>{3});
+    }
+    // A bound camera dropped in the single layout shows its pane.
+    mime.setText(QString::fromStdString(keys[0]));
+    drop(manager()->pane(3), &mime);
+    QCOMPARE(manager()->shownList(), QVector<int>{1});
+    // Plain text is refused; panes and cameras are accepted.
+    QMimeData plain, pane;
+    plain.setText(QStringLiteral("1"));
+    pane.setData(QStringLiteral("WndId"), QByteArray());
+    pane.setText(QStringLiteral("2"));
+    for (QMimeData* data : {&plain, &pane}) {
+        QDragEnterEvent enter(QPoint(5, 5), Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(manager()->pane(1), &enter);
+        QCOMPARE(enter.isAccepted(), data == &pane);
+    }
 }
 
 void TestRouting::renameKeepsRouting() {
@@ -207,35 +229,6 @@ void TestRouting::paneDropSwapsCellsAndSurvivesRestore() {
     mime.setText(QStringLiteral("3"));
     drop(manager()->pane(3), &mime);
     QCOMPARE(manager()->savedArrangement(), (QVector<int>{4, 2, 3, 1}));
-}
-
-void TestRouting::cameraDropsAndDragFormats() {
-    const std::vector<std::string> keys = bindThreeCameras();
-    QCOMPARE(keys.size(), size_t(3));
-    m_viewer->setWndLayout(NuvViewerImageWnd::Layout1x1);
-    QCOMPARE(manager()->shownList(), QVector<int>{1});
-    QMimeData mime;
-    mime.setData(QStringLiteral("ItemMimeData"), QByteArray());
-    // An unknown or empty camera key is consumed and changes nothing.
-    for (const QString& text : {QStringLiteral("ghost"), QString()}) {
-        mime.setText(text);
-        QVERIFY(drop(manager()->pane(1), &mime));
-        QCOMPARE(manager()->shownList(), QVector<int>{1});
-    }
-    // A bound camera dropped in the single layout shows its pane.
-    mime.setText(QString::fromStdString(keys[2]));
-    drop(manager()->pane(1), &mime);
-    QCOMPARE(manager()->shownList(), QVector<int>{3});
-    // Plain text is refused; panes and cameras are accepted.
-    QMimeData plain, pane;
-    plain.setText(QStringLiteral("1"));
-    pane.setData(QStringLiteral("WndId"), QByteArray());
-    pane.setText(QStringLiteral("2"));
-    for (QMimeData* data : {&plain, &pane}) {
-        QDragEnterEvent enter(QPoint(5, 5), Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(manager()->pane(3), &enter);
-        QCOMPARE(enter.isAccepted(), data == &pane);
-    }
 }
 
 void TestRouting::finishFlagWaitTracksGuiThread() {
