@@ -23,8 +23,7 @@ private slots:
     void modeChangesMaintainOccupiedList();
     void get2DImageFollowsModeRules();
     void reservedButtonOperationsFail();
-    void gridPlacesOccupiedPanesFirst();
-    void twoPaneLayoutUsesFullHeight();
+    void gridPlacesPreferredOrOccupiedPanesFirst();
     void invalidLayoutRemovesGridButKeepsValue();
     void enlargeAndRestoreThroughPaneButtons();
     void paneAndLogoSizesFollowWidget();
@@ -121,7 +120,16 @@ void TestFacade::reservedButtonOperationsFail() {
     QVERIFY(!manager()->pane(1)->view3D()->btn3DStartGrab->isHidden());
 }
 
-void TestFacade::gridPlacesOccupiedPanesFirst() {
+void TestFacade::gridPlacesPreferredOrOccupiedPanesFirst() {
+    // The two-pane layout shows the preferred pane first, at full height.
+    m_viewer->setWndLayout(NuvViewerImageWnd::Layout1x2, {4});
+    QCOMPARE(manager()->shownList(), (QVector<int>{4, 1}));
+    QCOMPARE(manager()->cellOf(4), QPoint(0, 0));
+    QCOMPARE(manager()->cellOf(1), QPoint(0, 1));
+    const QSize size = manager()->size();
+    QCOMPARE(manager()->pane(4)->size(), QSize(size.width() / 2, size.height()));
+    QCOMPARE(manager()->pane(1)->size(), QSize(size.width() / 2, size.height()));
+    // Without preferred panes the occupied ones come first.
     m_viewer->setImageWndMode(3, NuvViewerImageWnd::Mode2D);
     m_viewer->setImageWndMode(1, NuvViewerImageWnd::Mode3D);
     m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
@@ -132,16 +140,6 @@ void TestFacade::gridPlacesOccupiedPanesFirst() {
         QVERIFY(manager()->pane(i)->isEnlargeButtonVisible());
         QVERIFY(!manager()->pane(i)->isRestoreButtonVisible());
     }
-}
-
-void TestFacade::twoPaneLayoutUsesFullHeight() {
-    m_viewer->setWndLayout(NuvViewerImageWnd::Layout1x2, {4});
-    QCOMPARE(manager()->shownList(), (QVector<int>{4, 1}));
-    QCOMPARE(manager()->cellOf(4), QPoint(0, 0));
-    QCOMPARE(manager()->cellOf(1), QPoint(0, 1));
-    const QSize size = manager()->size();
-    QCOMPARE(manager()->pane(4)->size(), QSize(size.width() / 2, size.height()));
-    QCOMPARE(manager()->pane(1)->size(), QSize(size.width() / 2, size.height()));
 }
 
 void TestFacade::invalidLayoutRemovesGridButKeepsValue() {
