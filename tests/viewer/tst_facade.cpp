@@ -23,8 +23,7 @@ private slots:
     void modeChangesMaintainOccupiedList();
     void get2DImageFollowsModeRules();
     void reservedButtonOperationsFail();
-    void gridPlacesPreferredOrOccupiedPanesFirst();
-    void invalidLayoutRemovesGridButKeepsValue();
+    void gridPlacesPanesAndInvalidLayoutRemovesIt();
     void enlargeAndRestoreThroughPaneButtons();
     void paneAndLogoSizesFollowWidget();
     void layoutChangeKeepsVisibleHostSize_data();
@@ -120,7 +119,19 @@ void TestFacade::reservedButtonOperationsFail() {
     QVERIFY(!manager()->pane(1)->view3D()->btn3DStartGrab->isHidden());
 }
 
-void TestFacade::gridPlacesPreferredOrOccupiedPanesFirst() {
+void TestFacade::gridPlacesPanesAndInvalidLayoutRemovesIt() {
+    // An invalid layout removes the grid but keeps the last valid value.
+    m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
+    m_viewer->setWndLayout(static_cast<NuvViewerImageWnd::WndLayout>(3));
+    QCOMPARE(m_viewer->getWndLayout(), NuvViewerImageWnd::Layout2x2);
+    QVERIFY(manager()->layout() == nullptr);
+    for (int i = 1; i <= 4; ++i)
+        QVERIFY(manager()->pane(i)->parent() == nullptr);
+    // A valid layout brings the grid back.
+    m_viewer->setWndLayout(NuvViewerImageWnd::Layout1x1);
+    QCOMPARE(manager()->shownList(), QVector<int>{1});
+    m_viewer->setWndLayout(static_cast<NuvViewerImageWnd::WndLayout>(-4));
+    QCOMPARE(m_viewer->getWndLayout(), NuvViewerImageWnd::Layout1x1);
     // The two-pane layout shows the preferred pane first, at full height.
     m_viewer->setWndLayout(NuvViewerImageWnd::Layout1x2, {4});
     QCOMPARE(manager()->shownList(), (QVector<int>{4, 1}));
@@ -140,20 +151,6 @@ void TestFacade::gridPlacesPreferredOrOccupiedPanesFirst() {
         QVERIFY(manager()->pane(i)->isEnlargeButtonVisible());
         QVERIFY(!manager()->pane(i)->isRestoreButtonVisible());
     }
-}
-
-void TestFacade::invalidLayoutRemovesGridButKeepsValue() {
-    m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
-    m_viewer->setWndLayout(static_cast<NuvViewerImageWnd::WndLayout>(3));
-    QCOMPARE(m_viewer->getWndLayout(), NuvViewerImageWnd::Layout2x2);
-    QVERIFY(manager()->layout() == nullptr);
-    for (int i = 1; i <= 4; ++i)
-        QVERIFY(manager()->pane(i)->parent() == nullptr);
-    // A valid layout brings the grid back.
-    m_viewer->setWndLayout(NuvViewerImageWnd::Layout1x1);
-    QCOMPARE(manager()->shownList(), QVector<int>{1});
-    m_viewer->setWndLayout(static_cast<NuvViewerImageWnd::WndLayout>(-4));
-    QCOMPARE(m_viewer->getWndLayout(), NuvViewerImageWnd::Layout1x1);
 }
 
 void TestFacade::enlargeAndRestoreThroughPaneButtons() {
