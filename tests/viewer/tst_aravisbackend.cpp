@@ -58,10 +58,9 @@ private slots:
     void streamReachesPaneWithEveryFrameAccounted();
     void unknownPixelFormatIsSkippedAndLogged();
     void wideGreyReadOutShowsTrueValue();
-    void disconnectWhileStreamingFreesPane();
     void converter_data();
     void converter();
-    void onlyTheFakeTransportWasEverTouched();
+    void disconnectWhileStreamingAndTransportsTouched();
 
 private:
     std::shared_ptr<ZavizoZoz3::AravisCamera> bindFakeCamera();
@@ -264,26 +263,6 @@ void TestAravisBackend::wideGreyReadOutShowsTrueValue() {
     QCOMPARE(moves.at(0).at(2).value<QColor>().rgba64().red(), listener.samples[at]);
 }
 
-void TestAravisBackend::disconnectWhileStreamingFreesPane() {
-    const auto camera = bindFakeCamera();
-    QVERIFY(camera);
-    QSignalSpy shown(manager()->dispatcher(), &ImageUpdateManager::imageProfileUpdate);
-    QCOMPARE(ZavizoZoz3::StartGrab(m_key), 0);
-    QVERIFY(shown.wait());
-    Control::setConnected(m_key, false);
-    Control::postDeviceList(1);
-    QTRY_VERIFY(manager()->pane(1)->cameraName().isEmpty());
-    QVERIFY(!Control::isGrabbing(m_key));
-    // The node map outlives the connection; its nodes now say so instead of touching the device.
-    GenApi::CIntegerPtr width(
-        ZavizoZoz3::GetAttrNodeMap(ZavizoZoz3::FOCUS_CAMERA, m_key, 3)->GetNode("Width"));
-    QVERIFY(width);
-    QCOMPARE(width->GetAccessMode(), GenApi::NA);
-    QVERIFY_EXCEPTION_THROWN(width->GetValue(), GenICam::AccessException);
-    QCOMPARE(ZavizoZoz3::StartGrab(m_key), -1);
-    QTRY_COMPARE(Control::outstandingBuffers(), 0);
-}
-
 void TestAravisBackend::converter_data() {
     QTest::addColumn<uint>("format");
     QTest::addColumn<int>("padding");
@@ -344,10 +323,26 @@ void TestAravisBackend::converter() {
     QCOMPARE(QColor(p[0], p[1], p[2]), centre);
 }
 
-void TestAravisBackend::onlyTheFakeTransportWasEverTouched() {
+void TestAravisBackend::disconnectWhileStreamingAndTransportsTouched() {
+    const auto camera = bindFakeCamera();
+    QVERIFY(camera);
+    QSignalSpy shown(manager()->dispatcher(), &ImageUpdateManager::imageProfileUpdate);
+    QCOMPARE(ZavizoZoz3::StartGrab(m_key), 0);
+    QVERIFY(shown.wait());
+    Control::setConnected(m_key, false);
+    Control::postDeviceList(1);
+    QTRY_VERIFY(manager()->pane(1)->cameraName().isEmpty());
+    QVERIFY(!Control::isGrabbing(m_key));
+    // The node map outlives the connection; its nodes now say so instead of touching the device.
+    GenApi::CIntegerPtr width(
+        ZavizoZoz3::GetAttrNodeMap(ZavizoZoz3::FOCUS_CAMERA, m_key, 3)->GetNode("Width"));
+    QVERIFY(width);
+    QCOMPARE(width->GetAccessMode(), GenApi::NA);
+    QVERIFY_EXCEPTION_THROWN(width->GetValue(), GenICam::AccessException);
+    QCOMPARE(ZavizoZoz3::StartGrab(m_key), -1);
+    QTRY_COMPARE(Control::outstandingBuffers(), 0);
     // Last: after every scan, connection and grab above. A transport Aravis never instantiated
     // never searched for devices, so nothing was broadcast on a network or sent to a USB device.
-    QVERIFY(bindFakeCamera());
     QCOMPARE(g_type_from_name("ArvGvInterface"), GType(0));
     QCOMPARE(g_type_from_name("ArvUvInterface"), GType(0));
     QVERIFY(g_type_from_name("ArvFakeInterface") != GType(0));
