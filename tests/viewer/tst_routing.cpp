@@ -29,8 +29,7 @@ private slots:
     void camerasBindInListOrder();
     void releasedPaneIsReusedAndFifthCameraGetsNone();
     void singleLayoutFollowsFocusAndCameraDrops();
-    void renameKeepsRouting();
-    void layoutEventsRebuildGrid();
+    void renameKeepsRoutingAndLayoutEventsRebuildGrid();
     void paneDropSwapsCellsAndSurvivesRestore();
     void finishFlagWaitTracksGuiThread();
     void closingReleasesWaitingDeviceListCallback();
@@ -179,7 +178,7 @@ void TestRouting::singleLayoutFollowsFocusAndCameraDrops() {
     }
 }
 
-void TestRouting::renameKeepsRouting() {
+void TestRouting::renameKeepsRoutingAndLayoutEventsRebuildGrid() {
     QVERIFY(bindCamera(Control::CameraKind::AreaScan, "A"));
     m_viewer->setImageWndMode(1, NuvViewerImageWnd::Mode2D);
     Control::postCameraId(m_key, "Inspection left");
@@ -191,9 +190,7 @@ void TestRouting::renameKeepsRouting() {
     std::vector<uint8_t> pixels(64 * 48, 200);
     Control::postImage(m_key, 0, 0, 64, 48, 0x01080001u, pixels);
     QTRY_COMPARE_WITH_TIMEOUT(manager()->pane(1)->imageSize(), QSize(64, 48), 5000);
-}
-
-void TestRouting::layoutEventsRebuildGrid() {
+    // Layout events rebuild the grid; an unknown one removes it and keeps the last value.
     Control::postLayout(ZavizoZoz3::LAYOUT_2X2);
     QTRY_COMPARE_WITH_TIMEOUT(m_viewer->getWndLayout(), NuvViewerImageWnd::Layout2x2, 5000);
     QCOMPARE(manager()->shownList().size(), 4);
