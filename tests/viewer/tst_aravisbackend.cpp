@@ -14,6 +14,7 @@
 #include "BusinessLayer.h"
 #include "Image2DWnd.h"
 #include "ImageUpdateManager.h"
+#include "NuvImage.h"
 #include "NuvPixelFormat.h"
 #include "ViewerHost.h"
 #include "ZMKImageWnd.h"
@@ -246,8 +247,16 @@ void TestAravisBackend::wideGreyReadOutShowsTrueValue() {
     QSignalSpy shown(manager()->dispatcher(), &ImageUpdateManager::imageProfileUpdate);
     ZavizoZoz3::SetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_SINGLE_GRAB, "1");
     QCOMPARE(ZavizoZoz3::StartGrab(m_key), 0);
-    QVERIFY(shown.wait());
+    // The delivery thread shows the frame before it ends the grab, and the frame may come before
+    // a spy's wait() would start: wait for the end, then count.
     QTRY_VERIFY(!Control::isGrabbing(m_key));
+    QCOMPARE(shown.count(), 1);
+    const auto shownFormat = [pane] {
+        NuvImage background;
+        pane->view2D()->getBackground(&background);
+        return background.pixelFormat();
+    };
+    QTRY_COMPARE(shownFormat(), NuvPixelFormat::Mono16);
     m_viewer->setPixelReadoutVisible(true);
     QWidget* viewport = pane->view2D()->displayWidget()->viewport();
     QMouseEvent move(QEvent::MouseMove, QPointF(viewport->width() / 2, viewport->height() / 2), Qt::NoButton,
