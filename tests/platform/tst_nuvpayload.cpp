@@ -47,11 +47,9 @@ int readAll(const Bytes& payload, size_t n) {
     return rc;
 }
 
-void putU32(Bytes& b, size_t off, uint32_t v) {
-    std::memcpy(b.data() + off, &v, 4);
-}
-void putU64(Bytes& b, size_t off, uint64_t v) {
-    std::memcpy(b.data() + off, &v, 8);
+template <typename T>
+void put(Bytes& b, size_t off, T v) {
+    std::memcpy(b.data() + off, &v, sizeof v);
 }
 
 // Samples i * step + first (wrapping); the first 32-bit sample is INT32_MIN, which sign extension
@@ -286,10 +284,10 @@ private slots:
     // geometry that must fail on the buffer size, not wrap a multiplication.
     void truncatedAtEveryLength() {
         Bytes huge = batch16(3, 2);
-        putU32(huge, F::kOffPointsPerProfile, F::kMaxPointsPerProfile);
-        putU32(huge, F::kOffLineCount, F::kMaxBatchLines);
+        put(huge, F::kOffPointsPerProfile, F::kMaxPointsPerProfile);
+        put(huge, F::kOffLineCount, F::kMaxBatchLines);
         huge[F::kOffSampleType] = 4;
-        putU64(huge, F::kOffDataSize, uint64_t(F::kMaxPointsPerProfile) * F::kMaxBatchLines * 5);
+        put(huge, F::kOffDataSize, uint64_t(F::kMaxPointsPerProfile) * F::kMaxBatchLines * 5);
         QCOMPARE(readAll(huge, huge.size()), int(NUVSDK_LP_ERR_TRUNCATED));
         for (const Bytes& p : {profile16(true), profile16(false), batch16(3, 2)}) {
             QCOMPARE(readAll(p, p.size()), 0);
