@@ -20,16 +20,12 @@ inline int64_t asHandle(QWidget* w) {
     return static_cast<int64_t>(reinterpret_cast<intptr_t>(w));
 }
 
-inline uint16_t rawForHeight(double height) {
-    return static_cast<uint16_t>(kOffset + height / kScale);
-}
-
 inline std::vector<uint16_t> rampImage(int points, int lines) {
     std::vector<uint16_t> data(static_cast<size_t>(points) * static_cast<size_t>(lines));
     for (int l = 0; l < lines; ++l) {
         for (int p = 0; p < points; ++p) {
             const double t = points > 1 ? static_cast<double>(p) / (points - 1) : 0.5;
-            data[static_cast<size_t>(l) * points + p] = rawForHeight(-4.0 + 8.0 * t);
+            data[static_cast<size_t>(l) * points + p] = static_cast<uint16_t>(kOffset + (8 * t - 4) / kScale);
         }
     }
     return data;
