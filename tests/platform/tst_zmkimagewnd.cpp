@@ -82,6 +82,11 @@ private:
         release(to);
         return imageAt(to) - imageAt(from);
     }
+    // The shape's ROI as the widget reports it; an empty ROI when the call fails.
+    NuvROI shapeOf(int id) const {
+        NuvROI r;
+        return m_wnd->getROIShape(id, &r) == 0 ? r : NuvROI();
+    }
     QImage rendered() const {
         return view()->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     }
@@ -225,6 +230,12 @@ private slots:
         QCOMPARE(m_wnd->zoom(20.0), 0);  // big pixels: the cursor lands squarely inside one
         QCOMPARE(m_wnd->showStatusbar(true), 0);
         QSignalSpy spy(m_wnd.get(), &ZMKImageWnd::imgInfo);
+        hover(QPoint(5, 5));  // the small frame sits centred: (5, 5) and (6, 6) are background
+        hover(QPoint(6, 6));
+        QCOMPARE(m_wnd->enablePixelVisible(false), 0);
+        hover(pixelPos(x, y));
+        QCOMPARE(spy.count(), 0);
+        QCOMPARE(m_wnd->enablePixelVisible(true), 0);
         hover(pixelPos(x, y));
         QTRY_VERIFY(!spy.isEmpty());
         const QList<QVariant> args = spy.takeLast();
@@ -239,22 +250,6 @@ private slots:
                 : QStringLiteral("RGB: %1, %2, %3").arg(values[0]).arg(values[1]).arg(values[2]);
         QVERIFY(
             view()->statusText().startsWith(QStringLiteral("X: %1  Y: %2  %3  ").arg(x).arg(y).arg(shown)));
-    }
-
-    void readoutOffImageAndDisabled() {
-        QCOMPARE(m_wnd->setBackground(noiseImage(40, 30, NuvPixelFormat::Mono8)), 0);
-        QCOMPARE(m_wnd->zoom(1.0), 0);
-        QSignalSpy spy(m_wnd.get(), &ZMKImageWnd::imgInfo);
-        hover(QPoint(5, 5));  // the small image sits centred: (5, 5) is background
-        hover(QPoint(6, 6));
-        QCOMPARE(spy.count(), 0);
-        QCOMPARE(m_wnd->enablePixelVisible(false), 0);
-        hover(pixelPos(3, 3));
-        QCOMPARE(spy.count(), 0);
-        QCOMPARE(m_wnd->enablePixelVisible(true), 0);
-        hover(pixelPos(4, 3));
-        QVERIFY(!spy.isEmpty());
-        QCOMPARE(spy.last().at(0).toDouble(), 4.0);
     }
 
     void renderingShowsTheFrame_data() {
@@ -431,14 +426,11 @@ private slots:
         QCOMPARE(m_wnd->setPen(255, 0, 0, 2), 0);
         const int id = m_wnd->displayROI(roi, ZMKImageWnd::Layer(layer));
         QVERIFY(id >= 0);
-        NuvROI back;
-        QCOMPARE(m_wnd->getROIShape(id, &back), 0);
-        QVERIFY(back == roi);
+        QVERIFY(shapeOf(id) == roi);
         // Zooming changes nothing in image coordinates.
         m_wnd->zoomIn();
         m_wnd->zoomFitWnd();
-        QCOMPARE(m_wnd->getROIShape(id, &back), 0);
-        QVERIFY(back == roi);
+        QVERIFY(shapeOf(id) == roi);
     }
 
     void badShapesAndUnknownIds() {
@@ -510,10 +502,8 @@ private slots:
         QCOMPARE(moved.count(), 1);
         QCOMPARE(moved.at(0).at(0).toLongLong(), qlonglong(id));
         QCOMPARE(resized.count(), 0);
-        NuvROI after;
-        QCOMPARE(m_wnd->getROIShape(id, &after), 0);
         QVERIFY(std::fabs(delta.x() - 30.0 / zoom) < 1e-6);
-        QVERIFY(shiftedBy(roi, after, delta));
+        QVERIFY(shiftedBy(roi, shapeOf(id), delta));
         // A click without movement is no move.
         press(at(grip + delta));
         release(at(grip + delta));
@@ -560,9 +550,7 @@ private slots:
         QCOMPARE(resized.at(0).at(0).toLongLong(), qlonglong(id));
         QCOMPARE(moved.count(), 0);
         QCOMPARE(clicks.count(), 0);  // a handle press is not a click on the image
-        NuvROI after;
-        QCOMPARE(m_wnd->getROIShape(id, &after), 0);
-        QVERIFY(shiftedBy(expected, after, QPointF(), 0.6));
+        QVERIFY(shiftedBy(expected, shapeOf(id), QPointF(), 0.6));
     }
 
     void firstPressSelectsThenHandlesResize() {
@@ -573,9 +561,7 @@ private slots:
         drag(at(QPointF(200, 150)), at(QPointF(200, 150)) + QPoint(10, 0));
         QCOMPARE(resized.count(), 0);
         QCOMPARE(view()->selectedShape(), id);
-        NuvROI r;
-        QCOMPARE(m_wnd->getROIShape(id, &r), 0);
-        QVERIFY(shiftedBy(rect(100, 100, 200, 150), r, QPointF(10, 0)));
+        QVERIFY(shiftedBy(rect(100, 100, 200, 150), shapeOf(id), QPointF(10, 0)));
         drag(at(QPointF(210, 150)), at(QPointF(230, 170)));
         QCOMPARE(resized.count(), 1);
         // Pressing empty space drops the selection.
@@ -597,9 +583,7 @@ private slots:
         QCOMPARE(clicked.count(), 2);
         QCOMPARE(moved.count(), 0);
         QCOMPARE(resized.count(), 0);
-        NuvROI after;
-        QCOMPARE(m_wnd->getROIShape(id, &after), 0);
-        QVERIFY(after == roi);
+        QVERIFY(shapeOf(id) == roi);
         // Neither movable nor selectable: the mouse passes through to the image.
         QCOMPARE(m_wnd->setShapeSelectable(id, false), 0);
         QCOMPARE(view()->selectedShape(), -1);
@@ -618,8 +602,7 @@ private slots:
         const int clicks = clicked.count();
         drag(at(QPointF(300, 225)), at(QPointF(300, 225)) + QPoint(20, 0));
         QCOMPARE(clicked.count(), clicks);
-        QCOMPARE(m_wnd->getROIShape(fixed, &after), 0);
-        QVERIFY(after == rect(250, 200, 350, 250));
+        QVERIFY(shapeOf(fixed) == rect(250, 200, 350, 250));
     }
 
     void drawRectCreatesShapeOnceAndClamped() {
@@ -638,9 +621,7 @@ private slots:
         QVERIFY(id >= 0);
         QCOMPARE(events, (QStringList{QString("clicked %1").arg(id), QString("resized %1").arg(id)}));
         QCOMPARE(imageClicks.count(), 0);
-        NuvROI r;
-        QCOMPARE(m_wnd->getROIShape(id, &r), 0);
-        QVERIFY(r == rect(imageAt(from).x(), imageAt(from).y(), imageAt(to).x(), imageAt(to).y()));
+        QVERIFY(shapeOf(id) == rect(imageAt(from).x(), imageAt(from).y(), imageAt(to).x(), imageAt(to).y()));
         QCOMPARE(view()->selectedShape(), id);
         QVERIFY(!view()->isDrawingRect());
         // The next drag is an ordinary one again.
@@ -658,9 +639,8 @@ private slots:
         QCOMPARE(m_wnd->drawRect(), 0);
         drag(at(QPointF(350, 250)), at(QPointF(350, 250)) + QPoint(100, 100));
         QCOMPARE(resized.count(), 1);
-        QCOMPARE(m_wnd->getROIShape(int(resized.at(0).at(0).toLongLong()), &r), 0);
         NuvPoint tl, br;
-        QVERIFY(r.GetRect(&tl, &br));
+        QVERIFY(shapeOf(int(resized.at(0).at(0).toLongLong())).GetRect(&tl, &br));
         QCOMPARE(br.x, 400.0);
         QCOMPARE(br.y, 300.0);
         // Escape cancels an armed drawing.
@@ -729,9 +709,7 @@ private slots:
         drag(at(QPointF(150, 125)), at(QPointF(150, 125)) + QPoint(10, 10));
         QVERIFY(current > first);
         QCOMPARE(view()->selectedShape(), current);
-        NuvROI r;
-        QCOMPARE(m_wnd->getROIShape(current, &r), 0);
-        QVERIFY(shiftedBy(rect(100, 100, 200, 150), r, QPointF(10, 10)));
+        QVERIFY(shiftedBy(rect(100, 100, 200, 150), shapeOf(current), QPointF(10, 10)));
     }
 
     void slotDestroyingTheWidget() {
