@@ -110,7 +110,12 @@ private slots:
         QCOMPARE(colors[0], expected);
     }
 
-    void arrayColouringRejectsBadInput() {
+    void colorMapsShapeLightnessAndBadInput() {
+        QVERIFY(NuvColorMap::table(-1) == nullptr && NuvColorMap::table(NuvColorMap::kCount) == nullptr);
+        NuvRangeLUT16 lut;
+        QVERIFY(!lut.build(sensor(-10, 10, 42)));
+        QVERIFY(!lut.isBuilt());
+        // Heights that are no numbers are invalid points; unknown maps and no output are refused.
         Nuv3DFloatArray a(1, 4);
         a.data()[0] = std::numeric_limits<float>::quiet_NaN();
         a.data()[1] = std::numeric_limits<float>::infinity();
@@ -122,13 +127,6 @@ private slots:
         QCOMPARE(NuvLUTSetting::LinearSetColorLUT(a, -10.0f, 10.0f, 6, &colors), -1);
         QCOMPARE(NuvLUTSetting::LinearSetColorLUT(a, -10.0f, 10.0f, -1, &colors), -1);
         QCOMPARE(NuvLUTSetting::LinearSetColorLUT(a, -10.0f, 10.0f, 5, nullptr), -1);
-    }
-
-    void colorMapsShapeAndHeightLightness() {
-        QVERIFY(NuvColorMap::table(-1) == nullptr && NuvColorMap::table(NuvColorMap::kCount) == nullptr);
-        NuvRangeLUT16 lut;
-        QVERIFY(!lut.build(sensor(-10, 10, 42)));
-        QVERIFY(!lut.isBuilt());
         for (int m = 0; m < NuvColorMap::kCount; ++m) {
             const NuvColor* t = NuvColorMap::table(m);
             QVERIFY(t != nullptr);
