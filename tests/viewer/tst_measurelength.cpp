@@ -7,22 +7,15 @@
 #include <QtTest>
 
 #include "CBaseDialog.h"
-#include "Image2DWnd.h"
-#include "ImageWnd.h"
 #include "MeasureLengthDialog.h"
 #include "MeasureLengthWidget.h"
 #include "MeasureTool.h"
-#include "TestSupport.h"
+#include "PaneHost.h"
 #include "WindowDrag.h"
-#include "ZMKImageView.h"
-#include "ZMKImageWnd.h"
+
+using TestSupport::child;
 
 namespace {
-template <class T>
-T* child(QObject* parent, const char* name) {
-    return parent->findChild<T*>(QString::fromLatin1(name));
-}
-
 QStringList shown(QWidget* panel) {
     QStringList texts;
     for (const char* name :
@@ -32,22 +25,12 @@ QStringList shown(QWidget* panel) {
 }
 }  // namespace
 
-class TestMeasureLength : public QObject {
+class TestMeasureLength : public QObject, protected TestSupport::PaneHost {
     Q_OBJECT
 private slots:
-    void init() {
-        TestSupport::resetEnvironment();
-        m_pane = new ImageWnd();
-        m_pane->resize(1100, 1000);
-        QCOMPARE(m_pane->setImageWndMode(1), 0);
-        m_pane->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_pane));
-    }
+    void init() { QVERIFY(openPane(1100, 1000)); }
 
-    void cleanup() {
-        delete m_pane;
-        m_pane = nullptr;
-    }
+    void cleanup() { closePane(); }
 
     void lengths_data() {
         QTest::addColumn<QString>("typed");
@@ -116,10 +99,8 @@ private slots:
         view()->selectShape(m_pane->measureTool()->lineId());
         // Frames keep streaming under the line.
         m_pane->show2DImage(image, false);
-        const auto at = [this](QPointF p) {
-            return view()->viewport()->mapTo(m_pane, view()->mapFromImage(p));
-        };
-        TestSupport::dragInWindow(m_pane->windowHandle(), at, from, to);
+        TestSupport::dragInWindow(
+            m_pane->windowHandle(), [this](QPointF p) { return inPane(p); }, from, to);
         QCOMPARE(shown(panel()), texts);
         QVERIFY(m_pane->measureTool()->lineId() >= 0);
     }
@@ -161,15 +142,10 @@ private slots:
     }
 
 private:
-    ZMKImageView* view() const {
-        return qobject_cast<ZMKImageView*>(m_pane->view2D()->displayWidget()->widget());
-    }
     MeasureLengthWidget* panel() const {
         MeasureLengthDialog* d = m_pane->measureTool()->dialog();
         return d ? d->panel() : nullptr;
     }
-
-    ImageWnd* m_pane = nullptr;
 };
 
 QTEST_MAIN(TestMeasureLength)
