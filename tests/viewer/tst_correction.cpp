@@ -7,7 +7,6 @@
 #include <QToolButton>
 #include <QtTest>
 #include <cmath>
-#include <functional>
 #include <limits>
 
 #include "CorrectionDialog.h"
@@ -19,7 +18,6 @@
 #include "ViewerHost.h"
 
 namespace Control = ZavizoZoz3::Control;
-using Script = std::function<void(CorrectionWidget*)>;
 
 namespace {
 // Left and right bounds of area 1, then of area 2, in mm.
@@ -123,8 +121,12 @@ private slots:
         double measured = std::numeric_limits<double>::quiet_NaN(), factor = 0;
         bool registered = false;
         QString title, shownCurrent;
-        QVERIFY(runRequest(type, float(current), hostBox ? &host : nullptr, [&](CorrectionWidget* panel) {
-            title = qobject_cast<CorrectionDialog*>(panel->window())->title();
+        // The request comes from the business layer; the script runs inside the dialog it opens.
+        TestSupport::modals().setDialogScript([&](QDialog* dialog) {
+            auto* opened = qobject_cast<CorrectionDialog*>(dialog);
+            if (opened == nullptr) return int(QDialog::Rejected);
+            CorrectionWidget* panel = opened->panel();
+            title = opened->title();
             shownCurrent = child<QLineEdit>(panel, "lineEditCurCorrectionFactor")->text();
             registered = scanAndRegister(panel);
             enterAreas(panel, areas);
@@ -132,7 +134,10 @@ private slots:
             measured = number(panel, "lineEditMeasureValue");
             factor = number(panel, "lineEditCorrectionFactor");
             click(panel, confirm ? "btnConfirm" : "btnCancel");
-        }));
+            return int(QDialog::Rejected);
+        });
+        Control::postCorrection(m_key, type, float(current), hostBox ? &host : nullptr);
+        QTRY_COMPARE(TestSupport::modals().count(ModalSeam::Kind::Dialog), 1);
         QVERIFY(registered);
         QCOMPARE(title, type == 0 ? QStringLiteral("Tilt Correction") : QStringLiteral("High Correction"));
         QCOMPARE(shownCurrent, QString::number(current, 'f', 4));
@@ -292,21 +297,6 @@ private slots:
         QCOMPARE(host.value(), 3.0);
         QVERIFY(TestSupport::modals().messageTexts().isEmpty());
         if (target) QVERIFY(!target->correctionTool()->isOpen());
-    }
-
-private:
-    // Posts a correction request for the bound camera and runs script inside the dialog.
-    bool runRequest(int type, float value, QDoubleSpinBox* target, const Script& script) {
-        bool ran = false;
-        TestSupport::modals().setDialogScript([&](QDialog* dialog) {
-            auto* correction = qobject_cast<CorrectionDialog*>(dialog);
-            if (correction == nullptr) return int(QDialog::Rejected);
-            ran = true;
-            script(correction->panel());
-            return int(QDialog::Rejected);
-        });
-        Control::postCorrection(m_key, type, value, target);
-        return QTest::qWaitFor([&] { return ran; }, 5000);
     }
 };
 
