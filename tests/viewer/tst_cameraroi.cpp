@@ -53,12 +53,10 @@ private slots:
                 qApp, [] { Control::deliverRoiDraws(); }, Qt::QueuedConnection);
         });
         openViewer(1640, 640);
-        m_key = Control::addCamera(Control::CameraKind::LaserProfiler, "L");
+        m_key = TestSupport::connectedCamera(Control::CameraKind::LaserProfiler, "L");
         setNode("Height", "400");
         setNode("OffsetY", "100");   // the band covers picture rows 524..924
         Control::deliverRoiDraws();  // no pane holds the camera yet: nothing is drawn
-        Control::setConnected(m_key, true);
-        Control::setOpen(m_key, true);
         Control::postDeviceList(1);
         QTRY_VERIFY(manager()->paneOf(QString::fromStdString(m_key)) != nullptr);
         m_pane = manager()->paneOf(QString::fromStdString(m_key));
