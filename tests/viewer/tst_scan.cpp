@@ -1,29 +1,30 @@
-// A whole scan of the simulated laser profiler through the viewer: the user picks 3D mode and
-// starts; batches stream into the pane's buffers and the 3D window, and the finished range and
-// grey images appear on their pages. Also live contours; sensors of both sample widths.
+// The profiler view: its tool strip, overflow menu and contour zoom; height colours of the range
+// page and the legends beside it; and a whole scan of the simulated laser profiler through the
+// viewer: the user picks 3D mode and starts, batches stream into the pane's buffers and the 3D
+// window, and the finished range and grey images appear on their pages. Also live contours;
+// sensors of both sample widths.
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QtTest>
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 
 #include "HeightColourBar.h"
 #include "HostGrab.h"
 #include "Image3DWnd.h"
-#include "ImageWnd.h"
 #include "ImageWndLabel.h"
-#include "ImageWndManager.h"
 #include "LiveRangePages.h"
+#include "ModalSeam.h"
 #include "Nuv3DPointBuffer.h"
 #include "Nuv3DRegistry.h"
 #include "Nuv3DView.h"
 #include "Nuv3DWindow.h"
-#include "NuvViewerImageWnd.h"
+#include "NuvColorMap.h"
 #include "RangeStreamer.h"
-#include "TestSupport.h"
+#include "ScriptedModalHandler.h"
 #include "ViewerHost.h"
-#include "ZavizoZoz3.h"
-#include "ZavizoZoz3Control.h"
+#include "ZMKImageWnd.h"
 
 namespace Control = ZavizoZoz3::Control;
 
@@ -67,6 +68,133 @@ private slots:
     }
 
     void cleanup() { closeViewer(); }
+
+    void narrowStripMovesButtonsIntoMenu() {
+        Image3DWnd view;
+        view.relayoutToolBar(370);
+        QCOMPARE(visibleStripButtons(view), 10);
+        QVERIFY(!view.btnShowMenu->isHidden());
+        QCOMPARE(view.menuWidgets().size(), 6);
+        for (QWidget* w : view.menuWidgets())
+            QVERIFY(w->property("inMenu").toBool());
+        view.relayoutToolBar(2000);
+        QCOMPARE(visibleStripButtons(view), 16);
+        QVERIFY(view.btnShowMenu->isHidden() && view.menuWidgets().isEmpty());
+        // The overflow menu triggers the button it stands for.
+        view.relayoutToolBar(100);
+        QVERIFY(view.menuWidgets().contains(view.btn3DZoomReset));
+        QSignalSpy clicked(view.btn3DStartGrab, &QPushButton::clicked);
+        TestSupport::modals().pushMenuChoice(QStringLiteral("Start Grab"));
+        view.onShowMenuButtonClicked();
+        QCOMPARE(clicked.count(), 1);
+        QCOMPARE(TestSupport::modals().count(ModalSeam::Kind::Menu), 1);
+        // Buttons the owner hid stay hidden at any width, and out of the menu.
+        view.setStripButtonHidden(view.btnSingleSave, true);
+        view.relayoutToolBar(2000);
+        QVERIFY(view.btnSingleSave->isHidden());
+        view.relayoutToolBar(370);
+        QVERIFY(!view.menuWidgets().contains(view.btnSingleSave) && view.btnSingleSave->isHidden());
+    }
+
+    void contourZoomAndProfiles() {
+        Image3DWnd view;
+        view.resize(800, 600);
+        view.setContourXSpan(40.0f);
+        view.setContourYRange(-5.0f, 15.0f);
+        QVector<qreal> profile(3200, 1.5);
+        profile[10] = std::numeric_limits<qreal>::quiet_NaN();
+        view.showContour(profile);
+        QCOMPARE(view.lastProfile().size(), 3200);
+        // Contour: restore does nothing to the picture, fit brings back the contour ranges (the picture
+        // page's buttons are covered by the live view tests).
+        view.btnContourMode->setChecked(true);
+        ZMKImageWnd* display = view.displayWidget();
+        const double before = display->zoomFactor();
+        view.btn3DRestore->click();
+        QCOMPARE(display->zoomFactor(), before);
+        view.btn3DZoomIn->click();
+        view.btn3DZoomReset->click();
+        QCOMPARE(view.contourXSpan(), 40.0f);
+        QVERIFY(view.contourYMin() == -5.0f && view.contourYMax() == 15.0f);
+        view.showContour(QVector<qreal>());  // an empty profile clears the page without trouble
+        QVERIFY(view.lastProfile().isEmpty());
+    }
+
+    void heightKeepsItsColour_data() {
+        QTest::addColumn<int>("dataType");
+        QTest::addColumn<double>("height");
+        QTest::addColumn<uint>("flags");
+        QTest::addColumn<bool>("valid");
+        // Camera range -20 to 20 mm. 16-bit: scaler 32768 (1/1024 mm); 32-bit: scaler 4000 (1/1000 mm).
+        QTest::newRow("16 middle") << 0 << 0.0 << 0u << true;
+        QTest::newRow("16 top of range") << 0 << 20.0 << 0u << true;
+        QTest::newRow("16 above range") << 0 << 25.0 << 0u << false;
+        QTest::newRow("32 low") << 1 << -19.5 << 0u << true;
+        QTest::newRow("32 flag bits ignored") << 1 << 7.25 << 0x80000000u << true;
+        QTest::newRow("32 below range") << 1 << -21.0 << 0u << false;
+    }
+
+    void heightKeepsItsColour() {
+        QFETCH(int, dataType);
+        QFETCH(double, height);
+        QFETCH(uint, flags);
+        QFETCH(bool, valid);
+        const RangeStreamer::Format f = RangeStreamer::formatFor(dataType, dataType == 0 ? 32768 : 4000);
+        const auto raw = [&](double h) {
+            return static_cast<uint32_t>(std::lround(f.heightOffset + h / f.heightScale));
+        };
+        NuvRangeLUT16 lut;
+        // The sample under test next to two different neighbours: a re-stretch would change its colour.
+        QColor seen[2];
+        for (int pass = 0; pass < 2; ++pass) {
+            const uint32_t samples[2] = {raw(height) | flags, raw(pass == 0 ? -3.0 : 19.0)};
+            std::vector<uint8_t> bytes(2 * static_cast<size_t>(f.bytesPerPoint));
+            for (int i = 0; i < 2; ++i)  // little-endian: a sample is the low 2 or 4 bytes
+                std::memcpy(bytes.data() + i * f.bytesPerPoint, &samples[i],
+                            static_cast<size_t>(f.bytesPerPoint));
+            uint8_t rgb[6] = {};
+            LiveRangePages::colourRows(bytes.data(), 2, f, -20.0f, 20.0f, &lut, rgb);
+            seen[pass] = QColor(rgb[0], rgb[1], rgb[2]);
+        }
+        QCOMPARE(seen[0], seen[1]);
+        const NuvColor c =
+            NuvColorMap::table(LiveRangePages::kColorMap)[NuvColorMap::index(float(height), -20, 20)];
+        QCOMPARE(seen[0], valid ? QColor(c.r, c.g, c.b) : QColor(Qt::black));
+    }
+
+    void colourBarShowsMapAndTicks_data() {
+        QTest::addColumn<int>("colorMap");
+        QTest::addColumn<float>("minimum");
+        QTest::addColumn<float>("maximum");
+        QTest::addColumn<QStringList>("labels");
+        QTest::newRow("range page") << 0 << -20.0f << 20.0f << QStringList{"-20", "-10", "0", "10", "20"};
+        QTest::newRow("3D page") << 5 << -1.5f << 2.5f << QStringList{"-1", "0", "1", "2"};
+        QTest::newRow("fine heights")
+            << 5 << -0.045f << 0.035f << QStringList{"-0.04", "-0.02", "0.00", "0.02"};
+        QTest::newRow("long scan in mm")
+            << 0 << 0.0f << 120.0f << QStringList{"0", "20", "40", "60", "80", "100", "120"};
+        QTest::newRow("empty range") << 0 << 1.0f << 1.0f << QStringList{};
+    }
+
+    void colourBarShowsMapAndTicks() {
+        QFETCH(int, colorMap);
+        QFETCH(float, minimum);
+        QFETCH(float, maximum);
+        QFETCH(QStringList, labels);
+        HeightColourBar bar;
+        bar.resize(HeightColourBar::kWidth, 300);
+        bar.setScale(colorMap, minimum, maximum);
+        QCOMPARE(bar.tickLabels(), labels);
+        if (labels.isEmpty()) return;
+        const QImage image = bar.grab().toImage();
+        const QRect strip = bar.stripRect();
+        const NuvColor* table = NuvColorMap::table(colorMap);
+        const auto colourOf = [](const NuvColor& c) { return QColor(c.r, c.g, c.b); };
+        // Highest height at the top, lowest at the bottom.
+        QCOMPARE(image.pixelColor(strip.center().x(), strip.top()),
+                 colourOf(table[NuvColorMap::kTableSize - 1]));
+        QCOMPARE(image.pixelColor(strip.center().x(), strip.bottom()), colourOf(table[0]));
+    }
 
     void threeDScanFillsRangeAndGreyPages_data() {
         QTest::addColumn<QString>("bits");
@@ -175,6 +303,14 @@ private slots:
     }
 
 private:
+    static int visibleStripButtons(Image3DWnd& view) {
+        int n = 0;
+        for (QPushButton* b : view.wdg3DToolSingle->findChildren<QPushButton*>()) {
+            if (b != view.btnShowMenu && !b->isHidden()) ++n;
+        }
+        return n;
+    }
+
     void startGrab() { QTest::mouseClick(m_pane->view3D()->btn3DStartGrab, Qt::LeftButton); }
 };
 
