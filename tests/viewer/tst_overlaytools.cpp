@@ -3,7 +3,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSignalSpy>
 #include <QSpinBox>
 #include <QWidgetAction>
 #include <QtTest>
@@ -144,7 +143,8 @@ private slots:
         QCOMPARE(child<QSpinBox>(&panel, "spinBoxPosY")->toolTip(), QStringLiteral("0-600"));
     }
 
-    void buttonsWithoutImageOpenNothing() {
+    void gridAndCrossFollowSettingsOnScreen() {
+        // Without an image the buttons open nothing.
         Image2DWnd* v = m_pane->view2D();
         for (QPushButton* b : {v->btnGrid, v->btnCross, v->btnMeasure}) {
             QTest::mouseClick(b, Qt::LeftButton);
@@ -154,13 +154,10 @@ private slots:
         QCOMPARE(m_pane->overlayTool()->crossOverlayId(), -1);
         QCOMPARE(view()->itemCount(ZMKImageWnd::LayerShape), 0);
         QVERIFY(!m_pane->measureTool()->isOpen());
-    }
 
-    void gridAndCrossFollowSettingsOnScreen() {
         QImage image(200, 120, QImage::Format_RGB888);
         image.fill(Qt::black);
         m_pane->show2DImage(image, false);
-        Image2DWnd* v = m_pane->view2D();
         v->Zoom100();
         QCoreApplication::processEvents();
         QTest::mouseClick(v->btnGrid, Qt::LeftButton);
