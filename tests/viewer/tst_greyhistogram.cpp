@@ -246,10 +246,9 @@ private slots:
     void tableRowsAndColourBoxes_data() {
         QTest::addColumn<QImage>("image");
         QTest::addColumn<QStringList>("rows");
-        QImage rgb(16, 8, QImage::Format_RGB888);
-        rgb.fill(QColor(10, 20, 30));
         QTest::newRow("grey") << ramp(16, 8) << QStringList{"Grey"};
-        QTest::newRow("RGB") << rgb << QStringList{"Red", "Green", "Blue"};
+        QTest::newRow("RGB") << colour(16, 8, QImage::Format_RGB888, 10, 20, 30)
+                             << QStringList{"Red", "Green", "Blue"};
     }
 
     void tableRowsAndColourBoxes() {
@@ -338,7 +337,7 @@ private slots:
         }
     }
 
-    void regionDrawnWithMouseReachesWorker() {
+    void regionFromMouseAndFrameThenTeardown() {
         openOnRamp();
         QTest::mouseClick(child<QPushButton>(panel(), "btnLocalROI"), Qt::LeftButton);
         QVERIFY(tool()->subFrame() && tool()->subFrame()->isVisible());
@@ -365,6 +364,24 @@ private slots:
         NuvROI gone;
         QVERIFY(m_pane->view2D()->displayWidget()->getROIShape(region, &gone) != 0);
         QCOMPARE(panel()->worker()->roi().endColumn, 400u);
+
+        // A smaller frame shrinks the region; the camera going away closes everything.
+        QImage smaller = ramp(200, 100);
+        m_pane->show2DImage(smaller, false);
+        QCOMPARE(panel()->imageSize(), QSize(200, 100));
+        QCOMPARE(panel()->worker()->roi().endRow, 100u);
+
+        QPointer<GreyHistogramDialog> dialog = tool()->dialog();
+        CalculateGreyThread* worker = panel()->worker();
+        QSignalSpy finished(worker, &QThread::finished);
+        m_pane->resetCamera();  // the camera went away
+        QVERIFY(!tool()->isOpen());
+        QTRY_VERIFY(dialog.isNull());
+        QCOMPARE(finished.count(), 1);
+
+        // A released pane shows nothing to measure until a new frame arrives.
+        QVERIFY(!m_pane->view2D()->btnGreyHistogram->isEnabled());
+        openOnRamp();  // the pane goes with the histogram open
     }
 
     void clickSetsMarkerCrossAndProfilePosition() {
@@ -388,26 +405,6 @@ private slots:
         QCOMPARE(tool()->markerLineId(0), marker);
         tool()->close();
         QVERIFY(display->getROIShape(marker, &horizontal) != 0);
-    }
-
-    void frameSizeChangeAndTeardown() {
-        openOnRamp();
-        QImage smaller = ramp(200, 100);
-        m_pane->show2DImage(smaller, false);
-        QCOMPARE(panel()->imageSize(), QSize(200, 100));
-        QCOMPARE(panel()->worker()->roi().endRow, 100u);
-
-        QPointer<GreyHistogramDialog> dialog = tool()->dialog();
-        CalculateGreyThread* worker = panel()->worker();
-        QSignalSpy finished(worker, &QThread::finished);
-        m_pane->resetCamera();  // the camera went away
-        QVERIFY(!tool()->isOpen());
-        QTRY_VERIFY(dialog.isNull());
-        QCOMPARE(finished.count(), 1);
-
-        // A released pane shows nothing to measure until a new frame arrives.
-        QVERIFY(!m_pane->view2D()->btnGreyHistogram->isEnabled());
-        openOnRamp();  // the pane goes with the histogram open
     }
 
 private:
