@@ -38,6 +38,11 @@ void FloatNode::FromString(const GenApi::gcstring& value) {
     SetValue(NodeText::toNumber(value, GetName()));
 }
 
+std::string FloatNode::writeProblem(double value, double min, double max) {
+    if (std::isfinite(value) && value >= min && value <= max) return {};
+    return format(value) + " is outside [" + format(min) + ", " + format(max) + "]";
+}
+
 double FloatNode::GetValue(bool /*Verify*/, bool /*IgnoreCache*/) {
     requireReadable();
     std::lock_guard<std::mutex> lock(map().valuesMutex());
@@ -46,10 +51,8 @@ double FloatNode::GetValue(bool /*Verify*/, bool /*IgnoreCache*/) {
 
 void FloatNode::SetValue(double value, bool /*Verify*/) {
     requireWritable();
-    if (!std::isfinite(value) || value < m_min || value > m_max)
-        throw GenICam::OutOfRangeException(
-            GetName() + ": " + format(value) + " is outside [" + format(m_min) + ", " + format(m_max) + "]",
-            __FILE__, __LINE__);
+    const std::string problem = writeProblem(value, m_min, m_max);
+    if (!problem.empty()) throw GenICam::OutOfRangeException(GetName() + ": " + problem, __FILE__, __LINE__);
     {
         std::lock_guard<std::mutex> lock(map().valuesMutex());
         m_value = value;

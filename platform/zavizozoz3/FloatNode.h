@@ -21,6 +21,8 @@ public:
     double GetMax() override { return m_max; }
 
     static std::string format(double value);
+    // Why a write is refused against [min, max] (never a non-finite value); empty when accepted.
+    static std::string writeProblem(double value, double min, double max);
 
 private:
     const double m_min;

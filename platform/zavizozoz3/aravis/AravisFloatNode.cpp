@@ -29,11 +29,8 @@ void AravisFloatNode::SetValue(double value, bool /*Verify*/) {
         const double min = arv_gc_float_get_min(number, error);
         const double max = *error ? 0.0 : arv_gc_float_get_max(number, error);
         if (*error) return 0;
-        if (!(value >= min && value <= max))
-            problem = FloatNode::format(value) + " is outside [" + FloatNode::format(min) + ", " +
-                      FloatNode::format(max) + "]";
-        else
-            arv_gc_float_set_value(number, value, error);
+        problem = FloatNode::writeProblem(value, min, max);
+        if (problem.empty()) arv_gc_float_set_value(number, value, error);
         return 0;
     });
     if (!problem.empty()) throwOutOfRange(problem);
