@@ -1,6 +1,6 @@
 #pragma once
 // For tests of one 2D pane: a shown ImageWnd in 2D mode after a reset environment, its display view,
-// image points mapped into the pane, and named children. Test classes inherit it next to QObject and
+// and image points mapped into the pane. Test classes inherit it next to QObject and
 // call openPane() in init(), closePane() in cleanup().
 #include <QtTest>
 
@@ -11,11 +11,6 @@
 #include "ZMKImageWnd.h"
 
 namespace TestSupport {
-template <class T>
-T* child(QObject* parent, const char* name) {
-    return parent->findChild<T*>(QString::fromLatin1(name));
-}
-
 class PaneHost {
 protected:
     bool openPane(int width, int height) {

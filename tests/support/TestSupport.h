@@ -1,5 +1,6 @@
 #pragma once
 // Shared helpers for the QtTest suites.
+#include <QObject>
 #include <QString>
 #include <string>
 
@@ -19,4 +20,10 @@ ScriptedModalHandler& modals();
 
 // Adds a simulated camera that is connected and open, and returns its key.
 std::string connectedCamera(ZavizoZoz3::Control::CameraKind kind, const std::string& name);
+
+// A named child (a designer form's widget names), null when there is none.
+template <class T>
+T* child(QObject* parent, const char* name) {
+    return parent->findChild<T*>(QString::fromLatin1(name));
+}
 }  // namespace TestSupport

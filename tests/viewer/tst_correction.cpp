@@ -18,17 +18,13 @@
 #include "ViewerHost.h"
 
 namespace Control = ZavizoZoz3::Control;
+using TestSupport::child;
 
 namespace {
 // Left and right bounds of area 1, then of area 2, in mm.
 using Areas = QVector<double>;
 
 // The panel's form widgets, found by name as the designer form names them.
-template <class T>
-T* child(QWidget* panel, const char* name) {
-    return panel->findChild<T*>(QLatin1String(name));
-}
-
 void click(QWidget* panel, const char* name) {
     QTest::mouseClick(child<QPushButton>(panel, name), Qt::LeftButton);
 }
