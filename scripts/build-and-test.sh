@@ -9,7 +9,12 @@ bash scripts/install-deps.sh
 JOBS=${JOBS:-$(nproc)}
 # Rebuilds on a machine that already built the project reuse its objects when ccache is there.
 LAUNCHER=()
-if command -v ccache >/dev/null; then LAUNCHER=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+if command -v ccache >/dev/null; then
+    LAUNCHER=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    # Paths relative to the checkout, so a fresh clone in another folder hits the same objects.
+    export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(dirname "$PWD")}
+    export CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-8G}
+fi
 # run_suite DIR [TARGET-REGEX] CMAKE-ARGS...: builds (only the tst_ targets matching the regex when
 # one is given) and runs those tests.
 run_suite() {

@@ -2,7 +2,7 @@
 # Installs every Debian package the project needs to build, test, benchmark and run the demo.
 set -euo pipefail
 PACKAGES=(
-    build-essential cmake ninja-build pkg-config git
+    build-essential cmake ninja-build pkg-config git ccache
     qtbase5-dev qtbase5-dev-tools qttools5-dev qttools5-dev-tools libqt5svg5-dev libqt5opengl5-dev
     libqwt-qt5-dev libopencv-dev
     libgl-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils xvfb xauth
