@@ -92,11 +92,19 @@ bool NuvImage::SaveImage(const char* utf8Path, int quality) const {
     }
     std::vector<uchar> bytes;
     try {
+        // Copies of an image share its pixels: every conversion goes into a matrix of its own.
         cv::Mat out = m_mat;
-        if (m_format == NuvPixelFormat::RGB8) cv::cvtColor(m_mat, out, cv::COLOR_RGB2BGR);
+        if (m_format == NuvPixelFormat::RGB8) {
+            cv::Mat bgr;
+            cv::cvtColor(m_mat, bgr, cv::COLOR_RGB2BGR);
+            out = bgr;
+        }
         // BMP and JPEG hold 8 bits per channel: keep the upper byte of 16-bit samples.
-        if (out.depth() == CV_16U && (suffix == "jpg" || suffix == "jpeg" || suffix == "bmp"))
-            out.convertTo(out, CV_8U, 1.0 / 256.0);
+        if (out.depth() == CV_16U && (suffix == "jpg" || suffix == "jpeg" || suffix == "bmp")) {
+            cv::Mat narrow;
+            out.convertTo(narrow, CV_8U, 1.0 / 256.0);
+            out = narrow;
+        }
         // Encoding to memory and writing ourselves keeps UTF-8 paths working on every platform.
         if (!cv::imencode("." + suffix, out, bytes, params)) return false;
     } catch (const cv::Exception&) {

@@ -1,6 +1,7 @@
 #include "UncompressedImageFile.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -126,11 +127,12 @@ bool UncompressedImageFile::canWrite(const NuvImage& image, const QString& path)
 }
 
 bool UncompressedImageFile::write(const NuvImage& image, const QString& path, QString* error) {
-    cv::Mat m = image.mat();
+    // The pixels are shared with the pane and the statistics thread: they are only ever read here.
+    const cv::Mat& m = image.mat();
     const int channels = m.channels();
     // BMP keeps colour as blue, green, red; TIFF as red, green, blue.
     const bool rgbSource = image.pixelFormat() != NuvPixelFormat::BGR8;
-    if (channels == 3 && isBmp(path) == rgbSource) cv::cvtColor(m, m, cv::COLOR_RGB2BGR);
+    const bool swapColours = channels == 3 && isBmp(path) == rgbSource;
     const size_t rowBytes = static_cast<size_t>(m.cols) * static_cast<size_t>(channels);
     const size_t paddedRow = isBmp(path) ? (rowBytes + 3) & ~size_t(3) : rowBytes;
     const std::vector<uint8_t> header =
@@ -142,8 +144,20 @@ bool UncompressedImageFile::write(const NuvImage& image, const QString& path, QS
         return false;
     }
     bool ok = std::fwrite(header.data(), 1, header.size(), file) == header.size();
-    if (ok && m.isContinuous() && paddedRow == rowBytes) {
+    if (ok && !swapColours && m.isContinuous() && paddedRow == rowBytes) {
         ok = std::fwrite(m.data, 1, rowBytes * static_cast<size_t>(m.rows), file) == rowBytes * m.rows;
+    } else if (ok && swapColours) {
+        // Blocks of rows are swapped into a buffer of our own, padding included, and written from there.
+        const int blockRows = static_cast<int>(std::max<size_t>(1, (size_t(1) << 20) / paddedRow));
+        std::vector<uint8_t> block(paddedRow * static_cast<size_t>(std::min(blockRows, m.rows)), 0);
+        for (int y = 0; ok && y < m.rows; y += blockRows) {
+            const int rows = std::min(blockRows, m.rows - y);
+            cv::Mat out(rows, m.cols, m.type(), block.data(), paddedRow);
+            cv::cvtColor(m.rowRange(y, y + rows), out, cv::COLOR_RGB2BGR);
+            const size_t bytes = paddedRow * static_cast<size_t>(rows);
+            // The block has the size and type asked for, so the conversion stays in it.
+            ok = out.data == block.data() && std::fwrite(block.data(), 1, bytes, file) == bytes;
+        }
     } else {
         const char padding[4] = {0, 0, 0, 0};
         for (int y = 0; ok && y < m.rows; ++y) {
