@@ -15,10 +15,14 @@ namespace NUVMV {
 // error stream and keeps the reason for lastError(). An existing file is replaced. Never throws.
 //
 // Range images, Save(NuvRangeImage&, ...):
-//   ".tif"/".tiff"  uncompressed 16-bit single-channel TIFF of the raw samples (16-bit images
-//                   only); the scale information is in the ImageDescription tag as
-//                   "NuvRangeImage heightScale=.. heightOffset=.. xInterval=.. xOffset=.. yInterval=..
-//                   yOffset=..".
+//   ".tif"/".tiff"  uncompressed single-channel TIFF of unsigned integer samples (SampleFormat 1),
+//                   16-bit or 32-bit as the image's samples; 64-bit floating images are refused.
+//                   16-bit: the raw samples as they are. 32-bit: the height part of each sample,
+//                   its low 21 bits (sample & 0x1FFFFF); the flag bits above are cleared, so a
+//                   reader needs no mask. In both, 0 is a point without height and any other
+//                   sample s is the height (s + heightOffset) * heightScale millimetres. The scale
+//                   information is in the ImageDescription tag as "NuvRangeImage heightScale=..
+//                   heightOffset=.. xInterval=.. xOffset=.. yInterval=.. yOffset=..".
 //   ".csv"          heights in millimetres: one line per row, values separated by ",",
 //                   formatted as NuvNumberFormat::formatG10, "nan" for invalid samples, rows end
 //                   with the platform's text line end.
@@ -31,8 +35,9 @@ namespace NUVMV {
 //                         24  float64[6] heightScale, heightOffset, xInterval, xOffset,
 //                                    yInterval, yOffset (the SetInfo order)
 //                         72  samples, row-major, width * height * bytes per sample
-//   ".jxr"          lossless JPEG XR 16-bit grey through libjxr (16-bit images only); a build
-//                   without libjxr fails with ErrUnavailable.
+//   ".jxr"          lossless JPEG XR 16-bit grey through libjxr; a build without libjxr fails
+//                   with ErrUnavailable. JPEG XR has no lossless 32-bit integer grey: 32-bit and
+//                   64-bit images are refused with ErrFormat (save those as ".tif" or ".srt").
 // Point clouds, Save(NuvPointCloud&, ...):
 //   ".pcd"  PCD v0.7, FIELDS x y z as 32-bit floats, WIDTH = POINTS = count, HEIGHT 1,
 //           VIEWPOINT 0 0 0 1 0 0 0, DATA binary (or ascii).

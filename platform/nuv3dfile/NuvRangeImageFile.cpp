@@ -92,13 +92,27 @@ double heightAt(const NuvRangeImage& image, int type, const uint8_t* row, int co
     std::memcpy(&s, row + col * 8, 8);
     return std::isfinite(s) ? image.toMillimetres(s) : std::nan("");
 }
+
+// The height part of 32-bit samples, row by row through a buffer of our own (the image is shared).
+void writeHeights32(NuvFileWriter& file, const NuvRangeImage& image) {
+    const cv::Mat& m = image.mat();
+    std::vector<uint32_t> row(static_cast<size_t>(m.cols));
+    for (int r = 0; r < m.rows && file.ok(); ++r) {
+        const uint32_t* samples = m.ptr<uint32_t>(r);
+        for (int c = 0; c < m.cols; ++c)
+            row[static_cast<size_t>(c)] = samples[c] & NuvRangeImage::kSample32Mask;
+        file.write(row.data(), row.size() * sizeof(uint32_t));
+    }
+}
 }  // namespace
 
 int NuvRangeImageFile::writeTiff(const NuvRangeImage& image, const std::string& path, std::string* reason) {
-    if (image.TypeCode() != NuvRangeImage::TypeUInt16) {
-        *reason = "TIFF takes 16-bit range images only";
+    const int type = image.TypeCode();
+    if (type != NuvRangeImage::TypeUInt16 && type != NuvRangeImage::TypeInt32) {
+        *reason = "TIFF takes 16-bit and 32-bit range images only";
         return Op::ErrFormat;
     }
+    const bool wide = type == NuvRangeImage::TypeInt32;
     const uint64_t pixelBytes = image.byteSize();
     const std::string description = scaleText(image) + '\0';
     constexpr uint16_t kEntries = 12;
@@ -126,9 +140,9 @@ int NuvRangeImageFile::writeTiff(const NuvRangeImage& image, const std::string& 
     };
     entry(256, 4, 1, static_cast<uint32_t>(image.width()));
     entry(257, 4, 1, static_cast<uint32_t>(image.height()));
-    entry(258, 3, 1, 16);  // bits per sample
-    entry(259, 3, 1, 1);   // no compression
-    entry(262, 3, 1, 1);   // black is zero
+    entry(258, 3, 1, wide ? 32 : 16);  // bits per sample
+    entry(259, 3, 1, 1);               // no compression
+    entry(262, 3, 1, 1);               // black is zero
     entry(270, 2, static_cast<uint32_t>(description.size()), descriptionOffset);
     entry(273, 4, 1, pixelOffset);  // one strip
     entry(277, 3, 1, 1);            // samples per pixel
@@ -141,7 +155,13 @@ int NuvRangeImageFile::writeTiff(const NuvRangeImage& image, const std::string& 
     head.resize(pixelOffset, 0);
 
     NuvFileWriter file(path);
-    if (file.write(head.data(), head.size())) writeSamples(file, image);
+    if (file.write(head.data(), head.size())) {
+        if (wide) {
+            writeHeights32(file, image);
+        } else {
+            writeSamples(file, image);
+        }
+    }
     return Op::closeFile(file, reason);
 }
 

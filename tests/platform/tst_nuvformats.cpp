@@ -524,21 +524,34 @@ private slots:
     void rangeImagesReadBack_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("reader");
-        QTest::newRow("uncompressed TIFF") << "range.tif" << QByteArray("tiff");
-        QTest::newRow("lossless JPEG XR") << "range.jxr" << QByteArray("jxr");
+        QTest::addColumn<int>("typeCode");
+        QTest::newRow("uncompressed TIFF") << "range.tif" << QByteArray("tiff") << 2;
+        QTest::newRow("uncompressed TIFF, 32-bit") << "range32.tif" << QByteArray("tiff") << 4;
+        QTest::newRow("lossless JPEG XR") << "range.jxr" << QByteArray("jxr") << 2;
     }
+    // 32-bit samples go out as their height part: the flag bits above are cleared.
     void rangeImagesReadBack() {
         QFETCH(QString, name);
         QFETCH(QByteArray, reader);
-        NuvRangeImage img = makeRange(NuvRangeImage::TypeUInt16);
-        img.mat().at<uint16_t>(0, 1) = 65535;
+        QFETCH(int, typeCode);
+        NuvRangeImage img = makeRange(typeCode);
+        const bool wide = typeCode == NuvRangeImage::TypeInt32;
+        if (wide) {
+            img.mat().at<int32_t>(0, 1) = int32_t(0xE0000000u | NuvRangeImage::kSample32Mask);
+        } else {
+            img.mat().at<uint16_t>(0, 1) = 65535;
+        }
+        const NuvRangeImage before = img.DeepCopy();
         NuvVar target = var(path(name));
         QCOMPARE(Op().Save(img, target, false, 2), 0);
+        QCOMPARE(cv::norm(img.mat(), before.mat(), cv::NORM_INF), 0.0);
         const QJsonObject read = readBack(reader.constData(), path(name));
         QCOMPARE(read["shape"].toArray(), QJsonArray({30, 40}));
-        QCOMPARE(read["dtype"].toString(), QStringLiteral("uint16"));
+        QCOMPARE(read["dtype"].toString(), QString(wide ? "uint32" : "uint16"));
         if (reader == "tiff") QCOMPARE(read["compression"].toInt(), 1);
-        QCOMPARE(read["samples"].toArray().toVariantList(), samplesOf(img.mat()));
+        cv::Mat heights = img.mat();
+        if (wide) cv::bitwise_and(img.mat(), cv::Scalar(NuvRangeImage::kSample32Mask), heights);
+        QCOMPARE(read["samples"].toArray().toVariantList(), samplesOf(heights));
     }
 
     void heightCsvMatchesQtAndNumpy_data() {
