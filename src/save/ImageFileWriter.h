@@ -63,10 +63,17 @@ public:
     // Writers (true on success; a failure is logged).
     static bool writeText(const QString& path, const std::string& bytes);
     bool writeImage(const NuvImage& image, const QString& path) const;
+    // Range BIN: the scan's raw samples, row-major, little endian, no header: 2-byte unsigned
+    // samples from a 16-bit sensor, 4-byte ones (low 21 bits the sample, flag bits above) from a
+    // 32-bit sensor (CAM_INFO 50 "32"). 0 is no point; heights as in the range TIFF.
     bool writeRangeBin(const NuvRangeImage& range, const QString& path) const;
     bool writeRangeBrightnessCsv(const NuvImage& grey, const QString& path) const;
     bool writeRangeImage(NuvRangeImage& range, const QString& path) const;
     bool writeRangePointCloud(NuvRangeImage& range, const QString& path) const;
+    // Profile BIN: one raw sample per point, little endian, no header, in the sensor's sample
+    // width, heights in millimetres: 16-bit sensors 2-byte unsigned round(height * Scaler / 32 +
+    // 32768), 32-bit sensors 4-byte signed round(height * Scaler + 0x100000), "Scaler" being the
+    // camera's feature; 0 is no point.
     bool writeProfileBin(const QVector<qreal>& heights, const QString& path);
     bool writeProfileSrt(const QVector<qreal>& heights, const QString& path);
     bool writeProfilePointCloud(const QVector<qreal>& heights, const QString& path);

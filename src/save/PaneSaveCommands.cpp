@@ -1,16 +1,19 @@
 #include "PaneSaveCommands.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QStorageInfo>
 #include <QTimer>
 #include <QVariant>
+#include <cstdlib>
 
 #include "CMessageBox.h"
 #include "COperationTipWidget.h"
 #include "Image2DWnd.h"
 #include "Image3DWnd.h"
+#include "ImageFileWriter.h"
 #include "ImageMultiSaveInfoWidget.h"
 #include "ImageWnd.h"
 #include "ModalSeam.h"
@@ -144,6 +147,9 @@ void PaneSaveCommands::showBox(Box box) {
          QT_TR_NOOP("Confirm"), nullptr},
         {QT_TR_NOOP("Save video failed. (Error cause: no valid data)"), QT_TR_NOOP("Error"), 3,
          QT_TR_NOOP("I know"), nullptr},
+        {QT_TR_NOOP("This sensor measures 32-bit heights, which JXR cannot hold. Choose another range "
+                    "height format (TIF keeps all 32 bits)."),
+         QT_TR_NOOP("Error"), 3, QT_TR_NOOP("I know"), nullptr},
     };
     const Spec& s = specs[box];
     CMessageBox message(tr(s.title), tr(s.text), s.level, m_pane);
@@ -315,6 +321,7 @@ void PaneSaveCommands::singleSave() {
             if (v->streamer()->copyGreyImage(&grey, &w, &h) && w > 0 && h > 0) {
                 greyImage = NuvImage(w, h, NuvPixelFormat::Mono8, grey.data(), static_cast<size_t>(w), true);
             }
+            if (refusesWideScan(range.bytesPerPoint() == 4, SaveImageTool::SingleSave, target)) return;
             m_worker.addRangeImage(range, greyImage);
             m_worker.setSaveType(SaveImageTool::RangeType);
             frame = true;
@@ -327,7 +334,41 @@ void PaneSaveCommands::singleSave() {
     startRun(SaveImageTool::SingleSave);
 }
 
+bool PaneSaveCommands::refusesWideScan(bool wideSamples, int mode, const QString& target) {
+    if (!wideSamples) return false;
+    ImageFileWriter names;
+    names.setRun(SaveSettings::read(), mode, target, nullptr);
+    const QStringList files = names.fileList(SaveImageTool::RangeType, 0, QDateTime::currentDateTime());
+    for (const QString& file : files) {
+        if (QFileInfo(file).suffix().compare(QLatin1String("jxr"), Qt::CaseInsensitive) == 0) {
+            showBox(WideHeightsFormat);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::shared_ptr<const ProfileFrameInfo> PaneSaveCommands::runFrameInfo() const {
+    if (m_view3D == nullptr) return nullptr;
+    if (m_worker.saveType() != SaveImageTool::ProfileType) return m_view3D->frameInfo();
+    // The view learns the sample layout when a scan is prepared; a contour may be saved before any.
+    ProfileFrameInfo::Values values = m_view3D->frameInfo()->values();
+    const std::string key = m_pane->cameraName().toStdString();
+    std::string scaler;
+    if (ZavizoZoz3::GetCameraNodeValue(key, "Scaler", scaler) == 0 && std::atoi(scaler.c_str()) > 0) {
+        const bool wide = ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_RANGE_BITS) != "16";
+        const RangeStreamer::Format f = RangeStreamer::formatFor(wide ? 1 : 0, std::atoi(scaler.c_str()));
+        values.brightnessStride = f.bytesPerPoint;
+        values.profileHeightOffset = f.profileHeightOffset;
+        values.profileScaleDivisor = f.profileScaleDivisor;
+    }
+    auto info = std::make_shared<ProfileFrameInfo>();
+    info->setValues(values);
+    return info;
+}
+
 void PaneSaveCommands::startRun(int mode) {
+    if (m_view3D) m_worker.setFrameInfo(runFrameInfo());
     m_worker.setCameraKey(m_pane->cameraName());
     m_worker.setSaveMode(mode);
     m_worker.start();
@@ -364,7 +405,13 @@ void PaneSaveCommands::startMultiSave(QPushButton* button, QWidget* stripParent,
 
 void PaneSaveCommands::multiSave() {
     Image3DWnd* v = m_view3D;
-    if (v == nullptr || !toggleMultiSave(v->btnMultiSave)) return;
+    if (v == nullptr) return;
+    const bool starting = !v->btnMultiSave->property(kSelected).toBool() && !m_worker.isSaving();
+    const bool wideScan =
+        v->btn3DMode->isChecked() && ZavizoZoz3::GetCameraInfo(m_pane->cameraName().toStdString(),
+                                                               ZavizoZoz3::CAM_INFO_RANGE_BITS) != "16";
+    if (starting && refusesWideScan(wideScan, SaveImageTool::MultiFrameSave, QStringLiteral("/"))) return;
+    if (!toggleMultiSave(v->btnMultiSave)) return;
     v->setSaveForwarding(true);
     if (v->btnContourMode->isChecked()) m_worker.setSaveType(SaveImageTool::ProfileType);
     if (v->btn2DMode->isChecked()) m_worker.setSaveType(SaveImageTool::ImageType);

@@ -71,7 +71,8 @@ private:
         NoValidData,
         NotStartGrab,
         FrameRateZero,
-        VideoNoValidData
+        VideoNoValidData,
+        WideHeightsFormat
     };
     void showBox(Box box);
     // The folder of a run: chosen or configured, plus one sub-folder per camera. Empty when a
@@ -86,6 +87,10 @@ private:
     void endMultiSave(bool withBox);
     void endRecording();
     void showTip(bool success, bool video, const QString& path);
+    // A scan of 32-bit samples into a range format that holds 16 bits: refused with its box.
+    bool refusesWideScan(bool wideSamples, int mode, const QString& target);
+    // The frame information of a run: profiles follow the camera's own sample width and scale.
+    std::shared_ptr<const ProfileFrameInfo> runFrameInfo() const;
     void enableSaveButtons();
 
     ImageWnd* m_pane;

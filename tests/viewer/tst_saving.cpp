@@ -426,6 +426,10 @@ private slots:
             {"Confirm"});
         row("ended without frames", "multi twice", "", "Save image failed. (Error cause: not start grab)",
             {"I know"});
+        row("32-bit scan as JXR", "multi", "3d jxr32",
+            "This sensor measures 32-bit heights, which JXR cannot hold. Choose another range height format "
+            "(TIF keeps all 32 bits).",
+            {"I know"});
     }
 
     void checksShowTheirBox() {
@@ -447,6 +451,11 @@ private slots:
             modals.pushDirectory("/proc");
         }
         if (setup.contains("no rate")) m_pane->setCameraName("ghost");
+        if (setup.contains("jxr32")) {
+            SetCameraInfo(m_key, CAM_INFO_RANGE_BITS, "32");
+            Control::setParameterInfo(PARAMETER_RANGE_HEIGHT_FORMAT, "8");
+        }
+        if (setup.contains("3d")) m_pane->view3D()->btn3DMode->click();
         PaneSaveCommands* save = m_pane->saveCommands();
         if (command == "single") {
             m_pane->view3D()->btnContourMode->click();
@@ -507,6 +516,129 @@ private slots:
         QCOMPARE(tiff["dtype"].toString(), QString("uint16"));
         QCOMPARE(tiff["compression"].toInt(), 1);
         QCOMPARE(readBack("image", m_dir->path() + "/cam_0.bmp")["size"].toArray(), (QJsonArray{3200, 200}));
+    }
+
+    void profileBinFollowsTheSensor_data() {
+        QTest::addColumn<QString>("bits");
+        QTest::newRow("16-bit") << "16";
+        QTest::newRow("32-bit") << "32";
+    }
+
+    // No scan was prepared: the contour's raw samples still follow the sensor's width and scale.
+    void profileBinFollowsTheSensor() {
+        QFETCH(QString, bits);
+        Control::setParameterInfo(PARAMETER_PROFILE_HEIGHT_FORMAT, "1");
+        Control::setParameterInfo(PARAMETER_SAVE_PROFILE_BRIGHTNESS, "0");
+        bind(Control::CameraKind::LaserProfiler, "LP");
+        SetCameraInfo(m_key, CAM_INFO_RANGE_BITS, bits.toStdString());
+        Image3DWnd* v = m_pane->view3D();
+        QSignalSpy finished(&m_pane->saveCommands()->worker(), &SaveImageTool::saveFinish);
+        v->btnContourMode->click();
+        startGrab();
+        QTRY_VERIFY_WITH_TIMEOUT(!v->lastProfile().isEmpty(), 10000);
+        const QVector<qreal> heights = v->lastProfile();
+        v->btnSingleSave->click();
+        QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 1, 10000);
+        QVERIFY(finished.last().at(0).toBool());
+        const QByteArray bin = readAll(m_dir->path() + "/cam_0.bin");
+        const bool wide = bits == "32";
+        QCOMPARE(bin.size(), heights.size() * (wide ? 4 : 2));
+        int valid = 0;
+        for (int i = 0; i < heights.size(); ++i) {
+            // The simulated sensor's "Scaler" is 32000: 16-bit 1 count = 1 um around 32768.
+            const double raw = std::round(wide ? heights[i] * 32000 + 0x100000 : heights[i] * 1000 + 32768);
+            const qint64 want = std::isnan(heights[i]) ? 0 : qint64(raw);
+            qint64 got = 0;
+            std::memcpy(&got, bin.constData() + i * (wide ? 4 : 2), wide ? 4 : 2);
+            if (wide) got = qint32(got);
+            QVERIFY2(got == want,
+                     qPrintable(QStringLiteral("point %1: %2, not %3").arg(i).arg(got).arg(want)));
+            valid += want != 0;
+        }
+        QVERIFY(valid > heights.size() / 2);
+    }
+
+    // Every range height format from a sensor of 32-bit samples: written in full and read back by
+    // independent readers, or refused before anything runs (JPEG XR holds 16 bits).
+    void rangeFormatsOfA32BitSensor() {
+        Control::setParameterInfo(PARAMETER_SAVE_RANGE_BRIGHTNESS, "0");
+        bind(Control::CameraKind::LaserProfiler, "LP");
+        SetCameraInfo(m_key, CAM_INFO_RANGE_BITS, "32");
+        QCOMPARE(SetCameraNodeValue(m_key, "AcquisitionLineCount", "100"), 0);
+        QCOMPARE(SetCameraNodeValue(m_key, "BatchNumber", "50"), 0);
+        Image3DWnd* v = m_pane->view3D();
+        v->btn3DMode->click();
+        startGrab();
+        QTRY_VERIFY_WITH_TIMEOUT(m_pane->rangeStreamer()->lastRowAppended() == 99, 20000);
+        v->btn3DStopGrab->click();
+        NuvRangeImage range;
+        QVERIFY(m_pane->rangeStreamer()->copyRangeImage(&range));
+        QCOMPARE(range.bytesPerPoint(), 4);
+        const ProfileFrameInfo::Values info = v->frameInfo()->values();
+        int valid = 0;
+        double low = 1e300;
+        double high = -1e300;
+        for (int r = 0; r < range.height(); ++r) {
+            for (int c = 0; c < range.width(); ++c) {
+                const int64_t s = range.sample(r, c) & NuvRangeImage::kSample32Mask;
+                if (s == 0) continue;
+                ++valid;
+                low = std::min(low, (s - info.heightOffset) * info.heightScale);
+                high = std::max(high, (s - info.heightOffset) * info.heightScale);
+            }
+        }
+        QVERIFY(valid > range.width() * range.height() / 2);
+        QSignalSpy finished(&m_pane->saveCommands()->worker(), &SaveImageTool::saveFinish);
+        const QStringList suffixes{".tif", ".srt", ".pcd", ".ply", "_3DHeight.csv",
+                                   ".bin", ".obj", ".ecd", ".jxr"};
+        for (int format = 0; format < suffixes.size(); ++format) {
+            const QString path = m_dir->path() + "/cam_0" + suffixes[format];
+            Control::setParameterInfo(PARAMETER_RANGE_HEIGHT_FORMAT, std::to_string(format));
+            v->btnSingleSave->click();
+            if (suffixes[format] == ".jxr") {
+                QVERIFY(
+                    TestSupport::modals().messageTexts().value(0).startsWith("This sensor measures 32-bit"));
+                QVERIFY(!m_pane->saveCommands()->worker().isSaving());
+                QVERIFY(!QFileInfo::exists(path));
+                continue;
+            }
+            QTRY_VERIFY_WITH_TIMEOUT(finished.size() == format + 1, 20000);
+            QVERIFY2(finished.last().at(0).toBool(), qPrintable(suffixes[format]));
+            QVERIFY2(QFileInfo::exists(path), qPrintable(path));
+            if (suffixes[format] == ".tif") {
+                const QJsonObject tiff = readBack("tiff", path);
+                QCOMPARE(tiff["shape"].toArray(), (QJsonArray{100, range.width()}));
+                QCOMPARE(tiff["dtype"].toString(), QString("uint32"));
+                const QJsonArray samples = tiff["samples"].toArray();
+                QCOMPARE(samples.size(), range.width() * range.height());
+                for (int i = 0; i < samples.size(); ++i) {
+                    const int64_t s = range.sample(i / range.width(), i % range.width());
+                    if (qint64(samples[i].toDouble()) != (s & NuvRangeImage::kSample32Mask))
+                        QFAIL(qPrintable(QStringLiteral("TIFF sample %1").arg(i)));
+                }
+            } else if (suffixes[format] == ".srt" || suffixes[format] == ".ecd") {
+                NuvRangeImage loaded;
+                NuvVar source(path.toUtf8().constData());
+                QCOMPARE(NUVMV::Nuv3DFileOperation().Load(&loaded, source), 0);
+                QCOMPARE(loaded.TypeCode(), int(NuvRangeImage::TypeInt32));
+                QCOMPARE(cv::norm(loaded.mat(), range.mat(), cv::NORM_INF), 0.0);
+            } else if (suffixes[format] == ".bin") {
+                QCOMPARE(readAll(path), QByteArray(reinterpret_cast<const char*>(range.data()),
+                                                   static_cast<int>(range.byteSize())));
+            } else if (suffixes[format].endsWith(".csv")) {
+                const QJsonObject csv = readBack("csv", path);
+                QCOMPARE(csv["shape"].toArray(), (QJsonArray{100, range.width()}));
+                int heights = 0;
+                for (const QJsonValue& h : csv["samples"].toArray())
+                    heights += !h.isNull() && h.toDouble() >= low - 1e-6 && h.toDouble() <= high + 1e-6;
+                QCOMPARE(heights, valid);
+            } else {
+                const QJsonObject cloud = readBack(suffixes[format] == ".obj" ? "obj" : "cloud", path);
+                QCOMPARE(cloud["count"].toInt(), valid);
+                QVERIFY(qAbs(cloud["min"].toArray()[2].toDouble() - low) < 1e-3);
+                QVERIFY(qAbs(cloud["max"].toArray()[2].toDouble() - high) < 1e-3);
+            }
+        }
     }
 
     void multiFrameSaveOfContoursEndsAtItsLimit() {

@@ -890,6 +890,10 @@
         <source>;;CSV(*.csv);;BIN(*.bin);;OBJ(*.obj);;ECD(*.ecd);;JXR(*.jxr)</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>This sensor measures 32-bit heights, which JXR cannot hold. Choose another range height format (TIF keeps all 32 bits).</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>ProfilePlot</name>

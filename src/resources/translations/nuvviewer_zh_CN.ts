@@ -890,6 +890,10 @@
         <source>;;CSV(*.csv);;BIN(*.bin);;OBJ(*.obj);;ECD(*.ecd);;JXR(*.jxr)</source>
         <translation>;;CSV(*.csv);;BIN(*.bin);;OBJ(*.obj);;ECD(*.ecd);;JXR(*.jxr)</translation>
     </message>
+    <message>
+        <source>This sensor measures 32-bit heights, which JXR cannot hold. Choose another range height format (TIF keeps all 32 bits).</source>
+        <translation>该传感器测量32位高度，JXR无法保存。请选择其他高度格式（TIF可保留全部32位）。</translation>
+    </message>
 </context>
 <context>
     <name>ProfilePlot</name>
