@@ -477,7 +477,7 @@ void ImageWndManager::addCamera(const QString& key) {
     pane->initRangeImageDisplay();
     if (!m_occupied.contains(index)) m_occupied.append(index);
     ZavizoZoz3::SetFocus(ZavizoZoz3::FOCUS_CAMERA, k);
-    auto* tool = new Wnd3DImageTransTool(m_imageUpdate, this, key);
+    auto* tool = new Wnd3DImageTransTool(m_imageUpdate, this, key, pane->rangeBatchSink());
     tool->setStreamCounters(pane->streamHealth()->counters());
     m_imageUpdate->addTool(key, tool);
     emit m_facade->dropWndSuccess(index);
@@ -641,14 +641,4 @@ int ImageWndManager::rangeDataKind(const QString& cameraKey) const {
     QMutexLocker lock(&m_cameraMapMutex);
     ImageWnd* pane = modeTwoPaneLocked(cameraKey);
     return pane ? pane->rangeDataKind() : 2;
-}
-
-bool ImageWndManager::writeRangeBatch(const QString& cameraKey, int batch,
-                                      const RangeStreamer::BatchWriter& write) {
-    std::shared_ptr<RangeStreamer> streamer;
-    {
-        QMutexLocker lock(&m_cameraMapMutex);
-        if (ImageWnd* pane = modeTwoPaneLocked(cameraKey)) streamer = pane->rangeStreamer();
-    }
-    return streamer && streamer->writeBatch(batch, write);
 }

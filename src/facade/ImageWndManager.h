@@ -61,12 +61,9 @@ public:
     ImageUpdateManager* dispatcher() const { return m_imageUpdate; }
     DeviceListUpdate* deviceListListener() const { return m_deviceListUpdate; }
 
-    // Thread-safe lookups for the transform tools (business-layer threads). The pane's buffers
-    // are reached only through writeRangeBatch, never as pointers that outlive a lock.
+    // Thread-safe lookup for business-layer threads. The transform tools write range batches
+    // through the batch sink of their pane, handed to them when the camera is bound.
     int rangeDataKind(const QString& cameraKey) const;
-    // Runs `write` with the range and grey buffers of batch `batch` of the camera's pane while
-    // they cannot go away; false when no profiler pane holds the camera or the batch is outside.
-    bool writeRangeBatch(const QString& cameraKey, int batch, const RangeStreamer::BatchWriter& write);
 
     // Called directly by the ROI listener on the GUI thread.
     void onROIPosChanged(std::string id, int leftX, int leftY, int rightX, int rightY, int operation,

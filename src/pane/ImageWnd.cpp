@@ -23,6 +23,7 @@
 #include "OverlayTool.h"
 #include "PaneDragFeedback.h"
 #include "PaneSaveCommands.h"
+#include "RangeBatchSink.h"
 #include "RangeStreamer.h"
 #include "StreamHealthMonitor.h"
 #include "ZMKImageWnd.h"
@@ -61,6 +62,7 @@ ImageWnd::ImageWnd(QWidget* parent)
     : QFrame(parent),
       m_roiTool(std::make_unique<CameraRoiTool>(&m_cameraKey, [this]() { return imageWndTitle(); })),
       m_ui(new Ui::ImageWnd) {
+    m_rangeSink = std::make_shared<RangeBatchSink>();
     m_ui->setupUi(this);
     m_health = new StreamHealthMonitor(m_ui->horizontalLayoutTitle, 1, this);
     // Before anyone else hears the press, so the grab it starts is counted from its first frame.
@@ -106,10 +108,7 @@ ImageWnd::~ImageWnd() {
     delete m_correctionTool;
     m_correctionTool = nullptr;
     onGrabStopped();
-    {
-        std::lock_guard<std::mutex> lock(m_streamerMutex);
-        m_streamer.reset();
-    }
+    m_rangeSink->setStreamer(nullptr);
     delete m_view2D;
     m_view2D = nullptr;
     delete m_view3D;
@@ -123,10 +122,7 @@ ImageWnd::~ImageWnd() {
 
 int ImageWnd::setImageWndMode(int mode) {
     if (m_view3D != nullptr) {
-        {
-            std::lock_guard<std::mutex> lock(m_streamerMutex);
-            m_streamer.reset();
-        }
+        m_rangeSink->setStreamer(nullptr);
         m_save->detach3DView();
         m_view3D->hide();
         m_view3D->deleteLater();
@@ -169,8 +165,7 @@ int ImageWnd::setImageWndMode(int mode) {
 }
 
 std::shared_ptr<RangeStreamer> ImageWnd::rangeStreamer() const {
-    std::lock_guard<std::mutex> lock(m_streamerMutex);
-    return m_streamer;
+    return m_rangeSink->streamer();
 }
 
 void ImageWnd::placeInBody(QWidget* view) {
@@ -225,10 +220,7 @@ void ImageWnd::create2DView() {
 void ImageWnd::create3DView() {
     m_view3D = new Image3DWnd(m_ui->lbWndMessageShow);
     m_view3D->setCameraKeyRef(&m_cameraKey);
-    {
-        std::lock_guard<std::mutex> lock(m_streamerMutex);
-        m_streamer = m_view3D->streamer();
-    }
+    m_rangeSink->setStreamer(m_view3D->streamer());
     placeInBody(m_view3D);
     connect(m_view3D, &Image3DWnd::pixelHovered, this, &ImageWnd::pixelHovered);
     if (m_view3D->displayWidget()) m_view3D->displayWidget()->showStatusbar(m_pixelReadout);

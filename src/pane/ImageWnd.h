@@ -28,6 +28,7 @@ class GreyHistogramTool;
 class MeasureTool;
 class OverlayTool;
 class RangeStreamer;
+class RangeBatchSink;
 class PaneDragFeedback;
 class StreamHealthMonitor;
 
@@ -89,6 +90,8 @@ public:
     int rangeDataKind() const;
     // Any thread: the streamer of the profiler view, kept alive by the caller while it writes.
     std::shared_ptr<RangeStreamer> rangeStreamer() const;
+    // Where the camera's transform tool writes range batches: follows the profiler view.
+    std::shared_ptr<RangeBatchSink> rangeBatchSink() const { return m_rangeSink; }
     // Any thread: the pane's mode.
     int imageWndModeAtomic() const { return m_modeShared.load(); }
 
@@ -169,9 +172,7 @@ private:
     PaneDragFeedback* m_dragFeedback = nullptr;
     bool m_pixelReadout = false;
     std::atomic<int> m_modeShared{0};
-    // Guards m_streamer, which business-layer threads read to write range batches.
-    mutable std::mutex m_streamerMutex;
-    std::shared_ptr<RangeStreamer> m_streamer;
+    std::shared_ptr<RangeBatchSink> m_rangeSink;   // shared with the camera's transform tool
     PaneSaveCommands* m_save = nullptr;            // the save commands and the save worker
     GreyHistogramTool* m_histogramTool = nullptr;  // the 2D view's histogram (owned, a child)
     OverlayTool* m_overlayTool = nullptr;          // grid and cross-hair (owned, a child)

@@ -11,7 +11,6 @@
 
 namespace {
 constexpr int kColorMap = RangeStreamer::kColorMap;
-constexpr int kLastBatchLineCap = 5000;
 
 // Heights of rows of raw samples; invalid samples become Nuv3DFloatArray's invalid value.
 template <typename T>
@@ -117,31 +116,117 @@ bool RangeStreamer::prepare(int totalLines, int linesPerBatch, int pointsPerLine
     try {
         m_range = std::make_unique<NuvRangeImage>(points, total, format.bytesPerPoint);
         m_grey.assign(static_cast<size_t>(points) * static_cast<size_t>(total), 0);
+        m_batchWritten.assign(static_cast<size_t>((total - 1) / perBatch) + 1, 0);
     } catch (const std::exception&) {
         m_range.reset();
     }
     if (!m_range || m_range->isEmpty()) {
         m_range.reset();
         std::vector<uint8_t>().swap(m_grey);
+        m_batchWritten.clear();
         m_totalLines = 0;
         return false;
     }
     return true;
 }
 
-bool RangeStreamer::writeBatch(int batch, const BatchWriter& write) {
+bool RangeStreamer::writeBatch(uint64_t imageId, int batch, const BatchShape& shape,
+                               const BatchWriter& write) {
     std::lock_guard<std::mutex> lock(m_imageMutex);
     const int lines = linesOfBatch(batch, m_totalLines, m_linesPerBatch);
-    if (!m_range || lines == 0) return false;
+    if (!m_range || lines == 0 || static_cast<size_t>(batch) >= m_batchWritten.size()) return false;
     const int points = m_pointsPerLine;
     const int bpp = m_range->bytesPerPoint();
-    const size_t firstLine = static_cast<size_t>(batch) * static_cast<size_t>(m_linesPerBatch.load());
+    // Lines of another length, another sample width, or a batch size changed since the scan was
+    // prepared (the last batch included) would land with the wrong stride or be cut.
+    if (shape.lines != lines || shape.points != points || shape.bytesPerPoint != bpp) return false;
     const size_t samples = static_cast<size_t>(lines) * static_cast<size_t>(points);
-    const size_t greyStart = firstLine * static_cast<size_t>(points);
-    if (greyStart + samples > m_grey.size()) return false;
-    write(BatchBuffers{m_range->line(static_cast<int>(firstLine)), samples * static_cast<size_t>(bpp),
-                       m_grey.data() + greyStart, samples, lines, points, bpp});
+    const bool shownImage = m_bufferOwner == BufferOwner::None ||
+                            (m_bufferOwner == BufferOwner::Camera && m_bufferImageId == imageId);
+    if (shownImage) {
+        const size_t firstLine = static_cast<size_t>(batch) * static_cast<size_t>(m_linesPerBatch.load());
+        const size_t greyStart = firstLine * static_cast<size_t>(points);
+        if (greyStart + samples > m_grey.size()) return false;
+        if (!write(BatchBuffers{m_range->line(static_cast<int>(firstLine)),
+                                samples * static_cast<size_t>(bpp), m_grey.data() + greyStart, samples, lines,
+                                points, bpp}))
+            return false;
+        m_bufferOwner = BufferOwner::Camera;
+        m_bufferImageId = imageId;
+        m_batchWritten[static_cast<size_t>(batch)] = 1;
+        return true;
+    }
+    // A next image while the GUI thread still shows (or has yet to copy) this one: aside.
+    const size_t bytes = samples * static_cast<size_t>(bpp + 1);
+    const size_t scanBytes = m_range->byteSize() + m_grey.size();
+    if (m_waitingBytes + bytes > std::max(scanBytes, std::min(2 * scanBytes, kMaxScanBytes))) return false;
+    WaitingBatch waiting;
+    waiting.imageId = imageId;
+    waiting.batch = batch;
+    try {
+        waiting.range.resize(samples * static_cast<size_t>(bpp));
+        waiting.grey.resize(samples);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    if (!write(BatchBuffers{waiting.range.data(), waiting.range.size(), waiting.grey.data(), samples, lines,
+                            points, bpp}))
+        return false;
+    m_waitingBytes += bytes;
+    m_waiting.push_back(std::move(waiting));
     return true;
+}
+
+void RangeStreamer::takeImageLocked(uint64_t imageId) {
+    if (m_bufferOwner == BufferOwner::None || m_bufferImageId != imageId) {
+        std::fill(m_batchWritten.begin(), m_batchWritten.end(), 0);
+        m_bufferOwner = BufferOwner::Camera;
+        m_bufferImageId = imageId;
+    }
+    // Batches kept aside arrive in order: those before this image's last one belong to it or to
+    // images the GUI thread has passed; those after it belong to later images and stay.
+    size_t end = 0;
+    for (size_t i = 0; i < m_waiting.size(); ++i) {
+        if (m_waiting[i].imageId == imageId) end = i + 1;
+    }
+    const size_t points = static_cast<size_t>(m_pointsPerLine.load());
+    const size_t perBatch = static_cast<size_t>(m_linesPerBatch.load());
+    for (size_t i = 0; i < end; ++i) {
+        WaitingBatch& w = m_waiting.front();
+        const size_t firstLine = static_cast<size_t>(w.batch) * perBatch;
+        uint8_t* range = m_range ? m_range->line(static_cast<int>(firstLine)) : nullptr;
+        const size_t greyStart = firstLine * points;
+        if (w.imageId == imageId && range != nullptr && greyStart + w.grey.size() <= m_grey.size() &&
+            range + w.range.size() <= m_range->data() + m_range->byteSize()) {
+            std::memcpy(range, w.range.data(), w.range.size());
+            std::memcpy(m_grey.data() + greyStart, w.grey.data(), w.grey.size());
+            m_batchWritten[static_cast<size_t>(w.batch)] = 1;
+        }
+        m_waitingBytes -= w.range.size() + w.grey.size();
+        m_waiting.pop_front();
+    }
+}
+
+void RangeStreamer::clearUnwrittenLocked(int firstBatch, int lastBatch) {
+    if (!m_range || m_batchWritten.empty()) return;
+    const int last = std::min(lastBatch, static_cast<int>(m_batchWritten.size()) - 1);
+    const size_t points = static_cast<size_t>(m_pointsPerLine.load());
+    const size_t bpp = static_cast<size_t>(m_range->bytesPerPoint());
+    for (int b = std::max(0, firstBatch); b <= last; ++b) {
+        if (m_batchWritten[static_cast<size_t>(b)]) continue;
+        const int lines = linesOfBatch(b, m_totalLines, m_linesPerBatch);
+        const size_t firstLine = static_cast<size_t>(b) * static_cast<size_t>(m_linesPerBatch.load());
+        const size_t samples = static_cast<size_t>(lines) * points;
+        uint8_t* range = m_range->line(static_cast<int>(firstLine));
+        if (range == nullptr || firstLine * points + samples > m_grey.size()) continue;
+        std::memset(range, 0, samples * bpp);
+        std::memset(m_grey.data() + firstLine * points, 0, samples);
+    }
+}
+
+void RangeStreamer::dropWaitingLocked() {
+    m_waiting.clear();
+    m_waitingBytes = 0;
 }
 
 bool RangeStreamer::batchArrived(uint64_t imageId, int batch) {
@@ -158,6 +243,11 @@ bool RangeStreamer::batchArrived(uint64_t imageId, int batch) {
             m_held.clear();
             m_hold = true;
         };
+        {
+            // Worker 1 is done with the image shown so far: the buffers pass to this one.
+            std::lock_guard<std::mutex> lock(m_imageMutex);
+            takeImageLocked(imageId);
+        }
         // Batches of the previous image must not be replayed by a set-up still running...
         dropHeld();
         std::lock_guard<std::mutex> setUp(m_worker2Mutex);
@@ -202,13 +292,9 @@ void RangeStreamer::worker1Loop() {
 
 void RangeStreamer::convertBatches(int first, int last) {
     const int perBatch = m_linesPerBatch;
-    const int total = m_totalLines;
-    int linesOfLast = perBatch;
-    if (static_cast<int64_t>(last + 1) * perBatch > total) {
-        linesOfLast = std::min(total % perBatch, kLastBatchLineCap);
-    }
+    const int linesOfLast = linesOfBatch(last, m_totalLines, perBatch);
     const int rows = (last - first) * perBatch + linesOfLast;
-    if (rows <= 0) return;
+    if (linesOfLast == 0 || rows <= 0) return;
     const int firstRow = perBatch * first;
     const int lastRow = perBatch * last + linesOfLast - 1;
 
@@ -232,9 +318,11 @@ bool RangeStreamer::makeBatch(int firstRow, int lastRow, int batch, bool overwri
     const int rows = lastRow - firstRow + 1;
     HeldBatch entry;
     // The samples are read (and invalid ones cleared) under the image lock: the business layer
-    // may be writing these rows again for the next scan.
+    // writes other batches of this image meanwhile. Batches it never wrote read as invalid.
     std::lock_guard<std::mutex> lock(m_imageMutex);
-    if (!m_range || rows <= 0 || m_range->line(lastRow) == nullptr) return false;
+    if (!m_range || rows <= 0 || firstRow < 0 || m_range->line(lastRow) == nullptr) return false;
+    const int perBatch = std::max(1, m_linesPerBatch.load());
+    clearUnwrittenLocked(firstRow / perBatch, lastRow / perBatch);
     f = m_format;
     s = m_settings;
     const size_t start = static_cast<size_t>(firstRow) * static_cast<size_t>(points);
@@ -409,6 +497,10 @@ void RangeStreamer::clear() {
     m_range.reset();
     m_grey.clear();
     m_grey.shrink_to_fit();
+    m_batchWritten.clear();
+    m_bufferOwner = BufferOwner::None;
+    m_bufferImageId = 0;
+    dropWaitingLocked();
     m_lastRowAppended = -1;
     m_lastBatch = -1;
     m_receivingImageId = 0;
@@ -445,6 +537,11 @@ void RangeStreamer::replaceRangeImage(std::unique_ptr<NuvRangeImage> image) {
         m_linesPerBatch = m_range->height();
         m_pointsPerLine = m_range->width();
         m_lastBatch = -1;
+        // The owner's image is whole; camera batches wait aside until the GUI thread gets to them.
+        m_batchWritten.assign(1, 1);
+        m_bufferOwner = BufferOwner::Owner;
+        m_bufferImageId = m_receivingImageId + 1;
+        dropWaitingLocked();
     }
     NuvClearAllRangeImage(m_window3D);
     // One batch of every line: the 3D window is set up for it and it is drawn whole.
@@ -531,7 +628,7 @@ size_t RangeStreamer::heldBytes() {
     {
         std::lock_guard<std::mutex> lock(m_imageMutex);
         if (m_range) bytes += m_range->byteSize();
-        bytes += m_grey.capacity();
+        bytes += m_grey.capacity() + m_waitingBytes;
     }
     std::lock_guard<std::mutex> lock(m_holdMutex);
     for (const HeldBatch& held : m_held) {
@@ -540,10 +637,11 @@ size_t RangeStreamer::heldBytes() {
     return bytes;
 }
 
-bool RangeStreamer::copyRangeImage(NuvRangeImage* out) const {
+bool RangeStreamer::copyRangeImage(NuvRangeImage* out) {
     waitForWorker1();
     std::lock_guard<std::mutex> lock(m_imageMutex);
     if (!m_range || out == nullptr) return false;
+    clearUnwrittenLocked(0, static_cast<int>(m_batchWritten.size()) - 1);
     // A copy of a large scan may not fit: the caller goes without (this runs in GUI slots).
     try {
         *out = m_range->clone();
@@ -553,10 +651,11 @@ bool RangeStreamer::copyRangeImage(NuvRangeImage* out) const {
     return true;
 }
 
-bool RangeStreamer::copyGreyImage(std::vector<uint8_t>* grey, int* width, int* height) const {
+bool RangeStreamer::copyGreyImage(std::vector<uint8_t>* grey, int* width, int* height) {
     waitForWorker1();
     std::lock_guard<std::mutex> lock(m_imageMutex);
     if (!m_range || grey == nullptr) return false;
+    clearUnwrittenLocked(0, static_cast<int>(m_batchWritten.size()) - 1);
     try {
         *grey = m_grey;
     } catch (const std::bad_alloc&) {

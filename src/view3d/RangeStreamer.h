@@ -19,6 +19,9 @@
 // the GUI thread only queues batch numbers (batchArrived); worker 1 converts and colours the new
 // lines and appends them to the 3D window; worker 2 re-initialises the 3D window for a new image,
 // during which converted batches are held and replayed afterwards in arrival order.
+// The buffers hold one image at a time, the one the GUI thread is showing: batches of the next
+// image wait aside until the GUI thread reaches that image (and has copied the finished one), so a
+// shown, copied or saved scan never mixes lines of two images.
 class RangeStreamer {
 public:
     // Sample format of one scan.
@@ -83,10 +86,21 @@ public:
         int points;
         int bytesPerPoint;
     };
-    // Business-layer thread: runs `write` on batch `batch` while the buffers cannot go away.
-    // Returns false (write not called) when the batch lies outside the scan or no scan is prepared.
-    using BatchWriter = std::function<void(const BatchBuffers& buffers)>;
-    bool writeBatch(int batch, const BatchWriter& write);
+    // The geometry a batch says it carries.
+    struct BatchShape {
+        int lines = 0;
+        int points = 0;
+        int bytesPerPoint = 0;
+    };
+    // Fills the buffers; returns whether the batch was written (false leaves it unwritten).
+    using BatchWriter = std::function<bool(const BatchBuffers& buffers)>;
+    // Business-layer thread: runs `write` on batch `batch` of image `imageId` while the buffers
+    // cannot go away. Returns false (write not called) when no scan is prepared, the batch lies
+    // outside the scan, its shape is not the one of that batch of the prepared scan (lines, points
+    // per line, sample width), or it belongs to a next image and cannot be kept aside (batches of
+    // next images may take two scans' bytes, within the scan budget); false also when `write`
+    // fails. A refused batch is never copied, in part or with another stride.
+    bool writeBatch(uint64_t imageId, int batch, const BatchShape& shape, const BatchWriter& write);
     // GUI thread: a batch was written. Returns false for a batch outside the scan.
     bool batchArrived(uint64_t imageId, int batch);
     // GUI thread: drops queued work and the buffers.
@@ -109,9 +123,10 @@ public:
     size_t heldBytes();
 
     // GUI thread. Copies under the image lock, for the end-of-scan pages and saving, once worker
-    // 1 has finished with what was queued (it clears invalid samples in place).
-    bool copyRangeImage(NuvRangeImage* out) const;
-    bool copyGreyImage(std::vector<uint8_t>* grey, int* width, int* height) const;
+    // 1 has finished with what was queued (it clears invalid samples in place). The copy holds the
+    // image being shown only: lines of batches it never received are invalid (zero).
+    bool copyRangeImage(NuvRangeImage* out);
+    bool copyGreyImage(std::vector<uint8_t>* grey, int* width, int* height);
     bool hasImage() const;
 
     int totalLines() const { return m_totalLines.load(); }
@@ -170,6 +185,13 @@ private:
     bool makeBatch(int firstRow, int lastRow, int batch, bool overwriteInvalid, NuvRangeLUT16* lut,
                    HeldBatch* out);
     void waitForWorker1() const;
+    // Image lock held. The GUI thread shows image `imageId` from now on: the buffers become its,
+    // with the batches of it that waited aside; what waited for earlier images is dropped.
+    void takeImageLocked(uint64_t imageId);
+    // Image lock held. Clears the lines of batches first..last that the image shown never
+    // received, so no line of an earlier image stays in its place.
+    void clearUnwrittenLocked(int firstBatch, int lastBatch);
+    void dropWaitingLocked();
     void reinitialise3D(const DisplaySettings& settings, const Format& format);
     void redisplayRows(int lastRow, bool rendering, bool keepSamples);
 
@@ -187,12 +209,29 @@ private:
     uint64_t m_receivingImageId = 0;  // GUI thread only
     int m_lastBatch = -1;             // GUI thread only
 
-    // Guards m_range, m_grey, m_format and m_settings.
+    // A batch of a next image, kept aside until the GUI thread reaches its image.
+    struct WaitingBatch {
+        uint64_t imageId = 0;
+        int batch = 0;
+        std::vector<uint8_t> range;
+        std::vector<uint8_t> grey;
+    };
+
+    // Guards m_range, m_grey, m_format, m_settings, the image the buffers hold (m_bufferOwner,
+    // m_bufferImageId, m_batchWritten) and the batches waiting aside (m_waiting, m_waitingBytes).
     mutable std::mutex m_imageMutex;
     std::unique_ptr<NuvRangeImage> m_range;
     std::vector<uint8_t> m_grey;
     Format m_format;
     DisplaySettings m_settings;
+    // Whose lines the buffers hold: nobody's yet (the first batch of any image takes them), a
+    // camera image the GUI thread shows, or an image the owner handed over (replaceRangeImage).
+    enum class BufferOwner { None, Camera, Owner };
+    BufferOwner m_bufferOwner = BufferOwner::None;
+    uint64_t m_bufferImageId = 0;
+    std::vector<uint8_t> m_batchWritten;  // one flag per batch of the image held
+    std::deque<WaitingBatch> m_waiting;
+    size_t m_waitingBytes = 0;
 
     // Guards m_batchQueue.
     mutable std::mutex m_queueMutex;

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "ImageUpdateManager.h"
-#include "ImageWndManager.h"
 #include "NuvImage.h"
 #include "NuvPayloadTools.h"
+#include "RangeBatchSink.h"
 #include "RangeStreamer.h"
 
 namespace {
@@ -24,8 +24,8 @@ int nodeInt(const std::string& key, const char* feature, int fallback) {
 }  // namespace
 
 Wnd3DImageTransTool::Wnd3DImageTransTool(ImageUpdateManager* dispatcher, ImageWndManager* manager,
-                                         const QString& cameraKey)
-    : WndImageTransTool(dispatcher, manager, cameraKey) {
+                                         const QString& cameraKey, std::shared_ptr<RangeBatchSink> rangeSink)
+    : WndImageTransTool(dispatcher, manager, cameraKey), m_rangeSink(std::move(rangeSink)) {
     const std::string key = cameraKey.toStdString();
     m_composedWidth = nodeInt(key, "WidthMax", 2048);
     m_composedHeight = nodeInt(key, "HeightMax", 1024);
@@ -183,24 +183,34 @@ bool Wnd3DImageTransTool::transformRangeBatch(ZavizoZoz3::AcqBuffer* buffer) {
         NUVSDK_LP_GetFrameInfo(buffer->data(), buffer->size(), &info) != NUVSDK_LP_OK) {
         return false;
     }
+    if (!m_rangeSink || info.frameNumber > static_cast<uint32_t>(std::numeric_limits<int>::max()) ||
+        info.lineCount > static_cast<uint32_t>(std::numeric_limits<int>::max()) ||
+        info.pointsPerProfile > static_cast<uint32_t>(std::numeric_limits<int>::max()))
+        return false;
+    // The streamer refuses a batch whose geometry is not that of its place in the prepared scan;
+    // every count here is also bounded by the bytes behind the pointers.
+    const RangeStreamer::BatchShape shape{static_cast<int>(info.lineCount),
+                                          static_cast<int>(info.pointsPerProfile),
+                                          static_cast<int>(info.sampleType)};
     INT32* written = nullptr;
-    const bool ok = m_manager->writeRangeBatch(
-        m_cameraKey, static_cast<int>(info.frameNumber), [&](const RangeStreamer::BatchBuffers& to) {
-            // The payload's samples must be those the scan was prepared for, and every count is
-            // bounded by the bytes behind the pointers, not by the sample count alone.
-            if (info.sampleType != static_cast<uint32_t>(to.bytesPerPoint)) return;
+    const bool ok = m_rangeSink->write(
+        info.imageId, static_cast<int>(info.frameNumber), shape, [&](const RangeStreamer::BatchBuffers& to) {
             size_t count = to.rangeBytes / static_cast<size_t>(to.bytesPerPoint);
+            size_t bright = to.greyBytes;
+            int r = NUVSDK_LP_ERR_KIND;
             if (info.sampleType == 2) {
-                size_t bright = to.greyBytes;
-                const int r = NUVSDK_LP_ExtractContour16u(buffer->data(), buffer->size(),
-                                                          reinterpret_cast<uint16_t*>(to.range), &count,
-                                                          to.grey, &bright);
-                if (r != NUVSDK_LP_OK && r != NUVSDK_LP_ERR_NO_BRIGHTNESS) return;
-            } else if (NUVSDK_LP_ExtractContour32s(buffer->data(), buffer->size(), to.range, &count, 4) !=
-                       0) {
-                return;
+                r = NUVSDK_LP_ExtractContour16u(buffer->data(), buffer->size(),
+                                                reinterpret_cast<uint16_t*>(to.range), &count, to.grey,
+                                                &bright);
+            } else if (info.sampleType == 4 && NUVSDK_LP_ExtractContour32s(buffer->data(), buffer->size(),
+                                                                           to.range, &count, 4) == 0) {
+                r = NUVSDK_LP_ExtractBrightness(buffer->data(), buffer->size(), to.grey, &bright);
             }
+            if (r != NUVSDK_LP_OK && r != NUVSDK_LP_ERR_NO_BRIGHTNESS) return false;
+            // A batch without brightness leaves no grey of an earlier image behind.
+            if (r == NUVSDK_LP_ERR_NO_BRIGHTNESS) std::memset(to.grey, 0, to.greyBytes);
             written = reinterpret_cast<INT32*>(to.range);
+            return true;
         });
     if (!ok || written == nullptr) return false;
     emit m_dispatcher->rangeImageUpdate(m_cameraKey, written, static_cast<size_t>(info.imageId),

@@ -1,14 +1,18 @@
 #pragma once
+#include <memory>
 #include <vector>
 
 #include "WndImageTransTool.h"
 
+class RangeBatchSink;
+
 // Frame converter of one camera, run on the business-layer thread: camera pictures (with the
 // laser line of profile sensors), single profiles and range batches written straight into the
-// pane's buffers.
+// pane's buffers through `rangeSink`.
 class Wnd3DImageTransTool : public WndImageTransTool {
 public:
-    Wnd3DImageTransTool(ImageUpdateManager* dispatcher, ImageWndManager* manager, const QString& cameraKey);
+    Wnd3DImageTransTool(ImageUpdateManager* dispatcher, ImageWndManager* manager, const QString& cameraKey,
+                        std::shared_ptr<RangeBatchSink> rangeSink);
     void transform(ZavizoZoz3::AcqBuffer* buffer, int kind, int frameIndex) override;
 
     static constexpr uint8_t kOutsideWindowRed = 19;
@@ -27,4 +31,5 @@ private:
     int m_windowWidth = 0;
     int m_windowHeight = 0;
     std::vector<uint8_t> m_composed;
+    std::shared_ptr<RangeBatchSink> m_rangeSink;
 };

@@ -10,16 +10,22 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <vector>
 
 #include "Image3DWnd.h"
 #include "ImageUpdateManager.h"
 #include "ImageWndLabel.h"
+#include "LiveRangePages.h"
 #include "Nuv3DGraphics.h"
 #include "NuvPayloadWriter.h"
 #include "NuvPixelFormat.h"
+#include "PaneSaveCommands.h"
 #include "RangeStreamer.h"
+#include "ReadBack.h"
+#include "SaveImageTool.h"
+#include "StreamHealthMonitor.h"
 #include "ViewerHost.h"
 
 namespace Control = ZavizoZoz3::Control;
@@ -71,13 +77,29 @@ struct SetUpLatch {
     }
 };
 
-void fill(RangeStreamer& s, int batch, int32_t value) {
-    s.writeBatch(batch, [value](const RangeStreamer::BatchBuffers& b) {
+// The shape batch `batch` of the prepared scan has.
+RangeStreamer::BatchShape shapeOf(const RangeStreamer& s, int batch) {
+    return {RangeStreamer::linesOfBatch(batch, s.totalLines(), s.linesPerBatch()), s.pointsPerLine(),
+            s.format().bytesPerPoint};
+}
+
+void fill(RangeStreamer& s, int batch, int32_t value, uint64_t image = 1) {
+    s.writeBatch(image, batch, shapeOf(s, batch), [value](const RangeStreamer::BatchBuffers& b) {
         const size_t width = static_cast<size_t>(b.bytesPerPoint);
         for (size_t at = 0; at < b.rangeBytes; at += width)  // little-endian: the low 2 or 4 bytes
             std::memcpy(b.range + at, &value, width);
         std::fill(b.grey, b.grey + b.greyBytes, static_cast<uint8_t>(value));
+        return true;
     });
+}
+
+// Every sample of the image, once each.
+std::set<int64_t> samplesOf(const NuvRangeImage& image) {
+    std::set<int64_t> values;
+    for (int line = 0; line < image.height(); ++line)
+        for (int p = 0; p < image.width(); ++p)
+            values.insert(image.sample(line, p));
+    return values;
 }
 
 }  // namespace
@@ -198,22 +220,28 @@ private slots:
         QVERIFY(spy.at(2).at(4).toBool());
     }
 
-    // Nothing is published for these, and the buffer always goes back. The scan holds 100 lines of
-    // 16-bit samples; a camera removed meanwhile has no pane any more.
+    // Nothing is published for these, they count as dropped in the pane, nothing of them lands in
+    // the scan, and the buffer always goes back. The scan holds 250 lines of 3200 16-bit samples
+    // in batches of 100; a camera removed meanwhile has no pane any more.
     void refusedFramesAreDroppedAndReleased_data() {
         QTest::addColumn<int>("kind");
         QTest::addColumn<int>("bits");
         QTest::addColumn<int>("batch");
         QTest::addColumn<int>("lines");
+        QTest::addColumn<int>("points");
         QTest::addColumn<int>("cut");  // bytes kept, -1 all, -2 garbage instead
-        QTest::newRow("camera removed") << 2 << 16 << 0 << 100 << -1;
-        QTest::newRow("batch outside the scan") << 2 << 16 << 5 << 100 << -1;
-        QTest::newRow("more lines than the scan") << 2 << 16 << 0 << 300 << -1;
-        QTest::newRow("32-bit batch into a 16-bit scan") << 2 << 32 << 0 << 100 << -1;
-        QTest::newRow("picture, header only") << 0 << 16 << 0 << 2 << 64;
-        QTest::newRow("range, truncated data") << 2 << 16 << 0 << 2 << 200;
-        QTest::newRow("range, garbage") << 2 << 16 << 0 << 2 << -2;
-        QTest::newRow("kind 9 garbage") << 9 << 16 << 0 << 2 << -2;
+        QTest::newRow("camera removed") << 2 << 16 << 0 << 100 << 3200 << -1;
+        QTest::newRow("batch outside the scan") << 2 << 16 << 5 << 100 << 3200 << -1;
+        QTest::newRow("more lines than the scan") << 2 << 16 << 0 << 300 << 3200 << -1;
+        QTest::newRow("last batch beyond the scan's lines") << 2 << 16 << 2 << 100 << 3200 << -1;
+        QTest::newRow("batch size changed mid-grab") << 2 << 16 << 0 << 50 << 3200 << -1;
+        QTest::newRow("other points per line, same samples") << 2 << 16 << 1 << 200 << 1600 << -1;
+        QTest::newRow("32-bit batch into a 16-bit scan") << 2 << 32 << 0 << 100 << 3200 << -1;
+        QTest::newRow("32-bit batch of half the lines") << 2 << 32 << 0 << 50 << 3200 << -1;
+        QTest::newRow("picture, header only") << 0 << 16 << 0 << 2 << 3200 << 64;
+        QTest::newRow("range, truncated data") << 2 << 16 << 0 << 2 << 3200 << 200;
+        QTest::newRow("range, garbage") << 2 << 16 << 0 << 2 << 3200 << -2;
+        QTest::newRow("kind 9 garbage") << 9 << 16 << 0 << 2 << 3200 << -2;
     }
 
     void refusedFramesAreDroppedAndReleased() {
@@ -221,14 +249,17 @@ private slots:
         QFETCH(int, bits);
         QFETCH(int, batch);
         QFETCH(int, lines);
+        QFETCH(int, points);
         QFETCH(int, cut);
-        QVERIFY(prepareScan(100, "16"));
+        const auto streamer = prepareScan(250, "16");
+        QVERIFY(streamer);
         std::vector<uint8_t> payload(500, 0xAB);
         if (cut != -2) {
-            QVERIFY(writeRange(&payload, bits, batch, false, bits == 16 ? 30000 : 0x40000, 3200, lines));
+            QVERIFY(writeRange(&payload, bits, batch, false, bits == 16 ? 30000 : 0x40000, points, lines));
             if (cut >= 0) payload.resize(static_cast<size_t>(cut));
         }
-        if (QByteArray(QTest::currentDataTag()) == "camera removed") {
+        const bool removed = QByteArray(QTest::currentDataTag()) == "camera removed";
+        if (removed) {
             Control::setConnected(m_key, false);
             Control::postDeviceList(1);
             QTRY_COMPARE(manager()->paneIndexOf(QString::fromStdString(m_key)), 0);
@@ -236,10 +267,100 @@ private slots:
         auto* d = manager()->dispatcher();
         QSignalSpy pictures(d, &ImageUpdateManager::qimageProfileUpdate);
         QSignalSpy ranges(d, &ImageUpdateManager::rangeImageUpdate);
+        const auto counters = m_pane->streamHealth()->counters();
+        counters->reset();
         post(static_cast<uint32_t>(kind), static_cast<uint32_t>(batch), payload, 320, 100);
         drain();
         QCOMPARE(pictures.count() + ranges.count(), 0);
         QTRY_COMPARE(Control::outstandingBuffers(), 0);
+        QCOMPARE(counters->dropped(), removed ? 0u : 1u);
+        NuvRangeImage scan;
+        if (!removed && streamer->copyRangeImage(&scan)) QCOMPARE(cv::countNonZero(scan.mat()), 0);
+    }
+
+    // The business layer runs ahead of a busy GUI thread: the last batches of image 1 and the
+    // first of the next images are written before the GUI thread gets to any of them. The scan
+    // copied at the end of image 1, shown on its pages and saved holds image 1's samples only, and
+    // the next image, once the GUI thread reaches it, holds its own.
+    void scanStaysWholeWhileTheGuiLags_data() {
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<int>("images");  // images whose batches are written before the GUI runs
+        QTest::newRow("next image's first batch") << 16 << 2;
+        QTest::newRow("a whole next image and the first batch of another") << 16 << 3;
+    }
+
+    void scanStaysWholeWhileTheGuiLags() {
+        QFETCH(int, bits);
+        QFETCH(int, images);
+        QTemporaryDir folder;
+        Control::setParameterInfo(ZavizoZoz3::PARAMETER_SAVE_DIR, folder.path().toStdString());
+        const auto streamer = prepareScan(250, bits == 16 ? "16" : "32");
+        QVERIFY(streamer);
+        Image3DWnd* view = m_pane->view3D();
+        view->btn3DMode->click();
+        view->btn2DRangeImageShow->click();
+        view->btnMultiSave->click();
+        QVERIFY(m_pane->saveCommands()->isMultiSaving());
+        const int points = streamer->pointsPerLine();
+        // Images 2 mm apart, so that each has its own colour on the range page.
+        const RangeStreamer::Format format = streamer->format();
+        const auto valueOf = [&](int image) {
+            return int64_t(format.heightOffset + image * 2.0 / format.heightScale);
+        };
+        for (int image = 1; image <= images; ++image) {
+            const int batches = image < images ? 3 : 1;
+            for (int b = 0; b < batches; ++b) {
+                std::vector<uint8_t> payload;
+                QVERIFY(writeRange(&payload, bits, b, b == 2, valueOf(image), points, b < 2 ? 100 : 50,
+                                   static_cast<uint64_t>(image)));
+                post(2, static_cast<uint32_t>(b), payload);
+            }
+        }
+        Control::waitIdle();  // every batch written, none handed to the GUI thread yet
+        QCOMPARE(m_pane->streamHealth()->counters()->dropped(), 0u);
+        // The GUI thread takes the batches (timers wait: the range page keeps the finished image).
+        QCoreApplication::sendPostedEvents();
+        // Shown: the range page has the last finished image's colour and no other.
+        const auto colourOf = [&](int image) {
+            const int64_t raw = valueOf(image);
+            uint8_t rgb[3] = {};
+            NuvRangeLUT16 lut;
+            const RangeStreamer::DisplaySettings s = streamer->displaySettings();
+            LiveRangePages::colourRows(reinterpret_cast<const uint8_t*>(&raw), 1, format, s.heightMin,
+                                       s.heightMax, &lut, rgb);
+            return QColor(rgb[0], rgb[1], rgb[2]).rgb();
+        };
+        const QImage page = view->rangeLabel()->grab().toImage();
+        QMap<QRgb, int> colours;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x)
+                ++colours[page.pixel(x, y)];
+        for (int image = 1; image <= images; ++image)
+            QCOMPARE(colours.value(colourOf(image)) > 0, image == images - 1);
+        // The image the GUI thread is on now holds its first batch and nothing of earlier images.
+        NuvRangeImage current;
+        QVERIFY(streamer->copyRangeImage(&current));
+        QCOMPARE(current.sample(0, 0), valueOf(images));
+        QCOMPARE(samplesOf(current), (std::set<int64_t>{0, valueOf(images)}));
+        // Saved: one file per finished image, each with that image's samples only.
+        view->btnMultiSave->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!m_pane->saveCommands()->worker().isSaving(), 20000);
+        std::set<int64_t> saved;
+        const QDir dir(folder.path() + "/LP");
+        const QStringList tiffs = dir.entryList({"*.tif"}, QDir::Files, QDir::Name);
+        QCOMPARE(tiffs.size(), images - 1);
+        for (const QString& name : tiffs) {
+            const QJsonArray samples = TestSupport::readBack("tiff", dir.filePath(name))["samples"].toArray();
+            std::set<int64_t> values;
+            for (const QJsonValue& v : samples)
+                values.insert(static_cast<int64_t>(v.toDouble()));
+            QCOMPARE(values.size(), size_t(1));
+            saved.insert(*values.begin());
+        }
+        std::set<int64_t> finished;
+        for (int image = 1; image < images; ++image)
+            finished.insert(valueOf(image));
+        QCOMPARE(saved, finished);
     }
 
     void imageArrayRangeImageIsShownAndOwned() {
@@ -349,8 +470,11 @@ private slots:
         // Only the first and the last batch lie inside: not the one after the last, a negative one or
         // one whose first line overflows an int.
         int written = 0;
-        for (int batch : {0, (lines - 1) / 100, (lines - 1) / 100 + 1, -1, INT_MAX})
-            written += s.writeBatch(batch, [](const RangeStreamer::BatchBuffers&) {});
+        for (int batch : {0, (lines - 1) / 100, (lines - 1) / 100 + 1, -1, INT_MAX}) {
+            RangeStreamer::BatchShape shape = shapeOf(s, batch);
+            if (shape.lines == 0) shape.lines = 100;  // as a camera would send it
+            written += s.writeBatch(1, batch, shape, [](const RangeStreamer::BatchBuffers&) { return true; });
+        }
         QCOMPARE(written, accepted && lines > 0 ? 2 : 0);
     }
 
@@ -377,7 +501,7 @@ private slots:
         latch.attach(s, setUpMode);
         QVERIFY(s.prepare(1000, 300, 32, RangeStreamer::formatFor(0, 32000), 0.01, preparedMode));
         for (int b = 0; b < 4; ++b)
-            fill(s, b, 33000);
+            fill(s, b, 33000, newImage && b == 3 ? 2 : 1);
         QVERIFY(s.batchArrived(1, 0));
         QTRY_COMPARE(latch.setUps.load(), 1);
         for (int b = 1; b < 3; ++b) {
@@ -428,7 +552,7 @@ private slots:
         std::atomic<bool> stop{false};
         std::thread writer([&] {
             for (int b = 0; !stop; ++b)
-                fill(*s, b % 40, 30000 + b % 1000);
+                fill(*s, b % 40, 30000 + b % 1000, static_cast<uint64_t>(b / 40));
         });
         for (int round = 0; round < 200; ++round) {
             s->batchArrived(static_cast<uint64_t>(round / 40), round % 40);
@@ -452,16 +576,17 @@ private:
         QCoreApplication::processEvents();
     }
 
-    // A range batch of image 7 in the given sample width, every sample `value`.
+    // A range batch of image `image` in the given sample width, every sample `value`.
     bool writeRange(std::vector<uint8_t>* payload, int bits, int batch, bool last, int64_t value, int points,
-                    int lines) {
+                    int lines, uint64_t image = 7) {
         const size_t n = static_cast<size_t>(points) * lines;
         if (bits == 16) {
             const std::vector<uint16_t> raw(n, static_cast<uint16_t>(value));
-            return m_writer.writeRangeBatch16(*payload, 7, batch, last, raw.data(), points, lines, nullptr);
+            return m_writer.writeRangeBatch16(*payload, image, batch, last, raw.data(), points, lines,
+                                              nullptr);
         }
         const std::vector<int32_t> raw(n, static_cast<int32_t>(value));
-        return m_writer.writeRangeBatch32(*payload, 7, batch, last, raw.data(), points, lines, nullptr);
+        return m_writer.writeRangeBatch32(*payload, image, batch, last, raw.data(), points, lines, nullptr);
     }
 
     std::shared_ptr<RangeStreamer> prepareScan(int lines, const char* bits) {
