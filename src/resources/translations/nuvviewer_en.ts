@@ -684,7 +684,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Enter a length from 1 to 99999.99</source>
+        <source>Enter a pixel length greater than 0, for example 0.05. Still measuring with %1.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -684,8 +684,8 @@
         <translation>直线长度：</translation>
     </message>
     <message>
-        <source>Enter a length from 1 to 99999.99</source>
-        <translation>请输入 1 到 99999.99 之间的长度</translation>
+        <source>Enter a pixel length greater than 0, for example 0.05. Still measuring with %1.</source>
+        <translation>请输入大于 0 的像素长度，例如 0.05。仍按 %1 测量。</translation>
     </message>
 </context>
 <context>
