@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QWidgetAction>
 #include <QtTest>
 #include <functional>
@@ -79,6 +80,9 @@ private slots:
             for (auto* combo : panel->findChildren<QComboBox*>())
                 for (int i = 0; i < combo->count(); ++i)
                     texts << combo->itemText(i);
+            for (auto* table : panel->findChildren<QTableWidget*>())
+                for (int i = 0; i < table->columnCount(); ++i)
+                    texts << table->horizontalHeaderItem(i)->text();
         }
         for (const QString& text : texts)
             QVERIFY2(!text.contains(codeName), qPrintable(text));
@@ -87,6 +91,7 @@ private slots:
         QVERIFY(texts.contains(QStringLiteral("Window coordinates")));
         QVERIFY(texts.contains(QStringLiteral("Image coordinates")));
         QVERIFY(texts.contains(QStringLiteral("Line Profile")));
+        QVERIFY(texts.contains(QStringLiteral("Std. deviation")));
     }
 
     void gridPanelPresetsSilentlyAndReportsEdits() {

@@ -355,22 +355,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>MinGrey</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>MaxGrey</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>AverageGrey</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Std.Deviation</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Grey</source>
         <translation type="unfinished"></translation>
     </message>
@@ -392,6 +376,22 @@
     </message>
     <message>
         <source>Position Y</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Min grey</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Max grey</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Average grey</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Std. deviation</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

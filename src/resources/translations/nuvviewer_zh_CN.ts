@@ -355,22 +355,6 @@
         <translation>通道</translation>
     </message>
     <message>
-        <source>MinGrey</source>
-        <translation>最小灰度</translation>
-    </message>
-    <message>
-        <source>MaxGrey</source>
-        <translation>最大灰度</translation>
-    </message>
-    <message>
-        <source>AverageGrey</source>
-        <translation>平均灰度</translation>
-    </message>
-    <message>
-        <source>Std.Deviation</source>
-        <translation>标准差</translation>
-    </message>
-    <message>
         <source>Grey</source>
         <translation>灰度</translation>
     </message>
@@ -393,6 +377,22 @@
     <message>
         <source>Position Y</source>
         <translation>Y坐标</translation>
+    </message>
+    <message>
+        <source>Min grey</source>
+        <translation>最小灰度</translation>
+    </message>
+    <message>
+        <source>Max grey</source>
+        <translation>最大灰度</translation>
+    </message>
+    <message>
+        <source>Average grey</source>
+        <translation>平均灰度</translation>
+    </message>
+    <message>
+        <source>Std. deviation</source>
+        <translation>标准差</translation>
     </message>
 </context>
 <context>
