@@ -58,16 +58,10 @@ DemoWindow::DemoWindow(QWidget* parent) : QMainWindow(parent) {
     sideLayout->addWidget(m_readout);
     connect(m_readout, &QCheckBox::toggled, this, &DemoWindow::setPixelReadoutVisible);
     // Where the save buttons of the panes write (the business layer's save settings).
-    auto* saveHint = new QLabel(
-        tr("Saved files go to: %1")
-                .arg(QString::fromStdString(ZavizoZoz3::GetParamterInfo(ZavizoZoz3::PARAMETER_SAVE_DIR))) +
-            QLatin1Char('\n') +
-            tr("Recordings go to: %1")
-                .arg(QString::fromStdString(ZavizoZoz3::GetParamterInfo(ZavizoZoz3::PARAMETER_RECORD_DIR))),
-        side);
-    saveHint->setWordWrap(true);
-    saveHint->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    sideLayout->addWidget(saveHint);
+    m_saveHint = new QLabel(side);
+    m_saveHint->setWordWrap(true);
+    m_saveHint->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    sideLayout->addWidget(m_saveHint);
 
     auto* host = new QWidget(splitter);
     host->setMinimumSize(640, 480);
@@ -133,6 +127,12 @@ void DemoWindow::retranslateUi() {
     m_push->setText(tr("Push frame to current pane"));
     m_push->setToolTip(tr("Shows a host-made frame in the selected pane (switched to the 2D view)"));
     m_readout->setText(tr("Pixel read-out on the image"));
+    m_saveHint->setText(
+        tr("Saved files go to: %1")
+            .arg(QString::fromStdString(ZavizoZoz3::GetParamterInfo(ZavizoZoz3::PARAMETER_SAVE_DIR))) +
+        QLatin1Char('\n') +
+        tr("Recordings go to: %1")
+            .arg(QString::fromStdString(ZavizoZoz3::GetParamterInfo(ZavizoZoz3::PARAMETER_RECORD_DIR))));
     for (int i = 0; i < m_devices->count(); ++i) {
         QListWidgetItem* item = m_devices->item(i);
         const QString kind = item->data(Qt::UserRole + 1).toBool() ? tr("laser profiler") : tr("area scan");

@@ -57,6 +57,7 @@ private:
     QLabel* m_devicesLabel = nullptr;
     QLabel* m_layoutLabel = nullptr;
     QLabel* m_languageLabel = nullptr;
+    QLabel* m_saveHint = nullptr;  // where the panes' saves and recordings go
     QPushButton* m_push = nullptr;
     QCheckBox* m_readout = nullptr;
     QLabel* m_pixelInfo = nullptr;

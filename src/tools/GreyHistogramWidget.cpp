@@ -198,7 +198,7 @@ void GreyHistogramWidget::retranslate() {
 
 void GreyHistogramWidget::setTableHeader() {
     m_ui->greyValue_tableWidget->setHorizontalHeaderLabels(
-        {tr("Channel"), tr("MinGrey"), tr("MaxGrey"), tr("AverageGrey"), tr("Std.Deviation")});
+        {tr("Channel"), tr("Min grey"), tr("Max grey"), tr("Average grey"), tr("Std. deviation")});
 }
 
 void GreyHistogramWidget::setRegionButtonStyles(bool global) {

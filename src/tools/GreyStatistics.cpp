@@ -145,8 +145,15 @@ void profile(const QImage& image, int bytes, bool line, int position, bool bgr, 
             hi = std::max(hi, v);
             sum += uint64_t(v);
         }
+        // The same floor average and exact squared deviations as the histogram's region.
+        const uint64_t average = sum / uint64_t(length);
+        uint64_t squares = 0;
+        for (double v : y[c]) {
+            const int64_t d = static_cast<int64_t>(v) - static_cast<int64_t>(average);
+            squares += static_cast<uint64_t>(d * d);
+        }
         *series[c] = {x, y[c]};
-        out->calResult.append({lo, hi, double(sum / uint64_t(length)), 0.0});
+        out->calResult.append({lo, hi, double(average), std::sqrt(double(squares) / double(length))});
     }
 }
 }  // namespace

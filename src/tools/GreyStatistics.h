@@ -9,8 +9,8 @@
 // real bytes per line, so padded rows are read correctly.
 //
 // Averages are integer sums divided by the pixel count, rounded down; the standard deviation is the
-// root of the mean squared deviation from that average, summed exactly in 64 bits. Profiles report a
-// deviation of 0.
+// root of the mean squared deviation from that average, summed exactly in 64 bits, for a region and
+// for the values along a profile alike.
 //
 // 16-bit histogram binning: counts are taken over all 65536 values (so the statistics are exact), then
 // folded into at most 256 bins of width 2^s, s being the smallest shift for which the region's minimum

@@ -22,7 +22,13 @@ public:
     void retranslate();
 
 private:
+    // Reads the typed pixel length; a refused entry keeps the last valid one.
+    void applyPixelLength();
+    void showInputProblem();
     void recompute();
+
+    double m_pixelLength = 1.0;  // the last valid length of one pixel
+    bool m_inputRefused = false;
 
     NuvPoint m_start;
     NuvPoint m_stop;

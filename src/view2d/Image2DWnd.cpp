@@ -78,22 +78,32 @@ void Image2DWnd::showLogo() {
     m_display->zoom(kLogoZoom);
     m_showingLogo = true;
     m_wideGrey = false;
+    setPictureToolsEnabled(false);
+}
+
+void Image2DWnd::setPictureToolsEnabled(bool enabled) {
+    // Overlays, measuring and zooming work on a picture: over the empty pane's logo they would do
+    // nothing, so they wait for the first frame as the grab-dependent buttons wait for a camera.
+    for (QPushButton* button : {btnCross, btnCrossConfig, btnGrid, btnGridConfig, btnMeasure, btnZoomIn,
+                                btnZoomOut, btnRestore, btnZoomFit})
+        button->setEnabled(enabled);
+}
+
+void Image2DWnd::pictureShown() {
+    if (!m_showingLogo) return;
+    m_showingLogo = false;
+    m_display->zoomFitWnd();
+    setPictureToolsEnabled(true);
 }
 
 void Image2DWnd::setBackground(const QImage& image) {
     m_wideGrey = image.format() == QImage::Format_Grayscale16;
-    if (m_display && m_display->setBackground(image) == 0 && m_showingLogo) {
-        m_showingLogo = false;
-        m_display->zoomFitWnd();
-    }
+    if (m_display && m_display->setBackground(image) == 0) pictureShown();
 }
 
 void Image2DWnd::setBackground(const NuvImage& image) {
     m_wideGrey = image.mat().depth() != CV_8U;
-    if (m_display && m_display->setBackground(image) == 0 && m_showingLogo) {
-        m_showingLogo = false;
-        m_display->zoomFitWnd();
-    }
+    if (m_display && m_display->setBackground(image) == 0) pictureShown();
 }
 
 void Image2DWnd::getBackground(QImage* image) const {

@@ -78,6 +78,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void setPictureToolsEnabled(bool enabled);
+    // A real frame replaced the logo (or followed another frame).
+    void pictureShown();
+
     QString m_cameraName;
     ZMKImageWnd* m_display = nullptr;
     QWidget* m_displayViewport = nullptr;  // the display's own viewport, where image presses land

@@ -33,29 +33,50 @@ private slots:
     void cleanup() { closePane(); }
 
     void lengths_data() {
+        QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("kept");
         QTest::addColumn<QStringList>("lengths");  // horizontal, vertical, cartesian
-        const auto row = [](const char* name, const char* typed, const char* kept,
-                            const QStringList& lengths) {
-            QTest::newRow(name) << QString(typed) << QString(kept) << lengths;
+        QTest::addColumn<bool>("refused");
+        const auto row = [](const char* name, const char* locale, const char* typed, const char* kept,
+                            const QStringList& lengths, bool refused = false) {
+            QTest::newRow(name) << QString(locale) << QString(typed) << QString(kept) << lengths << refused;
         };
-        row("1 mm", "1", "1", {"400 mm", "400 mm", "565.685 mm"});
-        row("2 mm", "2", "2", {"800 mm", "800 mm", "1131.37 mm"});
-        row("in range", "99999.99", "99999.99", {"4e+07 mm", "4e+07 mm", "5.65685e+07 mm"});
-        row("three decimals", "1.255", "1.25", {"500 mm", "500 mm", "707.107 mm"});
-        // A refused length measures nothing rather than something wrong.
-        row("empty", "", "", {"0 mm", "0 mm", "0 mm"});
-        row("too large", "100000", "100000", {"0 mm", "0 mm", "0 mm"});
-        row("below one", "0.5", "0.5", {"0 mm", "0 mm", "0 mm"});
-        row("letters", "abc", "", {"0 mm", "0 mm", "0 mm"});
+        const QStringList one{"400 mm", "400 mm", "565.685 mm"};
+        row("1 mm", "C", "1", "1", one);
+        row("2 mm", "C", "2", "2", {"800 mm", "800 mm", "1131.37 mm"});
+        row("largest", "C", "99999.99", "99999.99", {"4e+07 mm", "4e+07 mm", "5.65685e+07 mm"});
+        // Pixel sizes are fractions of a millimetre: the common case.
+        row("half", "C", "0.5", "0.5", {"200 mm", "200 mm", "282.843 mm"});
+        row("quarter", "C", "0.25", "0.25", {"100 mm", "100 mm", "141.421 mm"});
+        row("tenth", "C", "0.1", "0.1", {"40 mm", "40 mm", "56.5685 mm"});
+        row("twentieth", "C", "0.05", "0.05", {"20 mm", "20 mm", "28.2843 mm"});
+        row("no leading zero", "C", ".5", ".5", {"200 mm", "200 mm", "282.843 mm"});
+        row("six decimals", "C", "0.0012345", "0.001234", {"0.4936 mm", "0.4936 mm", "0.698056 mm"});
+        // A decimal comma means the same under any locale and is never a group separator.
+        row("comma, English", "en_US", "0,5", "0,5", {"200 mm", "200 mm", "282.843 mm"});
+        row("comma, German", "de_DE", "0,5", "0,5", {"200 mm", "200 mm", "282.843 mm"});
+        row("point, German", "de_DE", "0.5", "0.5", {"200 mm", "200 mm", "282.843 mm"});
+        // A refused entry keeps measuring with the last valid length and says why.
+        row("empty", "C", "", "", one, true);
+        row("zero", "C", "0", "0", one, true);
+        row("zero decimals", "de_DE", "0,000", "0,000", one, true);
+        row("separator only", "C", ",", ",", one, true);
+        row("too large", "C", "100000", "10000", {"4e+06 mm", "4e+06 mm", "5.65685e+06 mm"});
+        row("letters", "C", "abc", "", one, true);
+        row("two separators", "C", "1.2,5", "1.25", {"500 mm", "500 mm", "707.107 mm"});
     }
 
     void lengths() {
+        QFETCH(QString, locale);
         QFETCH(QString, typed);
         QFETCH(QString, kept);
         QFETCH(QStringList, lengths);
+        QFETCH(bool, refused);
+        const QLocale before;
+        QLocale::setDefault(QLocale(locale));
         MeasureLengthWidget w;
+        QLocale::setDefault(before);
         w.show();
         w.setPoints(NuvPoint(0, 0), NuvPoint(400, 400));
         auto* edit = child<QLineEdit>(&w, "lineEdit");
@@ -65,10 +86,19 @@ private slots:
         QCOMPARE(edit->text(), kept);
         QStringList texts = QStringList{"(0, 0)", "(400, 400)"} + lengths;
         QCOMPARE(shown(&w), texts);
+        auto* why = child<QLabel>(&w, "labelInputError");
+        QCOMPARE(why->isVisible(), refused);
+        QCOMPARE(edit->toolTip().isEmpty(), !refused);
+        if (refused) QVERIFY2(why->text().contains(QLatin1String("greater than 0")), qPrintable(why->text()));
         // The unit labels the numbers and changes none of them.
         child<QComboBox>(&w, "comboBox")->setCurrentIndex(0);
         texts.replaceInStrings(QStringLiteral(" mm"), QStringLiteral(" cm"));
         QCOMPARE(shown(&w), texts);
+        // A valid length afterwards clears the complaint.
+        edit->setText(QStringLiteral("2"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        QVERIFY(!why->isVisible());
+        QCOMPARE(child<QLabel>(&w, "labelHLength")->text(), QStringLiteral("800 cm"));
     }
 
     void lineMovedWithMouse_data() {

@@ -1,9 +1,12 @@
 // Grid and cross-hair settings panels and the 2D pane's overlays, driven through buttons, spin boxes
 // and the pop-ups; what is drawn is read back from the screen.
+#include <QComboBox>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QWidgetAction>
 #include <QtTest>
 #include <functional>
@@ -11,6 +14,7 @@
 
 #include "CrossConfigWidget.h"
 #include "CrossHairWidget.h"
+#include "GreyHistogramWidget.h"
 #include "GridConfigWidget.h"
 #include "MeasureTool.h"
 #include "OverlayTool.h"
@@ -58,6 +62,36 @@ private slots:
         closePane();
         ModalSeam::setHandler(nullptr);
         m_modals.reset();
+    }
+
+    // What the pop-ups and the histogram panel show reads as words, not as code names or typos.
+    void visibleTextsReadAsWords() {
+        GridConfigWidget grid;
+        CrossConfigWidget cross;
+        GreyHistogramWidget histogram;
+        const QRegularExpression codeName(QStringLiteral("[a-z][A-Z]|Peofile"));
+        QStringList texts;
+        for (QWidget* panel : {static_cast<QWidget*>(&grid), static_cast<QWidget*>(&cross),
+                               static_cast<QWidget*>(&histogram)}) {
+            for (auto* label : panel->findChildren<QLabel*>())
+                texts << label->text();
+            for (auto* button : panel->findChildren<QAbstractButton*>())
+                texts << button->text();
+            for (auto* combo : panel->findChildren<QComboBox*>())
+                for (int i = 0; i < combo->count(); ++i)
+                    texts << combo->itemText(i);
+            for (auto* table : panel->findChildren<QTableWidget*>())
+                for (int i = 0; i < table->columnCount(); ++i)
+                    texts << table->horizontalHeaderItem(i)->text();
+        }
+        for (const QString& text : texts)
+            QVERIFY2(!text.contains(codeName), qPrintable(text));
+        QVERIFY(texts.contains(QStringLiteral("Line width")));
+        QVERIFY(texts.contains(QStringLiteral("Line spacing")));
+        QVERIFY(texts.contains(QStringLiteral("Window coordinates")));
+        QVERIFY(texts.contains(QStringLiteral("Image coordinates")));
+        QVERIFY(texts.contains(QStringLiteral("Line Profile")));
+        QVERIFY(texts.contains(QStringLiteral("Std. deviation")));
     }
 
     void gridPanelPresetsSilentlyAndReportsEdits() {

@@ -131,6 +131,33 @@ private slots:
         QCOMPARE(m_pane->imageSize(), QSize(320, 240));
     }
 
+    // An empty pane offers no tools that would act on its logo: a camera released after frames were
+    // shown takes the pane back to that state, and a host frame brings the tools back.
+    void pictureToolsNeedAPicture() {
+        QCOMPARE(m_pane->setImageWndMode(1), 0);
+        Image2DWnd* v = m_pane->view2D();
+        const QList<QPushButton*> tools{v->btnCross,      v->btnCrossConfig, v->btnGrid,
+                                        v->btnGridConfig, v->btnMeasure,     v->btnZoomIn,
+                                        v->btnZoomOut,    v->btnRestore,     v->btnZoomFit};
+        const auto enabled = [&tools]() {
+            QVector<bool> states;
+            for (QPushButton* b : tools)
+                states << b->isEnabled();
+            return states;
+        };
+        const QVector<bool> none(tools.size(), false), all(tools.size(), true);
+        QCOMPARE(enabled(), none);
+        QImage frame(32, 16, QImage::Format_Grayscale8);
+        frame.fill(9);
+        m_pane->show2DImage(frame, false);
+        QCOMPARE(enabled(), all);
+        m_pane->resetCamera();
+        QCOMPARE(enabled(), none);
+        QVERIFY(!v->btnStartGrab->isEnabled() && !v->btnSingleSave->isEnabled());
+        m_pane->show2DImage(frame, false);
+        QCOMPARE(enabled(), all);
+    }
+
     void framesFollowThePaneMode() {
         // 2D -> profiler -> 2D, as a host switching a pane back and forth.
         QCOMPARE(m_pane->setImageWndMode(1), 0);

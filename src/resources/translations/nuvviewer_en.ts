@@ -147,22 +147,6 @@
 <context>
     <name>CrossConfigWidget</name>
     <message>
-        <source>WndCoordinate</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>ImageCoordinate</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>PosX</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>PosY</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Width</source>
         <translation type="unfinished"></translation>
     </message>
@@ -172,6 +156,22 @@
     </message>
     <message>
         <source>Center</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Window coordinates</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Image coordinates</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Position X</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Position Y</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -315,10 +315,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Line Peofile</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Column Profile</source>
         <translation type="unfinished"></translation>
     </message>
@@ -335,14 +331,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>CenterX</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>CenterY</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Width</source>
         <translation type="unfinished"></translation>
     </message>
@@ -352,14 +340,6 @@
     </message>
     <message>
         <source>Measure Position</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>PosX</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>PosY</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -375,38 +355,58 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>MinGrey</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>MaxGrey</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>AverageGrey</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Std.Deviation</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Grey</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Line Profile</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Center X</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Center Y</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Position X</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Position Y</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Min grey</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Max grey</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Average grey</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Std. deviation</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
     <name>GridConfigWidget</name>
     <message>
-        <source>LineWidth</source>
+        <source>Line width</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>LineSpace</source>
+        <source>Line spacing</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>LineColor</source>
+        <source>Line color</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -684,7 +684,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Enter a length from 1 to 99999.99</source>
+        <source>Enter a pixel length greater than 0, for example 0.05. Still measuring with %1.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

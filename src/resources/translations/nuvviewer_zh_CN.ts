@@ -147,22 +147,6 @@
 <context>
     <name>CrossConfigWidget</name>
     <message>
-        <source>WndCoordinate</source>
-        <translation>窗口坐标</translation>
-    </message>
-    <message>
-        <source>ImageCoordinate</source>
-        <translation>图像坐标</translation>
-    </message>
-    <message>
-        <source>PosX</source>
-        <translation>X坐标</translation>
-    </message>
-    <message>
-        <source>PosY</source>
-        <translation>Y坐标</translation>
-    </message>
-    <message>
         <source>Width</source>
         <translation>宽度</translation>
     </message>
@@ -173,6 +157,22 @@
     <message>
         <source>Center</source>
         <translation>居中</translation>
+    </message>
+    <message>
+        <source>Window coordinates</source>
+        <translation>窗口坐标</translation>
+    </message>
+    <message>
+        <source>Image coordinates</source>
+        <translation>图像坐标</translation>
+    </message>
+    <message>
+        <source>Position X</source>
+        <translation>X坐标</translation>
+    </message>
+    <message>
+        <source>Position Y</source>
+        <translation>Y坐标</translation>
     </message>
 </context>
 <context>
@@ -315,10 +315,6 @@
         <translation>直方图</translation>
     </message>
     <message>
-        <source>Line Peofile</source>
-        <translation>行剖面</translation>
-    </message>
-    <message>
         <source>Column Profile</source>
         <translation>列剖面</translation>
     </message>
@@ -335,14 +331,6 @@
         <translation>全局ROI</translation>
     </message>
     <message>
-        <source>CenterX</source>
-        <translation>中心X</translation>
-    </message>
-    <message>
-        <source>CenterY</source>
-        <translation>中心Y</translation>
-    </message>
-    <message>
         <source>Width</source>
         <translation>宽度</translation>
     </message>
@@ -353,14 +341,6 @@
     <message>
         <source>Measure Position</source>
         <translation>测量位置</translation>
-    </message>
-    <message>
-        <source>PosX</source>
-        <translation>X坐标</translation>
-    </message>
-    <message>
-        <source>PosY</source>
-        <translation>Y坐标</translation>
     </message>
     <message>
         <source>Cancel</source>
@@ -375,38 +355,58 @@
         <translation>通道</translation>
     </message>
     <message>
-        <source>MinGrey</source>
+        <source>Grey</source>
+        <translation>灰度</translation>
+    </message>
+    <message>
+        <source>Line Profile</source>
+        <translation>行剖面</translation>
+    </message>
+    <message>
+        <source>Center X</source>
+        <translation>中心X</translation>
+    </message>
+    <message>
+        <source>Center Y</source>
+        <translation>中心Y</translation>
+    </message>
+    <message>
+        <source>Position X</source>
+        <translation>X坐标</translation>
+    </message>
+    <message>
+        <source>Position Y</source>
+        <translation>Y坐标</translation>
+    </message>
+    <message>
+        <source>Min grey</source>
         <translation>最小灰度</translation>
     </message>
     <message>
-        <source>MaxGrey</source>
+        <source>Max grey</source>
         <translation>最大灰度</translation>
     </message>
     <message>
-        <source>AverageGrey</source>
+        <source>Average grey</source>
         <translation>平均灰度</translation>
     </message>
     <message>
-        <source>Std.Deviation</source>
+        <source>Std. deviation</source>
         <translation>标准差</translation>
-    </message>
-    <message>
-        <source>Grey</source>
-        <translation>灰度</translation>
     </message>
 </context>
 <context>
     <name>GridConfigWidget</name>
     <message>
-        <source>LineWidth</source>
+        <source>Line width</source>
         <translation>线宽</translation>
     </message>
     <message>
-        <source>LineSpace</source>
+        <source>Line spacing</source>
         <translation>线间距</translation>
     </message>
     <message>
-        <source>LineColor</source>
+        <source>Line color</source>
         <translation>线颜色</translation>
     </message>
 </context>
@@ -684,8 +684,8 @@
         <translation>直线长度：</translation>
     </message>
     <message>
-        <source>Enter a length from 1 to 99999.99</source>
-        <translation>请输入 1 到 99999.99 之间的长度</translation>
+        <source>Enter a pixel length greater than 0, for example 0.05. Still measuring with %1.</source>
+        <translation>请输入大于 0 的像素长度，例如 0.05。仍按 %1 测量。</translation>
     </message>
 </context>
 <context>
