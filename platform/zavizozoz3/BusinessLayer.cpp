@@ -197,6 +197,8 @@ void BusinessLayer::recordGrab(const std::string& key, bool start) {
 
 void BusinessLayer::recordLog(const std::string& line) {
     std::lock_guard<std::mutex> lock(m_observationsMutex);
+    // A fault that repeats every frame (a full disk while recording) must not grow the log for ever.
+    if (m_logLines.size() >= Control::kLogLinesKept) m_logLines.pop_front();
     m_logLines.push_back(line);
 }
 
@@ -219,7 +221,7 @@ int BusinessLayer::grabCount(const std::string& key, bool start) const {
 
 std::vector<std::string> BusinessLayer::logLines() const {
     std::lock_guard<std::mutex> lock(m_observationsMutex);
-    return m_logLines;
+    return std::vector<std::string>(m_logLines.begin(), m_logLines.end());
 }
 
 std::vector<Control::RoiPosCall> BusinessLayer::roiPosCalls() const {

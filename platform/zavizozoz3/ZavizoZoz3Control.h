@@ -4,6 +4,7 @@
 /// Everything here is thread-safe. Listener events are delivered on the business layer's own
 /// event thread (post*) in posting order; waitIdle() returns once every event posted before
 /// the call has been delivered.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -192,7 +193,9 @@ std::string lastFocusKey();
 int startGrabCount(const std::string& key);
 /// @return how often StopGrab() was called for @p key.
 int stopGrabCount(const std::string& key);
-/// @return the VLogError() lines as "module: message", oldest first.
+/// How many VLogError() lines are kept: older ones are dropped first.
+constexpr size_t kLogLinesKept = 10000;
+/// @return the last kLogLinesKept VLogError() lines as "module: message", oldest first.
 std::vector<std::string> logLines();
 /// One recorded SetROIPos() call.
 struct RoiPosCall {
