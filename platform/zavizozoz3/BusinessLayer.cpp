@@ -282,6 +282,8 @@ void BusinessLayer::reset() {
         devices = m_cameras;
         devices.insert(devices.end(), m_graveyard.begin(), m_graveyard.end());
     }
+    stopGrabDelay.set(std::chrono::milliseconds(0));
+    stopGrabDelay.releaseAll();
     for (const auto& device : devices)
         device->stopGrab();
     m_events.stop();

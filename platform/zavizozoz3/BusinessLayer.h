@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "BufferTracker.h"
+#include "CallDelay.h"
 #include "CameraDevice.h"
 #include "EventThread.h"
 #include "FrameSink.h"
@@ -53,6 +54,9 @@ public:
     int listenerCount() const;
 
     EventThread& events() { return m_events; }
+
+    // Test hook: StopGrab waits here, as on a camera that is slow to stop.
+    CallDelay stopGrabDelay;
 
     // ROI draw events: queued on any thread, delivered to the ROI listeners on the GUI thread.
     RoiDrawQueue roiDraws;

@@ -47,6 +47,13 @@ void setConnected(const std::string& key, bool connected);
 void setOpen(const std::string& key, bool open);
 /// @return whether camera @p key is grabbing (false for an unknown key).
 bool isGrabbing(const std::string& key);
+/// Makes every StopGrab() from now on take @p milliseconds before it stops the camera, as a camera
+/// that is slow to answer; 0 (the default, and after reset()) lets it stop at once.
+void setStopGrabDelay(int milliseconds);
+/// Lets every StopGrab() that is waiting for its delay go on now.
+void releaseStopGrabs();
+/// @return how many StopGrab() calls are waiting for their delay now.
+int stopGrabsHeld();
 
 /// @name GenICam cameras (GigE Vision, USB3 Vision) through Aravis
 ///@{
