@@ -1,0 +1,38 @@
+#include "SaveWorkerKeeper.h"
+
+#include <algorithm>
+
+#include "SaveImageTool.h"
+
+SaveWorkerKeeper& SaveWorkerKeeper::instance() {
+    // Made on the first hand-over, so it goes before the business layer it logs to.
+    static SaveWorkerKeeper keeper;
+    return keeper;
+}
+
+SaveWorkerKeeper::~SaveWorkerKeeper() {
+    std::lock_guard<std::mutex> lock(m_toolsMutex);
+    // Each destructor waits until its worker has written what it accepted.
+    m_tools.clear();
+}
+
+void SaveWorkerKeeper::adopt(std::unique_ptr<SaveImageTool> tool) {
+    if (!tool) return;
+    SaveWorkerKeeper& keeper = instance();
+    std::lock_guard<std::mutex> lock(keeper.m_toolsMutex);
+    keeper.releaseFinishedLocked();
+    if (tool->finishInBackground()) keeper.m_tools.push_back(std::move(tool));
+}
+
+int SaveWorkerKeeper::keptCount() {
+    SaveWorkerKeeper& keeper = instance();
+    std::lock_guard<std::mutex> lock(keeper.m_toolsMutex);
+    keeper.releaseFinishedLocked();
+    return static_cast<int>(keeper.m_tools.size());
+}
+
+void SaveWorkerKeeper::releaseFinishedLocked() {
+    m_tools.erase(std::remove_if(m_tools.begin(), m_tools.end(),
+                                 [](const std::unique_ptr<SaveImageTool>& t) { return t->finished(); }),
+                  m_tools.end());
+}
