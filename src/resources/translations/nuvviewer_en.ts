@@ -615,6 +615,10 @@
         <source>Discard</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>finishing %1 frames</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>ImageWnd</name>
@@ -888,6 +892,18 @@
     </message>
     <message>
         <source>;;CSV(*.csv);;BIN(*.bin);;OBJ(*.obj);;ECD(*.ecd);;JXR(*.jxr)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 of %2 frames saved</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 discarded: the disk could not keep up</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 failed: they could not be written, see the log</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
