@@ -245,6 +245,15 @@ int SaveImageTool::queuedFramesLocked() const {
     }
 }
 
+bool SaveImageTool::refusedLocked() const {
+    if (m_finishPending || m_draining || m_quit) return true;
+    // A run that holds as many frames as its limit asks for needs no more: later frames are not
+    // part of it (and not lost).
+    if (!m_running || m_run.mode == SingleSave) return false;
+    const int held = m_counters.processed + (m_inFlight ? 1 : 0) + queuedFramesLocked();
+    return held >= std::max(1, m_run.settings.frameLimit);
+}
+
 bool SaveImageTool::admitLocked(int queued, qint64 bytes) {
     // A frame larger than the byte bound is still taken into an empty queue: one frame at a time.
     if (queued > m_capacity || (m_queuedBytes > 0 && m_queuedBytes + bytes > m_byteLimit)) {
@@ -270,7 +279,7 @@ void SaveImageTool::enqueue(QList<Entry>* queue, const Entry& entry) {
     bool admitted = false;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_finishPending || m_draining || m_quit) return;
+        if (refusedLocked()) return;
         admitted = admitLocked(queue->size(), bytesOf(entry));
         if (admitted) queue->append(entry);
         report(m_counters);
@@ -295,7 +304,7 @@ void SaveImageTool::addQImage(const QImage& image) {
     if (copy.isNull() && !image.isNull()) {
         // No memory for the copy: the frame is lost like one refused by a full queue.
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_finishPending || m_draining || m_quit) return;
+        if (refusedLocked()) return;
         ++m_counters.discarded;
         report(m_counters);
         return;
@@ -306,7 +315,7 @@ void SaveImageTool::addQImage(const QImage& image) {
 void SaveImageTool::addSLFrame(const QMap<int, NuvImage*>& images, const NuvRangeImage& range) {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_finishPending || m_draining || m_quit || (images.isEmpty() && range.height() <= 0)) {
+        if (refusedLocked() || (images.isEmpty() && range.height() <= 0)) {
             deleteImages(images);
             return;
         }

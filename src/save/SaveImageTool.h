@@ -135,6 +135,8 @@ private:
     // Admits a frame of `bytes` to a queue of length `queued`; false when it was discarded.
     // Under m_mutex.
     bool admitLocked(int queued, qint64 bytes);
+    // Whether a frame offered now is no part of a run: one has ended, or has all its frames.
+    bool refusedLocked() const;
     template <class Entry>
     void enqueue(QList<Entry>* queue, const Entry& entry);
     bool hasFrameLocked() const;
