@@ -359,6 +359,19 @@ private slots:
         tool.stop();
         // The worker reports the empty run's end: the spy must outlive that report.
         QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 2, 5000);
+
+        // Frames offered once the run holds its limit are no part of it: neither kept nor lost.
+        Control::setParameterInfo(PARAMETER_FRAME_LIMIT, "2");
+        Control::setParameterInfo(PARAMETER_QUEUE_CAPACITY, "1");
+        WriteGate gate;
+        tool.setBeforeWrite(gate.hook());
+        tool.start();
+        for (int i = 0; i < 4; ++i)
+            tool.addImage(greyImage(8, 8));
+        QVERIFY(gate.release());
+        QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 3, 5000);
+        QCOMPARE(tool.processedCount(), 2);
+        QCOMPARE(tool.lastRunSummary().discarded, 0);
     }
 
     void stopCompletesTheFrameInProgress() {
@@ -640,6 +653,8 @@ private slots:
     }
 
     void recordingTheAreaScanCamera() {
+        // A queue deep enough that nothing is lost on a busy machine: the run ends with its tip.
+        Control::setParameterInfo(PARAMETER_QUEUE_CAPACITY, "100");
         bind(Control::CameraKind::AreaScan, "AS");
         Control::setFrameRate(m_key, 50);
         Image2DWnd* v = m_pane->view2D();
