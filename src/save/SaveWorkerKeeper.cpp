@@ -1,5 +1,6 @@
 #include "SaveWorkerKeeper.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 #include "SaveImageTool.h"
@@ -7,6 +8,11 @@
 SaveWorkerKeeper& SaveWorkerKeeper::instance() {
     // Made on the first hand-over, so it goes before the business layer it logs to.
     static SaveWorkerKeeper keeper;
+    static const bool joinedWithApplication = []() {
+        qAddPostRoutine(&SaveWorkerKeeper::joinAll);
+        return true;
+    }();
+    Q_UNUSED(joinedWithApplication);
     return keeper;
 }
 
@@ -14,6 +20,16 @@ SaveWorkerKeeper::~SaveWorkerKeeper() {
     std::lock_guard<std::mutex> lock(m_toolsMutex);
     // Each destructor waits until its worker has written what it accepted.
     m_tools.clear();
+}
+
+void SaveWorkerKeeper::joinAll() {
+    std::vector<std::unique_ptr<SaveImageTool>> tools;
+    {
+        SaveWorkerKeeper& keeper = instance();
+        std::lock_guard<std::mutex> lock(keeper.m_toolsMutex);
+        tools.swap(keeper.m_tools);
+    }
+    tools.clear();  // each destructor waits for its worker
 }
 
 void SaveWorkerKeeper::adopt(std::unique_ptr<SaveImageTool> tool) {
