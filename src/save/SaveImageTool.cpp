@@ -456,6 +456,7 @@ void SaveImageTool::save3DAction() {
             }
         }
     }
-    m_loopActive = false;
+    // Nothing of the tool is touched past the last unlock: its owner may free it once it sees
+    // the loop has ended.
     QThread::currentThread()->quit();
 }
