@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <new>
 
 #include "Nuv3DDataConvert.h"
 #include "Nuv3DFileOperation.h"
@@ -77,6 +78,22 @@ bool writeFile(const QString& path, const char* bytes, size_t size) {
     ImageFileWriter::logError(
         QStringLiteral("Save image failed, path = %1, error = %2")
             .arg(path, QString::fromLocal8Bit(std::strerror(written ? errno : writeErrno))));
+    return false;
+}
+// Runs one file's write, which builds whole-file buffers, point clouds and colour conversions on
+// the heap: a file the memory does not suffice for fails with a logged reason, and the worker
+// (and the host) go on.
+template <class Write>
+bool guarded(const QString& path, Write&& write) {
+    try {
+        return write();
+    } catch (const std::bad_alloc&) {
+        ImageFileWriter::logError(
+            QStringLiteral("Save image failed, path = %1, error = out of memory").arg(path));
+    } catch (const std::exception& e) {
+        ImageFileWriter::logError(QStringLiteral("Save image failed, path = %1, error = %2")
+                                      .arg(path, QString::fromLocal8Bit(e.what())));
+    }
     return false;
 }
 }  // namespace
@@ -178,24 +195,20 @@ bool ImageFileWriter::writeFrame(const Frame& frame, int number, QStringList* fi
     for (const QString& path : paths) {
         // A frame is saved only when all of its files are: a full disk must not hide behind the
         // small file written last.
-        if (frame.kind == ProfileKind) {
-            result &= writeProfileFrame(frame, path);
-        } else if (frame.kind == ImageKind) {
-            if (!frame.picture.isNull()) {
-                const QImage grey = frame.picture.format() == QImage::Format_Grayscale8
-                                        ? frame.picture
-                                        : frame.picture.convertToFormat(QImage::Format_RGB888);
-                const uint32_t format =
-                    grey.format() == QImage::Format_Grayscale8 ? NuvPixelFormat::Mono8 : NuvPixelFormat::RGB8;
-                result &= writeImage(NuvImage(grey.width(), grey.height(), format, grey.constBits(),
-                                              static_cast<size_t>(grey.bytesPerLine()), false),
-                                     path);
-            } else {
-                result &= writeImage(frame.image, path);
-            }
-        } else {
-            result &= writeRangeFrame(frame, path);
-        }
+        result &= guarded(path, [&]() {
+            if (frame.kind == ProfileKind) return writeProfileFrame(frame, path);
+            if (frame.kind != ImageKind) return writeRangeFrame(frame, path);
+            if (frame.picture.isNull()) return writeImage(frame.image, path);
+            const QImage grey = frame.picture.format() == QImage::Format_Grayscale8
+                                    ? frame.picture
+                                    : frame.picture.convertToFormat(QImage::Format_RGB888);
+            if (grey.isNull()) throw std::bad_alloc();  // the conversion had no memory
+            const uint32_t format =
+                grey.format() == QImage::Format_Grayscale8 ? NuvPixelFormat::Mono8 : NuvPixelFormat::RGB8;
+            return writeImage(NuvImage(grey.width(), grey.height(), format, grey.constBits(),
+                                       static_cast<size_t>(grey.bytesPerLine()), false),
+                              path);
+        });
     }
     if (files) *files = paths;
     return result;
@@ -253,11 +266,11 @@ bool ImageFileWriter::writeMultiImageFrame(const QMap<int, NuvImage*>& images, c
         }
         const QString path = m_target + '/' + name;
         if (files) files->append(path);
-        if (path.contains(QLatin1String("csv"))) {
-            writeText(path, imageCsv(*it.value()));
-        } else {
-            result = writeImage(*it.value(), path);
-        }
+        const NuvImage& image = *it.value();
+        result = guarded(path, [&]() {
+            return path.contains(QLatin1String("csv")) ? writeText(path, imageCsv(image))
+                                                       : writeImage(image, path);
+        });
     }
     if (!result || range.height() < 1) return result;
 
@@ -281,12 +294,14 @@ bool ImageFileWriter::writeMultiImageFrame(const QMap<int, NuvImage*>& images, c
     }
     const QString path = m_target + '/' + name;
     if (files) files->append(path);
-    NuvRangeImage copy = range;
-    if (m_frameInfo) applyRangeInfo(&copy, info());
-    if (path.contains(QLatin1String(".bin"))) return writeRangeBin(copy, path);
-    // The range file of a multi-image frame holds heights whatever its suffix.
-    if (containsAny(path, {".pcd", ".ply", ".obj"})) return writeRangePointCloud(copy, path);
-    return writeRangeImage(copy, path);
+    return guarded(path, [&]() {
+        NuvRangeImage copy = range;
+        if (m_frameInfo) applyRangeInfo(&copy, info());
+        if (path.contains(QLatin1String(".bin"))) return writeRangeBin(copy, path);
+        // The range file of a multi-image frame holds heights whatever its suffix.
+        if (containsAny(path, {".pcd", ".ply", ".obj"})) return writeRangePointCloud(copy, path);
+        return writeRangeImage(copy, path);
+    });
 }
 
 // ---- text layouts --------------------------------------------------------------------------

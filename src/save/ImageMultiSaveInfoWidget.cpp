@@ -32,6 +32,7 @@ ImageMultiSaveInfoWidget::~ImageMultiSaveInfoWidget() {
 
 void ImageMultiSaveInfoWidget::setTotalCount(int n) {
     m_total = n;
+    if (m_finishing) return;  // the frames left matter more now
     m_ui->lbTotalCount->setText(QStringLiteral("%1 %2").arg(n).arg(tr("Images")));
 }
 
@@ -51,8 +52,10 @@ void ImageMultiSaveInfoWidget::setDiscardCount(int n) {
 }
 
 void ImageMultiSaveInfoWidget::refreshTexts() {
-    // A recording strip keeps its running time on top.
-    if (m_clockRunning) {
+    // A recording strip keeps its running time on top, a stopped run its frames left.
+    if (m_finishing) {
+        showFinishing();
+    } else if (m_clockRunning) {
         showElapsed();
     } else {
         setTotalCount(m_total);
@@ -68,6 +71,17 @@ void ImageMultiSaveInfoWidget::startElapsedClock() {
     m_timer.setInterval(1000);
     connect(&m_timer, &QTimer::timeout, this, &ImageMultiSaveInfoWidget::onTimeout, Qt::UniqueConnection);
     m_timer.start();
+}
+
+void ImageMultiSaveInfoWidget::setFinishing(int frames) {
+    m_finishing = true;
+    m_finishingFrames = frames;
+    m_timer.stop();
+    showFinishing();
+}
+
+void ImageMultiSaveInfoWidget::showFinishing() {
+    m_ui->lbTotalCount->setText(tr("finishing %1 frames").arg(m_finishingFrames));
 }
 
 void ImageMultiSaveInfoWidget::onTimeout() {

@@ -23,6 +23,10 @@ public:
     void refreshTexts();
     // The top label shows the running time from now on, counting every second.
     void startElapsedClock();
+    // The run was stopped and its accepted frames are still being written: the top label says
+    // how many are left (the clock stops).
+    void setFinishing(int frames);
+    bool isFinishing() const { return m_finishing; }
 
     QString totalText() const;
     QString usageText() const;
@@ -35,13 +39,16 @@ public slots:
 
 private:
     void showElapsed();
+    void showFinishing();
 
     int m_total = 0;
     uchar m_usageRate = 0;
     int m_dealCount = 0;
     int m_discardCount = 0;
     int m_elapsedSeconds = 0;
+    int m_finishingFrames = 0;
     bool m_clockRunning = false;
+    bool m_finishing = false;
     QTimer m_timer;
     Ui::ImageMultiSaveInfoWidget* m_ui;
 };

@@ -18,6 +18,7 @@
 #include "ImageWnd.h"
 #include "ModalSeam.h"
 #include "RangeStreamer.h"
+#include "SaveWorkerKeeper.h"
 #include "ZavizoZoz3.h"
 
 namespace {
@@ -59,10 +60,13 @@ PaneSaveCommands::PaneSaveCommands(ImageWnd* pane) : QObject(pane), m_pane(pane)
 }
 
 PaneSaveCommands::~PaneSaveCommands() {
-    // The strips belong to the views; the worker completes its frames before it goes.
+    // The strips belong to the views. The worker writes the frames it accepted on its own
+    // thread; the pane does not wait for it.
     if (m_view3D) m_view3D->setSaver(nullptr);
     delete m_multiSaveStrip;
     delete m_recordingStrip;
+    m_worker.disconnect(this);
+    SaveWorkerKeeper::adopt(std::move(m_workerOwner));
 }
 
 // ---- views and camera ----------------------------------------------------------------------
@@ -152,16 +156,31 @@ void PaneSaveCommands::showBox(Box box) {
          QT_TR_NOOP("Error"), 3, QT_TR_NOOP("I know"), nullptr},
     };
     const Spec& s = specs[box];
-    CMessageBox message(tr(s.title), tr(s.text), s.level, m_pane);
-    const char* const buttons[] = {s.button0, s.button1};
+    showMessage(tr(s.title), tr(s.text), s.level, s.button0 ? tr(s.button0) : QString(),
+                s.button1 ? tr(s.button1) : QString());
+}
+
+// An empty button text hides the button.
+void PaneSaveCommands::showMessage(const QString& title, const QString& text, int level,
+                                   const QString& button0, const QString& button1) {
+    CMessageBox message(title, text, level, m_pane);
+    const QString buttons[] = {button0, button1};
     for (int i = 0; i < 2; ++i) {
-        if (buttons[i]) {
-            message.setButtonText(i, tr(buttons[i]));
+        if (!buttons[i].isEmpty()) {
+            message.setButtonText(i, buttons[i]);
         } else {
             message.setButtonHidden(i, true);
         }
     }
     message.exec();  // every box ends its command, whatever was pressed
+}
+
+void PaneSaveCommands::showLossBox(const SaveImageTool::RunSummary& summary) {
+    QStringList parts{tr("%1 of %2 frames saved").arg(summary.saved).arg(summary.offered())};
+    if (summary.discarded > 0) parts << tr("%1 discarded: the disk could not keep up").arg(summary.discarded);
+    if (summary.failed > 0)
+        parts << tr("%1 failed: they could not be written, see the log").arg(summary.failed);
+    showMessage(tr("Error"), parts.join(QStringLiteral("; ")), 3, tr("I know"), QString());
 }
 
 void PaneSaveCommands::showTip(bool success, bool video, const QString& path) {
@@ -391,6 +410,7 @@ bool PaneSaveCommands::toggleMultiSave(QPushButton* button) {
 
 void PaneSaveCommands::startMultiSave(QPushButton* button, QWidget* stripParent, int stripTop) {
     button->setStyleSheet(QStringLiteral("image: url(:/Resource/icons/multiSave/hover.png);"));
+    if (m_multiSaveStrip && m_multiSaveStrip->isFinishing()) delete m_multiSaveStrip;  // an earlier run's
     if (!m_multiSaveStrip) {
         m_multiSaveStrip = new ImageMultiSaveInfoWidget(stripParent);
         m_multiSaveStrip->resize(kStripSize, kStripSize);
@@ -437,9 +457,9 @@ void PaneSaveCommands::endMultiSave(bool withBox) {
     }
     if (m_view2D) m_view2D->btnRecording->setEnabled(m_cameraBound);
     m_multiSaveButton = nullptr;
-    delete m_multiSaveStrip;
     m_multiSaving = false;
     m_worker.stop();
+    finishStrip(m_multiSaveStrip);
     if (!withBox || m_worker.processedCount() > 0 || m_worker.holdsFrame()) return;
     const bool grabStopped =
         m_view3D ? m_view3D->btn3DStartGrab->isEnabled() : (m_view2D && !m_view2D->btnStartGrab->isHidden());
@@ -466,6 +486,7 @@ void PaneSaveCommands::recordingClicked() {
     const QString folder = runFolder(autoName, ZavizoZoz3::PARAMETER_RECORD_DIR, true);
     if (folder.isEmpty()) return;
     m_saveDirectory = folder;
+    if (m_recordingStrip && m_recordingStrip->isFinishing()) delete m_recordingStrip;  // an earlier run's
     if (!m_recordingStrip) {
         m_recordingStrip = new ImageMultiSaveInfoWidget(v->wdg2DImageWnd);
         m_recordingStrip->resize(kStripSize, kStripSize);
@@ -488,9 +509,19 @@ void PaneSaveCommands::endRecording() {
         m_view2D->btnRecording->setProperty(kSelected, false);
         m_view2D->btnMultiSave->setEnabled(m_cameraBound);
     }
-    delete m_recordingStrip;
     m_recording = false;
     m_worker.stop();
+    finishStrip(m_recordingStrip);
+}
+
+void PaneSaveCommands::finishStrip(QPointer<ImageMultiSaveInfoWidget>& strip) {
+    if (!strip) return;
+    const int pending = m_worker.isSaving() ? m_worker.pendingCount() : 0;
+    if (pending > 0) {
+        strip->setFinishing(pending);
+    } else {
+        delete strip;
+    }
 }
 
 // ---- frames and progress -------------------------------------------------------------------
@@ -518,6 +549,9 @@ void PaneSaveCommands::saveImageArrayFrame(const QMap<int, NuvImage*>& images, i
 }
 
 void PaneSaveCommands::multiSaveInfoUpdate(uint total, uchar usageRate, int dealCount, int discardCount) {
+    for (ImageMultiSaveInfoWidget* strip : {m_multiSaveStrip.data(), m_recordingStrip.data()}) {
+        if (strip && strip->isFinishing()) strip->setFinishing(m_worker.pendingCount());
+    }
     if (m_multiSaveStrip) {
         m_multiSaveStrip->setTotalCount(static_cast<int>(total));
     } else if (!m_recordingStrip) {
@@ -541,6 +575,15 @@ void PaneSaveCommands::onSaveFinish(bool status, QString path) {
     // A recording that reached its frame limit is over as well: the button and strip follow.
     if (m_recording && m_worker.saveMode() == SaveImageTool::Recording && !m_worker.isSaving())
         endRecording();
+    // A stopped run has written its last frame.
+    for (QPointer<ImageMultiSaveInfoWidget>* strip : {&m_multiSaveStrip, &m_recordingStrip}) {
+        if (*strip && (*strip)->isFinishing()) delete strip->data();
+    }
+    const SaveImageTool::RunSummary summary = m_worker.lastRunSummary();
+    if (m_worker.saveMode() != SaveImageTool::SingleSave && summary.lost()) {
+        showLossBox(summary);
+        return;
+    }
     switch (m_worker.saveMode()) {
         case SaveImageTool::SingleSave:
             showTip(status, false, path);

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <memory>
 
 #include <QPushButton>
 
@@ -75,6 +76,12 @@ private:
         WideHeightsFormat
     };
     void showBox(Box box);
+    void showMessage(const QString& title, const QString& text, int level, const QString& button0,
+                     const QString& button1);
+    // The box of a run that lost frames: how many of how many were written, and why.
+    void showLossBox(const SaveImageTool::RunSummary& summary);
+    // A stopped run's strip stays, counting the frames still to write, until the run's end.
+    void finishStrip(QPointer<ImageMultiSaveInfoWidget>& strip);
     // The folder of a run: chosen or configured, plus one sub-folder per camera. Empty when a
     // check failed (its box was shown) or the dialog was cancelled.
     QString runFolder(bool autoName, int dirItem, bool recording);
@@ -103,5 +110,7 @@ private:
     bool m_multiSaving = false;
     bool m_recording = false;
     bool m_cameraBound = false;
-    SaveImageTool m_worker;
+    // Handed to SaveWorkerKeeper when the pane goes, so that closing never waits for the disk.
+    std::unique_ptr<SaveImageTool> m_workerOwner = std::make_unique<SaveImageTool>();
+    SaveImageTool& m_worker = *m_workerOwner;
 };

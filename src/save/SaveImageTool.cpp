@@ -3,33 +3,103 @@
 #include <QMetaObject>
 #include <QThread>
 #include <algorithm>
+#include <exception>
+#include <new>
 #include <opencv2/core.hpp>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "ImageFileWriter.h"
 #include "ZavizoZoz3.h"
 
 namespace {
+constexpr qint64 kMaxQueueBytes = qint64(1) << 30;
+
 void deleteImages(const QMap<int, NuvImage*>& images) {
     qDeleteAll(images);
 }
+
+qint64 physicalMemory() {
+#ifdef _WIN32
+    MEMORYSTATUSEX status;
+    status.dwLength = sizeof status;
+    return GlobalMemoryStatusEx(&status) ? static_cast<qint64>(status.ullTotalPhys) : 0;
+#else
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    return pages > 0 && pageSize > 0 ? static_cast<qint64>(pages) * pageSize : 0;
+#endif
+}
+
+// Bytes a queued frame keeps alive (pixels may be shared with the pane: counted all the same).
+qint64 bytesOf(const NuvImage& image) {
+    return static_cast<qint64>(image.step()) * image.height();
+}
+qint64 bytesOf(const NuvRangeImage& range) {
+    return static_cast<qint64>(range.byteSize());
+}
+qint64 bytesOf(const QImage& picture) {
+    return static_cast<qint64>(picture.sizeInBytes());
+}
+qint64 bytesOf(const QPair<QVector<qreal>, QVector<uint8_t>>& profile) {
+    return static_cast<qint64>(profile.first.size()) * qint64(sizeof(qreal)) + profile.second.size();
+}
+qint64 bytesOf(const QPair<NuvRangeImage, NuvImage>& range) {
+    return bytesOf(range.first) + bytesOf(range.second);
+}
+qint64 bytesOf(const QPair<QMap<int, NuvImage*>, NuvRangeImage>& frame) {
+    qint64 bytes = bytesOf(frame.second);
+    for (const NuvImage* image : frame.first)
+        bytes += image ? bytesOf(*image) : 0;
+    return bytes;
+}
+
+template <class Entry>
+Entry takeFirst(QList<Entry>* queue, qint64* queuedBytes) {
+    Entry entry = queue->takeFirst();
+    *queuedBytes -= bytesOf(entry);
+    return entry;
+}
 }  // namespace
 
-SaveImageTool::SaveImageTool() : QObject(nullptr) {}
+qint64 SaveImageTool::defaultQueueByteLimit() {
+    const qint64 quarter = physicalMemory() / 4;
+    return quarter > 0 ? std::min(kMaxQueueBytes, quarter) : kMaxQueueBytes;
+}
+
+SaveImageTool::SaveImageTool() : QObject(nullptr), m_byteLimit(defaultQueueByteLimit()) {}
 
 SaveImageTool::~SaveImageTool() {
-    if (m_thread != nullptr) {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_quit = true;
-        }
-        m_wake.notify_all();
-        // The worker completes the frame it writes, then leaves its loop and the thread ends.
-        m_thread->wait();
-        delete m_thread;
-        m_thread = nullptr;
-    }
+    finishInBackground();
+    // The worker completes the frames it accepted, then leaves its loop and the thread ends.
+    if (m_thread != nullptr) m_thread->wait();
+    delete m_thread;
+    m_thread = nullptr;
     std::lock_guard<std::mutex> lock(m_mutex);
     clearQueuesLocked();
+}
+
+bool SaveImageTool::finishInBackground() {
+    if (m_thread == nullptr) return false;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_quit = true;
+    }
+    m_wake.notify_all();
+    return !m_thread->isFinished();
+}
+
+bool SaveImageTool::finished() const {
+    return m_thread == nullptr || m_thread->isFinished();
+}
+
+void SaveImageTool::setQueueByteLimit(qint64 bytes) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_byteLimit = std::max<qint64>(1, bytes);
 }
 
 void SaveImageTool::start() {
@@ -41,6 +111,7 @@ void SaveImageTool::start() {
     run.cameraKey = m_cameraKey;
     run.settings = SaveSettings::read();
     run.frameInfo = m_frameInfo;
+    run.beforeWrite = m_beforeWrite;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         run.id = m_run.id + 1;
@@ -119,6 +190,11 @@ int SaveImageTool::discardedCount() const {
     return m_counters.discarded;
 }
 
+int SaveImageTool::failedCount() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_counters.failed;
+}
+
 int SaveImageTool::queueCapacity() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_capacity;
@@ -129,6 +205,16 @@ bool SaveImageTool::holdsFrame() const {
     return m_inFlight || hasFrameLocked();
 }
 
+int SaveImageTool::pendingCount() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return (m_inFlight ? 1 : 0) + queuedFramesLocked();
+}
+
+SaveImageTool::RunSummary SaveImageTool::lastRunSummary() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_lastSummary;
+}
+
 void SaveImageTool::clearQueuesLocked() {
     m_profiles.clear();
     m_images.clear();
@@ -137,28 +223,47 @@ void SaveImageTool::clearQueuesLocked() {
         deleteImages(entry.first);
     m_slFrames.clear();
     m_pictures.clear();
+    m_queuedBytes = 0;
 }
 
 bool SaveImageTool::hasFrameLocked() const {
-    if (!m_slFrames.isEmpty()) return true;
+    return queuedFramesLocked() > 0;
+}
+
+// The frames the worker takes for the run's kind.
+int SaveImageTool::queuedFramesLocked() const {
+    int frames = m_slFrames.size();
     switch (m_run.kind) {
         case ProfileType:
-            return !m_profiles.isEmpty();
+            return frames + m_profiles.size();
         case ImageType:
-            return !m_images.isEmpty() || !m_pictures.isEmpty();
+            return frames + m_images.size() + m_pictures.size();
         case RangeType:
-            return !m_ranges.isEmpty();
+            return frames + m_ranges.size();
         default:
-            return false;
+            return frames;
     }
 }
 
-bool SaveImageTool::admitLocked(int queued) {
-    if (queued > m_capacity) {
+bool SaveImageTool::refusedLocked() const {
+    if (m_finishPending || m_draining || m_quit) return true;
+    // A run that holds as many frames as its limit asks for needs no more: later frames are not
+    // part of it (and not lost).
+    if (!m_running || m_run.mode == SingleSave) return false;
+    const int held = m_counters.processed + (m_inFlight ? 1 : 0) + queuedFramesLocked();
+    return held >= std::max(1, m_run.settings.frameLimit);
+}
+
+bool SaveImageTool::admitLocked(int queued, qint64 bytes) {
+    // A frame larger than the byte bound is still taken into an empty queue: one frame at a time.
+    if (queued > m_capacity || (m_queuedBytes > 0 && m_queuedBytes + bytes > m_byteLimit)) {
         ++m_counters.discarded;
         return false;
     }
-    m_counters.usageRate = static_cast<uchar>(std::min(100, queued * 100 / m_capacity));
+    const qint64 byteRate = std::min<qint64>(100, m_queuedBytes * 100 / m_byteLimit);
+    m_counters.usageRate =
+        static_cast<uchar>(std::max<qint64>(byteRate, std::min(100, queued * 100 / m_capacity)));
+    m_queuedBytes += bytes;
     return true;
 }
 
@@ -174,8 +279,8 @@ void SaveImageTool::enqueue(QList<Entry>* queue, const Entry& entry) {
     bool admitted = false;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_finishPending || m_draining || m_quit) return;
-        admitted = admitLocked(queue->size());
+        if (refusedLocked()) return;
+        admitted = admitLocked(queue->size(), bytesOf(entry));
         if (admitted) queue->append(entry);
         report(m_counters);
     }
@@ -195,24 +300,48 @@ void SaveImageTool::addRangeImage(const NuvRangeImage& range, const NuvImage& gr
 }
 
 void SaveImageTool::addQImage(const QImage& image) {
-    enqueue(&m_pictures, image.copy());
+    const QImage copy = image.copy();
+    if (copy.isNull() && !image.isNull()) {
+        // No memory for the copy: the frame is lost like one refused by a full queue.
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (refusedLocked()) return;
+        ++m_counters.discarded;
+        report(m_counters);
+        return;
+    }
+    enqueue(&m_pictures, copy);
 }
 
 void SaveImageTool::addSLFrame(const QMap<int, NuvImage*>& images, const NuvRangeImage& range) {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_finishPending || m_draining || m_quit || (images.isEmpty() && range.height() <= 0)) {
+        if (refusedLocked() || (images.isEmpty() && range.height() <= 0)) {
             deleteImages(images);
             return;
         }
-        if (admitLocked(m_slFrames.size())) {
-            m_slFrames.append(SLEntry(images, range.height() > 0 ? range : NuvRangeImage()));
+        const SLEntry entry(images, range.height() > 0 ? range : NuvRangeImage());
+        if (admitLocked(m_slFrames.size(), bytesOf(entry))) {
+            m_slFrames.append(entry);
         } else {
             deleteImages(images);
         }
         report(m_counters);
     }
     m_wake.notify_all();
+}
+
+void SaveImageTool::logOrphanedRunLocked() const {
+    const int saved = m_counters.processed - m_counters.failed;
+    const int offered = m_counters.processed + m_counters.discarded;
+    if (saved == offered) return;
+    ImageFileWriter::logError(
+        QStringLiteral("Saving for camera %1 ended after its pane closed: %2 of %3 frames saved, %4 "
+                       "discarded, %5 failed")
+            .arg(m_run.cameraKey)
+            .arg(saved)
+            .arg(offered)
+            .arg(m_counters.discarded)
+            .arg(m_counters.failed));
 }
 
 void SaveImageTool::save3DAction() {
@@ -235,12 +364,18 @@ void SaveImageTool::save3DAction() {
                 m_draining = false;
                 m_finishPending = true;
             }
-            // Destruction: the frames of the run are written first.
-            if (m_quit && !writing) break;
+            // The owner went: the frames of the run are written first, a loss goes to the log.
+            if (m_quit && !writing) {
+                if (m_running || m_finishPending) logOrphanedRunLocked();
+                break;
+            }
             if (m_finishPending && !writing) {
                 m_finishPending = false;
                 const bool success = m_runSuccess;
                 const QString path = m_runFirstFile;
+                m_lastSummary.saved = m_counters.processed - m_counters.failed;
+                m_lastSummary.failed = m_counters.failed;
+                m_lastSummary.discarded = m_counters.discarded;
                 lock.unlock();
                 emit saveFinish(success, path);
                 continue;
@@ -249,20 +384,20 @@ void SaveImageTool::save3DAction() {
             number = m_counters.processed;
             frame.kind = run.kind;
             if (!m_slFrames.isEmpty()) {
-                slFrame = m_slFrames.takeFirst();
+                slFrame = takeFirst(&m_slFrames, &m_queuedBytes);
                 isSLFrame = true;
             } else if (run.kind == ProfileType) {
-                const ProfileEntry entry = m_profiles.takeFirst();
+                const ProfileEntry entry = takeFirst(&m_profiles, &m_queuedBytes);
                 frame.heights = entry.first;
                 frame.brightness = entry.second;
             } else if (run.kind == ImageType) {
                 if (!m_images.isEmpty()) {
-                    frame.image = m_images.takeFirst();
+                    frame.image = takeFirst(&m_images, &m_queuedBytes);
                 } else {
-                    frame.picture = m_pictures.takeFirst();
+                    frame.picture = takeFirst(&m_pictures, &m_queuedBytes);
                 }
             } else {
-                const RangeEntry entry = m_ranges.takeFirst();
+                const RangeEntry entry = takeFirst(&m_ranges, &m_queuedBytes);
                 frame.range = entry.first;
                 frame.image = entry.second;
             }
@@ -270,50 +405,58 @@ void SaveImageTool::save3DAction() {
         }
 
         // Written without the lock: enqueueing goes on meanwhile.
-        if (writerRun != run.id) {
-            writer.setRun(run.settings, run.mode, run.target, run.frameInfo);
-            writerRun = run.id;
-        }
+        if (run.beforeWrite) run.beforeWrite(number);
         QStringList files;
-        bool success = true;
-        if (isSLFrame) {
-            const QString model = QString::fromStdString(
-                ZavizoZoz3::GetCameraInfo(run.cameraKey.toStdString(), ZavizoZoz3::CAM_INFO_MODEL_TEXT));
-            success = writer.writeMultiImageFrame(slFrame.first, slFrame.second, model, number, &files);
-            deleteImages(slFrame.first);
-        } else {
-            success = writer.writeFrame(frame, number, &files);
+        bool success = false;
+        // The writers guard their own large steps; this catches what is left (a frame that
+        // cannot even be named), so that the run goes on and the host lives.
+        try {
+            if (writerRun != run.id) {
+                writer.setRun(run.settings, run.mode, run.target, run.frameInfo);
+                writerRun = run.id;
+            }
+            if (isSLFrame) {
+                const QString model = QString::fromStdString(
+                    ZavizoZoz3::GetCameraInfo(run.cameraKey.toStdString(), ZavizoZoz3::CAM_INFO_MODEL_TEXT));
+                success = writer.writeMultiImageFrame(slFrame.first, slFrame.second, model, number, &files);
+            } else {
+                success = writer.writeFrame(frame, number, &files);
+            }
+        } catch (const std::bad_alloc&) {
+            ImageFileWriter::logError(
+                QStringLiteral("Save image failed, frame %1, error = out of memory").arg(number));
+            files.clear();
+        } catch (const std::exception& e) {
+            ImageFileWriter::logError(QStringLiteral("Save image failed, frame %1, error = %2")
+                                          .arg(number)
+                                          .arg(QString::fromLocal8Bit(e.what())));
+            files.clear();
         }
+        if (isSLFrame) deleteImages(slFrame.first);
 
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_inFlight = false;
             if (run.id == m_run.id) {  // a restart meanwhile dropped this run
-                // One failed frame fails the run; the run goes on with the next frames.
+                // A failed frame fails the run, which goes on with the next frames.
                 m_runSuccess = m_runSuccess && success;
                 m_runFirstFile = files.value(0);
-                // A failed multi-image frame ends the run; other failures are reported at its end.
-                if (isSLFrame && !success) {
-                    if (m_running || m_draining) m_finishPending = true;
+                ++m_counters.processed;
+                if (!success) ++m_counters.failed;
+                m_counters.total = static_cast<uint>(m_counters.processed);
+                report(m_counters);
+                if ((m_running || m_draining) &&
+                    (run.mode == SingleSave || m_counters.processed >= run.settings.frameLimit)) {
+                    // Frames past the limit are not part of the run.
                     m_running = false;
                     m_draining = false;
+                    m_finishPending = true;
                     clearQueuesLocked();
-                } else {
-                    ++m_counters.processed;
-                    m_counters.total = static_cast<uint>(m_counters.processed);
-                    report(m_counters);
-                    if ((m_running || m_draining) &&
-                        (run.mode == SingleSave || m_counters.processed >= run.settings.frameLimit)) {
-                        // Frames past the limit are not part of the run.
-                        m_running = false;
-                        m_draining = false;
-                        m_finishPending = true;
-                        clearQueuesLocked();
-                    }
                 }
             }
         }
     }
-    m_loopActive = false;
+    // Nothing of the tool is touched past the last unlock: its owner may free it once it sees
+    // the loop has ended.
     QThread::currentThread()->quit();
 }

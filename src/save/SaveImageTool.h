@@ -9,6 +9,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -42,6 +43,13 @@ public:
     void setCameraKey(const QString& key) { m_cameraKey = key; }
     QString cameraKey() const { return m_cameraKey; }
     void setFrameInfo(std::shared_ptr<const ProfileFrameInfo> info) { m_frameInfo = std::move(info); }
+    // Called on the worker thread before each frame is written (tests hold the writer with it).
+    void setBeforeWrite(std::function<void(int number)> hook) { m_beforeWrite = std::move(hook); }
+
+    // Queued frames hold at most this many bytes (a frame alone may exceed it); by default
+    // 1 GiB or a quarter of the physical memory, whichever is smaller.
+    void setQueueByteLimit(qint64 bytes);
+    static qint64 defaultQueueByteLimit();
 
     // Begins a run: reads the save settings, resets the counters and wakes the worker (started
     // with the first run).
@@ -50,6 +58,12 @@ public:
     // saveFinish reports the run.
     void stop();
     bool isSaving() const;
+    // The owner goes: the frames already accepted are still written, nothing is reported any
+    // more, and the worker thread ends by itself (a loss is logged). True when that thread still
+    // runs: the tool must then live until finished() (see SaveWorkerKeeper).
+    bool finishInBackground();
+    // Whether the worker thread has ended (or never started).
+    bool finished() const;
 
     // Any thread; never blocks on file I/O. Frames are kept until written or dropped; images
     // share their pixels with the caller, who must not write into them afterwards.
@@ -65,11 +79,25 @@ public:
     static NuvImage firstChannel(const QImage& image, int maxWidth, int maxHeight);
     static NuvImage firstChannel(const NuvImage& image, int maxWidth, int maxHeight);
 
+    // What became of the frames a run was offered, as reported at its end.
+    struct RunSummary {
+        int saved = 0;
+        int failed = 0;     // taken but not written (the log says why)
+        int discarded = 0;  // refused because the queue was full
+        int offered() const { return saved + failed + discarded; }
+        bool lost() const { return failed > 0 || discarded > 0; }
+    };
+
     int processedCount() const;
     int discardedCount() const;
+    int failedCount() const;
     int queueCapacity() const;
     // Whether a frame is queued or being written.
     bool holdsFrame() const;
+    // Frames of the run still to write: queued and in progress.
+    int pendingCount() const;
+    // The counts of the last run that ended (valid once its saveFinish was sent).
+    RunSummary lastRunSummary() const;
 
 signals:
     // Sent with the queue lock held: receivers connect queued.
@@ -91,30 +119,38 @@ private:
         QString cameraKey;
         SaveSettings settings;
         std::shared_ptr<const ProfileFrameInfo> frameInfo;
+        std::function<void(int)> beforeWrite;
     };
     struct Counters {
         uint total = 0;
         uchar usageRate = 0;
-        int processed = 0;
+        int processed = 0;  // frames taken and written or failed
         int discarded = 0;
+        int failed = 0;
     };
     using ProfileEntry = QPair<QVector<qreal>, QVector<uint8_t>>;
     using RangeEntry = QPair<NuvRangeImage, NuvImage>;
     using SLEntry = QPair<QMap<int, NuvImage*>, NuvRangeImage>;
 
-    // Admits a frame to a queue of length `queued`; false when it was discarded. Under m_mutex.
-    bool admitLocked(int queued);
+    // Admits a frame of `bytes` to a queue of length `queued`; false when it was discarded.
+    // Under m_mutex.
+    bool admitLocked(int queued, qint64 bytes);
+    // Whether a frame offered now is no part of a run: one has ended, or has all its frames.
+    bool refusedLocked() const;
     template <class Entry>
     void enqueue(QList<Entry>* queue, const Entry& entry);
     bool hasFrameLocked() const;
+    int queuedFramesLocked() const;
     void clearQueuesLocked();
     void report(const Counters& counters);
+    void logOrphanedRunLocked() const;
 
     int m_saveMode = SingleSave;
     int m_saveType = ProfileType;
     QString m_savePath;
     QString m_cameraKey;
     std::shared_ptr<const ProfileFrameInfo> m_frameInfo;
+    std::function<void(int)> m_beforeWrite;
 
     // Guards the queues, the counters, the run and the run state below.
     mutable std::mutex m_mutex;
@@ -125,13 +161,16 @@ private:
     QList<SLEntry> m_slFrames;
     QList<QImage> m_pictures;
     Counters m_counters;
+    RunSummary m_lastSummary;
     int m_capacity = 8;
+    qint64 m_queuedBytes = 0;
+    qint64 m_byteLimit;
     Run m_run;
     bool m_running = false;        // a run is active
     bool m_draining = false;       // stopped: the accepted frames are still being written
     bool m_finishPending = false;  // the run ended and saveFinish is still to be sent
     bool m_inFlight = false;       // the worker writes a frame it took
-    bool m_quit = false;
+    bool m_quit = false;           // the owner is gone: write what was accepted, then end
     bool m_runSuccess = true;
     QString m_runFirstFile;
 

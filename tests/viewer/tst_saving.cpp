@@ -1,10 +1,10 @@
 // Saving: the worker and the file writer (names, suffix dispatch, the viewer's own CSV and BIN
-// layouts, queue limits, run endings, faults: full disk, stop or destruction during a write) and the
-// pane's save commands with the simulated cameras (single saves of the three profiler modes,
-// multi-frame saves and recording with their strips and tips, the checks and their boxes, runs cut
-// short by a disconnect or by closing the viewer).
+// layouts, queue limits, run endings, faults: full disk, no memory, stop or destruction during a write) and
+// the pane's save commands with the simulated cameras (single saves of the three profiler modes, multi-frame
+// saves and recording with their strips and tips, the checks and their boxes, runs cut short by a disconnect
+// or by closing the viewer).
 #include <sys/resource.h>
-#include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -16,8 +16,10 @@
 #include <QtTest>
 #include <climits>
 #include <cmath>
+#include <condition_variable>
 #include <csignal>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 #include "COperationTipWidget.h"
@@ -33,6 +35,7 @@
 #include "RangeStreamer.h"
 #include "ReadBack.h"
 #include "SaveImageTool.h"
+#include "SaveWorkerKeeper.h"
 #include "ScriptedModalHandler.h"
 #include "ViewerHost.h"
 
@@ -71,6 +74,37 @@ QStringList tipTexts(QWidget* pane) {
         texts << tip->text();
     return texts;
 }
+
+// Holds the save worker before each frame until released. A worker that is never released goes on
+// after a generous deadline, so that a GUI thread waiting for it fails the test instead of hanging.
+struct WriteGate {
+    std::mutex mutex;  // guards the three fields
+    std::condition_variable changed;
+    int entered = 0;
+    bool released = false;
+    bool timedOut = false;
+
+    std::function<void(int)> hook() {
+        return [this](int) {
+            std::unique_lock<std::mutex> lock(mutex);
+            ++entered;
+            changed.notify_all();
+            if (!changed.wait_for(lock, std::chrono::seconds(15), [this]() { return released; }))
+                timedOut = true;
+        };
+    }
+    int enteredCount() {
+        std::lock_guard<std::mutex> lock(mutex);
+        return entered;
+    }
+    // False when the worker had to let itself go: nobody released it in time.
+    bool release() {
+        std::lock_guard<std::mutex> lock(mutex);
+        released = true;
+        changed.notify_all();
+        return !timedOut;
+    }
+};
 
 // Every CSV written ends with a complete line.
 bool allComplete(const QString& dir) {
@@ -273,12 +307,27 @@ private slots:
         files.clear();
         QVERIFY(writer.writeMultiImageFrame({{2, &left}}, NuvRangeImage(), "SIM-KRB", 8, &files));
         QVERIFY(files[0].endsWith("cam_GSImage_8.csv"));
+        // A CSV that cannot be written fails the frame.
+        writer.setRun(s, SaveImageTool::MultiFrameSave, m_dir->path() + "/missing", nullptr);
+        QVERIFY(!writer.writeMultiImageFrame({{1, &left}}, NuvRangeImage(), "SIM-KRB", 9, &files));
     }
 
-    void queueAdmitsCapacityPlusOne() {
+    void queueBounds_data() {
+        QTest::addColumn<int>("byteLimit");  // 0: the default
+        QTest::addColumn<int>("accepted");   // of 12 frames of 16 bytes with capacity 10
+        QTest::newRow("frames: capacity + 1") << 0 << 11;
+        QTest::newRow("bytes: three frames") << 48 << 3;
+        QTest::newRow("bytes: a frame alone exceeds the bound") << 10 << 1;
+    }
+
+    void queueBounds() {
+        QFETCH(int, byteLimit);
+        QFETCH(int, accepted);
+        QVERIFY(SaveImageTool::defaultQueueByteLimit() <= (qint64(1) << 30));
         // No run: frames wait for the next start, so the queue fills deterministically.
         SaveImageTool tool;
         Control::setParameterInfo(PARAMETER_QUEUE_CAPACITY, "10");
+        if (byteLimit > 0) tool.setQueueByteLimit(byteLimit);
         configureRun(tool, m_dir->path());
         QSignalSpy info(&tool, &SaveImageTool::saveInfoUpdate);
         QSignalSpy finished(&tool, &SaveImageTool::saveFinish);
@@ -289,10 +338,10 @@ private slots:
         for (int i = 0; i < 12; ++i)
             tool.addImage(greyImage(4, 4));
         QCOMPARE(info.size(), 12);
-        QCOMPARE(info.at(10).at(1).value<uchar>(), uchar(100));  // eleventh accepted at 100 %
-        QCOMPARE(info.at(10).at(3).toInt(), 0);
-        QCOMPARE(info.at(11).at(3).toInt(), 1);  // twelfth discarded
-        QCOMPARE(tool.discardedCount(), 1);
+        QCOMPARE(tool.discardedCount(), 12 - accepted);
+        QCOMPARE(info.at(accepted - 1).at(3).toInt(), 0);
+        if (accepted < 12) QCOMPARE(info.at(accepted).at(3).toInt(), 1);
+        if (byteLimit == 0) QCOMPARE(info.at(10).at(1).value<uchar>(), uchar(100));  // eleventh at 100 %
     }
 
     void singleSaveReportsFirstPathInChineseFolder() {
@@ -336,43 +385,74 @@ private slots:
         tool.stop();
         // The worker reports the empty run's end: the spy must outlive that report.
         QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 2, 5000);
+
+        // Frames offered once the run holds its limit are no part of it: neither kept nor lost.
+        Control::setParameterInfo(PARAMETER_FRAME_LIMIT, "2");
+        Control::setParameterInfo(PARAMETER_QUEUE_CAPACITY, "1");
+        WriteGate gate;
+        tool.setBeforeWrite(gate.hook());
+        tool.start();
+        for (int i = 0; i < 4; ++i)
+            tool.addImage(greyImage(8, 8));
+        QVERIFY(gate.release());
+        QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 3, 5000);
+        QCOMPARE(tool.processedCount(), 2);
+        QCOMPARE(tool.lastRunSummary().discarded, 0);
     }
 
-    // A FIFO holds the writer inside its write until the test reads it.
     void stopCompletesTheFrameInProgress() {
-        const QString blocked = m_dir->path() + "/cam_0.bmp";
-        QCOMPARE(::mkfifo(QFile::encodeName(blocked).constData(), 0600), 0);
         SaveImageTool tool;
+        WriteGate gate;
+        tool.setBeforeWrite(gate.hook());
         QSignalSpy finished(&tool, &SaveImageTool::saveFinish);
         configureRun(tool, m_dir->path());
         tool.start();
         tool.addImage(greyImage(16, 16));
         tool.addImage(greyImage(16, 16));  // accepted before the stop: written as well
-        QTRY_VERIFY(tool.holdsFrame());
+        QTRY_COMPARE(gate.enteredCount(), 1);
         tool.stop();
         tool.addImage(greyImage(16, 16));  // refused after the stop
         QVERIFY(tool.isSaving());
-        QCOMPARE(readAll(blocked).size(), 54 + 1024 + 16 * 16);  // header, grey palette, pixels: complete
+        QCOMPARE(tool.pendingCount(), 2);
+        QVERIFY(gate.release());
         QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 1, 5000);
         QCOMPARE(finished.at(0).at(0).toBool(), true);
         QCOMPARE(tool.processedCount(), 2);
-        QVERIFY(QFileInfo(m_dir->path() + "/cam_1.bmp").size() > 0);
+        for (const char* name : {"/cam_0.bmp", "/cam_1.bmp"})  // header, grey palette, pixels: complete
+            QCOMPARE(QFileInfo(m_dir->path() + name).size(), qint64(54 + 1024 + 16 * 16));
         QVERIFY(!QFileInfo::exists(m_dir->path() + "/cam_2.bmp"));
     }
 
+    // A tool's own owner waits for it; a pane hands it over instead (runCutShort).
     void destructionWaitsForTheWrite() {
-        const QString blocked = m_dir->path() + "/cam_0.bmp";
-        QCOMPARE(::mkfifo(QFile::encodeName(blocked).constData(), 0600), 0);
-        QByteArray bmp;
-        std::thread reader([&]() { bmp = readAll(blocked); });
         {
             SaveImageTool tool;
             configureRun(tool, m_dir->path());
             tool.start();
             tool.addImage(greyImage(32, 8));
-        }  // the pane goes while the worker writes
-        reader.join();
-        QCOMPARE(bmp.size(), 54 + 1024 + 32 * 8);
+        }  // its owner destroys the tool while the worker writes
+        QCOMPARE(QFileInfo(m_dir->path() + "/cam_0.bmp").size(), qint64(54 + 1024 + 32 * 8));
+    }
+
+    // The child process runs a save under an address-space limit: the frame that does not fit fails.
+    void noMemoryFailsTheFrameNotTheHost() {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+        QSKIP("the sanitizers reserve more address space than the limit allows");
+#endif
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("NUV_SAVE_NO_MEMORY_DIR", m_dir->path());
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), QStringList());
+        QVERIFY(child.waitForFinished(60000));
+        const QByteArray out = child.readAllStandardOutput() + child.readAllStandardError();
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, out.constData());
+        QVERIFY2(out.contains("processed=3 failed=1 result=0"), out.constData());
+        // The point cloud and the whole-file CSV of the 50,000-line scan, each with its reason.
+        QVERIFY2(out.contains("cam_1.pcd, error = out of memory"), out.constData());
+        QVERIFY2(out.contains("cam_1_3DBrightness.csv, error = out of memory"), out.constData());
+        const QStringList files = filesIn(m_dir->path());
+        QVERIFY2(files.contains("cam_0.pcd") && files.contains("cam_2.pcd"), qPrintable(files.join(' ')));
     }
 
     // The child process runs a multi-frame save of profiles under a file-size limit of 2 KiB.
@@ -389,6 +469,51 @@ private slots:
         QVERIFY2(out.contains("SaveImageTool: Save image failed, path = "), out.constData());
         // The small brightness files fit and are complete.
         QCOMPARE(filesIn(m_dir->path()).filter("_brightness.csv").size(), 3);
+    }
+
+    void stopWritesAcceptedFramesThenReportsLoss_data() {
+        QTest::addColumn<bool>("removeFolder");
+        QTest::newRow("disk too slow") << false;
+        QTest::newRow("folder removed while writing") << true;
+    }
+
+    // The worker is held on its first frame while the profiles overflow its queue; then the run is
+    // stopped, and the strip stays until every accepted frame was written.
+    void stopWritesAcceptedFramesThenReportsLoss() {
+        QFETCH(bool, removeFolder);
+        Control::setParameterInfo(PARAMETER_QUEUE_CAPACITY, "1");
+        bind(Control::CameraKind::LaserProfiler, "LP");
+        Image3DWnd* v = m_pane->view3D();
+        v->btnContourMode->click();
+        PaneSaveCommands* save = m_pane->saveCommands();
+        SaveImageTool& worker = save->worker();
+        WriteGate gate;
+        worker.setBeforeWrite(gate.hook());
+        v->btnMultiSave->click();
+        startGrab();
+        QTRY_VERIFY_WITH_TIMEOUT(gate.enteredCount() == 1 && worker.discardedCount() >= 1, 20000);
+        v->btnMultiSave->click();
+        QCOMPARE(v->btnMultiSave->property("SelectedStatus").toBool(), false);
+        QVERIFY(save->multiSaveStrip());
+        const int pending = worker.pendingCount();
+        QVERIFY(pending >= 2);  // the frame held and the queued one
+        QCOMPARE(save->multiSaveStrip()->totalText(), QString("finishing %1 frames").arg(pending));
+        const QString folder = m_dir->path() + "/LP";
+        if (removeFolder) QVERIFY(QDir(folder).removeRecursively());
+        QVERIFY(gate.release());
+        QTRY_VERIFY_WITH_TIMEOUT(!save->multiSaveStrip(), 10000);
+        const int failed = removeFolder ? pending : 0;
+        QCOMPARE(worker.failedCount(), failed);
+        QCOMPARE(worker.processedCount(), pending);
+        QCOMPARE(filesIn(folder).size(), 2 * (pending - failed));
+        QString expected = QString("%1 of %2 frames saved; %3 discarded: the disk could not keep up")
+                               .arg(pending - failed)
+                               .arg(pending + worker.discardedCount())
+                               .arg(worker.discardedCount());
+        if (removeFolder)
+            expected += QString("; %1 failed: they could not be written, see the log").arg(failed);
+        QTRY_COMPARE(TestSupport::modals().messageTexts(), QStringList{expected});
+        QVERIFY(!tipTexts(m_pane).contains("Picture saved."));
     }
 
     void stripCountsTimesAndFolds() {
@@ -709,6 +834,8 @@ private slots:
     }
 
     void recordingTheAreaScanCamera() {
+        // A queue deep enough that nothing is lost on a busy machine: the run ends with its tip.
+        Control::setParameterInfo(PARAMETER_QUEUE_CAPACITY, "100");
         bind(Control::CameraKind::AreaScan, "AS");
         Control::setFrameRate(m_key, 50);
         Image2DWnd* v = m_pane->view2D();
@@ -779,12 +906,15 @@ private slots:
 
     void runCutShort_data() {
         QTest::addColumn<bool>("closeViewer");
-        QTest::newRow("camera disconnected") << false;
-        QTest::newRow("viewer closed") << true;
+        QTest::addColumn<bool>("holdWrite");  // the worker is inside a write when the viewer goes
+        QTest::newRow("camera disconnected") << false << false;
+        QTest::newRow("viewer closed") << true << false;
+        QTest::newRow("viewer closed during a write") << true << true;
     }
 
     void runCutShort() {
         QFETCH(bool, closeViewer);
+        QFETCH(bool, holdWrite);
         Image3DWnd* v = manager()->pane(1)->view3D();
         QVERIFY(v->btnSingleSave->isHidden() &&
                 v->btnMultiSave->isHidden());  // nothing to save without a camera
@@ -793,14 +923,26 @@ private slots:
         QVERIFY(!v->btnSingleSave->isHidden() || v->btnSingleSave->property("inMenu").toBool());
         v->btnContourMode->click();
         PaneSaveCommands* save = m_pane->saveCommands();
+        WriteGate gate;
+        if (holdWrite) save->worker().setBeforeWrite(gate.hook());
         v->btnMultiSave->click();
         startGrab();
-        QTRY_VERIFY_WITH_TIMEOUT(save->worker().processedCount() >= 2, 20000);
+        if (holdWrite) {
+            // Held on the first frame while more wait in the queue.
+            QTRY_VERIFY_WITH_TIMEOUT(gate.enteredCount() == 1 && save->worker().pendingCount() >= 2, 20000);
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(save->worker().processedCount() >= 2, 20000);
+        }
         if (closeViewer) {
+            // Profiles reach the worker on this thread only: nothing is accepted meanwhile.
+            const int accepted = save->worker().processedCount() + save->worker().pendingCount();
             delete m_viewer;  // with the camera still sending
             m_viewer = nullptr;
+            // Back on the GUI thread while the worker is still held: closing did not wait for it.
+            QVERIFY(gate.release());
             ZavizoZoz3::StopGrab(m_key);
-            QVERIFY(filesIn(m_dir->path() + "/LP").size() >= 4);
+            QTRY_COMPARE_WITH_TIMEOUT(SaveWorkerKeeper::keptCount(), 0, 10000);
+            QCOMPARE(filesIn(m_dir->path() + "/LP").size(), 2 * accepted);
         } else {
             Control::setConnected(m_key, false);
             Control::postDeviceList(1);
@@ -855,12 +997,52 @@ int fullDiskChild(const QString& dir) {
         std::printf("%s\n", line.c_str());
     return 0;
 }
+
+// Address space in use now, from /proc/self/statm (pages).
+qint64 addressSpaceInUse() {
+    QFile statm("/proc/self/statm");
+    if (!statm.open(QIODevice::ReadOnly)) return -1;
+    return statm.readAll().split(' ').value(0).toLongLong() * ::sysconf(_SC_PAGESIZE);
+}
+
+// A multi-frame save of three scans as point cloud and brightness CSV; the middle one, 50,000 lines,
+// needs more than the address space left.
+int noMemoryChild(const QString& dir) {
+    TestSupport::resetEnvironment();
+    Control::setParameterInfo(PARAMETER_FILE_PREFIX, "cam");
+    Control::setParameterInfo(PARAMETER_NAMING_RULE, "2");
+    Control::setParameterInfo(PARAMETER_FRAME_LIMIT, "3");
+    Control::setParameterInfo(PARAMETER_RANGE_HEIGHT_FORMAT, "2");      // .pcd
+    Control::setParameterInfo(PARAMETER_RANGE_BRIGHTNESS_FORMAT, "3");  // _3DBrightness.csv
+    NuvRangeImage small(100, 10, 2);
+    reinterpret_cast<uint16_t*>(small.data())[0] = 1000;
+    const NuvRangeImage scan(1000, 50000, 2);                     // 100 MB; its point cloud takes 600 MB
+    const NuvImage scanGrey(1000, 50000, NuvPixelFormat::Mono8);  // its CSV takes 200 MB
+    SaveImageTool tool;
+    QSignalSpy finished(&tool, &SaveImageTool::saveFinish);
+    configureRun(tool, dir, SaveImageTool::RangeType);
+    tool.start();
+    const qint64 limit = addressSpaceInUse() + (qint64(160) << 20);
+    rlimit space{static_cast<rlim_t>(limit), static_cast<rlim_t>(limit)};
+    if (limit <= 0 || ::setrlimit(RLIMIT_AS, &space) != 0) return 2;
+    tool.addRangeImage(small, greyImage(100, 10));
+    tool.addRangeImage(scan, scanGrey);
+    tool.addRangeImage(small, greyImage(100, 10));
+    if (!QTest::qWaitFor([&]() { return finished.size() == 1; }, 30000)) return 3;
+    std::printf("processed=%d failed=%d result=%d\n", tool.processedCount(), tool.failedCount(),
+                finished.at(0).at(0).toBool() ? 1 : 0);
+    for (const std::string& line : Control::logLines())
+        std::printf("%s\n", line.c_str());
+    return 0;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QString fullDiskDir = qEnvironmentVariable("NUV_SAVE_FULL_DISK_DIR");
     if (!fullDiskDir.isEmpty()) return fullDiskChild(fullDiskDir);
+    const QString noMemoryDir = qEnvironmentVariable("NUV_SAVE_NO_MEMORY_DIR");
+    if (!noMemoryDir.isEmpty()) return noMemoryChild(noMemoryDir);
     TestSaving test;
     return QTest::qExec(&test, argc, argv);
 }

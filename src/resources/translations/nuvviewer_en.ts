@@ -615,6 +615,10 @@
         <source>Discard</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>finishing %1 frames</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>ImageWnd</name>
@@ -892,6 +896,18 @@
     </message>
     <message>
         <source>This sensor measures 32-bit heights, which JXR cannot hold. Choose another range height format (TIF keeps all 32 bits).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 of %2 frames saved</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 discarded: the disk could not keep up</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 failed: they could not be written, see the log</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -615,6 +615,10 @@
         <source>Discard</source>
         <translation>已丢弃帧数</translation>
     </message>
+    <message>
+        <source>finishing %1 frames</source>
+        <translation>正在写完剩余 %1 帧</translation>
+    </message>
 </context>
 <context>
     <name>ImageWnd</name>
@@ -893,6 +897,18 @@
     <message>
         <source>This sensor measures 32-bit heights, which JXR cannot hold. Choose another range height format (TIF keeps all 32 bits).</source>
         <translation>该传感器测量32位高度，JXR无法保存。请选择其他高度格式（TIF可保留全部32位）。</translation>
+    </message>
+    <message>
+        <source>%1 of %2 frames saved</source>
+        <translation>已保存 %1 帧（共 %2 帧）</translation>
+    </message>
+    <message>
+        <source>%1 discarded: the disk could not keep up</source>
+        <translation>丢弃 %1 帧：磁盘写入速度跟不上</translation>
+    </message>
+    <message>
+        <source>%1 failed: they could not be written, see the log</source>
+        <translation>失败 %1 帧：无法写入，详见日志</translation>
     </message>
 </context>
 <context>
