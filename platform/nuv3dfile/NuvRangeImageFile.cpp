@@ -94,7 +94,8 @@ double heightAt(const NuvRangeImage& image, int type, const uint8_t* row, int co
 }
 }  // namespace
 
-int NuvRangeImageFile::writeTiff(const NuvRangeImage& image, const std::string& path, std::string* reason) {
+int NuvRangeImageFile::writeTiff(const NuvRangeImage& image, const std::string& path, std::string* reason,
+                                 std::string* savedPath) {
     if (image.TypeCode() != NuvRangeImage::TypeUInt16) {
         *reason = "TIFF takes 16-bit range images only";
         return Op::ErrFormat;
@@ -142,11 +143,11 @@ int NuvRangeImageFile::writeTiff(const NuvRangeImage& image, const std::string& 
 
     NuvFileWriter file(path);
     if (file.write(head.data(), head.size())) writeSamples(file, image);
-    return Op::closeFile(file, reason);
+    return Op::closeFile(file, reason, savedPath);
 }
 
 int NuvRangeImageFile::writeHeightCsv(const NuvRangeImage& image, const std::string& path,
-                                      std::string* reason) {
+                                      std::string* reason, std::string* savedPath) {
     const int type = image.TypeCode();
     const size_t width = static_cast<size_t>(image.width());
     // 16-bit images larger than the table format through it; the rest value by value.
@@ -180,10 +181,11 @@ int NuvRangeImageFile::writeHeightCsv(const NuvRangeImage& image, const std::str
         }
     }
     file.write(buffer.data(), static_cast<size_t>(out - buffer.data()));
-    return Op::closeFile(file, reason);
+    return Op::closeFile(file, reason, savedPath);
 }
 
-int NuvRangeImageFile::writeLayout(const NuvRangeImage& image, const std::string& path, std::string* reason) {
+int NuvRangeImageFile::writeLayout(const NuvRangeImage& image, const std::string& path, std::string* reason,
+                                   std::string* savedPath) {
     std::vector<uint8_t> head(kMagic, kMagic + sizeof(kMagic));
     put32(&head, static_cast<uint32_t>(Op::kLayoutVersion));
     put32(&head, static_cast<uint32_t>(image.TypeCode()));
@@ -197,7 +199,7 @@ int NuvRangeImageFile::writeLayout(const NuvRangeImage& image, const std::string
     }
     NuvFileWriter file(path);
     if (file.write(head.data(), head.size())) writeSamples(file, image);
-    return Op::closeFile(file, reason);
+    return Op::closeFile(file, reason, savedPath);
 }
 
 int NuvRangeImageFile::readLayout(NuvRangeImage* image, const std::string& path, std::string* reason) {

@@ -1,11 +1,9 @@
 #include "UncompressedImageFile.h"
 
-#include <QFile>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <opencv2/imgproc.hpp>
 #include <vector>
+
+#include "NuvFileWriter.h"
 
 namespace {
 bool isBmp(const QString& path) {
@@ -125,7 +123,8 @@ bool UncompressedImageFile::canWrite(const NuvImage& image, const QString& path)
            (isBmp(path) || isTiff(path));
 }
 
-bool UncompressedImageFile::write(const NuvImage& image, const QString& path, QString* error) {
+bool UncompressedImageFile::write(const NuvImage& image, const QString& path, QString* error,
+                                  QString* saved) {
     cv::Mat m = image.mat();
     const int channels = m.channels();
     // BMP keeps colour as blue, green, red; TIFF as red, green, blue.
@@ -136,24 +135,20 @@ bool UncompressedImageFile::write(const NuvImage& image, const QString& path, QS
     const std::vector<uint8_t> header =
         isBmp(path) ? bmpHeader(m.cols, m.rows, channels, paddedRow) : tiffHeader(m.cols, m.rows, channels);
 
-    std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "wb");
-    if (file == nullptr) {
-        if (error) *error = QString::fromLocal8Bit(std::strerror(errno));
-        return false;
-    }
-    bool ok = std::fwrite(header.data(), 1, header.size(), file) == header.size();
+    NuvFileWriter file(path.toStdString());
+    bool ok = file.write(header.data(), header.size());
     if (ok && m.isContinuous() && paddedRow == rowBytes) {
-        ok = std::fwrite(m.data, 1, rowBytes * static_cast<size_t>(m.rows), file) == rowBytes * m.rows;
+        ok = file.write(m.data, rowBytes * static_cast<size_t>(m.rows));
     } else {
         const char padding[4] = {0, 0, 0, 0};
         for (int y = 0; ok && y < m.rows; ++y) {
-            ok = std::fwrite(m.ptr(y), 1, rowBytes, file) == rowBytes &&
-                 std::fwrite(padding, 1, paddedRow - rowBytes, file) == paddedRow - rowBytes;
+            ok = file.write(m.ptr(y), rowBytes) && file.write(padding, paddedRow - rowBytes);
         }
     }
-    const int writeErrno = errno;
-    const bool closed = std::fclose(file) == 0;
-    if (ok && closed) return true;
-    if (error) *error = QString::fromLocal8Bit(std::strerror(ok ? errno : writeErrno));
+    if (file.close()) {
+        if (saved) *saved = QString::fromStdString(file.path());
+        return true;
+    }
+    if (error) *error = QString::fromStdString(file.error());
     return false;
 }

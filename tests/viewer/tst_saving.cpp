@@ -11,6 +11,8 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QPushButton>
+#include <QRandomGenerator>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -23,6 +25,7 @@
 #include "Image3DWnd.h"
 #include "ImageFileWriter.h"
 #include "ImageMultiSaveInfoWidget.h"
+#include "NuvFileWriter.h"
 #include "PaneSaveCommands.h"
 #include "RangeStreamer.h"
 #include "ReadBack.h"
@@ -64,6 +67,79 @@ QStringList tipTexts(QWidget* pane) {
     for (COperationTipWidget* tip : pane->findChildren<COperationTipWidget*>())
         texts << tip->text();
     return texts;
+}
+
+// Every entry of a folder, hidden ones (a temporary file) included.
+QStringList entriesIn(const QString& dir) {
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                               QDir::Name);
+}
+
+// Holds every file writer of the process just before its file gets its final name, until the
+// gate is opened or goes.
+class CommitGate {
+public:
+    CommitGate() { NuvFileWriter::setCommitHook(&CommitGate::hold); }
+    ~CommitGate() { open(); }
+    // True once a writer waits at the gate.
+    bool waitForWriter() { return s_arrived.tryAcquire(1, 10000); }
+    // Lets the waiting writer and all later ones through.
+    void open() {
+        NuvFileWriter::setCommitHook(nullptr);
+        s_pass.release(1000);
+    }
+
+private:
+    static void hold(const std::string&) {
+        s_arrived.release();
+        s_pass.acquire();
+    }
+    static QSemaphore s_arrived;
+    static QSemaphore s_pass;
+};
+QSemaphore CommitGate::s_arrived;
+QSemaphore CommitGate::s_pass;
+
+// Largest file a child under the file-size limit can write.
+constexpr int kFileSizeLimit = 4096;
+
+// Writes frame 0, whose files all fit under kFileSizeLimit, and frame 1, whose files do not, of one
+// kind with the height and brightness formats given ("-1": that file is off; kind 1 uses the
+// height format as its image format). The pixels are the same in every process. Returns the
+// two frames' results, "small=1 large=0" when the large one failed.
+QString writeSmallAndLarge(const QString& dir, int kind, int heightFormat, int brightnessFormat) {
+    SaveSettings s = SaveSettings::read();
+    s.prefix = "cam";
+    s.namingRule = 2;
+    s.saveProfileHeight = s.saveRangeHeight = heightFormat >= 0;
+    s.profileHeightFormat = s.rangeHeightFormat = s.imageFormat = heightFormat;
+    s.saveProfileBrightness = s.saveRangeBrightness = brightnessFormat >= 0;
+    s.rangeBrightnessFormat = brightnessFormat;
+    ImageFileWriter writer;
+    writer.setRun(s, SaveImageTool::MultiFrameSave, dir, nullptr);
+    QRandomGenerator random(7);  // noise: no format compresses it below the limit
+    QString result;
+    for (int number = 0; number < 2; ++number) {
+        const int w = number == 0 ? 8 : 300;
+        const int h = number == 0 ? 4 : 100;
+        ImageFileWriter::Frame frame;
+        frame.kind = kind;
+        for (int i = 0; i < (number == 0 ? 8 : 3200); ++i) {
+            frame.heights << random.bounded(40.0) - 20.0;
+            frame.brightness << static_cast<uint8_t>(random.bounded(256));
+        }
+        frame.image = NuvImage(w, h, NuvPixelFormat::Mono8);
+        frame.range = NuvRangeImage(w, h, 2);
+        for (int i = 0; i < w * h; ++i) {
+            frame.image.data()[i] = static_cast<uint8_t>(random.bounded(256));
+            reinterpret_cast<uint16_t*>(frame.range.data())[i] =
+                static_cast<uint16_t>(1 + random.bounded(65535));
+        }
+        result += QString("%1=%2 ")
+                      .arg(number == 0 ? "small" : "large")
+                      .arg(writer.writeFrame(frame, number, nullptr));
+    }
+    return result.trimmed();
 }
 
 // Every CSV written ends with a complete line.
@@ -165,7 +241,8 @@ private slots:
         const uint8_t bytes[] = {0, 9, 255};
         QCOMPARE(ImageFileWriter::bytesCsv(bytes, 3), std::string("0,9,255\n"));
 
-        // A profile frame writes both files; an existing file is replaced.
+        // A profile frame writes both files; an existing file is kept and the new one takes the
+        // next free name.
         const QString dir = m_dir->path();
         QVERIFY(ImageFileWriter::writeText(dir + "/cam_0_height.csv", std::string(100000, 'x')));
         ImageFileWriter writer;
@@ -175,9 +252,82 @@ private slots:
         frame.brightness = {3, 4, 5};
         QStringList files;
         QVERIFY(writer.writeFrame(frame, 0, &files));
-        QCOMPARE(files.size(), 2);
+        QCOMPARE(files, (QStringList{dir + "/cam_0_height_1.csv", dir + "/cam_0_brightness.csv"}));
         QCOMPARE(readAll(files[0]), QByteArray("1,2.5,1e-12\n"));
         QCOMPARE(readAll(files[1]), QByteArray("3,4,5\n"));
+        QCOMPARE(readAll(dir + "/cam_0_height.csv").size(), 100000);
+    }
+
+    void savesNeverReplace_data() {
+        QTest::addColumn<QString>(
+            "how");  // two single saves, two runs of two frames, three frames at one time
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("rule");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("two single saves") << "single" << 1 << 2 << QStringList{"cam_0.bmp", "cam_0_1.bmp"};
+        QTest::newRow("two single saves to one chosen name")
+            << "chosen" << 1 << 2 << QStringList{"scan.bmp", "scan_1.bmp"};
+        QTest::newRow("two single scan saves")
+            << "single" << 2 << 2 << QStringList{"cam_0.bmp", "cam_0.tif", "cam_0_1.bmp", "cam_0_1.tif"};
+        QTest::newRow("two runs into one folder")
+            << "runs" << 1 << 2 << QStringList{"cam_0.bmp", "cam_0_1.bmp", "cam_1.bmp", "cam_1_1.bmp"};
+        QTest::newRow("rule 1 within one millisecond")
+            << "one time" << 1 << 1 << QStringList{"cam_T.bmp", "cam_T_1.bmp", "cam_T_2.bmp"};
+    }
+
+    // Every frame handed over is on disk after the saves, each under a name of its own.
+    void savesNeverReplace() {
+        QFETCH(QString, how);
+        QFETCH(int, kind);
+        QFETCH(int, rule);
+        QFETCH(QStringList, expected);
+        const QString dir = m_dir->path();
+        Control::setParameterInfo(PARAMETER_NAMING_RULE, std::to_string(rule));
+        QStringList reported;
+        if (how == "one time") {
+            const QDateTime time(QDate(2024, 3, 5), QTime(7, 8, 9, 10));
+            ImageFileWriter writer;
+            writer.setRun(SaveSettings::read(), SaveImageTool::MultiFrameSave, dir, nullptr);
+            for (int i = 0; i < 3; ++i) {
+                ImageFileWriter::Frame frame;
+                frame.kind = ImageFileWriter::ImageKind;
+                frame.image = greyImage(8, 4);
+                QStringList files;
+                QVERIFY(writer.writeFrame(frame, i, &files, time));
+                reported << files;
+            }
+            expected.replaceInStrings("_T", "_" + ImageFileWriter::timeText(time));
+        } else {
+            if (how == "chosen") Control::setParameterInfo(PARAMETER_AUTO_NAME, "0");
+            if (how == "runs") Control::setParameterInfo(PARAMETER_FRAME_LIMIT, "2");
+            SaveImageTool tool;
+            QSignalSpy finished(&tool, &SaveImageTool::saveFinish);
+            for (int save = 0; save < 2; ++save) {
+                const int mode = how == "runs" ? SaveImageTool::MultiFrameSave : SaveImageTool::SingleSave;
+                configureRun(tool, how == "chosen" ? dir + "/scan.bmp" : dir, kind, mode);
+                for (int frame = 0; frame < (how == "runs" ? 2 : 1); ++frame) {
+                    if (kind == SaveImageTool::RangeType) {
+                        tool.addRangeImage(NuvRangeImage(8, 4, 2), greyImage(8, 4));
+                    } else {
+                        tool.addImage(greyImage(8, 4));
+                    }
+                }
+                tool.start();
+                QTRY_VERIFY_WITH_TIMEOUT(finished.size() == save + 1, 5000);
+                QVERIFY(finished.last().at(0).toBool());
+                reported << finished.last().at(1).toString();
+            }
+        }
+        QCOMPARE(filesIn(dir), expected);
+        // The paths reported are those of the new files.
+        QStringList distinct = reported;
+        distinct.removeDuplicates();
+        QCOMPARE(distinct.size(), reported.size());
+        for (const QString& path : reported)
+            QVERIFY2(expected.contains(QFileInfo(path).fileName()), qPrintable(path));
+        for (const QString& name : expected) {
+            if (name.endsWith(".bmp")) QCOMPARE(QImage(dir + '/' + name).size(), QSize(8, 4));
+        }
     }
 
     void rangeBinAndBrightnessCsv() {
@@ -312,22 +462,24 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 2, 5000);
     }
 
-    // A FIFO holds the writer inside its write until the test reads it.
+    // The commit gate holds the writer of the first frame until the test lets it go.
     void stopCompletesTheFrameInProgress() {
-        const QString blocked = m_dir->path() + "/cam_0.bmp";
-        QCOMPARE(::mkfifo(QFile::encodeName(blocked).constData(), 0600), 0);
         SaveImageTool tool;
         QSignalSpy finished(&tool, &SaveImageTool::saveFinish);
+        CommitGate gate;  // opened before the tool goes, whatever happens
         configureRun(tool, m_dir->path());
         tool.start();
         tool.addImage(greyImage(16, 16));
         tool.addImage(greyImage(16, 16));  // accepted before the stop: written as well
-        QTRY_VERIFY(tool.holdsFrame());
+        QVERIFY(gate.waitForWriter());
+        QVERIFY(tool.holdsFrame());
         tool.stop();
         tool.addImage(greyImage(16, 16));  // refused after the stop
         QVERIFY(tool.isSaving());
-        QCOMPARE(readAll(blocked).size(), 54 + 1024 + 16 * 16);  // header, grey palette, pixels: complete
+        QVERIFY(filesIn(m_dir->path()).isEmpty());  // nothing under a final name before it is complete
+        gate.open();
         QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 1, 5000);
+        QCOMPARE(QFileInfo(m_dir->path() + "/cam_0.bmp").size(), 54 + 1024 + 16 * 16);  // complete
         QCOMPARE(finished.at(0).at(0).toBool(), true);
         QCOMPARE(tool.processedCount(), 2);
         QVERIFY(QFileInfo(m_dir->path() + "/cam_1.bmp").size() > 0);
@@ -335,18 +487,19 @@ private slots:
     }
 
     void destructionWaitsForTheWrite() {
-        const QString blocked = m_dir->path() + "/cam_0.bmp";
-        QCOMPARE(::mkfifo(QFile::encodeName(blocked).constData(), 0600), 0);
-        QByteArray bmp;
-        std::thread reader([&]() { bmp = readAll(blocked); });
+        CommitGate gate;
+        std::thread opener;
         {
             SaveImageTool tool;
             configureRun(tool, m_dir->path());
             tool.start();
             tool.addImage(greyImage(32, 8));
+            QVERIFY(gate.waitForWriter());
+            opener = std::thread([&gate]() { gate.open(); });
         }  // the pane goes while the worker writes
-        reader.join();
-        QCOMPARE(bmp.size(), 54 + 1024 + 32 * 8);
+        opener.join();
+        QCOMPARE(QFileInfo(m_dir->path() + "/cam_0.bmp").size(), 54 + 1024 + 32 * 8);
+        QCOMPARE(entriesIn(m_dir->path()), QStringList{"cam_0.bmp"});
     }
 
     // The child process runs a multi-frame save of profiles under a file-size limit of 2 KiB.
@@ -361,8 +514,63 @@ private slots:
         QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, out.constData());
         QVERIFY2(out.contains("processed=3 result=0"), out.constData());
         QVERIFY2(out.contains("SaveImageTool: Save image failed, path = "), out.constData());
-        // The small brightness files fit and are complete.
+        // The small brightness files fit and are complete; of the height files nothing is left, not
+        // even a temporary file.
         QCOMPARE(filesIn(m_dir->path()).filter("_brightness.csv").size(), 3);
+        QCOMPARE(entriesIn(m_dir->path()), filesIn(m_dir->path()).filter("_brightness.csv"));
+    }
+
+    void noPartialFileUnderAFinalName_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("brightness");
+        QTest::newRow("profile heights and brightness CSV") << 0 << 0 << 0;
+        QTest::newRow("profile BIN") << 0 << 1 << -1;
+        QTest::newRow("profile PCD") << 0 << 2 << -1;
+        QTest::newRow("profile SRT") << 0 << 3 << -1;
+        QTest::newRow("image BMP") << 1 << 0 << -1;
+        QTest::newRow("image JPG") << 1 << 1 << -1;
+        QTest::newRow("image PNG") << 1 << 2 << -1;
+        QTest::newRow("image TIF") << 1 << 3 << -1;
+        QTest::newRow("range TIF, grey BMP") << 2 << 0 << 0;
+        QTest::newRow("range SRT, grey JPG") << 2 << 1 << 1;
+        QTest::newRow("range PCD, grey PNG") << 2 << 2 << 2;
+        QTest::newRow("range PLY, grey CSV") << 2 << 3 << 3;
+        QTest::newRow("range heights CSV") << 2 << 4 << -1;
+        QTest::newRow("range BIN") << 2 << 5 << -1;
+        QTest::newRow("range OBJ") << 2 << 6 << -1;
+        QTest::newRow("range ECD") << 2 << 7 << -1;
+        QTest::newRow("range JXR") << 2 << 8 << -1;
+    }
+
+    // A child process under a file-size limit writes a frame that fits and one that does not; what
+    // it leaves must be exactly the complete files of the first, byte for byte as written without
+    // the limit.
+    void noPartialFileUnderAFinalName() {
+        QFETCH(int, kind);
+        QFETCH(int, height);
+        QFETCH(int, brightness);
+        const QString reference = m_dir->path() + "/reference";
+        const QString limited = m_dir->path() + "/limited";
+        QVERIFY(QDir().mkdir(reference) && QDir().mkdir(limited));
+        QCOMPARE(writeSmallAndLarge(reference, kind, height, brightness), QString("small=1 large=1"));
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("NUV_SAVE_LIMITED",
+                   QString("%1,%2,%3,%4").arg(kind).arg(height).arg(brightness).arg(limited));
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), QStringList());
+        QVERIFY(child.waitForFinished(60000));
+        const QByteArray out = child.readAllStandardOutput() + child.readAllStandardError();
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, out.constData());
+        QVERIFY2(out.contains("small=1 large=0"), out.constData());
+        const QStringList expected = filesIn(reference).filter(QRegularExpression("^cam_0[._]"));
+        QVERIFY(!expected.isEmpty());
+        for (const QString& name : expected)
+            QVERIFY2(QFileInfo(reference + '/' + name).size() <= kFileSizeLimit, qPrintable(name));
+        QCOMPARE(entriesIn(limited), expected);
+        for (const QString& name : expected)
+            QVERIFY2(readAll(limited + '/' + name) == readAll(reference + '/' + name), qPrintable(name));
     }
 
     void stripCountsTimesAndFolds() {
@@ -474,14 +682,17 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 3, 10000);
         QVERIFY(finished.last().at(0).toBool());
 
-        // The picture of 2D mode and the grey image of 3D mode share the name: the grey image is last.
-        QCOMPARE(filesIn(m_dir->path()),
-                 (QStringList{"cam_0.bmp", "cam_0.tif", "cam_0_brightness.csv", "cam_0_height.csv"}));
+        // The picture of 2D mode and the grey image of 3D mode would share a name: the grey image
+        // takes the next free one and the picture stays.
+        QCOMPARE(filesIn(m_dir->path()), (QStringList{"cam_0.bmp", "cam_0.tif", "cam_0_1.bmp",
+                                                      "cam_0_brightness.csv", "cam_0_height.csv"}));
+        QCOMPARE(QImage(m_dir->path() + "/cam_0.bmp").size(), picture.size());
         const QJsonObject tiff = readBack("tiff", m_dir->path() + "/cam_0.tif");
         QCOMPARE(tiff["shape"].toArray(), (QJsonArray{200, 3200}));
         QCOMPARE(tiff["dtype"].toString(), QString("uint16"));
         QCOMPARE(tiff["compression"].toInt(), 1);
-        QCOMPARE(readBack("image", m_dir->path() + "/cam_0.bmp")["size"].toArray(), (QJsonArray{3200, 200}));
+        QCOMPARE(readBack("image", m_dir->path() + "/cam_0_1.bmp")["size"].toArray(),
+                 (QJsonArray{3200, 200}));
     }
 
     void multiFrameSaveOfContoursEndsAtItsLimit() {
@@ -632,12 +843,25 @@ int fullDiskChild(const QString& dir) {
         std::printf("%s\n", line.c_str());
     return 0;
 }
+
+// "kind,height,brightness,folder": writeSmallAndLarge under the file-size limit.
+int limitedChild(const QStringList& args) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{kFileSizeLimit, kFileSizeLimit};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 2;
+    TestSupport::resetEnvironment();
+    const QString result = writeSmallAndLarge(args[3], args[0].toInt(), args[1].toInt(), args[2].toInt());
+    std::printf("%s\n", qPrintable(result));
+    return 0;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QString fullDiskDir = qEnvironmentVariable("NUV_SAVE_FULL_DISK_DIR");
     if (!fullDiskDir.isEmpty()) return fullDiskChild(fullDiskDir);
+    const QStringList limited = qEnvironmentVariable("NUV_SAVE_LIMITED").split(',');
+    if (limited.size() == 4) return limitedChild(limited);
     TestSaving test;
     return QTest::qExec(&test, argc, argv);
 }
