@@ -9,6 +9,7 @@
 
 #include "CMessageBox.h"
 #include "COperationTipWidget.h"
+#include "CameraFolderName.h"
 #include "Image2DWnd.h"
 #include "Image3DWnd.h"
 #include "ImageMultiSaveInfoWidget.h"
@@ -218,9 +219,10 @@ QString PaneSaveCommands::runFolder(bool autoName, int dirItem, bool recording) 
         base = ModalSeam::getExistingDirectory(nullptr, tr("Select a folder"), QString());
         if (base.isEmpty()) return QString();
     }
-    // One sub-folder per camera, named after the pane's title.
-    const QString folder = base + '/' + m_pane->imageWndTitle();
-    if (!QDir(folder).exists() && !QDir(base).mkdir(m_pane->imageWndTitle())) {
+    // One sub-folder per camera, named after the pane's title (a camera name from the network).
+    const QString name = CameraFolderName::fromCameraName(m_pane->imageWndTitle());
+    const QString folder = base + '/' + name;
+    if (!QDir(folder).exists() && !QDir(base).mkdir(name)) {
         showBox(recording && !autoName ? CreateDirFailedChosen : CreateDirFailed);
         return QString();
     }

@@ -648,6 +648,62 @@ private slots:
         }
     }
 
+    void cameraFolderStaysInsideTheSaveFolder_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("plain") << "LP-1200 #3"
+                               << "LP-1200 #3";
+        QTest::newRow("parent folder") << "../evil"
+                                       << "_evil";
+        QTest::newRow("dots only") << ".."
+                                   << "camera";
+        QTest::newRow("absolute path") << "/etc/cron.d"
+                                       << "_etc_cron.d";
+        QTest::newRow("windows path") << "C:\\Windows\\..\\x"
+                                      << "C__Windows__x";
+        QTest::newRow("hidden") << "..cam"
+                                << "cam";
+        QTest::newRow("leading dots and spaces") << " . .cam"
+                                                 << "cam";
+        QTest::newRow("control characters") << "Cam\n1\t\x01\x7f"
+                                            << "Cam1";
+        QTest::newRow("direction override") << QString::fromUtf8("cam\u202egpj.exe") << "camgpj.exe";
+        QTest::newRow("trailing dots") << "cam. ."
+                                       << "cam";
+        QTest::newRow("device name") << "con.txt"
+                                     << "_con.txt";
+        QTest::newRow("empty") << ""
+                               << "camera";
+        QTest::newRow("long") << QString(300, QChar('a')) << QString(64, QChar('a'));
+        QTest::newRow("long, three bytes a character")
+            << QString(100, QChar(0x76F8)) << QString(21, QChar(0x76F8));  // 63 bytes of UTF-8
+    }
+
+    // Camera names come from the network: whatever the name, the run's folder is one new folder
+    // right inside the save folder, and the frames land there.
+    void cameraFolderStaysInsideTheSaveFolder() {
+        QFETCH(QString, title);
+        QFETCH(QString, folder);
+        const QString base = m_dir->path() + "/base";
+        QVERIFY(QDir().mkdir(base));
+        Control::setParameterInfo(PARAMETER_SAVE_DIR, base.toStdString());
+        bind(Control::CameraKind::AreaScan, "AS");
+        m_pane->setImageWndTitle(title);
+        Image2DWnd* v = m_pane->view2D();
+        PaneSaveCommands* save = m_pane->saveCommands();
+        v->btnMultiSave->click();
+        QVERIFY(save->isMultiSaving());
+        QCOMPARE(save->saveDirectory(), base + '/' + folder);
+        QImage frame(8, 4, QImage::Format_Grayscale8);
+        frame.fill(9);
+        m_viewer->show2DImage(1, frame);  // a frame the host shows is saved during the run
+        QTRY_VERIFY_WITH_TIMEOUT(save->worker().processedCount() == 1, 5000);
+        v->btnMultiSave->click();
+        QCOMPARE(entriesIn(m_dir->path()), QStringList{"base"});
+        QCOMPARE(entriesIn(base), QStringList{folder});
+        QCOMPARE(filesIn(base + '/' + folder), QStringList{"cam_0.bmp"});
+    }
+
     void singleSaveOfEachProfilerMode() {
         bind(Control::CameraKind::LaserProfiler, "LP");
         QCOMPARE(SetCameraNodeValue(m_key, "AcquisitionLineCount", "200"), 0);
