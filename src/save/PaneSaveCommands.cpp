@@ -16,6 +16,7 @@
 #include "ImageWnd.h"
 #include "ModalSeam.h"
 #include "RangeStreamer.h"
+#include "SaveSettings.h"
 #include "ZavizoZoz3.h"
 
 namespace {
@@ -176,7 +177,7 @@ void PaneSaveCommands::showTip(bool success, bool video, const QString& path) {
 // ---- targets -------------------------------------------------------------------------------
 
 QString PaneSaveCommands::singleSaveTarget(const QString& filter) {
-    const bool autoName = parameter(ZavizoZoz3::PARAMETER_AUTO_NAME) == QLatin1String("1");
+    const bool autoName = SaveSettings::autoNaming();
     if (autoName) {
         const QString dir = parameter(ZavizoZoz3::PARAMETER_SAVE_DIR);
         if (dir.isEmpty() || !QDir(dir).exists()) {
@@ -343,7 +344,7 @@ bool PaneSaveCommands::toggleMultiSave(QPushButton* button) {
         return false;
     }
     if (m_worker.isSaving()) return false;
-    const bool autoName = parameter(ZavizoZoz3::PARAMETER_AUTO_NAME) == QLatin1String("1");
+    const bool autoName = SaveSettings::autoNaming();
     m_saveDirectory = runFolder(autoName, ZavizoZoz3::PARAMETER_SAVE_DIR, false);
     return !m_saveDirectory.isEmpty();
 }
@@ -415,7 +416,7 @@ void PaneSaveCommands::recordingClicked() {
         showBox(FrameRateZero);
         return;
     }
-    const bool autoName = parameter(ZavizoZoz3::PARAMETER_RECORD_AUTO_NAME) == QLatin1String("1");
+    const bool autoName = SaveSettings::recordingAutoNaming();
     const QString folder = runFolder(autoName, ZavizoZoz3::PARAMETER_RECORD_DIR, true);
     if (folder.isEmpty()) return;
     m_saveDirectory = folder;

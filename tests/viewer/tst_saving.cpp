@@ -704,6 +704,43 @@ private slots:
         QCOMPARE(filesIn(base + '/' + folder), QStringList{"cam_0.bmp"});
     }
 
+    void autoNamingMeansTheSameToPaneAndWorker_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("automatic");
+        QTest::newRow("1") << "1" << true;
+        QTest::newRow("2") << "2" << true;
+        QTest::newRow("-1") << "-1" << true;
+        QTest::newRow("spaces around 1") << " 1 " << true;
+        QTest::newRow("0") << "0" << false;
+        QTest::newRow("00") << "00" << false;
+        QTest::newRow("empty: the default") << "" << true;
+        QTest::newRow("not a number: the default") << "on" << true;
+    }
+
+    // A single save lands where the pane's reading of the switch sends it: in the save folder under
+    // an automatic name, or under the name chosen in the file dialog.
+    void autoNamingMeansTheSameToPaneAndWorker() {
+        QFETCH(QString, value);
+        QFETCH(bool, automatic);
+        Control::setParameterInfo(PARAMETER_AUTO_NAME, value.toStdString());
+        bind(Control::CameraKind::AreaScan, "AS");
+        QImage frame(8, 4, QImage::Format_Grayscale8);
+        frame.fill(9);
+        m_viewer->show2DImage(1, frame);
+        QCOMPARE(m_pane->imageSize(), QSize(8, 4));
+        const QString chosen = m_dir->path() + "/chosen";
+        QVERIFY(QDir().mkdir(chosen));
+        TestSupport::modals().pushSaveFileName(chosen + "/scan.bmp");
+        QSignalSpy finished(&m_pane->saveCommands()->worker(), &SaveImageTool::saveFinish);
+        m_pane->view2D()->btnSingleSave->click();
+        QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 1, 5000);
+        const QString expected = automatic ? m_dir->path() + "/cam_0.bmp" : chosen + "/scan.bmp";
+        QCOMPARE(TestSupport::modals().count(ModalSeam::Kind::SaveFileName), automatic ? 0 : 1);
+        QVERIFY(finished.at(0).at(0).toBool());
+        QCOMPARE(finished.at(0).at(1).toString(), expected);
+        QCOMPARE(QImage(expected).size(), QSize(8, 4));
+    }
+
     void singleSaveOfEachProfilerMode() {
         bind(Control::CameraKind::LaserProfiler, "LP");
         QCOMPARE(SetCameraNodeValue(m_key, "AcquisitionLineCount", "200"), 0);
