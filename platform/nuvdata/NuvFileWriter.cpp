@@ -24,6 +24,7 @@ namespace {
 // Numbered names tried after the target's own before a save gives up.
 constexpr int kMaxNumber = 100000;
 
+// The test hook of setCommitHook: set by a test thread, read by every writer's close().
 std::atomic<NuvFileWriter::CommitHook> g_commitHook{nullptr};
 // Makes the temporary names of one process unique.
 std::atomic<unsigned long long> g_temporaryCount{0};
