@@ -63,15 +63,25 @@ bool saveCsvQt(const std::string& path) {
     return true;
 }
 
-int saveOurs(const std::string& path) {
+// Saves never replace a file, so each one is removed again (outside the timing) to keep the name
+// free; `saved` receives the name written.
+int saveOurs(const std::string& path, std::string* saved = nullptr) {
     NuvVar var(path);
-    return NUVMV::Nuv3DFileOperation().Save(scan(), var, false, 2);
+    NUVMV::Nuv3DFileOperation files;
+    const int status = files.Save(scan(), var, false, 2);
+    if (saved) *saved = files.savedPath();
+    return status;
 }
 
 void BM_HeightCsvOurs(benchmark::State& state) {
     const std::string path = target("bench_ours_3DHeight.csv");
-    for (auto _ : state)
-        if (saveOurs(path) != 0) state.SkipWithError("save failed");
+    for (auto _ : state) {
+        std::string saved;
+        if (saveOurs(path, &saved) != 0) state.SkipWithError("save failed");
+        state.PauseTiming();
+        NuvFileWriter::remove(saved);
+        state.ResumeTiming();
+    }
 }
 BENCHMARK(BM_HeightCsvOurs)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -92,6 +102,9 @@ void BM_PcdOurs(benchmark::State& state) {
         if (convert.RangeImageToPointCloud(scan(), &cloud) != 0 ||
             files.Save(cloud, var, false, false, 2) != 0)
             state.SkipWithError("save failed");
+        state.PauseTiming();
+        NuvFileWriter::remove(files.savedPath());
+        state.ResumeTiming();
     }
 }
 BENCHMARK(BM_PcdOurs)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -100,33 +113,41 @@ void BM_PcdFwriteBound(benchmark::State& state) {
     const std::string path = target("bench_bound.pcd");
     std::vector<char> bytes;
     {
-        const std::string ours = target("bench_ours.pcd");
         NuvPointCloud cloud;
-        NuvVar var(ours);
+        NuvVar var(target("bench_ours.pcd"));
         NUVMV::Nuv3DDataConvert().RangeImageToPointCloud(scan(), &cloud);
-        NUVMV::Nuv3DFileOperation().Save(cloud, var, false, false, 2);
+        NUVMV::Nuv3DFileOperation files;
+        files.Save(cloud, var, false, false, 2);
+        const std::string ours = files.savedPath();
         std::FILE* in = std::fopen(ours.c_str(), "rb");
-        bytes.resize(std::filesystem::file_size(ours));
+        bytes.resize(in ? std::filesystem::file_size(ours) : 0);
         if (in == nullptr || std::fread(bytes.data(), 1, bytes.size(), in) != bytes.size())
             state.SkipWithError("cannot read the PCD file");
         if (in) std::fclose(in);
+        NuvFileWriter::remove(ours);
     }
     for (auto _ : state) {
         std::FILE* out = std::fopen(path.c_str(), "wb");
         if (out == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size())
             state.SkipWithError("write failed");
         if (out) std::fclose(out);
+        state.PauseTiming();
+        NuvFileWriter::remove(path);  // as for the saves: every file is a new one
+        state.ResumeTiming();
     }
 }
 BENCHMARK(BM_PcdFwriteBound)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 bool csvIdentical() {
-    const std::string ours = target("bench_ours_3DHeight.csv");
+    std::string ours;
     const std::string qt = target("bench_qt_3DHeight.csv");
-    if (saveOurs(ours) != 0 || !saveCsvQt(qt)) return false;
+    if (saveOurs(target("bench_ours_3DHeight.csv"), &ours) != 0 || !saveCsvQt(qt)) return false;
     QFile a(QString::fromStdString(ours));
     QFile b(QString::fromStdString(qt));
-    return a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly) && a.readAll() == b.readAll();
+    const bool same =
+        a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly) && a.readAll() == b.readAll();
+    NuvFileWriter::remove(ours);
+    return same;
 }
 }  // namespace
 

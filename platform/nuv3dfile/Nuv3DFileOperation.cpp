@@ -41,13 +41,14 @@ int Nuv3DFileOperation::fail(int status, const std::string& reason, const std::s
 
 int Nuv3DFileOperation::checkRequest(const std::string& path, int layoutVersion) {
     m_lastError.clear();
+    m_savedPath.clear();
     if (path.empty()) return fail(ErrArgument, "empty path", path);
     if (layoutVersion != kLayoutVersion)
         return fail(ErrArgument, "unknown layout version " + std::to_string(layoutVersion), path);
     return Ok;
 }
 
-int Nuv3DFileOperation::closeFile(NuvFileWriter& file, std::string* reason) {
+int Nuv3DFileOperation::closeFile(NuvFileWriter& file, std::string* reason, std::string* savedPath) {
     if (!file.isOpen()) {
         *reason = file.error();
         return ErrOpen;
@@ -56,6 +57,7 @@ int Nuv3DFileOperation::closeFile(NuvFileWriter& file, std::string* reason) {
         *reason = file.error();
         return ErrWrite;
     }
+    *savedPath = file.path();
     return Ok;
 }
 
@@ -66,18 +68,22 @@ int Nuv3DFileOperation::Save(NuvRangeImage& image, NuvVar& path, bool compressed
     if (compressed) return fail(ErrArgument, "compressed range images are not supported", p);
     const std::string suffix = lowerSuffix(p);
     std::string reason;
+    std::string saved;
     const int status = guarded(
         [&] {
-            if (suffix == "tif" || suffix == "tiff") return NuvRangeImageFile::writeTiff(image, p, &reason);
-            if (suffix == "csv") return NuvRangeImageFile::writeHeightCsv(image, p, &reason);
+            if (suffix == "tif" || suffix == "tiff")
+                return NuvRangeImageFile::writeTiff(image, p, &reason, &saved);
+            if (suffix == "csv") return NuvRangeImageFile::writeHeightCsv(image, p, &reason, &saved);
             if (suffix == "srt" || suffix == "ecd" || suffix == "mri")
-                return NuvRangeImageFile::writeLayout(image, p, &reason);
-            if (suffix == "jxr") return NuvJxrFile::write(image, p, &reason);
+                return NuvRangeImageFile::writeLayout(image, p, &reason, &saved);
+            if (suffix == "jxr") return NuvJxrFile::write(image, p, &reason, &saved);
             reason = "unknown range-image format \"" + suffix + "\"";
             return int(ErrFormat);
         },
         &reason);
-    return status == Ok ? Ok : fail(status, reason, p);
+    if (status != Ok) return fail(status, reason, p);
+    m_savedPath = saved;
+    return Ok;
 }
 
 int Nuv3DFileOperation::Save(NuvPointCloud& cloud, NuvVar& path, bool ascii, bool withIntensity,
@@ -87,16 +93,19 @@ int Nuv3DFileOperation::Save(NuvPointCloud& cloud, NuvVar& path, bool ascii, boo
     if (withIntensity) return fail(ErrArgument, "intensity fields are not supported", p);
     const std::string suffix = lowerSuffix(p);
     std::string reason;
+    std::string saved;
     const int status = guarded(
         [&] {
-            if (suffix == "pcd") return NuvPointCloudFile::writePcd(cloud, p, ascii, &reason);
-            if (suffix == "ply") return NuvPointCloudFile::writePly(cloud, p, ascii, &reason);
-            if (suffix == "obj") return NuvPointCloudFile::writeObj(cloud, p, &reason);
+            if (suffix == "pcd") return NuvPointCloudFile::writePcd(cloud, p, ascii, &reason, &saved);
+            if (suffix == "ply") return NuvPointCloudFile::writePly(cloud, p, ascii, &reason, &saved);
+            if (suffix == "obj") return NuvPointCloudFile::writeObj(cloud, p, &reason, &saved);
             reason = "unknown point-cloud format \"" + suffix + "\"";
             return int(ErrFormat);
         },
         &reason);
-    return status == Ok ? Ok : fail(status, reason, p);
+    if (status != Ok) return fail(status, reason, p);
+    m_savedPath = saved;
+    return Ok;
 }
 
 int Nuv3DFileOperation::Load(NuvRangeImage* image, NuvVar& path) {

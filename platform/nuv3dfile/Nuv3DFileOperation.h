@@ -12,7 +12,10 @@ namespace NUVMV {
 // Writes range images and point clouds; the format follows the path's suffix (case-insensitive).
 // Paths are UTF-8. Every call returns 0 on success or one of the negative Status values, and on
 // failure writes one log line "Nuv3DFileOperation: <reason>, path = <path>" to the standard
-// error stream and keeps the reason for lastError(). An existing file is replaced. Never throws.
+// error stream and keeps the reason for lastError(). Never throws. Files are written under a
+// temporary name and renamed when complete, so a failed save leaves no file; an existing file
+// is never replaced: the new one takes the next free name ("scan_1.tif", see NuvFileWriter),
+// which savedPath() tells.
 //
 // Range images, Save(NuvRangeImage&, ...):
 //   ".tif"/".tiff"  uncompressed single-channel TIFF of unsigned integer samples (SampleFormat 1),
@@ -72,16 +75,19 @@ public:
 
     // Reason of the last failure of this object; empty after a success.
     const std::string& lastError() const { return m_lastError; }
+    // The name the last successful Save gave its file (UTF-8); empty after a failure.
+    const std::string& savedPath() const { return m_savedPath; }
 
-    // Closes a file the writers made: Ok, ErrOpen if it never opened, ErrWrite if writing or
-    // closing failed; the system's reason in *reason.
-    static int closeFile(NuvFileWriter& file, std::string* reason);
+    // Closes a file the writers made: Ok, ErrOpen if it never opened, ErrWrite if writing,
+    // closing or naming failed; the system's reason in *reason, the file's name in *savedPath.
+    static int closeFile(NuvFileWriter& file, std::string* reason, std::string* savedPath);
 
 private:
     int checkRequest(const std::string& path, int layoutVersion);
     int fail(int status, const std::string& reason, const std::string& path);
 
     std::string m_lastError;
+    std::string m_savedPath;
 };
 
 }  // namespace NUVMV

@@ -94,7 +94,8 @@ bool encode(const NuvRangeImage& image, Output* out) {
 }
 }  // namespace
 
-int NuvJxrFile::write(const NuvRangeImage& image, const std::string& path, std::string* reason) {
+int NuvJxrFile::write(const NuvRangeImage& image, const std::string& path, std::string* reason,
+                      std::string* savedPath) {
     using Op = NUVMV::Nuv3DFileOperation;
     if (image.TypeCode() != NuvRangeImage::TypeUInt16) {
         *reason = "JPEG XR takes 16-bit range images only";
@@ -107,12 +108,12 @@ int NuvJxrFile::write(const NuvRangeImage& image, const std::string& path, std::
     }
     NuvFileWriter file(path);
     file.write(out.bytes.data(), out.bytes.size());
-    return Op::closeFile(file, reason);
+    return Op::closeFile(file, reason, savedPath);
 }
 
 #else
 
-int NuvJxrFile::write(const NuvRangeImage&, const std::string&, std::string* reason) {
+int NuvJxrFile::write(const NuvRangeImage&, const std::string&, std::string* reason, std::string*) {
     *reason = "JPEG XR is not available in this build (libjxr was not found)";
     return NUVMV::Nuv3DFileOperation::ErrUnavailable;
 }

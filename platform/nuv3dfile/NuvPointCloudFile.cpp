@@ -35,7 +35,7 @@ bool writeTextPoints(NuvFileWriter& file, const NuvPointCloud& cloud, const char
 }
 
 int writeWithHeader(const NuvPointCloud& cloud, const std::string& path, const std::string& header,
-                    bool ascii, std::string* reason) {
+                    bool ascii, std::string* reason, std::string* savedPath) {
     NuvFileWriter file(path);
     if (file.write(header)) {
         if (ascii) {
@@ -44,30 +44,31 @@ int writeWithHeader(const NuvPointCloud& cloud, const std::string& path, const s
             file.write(cloud.points().data(), cloud.size() * sizeof(NuvPoint3D));
         }
     }
-    return Op::closeFile(file, reason);
+    return Op::closeFile(file, reason, savedPath);
 }
 }  // namespace
 
 int NuvPointCloudFile::writePcd(const NuvPointCloud& cloud, const std::string& path, bool ascii,
-                                std::string* reason) {
+                                std::string* reason, std::string* savedPath) {
     const std::string count = std::to_string(cloud.size());
     const std::string header =
         "# .PCD v0.7 - Point Cloud Data file format\nVERSION 0.7\nFIELDS x y z\n"
         "SIZE 4 4 4\nTYPE F F F\nCOUNT 1 1 1\nWIDTH " +
         count + "\nHEIGHT 1\nVIEWPOINT 0 0 0 1 0 0 0\nPOINTS " + count + "\nDATA " +
         (ascii ? "ascii" : "binary") + "\n";
-    return writeWithHeader(cloud, path, header, ascii, reason);
+    return writeWithHeader(cloud, path, header, ascii, reason, savedPath);
 }
 
 int NuvPointCloudFile::writePly(const NuvPointCloud& cloud, const std::string& path, bool ascii,
-                                std::string* reason) {
+                                std::string* reason, std::string* savedPath) {
     const std::string header = std::string("ply\nformat ") + (ascii ? "ascii" : "binary_little_endian") +
                                " 1.0\ncomment millimetres\nelement vertex " + std::to_string(cloud.size()) +
                                "\nproperty float x\nproperty float y\nproperty float z\nend_header\n";
-    return writeWithHeader(cloud, path, header, ascii, reason);
+    return writeWithHeader(cloud, path, header, ascii, reason, savedPath);
 }
 
-int NuvPointCloudFile::writeObj(const NuvPointCloud& cloud, const std::string& path, std::string* reason) {
+int NuvPointCloudFile::writeObj(const NuvPointCloud& cloud, const std::string& path, std::string* reason,
+                                std::string* savedPath) {
     NuvFileWriter file(path);
     if (file.write("# point cloud in millimetres, " + std::to_string(cloud.size()) + " vertices\n") &&
         writeTextPoints(file, cloud, "v ")) {
@@ -85,5 +86,5 @@ int NuvPointCloudFile::writeObj(const NuvPointCloud& cloud, const std::string& p
             file.write(line);
         }
     }
-    return Op::closeFile(file, reason);
+    return Op::closeFile(file, reason, savedPath);
 }

@@ -4,10 +4,14 @@
 #include "NuvPointCloud.h"
 
 // Writers of the point-cloud formats of Nuv3DFileOperation. Each returns a Nuv3DFileOperation
-// status and, on failure, the reason in *reason.
+// status and, on failure, the reason in *reason; on success the name the file got in
+// *savedPath (see NuvFileWriter).
 class NuvPointCloudFile {
 public:
-    static int writePcd(const NuvPointCloud& cloud, const std::string& path, bool ascii, std::string* reason);
-    static int writePly(const NuvPointCloud& cloud, const std::string& path, bool ascii, std::string* reason);
-    static int writeObj(const NuvPointCloud& cloud, const std::string& path, std::string* reason);
+    static int writePcd(const NuvPointCloud& cloud, const std::string& path, bool ascii, std::string* reason,
+                        std::string* savedPath);
+    static int writePly(const NuvPointCloud& cloud, const std::string& path, bool ascii, std::string* reason,
+                        std::string* savedPath);
+    static int writeObj(const NuvPointCloud& cloud, const std::string& path, std::string* reason,
+                        std::string* savedPath);
 };

@@ -106,7 +106,8 @@ void writeHeights32(NuvFileWriter& file, const NuvRangeImage& image) {
 }
 }  // namespace
 
-int NuvRangeImageFile::writeTiff(const NuvRangeImage& image, const std::string& path, std::string* reason) {
+int NuvRangeImageFile::writeTiff(const NuvRangeImage& image, const std::string& path, std::string* reason,
+                                 std::string* savedPath) {
     const int type = image.TypeCode();
     if (type != NuvRangeImage::TypeUInt16 && type != NuvRangeImage::TypeInt32) {
         *reason = "TIFF takes 16-bit and 32-bit range images only";
@@ -162,11 +163,11 @@ int NuvRangeImageFile::writeTiff(const NuvRangeImage& image, const std::string& 
             writeSamples(file, image);
         }
     }
-    return Op::closeFile(file, reason);
+    return Op::closeFile(file, reason, savedPath);
 }
 
 int NuvRangeImageFile::writeHeightCsv(const NuvRangeImage& image, const std::string& path,
-                                      std::string* reason) {
+                                      std::string* reason, std::string* savedPath) {
     const int type = image.TypeCode();
     const size_t width = static_cast<size_t>(image.width());
     // 16-bit images larger than the table format through it; the rest value by value.
@@ -200,10 +201,11 @@ int NuvRangeImageFile::writeHeightCsv(const NuvRangeImage& image, const std::str
         }
     }
     file.write(buffer.data(), static_cast<size_t>(out - buffer.data()));
-    return Op::closeFile(file, reason);
+    return Op::closeFile(file, reason, savedPath);
 }
 
-int NuvRangeImageFile::writeLayout(const NuvRangeImage& image, const std::string& path, std::string* reason) {
+int NuvRangeImageFile::writeLayout(const NuvRangeImage& image, const std::string& path, std::string* reason,
+                                   std::string* savedPath) {
     std::vector<uint8_t> head(kMagic, kMagic + sizeof(kMagic));
     put32(&head, static_cast<uint32_t>(Op::kLayoutVersion));
     put32(&head, static_cast<uint32_t>(image.TypeCode()));
@@ -217,7 +219,7 @@ int NuvRangeImageFile::writeLayout(const NuvRangeImage& image, const std::string
     }
     NuvFileWriter file(path);
     if (file.write(head.data(), head.size())) writeSamples(file, image);
-    return Op::closeFile(file, reason);
+    return Op::closeFile(file, reason, savedPath);
 }
 
 int NuvRangeImageFile::readLayout(NuvRangeImage* image, const std::string& path, std::string* reason) {

@@ -4,11 +4,15 @@
 #include "NuvRangeImage.h"
 
 // Readers and writers of the range-image formats of Nuv3DFileOperation (layouts documented
-// there). Each returns a Nuv3DFileOperation status and, on failure, the reason in *reason.
+// there). Each returns a Nuv3DFileOperation status and, on failure, the reason in *reason;
+// a writer puts the name the file got in *savedPath (see NuvFileWriter).
 class NuvRangeImageFile {
 public:
-    static int writeTiff(const NuvRangeImage& image, const std::string& path, std::string* reason);
-    static int writeHeightCsv(const NuvRangeImage& image, const std::string& path, std::string* reason);
-    static int writeLayout(const NuvRangeImage& image, const std::string& path, std::string* reason);
+    static int writeTiff(const NuvRangeImage& image, const std::string& path, std::string* reason,
+                         std::string* savedPath);
+    static int writeHeightCsv(const NuvRangeImage& image, const std::string& path, std::string* reason,
+                              std::string* savedPath);
+    static int writeLayout(const NuvRangeImage& image, const std::string& path, std::string* reason,
+                           std::string* savedPath);
     static int readLayout(NuvRangeImage* image, const std::string& path, std::string* reason);
 };

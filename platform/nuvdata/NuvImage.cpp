@@ -76,6 +76,10 @@ NuvImage NuvImage::clone() const {
 }
 
 bool NuvImage::SaveImage(const char* utf8Path, int quality) const {
+    return SaveImage(utf8Path, quality, nullptr);
+}
+
+bool NuvImage::SaveImage(const char* utf8Path, int quality, std::string* savedPath) const {
     if (m_mat.empty() || utf8Path == nullptr || *utf8Path == '\0') return false;
     const std::string path(utf8Path);
     const std::string suffix = lowerSuffix(path);
@@ -112,5 +116,7 @@ bool NuvImage::SaveImage(const char* utf8Path, int quality) const {
     }
     NuvFileWriter file(path);
     file.write(bytes.data(), bytes.size());
-    return file.close();
+    if (!file.close()) return false;
+    if (savedPath) *savedPath = file.path();
+    return true;
 }

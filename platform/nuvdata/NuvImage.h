@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <opencv2/core.hpp>
+#include <string>
 
 #include "NuvPixelFormat.h"
 
@@ -64,9 +65,12 @@ public:
      * JPEG keeping the upper byte of 16-bit samples). @p quality is 0..10, clamped (JPEG quality
      * quality*10 but at least 10, PNG compression 9-quality).
      * @return true when written; false for an empty image, an empty path, another suffix, or when
-     * the image cannot be encoded or written.
+     * the image cannot be encoded or written. The file is complete or absent, and an existing file
+     * is never replaced: the image takes the next free name (see NuvFileWriter), which
+     * @p savedPath receives when given.
      */
     bool SaveImage(const char* utf8Path, int quality) const;
+    bool SaveImage(const char* utf8Path, int quality, std::string* savedPath) const;
 
 private:
     cv::Mat m_mat;

@@ -1,17 +1,15 @@
 #include "ImageFileWriter.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <new>
 
 #include "Nuv3DDataConvert.h"
 #include "Nuv3DFileOperation.h"
+#include "NuvFileWriter.h"
 #include "NuvPointCloud.h"
 #include "NuvVar.h"
 #include "UncompressedImageFile.h"
@@ -63,21 +61,18 @@ void appendInt(std::string* out, unsigned value) {
     out->append(buffer, result.ptr);
 }
 
-// Writes `bytes` to `path`, reporting open, write and close errors (a full disk shows at any of them).
-bool writeFile(const QString& path, const char* bytes, size_t size) {
-    std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "wb");
-    if (file == nullptr) {
-        ImageFileWriter::logError(QStringLiteral("Save image failed, path = %1, error = %2")
-                                      .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
-        return false;
+// Writes `bytes` to `path` or, when that name is taken, the next free one (`saved`); a file that
+// cannot be written completely (open, write, close or rename failed: a full disk shows at any of
+// them) leaves nothing behind.
+bool writeFile(const QString& path, const char* bytes, size_t size, QString* saved) {
+    NuvFileWriter file(path.toStdString());
+    file.write(bytes, size);
+    if (file.close()) {
+        if (saved) *saved = QString::fromStdString(file.path());
+        return true;
     }
-    const bool written = size == 0 || std::fwrite(bytes, 1, size, file) == size;
-    const int writeErrno = errno;
-    const bool closed = std::fclose(file) == 0;
-    if (written && closed) return true;
-    ImageFileWriter::logError(
-        QStringLiteral("Save image failed, path = %1, error = %2")
-            .arg(path, QString::fromLocal8Bit(std::strerror(written ? errno : writeErrno))));
+    ImageFileWriter::logError(QStringLiteral("Save image failed, path = %1, error = %2")
+                                  .arg(path, QString::fromStdString(file.error())));
     return false;
 }
 // Runs one file's write, which builds whole-file buffers, point clouds and colour conversions on
@@ -189,16 +184,19 @@ QStringList ImageFileWriter::fileList(int kind, int number, const QDateTime& tim
     return files;
 }
 
-bool ImageFileWriter::writeFrame(const Frame& frame, int number, QStringList* files) {
-    const QStringList paths = fileList(frame.kind, number, QDateTime::currentDateTime());
+bool ImageFileWriter::writeFrame(const Frame& frame, int number, QStringList* files, const QDateTime& time) {
+    const QStringList paths =
+        fileList(frame.kind, number, time.isValid() ? time : QDateTime::currentDateTime());
+    QStringList written;
     bool result = true;
     for (const QString& path : paths) {
+        QString saved = path;  // a taken name gets the next free number
         // A frame is saved only when all of its files are: a full disk must not hide behind the
         // small file written last.
         result &= guarded(path, [&]() {
-            if (frame.kind == ProfileKind) return writeProfileFrame(frame, path);
-            if (frame.kind != ImageKind) return writeRangeFrame(frame, path);
-            if (frame.picture.isNull()) return writeImage(frame.image, path);
+            if (frame.kind == ProfileKind) return writeProfileFrame(frame, path, &saved);
+            if (frame.kind != ImageKind) return writeRangeFrame(frame, path, &saved);
+            if (frame.picture.isNull()) return writeImage(frame.image, path, &saved);
             const QImage grey = frame.picture.format() == QImage::Format_Grayscale8
                                     ? frame.picture
                                     : frame.picture.convertToFormat(QImage::Format_RGB888);
@@ -207,35 +205,36 @@ bool ImageFileWriter::writeFrame(const Frame& frame, int number, QStringList* fi
                 grey.format() == QImage::Format_Grayscale8 ? NuvPixelFormat::Mono8 : NuvPixelFormat::RGB8;
             return writeImage(NuvImage(grey.width(), grey.height(), format, grey.constBits(),
                                        static_cast<size_t>(grey.bytesPerLine()), false),
-                              path);
+                              path, &saved);
         });
+        written << saved;
     }
-    if (files) *files = paths;
+    if (files) *files = written;
     return result;
 }
 
-bool ImageFileWriter::writeProfileFrame(const Frame& frame, const QString& path) {
-    if (path.contains(QLatin1String(".bin"))) return writeProfileBin(frame.heights, path);
+bool ImageFileWriter::writeProfileFrame(const Frame& frame, const QString& path, QString* saved) {
+    if (path.contains(QLatin1String(".bin"))) return writeProfileBin(frame.heights, path, saved);
     if (path.contains(QLatin1String(".csv"))) {
-        if (!removeExisting(path)) return false;
-        if (path.contains(QLatin1String("height"))) return writeText(path, heightsCsv(frame.heights));
-        return writeText(path, bytesCsv(frame.brightness.constData(), frame.brightness.size()));
+        if (path.contains(QLatin1String("height"))) return writeText(path, heightsCsv(frame.heights), saved);
+        return writeText(path, bytesCsv(frame.brightness.constData(), frame.brightness.size()), saved);
     }
-    if (path.contains(QLatin1String(".srt"))) return writeProfileSrt(frame.heights, path);
-    return writeProfilePointCloud(frame.heights, path);
+    if (path.contains(QLatin1String(".srt"))) return writeProfileSrt(frame.heights, path, saved);
+    return writeProfilePointCloud(frame.heights, path, saved);
 }
 
-bool ImageFileWriter::writeRangeFrame(const Frame& frame, const QString& path) {
+bool ImageFileWriter::writeRangeFrame(const Frame& frame, const QString& path, QString* saved) {
     NuvRangeImage range = frame.range;
     if (m_frameInfo) applyRangeInfo(&range, info());
-    if (path.contains(QLatin1String(".bin"))) return writeRangeBin(range, path);
+    if (path.contains(QLatin1String(".bin"))) return writeRangeBin(range, path, saved);
     if (path.contains(QLatin1String(".csv"))) {
-        if (path.contains(QLatin1String("3DHeight"))) return writeRangeImage(range, path);
-        return writeRangeBrightnessCsv(frame.image, path);
+        if (path.contains(QLatin1String("3DHeight"))) return writeRangeImage(range, path, saved);
+        return writeRangeBrightnessCsv(frame.image, path, saved);
     }
-    if (containsAny(path, {".pcd", ".ply", ".obj"})) return writeRangePointCloud(range, path);
-    if (containsAny(path, {".png", ".jpg", ".bmp"})) return writeImage(frame.image, path);
-    if (containsAny(path, {".srt", ".ecd", ".mri", ".jxr", ".tif"})) return writeRangeImage(range, path);
+    if (containsAny(path, {".pcd", ".ply", ".obj"})) return writeRangePointCloud(range, path, saved);
+    if (containsAny(path, {".png", ".jpg", ".bmp"})) return writeImage(frame.image, path, saved);
+    if (containsAny(path, {".srt", ".ecd", ".mri", ".jxr", ".tif"}))
+        return writeRangeImage(range, path, saved);
     return true;
 }
 
@@ -265,12 +264,13 @@ bool ImageFileWriter::writeMultiImageFrame(const QMap<int, NuvImage*>& images, c
                 continue;
         }
         const QString path = m_target + '/' + name;
-        if (files) files->append(path);
         const NuvImage& image = *it.value();
+        QString saved = path;
         result = guarded(path, [&]() {
-            return path.contains(QLatin1String("csv")) ? writeText(path, imageCsv(image))
-                                                       : writeImage(image, path);
+            return path.contains(QLatin1String("csv")) ? writeText(path, imageCsv(image), &saved)
+                                                       : writeImage(image, path, &saved);
         });
+        if (files) files->append(saved);
     }
     if (!result || range.height() < 1) return result;
 
@@ -293,15 +293,17 @@ bool ImageFileWriter::writeMultiImageFrame(const QMap<int, NuvImage*>& images, c
             return result;
     }
     const QString path = m_target + '/' + name;
-    if (files) files->append(path);
-    return guarded(path, [&]() {
+    QString saved = path;
+    result = guarded(path, [&]() {
         NuvRangeImage copy = range;
         if (m_frameInfo) applyRangeInfo(&copy, info());
-        if (path.contains(QLatin1String(".bin"))) return writeRangeBin(copy, path);
+        if (path.contains(QLatin1String(".bin"))) return writeRangeBin(copy, path, &saved);
         // The range file of a multi-image frame holds heights whatever its suffix.
-        if (containsAny(path, {".pcd", ".ply", ".obj"})) return writeRangePointCloud(copy, path);
-        return writeRangeImage(copy, path);
+        if (containsAny(path, {".pcd", ".ply", ".obj"})) return writeRangePointCloud(copy, path, &saved);
+        return writeRangeImage(copy, path, &saved);
     });
+    if (files) files->append(saved);
+    return result;
 }
 
 // ---- text layouts --------------------------------------------------------------------------
@@ -347,39 +349,32 @@ std::string ImageFileWriter::imageCsv(const NuvImage& image) {
     return out;
 }
 
-bool ImageFileWriter::removeExisting(const QString& path) {
-    if (!QFile::exists(path) || QFile::remove(path)) return true;
-    logError(QStringLiteral("Save image failed, path = %1, error = the existing file cannot be replaced")
-                 .arg(path));
-    return false;
+bool ImageFileWriter::writeText(const QString& path, const std::string& bytes, QString* saved) {
+    return writeFile(path, bytes.data(), bytes.size(), saved);
 }
 
-bool ImageFileWriter::writeText(const QString& path, const std::string& bytes) {
-    return writeFile(path, bytes.data(), bytes.size());
-}
-
-bool ImageFileWriter::writeRangeBrightnessCsv(const NuvImage& grey, const QString& path) const {
-    if (!removeExisting(path)) return false;
+bool ImageFileWriter::writeRangeBrightnessCsv(const NuvImage& grey, const QString& path,
+                                              QString* saved) const {
     if (grey.isEmpty()) {
         logError(
             QStringLiteral("Save image failed, path = %1, error = the frame has no grey image").arg(path));
         return false;
     }
-    return writeText(path, imageCsv(grey));
+    return writeText(path, imageCsv(grey), saved);
 }
 
 // ---- binary layouts ------------------------------------------------------------------------
 
-bool ImageFileWriter::writeRangeBin(const NuvRangeImage& range, const QString& path) const {
-    if (!removeExisting(path)) return false;
+bool ImageFileWriter::writeRangeBin(const NuvRangeImage& range, const QString& path, QString* saved) const {
     if (range.isEmpty()) {
         logError(QStringLiteral("Save image failed, path = %1, error = empty range image").arg(path));
         return false;
     }
     const cv::Mat& m = range.mat();
-    if (m.isContinuous()) return writeFile(path, reinterpret_cast<const char*>(m.data), range.byteSize());
+    if (m.isContinuous())
+        return writeFile(path, reinterpret_cast<const char*>(m.data), range.byteSize(), saved);
     const cv::Mat packed = m.clone();
-    return writeFile(path, reinterpret_cast<const char*>(packed.data), range.byteSize());
+    return writeFile(path, reinterpret_cast<const char*>(packed.data), range.byteSize(), saved);
 }
 
 NuvRangeImage ImageFileWriter::profileRow(const QVector<qreal>& heights,
@@ -411,10 +406,9 @@ void ImageFileWriter::applyRangeInfo(NuvRangeImage* range, const ProfileFrameInf
     range->SetInfo(info.heightScale, -info.heightOffset, info.xInterval, 0, info.yInterval, 0);
 }
 
-bool ImageFileWriter::writeProfileBin(const QVector<qreal>& heights, const QString& path) {
-    if (!removeExisting(path)) return false;
+bool ImageFileWriter::writeProfileBin(const QVector<qreal>& heights, const QString& path, QString* saved) {
     const NuvRangeImage row = profileRow(heights, info());
-    return writeFile(path, reinterpret_cast<const char*>(row.data()), row.byteSize());
+    return writeFile(path, reinterpret_cast<const char*>(row.data()), row.byteSize(), saved);
 }
 
 const NuvRangeImage& ImageFileWriter::cachedRow(ProfileCache* cache, const QVector<qreal>& heights,
@@ -439,32 +433,35 @@ const NuvRangeImage& ImageFileWriter::cachedRow(ProfileCache* cache, const QVect
     return cache->row;
 }
 
-bool ImageFileWriter::writeProfileSrt(const QVector<qreal>& heights, const QString& path) {
-    if (!removeExisting(path)) return false;
+bool ImageFileWriter::writeProfileSrt(const QVector<qreal>& heights, const QString& path, QString* saved) {
     NuvRangeImage row = cachedRow(&m_srtCache, heights, false);
-    return writeRangeImage(row, path);
+    return writeRangeImage(row, path, saved);
 }
 
-bool ImageFileWriter::writeProfilePointCloud(const QVector<qreal>& heights, const QString& path) {
-    if (!removeExisting(path)) return false;
+bool ImageFileWriter::writeProfilePointCloud(const QVector<qreal>& heights, const QString& path,
+                                             QString* saved) {
     NuvRangeImage row = cachedRow(&m_cloudCache, heights, true);
-    return writeRangePointCloud(row, path);
+    return writeRangePointCloud(row, path, saved);
 }
 
 // ---- image and 3D file libraries -----------------------------------------------------------
 
-bool ImageFileWriter::writeImage(const NuvImage& image, const QString& path) const {
+bool ImageFileWriter::writeImage(const NuvImage& image, const QString& path, QString* saved) const {
     if (image.isEmpty()) {
         logError(QStringLiteral("Save image failed, path = %1, error = empty image").arg(path));
         return false;
     }
     if (UncompressedImageFile::canWrite(image, path)) {
         QString error;
-        if (UncompressedImageFile::write(image, path, &error)) return true;
+        if (UncompressedImageFile::write(image, path, &error, saved)) return true;
         logError(QStringLiteral("Save image failed, path = %1, error = %2").arg(path, error));
         return false;
     }
-    if (image.SaveImage(path.toUtf8().constData(), 6)) return true;
+    std::string savedPath;
+    if (image.SaveImage(path.toUtf8().constData(), 6, &savedPath)) {
+        if (saved) *saved = QString::fromStdString(savedPath);
+        return true;
+    }
     logError(QStringLiteral("Save image failed, path = %1").arg(path));
     return false;
 }
@@ -485,25 +482,28 @@ bool ImageFileWriter::checkStatus(int status, const std::string& reason, const Q
     return false;
 }
 
-bool ImageFileWriter::writeRangeImage(NuvRangeImage& range, const QString& path) const {
-    if (!removeExisting(path)) return false;
+bool ImageFileWriter::writeRangeImage(NuvRangeImage& range, const QString& path, QString* saved) const {
     NuvVar target(path.toUtf8().constData());
     try {
         NUVMV::Nuv3DFileOperation files;
-        return checkStatus(files.Save(range, target, false, 2), files.lastError(), path);
+        if (!checkStatus(files.Save(range, target, false, 2), files.lastError(), path)) return false;
+        if (saved) *saved = QString::fromStdString(files.savedPath());
+        return true;
     } catch (const cv::Exception& e) {
         return checkStatus(0, e.what(), path, true);
     }
 }
 
-bool ImageFileWriter::writeRangePointCloud(NuvRangeImage& range, const QString& path) const {
+bool ImageFileWriter::writeRangePointCloud(NuvRangeImage& range, const QString& path, QString* saved) const {
     NuvVar target(path.toUtf8().constData());
     try {
         NuvPointCloud cloud;
         NUVMV::Nuv3DDataConvert convert;
         convert.RangeImageToPointCloud(range, &cloud);
         NUVMV::Nuv3DFileOperation files;
-        return checkStatus(files.Save(cloud, target, false, false, 2), files.lastError(), path);
+        if (!checkStatus(files.Save(cloud, target, false, false, 2), files.lastError(), path)) return false;
+        if (saved) *saved = QString::fromStdString(files.savedPath());
+        return true;
     } catch (const cv::Exception& e) {
         return checkStatus(0, e.what(), path, true);
     }

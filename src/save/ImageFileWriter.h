@@ -39,9 +39,10 @@ public:
     void setRun(const SaveSettings& settings, int saveMode, const QString& target,
                 std::shared_ptr<const ProfileFrameInfo> frameInfo);
 
-    // Writes one frame numbered `number`; `files` receives the paths in writing order. True when
-    // every file was written (also when there was nothing to write).
-    bool writeFrame(const Frame& frame, int number, QStringList* files);
+    // Writes one frame numbered `number`; `files` receives the paths in writing order (the names
+    // the files got), `time` the time in the names (invalid: now). True when every file was
+    // written (also when there was nothing to write).
+    bool writeFrame(const Frame& frame, int number, QStringList* files, const QDateTime& time = QDateTime());
     // Writes one frame of a multi-image camera: every image under its role name, then the range
     // image. Stops at the first image that fails.
     bool writeMultiImageFrame(const QMap<int, NuvImage*>& images, const NuvRangeImage& range,
@@ -60,23 +61,25 @@ public:
     static std::string bytesCsv(const uint8_t* bytes, int count);
     static std::string imageCsv(const NuvImage& image);
 
-    // Writers (true on success; a failure is logged).
-    static bool writeText(const QString& path, const std::string& bytes);
-    bool writeImage(const NuvImage& image, const QString& path) const;
+    // Writers (true on success; a failure is logged and leaves no file). A file is complete or
+    // absent under its name, and an existing file is never replaced: the new one takes the next
+    // free name ("cam_0_1.bmp"), which `saved` receives.
+    static bool writeText(const QString& path, const std::string& bytes, QString* saved = nullptr);
+    bool writeImage(const NuvImage& image, const QString& path, QString* saved = nullptr) const;
     // Range BIN: the scan's raw samples, row-major, little endian, no header: 2-byte unsigned
     // samples from a 16-bit sensor, 4-byte ones (low 21 bits the sample, flag bits above) from a
     // 32-bit sensor (CAM_INFO 50 "32"). 0 is no point; heights as in the range TIFF.
-    bool writeRangeBin(const NuvRangeImage& range, const QString& path) const;
-    bool writeRangeBrightnessCsv(const NuvImage& grey, const QString& path) const;
-    bool writeRangeImage(NuvRangeImage& range, const QString& path) const;
-    bool writeRangePointCloud(NuvRangeImage& range, const QString& path) const;
+    bool writeRangeBin(const NuvRangeImage& range, const QString& path, QString* saved = nullptr) const;
+    bool writeRangeBrightnessCsv(const NuvImage& grey, const QString& path, QString* saved = nullptr) const;
+    bool writeRangeImage(NuvRangeImage& range, const QString& path, QString* saved = nullptr) const;
+    bool writeRangePointCloud(NuvRangeImage& range, const QString& path, QString* saved = nullptr) const;
     // Profile BIN: one raw sample per point, little endian, no header, in the sensor's sample
     // width, heights in millimetres: 16-bit sensors 2-byte unsigned round(height * Scaler / 32 +
     // 32768), 32-bit sensors 4-byte signed round(height * Scaler + 0x100000), "Scaler" being the
     // camera's feature; 0 is no point.
-    bool writeProfileBin(const QVector<qreal>& heights, const QString& path);
-    bool writeProfileSrt(const QVector<qreal>& heights, const QString& path);
-    bool writeProfilePointCloud(const QVector<qreal>& heights, const QString& path);
+    bool writeProfileBin(const QVector<qreal>& heights, const QString& path, QString* saved = nullptr);
+    bool writeProfileSrt(const QVector<qreal>& heights, const QString& path, QString* saved = nullptr);
+    bool writeProfilePointCloud(const QVector<qreal>& heights, const QString& path, QString* saved = nullptr);
 
     // One-row range image of raw samples from profile heights in millimetres (NaN: no point).
     static NuvRangeImage profileRow(const QVector<qreal>& heights, const ProfileFrameInfo::Values& info);
@@ -92,13 +95,12 @@ private:
         NuvRangeImage row;
         bool valid = false;
     };
-    bool writeProfileFrame(const Frame& frame, const QString& path);
-    bool writeRangeFrame(const Frame& frame, const QString& path);
+    bool writeProfileFrame(const Frame& frame, const QString& path, QString* saved);
+    bool writeRangeFrame(const Frame& frame, const QString& path, QString* saved);
     // The one-row image of a profile: raw samples, or with `millimetres` the heights as 64-bit values.
     const NuvRangeImage& cachedRow(ProfileCache* cache, const QVector<qreal>& heights, bool millimetres);
     ProfileFrameInfo::Values info() const;
     QStringList singleSaveList(int kind) const;
-    static bool removeExisting(const QString& path);
     static bool checkStatus(int status, const std::string& reason, const QString& path,
                             bool exception = false);
 

@@ -11,6 +11,7 @@
 
 #include "CMessageBox.h"
 #include "COperationTipWidget.h"
+#include "CameraFolderName.h"
 #include "Image2DWnd.h"
 #include "Image3DWnd.h"
 #include "ImageFileWriter.h"
@@ -18,6 +19,7 @@
 #include "ImageWnd.h"
 #include "ModalSeam.h"
 #include "RangeStreamer.h"
+#include "SaveSettings.h"
 #include "SaveWorkerKeeper.h"
 #include "ZavizoZoz3.h"
 
@@ -200,7 +202,7 @@ void PaneSaveCommands::showTip(bool success, bool video, const QString& path) {
 // ---- targets -------------------------------------------------------------------------------
 
 QString PaneSaveCommands::singleSaveTarget(const QString& filter) {
-    const bool autoName = parameter(ZavizoZoz3::PARAMETER_AUTO_NAME) == QLatin1String("1");
+    const bool autoName = SaveSettings::autoNaming();
     if (autoName) {
         const QString dir = parameter(ZavizoZoz3::PARAMETER_SAVE_DIR);
         if (dir.isEmpty() || !QDir(dir).exists()) {
@@ -243,9 +245,10 @@ QString PaneSaveCommands::runFolder(bool autoName, int dirItem, bool recording) 
         base = ModalSeam::getExistingDirectory(nullptr, tr("Select a folder"), QString());
         if (base.isEmpty()) return QString();
     }
-    // One sub-folder per camera, named after the pane's title.
-    const QString folder = base + '/' + m_pane->imageWndTitle();
-    if (!QDir(folder).exists() && !QDir(base).mkdir(m_pane->imageWndTitle())) {
+    // One sub-folder per camera, named after the pane's title (a camera name from the network).
+    const QString name = CameraFolderName::fromCameraName(m_pane->imageWndTitle());
+    const QString folder = base + '/' + name;
+    if (!QDir(folder).exists() && !QDir(base).mkdir(name)) {
         showBox(recording && !autoName ? CreateDirFailedChosen : CreateDirFailed);
         return QString();
     }
@@ -403,7 +406,7 @@ bool PaneSaveCommands::toggleMultiSave(QPushButton* button) {
         return false;
     }
     if (m_worker.isSaving()) return false;
-    const bool autoName = parameter(ZavizoZoz3::PARAMETER_AUTO_NAME) == QLatin1String("1");
+    const bool autoName = SaveSettings::autoNaming();
     m_saveDirectory = runFolder(autoName, ZavizoZoz3::PARAMETER_SAVE_DIR, false);
     return !m_saveDirectory.isEmpty();
 }
@@ -482,7 +485,7 @@ void PaneSaveCommands::recordingClicked() {
         showBox(FrameRateZero);
         return;
     }
-    const bool autoName = parameter(ZavizoZoz3::PARAMETER_RECORD_AUTO_NAME) == QLatin1String("1");
+    const bool autoName = SaveSettings::recordingAutoNaming();
     const QString folder = runFolder(autoName, ZavizoZoz3::PARAMETER_RECORD_DIR, true);
     if (folder.isEmpty()) return;
     m_saveDirectory = folder;

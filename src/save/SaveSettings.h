@@ -23,4 +23,10 @@ struct SaveSettings {
     static SaveSettings read();
     // Decimal integer of a setting, or `fallback` when it is not one.
     static int readInt(int item, int fallback);
+    // A switch: on when its decimal value is not 0, `fallback` when it is not a decimal integer.
+    static bool readSwitch(int item, bool fallback);
+    // The automatic-naming switches, read by the pane when it picks a target and by the worker
+    // when it names the files: both must read them alike ("2" is on for both).
+    static bool autoNaming();
+    static bool recordingAutoNaming();
 };

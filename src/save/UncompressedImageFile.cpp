@@ -1,12 +1,10 @@
 #include "UncompressedImageFile.h"
 
-#include <QFile>
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <opencv2/imgproc.hpp>
 #include <vector>
+
+#include "NuvFileWriter.h"
 
 namespace {
 bool isBmp(const QString& path) {
@@ -126,7 +124,8 @@ bool UncompressedImageFile::canWrite(const NuvImage& image, const QString& path)
            (isBmp(path) || isTiff(path));
 }
 
-bool UncompressedImageFile::write(const NuvImage& image, const QString& path, QString* error) {
+bool UncompressedImageFile::write(const NuvImage& image, const QString& path, QString* error,
+                                  QString* saved) {
     // The pixels are shared with the pane and the statistics thread: they are only ever read here.
     const cv::Mat& m = image.mat();
     const int channels = m.channels();
@@ -138,14 +137,10 @@ bool UncompressedImageFile::write(const NuvImage& image, const QString& path, QS
     const std::vector<uint8_t> header =
         isBmp(path) ? bmpHeader(m.cols, m.rows, channels, paddedRow) : tiffHeader(m.cols, m.rows, channels);
 
-    std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "wb");
-    if (file == nullptr) {
-        if (error) *error = QString::fromLocal8Bit(std::strerror(errno));
-        return false;
-    }
-    bool ok = std::fwrite(header.data(), 1, header.size(), file) == header.size();
+    NuvFileWriter file(path.toStdString());
+    bool ok = file.write(header.data(), header.size());
     if (ok && !swapColours && m.isContinuous() && paddedRow == rowBytes) {
-        ok = std::fwrite(m.data, 1, rowBytes * static_cast<size_t>(m.rows), file) == rowBytes * m.rows;
+        ok = file.write(m.data, rowBytes * static_cast<size_t>(m.rows));
     } else if (ok && swapColours) {
         // Blocks of rows are swapped into a buffer of our own, padding included, and written from there.
         const int blockRows = static_cast<int>(std::max<size_t>(1, (size_t(1) << 20) / paddedRow));
@@ -154,20 +149,19 @@ bool UncompressedImageFile::write(const NuvImage& image, const QString& path, QS
             const int rows = std::min(blockRows, m.rows - y);
             cv::Mat out(rows, m.cols, m.type(), block.data(), paddedRow);
             cv::cvtColor(m.rowRange(y, y + rows), out, cv::COLOR_RGB2BGR);
-            const size_t bytes = paddedRow * static_cast<size_t>(rows);
             // The block has the size and type asked for, so the conversion stays in it.
-            ok = out.data == block.data() && std::fwrite(block.data(), 1, bytes, file) == bytes;
+            ok = out.data == block.data() && file.write(block.data(), paddedRow * static_cast<size_t>(rows));
         }
     } else {
         const char padding[4] = {0, 0, 0, 0};
         for (int y = 0; ok && y < m.rows; ++y) {
-            ok = std::fwrite(m.ptr(y), 1, rowBytes, file) == rowBytes &&
-                 std::fwrite(padding, 1, paddedRow - rowBytes, file) == paddedRow - rowBytes;
+            ok = file.write(m.ptr(y), rowBytes) && file.write(padding, paddedRow - rowBytes);
         }
     }
-    const int writeErrno = errno;
-    const bool closed = std::fclose(file) == 0;
-    if (ok && closed) return true;
-    if (error) *error = QString::fromLocal8Bit(std::strerror(ok ? errno : writeErrno));
+    if (file.close()) {
+        if (saved) *saved = QString::fromStdString(file.path());
+        return true;
+    }
+    if (error) *error = QString::fromStdString(file.error());
     return false;
 }

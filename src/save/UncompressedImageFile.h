@@ -10,6 +10,7 @@ class UncompressedImageFile {
 public:
     // 8-bit images of 1 or 3 channels to ".bmp" or ".tif".
     static bool canWrite(const NuvImage& image, const QString& path);
-    // False with `error` set when the file cannot be opened or written completely.
-    static bool write(const NuvImage& image, const QString& path, QString* error);
+    // False with `error` set when the file cannot be opened or written completely (nothing is
+    // left then); `saved` receives the name the file got (an existing file is never replaced).
+    static bool write(const NuvImage& image, const QString& path, QString* error, QString* saved = nullptr);
 };

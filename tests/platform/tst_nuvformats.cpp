@@ -24,6 +24,7 @@
 
 #include "Nuv3DDataConvert.h"
 #include "Nuv3DFileOperation.h"
+#include "NuvFileWriter.h"
 #include "NuvImage.h"
 #include "NuvNumberFormat.h"
 #include "NuvPayloadFormat.h"
@@ -193,6 +194,11 @@ class TestNuvFormats : public QObject {
     QTemporaryDir m_dir;
     // A folder with a Chinese name: every path below is non-ASCII UTF-8.
     QString path(const QString& name) const { return m_dir.filePath(QStringLiteral("相机一/") + name); }
+    // Everything in that folder, hidden files included.
+    QStringList entries() const {
+        return QDir(path("")).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                        QDir::NoDotAndDotDot);
+    }
 
 private slots:
     void initTestCase() {
@@ -570,12 +576,14 @@ private slots:
         QFETCH(int, height);
         NuvRangeImage img = makeRange(typeCode, width, height);
         NuvVar target = var(path("range_3DHeight.csv"));
-        QCOMPARE(Op().Save(img, target, false, 2), 0);
-        QFile written(path("range_3DHeight.csv"));
+        Op op;
+        QCOMPARE(op.Save(img, target, false, 2), 0);
+        const QString saved = QString::fromStdString(op.savedPath());
+        QFile written(saved);
         QVERIFY(written.open(QIODevice::ReadOnly));
         QCOMPARE(written.readAll(), referenceCsv(img));
         if (width * height > 2000) return;
-        const QJsonObject read = readBack("csv", path("range_3DHeight.csv"));
+        const QJsonObject read = readBack("csv", saved);
         QCOMPARE(read["shape"].toArray(), QJsonArray({height, width}));
         const QJsonArray samples = read["samples"].toArray();
         for (int i = 0; i < width * height; ++i) {
@@ -649,7 +657,6 @@ private slots:
         QTest::addColumn<bool>("compressed");
         QTest::addColumn<int>("expected");
         QTest::newRow("missing folder") << "no/such/folder/r.tif" << 2 << false << int(Op::ErrOpen);
-        QTest::newRow("folder as file") << "folder.tif" << 2 << false << int(Op::ErrOpen);
         QTest::newRow("unknown suffix") << "r.xyz" << 2 << false << int(Op::ErrFormat);
         QTest::newRow("doubles to TIFF") << "r.tif" << 6 << false << int(Op::ErrFormat);
         QTest::newRow("empty image") << "r.srt" << 0 << false << int(Op::ErrArgument);
@@ -686,6 +693,7 @@ private slots:
     void fullDiskFailsCleanly() {
         QFETCH(QString, name);
         const QString file = path(name);
+        const QStringList before = entries();
         NuvRangeImage img = makeRange(2, 400, 400);
         const pid_t child = fork();
         QVERIFY(child >= 0);
@@ -713,6 +721,76 @@ private slots:
         QVERIFY(WIFEXITED(status));
         QCOMPARE(WEXITSTATUS(status), 0);
         QVERIFY2(!QFile::exists(file), "a partly written file must not be left behind");
+        QCOMPARE(entries(), before);  // nor a temporary file
+    }
+
+    // Saves to one name keep the earlier files and take the next free names.
+    void savesNeverReplace_data() {
+        QTest::addColumn<QString>("writer");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("names");  // of three saves in a row
+        const auto row = [](const char* tag, const char* writer, const char* name, const QStringList& names) {
+            QTest::newRow(tag) << writer << name << names;
+        };
+        row("tif", "range", "keep.tif", {"keep.tif", "keep_1.tif", "keep_2.tif"});
+        row("height csv", "range", "k_3DHeight.csv",
+            {"k_3DHeight.csv", "k_3DHeight_1.csv", "k_3DHeight_2.csv"});
+        row("srt", "range", "keep.srt", {"keep.srt", "keep_1.srt", "keep_2.srt"});
+        row("jxr", "range", "keep.jxr", {"keep.jxr", "keep_1.jxr", "keep_2.jxr"});
+        row("pcd", "cloud", "keep.pcd", {"keep.pcd", "keep_1.pcd", "keep_2.pcd"});
+        row("ply", "cloud", "keep.ply", {"keep.ply", "keep_1.ply", "keep_2.ply"});
+        row("obj", "cloud", "keep.obj", {"keep.obj", "keep_1.obj", "keep_2.obj"});
+        row("image png", "image", "keep.png", {"keep.png", "keep_1.png", "keep_2.png"});
+        row("a folder has the name", "range", "folder.tif", {"folder_1.tif", "folder_2.tif", "folder_3.tif"});
+        row("no suffix", "bytes", "keep", {"keep", "keep_1", "keep_2"});
+        row("hidden name", "bytes", ".keep", {".keep", ".keep_1", ".keep_2"});
+        row("dot in the folder only", "bytes", "v1.2/keep", {"v1.2/keep", "v1.2/keep_1", "v1.2/keep_2"});
+    }
+    void savesNeverReplace() {
+        QFETCH(QString, writer);
+        QFETCH(QString, name);
+        QFETCH(QStringList, names);
+        const QString folder = path(QStringLiteral("keep %1/").arg(QTest::currentDataTag()));
+        QVERIFY(QDir().mkpath(QFileInfo(folder + name).absolutePath()));
+        if (name == "folder.tif") QVERIFY(QDir().mkpath(folder + name));
+        const std::string file = (folder + name).toStdString();
+        QStringList saved;
+        QList<QByteArray> contents;
+        for (int i = 0; i < 3; ++i) {
+            NuvRangeImage img = makeRange(2, 5 + i, 3);  // each save of its own size
+            std::string written;
+            NuvVar target(file);
+            Op op;
+            if (writer == "range") {
+                QCOMPARE(op.Save(img, target, false, 2), 0);
+                written = op.savedPath();
+            } else if (writer == "cloud") {
+                NuvPointCloud cloud;
+                NUVMV::Nuv3DDataConvert().RangeImageToPointCloud(img, &cloud);
+                QCOMPARE(op.Save(cloud, target, false, false, 2), 0);
+                written = op.savedPath();
+            } else if (writer == "image") {
+                QVERIFY(
+                    NuvImage(cv::Mat(3, 5 + i, CV_8UC1, cv::Scalar(i))).SaveImage(file.c_str(), 6, &written));
+            } else {
+                NuvFileWriter bytes(file);
+                bytes.write(std::string(5 + i, 'x'));
+                QVERIFY(bytes.close());
+                written = bytes.path();
+            }
+            saved << QString::fromStdString(written).mid(folder.size());
+            QFile f(QString::fromStdString(written));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            contents << f.readAll();
+        }
+        QCOMPARE(saved, names);
+        // Every file still holds what its own save wrote.
+        QCOMPARE(QSet<QByteArray>(contents.begin(), contents.end()).size(), 3);
+        for (int i = 0; i < 3; ++i) {
+            QFile f(folder + names[i]);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), contents[i]);
+        }
     }
 
     void imagesReadBack_data() {
@@ -739,8 +817,9 @@ private slots:
                 else
                     m.ptr<uint8_t>(r)[c] = uint8_t(v);
             }
-        const QString file = path("图像." + suffix);
-        QVERIFY(NuvImage(m).SaveImage(file.toUtf8().constData(), 6));
+        std::string saved;
+        QVERIFY(NuvImage(m).SaveImage(path("图像." + suffix).toUtf8().constData(), 6, &saved));
+        const QString file = QString::fromStdString(saved);
         const QJsonObject read = readBack("image", file);
         QCOMPARE(read["size"].toArray(), QJsonArray({16, 12}));
         // What a reader sees: colour as RGB, 16 bits only where the format holds them.

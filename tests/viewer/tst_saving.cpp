@@ -11,6 +11,8 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QPushButton>
+#include <QRandomGenerator>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -30,6 +32,7 @@
 #include "ImageFileWriter.h"
 #include "ImageMultiSaveInfoWidget.h"
 #include "Nuv3DFileOperation.h"
+#include "NuvFileWriter.h"
 #include "NuvVar.h"
 #include "PaneSaveCommands.h"
 #include "RangeStreamer.h"
@@ -105,6 +108,79 @@ struct WriteGate {
         return !timedOut;
     }
 };
+
+// Every entry of a folder, hidden ones (a temporary file) included.
+QStringList entriesIn(const QString& dir) {
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                               QDir::Name);
+}
+
+// Holds every file writer of the process just before its file gets its final name, until the
+// gate is opened or goes.
+class CommitGate {
+public:
+    CommitGate() { NuvFileWriter::setCommitHook(&CommitGate::hold); }
+    ~CommitGate() { open(); }
+    // True once a writer waits at the gate.
+    bool waitForWriter() { return s_arrived.tryAcquire(1, 10000); }
+    // Lets the waiting writer and all later ones through.
+    void open() {
+        NuvFileWriter::setCommitHook(nullptr);
+        s_pass.release(1000);
+    }
+
+private:
+    static void hold(const std::string&) {
+        s_arrived.release();
+        s_pass.acquire();
+    }
+    static QSemaphore s_arrived;
+    static QSemaphore s_pass;
+};
+QSemaphore CommitGate::s_arrived;
+QSemaphore CommitGate::s_pass;
+
+// Largest file a child under the file-size limit can write.
+constexpr int kFileSizeLimit = 4096;
+
+// Writes frame 0, whose files all fit under kFileSizeLimit, and frame 1, whose files do not, of one
+// kind with the height and brightness formats given ("-1": that file is off; kind 1 uses the
+// height format as its image format). The pixels are the same in every process. Returns the
+// two frames' results, "small=1 large=0" when the large one failed.
+QString writeSmallAndLarge(const QString& dir, int kind, int heightFormat, int brightnessFormat) {
+    SaveSettings s = SaveSettings::read();
+    s.prefix = "cam";
+    s.namingRule = 2;
+    s.saveProfileHeight = s.saveRangeHeight = heightFormat >= 0;
+    s.profileHeightFormat = s.rangeHeightFormat = s.imageFormat = heightFormat;
+    s.saveProfileBrightness = s.saveRangeBrightness = brightnessFormat >= 0;
+    s.rangeBrightnessFormat = brightnessFormat;
+    ImageFileWriter writer;
+    writer.setRun(s, SaveImageTool::MultiFrameSave, dir, nullptr);
+    QRandomGenerator random(7);  // noise: no format compresses it below the limit
+    QString result;
+    for (int number = 0; number < 2; ++number) {
+        const int w = number == 0 ? 8 : 300;
+        const int h = number == 0 ? 4 : 100;
+        ImageFileWriter::Frame frame;
+        frame.kind = kind;
+        for (int i = 0; i < (number == 0 ? 8 : 3200); ++i) {
+            frame.heights << random.bounded(40.0) - 20.0;
+            frame.brightness << static_cast<uint8_t>(random.bounded(256));
+        }
+        frame.image = NuvImage(w, h, NuvPixelFormat::Mono8);
+        frame.range = NuvRangeImage(w, h, 2);
+        for (int i = 0; i < w * h; ++i) {
+            frame.image.data()[i] = static_cast<uint8_t>(random.bounded(256));
+            reinterpret_cast<uint16_t*>(frame.range.data())[i] =
+                static_cast<uint16_t>(1 + random.bounded(65535));
+        }
+        result += QString("%1=%2 ")
+                      .arg(number == 0 ? "small" : "large")
+                      .arg(writer.writeFrame(frame, number, nullptr));
+    }
+    return result.trimmed();
+}
 
 // Every CSV written ends with a complete line.
 bool allComplete(const QString& dir) {
@@ -205,7 +281,8 @@ private slots:
         const uint8_t bytes[] = {0, 9, 255};
         QCOMPARE(ImageFileWriter::bytesCsv(bytes, 3), std::string("0,9,255\n"));
 
-        // A profile frame writes both files; an existing file is replaced.
+        // A profile frame writes both files; an existing file is kept and the new one takes the
+        // next free name.
         const QString dir = m_dir->path();
         QVERIFY(ImageFileWriter::writeText(dir + "/cam_0_height.csv", std::string(100000, 'x')));
         ImageFileWriter writer;
@@ -215,9 +292,82 @@ private slots:
         frame.brightness = {3, 4, 5};
         QStringList files;
         QVERIFY(writer.writeFrame(frame, 0, &files));
-        QCOMPARE(files.size(), 2);
+        QCOMPARE(files, (QStringList{dir + "/cam_0_height_1.csv", dir + "/cam_0_brightness.csv"}));
         QCOMPARE(readAll(files[0]), QByteArray("1,2.5,1e-12\n"));
         QCOMPARE(readAll(files[1]), QByteArray("3,4,5\n"));
+        QCOMPARE(readAll(dir + "/cam_0_height.csv").size(), 100000);
+    }
+
+    void savesNeverReplace_data() {
+        QTest::addColumn<QString>(
+            "how");  // two single saves, two runs of two frames, three frames at one time
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("rule");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("two single saves") << "single" << 1 << 2 << QStringList{"cam_0.bmp", "cam_0_1.bmp"};
+        QTest::newRow("two single saves to one chosen name")
+            << "chosen" << 1 << 2 << QStringList{"scan.bmp", "scan_1.bmp"};
+        QTest::newRow("two single scan saves")
+            << "single" << 2 << 2 << QStringList{"cam_0.bmp", "cam_0.tif", "cam_0_1.bmp", "cam_0_1.tif"};
+        QTest::newRow("two runs into one folder")
+            << "runs" << 1 << 2 << QStringList{"cam_0.bmp", "cam_0_1.bmp", "cam_1.bmp", "cam_1_1.bmp"};
+        QTest::newRow("rule 1 within one millisecond")
+            << "one time" << 1 << 1 << QStringList{"cam_T.bmp", "cam_T_1.bmp", "cam_T_2.bmp"};
+    }
+
+    // Every frame handed over is on disk after the saves, each under a name of its own.
+    void savesNeverReplace() {
+        QFETCH(QString, how);
+        QFETCH(int, kind);
+        QFETCH(int, rule);
+        QFETCH(QStringList, expected);
+        const QString dir = m_dir->path();
+        Control::setParameterInfo(PARAMETER_NAMING_RULE, std::to_string(rule));
+        QStringList reported;
+        if (how == "one time") {
+            const QDateTime time(QDate(2024, 3, 5), QTime(7, 8, 9, 10));
+            ImageFileWriter writer;
+            writer.setRun(SaveSettings::read(), SaveImageTool::MultiFrameSave, dir, nullptr);
+            for (int i = 0; i < 3; ++i) {
+                ImageFileWriter::Frame frame;
+                frame.kind = ImageFileWriter::ImageKind;
+                frame.image = greyImage(8, 4);
+                QStringList files;
+                QVERIFY(writer.writeFrame(frame, i, &files, time));
+                reported << files;
+            }
+            expected.replaceInStrings("_T", "_" + ImageFileWriter::timeText(time));
+        } else {
+            if (how == "chosen") Control::setParameterInfo(PARAMETER_AUTO_NAME, "0");
+            if (how == "runs") Control::setParameterInfo(PARAMETER_FRAME_LIMIT, "2");
+            SaveImageTool tool;
+            QSignalSpy finished(&tool, &SaveImageTool::saveFinish);
+            for (int save = 0; save < 2; ++save) {
+                const int mode = how == "runs" ? SaveImageTool::MultiFrameSave : SaveImageTool::SingleSave;
+                configureRun(tool, how == "chosen" ? dir + "/scan.bmp" : dir, kind, mode);
+                for (int frame = 0; frame < (how == "runs" ? 2 : 1); ++frame) {
+                    if (kind == SaveImageTool::RangeType) {
+                        tool.addRangeImage(NuvRangeImage(8, 4, 2), greyImage(8, 4));
+                    } else {
+                        tool.addImage(greyImage(8, 4));
+                    }
+                }
+                tool.start();
+                QTRY_VERIFY_WITH_TIMEOUT(finished.size() == save + 1, 5000);
+                QVERIFY(finished.last().at(0).toBool());
+                reported << finished.last().at(1).toString();
+            }
+        }
+        QCOMPARE(filesIn(dir), expected);
+        // The paths reported are those of the new files.
+        QStringList distinct = reported;
+        distinct.removeDuplicates();
+        QCOMPARE(distinct.size(), reported.size());
+        for (const QString& path : reported)
+            QVERIFY2(expected.contains(QFileInfo(path).fileName()), qPrintable(path));
+        for (const QString& name : expected) {
+            if (name.endsWith(".bmp")) QCOMPARE(QImage(dir + '/' + name).size(), QSize(8, 4));
+        }
     }
 
     void rangeBinAndBrightnessCsv() {
@@ -414,6 +564,7 @@ private slots:
         tool.addImage(greyImage(16, 16));  // refused after the stop
         QVERIFY(tool.isSaving());
         QCOMPARE(tool.pendingCount(), 2);
+        QVERIFY(filesIn(m_dir->path()).isEmpty());  // nothing under a final name before it is complete
         QVERIFY(gate.release());
         QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 1, 5000);
         QCOMPARE(finished.at(0).at(0).toBool(), true);
@@ -425,13 +576,19 @@ private slots:
 
     // A tool's own owner waits for it; a pane hands it over instead (runCutShort).
     void destructionWaitsForTheWrite() {
+        CommitGate gate;
+        std::thread opener;
         {
             SaveImageTool tool;
             configureRun(tool, m_dir->path());
             tool.start();
             tool.addImage(greyImage(32, 8));
+            QVERIFY(gate.waitForWriter());
+            opener = std::thread([&gate]() { gate.open(); });
         }  // its owner destroys the tool while the worker writes
+        opener.join();
         QCOMPARE(QFileInfo(m_dir->path() + "/cam_0.bmp").size(), qint64(54 + 1024 + 32 * 8));
+        QCOMPARE(entriesIn(m_dir->path()), QStringList{"cam_0.bmp"});
     }
 
     // The child process runs a save under an address-space limit: the frame that does not fit fails.
@@ -467,8 +624,63 @@ private slots:
         QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, out.constData());
         QVERIFY2(out.contains("processed=3 result=0"), out.constData());
         QVERIFY2(out.contains("SaveImageTool: Save image failed, path = "), out.constData());
-        // The small brightness files fit and are complete.
+        // The small brightness files fit and are complete; of the height files nothing is left, not
+        // even a temporary file.
         QCOMPARE(filesIn(m_dir->path()).filter("_brightness.csv").size(), 3);
+        QCOMPARE(entriesIn(m_dir->path()), filesIn(m_dir->path()).filter("_brightness.csv"));
+    }
+
+    void noPartialFileUnderAFinalName_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("brightness");
+        QTest::newRow("profile heights and brightness CSV") << 0 << 0 << 0;
+        QTest::newRow("profile BIN") << 0 << 1 << -1;
+        QTest::newRow("profile PCD") << 0 << 2 << -1;
+        QTest::newRow("profile SRT") << 0 << 3 << -1;
+        QTest::newRow("image BMP") << 1 << 0 << -1;
+        QTest::newRow("image JPG") << 1 << 1 << -1;
+        QTest::newRow("image PNG") << 1 << 2 << -1;
+        QTest::newRow("image TIF") << 1 << 3 << -1;
+        QTest::newRow("range TIF, grey BMP") << 2 << 0 << 0;
+        QTest::newRow("range SRT, grey JPG") << 2 << 1 << 1;
+        QTest::newRow("range PCD, grey PNG") << 2 << 2 << 2;
+        QTest::newRow("range PLY, grey CSV") << 2 << 3 << 3;
+        QTest::newRow("range heights CSV") << 2 << 4 << -1;
+        QTest::newRow("range BIN") << 2 << 5 << -1;
+        QTest::newRow("range OBJ") << 2 << 6 << -1;
+        QTest::newRow("range ECD") << 2 << 7 << -1;
+        QTest::newRow("range JXR") << 2 << 8 << -1;
+    }
+
+    // A child process under a file-size limit writes a frame that fits and one that does not; what
+    // it leaves must be exactly the complete files of the first, byte for byte as written without
+    // the limit.
+    void noPartialFileUnderAFinalName() {
+        QFETCH(int, kind);
+        QFETCH(int, height);
+        QFETCH(int, brightness);
+        const QString reference = m_dir->path() + "/reference";
+        const QString limited = m_dir->path() + "/limited";
+        QVERIFY(QDir().mkdir(reference) && QDir().mkdir(limited));
+        QCOMPARE(writeSmallAndLarge(reference, kind, height, brightness), QString("small=1 large=1"));
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("NUV_SAVE_LIMITED",
+                   QString("%1,%2,%3,%4").arg(kind).arg(height).arg(brightness).arg(limited));
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), QStringList());
+        QVERIFY(child.waitForFinished(60000));
+        const QByteArray out = child.readAllStandardOutput() + child.readAllStandardError();
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, out.constData());
+        QVERIFY2(out.contains("small=1 large=0"), out.constData());
+        const QStringList expected = filesIn(reference).filter(QRegularExpression("^cam_0[._]"));
+        QVERIFY(!expected.isEmpty());
+        for (const QString& name : expected)
+            QVERIFY2(QFileInfo(reference + '/' + name).size() <= kFileSizeLimit, qPrintable(name));
+        QCOMPARE(entriesIn(limited), expected);
+        for (const QString& name : expected)
+            QVERIFY2(readAll(limited + '/' + name) == readAll(reference + '/' + name), qPrintable(name));
     }
 
     void stopWritesAcceptedFramesThenReportsLoss_data() {
@@ -623,6 +835,99 @@ private slots:
         QCOMPARE(QSize(grey.width(), grey.height()), expected);
     }
 
+    void cameraFolderStaysInsideTheSaveFolder_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("plain") << "LP-1200 #3"
+                               << "LP-1200 #3";
+        QTest::newRow("parent folder") << "../evil"
+                                       << "_evil";
+        QTest::newRow("dots only") << ".."
+                                   << "camera";
+        QTest::newRow("absolute path") << "/etc/cron.d"
+                                       << "_etc_cron.d";
+        QTest::newRow("windows path") << "C:\\Windows\\..\\x"
+                                      << "C__Windows__x";
+        QTest::newRow("hidden") << "..cam"
+                                << "cam";
+        QTest::newRow("leading dots and spaces") << " . .cam"
+                                                 << "cam";
+        QTest::newRow("control characters") << "Cam\n1\t\x01\x7f"
+                                            << "Cam1";
+        QTest::newRow("direction override") << QString::fromUtf8("cam\u202egpj.exe") << "camgpj.exe";
+        QTest::newRow("trailing dots") << "cam. ."
+                                       << "cam";
+        QTest::newRow("device name") << "con.txt"
+                                     << "_con.txt";
+        QTest::newRow("empty") << ""
+                               << "camera";
+        QTest::newRow("long") << QString(300, QChar('a')) << QString(64, QChar('a'));
+        QTest::newRow("long, three bytes a character")
+            << QString(100, QChar(0x76F8)) << QString(21, QChar(0x76F8));  // 63 bytes of UTF-8
+    }
+
+    // Camera names come from the network: whatever the name, the run's folder is one new folder
+    // right inside the save folder, and the frames land there.
+    void cameraFolderStaysInsideTheSaveFolder() {
+        QFETCH(QString, title);
+        QFETCH(QString, folder);
+        const QString base = m_dir->path() + "/base";
+        QVERIFY(QDir().mkdir(base));
+        Control::setParameterInfo(PARAMETER_SAVE_DIR, base.toStdString());
+        bind(Control::CameraKind::AreaScan, "AS");
+        m_pane->setImageWndTitle(title);
+        Image2DWnd* v = m_pane->view2D();
+        PaneSaveCommands* save = m_pane->saveCommands();
+        v->btnMultiSave->click();
+        QVERIFY(save->isMultiSaving());
+        QCOMPARE(save->saveDirectory(), base + '/' + folder);
+        QImage frame(8, 4, QImage::Format_Grayscale8);
+        frame.fill(9);
+        m_viewer->show2DImage(1, frame);  // a frame the host shows is saved during the run
+        QTRY_VERIFY_WITH_TIMEOUT(save->worker().processedCount() == 1, 5000);
+        v->btnMultiSave->click();
+        QCOMPARE(entriesIn(m_dir->path()), QStringList{"base"});
+        QCOMPARE(entriesIn(base), QStringList{folder});
+        QCOMPARE(filesIn(base + '/' + folder), QStringList{"cam_0.bmp"});
+    }
+
+    void autoNamingMeansTheSameToPaneAndWorker_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("automatic");
+        QTest::newRow("1") << "1" << true;
+        QTest::newRow("2") << "2" << true;
+        QTest::newRow("-1") << "-1" << true;
+        QTest::newRow("spaces around 1") << " 1 " << true;
+        QTest::newRow("0") << "0" << false;
+        QTest::newRow("00") << "00" << false;
+        QTest::newRow("empty: the default") << "" << true;
+        QTest::newRow("not a number: the default") << "on" << true;
+    }
+
+    // A single save lands where the pane's reading of the switch sends it: in the save folder under
+    // an automatic name, or under the name chosen in the file dialog.
+    void autoNamingMeansTheSameToPaneAndWorker() {
+        QFETCH(QString, value);
+        QFETCH(bool, automatic);
+        Control::setParameterInfo(PARAMETER_AUTO_NAME, value.toStdString());
+        bind(Control::CameraKind::AreaScan, "AS");
+        QImage frame(8, 4, QImage::Format_Grayscale8);
+        frame.fill(9);
+        m_viewer->show2DImage(1, frame);
+        QCOMPARE(m_pane->imageSize(), QSize(8, 4));
+        const QString chosen = m_dir->path() + "/chosen";
+        QVERIFY(QDir().mkdir(chosen));
+        TestSupport::modals().pushSaveFileName(chosen + "/scan.bmp");
+        QSignalSpy finished(&m_pane->saveCommands()->worker(), &SaveImageTool::saveFinish);
+        m_pane->view2D()->btnSingleSave->click();
+        QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 1, 5000);
+        const QString expected = automatic ? m_dir->path() + "/cam_0.bmp" : chosen + "/scan.bmp";
+        QCOMPARE(TestSupport::modals().count(ModalSeam::Kind::SaveFileName), automatic ? 0 : 1);
+        QVERIFY(finished.at(0).at(0).toBool());
+        QCOMPARE(finished.at(0).at(1).toString(), expected);
+        QCOMPARE(QImage(expected).size(), QSize(8, 4));
+    }
+
     void singleSaveOfEachProfilerMode() {
         bind(Control::CameraKind::LaserProfiler, "LP");
         QCOMPARE(SetCameraNodeValue(m_key, "AcquisitionLineCount", "200"), 0);
@@ -657,14 +962,17 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 3, 10000);
         QVERIFY(finished.last().at(0).toBool());
 
-        // The picture of 2D mode and the grey image of 3D mode share the name: the grey image is last.
-        QCOMPARE(filesIn(m_dir->path()),
-                 (QStringList{"cam_0.bmp", "cam_0.tif", "cam_0_brightness.csv", "cam_0_height.csv"}));
+        // The picture of 2D mode and the grey image of 3D mode would share a name: the grey image
+        // takes the next free one and the picture stays.
+        QCOMPARE(filesIn(m_dir->path()), (QStringList{"cam_0.bmp", "cam_0.tif", "cam_0_1.bmp",
+                                                      "cam_0_brightness.csv", "cam_0_height.csv"}));
+        QCOMPARE(QImage(m_dir->path() + "/cam_0.bmp").size(), picture.size());
         const QJsonObject tiff = readBack("tiff", m_dir->path() + "/cam_0.tif");
         QCOMPARE(tiff["shape"].toArray(), (QJsonArray{200, 3200}));
         QCOMPARE(tiff["dtype"].toString(), QString("uint16"));
         QCOMPARE(tiff["compression"].toInt(), 1);
-        QCOMPARE(readBack("image", m_dir->path() + "/cam_0.bmp")["size"].toArray(), (QJsonArray{3200, 200}));
+        QCOMPARE(readBack("image", m_dir->path() + "/cam_0_1.bmp")["size"].toArray(),
+                 (QJsonArray{3200, 200}));
     }
 
     void profileBinFollowsTheSensor_data() {
@@ -1035,6 +1343,17 @@ int noMemoryChild(const QString& dir) {
         std::printf("%s\n", line.c_str());
     return 0;
 }
+
+// "kind,height,brightness,folder": writeSmallAndLarge under the file-size limit.
+int limitedChild(const QStringList& args) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{kFileSizeLimit, kFileSizeLimit};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 2;
+    TestSupport::resetEnvironment();
+    const QString result = writeSmallAndLarge(args[3], args[0].toInt(), args[1].toInt(), args[2].toInt());
+    std::printf("%s\n", qPrintable(result));
+    return 0;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -1043,6 +1362,8 @@ int main(int argc, char** argv) {
     if (!fullDiskDir.isEmpty()) return fullDiskChild(fullDiskDir);
     const QString noMemoryDir = qEnvironmentVariable("NUV_SAVE_NO_MEMORY_DIR");
     if (!noMemoryDir.isEmpty()) return noMemoryChild(noMemoryDir);
+    const QStringList limited = qEnvironmentVariable("NUV_SAVE_LIMITED").split(',');
+    if (limited.size() == 4) return limitedChild(limited);
     TestSaving test;
     return QTest::qExec(&test, argc, argv);
 }
