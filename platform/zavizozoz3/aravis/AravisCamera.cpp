@@ -68,7 +68,10 @@ void AravisCamera::setConnected(bool connected) {
     // Posted, not called: the device's thread must not wait for the registry.
     BusinessLayer& layer = m_layer;
     const std::string key = this->key();
-    auto lost = [&layer, key] { postLost(layer, key, "the camera stopped answering"); };
+    const uint64_t connection = m_connection.fetch_add(1) + 1;
+    auto lost = [&layer, key, connection] {
+        postLost(layer, key, "the camera stopped answering", connection);
+    };
     std::string error;
     if (!m_device->open(m_deviceId, m_transport, lost, error)) {
         VLogError(kModule, "cannot connect " + key + ": " + error, 3);
@@ -80,18 +83,20 @@ void AravisCamera::setConnected(bool connected) {
     CameraDevice::setConnected(true);
 }
 
-void AravisCamera::postLost(BusinessLayer& layer, const std::string& key, const std::string& why) {
+void AravisCamera::postLost(BusinessLayer& layer, const std::string& key, const std::string& why,
+                            uint64_t connection) {
     // By key: the camera may be gone when the event thread gets to it.
-    layer.events().post([&layer, key, why] {
+    layer.events().post([&layer, key, why, connection] {
         if (const auto camera = std::dynamic_pointer_cast<AravisCamera>(layer.camera(key)))
-            camera->onLost(why);
+            camera->onLost(why, connection);
     });
 }
 
-void AravisCamera::onLost(const std::string& why) {
+void AravisCamera::onLost(const std::string& why, uint64_t connection) {
     {
         std::lock_guard<std::mutex> lock(m_connectionMutex);
-        if (!isConnected()) return;  // released already, or disconnected by the user
+        // Released already, disconnected by the user, or a report about an earlier connection.
+        if (!isConnected() || connection != m_connection.load()) return;
         m_lost.store(true);
         m_device->markLost();
         m_stopRequested.store(true);
@@ -194,7 +199,9 @@ int AravisCamera::startGrab() {
     m_dropped.store(0);
     m_stopRequested.store(false);
     m_grabbing.store(true);
-    m_thread = std::thread([this, stream, timeoutUs] { deliveryLoop(stream, timeoutUs); });
+    const uint64_t connection = m_connection.load();
+    m_thread =
+        std::thread([this, stream, timeoutUs, connection] { deliveryLoop(stream, timeoutUs, connection); });
     return 0;
 }
 
@@ -288,7 +295,7 @@ void AravisCamera::skip(const std::string& reason) {
     VLogError(kModule, "frame of " + key() + " skipped: " + reason, 3);
 }
 
-void AravisCamera::deliveryLoop(ArvStream* stream, int64_t timeoutUs) {
+void AravisCamera::deliveryLoop(ArvStream* stream, int64_t timeoutUs, uint64_t connection) {
     m_deliveryThreadId.store(std::this_thread::get_id());
     int64_t lastFrameUs = nowUs();
     while (!m_stopRequested.load()) {
@@ -297,7 +304,8 @@ void AravisCamera::deliveryLoop(ArvStream* stream, int64_t timeoutUs) {
             // A camera unplugged without a word from its control channel just stops sending.
             if (timeoutUs > 0 && nowUs() - lastFrameUs > timeoutUs) {
                 postLost(m_layer, key(),
-                         "no frame for " + std::to_string(timeoutUs / 1000) + " ms while free-running");
+                         "no frame for " + std::to_string(timeoutUs / 1000) + " ms while free-running",
+                         connection);
                 break;
             }
             continue;

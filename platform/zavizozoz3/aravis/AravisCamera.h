@@ -64,12 +64,15 @@ private:
     static StreamFigures figuresOf(ArvStream* stream);
     StreamFigures streamFigures() const;
     // Posts, from any thread, the release of camera `key` to the business layer's event thread.
-    static void postLost(BusinessLayer& layer, const std::string& key, const std::string& why);
+    // `connection` names the connection that was lost: a late report about an earlier one (an old
+    // device's heartbeat meeting the camera served anew) is ignored.
+    static void postLost(BusinessLayer& layer, const std::string& key, const std::string& why,
+                         uint64_t connection);
     // Event thread: marks the camera disconnected, sends the device list, then closes the device.
-    void onLost(const std::string& why);
+    void onLost(const std::string& why, uint64_t connection);
     void releaseLost();
     void stopAcquisition();
-    void deliveryLoop(ArvStream* stream, int64_t timeoutUs);
+    void deliveryLoop(ArvStream* stream, int64_t timeoutUs, uint64_t connection);
     void endGrabLocked();
     void skip(const std::string& reason);
     bool onDeliveryThread() const { return std::this_thread::get_id() == m_deliveryThreadId.load(); }
@@ -92,6 +95,7 @@ private:
     std::atomic<bool> m_stopRequested{false};
     // The device stopped answering: its release is pending and no command is sent to it any more.
     std::atomic<bool> m_lost{false};
+    std::atomic<uint64_t> m_connection{0};  // counts the device's openings
     std::atomic<std::thread::id> m_deliveryThreadId{};
     std::atomic<uint64_t> m_delivered{0};
     std::atomic<uint64_t> m_dropped{0};
