@@ -1,6 +1,6 @@
 #include "CalculateGreyThread.h"
 
-#include <QMutexLocker>
+#include <chrono>
 #include <utility>
 
 CalculateGreyThread::CalculateGreyThread(QObject* parent) : QThread(parent) {
@@ -14,24 +14,24 @@ CalculateGreyThread::~CalculateGreyThread() {
 void CalculateGreyThread::addImage(const QImage& image) {
     QImage dropped;
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard<std::mutex> lock(m_mutex);
         if (m_images.size() >= 2) dropped = m_images.takeFirst();
         m_images.append(image);
-        m_wake.wakeAll();
+        m_wake.notify_all();
     }
     // `dropped` may hold the last reference to a frame: it is freed here, outside the lock.
 }
 
 int CalculateGreyThread::queuedImages() const {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     return m_images.size();
 }
 
 void CalculateGreyThread::setROI(uint startColumn, uint endColumn, uint startRow, uint endRow) {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     m_region = {startColumn, endColumn, startRow, endRow};
     m_settingsChanged = true;
-    m_wake.wakeAll();
+    m_wake.notify_all();
 }
 
 void CalculateGreyThread::setViewMode(int mode) {
@@ -50,60 +50,63 @@ void CalculateGreyThread::setColumnPosition(int column) {
 }
 
 void CalculateGreyThread::settingsChanged() {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     m_settingsChanged = true;
-    m_wake.wakeAll();
+    m_wake.notify_all();
 }
 
 GreyStatistics::Region CalculateGreyThread::roi() const {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     return m_region;
 }
 
 void CalculateGreyThread::pause() {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     m_paused = true;
 }
 
 void CalculateGreyThread::resume() {
     QList<QImage> dropped;
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     std::swap(dropped, m_images);
     m_paused = false;
-    m_wake.wakeAll();
+    m_wake.notify_all();
 }
 
 void CalculateGreyThread::pauseAndWake() {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     m_paused = true;
-    m_wake.wakeAll();
+    m_wake.notify_all();
 }
 
 void CalculateGreyThread::resultShown() {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     m_resultPending = false;
-    m_wake.wakeAll();
+    m_wake.notify_all();
 }
 
 void CalculateGreyThread::stop() {
     requestInterruption();
     pauseAndWake();
     wait();
+    // The loop's last unlock happens before this lock: whoever deletes the worker next sees its
+    // writes (QThread::wait itself is invisible to thread checkers).
+    std::lock_guard<std::mutex> lock(m_mutex);
 }
 
 void CalculateGreyThread::run() {
     QElapsedTimer sinceResult;
-    QMutexLocker lock(&m_mutex);
+    std::unique_lock<std::mutex> lock(m_mutex);
     while (!isInterruptionRequested()) {
         const bool work = !m_images.isEmpty() || (m_settingsChanged && !m_current.isNull());
         if (m_paused || !work || m_resultPending) {
-            m_wake.wait(&m_mutex);
+            m_wake.wait(lock);
             continue;
         }
         const qint64 left =
             sinceResult.isValid() ? m_minimumIntervalMs.load() - sinceResult.elapsed() : qint64(0);
         if (left > 0) {
-            m_wake.wait(&m_mutex, static_cast<unsigned long>(left));
+            m_wake.wait_for(lock, std::chrono::milliseconds(left));
             continue;
         }
         // The newest image: the statistics follow the live picture.
@@ -121,12 +124,12 @@ void CalculateGreyThread::run() {
         GreyStatistics::Result result;
         const bool ok =
             GreyStatistics::compute(image, m_viewMode, m_linePosition, m_columnPosition, region, &result);
-        lock.relock();
+        lock.lock();
         if (!ok || isInterruptionRequested()) continue;
         m_resultPending = true;
         sinceResult.start();
         lock.unlock();
         emit calculateFinish(result.red, result.green, result.blue, result.calResult);
-        lock.relock();
+        lock.lock();
     }
 }

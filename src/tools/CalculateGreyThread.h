@@ -9,11 +9,11 @@
 // camera costs at most about 20 computations a second and results never pile up in the GUI's queue.
 #include <QElapsedTimer>
 #include <QList>
-#include <QMutex>
 #include <QThread>
 #include <QVector>
-#include <QWaitCondition>
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 
 #include "GreyStatistics.h"
 
@@ -59,9 +59,9 @@ private:
     void settingsChanged();
 
     // Guards m_images, m_current, m_paused, m_region, m_resultPending and m_settingsChanged; m_wake is
-    // signalled on every change.
-    mutable QMutex m_mutex;
-    QWaitCondition m_wake;
+    // signalled on every change. Standard types, so thread checkers see every hand-over.
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
     QList<QImage> m_images;
     QImage m_current;  // the image of the last computation
     bool m_settingsChanged = false;
