@@ -25,6 +25,9 @@ SaveImageTool::~SaveImageTool() {
         m_wake.notify_all();
         // The worker completes the frame it writes, then leaves its loop and the thread ends.
         m_thread->wait();
+        // Reads the loop's last write: what the loop did is ordered before the members go, also
+        // for thread checkers, which cannot see inside QThread::wait.
+        (void)m_loopActive.load();
         delete m_thread;
         m_thread = nullptr;
     }
