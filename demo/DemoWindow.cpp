@@ -293,6 +293,16 @@ bool DemoWindow::addGenICamCameras(bool realCameras) {
     return true;
 }
 
+bool DemoWindow::addLoopbackGigECamera() {
+    if (!Control::serveLoopbackGigECamera(true)) return false;
+    const std::string key = Control::addGigECameraByAddress(Control::kLoopbackAddress);
+    if (key.empty()) return false;
+    if (m_devices->findItems(QString::fromStdString(key), Qt::MatchExactly).isEmpty())
+        addCameraItem(QString::fromStdString(key), false);
+    retranslateUi();
+    return true;
+}
+
 void DemoWindow::onItemChanged(QListWidgetItem* item) {
     const std::string key = item->data(Qt::UserRole).toString().toStdString();
     const bool connect = item->checkState() == Qt::Checked;

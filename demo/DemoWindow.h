@@ -35,6 +35,9 @@ public:
     // Lists GenICam cameras beside the simulated ones: real ones (GigE Vision, USB3 Vision) or
     // Aravis's in-process fake camera. False when this build has no GenICam backend.
     bool addGenICamCameras(bool realCameras);
+    // Serves Aravis's GigE Vision fake camera on the loopback address and lists it; false when this
+    // build has no GenICam support or the address is taken.
+    bool addLoopbackGigECamera();
 
 protected:
     void changeEvent(QEvent* event) override;

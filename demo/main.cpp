@@ -97,6 +97,11 @@ int main(int argc, char** argv) {
         QStringLiteral("List the GenICam library's in-process fake camera next to the "
                        "simulated ones (nothing leaves this machine)."));
     parser.addOption(genicamFake);
+    QCommandLineOption genicamLoopback(
+        QStringLiteral("genicam-loopback"),
+        QStringLiteral("Serve the GenICam library's GigE Vision fake camera on 127.0.0.1 and list it "
+                       "(a real GigE Vision stream that never leaves this machine)."));
+    parser.addOption(genicamLoopback);
     parser.process(app);
 
     DemoWindow window;
@@ -109,6 +114,10 @@ int main(int argc, char** argv) {
     if ((parser.isSet(genicam) || parser.isSet(genicamFake)) &&
         !window.addGenICamCameras(parser.isSet(genicam)))
         std::fprintf(stderr, "nuvviewer-demo: this build has no GenICam support (libaravis-dev)\n");
+    if (parser.isSet(genicamLoopback) && !window.addLoopbackGigECamera())
+        std::fprintf(stderr,
+                     "nuvviewer-demo: no GigE Vision camera on 127.0.0.1 (no GenICam support, or the "
+                     "address is taken)\n");
     if (parser.isSet(live) || parser.isSet(tour) || (parser.isSet(screenshot) && !parser.isSet(idle))) {
         // After a language change has reached the viewer, so the messages come in that language.
         QTimer::singleShot(parser.isSet(language) ? 500 : 0, &window,

@@ -22,6 +22,12 @@ std::string CameraDevice::info(CAM_INFO item) const {
         }
         case CAM_INFO_LOST_FRAMES:
             return std::to_string(transportLostFrames());
+        case CAM_INFO_RESENT_PACKETS:
+        case CAM_INFO_MISSING_PACKETS: {
+            uint64_t resent = 0, missing = 0;
+            if (!transportPackets(resent, missing)) return std::string();
+            return std::to_string(item == CAM_INFO_RESENT_PACKETS ? resent : missing);
+        }
         case CAM_INFO_WINDOW_ROW_OFFSET: {
             std::string offset;
             if (const_cast<CameraDevice*>(this)->nodeValue("OffsetY", offset) != 0) offset = "0";
@@ -42,6 +48,8 @@ int CameraDevice::setInfo(CAM_INFO item, const std::string& value) {
         case CAM_INFO_GRABBING:
         case CAM_INFO_FRAME_RATE:
         case CAM_INFO_LOST_FRAMES:
+        case CAM_INFO_RESENT_PACKETS:
+        case CAM_INFO_MISSING_PACKETS:
         case CAM_INFO_WINDOW_ROW_OFFSET:
             return -1;
         default:

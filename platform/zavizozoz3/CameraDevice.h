@@ -23,8 +23,8 @@ public:
     const std::string& key() const { return m_key; }
     bool isLaserProfiler() const { return m_laserProfiler; }
 
-    // Items 3, 4, 10, 12 (frame rate), 13 (lost frames) and 58 follow the camera's state and cannot be
-    // written.
+    // Items 3, 4, 10, 12 (frame rate), 13 (lost frames), 14 and 15 (packets) and 58 follow the camera's state
+    // and cannot be written.
     std::string info(CAM_INFO item) const;
     int setInfo(CAM_INFO item, const std::string& value);
 
@@ -49,6 +49,9 @@ public:
     // Frames the transport announced but could not deliver since the last startGrab (missing
     // packets, stream underruns). Simulated cameras lose nothing on the way.
     virtual uint64_t transportLostFrames() const { return 0; }
+    // Packets a packet-based transport (GigE Vision) had resent and never got, since the last
+    // startGrab; false for transports without packets.
+    virtual bool transportPackets(uint64_t& /*resent*/, uint64_t& /*missing*/) const { return false; }
 
     // Told, on the writing thread, which ROI a write changed: 0 camera ROI, 1 to 3 masks, 4
     // column window. Set once before the device is shared.
@@ -59,6 +62,12 @@ public:
     int imageMode() const { return m_imageMode.load(); }
 
 protected:
+    // The transport is gone: disconnected and closed at once, without stopping the grab here (the
+    // implementation releases its device afterwards).
+    void markDisconnected() {
+        m_open.store(false);
+        m_connected.store(false);
+    }
     // Stored defaults, set by the implementation's constructor.
     void setDefaultInfo(CAM_INFO item, const std::string& value);
     void roiChanged(int index) const {

@@ -53,6 +53,12 @@ enum CAM_INFO : int {
     CAM_INFO_FRAME_RATE = 12,  ///< the "AcquisitionFrameRate" feature ("0" without it); read only
     /// Frames the transport lost since the last StartGrab (stream statistics), decimal; read only.
     CAM_INFO_LOST_FRAMES = 13,
+    /// Packets the transport had resent since the last StartGrab, decimal; empty for a transport
+    /// without packets (only GigE Vision has them); read only.
+    CAM_INFO_RESENT_PACKETS = 14,
+    /// Packets the transport never got since the last StartGrab, decimal; empty for a transport
+    /// without packets; read only.
+    CAM_INFO_MISSING_PACKETS = 15,
     CAM_INFO_MODEL_TEXT = 35,  ///< model name as shown to the user
     /// Value of the pixel under the pointer (three decimals); the viewer writes it.
     CAM_INFO_PIXEL_VALUE = 40,

@@ -8,7 +8,11 @@
 #include "SimulatedCamera.h"
 #include "SimulatedLaserProfiler.h"
 #if NUV_HAVE_ARAVIS
+#include <memory>
+#include <mutex>
+
 #include "GenICamDiscovery.h"
+#include "LoopbackGigECamera.h"
 #endif
 
 namespace ZavizoZoz3 {
@@ -18,6 +22,17 @@ namespace {
 BusinessLayer& layer() {
     return BusinessLayer::instance();
 }
+
+#if NUV_HAVE_ARAVIS
+std::mutex& loopbackMutex() {  // guards loopbackCamera()
+    static std::mutex mutex;
+    return mutex;
+}
+std::unique_ptr<LoopbackGigECamera>& loopbackCamera() {
+    static std::unique_ptr<LoopbackGigECamera> camera;
+    return camera;
+}
+#endif
 
 template <class Listener, class Call>
 void postTo(ListenerList<Listener>& listeners, Call call) {
@@ -78,6 +93,34 @@ std::vector<std::string> scanGenICamCameras(GenICamScan scan) {
     return keys;
 #else
     (void)scan;
+    return {};
+#endif
+}
+
+bool serveLoopbackGigECamera(bool serve) {
+#if NUV_HAVE_ARAVIS
+    std::lock_guard<std::mutex> lock(loopbackMutex());
+    auto& camera = loopbackCamera();
+    if (!serve) {
+        camera.reset();
+        return false;
+    }
+    if (!camera) camera = std::make_unique<LoopbackGigECamera>(kLoopbackAddress, "NuvLoopback");
+    if (!camera->isServing()) camera.reset();
+    return camera != nullptr;
+#else
+    (void)serve;
+    return false;
+#endif
+}
+
+std::string addGigECameraByAddress(const std::string& address) {
+#if NUV_HAVE_ARAVIS
+    const std::string key = GenICamDiscovery::addByAddress(layer(), address);
+    if (!key.empty()) postDeviceList(1);
+    return key;
+#else
+    (void)address;
     return {};
 #endif
 }
@@ -235,6 +278,7 @@ std::vector<RoiPosCall> roiPosCalls() {
 
 void reset() {
     layer().reset();
+    serveLoopbackGigECamera(false);  // after the cameras that spoke to it are closed
 }
 
 }  // namespace Control

@@ -70,6 +70,19 @@ bool genicamAvailable();
 /// disconnected. Then posts the device list (source 1). Connecting opens the device.
 /// @return the keys of the cameras found; empty without the backend.
 std::vector<std::string> scanGenICamCameras(GenICamScan scan);
+/// The loopback address serveLoopbackGigECamera() serves on.
+constexpr const char* kLoopbackAddress = "127.0.0.1";
+/// Starts (true) or ends (false) Aravis's GigE Vision fake camera on kLoopbackAddress: a device
+/// spoken to over real GVCP and GVSP that never leaves this machine. Ending it while it streams
+/// is a camera unplugged mid-stream. reset() ends it.
+/// @return whether a camera is served after the call (false without the backend or when the
+/// address is taken by another program).
+bool serveLoopbackGigECamera(bool serve);
+/// Registers (once) the GigE Vision camera at @p address as an area-scan camera (disconnected
+/// and closed; the key is the address), opened by that address: no interface is searched and
+/// nothing is broadcast. Then posts the device list (source 1).
+/// @return its key; empty without the backend or when @p address is not a loopback address.
+std::string addGigECameraByAddress(const std::string& address);
 ///@}
 
 /// Sets application setting @p item (PARAMETER_INFO), plain text the tests may set, to @p value.

@@ -132,6 +132,9 @@ int NuvViewerImageWnd::getStreamHealth(int wndId, StreamHealth* health) {
     health->framesPerSecond = f.framesPerSecond;
     health->lostOnTransport = f.lostOnTransport;
     health->droppedInViewer = f.droppedInViewer;
+    health->countsPackets = f.countsPackets;
+    health->resentPackets = f.resentPackets;
+    health->missingPackets = f.missingPackets;
     return 0;
 }
 

@@ -65,6 +65,9 @@ public:
         double framesPerSecond = 0.0;  ///< frames shown per second, measured over about the last second
         quint64 lostOnTransport = 0;   ///< frames the camera's transport lost (its stream statistics)
         quint64 droppedInViewer = 0;   ///< frames the viewer received but could not turn into a display
+        bool countsPackets = false;    ///< the transport counts packets (GigE Vision); the two below apply
+        quint64 resentPackets = 0;     ///< packets the camera resent on request
+        quint64 missingPackets = 0;    ///< packets that never arrived, even after resend requests
     };
 
     /**

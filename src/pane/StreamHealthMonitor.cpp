@@ -71,6 +71,13 @@ StreamHealthMonitor::Figures StreamHealthMonitor::figures() const {
         const std::string lost =
             ZavizoZoz3::GetCameraInfo(m_cameraKey.toStdString(), ZavizoZoz3::CAM_INFO_LOST_FRAMES);
         f.lostOnTransport = std::strtoull(lost.c_str(), nullptr, 10);
+        const std::string resent =
+            ZavizoZoz3::GetCameraInfo(m_cameraKey.toStdString(), ZavizoZoz3::CAM_INFO_RESENT_PACKETS);
+        const std::string missing =
+            ZavizoZoz3::GetCameraInfo(m_cameraKey.toStdString(), ZavizoZoz3::CAM_INFO_MISSING_PACKETS);
+        f.countsPackets = !resent.empty() && !missing.empty();
+        f.resentPackets = std::strtoull(resent.c_str(), nullptr, 10);
+        f.missingPackets = std::strtoull(missing.c_str(), nullptr, 10);
     }
     return f;
 }
@@ -81,9 +88,12 @@ QString StreamHealthMonitor::readoutText() const {
 
 QString StreamHealthMonitor::textFor(const Figures& f) {
     const QLocale locale;
-    return tr("%1 fps").arg(locale.toString(f.framesPerSecond, 'f', 1)) + QStringLiteral("  \u00b7  ") +
-           tr("Lost %1").arg(f.lostOnTransport) + QStringLiteral("  \u00b7  ") +
-           tr("Dropped %1").arg(f.droppedInViewer);
+    const QString separator = QStringLiteral("  \u00b7  ");
+    QString text = tr("%1 fps").arg(locale.toString(f.framesPerSecond, 'f', 1)) + separator +
+                   tr("Lost %1").arg(f.lostOnTransport) + separator + tr("Dropped %1").arg(f.droppedInViewer);
+    if (f.countsPackets)
+        text += separator + tr("Packets resent %1, missing %2").arg(f.resentPackets).arg(f.missingPackets);
+    return text;
 }
 
 void StreamHealthMonitor::refresh() {
@@ -107,6 +117,7 @@ void StreamHealthMonitor::refresh() {
 void StreamHealthMonitor::retranslate() {
     m_readout->setToolTip(
         tr("Frames shown per second, frames lost on the camera's transport and frames "
-           "the viewer received but could not show, since the grab started"));
+           "the viewer received but could not show, since the grab started; on GigE Vision also "
+           "the packets the camera resent and those that never arrived"));
     m_readout->setText(readoutText());
 }

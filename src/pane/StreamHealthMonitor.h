@@ -11,9 +11,10 @@
 class QBoxLayout;
 class QLabel;
 
-// Stream health of one pane: frames shown and their rate, frames the camera's transport lost and
-// frames the viewer received but could not show. Refreshed once a second into a small read-out
-// in the pane's title bar, which stays out of the image so it reads the same on any picture.
+// Stream health of one pane: frames shown and their rate, frames the camera's transport lost (and,
+// on GigE Vision, its resent and missing packets) and frames the viewer received but could not show.
+// Refreshed once a second into a small read-out in the pane's title bar, which stays out of the image so it
+// reads the same on any picture.
 class StreamHealthMonitor : public QObject {
     Q_OBJECT
 public:
@@ -22,6 +23,10 @@ public:
         double framesPerSecond = 0.0;
         quint64 lostOnTransport = 0;
         quint64 droppedInViewer = 0;
+        // Only a packet transport (GigE Vision) counts packets; the read-out shows them then.
+        bool countsPackets = false;
+        quint64 resentPackets = 0;
+        quint64 missingPackets = 0;
     };
 
     // The read-out goes into `titleLayout` at `index`.

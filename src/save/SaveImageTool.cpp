@@ -76,7 +76,12 @@ SaveImageTool::SaveImageTool() : QObject(nullptr), m_byteLimit(defaultQueueByteL
 SaveImageTool::~SaveImageTool() {
     finishInBackground();
     // The worker completes the frames it accepted, then leaves its loop and the thread ends.
-    if (m_thread != nullptr) m_thread->wait();
+    if (m_thread != nullptr) {
+        m_thread->wait();
+        // Reads the loop's last write: what the loop did is ordered before the members go, also
+        // for thread checkers, which cannot see inside QThread::wait.
+        (void)m_loopActive.load();
+    }
     delete m_thread;
     m_thread = nullptr;
     std::lock_guard<std::mutex> lock(m_mutex);

@@ -89,6 +89,9 @@ void CalculateGreyThread::stop() {
     requestInterruption();
     pauseAndWake();
     wait();
+    // The loop's last unlock happens before this lock: whoever deletes the worker next sees its
+    // writes (QThread::wait itself is invisible to thread checkers).
+    std::lock_guard<std::mutex> lock(m_mutex);
 }
 
 void CalculateGreyThread::run() {

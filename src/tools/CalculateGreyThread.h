@@ -59,7 +59,7 @@ private:
     void settingsChanged();
 
     // Guards m_images, m_current, m_paused, m_region, m_resultPending and m_settingsChanged; m_wake is
-    // signalled on every change.
+    // signalled on every change. Standard types, so thread checkers see every hand-over.
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     QList<QImage> m_images;

@@ -1,6 +1,9 @@
-// GenICam cameras through Aravis, exercised only with Aravis's in-process fake camera: discovery
-// into a pane, features through the GenApi node map, streaming with every frame accounted for,
-// pixel formats, disconnecting while streaming, and that no network or USB transport is touched.
+// GenICam cameras through Aravis, exercised only with Aravis's fake cameras: the in-process one
+// (discovery into a pane, features through the GenApi node map, streaming with every frame
+// accounted for, pixel formats, single grabs, a camera that goes silent, disconnecting while
+// streaming) and its GigE Vision twin served on 127.0.0.1 and opened by that address (real
+// GVCP/GVSP into a pane, packet figures, unplugged mid-stream, served again). No network
+// interface is ever searched and no USB device is touched.
 #include <arv.h>
 
 #include <QMouseEvent>
@@ -16,6 +19,7 @@
 #include "ImageUpdateManager.h"
 #include "NuvImage.h"
 #include "NuvPixelFormat.h"
+#include "StreamHealthMonitor.h"
 #include "ViewerHost.h"
 #include "ZMKImageWnd.h"
 
@@ -23,6 +27,26 @@ namespace Control = ZavizoZoz3::Control;
 using ZavizoZoz3::AravisFrameConverter;
 
 namespace {
+// GLib criticals (failed assertions inside Aravis), from whichever thread logs them.
+std::atomic<int> g_criticals{0};
+void countCriticals(const gchar* domain, GLogLevelFlags level, const gchar* message, gpointer) {
+    if (level & G_LOG_LEVEL_CRITICAL) ++g_criticals;
+    g_log_default_handler(domain, level, message, nullptr);
+}
+
+// Aravis notices a GigE Vision camera that stopped answering within about this long.
+constexpr int kHeartbeatTimeoutMs = 6000;
+
+// Frames the dispatcher hands on, counted on the delivering thread: a spy's list would be
+// written there and read here. Shared, so a late frame never counts into a finished test's stack.
+std::shared_ptr<std::atomic<int>> countShown(ImageUpdateManager* dispatcher) {
+    auto shown = std::make_shared<std::atomic<int>>(0);
+    QObject::connect(
+        dispatcher, &ImageUpdateManager::imageProfileUpdate, dispatcher,
+        [shown](QString, QSharedPointer<NuvImage>, QVector<qreal>) { ++*shown; }, Qt::DirectConnection);
+    return shown;
+}
+
 // Counts what reaches the business layer's image listeners, beside the viewer's own listener.
 struct CountingListener : ZavizoZoz3::IImageUpdate {
     std::atomic<int> frames{0};
@@ -62,15 +86,22 @@ private slots:
     void converter_data();
     void converter();
     void disconnectWhileStreamingAndTransportsTouched_data();
+    void singleGrabStopsTheCamera();
+    void silentCameraIsReleasedByStreamTimeout();
+    void loopbackGigEStreamsIntoPane();
+    void loopbackGigEUnpluggedMidStreamIsReleasedAndBindsAgain();
     void disconnectWhileStreamingAndTransportsTouched();
 
 private:
     std::shared_ptr<ZavizoZoz3::AravisCamera> bindFakeCamera();
+    std::shared_ptr<ZavizoZoz3::AravisCamera> bindLoopbackCamera();
+    bool bindAgain();
     QTemporaryDir m_dir;
 };
 
 void TestAravisBackend::initTestCase() {
     QVERIFY(Control::genicamAvailable());
+    g_log_set_default_handler(countCriticals, nullptr);
     // The fake camera's own description, with a pixel format added.
     ArvFakeCamera* probe = arv_fake_camera_new("probe");
     size_t size = 0;
@@ -111,6 +142,28 @@ std::shared_ptr<ZavizoZoz3::AravisCamera> TestAravisBackend::bindFakeCamera() {
     ZavizoZoz3::SetCameraNodeValue(m_key, "Height", "96");
     ZavizoZoz3::SetCameraNodeValue(m_key, "AcquisitionFrameRate", "1000");
     return camera;
+}
+
+// Connects camera m_key, waits until a device list binds it to a pane and shrinks its frames.
+bool TestAravisBackend::bindAgain() {
+    QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
+    Control::setConnected(m_key, true);
+    Control::setOpen(m_key, true);
+    Control::postDeviceList(1);
+    // Connecting waits for the release of an unplugged device's connection (its command timeouts).
+    if (!bound.wait(15000)) return false;
+    ZavizoZoz3::SetCameraNodeValue(m_key, "Width", "128");
+    ZavizoZoz3::SetCameraNodeValue(m_key, "Height", "96");
+    return true;
+}
+
+std::shared_ptr<ZavizoZoz3::AravisCamera> TestAravisBackend::bindLoopbackCamera() {
+    if (!Control::serveLoopbackGigECamera(true)) return nullptr;
+    m_key = Control::addGigECameraByAddress(Control::kLoopbackAddress);
+    if (m_key.empty() || !bindAgain()) return nullptr;
+    ZavizoZoz3::SetCameraNodeValue(m_key, "AcquisitionFrameRate", "200");
+    return std::dynamic_pointer_cast<ZavizoZoz3::AravisCamera>(
+        ZavizoZoz3::BusinessLayer::instance().camera(m_key));
 }
 
 void TestAravisBackend::integerNodesAsOnTheSimulator_data() {
@@ -245,13 +298,13 @@ void TestAravisBackend::wideGreyReadOutShowsTrueValue() {
     ImageWnd* pane = manager()->pane(1);
     pane->setImageWndMode(1);
     QCOMPARE(ZavizoZoz3::SetCameraNodeValue(m_key, "PixelFormat", "Mono16"), 0);
-    QSignalSpy shown(manager()->dispatcher(), &ImageUpdateManager::imageProfileUpdate);
+    const auto shown = countShown(manager()->dispatcher());
     ZavizoZoz3::SetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_SINGLE_GRAB, "1");
     QCOMPARE(ZavizoZoz3::StartGrab(m_key), 0);
     // The delivery thread shows the frame before it ends the grab, and the frame may come before
     // a spy's wait() would start: wait for the end, then count.
     QTRY_VERIFY(!Control::isGrabbing(m_key));
-    QCOMPARE(shown.count(), 1);
+    QCOMPARE(shown->load(), 1);
     const auto shownFormat = [pane] {
         NuvImage background;
         pane->view2D()->getBackground(&background);
@@ -339,13 +392,102 @@ void TestAravisBackend::disconnectWhileStreamingAndTransportsTouched_data() {
     QTest::newRow("removed from the registry") << true;
 }
 
+void TestAravisBackend::singleGrabStopsTheCamera() {
+    const auto camera = bindFakeCamera();
+    QVERIFY(camera);
+    ArvFakeCamera* fake = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(camera->device().featureMutex());
+        fake = arv_fake_device_get_fake_camera(
+            ARV_FAKE_DEVICE(arv_camera_get_device(camera->device().cameraLocked())));
+    }
+    QVERIFY(fake);
+    ZavizoZoz3::SetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_SINGLE_GRAB, "1");
+    QCOMPARE(ZavizoZoz3::StartGrab(m_key), 0);
+    QTRY_VERIFY(!Control::isGrabbing(m_key));
+    QCOMPARE(camera->framesDelivered(), uint64_t(1));
+    // The camera itself stopped: a stream left running would fill its buffers and count every
+    // further frame as lost in the pane.
+    QTRY_COMPARE(arv_fake_camera_get_acquisition_status(fake), guint32(0));
+}
+
+void TestAravisBackend::silentCameraIsReleasedByStreamTimeout() {
+    const auto camera = bindLoopbackCamera();
+    QVERIFY(camera);
+    const auto shown = countShown(manager()->dispatcher());
+    QCOMPARE(ZavizoZoz3::StartGrab(m_key), 0);
+    QTRY_VERIFY(*shown >= 1);
+    {
+        // Behind the viewer's back the camera stops sending but keeps answering: it goes quiet as
+        // an unplugged USB camera does, without a control-lost event.
+        std::lock_guard<std::mutex> lock(camera->device().featureMutex());
+        arv_device_execute_command(arv_camera_get_device(camera->device().cameraLocked()), "AcquisitionStop",
+                                   nullptr);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(manager()->pane(1)->cameraName().isEmpty(),
+                             int(ZavizoZoz3::AravisCamera::kMinStreamTimeoutUs / 1000) + 3000);
+    QVERIFY(!Control::isGrabbing(m_key));
+    QCOMPARE(ZavizoZoz3::GetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_CONNECTED), std::string("0"));
+    bool logged = false;
+    for (const std::string& line : Control::logLines())
+        logged = logged || line.find("no frame for") != std::string::npos;
+    QVERIFY(logged);
+}
+
+void TestAravisBackend::loopbackGigEStreamsIntoPane() {
+    g_criticals = 0;
+    const auto camera = bindLoopbackCamera();
+    QVERIFY(camera);
+    QCOMPARE(manager()->pane(1)->cameraName(), QString::fromStdString(m_key));
+    const auto shown = countShown(manager()->dispatcher());
+    QCOMPARE(ZavizoZoz3::StartGrab(m_key), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(shown->load() >= 20, 10000);
+    // The pane's health counts the stream's packets, as the stream itself does.
+    NuvViewerImageWnd::StreamHealth health;
+    QCOMPARE(m_viewer->getStreamHealth(1, &health), 0);
+    QVERIFY(health.countsPackets);
+    uint64_t resent = 0, missing = 0;
+    QVERIFY(camera->transportPackets(resent, missing));
+    QVERIFY(health.resentPackets <= resent && health.missingPackets <= missing);
+    QVERIFY(manager()->pane(1)->streamHealth()->readoutText().contains("Packets resent"));
+    QCOMPARE(ZavizoZoz3::StopGrab(m_key), 0);
+    QVERIFY(camera->framesDelivered() >= 20);
+    QCOMPARE(ZavizoZoz3::GetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_RESENT_PACKETS), std::to_string(resent));
+    // Started and stopped twice: Aravis's stream is stopped exactly once each time.
+    QCOMPARE(ZavizoZoz3::StartGrab(m_key), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(shown->load() >= 25, 10000);
+    Control::setConnected(m_key, false);
+    QCOMPARE(g_criticals.load(), 0);
+    // A camera that is not on a loopback address is never opened by address.
+    QVERIFY(Control::addGigECameraByAddress("192.0.2.1").empty());
+    QVERIFY(Control::addGigECameraByAddress("not an address").empty());
+}
+
+void TestAravisBackend::loopbackGigEUnpluggedMidStreamIsReleasedAndBindsAgain() {
+    QVERIFY(bindLoopbackCamera());
+    const auto shown = countShown(manager()->dispatcher());
+    QCOMPARE(ZavizoZoz3::StartGrab(m_key), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(shown->load() >= 5, 10000);
+    Control::serveLoopbackGigECamera(false);
+    QTRY_VERIFY_WITH_TIMEOUT(manager()->pane(1)->cameraName().isEmpty(), kHeartbeatTimeoutMs);
+    QVERIFY(!Control::isGrabbing(m_key));
+    QCOMPARE(ZavizoZoz3::StartGrab(m_key), -1);
+    // Served again on the same address: the same camera binds and streams again.
+    QVERIFY(Control::serveLoopbackGigECamera(true));
+    QVERIFY(bindAgain());
+    QCOMPARE(manager()->pane(1)->cameraName(), QString::fromStdString(m_key));
+    *shown = 0;
+    QCOMPARE(ZavizoZoz3::StartGrab(m_key), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(shown->load() >= 5, 10000);
+}
+
 void TestAravisBackend::disconnectWhileStreamingAndTransportsTouched() {
     QFETCH(bool, removed);
     const auto camera = bindFakeCamera();
     QVERIFY(camera);
-    QSignalSpy shown(manager()->dispatcher(), &ImageUpdateManager::imageProfileUpdate);
+    const auto shown = countShown(manager()->dispatcher());
     QCOMPARE(ZavizoZoz3::StartGrab(m_key), 0);
-    QVERIFY(shown.wait());
+    QTRY_VERIFY(*shown >= 1);
     if (removed) {
         Control::removeCamera(m_key);
         Control::postDeviceList(1, {}, {m_key});
@@ -367,10 +509,12 @@ void TestAravisBackend::disconnectWhileStreamingAndTransportsTouched() {
     QVERIFY_EXCEPTION_THROWN(width->GetValue(), GenICam::AccessException);
     QCOMPARE(ZavizoZoz3::StartGrab(m_key), -1);
     QTRY_COMPARE(Control::outstandingBuffers(), 0);
-    // Last: after every scan, connection and grab above. A transport Aravis never instantiated
-    // never searched for devices, so nothing was broadcast on a network or sent to a USB device.
+    // Last: after every scan, connection and grab above, the loopback GigE Vision camera's
+    // included. A transport Aravis never instantiated never searched for devices, so nothing was
+    // broadcast on a network or sent to a USB device or a GenTL producer.
     QCOMPARE(g_type_from_name("ArvGvInterface"), GType(0));
     QCOMPARE(g_type_from_name("ArvUvInterface"), GType(0));
+    QCOMPARE(g_type_from_name("ArvGenTLInterface"), GType(0));
     QVERIFY(g_type_from_name("ArvFakeInterface") != GType(0));
 }
 

@@ -11,6 +11,7 @@
 #include <QTableWidget>
 #include <QToolButton>
 #include <QtTest>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -226,21 +227,31 @@ private slots:
     void resultsWaitForTheReceiver() {
         CalculateGreyThread t;
         t.setMinimumInterval(0);
-        QSignalSpy spy(&t, &CalculateGreyThread::calculateFinish);
+        // Received queued on this thread, as the panel receives them: a spy's list would be
+        // written on the worker's thread and read here.
+        QList<QPair<Series, Series>> results;
+        connect(
+            &t, &CalculateGreyThread::calculateFinish, this,
+            [&results](Series red, Series, Series, Series calResult) {
+                results.append({red, calResult});
+            },
+            Qt::QueuedConnection);
         t.setROI(0, 6, 0, 2);
         t.start();
         const QImage img = grey(6, 2, [](int x, int y) { return x + 10 * y; });
         for (int i = 0; i < 20; ++i)
             t.addImage(img);
-        QTRY_COMPARE(spy.count(), 1);
-        QVERIFY(!spy.wait(50));  // nothing more until the receiver has shown it
+        QTRY_COMPARE(results.size(), 1);
+        QTest::qWait(50);  // nothing more until the receiver has shown it
+        QCOMPARE(results.size(), 1);
         // A new setting is computed on the last image, without a new frame.
         t.setLinePosition(1);
         t.setViewMode(1);
         t.resultShown();
-        QTRY_COMPARE(spy.count(), 2);
-        QCOMPARE(spy.at(1).at(0).value<Series>().value(0).size(), 6);
-        QCOMPARE(spy.at(1).at(3).value<Series>()[0], (Stats{10, 15, 12, std::sqrt(19.0 / 6)}));
+        QTRY_COMPARE(results.size(), 2);
+        QCOMPARE(results.at(1).first.value(0).size(), 6);
+        QCOMPARE(results.at(1).second[0], (Stats{10, 15, 12, std::sqrt(19.0 / 6)}));
+        t.stop();
     }
 
     void tableRowsAndColourBoxes_data() {
@@ -373,11 +384,13 @@ private slots:
 
         QPointer<GreyHistogramDialog> dialog = tool()->dialog();
         CalculateGreyThread* worker = panel()->worker();
-        QSignalSpy finished(worker, &QThread::finished);
+        std::atomic<int> finished{0};  // counted on the worker's thread as it ends
+        connect(
+            worker, &QThread::finished, worker, [&finished] { ++finished; }, Qt::DirectConnection);
         m_pane->resetCamera();  // the camera went away
         QVERIFY(!tool()->isOpen());
         QTRY_VERIFY(dialog.isNull());
-        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished.load(), 1);
 
         // A released pane shows nothing to measure until a new frame arrives.
         QVERIFY(!m_pane->view2D()->btnGreyHistogram->isEnabled());

@@ -47,6 +47,21 @@ using namespace ZavizoZoz3;
 using TestSupport::readBack;
 
 namespace {
+// The worker's saveFinish reports, each as {success, path}. The worker emits on its own thread;
+// they are recorded queued on this one, where the test reads them (a QSignalSpy's list would be
+// written there and read here).
+struct FinishLog : QList<QVariantList> {
+    explicit FinishLog(SaveImageTool* tool) {
+        QObject::connect(
+            tool, &SaveImageTool::saveFinish, &m_receiver,
+            [this](bool success, QString path) {
+                append(QVariantList{success, path});
+            },
+            Qt::QueuedConnection);
+    }
+    QObject m_receiver;  // on the test's thread; its end disconnects
+};
+
 QByteArray readAll(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -480,7 +495,7 @@ private slots:
         if (byteLimit > 0) tool.setQueueByteLimit(byteLimit);
         configureRun(tool, m_dir->path());
         QSignalSpy info(&tool, &SaveImageTool::saveInfoUpdate);
-        QSignalSpy finished(&tool, &SaveImageTool::saveFinish);
+        FinishLog finished(&tool);
         tool.start();
         tool.stop();  // ended before any frame: the worker reports it and goes idle
         QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 1, 5000);
@@ -499,7 +514,7 @@ private slots:
         QVERIFY(QDir().mkdir(dir));
         Control::setParameterInfo(PARAMETER_FILE_PREFIX, "轮廓");
         SaveImageTool tool;
-        QSignalSpy finished(&tool, &SaveImageTool::saveFinish);
+        FinishLog finished(&tool);
         configureRun(tool, dir, SaveImageTool::ProfileType, SaveImageTool::SingleSave);
         tool.addProfile({1.0, 2.0}, {7, 8});
         tool.start();
@@ -522,7 +537,7 @@ private slots:
     void frameLimitEndsRun() {
         Control::setParameterInfo(PARAMETER_FRAME_LIMIT, "0");
         SaveImageTool tool;
-        QSignalSpy finished(&tool, &SaveImageTool::saveFinish);
+        FinishLog finished(&tool);
         configureRun(tool, m_dir->path());
         tool.start();
         tool.addImage(greyImage(8, 8));
@@ -554,7 +569,7 @@ private slots:
         SaveImageTool tool;
         WriteGate gate;
         tool.setBeforeWrite(gate.hook());
-        QSignalSpy finished(&tool, &SaveImageTool::saveFinish);
+        FinishLog finished(&tool);
         configureRun(tool, m_dir->path());
         tool.start();
         tool.addImage(greyImage(16, 16));
@@ -933,7 +948,7 @@ private slots:
         QCOMPARE(SetCameraNodeValue(m_key, "AcquisitionLineCount", "200"), 0);
         QCOMPARE(SetCameraNodeValue(m_key, "BatchNumber", "100"), 0);
         Image3DWnd* v = m_pane->view3D();
-        QSignalSpy finished(&m_pane->saveCommands()->worker(), &SaveImageTool::saveFinish);
+        FinishLog finished(&m_pane->saveCommands()->worker());
 
         v->btnContourMode->click();
         startGrab();
@@ -1294,7 +1309,7 @@ int fullDiskChild(const QString& dir) {
     Control::setParameterInfo(PARAMETER_NAMING_RULE, "2");
     Control::setParameterInfo(PARAMETER_FRAME_LIMIT, "3");
     SaveImageTool tool;
-    QSignalSpy finished(&tool, &SaveImageTool::saveFinish);
+    FinishLog finished(&tool);
     configureRun(tool, dir, SaveImageTool::ProfileType);
     tool.start();
     for (int i = 0; i < 3; ++i)

@@ -26,16 +26,8 @@ std::string takeMessage(GError* error, const char* fallback) {
     return message;
 }
 
-void statistics(ArvStream* stream, uint64_t& completed, uint64_t& lost) {
-    guint64 done = 0, failures = 0, underruns = 0;
-    arv_stream_get_statistics(stream, &done, &failures, &underruns);
-    completed = done;
-    lost = failures + underruns;
-    // GigE Vision streams also count frames that never arrived at all.
-    for (guint i = 0, n = arv_stream_get_n_infos(stream); i < n; ++i) {
-        const char* name = arv_stream_get_info_name(stream, i);
-        if (name && std::string(name) == "n_missing_frames") lost += arv_stream_get_info_uint64(stream, i);
-    }
+int64_t nowUs() {
+    return g_get_monotonic_time();
 }
 }  // namespace
 
@@ -43,7 +35,8 @@ AravisCamera::AravisCamera(const std::string& key, const GenICamDiscovery::Entry
     : CameraDevice(key, false),
       m_layer(layer),
       m_deviceId(entry.id),
-      m_fakeTransport(entry.protocol == "Fake"),
+      m_transport(entry.transport),
+      m_packetTransport(entry.protocol == "GigEVision"),
       m_nodes(key, m_device) {
     setDefaultInfo(CAM_INFO_TITLE, key);
     setDefaultInfo(CAM_INFO_MODEL, entry.model);
@@ -66,18 +59,21 @@ void AravisCamera::setConnected(bool connected) {
         m_device->close();
         return;
     }
+    if (m_lost.load()) {
+        // Reconnected before the release of the lost device ran: release it here.
+        stopGrab();
+        m_device->close();
+        m_lost.store(false);
+    }
     // Posted, not called: the device's thread must not wait for the registry.
-    const std::string key = this->key();
     BusinessLayer& layer = m_layer;
-    auto lost = [&layer, key] {
-        layer.events().post([&layer, key] {
-            if (const auto device = layer.camera(key)) device->setConnected(false);
-            VLogError(kModule, key + ": the camera stopped answering and was disconnected", 3);
-        });
-        Control::postDeviceList(1);
+    const std::string key = this->key();
+    const uint64_t connection = m_connection.fetch_add(1) + 1;
+    auto lost = [&layer, key, connection] {
+        postLost(layer, key, "the camera stopped answering", connection);
     };
     std::string error;
-    if (!m_device->open(m_deviceId, m_fakeTransport, lost, error)) {
+    if (!m_device->open(m_deviceId, m_transport, lost, error)) {
         VLogError(kModule, "cannot connect " + key + ": " + error, 3);
         return;
     }
@@ -85,6 +81,56 @@ void AravisCamera::setConnected(bool connected) {
     if (nodeValue("WidthMax", width) == 0 && nodeValue("HeightMax", height) == 0)
         setDefaultInfo(CAM_INFO_RESOLUTION, width + " * " + height);
     CameraDevice::setConnected(true);
+}
+
+void AravisCamera::postLost(BusinessLayer& layer, const std::string& key, const std::string& why,
+                            uint64_t connection) {
+    // By key: the camera may be gone when the event thread gets to it.
+    layer.events().post([&layer, key, why, connection] {
+        if (const auto camera = std::dynamic_pointer_cast<AravisCamera>(layer.camera(key)))
+            camera->onLost(why, connection);
+    });
+}
+
+void AravisCamera::onLost(const std::string& why, uint64_t connection) {
+    {
+        std::lock_guard<std::mutex> lock(m_connectionMutex);
+        // Released already, disconnected by the user, or a report about an earlier connection.
+        if (!isConnected() || connection != m_connection.load()) return;
+        m_lost.store(true);
+        m_device->markLost();
+        m_stopRequested.store(true);
+        m_grabbing.store(false);
+        // The device list below releases the pane now; closing a device that no longer answers
+        // waits for its command timeouts, so it comes after.
+        markDisconnected();
+    }
+    VLogError(kModule, key() + ": " + why + "; disconnected", 3);
+    Control::postDeviceList(1);
+    BusinessLayer& layer = m_layer;
+    const std::string key = this->key();
+    layer.events().post([&layer, key] {
+        if (const auto camera = std::dynamic_pointer_cast<AravisCamera>(layer.camera(key)))
+            camera->releaseLost();
+    });
+}
+
+void AravisCamera::releaseLost() {
+    std::lock_guard<std::mutex> lock(m_connectionMutex);
+    if (!m_lost.load()) return;  // a reconnection released it already
+    stopGrab();
+    m_device->close();
+    m_lost.store(false);
+}
+
+void AravisCamera::stopAcquisition() {
+    if (m_lost.load()) return;  // the command would only wait for its timeouts
+    std::lock_guard<std::mutex> lock(m_device->featureMutex());
+    if (ArvCamera* camera = m_device->cameraLocked()) {
+        GError* error = nullptr;
+        arv_camera_stop_acquisition(camera, &error);
+        if (error) g_error_free(error);
+    }
 }
 
 void AravisCamera::setFrameRate(double framesPerSecond) {
@@ -105,6 +151,7 @@ int AravisCamera::startGrab() {
     endGrabLocked();  // a grab that ended itself
     ArvStream* stream = nullptr;
     std::string failure;
+    int64_t timeoutUs = 0;  // none: a triggered camera may wait for its trigger as long as it likes
     {
         std::lock_guard<std::mutex> lock(m_device->featureMutex());
         ArvCamera* camera = m_device->cameraLocked();
@@ -112,6 +159,17 @@ int AravisCamera::startGrab() {
         GError* error = nullptr;
         arv_camera_set_acquisition_mode(camera, ARV_ACQUISITION_MODE_CONTINUOUS, &error);
         if (error) g_clear_error(&error);  // a camera without the feature streams continuously anyway
+        const char* trigger =
+            arv_device_get_string_feature_value(arv_camera_get_device(camera), "TriggerMode", &error);
+        const bool triggered = !error && trigger && std::string(trigger) == "On";
+        if (error) g_clear_error(&error);
+        if (!triggered) {
+            // A few frame periods, and never less than the minimum for slow starts.
+            const double rate = arv_camera_get_frame_rate(camera, &error);
+            if (error) g_clear_error(&error);
+            const int64_t periods = rate > 0 ? static_cast<int64_t>(5e6 / rate) : 0;
+            timeoutUs = std::max(kMinStreamTimeoutUs, periods);
+        }
         const guint payload = arv_camera_get_payload(camera, &error);
         if (!error) stream = arv_camera_create_stream(camera, nullptr, nullptr, &error);
         if (stream) {
@@ -132,7 +190,7 @@ int AravisCamera::startGrab() {
     {
         std::lock_guard<std::mutex> lock(m_streamMutex);
         m_stream = stream;
-        m_completedAtStop = m_lostAtStop = 0;
+        m_figuresAtStop = StreamFigures();
     }
     m_singleGrab = info(CAM_INFO_SINGLE_GRAB) == "1";
     if (m_singleGrab) setInfo(CAM_INFO_SINGLE_GRAB, "0");
@@ -141,7 +199,9 @@ int AravisCamera::startGrab() {
     m_dropped.store(0);
     m_stopRequested.store(false);
     m_grabbing.store(true);
-    m_thread = std::thread([this, stream] { deliveryLoop(stream); });
+    const uint64_t connection = m_connection.load();
+    m_thread =
+        std::thread([this, stream, timeoutUs, connection] { deliveryLoop(stream, timeoutUs, connection); });
     return 0;
 }
 
@@ -167,18 +227,11 @@ void AravisCamera::endGrabLocked() {
         stream = m_stream;
     }
     if (!stream) return;
-    {
-        std::lock_guard<std::mutex> lock(m_device->featureMutex());
-        if (ArvCamera* camera = m_device->cameraLocked()) {
-            GError* error = nullptr;
-            arv_camera_stop_acquisition(camera, &error);
-            if (error) g_error_free(error);
-        }
-    }
-    // With the stream's thread stopped every filled buffer is in the output queue: those are
-    // dropped, and counted, rather than shown after the user pressed stop. The fake camera's
-    // stream cannot stop its thread; it may still finish the one frame it was filling.
-    if (!m_fakeTransport) arv_stream_stop_thread(stream, FALSE);
+    stopAcquisition();
+    // What the stream filled and nobody took is dropped, and counted, rather than shown after the
+    // user pressed stop. The stream's receiving thread stops when the stream is released, not
+    // here: stopping it first makes Aravis stop it twice. It may still finish the frame it was
+    // filling, which the second pass after the statistics counts.
     const auto drain = [this, stream] {
         while (ArvBuffer* buffer = arv_stream_try_pop_buffer(stream)) {
             if (arv_buffer_get_status(buffer) == ARV_BUFFER_STATUS_SUCCESS) m_dropped.fetch_add(1);
@@ -188,27 +241,50 @@ void AravisCamera::endGrabLocked() {
     drain();
     {
         std::lock_guard<std::mutex> lock(m_streamMutex);
-        statistics(stream, m_completedAtStop, m_lostAtStop);
+        m_figuresAtStop = figuresOf(stream);
         m_stream = nullptr;
     }
     drain();
     g_object_unref(stream);
 }
 
-uint64_t AravisCamera::transportLostFrames() const {
+AravisCamera::StreamFigures AravisCamera::figuresOf(ArvStream* stream) {
+    StreamFigures figures;
+    guint64 done = 0, failures = 0, underruns = 0;
+    arv_stream_get_statistics(stream, &done, &failures, &underruns);
+    figures.completed = done;
+    figures.lost = failures + underruns;
+    // GigE Vision streams also count frames that never arrived at all, and their packets.
+    for (guint i = 0, n = arv_stream_get_n_infos(stream); i < n; ++i) {
+        const char* name = arv_stream_get_info_name(stream, i);
+        if (!name || arv_stream_get_info_type(stream, i) != G_TYPE_UINT64) continue;
+        const std::string info(name);
+        if (info == "n_missing_frames") figures.lost += arv_stream_get_info_uint64(stream, i);
+        if (info == "n_resent_packets") figures.resentPackets = arv_stream_get_info_uint64(stream, i);
+        if (info == "n_missing_packets") figures.missingPackets = arv_stream_get_info_uint64(stream, i);
+    }
+    return figures;
+}
+
+AravisCamera::StreamFigures AravisCamera::streamFigures() const {
     std::lock_guard<std::mutex> lock(m_streamMutex);
-    if (!m_stream) return m_lostAtStop;
-    uint64_t completed = 0, lost = 0;
-    statistics(m_stream, completed, lost);
-    return lost;
+    return m_stream ? figuresOf(m_stream) : m_figuresAtStop;
+}
+
+uint64_t AravisCamera::transportLostFrames() const {
+    return streamFigures().lost;
+}
+
+bool AravisCamera::transportPackets(uint64_t& resent, uint64_t& missing) const {
+    if (!m_packetTransport) return false;
+    const StreamFigures figures = streamFigures();
+    resent = figures.resentPackets;
+    missing = figures.missingPackets;
+    return true;
 }
 
 uint64_t AravisCamera::framesCompleted() const {
-    std::lock_guard<std::mutex> lock(m_streamMutex);
-    if (!m_stream) return m_completedAtStop;
-    uint64_t completed = 0, lost = 0;
-    statistics(m_stream, completed, lost);
-    return completed;
+    return streamFigures().completed;
 }
 
 void AravisCamera::skip(const std::string& reason) {
@@ -219,11 +295,22 @@ void AravisCamera::skip(const std::string& reason) {
     VLogError(kModule, "frame of " + key() + " skipped: " + reason, 3);
 }
 
-void AravisCamera::deliveryLoop(ArvStream* stream) {
+void AravisCamera::deliveryLoop(ArvStream* stream, int64_t timeoutUs, uint64_t connection) {
     m_deliveryThreadId.store(std::this_thread::get_id());
+    int64_t lastFrameUs = nowUs();
     while (!m_stopRequested.load()) {
         ArvBuffer* buffer = arv_stream_timeout_pop_buffer(stream, kPopTimeoutUs);
-        if (!buffer) continue;
+        if (!buffer) {
+            // A camera unplugged without a word from its control channel just stops sending.
+            if (timeoutUs > 0 && nowUs() - lastFrameUs > timeoutUs) {
+                postLost(m_layer, key(),
+                         "no frame for " + std::to_string(timeoutUs / 1000) + " ms while free-running",
+                         connection);
+                break;
+            }
+            continue;
+        }
+        lastFrameUs = nowUs();
         if (arv_buffer_get_status(buffer) != ARV_BUFFER_STATUS_SUCCESS) {
             arv_stream_push_buffer(stream, buffer);  // counted by the stream's own statistics
             continue;
@@ -246,6 +333,8 @@ void AravisCamera::deliveryLoop(ArvStream* stream) {
             skip(reason);
             continue;
         }
+        // One frame is all a single grab wants: the camera stops before it fills the stream.
+        if (m_singleGrab) stopAcquisition();
         m_delivered.fetch_add(1);
         m_layer.deliverFrame(key(), std::move(frame));
         if (m_singleGrab) {

@@ -937,7 +937,11 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Frames shown per second, frames lost on the camera&apos;s transport and frames the viewer received but could not show, since the grab started</source>
+        <source>Packets resent %1, missing %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Frames shown per second, frames lost on the camera&apos;s transport and frames the viewer received but could not show, since the grab started; on GigE Vision also the packets the camera resent and those that never arrived</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -937,8 +937,12 @@
         <translation>丢弃 %1</translation>
     </message>
     <message>
-        <source>Frames shown per second, frames lost on the camera's transport and frames the viewer received but could not show, since the grab started</source>
-        <translation>每秒显示帧数、相机传输中丢失的帧数，以及查看器已收到但未能显示的帧数（自开始采集起）</translation>
+        <source>Packets resent %1, missing %2</source>
+        <translation>数据包重发 %1，缺失 %2</translation>
+    </message>
+    <message>
+        <source>Frames shown per second, frames lost on the camera's transport and frames the viewer received but could not show, since the grab started; on GigE Vision also the packets the camera resent and those that never arrived</source>
+        <translation>每秒显示帧数、相机传输中丢失的帧数，以及查看器已收到但未能显示的帧数（自开始采集起）；GigE Vision 相机还显示重发的数据包和始终未到达的数据包</translation>
     </message>
 </context>
 <context>
