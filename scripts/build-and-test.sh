@@ -35,7 +35,7 @@ echo "=== plain build and tests"
 run_suite build-ci -DCMAKE_BUILD_TYPE=Release
 # Before the sanitizer suite, so the last lines printed are the test summary.
 if [ -x fuzz/run_fuzz.sh ]; then
-    echo "=== payload fuzzing (bounded)"
+    echo "=== fuzzing: payload and range-image readers (bounded)"
     bash fuzz/run_fuzz.sh "${FUZZ_SECONDS:-60}"
 fi
 echo "=== AddressSanitizer + UndefinedBehaviorSanitizer build and tests"

@@ -107,7 +107,12 @@ int Nuv3DFileOperation::Load(NuvRangeImage* image, NuvVar& path) {
     if (suffix != "srt" && suffix != "ecd" && suffix != "mri")
         return fail(ErrFormat, "only our own range-image layout can be loaded", p);
     std::string reason;
-    const int status = NuvRangeImageFile::readLayout(image, p, &reason);
+    int status = ErrRead;
+    try {
+        status = NuvRangeImageFile::readLayout(image, p, &reason);
+    } catch (const std::exception& e) {  // a file larger than the memory left
+        reason = e.what();
+    }
     return status == Ok ? Ok : fail(status, reason, p);
 }
 

@@ -240,20 +240,27 @@ int NuvRangeImageFile::readLayout(NuvRangeImage* image, const std::string& path,
         *reason = "unknown layout version " + std::to_string(fields[0]);
         return Op::ErrRead;
     }
-    // The header must match the file's length before anything is allocated from it.
+    // The header must match the file's length before anything is allocated from it. The samples'
+    // byte count is derived from the file, never multiplied up from the header, so no header can
+    // wrap the check.
     const int type = static_cast<int>(fields[1]);
     const uint64_t sampleBytes = type == NuvRangeImage::TypeUInt16    ? 2
                                  : type == NuvRangeImage::TypeInt32   ? 4
                                  : type == NuvRangeImage::TypeFloat64 ? 8
                                                                       : 0;
-    const uint64_t expected = uint64_t(fields[2]) * fields[3] * sampleBytes;
+    const uint64_t width = fields[2];
+    const uint64_t height = fields[3];
     const long dataStart = std::ftell(file.get());
-    const bool sized = std::fseek(file.get(), 0, SEEK_END) == 0 &&
-                       uint64_t(std::ftell(file.get()) - dataStart) == expected &&
-                       std::fseek(file.get(), dataStart, SEEK_SET) == 0;
+    long fileEnd = -1;
+    if (dataStart >= 0 && std::fseek(file.get(), 0, SEEK_END) == 0) fileEnd = std::ftell(file.get());
+    const bool seekBack = std::fseek(file.get(), dataStart, SEEK_SET) == 0;
+    const uint64_t dataBytes = fileEnd >= dataStart ? uint64_t(fileEnd - dataStart) : 0;
+    const uint64_t samples = sampleBytes == 0 ? 0 : dataBytes / sampleBytes;
+    const bool sized = seekBack && fileEnd >= dataStart && sampleBytes != 0 && width != 0 && height != 0 &&
+                       dataBytes % sampleBytes == 0 && samples % width == 0 && samples / width == height;
     NuvRangeImage loaded;
-    if (expected == 0 || fields[2] > 0x7FFFFFFFu || fields[3] > 0x7FFFFFFFu || !sized ||
-        !loaded.SetSize(static_cast<int>(fields[2]), static_cast<int>(fields[3]), type)) {
+    if (!sized || width > 0x7FFFFFFFu || height > 0x7FFFFFFFu ||
+        !loaded.SetSize(static_cast<int>(width), static_cast<int>(height), type)) {
         *reason = "bad size or sample type in the header, or the file is truncated";
         return Op::ErrRead;
     }

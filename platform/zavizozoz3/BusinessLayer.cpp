@@ -120,7 +120,9 @@ void BusinessLayer::removeCamera(const std::string& key) {
         m_cameras.erase(it);
         m_graveyard.push_back(device);
     }
-    device->stopGrab();
+    // Closed now, not at reset: a device on a real transport releases its control channel here.
+    // The object itself stays for the node maps the viewer may still hold.
+    device->setConnected(false);
 }
 
 std::shared_ptr<CameraDevice> BusinessLayer::camera(const std::string& key) const {
@@ -197,6 +199,8 @@ void BusinessLayer::recordGrab(const std::string& key, bool start) {
 
 void BusinessLayer::recordLog(const std::string& line) {
     std::lock_guard<std::mutex> lock(m_observationsMutex);
+    // A fault that repeats every frame (a full disk while recording) must not grow the log for ever.
+    if (m_logLines.size() >= Control::kLogLinesKept) m_logLines.pop_front();
     m_logLines.push_back(line);
 }
 
@@ -219,7 +223,7 @@ int BusinessLayer::grabCount(const std::string& key, bool start) const {
 
 std::vector<std::string> BusinessLayer::logLines() const {
     std::lock_guard<std::mutex> lock(m_observationsMutex);
-    return m_logLines;
+    return std::vector<std::string>(m_logLines.begin(), m_logLines.end());
 }
 
 std::vector<Control::RoiPosCall> BusinessLayer::roiPosCalls() const {
@@ -278,6 +282,8 @@ void BusinessLayer::reset() {
         devices = m_cameras;
         devices.insert(devices.end(), m_graveyard.begin(), m_graveyard.end());
     }
+    stopGrabDelay.set(std::chrono::milliseconds(0));
+    stopGrabDelay.releaseAll();
     for (const auto& device : devices)
         device->stopGrab();
     m_events.stop();

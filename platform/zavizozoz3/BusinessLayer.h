@@ -2,6 +2,7 @@
 // The process-wide state behind the ZavizoZoz3 free functions: camera registry, listeners,
 // event thread, buffer tracking, application settings and what tests observe.
 #include <atomic>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "BufferTracker.h"
+#include "CallDelay.h"
 #include "CameraDevice.h"
 #include "EventThread.h"
 #include "FrameSink.h"
@@ -52,6 +54,9 @@ public:
     int listenerCount() const;
 
     EventThread& events() { return m_events; }
+
+    // Test hook: StopGrab waits here, as on a camera that is slow to stop.
+    CallDelay stopGrabDelay;
 
     // ROI draw events: queued on any thread, delivered to the ROI listeners on the GUI thread.
     RoiDrawQueue roiDraws;
@@ -104,7 +109,7 @@ private:
     std::string m_lastFocusKey;
     std::map<std::string, int> m_startGrabCounts;
     std::map<std::string, int> m_stopGrabCounts;
-    std::vector<std::string> m_logLines;
+    std::deque<std::string> m_logLines;  // the last Control::kLogLinesKept lines, oldest first
     std::vector<Control::RoiPosCall> m_roiPosCalls;
 
     std::shared_ptr<BufferTracker> m_buffers = std::make_shared<BufferTracker>();

@@ -128,6 +128,7 @@ int StartGrab(const std::string& key) {
 
 int StopGrab(const std::string& key) {
     layer().recordGrab(key, false);
+    layer().stopGrabDelay.hold();
     const auto device = layer().camera(key);
     return device ? device->stopGrab() : -1;
 }

@@ -51,6 +51,18 @@ bool isGrabbing(const std::string& key) {
     return device && device->isGrabbing();
 }
 
+void setStopGrabDelay(int milliseconds) {
+    layer().stopGrabDelay.set(std::chrono::milliseconds(milliseconds));
+}
+
+void releaseStopGrabs() {
+    layer().stopGrabDelay.releaseAll();
+}
+
+int stopGrabsHeld() {
+    return layer().stopGrabDelay.held();
+}
+
 bool genicamAvailable() {
 #if NUV_HAVE_ARAVIS
     return true;

@@ -4,6 +4,7 @@
 /// Everything here is thread-safe. Listener events are delivered on the business layer's own
 /// event thread (post*) in posting order; waitIdle() returns once every event posted before
 /// the call has been delivered.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -46,6 +47,13 @@ void setConnected(const std::string& key, bool connected);
 void setOpen(const std::string& key, bool open);
 /// @return whether camera @p key is grabbing (false for an unknown key).
 bool isGrabbing(const std::string& key);
+/// Makes every StopGrab() from now on take @p milliseconds before it stops the camera, as a camera
+/// that is slow to answer; 0 (the default, and after reset()) lets it stop at once.
+void setStopGrabDelay(int milliseconds);
+/// Lets every StopGrab() that is waiting for its delay go on now.
+void releaseStopGrabs();
+/// @return how many StopGrab() calls are waiting for their delay now.
+int stopGrabsHeld();
 
 /// @name GenICam cameras (GigE Vision, USB3 Vision) through Aravis
 ///@{
@@ -192,7 +200,9 @@ std::string lastFocusKey();
 int startGrabCount(const std::string& key);
 /// @return how often StopGrab() was called for @p key.
 int stopGrabCount(const std::string& key);
-/// @return the VLogError() lines as "module: message", oldest first.
+/// How many VLogError() lines are kept: older ones are dropped first.
+constexpr size_t kLogLinesKept = 10000;
+/// @return the last kLogLinesKept VLogError() lines as "module: message", oldest first.
 std::vector<std::string> logLines();
 /// One recorded SetROIPos() call.
 struct RoiPosCall {

@@ -116,12 +116,12 @@ int NuvViewerImageWnd::initRangeImageDisplay(QString camId) {
 
 void NuvViewerImageWnd::setPixelReadoutVisible(bool visible) {
     for (int wndId = 1; wndId <= 4; ++wndId) {
-        if (ImageWnd* pane = m_manager->pane(wndId)) pane->setPixelReadoutVisible(visible);
+        if (ImageWnd* pane = this->pane(wndId)) pane->setPixelReadoutVisible(visible);
     }
 }
 
 bool NuvViewerImageWnd::isWndShown(int wndId) {
-    return m_manager->shownList().contains(wndId);
+    return m_manager && m_manager->shownList().contains(wndId);
 }
 
 int NuvViewerImageWnd::getStreamHealth(int wndId, StreamHealth* health) {

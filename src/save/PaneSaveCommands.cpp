@@ -242,11 +242,13 @@ QString PaneSaveCommands::runFolder(bool autoName, int dirItem, bool recording) 
 NuvImage PaneSaveCommands::sensorRows(const QImage& picture, int width, int height) {
     const QImage rgb =
         picture.format() == QImage::Format_RGB888 ? picture : picture.convertToFormat(QImage::Format_RGB888);
+    // The camera's sensor size only bounds what is taken: the picture bounds the allocation.
     const int w = std::min(width, rgb.width());
-    if (w <= 0 || height <= 0) return NuvImage();
-    std::vector<uint8_t> grey(static_cast<size_t>(w) * static_cast<size_t>(height));
+    const int h = std::min(height, rgb.height());
+    if (w <= 0 || h <= 0) return NuvImage();
+    std::vector<uint8_t> grey(static_cast<size_t>(w) * static_cast<size_t>(h));
     int rows = 0;
-    for (int y = 0; y < rgb.height() && rows < height; ++y) {
+    for (int y = 0; y < rgb.height() && rows < h; ++y) {
         const uchar* line = rgb.constScanLine(y);
         // Rows outside the sensor window are coloured; sensor rows are grey.
         if (line[0] != line[1]) continue;

@@ -5,6 +5,7 @@
 #include <QPoint>
 #include <QThread>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -42,6 +43,17 @@ void keepInside(double* low, double* high, double lastSize, int extent) {
     *low = std::clamp(*low, 0.0, static_cast<double>(extent));
     *high = std::clamp(*high, 0.0, static_cast<double>(extent));
 }
+
+// A node limit as an int: GenICam limits are 64-bit and often unbounded (the type's extreme), so
+// they saturate instead of wrapping into nonsense.
+int saturated(int64_t value) {
+    return static_cast<int>(std::clamp<int64_t>(value, INT_MIN, INT_MAX));
+}
+
+// A decimal text from the camera as an int; text beyond int saturates, anything else counts 0.
+int decimal(const std::string& text) {
+    return saturated(std::strtoll(text.c_str(), nullptr, 10));
+}
 }  // namespace
 
 // ---- integer nodes -----------------------------------------------------------------------------
@@ -54,11 +66,15 @@ int CameraRoiTool::integerNodeInfo(GenApi::INodeMap* map, const std::string& nod
         if (node == nullptr) return -2;
         if (node->GetPrincipalInterfaceType() != GenApi::intfIInteger || !GenApi::IsReadable(node)) return -3;
         GenApi::CIntegerPtr integer(node);
+        // A value beyond int cannot be shown or written back truthfully: the node is not usable
+        // here. Limits saturate; the increment is at least 1.
+        const int64_t value = integer->GetValue(false, false);
+        if (value < INT_MIN || value > INT_MAX) return -3;
         IntegerNodeInfo read;
-        read.value = static_cast<int>(integer->GetValue(false, false));
-        read.min = static_cast<int>(integer->GetMin());
-        read.max = static_cast<int>(integer->GetMax());
-        read.inc = static_cast<int>(integer->GetInc());
+        read.value = static_cast<int>(value);
+        read.min = saturated(integer->GetMin());
+        read.max = saturated(integer->GetMax());
+        read.inc = std::max(1, saturated(integer->GetInc()));
         if (info) *info = read;
         return 0;
     } catch (const GenICam::GenericException&) {
@@ -288,8 +304,8 @@ int CameraRoiTool::redrawCameraRoi() {
         return -1;
     if (m_pendingRedraw[CameraRoi] && offsetY.value == 0) return -1;
     // The picture shows the sensor rows from the bottom up: OffsetY counts from the bottom.
-    const NuvROI band =
-        rect(0, height.max - height.value - offsetY.value, m_width, height.max - offsetY.value);
+    const double bottom = double(height.max) - offsetY.value;
+    const NuvROI band = rect(0, bottom - height.value, m_width, bottom);
     const int id = drawShape(band, CameraRoi);
     if (id >= 0) {
         m_lastCameraRoi = band;
@@ -318,7 +334,7 @@ int CameraRoiTool::redrawMask(int mask) {
     m_maskShapeIds[mask] = -1;
     writeNode("ImageMaskerSelector", m_maskSelectorNames.value(mask).toStdString());
     if (readNode("ImageMask") != "True") return -2;
-    const auto node = [this](const char* name) { return std::atoi(readNode(name).c_str()); };
+    const auto node = [this](const char* name) { return decimal(readNode(name)); };
     MaskGeometry::Corners corners;
     corners.left = NuvPoint(node("Xleft"), node("Yleft"));
     corners.right = NuvPoint(node("Xright"), node("Yright"));
@@ -335,11 +351,15 @@ int CameraRoiTool::redrawColumnWindow() {
         removeShape(id);
     m_columnWindowShapeIds.clear();
     const std::string k = key();
-    const long long first =
-        std::atoll(ZavizoZoz3::GetCameraInfo(k, ZavizoZoz3::CAM_INFO_COLUMN_FIRST).c_str());
-    const long long last = std::atoll(ZavizoZoz3::GetCameraInfo(k, ZavizoZoz3::CAM_INFO_COLUMN_LAST).c_str());
-    const NuvROI band = rect(static_cast<double>(m_width * first / kColumnScale), 0,
-                             static_cast<double>(m_width * last / kColumnScale), m_height);
+    // Columns outside the scale are held to it, so the band stays on the picture.
+    const auto column = [&k](ZavizoZoz3::CAM_INFO item) {
+        return static_cast<long long>(
+            std::clamp(decimal(ZavizoZoz3::GetCameraInfo(k, item)), 0, kColumnScale));
+    };
+    const long long width = std::max(0, m_width);
+    const NuvROI band =
+        rect(static_cast<double>(width * column(ZavizoZoz3::CAM_INFO_COLUMN_FIRST) / kColumnScale), 0,
+             static_cast<double>(width * column(ZavizoZoz3::CAM_INFO_COLUMN_LAST) / kColumnScale), m_height);
     const int id = drawShape(band, ColumnWindow);
     if (id >= 0) {
         m_lastColumnWindow = band;
@@ -422,7 +442,9 @@ int CameraRoiTool::editCameraRoi(int id, const NuvROI& shape) {
             x2 = roundDown(x2, width.inc);
             y1 = roundDown(y1, height.inc);
             y2 = roundDown(y2, offsetY.inc);
-            if (height.inc > 1 && (y2 - y1) % height.inc != 0) y2 += offsetY.inc;
+            // The extra increment may not take the band off the sensor (a huge increment would).
+            if (height.inc > 1 && (y2 - y1) % height.inc != 0 && offsetY.inc <= m_height - y2)
+                y2 += offsetY.inc;
         }
         m_lastCameraRoi = rect(x1, y1, x2, y2);
     }
@@ -488,9 +510,11 @@ int CameraRoiTool::editCameraRoi2D(int id, const NuvROI& shape) {
         // corner moves back instead.
         const auto fit = [](double from, double to, int extent, int offInc, int sizeMin, int sizeInc,
                             int* pos, int* size) {
+            // Sizes are bounded by the picture, whatever minimum the camera claims.
             *pos = roundDown(static_cast<int>(from), std::max(1, offInc));
-            *size = std::max(sizeMin, roundDown(static_cast<int>(to) - *pos, std::max(1, sizeInc)));
-            if (*pos + *size > extent) *pos = std::max(0, roundDown(extent - *size, std::max(1, offInc)));
+            *size = std::min(extent,
+                             std::max(sizeMin, roundDown(static_cast<int>(to) - *pos, std::max(1, sizeInc))));
+            if (*pos > extent - *size) *pos = std::max(0, roundDown(extent - *size, std::max(1, offInc)));
         };
         fit(p1.x, p2.x, m_width, offX.inc, w.min, w.inc, &x, &width);
         fit(p1.y, p2.y, m_height, offY.inc, h.min, h.inc, &y, &height);

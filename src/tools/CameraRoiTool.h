@@ -52,8 +52,9 @@ public:
         int max = 0;
         int inc = 1;
     };
-    // 0, or -1 no node map, -2 no such node, -3 not a readable integer, -4 GenICam exception.
-    // `info` is written only on success.
+    // 0, or -1 no node map, -2 no such node, -3 not a readable integer (or its value beyond int),
+    // -4 GenICam exception. `info` is written only on success; 64-bit limits saturate to int and
+    // the increment is at least 1.
     static int getIntegerNodeInfo(const QString& cameraKey, const QString& nodeName, IntegerNodeInfo* info);
     static int integerNodeInfo(GenApi::INodeMap* map, const std::string& nodeName, IntegerNodeInfo* info);
 

@@ -1,5 +1,7 @@
 #include "CorrectionTool.h"
 
+#include <QApplication>
+#include <QDoubleSpinBox>
 #include <QPushButton>
 #include <cstdlib>
 #include <string>
@@ -10,7 +12,20 @@
 #include "ImageWnd.h"
 #include "ZavizoZoz3.h"
 
-class QDoubleSpinBox;
+namespace {
+// The host's box of a correction request, if it still exists. The request carried it as a plain
+// address across threads, so the host may have deleted the box since: the address is only
+// compared with the widgets alive now, never followed.
+QDoubleSpinBox* liveSpinBox(void* address) {
+    if (address == nullptr) return nullptr;
+    const QWidgetList widgets = QApplication::allWidgets();
+    for (QWidget* widget : widgets) {
+        auto* box = qobject_cast<QDoubleSpinBox*>(widget);
+        if (box != nullptr && static_cast<void*>(box) == address) return box;
+    }
+    return nullptr;
+}
+}  // namespace
 
 CorrectionTool::CorrectionTool(ImageWnd* pane) : QObject(pane), m_pane(pane) {}
 
@@ -34,6 +49,14 @@ void CorrectionTool::open(int type, float value, void* info) {
     const QPointer<Image3DWnd> view = m_pane->view3D();
     const QString key = m_pane->cameraName();
     if (view == nullptr || key.isEmpty() || m_dialog) return;
+    // Taken into a guarded pointer here, on the GUI thread, before anything can delete it.
+    const QPointer<QDoubleSpinBox> target = liveSpinBox(info);
+    if (info != nullptr && target == nullptr) {
+        // Nowhere to put the result: the request is void.
+        ZavizoZoz3::VLogError("CorrectionTool",
+                              "correction of " + key.toStdString() + " ignored: its result box is gone", 0);
+        return;
+    }
     QPointer<QPushButton> before;
     for (QPushButton* button : {view->btn2DMode, view->btn3DMode, view->btnContourMode}) {
         if (button->isChecked()) {
@@ -61,20 +84,26 @@ void CorrectionTool::open(int type, float value, void* info) {
     panel->setArea1(-2.0, -1.0);
     panel->setArea2(1.0, 2.0);
     panel->setCurrentCorrectionValue(value);
-    panel->setTargetSpinBox(static_cast<QDoubleSpinBox*>(info));
+    panel->setTargetSpinBox(target);
+    panel->setStopReporter(this, [this, key] { followCamera(key); });
 
     const QPointer<CorrectionTool> self(this);
     m_dialog->exec();
     if (!self) return;  // the pane went while the dialog ran
-    delete m_dialog;    // waits for the panel's camera calls
-    // Scan and register start and stop the camera without the host: the buttons follow the camera.
-    const std::string grabbing = ZavizoZoz3::GetCameraInfo(key.toStdString(), ZavizoZoz3::CAM_INFO_GRABBING);
-    if (grabbing == "1") m_pane->onGrabStarted();
-    if (grabbing == "0") m_pane->onGrabStopped();
+    delete m_dialog;    // camera calls still running finish on their own
+    followCamera(key);  // a stop still under way reports itself again when it has returned
     if (view && before) {
         emit before->clicked(false);
         before->setChecked(true);
     }
+}
+
+void CorrectionTool::followCamera(const QString& key) {
+    // Scan and register start and stop the camera without the host: the buttons follow the camera.
+    if (m_pane->cameraName() != key) return;
+    const std::string grabbing = ZavizoZoz3::GetCameraInfo(key.toStdString(), ZavizoZoz3::CAM_INFO_GRABBING);
+    if (grabbing == "1") m_pane->onGrabStarted();
+    if (grabbing == "0") m_pane->onGrabStopped();
 }
 
 bool CorrectionTool::takeContour(const QVector<qreal>& heights) {

@@ -18,8 +18,9 @@ public:
     ~CorrectionTool() override;
 
     // Runs the dialog modally (type 0 tilt, otherwise height; value the current factor; info the
-    // host's QDoubleSpinBox for the result). Nothing opens without a camera, a profiler view or a
-    // checked mode button, or while a correction is already open.
+    // host's QDoubleSpinBox for the result, or null). Nothing opens without a camera, a profiler
+    // view or a checked mode button, while a correction is already open, or when the host's box is
+    // gone by the time the request arrives (logged).
     void open(int type, float value, void* info);
     bool isOpen() const;
     // A contour of the pane's camera: true when the open panel took it.
@@ -33,6 +34,8 @@ public:
 
 private:
     QString title() const;
+    // The pane's grab buttons take the state of camera `key`, if the pane still shows it.
+    void followCamera(const QString& key);
 
     ImageWnd* m_pane;
     QPointer<CorrectionDialog> m_dialog;

@@ -64,9 +64,9 @@ CorrectionWidget::~CorrectionWidget() {
     // Closing the panel in the middle of a scan must not leave the camera grabbing.
     if (isScanning()) {
         const std::string camera = m_cameraKey.toStdString();
-        m_cameraCalls->post([camera] { ZavizoZoz3::StopGrab(camera); });
+        m_cameraCalls->post([camera] { ZavizoZoz3::StopGrab(camera); }, m_stopReceiver, m_stopped);
     }
-    m_cameraCalls.reset();
+    m_cameraCalls.reset();  // returns at once: a hanging camera call finishes on its own
     delete m_ui;
 }
 
@@ -147,6 +147,11 @@ void CorrectionWidget::waitForCameraCalls() {
     m_cameraCalls->waitIdle();
 }
 
+void CorrectionWidget::setStopReporter(QObject* receiver, std::function<void()> stopped) {
+    m_stopReceiver = receiver;
+    m_stopped = std::move(stopped);
+}
+
 void CorrectionWidget::onScanContourButtonClicked() {
     m_ui->plot->setCurveColor(QColor(0, 255, 0));
     const std::string camera = m_cameraKey.toStdString();
@@ -158,7 +163,7 @@ void CorrectionWidget::onScanContourButtonClicked() {
 void CorrectionWidget::onRegisterContourButtonClicked() {
     m_ui->plot->setCurveColor(QColor(255, 0, 0));
     const std::string camera = m_cameraKey.toStdString();
-    m_cameraCalls->post([camera] { ZavizoZoz3::StopGrab(camera); });
+    m_cameraCalls->post([camera] { ZavizoZoz3::StopGrab(camera); }, m_stopReceiver, m_stopped);
     if (!hasValidHeight()) {
         CMessageBox box(tr("Error"), tr("No valid data"), CMessageBox::Error, this);
         box.setButtonText(0, tr("Confirm"));

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QVector>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class QButtonGroup;
@@ -52,6 +53,9 @@ public:
     ProfilePlot* plot() const;
     // Blocks until the camera calls of scan and register have run.
     void waitForCameraCalls();
+    // `stopped` runs on the GUI thread after each StopGrab of the panel has returned, also once
+    // the panel is gone, as long as `receiver` exists.
+    void setStopReporter(QObject* receiver, std::function<void()> stopped);
 
 signals:
     void closeClicked();
@@ -82,6 +86,8 @@ private:
     QPointer<QDoubleSpinBox> m_target;
     Ui::CorrectionWidget* m_ui = nullptr;
     QButtonGroup* m_contourButtons = nullptr;
+    QPointer<QObject> m_stopReceiver;
+    std::function<void()> m_stopped;
     // Runs StartGrab, the trigger set-up and StopGrab off the GUI thread, in click order.
     std::unique_ptr<SerialCallThread> m_cameraCalls;
 };

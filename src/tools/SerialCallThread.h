@@ -1,11 +1,11 @@
 #pragma once
 // One background thread that runs blocking calls one after another, in the order they were
-// posted: a stop posted after a start never overtakes it. The destructor lets the calls already
-// posted finish, then joins.
-#include <condition_variable>
-#include <deque>
+// posted: a stop posted after a start never overtakes it. The destructor returns at once: the
+// calls already posted still run, on the thread, which then ends by itself; threads that are still
+// running when the library is unloaded are joined then.
+#include <QPointer>
 #include <functional>
-#include <mutex>
+#include <memory>
 #include <thread>
 
 class SerialCallThread {
@@ -15,19 +15,21 @@ public:
     SerialCallThread(const SerialCallThread&) = delete;
     SerialCallThread& operator=(const SerialCallThread&) = delete;
 
-    // Any thread. The call must not touch widgets.
+    // Any thread. The call must not touch widgets, nor anything the poster owns: it may run after
+    // this object is gone.
     void post(std::function<void()> call);
+    // GUI thread. As post(); once the call has run, `done` runs on the GUI thread if `receiver`
+    // still exists then.
+    void post(std::function<void()> call, QObject* receiver, std::function<void()> done);
     // Blocks until every call posted before has run (for callers that need the camera settled).
     void waitIdle();
 
-private:
-    void run();
+    struct Queue;
 
-    // Guards m_calls, m_busy and m_stopping: the queue of posted calls and the thread's state.
-    std::mutex m_callsMutex;
-    std::condition_variable m_callsChanged;
-    std::deque<std::function<void()>> m_calls;
-    bool m_busy = false;
-    bool m_stopping = false;
+private:
+    static void run(const std::shared_ptr<Queue>& queue);
+
+    // Shared with the thread, which outlives this object while posted calls remain.
+    std::shared_ptr<Queue> m_queue;
     std::thread m_thread;
 };

@@ -29,6 +29,14 @@ Wnd3DImageTransTool::Wnd3DImageTransTool(ImageUpdateManager* dispatcher, ImageWn
     const std::string key = cameraKey.toStdString();
     m_composedWidth = nodeInt(key, "WidthMax", 2048);
     m_composedHeight = nodeInt(key, "HeightMax", 1024);
+    // The sensor's size comes from the camera: one beyond any real sensor is not believed, and the
+    // picture then shows the window alone.
+    if (static_cast<int64_t>(m_composedWidth) * m_composedHeight > kMaxComposedPixels)
+        m_composedWidth = m_composedHeight = 1;
+}
+
+size_t Wnd3DImageTransTool::composedBufferBytes() const {
+    return m_composed.capacity();
 }
 
 void Wnd3DImageTransTool::transform(ZavizoZoz3::AcqBuffer* buffer, int kind, int frameIndex) {
@@ -94,7 +102,8 @@ bool Wnd3DImageTransTool::transformSensorWindow(ZavizoZoz3::AcqBuffer* buffer) {
     const int composedW = std::max(m_composedWidth, width);
     const int composedH = std::max(m_composedHeight, height);
     const size_t composedBytes = static_cast<size_t>(composedW) * static_cast<size_t>(composedH) * 3;
-    if (m_composed.size() != composedBytes) m_composed.assign(composedBytes, 0);
+    // A fresh buffer for a new size: one that only shrank would keep the largest window's memory.
+    if (m_composed.size() != composedBytes) std::vector<uint8_t>(composedBytes).swap(m_composed);
 
     // The window sits at its row offset counted from the bottom of the sensor.
     const int rowsAbove = std::max(0, composedH - rowOffset - height);

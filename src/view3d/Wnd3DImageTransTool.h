@@ -1,4 +1,6 @@
 #pragma once
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -15,6 +17,12 @@ public:
                         std::shared_ptr<RangeBatchSink> rangeSink);
     void transform(ZavizoZoz3::AcqBuffer* buffer, int kind, int frameIndex) override;
 
+    // Memory held for composing sensor pictures (the picture of the last window's size).
+    // Business-layer thread, or any thread while no frame is converted.
+    size_t composedBufferBytes() const;
+
+    // Largest sensor taken from the camera's "WidthMax" x "HeightMax" (pixels).
+    static constexpr int64_t kMaxComposedPixels = int64_t(1) << 28;
     static constexpr uint8_t kOutsideWindowRed = 19;
     static constexpr uint8_t kOutsideWindowGreen = 156;
     static constexpr uint8_t kOutsideWindowBlue = 95;

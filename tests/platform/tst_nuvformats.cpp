@@ -618,6 +618,11 @@ private slots:
         QTest::newRow("other magic") << QByteArray("NOTRANGE").append(200, '\0');
         QTest::newRow("truncated samples") << head + dims + QByteArray(7, '\0');
         QTest::newRow("huge size") << head + QByteArray("\xff\xff\xff\x7f\xff\xff\xff\x7f", 8) + dims.mid(8);
+        // 1073764994 x 2147437309 samples of 8 bytes wrap 64 bits to exactly the bytes that follow.
+        QTest::newRow("size product wraps") << QByteArray("NUVRANGE") +
+                                                   QByteArray("\x02\0\0\0\x06\0\0\0", 8) +
+                                                   QByteArray("\x82\x5a\x00\x40\xfd\x4a\xff\x7f", 8) +
+                                                   QByteArray(48, '\0') + QByteArray(537552, '\0');
         QTest::newRow("unknown type")
             << QByteArray("NUVRANGE") + QByteArray("\x02\0\0\0\x05\0\0\0", 8) + dims + QByteArray(8, '\0');
     }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "AreaScanScene.h"
+#include "BusinessLayer.h"
 #include "LaserScene.h"
 #include "TestSupport.h"
 #include "ZavizoZoz3.h"
@@ -214,7 +215,13 @@ void TstZavizoZoz3::cameraKeysInformationAndState() {
 
     GenApi::INodeMap* held = GetAttrNodeMap(FOCUS_CAMERA, "Cam", 3);
     QVERIFY(held);
+    // A removed camera is closed at once, even while grabbing: its device keeps nothing open.
+    const std::shared_ptr<CameraDevice> removed = BusinessLayer::instance().camera("Cam");
+    Control::setConnected("Cam", true);
+    Control::setOpen("Cam", true);
+    QCOMPARE(StartGrab("Cam"), 0);
     Control::removeCamera("Cam");
+    QVERIFY(!removed->isConnected() && !removed->isOpen() && !removed->isGrabbing());
     QVERIFY(!Control::hasCamera("Cam"));
     QVERIFY(GetAttrNodeMap(FOCUS_CAMERA, "Cam", 3) == nullptr);
     // The viewer may still hold the old map: it stays readable until reset.

@@ -302,6 +302,13 @@ void TstZavizoZoz3Events::synchronousCallsAndObservations() {
     QVERIFY(calls[0].key == key && calls[0].roiId == 4 && calls[0].x2 == 200 && calls[0].y2 == 1024);
     VLogError("SaveImageTool", "disk full", 0);
     QCOMPARE(Control::logLines(), std::vector<std::string>{"SaveImageTool: disk full"});
+    // A line a frame for ever (a recording to a full disk) keeps only the latest lines.
+    for (size_t i = 1; i <= Control::kLogLinesKept + 4; ++i)
+        VLogError("Recording", std::to_string(i), 0);
+    const std::vector<std::string> kept = Control::logLines();
+    QCOMPARE(kept.size(), Control::kLogLinesKept);
+    QCOMPARE(kept.front(), std::string("Recording: 5"));
+    QCOMPARE(kept.back(), "Recording: " + std::to_string(Control::kLogLinesKept + 4));
     QCOMPARE(SetCameraImageMode(key, 2, true), 0);
     QVERIFY(SetCameraImageMode(key, 3, true) != 0);
     QVERIFY(SetCameraImageMode(key, -1, true) != 0);

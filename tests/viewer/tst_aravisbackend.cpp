@@ -61,6 +61,7 @@ private slots:
     void wideGreyReadOutShowsTrueValue();
     void converter_data();
     void converter();
+    void disconnectWhileStreamingAndTransportsTouched_data();
     void disconnectWhileStreamingAndTransportsTouched();
 
 private:
@@ -332,19 +333,35 @@ void TestAravisBackend::converter() {
     QCOMPARE(QColor(p[0], p[1], p[2]), centre);
 }
 
+void TestAravisBackend::disconnectWhileStreamingAndTransportsTouched_data() {
+    QTest::addColumn<bool>("removed");
+    QTest::newRow("disconnected") << false;
+    QTest::newRow("removed from the registry") << true;
+}
+
 void TestAravisBackend::disconnectWhileStreamingAndTransportsTouched() {
+    QFETCH(bool, removed);
     const auto camera = bindFakeCamera();
     QVERIFY(camera);
     QSignalSpy shown(manager()->dispatcher(), &ImageUpdateManager::imageProfileUpdate);
     QCOMPARE(ZavizoZoz3::StartGrab(m_key), 0);
     QVERIFY(shown.wait());
-    Control::setConnected(m_key, false);
-    Control::postDeviceList(1);
+    if (removed) {
+        Control::removeCamera(m_key);
+        Control::postDeviceList(1, {}, {m_key});
+    } else {
+        Control::setConnected(m_key, false);
+        Control::postDeviceList(1);
+    }
     QTRY_VERIFY(manager()->pane(1)->cameraName().isEmpty());
-    QVERIFY(!Control::isGrabbing(m_key));
+    QVERIFY(!camera->isGrabbing());
+    {
+        // The device is closed: Aravis holds no control channel to the camera any more.
+        std::lock_guard<std::mutex> lock(camera->device().featureMutex());
+        QVERIFY(camera->device().cameraLocked() == nullptr);
+    }
     // The node map outlives the connection; its nodes now say so instead of touching the device.
-    GenApi::CIntegerPtr width(
-        ZavizoZoz3::GetAttrNodeMap(ZavizoZoz3::FOCUS_CAMERA, m_key, 3)->GetNode("Width"));
+    GenApi::CIntegerPtr width(camera->nodeMap()->GetNode("Width"));
     QVERIFY(width);
     QCOMPARE(width->GetAccessMode(), GenApi::NA);
     QVERIFY_EXCEPTION_THROWN(width->GetValue(), GenICam::AccessException);

@@ -2,6 +2,7 @@
 // dragged with the mouse, written back; the 2D view's camera ROI; the business layer's draw events.
 #include <QPushButton>
 #include <QtTest>
+#include <climits>
 #include <cmath>
 
 #include "CameraRoiTool.h"
@@ -32,9 +33,29 @@ public:
     GenApi::gcstring ToString() const override { return "0"; }
     void FromString(const GenApi::gcstring&) override {}
 };
+// An integer as a GenICam device may describe it: 64-bit value and limits.
+class WideIntegerNode : public GenApi::IInteger {
+public:
+    explicit WideIntegerNode(int64_t value) : m_value(value) {}
+    GenApi::gcstring GetName(bool) const override { return "Wide"; }
+    GenApi::EInterfaceType GetPrincipalInterfaceType() const override { return GenApi::intfIInteger; }
+    GenApi::EAccessMode GetAccessMode() const override { return GenApi::RO; }
+    GenApi::gcstring ToString() const override { return std::to_string(m_value); }
+    void FromString(const GenApi::gcstring&) override {}
+    int64_t GetValue(bool, bool) override { return m_value; }
+    void SetValue(int64_t, bool) override {}
+    int64_t GetMin() override { return INT64_MIN; }  // unbounded, as many devices declare
+    int64_t GetMax() override { return INT64_MAX; }
+    int64_t GetInc() override { return int64_t(1) << 40; }
+
+private:
+    const int64_t m_value;
+};
 class FakeNodeMap : public GenApi::INodeMap {
 public:
     GenApi::INode* GetNode(const GenApi::gcstring& name) const override {
+        if (name == "Wide") return const_cast<WideIntegerNode*>(&m_wide);
+        if (name == "WideValue") return const_cast<WideIntegerNode*>(&m_wideValue);
         return name == "Broken" ? const_cast<FakeIntegerNode*>(&m_node) : nullptr;
     }
     std::vector<GenApi::INode*> GetNodes() const override { return {}; }
@@ -42,6 +63,8 @@ public:
 
 private:
     FakeIntegerNode m_node;
+    WideIntegerNode m_wide{400};
+    WideIntegerNode m_wideValue{int64_t(1) << 40};
 };
 }  // namespace
 
@@ -82,6 +105,8 @@ private slots:
         row("boolean node", "L", "ImageMask", -3);
         row("unreadable integer", "L", "OffsetX", -3);
         row("broken integer", "fake", "Broken", -4);
+        row("64-bit limits saturate", "fake", "Wide", 0);
+        row("value beyond 32 bits", "fake", "WideValue", -3);
     }
 
     void integerNodeInfoResultCodes() {
@@ -96,8 +121,9 @@ private slots:
                                : CameraRoiTool::getIntegerNodeInfo(camera, nodeName, &info);
         QCOMPARE(result, code);
         // Outputs are written only on success.
-        const QVector<int> expected =
-            code == 0 ? QVector<int>{400, 16, 1024, 2} : QVector<int>{-7, -7, -7, -7};
+        const QVector<int> expected = code != 0          ? QVector<int>{-7, -7, -7, -7}
+                                      : camera == "fake" ? QVector<int>{400, INT_MIN, INT_MAX, INT_MAX}
+                                                         : QVector<int>{400, 16, 1024, 2};
         QCOMPARE((QVector<int>{info.value, info.min, info.max, info.inc}), expected);
     }
 
@@ -185,6 +211,31 @@ private slots:
         const QRectF band = shapeBounds(display(), columnShape());
         QCOMPARE(QPointF(band.top(), band.bottom()), QPointF(0, 1024));
         QVERIFY(band.width() >= CameraRoiTool::kMinColumnWindow);
+    }
+
+    // Column numbers from the business layer outside its 0..3199 scale keep the band on the picture.
+    void columnWindowFromBadNumbersStaysOnPicture_data() {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("last");
+        QTest::addColumn<QPointF>("columns");  // the band's left and right in picture columns
+        QTest::newRow("beyond 64 bits") << "9223372036854775807"
+                                        << "1000" << QPointF(1000, 3200);
+        QTest::newRow("negative and past the scale") << "-7"
+                                                     << "99999" << QPointF(0, 3200);
+    }
+
+    void columnWindowFromBadNumbersStaysOnPicture() {
+        QFETCH(QString, first);
+        QFETCH(QString, last);
+        QFETCH(QPointF, columns);
+        showPicture();
+        ZavizoZoz3::SetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_COLUMN_FIRST, first.toStdString());
+        ZavizoZoz3::SetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_COLUMN_LAST, last.toStdString());
+        const auto band = [this] {
+            const QRectF bounds = shapeBounds(display(), columnShape());
+            return QPointF(bounds.left(), bounds.right());
+        };
+        QTRY_COMPARE(band(), columns);
     }
 
     void maskLifeCycle() {

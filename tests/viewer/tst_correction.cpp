@@ -148,8 +148,8 @@ private slots:
         QCOMPARE(m_pane->view3D()->btn3DMode->isChecked(), hostBox);
         QCOMPARE(ZavizoZoz3::GetCameraImageMode(m_key), hostBox ? 2 : 1);
         QVERIFY(!m_pane->correctionTool()->isOpen());
-        QVERIFY(!Control::isGrabbing(m_key));
-        QVERIFY(m_pane->view3D()->btn3DStartGrab->isEnabled());
+        QTRY_VERIFY(!Control::isGrabbing(m_key));
+        QTRY_VERIFY(m_pane->view3D()->btn3DStartGrab->isEnabled());
     }
 
     void computationEdges_data() {
@@ -229,6 +229,46 @@ private slots:
         target->openCorrection(0, 1.0f, nullptr);
         QCOMPARE(TestSupport::modals().count(ModalSeam::Kind::Dialog), 0);
         QVERIFY(!target->correctionTool()->isOpen());
+    }
+
+    // The request carries the host's box as an address; the host deletes the box before the
+    // queued request reaches the pane. Nothing may read the box then (run under ASan).
+    void requestWhoseBoxWentOpensNothing() {
+        auto* host = new QDoubleSpinBox;
+        Control::postCorrection(m_key, 0, 1.0f, host);
+        Control::waitIdle();  // the request is queued for the GUI thread now
+        delete host;
+        QCoreApplication::processEvents();
+        QCOMPARE(TestSupport::modals().count(ModalSeam::Kind::Dialog), 0);
+        QVERIFY(!m_pane->correctionTool()->isOpen());
+        QVERIFY(!Control::logLines().empty());
+    }
+
+    // Closing the dialog while the camera hangs in StopGrab returns to the GUI at once; the stop
+    // finishes later on its own and the pane's buttons follow the camera.
+    void closingWhileStopGrabHangsReturnsAtOnce() {
+        Control::setStopGrabDelay(3000);
+        QDoubleSpinBox host;
+        bool scanned = false;
+        TestSupport::modals().setDialogScript([&](QDialog* dialog) {
+            CorrectionWidget* panel = qobject_cast<CorrectionDialog*>(dialog)->panel();
+            click(panel, "btnScanContour");
+            scanned = QTest::qWaitFor(
+                [&] { return Control::isGrabbing(m_key) && !panel->contour().isEmpty(); }, 5000);
+            QTest::mouseClick(dialog->findChild<QToolButton*>(QStringLiteral("nuvDialogClose")),
+                              Qt::LeftButton);
+            return int(QDialog::Rejected);
+        });
+        QTimer::singleShot(0, m_pane, [this, &host] { m_pane->openCorrection(0, 1.0f, &host); });
+        QTRY_COMPARE(TestSupport::modals().count(ModalSeam::Kind::Dialog), 1);
+        QVERIFY(scanned);
+        QTRY_VERIFY(!m_pane->correctionTool()->isOpen());
+        // The dialog is gone while the camera still hangs in the stop the dialog asked for.
+        QTRY_COMPARE(Control::stopGrabsHeld(), 1);
+        QVERIFY(Control::isGrabbing(m_key));
+        Control::releaseStopGrabs();
+        QTRY_VERIFY(!Control::isGrabbing(m_key));
+        QTRY_VERIFY(m_pane->view3D()->btn3DStartGrab->isEnabled());
     }
 
     void unreadableScalerStillMeasures() {

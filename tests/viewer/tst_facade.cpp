@@ -354,6 +354,11 @@ void TestFacade::callsFailOnceHostDeletedViewer() {
     QCOMPARE(m_viewer->initRangeImageDisplay(QStringLiteral("x")), -1);
     QCOMPARE(m_viewer->getCurrentWnd(), -1);
     QCOMPARE(int(m_viewer->getWndLayout()), 0);
+    QVERIFY(!m_viewer->isWndShown(1));
+    NuvViewerImageWnd::StreamHealth health;
+    QCOMPARE(m_viewer->getStreamHealth(1, &health), -1);
+    QCOMPARE(m_viewer->getStreamHealth(QStringLiteral("x"), &health), -1);
+    m_viewer->setPixelReadoutVisible(true);
     m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
     m_viewer->setCurrentWnd(2);
     m_viewer->show2DImage(1, image);

@@ -14,6 +14,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <climits>
 #include <cmath>
 #include <csignal>
 #include <cstring>
@@ -472,6 +473,29 @@ private slots:
             QVERIFY(!save->multiSaveStrip() && !save->recordingStrip());
             QVERIFY(!save->isMultiSaving() && !save->isRecording());
         }
+    }
+
+    // The 2D single save takes the sensor rows of the picture, bounded by the camera's sensor size;
+    // a camera claiming a huge sensor must not make it allocate for that size.
+    void sensorRowsBoundedByPicture_data() {
+        QTest::addColumn<int>("widthMax");
+        QTest::addColumn<int>("heightMax");
+        QTest::addColumn<QSize>("expected");
+        QTest::newRow("sensor as large as int goes") << INT_MAX << INT_MAX << QSize(64, 8);
+        QTest::newRow("sensor narrower and lower") << 40 << 5 << QSize(40, 5);
+    }
+
+    void sensorRowsBoundedByPicture() {
+        QFETCH(int, widthMax);
+        QFETCH(int, heightMax);
+        QFETCH(QSize, expected);
+        QImage picture(64, 10, QImage::Format_RGB888);
+        picture.fill(QColor(90, 90, 90));
+        for (int y : {0, 9})  // rows outside the sensor window are coloured
+            for (int x = 0; x < 64; ++x)
+                picture.setPixelColor(x, y, QColor(19, 156, 95));
+        const NuvImage grey = PaneSaveCommands::sensorRows(picture, widthMax, heightMax);
+        QCOMPARE(QSize(grey.width(), grey.height()), expected);
     }
 
     void singleSaveOfEachProfilerMode() {

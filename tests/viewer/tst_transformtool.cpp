@@ -22,11 +22,13 @@
 #include "NuvPayloadWriter.h"
 #include "NuvPixelFormat.h"
 #include "PaneSaveCommands.h"
+#include "RangeBatchSink.h"
 #include "RangeStreamer.h"
 #include "ReadBack.h"
 #include "SaveImageTool.h"
 #include "StreamHealthMonitor.h"
 #include "ViewerHost.h"
+#include "Wnd3DImageTransTool.h"
 
 namespace Control = ZavizoZoz3::Control;
 
@@ -178,6 +180,29 @@ private slots:
         // The pane reports the size of the picture it shows: the whole composed sensor.
         QCOMPARE(QString::fromStdString(ZavizoZoz3::GetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_RESOLUTION)),
                  QStringLiteral("%1 * %2").arg(image->width()).arg(image->height()));
+    }
+
+    // The sensor picture is composed in a buffer of the tool's: a window larger than the sensor
+    // grows it, and a smaller window afterwards must give that memory back.
+    void composedPictureMemoryFollowsWindow() {
+        auto* tool =
+            new Wnd3DImageTransTool(manager()->dispatcher(), manager(), QString::fromStdString(m_key),
+                                    std::make_shared<RangeBatchSink>());
+        manager()->dispatcher()->addTool(QString::fromStdString(m_key), tool);
+        const size_t sensorBytes = size_t(3200) * 1024 * 3;  // the simulated profiler's sensor
+        for (const QSize window : {QSize(4000, 1500), QSize(320, 100)}) {
+            const int w = window.width(), h = window.height();
+            const std::vector<uint8_t> pixels(static_cast<size_t>(w) * h, 7);
+            std::vector<uint8_t> payload;
+            QVERIFY(m_writer.writeSensorPicture(payload, 1, 1, pixels.data(), w, h, w, 0));
+            QSignalSpy spy(manager()->dispatcher(), &ImageUpdateManager::qimageProfileUpdate);
+            post(0, 1, payload, w, h);
+            drain();
+            QCOMPARE(spy.count(), 1);
+            const QSize shown = spy.at(0).at(1).value<QSharedPointer<QImage>>()->size();
+            QCOMPARE(shown, window.expandedTo(QSize(3200, 1024)));
+            QCOMPARE(tool->composedBufferBytes(), std::max(sensorBytes, size_t(w) * h * 3));
+        }
     }
 
     void rangeBatchesLandInPaneBuffer_data() {
