@@ -2,6 +2,7 @@
 #include <QCommandLineParser>
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -102,6 +103,10 @@ int main(int argc, char** argv) {
         QStringLiteral("Serve the GenICam library's GigE Vision fake camera on 127.0.0.1 and list it "
                        "(a real GigE Vision stream that never leaves this machine)."));
     parser.addOption(genicamLoopback);
+    QCommandLineOption picture(QStringLiteral("profiler-2d"),
+                               QStringLiteral("Show the profiler's 2D picture with its ROI, mask and column "
+                                              "window."));
+    parser.addOption(picture);
     parser.process(app);
 
     DemoWindow window;
@@ -136,6 +141,18 @@ int main(int argc, char** argv) {
             for (const std::string& key : ZavizoZoz3::Control::cameras())
                 ZavizoZoz3::Control::injectTransportLoss(key, frames);
         });
+    }
+    if (parser.isSet(picture)) {
+        // As a user would: stop the profiler, press its "2D Mode" button and start it again (the
+        // view's mode is fixed while it grabs).
+        const auto press = [&window](const char* name) {
+            for (QPushButton* button : window.findChildren<QPushButton*>(QLatin1String(name))) {
+                if (button->isVisible() && button->isEnabled()) button->click();
+            }
+        };
+        QTimer::singleShot(1500, &window, [press]() { press("btn3DStopGrab"); });
+        QTimer::singleShot(2000, &window, [press]() { press("btn2DMode"); });
+        QTimer::singleShot(2500, &window, [press]() { press("btn3DStartGrab"); });
     }
     if (parser.isSet(tour)) (new HistogramTour(&window, parser.value(tour), &window))->start(2500);
     if (parser.isSet(save)) {

@@ -1,5 +1,6 @@
 #include "ZMKImageView.h"
 
+#include <QContextMenuEvent>
 #include <QGraphicsScene>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -323,6 +324,19 @@ bool ZMKImageView::shapeROI(int id, NuvROI* roi) const {
     return true;
 }
 
+bool ZMKImageView::setShapeLabel(int id, const QString& text, Qt::Alignment alignment) {
+    ZMKShapeItem* item = shapeById(id);
+    if (item == nullptr) return false;
+    item->setLabel(text, alignment);
+    viewport()->update();
+    return true;
+}
+
+QString ZMKImageView::shapeLabel(int id) const {
+    const ZMKShapeItem* item = shapeById(id);
+    return item == nullptr ? QString() : item->label();
+}
+
 void ZMKImageView::clearLayer(int layer) {
     for (auto it = m_shapes.begin(); it != m_shapes.end();) {
         if (it->second->layer() == layer) {
@@ -465,6 +479,64 @@ std::pair<ZMKShapeItem*, int> ZMKImageView::handleAt(const QPoint& pos) const {
     return {nullptr, -1};
 }
 
+std::pair<ZMKShapeItem*, int> ZMKImageView::gripAt(const QPoint& pos) const {
+    const QPointF p = mapToImage(pos);
+    const double reach = (ZMKShapeItem::kHandleSize / 2.0 + 2.0) / m_zoom;
+    // As for presses inside shapes, the smallest shape wins: its edges may lie inside a larger one.
+    std::pair<ZMKShapeItem*, int> best{nullptr, -1};
+    double bestArea = 0.0;
+    for (auto it = m_shapes.rbegin(); it != m_shapes.rend(); ++it) {
+        ZMKShapeItem* s = it->second;
+        if (!s->isMovable()) continue;
+        const int grip = s->gripAt(p, reach);
+        if (grip < 0) continue;
+        const QRectF bounds = s->shapeBounds();
+        const double area = bounds.width() * bounds.height();
+        if (best.first == nullptr || area < bestArea) {
+            best = {s, grip};
+            bestArea = area;
+        }
+    }
+    return best;
+}
+
+void ZMKImageView::updateCursor(const QPoint& pos) {
+    if (m_drawArmed) return;
+    std::pair<ZMKShapeItem*, int> grip = handleAt(pos);
+    if (grip.first == nullptr) grip = gripAt(pos);
+    Qt::CursorShape shape = Qt::ArrowCursor;
+    if (grip.first != nullptr) {
+        const auto* r = dynamic_cast<const ZMKRectItem*>(grip.first);
+        // Axis-aligned rectangles: corners top left and bottom right, the other two, then the edges.
+        static constexpr Qt::CursorShape kRectCursors[8] = {
+            Qt::SizeFDiagCursor, Qt::SizeBDiagCursor, Qt::SizeFDiagCursor, Qt::SizeBDiagCursor,
+            Qt::SizeVerCursor,   Qt::SizeHorCursor,   Qt::SizeVerCursor,   Qt::SizeHorCursor};
+        if (grip.first->isRotationHandle(grip.second))
+            shape = Qt::PointingHandCursor;
+        else if (r != nullptr && !r->isRotated() && grip.second < 8)
+            shape = kRectCursors[grip.second];
+        else
+            shape = Qt::CrossCursor;
+    } else if (ZMKShapeItem* s = shapeAt(pos); s != nullptr && s->isMovable()) {
+        shape = Qt::SizeAllCursor;
+    }
+    if (shape == Qt::ArrowCursor)
+        viewport()->unsetCursor();
+    else
+        viewport()->setCursor(shape);
+}
+
+QPointF ZMKImageView::confinedDelta(const QPointF& delta) const {
+    const QSize size = imageSize();
+    const QRectF& b = m_dragStartBounds;
+    // A shape already reaching over the border may come back, but goes no further out.
+    const double dx =
+        std::clamp(delta.x(), std::min(0.0, -b.left()), std::max(0.0, size.width() - b.right()));
+    const double dy =
+        std::clamp(delta.y(), std::min(0.0, -b.top()), std::max(0.0, size.height() - b.bottom()));
+    return QPointF(dx, dy);
+}
+
 ZMKShapeItem* ZMKImageView::shapeAt(const QPoint& pos) const {
     const QPointF p = mapToImage(pos);
     const double tolerance = kHitTolerance / m_zoom;
@@ -514,12 +586,21 @@ void ZMKImageView::mousePressEvent(QMouseEvent* event) {
         return;
     }
     // Signals go out last: a slot may remove shapes or even the view.
-    const auto [handleItem, handleIndex] = handleAt(event->pos());
-    if (handleItem != nullptr) {
+    std::pair<ZMKShapeItem*, int> grip = handleAt(event->pos());
+    if (grip.first == nullptr) grip = gripAt(event->pos());
+    if (grip.first != nullptr) {
+        ZMKShapeItem* item = grip.first;
+        if (item->isSelectable() && !item->isShapeSelected()) {
+            deselectAll();
+            item->setShapeSelected(true);
+        }
         m_drag = Drag::Handle;
-        m_dragId = handleItem->id();
-        m_dragHandle = handleIndex;
-        handleItem->beginEdit();
+        m_dragId = item->id();
+        m_dragHandle = grip.second;
+        item->beginEdit();
+        m_dragStartBounds = item->shapeBounds();
+        m_dragConfined = item->isConfinedToImage() && hasBackground();
+        viewport()->update();
         emit shapeClicked(m_dragId);
         return;
     }
@@ -536,6 +617,8 @@ void ZMKImageView::mousePressEvent(QMouseEvent* event) {
             m_drag = Drag::Move;
             m_dragId = clickedId;
             shape->beginEdit();
+            m_dragStartBounds = shape->shapeBounds();
+            m_dragConfined = shape->isConfinedToImage() && hasBackground();
         } else {
             m_drag = Drag::Pan;
         }
@@ -565,18 +648,23 @@ void ZMKImageView::mouseMoveEvent(QMouseEvent* event) {
             break;
         case Drag::Move:
             if (ZMKShapeItem* s = shapeById(m_dragId)) {
-                m_dragChanged = s->moveFromStart(imagePos - m_pressImagePos) || m_dragChanged;
+                QPointF delta = imagePos - m_pressImagePos;
+                if (m_dragConfined) delta = confinedDelta(delta);
+                m_dragChanged = s->moveFromStart(delta) || m_dragChanged;
             }
             break;
         case Drag::Handle:
             if (ZMKShapeItem* s = shapeById(m_dragId)) {
-                m_dragChanged = s->dragHandle(m_dragHandle, imagePos) || m_dragChanged;
+                const bool confine = m_dragConfined && !s->isRotationHandle(m_dragHandle);
+                m_dragChanged =
+                    s->dragHandle(m_dragHandle, confine ? clampToImage(imagePos) : imagePos) || m_dragChanged;
             }
             break;
         case Drag::DrawRect:
             if (m_rubber != nullptr) m_rubber->setCorners(m_pressImagePos, clampToImage(imagePos));
             break;
         case Drag::None:
+            updateCursor(pos);
             break;
     }
     if (m_drag != Drag::None) viewport()->update();
@@ -669,6 +757,19 @@ void ZMKImageView::leaveEvent(QEvent* event) {
         m_statusText.clear();
         if (m_statusVisible) viewport()->update();
     }
+}
+
+void ZMKImageView::contextMenuEvent(QContextMenuEvent* event) {
+    ZMKShapeItem* shape = m_drag == Drag::None ? shapeAt(event->pos()) : nullptr;
+    if (shape == nullptr || !shape->isSelectable()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    deselectAll();
+    shape->setShapeSelected(true);
+    viewport()->update();
+    emit shapeContextMenu(shape->id(), event->globalPos());
 }
 
 void ZMKImageView::drawForeground(QPainter* painter, const QRectF& rect) {

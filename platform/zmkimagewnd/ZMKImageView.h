@@ -3,8 +3,11 @@
 // fixed overlays in image coordinates, zoom, panning, a pixel read-out and an optional status line.
 //
 // Mouse: the wheel zooms around the cursor; a middle drag, or a left drag on empty space, pans;
-// a left press on a shape selects it (if selectable) and drags it (if movable); the handles of a
-// selected, movable shape resize it. Shapes that are neither movable nor selectable ignore the mouse.
+// a left press on a shape selects it (if selectable) and drags it (if movable): a press on its edge
+// or corner resizes it, one inside moves it; the handles of a selected, movable shape (a rotated
+// rectangle's rotation grip among them) work too. Rectangles stay inside the picture while dragged,
+// without changing size. A right press on a selectable shape selects it and asks for its context
+// menu. Shapes that are neither movable nor selectable ignore the mouse.
 #include <QGraphicsView>
 #include <QPen>
 #include <map>
@@ -61,6 +64,9 @@ public:
     bool setShapeMovable(int id, bool movable);
     bool setShapeSelectable(int id, bool selectable);
     bool shapeROI(int id, NuvROI* roi) const;
+    bool setShapeLabel(int id, const QString& text, Qt::Alignment alignment);
+    // The shape's label; empty for unknown ids.
+    QString shapeLabel(int id) const;
     void clearLayer(int layer);
     // The next left drag on the view draws a rectangle that becomes a layer-1 shape with `pen`.
     void startDrawRect(const QPen& pen);
@@ -87,6 +93,7 @@ signals:
     void shapeClicked(long id);
     void shapeMoved(long id);
     void shapeResized(long id);
+    void shapeContextMenu(long id, const QPoint& globalPos);
     void imgInfo(double x, double y, int v1, int v2, int v3, float value);
     void zoomChanged(double factor);
 
@@ -104,6 +111,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void drawForeground(QPainter* painter, const QRectF& rect) override;
 
 private:
@@ -115,6 +123,11 @@ private:
     ZMKShapeItem* shapeById(int id) const;
     ZMKShapeItem* shapeAt(const QPoint& pos) const;
     std::pair<ZMKShapeItem*, int> handleAt(const QPoint& pos) const;
+    // The smallest movable shape with an edge or corner at `pos`, and that grip's handle index.
+    std::pair<ZMKShapeItem*, int> gripAt(const QPoint& pos) const;
+    void updateCursor(const QPoint& pos);
+    // The part of `delta` that keeps a rectangle dragged from m_dragStartBounds inside the picture.
+    QPointF confinedDelta(const QPointF& delta) const;
     void deselectAll();
     QPointF clampToImage(const QPointF& p) const;
     void updateReadout(const QPoint& pos);
@@ -139,6 +152,8 @@ private:
     bool m_dragChanged = false;
     QPoint m_lastPos;
     QPointF m_pressImagePos;
+    QRectF m_dragStartBounds;
+    bool m_dragConfined = false;
 
     bool m_drawArmed = false;
     QPen m_drawPen;

@@ -30,6 +30,7 @@ int ZMKImageWnd::create(qint64 host) {
     connect(m_view, &ZMKImageView::shapeClicked, this, &ZMKImageWnd::shapeClicked);
     connect(m_view, &ZMKImageView::shapeMoved, this, &ZMKImageWnd::shapeMoved);
     connect(m_view, &ZMKImageView::shapeResized, this, &ZMKImageWnd::shapeResized);
+    connect(m_view, &ZMKImageView::shapeContextMenu, this, &ZMKImageWnd::shapeContextMenu);
     connect(m_view, &ZMKImageView::imgInfo, this, &ZMKImageWnd::imgInfo);
     m_view->setGeometry(parent->rect());
     m_view->show();
@@ -164,6 +165,14 @@ int ZMKImageWnd::setShapeSelectable(int id, bool selectable) {
 
 int ZMKImageWnd::getROIShape(int id, NuvROI* roi) const {
     return status(!m_view.isNull() && m_view->shapeROI(id, roi));
+}
+
+int ZMKImageWnd::setShapeLabel(int id, const QString& text, Qt::Alignment alignment) {
+    return status(!m_view.isNull() && m_view->setShapeLabel(id, text, alignment));
+}
+
+QString ZMKImageWnd::shapeLabel(int id) const {
+    return m_view.isNull() ? QString() : m_view->shapeLabel(id);
 }
 
 int ZMKImageWnd::drawRect() {

@@ -14,6 +14,8 @@
 //   A drag of zero width or height creates nothing and ends the drawing mode; Escape cancels it.
 // - displayOverlayPath() returns the overlay's id (>= 0), which removeShape() also accepts.
 // - Shapes on layer 0 are fixed; setShapeMovable(id, false) also locks the size.
+// - A press on the edge or corner of a movable shape resizes it, a press inside moves it.
+//   Rectangles keep their size at the picture's border: a drag pushing them out stops there.
 #include <QColor>
 #include <QImage>
 #include <QObject>
@@ -65,6 +67,10 @@ public:
     int setShapeMovable(int id, bool movable);
     int setShapeSelectable(int id, bool selectable);
     int getROIShape(int id, NuvROI* roi) const;
+    // Names the shape on the picture in its pen's colour, at the top left of its bounds or, with
+    // Qt::AlignHCenter, at the top centre; an empty text removes the label.
+    int setShapeLabel(int id, const QString& text, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop);
+    QString shapeLabel(int id) const;
     int drawRect();
     int displayOverlayPath(const NuvOverlayPath& path, Layer layer);
     int clearLayer(Layer layer);
@@ -79,6 +85,8 @@ signals:
     void shapeClicked(long id);
     void shapeMoved(long id);
     void shapeResized(long id);
+    // A right press (or the menu key) on a selectable shape, which is now selected.
+    void shapeContextMenu(long id, const QPoint& globalPos);
     void imgInfo(double x, double y, int v1, int v2, int v3, float value);
 
 private:

@@ -17,6 +17,14 @@ QVector<QPointF> ZMKLineItem::handles() const {
     return {m_start, m_stop};
 }
 
+int ZMKLineItem::gripAt(const QPointF& pos, double tolerance) const {
+    // A short line keeps its middle for moving it.
+    const double reach = std::min(tolerance, QLineF(m_start, m_stop).length() / 4.0);
+    if (QLineF(pos, m_start).length() <= reach) return 0;
+    if (QLineF(pos, m_stop).length() <= reach) return 1;
+    return -1;
+}
+
 bool ZMKLineItem::hitTest(const QPointF& pos, double tolerance) const {
     const QPointF ab = m_stop - m_start;
     const double len2 = ab.x() * ab.x() + ab.y() * ab.y();
@@ -59,5 +67,6 @@ QRectF ZMKLineItem::geometryBounds() const {
 void ZMKLineItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) {
     painter->setPen(cosmeticPen());
     painter->drawLine(QLineF(m_start, m_stop));
+    paintLabel(painter);
     if (isShapeSelected()) paintHandles(painter);
 }

@@ -8,6 +8,7 @@ public:
 
     NuvROI roi() const override;
     QVector<QPointF> handles() const override;
+    int gripAt(const QPointF& pos, double tolerance) const override;
     bool hitTest(const QPointF& pos, double tolerance) const override;
     void beginEdit() override;
     bool moveFromStart(const QPointF& delta) override;

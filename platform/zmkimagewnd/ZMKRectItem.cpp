@@ -111,6 +111,26 @@ QVector<QPointF> ZMKRectItem::handles() const {
     return h;
 }
 
+int ZMKRectItem::gripAt(const QPointF& pos, double tolerance) const {
+    // On a shape only a few grips wide the middle stays free for moving it.
+    const double reach =
+        std::min(tolerance, std::min(std::fabs(m_rotated ? m_geo.length1 : m_geo.p2.x() - m_geo.p1.x()),
+                                     std::fabs(m_rotated ? m_geo.length2 : m_geo.p2.y() - m_geo.p1.y())) /
+                                4.0);
+    const QPolygonF poly = polygon();
+    for (int i = 0; i < 4; ++i) {
+        if (QLineF(pos, poly[i]).length() <= reach) return i;
+    }
+    for (int i = 0; i < 4; ++i) {
+        if (distanceToSegment(pos, poly[i], poly[(i + 1) % 4]) <= reach) return 4 + i;
+    }
+    return -1;
+}
+
+bool ZMKRectItem::isRotationHandle(int index) const {
+    return m_rotated && index == kRotationHandle;
+}
+
 bool ZMKRectItem::hitTest(const QPointF& pos, double tolerance) const {
     const QPolygonF poly = polygon();
     if (poly.containsPoint(pos, Qt::OddEvenFill)) return true;
@@ -180,6 +200,7 @@ void ZMKRectItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* optio
     painter->setBrush(Qt::NoBrush);
     const QPolygonF poly = polygon();
     painter->drawPolygon(poly);
+    paintLabel(painter);
     if (!isShapeSelected()) return;
     if (m_rotated) {
         // Grip line from the edge the angle points to, so the orientation is visible.

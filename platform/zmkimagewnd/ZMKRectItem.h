@@ -19,6 +19,9 @@ public:
 
     NuvROI roi() const override;
     QVector<QPointF> handles() const override;
+    int gripAt(const QPointF& pos, double tolerance) const override;
+    bool isRotationHandle(int index) const override;
+    bool isConfinedToImage() const override { return true; }
     bool hitTest(const QPointF& pos, double tolerance) const override;
     void beginEdit() override;
     bool moveFromStart(const QPointF& delta) override;

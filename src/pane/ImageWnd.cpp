@@ -214,6 +214,7 @@ void ImageWnd::create2DView() {
         connect(display, &ZMKImageWnd::shapeClicked, this, &ImageWnd::roiClicked);
         connect(display, &ZMKImageWnd::shapeResized, this, &ImageWnd::roiShapeChange);
         connect(display, &ZMKImageWnd::shapeMoved, this, &ImageWnd::roiShapeChange);
+        connect(display, &ZMKImageWnd::shapeContextMenu, this, &ImageWnd::roiShapeMenu);
     }
 }
 
@@ -227,6 +228,7 @@ void ImageWnd::create3DView() {
     if (ZMKImageWnd* display = m_view3D->displayWidget()) {
         connect(display, &ZMKImageWnd::shapeResized, this, &ImageWnd::roiShapeChange);
         connect(display, &ZMKImageWnd::shapeMoved, this, &ImageWnd::roiShapeChange);
+        connect(display, &ZMKImageWnd::shapeContextMenu, this, &ImageWnd::roiShapeMenu);
     }
     m_roiTool->attach(m_view3D->displayWidget(), false);
     setButtonEnable(SingleGrab, true);
@@ -677,6 +679,10 @@ void ImageWnd::roiShapeChange(int id) {
     if (m_roiTool->ownsShape(id)) m_selectedShapeId = m_roiTool->onShapeChanged(id);
 }
 
+void ImageWnd::roiShapeMenu(long id, const QPoint& globalPos) {
+    if (m_roiTool->ownsShape(int(id))) m_selectedShapeId = m_roiTool->showShapeMenu(int(id), globalPos);
+}
+
 bool ImageWnd::reportResolution(int width, int height) {
     if (width == m_imageWidth && height == m_imageHeight) return false;
     m_imageWidth = width;
@@ -712,6 +718,7 @@ void ImageWnd::retranslate() {
     if (m_view2D) m_view2D->retranslate();  // a hidden one too: it may be shown again
     m_histogramTool->retranslate();
     m_measureTool->retranslate();
+    m_roiTool->retranslate();
     m_correctionTool->retranslate();
     if (m_view3D) m_view3D->retranslate();
     m_save->retranslate();

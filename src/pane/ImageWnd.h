@@ -129,6 +129,7 @@ signals:
 private slots:
     void roiClicked(int id);
     void roiShapeChange(int id);
+    void roiShapeMenu(long id, const QPoint& globalPos);
     void onWndMouseClicked(double x, double y);
     void on3DShowModeChanged();
     void startGrab();

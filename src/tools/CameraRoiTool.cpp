@@ -1,5 +1,8 @@
 #include "CameraRoiTool.h"
 
+#include <QAction>
+#include <QMenu>
+#include <QPoint>
 #include <QThread>
 #include <algorithm>
 #include <climits>
@@ -10,6 +13,7 @@
 
 #include "GenApi.h"
 #include "MaskGeometry.h"
+#include "ModalSeam.h"
 #include "ZMKImageWnd.h"
 #include "ZavizoZoz3.h"
 
@@ -25,6 +29,19 @@ std::string fixed(double value) {
 
 int roundDown(int value, int inc) {
     return inc > 1 ? value - value % inc : value;
+}
+
+// Brings the band [*low, *high] into [0, extent]: a band of the size it had (`lastSize`, so it
+// was moved) is pushed back inside whole, a resized one has its edges clamped.
+void keepInside(double* low, double* high, double lastSize, int extent) {
+    const double size = *high - *low;
+    if (std::fabs(size - lastSize) < 0.5 && size <= extent) {
+        const double shift = *low < 0.0 ? -*low : std::min(0.0, extent - *high);
+        *low += shift;
+        *high += shift;
+    }
+    *low = std::clamp(*low, 0.0, static_cast<double>(extent));
+    *high = std::clamp(*high, 0.0, static_cast<double>(extent));
 }
 
 // A node limit as an int: GenICam limits are 64-bit and often unbounded (the type's extreme), so
@@ -148,15 +165,49 @@ NuvROI CameraRoiTool::rect(double x1, double y1, double x2, double y2) {
     return roi;
 }
 
-int CameraRoiTool::drawShape(const NuvROI& roi) {
+int CameraRoiTool::drawShape(const NuvROI& roi, int index) {
     if (!m_display) return -1;
     m_display->setPen(255, 0, 0, 2);
     const int id = m_display->displayROI(roi, ZMKImageWnd::LayerShape);
-    if (id >= 0 && !m_editable) {
+    if (id < 0) return id;
+    label(id, index);
+    if (!m_editable) {
         m_display->setShapeMovable(id, false);
         m_display->setShapeSelectable(id, false);
     }
     return id;
+}
+
+void CameraRoiTool::label(int id, int index) {
+    if (!m_display || id < 0) return;
+    if (index == CameraRoi) {
+        m_display->setShapeLabel(id, tr("ROI"));
+    } else if (index == ColumnWindow) {
+        // Centred: the column window often starts where the camera ROI does, at the left edge.
+        m_display->setShapeLabel(id, tr("Columns"), Qt::AlignHCenter | Qt::AlignTop);
+    } else {
+        m_display->setShapeLabel(id, tr("Mask %1").arg(index));
+    }
+}
+
+void CameraRoiTool::retranslate() {
+    for (int id : qAsConst(m_roiShapeIds))
+        label(id, CameraRoi);
+    for (auto it = m_maskShapeIds.cbegin(); it != m_maskShapeIds.cend(); ++it)
+        label(it.value(), it.key());
+    for (int id : qAsConst(m_columnWindowShapeIds))
+        label(id, ColumnWindow);
+}
+
+int CameraRoiTool::indexOf(int id) const {
+    if (id < 0) return -1;
+    if (!m_roiShapeIds.isEmpty() && m_roiShapeIds.first() == id) return CameraRoi;
+    if (!m_columnWindowShapeIds.isEmpty() && m_columnWindowShapeIds.first() == id) return ColumnWindow;
+    if (m_view2D) return -1;
+    for (auto it = m_maskShapeIds.cbegin(); it != m_maskShapeIds.cend(); ++it) {
+        if (it.value() == id) return it.key();
+    }
+    return -1;
 }
 
 void CameraRoiTool::removeShape(int id) {
@@ -164,10 +215,7 @@ void CameraRoiTool::removeShape(int id) {
 }
 
 bool CameraRoiTool::ownsShape(int id) const {
-    if (id < 0) return false;
-    return (!m_roiShapeIds.isEmpty() && m_roiShapeIds.first() == id) ||
-           (!m_columnWindowShapeIds.isEmpty() && m_columnWindowShapeIds.first() == id) ||
-           (!m_view2D && std::find(m_maskShapeIds.begin(), m_maskShapeIds.end(), id) != m_maskShapeIds.end());
+    return indexOf(id) >= 0;
 }
 
 // ---- business-layer requests -------------------------------------------------------------------
@@ -177,7 +225,7 @@ int CameraRoiTool::drawROI(int x1, int y1, int x2, int y2, int kind, int index) 
     if (pictureShown && m_view2D) {
         if (!m_roiShapeIds.isEmpty()) removeShape(m_roiShapeIds.first());
         m_roiShapeIds.clear();
-        const int id = drawShape(rect(x1, y1, x2, y2));
+        const int id = drawShape(rect(x1, y1, x2, y2), CameraRoi);
         if (id >= 0) {
             m_roiShapeIds.insert(id, id);
             m_lastCameraRoi = rect(x1, y1, x2, y2);
@@ -201,7 +249,7 @@ int CameraRoiTool::updateROI(int index, int x1, int y1, int x2, int y2) {
     if (m_roiApplying || !m_display) return -1;
     if (m_view2D) {
         removeShape(m_roiShapeIds.value(index, -1));
-        m_roiShapeIds[index] = drawShape(rect(x1, y1, x2, y2));
+        m_roiShapeIds[index] = drawShape(rect(x1, y1, x2, y2), CameraRoi);
         return index;
     }
     if (index == ColumnWindow) {
@@ -213,7 +261,7 @@ int CameraRoiTool::updateROI(int index, int x1, int y1, int x2, int y2) {
                                                            : nullptr;
     if (ids != nullptr) {
         removeShape(ids->value(index));
-        (*ids)[index] = drawShape(rect(x1, y1, x2, y2));
+        (*ids)[index] = drawShape(rect(x1, y1, x2, y2), ids == &m_roiShapeIds ? int(CameraRoi) : index);
     }
     return index;
 }
@@ -258,7 +306,7 @@ int CameraRoiTool::redrawCameraRoi() {
     // The picture shows the sensor rows from the bottom up: OffsetY counts from the bottom.
     const double bottom = double(height.max) - offsetY.value;
     const NuvROI band = rect(0, bottom - height.value, m_width, bottom);
-    const int id = drawShape(band);
+    const int id = drawShape(band, CameraRoi);
     if (id >= 0) {
         m_lastCameraRoi = band;
         m_roiShapeIds.insert(id, id);
@@ -294,7 +342,7 @@ int CameraRoiTool::redrawMask(int mask) {
     corners.down = NuvPoint(node("Xdown"), node("Ydown"));
     NuvROI shape;
     const bool placed = MaskGeometry::shapeFromCorners(corners, &shape);
-    m_maskShapeIds[mask] = drawShape(shape);
+    m_maskShapeIds[mask] = drawShape(shape, mask);
     return placed ? 0 : -1;
 }
 
@@ -312,7 +360,7 @@ int CameraRoiTool::redrawColumnWindow() {
     const NuvROI band =
         rect(static_cast<double>(width * column(ZavizoZoz3::CAM_INFO_COLUMN_FIRST) / kColumnScale), 0,
              static_cast<double>(width * column(ZavizoZoz3::CAM_INFO_COLUMN_LAST) / kColumnScale), m_height);
-    const int id = drawShape(band);
+    const int id = drawShape(band, ColumnWindow);
     if (id >= 0) {
         m_lastColumnWindow = band;
         m_columnWindowShapeIds.insert(id, id);
@@ -336,24 +384,31 @@ int CameraRoiTool::onShapeChanged(int id) {
 int CameraRoiTool::editColumnWindow(int id, const NuvROI& shape) {
     NuvPoint p1, p2;
     if (!shape.GetRect(&p1, &p2)) return -1;
-    const int x1 = static_cast<int>(MaskGeometry::clamp(p1, m_width, m_height).x);
-    const int x2 = static_cast<int>(MaskGeometry::clamp(p2, m_width, m_height).x);
+    NuvPoint last1, last2;
+    m_lastColumnWindow.GetRect(&last1, &last2);
+    double left = p1.x, right = p2.x;
+    keepInside(&left, &right, last2.x - last1.x, m_width);
+    const int x1 = static_cast<int>(left);
+    const int x2 = static_cast<int>(right);
     m_roiApplying = true;
     removeShape(id);
     const bool rejected = x2 - x1 < kMinColumnWindow;
     if (!rejected) m_lastColumnWindow = rect(x1, 0, x2, m_height);
-    const int newId = drawShape(m_lastColumnWindow);
+    const int newId = drawShape(m_lastColumnWindow, ColumnWindow);
     const int businessId = m_columnWindowShapeIds.firstKey();
     m_columnWindowShapeIds[businessId] = newId;
     m_display->selectShape(newId);
     NuvPoint a, b;
     m_lastColumnWindow.GetRect(&a, &b);
+    // The band's right edge may be the picture's, one past the last column.
     const double scale = kColumnScale / std::max(1.0, m_width - 1.0);
+    const auto column = [scale](double x) {
+        return std::to_string(
+            std::min<long long>(kColumnScale, static_cast<long long>(std::floor(x * scale))));
+    };
     const std::string infoKey = m_infoKey().toStdString();
-    ZavizoZoz3::SetCameraInfo(infoKey, ZavizoZoz3::CAM_INFO_COLUMN_FIRST,
-                              std::to_string(static_cast<long long>(std::floor(a.x * scale))));
-    ZavizoZoz3::SetCameraInfo(infoKey, ZavizoZoz3::CAM_INFO_COLUMN_LAST,
-                              std::to_string(static_cast<long long>(std::floor(b.x * scale))));
+    ZavizoZoz3::SetCameraInfo(infoKey, ZavizoZoz3::CAM_INFO_COLUMN_FIRST, column(a.x));
+    ZavizoZoz3::SetCameraInfo(infoKey, ZavizoZoz3::CAM_INFO_COLUMN_LAST, column(b.x));
     ZavizoZoz3::SetROIPos(key(), businessId, static_cast<int>(a.x), 0, static_cast<int>(b.x), m_height);
     m_roiApplying = false;
     return newId;
@@ -366,12 +421,12 @@ int CameraRoiTool::editCameraRoi(int id, const NuvROI& shape) {
                            getIntegerNodeInfo(*m_cameraKey, QStringLiteral("OffsetY"), &offsetY) == 0 &&
                            getIntegerNodeInfo(*m_cameraKey, QStringLiteral("Height"), &height) == 0;
     if (!shape.GetRect(&p1, &p2)) return -1;
-    p1 = MaskGeometry::clamp(p1, m_width, m_height);
-    p2 = MaskGeometry::clamp(p2, m_width, m_height);
-    int x1 = 0, x2 = width.max;
-    int y1 = static_cast<int>(p1.y), y2 = static_cast<int>(p2.y);
     NuvPoint lastTop, lastBottom;
     m_lastCameraRoi.GetRect(&lastTop, &lastBottom);
+    double top = p1.y, bottom = p2.y;
+    keepInside(&top, &bottom, lastBottom.y - lastTop.y, m_height);
+    int x1 = 0, x2 = width.max;
+    int y1 = static_cast<int>(top), y2 = static_cast<int>(bottom);
     m_roiApplying = true;
     removeShape(id);
     // A camera whose nodes cannot be read keeps its last band.
@@ -393,7 +448,7 @@ int CameraRoiTool::editCameraRoi(int id, const NuvROI& shape) {
         }
         m_lastCameraRoi = rect(x1, y1, x2, y2);
     }
-    const int newId = drawShape(m_lastCameraRoi);
+    const int newId = drawShape(m_lastCameraRoi, CameraRoi);
     const int businessId = m_roiShapeIds.firstKey();
     m_roiShapeIds[businessId] = newId;
     m_display->selectShape(newId);
@@ -465,7 +520,7 @@ int CameraRoiTool::editCameraRoi2D(int id, const NuvROI& shape) {
         fit(p1.y, p2.y, m_height, offY.inc, h.min, h.inc, &y, &height);
         m_lastCameraRoi = rect(x, y, x + width, y + height);
     }
-    const int newId = drawShape(m_lastCameraRoi);
+    const int newId = drawShape(m_lastCameraRoi, CameraRoi);
     const int businessId = m_roiShapeIds.isEmpty() ? newId : m_roiShapeIds.firstKey();
     m_roiShapeIds[businessId] = newId;
     m_display->selectShape(newId);
@@ -484,6 +539,83 @@ int CameraRoiTool::editCameraRoi2D(int id, const NuvROI& shape) {
         apply("OffsetY", "Height", offY.value, y, height);
         ZavizoZoz3::SetROIPos(key(), businessId, x, y, x + width, y + height);
     }
+    m_roiApplying = false;
+    return newId;
+}
+
+// ---- context menu and reset --------------------------------------------------------------------
+
+int CameraRoiTool::showShapeMenu(int id, const QPoint& globalPos) {
+    const int index = indexOf(id);
+    if (index < 0 || !m_display || !m_editable) return -1;
+    QMenu menu(m_display->widget());
+    const QString text = index == CameraRoi      ? tr("Reset to Full Sensor")
+                         : index == ColumnWindow ? tr("Reset to All Columns")
+                                                 : tr("Remove Mask");
+    QAction* reset = menu.addAction(text);
+    if (ModalSeam::execMenu(&menu, globalPos) != reset) return id;
+    // The menu ran an event loop: the shape may have been redrawn or removed meanwhile.
+    return indexOf(id) == index ? resetShape(id) : -1;
+}
+
+int CameraRoiTool::resetShape(int id) {
+    const int index = indexOf(id);
+    if (index < 0 || !m_display) return -1;
+    if (index == CameraRoi) return resetCameraRoi(id);
+    if (index == ColumnWindow) return resetColumnWindow(id);
+    return resetMask(id);
+}
+
+int CameraRoiTool::resetCameraRoi(int id) {
+    IntegerNodeInfo offX, width, offY, height;
+    const bool xRead = getIntegerNodeInfo(*m_cameraKey, QStringLiteral("OffsetX"), &offX) == 0 &&
+                       getIntegerNodeInfo(*m_cameraKey, QStringLiteral("Width"), &width) == 0;
+    const bool yRead = getIntegerNodeInfo(*m_cameraKey, QStringLiteral("OffsetY"), &offY) == 0 &&
+                       getIntegerNodeInfo(*m_cameraKey, QStringLiteral("Height"), &height) == 0;
+    // Without the sizes the full sensor is unknown; the 2D view's ROI needs both axes.
+    if (!yRead || (m_view2D && !xRead)) return id;
+    m_roiApplying = true;
+    // Offsets first: at offset 0 the largest size always fits.
+    if (xRead) writeNode("OffsetX", 0);
+    writeNode("OffsetY", 0);
+    if (xRead) writeNode("Width", width.max);
+    writeNode("Height", height.max);
+    const int fullWidth = xRead ? width.max : m_width;
+    // The profiler's band is the picture's width (rows only); the 2D view's is the sensor.
+    m_lastCameraRoi = m_view2D ? rect(0, 0, fullWidth, height.max) : rect(0, 0, m_width, height.max);
+    removeShape(id);
+    const int newId = drawShape(m_lastCameraRoi, CameraRoi);
+    const int businessId = m_roiShapeIds.firstKey();
+    m_roiShapeIds[businessId] = newId;
+    m_display->selectShape(newId);
+    ZavizoZoz3::SetROIPos(key(), businessId, 0, 0, fullWidth, height.max);
+    m_roiApplying = false;
+    return newId;
+}
+
+int CameraRoiTool::resetMask(int id) {
+    const int mask = indexOf(id);
+    m_roiApplying = true;
+    writeNode("ImageMaskerSelector", m_maskSelectorNames.value(mask).toStdString());
+    writeNode("ImageMask", "0");
+    removeShape(id);
+    m_maskShapeIds[mask] = -1;
+    m_roiApplying = false;
+    return -1;
+}
+
+int CameraRoiTool::resetColumnWindow(int id) {
+    m_roiApplying = true;
+    removeShape(id);
+    m_lastColumnWindow = rect(0, 0, m_width, m_height);
+    const int newId = drawShape(m_lastColumnWindow, ColumnWindow);
+    const int businessId = m_columnWindowShapeIds.firstKey();
+    m_columnWindowShapeIds[businessId] = newId;
+    m_display->selectShape(newId);
+    const std::string infoKey = m_infoKey().toStdString();
+    ZavizoZoz3::SetCameraInfo(infoKey, ZavizoZoz3::CAM_INFO_COLUMN_FIRST, "0");
+    ZavizoZoz3::SetCameraInfo(infoKey, ZavizoZoz3::CAM_INFO_COLUMN_LAST, std::to_string(kColumnScale));
+    ZavizoZoz3::SetROIPos(key(), businessId, 0, 0, m_width, m_height);
     m_roiApplying = false;
     return newId;
 }

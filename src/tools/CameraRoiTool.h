@@ -15,8 +15,14 @@
 // new window, offsets and sizes in the order that keeps every intermediate window on the
 // sensor; the edit is then reported with SetROIPos.
 //
+// Each shape is labelled with its kind on the picture ("ROI", "Mask n", "Columns"). A drag keeps
+// the bands' size at the picture's border: a moved band is pushed back inside, not cut. The
+// shape's context menu resets it: the camera ROI to the full sensor, a mask off, the column
+// window to every column.
+//
 // Shapes are fixed (neither movable nor selectable) while acquisition runs; shapes drawn in
 // that time are fixed too. All calls run on the GUI thread.
+#include <QCoreApplication>
 #include <QMap>
 #include <QPointer>
 #include <QString>
@@ -28,9 +34,12 @@
 namespace GenApi {
 class INodeMap;
 }
+class QPoint;
 class ZMKImageWnd;
 
 class CameraRoiTool {
+    Q_DECLARE_TR_FUNCTIONS(CameraRoiTool)
+
 public:
     // Index of a shape in the business layer's ROI operations.
     enum RoiIndex { CameraRoi = 0, Mask1 = 1, Mask3 = 3, ColumnWindow = 4 };
@@ -70,6 +79,13 @@ public:
     bool ownsShape(int id) const;
     // The user moved or resized shape `id`; returns the shape's new id, or -1.
     int onShapeChanged(int id);
+    // The user asked for shape `id`'s context menu at `globalPos`; runs it (through the modal
+    // seam) and applies the choice. Returns the shape's id afterwards (-1 when it went away).
+    int showShapeMenu(int id, const QPoint& globalPos);
+    // Resets shape `id` to the full sensor (see the class comment); returns its new id or -1.
+    int resetShape(int id);
+    // Labels the shapes in the current language.
+    void retranslate();
 
     QMap<int, int> roiShapeIds() const { return m_roiShapeIds; }
     QMap<int, int> maskShapeIds() const { return m_maskShapeIds; }
@@ -81,7 +97,11 @@ private:
     int redrawCameraRoi();
     int redrawMask(int mask);
     int redrawColumnWindow();
-    int drawShape(const NuvROI& roi);
+    // Draws `roi` as the shape of ROI index `index`, labelled with its kind.
+    int drawShape(const NuvROI& roi, int index);
+    // ROI index of shape `id` (CameraRoi, a mask number or ColumnWindow), -1 when not ours.
+    int indexOf(int id) const;
+    void label(int id, int index);
     void removeShape(int id);
     void removeAll();
     static NuvROI rect(double x1, double y1, double x2, double y2);
@@ -90,6 +110,9 @@ private:
     int editCameraRoi(int id, const NuvROI& shape);
     int editMask(int id, const NuvROI& shape);
     int editCameraRoi2D(int id, const NuvROI& shape);
+    int resetCameraRoi(int id);
+    int resetMask(int id);
+    int resetColumnWindow(int id);
 
     std::string key() const { return m_cameraKey->toStdString(); }
     std::string readNode(const char* name) const;

@@ -550,21 +550,137 @@ private slots:
         QVERIFY(shiftedBy(expected, shapeOf(id), QPointF(), 0.6));
     }
 
-    void firstPressSelectsThenHandlesResize() {
-        const int id = m_wnd->displayROI(rect(100, 100, 200, 150), ZMKImageWnd::LayerShape);
+    // Without selecting first: a press on an edge (anywhere along it) or a corner resizes, one
+    // inside moves; a small shape keeps its middle for moving.
+    void edgesAndCornersResizeInsideMoves_data() {
+        QTest::addColumn<NuvROI>("roi");
+        QTest::addColumn<QPointF>("from");
+        QTest::addColumn<QPointF>("to");
+        QTest::addColumn<NuvROI>("expected");
+        QTest::addColumn<bool>("resize");
+        QTest::newRow("rect right edge off its handle")
+            << rect(100, 100, 200, 150) << QPointF(200, 110) << QPointF(240, 110) << rect(100, 100, 240, 150)
+            << true;
+        QTest::newRow("rect bottom left corner") << rect(100, 100, 200, 150) << QPointF(100, 150)
+                                                 << QPointF(80, 170) << rect(80, 100, 200, 170) << true;
+        QTest::newRow("rect inside") << rect(100, 100, 200, 150) << QPointF(150, 125) << QPointF(160, 125)
+                                     << rect(110, 100, 210, 150) << false;
+        QTest::newRow("small rect middle") << rect(100, 100, 112, 108) << QPointF(106, 104)
+                                           << QPointF(116, 104) << rect(110, 100, 122, 108) << false;
+        QTest::newRow("rect2 edge") << rect2(200, 150, 100, 40, 0) << QPointF(250, 160) << QPointF(270, 160)
+                                    << rect2(210, 150, 120, 40, 0) << true;
+        QTest::newRow("rect2 turned edge") << rect2(200, 150, 100, 40, 90) << QPointF(210, 100)
+                                           << QPointF(210, 80) << rect2(200, 140, 120, 40, 90) << true;
+        QTest::newRow("line end") << line(50, 50, 250, 250) << QPointF(250, 250) << QPointF(270, 230)
+                                  << line(50, 50, 270, 230) << true;
+    }
+
+    void edgesAndCornersResizeInsideMoves() {
+        QFETCH(NuvROI, roi);
+        QFETCH(QPointF, from);
+        QFETCH(QPointF, to);
+        QFETCH(NuvROI, expected);
+        QFETCH(bool, resize);
+        const int id = m_wnd->displayROI(roi, ZMKImageWnd::LayerShape);
+        QSignalSpy moved(m_wnd.get(), &ZMKImageWnd::shapeMoved);
         QSignalSpy resized(m_wnd.get(), &ZMKImageWnd::shapeResized);
-        // Not selected yet: no handles, so a press on the corner grabs the whole shape.
         QCOMPARE(view()->selectedShape(), -1);
-        drag(at(QPointF(200, 150)), at(QPointF(200, 150)) + QPoint(10, 0));
-        QCOMPARE(resized.count(), 0);
+        press(at(from));
+        hover(at(to + QPointF(0.5, 0.5)));
+        release(at(to + QPointF(0.5, 0.5)));
+        QCOMPARE(resized.count(), resize ? 1 : 0);
+        QCOMPARE(moved.count(), resize ? 0 : 1);
+        QVERIFY(shiftedBy(expected, shapeOf(id), QPointF(), 0.6));
         QCOMPARE(view()->selectedShape(), id);
-        QVERIFY(shiftedBy(rect(100, 100, 200, 150), shapeOf(id), QPointF(10, 0)));
-        drag(at(QPointF(210, 150)), at(QPointF(230, 170)));
-        QCOMPARE(resized.count(), 1);
         // Pressing empty space drops the selection.
         press(QPoint(5, 5));
         release(QPoint(5, 5));
         QCOMPARE(view()->selectedShape(), -1);
+    }
+
+    // A rectangle dragged against the picture's border stops there at its size (the picture is
+    // 400x300); a line is free to leave.
+    void dragStopsAtTheBorderKeepingSize_data() {
+        QTest::addColumn<NuvROI>("roi");
+        QTest::addColumn<QPointF>("from");
+        QTest::addColumn<QPointF>("to");
+        QTest::addColumn<NuvROI>("expected");
+        QTest::newRow("moved right") << rect(300, 100, 380, 200) << QPointF(340, 150) << QPointF(440, 150)
+                                     << rect(320, 100, 400, 200);
+        QTest::newRow("moved up and left")
+            << rect(20, 30, 120, 80) << QPointF(70, 55) << QPointF(-30, -45) << rect(0, 0, 100, 50);
+        QTest::newRow("full-height band")
+            << rect(100, 0, 200, 300) << QPointF(150, 150) << QPointF(200, 190) << rect(150, 0, 250, 300);
+        QTest::newRow("full-width band stays")
+            << rect(0, 100, 400, 200) << QPointF(200, 150) << QPointF(260, 150) << rect(0, 100, 400, 200);
+        QTest::newRow("edge past the border")
+            << rect(100, 100, 200, 150) << QPointF(200, 125) << QPointF(450, 125) << rect(100, 100, 400, 150);
+        QTest::newRow("turned rect") << rect2(300, 150, 100, 40, 45) << QPointF(300, 150) << QPointF(450, 150)
+                                     << rect2(400 - 35 * std::sqrt(2.0), 150, 100, 40, 45);
+        QTest::newRow("line leaves") << line(300, 100, 380, 200) << QPointF(340, 150) << QPointF(440, 150)
+                                     << line(400, 100, 480, 200);
+    }
+
+    void dragStopsAtTheBorderKeepingSize() {
+        QFETCH(NuvROI, roi);
+        QFETCH(QPointF, from);
+        QFETCH(QPointF, to);
+        QFETCH(NuvROI, expected);
+        const int id = m_wnd->displayROI(roi, ZMKImageWnd::LayerShape);
+        drag(at(from), at(to));
+        QVERIFY(shiftedBy(expected, shapeOf(id), QPointF(), 0.6));
+    }
+
+    void rightPressAsksForTheShapesMenu() {
+        const int id = m_wnd->displayROI(rect(100, 100, 200, 150), ZMKImageWnd::LayerShape);
+        const int locked = m_wnd->displayROI(rect(250, 200, 350, 250), ZMKImageWnd::LayerShape);
+        QCOMPARE(m_wnd->setShapeSelectable(locked, false), 0);
+        QCOMPARE(m_wnd->setShapeMovable(locked, false), 0);
+        QSignalSpy menu(m_wnd.get(), &ZMKImageWnd::shapeContextMenu);
+        press(at(QPointF(150, 125)), Qt::RightButton);
+        release(at(QPointF(150, 125)), Qt::RightButton);
+        QCOMPARE(menu.count(), 1);
+        QCOMPARE(menu.at(0).at(0).toLongLong(), qlonglong(id));
+        QCOMPARE(menu.at(0).at(1).toPoint(), view()->viewport()->mapToGlobal(at(QPointF(150, 125))));
+        QCOMPARE(view()->selectedShape(), id);
+        // Empty space and a locked shape have no menu.
+        for (const QPointF& p : {QPointF(20, 20), QPointF(300, 225)}) {
+            press(at(p), Qt::RightButton);
+            release(at(p), Qt::RightButton);
+        }
+        QCOMPARE(menu.count(), 1);
+    }
+
+    void labelsInTheShapesColour() {
+        // A red frame on a black picture: only its label puts red pixels inside it.
+        QCOMPARE(m_wnd->setPen(255, 0, 0, 1), 0);
+        const int left = m_wnd->displayROI(rect(20, 20, 190, 120), ZMKImageWnd::LayerShape);
+        const int centred = m_wnd->displayROI(rect(20, 150, 390, 280), ZMKImageWnd::LayerShape);
+        const auto redInside = [this](const QRectF& area) {
+            const QImage image = rendered();
+            int n = 0;
+            for (int y = at(area.topLeft()).y(); y < at(area.bottomRight()).y(); ++y) {
+                for (int x = at(area.topLeft()).x(); x < at(area.bottomRight()).x(); ++x) {
+                    const QColor c = image.pixelColor(x, y);
+                    n += c.red() > 150 && c.green() < 100 ? 1 : 0;
+                }
+            }
+            return n;
+        };
+        const QRectF topLeft(23, 23, 60, 20), topCentre(170, 153, 60, 20);
+        QCOMPARE(redInside(topLeft) + redInside(topCentre), 0);
+        QCOMPARE(m_wnd->setShapeLabel(left, QStringLiteral("ROI")), 0);
+        QCOMPARE(m_wnd->setShapeLabel(centred, QStringLiteral("Columns"), Qt::AlignHCenter | Qt::AlignTop),
+                 0);
+        QCOMPARE(m_wnd->shapeLabel(centred), QStringLiteral("Columns"));
+        QVERIFY(redInside(topLeft) > 10);
+        QVERIFY(redInside(topCentre) > 10);
+        QCOMPARE(redInside(QRectF(23, 153, 60, 20)), 0);  // the centred one is not at the left
+        // Removed again; unknown ids fail.
+        QCOMPARE(m_wnd->setShapeLabel(left, QString()), 0);
+        QCOMPARE(redInside(topLeft), 0);
+        QCOMPARE(m_wnd->setShapeLabel(9999, QStringLiteral("x")), -1);
+        QCOMPARE(m_wnd->shapeLabel(9999), QString());
     }
 
     void lockedShapesStayPut() {

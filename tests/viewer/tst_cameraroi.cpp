@@ -8,7 +8,9 @@
 #include "CameraRoiTool.h"
 #include "Image2DWnd.h"
 #include "Image3DWnd.h"
+#include "ModalSeam.h"
 #include "NodeBase.h"
+#include "ScriptedModalHandler.h"
 #include "ViewerHost.h"
 #include "WindowDrag.h"
 #include "ZMKImageView.h"
@@ -138,6 +140,11 @@ private slots:
         QTest::newRow("resized below minimum") << top << QPointF(1600, 918) << true << 400 << false << false;
         QTest::newRow("resized taller") << top << QPointF(1600, 301) << true << -1 << true << false;
         QTest::newRow("refused by the camera") << top << QPointF(1600, 301) << true << 400 << true << true;
+        // The edge is grabbed anywhere along it, without selecting the band first.
+        QTest::newRow("top edge pulled up unselected")
+            << QPointF(400, 524) << QPointF(400, 301) << false << 624 << true << false;
+        QTest::newRow("moved against the bottom keeps height")
+            << QPointF(1600, 724) << QPointF(1600, 1100) << false << 400 << true << false;
     }
 
     void cameraRoiDrags() {
@@ -167,23 +174,39 @@ private slots:
                  QRect(QPoint(0, int(band.top())), QPoint(3200, int(band.bottom()))));
     }
 
+    // The window's right edge is grabbed off its handle without selecting first; a drag inside
+    // moves the window, which keeps its width at the picture's border (the picture is 3200 wide).
     void columnWindowDrags_data() {
+        QTest::addColumn<int>("first");  // the window before, as CAM_INFO 67 and 68
+        QTest::addColumn<int>("last");
+        QTest::addColumn<double>("fromX");
         QTest::addColumn<double>("toX");
-        QTest::addColumn<int>("lastColumn");  // expected CAM_INFO 68, give or take a screen pixel
-        QTest::newRow("narrowed below 10 snaps back") << 1006.0 << 2000;
-        QTest::newRow("narrowed to 1500") << 1500.0 << 1500;
+        QTest::addColumn<int>("firstColumn");  // expected CAM_INFO 67 and 68, give or take a screen pixel
+        QTest::addColumn<int>("lastColumn");
+        QTest::newRow("narrowed below 10 snaps back") << 1000 << 2000 << 2000.0 << 1006.0 << 1000 << 2000;
+        QTest::newRow("narrowed to 1500") << 1000 << 2000 << 2000.0 << 1500.0 << 1000 << 1500;
+        QTest::newRow("moved against the right border") << 1000 << 2000 << 1500.0 << 3000.0 << 2200 << 3199;
+        QTest::newRow("moved against the left border") << 1000 << 2000 << 1500.0 << 0.0 << 0 << 1000;
+        QTest::newRow("full width pushed right") << 0 << 3199 << 1500.0 << 2000.0 << 0 << 3199;
     }
 
     void columnWindowDrags() {
+        QFETCH(int, first);
+        QFETCH(int, last);
+        QFETCH(double, fromX);
         QFETCH(double, toX);
+        QFETCH(int, firstColumn);
         QFETCH(int, lastColumn);
-        ZavizoZoz3::SetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_COLUMN_FIRST, "1000");
-        ZavizoZoz3::SetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_COLUMN_LAST, "2000");
+        ZavizoZoz3::SetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_COLUMN_FIRST, std::to_string(first));
+        ZavizoZoz3::SetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_COLUMN_LAST, std::to_string(last));
         showPicture();
-        QTRY_VERIFY(columnShape() >= 0);  // the change raised the draw event
-        QCOMPARE(shapeBounds(display(), columnShape()), QRectF(QPointF(1000, 0), QPointF(2000, 1024)));
-        drag(display(), QPointF(2000, 512), QPointF(toX, 512), true);
-        QCOMPARE(info(ZavizoZoz3::CAM_INFO_COLUMN_FIRST), std::string("1000"));
+        Control::raiseRoiDraws(m_key);
+        QTRY_VERIFY(columnShape() >= 0);
+        // A window over the whole width is pushed twice: each push once cut it.
+        const int pushes = last - first == 3199 ? 2 : 1;
+        for (int i = 0; i < pushes; ++i)
+            drag(display(), QPointF(fromX, 300), QPointF(toX, 300), false);
+        QVERIFY(std::abs(std::atoi(info(ZavizoZoz3::CAM_INFO_COLUMN_FIRST).c_str()) - firstColumn) <= 3);
         QVERIFY(std::abs(std::atoi(info(ZavizoZoz3::CAM_INFO_COLUMN_LAST).c_str()) - lastColumn) <= 3);
         const QRectF band = shapeBounds(display(), columnShape());
         QCOMPARE(QPointF(band.top(), band.bottom()), QPointF(0, 1024));
@@ -252,6 +275,74 @@ private slots:
             QVERIFY2(std::abs(nodeInt(kMaskCorners[i]) - written[i]) <= 1, kMaskCorners[i]);
     }
 
+    // Each kind is labelled on the picture; its context menu (through the modal seam) resets it.
+    void shapeMenuResets_data() {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QPointF>("at");  // inside that shape only
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("camera ROI") << 0 << QPointF(500, 850) << "ROI"
+                                    << "Reset to Full Sensor";
+        QTest::newRow("mask") << 1 << QPointF(550, 400) << "Mask 1"
+                              << "Remove Mask";
+        QTest::newRow("column window") << 4 << QPointF(1500, 100) << "Columns"
+                                       << "Reset to All Columns";
+    }
+
+    void shapeMenuResets() {
+        QFETCH(int, index);
+        QFETCH(QPointF, at);
+        QFETCH(QString, label);
+        QFETCH(QString, entry);
+        ZavizoZoz3::SetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_COLUMN_FIRST, "1000");
+        ZavizoZoz3::SetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_COLUMN_LAST, "2000");
+        enableMask1(400, 300, 700, 700);
+        showPicture();
+        Control::raiseRoiDraws(m_key);
+        QTRY_VERIFY(roiShape() >= 0 && columnShape() >= 0 && tool()->maskShapeIds().value(1) >= 0);
+        const auto shapeOf = [this](int i) {
+            return i == 0 ? roiShape() : i == 4 ? columnShape() : tool()->maskShapeIds().value(i);
+        };
+        QCOMPARE(display()->shapeLabel(roiShape()), QStringLiteral("ROI"));
+        QCOMPARE(display()->shapeLabel(columnShape()), QStringLiteral("Columns"));
+        QCOMPARE(display()->shapeLabel(tool()->maskShapeIds().value(1)), QStringLiteral("Mask 1"));
+        // Dismissed: nothing changes.
+        rightClick(display(), at);
+        QCOMPARE(TestSupport::modals().last(ModalSeam::Kind::Menu).buttons, QStringList{entry});
+        QCOMPARE(QString::fromStdString(node("Height") + "/" + node("OffsetY")), QStringLiteral("400/100"));
+        QVERIFY(mask1On());
+        QVERIFY(Control::roiPosCalls().empty());
+        TestSupport::modals().pushMenuChoice(entry);
+        rightClick(display(), at);
+        QCOMPARE(TestSupport::modals().count(ModalSeam::Kind::Menu), 2);
+        const std::string columns =
+            info(ZavizoZoz3::CAM_INFO_COLUMN_FIRST) + "-" + info(ZavizoZoz3::CAM_INFO_COLUMN_LAST);
+        if (index == 0) {
+            QCOMPARE(nodeInt("Height"), 1024);
+            QCOMPARE(nodeInt("OffsetY"), 0);
+            const Control::RoiPosCall call = Control::roiPosCalls().back();
+            QCOMPARE(QRect(QPoint(call.x1, call.y1), QPoint(call.x2, call.y2)),
+                     QRect(QPoint(0, 0), QPoint(3200, 1024)));
+        } else if (index == 1) {
+            QVERIFY(!mask1On());
+        } else {
+            QCOMPARE(QString::fromStdString(columns), QStringLiteral("0-3199"));
+        }
+        // The camera's echo draws what it now has; the other settings stay as they were.
+        QTRY_COMPARE(Control::deliverRoiDraws(), 0);
+        if (index == 1) {
+            QCOMPARE(tool()->maskShapeIds().value(1), -1);
+        } else {
+            QCOMPARE(shapeBounds(display(), shapeOf(index)), QRectF(QPointF(0, 0), QPointF(3200, 1024)));
+            QCOMPARE(display()->shapeLabel(shapeOf(index)), label);
+        }
+        if (index != 0)
+            QCOMPARE(QString::fromStdString(node("Height") + "/" + node("OffsetY")),
+                     QStringLiteral("400/100"));
+        if (index != 1) QVERIFY(mask1On());
+        if (index != 4) QCOMPARE(QString::fromStdString(columns), QStringLiteral("1000-2000"));
+    }
+
     void shapesFixedWhileAcquiring() {
         showPicture();
         int roiId = 0;
@@ -264,6 +355,8 @@ private slots:
         QCOMPARE(nodeInt("OffsetY"), 100);
         QCOMPARE(nodeInt("Yup"), 100);
         QVERIFY(Control::roiPosCalls().empty());
+        rightClick(display(), QPointF(1600, 724));  // no reset menu either
+        QCOMPARE(TestSupport::modals().count(ModalSeam::Kind::Menu), 0);
         m_pane->onGrabStopped();
         drag(display(), QPointF(1600, 724), QPointF(1600, 600), false);
         QCOMPARE(Control::roiPosCalls().size(), size_t(1));
@@ -404,6 +497,17 @@ private:
             QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, at(from));
         }
         TestSupport::dragInWindow(window, at, from, to);
+    }
+
+    bool mask1On() {
+        setNode("ImageMaskerSelector", "ImageMasker0");
+        return node("ImageMask") == "True";
+    }
+    void rightClick(ZMKImageWnd* wnd, QPointF p) {
+        auto* view = qobject_cast<ZMKImageView*>(wnd->widget());
+        const QPoint pos = view->viewport()->mapTo(m_host, view->viewportTransform().map(p).toPoint());
+        QTest::mousePress(m_host->windowHandle(), Qt::RightButton, Qt::NoModifier, pos);
+        QTest::mouseRelease(m_host->windowHandle(), Qt::RightButton, Qt::NoModifier, pos);
     }
 
     // Mask 1 from its corner nodes in kMaskCorners order, then switched on with `on`.

@@ -13,6 +13,33 @@
     </message>
 </context>
 <context>
+    <name>CameraRoiTool</name>
+    <message>
+        <source>ROI</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Columns</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mask %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reset to Full Sensor</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reset to All Columns</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove Mask</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>CorrectionDialog</name>
     <message>
         <source>Correction</source>

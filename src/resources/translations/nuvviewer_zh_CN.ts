@@ -13,6 +13,33 @@
     </message>
 </context>
 <context>
+    <name>CameraRoiTool</name>
+    <message>
+        <source>ROI</source>
+        <translation>ROI</translation>
+    </message>
+    <message>
+        <source>Columns</source>
+        <translation>列窗口</translation>
+    </message>
+    <message>
+        <source>Mask %1</source>
+        <translation>掩膜 %1</translation>
+    </message>
+    <message>
+        <source>Reset to Full Sensor</source>
+        <translation>重置为全传感器</translation>
+    </message>
+    <message>
+        <source>Reset to All Columns</source>
+        <translation>重置为全部列</translation>
+    </message>
+    <message>
+        <source>Remove Mask</source>
+        <translation>移除掩膜</translation>
+    </message>
+</context>
+<context>
     <name>CorrectionDialog</name>
     <message>
         <source>Correction</source>
