@@ -319,7 +319,10 @@ int main(int argc, char** argv) {
         slow = takeFigures();
         for (int cycle = 0; cycle < fastCycles; ++cycle) {
             if (!host.fastCycle(cycle)) return 2;
-            if ((cycle + 1) % 100 == 0) progress("fast cycle", cycle + 1, fastCycles, clock);
+            if ((cycle + 1) % 100 == 0) {
+                if (!host.quiesce()) return 2;
+                progress("fast cycle", cycle + 1, fastCycles, clock);
+            }
         }
         if (!host.quiesce()) return 2;
         end = takeFigures();
