@@ -3,7 +3,7 @@
 // length, then many fast bind/unbind cycles. Resident memory, heap in use, threads and open file
 // descriptors are taken after the first cycle and at the end; the end must stay within 5 % of the
 // first cycle's resident memory with the same threads and descriptors. Not a CTest test: a full
-// run takes about 11 minutes.
+// run takes about 13 minutes.
 //
 //   bench_soak [--soak-seconds 600] [--period-seconds 30] [--fast-cycles 1000]
 //
