@@ -120,7 +120,9 @@ void BusinessLayer::removeCamera(const std::string& key) {
         m_cameras.erase(it);
         m_graveyard.push_back(device);
     }
-    device->stopGrab();
+    // Closed now, not at reset: a device on a real transport releases its control channel here.
+    // The object itself stays for the node maps the viewer may still hold.
+    device->setConnected(false);
 }
 
 std::shared_ptr<CameraDevice> BusinessLayer::camera(const std::string& key) const {
