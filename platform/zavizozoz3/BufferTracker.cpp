@@ -35,12 +35,13 @@ std::vector<uint8_t> BufferTracker::takeSpare(size_t capacity) {
     std::vector<uint8_t> bytes;
     {
         std::lock_guard<std::mutex> lock(m_sparesMutex);
-        for (auto it = m_spares.begin(); it != m_spares.end(); ++it) {
-            if (it->capacity() >= capacity) {
-                bytes = std::move(*it);
-                m_spares.erase(it);
-                break;
-            }
+        auto best = m_spares.end();
+        for (auto it = m_spares.begin(); it != m_spares.end(); ++it)
+            if (it->capacity() >= capacity && (best == m_spares.end() || it->capacity() < best->capacity()))
+                best = it;
+        if (best != m_spares.end()) {
+            bytes = std::move(*best);
+            m_spares.erase(best);
         }
     }
     bytes.clear();
@@ -49,7 +50,7 @@ std::vector<uint8_t> BufferTracker::takeSpare(size_t capacity) {
 }
 
 void BufferTracker::giveBack(std::vector<uint8_t>&& bytes) {
-    if (bytes.capacity() == 0) return;
+    if (bytes.capacity() < kMinSpareBytes) return;
     std::vector<uint8_t> dropped;
     std::lock_guard<std::mutex> lock(m_sparesMutex);
     if (m_spares.size() >= kMaxSpares) {

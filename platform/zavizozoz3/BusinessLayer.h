@@ -70,7 +70,7 @@ public:
     void setFrameEncoder(Control::CameraKind kind, FrameEncoder encoder);
     size_t outstandingBuffers() const { return m_buffers->outstanding(); }
     // Storage for a frame's bytes, recycled from released frames when one is large enough.
-    std::vector<uint8_t> spareFrameBytes(size_t capacity) { return m_buffers->takeSpare(capacity); }
+    std::vector<uint8_t> spareFrameBytes(size_t capacity) override { return m_buffers->takeSpare(capacity); }
 
     // Application settings.
     std::string parameter(int item) const;

@@ -51,6 +51,9 @@ void SimulatedAreaScanCamera::produceFrame(uint64_t frameIndex) {
         offsetY = static_cast<int>(y->valueLocked());
     }
     frame.windowRowOffset = offsetY;
+    if (frame.pictureWidth > 0 && frame.pictureHeight > 0)
+        frame.picture = pictureStorage(static_cast<size_t>(frame.pictureWidth) *
+                                       static_cast<size_t>(frame.pictureHeight));
     AreaScanScene::render(frameIndex, offsetX, offsetY, frame.pictureWidth, frame.pictureHeight,
                           frame.picture);
     sendFrame(std::move(frame));

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <iterator>
 
+#include "BufferTracker.h"
 #include "NuvPixelFormat.h"
 
 namespace ZavizoZoz3 {
@@ -68,13 +70,14 @@ void SimulatedCamera::onNodeChanged(const std::string& name) {
 
 int SimulatedCamera::startGrab() {
     if (std::this_thread::get_id() == m_acquisitionThreadId.load()) return -1;
-    if (!isConnected() || !isOpen()) return -1;
     std::lock_guard<std::mutex> control(m_grabControlMutex);
+    if (!isConnected() || !isOpen()) return -1;
     if (m_grabbing.load()) return 0;
-    if (m_thread.joinable())  // a thread that stopped itself from a frame callback
-        m_thread.join();
     {
-        std::lock_guard<std::mutex> lock(m_wakeMutex);
+        // A grab that ended itself (a single grab, a stop from a frame callback) may still be
+        // finishing its last frame.
+        std::unique_lock<std::mutex> lock(m_wakeMutex);
+        m_idle.wait(lock, [this] { return !m_grabRunning; });
         m_pendingTriggers = 0;
         m_settingsChanged = false;
     }
@@ -85,30 +88,89 @@ int SimulatedCamera::startGrab() {
     m_singleGrab = info(CAM_INFO_SINGLE_GRAB) == "1";
     if (m_singleGrab) setInfo(CAM_INFO_SINGLE_GRAB, "0");
     m_grabbing.store(true);
-    m_thread = std::thread([this] { acquisitionLoop(); });
+    {
+        std::lock_guard<std::mutex> lock(m_wakeMutex);
+        m_grabRequested = true;
+    }
+    if (m_thread.joinable())
+        m_wake.notify_all();
+    else
+        m_thread = std::thread([this] { threadMain(); });
     return 0;
 }
 
 int SimulatedCamera::stopGrab() {
     if (std::this_thread::get_id() == m_acquisitionThreadId.load()) {
-        // From a frame callback: joining ourselves is impossible; the loop ends after this frame.
+        // From a frame callback: waiting for ourselves is impossible; the grab ends after this frame.
         m_grabbing.store(false);
         m_stopRequested.store(true);
         return 0;
     }
     std::lock_guard<std::mutex> control(m_grabControlMutex);
-    {
-        std::lock_guard<std::mutex> lock(m_wakeMutex);
-        m_stopRequested.store(true);
-    }
-    m_wake.notify_all();
-    if (m_thread.joinable()) m_thread.join();
-    m_grabbing.store(false);
+    stopLocked();
     return 0;
 }
 
+void SimulatedCamera::stopLocked() {
+    {
+        std::unique_lock<std::mutex> lock(m_wakeMutex);
+        m_stopRequested.store(true);
+        m_grabRequested = false;  // a grab the thread has not taken up yet never begins
+        m_wake.notify_all();
+        m_idle.wait(lock, [this] { return !m_grabRunning; });
+    }
+    m_grabbing.store(false);
+}
+
+void SimulatedCamera::endThreadLocked() {
+    stopLocked();
+    if (!m_thread.joinable()) return;
+    {
+        std::lock_guard<std::mutex> lock(m_wakeMutex);
+        m_exitRequested = true;
+    }
+    m_wake.notify_all();
+    m_thread.join();
+    std::lock_guard<std::mutex> lock(m_wakeMutex);
+    m_exitRequested = false;
+}
+
+void SimulatedCamera::setConnected(bool connected) {
+    CameraDevice::setConnected(connected);
+    if (connected) return;
+    if (std::this_thread::get_id() == m_acquisitionThreadId.load())
+        return;  // from a frame callback: the grab was asked to end; the thread stays until destruction
+    std::lock_guard<std::mutex> control(m_grabControlMutex);
+    endThreadLocked();
+}
+
 void SimulatedCamera::shutdown() {
-    stopGrab();
+    if (std::this_thread::get_id() == m_acquisitionThreadId.load()) {
+        // The last owner let go inside a frame callback: the thread cannot join itself.
+        std::fprintf(stderr, "ZavizoZoz3: camera %s destroyed on its own acquisition thread\n",
+                     key().c_str());
+        std::abort();
+    }
+    std::lock_guard<std::mutex> control(m_grabControlMutex);
+    endThreadLocked();
+}
+
+void SimulatedCamera::threadMain() {
+    m_acquisitionThreadId.store(std::this_thread::get_id());
+    t_acquisitionThread = true;
+    std::unique_lock<std::mutex> lock(m_wakeMutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_grabRequested || m_exitRequested; });
+        if (m_exitRequested) break;
+        m_grabRequested = false;
+        m_grabRunning = true;
+        lock.unlock();
+        acquisitionLoop();
+        lock.lock();
+        m_grabRunning = false;
+        m_idle.notify_all();
+    }
+    m_acquisitionThreadId.store(std::thread::id());
 }
 
 bool SimulatedCamera::softwareTriggered() {
@@ -128,8 +190,6 @@ bool SimulatedCamera::triggerFromSoftware() {
 
 void SimulatedCamera::acquisitionLoop() {
     using Clock = std::chrono::steady_clock;
-    m_acquisitionThreadId.store(std::this_thread::get_id());
-    t_acquisitionThread = true;
     beginAcquisition();
     uint64_t frameIndex = 0;
     Clock::time_point lastFrame = Clock::now();
@@ -171,17 +231,21 @@ void SimulatedCamera::acquisitionLoop() {
         produceFrame(frameIndex++);
         if (frameDone()) break;
     }
-    m_acquisitionThreadId.store(std::thread::id());
 }
 
 bool SimulatedCamera::frameDone() {
     m_framesProduced.fetch_add(1);
     if (!m_singleGrab || !singleGrabComplete()) return false;
-    // Ended by the camera itself: the thread is joined by the next start or stop.
+    // Ended by the camera itself: the thread parks until the next start.
     m_grabbing.store(false);
     m_stopRequested.store(true);
     m_sink.acquisitionEnded(key());
     return true;
+}
+
+std::vector<uint8_t> SimulatedCamera::pictureStorage(size_t bytes) {
+    if (bytes < BufferTracker::kMinSpareBytes || hasFrameEncoder()) return {};
+    return m_sink.spareFrameBytes(bytes);
 }
 
 bool SimulatedCamera::hasFrameEncoder() const {
@@ -199,7 +263,11 @@ void SimulatedCamera::sendFrame(SimulatedFrame&& frame) {
     const std::shared_ptr<const FrameEncoder> encoder = m_sink.frameEncoder(isLaserProfiler());
     EncodedFrame encoded;
     if (encoder && *encoder) {
+        // Payloads of the same kind mostly keep their size: recycled storage for the large ones.
+        if (m_lastPayloadSize >= BufferTracker::kMinSpareBytes)
+            encoded.bytes = m_sink.spareFrameBytes(m_lastPayloadSize);
         if (!(*encoder)(frame, encoded)) return;
+        m_lastPayloadSize = encoded.bytes.size();
     } else {
         if (frame.imageMode != 0 || frame.picture.empty()) return;
         encoded.kind = 0;

@@ -1,13 +1,17 @@
 #pragma once
 // Shared machinery of the simulated cameras: the node map with the trigger and rate features,
-// and one acquisition thread per grab that paces frames by "AcquisitionFrameRate" or waits
-// for software triggers, handing each frame to the encoder (if installed) and the sink.
+// and one acquisition thread per camera that paces frames by "AcquisitionFrameRate" or waits
+// for software triggers, handing each frame to the encoder (if installed) and the sink. The
+// thread is started by the first grab and parked between grabs, so a camera's frames always come
+// from the same thread (and its allocator arena); it is joined when the camera is disconnected
+// (removed) or destroyed.
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "CameraDevice.h"
 #include "FrameSink.h"
@@ -25,6 +29,8 @@ public:
     int stopGrab() override;
     bool isGrabbing() const override { return m_grabbing.load(); }
     void setFrameRate(double framesPerSecond) override;
+    // Disconnecting also ends the acquisition thread; the next grab after a reconnect starts one.
+    void setConnected(bool connected) override;
     uint64_t framesProduced() const { return m_framesProduced.load(); }
     uint64_t transportLostFrames() const override { return m_transportLost.load(); }
     // The next `frames` frames are produced but lost on the way, as a real stream loses them.
@@ -48,15 +54,26 @@ protected:
     // After a frame: whether a single grab has everything it asked for (one frame, or a
     // profiler's whole scan).
     virtual bool singleGrabComplete() const { return true; }
+    // Storage for a picture that leaves the camera as it is (no encoder): recycled from released
+    // frames, so megabyte frames are not allocated afresh for every grab.
+    std::vector<uint8_t> pictureStorage(size_t bytes);
     // Packages a frame (through the encoder when one is installed for this kind) and sends it.
     // Without an encoder only pictures go out, as plain Mono8 kind-0 buffers.
     void sendFrame(SimulatedFrame&& frame);
     bool hasFrameEncoder() const;
-    // Implementations call this first in their destructor, before their members go.
+    // Implementations call this first in their destructor, before their members go. Stops the
+    // grab and joins the acquisition thread.
     void shutdown();
 
 private:
+    // The acquisition thread: parked until a grab is asked for, runs it, parks again.
+    void threadMain();
+    // One grab, on the acquisition thread, until stopped or a single grab is complete.
     void acquisitionLoop();
+    // With m_grabControlMutex held: ends the running grab and waits until the thread parked.
+    void stopLocked();
+    // With m_grabControlMutex held: stops the grab and joins the thread.
+    void endThreadLocked();
     // After each produced frame; true when the single grab is done and the loop must end.
     bool frameDone();
     bool softwareTriggered();
@@ -72,16 +89,24 @@ private:
     std::atomic<uint64_t> m_lossesToInject{0};
     std::atomic<uint64_t> m_transportLost{0};
     // Set at start from CAM_INFO 57 (consumed there): the grab ends by itself after one
-    // frame or scan. Acquisition thread only while it runs.
+    // frame or scan. Acquisition thread only while a grab runs.
     bool m_singleGrab = false;
+    // Size of the last encoded payload, to take recycled storage for the next. Acquisition thread.
+    size_t m_lastPayloadSize = 0;
 
-    std::mutex m_grabControlMutex;  // guards m_thread and serialises start and stop
+    std::mutex m_grabControlMutex;  // guards m_thread and serialises start, stop and joining
     std::thread m_thread;
 
-    std::mutex m_wakeMutex;  // guards m_pendingTriggers and m_settingsChanged
-    std::condition_variable m_wake;
+    // Guards m_pendingTriggers, m_settingsChanged and the grab hand-over between start/stop and
+    // the acquisition thread (m_grabRequested, m_grabRunning, m_exitRequested).
+    std::mutex m_wakeMutex;
+    std::condition_variable m_wake;  // wakes the acquisition thread
+    std::condition_variable m_idle;  // the acquisition thread finished a grab
     int m_pendingTriggers = 0;
     bool m_settingsChanged = false;
+    bool m_grabRequested = false;  // a grab was started and the thread has not taken it up yet
+    bool m_grabRunning = false;    // the thread is inside acquisitionLoop
+    bool m_exitRequested = false;  // the thread ends instead of parking
 };
 
 }  // namespace ZavizoZoz3

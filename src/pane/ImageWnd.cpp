@@ -31,16 +31,19 @@
 #include "ui_ImageWnd.h"
 
 namespace {
-const char* const kPaneStyle =
-    "QPushButton#btnWndTransformIn{border:none;"
-    "image:url(:/Resource/icons/fullScreen/wndZoomInNormal.png);}"
-    "QPushButton#btnWndTransformIn:hover{image:url(:/Resource/icons/fullScreen/wndZoomInHover.png);}"
-    "QPushButton#btnWndTransformIn:pressed{image:url(:/Resource/icons/fullScreen/wndZoomInClicked.png);}"
-    "QPushButton#btnWndTransformOut{border:none;"
-    "image:url(:/Resource/icons/fullScreen/wndZoomOutNormal.png);}"
-    "QPushButton#btnWndTransformOut:hover{image:url(:/Resource/icons/fullScreen/wndZoomOutHover.png);}"
-    "QPushButton#btnWndTransformOut:pressed{image:url(:/Resource/icons/fullScreen/wndZoomOutClicked.png);}"
-    "QLabel#lbWndMessageShow{background-color: rgb(255,255,255);}";
+// The pane's own sheet is set again whenever the selection border comes or goes (ImageWndManager).
+// Image rules in it would then be parsed anew each time, and every new icon leaves its pixmaps in
+// Qt's pixmap cache until that is full: the enlarge and restore buttons carry their images in
+// sheets of their own, parsed once.
+const char* const kPaneStyle = "QLabel#lbWndMessageShow{background-color: rgb(255,255,255);}";
+const char* const kEnlargeStyle =
+    "QPushButton{border:none;image:url(:/Resource/icons/fullScreen/wndZoomInNormal.png);}"
+    "QPushButton:hover{image:url(:/Resource/icons/fullScreen/wndZoomInHover.png);}"
+    "QPushButton:pressed{image:url(:/Resource/icons/fullScreen/wndZoomInClicked.png);}";
+const char* const kRestoreStyle =
+    "QPushButton{border:none;image:url(:/Resource/icons/fullScreen/wndZoomOutNormal.png);}"
+    "QPushButton:hover{image:url(:/Resource/icons/fullScreen/wndZoomOutHover.png);}"
+    "QPushButton:pressed{image:url(:/Resource/icons/fullScreen/wndZoomOutClicked.png);}";
 
 std::string nodeValue(const QString& key, const char* feature) {
     std::string value;
@@ -72,6 +75,8 @@ ImageWnd::ImageWnd(QWidget* parent)
     setAcceptDrops(true);
     setAttribute(Qt::WA_Hover);
     setStyleSheet(QString::fromLatin1(kPaneStyle));
+    m_ui->btnWndTransformIn->setStyleSheet(QString::fromLatin1(kEnlargeStyle));
+    m_ui->btnWndTransformOut->setStyleSheet(QString::fromLatin1(kRestoreStyle));
 
     m_logo.load(QStringLiteral(":/Resource/icons/HLXLogo.png"));
     if (!m_logo.isNull()) {

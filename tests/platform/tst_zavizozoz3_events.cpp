@@ -1,5 +1,8 @@
 // Listener delivery, acquisition threads, buffers, reset and concurrent use of the in-process
 // business layer.
+#include <unistd.h>
+
+#include <QDir>
 #include <QtTest>
 #include <atomic>
 #include <condition_variable>
@@ -15,6 +18,9 @@
 
 using namespace ZavizoZoz3;
 using Control::CameraKind;
+
+Q_DECLARE_METATYPE(CameraKind)
+
 using TestSupport::connectedCamera;
 
 namespace {
@@ -79,6 +85,7 @@ struct FrameRecord {
     std::thread::id thread;
     bool valid;
     uint8_t firstByte;
+    pid_t kernelThread;  // unlike std::thread::id, never the same for a thread started after another ended
 };
 
 // Image listener recording each frame; releases the buffer unless told to keep it.
@@ -91,7 +98,7 @@ public:
             std::lock_guard<std::mutex> lock(m_mutex);
             m_frames.push_back({key, kind, extra, payload->width(), payload->height(), payload->pixelFormat(),
                                 payload->size(), std::this_thread::get_id(), payload->isValid(),
-                                payload->data() ? payload->data()[0] : uint8_t(0)});
+                                payload->data() ? payload->data()[0] : uint8_t(0), gettid()});
         }
         if (m_onFrame) m_onFrame(key);
         if (m_release) payload->release();
@@ -113,6 +120,10 @@ private:
     mutable std::mutex m_mutex;  // guards m_frames
     std::vector<FrameRecord> m_frames;
 };
+
+int processThreadCount() {
+    return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+}
 
 // Registers `images` as the viewer's image listener and adds a connected, open camera for it,
 // running at `rate` frames per second (0 keeps the camera's own rate).
@@ -170,6 +181,8 @@ private slots:
     void synchronousCallsAndObservations();
     void grabDeliversFramesAndStops();
     void stopGrabFromInsideFrameCallback();
+    void acquisitionThreadLivesWithTheCamera_data();
+    void acquisitionThreadLivesWithTheCamera();
     void softwareTriggerReleasesOneFrameEach();
     void laserWithoutEncoderSendsPicturesOnly();
     void laserRangeBatchesThroughEncoder();
@@ -368,6 +381,45 @@ void TstZavizoZoz3Events::stopGrabFromInsideFrameCallback() {
     QCOMPARE(StartGrab(key), 0);
     QTRY_VERIFY(second.count() >= 2);
     QCOMPARE(StopGrab(key), 0);
+}
+
+void TstZavizoZoz3Events::acquisitionThreadLivesWithTheCamera_data() {
+    QTest::addColumn<CameraKind>("kind");
+    QTest::addColumn<bool>("singleGrab");
+    QTest::newRow("area scan, stopped by the host") << CameraKind::AreaScan << false;
+    QTest::newRow("area scan, single grabs") << CameraKind::AreaScan << true;
+    QTest::newRow("profiler, stopped by the host") << CameraKind::LaserProfiler << false;
+    QTest::newRow("profiler, single grabs") << CameraKind::LaserProfiler << true;
+}
+
+void TstZavizoZoz3Events::acquisitionThreadLivesWithTheCamera() {
+    QFETCH(CameraKind, kind);
+    QFETCH(bool, singleGrab);
+    ImageRecorder images;
+    const std::string key = watchedCamera(images, kind, 100.0);
+    Control::postDeviceList(1);  // the event thread, which a single grab's end report needs, runs
+    const int threadsBeforeGrabs = processThreadCount();
+    // Grab after grab (stopped by the host, or ending by itself and started again at once): every
+    // frame comes from the camera's one thread and no thread piles up.
+    int threadsAfterFirstGrab = 0;
+    for (int grab = 0; grab < 12; ++grab) {
+        const int seen = images.count();
+        if (singleGrab) QCOMPARE(SetCameraInfo(key, CAM_INFO_SINGLE_GRAB, "1"), 0);
+        QCOMPARE(StartGrab(key), 0);
+        QTRY_VERIFY(images.count() > seen);
+        if (singleGrab) QTRY_VERIFY(!Control::isGrabbing(key));
+        QCOMPARE(StopGrab(key), 0);
+        if (grab == 0) threadsAfterFirstGrab = processThreadCount();
+    }
+    const auto frames = images.frames();
+    for (const FrameRecord& f : frames)
+        QVERIFY(f.kernelThread == frames.front().kernelThread);
+    QCOMPARE(processThreadCount(), threadsAfterFirstGrab);
+    // Removing the camera ends its thread; a grab on it fails.
+    Control::removeCamera(key);
+    QTRY_COMPARE(processThreadCount(), threadsBeforeGrabs);
+    QVERIFY(StartGrab(key) != 0);
+    QCOMPARE(processThreadCount(), threadsBeforeGrabs);
 }
 
 void TstZavizoZoz3Events::softwareTriggerReleasesOneFrameEach() {

@@ -1,4 +1,6 @@
 // What a host observes of the exported viewer: layouts, panes, modes, titles and signals.
+#include <malloc.h>
+
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -29,6 +31,7 @@ private slots:
     void layoutChangeKeepsVisibleHostSize_data();
     void layoutChangeKeepsVisibleHostSize();
     void currentPaneFollowsCallsAndPresses();
+    void selectionChangesKeepMemory();
     void boundProfilerPaneTakesRangeDisplayAndPresses();
     void resolutionReportedOncePerSize();
     void callsFailOnceHostDeletedViewer();
@@ -287,6 +290,28 @@ void TestFacade::currentPaneFollowsCallsAndPresses() {
     QWidget* picture3D = profiler->displayWidget()->viewport();
     QTest::mousePress(picture3D, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
     QCOMPARE(m_viewer->getCurrentWnd(), 4);
+}
+
+// Every bind selects a pane: a host binding and unbinding cameras all day must not gather memory
+// from it (it once left a few kilobytes of icon pixmaps in Qt's pixmap cache per change).
+void TestFacade::selectionChangesKeepMemory() {
+    m_viewer->setWndLayout(NuvViewerImageWnd::Layout2x2);
+    const auto heapInUse = []() {
+        QCoreApplication::processEvents();
+        const struct mallinfo2 heap = mallinfo2();
+        return heap.uordblks + heap.hblkhd;
+    };
+    for (int i = 0; i < 20; ++i)
+        m_viewer->setCurrentWnd(1 + i % 4);
+    const size_t before = heapInUse();
+    for (int i = 0; i < 300; ++i) {
+        m_viewer->setCurrentWnd(1 + i % 4);
+        QCoreApplication::processEvents();
+    }
+    const size_t after = heapInUse();
+    QVERIFY2(
+        after < before + 256 * 1024,
+        qPrintable(QStringLiteral("%1 KiB more after 300 selection changes").arg((after - before) / 1024)));
 }
 
 void TestFacade::boundProfilerPaneTakesRangeDisplayAndPresses() {
