@@ -30,16 +30,34 @@ ZMK_ROW_KERNEL void zmkAddRow16To32(quint32* acc, const quint16* p, int n, quint
         acc[k] += p[k] * weight;
 }
 
+// Grey frames shrunk four times or more are summed in pairs of columns as they are read: half the
+// columns for the per-pixel work, and a pair still lies well inside most footprints.
+ZMK_ROW_KERNEL void zmkAddPairs8To16(quint16* acc, const uchar* p, int n, quint16 weight) {
+    for (int k = 0; k < n; ++k)
+        acc[k] = quint16(acc[k] + (p[2 * k] + p[2 * k + 1]) * weight);
+}
+
+ZMK_ROW_KERNEL void zmkAddPairs8To32(quint32* acc, const uchar* p, int n, quint32 weight) {
+    for (int k = 0; k < n; ++k)
+        acc[k] += (quint32(p[2 * k]) + p[2 * k + 1]) * weight;
+}
+
+ZMK_ROW_KERNEL void zmkAddPairs16To32(quint32* acc, const quint16* p, int n, quint32 weight) {
+    for (int k = 0; k < n; ++k)
+        acc[k] += (quint32(p[2 * k]) + p[2 * k + 1]) * weight;
+}
+
 namespace {
 using Kind = ZMKFrameSampler::Kind;
 using Source = ZMKFrameSampler::Source;
 using Mapping = ZMKFrameSampler::Mapping;
 
-void addRow(quint16* acc, const uchar* p, int n, int weight) {
-    zmkAddRow8To16(acc, p, n, quint16(weight));
+// Adds n columns (single pixels, or pairs when `group` is 2) of one line times `weight`.
+void addRow(quint16* acc, const uchar* p, int n, int weight, int group) {
+    group == 2 ? zmkAddPairs8To16(acc, p, n, quint16(weight)) : zmkAddRow8To16(acc, p, n, quint16(weight));
 }
-void addRow(quint32* acc, const uchar* p, int n, int weight) {
-    zmkAddRow8To32(acc, p, n, quint32(weight));
+void addRow(quint32* acc, const uchar* p, int n, int weight, int group) {
+    group == 2 ? zmkAddPairs8To32(acc, p, n, quint32(weight)) : zmkAddRow8To32(acc, p, n, quint32(weight));
 }
 
 // Grey value -> opaque RGB32, built once.
@@ -254,20 +272,22 @@ void sampleNearest(const Source& s, QImage* target, const QRect& r, const Mappin
     }
 }
 
-// Weighted sums of the source lines under device row j, over source columns [x0, x0 + n / C).
+// Weighted sums of the source lines under one device row, from column x0 (in groups of `group`
+// pixels of C channels).
 template <typename Acc>
-void sumLines8(const Source& s, const Span& rows, int x0, int channels, std::vector<Acc>* sums) {
+void sumLines8(const Source& s, const Span& rows, int x0, int channels, int group, std::vector<Acc>* sums) {
     std::fill(sums->begin(), sums->end(), Acc(0));
     const int n = static_cast<int>(sums->size());
     for (int y = rows.begin; y < rows.end; ++y)
-        addRow(sums->data(), s.data + y * s.stride + x0 * channels, n, rows.weightOf(y));
+        addRow(sums->data(), s.data + y * s.stride + x0 * group * channels, n, rows.weightOf(y), group);
 }
 
 // Interleaved 8-bit channels (grey, RGB, BGR, ARGB32): the weighted sum of each footprint's lines is
 // gathered for the visible columns, then each device pixel averages its columns of that sum.
+// Columns come in groups of `group` pixels (xs in those units).
 template <int C, typename Acc>
 void areaAverage8(const Source& s, QImage* target, const QRect& r, const ZMKFrameSampler::RowsNeeded& need,
-                  const std::vector<Span>& xs, const std::vector<Span>& ys) {
+                  const std::vector<Span>& xs, const std::vector<Span>& ys, int group) {
     const int tw = r.width();
     const int th = r.height();
     const int x0 = xs.front().begin;
@@ -280,9 +300,9 @@ void areaAverage8(const Source& s, QImage* target, const QRect& r, const ZMKFram
         const Span rows = ys[size_t(j)];
         if (repeatsAbove(target, ys, j, tw)) continue;
         if (need) need(rows.end);
-        sumLines8(s, rows, x0, C, &sums);
+        sumLines8(s, rows, x0, C, group, &sums);
         spanSums<C>(sums.data(), xs, x0, shortestSpan, pixelSums.data());
-        const float rowInverse = 1.0f / float(rows.weight());
+        const float rowInverse = 1.0f / float(rows.weight() * group);
         quint32* d = targetRow(target, j);
         const quint64* p = pixelSums.data();
         for (int i = 0; i < tw; ++i, p += C) {
@@ -304,7 +324,7 @@ void areaAverage8(const Source& s, QImage* target, const QRect& r, const ZMKFram
 // 16-bit grey: footprint averages in 16 bits first, mapped through the display table once all
 // lines were read (the table may depend on the whole frame).
 void areaAverage16(const Source& s, QImage* target, const QRect& r, const ZMKFrameSampler::RowsNeeded& need,
-                   const std::vector<Span>& xs, const std::vector<Span>& ys) {
+                   const std::vector<Span>& xs, const std::vector<Span>& ys, int group) {
     const int tw = r.width();
     const int th = r.height();
     const int x0 = xs.front().begin;
@@ -325,11 +345,13 @@ void areaAverage16(const Source& s, QImage* target, const QRect& r, const ZMKFra
         if (need) need(rows.end);
         std::fill(sums.begin(), sums.end(), 0u);
         for (int y = rows.begin; y < rows.end; ++y) {
-            zmkAddRow16To32(sums.data(), reinterpret_cast<const quint16*>(s.data + y * s.stride) + x0, n,
-                            quint32(rows.weightOf(y)));
+            const auto* line = reinterpret_cast<const quint16*>(s.data + y * s.stride) + x0 * group;
+            const auto weight = quint32(rows.weightOf(y));
+            group == 2 ? zmkAddPairs16To32(sums.data(), line, n, weight)
+                       : zmkAddRow16To32(sums.data(), line, n, weight);
         }
         spanSums<1>(sums.data(), xs, x0, shortestSpan, pixelSums.data());
-        const float rowInverse = 1.0f / float(rows.weight());
+        const float rowInverse = 1.0f / float(rows.weight() * group);
         for (int i = 0; i < tw; ++i)
             out[i] = quint16(
                 std::min<quint32>(average(pixelSums[size_t(i)], inverse[size_t(i)] * rowInverse), 65535));
@@ -400,7 +422,7 @@ void ZMKFrameSampler::sample(const Source& source, QImage* target, const QRect& 
                        tw > 0 && th > 0 && target->width() >= tw && target->height() >= th &&
                        mapping.scaleX > 0.0 && mapping.scaleY > 0.0;
     // Footprints of thousands of lines would overflow the sums; no zoom of the view gets near that.
-    constexpr double kSmallestScale = 1.0 / 2048.0;
+    constexpr double kSmallestScale = 1.0 / 1024.0;
     const bool average =
         decimates(mapping) && mapping.scaleX >= kSmallestScale && mapping.scaleY >= kSmallestScale;
     if (!valid || !average) {
@@ -412,27 +434,30 @@ void ZMKFrameSampler::sample(const Source& source, QImage* target, const QRect& 
         areaAverageBayer(source, target, deviceRect, mapping, rowsNeeded);
         return;
     }
-    const std::vector<Span> xs = spans(deviceRect.left(), tw, mapping.scaleX, mapping.originX, source.width);
+    const bool grey = source.kind == Kind::Grey8 || source.kind == Kind::Grey16;
+    const int group = grey && mapping.scaleX <= 0.25 && source.width >= 4 ? 2 : 1;
+    const std::vector<Span> xs =
+        spans(deviceRect.left(), tw, mapping.scaleX * group, mapping.originX, source.width / group);
     const std::vector<Span> ys = spans(deviceRect.top(), th, mapping.scaleY, mapping.originY, source.height);
     if (source.kind == Kind::Grey16) {
-        areaAverage16(source, target, deviceRect, rowsNeeded, xs, ys);
+        areaAverage16(source, target, deviceRect, rowsNeeded, xs, ys, group);
         return;
     }
-    // 16-bit sums hold up to 16 whole lines of 8-bit samples and halve the memory traffic of the sums.
-    const bool narrow = longest(ys) <= kOne;
+    // 16-bit sums hold up to 16 weighted pixels of 8-bit samples and halve the memory traffic of the sums.
+    const bool narrow = longest(ys) * group <= kOne;
     switch (source.kind) {
         case Kind::Grey8:
-            narrow ? areaAverage8<1, quint16>(source, target, deviceRect, rowsNeeded, xs, ys)
-                   : areaAverage8<1, quint32>(source, target, deviceRect, rowsNeeded, xs, ys);
+            narrow ? areaAverage8<1, quint16>(source, target, deviceRect, rowsNeeded, xs, ys, group)
+                   : areaAverage8<1, quint32>(source, target, deviceRect, rowsNeeded, xs, ys, group);
             break;
         case Kind::Rgb24:
         case Kind::Bgr24:
-            narrow ? areaAverage8<3, quint16>(source, target, deviceRect, rowsNeeded, xs, ys)
-                   : areaAverage8<3, quint32>(source, target, deviceRect, rowsNeeded, xs, ys);
+            narrow ? areaAverage8<3, quint16>(source, target, deviceRect, rowsNeeded, xs, ys, 1)
+                   : areaAverage8<3, quint32>(source, target, deviceRect, rowsNeeded, xs, ys, 1);
             break;
         default:
-            narrow ? areaAverage8<4, quint16>(source, target, deviceRect, rowsNeeded, xs, ys)
-                   : areaAverage8<4, quint32>(source, target, deviceRect, rowsNeeded, xs, ys);
+            narrow ? areaAverage8<4, quint16>(source, target, deviceRect, rowsNeeded, xs, ys, 1)
+                   : areaAverage8<4, quint32>(source, target, deviceRect, rowsNeeded, xs, ys, 1);
             break;
     }
     if (rowsNeeded) rowsNeeded(source.height);

@@ -2,6 +2,9 @@
 
 #include <QPaintDevice>
 #include <QPainter>
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -26,6 +29,29 @@ void zmkRowRange16(const quint16* v, size_t n, int* lo, int* hi) {
 }
 
 namespace {
+// Copies one row with stores that bypass the cache: a large frame is written once and read rarely
+// (read-out, saves), so pulling its lines into the cache first would only cost memory traffic.
+void streamRow(uchar* dst, const uchar* src, size_t n) {
+#if defined(__SSE2__) || defined(_M_X64)
+    const size_t head = std::min(n, size_t((16 - (reinterpret_cast<quintptr>(dst) & 15)) & 15));
+    std::memcpy(dst, src, head);
+    size_t i = head;
+    for (; i + 64 <= n; i += 64) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i + 16));
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i + 32));
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i + 48));
+        _mm_stream_si128(reinterpret_cast<__m128i*>(dst + i), a);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(dst + i + 16), b);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(dst + i + 32), c);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(dst + i + 48), d);
+    }
+    std::memcpy(dst + i, src + i, n - i);
+#else
+    std::memcpy(dst, src, n);
+#endif
+}
+
 float luminance(int r, int g, int b) {
     return 0.299f * r + 0.587f * g + 0.114f * b;
 }
@@ -131,7 +157,7 @@ void ZMKImageItem::copyFrame(const uchar* src, qsizetype srcStride, size_t rowBy
     const auto copyRows = [&](int upTo) {
         for (; copied < upTo; ++copied) {
             const uchar* from = src + copied * srcStride;
-            std::memcpy(dst + copied * dstStride, from, rowBytes);
+            streamRow(dst + copied * dstStride, from, rowBytes);
             if (!wide) continue;
             int rowLo = 0, rowHi = 0;
             zmkRowRange16(reinterpret_cast<const quint16*>(from), rowBytes / 2, &rowLo, &rowHi);
@@ -146,11 +172,18 @@ void ZMKImageItem::copyFrame(const uchar* src, qsizetype srcStride, size_t rowBy
     // Frames of one size stream in at one zoom: the next paint will want the same device area.
     if (sameSize && !m_cacheRect.isEmpty() && m_cache.format() == cacheFormat &&
         ZMKFrameSampler::decimates(last)) {
-        ZMKFrameSampler::sample(m_source, &m_cache, m_cacheRect, last, copyRows);
+        // The copy bypasses the cache, so the sampler reads the caller's rows the copy just loaded.
+        ZMKFrameSampler::Source incoming = m_source;
+        incoming.data = src;
+        incoming.stride = srcStride;
+        ZMKFrameSampler::sample(incoming, &m_cache, m_cacheRect, last, copyRows);
         m_cacheSerial = m_serial + 1;  // the serial frameChanged() is about to give this frame
     } else {
         copyRows(m_source.height);
     }
+#if defined(__SSE2__) || defined(_M_X64)
+    _mm_sfence();  // the streamed rows are visible before anyone reads the frame
+#endif
 }
 
 bool ZMKImageItem::setImage(const QImage& image) {

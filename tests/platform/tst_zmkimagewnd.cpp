@@ -359,6 +359,10 @@ private slots:
         QTest::newRow("Mono16 1/2 fine detail") << half << uint(NuvPixelFormat::Mono16) << true << 1;
         QTest::newRow("RGB8 1/2 fine detail") << half << uint(NuvPixelFormat::RGB8) << true << 1;
         QTest::newRow("BGR8 1/2 fine detail") << half << uint(NuvPixelFormat::BGR8) << true << 1;
+        // Shrunk four times, grey columns are summed in pairs first: still the plain average.
+        const QSize quarter(3200, 2400);
+        QTest::newRow("Mono8 1/4 fine detail") << quarter << uint(NuvPixelFormat::Mono8) << true << 1;
+        QTest::newRow("Mono16 1/4 fine detail") << quarter << uint(NuvPixelFormat::Mono16) << true << 1;
         QTest::newRow("Mono8 2/3") << odd << uint(NuvPixelFormat::Mono8) << false << 1;
         QTest::newRow("Mono16 2/3") << odd << uint(NuvPixelFormat::Mono16) << false << 1;
         QTest::newRow("RGB8 2/3") << odd << uint(NuvPixelFormat::RGB8) << false << 1;
