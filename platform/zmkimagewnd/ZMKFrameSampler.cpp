@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 #include <vector>
 
 // The weighted row sums read every source byte of a decimated frame: where the compiler can, they get
@@ -135,6 +136,8 @@ int shortest(const std::vector<Span>& spans) {
 // Every span has at least K + 2 pixels when K > 0, so the first K middle terms need no loop control.
 template <int C, int K, typename Acc>
 void spanSumsK(const Acc* acc, const std::vector<Span>& xs, int x0, quint64* out) {
+    // 16-bit line sums stay within 32 bits across any footprint the view uses.
+    using Sum = std::conditional_t<sizeof(Acc) == 2, quint32, quint64>;
     const int count = static_cast<int>(xs.size());
     for (int i = 0; i < count; ++i) {
         const Span& sp = xs[size_t(i)];
@@ -147,13 +150,17 @@ void spanSumsK(const Acc* acc, const std::vector<Span>& xs, int x0, quint64* out
             continue;
         }
         for (int c = 0; c < C; ++c) {
-            quint64 mid = 0;
+            Sum mid = 0;
             for (int k = 1; k <= K; ++k)
                 mid += a[k * C + c];
-            for (int k = K + 1; k < n - 1; ++k)
-                mid += a[k * C + c];
+            // Spans differ by at most one column from the shortest: one more is the common case.
+            if (K + 1 < n - 1) {
+                mid += a[(K + 1) * C + c];
+                for (int k = K + 2; k < n - 1; ++k)
+                    mid += a[k * C + c];
+            }
             o[c] = quint64(a[c]) * quint64(sp.first) + quint64(a[(n - 1) * C + c]) * quint64(sp.last) +
-                   mid * kOne;
+                   quint64(mid) * kOne;
         }
     }
 }
