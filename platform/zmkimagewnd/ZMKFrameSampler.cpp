@@ -375,27 +375,25 @@ void areaAverage16(const Source& s, QImage* target, const QRect& r, const ZMKFra
 
 // Bayer mosaic: footprints in whole 2x2 cells (fractions of cells at the edges); each colour
 // averages its own sites. Sums are kept per line parity, two columns per cell.
-void areaAverageBayer(const Source& s, QImage* target, const QRect& r, const Mapping& m,
-                      const ZMKFrameSampler::RowsNeeded& need) {
+template <typename Acc>
+void areaAverageBayer(const Source& s, QImage* target, const QRect& r,
+                      const ZMKFrameSampler::RowsNeeded& need, const std::vector<Span>& xs,
+                      const std::vector<Span>& ys) {
     const int tw = r.width();
     const int th = r.height();
-    const std::vector<Span> xs = spans(r.left(), tw, 2.0 * m.scaleX, m.originX, s.width / 2);
-    const std::vector<Span> ys = spans(r.top(), th, 2.0 * m.scaleY, m.originY, s.height / 2);
     const int x0 = xs.front().begin;  // in cells
     const int n = 2 * (xs.back().end - x0);
     const int shortestSpan = shortest(xs);
-    std::vector<quint32> sums(static_cast<size_t>(2 * n));
+    std::vector<Acc> sums(static_cast<size_t>(2 * n));
     std::vector<quint64> evenLines(static_cast<size_t>(tw) * 2), oddLines(static_cast<size_t>(tw) * 2);
     const std::vector<float> inverse = inverseWeights(xs);
     for (int j = 0; j < th; ++j) {
         const Span cells = ys[size_t(j)];
         if (repeatsAbove(target, ys, j, tw)) continue;
         if (need) need(2 * cells.end);
-        std::fill(sums.begin(), sums.end(), 0u);
-        for (int y = 2 * cells.begin; y < 2 * cells.end; ++y) {
-            zmkAddRow8To32(sums.data() + (y & 1) * n, s.data + y * s.stride + 2 * x0, n,
-                           quint32(cells.weightOf(y / 2)));
-        }
+        std::fill(sums.begin(), sums.end(), Acc(0));
+        for (int y = 2 * cells.begin; y < 2 * cells.end; ++y)
+            addRow(sums.data() + (y & 1) * n, s.data + y * s.stride + 2 * x0, n, cells.weightOf(y / 2), 1);
         // Each cell column holds two interleaved sensor columns: sum them as two channels.
         quint64 q[2][2];
         const float rowInverse = 1.0f / float(cells.weight());
@@ -438,7 +436,16 @@ void ZMKFrameSampler::sample(const Source& source, QImage* target, const QRect& 
         return;
     }
     if (bayer) {
-        areaAverageBayer(source, target, deviceRect, mapping, rowsNeeded);
+        const std::vector<Span> xs =
+            spans(deviceRect.left(), tw, 2.0 * mapping.scaleX, mapping.originX, source.width / 2);
+        const std::vector<Span> ys =
+            spans(deviceRect.top(), th, 2.0 * mapping.scaleY, mapping.originY, source.height / 2);
+        // Each line parity sums its own lines: 16-bit sums hold up to 16 cell lines.
+        if (longest(ys) <= kOne) {
+            areaAverageBayer<quint16>(source, target, deviceRect, rowsNeeded, xs, ys);
+        } else {
+            areaAverageBayer<quint32>(source, target, deviceRect, rowsNeeded, xs, ys);
+        }
         return;
     }
     const bool grey = source.kind == Kind::Grey8 || source.kind == Kind::Grey16;
