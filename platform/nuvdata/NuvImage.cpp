@@ -12,6 +12,10 @@ namespace {
 int cvTypeOf(uint32_t format) {
     switch (format) {
         case NuvPixelFormat::Mono8:
+        case NuvPixelFormat::BayerGR8:
+        case NuvPixelFormat::BayerRG8:
+        case NuvPixelFormat::BayerGB8:
+        case NuvPixelFormat::BayerBG8:
             return CV_8UC1;
         case NuvPixelFormat::Mono16:
         case NuvPixelFormat::Coord3D_C16:

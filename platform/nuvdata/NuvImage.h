@@ -11,10 +11,10 @@
 /**
  * Image container of the data library: a cv::Mat with its PFNC pixel format (see NuvPixelFormat).
  *
- * Copies share pixels (like cv::Mat); clone() makes a deep copy. Mono8 and Mono16 map to one
- * channel of 8 or 16 bits, RGB8 and BGR8 to three 8-bit channels, Coord3D_C16 to 16-bit and
- * Coord3D_C32 to 32-bit signed single-channel matrices; any other format gives an empty image.
- * A NuvImage is not synchronised: any thread may use it, but one object (and the images sharing
+ * Copies share pixels (like cv::Mat); clone() makes a deep copy. Mono8 and the 8-bit Bayer
+ * mosaics map to one channel of 8 bits, Mono16 to one of 16 bits, RGB8 and BGR8 to three 8-bit channels,
+ * Coord3D_C16 to 16-bit and Coord3D_C32 to 32-bit signed single-channel matrices; any other format gives an
+ * empty image. A NuvImage is not synchronised: any thread may use it, but one object (and the images sharing
  * its pixels) only from one thread at a time.
  */
 class NuvImage {

@@ -2,30 +2,96 @@
 
 #include <QPaintDevice>
 #include <QPainter>
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <limits>
+#include <utility>
 #include <vector>
 
-namespace {
-// Grey value -> opaque RGB32, built once.
-const std::array<quint32, 256>& greyTable() {
-    static const std::array<quint32, 256> table = [] {
-        std::array<quint32, 256> t{};
-        for (quint32 v = 0; v < 256; ++v)
-            t[v] = 0xFF000000u | (v << 16) | (v << 8) | v;
-        return t;
-    }();
-    return table;
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
+__attribute__((target_clones("avx2", "default"))) __attribute__((noinline))
+#endif
+// Smallest and largest sample of a 16-bit row; flipping the sign bit lets signed 16-bit lanes do it.
+void zmkRowRange16(const quint16* v, size_t n, int* lo, int* hi) {
+    qint16 l = std::numeric_limits<qint16>::max(), h = std::numeric_limits<qint16>::min();
+    for (size_t i = 0; i < n; ++i) {
+        const auto s = static_cast<qint16>(v[i] ^ 0x8000u);
+        l = std::min(l, s);
+        h = std::max(h, s);
+    }
+    *lo = int(l) + 32768;
+    *hi = int(h) + 32768;
 }
 
-int clampedIndex(double position, int size) {
-    return static_cast<int>(std::clamp(std::floor(position), 0.0, static_cast<double>(size - 1)));
+namespace {
+// Copies one row with stores that bypass the cache: a large frame is written once and read rarely
+// (read-out, saves), so pulling its lines into the cache first would only cost memory traffic.
+void streamRow(uchar* dst, const uchar* src, size_t n) {
+#if defined(__SSE2__) || defined(_M_X64)
+    const size_t head = std::min(n, size_t((16 - (reinterpret_cast<quintptr>(dst) & 15)) & 15));
+    std::memcpy(dst, src, head);
+    size_t i = head;
+    for (; i + 64 <= n; i += 64) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i + 16));
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i + 32));
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i + 48));
+        _mm_stream_si128(reinterpret_cast<__m128i*>(dst + i), a);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(dst + i + 16), b);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(dst + i + 32), c);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(dst + i + 48), d);
+    }
+    std::memcpy(dst + i, src + i, n - i);
+#else
+    std::memcpy(dst, src, n);
+#endif
 }
 
 float luminance(int r, int g, int b) {
     return 0.299f * r + 0.587f * g + 0.114f * b;
+}
+
+// Bayer formats: where the red site sits in every 2x2 cell (GenICam names the pattern by its first row).
+bool bayerRed(uint32_t format, int* redX, int* redY) {
+    switch (format) {
+        case NuvPixelFormat::BayerRG8:
+            *redX = 0, *redY = 0;
+            return true;
+        case NuvPixelFormat::BayerGR8:
+            *redX = 1, *redY = 0;
+            return true;
+        case NuvPixelFormat::BayerGB8:
+            *redX = 0, *redY = 1;
+            return true;
+        case NuvPixelFormat::BayerBG8:
+            *redX = 1, *redY = 1;
+            return true;
+        default:
+            return false;
+    }
+}
+
+ZMKFrameSampler::Kind kindOf(QImage::Format format) {
+    switch (format) {
+        case QImage::Format_Grayscale8:
+            return ZMKFrameSampler::Kind::Grey8;
+        case QImage::Format_Grayscale16:
+            return ZMKFrameSampler::Kind::Grey16;
+        case QImage::Format_RGB888:
+            return ZMKFrameSampler::Kind::Rgb24;
+        case QImage::Format_BGR888:
+            return ZMKFrameSampler::Kind::Bgr24;
+        case QImage::Format_RGB32:
+        case QImage::Format_ARGB32_Premultiplied:
+            return ZMKFrameSampler::Kind::Argb32;
+        default:
+            return ZMKFrameSampler::Kind::None;
+    }
 }
 }  // namespace
 
@@ -39,9 +105,7 @@ void ZMKImageItem::resetSource() {
     m_nuv = NuvImage();
     m_displayMat.release();
     m_displayImage = QImage();
-    m_kind = SourceKind::None;
-    m_data = nullptr;
-    m_stride = 0;
+    m_source = ZMKFrameSampler::Source();
     m_hasAlpha = false;
 }
 
@@ -56,71 +120,121 @@ void ZMKImageItem::frameChanged(int width, int height) {
 }
 
 bool ZMKImageItem::setGreyFromWide(const cv::Mat& wide) {
-    // Wide grey frames are shown stretched over their own range; the read-out still uses `wide`.
+    // 32-bit grey frames are shown stretched over their own range; the read-out still uses `wide`.
     double lo = 0.0, hi = 0.0;
     cv::minMaxLoc(wide, &lo, &hi);
     if (hi > lo) {
         wide.convertTo(m_displayMat, CV_8U, 255.0 / (hi - lo), -lo * 255.0 / (hi - lo));
     } else {
-        const double flat = wide.depth() == CV_16U ? std::floor(lo / 256.0) : std::clamp(lo, 0.0, 255.0);
-        m_displayMat = cv::Mat(wide.size(), CV_8UC1, cv::Scalar(flat));
+        m_displayMat = cv::Mat(wide.size(), CV_8UC1, cv::Scalar(std::clamp(lo, 0.0, 255.0)));
     }
-    m_kind = SourceKind::Grey8;
-    m_data = m_displayMat.data;
-    m_stride = static_cast<qsizetype>(m_displayMat.step);
+    m_source.kind = Kind::Grey8;
+    m_source.data = m_displayMat.data;
+    m_source.stride = static_cast<qsizetype>(m_displayMat.step);
     return true;
+}
+
+void ZMKImageItem::buildWideTable(int lo, int hi) {
+    // Same stretch as a linear conversion of the whole frame, but only the values present are computed.
+    m_wideTable.resize(65536);
+    if (hi <= lo) {
+        std::fill(m_wideTable.begin(), m_wideTable.end(), static_cast<uint8_t>(lo / 256));
+        return;
+    }
+    const double alpha = 255.0 / (hi - lo), beta = -lo * alpha;
+    std::fill(m_wideTable.begin(), m_wideTable.begin() + lo, 0);
+    for (int v = lo; v <= hi; ++v)
+        m_wideTable[size_t(v)] = cv::saturate_cast<uchar>(v * alpha + beta);
+    std::fill(m_wideTable.begin() + hi + 1, m_wideTable.end(), 255);
+}
+
+void ZMKImageItem::copyFrame(const uchar* src, qsizetype srcStride, size_t rowBytes, bool sameSize) {
+    uchar* dst = const_cast<uchar*>(m_source.data);
+    const qsizetype dstStride = m_source.stride;
+    const bool wide = m_source.kind == Kind::Grey16;
+    int copied = 0;
+    int lo = 65535, hi = 0;
+    const auto copyRows = [&](int upTo) {
+        for (; copied < upTo; ++copied) {
+            const uchar* from = src + copied * srcStride;
+            streamRow(dst + copied * dstStride, from, rowBytes);
+            if (!wide) continue;
+            int rowLo = 0, rowHi = 0;
+            zmkRowRange16(reinterpret_cast<const quint16*>(from), rowBytes / 2, &rowLo, &rowHi);
+            lo = std::min(lo, rowLo);
+            hi = std::max(hi, rowHi);
+        }
+        if (copied == m_source.height && wide) buildWideTable(lo, hi);
+    };
+    const ZMKFrameSampler::Mapping last{m_cacheScaleX, m_cacheScaleY, m_cacheOriginX, m_cacheOriginY};
+    const QImage::Format cacheFormat =
+        m_hasAlpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    // Frames of one size stream in at one zoom: the next paint will want the same device area.
+    if (sameSize && !m_cacheRect.isEmpty() && m_cache.format() == cacheFormat &&
+        ZMKFrameSampler::decimates(last)) {
+        // The copy bypasses the cache, so the sampler reads the caller's rows the copy just loaded.
+        ZMKFrameSampler::Source incoming = m_source;
+        incoming.data = src;
+        incoming.stride = srcStride;
+        ZMKFrameSampler::sample(incoming, &m_cache, m_cacheRect, last, copyRows);
+        m_cacheSerial = m_serial + 1;  // the serial frameChanged() is about to give this frame
+    } else {
+        copyRows(m_source.height);
+    }
+#if defined(__SSE2__) || defined(_M_X64)
+    _mm_sfence();  // the streamed rows are visible before anyone reads the frame
+#endif
 }
 
 bool ZMKImageItem::setImage(const QImage& image) {
     if (image.isNull() || image.width() <= 0 || image.height() <= 0) return false;
-    // Deep copy: the caller may hand us a QImage over a buffer it reuses for the next frame.
+    const Kind kind = kindOf(image.format());
+    if (kind != Kind::None) {
+        // Own copy (the caller may reuse its buffer), into the previous frame's buffer when it fits.
+        const bool sameSize = image.size() == QSize(m_width, m_height);
+        QImage own = m_qimage;
+        if (own.size() != image.size() || own.format() != image.format()) own = QImage();
+        resetSource();
+        if (!own.isNull() && !own.isDetached()) own = QImage();
+        if (own.isNull()) own = QImage(image.size(), image.format());
+        if (own.isNull()) {
+            frameChanged(0, 0);
+            return false;
+        }
+        m_qimage = std::move(own);  // a second reference would make bits() copy the old frame
+        m_hasAlpha = image.format() == QImage::Format_ARGB32_Premultiplied;
+        m_source.kind = kind;
+        m_source.data = m_qimage.bits();
+        m_source.stride = m_qimage.bytesPerLine();
+        m_source.width = image.width();
+        m_source.height = image.height();
+        if (kind == Kind::Grey16) {
+            m_wideTable.resize(65536);
+            m_source.wideTable = m_wideTable.data();
+        }
+        const size_t rowBytes = static_cast<size_t>(image.width()) * static_cast<size_t>(image.depth() / 8);
+        copyFrame(image.constBits(), image.bytesPerLine(), rowBytes, sameSize);
+        frameChanged(image.width(), image.height());
+        return true;
+    }
+    // Other formats are rare: convert the whole frame once.
     const QImage copy = image.copy();
     if (copy.isNull()) return false;
     resetSource();
     m_qimage = copy;
-    const uchar* bits = m_qimage.constBits();
-    const qsizetype bpl = m_qimage.bytesPerLine();
-    switch (m_qimage.format()) {
-        case QImage::Format_Grayscale8:
-            m_kind = SourceKind::Grey8;
-            m_data = bits;
-            m_stride = bpl;
-            break;
-        case QImage::Format_Grayscale16:
-            setGreyFromWide(cv::Mat(m_qimage.height(), m_qimage.width(), CV_16UC1, const_cast<uchar*>(bits),
-                                    static_cast<size_t>(bpl)));
-            break;
-        case QImage::Format_RGB888:
-            m_kind = SourceKind::Rgb24;
-            m_data = bits;
-            m_stride = bpl;
-            break;
-        case QImage::Format_BGR888:
-            m_kind = SourceKind::Bgr24;
-            m_data = bits;
-            m_stride = bpl;
-            break;
-        case QImage::Format_RGB32:
-        case QImage::Format_ARGB32_Premultiplied:
-            m_kind = SourceKind::Argb32;
-            m_data = bits;
-            m_stride = bpl;
-            m_hasAlpha = m_qimage.format() == QImage::Format_ARGB32_Premultiplied;
-            break;
-        default:
-            m_hasAlpha = m_qimage.hasAlphaChannel();
-            m_displayImage = m_qimage.convertToFormat(m_hasAlpha ? QImage::Format_ARGB32_Premultiplied
-                                                                 : QImage::Format_RGB32);
-            if (m_displayImage.isNull()) {
-                resetSource();
-                frameChanged(0, 0);
-                return false;
-            }
-            m_kind = SourceKind::Argb32;
-            m_data = m_displayImage.constBits();
-            m_stride = m_displayImage.bytesPerLine();
-            break;
+    m_hasAlpha = m_qimage.hasAlphaChannel();
+    m_displayImage =
+        m_qimage.convertToFormat(m_hasAlpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    if (m_displayImage.isNull()) {
+        resetSource();
+        frameChanged(0, 0);
+        return false;
     }
+    m_source.kind = Kind::Argb32;
+    m_source.data = m_displayImage.constBits();
+    m_source.stride = m_displayImage.bytesPerLine();
+    m_source.width = m_qimage.width();
+    m_source.height = m_qimage.height();
     frameChanged(m_qimage.width(), m_qimage.height());
     return true;
 }
@@ -128,45 +242,71 @@ bool ZMKImageItem::setImage(const QImage& image) {
 bool ZMKImageItem::setImage(const NuvImage& image) {
     if (image.isEmpty()) return false;
     const int type = image.mat().type();
-    SourceKind kind = SourceKind::None;
-    bool wide = false;
-    switch (image.pixelFormat()) {
+    const uint32_t format = image.pixelFormat();
+    Kind kind = Kind::None;
+    int redX = 0, redY = 0;
+    switch (format) {
         case NuvPixelFormat::Mono8:
-            if (type == CV_8UC1) kind = SourceKind::Grey8;
+            if (type == CV_8UC1) kind = Kind::Grey8;
             break;
         case NuvPixelFormat::Mono16:
         case NuvPixelFormat::Coord3D_C16:
-            wide = type == CV_16UC1;
+            if (type == CV_16UC1) kind = Kind::Grey16;
             break;
         case NuvPixelFormat::Coord3D_C32:
-            wide = type == CV_32SC1;
+            if (type == CV_32SC1) {
+                resetSource();
+                m_nuv = image.clone();
+                setGreyFromWide(m_nuv.mat());
+                m_source.width = m_nuv.width();
+                m_source.height = m_nuv.height();
+                frameChanged(m_nuv.width(), m_nuv.height());
+                return true;
+            }
             break;
         case NuvPixelFormat::RGB8:
-            if (type == CV_8UC3) kind = SourceKind::Rgb24;
+            if (type == CV_8UC3) kind = Kind::Rgb24;
             break;
         case NuvPixelFormat::BGR8:
-            if (type == CV_8UC3) kind = SourceKind::Bgr24;
+            if (type == CV_8UC3) kind = Kind::Bgr24;
             break;
         default:
+            // A mosaic needs whole 2x2 cells.
+            if (type == CV_8UC1 && bayerRed(format, &redX, &redY) && image.width() >= 2 &&
+                image.height() >= 2)
+                kind = Kind::Bayer;
             break;
     }
-    if (kind == SourceKind::None && !wide) return false;
-    resetSource();
+    if (kind == Kind::None) return false;
     // Own copy: a NuvImage may wrap a camera buffer that is recycled after this call.
-    m_nuv = image.clone();
-    if (wide) {
-        setGreyFromWide(m_nuv.mat());
-    } else {
-        m_kind = kind;
-        m_data = m_nuv.data();
-        m_stride = static_cast<qsizetype>(m_nuv.step());
+    const bool sameSize = image.width() == m_width && image.height() == m_height;
+    NuvImage own = m_nuv;
+    resetSource();
+    const cv::Mat& held = own.mat();
+    const bool reusable = !own.isEmpty() && own.pixelFormat() == format &&
+                          held.size() == image.mat().size() && held.type() == type && held.u != nullptr &&
+                          held.u->refcount == 1;
+    if (!reusable) own = NuvImage(image.width(), image.height(), format);
+    m_nuv = own;
+    m_source.kind = kind;
+    m_source.data = m_nuv.data();
+    m_source.stride = static_cast<qsizetype>(m_nuv.step());
+    m_source.width = image.width();
+    m_source.height = image.height();
+    m_source.redX = redX;
+    m_source.redY = redY;
+    if (kind == Kind::Grey16) {
+        m_wideTable.resize(65536);
+        m_source.wideTable = m_wideTable.data();
     }
-    frameChanged(m_nuv.width(), m_nuv.height());
+    const size_t rowBytes = static_cast<size_t>(image.width()) * image.mat().elemSize();
+    copyFrame(image.data(), static_cast<qsizetype>(image.step()), rowBytes, sameSize);
+    frameChanged(image.width(), image.height());
     return true;
 }
 
 bool ZMKImageItem::updateRows(const NuvImage& rows, int firstRow) {
-    const bool directSource = m_kind == SourceKind::Grey8 || m_kind == SourceKind::Rgb24;
+    const bool directSource = m_source.kind == Kind::Grey8 || m_source.kind == Kind::Rgb24;
     if (m_nuv.isEmpty() || !directSource || rows.isEmpty() || rows.mat().type() != m_nuv.mat().type() ||
         rows.pixelFormat() != m_nuv.pixelFormat() || rows.width() != m_width || firstRow < 0 ||
         rows.height() > m_height - firstRow)
@@ -181,7 +321,7 @@ size_t ZMKImageItem::heldBytes() const {
     const auto matBytes = [](const cv::Mat& m) { return m.total() * m.elemSize(); };
     return static_cast<size_t>(m_qimage.sizeInBytes() + m_displayImage.sizeInBytes() +
                                m_cache.sizeInBytes()) +
-           matBytes(m_nuv.mat()) + matBytes(m_displayMat);
+           matBytes(m_nuv.mat()) + matBytes(m_displayMat) + m_wideTable.size();
 }
 
 void ZMKImageItem::clear() {
@@ -243,59 +383,8 @@ bool ZMKImageItem::pixelAt(int x, int y, int* v1, int* v2, int* v3, float* value
 
 void ZMKImageItem::sample(QImage* target, const QRect& deviceRect, double scaleX, double scaleY,
                           double originX, double originY) const {
-    const int tw = deviceRect.width();
-    const int th = deviceRect.height();
-    if (isEmpty() || m_data == nullptr || tw <= 0 || th <= 0 || target->width() < tw ||
-        target->height() < th) {
-        return;
-    }
-    const int bpp = m_kind == SourceKind::Grey8 ? 1 : (m_kind == SourceKind::Argb32 ? 4 : 3);
-    // Source byte offset of every target column, computed once per frame area.
-    std::vector<int> columns(static_cast<size_t>(tw));
-    for (int i = 0; i < tw; ++i) {
-        columns[static_cast<size_t>(i)] =
-            clampedIndex((deviceRect.left() + i + 0.5 - originX) / scaleX, m_width) * bpp;
-    }
-    const auto& grey = greyTable();
-    uchar* out = target->bits();
-    const qsizetype outStride = target->bytesPerLine();
-    const int* cols = columns.data();
-    int previousRow = -1;
-    for (int j = 0; j < th; ++j) {
-        auto* d = reinterpret_cast<quint32*>(out + j * outStride);
-        const int row = clampedIndex((deviceRect.top() + j + 0.5 - originY) / scaleY, m_height);
-        if (row == previousRow) {
-            // Magnified rows repeat: copy the line above instead of sampling again.
-            std::memcpy(d, out + (j - 1) * outStride, static_cast<size_t>(tw) * 4);
-            continue;
-        }
-        previousRow = row;
-        const uchar* src = m_data + row * m_stride;
-        switch (m_kind) {
-            case SourceKind::Grey8:
-                for (int i = 0; i < tw; ++i)
-                    d[i] = grey[src[cols[i]]];
-                break;
-            case SourceKind::Rgb24:
-                for (int i = 0; i < tw; ++i) {
-                    const uchar* p = src + cols[i];
-                    d[i] = 0xFF000000u | (quint32(p[0]) << 16) | (quint32(p[1]) << 8) | p[2];
-                }
-                break;
-            case SourceKind::Bgr24:
-                for (int i = 0; i < tw; ++i) {
-                    const uchar* p = src + cols[i];
-                    d[i] = 0xFF000000u | (quint32(p[2]) << 16) | (quint32(p[1]) << 8) | p[0];
-                }
-                break;
-            case SourceKind::Argb32:
-                for (int i = 0; i < tw; ++i)
-                    std::memcpy(d + i, src + cols[i], 4);
-                break;
-            case SourceKind::None:
-                break;
-        }
-    }
+    if (isEmpty()) return;
+    ZMKFrameSampler::sample(m_source, target, deviceRect, {scaleX, scaleY, originX, originY});
 }
 
 QRectF ZMKImageItem::boundingRect() const {

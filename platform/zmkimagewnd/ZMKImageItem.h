@@ -1,12 +1,14 @@
 #pragma once
 // Background item of the 2D view: holds the frame as it was set (for read-back and the pixel
-// read-out) plus an 8-bit or RGB display source, and paints it by nearest sampling straight
-// into device pixels, so QPainter never scales a large grey frame itself.
+// read-out) and paints it straight into device pixels (see ZMKFrameSampler), so QPainter never
+// scales a large frame itself and only what the view shows is converted.
 #include <QGraphicsItem>
 #include <QImage>
 #include <opencv2/core.hpp>
+#include <vector>
 
 #include "NuvImage.h"
+#include "ZMKFrameSampler.h"
 
 class ZMKImageItem : public QGraphicsItem {
 public:
@@ -42,22 +44,26 @@ public:
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
 
 private:
-    enum class SourceKind { None, Grey8, Rgb24, Bgr24, Argb32 };
+    using Kind = ZMKFrameSampler::Kind;
 
     void resetSource();
     bool setGreyFromWide(const cv::Mat& wide);
+    void buildWideTable(int lo, int hi);
+    // Copies a frame of `height` rows of `rowBytes` into the source buffer set up in m_source; when
+    // the last paint decimated a frame of this size, the display cache is refreshed in the same pass.
+    void copyFrame(const uchar* src, qsizetype srcStride, size_t rowBytes, bool sameSize);
     void frameChanged(int width, int height);
 
     // The frame as set: exactly one of the two is non-empty.
     QImage m_qimage;
     NuvImage m_nuv;
-    // Display data when the original cannot be sampled directly (16/32-bit grey, exotic QImage formats).
+    // Display data when the original cannot be sampled directly (32-bit grey, exotic QImage formats).
     cv::Mat m_displayMat;
     QImage m_displayImage;
+    // 16-bit grey value -> display grey, stretched over the frame's own range.
+    std::vector<uint8_t> m_wideTable;
 
-    SourceKind m_kind = SourceKind::None;
-    const uchar* m_data = nullptr;
-    qsizetype m_stride = 0;
+    ZMKFrameSampler::Source m_source;
     bool m_hasAlpha = false;
     int m_width = 0;
     int m_height = 0;

@@ -5,6 +5,7 @@
 #include <QtTest>
 #include <cmath>
 #include <limits>
+#include <opencv2/imgproc.hpp>
 
 #include "DisplayHost.h"
 #include "NuvImage.h"
@@ -23,6 +24,64 @@ NuvImage noiseImage(int w, int h, uint32_t format) {
     NuvImage img(w, h, format);
     cv::randu(img.mat(), cv::Scalar::all(0), cv::Scalar::all(img.mat().depth() == CV_16U ? 65536 : 256));
     return img;
+}
+
+// Smooth colour gradients (R, G, B order), optionally with a one-pixel checker of +-20 on top that
+// any 2x2 average cancels but a nearest sample keeps.
+cv::Mat gradientRgb(int w, int h, bool checker) {
+    cv::Mat m(h, w, CV_8UC3);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const double d = checker ? (((x + y) & 1) ? 20.0 : -20.0) : 0.0;
+            auto& p = m.at<cv::Vec3b>(y, x);
+            p[0] = cv::saturate_cast<uchar>(128 + 80 * std::sin(x / 90.0) + 25 * std::cos(y / 70.0) + d);
+            p[1] = cv::saturate_cast<uchar>(40 + 150.0 * y / h + d);
+            p[2] = cv::saturate_cast<uchar>(200 - 150.0 * x / w + d);
+        }
+    }
+    return m;
+}
+
+// `rgb` as a frame of `format`, and the picture it shows at full resolution before any display
+// stretch (grey frames as one channel).
+NuvImage frameOf(const cv::Mat& rgb, uint32_t format, cv::Mat* looks) {
+    NuvImage img(rgb.cols, rgb.rows, format);
+    cv::Mat red;
+    cv::extractChannel(rgb, red, 0);
+    switch (format) {
+        case NuvPixelFormat::Mono8:
+            red.copyTo(img.mat());
+            break;
+        case NuvPixelFormat::Mono16:
+            red.convertTo(img.mat(), CV_16U, 16.0, 100.0);
+            break;
+        case NuvPixelFormat::RGB8:
+            rgb.copyTo(img.mat());
+            break;
+        case NuvPixelFormat::BGR8:
+            cv::cvtColor(rgb, img.mat(), cv::COLOR_RGB2BGR);
+            break;
+        case NuvPixelFormat::BayerRG8:  // R G / G B cells
+            for (int y = 0; y < rgb.rows; ++y) {
+                for (int x = 0; x < rgb.cols; ++x)
+                    img.mat().at<uchar>(y, x) = rgb.at<cv::Vec3b>(y, x)[(y & 1) + (x & 1)];
+            }
+            break;
+    }
+    *looks = img.channels() == 1 && format != NuvPixelFormat::BayerRG8 ? img.mat() : rgb;
+    return img;
+}
+
+// A scaled picture from frameOf() as 8-bit RGB; 16-bit grey is stretched over the frame's range.
+cv::Mat displayed(const cv::Mat& scaled, const NuvImage& frame) {
+    cv::Mat out = scaled;
+    if (out.depth() == CV_16U) {
+        double lo = 0, hi = 0;
+        cv::minMaxLoc(frame.mat(), &lo, &hi);
+        out.convertTo(out, CV_8U, 255.0 / (hi - lo), -lo * 255.0 / (hi - lo));
+    }
+    if (out.channels() == 1) cv::cvtColor(out, out, cv::COLOR_GRAY2RGB);
+    return out;
 }
 
 NuvROI rect(double x1, double y1, double x2, double y2) {
@@ -285,6 +344,114 @@ private slots:
             const QPoint r = pixelPos(image.width() / 2 + 1, image.height() / 2);
             QCOMPARE(shot.pixel(l), left);
             QCOMPARE(shot.pixel(r), right);
+        }
+    }
+
+    // At fit, a decimated frame looks like the full-resolution picture scaled by area averaging, for
+    // the first frame of a size and for the frames of that size that follow it.
+    void fittedFrameLooksLikeAStraightScale_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<uint>("format");
+        QTest::addColumn<bool>("checker");
+        QTest::addColumn<int>("tolerance");
+        const QSize half(1600, 1200), odd(1200, 900);  // fitted at 1/2 and at 2/3 into 800x600
+        QTest::newRow("Mono8 1/2 fine detail") << half << uint(NuvPixelFormat::Mono8) << true << 1;
+        QTest::newRow("Mono16 1/2 fine detail") << half << uint(NuvPixelFormat::Mono16) << true << 1;
+        QTest::newRow("RGB8 1/2 fine detail") << half << uint(NuvPixelFormat::RGB8) << true << 1;
+        QTest::newRow("BGR8 1/2 fine detail") << half << uint(NuvPixelFormat::BGR8) << true << 1;
+        // Shrunk four times, grey columns are summed in pairs first: still the plain average.
+        const QSize quarter(3200, 2400);
+        QTest::newRow("Mono8 1/4 fine detail") << quarter << uint(NuvPixelFormat::Mono8) << true << 1;
+        QTest::newRow("Mono16 1/4 fine detail") << quarter << uint(NuvPixelFormat::Mono16) << true << 1;
+        QTest::newRow("Mono8 2/3") << odd << uint(NuvPixelFormat::Mono8) << false << 1;
+        QTest::newRow("Mono16 2/3") << odd << uint(NuvPixelFormat::Mono16) << false << 1;
+        QTest::newRow("RGB8 2/3") << odd << uint(NuvPixelFormat::RGB8) << false << 1;
+        // A mosaic's colours come from sites up to a pixel apart.
+        QTest::newRow("BayerRG8 1/2") << half << uint(NuvPixelFormat::BayerRG8) << false << 2;
+        QTest::newRow("BayerRG8 2/3") << odd << uint(NuvPixelFormat::BayerRG8) << false << 2;
+    }
+
+    void fittedFrameLooksLikeAStraightScale() {
+        QFETCH(QSize, size);
+        QFETCH(uint, format);
+        QFETCH(bool, checker);
+        QFETCH(int, tolerance);
+        cv::Mat looks;
+        const cv::Mat rgb = gradientRgb(size.width(), size.height(), checker);
+        const NuvImage frame = frameOf(rgb, format, &looks);
+        cv::Mat unused;
+        const NuvImage other = frameOf(255 - rgb, format, &unused);
+        QCOMPARE(m_wnd->zoomFitWnd(), 0);
+        for (const NuvImage* shown : {&other, &frame}) {
+            QCOMPARE(m_wnd->setBackground(*shown), 0);
+            const QImage shot = rendered();
+            if (shown == &other) continue;  // the second frame of the size is the one checked
+            const QPoint topLeft = at(QPointF(0, 0));
+            const QPoint bottomRight = at(QPointF(size.width(), size.height()));
+            const cv::Size scaled(bottomRight.x() - topLeft.x(), bottomRight.y() - topLeft.y());
+            QVERIFY(scaled.width < size.width() && scaled.width > 0);
+            cv::Mat expected;
+            cv::resize(looks, expected, scaled, 0, 0, cv::INTER_AREA);
+            expected = displayed(expected, frame);
+            int worst = 0;
+            QPoint where;
+            for (int y = 1; y < scaled.height - 1; ++y) {  // the outermost lines may be cut differently
+                for (int x = 1; x < scaled.width - 1; ++x) {
+                    const QRgb c = shot.pixel(topLeft + QPoint(x, y));
+                    const cv::Vec3b e = expected.at<cv::Vec3b>(y, x);
+                    const int d = std::max(
+                        {std::abs(qRed(c) - e[0]), std::abs(qGreen(c) - e[1]), std::abs(qBlue(c) - e[2])});
+                    if (d > worst) worst = d, where = QPoint(x, y);
+                }
+            }
+            if (worst > tolerance) qWarning() << "largest difference" << worst << "at" << where;
+            QVERIFY(worst <= tolerance);
+        }
+    }
+
+    // The read-out reports the frame's own values whatever the zoom shows.
+    void readoutAtAnyZoomIsFullResolution_data() {
+        QTest::addColumn<uint>("format");
+        QTest::addColumn<double>("zoom");
+        for (uint format :
+             {uint(NuvPixelFormat::Mono16), uint(NuvPixelFormat::RGB8), uint(NuvPixelFormat::BayerGB8)}) {
+            const char* name = format == NuvPixelFormat::Mono16
+                                   ? "Mono16"
+                                   : (format == NuvPixelFormat::RGB8 ? "RGB8" : "BayerGB8");
+            for (double zoom : {-1.0, 0.37, 1.0, 2.5}) {
+                QTest::addRow("%s zoom %s", name, zoom < 0 ? "fit" : qPrintable(QString::number(zoom)))
+                    << format << zoom;
+            }
+        }
+    }
+
+    void readoutAtAnyZoomIsFullResolution() {
+        QFETCH(uint, format);
+        QFETCH(double, zoom);
+        const NuvImage frame = noiseImage(1600, 1200, format);
+        QVERIFY(!frame.isEmpty());
+        QCOMPARE(m_wnd->setBackground(frame), 0);
+        QCOMPARE(zoom < 0 ? m_wnd->zoomFitWnd() : m_wnd->zoom(zoom), 0);
+        QSignalSpy spy(m_wnd.get(), &ZMKImageWnd::imgInfo);
+        for (const QPoint& pos : {QPoint(401, 299), QPoint(523, 417), QPoint(298, 188)}) {
+            hover(pos);
+            QTRY_VERIFY(!spy.isEmpty());
+            const QList<QVariant> args = spy.takeLast();
+            spy.clear();
+            const QPointF p = imageAt(pos);
+            const int x = int(std::floor(p.x())), y = int(std::floor(p.y()));
+            QCOMPARE(args.at(0).toDouble(), double(x));
+            QCOMPARE(args.at(1).toDouble(), double(y));
+            QList<int> want;
+            if (frame.channels() == 3) {
+                const cv::Vec3b v = frame.mat().at<cv::Vec3b>(y, x);
+                want = {v[0], v[1], v[2]};
+            } else {
+                const int v = frame.mat().depth() == CV_16U ? frame.mat().at<quint16>(y, x)
+                                                            : frame.mat().at<uchar>(y, x);
+                want = {v, v, v};  // a mosaic reports the sensor's own sample
+            }
+            QCOMPARE((QList<int>{args.at(2).toInt(), args.at(3).toInt(), args.at(4).toInt()}), want);
         }
     }
 

@@ -1,0 +1,478 @@
+#include "ZMKFrameSampler.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <type_traits>
+#include <vector>
+
+// The weighted row sums read every source byte of a decimated frame: where the compiler can, they get
+// an AVX2 variant picked at load time, with the baseline code for every other processor.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
+#define ZMK_ROW_KERNEL __attribute__((target_clones("avx2", "default"))) __attribute__((noinline))
+#else
+#define ZMK_ROW_KERNEL
+#endif
+
+ZMK_ROW_KERNEL void zmkAddRow8To16(quint16* acc, const uchar* p, int n, quint16 weight) {
+    for (int k = 0; k < n; ++k)
+        acc[k] = quint16(acc[k] + p[k] * weight);
+}
+
+ZMK_ROW_KERNEL void zmkAddRow8To32(quint32* acc, const uchar* p, int n, quint32 weight) {
+    for (int k = 0; k < n; ++k)
+        acc[k] += p[k] * weight;
+}
+
+ZMK_ROW_KERNEL void zmkAddRow16To32(quint32* acc, const quint16* p, int n, quint32 weight) {
+    for (int k = 0; k < n; ++k)
+        acc[k] += p[k] * weight;
+}
+
+// Grey frames shrunk four times or more are summed in pairs of columns as they are read: half the
+// columns for the per-pixel work, and a pair still lies well inside most footprints.
+ZMK_ROW_KERNEL void zmkAddPairs8To16(quint16* acc, const uchar* p, int n, quint16 weight) {
+    for (int k = 0; k < n; ++k)
+        acc[k] = quint16(acc[k] + (p[2 * k] + p[2 * k + 1]) * weight);
+}
+
+ZMK_ROW_KERNEL void zmkAddPairs8To32(quint32* acc, const uchar* p, int n, quint32 weight) {
+    for (int k = 0; k < n; ++k)
+        acc[k] += (quint32(p[2 * k]) + p[2 * k + 1]) * weight;
+}
+
+ZMK_ROW_KERNEL void zmkAddPairs16To32(quint32* acc, const quint16* p, int n, quint32 weight) {
+    for (int k = 0; k < n; ++k)
+        acc[k] += (quint32(p[2 * k]) + p[2 * k + 1]) * weight;
+}
+
+namespace {
+using Kind = ZMKFrameSampler::Kind;
+using Source = ZMKFrameSampler::Source;
+using Mapping = ZMKFrameSampler::Mapping;
+
+// Adds n columns (single pixels, or pairs when `group` is 2) of one line times `weight`.
+void addRow(quint16* acc, const uchar* p, int n, int weight, int group) {
+    group == 2 ? zmkAddPairs8To16(acc, p, n, quint16(weight)) : zmkAddRow8To16(acc, p, n, quint16(weight));
+}
+void addRow(quint32* acc, const uchar* p, int n, int weight, int group) {
+    group == 2 ? zmkAddPairs8To32(acc, p, n, quint32(weight)) : zmkAddRow8To32(acc, p, n, quint32(weight));
+}
+
+// Grey value -> opaque RGB32, built once.
+const std::array<quint32, 256>& greyTable() {
+    static const std::array<quint32, 256> table = [] {
+        std::array<quint32, 256> t{};
+        for (quint32 v = 0; v < 256; ++v)
+            t[v] = 0xFF000000u | (v << 16) | (v << 8) | v;
+        return t;
+    }();
+    return table;
+}
+
+quint32 opaque(quint32 r, quint32 g, quint32 b) {
+    return 0xFF000000u | (r << 16) | (g << 8) | b;
+}
+
+int clampedIndex(double position, int size) {
+    return static_cast<int>(std::clamp(std::floor(position), 0.0, static_cast<double>(size - 1)));
+}
+
+// Source pixels under one device pixel: [begin, end), the first and last covered by the fractions
+// first/kOne and last/kOne, the ones between wholly. Sixteenths keep 8-bit sums of up to 16 lines
+// in 16 bits and put a footprint's edge within 1/32 pixel of where it is.
+constexpr int kOne = 16;
+struct Span {
+    int begin;
+    int end;
+    int first;
+    int last;
+    int weight() const { return end - begin == 1 ? kOne : first + last + kOne * (end - begin - 2); }
+    int weightOf(int i) const {
+        if (end - begin == 1) return kOne;
+        if (i == begin) return first;
+        return i == end - 1 ? last : kOne;
+    }
+};
+
+// The spans of `count` device pixels from device `first`, in source units of `size`.
+std::vector<Span> spans(int first, int count, double scale, double origin, int size) {
+    std::vector<Span> out(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const double u0 = std::clamp((first + i - origin) / scale, 0.0, double(size));
+        const double u1 = std::clamp((first + i + 1 - origin) / scale, 0.0, double(size));
+        Span s{};
+        s.begin = std::min(static_cast<int>(std::floor(u0)), size - 1);
+        s.end = std::max(static_cast<int>(std::ceil(u1)), s.begin + 1);
+        s.first = static_cast<int>(std::lround(kOne * (std::min(double(s.begin + 1), u1) - u0)));
+        s.last = static_cast<int>(std::lround(kOne * (u1 - (s.end - 1))));
+        if (s.end - s.begin > 1) {
+            // A sliver that rounds to nothing is left out.
+            if (s.first <= 0) ++s.begin, s.first = kOne;
+            if (s.last <= 0 && s.end - s.begin > 1) --s.end, s.last = kOne;
+        }
+        out[static_cast<size_t>(i)] = s;
+    }
+    return out;
+}
+
+int longest(const std::vector<Span>& spans) {
+    int n = 1;
+    for (const Span& s : spans)
+        n = std::max(n, s.end - s.begin);
+    return n;
+}
+
+int shortest(const std::vector<Span>& spans) {
+    int n = std::numeric_limits<int>::max();
+    for (const Span& s : spans)
+        n = std::min(n, s.end - s.begin);
+    return n;
+}
+
+// Weighted sums of `acc` (element x at acc[(x - x0) * C + channel]) over each span, C channels.
+// Every span has at least K + 2 pixels when K > 0, so the first K middle terms need no loop control.
+template <int C, int K, typename Acc>
+void spanSumsK(const Acc* acc, const std::vector<Span>& xs, int x0, quint64* out) {
+    // 16-bit line sums stay within 32 bits across any footprint the view uses.
+    using Sum = std::conditional_t<sizeof(Acc) == 2, quint32, quint64>;
+    const int count = static_cast<int>(xs.size());
+    for (int i = 0; i < count; ++i) {
+        const Span& sp = xs[size_t(i)];
+        const Acc* a = acc + (sp.begin - x0) * C;
+        const int n = sp.end - sp.begin;
+        quint64* o = out + size_t(i) * C;
+        if (n == 1) {
+            for (int c = 0; c < C; ++c)
+                o[c] = quint64(a[c]) * kOne;
+            continue;
+        }
+        for (int c = 0; c < C; ++c) {
+            Sum mid = 0;
+            for (int k = 1; k <= K; ++k)
+                mid += a[k * C + c];
+            // Spans differ by at most one column from the shortest: one more is the common case.
+            if (K + 1 < n - 1) {
+                mid += a[(K + 1) * C + c];
+                for (int k = K + 2; k < n - 1; ++k)
+                    mid += a[k * C + c];
+            }
+            o[c] = quint64(a[c]) * quint64(sp.first) + quint64(a[(n - 1) * C + c]) * quint64(sp.last) +
+                   quint64(mid) * kOne;
+        }
+    }
+}
+
+template <int C, typename Acc>
+void spanSums(const Acc* acc, const std::vector<Span>& xs, int x0, int shortestSpan, quint64* out) {
+    switch (std::clamp(shortestSpan - 2, 0, 4)) {
+        case 0:
+            return spanSumsK<C, 0>(acc, xs, x0, out);
+        case 1:
+            return spanSumsK<C, 1>(acc, xs, x0, out);
+        case 2:
+            return spanSumsK<C, 2>(acc, xs, x0, out);
+        case 3:
+            return spanSumsK<C, 3>(acc, xs, x0, out);
+        default:
+            return spanSumsK<C, 4>(acc, xs, x0, out);
+    }
+}
+
+// 1 / (weight of each column span): with the row's weight it turns a weighted sum into an average.
+std::vector<float> inverseWeights(const std::vector<Span>& xs) {
+    std::vector<float> out(xs.size());
+    for (size_t i = 0; i < xs.size(); ++i)
+        out[i] = 1.0f / float(xs[i].weight());
+    return out;
+}
+
+quint32 average(quint64 sum, float inverse) {
+    return quint32(float(sum) * inverse + 0.5f);
+}
+
+quint32* targetRow(QImage* target, int j) {
+    return reinterpret_cast<quint32*>(target->bits() + static_cast<qsizetype>(j) * target->bytesPerLine());
+}
+
+// Repeats of the same source lines (a magnified axis) copy the device line above.
+bool repeatsAbove(QImage* target, const std::vector<Span>& ys, int j, int width) {
+    const Span& a = ys[size_t(j)];
+    if (j == 0 || a.begin != ys[size_t(j - 1)].begin || a.end != ys[size_t(j - 1)].end ||
+        a.first != ys[size_t(j - 1)].first || a.last != ys[size_t(j - 1)].last)
+        return false;
+    std::memcpy(targetRow(target, j), targetRow(target, j - 1), static_cast<size_t>(width) * 4);
+    return true;
+}
+
+void sampleNearest(const Source& s, QImage* target, const QRect& r, const Mapping& m) {
+    const int tw = r.width();
+    const int th = r.height();
+    int bpp = 3;
+    if (s.kind == Kind::Grey8 || s.kind == Kind::Bayer) bpp = 1;
+    if (s.kind == Kind::Grey16) bpp = 2;
+    if (s.kind == Kind::Argb32) bpp = 4;
+    const bool bayer = s.kind == Kind::Bayer;
+    // Source byte offset of every target column, computed once per frame area.
+    std::vector<int> columns(static_cast<size_t>(tw));
+    for (int i = 0; i < tw; ++i) {
+        int x = clampedIndex((r.left() + i + 0.5 - m.originX) / m.scaleX, s.width);
+        if (bayer) x = std::min(x & ~1, s.width - 2);
+        columns[static_cast<size_t>(i)] = x * bpp;
+    }
+    const auto& grey = greyTable();
+    const int* cols = columns.data();
+    int previousRow = -1;
+    for (int j = 0; j < th; ++j) {
+        quint32* d = targetRow(target, j);
+        int row = clampedIndex((r.top() + j + 0.5 - m.originY) / m.scaleY, s.height);
+        if (bayer) row = std::min(row & ~1, s.height - 2);
+        if (row == previousRow) {
+            std::memcpy(d, targetRow(target, j - 1), static_cast<size_t>(tw) * 4);
+            continue;
+        }
+        previousRow = row;
+        const uchar* src = s.data + row * s.stride;
+        switch (s.kind) {
+            case Kind::Grey8:
+                for (int i = 0; i < tw; ++i)
+                    d[i] = grey[src[cols[i]]];
+                break;
+            case Kind::Grey16:
+                for (int i = 0; i < tw; ++i) {
+                    quint16 v;
+                    std::memcpy(&v, src + cols[i], 2);
+                    d[i] = grey[s.wideTable[v]];
+                }
+                break;
+            case Kind::Rgb24:
+                for (int i = 0; i < tw; ++i) {
+                    const uchar* p = src + cols[i];
+                    d[i] = opaque(p[0], p[1], p[2]);
+                }
+                break;
+            case Kind::Bgr24:
+                for (int i = 0; i < tw; ++i) {
+                    const uchar* p = src + cols[i];
+                    d[i] = opaque(p[2], p[1], p[0]);
+                }
+                break;
+            case Kind::Argb32:
+                for (int i = 0; i < tw; ++i)
+                    std::memcpy(d + i, src + cols[i], 4);
+                break;
+            case Kind::Bayer:
+                // Every pixel of a 2x2 cell shows the cell's colour.
+                for (int i = 0; i < tw; ++i) {
+                    const uchar* top = src + cols[i];
+                    const uchar* bottom = top + s.stride;
+                    const uchar q[2][2] = {{top[0], top[1]}, {bottom[0], bottom[1]}};
+                    const quint32 g = (quint32(q[s.redY][1 - s.redX]) + q[1 - s.redY][s.redX] + 1) >> 1;
+                    d[i] = opaque(q[s.redY][s.redX], g, q[1 - s.redY][1 - s.redX]);
+                }
+                break;
+            case Kind::None:
+                break;
+        }
+    }
+}
+
+// Weighted sums of the source lines under one device row, from column x0 (in groups of `group`
+// pixels of C channels).
+template <typename Acc>
+void sumLines8(const Source& s, const Span& rows, int x0, int channels, int group, std::vector<Acc>* sums) {
+    std::fill(sums->begin(), sums->end(), Acc(0));
+    const int n = static_cast<int>(sums->size());
+    for (int y = rows.begin; y < rows.end; ++y)
+        addRow(sums->data(), s.data + y * s.stride + x0 * group * channels, n, rows.weightOf(y), group);
+}
+
+// Interleaved 8-bit channels (grey, RGB, BGR, ARGB32): the weighted sum of each footprint's lines is
+// gathered for the visible columns, then each device pixel averages its columns of that sum.
+// Columns come in groups of `group` pixels (xs in those units).
+template <int C, typename Acc>
+void areaAverage8(const Source& s, QImage* target, const QRect& r, const ZMKFrameSampler::RowsNeeded& need,
+                  const std::vector<Span>& xs, const std::vector<Span>& ys, int group) {
+    const int tw = r.width();
+    const int th = r.height();
+    const int x0 = xs.front().begin;
+    const int shortestSpan = shortest(xs);
+    std::vector<Acc> sums(static_cast<size_t>((xs.back().end - x0) * C));
+    std::vector<quint64> pixelSums(static_cast<size_t>(tw) * C);
+    const std::vector<float> inverse = inverseWeights(xs);
+    const auto& grey = greyTable();
+    for (int j = 0; j < th; ++j) {
+        const Span rows = ys[size_t(j)];
+        if (repeatsAbove(target, ys, j, tw)) continue;
+        if (need) need(rows.end);
+        sumLines8(s, rows, x0, C, group, &sums);
+        spanSums<C>(sums.data(), xs, x0, shortestSpan, pixelSums.data());
+        const float rowInverse = 1.0f / float(rows.weight() * group);
+        quint32* d = targetRow(target, j);
+        const quint64* p = pixelSums.data();
+        for (int i = 0; i < tw; ++i, p += C) {
+            const float f = inverse[size_t(i)] * rowInverse;
+            if constexpr (C == 1) {
+                d[i] = grey[average(p[0], f)];
+            } else if constexpr (C == 3) {
+                const quint32 v0 = average(p[0], f), v1 = average(p[1], f), v2 = average(p[2], f);
+                d[i] = s.kind == Kind::Rgb24 ? opaque(v0, v1, v2) : opaque(v2, v1, v0);
+            } else {
+                // B, G, R, A in memory
+                d[i] = average(p[0], f) | (average(p[1], f) << 8) | (average(p[2], f) << 16) |
+                       (average(p[3], f) << 24);
+            }
+        }
+    }
+}
+
+// 16-bit grey: footprint averages in 16 bits first, mapped through the display table once all
+// lines were read (the table may depend on the whole frame).
+void areaAverage16(const Source& s, QImage* target, const QRect& r, const ZMKFrameSampler::RowsNeeded& need,
+                   const std::vector<Span>& xs, const std::vector<Span>& ys, int group) {
+    const int tw = r.width();
+    const int th = r.height();
+    const int x0 = xs.front().begin;
+    const int n = xs.back().end - x0;
+    const int shortestSpan = shortest(xs);
+    std::vector<quint32> sums(static_cast<size_t>(n));
+    std::vector<quint64> pixelSums(static_cast<size_t>(tw));
+    std::vector<quint16> averages(static_cast<size_t>(tw) * static_cast<size_t>(th));
+    const std::vector<float> inverse = inverseWeights(xs);
+    for (int j = 0; j < th; ++j) {
+        const Span rows = ys[size_t(j)];
+        quint16* out = averages.data() + size_t(j) * size_t(tw);
+        if (j > 0 && rows.begin == ys[size_t(j - 1)].begin && rows.end == ys[size_t(j - 1)].end &&
+            rows.first == ys[size_t(j - 1)].first && rows.last == ys[size_t(j - 1)].last) {
+            std::memcpy(out, out - tw, size_t(tw) * sizeof(quint16));
+            continue;
+        }
+        if (need) need(rows.end);
+        std::fill(sums.begin(), sums.end(), 0u);
+        for (int y = rows.begin; y < rows.end; ++y) {
+            const auto* line = reinterpret_cast<const quint16*>(s.data + y * s.stride) + x0 * group;
+            const auto weight = quint32(rows.weightOf(y));
+            group == 2 ? zmkAddPairs16To32(sums.data(), line, n, weight)
+                       : zmkAddRow16To32(sums.data(), line, n, weight);
+        }
+        spanSums<1>(sums.data(), xs, x0, shortestSpan, pixelSums.data());
+        const float rowInverse = 1.0f / float(rows.weight() * group);
+        for (int i = 0; i < tw; ++i)
+            out[i] = quint16(
+                std::min<quint32>(average(pixelSums[size_t(i)], inverse[size_t(i)] * rowInverse), 65535));
+    }
+    if (need) need(s.height);
+    const auto& grey = greyTable();
+    for (int j = 0; j < th; ++j) {
+        quint32* d = targetRow(target, j);
+        const quint16* a = averages.data() + size_t(j) * size_t(tw);
+        for (int i = 0; i < tw; ++i)
+            d[i] = grey[s.wideTable[a[i]]];
+    }
+}
+
+// Bayer mosaic: footprints in whole 2x2 cells (fractions of cells at the edges); each colour
+// averages its own sites. Sums are kept per line parity, two columns per cell.
+template <typename Acc>
+void areaAverageBayer(const Source& s, QImage* target, const QRect& r,
+                      const ZMKFrameSampler::RowsNeeded& need, const std::vector<Span>& xs,
+                      const std::vector<Span>& ys) {
+    const int tw = r.width();
+    const int th = r.height();
+    const int x0 = xs.front().begin;  // in cells
+    const int n = 2 * (xs.back().end - x0);
+    const int shortestSpan = shortest(xs);
+    std::vector<Acc> sums(static_cast<size_t>(2 * n));
+    std::vector<quint64> evenLines(static_cast<size_t>(tw) * 2), oddLines(static_cast<size_t>(tw) * 2);
+    const std::vector<float> inverse = inverseWeights(xs);
+    for (int j = 0; j < th; ++j) {
+        const Span cells = ys[size_t(j)];
+        if (repeatsAbove(target, ys, j, tw)) continue;
+        if (need) need(2 * cells.end);
+        std::fill(sums.begin(), sums.end(), Acc(0));
+        for (int y = 2 * cells.begin; y < 2 * cells.end; ++y)
+            addRow(sums.data() + (y & 1) * n, s.data + y * s.stride + 2 * x0, n, cells.weightOf(y / 2), 1);
+        // Each cell column holds two interleaved sensor columns: sum them as two channels.
+        quint64 q[2][2];
+        const float rowInverse = 1.0f / float(cells.weight());
+        spanSums<2>(sums.data(), xs, x0, shortestSpan, evenLines.data());
+        spanSums<2>(sums.data() + n, xs, x0, shortestSpan, oddLines.data());
+        quint32* d = targetRow(target, j);
+        for (int i = 0; i < tw; ++i) {
+            q[0][0] = evenLines[size_t(2 * i)];
+            q[0][1] = evenLines[size_t(2 * i + 1)];
+            q[1][0] = oddLines[size_t(2 * i)];
+            q[1][1] = oddLines[size_t(2 * i + 1)];
+            const float f = inverse[size_t(i)] * rowInverse;
+            const quint32 red = average(q[s.redY][s.redX], f);
+            const quint32 blue = average(q[1 - s.redY][1 - s.redX], f);
+            const quint32 green = average(q[s.redY][1 - s.redX] + q[1 - s.redY][s.redX], f * 0.5f);
+            d[i] = opaque(red, green, blue);
+        }
+    }
+    if (need) need(s.height);
+}
+}  // namespace
+
+void ZMKFrameSampler::sample(const Source& source, QImage* target, const QRect& deviceRect,
+                             const Mapping& mapping, const RowsNeeded& rowsNeeded) {
+    const int tw = deviceRect.width();
+    const int th = deviceRect.height();
+    const bool bayer = source.kind == Kind::Bayer;
+    const bool valid = source.kind != Kind::None && source.data != nullptr && source.width > 0 &&
+                       source.height > 0 && (!bayer || (source.width >= 2 && source.height >= 2)) &&
+                       (source.kind != Kind::Grey16 || source.wideTable != nullptr) && target != nullptr &&
+                       tw > 0 && th > 0 && target->width() >= tw && target->height() >= th &&
+                       mapping.scaleX > 0.0 && mapping.scaleY > 0.0;
+    // Footprints of thousands of lines would overflow the sums; no zoom of the view gets near that.
+    constexpr double kSmallestScale = 1.0 / 1024.0;
+    const bool average =
+        decimates(mapping) && mapping.scaleX >= kSmallestScale && mapping.scaleY >= kSmallestScale;
+    if (!valid || !average) {
+        if (rowsNeeded) rowsNeeded(source.height);
+        if (valid) sampleNearest(source, target, deviceRect, mapping);
+        return;
+    }
+    if (bayer) {
+        const std::vector<Span> xs =
+            spans(deviceRect.left(), tw, 2.0 * mapping.scaleX, mapping.originX, source.width / 2);
+        const std::vector<Span> ys =
+            spans(deviceRect.top(), th, 2.0 * mapping.scaleY, mapping.originY, source.height / 2);
+        // Each line parity sums its own lines: 16-bit sums hold up to 16 cell lines.
+        if (longest(ys) <= kOne) {
+            areaAverageBayer<quint16>(source, target, deviceRect, rowsNeeded, xs, ys);
+        } else {
+            areaAverageBayer<quint32>(source, target, deviceRect, rowsNeeded, xs, ys);
+        }
+        return;
+    }
+    const bool grey = source.kind == Kind::Grey8 || source.kind == Kind::Grey16;
+    const int group = grey && mapping.scaleX <= 0.25 && source.width >= 4 ? 2 : 1;
+    const std::vector<Span> xs =
+        spans(deviceRect.left(), tw, mapping.scaleX * group, mapping.originX, source.width / group);
+    const std::vector<Span> ys = spans(deviceRect.top(), th, mapping.scaleY, mapping.originY, source.height);
+    if (source.kind == Kind::Grey16) {
+        areaAverage16(source, target, deviceRect, rowsNeeded, xs, ys, group);
+        return;
+    }
+    // 16-bit sums hold up to 16 weighted pixels of 8-bit samples and halve the memory traffic of the sums.
+    const bool narrow = longest(ys) * group <= kOne;
+    switch (source.kind) {
+        case Kind::Grey8:
+            narrow ? areaAverage8<1, quint16>(source, target, deviceRect, rowsNeeded, xs, ys, group)
+                   : areaAverage8<1, quint32>(source, target, deviceRect, rowsNeeded, xs, ys, group);
+            break;
+        case Kind::Rgb24:
+        case Kind::Bgr24:
+            narrow ? areaAverage8<3, quint16>(source, target, deviceRect, rowsNeeded, xs, ys, 1)
+                   : areaAverage8<3, quint32>(source, target, deviceRect, rowsNeeded, xs, ys, 1);
+            break;
+        default:
+            narrow ? areaAverage8<4, quint16>(source, target, deviceRect, rowsNeeded, xs, ys, 1)
+                   : areaAverage8<4, quint32>(source, target, deviceRect, rowsNeeded, xs, ys, 1);
+            break;
+    }
+    if (rowsNeeded) rowsNeeded(source.height);
+}

@@ -1,0 +1,44 @@
+#pragma once
+// Turns a full-resolution frame into device pixels of the 2D view in one pass: nearest sampling at
+// zoom 1 and above, an area average of each device pixel's footprint below, so a large frame shown
+// fitted is never converted at full resolution first.
+#include <QImage>
+#include <QRect>
+#include <cstdint>
+#include <functional>
+
+class ZMKFrameSampler {
+public:
+    enum class Kind { None, Grey8, Grey16, Rgb24, Bgr24, Argb32, Bayer };
+
+    struct Source {
+        Kind kind = Kind::None;
+        const uchar* data = nullptr;
+        qsizetype stride = 0;
+        int width = 0;
+        int height = 0;
+        // Grey16: 16-bit value -> display grey, 65536 entries.
+        const uint8_t* wideTable = nullptr;
+        // Bayer: position of the red site in every 2x2 cell.
+        int redX = 0;
+        int redY = 0;
+    };
+
+    // Image x maps to device x * scaleX + originX (and likewise for y).
+    struct Mapping {
+        double scaleX = 1.0;
+        double scaleY = 1.0;
+        double originX = 0.0;
+        double originY = 0.0;
+    };
+
+    // Called with n before the sampler reads source rows below n; lets the caller copy rows into
+    // the source just ahead of the sampler while they are still in cache. n reaches the height last.
+    using RowsNeeded = std::function<void(int)>;
+
+    static bool decimates(const Mapping& m) { return m.scaleX < 1.0 || m.scaleY < 1.0; }
+
+    // Fills the deviceRect-sized top-left area of `target` (RGB32 or premultiplied ARGB32).
+    static void sample(const Source& source, QImage* target, const QRect& deviceRect, const Mapping& mapping,
+                       const RowsNeeded& rowsNeeded = {});
+};
