@@ -79,10 +79,6 @@ NuvImage NuvImage::clone() const {
     return c;
 }
 
-bool NuvImage::SaveImage(const char* utf8Path, int quality) const {
-    return SaveImage(utf8Path, quality, nullptr);
-}
-
 bool NuvImage::SaveImage(const char* utf8Path, int quality, std::string* savedPath) const {
     if (m_mat.empty() || utf8Path == nullptr || *utf8Path == '\0') return false;
     const std::string path(utf8Path);

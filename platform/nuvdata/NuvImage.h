@@ -69,8 +69,7 @@ public:
      * is never replaced: the image takes the next free name (see NuvFileWriter), which
      * @p savedPath receives when given.
      */
-    bool SaveImage(const char* utf8Path, int quality) const;
-    bool SaveImage(const char* utf8Path, int quality, std::string* savedPath) const;
+    bool SaveImage(const char* utf8Path, int quality, std::string* savedPath = nullptr) const;
 
 private:
     cv::Mat m_mat;
