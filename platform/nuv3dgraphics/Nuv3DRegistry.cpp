@@ -93,9 +93,9 @@ void Nuv3DRegistry::requestRepaint(int64_t handle) {
     if (it == m_entries.end() || !it->second.window || !it->second.buffer->requestRepaint()) {
         return;
     }
-    Nuv3DWindow* window = it->second.window;
-    QMetaObject::invokeMethod(
-        window, [window] { window->onDataChanged(); }, Qt::QueuedConnection);
+    // Queued by name: no functor built on this thread is read on the GUI thread, so the hand-over
+    // is Qt's own event queue alone.
+    QMetaObject::invokeMethod(it->second.window, "onDataChanged", Qt::QueuedConnection);
 }
 
 Nuv3DWindow* Nuv3DRegistry::window(int64_t handle) const {

@@ -44,7 +44,7 @@ public:
     void fit();
     void setOrthographic(bool orthographic);
     // Cleared lines or new points: repaint and refresh the status line.
-    void onDataChanged();
+    Q_INVOKABLE void onDataChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;

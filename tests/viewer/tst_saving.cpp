@@ -62,6 +62,19 @@ struct FinishLog : QList<QVariantList> {
     QObject m_receiver;  // on the test's thread; its end disconnects
 };
 
+// The progress reports of a save worker: those sent on the test's thread (frames offered) are recorded
+// at once, those of the worker's thread queued, as FinishLog does.
+struct InfoLog : QList<QVariantList> {
+    explicit InfoLog(SaveImageTool* tool) {
+        QObject::connect(
+            tool, &SaveImageTool::saveInfoUpdate, &m_receiver,
+            [this](uint total, uchar usageRate, int dealCount, int discardCount) {
+                append(QVariantList{total, QVariant::fromValue(usageRate), dealCount, discardCount});
+            });
+    }
+    QObject m_receiver;  // on the test's thread; its end disconnects
+};
+
 QByteArray readAll(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -356,7 +369,7 @@ private slots:
             if (how == "chosen") Control::setParameterInfo(PARAMETER_AUTO_NAME, "0");
             if (how == "runs") Control::setParameterInfo(PARAMETER_FRAME_LIMIT, "2");
             SaveImageTool tool;
-            QSignalSpy finished(&tool, &SaveImageTool::saveFinish);
+            FinishLog finished(&tool);
             for (int save = 0; save < 2; ++save) {
                 const int mode = how == "runs" ? SaveImageTool::MultiFrameSave : SaveImageTool::SingleSave;
                 configureRun(tool, how == "chosen" ? dir + "/scan.bmp" : dir, kind, mode);
@@ -494,7 +507,7 @@ private slots:
         Control::setParameterInfo(PARAMETER_QUEUE_CAPACITY, "10");
         if (byteLimit > 0) tool.setQueueByteLimit(byteLimit);
         configureRun(tool, m_dir->path());
-        QSignalSpy info(&tool, &SaveImageTool::saveInfoUpdate);
+        InfoLog info(&tool);
         FinishLog finished(&tool);
         tool.start();
         tool.stop();  // ended before any frame: the worker reports it and goes idle
@@ -933,7 +946,7 @@ private slots:
         const QString chosen = m_dir->path() + "/chosen";
         QVERIFY(QDir().mkdir(chosen));
         TestSupport::modals().pushSaveFileName(chosen + "/scan.bmp");
-        QSignalSpy finished(&m_pane->saveCommands()->worker(), &SaveImageTool::saveFinish);
+        FinishLog finished(&m_pane->saveCommands()->worker());
         m_pane->view2D()->btnSingleSave->click();
         QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 1, 5000);
         const QString expected = automatic ? m_dir->path() + "/cam_0.bmp" : chosen + "/scan.bmp";
@@ -1004,7 +1017,7 @@ private slots:
         bind(Control::CameraKind::LaserProfiler, "LP");
         SetCameraInfo(m_key, CAM_INFO_RANGE_BITS, bits.toStdString());
         Image3DWnd* v = m_pane->view3D();
-        QSignalSpy finished(&m_pane->saveCommands()->worker(), &SaveImageTool::saveFinish);
+        FinishLog finished(&m_pane->saveCommands()->worker());
         v->btnContourMode->click();
         startGrab();
         QTRY_VERIFY_WITH_TIMEOUT(!v->lastProfile().isEmpty(), 10000);
@@ -1040,9 +1053,11 @@ private slots:
         QCOMPARE(SetCameraNodeValue(m_key, "BatchNumber", "50"), 0);
         Image3DWnd* v = m_pane->view3D();
         v->btn3DMode->click();
+        // Exactly one scan: a camera still running would replace it before the last format is saved.
+        SetCameraInfo(m_key, CAM_INFO_SINGLE_GRAB, "1");
         startGrab();
         QTRY_VERIFY_WITH_TIMEOUT(m_pane->rangeStreamer()->lastRowAppended() == 99, 20000);
-        v->btn3DStopGrab->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!Control::isGrabbing(m_key), 20000);
         NuvRangeImage range;
         QVERIFY(m_pane->rangeStreamer()->copyRangeImage(&range));
         QCOMPARE(range.bytesPerPoint(), 4);
@@ -1060,7 +1075,7 @@ private slots:
             }
         }
         QVERIFY(valid > range.width() * range.height() / 2);
-        QSignalSpy finished(&m_pane->saveCommands()->worker(), &SaveImageTool::saveFinish);
+        FinishLog finished(&m_pane->saveCommands()->worker());
         const QStringList suffixes{".tif", ".srt", ".pcd", ".ply", "_3DHeight.csv",
                                    ".bin", ".obj", ".ecd", ".jxr"};
         for (int format = 0; format < suffixes.size(); ++format) {
@@ -1144,7 +1159,7 @@ private slots:
         Image3DWnd* v = m_pane->view3D();
         v->btn3DMode->click();
         PaneSaveCommands* save = m_pane->saveCommands();
-        QSignalSpy info(&save->worker(), &SaveImageTool::saveInfoUpdate);
+        InfoLog info(&save->worker());
         v->btnMultiSave->click();
         startGrab();
         QTRY_VERIFY_WITH_TIMEOUT(!save->isMultiSaving(), 30000);
@@ -1342,7 +1357,7 @@ int noMemoryChild(const QString& dir) {
     const NuvRangeImage scan(1000, 50000, 2);                     // 100 MB; its point cloud takes 600 MB
     const NuvImage scanGrey(1000, 50000, NuvPixelFormat::Mono8);  // its CSV takes 200 MB
     SaveImageTool tool;
-    QSignalSpy finished(&tool, &SaveImageTool::saveFinish);
+    FinishLog finished(&tool);
     configureRun(tool, dir, SaveImageTool::RangeType);
     tool.start();
     const qint64 limit = addressSpaceInUse() + (qint64(160) << 20);
