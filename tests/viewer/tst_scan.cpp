@@ -217,6 +217,8 @@ private slots:
         view->btn2DRangeImageShow->click();
         QCOMPARE(view->stackedWidget->currentIndex(), 3);
         const size_t idleBytes = heldBytes(view);
+        // One scan: a free-running camera's next scan would take the pages over once this one ends.
+        if (!stopMidScan) ZavizoZoz3::SetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_SINGLE_GRAB, "1");
         startGrab();
         QTRY_VERIFY_WITH_TIMEOUT(Control::isGrabbing(m_key), 5000);
         const auto streamer = m_pane->rangeStreamer();
