@@ -163,14 +163,10 @@ private slots:
         const int w = 320, h = 100, lineRow = 40;
         std::vector<uint8_t> pixels(static_cast<size_t>(w) * h, 5);
         std::fill_n(pixels.begin() + lineRow * w, w, 250);
-        std::vector<uint8_t> payload;
-        QVERIFY(m_writer.writeSensorPicture(payload, 1, 1, pixels.data(), w, h, w, 0));
-        QSignalSpy spy(manager()->dispatcher(), &ImageUpdateManager::qimageProfileUpdate);
-        post(0, 1, payload, w, h);
-        drain();
-        QCOMPARE(spy.count(), 1);
-        const auto image = spy.at(0).at(1).value<QSharedPointer<QImage>>();
-        const QVector<qreal> profile = spy.at(0).at(2).value<QVector<qreal>>();
+        const QList<QVariant> sent = showPicture(pixels, w, h);
+        QVERIFY(!sent.isEmpty());
+        const auto image = sent.at(1).value<QSharedPointer<QImage>>();
+        const QVector<qreal> profile = sent.at(2).value<QVector<qreal>>();
         QCOMPARE(image->format(), QImage::Format_RGB888);
         QCOMPARE(profile.size(), w);
         const int rowsAbove = image->height() - h;  // the window sits at the bottom (row offset 0)
@@ -193,13 +189,9 @@ private slots:
         for (const QSize window : {QSize(4000, 1500), QSize(320, 100)}) {
             const int w = window.width(), h = window.height();
             const std::vector<uint8_t> pixels(static_cast<size_t>(w) * h, 7);
-            std::vector<uint8_t> payload;
-            QVERIFY(m_writer.writeSensorPicture(payload, 1, 1, pixels.data(), w, h, w, 0));
-            QSignalSpy spy(manager()->dispatcher(), &ImageUpdateManager::qimageProfileUpdate);
-            post(0, 1, payload, w, h);
-            drain();
-            QCOMPARE(spy.count(), 1);
-            const QSize shown = spy.at(0).at(1).value<QSharedPointer<QImage>>()->size();
+            const QList<QVariant> sent = showPicture(pixels, w, h);
+            QVERIFY(!sent.isEmpty());
+            const QSize shown = sent.at(1).value<QSharedPointer<QImage>>()->size();
             QCOMPARE(shown, window.expandedTo(QSize(3200, 1024)));
             QCOMPARE(tool->composedBufferBytes(), std::max(sensorBytes, size_t(w) * h * 3));
         }
@@ -591,6 +583,17 @@ private slots:
     }
 
 private:
+    // Sends one w x h sensor picture through the business layer; the arguments of the one picture the
+    // pane was handed, or none when it was not exactly one.
+    QList<QVariant> showPicture(const std::vector<uint8_t>& pixels, int w, int h) {
+        std::vector<uint8_t> payload;
+        if (!m_writer.writeSensorPicture(payload, 1, 1, pixels.data(), w, h, w, 0)) return {};
+        QSignalSpy spy(manager()->dispatcher(), &ImageUpdateManager::qimageProfileUpdate);
+        post(0, 1, payload, w, h);
+        drain();
+        return spy.count() == 1 ? spy.at(0) : QList<QVariant>();
+    }
+
     void post(uint32_t kind, uint32_t extra, const std::vector<uint8_t>& bytes, int w = 0, int h = 0) {
         Control::postImage(m_key, kind, extra, w, h, NuvPixelFormat::Mono8, bytes);
     }
