@@ -35,6 +35,7 @@ namespace {
 // What the process holds at one point of the run, read from /proc/self and the allocator.
 struct Figures {
     double rssMiB = 0;
+    double rssAnonMiB = 0;   // the part of RSS that is anonymous memory (heap, stacks, private maps)
     double heapMiB = 0;      // bytes handed out by malloc and not freed, over all arenas
     double heapFreeMiB = 0;  // freed bytes the allocator keeps in its arenas
     int threads = 0;
@@ -55,6 +56,7 @@ Figures takeFigures() {
         const QStringList parts = line.simplified().split(QLatin1Char(' '));
         if (parts.size() < 2) continue;
         if (parts[0] == QLatin1String("VmRSS:")) f.rssMiB = parts[1].toDouble() / 1024.0;
+        if (parts[0] == QLatin1String("RssAnon:")) f.rssAnonMiB = parts[1].toDouble() / 1024.0;
     }
     const struct mallinfo2 heap = mallinfo2();
     f.heapMiB = static_cast<double>(heap.uordblks + heap.hblkhd) / (1024.0 * 1024.0);
@@ -143,8 +145,13 @@ public:
         return unbind();
     }
 
-    // Lets everything queued reach its receiver and deferred deletions run.
-    bool quiesce() { return settle(); }
+    // Lets everything queued reach its receiver and deferred deletions run, then idles for a second
+    // as a host's event loop would between user actions (the viewer's deferred clean-up runs there).
+    bool quiesce() {
+        if (!settle()) return false;
+        pump(1000);
+        return true;
+    }
 
 private:
     bool bind() {
@@ -258,8 +265,11 @@ private:
 
 void progress(const char* what, int done, int total, const QElapsedTimer& clock) {
     const Figures f = takeFigures();
-    std::fprintf(stderr, "%s %d/%d at %.0f s: RSS %.1f MiB, heap %.1f MiB in use, %.1f MiB free in arenas\n",
-                 what, done, total, clock.elapsed() / 1000.0, f.rssMiB, f.heapMiB, f.heapFreeMiB);
+    std::fprintf(stderr,
+                 "%s %d/%d at %.0f s: RSS %.1f MiB (%.1f anonymous), heap %.1f MiB in use, %.1f MiB free in "
+                 "arenas\n",
+                 what, done, total, clock.elapsed() / 1000.0, f.rssMiB, f.rssAnonMiB, f.heapMiB,
+                 f.heapFreeMiB);
 }
 
 void printRow(const char* point, const Figures& f) {

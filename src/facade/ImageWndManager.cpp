@@ -17,6 +17,7 @@
 #include "DeviceListUpdate.h"
 #include "FinishFlag.h"
 #include "FocusUpdate.h"
+#include "FreedMemoryTrimmer.h"
 #include "ImageModeUpdate.h"
 #include "ImageUpdateManager.h"
 #include "ImportUpdate.h"
@@ -48,6 +49,7 @@ ImageWndManager::ImageWndManager(NuvViewerImageWnd* facade, QWidget* parent)
     m_focusUpdate = new FocusUpdate();
     m_layoutUpdate = new LayoutUpdate();
     m_imageUpdate = new ImageUpdateManager();
+    m_memoryTrimmer = new FreedMemoryTrimmer(this);
     m_cameraIdUpdate = new CameraIdUpdate();
     m_languageUpdate = new LanguageUpdate();
     m_roiUpdate = new ROIUpdate(this);
@@ -493,6 +495,7 @@ void ImageWndManager::releaseCamera(const QString& key, ImageWnd* pane) {
         m_cameras.remove(key);
     }
     m_occupied.removeAll(pane->wndId());
+    m_memoryTrimmer->schedule();
 }
 
 void ImageWndManager::onFocusUpdate(ZavizoZoz3::FOCUS_TYPE type, QString id) {

@@ -21,6 +21,7 @@
 #include "ZavizoZoz3.h"
 
 class QGridLayout;
+class FreedMemoryTrimmer;
 class DeviceListUpdate;
 class FocusUpdate;
 class LayoutUpdate;
@@ -135,6 +136,7 @@ private:
     FocusUpdate* m_focusUpdate = nullptr;
     LayoutUpdate* m_layoutUpdate = nullptr;
     ImageUpdateManager* m_imageUpdate = nullptr;
+    FreedMemoryTrimmer* m_memoryTrimmer = nullptr;
     CameraIdUpdate* m_cameraIdUpdate = nullptr;
     LanguageUpdate* m_languageUpdate = nullptr;
     ROIUpdate* m_roiUpdate = nullptr;
