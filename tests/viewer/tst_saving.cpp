@@ -326,6 +326,37 @@ private slots:
         QCOMPARE(readAll(dir + "/cam_0_height.csv").size(), 100000);
     }
 
+    // With the X column setting a heights CSV can be read without knowing the point spacing:
+    // x,z pairs in millimetres under a header, an empty z where the laser found no point.
+    void profileCsvXColumn_data() {
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("off: one line") << "0" << QByteArray("1,nan,2.5\n");
+        QTest::newRow("on: x,z lines") << "1" << QByteArray("x (mm),z (mm)\n0,1\n0.025,\n0.05,2.5\n");
+    }
+
+    void profileCsvXColumn() {
+        QFETCH(QString, setting);
+        QFETCH(QByteArray, expected);
+        Control::setParameterInfo(PARAMETER_PROFILE_CSV_X_COLUMN, setting.toStdString());
+        auto info = std::make_shared<ProfileFrameInfo>();
+        ProfileFrameInfo::Values values;
+        values.xInterval = 0.025;
+        info->setValues(values);
+        SaveSettings settings = SaveSettings::read();
+        settings.autoName = false;  // a single save to the chosen name
+        ImageFileWriter writer;
+        writer.setRun(settings, SaveImageTool::SingleSave, m_dir->path() + "/scan.csv", info);
+        ImageFileWriter::Frame frame;
+        frame.heights = {1, qQNaN(), 2.5};
+        frame.brightness = {3, 0, 5};
+        QStringList files;
+        QVERIFY(writer.writeFrame(frame, 0, &files));
+        QCOMPARE(files.value(0), m_dir->path() + "/scan_height.csv");
+        QCOMPARE(readAll(files[0]), expected);
+        QCOMPARE(readAll(files[1]), QByteArray("3,0,5\n"));
+    }
+
     void savesNeverReplace_data() {
         QTest::addColumn<QString>(
             "how");  // two single saves, two runs of two frames, three frames at one time
