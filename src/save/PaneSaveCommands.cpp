@@ -261,28 +261,6 @@ QString PaneSaveCommands::runFolder(bool autoName, int dirItem, bool recording) 
 
 // ---- commands ------------------------------------------------------------------------------
 
-NuvImage PaneSaveCommands::sensorRows(const QImage& picture, int width, int height) {
-    const QImage rgb =
-        picture.format() == QImage::Format_RGB888 ? picture : picture.convertToFormat(QImage::Format_RGB888);
-    // The camera's sensor size only bounds what is taken: the picture bounds the allocation.
-    const int w = std::min(width, rgb.width());
-    const int h = std::min(height, rgb.height());
-    if (w <= 0 || h <= 0) return NuvImage();
-    std::vector<uint8_t> grey(static_cast<size_t>(w) * static_cast<size_t>(h));
-    int rows = 0;
-    for (int y = 0; y < rgb.height() && rows < h; ++y) {
-        const uchar* line = rgb.constScanLine(y);
-        // Rows outside the sensor window are coloured; sensor rows are grey.
-        if (line[0] != line[1]) continue;
-        uint8_t* out = grey.data() + static_cast<size_t>(rows) * static_cast<size_t>(w);
-        for (int x = 0; x < w; ++x)
-            out[x] = line[3 * x];
-        ++rows;
-    }
-    if (rows == 0) return NuvImage();
-    return NuvImage(w, rows, NuvPixelFormat::Mono8, grey.data(), static_cast<size_t>(w), true);
-}
-
 void PaneSaveCommands::singleSave() {
     if (m_worker.isSaving()) return;  // one run at a time
     const QString key = m_pane->cameraName();
@@ -328,8 +306,8 @@ void PaneSaveCommands::singleSave() {
     } else if (v->btn2DMode->isChecked()) {
         QImage picture;
         if (v->hasPicture()) v->getBackground(&picture);
-        const NuvImage grey =
-            sensorRows(picture, nodeInt(key, "WidthMax", 2048), nodeInt(key, "HeightMax", 1024));
+        const NuvImage grey = SaveImageTool::sensorPicture(picture, nodeInt(key, "WidthMax", 2048),
+                                                           nodeInt(key, "HeightMax", 1024));
         if (!grey.isEmpty()) {
             m_worker.addImage(grey);
             m_worker.setSaveType(SaveImageTool::ImageType);

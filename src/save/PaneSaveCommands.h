@@ -47,10 +47,6 @@ public:
     void saveImageArrayFrame(const QMap<int, NuvImage*>& images, int shownKey, NuvRangeImage* range);
     void retranslate();
 
-    // Grey copy of the sensor rows of a picture: rows whose first pixel has equal first and
-    // second bytes, at most width x height (the sensor's size).
-    static NuvImage sensorRows(const QImage& picture, int width, int height);
-
 public slots:
     void singleSave();
     void multiSave();

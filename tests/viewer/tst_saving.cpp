@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QLabel>
+#include <QMouseEvent>
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -22,6 +24,7 @@
 #include <csignal>
 #include <cstring>
 #include <mutex>
+#include <numeric>
 #include <thread>
 
 #include "COperationTipWidget.h"
@@ -41,6 +44,8 @@
 #include "SaveWorkerKeeper.h"
 #include "ScriptedModalHandler.h"
 #include "ViewerHost.h"
+#include "ZMKImageView.h"
+#include "ZMKImageWnd.h"
 
 namespace Control = ZavizoZoz3::Control;
 using namespace ZavizoZoz3;
@@ -871,17 +876,18 @@ private slots:
         }
     }
 
-    // The 2D single save takes the sensor rows of the picture, bounded by the camera's sensor size;
-    // a camera claiming a huge sensor must not make it allocate for that size.
-    void sensorRowsBoundedByPicture_data() {
+    // Every save of the sensor picture takes the sensor's size bounded by the picture, the rows
+    // outside the camera's window (coloured in the picture) zero; a camera claiming a huge sensor
+    // must not make it allocate for that size.
+    void sensorPictureBoundedByPicture_data() {
         QTest::addColumn<int>("widthMax");
         QTest::addColumn<int>("heightMax");
         QTest::addColumn<QSize>("expected");
-        QTest::newRow("sensor as large as int goes") << INT_MAX << INT_MAX << QSize(64, 8);
+        QTest::newRow("sensor as large as int goes") << INT_MAX << INT_MAX << QSize(64, 10);
         QTest::newRow("sensor narrower and lower") << 40 << 5 << QSize(40, 5);
     }
 
-    void sensorRowsBoundedByPicture() {
+    void sensorPictureBoundedByPicture() {
         QFETCH(int, widthMax);
         QFETCH(int, heightMax);
         QFETCH(QSize, expected);
@@ -890,8 +896,11 @@ private slots:
         for (int y : {0, 9})  // rows outside the sensor window are coloured
             for (int x = 0; x < 64; ++x)
                 picture.setPixelColor(x, y, QColor(19, 156, 95));
-        const NuvImage grey = PaneSaveCommands::sensorRows(picture, widthMax, heightMax);
+        const NuvImage grey = SaveImageTool::sensorPicture(picture, widthMax, heightMax);
         QCOMPARE(QSize(grey.width(), grey.height()), expected);
+        QCOMPARE(int(grey.data()[0]), 0);
+        QCOMPARE(int(grey.data()[grey.step() + 1]), 90);
+        QCOMPARE(SaveImageTool::sensorRowBand(picture), std::make_pair(1, 8));
     }
 
     void cameraFolderStaysInsideTheSaveFolder_data() {
@@ -1008,9 +1017,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(v->hasPicture(), 10000);
         v->btnSingleSave->click();
         QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 2, 10000);
-        // The sensor picture keeps its grey sensor rows, at most the sensor's size ("WidthMax" 3200).
+        // The sensor picture at the sensor's size ("WidthMax" 3200, "HeightMax" 1024).
         const QImage picture(m_dir->path() + "/cam_0.bmp");
-        QVERIFY(picture.width() == 3200 && picture.height() >= 1 && picture.height() <= 1024);
+        QCOMPARE(picture.size(), QSize(3200, 1024));
         v->btn3DStopGrab->click();
 
         v->btn3DMode->click();
@@ -1032,6 +1041,53 @@ private slots:
         QCOMPARE(tiff["compression"].toInt(), 1);
         QCOMPARE(readBack("image", m_dir->path() + "/cam_0_1.bmp")["size"].toArray(),
                  (QJsonArray{3200, 200}));
+    }
+
+    // A camera window of 600 of the 1024 sensor rows: the single and the multi-frame save write
+    // the same picture, the whole sensor with the rows outside the window zero, and the read-out
+    // over those rows has no data.
+    void sensorPictureSavedAlikeByEverySave() {
+        bind(Control::CameraKind::LaserProfiler, "LP");
+        QCOMPARE(SetCameraNodeValue(m_key, "Height", "600"), 0);
+        QCOMPARE(SetCameraNodeValue(m_key, "OffsetY", "200"), 0);  // rows 224 to 823 from the top
+        Control::setParameterInfo(PARAMETER_FRAME_LIMIT, "1");
+        Image3DWnd* v = m_pane->view3D();
+        FinishLog finished(&m_pane->saveCommands()->worker());
+        v->btn2DMode->click();
+        startGrab();
+        QTRY_VERIFY_WITH_TIMEOUT(v->hasPicture(), 10000);
+        v->btnSingleSave->click();
+        QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 1, 10000);
+        v->btnMultiSave->click();
+        QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 2, 10000);
+
+        auto* view = qobject_cast<ZMKImageView*>(v->displayWidget()->widget());
+        QVERIFY(view);
+        QSignalSpy hovered(m_pane, &ImageWnd::pixelHovered);
+        for (int row : {100, 500}) {
+            const QPoint at = view->mapFromImage(QPointF(1000.5, row + 0.5));
+            QMouseEvent move(QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(view->viewport(), &move);
+            QTRY_VERIFY(!hovered.isEmpty());
+            const QColor colour = hovered.takeLast().at(1).value<QColor>();
+            QCOMPARE(colour.isValid(), row == 500);
+            QCOMPARE(view->statusText().contains("no data"), row == 100);
+        }
+        v->btn3DStopGrab->click();
+
+        for (const QString& file : {m_dir->path() + "/cam_0.bmp", m_dir->path() + "/LP/cam_0.bmp"}) {
+            const QImage saved = QImage(file).convertToFormat(QImage::Format_Grayscale8);
+            QCOMPARE(saved.size(), QSize(3200, 1024));
+            const auto rowSum = [&saved](int y) {
+                return std::accumulate(saved.constScanLine(y), saved.constScanLine(y) + saved.width(), 0);
+            };
+            for (int y : {0, 223, 824, 1023})
+                QCOMPARE(rowSum(y), 0);
+            int inside = 0;
+            for (int y = 224; y < 824; ++y)
+                inside += rowSum(y);
+            QVERIFY(inside > 0);
+        }
     }
 
     void profileBinFollowsTheSensor_data() {
