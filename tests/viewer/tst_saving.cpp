@@ -5,6 +5,7 @@
 // or by closing the viewer).
 #include <sys/resource.h>
 #include <unistd.h>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -1215,6 +1216,9 @@ private slots:
         }
     }
 
+    // The profiler keeps its start button (disabled) while grabbing: acquisition goes on after
+    // the limit, and the tip says how many frames went where. "View" without a file manager
+    // offers the folder's path instead.
     void multiFrameSaveOfContoursEndsAtItsLimit() {
         Control::setParameterInfo(PARAMETER_FRAME_LIMIT, "5");
         bind(Control::CameraKind::LaserProfiler, QString::fromUtf8("相机").toStdString());
@@ -1228,12 +1232,33 @@ private slots:
         const QString folder = m_dir->path() + QString::fromUtf8("/相机");
         QCOMPARE(save->saveDirectory(), folder);
         startGrab();
-        QTRY_VERIFY_WITH_TIMEOUT(stopAsked.size() == 1, 20000);  // the limit asks the host to stop
+        const QString tip = QString("5 frames saved to %1").arg(QDir::toNativeSeparators(folder));
+        QTRY_VERIFY_WITH_TIMEOUT(tipTexts(m_pane).contains(tip), 20000);
         QVERIFY(!save->isMultiSaving() && !save->multiSaveStrip());
         QCOMPARE(v->btnMultiSave->property("SelectedStatus").toBool(), false);
         QCOMPARE(filesIn(folder).size(), 10);
         QVERIFY(allComplete(folder));
-        QTRY_VERIFY(tipTexts(m_pane).contains("Picture saved."));
+        QCOMPARE(stopAsked.size(), 0);
+        QVERIFY(Control::isGrabbing(m_key));
+
+        // "View" where the desktop has no file manager: a box says so and copies the path.
+        TestSupport::modals().pushOpenUrlResult(false);
+        QLabel* link = nullptr;
+        for (COperationTipWidget* t : m_pane->findChildren<COperationTipWidget*>()) {
+            if (t->text() == tip && t->linkPath() == folder) {
+                for (QLabel* label : t->findChildren<QLabel*>())
+                    if (label->text().contains("View")) link = label;
+            }
+        }
+        QVERIFY(link);
+        emit link->linkActivated("nuv:view");
+        QTRY_COMPARE(TestSupport::modals().count(ModalSeam::Kind::MessageBox), 1);
+        QCOMPARE(TestSupport::modals().last(ModalSeam::Kind::OpenUrl).dir, folder);
+        const ModalSeam::Request box = TestSupport::modals().last(ModalSeam::Kind::MessageBox);
+        QVERIFY(box.text.contains("No file manager") && box.text.contains(QDir::toNativeSeparators(folder)));
+        QCOMPARE(box.buttons.value(0), QString("Copy path"));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QDir::toNativeSeparators(folder));
+        v->btn3DStopGrab->click();
     }
 
     void multiFrameSaveOfScansWritesOneSetPerScan() {
