@@ -330,10 +330,21 @@ void PaneSaveCommands::singleSave() {
             frame = true;
         }
     } else if (v->btn2DMode->isChecked()) {
-        QImage picture;
-        if (v->hasPicture()) v->getBackground(&picture);
-        const NuvImage grey = SaveImageTool::sensorPicture(picture, nodeInt(key, "WidthMax", 2048),
-                                                           nodeInt(key, "HeightMax", 1024));
+        // As the view forwards pictures to a multi-frame save: a profile sensor's picture shows its
+        // window within the sensor, any other camera's picture is its frame.
+        const int width = nodeInt(key, "WidthMax", 2048);
+        const int height = nodeInt(key, "HeightMax", 1024);
+        NuvImage grey;
+        if (ZavizoZoz3::GetCameraInfo(key.toStdString(), ZavizoZoz3::CAM_INFO_DEVICE_KIND) ==
+            ZavizoZoz3::kDeviceKindProfiler) {
+            QImage picture;
+            if (v->hasPicture()) v->getBackground(&picture);
+            grey = SaveImageTool::sensorPicture(picture, width, height);
+        } else {
+            NuvImage picture;
+            if (v->hasPicture()) v->getBackground(&picture);
+            grey = SaveImageTool::firstChannel(picture, width, height);
+        }
         if (!grey.isEmpty()) {
             m_worker.addImage(grey);
             m_worker.setSaveType(SaveImageTool::ImageType);

@@ -1091,6 +1091,24 @@ private slots:
         }
     }
 
+    // Another camera's colour picture on the profiler's 2D page is no sensor picture: a single
+    // save writes its first channel, as a multi-frame save does.
+    void colourPictureOnTheProfilerPageSavedLikeMultiFrame() {
+        QVERIFY(bindCamera(Control::CameraKind::AreaScan, "AS"));
+        Image3DWnd* v = m_pane->view3D();
+        QVERIFY(v);
+        v->btn2DMode->click();
+        NuvImage colour(64, 48, NuvPixelFormat::RGB8);
+        colour.mat().setTo(cv::Scalar(200, 110, 20));
+        v->showImageWithProfile(colour, {});
+        FinishLog finished(&m_pane->saveCommands()->worker());
+        v->btnSingleSave->click();
+        QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 1, 10000);
+        const QImage saved(m_dir->path() + "/cam_0.bmp");
+        QCOMPARE(saved.size(), QSize(64, 48));
+        QCOMPARE(qGray(saved.pixel(10, 10)), 200);
+    }
+
     void profileBinFollowsTheSensor_data() {
         QTest::addColumn<QString>("bits");
         QTest::newRow("16-bit") << "16";
