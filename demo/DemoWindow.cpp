@@ -186,7 +186,9 @@ void DemoWindow::updateHint() {
 
 void DemoWindow::onMouseMoveInfo(int wndId, QPoint pos, QColor color, float zoom) {
     QString value;
-    if (color.red() == color.green() && color.green() == color.blue()) {
+    if (!color.isValid()) {
+        value = tr("no data");
+    } else if (color.red() == color.green() && color.green() == color.blue()) {
         // A camera with more than 8 bits per pixel sends its true value in the 16-bit channels.
         QString title;
         m_viewer->getImageWndTitle(wndId, &title);

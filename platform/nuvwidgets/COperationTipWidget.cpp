@@ -1,6 +1,5 @@
 #include "COperationTipWidget.h"
 
-#include <QDesktopServices>
 #include <QEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -12,6 +11,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "ModalSeam.h"
 #include "NuvWidgetStyle.h"
 
 namespace {
@@ -121,7 +121,7 @@ void COperationTipWidget::onLinkActivated() {
     if (m_openExternally && !m_linkPath.isEmpty()) {
         const QFileInfo info(m_linkPath);
         const QString folder = info.isDir() ? info.absoluteFilePath() : info.absolutePath();
-        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+        ModalSeam::openUrl(QUrl::fromLocalFile(folder));
     }
 }
 

@@ -1,9 +1,11 @@
 #include "ModalSeam.h"
 
 #include <QAction>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
 #include <QMenu>
+#include <QUrl>
 #include <mutex>
 
 #include "CMessageBox.h"
@@ -89,6 +91,13 @@ QAction* ModalSeam::execMenu(QMenu* menu, const QPoint& globalPos) {
         return h->menu(menu, globalPos);
     }
     return menu->exec(globalPos);
+}
+
+bool ModalSeam::openUrl(const QUrl& url) {
+    if (const auto h = handler()) {
+        return h->openUrl(url);
+    }
+    return QDesktopServices::openUrl(url);
 }
 
 ModalSeam::Request ModalSeam::describe(CMessageBox* box) {

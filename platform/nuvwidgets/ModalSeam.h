@@ -1,8 +1,9 @@
 #pragma once
 // The one door through which every modal interaction of the viewer passes: message boxes,
-// file, folder and colour dialogs, modal dialogs and pop-up menus. By default each call runs
-// the real dialog; a test installs a Handler that answers at once and records what was asked,
-// so no test ever blocks in a nested event loop.
+// file, folder and colour dialogs, modal dialogs, pop-up menus and handing a folder to the
+// desktop's file manager. By default each call runs the real dialog; a test installs a Handler
+// that answers at once and records what was asked, so no test ever blocks in a nested event
+// loop (or opens a file manager).
 //
 // Use from the GUI thread only, like the dialogs themselves.
 #include <QColor>
@@ -16,11 +17,21 @@ class CMessageBox;
 class QAction;
 class QDialog;
 class QMenu;
+class QUrl;
 class QWidget;
 
 class ModalSeam {
 public:
-    enum class Kind { MessageBox, ExistingDirectory, SaveFileName, OpenFileName, Color, Dialog, Menu };
+    enum class Kind {
+        MessageBox,
+        ExistingDirectory,
+        SaveFileName,
+        OpenFileName,
+        Color,
+        Dialog,
+        Menu,
+        OpenUrl
+    };
 
     // What one modal call asked for; handlers record these.
     struct Request {
@@ -28,7 +39,7 @@ public:
         QString title;        // caption or window title
         QString text;         // message-box text
         int level = -1;       // message-box level, -1 for other kinds
-        QString dir;          // proposed directory or file name
+        QString dir;          // proposed directory or file name; the URL handed to the desktop
         QString filter;       // file-dialog filter
         QStringList buttons;  // visible message-box buttons, or the texts of a menu's actions
         QColor initial;       // colour dialog's start colour
@@ -51,6 +62,8 @@ public:
         virtual int dialog(QDialog* dialog) = 0;
         // Returns the chosen action or null.
         virtual QAction* menu(QMenu* menu, const QPoint& globalPos) = 0;
+        // Returns whether the desktop took the URL (QDesktopServices::openUrl's result).
+        virtual bool openUrl(const QUrl& url) = 0;
     };
 
     ModalSeam() = delete;
@@ -69,6 +82,8 @@ public:
                            QColorDialog::ColorDialogOptions options = QColorDialog::DontUseNativeDialog);
     static int execDialog(QDialog* dialog);
     static QAction* execMenu(QMenu* menu, const QPoint& globalPos);
+    // QDesktopServices::openUrl: false where no application (file manager) is registered for it.
+    static bool openUrl(const QUrl& url);
 
     // Describes a message box, dialog or menu the way handlers record it.
     static Request describe(CMessageBox* box);

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDialog>
 #include <QMenu>
+#include <QUrl>
 
 #include "CMessageBox.h"
 
@@ -32,6 +33,10 @@ void ScriptedModalHandler::pushDialogResult(int result) {
 
 void ScriptedModalHandler::pushMenuChoice(const QString& actionText) {
     m_menuChoices.enqueue(actionText);
+}
+
+void ScriptedModalHandler::pushOpenUrlResult(bool opened) {
+    m_openUrlResults.enqueue(opened);
 }
 
 void ScriptedModalHandler::setMessageBoxScript(std::function<int(CMessageBox*)> script) {
@@ -82,6 +87,7 @@ void ScriptedModalHandler::clear() {
     m_colors.clear();
     m_dialogResults.clear();
     m_menuChoices.clear();
+    m_openUrlResults.clear();
     m_messageBoxScript = nullptr;
     m_dialogScript = nullptr;
 }
@@ -178,4 +184,12 @@ QAction* ScriptedModalHandler::menu(QMenu* menu, const QPoint& /*globalPos*/) {
         }
     }
     return nullptr;
+}
+
+bool ScriptedModalHandler::openUrl(const QUrl& url) {
+    ModalSeam::Request request;
+    request.kind = ModalSeam::Kind::OpenUrl;
+    request.dir = url.isLocalFile() ? url.toLocalFile() : url.toString();
+    m_requests.append(request);
+    return m_openUrlResults.isEmpty() ? true : m_openUrlResults.dequeue();
 }

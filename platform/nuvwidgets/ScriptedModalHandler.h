@@ -2,7 +2,7 @@
 // A ModalSeam handler for tests: answers every modal call at once from queues of scripted
 // answers and keeps a log of what was asked. With empty queues it presses the first visible
 // button of a message box, returns empty paths, an invalid colour (cancelled), QDialog::Rejected
-// for dialogs and no action for menus.
+// for dialogs, no action for menus and a URL taken by the desktop.
 #include <QQueue>
 #include <QVector>
 #include <functional>
@@ -23,6 +23,8 @@ public:
     // Chooses and triggers the enabled menu action with this text, as a real menu does; an empty
     // text or no such action dismisses the menu.
     void pushMenuChoice(const QString& actionText);
+    // Whether the desktop takes the next URL (false: no file manager is registered).
+    void pushOpenUrlResult(bool opened);
 
     // Called instead of the queue when set: lets a test work the box or dialog before it "returns".
     void setMessageBoxScript(std::function<int(CMessageBox*)> script);
@@ -47,6 +49,7 @@ public:
                  QColorDialog::ColorDialogOptions options) override;
     int dialog(QDialog* dialog) override;
     QAction* menu(QMenu* menu, const QPoint& globalPos) override;
+    bool openUrl(const QUrl& url) override;
 
 private:
     struct FileAnswer {
@@ -64,6 +67,7 @@ private:
     QQueue<QColor> m_colors;
     QQueue<int> m_dialogResults;
     QQueue<QString> m_menuChoices;
+    QQueue<bool> m_openUrlResults;
     std::function<int(CMessageBox*)> m_messageBoxScript;
     std::function<int(QDialog*)> m_dialogScript;
 };

@@ -60,6 +60,7 @@ void BusinessLayer::restoreDefaults() {
     m_parameters[PARAMETER_RECORD_AUTO_NAME] = "1";
     m_parameters[PARAMETER_RECORD_DIR] = defaultFolder("Videos");
     m_parameters[PARAMETER_SAVE_ALL_IMAGES] = "0";
+    m_parameters[PARAMETER_PROFILE_CSV_X_COLUMN] = "0";
 }
 
 std::string BusinessLayer::addCamera(Control::CameraKind kind, const std::string& name) {

@@ -407,6 +407,11 @@ void ZMKImageView::setScrollBarsVisible(bool visible) {
     if (m_fitMode) applyFit();
 }
 
+void ZMKImageView::setDataRows(int first, int count) {
+    m_dataFirst = first;
+    m_dataCount = count;
+}
+
 void ZMKImageView::setStatusVisible(bool visible) {
     m_statusVisible = visible;
     viewport()->update();
@@ -432,6 +437,8 @@ QString ZMKImageView::readoutText(int x, int y) const {
     float value = 0.0f;
     if (!m_background->pixelAt(x, y, &v1, &v2, &v3, &value)) return QString();
     const QString zoom = tr("Zoom: %1%").arg(m_zoom * 100.0, 0, 'f', 1);
+    if (m_dataCount >= 0 && (y < m_dataFirst || y - m_dataFirst >= m_dataCount))
+        return tr("X: %1  Y: %2  no data").arg(x).arg(y) + QStringLiteral("  ") + zoom;
     if (v1 == v2 && v2 == v3 && static_cast<float>(v1) == value) {
         return tr("X: %1  Y: %2  Value: %3").arg(x).arg(y).arg(v1) + QStringLiteral("  ") + zoom;
     }

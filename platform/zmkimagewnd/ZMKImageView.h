@@ -80,6 +80,9 @@ public:
     bool isStatusVisible() const { return m_statusVisible; }
     void setPixelInfoEnabled(bool enabled) { m_pixelInfo = enabled; }
     void setWheelZoomEnabled(bool enabled) { m_wheelZoom = enabled; }
+    // Rows first .. first + count - 1 hold data; the status line says "No data" over the others.
+    // A negative count (the default) makes every row data.
+    void setDataRows(int first, int count);
     // Text of the status line for the pixel under the cursor (empty when it is off the image).
     QString statusText() const { return m_statusText; }
 
@@ -143,6 +146,8 @@ private:
     bool m_pixelInfo = true;
     bool m_wheelZoom = true;
     bool m_statusVisible = false;
+    int m_dataFirst = 0;
+    int m_dataCount = -1;
     QString m_statusText;
     int m_eventDepth = 0;
 

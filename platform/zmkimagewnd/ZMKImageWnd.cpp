@@ -74,6 +74,12 @@ int ZMKImageWnd::showScrollbar(bool show) {
     return 0;
 }
 
+int ZMKImageWnd::setDataRows(int first, int count) {
+    if (m_view.isNull()) return -1;
+    m_view->setDataRows(first, count);
+    return 0;
+}
+
 int ZMKImageWnd::enablePixelVisible(bool enable) {
     if (m_view.isNull()) return -1;
     m_view->setPixelInfoEnabled(enable);

@@ -45,6 +45,9 @@ public:
     int showStatusbar(bool show);
     int showScrollbar(bool show);
     int enablePixelVisible(bool enable);
+    // Only rows first .. first + count - 1 of the image hold camera data: the pixel read-out says
+    // "no data" over the others. A negative count (the default) makes every row data.
+    int setDataRows(int first, int count);
 
     int setBackground(const QImage& image);
     int setBackground(const NuvImage& image);

@@ -147,7 +147,8 @@ signals:
     void selectWndChanged(int winId);
     /// The pointer moved over a 2D image of pane @p winId: image position @p pos, the pixel
     /// @p color and the display @p zoom. Colour pixels come as RGB; grey pixels with r = g = b, a
-    /// pixel of a 16-bit image carrying its true value in QColor::rgba64().
+    /// pixel of a 16-bit image carrying its true value in QColor::rgba64(). An invalid colour
+    /// means no camera data there (rows outside the camera's window on the profiler's picture).
     void wndMouseMoveInfo(int winId, QPoint pos, QColor color, float zoom);
     /// The start or stop button of pane @p winId was pressed; @p camId is the pane's camera key
     /// (empty without a camera). The host starts or stops acquisition in the business layer.

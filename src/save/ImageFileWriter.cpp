@@ -216,7 +216,12 @@ bool ImageFileWriter::writeFrame(const Frame& frame, int number, QStringList* fi
 bool ImageFileWriter::writeProfileFrame(const Frame& frame, const QString& path, QString* saved) {
     if (path.contains(QLatin1String(".bin"))) return writeProfileBin(frame.heights, path, saved);
     if (path.contains(QLatin1String(".csv"))) {
-        if (path.contains(QLatin1String("height"))) return writeText(path, heightsCsv(frame.heights), saved);
+        if (path.contains(QLatin1String("height"))) {
+            return writeText(path,
+                             m_settings.profileCsvXColumn ? heightsXzCsv(frame.heights, info().xInterval)
+                                                          : heightsCsv(frame.heights),
+                             saved);
+        }
         return writeText(path, bytesCsv(frame.brightness.constData(), frame.brightness.size()), saved);
     }
     if (path.contains(QLatin1String(".srt"))) return writeProfileSrt(frame.heights, path, saved);
@@ -317,6 +322,19 @@ std::string ImageFileWriter::heightsCsv(const QVector<qreal>& heights) {
         appendNumber(&out, heights.at(i));
     }
     out.push_back('\n');
+    return out;
+}
+
+std::string ImageFileWriter::heightsXzCsv(const QVector<qreal>& heights, double xInterval) {
+    std::string out = "x (mm),z (mm)\n";
+    out.reserve(out.size() + static_cast<size_t>(heights.size()) * 24);
+    for (int i = 0; i < heights.size(); ++i) {
+        appendNumber(&out, i * xInterval);
+        out.push_back(',');
+        const qreal z = heights.at(i);
+        if (std::isfinite(z)) appendNumber(&out, z);
+        out.push_back('\n');
+    }
     return out;
 }
 

@@ -58,6 +58,10 @@ public:
 
     // The viewer's own text layouts, as the bytes written.
     static std::string heightsCsv(const QVector<qreal>& heights);
+    // The X column layout of the profile heights CSV: the header line "x (mm),z (mm)", then one
+    // line "x,z" per point in millimetres, x = index times xInterval; a column without a laser
+    // point (NaN) keeps its x and has an empty z ("0.018,"). Numbers as in heightsCsv.
+    static std::string heightsXzCsv(const QVector<qreal>& heights, double xInterval);
     static std::string bytesCsv(const uint8_t* bytes, int count);
     static std::string imageCsv(const NuvImage& image);
 

@@ -1,11 +1,14 @@
 #include "PaneSaveCommands.h"
 
+#include <QClipboard>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPushButton>
 #include <QStorageInfo>
 #include <QTimer>
+#include <QUrl>
 #include <QVariant>
 #include <cstdlib>
 
@@ -163,8 +166,8 @@ void PaneSaveCommands::showBox(Box box) {
 }
 
 // An empty button text hides the button.
-void PaneSaveCommands::showMessage(const QString& title, const QString& text, int level,
-                                   const QString& button0, const QString& button1) {
+int PaneSaveCommands::showMessage(const QString& title, const QString& text, int level,
+                                  const QString& button0, const QString& button1) {
     CMessageBox message(title, text, level, m_pane);
     const QString buttons[] = {button0, button1};
     for (int i = 0; i < 2; ++i) {
@@ -174,7 +177,7 @@ void PaneSaveCommands::showMessage(const QString& title, const QString& text, in
             message.setButtonHidden(i, true);
         }
     }
-    message.exec();  // every box ends its command, whatever was pressed
+    return message.exec();
 }
 
 void PaneSaveCommands::showLossBox(const SaveImageTool::RunSummary& summary) {
@@ -186,17 +189,40 @@ void PaneSaveCommands::showLossBox(const SaveImageTool::RunSummary& summary) {
 }
 
 void PaneSaveCommands::showTip(bool success, bool video, const QString& path) {
+    showTip(success,
+            success ? (video ? tr("Video saved.") : tr("Picture saved.")) : tr("Picture saving failure!"),
+            path);
+}
+
+void PaneSaveCommands::showTip(bool success, const QString& text, const QString& path) {
     auto* tip = new COperationTipWidget(m_pane);
+    tip->setText(text);
     if (success) {
         tip->setPixmap(QPixmap(QStringLiteral(":/Resource/icons/tipStatus/right.png")));
-        tip->setText(video ? tr("Video saved.") : tr("Picture saved."));
         tip->setLinkInfo(tr("View"), path);
+        // Queued: the tip may close while the fallback box runs, and must not be on the stack then.
+        tip->setOpenLinkExternally(false);
+        connect(tip, &COperationTipWidget::linkActivated, this, &PaneSaveCommands::viewFolder,
+                Qt::QueuedConnection);
     } else {
         tip->setPixmap(QPixmap(QStringLiteral(":/Resource/icons/tipStatus/error.png")));
-        tip->setText(tr("Picture saving failure!"));
     }
     tip->show();
     QTimer::singleShot(kTipLifeMs, tip, &COperationTipWidget::closeTip);
+}
+
+void PaneSaveCommands::viewFolder(const QString& path) {
+    if (path.isEmpty()) return;
+    const QFileInfo info(path);
+    const QString folder = info.isDir() ? info.absoluteFilePath() : info.absolutePath();
+    if (ModalSeam::openUrl(QUrl::fromLocalFile(folder))) return;
+    // No file manager is registered (a bare desktop): the path is all the user can take along.
+    const int pressed = showMessage(tr("Info"),
+                                    tr("No file manager is available to open %1. Copy the path to the "
+                                       "clipboard instead?")
+                                        .arg(QDir::toNativeSeparators(folder)),
+                                    0, tr("Copy path"), tr("Cancel"));
+    if (pressed == 0) QGuiApplication::clipboard()->setText(QDir::toNativeSeparators(folder));
 }
 
 // ---- targets -------------------------------------------------------------------------------
@@ -261,28 +287,6 @@ QString PaneSaveCommands::runFolder(bool autoName, int dirItem, bool recording) 
 
 // ---- commands ------------------------------------------------------------------------------
 
-NuvImage PaneSaveCommands::sensorRows(const QImage& picture, int width, int height) {
-    const QImage rgb =
-        picture.format() == QImage::Format_RGB888 ? picture : picture.convertToFormat(QImage::Format_RGB888);
-    // The camera's sensor size only bounds what is taken: the picture bounds the allocation.
-    const int w = std::min(width, rgb.width());
-    const int h = std::min(height, rgb.height());
-    if (w <= 0 || h <= 0) return NuvImage();
-    std::vector<uint8_t> grey(static_cast<size_t>(w) * static_cast<size_t>(h));
-    int rows = 0;
-    for (int y = 0; y < rgb.height() && rows < h; ++y) {
-        const uchar* line = rgb.constScanLine(y);
-        // Rows outside the sensor window are coloured; sensor rows are grey.
-        if (line[0] != line[1]) continue;
-        uint8_t* out = grey.data() + static_cast<size_t>(rows) * static_cast<size_t>(w);
-        for (int x = 0; x < w; ++x)
-            out[x] = line[3 * x];
-        ++rows;
-    }
-    if (rows == 0) return NuvImage();
-    return NuvImage(w, rows, NuvPixelFormat::Mono8, grey.data(), static_cast<size_t>(w), true);
-}
-
 void PaneSaveCommands::singleSave() {
     if (m_worker.isSaving()) return;  // one run at a time
     const QString key = m_pane->cameraName();
@@ -326,10 +330,21 @@ void PaneSaveCommands::singleSave() {
             frame = true;
         }
     } else if (v->btn2DMode->isChecked()) {
-        QImage picture;
-        if (v->hasPicture()) v->getBackground(&picture);
-        const NuvImage grey =
-            sensorRows(picture, nodeInt(key, "WidthMax", 2048), nodeInt(key, "HeightMax", 1024));
+        // As the view forwards pictures to a multi-frame save: a profile sensor's picture shows its
+        // window within the sensor, any other camera's picture is its frame.
+        const int width = nodeInt(key, "WidthMax", 2048);
+        const int height = nodeInt(key, "HeightMax", 1024);
+        NuvImage grey;
+        if (ZavizoZoz3::GetCameraInfo(key.toStdString(), ZavizoZoz3::CAM_INFO_DEVICE_KIND) ==
+            ZavizoZoz3::kDeviceKindProfiler) {
+            QImage picture;
+            if (v->hasPicture()) v->getBackground(&picture);
+            grey = SaveImageTool::sensorPicture(picture, width, height);
+        } else {
+            NuvImage picture;
+            if (v->hasPicture()) v->getBackground(&picture);
+            grey = SaveImageTool::firstChannel(picture, width, height);
+        }
         if (!grey.isEmpty()) {
             m_worker.addImage(grey);
             m_worker.setSaveType(SaveImageTool::ImageType);
@@ -569,11 +584,12 @@ void PaneSaveCommands::multiSaveInfoUpdate(uint total, uchar usageRate, int deal
 void PaneSaveCommands::onSaveFinish(bool status, QString path) {
     if (m_multiSaving && m_multiSaveButton && m_multiSaveButton->property(kSelected).toBool()) {
         endMultiSave(true);
-        // The profiler view disables its start button while grabbing, the 2D view hides it.
-        const bool grabbing =
-            m_view3D ? m_view3D->btn3DStartGrab->isHidden() || !m_view3D->btn3DStartGrab->isEnabled()
-                     : (m_view2D && m_view2D->btnStartGrab->isHidden());
-        if (grabbing) emit stopGrabRequested();
+        // Acquisition goes on after a run that reached its limit, unless the start button is
+        // hidden: the 2D view hides it while grabbing, the profiler view only disables it (a
+        // button parked in the overflow menu is not hidden).
+        QPushButton* start =
+            m_view3D ? m_view3D->btn3DStartGrab : (m_view2D ? m_view2D->btnStartGrab : nullptr);
+        if (start && start->isHidden() && !start->property("inMenu").toBool()) emit stopGrabRequested();
     }
     // A recording that reached its frame limit is over as well: the button and strip follow.
     if (m_recording && m_worker.saveMode() == SaveImageTool::Recording && !m_worker.isSaving())
@@ -595,7 +611,13 @@ void PaneSaveCommands::onSaveFinish(bool status, QString path) {
             if (!status) {
                 showTip(false, false, path);
             } else if (m_worker.processedCount() >= 1) {
-                showTip(true, false, path);
+                // How many frames went where: the run's folder, one per camera.
+                const int n = m_worker.processedCount();
+                const QString folder = QDir::toNativeSeparators(m_saveDirectory);
+                showTip(true,
+                        n == 1 ? tr("1 frame saved to %1").arg(folder)
+                               : tr("%1 frames saved to %2").arg(n).arg(folder),
+                        m_saveDirectory);
             }
             break;
         default:

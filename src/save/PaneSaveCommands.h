@@ -47,16 +47,15 @@ public:
     void saveImageArrayFrame(const QMap<int, NuvImage*>& images, int shownKey, NuvRangeImage* range);
     void retranslate();
 
-    // Grey copy of the sensor rows of a picture: rows whose first pixel has equal first and
-    // second bytes, at most width x height (the sensor's size).
-    static NuvImage sensorRows(const QImage& picture, int width, int height);
-
 public slots:
     void singleSave();
     void multiSave();
     void recordingClicked();
     void multiSaveInfoUpdate(uint total, uchar usageRate, int dealCount, int discardCount);
     void onSaveFinish(bool status, QString path);
+    // "View" in a save tip: opens the folder of `path` in the desktop's file manager or, where none
+    // is registered, says so and offers to copy the folder's path to the clipboard.
+    void viewFolder(const QString& path);
 
 signals:
     void saveStarted();
@@ -76,8 +75,9 @@ private:
         WideHeightsFormat
     };
     void showBox(Box box);
-    void showMessage(const QString& title, const QString& text, int level, const QString& button0,
-                     const QString& button1);
+    // The pressed button (0 or 1, -1 dismissed); the boxes of the checks end their command whatever it is.
+    int showMessage(const QString& title, const QString& text, int level, const QString& button0,
+                    const QString& button1);
     // The box of a run that lost frames: how many of how many were written, and why.
     void showLossBox(const SaveImageTool::RunSummary& summary);
     // A stopped run's strip stays, counting the frames still to write, until the run's end.
@@ -94,6 +94,8 @@ private:
     void endMultiSave(bool withBox);
     void endRecording();
     void showTip(bool success, bool video, const QString& path);
+    // A success tip links "View" to the folder of `path`.
+    void showTip(bool success, const QString& text, const QString& path);
     // A scan of 32-bit samples into a range format that holds 16 bits: refused with its box.
     bool refusesWideScan(bool wideSamples, int mode, const QString& target);
     // The frame information of a run: profiles follow the camera's own sample width and scale.

@@ -155,15 +155,39 @@ void SaveImageTool::stop() {
     m_wake.notify_all();
 }
 
-NuvImage SaveImageTool::firstChannel(const QImage& image, int maxWidth, int maxHeight) {
-    if (image.isNull()) return NuvImage();
-    const QImage rgb = image.format() == QImage::Format_Grayscale8 || image.format() == QImage::Format_RGB888
-                           ? image
-                           : image.convertToFormat(QImage::Format_RGB888);
-    const int channels = rgb.format() == QImage::Format_Grayscale8 ? 1 : 3;
-    const cv::Mat view(rgb.height(), rgb.width(), channels == 1 ? CV_8UC1 : CV_8UC3,
-                       const_cast<uchar*>(rgb.constBits()), static_cast<size_t>(rgb.bytesPerLine()));
-    return firstChannel(NuvImage(view), maxWidth, maxHeight);
+NuvImage SaveImageTool::sensorPicture(const QImage& picture, int width, int height) {
+    if (picture.isNull()) return NuvImage();
+    const QImage rgb =
+        picture.format() == QImage::Format_RGB888 ? picture : picture.convertToFormat(QImage::Format_RGB888);
+    // The camera's sensor size only bounds what is taken: the picture bounds the allocation.
+    const int w = std::min(width, rgb.width());
+    const int h = std::min(height, rgb.height());
+    if (w <= 0 || h <= 0) return NuvImage();
+    NuvImage grey(w, h, NuvPixelFormat::Mono8);
+    for (int y = 0; y < h; ++y) {
+        const uchar* line = rgb.constScanLine(y);
+        uint8_t* out = grey.data() + static_cast<size_t>(y) * grey.step();
+        if (!isSensorRow(line)) {
+            std::fill(out, out + w, uint8_t(0));
+            continue;
+        }
+        for (int x = 0; x < w; ++x)
+            out[x] = line[3 * x];
+    }
+    return grey;
+}
+
+std::pair<int, int> SaveImageTool::sensorRowBand(const QImage& picture) {
+    if (picture.format() != QImage::Format_RGB888 || picture.width() < 1) return {0, -1};
+    int first = -1;
+    int last = -1;
+    for (int y = 0; y < picture.height(); ++y) {
+        if (!isSensorRow(picture.constScanLine(y))) continue;
+        if (first < 0) first = y;
+        last = y;
+    }
+    if (first == 0 && last == picture.height() - 1) return {0, -1};
+    return first < 0 ? std::pair<int, int>(0, 0) : std::pair<int, int>(first, last - first + 1);
 }
 
 NuvImage SaveImageTool::firstChannel(const NuvImage& image, int maxWidth, int maxHeight) {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <utility>
 
 #include "NuvImage.h"
 #include "NuvRangeImage.h"
@@ -76,8 +77,19 @@ public:
     void addQImage(const QImage& image);
 
     // 8-bit copy of the first channel of each pixel, at most maxWidth x maxHeight.
-    static NuvImage firstChannel(const QImage& image, int maxWidth, int maxHeight);
     static NuvImage firstChannel(const NuvImage& image, int maxWidth, int maxHeight);
+    // The profiler's sensor picture as every save writes it, single or multi-frame: 8-bit grey at
+    // the sensor's size (width x height, bounded by the picture), the window's rows as they are and
+    // the rows outside it, which the picture shows in a colour, zero.
+    static NuvImage sensorPicture(const QImage& picture, int width, int height);
+    // Whether a row of the sensor picture (RGB888) holds camera data: the window's rows are grey,
+    // the rows outside it are coloured.
+    static bool isSensorRow(const uchar* rgbLine) {
+        return rgbLine[0] == rgbLine[1] && rgbLine[1] == rgbLine[2];
+    }
+    // The band of window rows of a sensor picture: first row and count; a count of -1 when every
+    // row holds data (no coloured rows, or not an RGB888 picture).
+    static std::pair<int, int> sensorRowBand(const QImage& picture);
 
     // What became of the frames a run was offered, as reported at its end.
     struct RunSummary {

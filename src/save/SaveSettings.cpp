@@ -24,6 +24,10 @@ bool SaveSettings::recordingAutoNaming() {
     return readSwitch(ZavizoZoz3::PARAMETER_RECORD_AUTO_NAME, true);
 }
 
+bool SaveSettings::profileCsvWithXColumn() {
+    return readSwitch(ZavizoZoz3::PARAMETER_PROFILE_CSV_X_COLUMN, false);
+}
+
 SaveSettings SaveSettings::read() {
     using namespace ZavizoZoz3;
     SaveSettings s;
@@ -35,6 +39,7 @@ SaveSettings SaveSettings::read() {
     s.profileHeightFormat = readInt(PARAMETER_PROFILE_HEIGHT_FORMAT, 0);
     s.saveProfileBrightness = readSwitch(PARAMETER_SAVE_PROFILE_BRIGHTNESS, true);
     s.profileBrightnessFormat = readInt(PARAMETER_PROFILE_BRIGHTNESS_FORMAT, 0);
+    s.profileCsvXColumn = profileCsvWithXColumn();
     s.saveRangeHeight = readSwitch(PARAMETER_SAVE_RANGE_HEIGHT, true);
     s.rangeHeightFormat = readInt(PARAMETER_RANGE_HEIGHT_FORMAT, 0);
     s.saveRangeBrightness = readSwitch(PARAMETER_SAVE_RANGE_BRIGHTNESS, true);

@@ -13,6 +13,10 @@ struct SaveSettings {
     int profileHeightFormat = 0;
     bool saveProfileBrightness = true;
     int profileBrightnessFormat = 0;
+    // Profile heights CSV with an X column (PARAMETER_PROFILE_CSV_X_COLUMN): a header line
+    // "x (mm),z (mm)" and one "x,z" line per point, x = point index times the x interval; a
+    // column without a laser point has an empty z. Off: one line of heights, "nan" for no point.
+    bool profileCsvXColumn = false;
     bool saveRangeHeight = true;
     int rangeHeightFormat = 0;
     bool saveRangeBrightness = true;
@@ -29,4 +33,6 @@ struct SaveSettings {
     // when it names the files: both must read them alike ("2" is on for both).
     static bool autoNaming();
     static bool recordingAutoNaming();
+    // Whether profile heights CSVs carry the X column (see profileCsvXColumn).
+    static bool profileCsvWithXColumn();
 };

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <type_traits>
 
 #include "HeightColourBar.h"
 #include "ImageWndLabel.h"
@@ -211,6 +212,12 @@ void Image3DWnd::setModeButtonsLocked(bool locked) {
 
 void Image3DWnd::show2DImage(const QImage& image) {
     if (m_display && m_display->setBackground(image) == 0) m_showingLogo = false;
+    setDataRows(0, -1);
+}
+
+void Image3DWnd::setDataRows(int first, int count) {
+    m_dataRows = {first, count};
+    if (m_display) m_display->setDataRows(first, count);
 }
 
 void Image3DWnd::getBackground(QImage* image) const {
@@ -227,6 +234,7 @@ void Image3DWnd::showLogo() {
     m_display->clearLayer(ZMKImageWnd::LayerOverlay);
     m_display->setBackground(m_logo);
     m_display->zoom(kLogoZoom);
+    setDataRows(0, -1);
     m_hasPicture = false;
     m_showingLogo = true;
 }
@@ -314,8 +322,14 @@ template <class Image>
 void Image3DWnd::forwardPicture(const Image& image) {
     m_hasPicture = true;
     if (!m_saveForwarding || m_saver == nullptr) return;
-    m_saver->addImage(SaveImageTool::firstChannel(image, nodeInt(m_cameraKey, "WidthMax", 2048),
-                                                  nodeInt(m_cameraKey, "HeightMax", 1024)));
+    const int width = nodeInt(m_cameraKey, "WidthMax", 2048);
+    const int height = nodeInt(m_cameraKey, "HeightMax", 1024);
+    // The sensor picture is saved as a single save writes it.
+    if constexpr (std::is_same<Image, QImage>::value) {
+        m_saver->addImage(SaveImageTool::sensorPicture(image, width, height));
+    } else {
+        m_saver->addImage(SaveImageTool::firstChannel(image, width, height));
+    }
 }
 
 void Image3DWnd::showImageWithProfile(const QImage& image, const QVector<qreal>& profile) {
@@ -327,6 +341,9 @@ void Image3DWnd::showImageWithProfile(const QImage& image, const QVector<qreal>&
     forwardPicture(image);
     m_display->clearLayer(ZMKImageWnd::LayerOverlay);
     m_display->setBackground(image);
+    // The rows outside the camera's window are coloured: the read-out has no data there.
+    const std::pair<int, int> band = SaveImageTool::sensorRowBand(image);
+    setDataRows(band.first, band.second);
     m_showingLogo = false;
     drawProfilePoints(profile, image.height());
 }
@@ -340,6 +357,7 @@ void Image3DWnd::showImageWithProfile(const NuvImage& image, const QVector<qreal
     forwardPicture(image);
     m_display->clearLayer(ZMKImageWnd::LayerOverlay);
     m_display->setBackground(image);
+    setDataRows(0, -1);
     m_showingLogo = false;
     drawProfilePoints(profile, image.height());
 }
@@ -635,11 +653,15 @@ bool Image3DWnd::eventFilter(QObject* watched, QEvent* event) {
 
 void Image3DWnd::onImgInfo(double x, double y, int a, int b, int c, float value) {
     // The idle logo is no camera picture: nothing to read out.
+    // Outside the camera's window there is no pixel: the host gets an invalid colour.
+    const int row = static_cast<int>(y);
+    const bool noData =
+        m_dataRows.second >= 0 && (row < m_dataRows.first || row - m_dataRows.first >= m_dataRows.second);
     if (m_display && !m_showingLogo) {
-        emit pixelHovered(QPoint(static_cast<int>(x), static_cast<int>(y)),
-                          PixelReport::hostColor(a, b, c, value, false),
+        emit pixelHovered(QPoint(static_cast<int>(x), row),
+                          noData ? QColor() : PixelReport::hostColor(a, b, c, value, false),
                           static_cast<float>(m_display->zoomFactor()));
     }
-    if (m_cameraKey == nullptr) return;
+    if (m_cameraKey == nullptr || noData) return;
     PixelReport::send(*m_cameraKey, x, y, a, b, c, value);
 }

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "NuvImage.h"
 #include "NuvRangeImage.h"
@@ -141,6 +142,8 @@ private:
     void createActions();
     void onImgInfo(double x, double y, int a, int b, int c, float value);
     void drawProfilePoints(const QVector<qreal>& profile, int imageHeight);
+    // The rows of the shown picture that hold camera data (count -1: all), for the read-outs.
+    void setDataRows(int first, int count);
     void showFinishedScan();
     template <class Image>
     void forwardPicture(const Image& image);
@@ -164,6 +167,8 @@ private:
     bool m_renderFlag = false;
     bool m_modeButtonsLocked = false;
     bool m_showingLogo = false;  // the 2D page shows the idle logo, not a picture
+    // Rows of the 2D page's picture that hold camera data: first and count, -1 all of them.
+    std::pair<int, int> m_dataRows{0, -1};
     QList<QPushButton*> m_stripButtons;
     QList<QAction*> m_actions;
     QList<QWidget*> m_menuWidgets;

@@ -5,10 +5,13 @@
 // or by closing the viewer).
 #include <sys/resource.h>
 #include <unistd.h>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QLabel>
+#include <QMouseEvent>
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -22,6 +25,7 @@
 #include <csignal>
 #include <cstring>
 #include <mutex>
+#include <numeric>
 #include <thread>
 
 #include "COperationTipWidget.h"
@@ -41,6 +45,8 @@
 #include "SaveWorkerKeeper.h"
 #include "ScriptedModalHandler.h"
 #include "ViewerHost.h"
+#include "ZMKImageView.h"
+#include "ZMKImageWnd.h"
 
 namespace Control = ZavizoZoz3::Control;
 using namespace ZavizoZoz3;
@@ -324,6 +330,37 @@ private slots:
         QCOMPARE(readAll(files[0]), QByteArray("1,2.5,1e-12\n"));
         QCOMPARE(readAll(files[1]), QByteArray("3,4,5\n"));
         QCOMPARE(readAll(dir + "/cam_0_height.csv").size(), 100000);
+    }
+
+    // With the X column setting a heights CSV can be read without knowing the point spacing:
+    // x,z pairs in millimetres under a header, an empty z where the laser found no point.
+    void profileCsvXColumn_data() {
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("off: one line") << "0" << QByteArray("1,nan,2.5\n");
+        QTest::newRow("on: x,z lines") << "1" << QByteArray("x (mm),z (mm)\n0,1\n0.025,\n0.05,2.5\n");
+    }
+
+    void profileCsvXColumn() {
+        QFETCH(QString, setting);
+        QFETCH(QByteArray, expected);
+        Control::setParameterInfo(PARAMETER_PROFILE_CSV_X_COLUMN, setting.toStdString());
+        auto info = std::make_shared<ProfileFrameInfo>();
+        ProfileFrameInfo::Values values;
+        values.xInterval = 0.025;
+        info->setValues(values);
+        SaveSettings settings = SaveSettings::read();
+        settings.autoName = false;  // a single save to the chosen name
+        ImageFileWriter writer;
+        writer.setRun(settings, SaveImageTool::SingleSave, m_dir->path() + "/scan.csv", info);
+        ImageFileWriter::Frame frame;
+        frame.heights = {1, qQNaN(), 2.5};
+        frame.brightness = {3, 0, 5};
+        QStringList files;
+        QVERIFY(writer.writeFrame(frame, 0, &files));
+        QCOMPARE(files.value(0), m_dir->path() + "/scan_height.csv");
+        QCOMPARE(readAll(files[0]), expected);
+        QCOMPARE(readAll(files[1]), QByteArray("3,0,5\n"));
     }
 
     void savesNeverReplace_data() {
@@ -840,17 +877,18 @@ private slots:
         }
     }
 
-    // The 2D single save takes the sensor rows of the picture, bounded by the camera's sensor size;
-    // a camera claiming a huge sensor must not make it allocate for that size.
-    void sensorRowsBoundedByPicture_data() {
+    // Every save of the sensor picture takes the sensor's size bounded by the picture, the rows
+    // outside the camera's window (coloured in the picture) zero; a camera claiming a huge sensor
+    // must not make it allocate for that size.
+    void sensorPictureBoundedByPicture_data() {
         QTest::addColumn<int>("widthMax");
         QTest::addColumn<int>("heightMax");
         QTest::addColumn<QSize>("expected");
-        QTest::newRow("sensor as large as int goes") << INT_MAX << INT_MAX << QSize(64, 8);
+        QTest::newRow("sensor as large as int goes") << INT_MAX << INT_MAX << QSize(64, 10);
         QTest::newRow("sensor narrower and lower") << 40 << 5 << QSize(40, 5);
     }
 
-    void sensorRowsBoundedByPicture() {
+    void sensorPictureBoundedByPicture() {
         QFETCH(int, widthMax);
         QFETCH(int, heightMax);
         QFETCH(QSize, expected);
@@ -859,8 +897,11 @@ private slots:
         for (int y : {0, 9})  // rows outside the sensor window are coloured
             for (int x = 0; x < 64; ++x)
                 picture.setPixelColor(x, y, QColor(19, 156, 95));
-        const NuvImage grey = PaneSaveCommands::sensorRows(picture, widthMax, heightMax);
+        const NuvImage grey = SaveImageTool::sensorPicture(picture, widthMax, heightMax);
         QCOMPARE(QSize(grey.width(), grey.height()), expected);
+        QCOMPARE(int(grey.data()[0]), 0);
+        QCOMPARE(int(grey.data()[grey.step() + 1]), 90);
+        QCOMPARE(SaveImageTool::sensorRowBand(picture), std::make_pair(1, 8));
     }
 
     void cameraFolderStaysInsideTheSaveFolder_data() {
@@ -977,9 +1018,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(v->hasPicture(), 10000);
         v->btnSingleSave->click();
         QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 2, 10000);
-        // The sensor picture keeps its grey sensor rows, at most the sensor's size ("WidthMax" 3200).
+        // The sensor picture at the sensor's size ("WidthMax" 3200, "HeightMax" 1024).
         const QImage picture(m_dir->path() + "/cam_0.bmp");
-        QVERIFY(picture.width() == 3200 && picture.height() >= 1 && picture.height() <= 1024);
+        QCOMPARE(picture.size(), QSize(3200, 1024));
         v->btn3DStopGrab->click();
 
         v->btn3DMode->click();
@@ -1001,6 +1042,71 @@ private slots:
         QCOMPARE(tiff["compression"].toInt(), 1);
         QCOMPARE(readBack("image", m_dir->path() + "/cam_0_1.bmp")["size"].toArray(),
                  (QJsonArray{3200, 200}));
+    }
+
+    // A camera window of 600 of the 1024 sensor rows: the single and the multi-frame save write
+    // the same picture, the whole sensor with the rows outside the window zero, and the read-out
+    // over those rows has no data.
+    void sensorPictureSavedAlikeByEverySave() {
+        bind(Control::CameraKind::LaserProfiler, "LP");
+        QCOMPARE(SetCameraNodeValue(m_key, "Height", "600"), 0);
+        QCOMPARE(SetCameraNodeValue(m_key, "OffsetY", "200"), 0);  // rows 224 to 823 from the top
+        Control::setParameterInfo(PARAMETER_FRAME_LIMIT, "1");
+        Image3DWnd* v = m_pane->view3D();
+        FinishLog finished(&m_pane->saveCommands()->worker());
+        v->btn2DMode->click();
+        startGrab();
+        QTRY_VERIFY_WITH_TIMEOUT(v->hasPicture(), 10000);
+        v->btnSingleSave->click();
+        QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 1, 10000);
+        v->btnMultiSave->click();
+        QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 2, 10000);
+
+        auto* view = qobject_cast<ZMKImageView*>(v->displayWidget()->widget());
+        QVERIFY(view);
+        QSignalSpy hovered(m_pane, &ImageWnd::pixelHovered);
+        for (int row : {100, 500}) {
+            const QPoint at = view->mapFromImage(QPointF(1000.5, row + 0.5));
+            QMouseEvent move(QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(view->viewport(), &move);
+            QTRY_VERIFY(!hovered.isEmpty());
+            const QColor colour = hovered.takeLast().at(1).value<QColor>();
+            QCOMPARE(colour.isValid(), row == 500);
+            QCOMPARE(view->statusText().contains("no data"), row == 100);
+        }
+        v->btn3DStopGrab->click();
+
+        for (const QString& file : {m_dir->path() + "/cam_0.bmp", m_dir->path() + "/LP/cam_0.bmp"}) {
+            const QImage saved = QImage(file).convertToFormat(QImage::Format_Grayscale8);
+            QCOMPARE(saved.size(), QSize(3200, 1024));
+            const auto rowSum = [&saved](int y) {
+                return std::accumulate(saved.constScanLine(y), saved.constScanLine(y) + saved.width(), 0);
+            };
+            for (int y : {0, 223, 824, 1023})
+                QCOMPARE(rowSum(y), 0);
+            int inside = 0;
+            for (int y = 224; y < 824; ++y)
+                inside += rowSum(y);
+            QVERIFY(inside > 0);
+        }
+    }
+
+    // Another camera's colour picture on the profiler's 2D page is no sensor picture: a single
+    // save writes its first channel, as a multi-frame save does.
+    void colourPictureOnTheProfilerPageSavedLikeMultiFrame() {
+        QVERIFY(bindCamera(Control::CameraKind::AreaScan, "AS"));
+        Image3DWnd* v = m_pane->view3D();
+        QVERIFY(v);
+        v->btn2DMode->click();
+        NuvImage colour(64, 48, NuvPixelFormat::RGB8);
+        colour.mat().setTo(cv::Scalar(200, 110, 20));
+        v->showImageWithProfile(colour, {});
+        FinishLog finished(&m_pane->saveCommands()->worker());
+        v->btnSingleSave->click();
+        QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 1, 10000);
+        const QImage saved(m_dir->path() + "/cam_0.bmp");
+        QCOMPARE(saved.size(), QSize(64, 48));
+        QCOMPARE(qGray(saved.pixel(10, 10)), 200);
     }
 
     void profileBinFollowsTheSensor_data() {
@@ -1128,6 +1234,9 @@ private slots:
         }
     }
 
+    // The profiler keeps its start button (disabled) while grabbing: acquisition goes on after
+    // the limit, and the tip says how many frames went where. "View" without a file manager
+    // offers the folder's path instead.
     void multiFrameSaveOfContoursEndsAtItsLimit() {
         Control::setParameterInfo(PARAMETER_FRAME_LIMIT, "5");
         bind(Control::CameraKind::LaserProfiler, QString::fromUtf8("相机").toStdString());
@@ -1141,12 +1250,33 @@ private slots:
         const QString folder = m_dir->path() + QString::fromUtf8("/相机");
         QCOMPARE(save->saveDirectory(), folder);
         startGrab();
-        QTRY_VERIFY_WITH_TIMEOUT(stopAsked.size() == 1, 20000);  // the limit asks the host to stop
+        const QString tip = QString("5 frames saved to %1").arg(QDir::toNativeSeparators(folder));
+        QTRY_VERIFY_WITH_TIMEOUT(tipTexts(m_pane).contains(tip), 20000);
         QVERIFY(!save->isMultiSaving() && !save->multiSaveStrip());
         QCOMPARE(v->btnMultiSave->property("SelectedStatus").toBool(), false);
         QCOMPARE(filesIn(folder).size(), 10);
         QVERIFY(allComplete(folder));
-        QTRY_VERIFY(tipTexts(m_pane).contains("Picture saved."));
+        QCOMPARE(stopAsked.size(), 0);
+        QVERIFY(Control::isGrabbing(m_key));
+
+        // "View" where the desktop has no file manager: a box says so and copies the path.
+        TestSupport::modals().pushOpenUrlResult(false);
+        QLabel* link = nullptr;
+        for (COperationTipWidget* t : m_pane->findChildren<COperationTipWidget*>()) {
+            if (t->text() == tip && t->linkPath() == folder) {
+                for (QLabel* label : t->findChildren<QLabel*>())
+                    if (label->text().contains("View")) link = label;
+            }
+        }
+        QVERIFY(link);
+        emit link->linkActivated("nuv:view");
+        QTRY_COMPARE(TestSupport::modals().count(ModalSeam::Kind::MessageBox), 1);
+        QCOMPARE(TestSupport::modals().last(ModalSeam::Kind::OpenUrl).dir, folder);
+        const ModalSeam::Request box = TestSupport::modals().last(ModalSeam::Kind::MessageBox);
+        QVERIFY(box.text.contains("No file manager") && box.text.contains(QDir::toNativeSeparators(folder)));
+        QCOMPARE(box.buttons.value(0), QString("Copy path"));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QDir::toNativeSeparators(folder));
+        v->btn3DStopGrab->click();
     }
 
     void multiFrameSaveOfScansWritesOneSetPerScan() {

@@ -292,6 +292,10 @@
         <source>Recordings go to: %1</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>no data</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>GreyHistogramDialog</name>
@@ -937,6 +941,22 @@
         <source>%1 failed: they could not be written, see the log</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>No file manager is available to open %1. Copy the path to the clipboard instead?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copy path</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1 frame saved to %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 frames saved to %2</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>ProfilePlot</name>
@@ -984,6 +1004,10 @@
     </message>
     <message>
         <source>X: %1  Y: %2  RGB: %3, %4, %5</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>X: %1  Y: %2  no data</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -292,6 +292,10 @@
         <source>Recordings go to: %1</source>
         <translation>录像位于：%1</translation>
     </message>
+    <message>
+        <source>no data</source>
+        <translation>无数据</translation>
+    </message>
 </context>
 <context>
     <name>GreyHistogramDialog</name>
@@ -937,6 +941,22 @@
         <source>%1 failed: they could not be written, see the log</source>
         <translation>失败 %1 帧：无法写入，详见日志</translation>
     </message>
+    <message>
+        <source>No file manager is available to open %1. Copy the path to the clipboard instead?</source>
+        <translation>没有可用的文件管理器来打开 %1。是否改为将路径复制到剪贴板？</translation>
+    </message>
+    <message>
+        <source>Copy path</source>
+        <translation>复制路径</translation>
+    </message>
+    <message>
+        <source>1 frame saved to %1</source>
+        <translation>已保存 1 帧到 %1</translation>
+    </message>
+    <message>
+        <source>%1 frames saved to %2</source>
+        <translation>已保存 %1 帧到 %2</translation>
+    </message>
 </context>
 <context>
     <name>ProfilePlot</name>
@@ -985,6 +1005,10 @@
     <message>
         <source>X: %1  Y: %2  RGB: %3, %4, %5</source>
         <translation>X：%1  Y：%2  RGB：%3, %4, %5</translation>
+    </message>
+    <message>
+        <source>X: %1  Y: %2  no data</source>
+        <translation>X：%1  Y：%2  无数据</translation>
     </message>
 </context>
 </TS>
