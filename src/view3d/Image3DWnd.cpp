@@ -442,25 +442,21 @@ void Image3DWnd::onBatchArrived(const void* data, uint64_t imageId, int batch, b
 }
 
 void Image3DWnd::showFinishedScan() {
+    // The pages draw what is left at display resolution; only a save takes a full copy.
+    m_livePages->showAll();
+    if (!m_saveForwarding || m_saver == nullptr) return;
     NuvRangeImage range;
     if (!m_streamer->copyRangeImage(&range)) return;
     const RangeStreamer::Format f = m_streamer->format();
     const RangeStreamer::DisplaySettings s = m_streamer->displaySettings();
     range.SetInfo(f.heightScale, -f.heightOffset, s.xInterval, 0, s.yInterval, 0);
-    NuvImage coloured;
-    if (m_livePages->colourImage(range, f, s.heightMin, s.heightMax, &coloured)) {
-        m_rangeLabel->setRangeImageMode(true, range);
-        m_rangeLabel->setBackground(&coloured, 0);
-    }
     std::vector<uint8_t> grey;
     int width = 0;
     int height = 0;
     if (m_streamer->copyGreyImage(&grey, &width, &height) && width > 0 && height > 0) {
-        NuvImage greyImage(width, height, NuvPixelFormat::Mono8, grey.data(), static_cast<size_t>(width),
-                           true);
-        m_greyLabel->setBackground(&greyImage, 0);
-        if (m_saveForwarding && m_saver) m_saver->addRangeImage(range, greyImage);
-    } else if (m_saveForwarding && m_saver) {
+        m_saver->addRangeImage(range, NuvImage(width, height, NuvPixelFormat::Mono8, grey.data(),
+                                               static_cast<size_t>(width), true));
+    } else {
         m_saver->addRangeImage(range, NuvImage());
     }
 }
