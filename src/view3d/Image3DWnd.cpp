@@ -9,6 +9,9 @@
 #include <QStackedWidget>
 #include <algorithm>
 #include <cstdlib>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <string>
 
 #include "HeightColourBar.h"
@@ -243,6 +246,11 @@ void Image3DWnd::clearAll() {
     }
     m_profilePlot->setSamples(QVector<QPointF>());
     m_streamer->clear();
+#ifdef __GLIBC__
+    // The scan's batches and colour arrays were freed on the workers' threads: their arenas keep
+    // the pages unless asked to return them.
+    malloc_trim(0);
+#endif
     updateColourBars();
 }
 
