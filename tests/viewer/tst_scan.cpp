@@ -24,6 +24,7 @@
 #include "Nuv3DWindow.h"
 #include "NuvColorMap.h"
 #include "RangeStreamer.h"
+#include "ScanAxis.h"
 #include "ScriptedModalHandler.h"
 #include "ViewerHost.h"
 #include "ZMKImageView.h"
@@ -295,7 +296,7 @@ private slots:
         const SyntheticScan scan(points, lines, dataType);
         Image3DWnd view;
         view.resize(900, 700);
-        view.btn2DRangeImageShow->click();
+        view.stackedWidget->setCurrentIndex(3);  // the range page, as the pane shows it
         view.show();
         QVERIFY(scan.streamInto(&view, 1000));
         QCOMPARE(view.livePages()->rowsShown(), lines - 1);
@@ -322,6 +323,23 @@ private slots:
         const size_t scanBytes = scan.range.size() + scan.grey.size();
         const size_t pageBytes = view.rangeLabel()->heldBytes() + view.greyLabel()->heldBytes();
         if (reduction > 1) QVERIFY2(pageBytes < scanBytes / 4, qPrintable(QString::number(pageBytes)));
+
+        // The rulers show the scan's extent in millimetres: X over the points, Y over the lines.
+        const auto spans = [](ScanAxis* axis, double length) {
+            const QStringList labels = axis->tickLabels();
+            if (labels.size() < 2 || labels.first().toDouble() != 0.0) return false;
+            const double step = labels.at(1).toDouble() - labels.at(0).toDouble();
+            const double last = labels.last().toDouble();
+            return last <= length + 1e-9 && last + step > length - 1e-9;
+        };
+        QVERIFY(!view.rangeAxis(Qt::Horizontal)->isHidden() && !view.rangeAxis(Qt::Vertical)->isHidden());
+        QVERIFY2(spans(view.rangeAxis(Qt::Horizontal), points * 0.05),
+                 qPrintable(view.rangeAxis(Qt::Horizontal)->tickLabels().join(' ')));
+        QVERIFY2(spans(view.rangeAxis(Qt::Vertical), lines * settings.yInterval),
+                 qPrintable(view.rangeAxis(Qt::Vertical)->tickLabels().join(' ')));
+        // The grey page's legend reads grey levels, black at the bottom.
+        QVERIFY(view.greyLevelBar()->showsGreyLevels() && !view.greyLevelBar()->isHidden());
+        QCOMPARE(view.greyLevelBar()->tickLabels().first(), QStringLiteral("0"));
 
         // Read-out: at the fitted zoom, 1:1 and close up, the sample under the cursor at full resolution.
         auto* rangeView = qobject_cast<ZMKImageView*>(view.rangeLabel()->viewWidget());
@@ -352,8 +370,10 @@ private slots:
             // Close up, neighbouring screen pixels inside one shown pixel reach different samples.
             if (zoom == 8.0) QVERIFY(samplesRead.size() >= reduction);
         }
+        // Close up, the X ruler shows the part of the scan on screen.
+        QVERIFY(view.rangeAxis(Qt::Horizontal)->tickLabels().first().toDouble() > 0.0);
         auto* greyView = qobject_cast<ZMKImageView*>(view.greyLabel()->viewWidget());
-        view.btnGreyImageShow->click();
+        view.stackedWidget->setCurrentIndex(4);
         QVERIFY(greyView->setZoom(8.0));
         const QPoint centre = greyView->viewport()->rect().center();
         const QPointF image = greyView->mapToImage(centre);
