@@ -515,7 +515,7 @@ void Image3DWnd::layoutPage(QWidget* page) {
         const int ruler = m_xAxis->isHidden() ? 0 : ScanAxis::kThickness;
         const int height = std::max(0, page->height() - ruler);
         m_rangeLabel->setGeometry(ruler, 0, std::max(0, width - ruler), height);
-        m_yAxis->setGeometry(0, 0, ruler, height);
+        m_yAxis->setGeometry(0, 0, ruler, page->height());  // down into the corner below it
         m_xAxis->setGeometry(ruler, height, std::max(0, width - ruler), ruler);
     }
     placeSaveStrip();

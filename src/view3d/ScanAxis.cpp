@@ -66,7 +66,10 @@ QVector<ScanAxis::Tick> ScanAxis::ticks() const {
     const double lo = std::clamp(horizontal ? first.x() : first.y(), 0.0, extent) / extent * m_length;
     const double hi = std::clamp(horizontal ? last.x() : last.y(), 0.0, extent) / extent * m_length;
     const double pixels = std::abs(rulerPos(hi / m_length * extent) - rulerPos(lo / m_length * extent));
-    const int count = std::max(2, static_cast<int>(pixels / kPixelsPerTick) + 1);
+    int count = std::max(2, static_cast<int>(pixels / kPixelsPerTick) + 1);
+    // A narrow picture still gets a value at each end, or near it.
+    while (count < 6 && Nuv3DAxes::ticks(lo, hi, count).size() < 2)
+        ++count;
     const double step = Nuv3DAxes::niceStep(lo, hi, count);
     for (double v : Nuv3DAxes::ticks(lo, hi, count))
         out.append({rulerPos(v / m_length * extent), Nuv3DAxes::label(v, step)});
