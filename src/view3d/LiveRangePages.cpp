@@ -103,12 +103,19 @@ void LiveRangePages::reduceRows(const uint8_t* range, const uint8_t* grey, int r
                        s.heightMax, &m_lut, rgb.data());
             const uint8_t* greyRow =
                 grey ? grey + static_cast<size_t>(r) * static_cast<size_t>(points) : nullptr;
-            for (int x = 0; x < points; ++x) {
-                const int block = x / factor;
-                colourSums[3 * block] += rgb[3 * x];
-                colourSums[3 * block + 1] += rgb[3 * x + 1];
-                colourSums[3 * block + 2] += rgb[3 * x + 2];
-                if (greyRow) greySums[block] += greyRow[x];
+            for (int b = 0, x = 0; b < width; ++b) {
+                const int blockEnd = std::min(points, x + factor);
+                uint32_t red = 0, green = 0, blue = 0, level = 0;
+                for (; x < blockEnd; ++x) {
+                    red += rgb[3 * x];
+                    green += rgb[3 * x + 1];
+                    blue += rgb[3 * x + 2];
+                    if (greyRow) level += greyRow[x];
+                }
+                colourSums[3 * b] += red;
+                colourSums[3 * b + 1] += green;
+                colourSums[3 * b + 2] += blue;
+                greySums[b] += level;
             }
         }
         uint8_t* colourOut = colours->data() + static_cast<size_t>(d) * colours->step();
