@@ -229,7 +229,6 @@ void Nuv3DView::drawAxes() {
     const QVector3D hi = b.max;
     const QVector<double> xs = Nuv3DAxes::ticks(lo.x(), hi.x(), kMaxTicks);
     const QVector<double> ys = Nuv3DAxes::ticks(lo.y(), hi.y(), kMaxTicks);
-    const QVector<double> zs = Nuv3DAxes::ticks(lo.z(), hi.z(), kMaxTicks);
     const auto f = [](double v) { return static_cast<float>(v); };
 
     // Ground grid on the lowest height, then the three axes from the low corner.
@@ -269,34 +268,11 @@ void Nuv3DView::drawAxes() {
     QFont font = painter.font();
     font.setPointSizeF(8.0);
     painter.setFont(font);
-    const auto place = [&](const QVector3D& p, const QString& text, const QColor& colour) {
-        const QVector4D clip = vp * QVector4D(p, 1.0f);
-        if (clip.w() <= 1e-6f) {
-            return;
-        }
-        const QVector3D ndc = clip.toVector3D() / clip.w();
-        if (qAbs(ndc.x()) > 1.0f || qAbs(ndc.y()) > 1.0f) {
-            return;
-        }
-        const QPointF at((ndc.x() + 1.0f) * 0.5f * width(), (1.0f - ndc.y()) * 0.5f * height());
-        painter.setPen(colour);
-        painter.drawText(at + QPointF(3.0, -3.0), text);
-    };
-    const double steps[3] = {Nuv3DAxes::niceStep(lo.x(), hi.x(), kMaxTicks),
-                             Nuv3DAxes::niceStep(lo.y(), hi.y(), kMaxTicks),
-                             Nuv3DAxes::niceStep(lo.z(), hi.z(), kMaxTicks)};
-    for (double x : xs) {
-        place(QVector3D(f(x), lo.y(), lo.z()), Nuv3DAxes::label(x, steps[0]), kLabelColour);
-    }
-    for (double y : ys) {
-        place(QVector3D(lo.x(), f(y), lo.z()), Nuv3DAxes::label(y, steps[1]), kLabelColour);
-    }
-    for (double z : zs) {
-        place(QVector3D(lo.x(), lo.y(), f(z)), Nuv3DAxes::label(z, steps[2]), kLabelColour);
-    }
-    const QString names[3] = {tr("X (mm)"), tr("Y (mm)"), tr("Z (mm)")};
-    for (int axis = 0; axis < 3; ++axis) {
-        place(axisEnds[axis], names[axis], kAxisColours[axis]);
+    const QStringList names = {tr("X (mm)"), tr("Y (mm)"), tr("Z (mm)")};
+    for (const Nuv3DAxes::Label& label :
+         Nuv3DAxes::placeLabels(lo, hi, vp, size(), QFontMetricsF(painter.fontMetrics()), names, kMaxTicks)) {
+        painter.setPen(label.name ? kAxisColours[label.axis] : kLabelColour);
+        painter.drawText(label.baseline, label.text);
     }
 }
 

@@ -76,6 +76,13 @@ int ImageWndLabel::setRangeImageMode(bool enable, const NuvRangeImage& range) {
     return 0;
 }
 
+int ImageWndLabel::setFullResolutionSource(const Source& source) {
+    if (m_view == nullptr || (source.sampler && source.size.isEmpty())) return -1;
+    m_rangeMode = source.sampler && source.range;
+    m_view->setSource(source);
+    return 0;
+}
+
 int ImageWndLabel::setBackground(const NuvImage* image, int layer) {
     if (m_view == nullptr || image == nullptr || layer != 0) return -1;
     const QSize old = m_view->imageSize();

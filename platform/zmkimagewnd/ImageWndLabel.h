@@ -7,7 +7,11 @@
 // size or clearBackground() returns to fitting. showToolbar() is accepted and ignored. With pixel
 // info enabled a status line at the bottom shows the pixel under the cursor, or in range mode
 // with setRangeDisplayXYZ(true) its X, Y (mm, from the intervals) and Z (sample * scale + offset).
+// A background may be a reduced picture of a larger image: with a full-resolution source the
+// read-out maps the cursor into that image and shows its sample there.
 #include <QWidget>
+#include <cstdint>
+#include <functional>
 
 #include "NuvImage.h"
 #include "NuvRangeImage.h"
@@ -17,6 +21,21 @@ class ImageWndLabelView;
 class ImageWndLabel : public QWidget {
     Q_OBJECT
 public:
+    // The full-resolution image behind the background, read where the read-out needs it.
+    struct Source {
+        QSize size;  // of the full-resolution image
+        // Sample at point x of line y; false where the image has none (yet).
+        std::function<bool(int x, int y, int64_t* sample)> sampler;
+        // Samples are raw heights, read out as XYZ with this scale (see NuvRangeImage).
+        bool range = false;
+        double heightScale = 1.0;
+        double heightOffset = 0.0;
+        double xInterval = 1.0;
+        double xOffset = 0.0;
+        double yInterval = 1.0;
+        double yOffset = 0.0;
+    };
+
     explicit ImageWndLabel(QWidget* parent = nullptr);
     ~ImageWndLabel() override;
 
@@ -27,6 +46,9 @@ public:
     int setRangeDisplayXYZ(bool enable);
     // The next backgrounds are colour codings of `range`; the read-out shows its XYZ values.
     int setRangeImageMode(bool enable, const NuvRangeImage& range);
+    // The read-out reads `source` (a source without sampler reads the shown pixels again); the
+    // label keeps no copy of the image. -1 for a sampler without size.
+    int setFullResolutionSource(const Source& source);
     int setBackground(const NuvImage* image, int layer);
     int clearBackground();
     bool hasBackground() const;

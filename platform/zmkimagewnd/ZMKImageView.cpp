@@ -446,6 +446,10 @@ QString ZMKImageView::readoutText(int x, int y) const {
            zoom;
 }
 
+QString ZMKImageView::readoutTextAt(const QPointF&, int x, int y) const {
+    return readoutText(x, y);
+}
+
 void ZMKImageView::updateReadout(const QPoint& pos) {
     const QPointF p = mapToImage(pos);
     const QString before = m_statusText;
@@ -456,7 +460,7 @@ void ZMKImageView::updateReadout(const QPoint& pos) {
         int v1 = 0, v2 = 0, v3 = 0;
         float value = 0.0f;
         if (m_background->pixelAt(x, y, &v1, &v2, &v3, &value)) {
-            m_statusText = readoutText(x, y);
+            m_statusText = readoutTextAt(p, x, y);
             if (m_pixelInfo) emit imgInfo(x, y, v1, v2, v3, value);
         }
     }

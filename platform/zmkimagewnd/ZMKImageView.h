@@ -103,6 +103,9 @@ signals:
 protected:
     // Status line for pixel (x, y) of the image; the default shows the position and pixel value.
     virtual QString readoutText(int x, int y) const;
+    // The same for the exact image position under the cursor (pixel (x, y) contains it), for
+    // views whose picture stands for a larger image.
+    virtual QString readoutTextAt(const QPointF& imagePos, int x, int y) const;
     const ZMKImageItem* backgroundItem() const { return m_background; }
 
     bool viewportEvent(QEvent* event) override;

@@ -456,7 +456,10 @@ void PaneSaveCommands::multiSave() {
     if (v->btnContourMode->isChecked()) m_worker.setSaveType(SaveImageTool::ProfileType);
     if (v->btn2DMode->isChecked()) m_worker.setSaveType(SaveImageTool::ImageType);
     if (v->btn3DMode->isChecked()) m_worker.setSaveType(SaveImageTool::RangeType);
-    startMultiSave(v->btnMultiSave, v, v->btn3DMode->isChecked() ? 85 : 40);
+    const int stripTop = v->btn3DMode->isChecked() ? 85 : 40;
+    startMultiSave(v->btnMultiSave, v, stripTop);
+    // The view keeps it beside, not over, the legend of the page it shows.
+    v->placeSaveStrip(m_multiSaveStrip, stripTop);
 }
 
 void PaneSaveCommands::multiSave2D() {

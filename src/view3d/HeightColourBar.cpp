@@ -23,7 +23,13 @@ void HeightColourBar::setScale(int colorMap, float minimum, float maximum) {
     m_colorMap = colorMap;
     m_minimum = minimum;
     m_maximum = maximum;
+    m_greyLevels = false;
     update();
+}
+
+void HeightColourBar::setGreyLevels() {
+    setScale(NuvColorMap::Grey, 0.0f, 255.0f);
+    m_greyLevels = true;
 }
 
 QRect HeightColourBar::stripRect() const {
@@ -62,7 +68,8 @@ void HeightColourBar::paintEvent(QPaintEvent*) {
     QFont font = painter.font();
     font.setPointSizeF(8.0);
     painter.setFont(font);
-    painter.drawText(QRect(0, 2, width(), kTop - 6), Qt::AlignCenter, tr("Z (mm)"));
+    painter.drawText(QRect(0, 2, width(), kTop - 6), Qt::AlignCenter,
+                     m_greyLevels ? tr("Grey") : tr("Z (mm)"));
     const QStringList labels = tickLabels();
     const QVector<double> values = ticks();
     const double span = static_cast<double>(m_maximum) - m_minimum;

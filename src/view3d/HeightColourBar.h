@@ -3,7 +3,8 @@
 #include <QWidget>
 
 // Legend of a height colouring: the colour map as a vertical strip from the lowest height
-// (bottom) to the highest (top), with millimetre ticks beside it.
+// (bottom) to the highest (top), with millimetre ticks beside it; or, for brightness pictures,
+// the grey levels 0 to 255.
 class HeightColourBar : public QWidget {
     Q_OBJECT
 public:
@@ -13,6 +14,9 @@ public:
 
     // A colour map of NuvColorMap over [minimum, maximum] millimetres.
     void setScale(int colorMap, float minimum, float maximum);
+    // Black (0) to white (255), titled as grey levels.
+    void setGreyLevels();
+    bool showsGreyLevels() const { return m_greyLevels; }
     int colorMap() const { return m_colorMap; }
     float minimum() const { return m_minimum; }
     float maximum() const { return m_maximum; }
@@ -31,4 +35,5 @@ private:
     int m_colorMap = 0;
     float m_minimum = -45.0f;
     float m_maximum = 45.0f;
+    bool m_greyLevels = false;
 };

@@ -12,6 +12,7 @@
 #include <string>
 #include <type_traits>
 
+#include "FreedMemoryTrimmer.h"
 #include "HeightColourBar.h"
 #include "ImageWndLabel.h"
 #include "LiveRangePages.h"
@@ -22,7 +23,9 @@
 #include "ProfilePlot.h"
 #include "RangeStreamer.h"
 #include "SaveImageTool.h"
+#include "ScanAxis.h"
 #include "ToolStripStyle.h"
+#include "ZMKImageView.h"
 #include "ZMKImageWnd.h"
 #include "ZavizoZoz3.h"
 #include "ui_Image3DWnd.h"
@@ -155,8 +158,15 @@ Image3DWnd::Image3DWnd(QWidget* parent) : QWidget(parent), m_ui(new Ui::Image3DW
     m_livePages = new LiveRangePages(m_streamer, m_rangeLabel, m_greyLabel, this);
     m_rangeBar = new HeightColourBar(m_ui->wdg2DRangImageWnd);
     m_bar3D = new HeightColourBar(wdg3DImageWnd);
-    m_rangeBar->hide();
-    m_bar3D->hide();
+    m_greyBar = new HeightColourBar(m_ui->wdg2DGreyImageWnd);
+    m_greyBar->setGreyLevels();
+    m_xAxis = new ScanAxis(Qt::Horizontal, m_ui->wdg2DRangImageWnd);
+    m_yAxis = new ScanAxis(Qt::Vertical, m_ui->wdg2DRangImageWnd);
+    m_xAxis->setView(qobject_cast<ZMKImageView*>(m_rangeLabel->viewWidget()));
+    m_yAxis->setView(qobject_cast<ZMKImageView*>(m_rangeLabel->viewWidget()));
+    for (QWidget* w : std::initializer_list<QWidget*>{m_rangeBar, m_bar3D, m_greyBar, m_xAxis, m_yAxis})
+        w->hide();
+    connect(stackedWidget, &QStackedWidget::currentChanged, this, [this]() { placeSaveStrip(); });
     connect(this, &Image3DWnd::initRangeImageFinish, this, &Image3DWnd::onInitRangeImageFinish,
             Qt::QueuedConnection);
     setContourXSpan(m_contourXSpan);
@@ -251,6 +261,9 @@ void Image3DWnd::clearAll() {
     }
     m_profilePlot->setSamples(QVector<QPointF>());
     m_streamer->clear();
+    // The scan's batches and colour arrays were freed on the workers' threads: their arenas keep
+    // the pages unless asked to return them.
+    FreedMemoryTrimmer::trimNow();
     updateColourBars();
 }
 
@@ -460,25 +473,21 @@ void Image3DWnd::onBatchArrived(const void* data, uint64_t imageId, int batch, b
 }
 
 void Image3DWnd::showFinishedScan() {
+    // The pages draw what is left at display resolution; only a save takes a full copy.
+    m_livePages->showAll();
+    if (!m_saveForwarding || m_saver == nullptr) return;
     NuvRangeImage range;
     if (!m_streamer->copyRangeImage(&range)) return;
     const RangeStreamer::Format f = m_streamer->format();
     const RangeStreamer::DisplaySettings s = m_streamer->displaySettings();
     range.SetInfo(f.heightScale, -f.heightOffset, s.xInterval, 0, s.yInterval, 0);
-    NuvImage coloured;
-    if (m_livePages->colourImage(range, f, s.heightMin, s.heightMax, &coloured)) {
-        m_rangeLabel->setRangeImageMode(true, range);
-        m_rangeLabel->setBackground(&coloured, 0);
-    }
     std::vector<uint8_t> grey;
     int width = 0;
     int height = 0;
     if (m_streamer->copyGreyImage(&grey, &width, &height) && width > 0 && height > 0) {
-        NuvImage greyImage(width, height, NuvPixelFormat::Mono8, grey.data(), static_cast<size_t>(width),
-                           true);
-        m_greyLabel->setBackground(&greyImage, 0);
-        if (m_saveForwarding && m_saver) m_saver->addRangeImage(range, greyImage);
-    } else if (m_saveForwarding && m_saver) {
+        m_saver->addRangeImage(range, NuvImage(width, height, NuvPixelFormat::Mono8, grey.data(),
+                                               static_cast<size_t>(width), true));
+    } else {
         m_saver->addRangeImage(range, NuvImage());
     }
 }
@@ -495,22 +504,54 @@ void Image3DWnd::updateColourBars() {
     const bool scan = m_streamer->hasImage();
     m_rangeBar->setScale(LiveRangePages::kColorMap, s.heightMin, s.heightMax);
     m_bar3D->setScale(RangeStreamer::kColorMap, s.heightMin, s.heightMax);
-    m_rangeBar->setVisible(scan);
+    m_xAxis->setLength(m_streamer->pointsPerLine() * s.xInterval);
+    m_yAxis->setLength(m_streamer->totalLines() * s.yInterval);
+    for (QWidget* w : std::initializer_list<QWidget*>{m_rangeBar, m_greyBar, m_xAxis, m_yAxis})
+        w->setVisible(scan);
     m_bar3D->setVisible(scan && s.displayMode == 3);
-    layoutPage(m_ui->wdg2DRangImageWnd);
-    layoutPage(wdg3DImageWnd);
+    for (QWidget* page : {wdg3DImageWnd, m_ui->wdg2DRangImageWnd, m_ui->wdg2DGreyImageWnd})
+        layoutPage(page);
 }
 
 void Image3DWnd::layoutPage(QWidget* page) {
-    HeightColourBar* bar = page == wdg3DImageWnd ? m_bar3D : m_rangeBar;
-    const int barWidth = bar && !bar->isHidden() ? HeightColourBar::kWidth : 0;
+    const bool grey = page == m_ui->wdg2DGreyImageWnd;
+    HeightColourBar* bar = page == wdg3DImageWnd ? m_bar3D : grey ? m_greyBar : m_rangeBar;
+    if (bar == nullptr || m_xAxis == nullptr) return;  // still being built
+    const int barWidth = !bar->isHidden() ? HeightColourBar::kWidth : 0;
     const int width = std::max(0, page->width() - barWidth);
-    if (bar) bar->setGeometry(width, 0, HeightColourBar::kWidth, page->height());
+    bar->setGeometry(width, 0, HeightColourBar::kWidth, page->height());
     if (page == wdg3DImageWnd) {
         NuvMove3DWnd(m_window3D, 0, 0, width, page->height());
-    } else if (m_rangeLabel) {
-        m_rangeLabel->resize(width, page->height());
+    } else if (grey) {
+        m_greyLabel->setGeometry(0, 0, width, page->height());
+    } else {
+        // The rulers take the range picture's left and bottom edges while a scan is shown.
+        const int ruler = m_xAxis->isHidden() ? 0 : ScanAxis::kThickness;
+        const int height = std::max(0, page->height() - ruler);
+        m_rangeLabel->setGeometry(ruler, 0, std::max(0, width - ruler), height);
+        m_yAxis->setGeometry(0, 0, ruler, page->height());  // down into the corner below it
+        m_xAxis->setGeometry(ruler, height, std::max(0, width - ruler), ruler);
     }
+    placeSaveStrip();
+}
+
+void Image3DWnd::placeSaveStrip(QWidget* strip, int top) {
+    m_saveStrip = strip;
+    m_saveStripTop = top;
+    placeSaveStrip();
+}
+
+void Image3DWnd::placeSaveStrip() {
+    if (!m_saveStrip || m_saveStrip->parentWidget() != this) return;
+    // The page's right edge less its legend, whichever page shows.
+    QWidget* page = stackedWidget->currentWidget();
+    HeightColourBar* bar = page == wdg3DImageWnd             ? m_bar3D
+                           : page == m_ui->wdg2DRangImageWnd ? m_rangeBar
+                           : page == m_ui->wdg2DGreyImageWnd ? m_greyBar
+                                                             : nullptr;
+    const int right = page ? page->mapTo(this, QPoint(page->width(), 0)).x() : width();
+    const int legend = bar && !bar->isHidden() ? HeightColourBar::kWidth : 0;
+    m_saveStrip->move(std::max(0, right - legend - m_saveStrip->width()), m_saveStripTop);
 }
 
 void Image3DWnd::render3D() {
@@ -638,12 +679,11 @@ bool Image3DWnd::eventFilter(QObject* watched, QEvent* event) {
             QCoreApplication::sendEvent(pane, &copy);
         }
     } else if (type == QEvent::Resize) {
-        if (watched == wdg3DImageWnd || watched == m_ui->wdg2DRangImageWnd) {
+        if (watched == wdg3DImageWnd || watched == m_ui->wdg2DRangImageWnd ||
+            watched == m_ui->wdg2DGreyImageWnd) {
             layoutPage(static_cast<QWidget*>(watched));
         } else if (watched == wdg2DImageWnd && m_display) {
             m_display->move(0, 0, wdg2DImageWnd->width(), wdg2DImageWnd->height());
-        } else if (watched == m_ui->wdg2DGreyImageWnd && m_greyLabel) {
-            m_greyLabel->resize(m_ui->wdg2DGreyImageWnd->size());
         } else if (watched == wdg3DToolSingle) {
             relayoutToolBar(static_cast<QResizeEvent*>(event)->size().width());
         }

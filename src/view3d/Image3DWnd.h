@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QList>
 #include <QPoint>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QVector>
@@ -30,6 +31,7 @@ class RangeStreamer;
 class SaveImageTool;
 class HeightColourBar;
 class LiveRangePages;
+class ScanAxis;
 
 // View of a laser line-profile sensor: contour, 2D picture, 3D window, range image and grey
 // image pages under one tool strip with an overflow menu.
@@ -94,6 +96,14 @@ public:
     // Height legends beside the range page and the 3D page (hidden without a scan).
     HeightColourBar* rangeColourBar() const { return m_rangeBar; }
     HeightColourBar* colourBar3D() const { return m_bar3D; }
+    // Grey-level legend beside the grey page and the range page's millimetre rulers.
+    HeightColourBar* greyLevelBar() const { return m_greyBar; }
+    ScanAxis* rangeAxis(Qt::Orientation orientation) const {
+        return orientation == Qt::Horizontal ? m_xAxis : m_yAxis;
+    }
+    // Keeps a save progress strip at the top right of the page shown, `top` pixels down, clear of
+    // the page's legend, through resizes and page changes.
+    void placeSaveStrip(QWidget* strip, int top);
     LiveRangePages* livePages() const { return m_livePages; }
     QAction* renderAction() const { return m_actions.value(6, nullptr); }
     QList<QWidget*> menuWidgets() const { return m_menuWidgets; }
@@ -149,6 +159,7 @@ private:
     void forwardPicture(const Image& image);
     void updateColourBars();
     void layoutPage(QWidget* page);
+    void placeSaveStrip();
 
     const QString* m_cameraKey = nullptr;
     ZMKImageWnd* m_display = nullptr;
@@ -158,6 +169,11 @@ private:
     ImageWndLabel* m_greyLabel = nullptr;
     HeightColourBar* m_rangeBar = nullptr;
     HeightColourBar* m_bar3D = nullptr;
+    HeightColourBar* m_greyBar = nullptr;
+    ScanAxis* m_xAxis = nullptr;
+    ScanAxis* m_yAxis = nullptr;
+    QPointer<QWidget> m_saveStrip;
+    int m_saveStripTop = 0;
     LiveRangePages* m_livePages = nullptr;
     ProfilePlot* m_profilePlot = nullptr;
     QImage m_logo;

@@ -139,12 +139,16 @@ private slots:
         hover(at(20, 11));
         QVERIFY(m_label->readoutText().startsWith(QStringLiteral("X: 20  Y: 11")));
         QCOMPARE(m_label->setRangeImageMode(true, NuvRangeImage()), -1);
-        // A colour image of half the range image's size still finds the right sample.
+        // A colour image of half the range image's size still finds the sample under the cursor:
+        // the top-left quarter of a shown pixel is the sample at twice its position.
         QCOMPARE(m_label->setRangeImageMode(true, makeRange()), 0);
         NuvImage half(50, 25, NuvPixelFormat::BGR8);
         QCOMPARE(m_label->setBackground(&half, 0), 0);
-        hover(at(10, 5));
+        const QPointF quarter = view()->viewportTransform().map(QPointF(10.2, 5.2));
+        hover(QPoint(int(std::floor(quarter.x())), int(std::floor(quarter.y()))));
         QTRY_COMPARE(m_label->readoutText(), QStringLiteral("X: 2.000  Y: 2.000  Z: 15.000"));
+        hover(at(10, 5));
+        QTRY_COMPARE(m_label->readoutText(), QStringLiteral("X: 2.100  Y: 2.200  Z: invalid"));
     }
 };
 

@@ -6,6 +6,7 @@
 #include <functional>
 #include <thread>
 
+#include "Nuv3DAxes.h"
 #include "Nuv3DCamera.h"
 #include "Nuv3DGraphics.h"
 #include "Nuv3DPointBuffer.h"
@@ -430,6 +431,46 @@ private slots:
         QCOMPARE(workers.join(), 0);
         QCoreApplication::processEvents();  // queued calls to the deleted window are dropped
         QVERIFY(!parent.findChild<Nuv3DWindow*>());
+    }
+
+    void axisLabelsKeepApart_data() {
+        QTest::addColumn<int>("preset");
+        QTest::addColumn<QVector3D>("high");
+        // Scans from the origin: a flat one (a conveyor with nothing on it), a short one, a tall box.
+        QTest::newRow("flat scan") << int(Nuv3DCamera::Preset::Default) << QVector3D(28.8f, 20.0f, 0.002f);
+        QTest::newRow("flat scan, front")
+            << int(Nuv3DCamera::Preset::Front) << QVector3D(28.8f, 20.0f, 0.002f);
+        QTest::newRow("few lines") << int(Nuv3DCamera::Preset::Default) << QVector3D(28.8f, 0.01f, 6.0f);
+        QTest::newRow("box") << int(Nuv3DCamera::Preset::Default) << QVector3D(28.8f, 20.0f, 9.0f);
+    }
+
+    void axisLabelsKeepApart() {
+        QFETCH(int, preset);
+        QFETCH(QVector3D, high);
+        const QVector3D low(0.0f, 0.0f, 0.0f);
+        Nuv3DCamera camera;
+        const QSize size(800, 500);
+        camera.setViewport(size.width(), size.height());
+        camera.setPreset(static_cast<Nuv3DCamera::Preset>(preset));
+        camera.fit(low, high);
+        QFont font;
+        font.setPointSizeF(8.0);
+        const QVector<Nuv3DAxes::Label> labels = Nuv3DAxes::placeLabels(
+            low, high, camera.viewProjection(), size, QFontMetricsF(font), {"X (mm)", "Y (mm)", "Z (mm)"}, 7);
+        for (int i = 0; i < labels.size(); ++i) {
+            for (int j = i + 1; j < labels.size(); ++j)
+                QVERIFY2(!labels[i].rect.intersects(labels[j].rect),
+                         qPrintable(labels[i].text + " over " + labels[j].text));
+        }
+        // The long x axis keeps its name and a scale to read.
+        int xTicks = 0;
+        bool xName = false;
+        for (const Nuv3DAxes::Label& l : labels) {
+            xTicks += l.axis == 0 && !l.name;
+            xName = xName || (l.axis == 0 && l.name);
+        }
+        QVERIFY(xName);
+        QVERIFY(xTicks >= 2);
     }
 
     void fitFramesTheBox_data() {

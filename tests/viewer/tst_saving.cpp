@@ -30,6 +30,7 @@
 
 #include "COperationTipWidget.h"
 #include "GreyHistogramTool.h"
+#include "HeightColourBar.h"
 #include "HostGrab.h"
 #include "Image2DWnd.h"
 #include "Image3DWnd.h"
@@ -1232,6 +1233,41 @@ private slots:
                 QVERIFY(qAbs(cloud["max"].toArray()[2].toDouble() - high) < 1e-3);
             }
         }
+    }
+
+    void multiSaveStripKeepsClearOfTheLegends() {
+        Control::setParameterInfo(PARAMETER_FRAME_LIMIT, "1000");
+        bind(Control::CameraKind::LaserProfiler, "LP");
+        QCOMPARE(SetCameraNodeValue(m_key, "AcquisitionLineCount", "200"), 0);
+        QCOMPARE(SetCameraNodeValue(m_key, "BatchNumber", "100"), 0);
+        Image3DWnd* v = m_pane->view3D();
+        v->btn3DMode->click();
+        PaneSaveCommands* save = m_pane->saveCommands();
+        v->btnMultiSave->click();
+        startGrab();
+        QTRY_VERIFY_WITH_TIMEOUT(!v->rangeColourBar()->isHidden(), 10000);
+        QVERIFY(save->multiSaveStrip());
+        const auto onScreen = [](QWidget* w) { return QRect(w->mapToGlobal(QPoint(0, 0)), w->size()); };
+        // On every page, at every pane size, the strip sits beside the page's legend.
+        const QList<QPair<QPushButton*, HeightColourBar*>> pages = {
+            {v->btn3DShow, v->colourBar3D()},
+            {v->btn2DRangeImageShow, v->rangeColourBar()},
+            {v->btnGreyImageShow, v->greyLevelBar()}};
+        for (const auto& page : pages) {
+            page.first->click();
+            for (const QSize size : {QSize(1000, 700), QSize(700, 500), QSize(1200, 800)}) {
+                m_host->resize(size);
+                QTRY_COMPARE(v->size(), m_pane->view3D()->size());
+                QCoreApplication::processEvents();
+                QVERIFY(!page.second->isHidden());
+                QVERIFY2(!onScreen(save->multiSaveStrip()).intersects(onScreen(page.second)),
+                         qPrintable(page.first->toolTip()));
+                // And it stays inside the view.
+                QVERIFY(QRect(QPoint(0, 0), v->size()).contains(save->multiSaveStrip()->geometry()));
+            }
+        }
+        v->btnMultiSave->click();
+        ZavizoZoz3::StopGrab(m_key);
     }
 
     // The profiler keeps its start button (disabled) while grabbing: acquisition goes on after

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <opencv2/imgproc.hpp>
+#include <vector>
 
 #include "HeightColourBar.h"
 #include "HostGrab.h"
@@ -22,8 +24,10 @@
 #include "Nuv3DWindow.h"
 #include "NuvColorMap.h"
 #include "RangeStreamer.h"
+#include "ScanAxis.h"
 #include "ScriptedModalHandler.h"
 #include "ViewerHost.h"
+#include "ZMKImageView.h"
 #include "ZMKImageWnd.h"
 
 namespace Control = ZavizoZoz3::Control;
@@ -52,6 +56,81 @@ QPair<int, int> blackAndColoured(QWidget* page) {
         }
     }
     return {black, coloured};
+}
+
+// A synthetic scan written into a view's streamer batch by batch, as the business layer does:
+// heights spread over the camera's range with some invalid samples, grey ramps.
+struct SyntheticScan {
+    int points = 0;
+    int lines = 0;
+    RangeStreamer::Format format;
+    std::vector<uint8_t> range;
+    std::vector<uint8_t> grey;
+
+    SyntheticScan(int width, int height, int dataType) : points(width), lines(height) {
+        format = RangeStreamer::formatFor(dataType, 3200);
+        const size_t n = static_cast<size_t>(width) * static_cast<size_t>(height);
+        range.resize(n * static_cast<size_t>(format.bytesPerPoint));
+        grey.resize(n);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const size_t i = static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x);
+                const double h = -40.0 + 80.0 * ((x * 7 + y * 13) % 101) / 100.0;
+                const auto raw = (x + y) % 17 == 0
+                                     ? 0u
+                                     : static_cast<uint32_t>(format.heightOffset + h / format.heightScale);
+                if (format.bytesPerPoint == 2) {
+                    const auto r16 = static_cast<uint16_t>(raw);
+                    std::memcpy(&range[2 * i], &r16, 2);
+                } else {
+                    std::memcpy(&range[4 * i], &raw, 4);
+                }
+                grey[i] = static_cast<uint8_t>((x * 3 + y * 5) % 256);
+            }
+        }
+    }
+    int64_t sample(int x, int y) const {
+        const size_t i = static_cast<size_t>(y) * static_cast<size_t>(points) + static_cast<size_t>(x);
+        uint32_t raw = 0;
+        std::memcpy(&raw, &range[i * static_cast<size_t>(format.bytesPerPoint)],
+                    static_cast<size_t>(format.bytesPerPoint));
+        return raw & format.rawMask;
+    }
+    // Prepares the view's streamer and streams every batch, the last one ending the scan.
+    bool streamInto(Image3DWnd* view, int linesPerBatch) const {
+        const auto streamer = view->streamer();
+        if (!streamer->prepare(lines, linesPerBatch, points, format, 0.05, 3)) return false;
+        const int batches = (lines + linesPerBatch - 1) / linesPerBatch;
+        const size_t lineBytes = static_cast<size_t>(points) * static_cast<size_t>(format.bytesPerPoint);
+        for (int b = 0; b < batches; ++b) {
+            const int first = b * linesPerBatch;
+            const int count = std::min(linesPerBatch, lines - first);
+            const RangeStreamer::BatchShape shape{count, points, format.bytesPerPoint};
+            const bool written =
+                streamer->writeBatch(1, b, shape, [&](const RangeStreamer::BatchBuffers& out) {
+                    std::memcpy(out.range, &range[static_cast<size_t>(first) * lineBytes], lineBytes * count);
+                    std::memcpy(out.grey, &grey[static_cast<size_t>(first) * static_cast<size_t>(points)],
+                                static_cast<size_t>(points) * static_cast<size_t>(count));
+                    return true;
+                });
+            if (!written) return false;
+            view->onBatchArrived(range.data(), 1, b, b == batches - 1);
+        }
+        return true;
+    }
+};
+
+QString readoutAt(ImageWndLabel* label, const QPoint& pos) {
+    QWidget* viewport = qobject_cast<ZMKImageView*>(label->viewWidget())->viewport();
+    QMouseEvent move(QEvent::MouseMove, pos, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    return label->readoutText();
+}
+
+NuvImage shownPicture(ImageWndLabel* label) {
+    NuvImage picture;
+    qobject_cast<ZMKImageView*>(label->viewWidget())->background(&picture);
+    return picture;
 }
 }  // namespace
 
@@ -194,6 +273,123 @@ private slots:
         QCOMPARE(image.pixelColor(strip.center().x(), strip.top()),
                  colourOf(table[NuvColorMap::kTableSize - 1]));
         QCOMPARE(image.pixelColor(strip.center().x(), strip.bottom()), colourOf(table[0]));
+    }
+
+    void pagesShowScanAtDisplayResolution_data() {
+        QTest::addColumn<int>("points");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<int>("dataType");
+        QTest::addColumn<int>("reduction");
+        QTest::newRow("small scan, full resolution") << 400 << 300 << 0 << 1;
+        QTest::newRow("long 16-bit scan, reduced") << 3000 << 6000 << 0 << 3;
+        QTest::newRow("long 32-bit scan, reduced") << 3000 << 6000 << 1 << 3;
+    }
+
+    // The pages hold pictures at display resolution: the same picture as a plain area downscale
+    // of the full-resolution one, while the read-out finds the full-resolution sample at any zoom,
+    // and clearing gives everything back.
+    void pagesShowScanAtDisplayResolution() {
+        QFETCH(int, points);
+        QFETCH(int, lines);
+        QFETCH(int, dataType);
+        QFETCH(int, reduction);
+        const SyntheticScan scan(points, lines, dataType);
+        Image3DWnd view;
+        view.resize(900, 700);
+        view.stackedWidget->setCurrentIndex(3);  // the range page, as the pane shows it
+        view.show();
+        QVERIFY(scan.streamInto(&view, 1000));
+        QCOMPARE(view.livePages()->rowsShown(), lines - 1);
+        QCOMPARE(view.livePages()->reduction(), reduction);
+        const QSize shown(points / reduction, lines / reduction);
+
+        // What a plain downscale of the full-resolution pictures gives.
+        const RangeStreamer::DisplaySettings settings = view.streamer()->displaySettings();
+        cv::Mat colours(lines, points, CV_8UC3);
+        NuvRangeLUT16 lut;
+        LiveRangePages::colourRows(scan.range.data(), scan.range.size() / scan.format.bytesPerPoint,
+                                   scan.format, settings.heightMin, settings.heightMax, &lut, colours.data);
+        const cv::Mat grey(lines, points, CV_8UC1, const_cast<uint8_t*>(scan.grey.data()));
+        cv::Mat expectedColours, expectedGrey;
+        cv::resize(colours, expectedColours, cv::Size(shown.width(), shown.height()), 0, 0, cv::INTER_AREA);
+        cv::resize(grey, expectedGrey, cv::Size(shown.width(), shown.height()), 0, 0, cv::INTER_AREA);
+        const NuvImage rangePicture = shownPicture(view.rangeLabel());
+        const NuvImage greyPicture = shownPicture(view.greyLabel());
+        QCOMPARE(QSize(rangePicture.width(), rangePicture.height()), shown);
+        QCOMPARE(QSize(greyPicture.width(), greyPicture.height()), shown);
+        QVERIFY(cv::norm(rangePicture.mat(), expectedColours, cv::NORM_INF) <= 1.0);
+        QVERIFY(cv::norm(greyPicture.mat(), expectedGrey, cv::NORM_INF) <= 1.0);
+        // The pages cost a fraction of the scan they show, not a colour copy of it.
+        const size_t scanBytes = scan.range.size() + scan.grey.size();
+        const size_t pageBytes = view.rangeLabel()->heldBytes() + view.greyLabel()->heldBytes();
+        if (reduction > 1) QVERIFY2(pageBytes < scanBytes / 4, qPrintable(QString::number(pageBytes)));
+
+        // The rulers show the scan's extent in millimetres: X over the points, Y over the lines.
+        const auto spans = [](ScanAxis* axis, double length) {
+            const QStringList labels = axis->tickLabels();
+            if (labels.size() < 2 || labels.first().toDouble() != 0.0) return false;
+            const double step = labels.at(1).toDouble() - labels.at(0).toDouble();
+            const double last = labels.last().toDouble();
+            return last <= length + 1e-9 && last + step > length - 1e-9;
+        };
+        QVERIFY(!view.rangeAxis(Qt::Horizontal)->isHidden() && !view.rangeAxis(Qt::Vertical)->isHidden());
+        QVERIFY2(spans(view.rangeAxis(Qt::Horizontal), points * 0.05),
+                 qPrintable(view.rangeAxis(Qt::Horizontal)->tickLabels().join(' ')));
+        QVERIFY2(spans(view.rangeAxis(Qt::Vertical), lines * settings.yInterval),
+                 qPrintable(view.rangeAxis(Qt::Vertical)->tickLabels().join(' ')));
+        // The grey page's legend reads grey levels, black at the bottom.
+        QVERIFY(view.greyLevelBar()->showsGreyLevels() && !view.greyLevelBar()->isHidden());
+        QCOMPARE(view.greyLevelBar()->tickLabels().first(), QStringLiteral("0"));
+
+        // Read-out: at the fitted zoom, 1:1 and close up, the sample under the cursor at full resolution.
+        auto* rangeView = qobject_cast<ZMKImageView*>(view.rangeLabel()->viewWidget());
+        const RangeStreamer::Format& f = scan.format;
+        for (double zoom : {0.0, 1.0, 8.0}) {
+            if (zoom > 0) QVERIFY(rangeView->setZoom(zoom));
+            rangeView->centerOn(rangeView->sceneRect().center() +
+                                QPointF(shown.width() / 7.0, shown.height() / 5.0));
+            const QPoint centre = rangeView->viewport()->rect().center();
+            QSet<QPair<int, int>> samplesRead;
+            for (int dx = 0; dx < 8; ++dx) {
+                const QPoint pos = centre + QPoint(dx, 0);
+                const QPointF image = rangeView->mapToImage(pos);
+                const int x = static_cast<int>(std::floor(image.x() * reduction));
+                const int y = static_cast<int>(std::floor(image.y() * reduction));
+                QVERIFY(x >= 0 && y >= 0 && x < points && y < lines);
+                samplesRead.insert({x, y});
+                const int64_t raw = scan.sample(x, y);
+                const QString z =
+                    raw == 0 ? QStringLiteral("invalid")
+                             : QString::number((static_cast<double>(raw) - f.heightOffset) * f.heightScale,
+                                               'f', 3);
+                QCOMPARE(readoutAt(view.rangeLabel(), pos), QStringLiteral("X: %1  Y: %2  Z: %3")
+                                                                .arg(x * 0.05, 0, 'f', 3)
+                                                                .arg(y * settings.yInterval, 0, 'f', 3)
+                                                                .arg(z));
+            }
+            // Close up, neighbouring screen pixels inside one shown pixel reach different samples.
+            if (zoom == 8.0) QVERIFY(samplesRead.size() >= reduction);
+        }
+        // Close up, the X ruler shows the part of the scan on screen.
+        QVERIFY(view.rangeAxis(Qt::Horizontal)->tickLabels().first().toDouble() > 0.0);
+        auto* greyView = qobject_cast<ZMKImageView*>(view.greyLabel()->viewWidget());
+        view.stackedWidget->setCurrentIndex(4);
+        QVERIFY(greyView->setZoom(8.0));
+        const QPoint centre = greyView->viewport()->rect().center();
+        const QPointF image = greyView->mapToImage(centre);
+        const int gx = static_cast<int>(std::floor(image.x() * reduction));
+        const int gy = static_cast<int>(std::floor(image.y() * reduction));
+        QVERIFY(readoutAt(view.greyLabel(), centre)
+                    .startsWith(QStringLiteral("X: %1  Y: %2  Value: %3")
+                                    .arg(gx)
+                                    .arg(gy)
+                                    .arg(scan.grey[static_cast<size_t>(gy) * points + gx])));
+
+        // Clearing the view gives the scan and the pages back, read-outs included.
+        view.clearAll();
+        QCOMPARE(view.streamer()->heldBytes(), size_t(0));
+        QCOMPARE(view.rangeLabel()->heldBytes() + view.greyLabel()->heldBytes(), size_t(0));
+        QCOMPARE(readoutAt(view.greyLabel(), centre), QString());
     }
 
     void threeDScanFillsRangeAndGreyPages_data() {

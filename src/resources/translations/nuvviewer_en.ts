@@ -447,6 +447,10 @@
         <source>Z (mm)</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Grey</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>HistogramPlot</name>
@@ -678,6 +682,14 @@
     </message>
     <message>
         <source>X: %1  Y: %2  Z: %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>X: %1  Y: %2  Value: %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no data</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -966,6 +978,17 @@
     </message>
     <message>
         <source>Right</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ScanAxis</name>
+    <message>
+        <source>X (mm)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Y (mm)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -447,6 +447,10 @@
         <source>Z (mm)</source>
         <translation>Z (mm)</translation>
     </message>
+    <message>
+        <source>Grey</source>
+        <translation>灰度</translation>
+    </message>
 </context>
 <context>
     <name>HistogramPlot</name>
@@ -679,6 +683,14 @@
     <message>
         <source>X: %1  Y: %2  Z: %3</source>
         <translation>X：%1  Y：%2  Z：%3</translation>
+    </message>
+    <message>
+        <source>X: %1  Y: %2  Value: %3</source>
+        <translation>X：%1  Y：%2  值：%3</translation>
+    </message>
+    <message>
+        <source>no data</source>
+        <translation>无数据</translation>
     </message>
 </context>
 <context>
@@ -967,6 +979,17 @@
     <message>
         <source>Right</source>
         <translation>右</translation>
+    </message>
+</context>
+<context>
+    <name>ScanAxis</name>
+    <message>
+        <source>X (mm)</source>
+        <translation>X (mm)</translation>
+    </message>
+    <message>
+        <source>Y (mm)</source>
+        <translation>Y (mm)</translation>
     </message>
 </context>
 <context>
