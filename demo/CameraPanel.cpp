@@ -164,6 +164,11 @@ void CameraPanel::retranslateUi() {
     m_features[PixelFormat].label->setText(tr("Pixel format:"));
 }
 
+void CameraPanel::showEvent(QShowEvent* event) {
+    refresh();
+    QWidget::showEvent(event);
+}
+
 void CameraPanel::changeEvent(QEvent* event) {
     if (event->type() == QEvent::LanguageChange) retranslateUi();
     QWidget::changeEvent(event);

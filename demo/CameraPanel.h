@@ -27,6 +27,8 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    // Ranges and access may have changed with the camera's mode while the panel was hidden.
+    void showEvent(QShowEvent* event) override;
 
 private:
     // One feature: the first of its node names the camera has.
