@@ -26,7 +26,7 @@ QDoubleSpinBox* spinBox(QWidget* parent, double min, double max, int decimals, d
 }  // namespace
 
 CorrectionHostPanel::CorrectionHostPanel(const std::string& profilerKey, QWidget* parent)
-    : QGroupBox(parent), m_key(profilerKey) {
+    : QWidget(parent), m_key(profilerKey) {
     auto* form = new QFormLayout(this);
     m_help = new QLabel(this);
     m_help->setWordWrap(true);
@@ -57,6 +57,9 @@ CorrectionHostPanel::CorrectionHostPanel(const std::string& profilerKey, QWidget
     connect(m_blockStep, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this,
             &CorrectionHostPanel::applyScene);
     connect(m_hold, &QCheckBox::toggled, this, &CorrectionHostPanel::applyScene);
+    // The viewer's correction dialog writes the confirmed factor here; the sensor levels with it.
+    connect(m_tiltFactor, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this,
+            [this](double degrees) { Control::setTiltCorrection(m_key, degrees); });
     connect(m_tiltButton, &QPushButton::clicked, this, [this]() { requestCorrection(0); });
     connect(m_heightButton, &QPushButton::clicked, this, [this]() { requestCorrection(1); });
     retranslateUi();
@@ -81,7 +84,6 @@ void CorrectionHostPanel::requestCorrection(int type) {
 }
 
 void CorrectionHostPanel::retranslateUi() {
-    setTitle(tr("Profiler calibration"));
     m_help->setText(
         tr("Connect the laser profiler, then press a correction: Scan contour, Register contour, put the two "
            "areas on flat parts and Confirm."));
@@ -96,5 +98,5 @@ void CorrectionHostPanel::retranslateUi() {
 
 void CorrectionHostPanel::changeEvent(QEvent* event) {
     if (event->type() == QEvent::LanguageChange) retranslateUi();
-    QGroupBox::changeEvent(event);
+    QWidget::changeEvent(event);
 }

@@ -2,8 +2,9 @@
 // The demo host's side of profiler calibration: the correction factors the host keeps (the
 // viewer's correction dialog writes the result into them), buttons that raise the business
 // layer's tilt and height correction requests, and the simulated scene's tilt and block height so
-// that there is something to correct.
-#include <QGroupBox>
+// that there is something to correct. The tilt factor goes to the simulated profiler as its tilt
+// correction, as a host hands a confirmed factor to its sensor.
+#include <QWidget>
 #include <string>
 
 class QCheckBox;
@@ -11,7 +12,7 @@ class QDoubleSpinBox;
 class QLabel;
 class QPushButton;
 
-class CorrectionHostPanel : public QGroupBox {
+class CorrectionHostPanel : public QWidget {
     Q_OBJECT
 public:
     CorrectionHostPanel(const std::string& profilerKey, QWidget* parent = nullptr);

@@ -1,7 +1,9 @@
 #include "DemoWindow.h"
 
+#include "CameraPanel.h"
 #include "CorrectionHostPanel.h"
 #include "DeviceListWidget.h"
+#include "SaveSettingsPanel.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -12,8 +14,10 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -47,6 +51,7 @@ DemoWindow::DemoWindow(QWidget* parent) : QMainWindow(parent) {
     m_languageLabel = new QLabel(side);
     sideLayout->addWidget(m_languageLabel);
     m_language = new QComboBox(side);
+    m_language->setObjectName(QStringLiteral("comboBoxLanguage"));
     // Each language is named in itself, so a user who cannot read the other one still finds it.
     m_language->addItem(QStringLiteral("English"), QStringLiteral("en"));
     m_language->addItem(QStringLiteral("\u4e2d\u6587"), QStringLiteral("zh_CN"));
@@ -57,18 +62,18 @@ DemoWindow::DemoWindow(QWidget* parent) : QMainWindow(parent) {
     m_readout = new QCheckBox(side);
     sideLayout->addWidget(m_readout);
     connect(m_readout, &QCheckBox::toggled, this, &DemoWindow::setPixelReadoutVisible);
-    // Where the save buttons of the panes write (the business layer's save settings).
-    m_saveHint = new QLabel(side);
-    m_saveHint->setWordWrap(true);
-    m_saveHint->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    sideLayout->addWidget(m_saveHint);
+    m_panels = new QTabWidget(side);
+    sideLayout->addWidget(m_panels);
 
     auto* host = new QWidget(splitter);
+    host->setObjectName(QStringLiteral("viewerHost"));
     host->setMinimumSize(640, 480);
     m_viewer = new NuvViewerImageWnd(host);
     splitter->addWidget(side);
     splitter->addWidget(host);
     splitter->setStretchFactor(1, 1);
+    // Wide enough for the panels' labels and values side by side.
+    splitter->setSizes({390, 890});
     setCentralWidget(splitter);
     // There from the start, so nothing moves when the first message comes.
     m_pixelInfo = new QLabel(this);
@@ -87,8 +92,19 @@ DemoWindow::DemoWindow(QWidget* parent) : QMainWindow(parent) {
     ZavizoZoz3::SetCameraNodeValue(profiler, "ImageMaskerSelector", "ImageMasker0");
     ZavizoZoz3::SetCameraNodeValue(profiler, "ImageMask", "1");
     Control::deliverRoiDraws();
-    m_correction = new CorrectionHostPanel(profiler, side);
-    sideLayout->addWidget(m_correction);
+    m_camera = new CameraPanel();
+    m_saveSettings = new SaveSettingsPanel();
+    m_correction = new CorrectionHostPanel(profiler);
+    // Scrolled, so that a small window still reaches every row.
+    for (QWidget* panel : {static_cast<QWidget*>(m_camera), static_cast<QWidget*>(m_saveSettings),
+                           static_cast<QWidget*>(m_correction)}) {
+        auto* scroll = new QScrollArea(m_panels);
+        scroll->setWidgetResizable(true);
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        scroll->setWidget(panel);
+        m_panels->addTab(scroll, QString());
+    }
     addCameraItem(QString::fromStdString(profiler), true);
     addCameraItem(QString::fromStdString(Control::addCamera(Control::CameraKind::AreaScan, "AS-2048")),
                   false);
@@ -111,8 +127,10 @@ DemoWindow::DemoWindow(QWidget* parent) : QMainWindow(parent) {
                 onButtonClicked(wndId, camId, static_cast<int>(type));
             });
     connect(m_viewer, &NuvViewerImageWnd::dropWndSuccess, this, &DemoWindow::onCameraBound);
-    connect(m_viewer, &NuvViewerImageWnd::selectWndChanged, this,
-            [this](int wndId) { statusBar()->showMessage(tr("Pane %1 selected").arg(wndId), 3000); });
+    connect(m_viewer, &NuvViewerImageWnd::selectWndChanged, this, [this](int wndId) {
+        statusBar()->showMessage(tr("Pane %1 selected").arg(wndId), 3000);
+        followCurrentPane();
+    });
     connect(m_viewer, &NuvViewerImageWnd::wndMouseMoveInfo, this, &DemoWindow::onMouseMoveInfo);
     retranslateUi();
     resize(1280, 800);
@@ -127,17 +145,25 @@ void DemoWindow::retranslateUi() {
     m_push->setText(tr("Push frame to current pane"));
     m_push->setToolTip(tr("Shows a host-made frame in the selected pane (switched to the 2D view)"));
     m_readout->setText(tr("Pixel read-out on the image"));
-    m_saveHint->setText(
-        tr("Saved files go to: %1")
-            .arg(QString::fromStdString(ZavizoZoz3::GetParamterInfo(ZavizoZoz3::PARAMETER_SAVE_DIR))) +
-        QLatin1Char('\n') +
-        tr("Recordings go to: %1")
-            .arg(QString::fromStdString(ZavizoZoz3::GetParamterInfo(ZavizoZoz3::PARAMETER_RECORD_DIR))));
+    m_panels->setTabText(0, tr("Camera"));
+    m_panels->setTabText(1, tr("Save settings"));
+    m_panels->setTabText(2, tr("Calibration"));
     for (int i = 0; i < m_devices->count(); ++i) {
         QListWidgetItem* item = m_devices->item(i);
         const QString kind = item->data(Qt::UserRole + 1).toBool() ? tr("laser profiler") : tr("area scan");
         item->setText(QStringLiteral("%1 (%2)").arg(item->data(Qt::UserRole).toString(), kind));
     }
+}
+
+void DemoWindow::showPanel(int index) {
+    if (index >= 0 && index < m_panels->count()) m_panels->setCurrentIndex(index);
+}
+
+void DemoWindow::followCurrentPane() {
+    QString title;
+    // The pane's title is its camera's key; a pane without a camera names none.
+    if (m_viewer->getImageWndTitle(m_viewer->getCurrentWnd(), &title) != 0) title.clear();
+    m_camera->setCamera(title);
 }
 
 void DemoWindow::changeEvent(QEvent* event) {
@@ -314,6 +340,7 @@ void DemoWindow::onItemChanged(QListWidgetItem* item) {
     if (!connect) {
         m_bound.remove(QString::fromStdString(key));
         updateHint();
+        if (m_camera->camera() == item->data(Qt::UserRole).toString()) m_camera->setCamera(QString());
     }
 }
 

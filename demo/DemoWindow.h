@@ -12,10 +12,14 @@ class QListWidget;
 class QPushButton;
 class QListWidgetItem;
 class NuvViewerImageWnd;
+class CameraPanel;
 class CorrectionHostPanel;
+class SaveSettingsPanel;
+class QTabWidget;
 
 // Demo host: the viewer in the centre, the simulated cameras on the left with connect toggles,
-// layout and language selectors that go through the business layer's events.
+// layout and language selectors that go through the business layer's events, and below them the
+// host's panels: the current pane's camera, the save settings and the profiler calibration.
 class DemoWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -32,6 +36,11 @@ public:
     void pushTestFrame();
     void setPixelReadoutVisible(bool visible);
     CorrectionHostPanel* correctionPanel() const { return m_correction; }
+    CameraPanel* cameraPanel() const { return m_camera; }
+    SaveSettingsPanel* saveSettingsPanel() const { return m_saveSettings; }
+    NuvViewerImageWnd* viewer() const { return m_viewer; }
+    // Brings a panel to the front: 0 camera, 1 save settings, 2 calibration.
+    void showPanel(int index);
     // Lists GenICam cameras beside the simulated ones: real ones (GigE Vision, USB3 Vision) or
     // Aravis's in-process fake camera. False when this build has no GenICam backend.
     bool addGenICamCameras(bool realCameras);
@@ -51,6 +60,8 @@ private:
     void onButtonClicked(int wndId, const QString& camId, int type);
     void onCameraBound(int wndId);
     void onMouseMoveInfo(int wndId, QPoint pos, QColor color, float zoom);
+    // The camera panel shows the camera of the current pane.
+    void followCurrentPane();
 
     NuvViewerImageWnd* m_viewer = nullptr;
     QListWidget* m_devices = nullptr;
@@ -60,11 +71,13 @@ private:
     QLabel* m_devicesLabel = nullptr;
     QLabel* m_layoutLabel = nullptr;
     QLabel* m_languageLabel = nullptr;
-    QLabel* m_saveHint = nullptr;  // where the panes' saves and recordings go
+    QTabWidget* m_panels = nullptr;
     QPushButton* m_push = nullptr;
     QCheckBox* m_readout = nullptr;
     QLabel* m_pixelInfo = nullptr;
     CorrectionHostPanel* m_correction = nullptr;
+    CameraPanel* m_camera = nullptr;
+    SaveSettingsPanel* m_saveSettings = nullptr;
     QSet<QString> m_bound;   // keys of the cameras bound to a pane
     QString m_hiddenCamera;  // bound to a pane the single-pane layout does not show
     int m_hiddenPane = 0;

@@ -11,6 +11,7 @@
 #include "CorrectionHostPanel.h"
 #include "DemoWindow.h"
 #include "HistogramTour.h"
+#include "SaveSettingsPanel.h"
 #include "ZavizoZoz3Control.h"
 
 int main(int argc, char** argv) {
@@ -107,6 +108,10 @@ int main(int argc, char** argv) {
                                QStringLiteral("Show the profiler's 2D picture with its ROI, mask and column "
                                               "window."));
     parser.addOption(picture);
+    QCommandLineOption panel(QStringLiteral("panel"),
+                             QStringLiteral("Show the side panel NAME (camera, save, calibration)."),
+                             QStringLiteral("NAME"));
+    parser.addOption(panel);
     parser.process(app);
 
     DemoWindow window;
@@ -114,6 +119,11 @@ int main(int argc, char** argv) {
     if (parser.isSet(layout)) window.selectLayout(parser.value(layout).toInt());
     if (parser.isSet(language)) window.selectLanguage(parser.value(language));
     if (parser.isSet(readout)) window.setPixelReadoutVisible(true);
+    if (parser.isSet(panel)) {
+        const QStringList panels{QStringLiteral("camera"), QStringLiteral("save"),
+                                 QStringLiteral("calibration")};
+        window.showPanel(panels.indexOf(parser.value(panel)));
+    }
     if (parser.isSet(push)) window.pushTestFrame();
     // Only on request: without these options no camera transport is searched.
     if ((parser.isSet(genicam) || parser.isSet(genicamFake)) &&
@@ -157,6 +167,7 @@ int main(int argc, char** argv) {
     if (parser.isSet(tour)) (new HistogramTour(&window, parser.value(tour), &window))->start(2500);
     if (parser.isSet(save)) {
         ZavizoZoz3::Control::setParameterInfo(ZavizoZoz3::PARAMETER_FRAME_LIMIT, "1000");
+        window.saveSettingsPanel()->reload();
         QTimer::singleShot(1200, &window, [&window]() { window.startSaving(); });
     }
     if (parser.isSet(screenshot)) {

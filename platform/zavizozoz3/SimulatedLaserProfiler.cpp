@@ -60,9 +60,19 @@ SimulatedLaserProfiler::~SimulatedLaserProfiler() {
 
 void SimulatedLaserProfiler::setSceneGeometry(double tiltDegrees, double blockStepMm, double holdPositionMm) {
     std::lock_guard<std::mutex> lock(m_geometryMutex);
-    m_geometry.setTiltDegrees(tiltDegrees);
+    // The scene keeps its previous tilt when the new one is out of range.
+    if (std::isfinite(tiltDegrees) && std::fabs(tiltDegrees) < kMaxTiltDegrees) m_sceneTilt = tiltDegrees;
+    m_geometry.setTiltDegrees(m_sceneTilt - m_tiltCorrection);
     m_geometry.setBlockStepMm(blockStepMm);
     m_geometry.setHoldPositionMm(holdPositionMm);
+}
+
+void SimulatedLaserProfiler::setTiltCorrection(double degrees) {
+    if (!std::isfinite(degrees) || std::fabs(degrees) >= kMaxTiltDegrees) return;
+    std::lock_guard<std::mutex> lock(m_geometryMutex);
+    m_tiltCorrection = degrees;
+    // The sensor measures the scene as rolled by what its correction leaves over.
+    m_geometry.setTiltDegrees(m_sceneTilt - m_tiltCorrection);
 }
 
 double SimulatedLaserProfiler::framePeriod() {

@@ -20,12 +20,17 @@ public:
     // Pictures and single profiles are sent at most this often; range lines at the full rate.
     static constexpr double kMaxPictureRate = 25.0;
     static constexpr double kMaxProfileRate = 50.0;
+    // Scene tilts and corrections are below this many degrees.
+    static constexpr double kMaxTiltDegrees = 89.0;
 
     SimulatedLaserProfiler(const std::string& key, const std::string& serial, FrameSink& sink);
     ~SimulatedLaserProfiler() override;
 
     // Any thread: the scene geometry, taken up from the next profile on.
     void setSceneGeometry(double tiltDegrees, double blockStepMm, double holdPositionMm);
+    // Any thread: the roll the sensor takes off its profiles (the host's confirmed tilt
+    // correction), from the next profile on.
+    void setTiltCorrection(double degrees);
 
 private:
     double framePeriod() override;
@@ -39,9 +44,12 @@ private:
     void scanProfile(uint64_t n, const SensorRegions& regions, float* heights, uint8_t* brightness);
 
     LaserScene m_scene;
-    // Guards m_geometry, the scene settings a control call left for the acquisition thread.
+    // Guards m_geometry, the scene settings a control call left for the acquisition thread, and
+    // the two tilts it is made of (the scene's and the sensor's correction).
     std::mutex m_geometryMutex;
     LaserScene m_geometry;
+    double m_sceneTilt = 0.0;
+    double m_tiltCorrection = 0.0;
     // Acquisition-thread state (only the grabbing thread touches these while it runs).
     uint64_t m_profileIndex = 0;
     uint64_t m_imageId = 0;

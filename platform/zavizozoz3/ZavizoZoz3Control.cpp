@@ -138,6 +138,11 @@ void setLaserScene(const std::string& key, double tiltDegrees, double blockStepM
         device->setSceneGeometry(tiltDegrees, blockStepMm, holdPositionMm);
 }
 
+void setTiltCorrection(const std::string& key, double degrees) {
+    if (const auto device = std::dynamic_pointer_cast<SimulatedLaserProfiler>(layer().camera(key)))
+        device->setTiltCorrection(degrees);
+}
+
 void installPayloadEncoder() {
     setFrameEncoder(CameraKind::LaserProfiler, &LaserPayloadEncoder::encode);
 }

@@ -110,6 +110,15 @@ void setFrameRate(const std::string& key, double framesPerSecond);
 void setLaserScene(const std::string& key, double tiltDegrees, double blockStepMm = 4.0,
                    double holdPositionMm = -1.0);
 
+/**
+ * The tilt correction of laser profiler @p key, as a host hands a confirmed correction factor to
+ * the sensor: from its next profile on, the sensor takes a roll of @p degrees (the sign of
+ * setLaserScene()'s tilt) off what it measures, so a correction equal to the scene's tilt gives
+ * level profiles. 0 by default; |degrees| of 89 or more and non-finite values are ignored, as are
+ * other cameras and unknown keys.
+ */
+void setTiltCorrection(const std::string& key, double degrees);
+
 /// Installs @p encoder, the packaging of simulated frames into payloads, for every camera of
 /// @p kind (an empty function removes it). Called on acquisition threads; must be thread-safe.
 /// Without an encoder a camera sends image-mode-0 pictures as plain Mono8 kind-0 buffers and

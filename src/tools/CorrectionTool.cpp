@@ -11,6 +11,7 @@
 #include "Image3DWnd.h"
 #include "ImageWnd.h"
 #include "ZavizoZoz3.h"
+#include "ui_CorrectionWidget.h"
 
 namespace {
 // The host's box of a correction request, if it still exists. The request carried it as a plain
@@ -81,8 +82,9 @@ void CorrectionTool::open(int type, float value, void* info) {
     panel->setYRange(view->contourYMin(), view->contourYMax());
     panel->setXRange(view->contourXSpan());
     panel->setScaler(std::atoi(scaler.c_str()));
-    panel->setArea1(-2.0, -1.0);
-    panel->setArea2(1.0, 2.0);
+    const Areas areas = m_lastAreas.value(areasKey(key, m_type), Areas{-2.0, -1.0, 1.0, 2.0});
+    panel->setArea1(areas[0], areas[1]);
+    panel->setArea2(areas[2], areas[3]);
     panel->setCurrentCorrectionValue(value);
     panel->setTargetSpinBox(target);
     panel->setStopReporter(this, [this, key] { followCamera(key); });
@@ -90,6 +92,12 @@ void CorrectionTool::open(int type, float value, void* info) {
     const QPointer<CorrectionTool> self(this);
     m_dialog->exec();
     if (!self) return;  // the pane went while the dialog ran
+    if (m_dialog) {
+        const Ui::CorrectionWidget* form = m_dialog->panel()->form();
+        m_lastAreas.insert(areasKey(key, m_type),
+                           Areas{form->dSpinboxLeft1->value(), form->dSpinboxRight1->value(),
+                                 form->dSpinboxLeft2->value(), form->dSpinboxRight2->value()});
+    }
     delete m_dialog;    // camera calls still running finish on their own
     followCamera(key);  // a stop still under way reports itself again when it has returned
     if (view && before) {
@@ -116,6 +124,10 @@ void CorrectionTool::close() {
     // Without registering: the camera is gone, so there is nothing to measure; the panel stops a
     // running scan when it goes.
     if (m_dialog) m_dialog->done(QDialog::Rejected);
+}
+
+QString CorrectionTool::areasKey(const QString& camera, int type) {
+    return QString::number(type) + QLatin1Char(':') + camera;
 }
 
 QString CorrectionTool::title() const {

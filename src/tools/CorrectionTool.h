@@ -3,6 +3,7 @@
 // profiler view to contour mode, runs the correction dialog for the pane's camera and afterwards
 // returns to the mode the user had; while the dialog runs, contours go to its panel instead of
 // the view. The pane owns one tool.
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QVector>
@@ -37,7 +38,14 @@ private:
     // The pane's grab buttons take the state of camera `key`, if the pane still shows it.
     void followCamera(const QString& key);
 
+    // Left and right bounds of area 1, then of area 2, in mm.
+    using Areas = QVector<double>;
+    static QString areasKey(const QString& camera, int type);
+
     ImageWnd* m_pane;
     QPointer<CorrectionDialog> m_dialog;
     int m_type = 0;
+    // The areas a correction of a camera and type was last closed with: the next one starts there,
+    // so a user calibrating again does not place them anew.
+    QHash<QString, Areas> m_lastAreas;
 };

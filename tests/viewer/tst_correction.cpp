@@ -214,6 +214,44 @@ private slots:
         QCOMPARE(child<QLineEdit>(&panel, "lineEditCorrectionFactor")->text(), factor);
     }
 
+    // A user calibrating again finds the areas where the last correction of that camera and type
+    // left them, however it was closed; the other type keeps its own.
+    void reopensWithLastAreas_data() {
+        QTest::addColumn<int>("firstType");
+        QTest::addColumn<QString>("closeWith");
+        QTest::addColumn<int>("secondType");
+        QTest::addColumn<Areas>("expected");
+        const Areas moved{-12, -4, 4, 12}, defaults{-2, -1, 1, 2};
+        QTest::newRow("tilt, confirmed") << 0 << "btnConfirm" << 0 << moved;
+        QTest::newRow("height, cancelled") << 1 << "btnCancel" << 1 << moved;
+        QTest::newRow("tilt, then height") << 0 << "btnConfirm" << 1 << defaults;
+    }
+
+    void reopensWithLastAreas() {
+        QFETCH(int, firstType);
+        QFETCH(QString, closeWith);
+        QFETCH(int, secondType);
+        QFETCH(Areas, expected);
+        Areas shown;
+        int opened = 0;
+        TestSupport::modals().setDialogScript([&](QDialog* dialog) {
+            CorrectionWidget* panel = qobject_cast<CorrectionDialog*>(dialog)->panel();
+            if (opened++ == 0) {
+                enterAreas(panel, {-12, -4, 4, 12});
+                click(panel, closeWith.toLatin1().constData());
+            } else {
+                for (const char* name :
+                     {"dSpinboxLeft1", "dSpinboxRight1", "dSpinboxLeft2", "dSpinboxRight2"})
+                    shown << child<QDoubleSpinBox>(panel, name)->value();
+            }
+            return int(QDialog::Rejected);
+        });
+        m_pane->openCorrection(firstType, 0.0f, nullptr);
+        m_pane->openCorrection(secondType, 0.0f, nullptr);
+        QCOMPARE(opened, 2);
+        QCOMPARE(shown, expected);
+    }
+
     void requestWithoutProfilerOpensNothing_data() {
         QTest::addColumn<int>("mode");
         QTest::addColumn<bool>("bound");
