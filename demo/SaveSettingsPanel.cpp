@@ -48,7 +48,8 @@ SaveSettingsPanel::SaveSettingsPanel(QWidget* parent) : QWidget(parent) {
               QStringLiteral("PictureFormat"));
     addChoice(PARAMETER_PROFILE_HEIGHT_FORMAT, QT_TR_NOOP("Profile heights:"), {"CSV", "BIN", "PCD", "SRT"},
               false, QStringLiteral("ProfileHeight"), PARAMETER_SAVE_PROFILE_HEIGHT);
-    // The contour CSV's X column switch goes here, beside the profile heights.
+    addSwitch(PARAMETER_PROFILE_CSV_X_COLUMN, QT_TR_NOOP("Profile CSV as x,z pairs (mm)"),
+              QStringLiteral("ProfileCsvXColumn"));
     addSwitch(PARAMETER_SAVE_PROFILE_BRIGHTNESS, QT_TR_NOOP("Save profile brightness (CSV)"),
               QStringLiteral("ProfileBrightness"));
     addChoice(PARAMETER_RANGE_HEIGHT_FORMAT, QT_TR_NOOP("Scan heights:"),

@@ -117,6 +117,9 @@ private slots:
         QTest::newRow("no profile brightness")
             << "checkBoxProfileBrightness" << int(PARAMETER_SAVE_PROFILE_BRIGHTNESS) << "0"
             << "1";
+        QTest::newRow("profiles as x,z pairs")
+            << "checkBoxProfileCsvXColumn" << int(PARAMETER_PROFILE_CSV_X_COLUMN) << "1"
+            << "0";
         QTest::newRow("scans as PLY") << "comboBoxRangeHeight" << int(PARAMETER_RANGE_HEIGHT_FORMAT) << "3"
                                       << "2";
         QTest::newRow("scans as OBJ") << "comboBoxRangeHeight" << int(PARAMETER_RANGE_HEIGHT_FORMAT) << "6"
