@@ -13,6 +13,49 @@
     </message>
 </context>
 <context>
+    <name>CameraPanel</name>
+    <message>
+        <source>%1 cannot be read: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 was not accepted: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The current pane has no camera</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Camera: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Exposure (µs):</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Gain:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Line rate (Hz):</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Frame rate (fps):</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Trigger mode:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pixel format:</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>CameraRoiTool</name>
     <message>
         <source>ROI</source>
@@ -48,10 +91,6 @@
 </context>
 <context>
     <name>CorrectionHostPanel</name>
-    <message>
-        <source>Profiler calibration</source>
-        <translation type="unfinished"></translation>
-    </message>
     <message>
         <source>Connect the laser profiler, then press a correction: Scan contour, Register contour, put the two areas on flat parts and Confirm.</source>
         <translation type="unfinished"></translation>
@@ -285,15 +324,19 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Saved files go to: %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Recordings go to: %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>no data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Camera</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Calibration</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -978,6 +1021,85 @@
     </message>
     <message>
         <source>Right</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>SaveSettingsPanel</name>
+    <message>
+        <source>Save folder:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Name files automatically</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Naming rule:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Prefix, time and number</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Prefix and time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Prefix and number</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Prefix:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pictures:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Profile heights:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Profile CSV as x,z pairs (mm)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save profile brightness (CSV)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Scan heights:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Scan brightness:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Frame limit:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Queue size:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Recording folder:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Name recordings automatically</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose a folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

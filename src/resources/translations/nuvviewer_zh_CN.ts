@@ -13,6 +13,49 @@
     </message>
 </context>
 <context>
+    <name>CameraPanel</name>
+    <message>
+        <source>%1 cannot be read: %2</source>
+        <translation>无法读取 %1：%2</translation>
+    </message>
+    <message>
+        <source>%1 was not accepted: %2</source>
+        <translation>%1 未被接受：%2</translation>
+    </message>
+    <message>
+        <source>The current pane has no camera</source>
+        <translation>当前窗格没有相机</translation>
+    </message>
+    <message>
+        <source>Camera: %1</source>
+        <translation>相机：%1</translation>
+    </message>
+    <message>
+        <source>Exposure (µs):</source>
+        <translation>曝光（µs）：</translation>
+    </message>
+    <message>
+        <source>Gain:</source>
+        <translation>增益：</translation>
+    </message>
+    <message>
+        <source>Line rate (Hz):</source>
+        <translation>行频（Hz）：</translation>
+    </message>
+    <message>
+        <source>Frame rate (fps):</source>
+        <translation>帧率（fps）：</translation>
+    </message>
+    <message>
+        <source>Trigger mode:</source>
+        <translation>触发模式：</translation>
+    </message>
+    <message>
+        <source>Pixel format:</source>
+        <translation>像素格式：</translation>
+    </message>
+</context>
+<context>
     <name>CameraRoiTool</name>
     <message>
         <source>ROI</source>
@@ -48,10 +91,6 @@
 </context>
 <context>
     <name>CorrectionHostPanel</name>
-    <message>
-        <source>Profiler calibration</source>
-        <translation>轮廓仪标定</translation>
-    </message>
     <message>
         <source>Connect the laser profiler, then press a correction: Scan contour, Register contour, put the two areas on flat parts and Confirm.</source>
         <translation>连接激光轮廓仪后按下一种校正：扫描轮廓、记录轮廓，把两个计算区域放在平坦处，然后确认。</translation>
@@ -285,16 +324,20 @@
         <translation>窗格 %1：已停止采集</translation>
     </message>
     <message>
-        <source>Saved files go to: %1</source>
-        <translation>保存的文件位于：%1</translation>
-    </message>
-    <message>
-        <source>Recordings go to: %1</source>
-        <translation>录像位于：%1</translation>
-    </message>
-    <message>
         <source>no data</source>
         <translation>无数据</translation>
+    </message>
+    <message>
+        <source>Camera</source>
+        <translation>相机</translation>
+    </message>
+    <message>
+        <source>Save settings</source>
+        <translation>保存设置</translation>
+    </message>
+    <message>
+        <source>Calibration</source>
+        <translation>标定</translation>
     </message>
 </context>
 <context>
@@ -979,6 +1022,85 @@
     <message>
         <source>Right</source>
         <translation>右</translation>
+    </message>
+</context>
+<context>
+    <name>SaveSettingsPanel</name>
+    <message>
+        <source>Save folder:</source>
+        <translation>保存文件夹：</translation>
+    </message>
+    <message>
+        <source>Name files automatically</source>
+        <translation>自动命名文件</translation>
+    </message>
+    <message>
+        <source>Naming rule:</source>
+        <translation>命名规则：</translation>
+    </message>
+    <message>
+        <source>Prefix, time and number</source>
+        <translation>前缀、时间和序号</translation>
+    </message>
+    <message>
+        <source>Prefix and time</source>
+        <translation>前缀和时间</translation>
+    </message>
+    <message>
+        <source>Prefix and number</source>
+        <translation>前缀和序号</translation>
+    </message>
+    <message>
+        <source>Prefix:</source>
+        <translation>前缀：</translation>
+    </message>
+    <message>
+        <source>Pictures:</source>
+        <translation>图片：</translation>
+    </message>
+    <message>
+        <source>Profile heights:</source>
+        <translation>轮廓高度：</translation>
+    </message>
+    <message>
+        <source>Profile CSV as x,z pairs (mm)</source>
+        <translation>轮廓 CSV 按 x,z 坐标对 (mm)</translation>
+    </message>
+    <message>
+        <source>Save profile brightness (CSV)</source>
+        <translation>保存轮廓亮度（CSV）</translation>
+    </message>
+    <message>
+        <source>Scan heights:</source>
+        <translation>扫描高度：</translation>
+    </message>
+    <message>
+        <source>Scan brightness:</source>
+        <translation>扫描亮度：</translation>
+    </message>
+    <message>
+        <source>Frame limit:</source>
+        <translation>帧数上限：</translation>
+    </message>
+    <message>
+        <source>Queue size:</source>
+        <translation>队列大小：</translation>
+    </message>
+    <message>
+        <source>Recording folder:</source>
+        <translation>录制文件夹：</translation>
+    </message>
+    <message>
+        <source>Name recordings automatically</source>
+        <translation>自动命名录制</translation>
+    </message>
+    <message>
+        <source>Choose a folder</source>
+        <translation>选择文件夹</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>保存</translation>
     </message>
 </context>
 <context>
