@@ -21,8 +21,9 @@ ScanAxis::ScanAxis(Qt::Orientation orientation, QWidget* parent)
 }
 
 void ScanAxis::setView(ZMKImageView* view) {
-    if (m_view) m_view->viewport()->removeEventFilter(this);
+    if (m_viewport) m_viewport->removeEventFilter(this);
     m_view = view;
+    m_viewport = view ? view->viewport() : nullptr;
     if (view == nullptr) return;
     // Zoom, scrolling and the view's size all move the picture under the ruler.
     view->viewport()->installEventFilter(this);
@@ -38,8 +39,7 @@ void ScanAxis::setLength(double length) {
 }
 
 bool ScanAxis::eventFilter(QObject* watched, QEvent* event) {
-    if (m_view && watched == m_view->viewport() &&
-        (event->type() == QEvent::Resize || event->type() == QEvent::Paint))
+    if (watched == m_viewport.data() && (event->type() == QEvent::Resize || event->type() == QEvent::Paint))
         update();
     return QWidget::eventFilter(watched, event);
 }

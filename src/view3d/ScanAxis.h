@@ -39,5 +39,8 @@ private:
 
     Qt::Orientation m_orientation;
     QPointer<ZMKImageView> m_view;
+    // The view's viewport as a plain object: its events keep coming while the view is destroyed,
+    // when the view may no longer be used as a ZMKImageView.
+    QPointer<QObject> m_viewport;
     double m_length = 0.0;
 };
