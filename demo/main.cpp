@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QGuiApplication>
+#include <QMap>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
@@ -108,6 +109,10 @@ int main(int argc, char** argv) {
                                QStringLiteral("Show the profiler's 2D picture with its ROI, mask and column "
                                               "window."));
     parser.addOption(picture);
+    QCommandLineOption scanPage(QStringLiteral("profiler-page"),
+                                QStringLiteral("Show the profiler's scan on PAGE (3d, range, grey)."),
+                                QStringLiteral("PAGE"));
+    parser.addOption(scanPage);
     QCommandLineOption panel(QStringLiteral("panel"),
                              QStringLiteral("Show the side panel NAME (camera, save, calibration)."),
                              QStringLiteral("NAME"));
@@ -152,17 +157,26 @@ int main(int argc, char** argv) {
                 ZavizoZoz3::Control::injectTransportLoss(key, frames);
         });
     }
-    if (parser.isSet(picture)) {
-        // As a user would: stop the profiler, press its "2D Mode" button and start it again (the
-        // view's mode is fixed while it grabs).
-        const auto press = [&window](const char* name) {
-            for (QPushButton* button : window.findChildren<QPushButton*>(QLatin1String(name))) {
+    if (parser.isSet(picture) || parser.isSet(scanPage)) {
+        // As a user would: stop the profiler, press its "2D Mode" or "3D Mode" button and start it
+        // again (the view's mode is fixed while it grabs), then pick the scan's page.
+        const auto press = [&window](const QString& name) {
+            for (QPushButton* button : window.findChildren<QPushButton*>(name)) {
                 if (button->isVisible() && button->isEnabled()) button->click();
             }
         };
-        QTimer::singleShot(1500, &window, [press]() { press("btn3DStopGrab"); });
-        QTimer::singleShot(2000, &window, [press]() { press("btn2DMode"); });
-        QTimer::singleShot(2500, &window, [press]() { press("btn3DStartGrab"); });
+        const QMap<QString, QString> pageButtons{
+            {QStringLiteral("3d"), QStringLiteral("btn3DShow")},
+            {QStringLiteral("range"), QStringLiteral("btn2DRangeImageShow")},
+            {QStringLiteral("grey"), QStringLiteral("btnGreyImageShow")}};
+        const QString pageButton = pageButtons.value(parser.value(scanPage));
+        const QString mode =
+            parser.isSet(picture) ? QStringLiteral("btn2DMode") : QStringLiteral("btn3DMode");
+        QTimer::singleShot(1500, &window, [press]() { press(QStringLiteral("btn3DStopGrab")); });
+        QTimer::singleShot(2000, &window, [press, mode]() { press(mode); });
+        QTimer::singleShot(2500, &window, [press]() { press(QStringLiteral("btn3DStartGrab")); });
+        if (!pageButton.isEmpty())
+            QTimer::singleShot(3000, &window, [press, pageButton]() { press(pageButton); });
     }
     if (parser.isSet(tour)) (new HistogramTour(&window, parser.value(tour), &window))->start(2500);
     if (parser.isSet(save)) {

@@ -105,10 +105,11 @@ void ScanAxis::paintEvent(QPaintEvent*) {
         if (horizontal) {
             painter.drawLine(p, 0, p, kTickLength);
             const int w = metrics.horizontalAdvance(t.text) + 4;
-            text = QRect(p - w / 2, kTickLength + 1, w, 14);
+            // A value at the picture's edge stays whole, beside its tick.
+            text = QRect(std::clamp(p - w / 2, 0, std::max(0, width() - w)), kTickLength + 1, w, 14);
         } else {
             painter.drawLine(width() - kTickLength, p, width() - 1, p);
-            text = QRect(0, p - 7, width() - kTickLength - 2, 14);
+            text = QRect(0, std::clamp(p - 7, 0, std::max(0, height() - 14)), width() - kTickLength - 2, 14);
         }
         // Values never overlap each other or the name.
         if (text.intersects(nameRect) || (!lastText.isNull() && text.intersects(lastText))) continue;
