@@ -30,6 +30,27 @@ int32_t LaserPayloadEncoder::rawProfileSample32(float heightMm, double scaler) {
     return static_cast<int32_t>(std::clamp(std::llround(raw), 1LL, 0x7FFFFFFFLL));
 }
 
+namespace {
+// rawSample over a whole frame: the scaling is worked out once, not per sample.
+void rawSamples16(const std::vector<float>& heights, double scaler, std::vector<uint16_t>& out) {
+    out.resize(heights.size());
+    if (scaler <= 0) {
+        std::fill(out.begin(), out.end(), uint16_t(0));
+        return;
+    }
+    int shift = static_cast<int>(std::log2(scaler));
+    shift = shift >= 17 ? shift - 16 : 0;
+    const double divisor = static_cast<double>(32 << shift);
+    const double offset = static_cast<double>(32768 >> shift);
+    for (size_t i = 0; i < heights.size(); ++i) {
+        const float h = heights[i];
+        // floor(x + 0.5) rounds as lround does for every value the clamp lets through.
+        const double raw = std::floor(static_cast<double>(h) * scaler / divisor + offset + 0.5);
+        out[i] = std::isnan(h) ? uint16_t(0) : static_cast<uint16_t>(std::clamp(raw, 1.0, 65535.0));
+    }
+}
+}  // namespace
+
 bool LaserPayloadEncoder::encode(const SimulatedFrame& frame, EncodedFrame& out) {
     if (!frame.laserProfiler) return false;
     NuvPayloadWriter writer;
@@ -37,10 +58,9 @@ bool LaserPayloadEncoder::encode(const SimulatedFrame& frame, EncodedFrame& out)
     writer.setScaler(static_cast<uint32_t>(scaler));
     writer.setXIntervalNm(static_cast<uint32_t>(std::max(0.0, frame.xIntervalUm * 1000.0)));
     const bool wide = frame.sampleBits == 32;
-    std::vector<uint16_t> samples(wide ? 0 : frame.heights.size());
+    std::vector<uint16_t> samples;
+    if (!wide) rawSamples16(frame.heights, scaler, samples);
     std::vector<int32_t> samples32(wide ? frame.heights.size() : 0);
-    for (size_t i = 0; i < samples.size(); ++i)
-        samples[i] = rawSample(frame.heights[i], scaler);
     for (size_t i = 0; i < samples32.size(); ++i)
         samples32[i] = frame.imageMode == 1 ? rawProfileSample32(frame.heights[i], scaler)
                                             : rawRangeSample32(frame.heights[i], scaler);

@@ -158,6 +158,8 @@ void TstZavizoZoz3::nodeText_data() {
     nodeRow("mask bogus", laser, "ImageMask", "yes", false, "False");
     nodeRow("corner in %f notation", laser, "Xleft", "120.000000", true, "120");
     nodeRow("corner outside sensor", laser, "Yup", "1024", false, "300");
+    nodeRow("line rate max", laser, "AcquisitionFrameRate", "64000", true, "64000");
+    nodeRow("line rate above max", laser, "AcquisitionFrameRate", "64000.5", false, "200");
     nodeRow("line count max", laser, "AcquisitionLineCount", "50000", true, "50000");
     nodeRow("line count zero", laser, "AcquisitionLineCount", "0", false, "1000");
     nodeRow("batch number", laser, "BatchNumber", "300", true, "300");
