@@ -31,7 +31,8 @@ int32_t LaserPayloadEncoder::rawProfileSample32(float heightMm, double scaler) {
 }
 
 namespace {
-// rawSample over a whole frame: the scaling is worked out once, not per sample.
+// rawSample over a whole frame: the scaling is worked out once, and the loop has no branch and no
+// library call, so it runs at memory speed.
 void rawSamples16(const std::vector<float>& heights, double scaler, std::vector<uint16_t>& out) {
     out.resize(heights.size());
     if (scaler <= 0) {
@@ -42,11 +43,16 @@ void rawSamples16(const std::vector<float>& heights, double scaler, std::vector<
     shift = shift >= 17 ? shift - 16 : 0;
     const double divisor = static_cast<double>(32 << shift);
     const double offset = static_cast<double>(32768 >> shift);
+    const float* in = heights.data();
+    uint16_t* samples = out.data();
     for (size_t i = 0; i < heights.size(); ++i) {
-        const float h = heights[i];
-        // floor(x + 0.5) rounds as lround does for every value the clamp lets through.
-        const double raw = std::floor(static_cast<double>(h) * scaler / divisor + offset + 0.5);
-        out[i] = std::isnan(h) ? uint16_t(0) : static_cast<uint16_t>(std::clamp(raw, 1.0, 65535.0));
+        const float h = in[i];
+        const double raw = static_cast<double>(h) * scaler / divisor + offset;
+        // Clamped first, then rounded half up by truncation: lround and clamp to [1, 65535] give the
+        // same for every value; NaN (no measurement) is 0.
+        const double clamped = raw < 1.0 ? 1.0 : (raw > 65535.0 ? 65535.0 : raw);
+        const auto sample = static_cast<uint16_t>(static_cast<int32_t>(clamped + 0.5));
+        samples[i] = h == h ? sample : uint16_t(0);
     }
 }
 }  // namespace
@@ -58,7 +64,8 @@ bool LaserPayloadEncoder::encode(const SimulatedFrame& frame, EncodedFrame& out)
     writer.setScaler(static_cast<uint32_t>(scaler));
     writer.setXIntervalNm(static_cast<uint32_t>(std::max(0.0, frame.xIntervalUm * 1000.0)));
     const bool wide = frame.sampleBits == 32;
-    std::vector<uint16_t> samples;
+    // Kept per thread: encoders run on every camera's acquisition thread at once.
+    thread_local std::vector<uint16_t> samples;
     if (!wide) rawSamples16(frame.heights, scaler, samples);
     std::vector<int32_t> samples32(wide ? frame.heights.size() : 0);
     for (size_t i = 0; i < samples32.size(); ++i)

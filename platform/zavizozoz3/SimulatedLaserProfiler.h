@@ -63,6 +63,8 @@ private:
     int m_lastMode = -1;
     std::vector<float> m_heightsScratch;
     std::vector<uint8_t> m_brightnessScratch;
+    std::vector<float> m_batchHeights;
+    std::vector<uint8_t> m_batchBrightness;
 
     // One period of rendered profiles and what they were rendered for. Acquisition thread (or any
     // thread once it has been joined).

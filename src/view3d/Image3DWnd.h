@@ -29,6 +29,7 @@ class RangeStreamer;
 class SaveImageTool;
 class HeightColourBar;
 class LiveRangePages;
+class ScanArrivals;
 
 // View of a laser line-profile sensor: contour, 2D picture, 3D window, range image and grey
 // image pages under one tool strip with an overflow menu.
@@ -94,6 +95,7 @@ public:
     HeightColourBar* rangeColourBar() const { return m_rangeBar; }
     HeightColourBar* colourBar3D() const { return m_bar3D; }
     LiveRangePages* livePages() const { return m_livePages; }
+    ScanArrivals* arrivals() const { return m_arrivals; }
     QAction* renderAction() const { return m_actions.value(6, nullptr); }
     QList<QWidget*> menuWidgets() const { return m_menuWidgets; }
     QVector<int>& shapeIds(int list) { return m_shapeIds[list < 0 || list > 2 ? 0 : list]; }
@@ -156,6 +158,7 @@ private:
     HeightColourBar* m_rangeBar = nullptr;
     HeightColourBar* m_bar3D = nullptr;
     LiveRangePages* m_livePages = nullptr;
+    ScanArrivals* m_arrivals = nullptr;
     ProfilePlot* m_profilePlot = nullptr;
     QImage m_logo;
     float m_contourXSpan = 28.0f;

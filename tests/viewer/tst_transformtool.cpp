@@ -26,6 +26,7 @@
 #include "RangeStreamer.h"
 #include "ReadBack.h"
 #include "SaveImageTool.h"
+#include "ScanArrivals.h"
 #include "StreamHealthMonitor.h"
 #include "ViewerHost.h"
 #include "Wnd3DImageTransTool.h"
@@ -336,7 +337,12 @@ private slots:
         Control::waitIdle();  // every batch written, none handed to the GUI thread yet
         QCOMPARE(m_pane->streamHealth()->counters()->dropped(), 0u);
         // The GUI thread takes the batches (timers wait: the range page keeps the finished image).
+        // What waits for the conversion worker is handed on as soon as the worker has caught up.
         QCoreApplication::sendPostedEvents();
+        while (view->arrivals()->isWaiting()) {
+            streamer->waitUntilIdle();
+            view->arrivals()->drain();
+        }
         // Shown: the range page has the last finished image's colour and no other.
         const auto colourOf = [&](int image) {
             const int64_t raw = valueOf(image);
