@@ -472,10 +472,11 @@ void RangeStreamer::worker2Loop() {
         m_hold = true;
         initialise3D();
         {
+            // Hold ends once what waited is in the window, so a caller that sees no hold sees it.
             std::lock_guard<std::mutex> lock(m_holdMutex);
-            m_hold = false;
             if (!m_worker2Stop) replayHeldLocked();
             m_held.clear();
+            m_hold = false;
         }
         m_worker2Busy = false;
     }
@@ -521,8 +522,10 @@ void RangeStreamer::clear() {
     std::lock_guard<std::mutex> setUp(m_worker2Mutex);
     m_worker2Pending = false;
     {
+        // A set-up that was asked for and never ran holds nothing back any more.
         std::lock_guard<std::mutex> lock(m_holdMutex);
         m_held.clear();
+        m_hold = false;
     }
     NuvClearAllRangeImage(m_window3D);
     std::lock_guard<std::mutex> lock(m_imageMutex);
@@ -709,8 +712,9 @@ void RangeStreamer::setSettingsProvider(SettingsProvider provider) {
 }
 
 bool RangeStreamer::isConverted() const {
+    // Hold is set for a new image until worker 2 has set the window up and replayed what waited.
     std::lock_guard<std::mutex> lock(m_queueMutex);
-    return m_batchQueue.empty() && m_worker1Idle;
+    return m_batchQueue.empty() && m_worker1Idle && !m_hold;
 }
 
 void RangeStreamer::waitForWorker1() const {

@@ -147,7 +147,8 @@ public:
     // Counts the 3D set-ups (new image, refresh, redisplay): each starts the rows over.
     uint64_t setUpCount() const { return m_setUpCount.load(); }
     bool isWorker1Idle() const { return m_worker1Idle.load(); }
-    // Nothing queued and worker 1 idle: every batch announced so far is converted (never waits).
+    // Nothing queued, worker 1 idle and no 3D set-up running: every batch announced so far is
+    // converted and in the 3D window (never waits).
     bool isConverted() const;
     // GUI thread: the image the last announced batch belonged to.
     uint64_t receivingImageId() const { return m_receivingImageId; }
