@@ -353,7 +353,12 @@ double simulatorMsPerBatch(double seconds) {
     constexpr int kWarmUpBatches = 30;
     Control::setFrameEncoder(Control::CameraKind::LaserProfiler,
                              [probe](const ZavizoZoz3::SimulatedFrame& frame, ZavizoZoz3::EncodedFrame& out) {
+                                 // Payload storage comes back as the business layer recycles it
+                                 // for a camera whose frames are delivered.
+                                 thread_local std::vector<uint8_t> recycled;
+                                 out.bytes.swap(recycled);
                                  ZavizoZoz3::LaserPayloadEncoder::encode(frame, out);
+                                 recycled.swap(out.bytes);
                                  const double cpu = threadCpuSeconds();
                                  std::lock_guard<std::mutex> lock(probe->mutex);
                                  if (++probe->calls == kWarmUpBatches) probe->firstCpu = cpu;

@@ -272,7 +272,7 @@ void RangeStreamer::worker1Loop() {
     while (!m_worker1Stop) {
         int first = 0;
         int last = 0;
-        std::chrono::steady_clock::duration waited{};
+        std::chrono::steady_clock::time_point queuedAt;
         {
             std::unique_lock<std::mutex> wait(m_worker1Mutex);
             m_worker1Idle = true;
@@ -286,10 +286,11 @@ void RangeStreamer::worker1Loop() {
             if (!batchSpan(m_batchQueue, &first, &last)) continue;
             m_worker1Idle = false;
             m_batchQueue.clear();
-            waited = std::chrono::steady_clock::now() - m_queuedSince;
+            queuedAt = m_queuedSince;
         }
-        adaptThinning(waited);
         convertBatches(first, last);
+        // From announcement to the window: how far the 3D page lags behind the scan.
+        adaptThinning(std::chrono::steady_clock::now() - queuedAt);
     }
     m_worker1Idle = true;
 }

@@ -58,9 +58,9 @@ public:
 
     // Colour map (NuvColorMap) of the heights sent to the 3D window.
     static constexpr int kColorMap = 5;
-    // Line thinning of the 3D window when conversion falls behind: batches that waited longer than
-    // kBehindLatency double it (up to kMaxThinning); kCalmTakes takes in a row that waited less than
-    // kCalmLatency halve it.
+    // Line thinning of the 3D window when conversion falls behind: batches that reach the window
+    // later than kBehindLatency after their announcement double it (up to kMaxThinning); kCalmTakes
+    // takes in a row within kCalmLatency halve it.
     static constexpr std::chrono::milliseconds kBehindLatency{150};
     static constexpr std::chrono::milliseconds kCalmLatency{30};
     static constexpr int kCalmTakes = 20;
@@ -190,8 +190,8 @@ private:
     };
 
     void worker1Loop();
-    // Worker 1: thins the 3D window's lines while the batches it takes wait longer than
-    // kBehindLatency, and shows them all again once it has kept up for a while.
+    // Worker 1: thins the 3D window's lines while batches take longer than kBehindLatency from
+    // their announcement to the window, and shows them all again once it has kept up for a while.
     void adaptThinning(std::chrono::steady_clock::duration waited);
     void worker2Loop();
     void convertBatches(int first, int last);
