@@ -11,6 +11,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "Nuv3DGraphics.h"
 #include "Nuv3DPointBuffer.h"
 #include "Nuv3DRegistry.h"
@@ -235,8 +237,12 @@ void Nuv3DWindow::setOrthographic(bool orthographic) {
 
 void Nuv3DWindow::onDataChanged() {
     // A scan streaming at full rate asks for far more repaints than a screen shows; until the next
-    // one is due, the request stays pending, so appends meanwhile queue nothing more.
-    const qint64 interval = 1000 / kMaxRepaintsPerSecond;
+    // one is due, the request stays pending, so appends meanwhile queue nothing more. A slow paint
+    // (a software renderer, millions of points) spaces them further, so that painting takes at most
+    // a third of the GUI thread.
+    const qint64 paint = m_view ? m_view->lastPaintMs() : 0;
+    const qint64 interval =
+        std::min<qint64>(kMaxRepaintIntervalMs, std::max<qint64>(1000 / kMaxRepaintsPerSecond, 2 * paint));
     const qint64 since = m_sinceRepaint.isValid() ? m_sinceRepaint.elapsed() : interval;
     if (since < interval) {
         if (!m_repaintDeferred) {

@@ -48,6 +48,8 @@ public:
     // At most kMaxRepaintsPerSecond: changes that come faster are taken up together.
     Q_INVOKABLE void onDataChanged();
     static constexpr int kMaxRepaintsPerSecond = 60;
+    // Longest wait between repaints however slow painting is.
+    static constexpr int kMaxRepaintIntervalMs = 500;
 
 protected:
     void showEvent(QShowEvent* event) override;
