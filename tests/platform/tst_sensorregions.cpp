@@ -121,7 +121,7 @@ void TestSensorRegions::framesHonourRegions() {
         QCOMPARE(SetCameraNodeValue(key, "BatchNumber", "1000"), 0);
         Control::setFrameRate(key, 64000.0);
         QCOMPARE(StartGrab(key), 0);
-        QTRY_VERIFY(framesSeen() >= (mode == 2 ? 3 : 2));
+        QTRY_VERIFY_WITH_TIMEOUT(framesSeen() >= (mode == 2 ? 3 : 2), 30000);
     }
     // Rows 324..723 are read (the conveyor's 0 mm lies on row 512); mask 2 covers columns
     // 1000..1499 over the whole window; the column window ends at 2999.
@@ -136,7 +136,7 @@ void TestSensorRegions::framesHonourRegions() {
     if (whileGrabbing) {
         // A frame scanned while the writes went on may still show the old regions; the next ones not.
         const int before = framesSeen();
-        QTRY_VERIFY(framesSeen() >= before + 2);
+        QTRY_VERIFY_WITH_TIMEOUT(framesSeen() >= before + 2, 30000);
     } else {
         SetCameraImageMode(key, mode, true);
         Control::setFrameRate(key, 2000.0);
