@@ -81,6 +81,19 @@ int NuvSetSamplingRatio(int64_t handle, int ratio) {
     return report(handle, buffer->setSamplingRatio(ratio), "NuvSetSamplingRatio");
 }
 
+int NuvSetLineThinning(int64_t handle, int k) {
+    const auto buffer = registry().buffer(handle);
+    if (!buffer) {
+        return NUV3D_ERR_HANDLE;
+    }
+    const int previous = buffer->lineThinning();
+    const int result = report(handle, buffer->setLineThinning(k), "NuvSetLineThinning");
+    if (result == NUV3D_OK && previous != k) {
+        registry().requestRepaint(handle);
+    }
+    return result;
+}
+
 int NuvInitialRangeImage(int64_t handle, int bytesPerPoint, int pointsPerLine, int totalLines,
                          double xInterval, double xOffset, double yInterval, double yOffset,
                          double heightScale, double heightOffset, float heightMin, float heightMax,

@@ -90,6 +90,12 @@ NUV3D_API int NuvSetPerspective(int64_t handle, int projection);
 // copy): a range image that needs more at this ratio is thinned with the next ratio that fits.
 NUV3D_API int NuvSetSamplingRatio(int64_t handle, int ratio);
 
+// For a caller that falls behind the scan: from the next appended line on, keeps only every k-th
+// kept line (1, the default, keeps them all) and says so in the status line whatever the log level.
+// The first and the last line of the range image are always kept, so a thinned scan still covers
+// its whole length with no gap above k lines (times the sampling ratio). Lines shown stay. k 1 to 1024.
+NUV3D_API int NuvSetLineThinning(int64_t handle, int k);
+
 // Sets up a range image of totalLines lines of pointsPerLine samples (bytesPerPoint 2 or 4) and
 // drops all points shown. A raw sample r (masked to 16 bits, or 21 bits for 4-byte samples) is
 // invalid when 0, else its height is (r - heightOffset) * heightScale, invalid outside

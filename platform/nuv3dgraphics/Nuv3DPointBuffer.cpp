@@ -80,6 +80,14 @@ int Nuv3DPointBuffer::setSamplingRatio(int ratio) {
     return NUV3D_OK;
 }
 
+int Nuv3DPointBuffer::setLineThinning(int k) {
+    if (k < 1 || k > kMaxSamplingRatio) {
+        return NUV3D_ERR_ARG;
+    }
+    m_lineThinning.store(k);
+    return NUV3D_OK;
+}
+
 int Nuv3DPointBuffer::samplingRatio() const {
     std::lock_guard<std::mutex> lock(m_vertexMutex);
     return m_ratio;
@@ -330,8 +338,12 @@ int Nuv3DPointBuffer::append(int streamId, const void* rangeData, const void* co
     float zHigh = -kHuge;
     int firstValidRow = -1;
     int lastValidRow = -1;
+    const int thinning = m_lineThinning.load();
     for (int row = firstKept; row <= lastRow; row += ratio) {
         const int slotRow = row / ratio;
+        if (thinning > 1 && slotRow % thinning != 0 && slotRow != m_rows - 1) {
+            continue;
+        }
         Chunk& chunk = m_chunks[static_cast<size_t>(slotRow / m_rowsPerChunk)];
         const int local = slotRow % m_rowsPerChunk;
         Vertex* out = chunk.vertices.get() + static_cast<size_t>(local) * static_cast<size_t>(m_columns);

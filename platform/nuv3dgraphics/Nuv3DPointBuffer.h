@@ -80,6 +80,13 @@ public:
                int lastRow, size_t rangeBytes = kUnsized, size_t colourBytes = kUnsized);
     void clear();
 
+    // Keeps only every k-th kept line of the lines that arrive from now on (1 keeps them all), for a
+    // caller that falls behind the scan; the first and the last line of the range image are kept
+    // whatever k is, so a thinned scan still covers its whole length with no gap above k lines
+    // (times the sampling ratio). Lines shown already stay. k from 1 to kMaxSamplingRatio.
+    int setLineThinning(int k);
+    int lineThinning() const { return m_lineThinning.load(); }
+
     int64_t pointCount() const;
     // Ratio the current set-up keeps (the one asked for, or larger to stay within the budget).
     int effectiveSamplingRatio() const;
@@ -157,4 +164,5 @@ private:
     std::pair<int, int> m_lastRows{-1, -1};
 
     std::atomic<bool> m_repaintPending{false};
+    std::atomic<int> m_lineThinning{1};
 };

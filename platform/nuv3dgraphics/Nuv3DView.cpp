@@ -1,5 +1,7 @@
 #include "Nuv3DView.h"
 
+#include <QElapsedTimer>
+
 #include <QMouseEvent>
 #include <QOpenGLContext>
 #include <QOpenGLShaderProgram>
@@ -165,6 +167,14 @@ void Nuv3DView::resizeGL(int width, int height) {
 }
 
 void Nuv3DView::paintGL() {
+    QElapsedTimer clock;
+    clock.start();
+    // Measured to the end of this function, whichever way it returns.
+    struct PaintTime {
+        QElapsedTimer& clock;
+        qint64& last;
+        ~PaintTime() { last = clock.elapsed(); }
+    } paintTime{clock, m_lastPaintMs};
     glClearColor(static_cast<float>(m_background.redF()), static_cast<float>(m_background.greenF()),
                  static_cast<float>(m_background.blueF()), static_cast<float>(m_background.alphaF()));
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

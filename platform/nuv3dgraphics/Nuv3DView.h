@@ -40,6 +40,8 @@ public:
     size_t gpuBytes() const;
     void releaseVertexMemory();
     bool glFailed() const { return m_glFailed; }
+    // Milliseconds the last paint took (uploads and drawing), 0 before the first.
+    qint64 lastPaintMs() const { return m_lastPaintMs; }
 
 public slots:
     void fit();
@@ -81,4 +83,5 @@ private:
     bool m_uploadAll = true;  // the buffer object must be rebuilt from the whole vertex array
     size_t m_vboSlots = 0;
     size_t m_drawCount = 0;
+    qint64 m_lastPaintMs = 0;
 };

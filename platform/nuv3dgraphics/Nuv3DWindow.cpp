@@ -11,6 +11,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "Nuv3DGraphics.h"
 #include "Nuv3DPointBuffer.h"
 #include "Nuv3DRegistry.h"
@@ -234,6 +236,25 @@ void Nuv3DWindow::setOrthographic(bool orthographic) {
 }
 
 void Nuv3DWindow::onDataChanged() {
+    // A scan streaming at full rate asks for far more repaints than a screen shows; until the next
+    // one is due, the request stays pending, so appends meanwhile queue nothing more. A slow paint
+    // (a software renderer, millions of points) spaces them further, so that painting takes at most
+    // a third of the GUI thread.
+    const qint64 paint = m_view ? m_view->lastPaintMs() : 0;
+    const qint64 interval =
+        std::min<qint64>(kMaxRepaintIntervalMs, std::max<qint64>(1000 / kMaxRepaintsPerSecond, 2 * paint));
+    const qint64 since = m_sinceRepaint.isValid() ? m_sinceRepaint.elapsed() : interval;
+    if (since < interval) {
+        if (!m_repaintDeferred) {
+            m_repaintDeferred = true;
+            QTimer::singleShot(static_cast<int>(interval - since), this, [this] {
+                m_repaintDeferred = false;
+                onDataChanged();
+            });
+        }
+        return;
+    }
+    m_sinceRepaint.restart();
     m_buffer->acknowledgeRepaint();
     if (m_view) {
         if (m_buffer->heldBytes() == 0) {
@@ -242,6 +263,18 @@ void Nuv3DWindow::onDataChanged() {
         m_view->update();
     }
     const int64_t points = m_buffer->pointCount();
+    const int thinning = m_buffer->lineThinning();
+    if (thinning > 1) {
+        // Shown whatever the level: the user sees fewer lines than the sensor delivers.
+        m_thinningShown = true;
+        logMessage(NUV3D_LOG_ERROR,
+                   tr("%1 points; 1 line in %2 shown to keep up with the scan").arg(points).arg(thinning));
+        return;
+    }
+    if (m_thinningShown) {
+        m_thinningShown = false;
+        m_status->clear();
+    }
     const std::pair<int, int> rows = m_buffer->lastAppendedRows();
     if (m_logLevel >= NUV3D_LOG_DEBUG && rows.first >= 0) {
         logMessage(NUV3D_LOG_DEBUG,

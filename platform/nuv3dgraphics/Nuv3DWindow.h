@@ -2,6 +2,7 @@
 // One 3D window: its own tool bar, the OpenGL view (or, without OpenGL, a message in its place)
 // and a status line. Lives on the GUI thread; other threads reach it only through queued calls.
 #include <QColor>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QVector>
 #include <QWidget>
@@ -44,7 +45,11 @@ public:
     void fit();
     void setOrthographic(bool orthographic);
     // Cleared lines or new points: repaint and refresh the status line.
+    // At most kMaxRepaintsPerSecond: changes that come faster are taken up together.
     Q_INVOKABLE void onDataChanged();
+    static constexpr int kMaxRepaintsPerSecond = 60;
+    // Longest wait between repaints however slow painting is.
+    static constexpr int kMaxRepaintIntervalMs = 500;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -80,4 +85,7 @@ private:
     QColor m_background{40, 40, 42};
     uint32_t m_visibleItems = 0;
     int m_logLevel = 0;
+    QElapsedTimer m_sinceRepaint;
+    bool m_repaintDeferred = false;  // a timer takes up the changes that came too soon
+    bool m_thinningShown = false;    // the status line says lines are thinned
 };

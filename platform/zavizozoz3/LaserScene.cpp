@@ -54,6 +54,17 @@ void LaserScene::setBlockStepMm(double mm) {
     if (std::isfinite(mm) && mm >= 0.0) m_blockStep = mm;
 }
 
+int LaserScene::periodProfiles() const {
+    if (!(m_yInterval > 0.0)) return 1;
+    return static_cast<int>(std::clamp(std::lround(kPeriodMm / m_yInterval), 1L, 1L << 20));
+}
+
+bool LaserScene::sameGeometry(const LaserScene& other) const {
+    return m_points == other.m_points && m_xInterval == other.m_xInterval &&
+           m_yInterval == other.m_yInterval && m_tiltDegrees == other.m_tiltDegrees &&
+           m_blockStep == other.m_blockStep && m_holdPosition == other.m_holdPosition;
+}
+
 double LaserScene::surface(double x, double y) const {
     return levelSurface(x, y) + m_tiltSlope * (x - 0.5 * m_points * m_xInterval);
 }

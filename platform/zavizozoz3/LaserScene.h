@@ -29,6 +29,11 @@ public:
     void setHoldPositionMm(double mm) { m_holdPosition = mm; }
     double holdPositionMm() const { return m_holdPosition; }
 
+    // Profiles per period of the scene: profile n and n + periodProfiles() cross the same place.
+    int periodProfiles() const;
+    // Same geometry (points, spacing, tilt, steps, held position): the same profiles.
+    bool sameGeometry(const LaserScene& other) const;
+
     // Height in mm of the ideal surface at (x, y); x measured from the left end of the line.
     double surface(double xMm, double yMm) const;
     // One profile: heights in mm (NaN without measurement) and brightness per point.

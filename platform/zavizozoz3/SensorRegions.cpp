@@ -43,6 +43,18 @@ SensorRegions SensorRegions::read(const NodeMap& map, int sensorColumns, int sen
     return r;
 }
 
+bool SensorRegions::operator==(const SensorRegions& other) const {
+    const auto sameQuad = [](const Quad& a, const Quad& b) {
+        for (size_t i = 0; i < a.size(); ++i) {
+            if (a[i].x != b[i].x || a[i].y != b[i].y) return false;
+        }
+        return true;
+    };
+    return m_sensorRows == other.m_sensorRows && m_offsetX == other.m_offsetX && m_width == other.m_width &&
+           m_height == other.m_height && m_offsetY == other.m_offsetY &&
+           std::equal(m_masks.begin(), m_masks.end(), other.m_masks.begin(), other.m_masks.end(), sameQuad);
+}
+
 bool SensorRegions::masked(double x, double y) const {
     for (const Quad& q : m_masks) {
         // Even-odd crossing test: any vertex order around the outline works.

@@ -36,6 +36,9 @@ public:
     const std::vector<Quad>& masks() const { return m_masks; }
     // Darkens the masked pixels of a Mono8 window picture `width` wide starting at windowTop().
     void darken(std::vector<uint8_t>& pixels, int width) const;
+    // Same window and masks: the sensor reads the same points.
+    bool operator==(const SensorRegions& other) const;
+    bool operator!=(const SensorRegions& other) const { return !(*this == other); }
 
 private:
     int m_sensorRows = 0;

@@ -11,7 +11,7 @@ SimulatedLaserProfiler::SimulatedLaserProfiler(const std::string& key, const std
                                                FrameSink& sink)
     : SimulatedCamera(key, true, sink), m_scene(kPoints, 0.01, 0.05), m_geometry(kPoints, 0.01, 0.05) {
     NodeMap& map = nodes();
-    addCommonNodes(200.0, 10000.0);
+    addCommonNodes(200.0, kMaxLineRate);
     map.addInteger("WidthMax", kPoints, kPoints, kPoints, 1, GenApi::RO);
     map.addInteger("HeightMax", kSensorRows, kSensorRows, kSensorRows, 1, GenApi::RO);
     auto& width = map.addInteger("Width", kPoints, 64, kPoints, 32);
@@ -106,25 +106,70 @@ void SimulatedLaserProfiler::fillGeometry(SimulatedFrame& frame) {
     frame.zMinMm = nodes().floatValue("ZDownSizeInfo");
 }
 
-void SimulatedLaserProfiler::scanProfile(uint64_t n, const SensorRegions& regions, float* heights,
-                                         uint8_t* brightness) {
+void SimulatedLaserProfiler::setConnected(bool connected) {
+    SimulatedCamera::setConnected(connected);
+    // Off the acquisition thread the grab has ended and the thread is joined: the cycle is free.
+    if (connected || isAcquisitionThread()) return;
+    m_cycle = RowCycle();
+    m_cycleValid = false;
+}
+
+void SimulatedLaserProfiler::takeSceneSettings(const SensorRegions& regions) {
     {
         std::lock_guard<std::mutex> lock(m_geometryMutex);
         m_scene.setTiltDegrees(m_geometry.tiltDegrees());
         m_scene.setBlockStepMm(m_geometry.blockStepMm());
         m_scene.setHoldPositionMm(m_geometry.holdPositionMm());
     }
-    m_scene.profile(n, m_heightsScratch, m_brightnessScratch);
     const int first = std::clamp(std::atoi(info(CAM_INFO_COLUMN_FIRST).c_str()), 0, kPoints - 1);
     const int last = std::clamp(std::atoi(info(CAM_INFO_COLUMN_LAST).c_str()), first, kPoints - 1);
     const double zMax = nodes().floatValue("ZUpSizeInfo"), zMin = nodes().floatValue("ZDownSizeInfo");
+    RowCycle& c = m_cycle;
+    if (m_cycleValid && c.scene.sameGeometry(m_scene) && c.regions == regions && c.columnFirst == first &&
+        c.columnLast == last && c.zMax == zMax && c.zMin == zMin)
+        return;
+    c.scene = m_scene;
+    c.regions = regions;
+    c.columnFirst = first;
+    c.columnLast = last;
+    c.zMax = zMax;
+    c.zMin = zMin;
+    const int rows = m_scene.periodProfiles();
+    if (rows != c.rows || !c.heights) {
+        // Left untouched until rendered: memory is taken row by row as the cycle fills.
+        c.heights.reset(new float[static_cast<size_t>(rows) * kPoints]);
+        c.brightness.reset(new uint8_t[static_cast<size_t>(rows) * kPoints]);
+        c.rows = rows;
+    }
+    c.rendered.assign(static_cast<size_t>(rows), 0);
+    m_cycleValid = true;
+}
+
+void SimulatedLaserProfiler::cycledProfile(uint64_t n, const float** heights, const uint8_t** brightness) {
+    RowCycle& c = m_cycle;
+    const size_t row = static_cast<size_t>(n % static_cast<uint64_t>(c.rows));
+    float* h = c.heights.get() + row * kPoints;
+    uint8_t* b = c.brightness.get() + row * kPoints;
+    if (!c.rendered[row]) {
+        // Row r stands for every profile r + k * period: the same place of the scene.
+        renderProfile(row, h, b);
+        c.rendered[row] = 1;
+    }
+    *heights = h;
+    *brightness = b;
+}
+
+void SimulatedLaserProfiler::renderProfile(uint64_t n, float* heights, uint8_t* brightness) {
+    const RowCycle& c = m_cycle;
+    m_scene.profile(n, m_heightsScratch, m_brightnessScratch);
     for (int i = 0; i < kPoints; ++i) {
         // A point is measured where the sensor reads its laser spot: inside the column window,
         // on a row of the camera ROI and outside every mask.
         const int row =
-            LaserScene::sensorRowOf(m_heightsScratch[static_cast<size_t>(i)], kSensorRows, zMax, zMin);
-        const bool inside = i >= first && i <= last && row >= 0 && regions.rowInWindow(row) &&
-                            !regions.masked(i - regions.offsetX() + 0.5, row + 0.5);
+            LaserScene::sensorRowOf(m_heightsScratch[static_cast<size_t>(i)], kSensorRows, c.zMax, c.zMin);
+        const bool inside = i >= c.columnFirst && i <= c.columnLast && row >= 0 &&
+                            c.regions.rowInWindow(row) &&
+                            !c.regions.masked(i - c.regions.offsetX() + 0.5, row + 0.5);
         heights[i] =
             inside ? m_heightsScratch[static_cast<size_t>(i)] : std::numeric_limits<float>::quiet_NaN();
         brightness[i] = inside ? m_brightnessScratch[static_cast<size_t>(i)] : 0;
@@ -141,15 +186,18 @@ void SimulatedLaserProfiler::produceFrame(uint64_t frameIndex) {
     frame.frameIndex = frameIndex;
     frame.imageMode = mode;
     const SensorRegions regions = SensorRegions::read(nodes(), kPoints, kSensorRows);
+    takeSceneSettings(regions);
     if (mode == 0 || mode == 1) {
         const double tickRate = std::min(rate, mode == 0 ? kMaxPictureRate : kMaxProfileRate);
         m_profileIndex += static_cast<uint64_t>(std::max(1.0, std::round(rate / tickRate)));
         if (mode == 1 && !hasFrameEncoder()) return;
         fillGeometry(frame);
         frame.lineCount = 1;
-        frame.heights.resize(kPoints);
-        frame.brightness.resize(kPoints);
-        scanProfile(m_profileIndex, regions, frame.heights.data(), frame.brightness.data());
+        const float* heights = nullptr;
+        const uint8_t* brightness = nullptr;
+        cycledProfile(m_profileIndex, &heights, &brightness);
+        frame.heights.assign(heights, heights + kPoints);
+        frame.brightness.assign(brightness, brightness + kPoints);
         if (mode == 0) {
             const auto begin = frame.heights.begin() + regions.offsetX();
             const std::vector<float> window(begin, begin + regions.width());
@@ -185,12 +233,24 @@ void SimulatedLaserProfiler::produceFrame(uint64_t frameIndex) {
     frame.linesPerBatch = m_scanLinesPerBatch;
     frame.totalLines = m_scanLines;
     frame.isEnd = isEnd;
+    // The batch's storage is kept from batch to batch: a fresh megabyte per batch costs more in
+    // page faults than the copy itself.
+    frame.heights.swap(m_batchHeights);
+    frame.brightness.swap(m_batchBrightness);
     frame.heights.resize(static_cast<size_t>(lines) * kPoints);
     frame.brightness.resize(static_cast<size_t>(lines) * kPoints);
-    for (int line = 0; line < lines; ++line)
-        scanProfile(firstProfile + static_cast<uint64_t>(line), regions,
-                    frame.heights.data() + line * kPoints, frame.brightness.data() + line * kPoints);
+    for (int line = 0; line < lines; ++line) {
+        const float* heights = nullptr;
+        const uint8_t* brightness = nullptr;
+        cycledProfile(firstProfile + static_cast<uint64_t>(line), &heights, &brightness);
+        std::copy(heights, heights + kPoints, frame.heights.data() + static_cast<size_t>(line) * kPoints);
+        std::copy(brightness, brightness + kPoints,
+                  frame.brightness.data() + static_cast<size_t>(line) * kPoints);
+    }
+    // sendFrame only reads a profile frame: its storage comes back for the next batch.
     sendFrame(std::move(frame));
+    m_batchHeights.swap(frame.heights);
+    m_batchBrightness.swap(frame.brightness);
 }
 
 }  // namespace ZavizoZoz3

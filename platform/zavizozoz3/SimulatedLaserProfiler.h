@@ -1,9 +1,12 @@
 #pragma once
 // Simulated laser line-profile sensor: 3200 points per profile, 200 profiles per second by
-// default, scanning LaserScene. Image mode 0 sends the sensor window picture, mode 1 single
-// profiles and mode 2 range batches of "BatchNumber" lines per "AcquisitionLineCount" scan;
-// modes 1 and 2 need a frame encoder to become payloads. CAM_INFO 50 "32" switches profiles and
-// range batches from 16-bit to 32-bit samples.
+// default and up to 64,000, scanning LaserScene. The scene's profiles are rendered once per change
+// of the scene or of what the sensor reads (window, masks, column window) and then cycled, one
+// period of the scene, so that the sensor itself costs little at any line rate. Image mode 0 sends the sensor
+// window picture, mode 1 single profiles and mode 2 range batches of "BatchNumber" lines per
+// "AcquisitionLineCount" scan; modes 1 and 2 need a frame encoder to become payloads. CAM_INFO 50 "32"
+// switches profiles and range batches from 16-bit to 32-bit samples.
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -22,6 +25,8 @@ public:
     static constexpr double kMaxProfileRate = 50.0;
     // Scene tilts and corrections are below this many degrees.
     static constexpr double kMaxTiltDegrees = 89.0;
+    // Highest "AcquisitionFrameRate" (profiles per second).
+    static constexpr double kMaxLineRate = 64000.0;
 
     SimulatedLaserProfiler(const std::string& key, const std::string& serial, FrameSink& sink);
     ~SimulatedLaserProfiler() override;
@@ -31,6 +36,8 @@ public:
     // Any thread: the roll the sensor takes off its profiles (the host's confirmed tilt
     // correction), from the next profile on.
     void setTiltCorrection(double degrees);
+    // Disconnecting also gives back the rendered profiles.
+    void setConnected(bool connected) override;
 
 private:
     double framePeriod() override;
@@ -39,9 +46,14 @@ private:
     bool singleGrabComplete() const override { return m_lastMode != 2 || m_batchIndex == 0; }
     void produceFrame(uint64_t frameIndex) override;
     void fillGeometry(SimulatedFrame& frame);
-    // Profile of the scene with the points the sensor does not read (outside the column window
-    // of CAM_INFO 67 and 68 or the camera ROI's rows, or masked) removed.
-    void scanProfile(uint64_t n, const SensorRegions& regions, float* heights, uint8_t* brightness);
+    // Takes up the scene settings for the next frame; a change starts the cycle of rendered
+    // profiles over.
+    void takeSceneSettings(const SensorRegions& regions);
+    // Profile n of the scene with the points the sensor does not read (outside the column window
+    // of CAM_INFO 67 and 68 or the camera ROI's rows, or masked) removed: kPoints heights (NaN
+    // where nothing is measured) and brightness bytes, rendered on first use in the cycle.
+    void cycledProfile(uint64_t n, const float** heights, const uint8_t** brightness);
+    void renderProfile(uint64_t n, float* heights, uint8_t* brightness);
 
     LaserScene m_scene;
     // Guards m_geometry, the scene settings a control call left for the acquisition thread, and
@@ -59,6 +71,25 @@ private:
     int m_lastMode = -1;
     std::vector<float> m_heightsScratch;
     std::vector<uint8_t> m_brightnessScratch;
+    std::vector<float> m_batchHeights;
+    std::vector<uint8_t> m_batchBrightness;
+
+    // One period of rendered profiles and what they were rendered for. Acquisition thread (or any
+    // thread once it has been joined).
+    struct RowCycle {
+        LaserScene scene;
+        SensorRegions regions;
+        int columnFirst = 0;
+        int columnLast = 0;
+        double zMax = 0.0;
+        double zMin = 0.0;
+        int rows = 0;
+        std::unique_ptr<float[]> heights;       // rows x kPoints, touched as rendered
+        std::unique_ptr<uint8_t[]> brightness;  // rows x kPoints
+        std::vector<uint8_t> rendered;          // one flag per row
+    };
+    RowCycle m_cycle;
+    bool m_cycleValid = false;
 };
 
 }  // namespace ZavizoZoz3

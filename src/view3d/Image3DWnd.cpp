@@ -24,6 +24,7 @@
 #include "RangeStreamer.h"
 #include "SaveImageTool.h"
 #include "ScanAxis.h"
+#include "ScanArrivals.h"
 #include "ToolStripStyle.h"
 #include "ZMKImageView.h"
 #include "ZMKImageWnd.h"
@@ -156,6 +157,13 @@ Image3DWnd::Image3DWnd(QWidget* parent) : QWidget(parent), m_ui(new Ui::Image3DW
     }
     m_streamer = std::make_shared<RangeStreamer>(m_window3D);
     m_livePages = new LiveRangePages(m_streamer, m_rangeLabel, m_greyLabel, this);
+    m_arrivals = new ScanArrivals(
+        m_streamer,
+        [this](int batch) {
+            m_livePages->batchArrived();
+            if (batch == 0) updateColourBars();
+        },
+        [this] { showFinishedScan(); }, this);
     m_rangeBar = new HeightColourBar(m_ui->wdg2DRangImageWnd);
     m_bar3D = new HeightColourBar(wdg3DImageWnd);
     m_greyBar = new HeightColourBar(m_ui->wdg2DGreyImageWnd);
@@ -250,6 +258,7 @@ void Image3DWnd::showLogo() {
 }
 
 void Image3DWnd::clearAll() {
+    m_arrivals->clear();
     m_livePages->clear();
     // The read-out's copy of the range image goes with the picture.
     if (m_rangeLabel) m_rangeLabel->setRangeImageMode(false, NuvRangeImage());
@@ -433,6 +442,7 @@ int Image3DWnd::prepareScan(const QString& cameraKey) {
     m_streamer->setSettingsProvider(
         [key](RangeStreamer::DisplaySettings* s) { return readDisplaySettings(key, s); });
     const RangeStreamer::Format format = RangeStreamer::formatFor(dataType, scaler);
+    m_arrivals->clear();
     const bool prepared = m_streamer->prepare(total, perBatch, points, format, xInterval, displayMode);
     // The legends show the camera's height range from the first line on.
     RangeStreamer::DisplaySettings settings = m_streamer->displaySettings();
@@ -466,10 +476,7 @@ void Image3DWnd::clearRangePages() {
 
 void Image3DWnd::onBatchArrived(const void* data, uint64_t imageId, int batch, bool isEnd) {
     if (data == nullptr) return;
-    if (!m_streamer->batchArrived(imageId, batch)) return;
-    m_livePages->batchArrived();
-    if (batch == 0) updateColourBars();
-    if (isEnd) showFinishedScan();
+    m_arrivals->arrive(imageId, batch, isEnd);
 }
 
 void Image3DWnd::showFinishedScan() {

@@ -32,6 +32,7 @@ class SaveImageTool;
 class HeightColourBar;
 class LiveRangePages;
 class ScanAxis;
+class ScanArrivals;
 
 // View of a laser line-profile sensor: contour, 2D picture, 3D window, range image and grey
 // image pages under one tool strip with an overflow menu.
@@ -105,6 +106,7 @@ public:
     // the page's legend, through resizes and page changes.
     void placeSaveStrip(QWidget* strip, int top);
     LiveRangePages* livePages() const { return m_livePages; }
+    ScanArrivals* arrivals() const { return m_arrivals; }
     QAction* renderAction() const { return m_actions.value(6, nullptr); }
     QList<QWidget*> menuWidgets() const { return m_menuWidgets; }
     QVector<int>& shapeIds(int list) { return m_shapeIds[list < 0 || list > 2 ? 0 : list]; }
@@ -175,6 +177,7 @@ private:
     QPointer<QWidget> m_saveStrip;
     int m_saveStripTop = 0;
     LiveRangePages* m_livePages = nullptr;
+    ScanArrivals* m_arrivals = nullptr;
     ProfilePlot* m_profilePlot = nullptr;
     QImage m_logo;
     float m_contourXSpan = 28.0f;

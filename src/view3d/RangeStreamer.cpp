@@ -259,6 +259,7 @@ bool RangeStreamer::batchArrived(uint64_t imageId, int batch) {
     }
     {
         std::lock_guard<std::mutex> lock(m_queueMutex);
+        if (m_batchQueue.empty()) m_queuedSince = std::chrono::steady_clock::now();
         m_batchQueue.push_back(batch);
         m_lastBatch = batch;
     }
@@ -271,6 +272,7 @@ void RangeStreamer::worker1Loop() {
     while (!m_worker1Stop) {
         int first = 0;
         int last = 0;
+        std::chrono::steady_clock::time_point queuedAt;
         {
             std::unique_lock<std::mutex> wait(m_worker1Mutex);
             m_worker1Idle = true;
@@ -284,10 +286,32 @@ void RangeStreamer::worker1Loop() {
             if (!batchSpan(m_batchQueue, &first, &last)) continue;
             m_worker1Idle = false;
             m_batchQueue.clear();
+            queuedAt = m_queuedSince;
         }
         convertBatches(first, last);
+        // From announcement to the window: how far the 3D page lags behind the scan.
+        adaptThinning(std::chrono::steady_clock::now() - queuedAt);
     }
     m_worker1Idle = true;
+}
+
+void RangeStreamer::adaptThinning(std::chrono::steady_clock::duration waited) {
+    const int current = m_lineThinning;
+    int next = current;
+    if (waited > kBehindLatency) {
+        next = std::min(kMaxThinning, current * 2);
+        m_calmTakes = 0;
+    } else if (waited < kCalmLatency && current > 1) {
+        if (++m_calmTakes >= kCalmTakes) {
+            next = current / 2;
+            m_calmTakes = 0;
+        }
+    } else {
+        m_calmTakes = 0;
+    }
+    if (next == current) return;
+    m_lineThinning = next;
+    NuvSetLineThinning(m_window3D, next);
 }
 
 void RangeStreamer::convertBatches(int first, int last) {
@@ -339,11 +363,15 @@ bool RangeStreamer::makeBatch(int firstRow, int lastRow, int batch, bool overwri
     entry.displayMode = s.displayMode;
     if (s.displayMode == 3) {
         f.bytesPerPoint = entry.bytesPerPoint;
-        entry.colors = std::make_shared<NuvColorArray>();
-        Nuv3DFloatArray heights;
+        // Worker 1's colour array comes back once the window has its rows: a fresh one per batch
+        // would cost more in page faults than the colouring itself.
+        entry.colors = lut == &m_lut && m_colourScratch.use_count() == 1 ? m_colourScratch
+                                                                         : std::make_shared<NuvColorArray>();
+        if (lut == &m_lut) m_colourScratch = entry.colors;
         NuvRangeLUT16 local;
+        // The window places points by their samples: only colours are needed here.
         convertRows(const_cast<uint8_t*>(entry.range), rows, points, f, s, overwriteInvalid,
-                    lut ? lut : &local, &heights, entry.colors.get());
+                    lut ? lut : &local, nullptr, entry.colors.get());
         entry.grey = nullptr;
         entry.greyBytes = 0;
     }
@@ -354,7 +382,7 @@ bool RangeStreamer::makeBatch(int firstRow, int lastRow, int batch, bool overwri
 void RangeStreamer::convertRows(uint8_t* source, int rows, int points, const Format& f,
                                 const DisplaySettings& s, bool overwriteInvalid, NuvRangeLUT16* lut,
                                 Nuv3DFloatArray* heights, NuvColorArray* colors) {
-    if (source == nullptr || rows <= 0 || points <= 0 || heights == nullptr || colors == nullptr) return;
+    if (source == nullptr || rows <= 0 || points <= 0 || colors == nullptr) return;
     if (f.bytesPerPoint == 2) {
         NuvRangeConversion conversion;
         conversion.scale = f.heightScale;
@@ -367,10 +395,12 @@ void RangeStreamer::convertRows(uint8_t* source, int rows, int points, const For
                                                  conversion, heights, colors, overwriteInvalid,
                                                  lut ? lut : &local);
     } else {
-        heights->resize(rows, points);
-        toHeights(reinterpret_cast<int32_t*>(source), heights->size(), f, s.heightMin, s.heightMax,
-                  heights->data(), overwriteInvalid);
-        NuvLUTSetting::LinearSetColorLUT(*heights, s.heightMin, s.heightMax, kColorMap, colors);
+        Nuv3DFloatArray local;
+        Nuv3DFloatArray* out = heights ? heights : &local;
+        out->resize(rows, points);
+        toHeights(reinterpret_cast<int32_t*>(source), out->size(), f, s.heightMin, s.heightMax, out->data(),
+                  overwriteInvalid);
+        NuvLUTSetting::LinearSetColorLUT(*out, s.heightMin, s.heightMax, kColorMap, colors);
     }
 }
 
@@ -443,10 +473,11 @@ void RangeStreamer::worker2Loop() {
         m_hold = true;
         initialise3D();
         {
+            // Hold ends once what waited is in the window, so a caller that sees no hold sees it.
             std::lock_guard<std::mutex> lock(m_holdMutex);
-            m_hold = false;
             if (!m_worker2Stop) replayHeldLocked();
             m_held.clear();
+            m_hold = false;
         }
         m_worker2Busy = false;
     }
@@ -485,12 +516,17 @@ void RangeStreamer::clear() {
     }
     while (!m_worker1Idle)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    // The next scan starts with every line shown.
+    m_lineThinning = 1;
+    NuvSetLineThinning(m_window3D, 1);
     // Worker 2 may be setting up the window; let it finish before the buffers go.
     std::lock_guard<std::mutex> setUp(m_worker2Mutex);
     m_worker2Pending = false;
     {
+        // A set-up that was asked for and never ran holds nothing back any more.
         std::lock_guard<std::mutex> lock(m_holdMutex);
         m_held.clear();
+        m_hold = false;
     }
     NuvClearAllRangeImage(m_window3D);
     std::lock_guard<std::mutex> lock(m_imageMutex);
@@ -674,6 +710,12 @@ void RangeStreamer::setAppendObserver(AppendObserver observer) {
 void RangeStreamer::setSettingsProvider(SettingsProvider provider) {
     std::lock_guard<std::mutex> lock(m_observerMutex);
     m_settingsProvider = std::move(provider);
+}
+
+bool RangeStreamer::isConverted() const {
+    // Hold is set for a new image until worker 2 has set the window up and replayed what waited.
+    std::lock_guard<std::mutex> lock(m_queueMutex);
+    return m_batchQueue.empty() && m_worker1Idle && !m_hold;
 }
 
 void RangeStreamer::waitForWorker1() const {

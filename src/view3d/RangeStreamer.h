@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -57,6 +58,15 @@ public:
 
     // Colour map (NuvColorMap) of the heights sent to the 3D window.
     static constexpr int kColorMap = 5;
+    // Line thinning of the 3D window when conversion falls behind: batches that reach the window
+    // later than kBehindLatency after their announcement double it (up to kMaxThinning); kCalmTakes
+    // takes in a row within kCalmLatency halve it.
+    static constexpr std::chrono::milliseconds kBehindLatency{150};
+    static constexpr std::chrono::milliseconds kCalmLatency{30};
+    static constexpr int kCalmTakes = 20;
+    static constexpr int kMaxThinning = 16;
+    // The 3D window's line thinning now (1: every line).
+    int lineThinning() const { return m_lineThinning.load(); }
 
     explicit RangeStreamer(int64_t window3D);
     ~RangeStreamer();
@@ -137,6 +147,11 @@ public:
     // Counts the 3D set-ups (new image, refresh, redisplay): each starts the rows over.
     uint64_t setUpCount() const { return m_setUpCount.load(); }
     bool isWorker1Idle() const { return m_worker1Idle.load(); }
+    // Nothing queued, worker 1 idle and no 3D set-up running: every batch announced so far is
+    // converted and in the 3D window (never waits).
+    bool isConverted() const;
+    // GUI thread: the image the last announced batch belonged to.
+    uint64_t receivingImageId() const { return m_receivingImageId; }
     void setAppendObserver(AppendObserver observer);
     void setSettingsProvider(SettingsProvider provider);
     // Redraws the 3D window from rows 0 to the last row appended; with `rendering` the whole
@@ -148,9 +163,9 @@ public:
     // The span worker 1 converts from the queued batch numbers: first to last, where a queue that
     // wrapped (first > last) starts at the first number not above the last. False when empty.
     static bool batchSpan(const std::deque<int>& queue, int* first, int* last);
-    // Heights and colours of rows x points raw samples; invalid samples (zero, or a height outside
-    // the settings' range) get the invalid height and colour and, with overwriteInvalid, have
-    // their sample bits cleared in place.
+    // Heights (unless `heights` is null) and colours of rows x points raw samples; invalid samples
+    // (zero, or a height outside the settings' range) get the invalid height and colour and, with
+    // overwriteInvalid, have their sample bits cleared in place.
     static void convertRows(uint8_t* source, int rows, int points, const Format& format,
                             const DisplaySettings& settings, bool overwriteInvalid, NuvRangeLUT16* lut,
                             Nuv3DFloatArray* heights, NuvColorArray* colors);
@@ -175,6 +190,9 @@ private:
     };
 
     void worker1Loop();
+    // Worker 1: thins the 3D window's lines while batches take longer than kBehindLatency from
+    // their announcement to the window, and shows them all again once it has kept up for a while.
+    void adaptThinning(std::chrono::steady_clock::duration waited);
     void worker2Loop();
     void convertBatches(int first, int last);
     void initialise3D();
@@ -233,9 +251,10 @@ private:
     std::deque<WaitingBatch> m_waiting;
     size_t m_waitingBytes = 0;
 
-    // Guards m_batchQueue.
+    // Guards m_batchQueue and m_queuedSince.
     mutable std::mutex m_queueMutex;
     std::deque<int> m_batchQueue;
+    std::chrono::steady_clock::time_point m_queuedSince;  // when the queue last stopped being empty
 
     // Guards m_held; hold is changed under it too, so a batch is either held or appended.
     std::mutex m_holdMutex;
@@ -254,7 +273,11 @@ private:
     AppendObserver m_observer;
     SettingsProvider m_settingsProvider;
     NuvRangeLUT16 m_lut;  // used by worker 1 only
+    // Worker 1 only: its last colour array, taken again when nobody else holds it.
+    std::shared_ptr<NuvColorArray> m_colourScratch;
 
+    std::atomic<int> m_lineThinning{1};
+    int m_calmTakes = 0;  // worker 1 only
     std::atomic<bool> m_hold{false};
     std::atomic<bool> m_worker1Stop{false};
     std::atomic<bool> m_worker1Idle{true};

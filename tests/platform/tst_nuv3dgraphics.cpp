@@ -232,6 +232,68 @@ private slots:
         QCOMPARE(NuvDestory3DWnd(h), int(NUV3D_OK));
     }
 
+    // A caller that falls behind thins the lines; the scan stays covered from its first line to its
+    // last with no gap above the thinning, and the status line says so whatever the log level. Once
+    // thinning ends, every line that arrives is shown again and the status line says nothing more.
+    void thinnedLinesStillCoverTheScan_data() {
+        QTest::addColumn<int>("thinning");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<int>("batch");
+        QTest::newRow("every 4th, batches of 10") << 4 << 90 << 10;
+        QTest::newRow("every 3rd, last line off the grid") << 3 << 101 << 7;
+        QTest::newRow("every 16th, one batch") << 16 << 50 << 50;
+        QTest::newRow("every line") << 1 << 20 << 5;
+    }
+
+    void thinnedLinesStillCoverTheScan() {
+        QFETCH(int, thinning);
+        QFETCH(int, lines);
+        QFETCH(int, batch);
+        QWidget parent;
+        parent.resize(300, 200);
+        parent.show();
+        const int64_t h = NuvCreate3DWnd(asHandle(&parent));
+        Nuv3DWindow* window = Nuv3DRegistry::instance().window(h);
+        QVERIFY(window);
+        QCOMPARE(NuvSet3DStatusBarLogLevel(h, NUV3D_LOG_ERROR), int(NUV3D_OK));
+        const int points = 8;
+        const int stream = setupRamp(h, points, lines);
+        QVERIFY(stream > 0);
+        QCOMPARE(NuvSetLineThinning(h, 0), int(NUV3D_ERR_ARG));
+        QCOMPARE(NuvSetLineThinning(h, thinning), int(NUV3D_OK));
+        const std::vector<uint16_t> image = rampImage(points, lines);
+        for (int first = 0; first < lines; first += batch) {
+            const int last = std::min(lines, first + batch) - 1;
+            QCOMPARE(NuvAppendDataStream(h, stream, image.data() + static_cast<size_t>(first) * points,
+                                         nullptr, 2, first, last),
+                     int(NUV3D_OK));
+        }
+        const std::vector<Vertex> v = vertices(*Nuv3DRegistry::instance().buffer(h));
+        QVector<int> shown;
+        for (int line = 0; line < lines; ++line) {
+            if (v[static_cast<size_t>(line) * points].rgba[3] != 0) shown.append(line);
+        }
+        QVERIFY(!shown.isEmpty());
+        QCOMPARE(shown.first(), 0);
+        QCOMPARE(shown.last(), lines - 1);
+        for (int i = 1; i < shown.size(); ++i)
+            QVERIFY2(shown[i] - shown[i - 1] <= thinning, qPrintable(QString::number(shown[i])));
+        QCOMPARE(NuvGetPointCount(h), int64_t(shown.size()) * points);
+        if (thinning > 1) {
+            QVERIFY(shown.size() < lines);
+            QTRY_COMPARE(window->statusText(),
+                         QStringLiteral("%1 points; 1 line in %2 shown to keep up with the scan")
+                             .arg(shown.size() * points)
+                             .arg(thinning));
+        }
+        // Caught up: the lines that arrive now are all shown, and the warning goes.
+        QCOMPARE(NuvSetLineThinning(h, 1), int(NUV3D_OK));
+        QCOMPARE(NuvAppendDataStream(h, stream, image.data(), nullptr, 2, 0, lines - 1), int(NUV3D_OK));
+        QCOMPARE(NuvGetPointCount(h), int64_t(points) * lines);
+        if (thinning > 1) QTRY_VERIFY(window->statusText().isEmpty());
+        QCOMPARE(NuvDestory3DWnd(h), int(NUV3D_OK));
+    }
+
     void largeScansStayWithinTheBudget_data() {
         QTest::addColumn<int>("lines");
         QTest::addColumn<int>("ratio");

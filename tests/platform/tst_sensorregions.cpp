@@ -19,6 +19,7 @@ struct FrameCapture {
     std::mutex mutex;  // guards frames
     SimulatedFrame frames[3];
     bool seen[3] = {false, false, false};
+    int count[3] = {0, 0, 0};
 };
 
 struct RoiDraw {
@@ -88,40 +89,63 @@ void TestSensorRegions::windowWritesRefused() {
 
 void TestSensorRegions::framesHonourRegions_data() {
     QTest::addColumn<int>("mode");
-    QTest::newRow("picture") << 0;
-    QTest::newRow("profile") << 1;
-    QTest::newRow("range lines") << 2;
+    // Regions changed while the camera streams (profiles it scanned before are not reused).
+    QTest::addColumn<bool>("whileGrabbing");
+    QTest::newRow("picture") << 0 << false;
+    QTest::newRow("profile") << 1 << false;
+    QTest::newRow("range lines") << 2 << false;
+    QTest::newRow("range lines, regions set while grabbing") << 2 << true;
 }
 
 void TestSensorRegions::framesHonourRegions() {
     QFETCH(int, mode);
+    QFETCH(bool, whileGrabbing);
     auto capture = std::make_shared<FrameCapture>();
     Control::setFrameEncoder(Control::CameraKind::LaserProfiler,
                              [capture](const SimulatedFrame& f, EncodedFrame&) {
                                  std::lock_guard<std::mutex> lock(capture->mutex);
                                  capture->frames[f.imageMode] = f;
                                  capture->seen[f.imageMode] = true;
+                                 ++capture->count[f.imageMode];
                                  return false;
                              });
     const std::string key = TestSupport::connectedCamera(Control::CameraKind::LaserProfiler, "L");
+    const auto framesSeen = [&] {
+        std::lock_guard<std::mutex> lock(capture->mutex);
+        return capture->count[mode];
+    };
+    SetCameraInfo(key, CAM_INFO_COLUMN_LAST, "2999");
+    if (whileGrabbing) {
+        // The whole window first: every profile of a full period of the scene is scanned once.
+        SetCameraImageMode(key, mode, true);
+        QCOMPARE(SetCameraNodeValue(key, "BatchNumber", "1000"), 0);
+        Control::setFrameRate(key, 64000.0);
+        QCOMPARE(StartGrab(key), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(framesSeen() >= (mode == 2 ? 3 : 2), 30000);
+    }
     // Rows 324..723 are read (the conveyor's 0 mm lies on row 512); mask 2 covers columns
     // 1000..1499 over the whole window; the column window ends at 2999.
     QCOMPARE(SetCameraNodeValue(key, "Height", "400"), 0);
     QCOMPARE(SetCameraNodeValue(key, "OffsetY", "300"), 0);
-    SetCameraInfo(key, CAM_INFO_COLUMN_LAST, "2999");
     QCOMPARE(SetCameraNodeValue(key, "ImageMaskerSelector", "ImageMasker1"), 0);
     const char* const writes[] = {"Xup",    "1000", "Yup",   "0",    "Xright",    "1500",
                                   "Yright", "0",    "Xdown", "1500", "Ydown",     "1023",
                                   "Xleft",  "1000", "Yleft", "1023", "ImageMask", "1"};
     for (size_t i = 0; i < std::size(writes); i += 2)
         QCOMPARE(SetCameraNodeValue(key, writes[i], writes[i + 1]), 0);
-    SetCameraImageMode(key, mode, true);
-    Control::setFrameRate(key, 2000.0);
-    QCOMPARE(StartGrab(key), 0);
-    QTRY_VERIFY([&] {
-        std::lock_guard<std::mutex> lock(capture->mutex);
-        return capture->seen[mode];
-    }());
+    if (whileGrabbing) {
+        // A frame scanned while the writes went on may still show the old regions; the next ones not.
+        const int before = framesSeen();
+        QTRY_VERIFY_WITH_TIMEOUT(framesSeen() >= before + 2, 30000);
+    } else {
+        SetCameraImageMode(key, mode, true);
+        Control::setFrameRate(key, 2000.0);
+        QCOMPARE(StartGrab(key), 0);
+        QTRY_VERIFY([&] {
+            std::lock_guard<std::mutex> lock(capture->mutex);
+            return capture->seen[mode];
+        }());
+    }
     StopGrab(key);
     const SimulatedFrame f = capture->frames[mode];
     if (mode == 1) {

@@ -3,11 +3,15 @@
 #include <QDir>
 #include <QtTest>
 #include <cmath>
+#include <cstring>
+#include <limits>
 #include <string>
 
 #include "AreaScanScene.h"
 #include "BusinessLayer.h"
+#include "LaserPayloadEncoder.h"
 #include "LaserScene.h"
+#include "NuvPayloadFormat.h"
 #include "TestSupport.h"
 #include "ZavizoZoz3.h"
 #include "ZavizoZoz3Control.h"
@@ -67,6 +71,8 @@ private slots:
     void dependentNodesFollowEachOther();
     void cameraKeysInformationAndState();
     void scenes();
+    void rangeBatchSamples_data();
+    void rangeBatchSamples();
 };
 
 void TstZavizoZoz3::integerNodeInfo_data() {
@@ -158,6 +164,8 @@ void TstZavizoZoz3::nodeText_data() {
     nodeRow("mask bogus", laser, "ImageMask", "yes", false, "False");
     nodeRow("corner in %f notation", laser, "Xleft", "120.000000", true, "120");
     nodeRow("corner outside sensor", laser, "Yup", "1024", false, "300");
+    nodeRow("line rate max", laser, "AcquisitionFrameRate", "64000", true, "64000");
+    nodeRow("line rate above max", laser, "AcquisitionFrameRate", "64000.5", false, "200");
     nodeRow("line count max", laser, "AcquisitionLineCount", "50000", true, "50000");
     nodeRow("line count zero", laser, "AcquisitionLineCount", "0", false, "1000");
     nodeRow("batch number", laser, "BatchNumber", "300", true, "300");
@@ -270,6 +278,39 @@ void TstZavizoZoz3::cameraKeysInformationAndState() {
     QCOMPARE(GetCameraInfo(laserKey, CAM_INFO_FRAME_RATE), std::string("12.5"));
     QVERIFY(SetCameraInfo(laserKey, CAM_INFO_FRAME_RATE, "3") != 0);
     QCOMPARE(GetParamterInfo(PARAMETER_INFO(77)), std::string());
+}
+
+void TstZavizoZoz3::rangeBatchSamples_data() {
+    QTest::addColumn<double>("scaler");
+    QTest::newRow("scaler 32000") << 32000.0;
+    QTest::newRow("scaler 300000 (shifted)") << 300000.0;
+    QTest::newRow("scaler 7") << 7.0;
+}
+
+// A range batch carries, sample for sample, the raw value of each height as a single sample would
+// have it: no measurement 0, clamped to 1..65535, halves rounded away from zero.
+void TstZavizoZoz3::rangeBatchSamples() {
+    QFETCH(double, scaler);
+    SimulatedFrame frame;
+    frame.laserProfiler = true;
+    frame.imageMode = 2;
+    frame.pointsPerLine = 7;
+    frame.scaler = scaler;
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    frame.heights = {nan,         -1e6f,   -40.0f, -0.0005f, 0.0f,   0.0005f, 0.03125f,
+                     1.0f / 3.0f, 19.999f, 40.0f,  1e6f,     -20.0f, 20.0f,   0.5f};
+    for (int i = 0; i < 200; ++i)
+        frame.heights.push_back(i % 17 == 0 ? nan : -25.0f + 0.2501f * static_cast<float>(i));
+    frame.lineCount = static_cast<int>(frame.heights.size()) / frame.pointsPerLine;
+    frame.heights.resize(static_cast<size_t>(frame.lineCount * frame.pointsPerLine));
+    EncodedFrame out;
+    QVERIFY(LaserPayloadEncoder::encode(frame, out));
+    QCOMPARE(out.bytes.size(), NuvPayloadFormat::kFixedHeaderSize + 2 * frame.heights.size());
+    for (size_t i = 0; i < frame.heights.size(); ++i) {
+        uint16_t sample = 0;
+        std::memcpy(&sample, out.bytes.data() + NuvPayloadFormat::kFixedHeaderSize + 2 * i, sizeof sample);
+        QCOMPARE(sample, LaserPayloadEncoder::rawSample(frame.heights[i], scaler));
+    }
 }
 
 void TstZavizoZoz3::scenes() {

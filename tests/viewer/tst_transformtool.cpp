@@ -4,6 +4,7 @@
 // published or leak their buffer. The range streamer behind the pane's buffers: batch geometry,
 // wrapped queues, sample formats, held batches and the format they keep, the end-of-scan copy, scan
 // bounds, and clear/stop while batches keep arriving.
+#include <QElapsedTimer>
 #include <QtTest>
 #include <atomic>
 #include <climits>
@@ -26,6 +27,7 @@
 #include "RangeStreamer.h"
 #include "ReadBack.h"
 #include "SaveImageTool.h"
+#include "ScanArrivals.h"
 #include "StreamHealthMonitor.h"
 #include "ViewerHost.h"
 #include "Wnd3DImageTransTool.h"
@@ -336,7 +338,12 @@ private slots:
         Control::waitIdle();  // every batch written, none handed to the GUI thread yet
         QCOMPARE(m_pane->streamHealth()->counters()->dropped(), 0u);
         // The GUI thread takes the batches (timers wait: the range page keeps the finished image).
+        // What waits for the conversion worker is handed on as soon as the worker has caught up.
         QCoreApplication::sendPostedEvents();
+        while (view->arrivals()->isWaiting()) {
+            streamer->waitUntilIdle();
+            view->arrivals()->drain();
+        }
         // Shown: the range page has the last finished image's colour and no other.
         const auto colourOf = [&](int image) {
             const int64_t raw = valueOf(image);
@@ -378,6 +385,95 @@ private slots:
         for (int image = 1; image < images; ++image)
             finished.insert(valueOf(image));
         QCOMPARE(saved, finished);
+    }
+
+    // Two scans of 1000 lines stream in while either the GUI thread or the conversion worker is held
+    // up for a while. Afterwards the pages have caught up with both: the 3D window got every line of
+    // each scan exactly once and in order, the live pages show the second scan whole, and the first
+    // scan was shown finished. While the worker is held the GUI thread keeps running.
+    void pagesCatchUpAfterAStall_data() {
+        QTest::addColumn<bool>("guiStalled");
+        QTest::newRow("GUI thread stalled") << true;
+        QTest::newRow("conversion stalled") << false;
+    }
+
+    void pagesCatchUpAfterAStall() {
+        QFETCH(bool, guiStalled);
+        const auto streamer = prepareScan(1000, "16");
+        QVERIFY(streamer);
+        Image3DWnd* view = m_pane->view3D();
+        view->btn3DMode->click();
+        view->btn3DShow->click();
+        const int points = streamer->pointsPerLine();
+        std::mutex mutex;  // guards rows and held
+        std::condition_variable wake;
+        bool held = !guiStalled;
+        Rows rows;
+        streamer->setAppendObserver([&](int first, int last) {
+            std::unique_lock<std::mutex> lock(mutex);
+            wake.wait(lock, [&] { return !held; });  // the conversion worker waits here while held
+            rows.emplace_back(first, last);
+        });
+        const auto release = [&] {
+            std::lock_guard<std::mutex> lock(mutex);
+            held = false;
+            wake.notify_all();
+        };
+        // The worker goes on after a second whatever the GUI thread does.
+        std::thread watchdog([&] {
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+            release();
+        });
+        for (uint64_t image = 1; image <= 2; ++image) {
+            for (int b = 0; b < 10; ++b) {
+                std::vector<uint8_t> payload;
+                QVERIFY(writeRange(&payload, 16, b, b == 9, 30000 + 1000 * int(image), points, 100, image));
+                post(2, static_cast<uint32_t>(b), payload);
+            }
+            // The second scan's batches wait aside until the GUI thread is through with the first.
+            if (guiStalled && image == 1) Control::waitIdle();
+        }
+        Control::waitIdle();
+        QCOMPARE(m_pane->streamHealth()->counters()->dropped(), 0u);
+        if (!guiStalled) {
+            // The GUI thread takes every announcement and keeps running while the worker is held.
+            QElapsedTimer clock;
+            clock.start();
+            qint64 longest = 0;
+            while (clock.elapsed() < 600) {
+                QElapsedTimer step;
+                step.start();
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+                longest = std::max(longest, step.elapsed());
+            }
+            QVERIFY2(longest < 500, qPrintable(QString::number(longest)));
+        }
+        watchdog.join();
+        // Lines that waited that long are thinned in 3D until conversion keeps up again.
+        if (!guiStalled) QTRY_VERIFY(streamer->lineThinning() >= 2);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            streamer->receivingImageId() == 2 && !view->arrivals()->isWaiting() && streamer->isConverted(),
+            20000);
+        QTRY_COMPARE_WITH_TIMEOUT(view->livePages()->rowsShown(), 999, 10000);
+        streamer->setAppendObserver(nullptr);
+        // Each scan's lines reached the 3D window once, in order, from its first line to its last.
+        int scans = 0, next = 0;
+        for (const auto& r : rows) {
+            if (r.first == 0) {
+                QCOMPARE(next, scans == 0 ? 0 : 1000);
+                ++scans;
+            } else {
+                QCOMPARE(r.first, next);
+            }
+            next = r.second + 1;
+        }
+        QCOMPARE(scans, 2);
+        QCOMPARE(next, 1000);
+        QCOMPARE(streamer->lastRowAppended(), 999);
+        QVERIFY(view->rangeLabel()->hasBackground());
+        NuvRangeImage copy;
+        QVERIFY(streamer->copyRangeImage(&copy));
+        QCOMPARE(copy.sample(999, points - 1), int64_t(32000));
     }
 
     void imageArrayRangeImageIsShownAndOwned() {

@@ -878,6 +878,10 @@
         <source>%1 points</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1 points; 1 line in %2 shown to keep up with the scan</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>OverlayColor</name>

@@ -878,6 +878,10 @@
         <source>%1 points</source>
         <translation>%1 个点</translation>
     </message>
+    <message>
+        <source>%1 points; 1 line in %2 shown to keep up with the scan</source>
+        <translation>%1 个点；为跟上扫描，每 %2 行显示 1 行</translation>
+    </message>
 </context>
 <context>
     <name>OverlayColor</name>
