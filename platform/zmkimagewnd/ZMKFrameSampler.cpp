@@ -7,6 +7,9 @@
 #include <limits>
 #include <type_traits>
 #include <vector>
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 // The weighted row sums read every source byte of a decimated frame: where the compiler can, they get
 // an AVX2 variant picked at load time, with the baseline code for every other processor.
@@ -52,6 +55,58 @@ namespace {
 using Kind = ZMKFrameSampler::Kind;
 using Source = ZMKFrameSampler::Source;
 using Mapping = ZMKFrameSampler::Mapping;
+
+// The horizontal half of the average: device pixel i sums `taps` columns of the line sums from
+// offsets[i] (every `stride` elements), each times its share of the footprint, weights[t * count + i]
+// (0 past the footprint). Eight pixels at a time gather their columns where the processor can, and
+// no pixel pays for branches on its footprint's length. The sums stay below 2^31.
+template <typename Acc>
+void zmkTapPassScalar(const Acc* acc, const int* offsets, const float* weights, int from, int count, int taps,
+                      int stride, float* out) {
+    for (int i = from; i < count; ++i) {
+        float sum = 0.0f;
+        for (int t = 0; t < taps; ++t)
+            sum +=
+                weights[size_t(t) * size_t(count) + size_t(i)] * float(qint32(acc[offsets[i] + t * stride]));
+        out[i] = sum;
+    }
+}
+
+#if defined(__GNUC__) && defined(__x86_64__)
+#define ZMK_GATHER 1
+// 16-bit sums are gathered as 32-bit words and masked: the line sums carry padding past their end.
+template <typename Acc>
+__attribute__((target("avx2,fma"))) void zmkTapPassAvx2(const Acc* acc, const int* offsets,
+                                                        const float* weights, int count, int taps, int stride,
+                                                        float* out) {
+    const auto* base = reinterpret_cast<const int*>(acc);
+    const __m256i mask = _mm256_set1_epi32(sizeof(Acc) == 2 ? 0xFFFF : -1);
+    const __m256i step = _mm256_set1_epi32(stride);
+    int i = 0;
+    for (; i + 8 <= count; i += 8) {
+        __m256i index = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(offsets + i));
+        __m256 sum = _mm256_setzero_ps();
+        for (int t = 0; t < taps; ++t) {
+            const __m256i words = _mm256_i32gather_epi32(base, index, int(sizeof(Acc)));
+            const __m256 v = _mm256_cvtepi32_ps(_mm256_and_si256(words, mask));
+            sum = _mm256_fmadd_ps(_mm256_loadu_ps(weights + size_t(t) * size_t(count) + size_t(i)), v, sum);
+            index = _mm256_add_epi32(index, step);
+        }
+        _mm256_storeu_ps(out + i, sum);
+    }
+    zmkTapPassScalar(acc, offsets, weights, i, count, taps, stride, out);
+}
+#endif
+
+template <typename Acc>
+void zmkTapPass(const Acc* acc, const int* offsets, const float* weights, int count, int taps, int stride,
+                float* out) {
+#ifdef ZMK_GATHER
+    static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    if (avx2) return zmkTapPassAvx2(acc, offsets, weights, count, taps, stride, out);
+#endif
+    zmkTapPassScalar(acc, offsets, weights, 0, count, taps, stride, out);
+}
 
 // Adds n columns (single pixels, or pairs when `group` is 2) of one line times `weight`.
 void addRow(quint16* acc, const uchar* p, int n, int weight, int group) {
@@ -190,7 +245,8 @@ std::vector<float> inverseWeights(const std::vector<Span>& xs) {
 }
 
 quint32 average(quint64 sum, float inverse) {
-    return quint32(float(sum) * inverse + 0.5f);
+    // Sums stay far below 2^63: the signed conversion is one instruction, the unsigned one is not.
+    return quint32(float(qint64(sum)) * inverse + 0.5f);
 }
 
 quint32* targetRow(QImage* target, int j) {
@@ -414,6 +470,165 @@ void areaAverageBayer(const Source& s, QImage* target, const QRect& r,
     }
     if (need) need(s.height);
 }
+// Footprints of up to this many columns take the tap pass; wider ones (far below fit) sum spans.
+constexpr int kMaxTaps = 16;
+
+// The columns of each device pixel as fixed taps for zmkTapPass, `channels` elements per column.
+struct Taps {
+    int count = 0;
+    std::vector<int> offsets;
+    std::vector<float> weights;
+};
+
+Taps tapsOf(const std::vector<Span>& xs, int x0, int channels) {
+    Taps taps;
+    taps.count = longest(xs);
+    const size_t n = xs.size();
+    taps.offsets.resize(n);
+    taps.weights.assign(n * static_cast<size_t>(taps.count), 0.0f);
+    for (size_t i = 0; i < n; ++i) {
+        const Span& sp = xs[i];
+        taps.offsets[i] = (sp.begin - x0) * channels;
+        const float total = float(sp.weight());
+        for (int x = sp.begin; x < sp.end; ++x)
+            taps.weights[size_t(x - sp.begin) * n + i] = float(sp.weightOf(x)) / total;
+    }
+    return taps;
+}
+
+// Line sums of one device row's footprint: `elements` per line from column x0 (in groups), 32 bits,
+// with zero padding past them for the taps that reach beyond the last footprint.
+template <typename Acc>
+struct LineSums {
+    std::vector<Acc> sums;
+    int elements = 0;
+    // One element more than the taps reach: a 16-bit sum is read as a 32-bit word.
+    LineSums(int elements, const Taps& taps, int channels)
+        : sums(static_cast<size_t>(elements + taps.count * channels + 1), Acc(0)), elements(elements) {}
+    void clear() { std::fill(sums.begin(), sums.begin() + elements, Acc(0)); }
+};
+
+quint32 rounded(float v, quint32 top) {
+    return std::min(quint32(v + 0.5f), top);
+}
+
+// Interleaved 8-bit channels through the tap pass: vertical sums per footprint line span, then
+// each channel's taps, then the pixels.
+template <int C, typename Acc>
+void tapAverage8(const Source& s, QImage* target, const QRect& r, const ZMKFrameSampler::RowsNeeded& need,
+                 const std::vector<Span>& xs, const std::vector<Span>& ys, int group) {
+    const int tw = r.width();
+    const int th = r.height();
+    const int x0 = xs.front().begin;
+    const Taps taps = tapsOf(xs, x0, C);
+    LineSums<Acc> line((xs.back().end - x0) * C, taps, C);
+    std::vector<float> out(static_cast<size_t>(tw) * C);
+    const auto& grey = greyTable();
+    for (int j = 0; j < th; ++j) {
+        const Span rows = ys[size_t(j)];
+        if (repeatsAbove(target, ys, j, tw)) continue;
+        if (need) need(rows.end);
+        line.clear();
+        for (int y = rows.begin; y < rows.end; ++y)
+            addRow(line.sums.data(), s.data + y * s.stride + x0 * group * C, line.elements, rows.weightOf(y),
+                   group);
+        for (int c = 0; c < C; ++c)
+            zmkTapPass(line.sums.data() + c, taps.offsets.data(), taps.weights.data(), tw, taps.count, C,
+                       out.data() + size_t(c) * size_t(tw));
+        const float f = 1.0f / float(rows.weight() * group);
+        quint32* d = targetRow(target, j);
+        const float* o = out.data();
+        for (int i = 0; i < tw; ++i) {
+            if constexpr (C == 1) {
+                d[i] = grey[rounded(o[i] * f, 255)];
+            } else if constexpr (C == 3) {
+                const quint32 v0 = rounded(o[i] * f, 255), v1 = rounded(o[tw + i] * f, 255),
+                              v2 = rounded(o[2 * tw + i] * f, 255);
+                d[i] = s.kind == Kind::Rgb24 ? opaque(v0, v1, v2) : opaque(v2, v1, v0);
+            } else {
+                d[i] = rounded(o[i] * f, 255) | (rounded(o[tw + i] * f, 255) << 8) |
+                       (rounded(o[2 * tw + i] * f, 255) << 16) | (rounded(o[3 * tw + i] * f, 255) << 24);
+            }
+        }
+    }
+}
+
+// 16-bit grey through the tap pass (see areaAverage16).
+void tapAverage16(const Source& s, QImage* target, const QRect& r, const ZMKFrameSampler::RowsNeeded& need,
+                  const std::vector<Span>& xs, const std::vector<Span>& ys, int group) {
+    const int tw = r.width();
+    const int th = r.height();
+    const int x0 = xs.front().begin;
+    const Taps taps = tapsOf(xs, x0, 1);
+    LineSums<quint32> line(xs.back().end - x0, taps, 1);
+    std::vector<float> out(static_cast<size_t>(tw));
+    std::vector<quint16> averages(static_cast<size_t>(tw) * static_cast<size_t>(th));
+    for (int j = 0; j < th; ++j) {
+        const Span rows = ys[size_t(j)];
+        quint16* a = averages.data() + size_t(j) * size_t(tw);
+        if (j > 0 && rows.begin == ys[size_t(j - 1)].begin && rows.end == ys[size_t(j - 1)].end &&
+            rows.first == ys[size_t(j - 1)].first && rows.last == ys[size_t(j - 1)].last) {
+            std::memcpy(a, a - tw, size_t(tw) * sizeof(quint16));
+            continue;
+        }
+        if (need) need(rows.end);
+        line.clear();
+        for (int y = rows.begin; y < rows.end; ++y) {
+            const auto* p = reinterpret_cast<const quint16*>(s.data + y * s.stride) + x0 * group;
+            const auto weight = quint32(rows.weightOf(y));
+            group == 2 ? zmkAddPairs16To32(line.sums.data(), p, line.elements, weight)
+                       : zmkAddRow16To32(line.sums.data(), p, line.elements, weight);
+        }
+        zmkTapPass(line.sums.data(), taps.offsets.data(), taps.weights.data(), tw, taps.count, 1, out.data());
+        const float f = 1.0f / float(rows.weight() * group);
+        for (int i = 0; i < tw; ++i)
+            a[i] = quint16(rounded(out[size_t(i)] * f, 65535));
+    }
+    if (need) need(s.height);
+    const auto& grey = greyTable();
+    for (int j = 0; j < th; ++j) {
+        quint32* d = targetRow(target, j);
+        const quint16* a = averages.data() + size_t(j) * size_t(tw);
+        for (int i = 0; i < tw; ++i)
+            d[i] = grey[s.wideTable[a[i]]];
+    }
+}
+
+// Bayer mosaic through the tap pass (see areaAverageBayer): per line parity, the two sensor
+// columns of each cell are two channels.
+template <typename Acc>
+void tapAverageBayer(const Source& s, QImage* target, const QRect& r, const ZMKFrameSampler::RowsNeeded& need,
+                     const std::vector<Span>& xs, const std::vector<Span>& ys) {
+    const int tw = r.width();
+    const int th = r.height();
+    const int x0 = xs.front().begin;  // in cells
+    const Taps taps = tapsOf(xs, x0, 2);
+    const int n = 2 * (xs.back().end - x0);
+    LineSums<Acc> lines[2] = {LineSums<Acc>(n, taps, 2), LineSums<Acc>(n, taps, 2)};
+    std::vector<float> out(static_cast<size_t>(tw) * 4);  // [line parity][column in cell][pixel]
+    for (int j = 0; j < th; ++j) {
+        const Span cells = ys[size_t(j)];
+        if (repeatsAbove(target, ys, j, tw)) continue;
+        if (need) need(2 * cells.end);
+        lines[0].clear();
+        lines[1].clear();
+        for (int y = 2 * cells.begin; y < 2 * cells.end; ++y)
+            addRow(lines[y & 1].sums.data(), s.data + y * s.stride + 2 * x0, n, cells.weightOf(y / 2), 1);
+        for (int k = 0; k < 4; ++k)
+            zmkTapPass(lines[k >> 1].sums.data() + (k & 1), taps.offsets.data(), taps.weights.data(), tw,
+                       taps.count, 2, out.data() + size_t(k) * size_t(tw));
+        const float f = 1.0f / float(cells.weight());
+        const float* red = out.data() + size_t(2 * s.redY + s.redX) * size_t(tw);
+        const float* blue = out.data() + size_t(2 * (1 - s.redY) + (1 - s.redX)) * size_t(tw);
+        const float* green1 = out.data() + size_t(2 * s.redY + (1 - s.redX)) * size_t(tw);
+        const float* green2 = out.data() + size_t(2 * (1 - s.redY) + s.redX) * size_t(tw);
+        quint32* d = targetRow(target, j);
+        for (int i = 0; i < tw; ++i)
+            d[i] = opaque(rounded(red[i] * f, 255), rounded((green1[i] + green2[i]) * (0.5f * f), 255),
+                          rounded(blue[i] * f, 255));
+    }
+    if (need) need(s.height);
+}
 }  // namespace
 
 void ZMKFrameSampler::sample(const Source& source, QImage* target, const QRect& deviceRect,
@@ -441,7 +656,10 @@ void ZMKFrameSampler::sample(const Source& source, QImage* target, const QRect& 
         const std::vector<Span> ys =
             spans(deviceRect.top(), th, 2.0 * mapping.scaleY, mapping.originY, source.height / 2);
         // Each line parity sums its own lines: 16-bit sums hold up to 16 cell lines.
-        if (longest(ys) <= kOne) {
+        if (longest(xs) <= kMaxTaps) {
+            longest(ys) <= kOne ? tapAverageBayer<quint16>(source, target, deviceRect, rowsNeeded, xs, ys)
+                                : tapAverageBayer<quint32>(source, target, deviceRect, rowsNeeded, xs, ys);
+        } else if (longest(ys) <= kOne) {
             areaAverageBayer<quint16>(source, target, deviceRect, rowsNeeded, xs, ys);
         } else {
             areaAverageBayer<quint32>(source, target, deviceRect, rowsNeeded, xs, ys);
@@ -453,12 +671,33 @@ void ZMKFrameSampler::sample(const Source& source, QImage* target, const QRect& 
     const std::vector<Span> xs =
         spans(deviceRect.left(), tw, mapping.scaleX * group, mapping.originX, source.width / group);
     const std::vector<Span> ys = spans(deviceRect.top(), th, mapping.scaleY, mapping.originY, source.height);
+    const bool tapped = longest(xs) <= kMaxTaps;
     if (source.kind == Kind::Grey16) {
-        areaAverage16(source, target, deviceRect, rowsNeeded, xs, ys, group);
+        tapped ? tapAverage16(source, target, deviceRect, rowsNeeded, xs, ys, group)
+               : areaAverage16(source, target, deviceRect, rowsNeeded, xs, ys, group);
         return;
     }
     // 16-bit sums hold up to 16 weighted pixels of 8-bit samples and halve the memory traffic of the sums.
     const bool narrow = longest(ys) * group <= kOne;
+    if (tapped) {
+        switch (source.kind) {
+            case Kind::Grey8:
+                narrow ? tapAverage8<1, quint16>(source, target, deviceRect, rowsNeeded, xs, ys, group)
+                       : tapAverage8<1, quint32>(source, target, deviceRect, rowsNeeded, xs, ys, group);
+                break;
+            case Kind::Rgb24:
+            case Kind::Bgr24:
+                narrow ? tapAverage8<3, quint16>(source, target, deviceRect, rowsNeeded, xs, ys, 1)
+                       : tapAverage8<3, quint32>(source, target, deviceRect, rowsNeeded, xs, ys, 1);
+                break;
+            default:
+                narrow ? tapAverage8<4, quint16>(source, target, deviceRect, rowsNeeded, xs, ys, 1)
+                       : tapAverage8<4, quint32>(source, target, deviceRect, rowsNeeded, xs, ys, 1);
+                break;
+        }
+        if (rowsNeeded) rowsNeeded(source.height);
+        return;
+    }
     switch (source.kind) {
         case Kind::Grey8:
             narrow ? areaAverage8<1, quint16>(source, target, deviceRect, rowsNeeded, xs, ys, group)
