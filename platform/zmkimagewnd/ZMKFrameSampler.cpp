@@ -96,14 +96,52 @@ __attribute__((target("avx2,fma"))) void zmkTapPassAvx2(const Acc* acc, const in
     }
     zmkTapPassScalar(acc, offsets, weights, i, count, taps, stride, out);
 }
+
+// Every channel of a column at once (up to four 16-bit sums as one 64-bit word per pixel), for four
+// pixels per gather: out4 and weights4 hold four lanes per pixel. False without AVX2.
+__attribute__((target("avx2,fma"))) void zmkTapPassChannelsAvx2(const quint16* acc, const int* offsets,
+                                                                const float* weights4, int count, int taps,
+                                                                int stride, float* out4) {
+    const auto* base = reinterpret_cast<const long long*>(acc);
+    const __m128i step = _mm_set1_epi32(stride);
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        __m128i index = _mm_loadu_si128(reinterpret_cast<const __m128i*>(offsets + i));
+        __m256 first = _mm256_setzero_ps(), second = _mm256_setzero_ps();
+        for (int t = 0; t < taps; ++t) {
+            const __m256i words = _mm256_i32gather_epi64(base, index, 2);
+            const __m256 a = _mm256_cvtepi32_ps(_mm256_cvtepu16_epi32(_mm256_castsi256_si128(words)));
+            const __m256 b = _mm256_cvtepi32_ps(_mm256_cvtepu16_epi32(_mm256_extracti128_si256(words, 1)));
+            const float* w = weights4 + (size_t(t) * size_t(count) + size_t(i)) * 4;
+            first = _mm256_fmadd_ps(_mm256_loadu_ps(w), a, first);
+            second = _mm256_fmadd_ps(_mm256_loadu_ps(w + 8), b, second);
+            index = _mm_add_epi32(index, step);
+        }
+        _mm256_storeu_ps(out4 + size_t(i) * 4, first);
+        _mm256_storeu_ps(out4 + size_t(i) * 4 + 8, second);
+    }
+    for (; i < count; ++i) {
+        for (int c = 0; c < 4; ++c) {
+            float sum = 0.0f;
+            for (int t = 0; t < taps; ++t)
+                sum += weights4[(size_t(t) * size_t(count) + size_t(i)) * 4 + size_t(c)] *
+                       float(acc[offsets[i] + t * stride + c]);
+            out4[size_t(i) * 4 + size_t(c)] = sum;
+        }
+    }
+}
+
+bool hasAvx2() {
+    static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    return avx2;
+}
 #endif
 
 template <typename Acc>
 void zmkTapPass(const Acc* acc, const int* offsets, const float* weights, int count, int taps, int stride,
                 float* out) {
 #ifdef ZMK_GATHER
-    static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-    if (avx2) return zmkTapPassAvx2(acc, offsets, weights, count, taps, stride, out);
+    if (hasAvx2()) return zmkTapPassAvx2(acc, offsets, weights, count, taps, stride, out);
 #endif
     zmkTapPassScalar(acc, offsets, weights, 0, count, taps, stride, out);
 }
@@ -478,6 +516,7 @@ struct Taps {
     int count = 0;
     std::vector<int> offsets;
     std::vector<float> weights;
+    std::vector<float> weights4;  // each weight four times, for zmkTapPassChannelsAvx2
 };
 
 Taps tapsOf(const std::vector<Span>& xs, int x0, int channels) {
@@ -493,6 +532,11 @@ Taps tapsOf(const std::vector<Span>& xs, int x0, int channels) {
         for (int x = sp.begin; x < sp.end; ++x)
             taps.weights[size_t(x - sp.begin) * n + i] = float(sp.weightOf(x)) / total;
     }
+    if (channels > 1) {
+        taps.weights4.resize(taps.weights.size() * 4);
+        for (size_t k = 0; k < taps.weights.size(); ++k)
+            std::fill_n(taps.weights4.begin() + std::ptrdiff_t(4 * k), 4, taps.weights[k]);
+    }
     return taps;
 }
 
@@ -502,9 +546,9 @@ template <typename Acc>
 struct LineSums {
     std::vector<Acc> sums;
     int elements = 0;
-    // One element more than the taps reach: a 16-bit sum is read as a 32-bit word.
+    // Elements past what the taps reach: 16-bit sums are read as 32- or 64-bit words.
     LineSums(int elements, const Taps& taps, int channels)
-        : sums(static_cast<size_t>(elements + taps.count * channels + 1), Acc(0)), elements(elements) {}
+        : sums(static_cast<size_t>(elements + taps.count * channels + 4), Acc(0)), elements(elements) {}
     void clear() { std::fill(sums.begin(), sums.begin() + elements, Acc(0)); }
 };
 
@@ -522,7 +566,14 @@ void tapAverage8(const Source& s, QImage* target, const QRect& r, const ZMKFrame
     const int x0 = xs.front().begin;
     const Taps taps = tapsOf(xs, x0, C);
     LineSums<Acc> line((xs.back().end - x0) * C, taps, C);
-    std::vector<float> out(static_cast<size_t>(tw) * C);
+    std::vector<float> out(static_cast<size_t>(tw) * 4);
+    // Channel c of pixel i at o[i * pixelStep + c * channelStep].
+    bool together = false;
+#ifdef ZMK_GATHER
+    together = C > 1 && std::is_same<Acc, quint16>::value && hasAvx2();
+#endif
+    const int pixelStep = together ? 4 : 1;
+    const int channelStep = together ? 1 : tw;
     const auto& grey = greyTable();
     for (int j = 0; j < th; ++j) {
         const Span rows = ys[size_t(j)];
@@ -532,22 +583,28 @@ void tapAverage8(const Source& s, QImage* target, const QRect& r, const ZMKFrame
         for (int y = rows.begin; y < rows.end; ++y)
             addRow(line.sums.data(), s.data + y * s.stride + x0 * group * C, line.elements, rows.weightOf(y),
                    group);
-        for (int c = 0; c < C; ++c)
+#ifdef ZMK_GATHER
+        if (together) {
+            zmkTapPassChannelsAvx2(reinterpret_cast<const quint16*>(line.sums.data()), taps.offsets.data(),
+                                   taps.weights4.data(), tw, taps.count, C, out.data());
+        }
+#endif
+        for (int c = 0; c < C && !together; ++c)
             zmkTapPass(line.sums.data() + c, taps.offsets.data(), taps.weights.data(), tw, taps.count, C,
                        out.data() + size_t(c) * size_t(tw));
         const float f = 1.0f / float(rows.weight() * group);
         quint32* d = targetRow(target, j);
-        const float* o = out.data();
+        const auto v = [&](int i, int c) {
+            return rounded(out[size_t(i * pixelStep + c * channelStep)] * f, 255);
+        };
         for (int i = 0; i < tw; ++i) {
             if constexpr (C == 1) {
-                d[i] = grey[rounded(o[i] * f, 255)];
+                d[i] = grey[v(i, 0)];
             } else if constexpr (C == 3) {
-                const quint32 v0 = rounded(o[i] * f, 255), v1 = rounded(o[tw + i] * f, 255),
-                              v2 = rounded(o[2 * tw + i] * f, 255);
-                d[i] = s.kind == Kind::Rgb24 ? opaque(v0, v1, v2) : opaque(v2, v1, v0);
+                d[i] = s.kind == Kind::Rgb24 ? opaque(v(i, 0), v(i, 1), v(i, 2))
+                                             : opaque(v(i, 2), v(i, 1), v(i, 0));
             } else {
-                d[i] = rounded(o[i] * f, 255) | (rounded(o[tw + i] * f, 255) << 8) |
-                       (rounded(o[2 * tw + i] * f, 255) << 16) | (rounded(o[3 * tw + i] * f, 255) << 24);
+                d[i] = v(i, 0) | (v(i, 1) << 8) | (v(i, 2) << 16) | (v(i, 3) << 24);
             }
         }
     }
