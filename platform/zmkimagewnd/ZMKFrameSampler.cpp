@@ -131,6 +131,36 @@ __attribute__((target("avx2,fma"))) void zmkTapPassChannelsAvx2(const quint16* a
     }
 }
 
+// Grey footprints of up to four columns: one 64-bit load reads all four 16-bit sums of a pixel,
+// four pixels at a time; byPixel holds four weights per pixel (0 past its footprint).
+__attribute__((target("avx2,fma"))) void zmkTapPassFourAvx2(const quint16* acc, const int* offsets,
+                                                            const float* byPixel, int count, float* out) {
+    const auto column = [&](int k) {
+        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(acc + offsets[k]));
+    };
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        // Plain 64-bit loads: cheaper than a gather on the processors measured.
+        const __m128i first = _mm_unpacklo_epi64(column(i), column(i + 1));
+        const __m128i second = _mm_unpacklo_epi64(column(i + 2), column(i + 3));
+        const float* w = byPixel + size_t(i) * 4;
+        const __m256 a = _mm256_mul_ps(_mm256_loadu_ps(w), _mm256_cvtepi32_ps(_mm256_cvtepu16_epi32(first)));
+        const __m256 b =
+            _mm256_mul_ps(_mm256_loadu_ps(w + 8), _mm256_cvtepi32_ps(_mm256_cvtepu16_epi32(second)));
+        // Lanes hold pixels i, i+1 (a) and i+2, i+3 (b), four taps each: two horizontal adds leave
+        // [i, i+2, i, i+2 | i+1, i+3, i+1, i+3].
+        const __m256 pairs = _mm256_hadd_ps(a, b);
+        const __m256 sums = _mm256_hadd_ps(pairs, pairs);
+        _mm_storeu_ps(out + i, _mm_unpacklo_ps(_mm256_castps256_ps128(sums), _mm256_extractf128_ps(sums, 1)));
+    }
+    for (; i < count; ++i) {
+        float sum = 0.0f;
+        for (int t = 0; t < 4; ++t)
+            sum += byPixel[size_t(i) * 4 + size_t(t)] * float(acc[offsets[i] + t]);
+        out[i] = sum;
+    }
+}
+
 bool hasAvx2() {
     static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
     return avx2;
@@ -517,6 +547,7 @@ struct Taps {
     std::vector<int> offsets;
     std::vector<float> weights;
     std::vector<float> weights4;  // each weight four times, for zmkTapPassChannelsAvx2
+    std::vector<float> byPixel;   // four weights per pixel for grey footprints of up to four columns
 };
 
 Taps tapsOf(const std::vector<Span>& xs, int x0, int channels) {
@@ -531,6 +562,12 @@ Taps tapsOf(const std::vector<Span>& xs, int x0, int channels) {
         const float total = float(sp.weight());
         for (int x = sp.begin; x < sp.end; ++x)
             taps.weights[size_t(x - sp.begin) * n + i] = float(sp.weightOf(x)) / total;
+    }
+    if (channels == 1 && taps.count <= 4) {
+        taps.byPixel.assign(n * 4, 0.0f);
+        for (size_t i = 0; i < n; ++i)
+            for (int t = 0; t < taps.count; ++t)
+                taps.byPixel[i * 4 + size_t(t)] = taps.weights[size_t(t) * n + i];
     }
     if (channels > 1) {
         taps.weights4.resize(taps.weights.size() * 4);
@@ -569,12 +606,13 @@ void tapAverage8(const Source& s, QImage* target, const QRect& r, const ZMKFrame
     std::vector<float> out(static_cast<size_t>(tw) * 4);
     // Channel c of pixel i at o[i * pixelStep + c * channelStep].
     bool together = false;
+    bool four = false;
 #ifdef ZMK_GATHER
     together = C > 1 && std::is_same<Acc, quint16>::value && hasAvx2();
+    four = C == 1 && std::is_same<Acc, quint16>::value && !taps.byPixel.empty() && hasAvx2();
 #endif
     const int pixelStep = together ? 4 : 1;
     const int channelStep = together ? 1 : tw;
-    const auto& grey = greyTable();
     for (int j = 0; j < th; ++j) {
         const Span rows = ys[size_t(j)];
         if (repeatsAbove(target, ys, j, tw)) continue;
@@ -587,9 +625,12 @@ void tapAverage8(const Source& s, QImage* target, const QRect& r, const ZMKFrame
         if (together) {
             zmkTapPassChannelsAvx2(reinterpret_cast<const quint16*>(line.sums.data()), taps.offsets.data(),
                                    taps.weights4.data(), tw, taps.count, C, out.data());
+        } else if (four) {
+            zmkTapPassFourAvx2(reinterpret_cast<const quint16*>(line.sums.data()), taps.offsets.data(),
+                               taps.byPixel.data(), tw, out.data());
         }
 #endif
-        for (int c = 0; c < C && !together; ++c)
+        for (int c = 0; c < C && !together && !four; ++c)
             zmkTapPass(line.sums.data() + c, taps.offsets.data(), taps.weights.data(), tw, taps.count, C,
                        out.data() + size_t(c) * size_t(tw));
         const float f = 1.0f / float(rows.weight() * group);
@@ -599,7 +640,7 @@ void tapAverage8(const Source& s, QImage* target, const QRect& r, const ZMKFrame
         };
         for (int i = 0; i < tw; ++i) {
             if constexpr (C == 1) {
-                d[i] = grey[v(i, 0)];
+                d[i] = 0xFF000000u | v(i, 0) * 0x010101u;
             } else if constexpr (C == 3) {
                 d[i] = s.kind == Kind::Rgb24 ? opaque(v(i, 0), v(i, 1), v(i, 2))
                                              : opaque(v(i, 2), v(i, 1), v(i, 0));
