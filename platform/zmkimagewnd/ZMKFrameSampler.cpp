@@ -137,22 +137,32 @@ __attribute__((target("avx2,fma"))) void zmkTapPassChannelsAvx2(const quint16* a
     }
 }
 
-// Grey footprints of up to four columns: one 64-bit load reads all four 16-bit sums of a pixel,
-// four pixels at a time; byPixel holds four weights per pixel (0 past its footprint).
-__attribute__((target("avx2,fma"))) void zmkTapPassFourAvx2(const quint16* acc, const int* offsets,
+// Grey footprints of up to four columns: one load reads all four sums of a pixel, four pixels at a
+// time; byPixel holds four weights per pixel (0 past its footprint).
+// The four sums of pixels k and k + 1 as eight 32-bit lanes.
+__attribute__((target("avx2,fma"))) inline __m256i zmkFourSums(const quint16* acc, const int* offsets,
+                                                               int k) {
+    const __m128i first = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(acc + offsets[k]));
+    const __m128i second = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(acc + offsets[k + 1]));
+    return _mm256_cvtepu16_epi32(_mm_unpacklo_epi64(first, second));
+}
+
+__attribute__((target("avx2,fma"))) inline __m256i zmkFourSums(const quint32* acc, const int* offsets,
+                                                               int k) {
+    return _mm256_set_m128i(_mm_loadu_si128(reinterpret_cast<const __m128i*>(acc + offsets[k + 1])),
+                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(acc + offsets[k])));
+}
+
+template <typename Acc>
+__attribute__((target("avx2,fma"))) void zmkTapPassFourAvx2(const Acc* acc, const int* offsets,
                                                             const float* byPixel, int count, float* out) {
-    const auto column = [&](int k) {
-        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(acc + offsets[k]));
-    };
     int i = 0;
     for (; i + 4 <= count; i += 4) {
-        // Plain 64-bit loads: cheaper than a gather on the processors measured.
-        const __m128i first = _mm_unpacklo_epi64(column(i), column(i + 1));
-        const __m128i second = _mm_unpacklo_epi64(column(i + 2), column(i + 3));
+        // Plain loads: cheaper than a gather on the processors measured. Sums stay below 2^31.
         const float* w = byPixel + size_t(i) * 4;
-        const __m256 a = _mm256_mul_ps(_mm256_loadu_ps(w), _mm256_cvtepi32_ps(_mm256_cvtepu16_epi32(first)));
+        const __m256 a = _mm256_mul_ps(_mm256_loadu_ps(w), _mm256_cvtepi32_ps(zmkFourSums(acc, offsets, i)));
         const __m256 b =
-            _mm256_mul_ps(_mm256_loadu_ps(w + 8), _mm256_cvtepi32_ps(_mm256_cvtepu16_epi32(second)));
+            _mm256_mul_ps(_mm256_loadu_ps(w + 8), _mm256_cvtepi32_ps(zmkFourSums(acc, offsets, i + 2)));
         // Lanes hold pixels i, i+1 (a) and i+2, i+3 (b), four taps each: two horizontal adds leave
         // [i, i+2, i, i+2 | i+1, i+3, i+1, i+3].
         const __m256 pairs = _mm256_hadd_ps(a, b);
@@ -162,7 +172,7 @@ __attribute__((target("avx2,fma"))) void zmkTapPassFourAvx2(const quint16* acc, 
     for (; i < count; ++i) {
         float sum = 0.0f;
         for (int t = 0; t < 4; ++t)
-            sum += byPixel[size_t(i) * 4 + size_t(t)] * float(acc[offsets[i] + t]);
+            sum += byPixel[size_t(i) * 4 + size_t(t)] * float(qint32(acc[offsets[i] + t]));
         out[i] = sum;
     }
 }
@@ -666,6 +676,10 @@ void tapAverage16(const Source& s, QImage* target, const QRect& r, const ZMKFram
     const Taps taps = tapsOf(xs, x0, 1);
     LineSums<quint32> line(xs.back().end - x0, taps, 1);
     std::vector<float> out(static_cast<size_t>(tw));
+    bool four = false;
+#ifdef ZMK_GATHER
+    four = !taps.byPixel.empty() && hasAvx2();
+#endif
     std::vector<quint16> averages(static_cast<size_t>(tw) * static_cast<size_t>(th));
     for (int j = 0; j < th; ++j) {
         const Span rows = ys[size_t(j)];
@@ -683,7 +697,14 @@ void tapAverage16(const Source& s, QImage* target, const QRect& r, const ZMKFram
             group == 2 ? zmkAddPairs16To32(line.sums.data(), p, line.elements, weight)
                        : zmkAddRow16To32(line.sums.data(), p, line.elements, weight);
         }
-        zmkTapPass(line.sums.data(), taps.offsets.data(), taps.weights.data(), tw, taps.count, 1, out.data());
+#ifdef ZMK_GATHER
+        if (four) {
+            zmkTapPassFourAvx2(line.sums.data(), taps.offsets.data(), taps.byPixel.data(), tw, out.data());
+        }
+#endif
+        if (!four)
+            zmkTapPass(line.sums.data(), taps.offsets.data(), taps.weights.data(), tw, taps.count, 1,
+                       out.data());
         const float f = 1.0f / float(rows.weight() * group);
         for (int i = 0; i < tw; ++i)
             a[i] = quint16(rounded(out[size_t(i)] * f, 65535));
