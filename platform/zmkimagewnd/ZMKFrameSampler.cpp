@@ -58,8 +58,9 @@ using Mapping = ZMKFrameSampler::Mapping;
 
 // The horizontal half of the average: device pixel i sums `taps` columns of the line sums from
 // offsets[i] (every `stride` elements), each times its share of the footprint, weights[t * count + i]
-// (0 past the footprint). Eight pixels at a time gather their columns where the processor can, and
-// no pixel pays for branches on its footprint's length. The sums stay below 2^31.
+// (0 past the footprint). No pixel pays for branches on its footprint's length. The sums stay below
+// 2^31. Footprints of more than four grey columns gather them, eight pixels at a time, where the
+// processor can; the common narrower and colour footprints use the plain-load kernels below.
 template <typename Acc>
 void zmkTapPassScalar(const Acc* acc, const int* offsets, const float* weights, int from, int count, int taps,
                       int stride, float* out) {
@@ -73,7 +74,7 @@ void zmkTapPassScalar(const Acc* acc, const int* offsets, const float* weights, 
 }
 
 #if defined(__GNUC__) && defined(__x86_64__)
-#define ZMK_GATHER 1
+#define ZMK_AVX2 1
 // 16-bit sums are gathered as 32-bit words and masked: the line sums carry padding past their end.
 template <typename Acc>
 __attribute__((target("avx2,fma"))) void zmkTapPassAvx2(const Acc* acc, const int* offsets,
@@ -186,7 +187,7 @@ bool hasAvx2() {
 template <typename Acc>
 void zmkTapPass(const Acc* acc, const int* offsets, const float* weights, int count, int taps, int stride,
                 float* out) {
-#ifdef ZMK_GATHER
+#ifdef ZMK_AVX2
     if (hasAvx2()) return zmkTapPassAvx2(acc, offsets, weights, count, taps, stride, out);
 #endif
     zmkTapPassScalar(acc, offsets, weights, 0, count, taps, stride, out);
@@ -623,7 +624,7 @@ void tapAverage8(const Source& s, QImage* target, const QRect& r, const ZMKFrame
     // Channel c of pixel i at o[i * pixelStep + c * channelStep].
     bool together = false;
     bool four = false;
-#ifdef ZMK_GATHER
+#ifdef ZMK_AVX2
     together = C > 1 && std::is_same<Acc, quint16>::value && hasAvx2();
     four = C == 1 && std::is_same<Acc, quint16>::value && !taps.byPixel.empty() && hasAvx2();
 #endif
@@ -637,7 +638,7 @@ void tapAverage8(const Source& s, QImage* target, const QRect& r, const ZMKFrame
         for (int y = rows.begin; y < rows.end; ++y)
             addRow(line.sums.data(), s.data + y * s.stride + x0 * group * C, line.elements, rows.weightOf(y),
                    group);
-#ifdef ZMK_GATHER
+#ifdef ZMK_AVX2
         if (together) {
             zmkTapPassChannelsAvx2(reinterpret_cast<const quint16*>(line.sums.data()), taps.offsets.data(),
                                    taps.weights4.data(), tw, taps.count, C, out.data());
@@ -677,7 +678,7 @@ void tapAverage16(const Source& s, QImage* target, const QRect& r, const ZMKFram
     LineSums<quint32> line(xs.back().end - x0, taps, 1);
     std::vector<float> out(static_cast<size_t>(tw));
     bool four = false;
-#ifdef ZMK_GATHER
+#ifdef ZMK_AVX2
     four = !taps.byPixel.empty() && hasAvx2();
 #endif
     std::vector<quint16> averages(static_cast<size_t>(tw) * static_cast<size_t>(th));
@@ -697,7 +698,7 @@ void tapAverage16(const Source& s, QImage* target, const QRect& r, const ZMKFram
             group == 2 ? zmkAddPairs16To32(line.sums.data(), p, line.elements, weight)
                        : zmkAddRow16To32(line.sums.data(), p, line.elements, weight);
         }
-#ifdef ZMK_GATHER
+#ifdef ZMK_AVX2
         if (four) {
             zmkTapPassFourAvx2(line.sums.data(), taps.offsets.data(), taps.byPixel.data(), tw, out.data());
         }
@@ -742,7 +743,7 @@ void tapAverageBayer(const Source& s, QImage* target, const QRect& r, const ZMKF
         // Site (line parity p, column in cell c) of pixel i at out[p * parityStep + i * pixelStep + c *
         // columnStep].
         size_t parityStep = 2 * size_t(tw), pixelStep = 1, columnStep = size_t(tw);
-#ifdef ZMK_GATHER
+#ifdef ZMK_AVX2
         if (std::is_same<Acc, quint16>::value && hasAvx2()) {
             parityStep = 4 * size_t(tw), pixelStep = 4, columnStep = 1;
             for (int p = 0; p < 2; ++p)
