@@ -178,6 +178,39 @@ __attribute__((target("avx2,fma"))) void zmkTapPassFourAvx2(const Acc* acc, cons
     }
 }
 
+// Bayer footprints of up to four cells: one 128-bit load reads both columns of all four cells of a
+// line parity for a pixel; byPixel8 holds each cell's weight twice per pixel (0 past the footprint).
+// The sums of the first and second column of the cells go to col0 and col1.
+__attribute__((target("avx2,fma"))) void zmkTapPassCellsAvx2(const quint16* acc, const int* offsets,
+                                                             const float* byPixel8, int count, float* col0,
+                                                             float* col1) {
+    const __m256i order = _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7);
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        __m256 v[4];
+        for (int k = 0; k < 4; ++k) {
+            const __m128i sums = _mm_loadu_si128(reinterpret_cast<const __m128i*>(acc + offsets[i + k]));
+            const __m256 products = _mm256_mul_ps(_mm256_loadu_ps(byPixel8 + size_t(i + k) * 8),
+                                                  _mm256_cvtepi32_ps(_mm256_cvtepu16_epi32(sums)));
+            v[k] = _mm256_permutevar8x32_ps(products, order);  // first columns, then second columns
+        }
+        // Three horizontal adds leave the four pixels' first-column sums, then their second-column sums.
+        const __m256 sums = _mm256_hadd_ps(_mm256_hadd_ps(v[0], v[1]), _mm256_hadd_ps(v[2], v[3]));
+        _mm_storeu_ps(col0 + i, _mm256_castps256_ps128(sums));
+        _mm_storeu_ps(col1 + i, _mm256_extractf128_ps(sums, 1));
+    }
+    for (; i < count; ++i) {
+        float first = 0.0f, second = 0.0f;
+        for (int t = 0; t < 4; ++t) {
+            const float w = byPixel8[size_t(i) * 8 + size_t(2 * t)];
+            first += w * float(acc[offsets[i] + 2 * t]);
+            second += w * float(acc[offsets[i] + 2 * t + 1]);
+        }
+        col0[i] = first;
+        col1[i] = second;
+    }
+}
+
 bool hasAvx2() {
     static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
     return avx2;
@@ -565,6 +598,8 @@ struct Taps {
     std::vector<float> weights;
     std::vector<float> weights4;  // each weight four times, for zmkTapPassChannelsAvx2
     std::vector<float> byPixel;   // four weights per pixel for grey footprints of up to four columns
+    std::vector<float>
+        byPixel8;  // each weight twice, eight per pixel, for Bayer footprints of up to four cells
 };
 
 Taps tapsOf(const std::vector<Span>& xs, int x0, int channels) {
@@ -585,6 +620,13 @@ Taps tapsOf(const std::vector<Span>& xs, int x0, int channels) {
         for (size_t i = 0; i < n; ++i)
             for (int t = 0; t < taps.count; ++t)
                 taps.byPixel[i * 4 + size_t(t)] = taps.weights[size_t(t) * n + i];
+    }
+    if (channels == 2 && taps.count <= 4) {
+        taps.byPixel8.assign(n * 8, 0.0f);
+        for (size_t i = 0; i < n; ++i)
+            for (int t = 0; t < taps.count; ++t)
+                std::fill_n(taps.byPixel8.begin() + std::ptrdiff_t(i * 8 + size_t(2 * t)), 2,
+                            taps.weights[size_t(t) * n + i]);
     }
     if (channels > 1) {
         taps.weights4.resize(taps.weights.size() * 4);
@@ -607,7 +649,8 @@ struct LineSums {
 };
 
 quint32 rounded(float v, quint32 top) {
-    return std::min(quint32(v + 0.5f), top);
+    // Averages are never negative: the signed conversion vectorises, the unsigned one does not.
+    return quint32(std::min(int(v + 0.5f), int(top)));
 }
 
 // Interleaved 8-bit channels through the tap pass: vertical sums per footprint line span, then
@@ -743,8 +786,16 @@ void tapAverageBayer(const Source& s, QImage* target, const QRect& r, const ZMKF
         // Site (line parity p, column in cell c) of pixel i at out[p * parityStep + i * pixelStep + c *
         // columnStep].
         size_t parityStep = 2 * size_t(tw), pixelStep = 1, columnStep = size_t(tw);
+        bool planar = false;
 #ifdef ZMK_AVX2
-        if (std::is_same<Acc, quint16>::value && hasAvx2()) {
+        if (std::is_same<Acc, quint16>::value && !taps.byPixel8.empty() && hasAvx2()) {
+            planar = true;
+            for (int p = 0; p < 2; ++p) {
+                float* plane = out.data() + size_t(p) * parityStep;
+                zmkTapPassCellsAvx2(reinterpret_cast<const quint16*>(lines[p].sums.data()),
+                                    taps.offsets.data(), taps.byPixel8.data(), tw, plane, plane + tw);
+            }
+        } else if (std::is_same<Acc, quint16>::value && hasAvx2()) {
             parityStep = 4 * size_t(tw), pixelStep = 4, columnStep = 1;
             for (int p = 0; p < 2; ++p)
                 zmkTapPassChannelsAvx2(reinterpret_cast<const quint16*>(lines[p].sums.data()),
@@ -752,7 +803,7 @@ void tapAverageBayer(const Source& s, QImage* target, const QRect& r, const ZMKF
                                        out.data() + p * parityStep);
         }
 #endif
-        if (pixelStep == 1) {
+        if (pixelStep == 1 && !planar) {
             for (int k = 0; k < 4; ++k)
                 zmkTapPass(lines[k >> 1].sums.data() + (k & 1), taps.offsets.data(), taps.weights.data(), tw,
                            taps.count, 2, out.data() + size_t(k) * size_t(tw));
