@@ -211,6 +211,25 @@ __attribute__((target("avx2,fma"))) void zmkTapPassCellsAvx2(const quint16* acc,
     }
 }
 
+// zmkAddPairs16To32 in one multiply-add per pair: the samples' sign bits are flipped so that the signed
+// multiply-add takes them, and the 2 * 32768 * weight it then misses per pair is added back.
+__attribute__((target("avx2,fma"))) void zmkAddPairs16To32Avx2(quint32* acc, const quint16* p, int n,
+                                                               quint32 weight) {
+    const __m256i flip = _mm256_set1_epi16(static_cast<short>(0x8000));
+    const __m256i w = _mm256_set1_epi16(static_cast<short>(weight));
+    const __m256i back = _mm256_set1_epi32(static_cast<int>(65536u * weight));
+    int k = 0;
+    for (; k + 8 <= n; k += 8) {
+        const __m256i samples =
+            _mm256_xor_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 2 * k)), flip);
+        auto* a = reinterpret_cast<__m256i*>(acc + k);
+        const __m256i sums = _mm256_add_epi32(_mm256_madd_epi16(samples, w), back);
+        _mm256_storeu_si256(a, _mm256_add_epi32(_mm256_loadu_si256(a), sums));
+    }
+    for (; k < n; ++k)
+        acc[k] += (quint32(p[2 * k]) + p[2 * k + 1]) * weight;
+}
+
 bool hasAvx2() {
     static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
     return avx2;
@@ -588,8 +607,14 @@ void areaAverageBayer(const Source& s, QImage* target, const QRect& r,
     }
     if (need) need(s.height);
 }
-// Footprints of up to this many columns take the tap pass; wider ones (far below fit) sum spans.
+// Footprints of up to this many columns and lines take the tap pass (its float sums go through 32-bit
+// integers); larger ones (far below fit, or stretched) sum spans.
 constexpr int kMaxTaps = 16;
+constexpr int kMaxTapLines = 256;
+
+bool tapsFit(const std::vector<Span>& xs, const std::vector<Span>& ys) {
+    return longest(xs) <= kMaxTaps && longest(ys) <= kMaxTapLines;
+}
 
 // The columns of each device pixel as fixed taps for zmkTapPass, `channels` elements per column.
 struct Taps {
@@ -720,9 +745,10 @@ void tapAverage16(const Source& s, QImage* target, const QRect& r, const ZMKFram
     const Taps taps = tapsOf(xs, x0, 1);
     LineSums<quint32> line(xs.back().end - x0, taps, 1);
     std::vector<float> out(static_cast<size_t>(tw));
-    bool four = false;
+    bool four = false, madd = false;
 #ifdef ZMK_AVX2
     four = !taps.byPixel.empty() && hasAvx2();
+    madd = hasAvx2();  // line weights are at most kOne: they fit the 16-bit multiplier
 #endif
     std::vector<quint16> averages(static_cast<size_t>(tw) * static_cast<size_t>(th));
     for (int j = 0; j < th; ++j) {
@@ -738,8 +764,14 @@ void tapAverage16(const Source& s, QImage* target, const QRect& r, const ZMKFram
         for (int y = rows.begin; y < rows.end; ++y) {
             const auto* p = reinterpret_cast<const quint16*>(s.data + y * s.stride) + x0 * group;
             const auto weight = quint32(rows.weightOf(y));
-            group == 2 ? zmkAddPairs16To32(line.sums.data(), p, line.elements, weight)
-                       : zmkAddRow16To32(line.sums.data(), p, line.elements, weight);
+            if (group == 2 && madd) {
+#ifdef ZMK_AVX2
+                zmkAddPairs16To32Avx2(line.sums.data(), p, line.elements, weight);
+#endif
+            } else {
+                group == 2 ? zmkAddPairs16To32(line.sums.data(), p, line.elements, weight)
+                           : zmkAddRow16To32(line.sums.data(), p, line.elements, weight);
+            }
         }
 #ifdef ZMK_AVX2
         if (four) {
@@ -849,7 +881,7 @@ void ZMKFrameSampler::sample(const Source& source, QImage* target, const QRect& 
         const std::vector<Span> ys =
             spans(deviceRect.top(), th, 2.0 * mapping.scaleY, mapping.originY, source.height / 2);
         // Each line parity sums its own lines: 16-bit sums hold up to 16 cell lines.
-        if (longest(xs) <= kMaxTaps) {
+        if (tapsFit(xs, ys)) {
             longest(ys) <= kOne ? tapAverageBayer<quint16>(source, target, deviceRect, rowsNeeded, xs, ys)
                                 : tapAverageBayer<quint32>(source, target, deviceRect, rowsNeeded, xs, ys);
         } else if (longest(ys) <= kOne) {
@@ -864,7 +896,7 @@ void ZMKFrameSampler::sample(const Source& source, QImage* target, const QRect& 
     const std::vector<Span> xs =
         spans(deviceRect.left(), tw, mapping.scaleX * group, mapping.originX, source.width / group);
     const std::vector<Span> ys = spans(deviceRect.top(), th, mapping.scaleY, mapping.originY, source.height);
-    const bool tapped = longest(xs) <= kMaxTaps;
+    const bool tapped = tapsFit(xs, ys);
     if (source.kind == Kind::Grey16) {
         tapped ? tapAverage16(source, target, deviceRect, rowsNeeded, xs, ys, group)
                : areaAverage16(source, target, deviceRect, rowsNeeded, xs, ys, group);
