@@ -53,7 +53,7 @@ NuvImage frameOf(const cv::Mat& rgb, uint32_t format, cv::Mat* looks) {
             red.copyTo(img.mat());
             break;
         case NuvPixelFormat::Mono16:
-            red.convertTo(img.mat(), CV_16U, 16.0, 100.0);
+            red.convertTo(img.mat(), CV_16U, 256.0, 100.0);  // up to the top bit of the samples
             break;
         case NuvPixelFormat::RGB8:
             rgb.copyTo(img.mat());
