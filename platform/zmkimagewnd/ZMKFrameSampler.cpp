@@ -7,6 +7,9 @@
 #include <limits>
 #include <type_traits>
 #include <vector>
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 // The weighted row sums read every source byte of a decimated frame: where the compiler can, they get
 // an AVX2 variant picked at load time, with the baseline code for every other processor.
@@ -52,6 +55,195 @@ namespace {
 using Kind = ZMKFrameSampler::Kind;
 using Source = ZMKFrameSampler::Source;
 using Mapping = ZMKFrameSampler::Mapping;
+
+// The horizontal half of the average: device pixel i sums `taps` columns of the line sums from
+// offsets[i] (every `stride` elements), each times its share of the footprint, weights[t * count + i]
+// (0 past the footprint). No pixel pays for branches on its footprint's length. The sums stay below
+// 2^31. Footprints of more than four grey columns gather them, eight pixels at a time, where the
+// processor can; the common narrower and colour footprints use the plain-load kernels below.
+template <typename Acc>
+void zmkTapPassScalar(const Acc* acc, const int* offsets, const float* weights, int from, int count, int taps,
+                      int stride, float* out) {
+    for (int i = from; i < count; ++i) {
+        float sum = 0.0f;
+        for (int t = 0; t < taps; ++t)
+            sum +=
+                weights[size_t(t) * size_t(count) + size_t(i)] * float(qint32(acc[offsets[i] + t * stride]));
+        out[i] = sum;
+    }
+}
+
+#if defined(__GNUC__) && defined(__x86_64__)
+#define ZMK_AVX2 1
+// 16-bit sums are gathered as 32-bit words and masked: the line sums carry padding past their end.
+template <typename Acc>
+__attribute__((target("avx2,fma"))) void zmkTapPassAvx2(const Acc* acc, const int* offsets,
+                                                        const float* weights, int count, int taps, int stride,
+                                                        float* out) {
+    const auto* base = reinterpret_cast<const int*>(acc);
+    const __m256i mask = _mm256_set1_epi32(sizeof(Acc) == 2 ? 0xFFFF : -1);
+    const __m256i step = _mm256_set1_epi32(stride);
+    int i = 0;
+    for (; i + 8 <= count; i += 8) {
+        __m256i index = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(offsets + i));
+        __m256 sum = _mm256_setzero_ps();
+        for (int t = 0; t < taps; ++t) {
+            const __m256i words = _mm256_i32gather_epi32(base, index, int(sizeof(Acc)));
+            const __m256 v = _mm256_cvtepi32_ps(_mm256_and_si256(words, mask));
+            sum = _mm256_fmadd_ps(_mm256_loadu_ps(weights + size_t(t) * size_t(count) + size_t(i)), v, sum);
+            index = _mm256_add_epi32(index, step);
+        }
+        _mm256_storeu_ps(out + i, sum);
+    }
+    zmkTapPassScalar(acc, offsets, weights, i, count, taps, stride, out);
+}
+
+// Every channel of a column at once (up to four 16-bit sums as one 64-bit word per pixel), four pixels
+// at a time: out4 and weights4 hold four lanes per pixel.
+__attribute__((target("avx2,fma"))) void zmkTapPassChannelsAvx2(const quint16* acc, const int* offsets,
+                                                                const float* weights4, int count, int taps,
+                                                                int stride, float* out4) {
+    const auto column = [&](const quint16* p) {
+        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+    };
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        // Plain 64-bit loads: cheaper than a gather on the processors measured.
+        const quint16* p0 = acc + offsets[i];
+        const quint16* p1 = acc + offsets[i + 1];
+        const quint16* p2 = acc + offsets[i + 2];
+        const quint16* p3 = acc + offsets[i + 3];
+        __m256 first = _mm256_setzero_ps(), second = _mm256_setzero_ps();
+        for (int t = 0; t < taps; ++t) {
+            const int at = t * stride;
+            const __m128i q01 = _mm_unpacklo_epi64(column(p0 + at), column(p1 + at));
+            const __m128i q23 = _mm_unpacklo_epi64(column(p2 + at), column(p3 + at));
+            const __m256 a = _mm256_cvtepi32_ps(_mm256_cvtepu16_epi32(q01));
+            const __m256 b = _mm256_cvtepi32_ps(_mm256_cvtepu16_epi32(q23));
+            const float* w = weights4 + (size_t(t) * size_t(count) + size_t(i)) * 4;
+            first = _mm256_fmadd_ps(_mm256_loadu_ps(w), a, first);
+            second = _mm256_fmadd_ps(_mm256_loadu_ps(w + 8), b, second);
+        }
+        _mm256_storeu_ps(out4 + size_t(i) * 4, first);
+        _mm256_storeu_ps(out4 + size_t(i) * 4 + 8, second);
+    }
+    for (; i < count; ++i) {
+        for (int c = 0; c < 4; ++c) {
+            float sum = 0.0f;
+            for (int t = 0; t < taps; ++t)
+                sum += weights4[(size_t(t) * size_t(count) + size_t(i)) * 4 + size_t(c)] *
+                       float(acc[offsets[i] + t * stride + c]);
+            out4[size_t(i) * 4 + size_t(c)] = sum;
+        }
+    }
+}
+
+// Grey footprints of up to four columns: one load reads all four sums of a pixel, four pixels at a
+// time; byPixel holds four weights per pixel (0 past its footprint).
+// The four sums of pixels k and k + 1 as eight 32-bit lanes.
+__attribute__((target("avx2,fma"))) inline __m256i zmkFourSums(const quint16* acc, const int* offsets,
+                                                               int k) {
+    const __m128i first = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(acc + offsets[k]));
+    const __m128i second = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(acc + offsets[k + 1]));
+    return _mm256_cvtepu16_epi32(_mm_unpacklo_epi64(first, second));
+}
+
+__attribute__((target("avx2,fma"))) inline __m256i zmkFourSums(const quint32* acc, const int* offsets,
+                                                               int k) {
+    return _mm256_set_m128i(_mm_loadu_si128(reinterpret_cast<const __m128i*>(acc + offsets[k + 1])),
+                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(acc + offsets[k])));
+}
+
+template <typename Acc>
+__attribute__((target("avx2,fma"))) void zmkTapPassFourAvx2(const Acc* acc, const int* offsets,
+                                                            const float* byPixel, int count, float* out) {
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        // Plain loads: cheaper than a gather on the processors measured. Sums stay below 2^31.
+        const float* w = byPixel + size_t(i) * 4;
+        const __m256 a = _mm256_mul_ps(_mm256_loadu_ps(w), _mm256_cvtepi32_ps(zmkFourSums(acc, offsets, i)));
+        const __m256 b =
+            _mm256_mul_ps(_mm256_loadu_ps(w + 8), _mm256_cvtepi32_ps(zmkFourSums(acc, offsets, i + 2)));
+        // Lanes hold pixels i, i+1 (a) and i+2, i+3 (b), four taps each: two horizontal adds leave
+        // [i, i+2, i, i+2 | i+1, i+3, i+1, i+3].
+        const __m256 pairs = _mm256_hadd_ps(a, b);
+        const __m256 sums = _mm256_hadd_ps(pairs, pairs);
+        _mm_storeu_ps(out + i, _mm_unpacklo_ps(_mm256_castps256_ps128(sums), _mm256_extractf128_ps(sums, 1)));
+    }
+    for (; i < count; ++i) {
+        float sum = 0.0f;
+        for (int t = 0; t < 4; ++t)
+            sum += byPixel[size_t(i) * 4 + size_t(t)] * float(qint32(acc[offsets[i] + t]));
+        out[i] = sum;
+    }
+}
+
+// Bayer footprints of up to four cells: one 128-bit load reads both columns of all four cells of a
+// line parity for a pixel; byPixel8 holds each cell's weight twice per pixel (0 past the footprint).
+// The sums of the first and second column of the cells go to col0 and col1.
+__attribute__((target("avx2,fma"))) void zmkTapPassCellsAvx2(const quint16* acc, const int* offsets,
+                                                             const float* byPixel8, int count, float* col0,
+                                                             float* col1) {
+    const __m256i order = _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7);
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        __m256 v[4];
+        for (int k = 0; k < 4; ++k) {
+            const __m128i sums = _mm_loadu_si128(reinterpret_cast<const __m128i*>(acc + offsets[i + k]));
+            const __m256 products = _mm256_mul_ps(_mm256_loadu_ps(byPixel8 + size_t(i + k) * 8),
+                                                  _mm256_cvtepi32_ps(_mm256_cvtepu16_epi32(sums)));
+            v[k] = _mm256_permutevar8x32_ps(products, order);  // first columns, then second columns
+        }
+        // Three horizontal adds leave the four pixels' first-column sums, then their second-column sums.
+        const __m256 sums = _mm256_hadd_ps(_mm256_hadd_ps(v[0], v[1]), _mm256_hadd_ps(v[2], v[3]));
+        _mm_storeu_ps(col0 + i, _mm256_castps256_ps128(sums));
+        _mm_storeu_ps(col1 + i, _mm256_extractf128_ps(sums, 1));
+    }
+    for (; i < count; ++i) {
+        float first = 0.0f, second = 0.0f;
+        for (int t = 0; t < 4; ++t) {
+            const float w = byPixel8[size_t(i) * 8 + size_t(2 * t)];
+            first += w * float(acc[offsets[i] + 2 * t]);
+            second += w * float(acc[offsets[i] + 2 * t + 1]);
+        }
+        col0[i] = first;
+        col1[i] = second;
+    }
+}
+
+// zmkAddPairs16To32 in one multiply-add per pair: the samples' sign bits are flipped so that the signed
+// multiply-add takes them, and the 2 * 32768 * weight it then misses per pair is added back.
+__attribute__((target("avx2,fma"))) void zmkAddPairs16To32Avx2(quint32* acc, const quint16* p, int n,
+                                                               quint32 weight) {
+    const __m256i flip = _mm256_set1_epi16(static_cast<short>(0x8000));
+    const __m256i w = _mm256_set1_epi16(static_cast<short>(weight));
+    const __m256i back = _mm256_set1_epi32(static_cast<int>(65536u * weight));
+    int k = 0;
+    for (; k + 8 <= n; k += 8) {
+        const __m256i samples =
+            _mm256_xor_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 2 * k)), flip);
+        auto* a = reinterpret_cast<__m256i*>(acc + k);
+        const __m256i sums = _mm256_add_epi32(_mm256_madd_epi16(samples, w), back);
+        _mm256_storeu_si256(a, _mm256_add_epi32(_mm256_loadu_si256(a), sums));
+    }
+    for (; k < n; ++k)
+        acc[k] += (quint32(p[2 * k]) + p[2 * k + 1]) * weight;
+}
+
+bool hasAvx2() {
+    static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    return avx2;
+}
+#endif
+
+template <typename Acc>
+void zmkTapPass(const Acc* acc, const int* offsets, const float* weights, int count, int taps, int stride,
+                float* out) {
+#ifdef ZMK_AVX2
+    if (hasAvx2()) return zmkTapPassAvx2(acc, offsets, weights, count, taps, stride, out);
+#endif
+    zmkTapPassScalar(acc, offsets, weights, 0, count, taps, stride, out);
+}
 
 // Adds n columns (single pixels, or pairs when `group` is 2) of one line times `weight`.
 void addRow(quint16* acc, const uchar* p, int n, int weight, int group) {
@@ -190,7 +382,8 @@ std::vector<float> inverseWeights(const std::vector<Span>& xs) {
 }
 
 quint32 average(quint64 sum, float inverse) {
-    return quint32(float(sum) * inverse + 0.5f);
+    // Sums stay far below 2^63: the signed conversion is one instruction, the unsigned one is not.
+    return quint32(float(qint64(sum)) * inverse + 0.5f);
 }
 
 quint32* targetRow(QImage* target, int j) {
@@ -414,6 +607,253 @@ void areaAverageBayer(const Source& s, QImage* target, const QRect& r,
     }
     if (need) need(s.height);
 }
+// Footprints of up to this many columns and lines take the tap pass (its float sums go through 32-bit
+// integers); larger ones (far below fit, or stretched) sum spans.
+constexpr int kMaxTaps = 16;
+constexpr int kMaxTapLines = 256;
+
+bool tapsFit(const std::vector<Span>& xs, const std::vector<Span>& ys) {
+    return longest(xs) <= kMaxTaps && longest(ys) <= kMaxTapLines;
+}
+
+// The columns of each device pixel as fixed taps for zmkTapPass, `channels` elements per column.
+struct Taps {
+    int count = 0;
+    std::vector<int> offsets;
+    std::vector<float> weights;
+    std::vector<float> weights4;  // each weight four times, for zmkTapPassChannelsAvx2
+    std::vector<float> byPixel;   // four weights per pixel for grey footprints of up to four columns
+    std::vector<float>
+        byPixel8;  // each weight twice, eight per pixel, for Bayer footprints of up to four cells
+};
+
+Taps tapsOf(const std::vector<Span>& xs, int x0, int channels) {
+    Taps taps;
+    taps.count = longest(xs);
+    const size_t n = xs.size();
+    taps.offsets.resize(n);
+    taps.weights.assign(n * static_cast<size_t>(taps.count), 0.0f);
+    for (size_t i = 0; i < n; ++i) {
+        const Span& sp = xs[i];
+        taps.offsets[i] = (sp.begin - x0) * channels;
+        const float total = float(sp.weight());
+        for (int x = sp.begin; x < sp.end; ++x)
+            taps.weights[size_t(x - sp.begin) * n + i] = float(sp.weightOf(x)) / total;
+    }
+    if (channels == 1 && taps.count <= 4) {
+        taps.byPixel.assign(n * 4, 0.0f);
+        for (size_t i = 0; i < n; ++i)
+            for (int t = 0; t < taps.count; ++t)
+                taps.byPixel[i * 4 + size_t(t)] = taps.weights[size_t(t) * n + i];
+    }
+    if (channels == 2 && taps.count <= 4) {
+        taps.byPixel8.assign(n * 8, 0.0f);
+        for (size_t i = 0; i < n; ++i)
+            for (int t = 0; t < taps.count; ++t)
+                std::fill_n(taps.byPixel8.begin() + std::ptrdiff_t(i * 8 + size_t(2 * t)), 2,
+                            taps.weights[size_t(t) * n + i]);
+    }
+    if (channels > 1) {
+        taps.weights4.resize(taps.weights.size() * 4);
+        for (size_t k = 0; k < taps.weights.size(); ++k)
+            std::fill_n(taps.weights4.begin() + std::ptrdiff_t(4 * k), 4, taps.weights[k]);
+    }
+    return taps;
+}
+
+// Line sums of one device row's footprint: `elements` per line from column x0 (in groups), 32 bits,
+// with zero padding past them for the taps that reach beyond the last footprint.
+template <typename Acc>
+struct LineSums {
+    std::vector<Acc> sums;
+    int elements = 0;
+    // Elements past what the taps reach: 16-bit sums are read as 32- or 64-bit words.
+    LineSums(int elements, const Taps& taps, int channels)
+        : sums(static_cast<size_t>(elements + taps.count * channels + 4), Acc(0)), elements(elements) {}
+    void clear() { std::fill(sums.begin(), sums.begin() + elements, Acc(0)); }
+};
+
+quint32 rounded(float v, quint32 top) {
+    // Averages are never negative: the signed conversion vectorises, the unsigned one does not.
+    return quint32(std::min(int(v + 0.5f), int(top)));
+}
+
+// Interleaved 8-bit channels through the tap pass: vertical sums per footprint line span, then
+// each channel's taps, then the pixels.
+template <int C, typename Acc>
+void tapAverage8(const Source& s, QImage* target, const QRect& r, const ZMKFrameSampler::RowsNeeded& need,
+                 const std::vector<Span>& xs, const std::vector<Span>& ys, int group) {
+    const int tw = r.width();
+    const int th = r.height();
+    const int x0 = xs.front().begin;
+    const Taps taps = tapsOf(xs, x0, C);
+    LineSums<Acc> line((xs.back().end - x0) * C, taps, C);
+    std::vector<float> out(static_cast<size_t>(tw) * 4);
+    // Channel c of pixel i at o[i * pixelStep + c * channelStep].
+    bool together = false;
+    bool four = false;
+#ifdef ZMK_AVX2
+    together = C > 1 && std::is_same<Acc, quint16>::value && hasAvx2();
+    four = C == 1 && std::is_same<Acc, quint16>::value && !taps.byPixel.empty() && hasAvx2();
+#endif
+    const int pixelStep = together ? 4 : 1;
+    const int channelStep = together ? 1 : tw;
+    for (int j = 0; j < th; ++j) {
+        const Span rows = ys[size_t(j)];
+        if (repeatsAbove(target, ys, j, tw)) continue;
+        if (need) need(rows.end);
+        line.clear();
+        for (int y = rows.begin; y < rows.end; ++y)
+            addRow(line.sums.data(), s.data + y * s.stride + x0 * group * C, line.elements, rows.weightOf(y),
+                   group);
+#ifdef ZMK_AVX2
+        if (together) {
+            zmkTapPassChannelsAvx2(reinterpret_cast<const quint16*>(line.sums.data()), taps.offsets.data(),
+                                   taps.weights4.data(), tw, taps.count, C, out.data());
+        } else if (four) {
+            zmkTapPassFourAvx2(reinterpret_cast<const quint16*>(line.sums.data()), taps.offsets.data(),
+                               taps.byPixel.data(), tw, out.data());
+        }
+#endif
+        for (int c = 0; c < C && !together && !four; ++c)
+            zmkTapPass(line.sums.data() + c, taps.offsets.data(), taps.weights.data(), tw, taps.count, C,
+                       out.data() + size_t(c) * size_t(tw));
+        const float f = 1.0f / float(rows.weight() * group);
+        quint32* d = targetRow(target, j);
+        const auto v = [&](int i, int c) {
+            return rounded(out[size_t(i * pixelStep + c * channelStep)] * f, 255);
+        };
+        for (int i = 0; i < tw; ++i) {
+            if constexpr (C == 1) {
+                d[i] = 0xFF000000u | v(i, 0) * 0x010101u;
+            } else if constexpr (C == 3) {
+                d[i] = s.kind == Kind::Rgb24 ? opaque(v(i, 0), v(i, 1), v(i, 2))
+                                             : opaque(v(i, 2), v(i, 1), v(i, 0));
+            } else {
+                d[i] = v(i, 0) | (v(i, 1) << 8) | (v(i, 2) << 16) | (v(i, 3) << 24);
+            }
+        }
+    }
+}
+
+// 16-bit grey through the tap pass (see areaAverage16).
+void tapAverage16(const Source& s, QImage* target, const QRect& r, const ZMKFrameSampler::RowsNeeded& need,
+                  const std::vector<Span>& xs, const std::vector<Span>& ys, int group) {
+    const int tw = r.width();
+    const int th = r.height();
+    const int x0 = xs.front().begin;
+    const Taps taps = tapsOf(xs, x0, 1);
+    LineSums<quint32> line(xs.back().end - x0, taps, 1);
+    std::vector<float> out(static_cast<size_t>(tw));
+    bool four = false, madd = false;
+#ifdef ZMK_AVX2
+    four = !taps.byPixel.empty() && hasAvx2();
+    madd = hasAvx2();  // line weights are at most kOne: they fit the 16-bit multiplier
+#endif
+    std::vector<quint16> averages(static_cast<size_t>(tw) * static_cast<size_t>(th));
+    for (int j = 0; j < th; ++j) {
+        const Span rows = ys[size_t(j)];
+        quint16* a = averages.data() + size_t(j) * size_t(tw);
+        if (j > 0 && rows.begin == ys[size_t(j - 1)].begin && rows.end == ys[size_t(j - 1)].end &&
+            rows.first == ys[size_t(j - 1)].first && rows.last == ys[size_t(j - 1)].last) {
+            std::memcpy(a, a - tw, size_t(tw) * sizeof(quint16));
+            continue;
+        }
+        if (need) need(rows.end);
+        line.clear();
+        for (int y = rows.begin; y < rows.end; ++y) {
+            const auto* p = reinterpret_cast<const quint16*>(s.data + y * s.stride) + x0 * group;
+            const auto weight = quint32(rows.weightOf(y));
+            if (group == 2 && madd) {
+#ifdef ZMK_AVX2
+                zmkAddPairs16To32Avx2(line.sums.data(), p, line.elements, weight);
+#endif
+            } else {
+                group == 2 ? zmkAddPairs16To32(line.sums.data(), p, line.elements, weight)
+                           : zmkAddRow16To32(line.sums.data(), p, line.elements, weight);
+            }
+        }
+#ifdef ZMK_AVX2
+        if (four) {
+            zmkTapPassFourAvx2(line.sums.data(), taps.offsets.data(), taps.byPixel.data(), tw, out.data());
+        }
+#endif
+        if (!four)
+            zmkTapPass(line.sums.data(), taps.offsets.data(), taps.weights.data(), tw, taps.count, 1,
+                       out.data());
+        const float f = 1.0f / float(rows.weight() * group);
+        for (int i = 0; i < tw; ++i)
+            a[i] = quint16(rounded(out[size_t(i)] * f, 65535));
+    }
+    if (need) need(s.height);
+    const auto& grey = greyTable();
+    for (int j = 0; j < th; ++j) {
+        quint32* d = targetRow(target, j);
+        const quint16* a = averages.data() + size_t(j) * size_t(tw);
+        for (int i = 0; i < tw; ++i)
+            d[i] = grey[s.wideTable[a[i]]];
+    }
+}
+
+// Bayer mosaic through the tap pass (see areaAverageBayer): per line parity, the two sensor
+// columns of each cell are two channels.
+template <typename Acc>
+void tapAverageBayer(const Source& s, QImage* target, const QRect& r, const ZMKFrameSampler::RowsNeeded& need,
+                     const std::vector<Span>& xs, const std::vector<Span>& ys) {
+    const int tw = r.width();
+    const int th = r.height();
+    const int x0 = xs.front().begin;  // in cells
+    const Taps taps = tapsOf(xs, x0, 2);
+    const int n = 2 * (xs.back().end - x0);
+    LineSums<Acc> lines[2] = {LineSums<Acc>(n, taps, 2), LineSums<Acc>(n, taps, 2)};
+    std::vector<float> out(static_cast<size_t>(tw) * 8);
+    for (int j = 0; j < th; ++j) {
+        const Span cells = ys[size_t(j)];
+        if (repeatsAbove(target, ys, j, tw)) continue;
+        if (need) need(2 * cells.end);
+        lines[0].clear();
+        lines[1].clear();
+        for (int y = 2 * cells.begin; y < 2 * cells.end; ++y)
+            addRow(lines[y & 1].sums.data(), s.data + y * s.stride + 2 * x0, n, cells.weightOf(y / 2), 1);
+        // Site (line parity p, column in cell c) of pixel i at out[p * parityStep + i * pixelStep + c *
+        // columnStep].
+        size_t parityStep = 2 * size_t(tw), pixelStep = 1, columnStep = size_t(tw);
+        bool planar = false;
+#ifdef ZMK_AVX2
+        if (std::is_same<Acc, quint16>::value && !taps.byPixel8.empty() && hasAvx2()) {
+            planar = true;
+            for (int p = 0; p < 2; ++p) {
+                float* plane = out.data() + size_t(p) * parityStep;
+                zmkTapPassCellsAvx2(reinterpret_cast<const quint16*>(lines[p].sums.data()),
+                                    taps.offsets.data(), taps.byPixel8.data(), tw, plane, plane + tw);
+            }
+        } else if (std::is_same<Acc, quint16>::value && hasAvx2()) {
+            parityStep = 4 * size_t(tw), pixelStep = 4, columnStep = 1;
+            for (int p = 0; p < 2; ++p)
+                zmkTapPassChannelsAvx2(reinterpret_cast<const quint16*>(lines[p].sums.data()),
+                                       taps.offsets.data(), taps.weights4.data(), tw, taps.count, 2,
+                                       out.data() + p * parityStep);
+        }
+#endif
+        if (pixelStep == 1 && !planar) {
+            for (int k = 0; k < 4; ++k)
+                zmkTapPass(lines[k >> 1].sums.data() + (k & 1), taps.offsets.data(), taps.weights.data(), tw,
+                           taps.count, 2, out.data() + size_t(k) * size_t(tw));
+        }
+        const float f = 1.0f / float(cells.weight());
+        const float* red = out.data() + size_t(s.redY) * parityStep + size_t(s.redX) * columnStep;
+        const float* blue = out.data() + size_t(1 - s.redY) * parityStep + size_t(1 - s.redX) * columnStep;
+        const float* green1 = out.data() + size_t(s.redY) * parityStep + size_t(1 - s.redX) * columnStep;
+        const float* green2 = out.data() + size_t(1 - s.redY) * parityStep + size_t(s.redX) * columnStep;
+        quint32* d = targetRow(target, j);
+        for (int i = 0; i < tw; ++i) {
+            const size_t k = size_t(i) * pixelStep;
+            d[i] = opaque(rounded(red[k] * f, 255), rounded((green1[k] + green2[k]) * (0.5f * f), 255),
+                          rounded(blue[k] * f, 255));
+        }
+    }
+    if (need) need(s.height);
+}
 }  // namespace
 
 void ZMKFrameSampler::sample(const Source& source, QImage* target, const QRect& deviceRect,
@@ -441,7 +881,10 @@ void ZMKFrameSampler::sample(const Source& source, QImage* target, const QRect& 
         const std::vector<Span> ys =
             spans(deviceRect.top(), th, 2.0 * mapping.scaleY, mapping.originY, source.height / 2);
         // Each line parity sums its own lines: 16-bit sums hold up to 16 cell lines.
-        if (longest(ys) <= kOne) {
+        if (tapsFit(xs, ys)) {
+            longest(ys) <= kOne ? tapAverageBayer<quint16>(source, target, deviceRect, rowsNeeded, xs, ys)
+                                : tapAverageBayer<quint32>(source, target, deviceRect, rowsNeeded, xs, ys);
+        } else if (longest(ys) <= kOne) {
             areaAverageBayer<quint16>(source, target, deviceRect, rowsNeeded, xs, ys);
         } else {
             areaAverageBayer<quint32>(source, target, deviceRect, rowsNeeded, xs, ys);
@@ -453,12 +896,33 @@ void ZMKFrameSampler::sample(const Source& source, QImage* target, const QRect& 
     const std::vector<Span> xs =
         spans(deviceRect.left(), tw, mapping.scaleX * group, mapping.originX, source.width / group);
     const std::vector<Span> ys = spans(deviceRect.top(), th, mapping.scaleY, mapping.originY, source.height);
+    const bool tapped = tapsFit(xs, ys);
     if (source.kind == Kind::Grey16) {
-        areaAverage16(source, target, deviceRect, rowsNeeded, xs, ys, group);
+        tapped ? tapAverage16(source, target, deviceRect, rowsNeeded, xs, ys, group)
+               : areaAverage16(source, target, deviceRect, rowsNeeded, xs, ys, group);
         return;
     }
     // 16-bit sums hold up to 16 weighted pixels of 8-bit samples and halve the memory traffic of the sums.
     const bool narrow = longest(ys) * group <= kOne;
+    if (tapped) {
+        switch (source.kind) {
+            case Kind::Grey8:
+                narrow ? tapAverage8<1, quint16>(source, target, deviceRect, rowsNeeded, xs, ys, group)
+                       : tapAverage8<1, quint32>(source, target, deviceRect, rowsNeeded, xs, ys, group);
+                break;
+            case Kind::Rgb24:
+            case Kind::Bgr24:
+                narrow ? tapAverage8<3, quint16>(source, target, deviceRect, rowsNeeded, xs, ys, 1)
+                       : tapAverage8<3, quint32>(source, target, deviceRect, rowsNeeded, xs, ys, 1);
+                break;
+            default:
+                narrow ? tapAverage8<4, quint16>(source, target, deviceRect, rowsNeeded, xs, ys, 1)
+                       : tapAverage8<4, quint32>(source, target, deviceRect, rowsNeeded, xs, ys, 1);
+                break;
+        }
+        if (rowsNeeded) rowsNeeded(source.height);
+        return;
+    }
     switch (source.kind) {
         case Kind::Grey8:
             narrow ? areaAverage8<1, quint16>(source, target, deviceRect, rowsNeeded, xs, ys, group)

@@ -152,12 +152,15 @@ void ZMKImageItem::copyFrame(const uchar* src, qsizetype srcStride, size_t rowBy
     uchar* dst = const_cast<uchar*>(m_source.data);
     const qsizetype dstStride = m_source.stride;
     const bool wide = m_source.kind == Kind::Grey16;
+    // A shared frame is its own source: its rows are only read (for the range of 16-bit grey).
+    const bool copying = dst != src;
     int copied = 0;
     int lo = 65535, hi = 0;
     const auto copyRows = [&](int upTo) {
+        if (!copying && !wide) copied = upTo;
         for (; copied < upTo; ++copied) {
             const uchar* from = src + copied * srcStride;
-            streamRow(dst + copied * dstStride, from, rowBytes);
+            if (copying) streamRow(dst + copied * dstStride, from, rowBytes);
             if (!wide) continue;
             int rowLo = 0, rowHi = 0;
             zmkRowRange16(reinterpret_cast<const quint16*>(from), rowBytes / 2, &rowLo, &rowHi);
@@ -278,15 +281,18 @@ bool ZMKImageItem::setImage(const NuvImage& image) {
             break;
     }
     if (kind == Kind::None) return false;
-    // Own copy: a NuvImage may wrap a camera buffer that is recycled after this call.
     const bool sameSize = image.width() == m_width && image.height() == m_height;
-    NuvImage own = m_nuv;
+    // A frame with pixels of its own (as the business layer hands every frame over) is shared, not
+    // copied: its giver no longer writes into it. One wrapping foreign memory (a camera buffer that
+    // is recycled after this call) is copied, into the previous frame's buffer when that is ours alone.
+    const bool share = image.mat().u != nullptr;
+    NuvImage own = share ? image : m_nuv;
     resetSource();
     const cv::Mat& held = own.mat();
     const bool reusable = !own.isEmpty() && own.pixelFormat() == format &&
                           held.size() == image.mat().size() && held.type() == type && held.u != nullptr &&
                           held.u->refcount == 1;
-    if (!reusable) own = NuvImage(image.width(), image.height(), format);
+    if (!share && !reusable) own = NuvImage(image.width(), image.height(), format);
     m_nuv = own;
     m_source.kind = kind;
     m_source.data = m_nuv.data();
@@ -311,6 +317,13 @@ bool ZMKImageItem::updateRows(const NuvImage& rows, int firstRow) {
         rows.pixelFormat() != m_nuv.pixelFormat() || rows.width() != m_width || firstRow < 0 ||
         rows.height() > m_height - firstRow)
         return false;
+    // A frame shared with its giver is never written into: the rows go into a copy of our own.
+    const cv::Mat& held = m_nuv.mat();
+    if (held.u == nullptr || held.u->refcount > 1) {
+        m_nuv = m_nuv.clone();
+        m_source.data = m_nuv.data();
+        m_source.stride = static_cast<qsizetype>(m_nuv.step());
+    }
     rows.mat().copyTo(m_nuv.mat().rowRange(firstRow, firstRow + rows.height()));
     ++m_serial;
     update(QRectF(0, firstRow, m_width, rows.height()));

@@ -15,6 +15,8 @@ public:
     ZMKImageItem();
 
     // Both return false (and keep the previous frame) for a null image or an unknown format.
+    // A QImage is copied; a NuvImage with pixels of its own is shared (its giver must not write into
+    // it afterwards), one wrapping foreign memory is copied.
     bool setImage(const QImage& image);
     bool setImage(const NuvImage& image);
     void clear();

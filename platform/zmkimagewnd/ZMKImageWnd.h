@@ -7,6 +7,9 @@
 // - showToolbar() is accepted and ignored (there is no tool bar); showStatusbar(true) shows a
 //   one-line overlay at the bottom of the view with the pixel under the cursor and the zoom.
 // - Mono16 frames are displayed stretched over their own min..max; imgInfo reports true values.
+// - setBackground(QImage) copies the frame. setBackground(NuvImage) shares a frame that owns its
+//   pixels (the caller must not write into it afterwards, as with the save worker) and copies one
+//   that wraps foreign memory; getBackground always returns a copy.
 // - Pens are cosmetic: the width is in screen pixels, 0 means 1 pixel.
 // - zoomFitWnd() keeps fitting (on resize and new frame sizes) until another zoom command.
 // - drawRect(): the next left press-drag-release draws a rectangle (clamped to the image). It

@@ -284,14 +284,17 @@ bool SaveImageTool::refusedLocked() const {
 }
 
 bool SaveImageTool::admitLocked(int queued, qint64 bytes) {
+    // A recording keeps every frame of a stream, and a disk's stalls outlast a few frames at its
+    // rates: only the byte bound holds its queue. Other runs keep to their frame capacity too.
+    const bool counted = m_run.mode != Recording;
     // A frame larger than the byte bound is still taken into an empty queue: one frame at a time.
-    if (queued > m_capacity || (m_queuedBytes > 0 && m_queuedBytes + bytes > m_byteLimit)) {
+    if ((counted && queued > m_capacity) || (m_queuedBytes > 0 && m_queuedBytes + bytes > m_byteLimit)) {
         ++m_counters.discarded;
         return false;
     }
     const qint64 byteRate = std::min<qint64>(100, m_queuedBytes * 100 / m_byteLimit);
-    m_counters.usageRate =
-        static_cast<uchar>(std::max<qint64>(byteRate, std::min(100, queued * 100 / m_capacity)));
+    const int countRate = counted ? std::min(100, queued * 100 / m_capacity) : 0;
+    m_counters.usageRate = static_cast<uchar>(std::max<qint64>(byteRate, countRate));
     m_queuedBytes += bytes;
     return true;
 }

@@ -48,7 +48,8 @@ public:
     void setBeforeWrite(std::function<void(int number)> hook) { m_beforeWrite = std::move(hook); }
 
     // Queued frames hold at most this many bytes (a frame alone may exceed it); by default
-    // 1 GiB or a quarter of the physical memory, whichever is smaller.
+    // 1 GiB or a quarter of the physical memory, whichever is smaller. Only a recording's queue
+    // may hold more frames than the queue capacity of the save settings.
     void setQueueByteLimit(qint64 bytes);
     static qint64 defaultQueueByteLimit();
 

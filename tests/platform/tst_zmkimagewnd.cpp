@@ -53,7 +53,7 @@ NuvImage frameOf(const cv::Mat& rgb, uint32_t format, cv::Mat* looks) {
             red.copyTo(img.mat());
             break;
         case NuvPixelFormat::Mono16:
-            red.convertTo(img.mat(), CV_16U, 16.0, 100.0);
+            red.convertTo(img.mat(), CV_16U, 256.0, 100.0);  // up to the top bit of the samples
             break;
         case NuvPixelFormat::RGB8:
             rgb.copyTo(img.mat());
@@ -204,13 +204,22 @@ private slots:
         QTest::newRow("BGR8") << noiseImage(37, 21, NuvPixelFormat::BGR8) << int(QImage::Format_BGR888);
     }
 
+    // A frame over the giver's buffer is copied: the giver reusing its buffer changes nothing shown.
+    // A frame with pixels of its own is kept when the giver drops it.
     void nuvBackgroundRoundTrip() {
         QFETCH(NuvImage, image);
         QFETCH(int, qformat);
-        QCOMPARE(m_wnd->setBackground(image), 0);
         const NuvImage original = image.clone();
-        image.mat().setTo(cv::Scalar::all(1));  // the widget must hold its own copy
+        NuvImage wrapped(image.width(), image.height(), image.pixelFormat(), image.data(), image.step(),
+                         false);
+        QCOMPARE(m_wnd->setBackground(wrapped), 0);
+        image.mat().setTo(cv::Scalar::all(1));
         NuvImage back;
+        QCOMPARE(m_wnd->getBackground(&back), 0);
+        QCOMPARE(cv::norm(back.mat(), original.mat(), cv::NORM_INF), 0.0);
+        NuvImage handed = original.clone();
+        QCOMPARE(m_wnd->setBackground(handed), 0);
+        handed = NuvImage();  // the giver lets go of its frame
         QCOMPARE(m_wnd->getBackground(&back), 0);
         QCOMPARE(back.pixelFormat(), original.pixelFormat());
         QVERIFY(back.mat().size() == original.mat().size());
@@ -219,6 +228,11 @@ private slots:
         QCOMPARE(m_wnd->getBackground(&q), 0);
         QCOMPARE(int(q.format()), qformat);
         QCOMPARE(q.size(), QSize(37, 21));
+        // Rows written into the display (the live range pages) never reach a frame its giver still holds.
+        NuvImage kept = original.clone();
+        QCOMPARE(m_wnd->setBackground(kept), 0);
+        view()->updateBackgroundRows(NuvImage(kept.width(), 2, kept.pixelFormat()), 3);
+        QCOMPARE(cv::norm(kept.mat(), original.mat(), cv::NORM_INF), 0.0);
     }
 
     void qimageBackgroundRoundTrip_data() {

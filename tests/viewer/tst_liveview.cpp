@@ -233,6 +233,50 @@ private slots:
         QVERIFY(after.pixel(bottom) != before.pixel(bottom));
     }
 
+    // What the 2D view shows, reads out and saves (its background) stays the frame as it was handed
+    // over, whatever its giver does with its own buffer or frame afterwards.
+    void framesOutliveTheirGiver_data() {
+        QTest::addColumn<int>("handover");
+        QTest::newRow("QImage over the host's buffer, then rewritten") << 0;
+        QTest::newRow("NuvImage over a camera buffer, then rewritten") << 1;
+        QTest::newRow("NuvImage of its own, then dropped") << 2;
+    }
+
+    void framesOutliveTheirGiver() {
+        QFETCH(int, handover);
+        ImageWnd* pane = manager()->pane(1);
+        pane->setImageWndMode(1);
+        NuvImage original(64, 48, NuvPixelFormat::Mono8);
+        cv::randu(original.mat(), cv::Scalar(0), cv::Scalar(256));
+        QByteArray buffer(reinterpret_cast<const char*>(original.data()), 64 * 48);
+        auto* bytes = reinterpret_cast<uchar*>(buffer.data());
+        if (handover == 0) {
+            QImage frame(bytes, 64, 48, 64, QImage::Format_Grayscale8);
+            pane->show2DImage(frame, false);
+        } else if (handover == 1) {
+            NuvImage frame(64, 48, NuvPixelFormat::Mono8, bytes, 64, false);
+            pane->showImage(&frame, QVector<qreal>());
+        } else {
+            auto frame = std::make_unique<NuvImage>(original.clone());
+            pane->showImage(frame.get(), QVector<qreal>());
+        }
+        buffer.fill('\x7f');
+        NuvImage shown;
+        pane->get2DImage(&shown);
+        QCOMPARE(shown.width(), 64);
+        QCOMPARE(cv::norm(shown.mat(), original.mat(), cv::NORM_INF), 0.0);
+        m_viewer->setPixelReadoutVisible(true);
+        QWidget* viewport = pane->view2D()->displayWidget()->viewport();
+        QSignalSpy moves(m_viewer, &NuvViewerImageWnd::wndMouseMoveInfo);
+        QMouseEvent move(QEvent::MouseMove, QPointF(viewport->width() / 2, viewport->height() / 2),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &move);
+        QCOMPARE(moves.count(), 1);
+        const QPoint at = moves.at(0).at(1).toPoint();
+        QVERIFY(at.x() >= 0 && at.x() < 64 && at.y() >= 0 && at.y() < 48);
+        QCOMPARE(moves.at(0).at(2).value<QColor>().red(), int(original.mat().at<uchar>(at.y(), at.x())));
+    }
+
     void grabButtonsNeedCamera_data() { paneModes(); }
 
     void grabButtonsNeedCamera() {
