@@ -299,7 +299,8 @@ private slots:
         view.stackedWidget->setCurrentIndex(3);  // the range page, as the pane shows it
         view.show();
         QVERIFY(scan.streamInto(&view, 1000));
-        QCOMPARE(view.livePages()->rowsShown(), lines - 1);
+        QTRY_COMPARE_WITH_TIMEOUT(view.livePages()->rowsShown(), lines - 1,
+                                  10000);  // arrivals are handed on in order
         QCOMPARE(view.livePages()->reduction(), reduction);
         const QSize shown(points / reduction, lines / reduction);
 
