@@ -73,7 +73,8 @@ private:
         NotStartGrab,
         FrameRateZero,
         VideoNoValidData,
-        WideHeightsFormat
+        WideHeightsFormat,
+        VideoUnavailable
     };
     void showBox(Box box);
     void showMessage(const QString& title, const QString& text, int level, const QString& button0,

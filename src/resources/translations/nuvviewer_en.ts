@@ -937,6 +937,14 @@
         <source>%1 failed: they could not be written, see the log</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Recordings cannot be saved as video on this system: its OpenCV has no FFmpeg video writer for FFV1. Choose a folder of frames as the recording format.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the recording stopped at the first frame it could not write</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>ProfilePlot</name>

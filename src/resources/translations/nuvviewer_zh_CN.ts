@@ -937,6 +937,14 @@
         <source>%1 failed: they could not be written, see the log</source>
         <translation>失败 %1 帧：无法写入，详见日志</translation>
     </message>
+    <message>
+        <source>Recordings cannot be saved as video on this system: its OpenCV has no FFmpeg video writer for FFV1. Choose a folder of frames as the recording format.</source>
+        <translation>此系统无法将录像保存为视频：其 OpenCV 没有支持 FFV1 的 FFmpeg 视频写入器。请将录像格式选为帧文件夹。</translation>
+    </message>
+    <message>
+        <source>the recording stopped at the first frame it could not write</source>
+        <translation>录像在第一个无法写入的帧处停止</translation>
+    </message>
 </context>
 <context>
     <name>ProfilePlot</name>
