@@ -5,6 +5,8 @@
 namespace {
 // A rate the camera did not tell: the video still plays, at the usual rate.
 constexpr double kFallbackFps = 25.0;
+// The container counts time in milliseconds: faster frames would share their time stamps.
+constexpr double kMaxFps = 1000.0;
 }  // namespace
 
 void RecordingWriter::begin(const SaveSettings& settings, const QString& folder, double fps) {
@@ -12,13 +14,15 @@ void RecordingWriter::begin(const SaveSettings& settings, const QString& folder,
     m_settings = settings;
     m_folder = folder;
     m_frameFolder.clear();
-    if (!(fps > 0) || fps > 100000) {
+    if (!(fps > 0) || fps > kMaxFps) {
+        const double used = fps > kMaxFps ? kMaxFps : kFallbackFps;
         ImageFileWriter::logError(
-            QStringLiteral("Recording into %1: the camera's frame rate %2 is unusable, the video plays at %3")
+            QStringLiteral(
+                "Recording into %1: the video cannot play at the camera's frame rate %2, it plays at %3")
                 .arg(folder)
                 .arg(fps)
-                .arg(kFallbackFps));
-        fps = kFallbackFps;
+                .arg(used));
+        fps = used;
     }
     m_fps = fps;
     m_active = true;

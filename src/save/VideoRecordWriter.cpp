@@ -180,22 +180,27 @@ bool VideoRecordWriter::finish() {
         fail(QString::fromLocal8Bit(e.what()));
     }
     m_writer.reset();
-    // The writer reports no write error either: the finished file must show every frame in full.
+    // The writer reports no write error either: the finished file must hold every frame. Its header
+    // is written first and may be whole in a cut-off file, so the last frame is read back too
+    // (every frame is a key frame: the seek is short).
     int frames = -1;
     cv::Size size;
+    bool lastFrameRead = false;
     try {
         cv::VideoCapture check(m_temporary.toUtf8().toStdString(), cv::CAP_FFMPEG);
         if (check.isOpened()) {
             frames = static_cast<int>(check.get(cv::CAP_PROP_FRAME_COUNT) + 0.5);
             size = cv::Size(static_cast<int>(check.get(cv::CAP_PROP_FRAME_WIDTH)),
                             static_cast<int>(check.get(cv::CAP_PROP_FRAME_HEIGHT)));
+            cv::Mat last;
+            lastFrameRead = m_frames > 0 && check.set(cv::CAP_PROP_POS_FRAMES, m_frames - 1) &&
+                            check.read(last) && last.size() == m_size && !check.read(last);
         }
     } catch (const cv::Exception& e) {
         fail(QString::fromLocal8Bit(e.what()));
     }
-    if (m_error.isEmpty() && (frames != m_frames || size != m_size)) {
-        fail(QStringLiteral("the finished file holds %1 of %2 frames of %3x%4")
-                 .arg(std::max(frames, 0))
+    if (m_error.isEmpty() && m_frames > 0 && (frames != m_frames || size != m_size || !lastFrameRead)) {
+        fail(QStringLiteral("the finished file does not hold all %1 frames of %2x%3 (the disk may be full)")
                  .arg(m_frames)
                  .arg(m_size.width)
                  .arg(m_size.height));

@@ -1367,6 +1367,22 @@ private slots:
                             .arg(kFrames));
     }
 
+    // A child process records a video under a file-size limit it outgrows: the writer reports no
+    // error, so only the finished file shows it; nothing is left under any name.
+    void videoThatCannotBeCompletedLeavesNothing() {
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("NUV_SAVE_VIDEO_LIMITED_DIR", m_dir->path());
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), QStringList());
+        QVERIFY(child.waitForFinished(60000));
+        const QByteArray out = child.readAllStandardOutput() + child.readAllStandardError();
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, out.constData());
+        QVERIFY2(out.contains("result=0 saved=0 failed=10"), out.constData());
+        QVERIFY2(out.contains("SaveImageTool: Save video failed, path = "), out.constData());
+        QCOMPARE(entriesIn(m_dir->path()), QStringList());
+    }
+
     void secondRecordingStaysApart_data() {
         QTest::addColumn<QString>("format");
         QTest::newRow("folders of frames") << "0";
@@ -1572,6 +1588,35 @@ int noMemoryChild(const QString& dir) {
     return 0;
 }
 
+// Ten frames of noise, about 40 KiB as a video, recorded under a file-size limit of 16 KiB.
+int videoLimitedChild(const QString& dir) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{16384, 16384};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 2;
+    TestSupport::resetEnvironment();
+    Control::setParameterInfo(PARAMETER_FILE_PREFIX, "cam");
+    Control::setParameterInfo(PARAMETER_RECORD_FORMAT, "1");
+    Control::setParameterInfo(PARAMETER_FRAME_LIMIT, "10");
+    SaveImageTool tool;
+    FinishLog finished(&tool);
+    configureRun(tool, dir, SaveImageTool::ImageType, SaveImageTool::Recording);
+    tool.setFrameRate(25);
+    tool.start();
+    cv::RNG random(5);
+    for (int i = 0; i < 10; ++i) {
+        cv::Mat noise(64, 64, CV_8UC1);
+        random.fill(noise, cv::RNG::UNIFORM, 0, 256);
+        tool.addImage(NuvImage(noise));
+    }
+    if (!QTest::qWaitFor([&]() { return finished.size() == 1; }, 30000)) return 3;
+    const SaveImageTool::RunSummary summary = tool.lastRunSummary();
+    std::printf("result=%d saved=%d failed=%d\n", finished.at(0).at(0).toBool() ? 1 : 0, summary.saved,
+                summary.failed);
+    for (const std::string& line : Control::logLines())
+        std::printf("%s\n", line.c_str());
+    return 0;
+}
+
 // "kind,height,brightness,folder": writeSmallAndLarge under the file-size limit.
 int limitedChild(const QStringList& args) {
     std::signal(SIGXFSZ, SIG_IGN);
@@ -1590,6 +1635,8 @@ int main(int argc, char** argv) {
     if (!fullDiskDir.isEmpty()) return fullDiskChild(fullDiskDir);
     const QString noMemoryDir = qEnvironmentVariable("NUV_SAVE_NO_MEMORY_DIR");
     if (!noMemoryDir.isEmpty()) return noMemoryChild(noMemoryDir);
+    const QString videoLimitedDir = qEnvironmentVariable("NUV_SAVE_VIDEO_LIMITED_DIR");
+    if (!videoLimitedDir.isEmpty()) return videoLimitedChild(videoLimitedDir);
     const QStringList limited = qEnvironmentVariable("NUV_SAVE_LIMITED").split(',');
     if (limited.size() == 4) return limitedChild(limited);
     TestSaving test;
