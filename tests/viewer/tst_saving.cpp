@@ -1417,8 +1417,13 @@ private slots:
             QCOMPARE(foldersIn(folder), QStringList());
             const QStringList videos = filesIn(folder);
             QCOMPARE(videos.size(), 2);
-            for (const QString& name : videos)
+            for (const QString& name : videos) {
                 QCOMPARE(videoFrames(folder + '/' + name).size(), 3);
+                // It plays at the camera's rate.
+                QCOMPARE(cv::VideoCapture((folder + '/' + name).toStdString(), cv::CAP_FFMPEG)
+                             .get(cv::CAP_PROP_FPS),
+                         50.0);
+            }
         }
         QVERIFY(TestSupport::modals().messageTexts().isEmpty());
     }
