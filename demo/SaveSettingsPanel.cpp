@@ -62,7 +62,9 @@ SaveSettingsPanel::SaveSettingsPanel(QWidget* parent) : QWidget(parent) {
     addFolder(PARAMETER_RECORD_DIR, QT_TR_NOOP("Recording folder:"), QStringLiteral("RecordFolder"));
     addSwitch(PARAMETER_RECORD_AUTO_NAME, QT_TR_NOOP("Name recordings automatically"),
               QStringLiteral("RecordAutoName"));
-    // The recording format (a folder of frames or one video file) goes here.
+    addChoice(PARAMETER_RECORD_FORMAT, QT_TR_NOOP("Recordings:"),
+              {QT_TR_NOOP("Folder of frames"), QT_TR_NOOP("Lossless video (FFV1, .mkv)")}, true,
+              QStringLiteral("RecordFormat"));
     retranslateUi();
     reload();
 }

@@ -50,6 +50,19 @@ std::string folderOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+// A hidden name of our own in the target's folder, so the rename stays on one file system.
+std::string temporaryName(const std::string& utf8Path, const std::string& suffix) {
+    return folderOf(utf8Path) + ".nuvsave-" + std::to_string(processId()) + '-' +
+           std::to_string(g_temporaryCount.fetch_add(1)) + ".part" + suffix;
+}
+
+// The suffix of a path's name with its dot ("" without one; a leading dot starts a hidden name).
+std::string suffixOf(const std::string& utf8Path) {
+    const size_t nameStart = utf8Path.find_last_of(kSeparators) + 1;
+    const size_t dot = utf8Path.find_last_of('.');
+    return dot == std::string::npos || dot <= nameStart ? std::string() : utf8Path.substr(dot);
+}
+
 // Renames without ever replacing an existing entry: 0, EEXIST when `to` exists, or the errno.
 int renameNoReplace(const std::string& from, const std::string& to) {
 #ifdef _WIN32
@@ -81,11 +94,8 @@ NuvFileWriter::NuvFileWriter(const std::string& utf8Path) : m_path(utf8Path) {
         fail("cannot create the file");
         return;
     }
-    // A hidden name of our own in the target's folder, so the rename stays on one file system.
-    const std::string folder = folderOf(utf8Path);
     for (int attempt = 0; attempt < 100 && m_file == nullptr; ++attempt) {
-        m_temporary = folder + ".nuvsave-" + std::to_string(processId()) + '-' +
-                      std::to_string(g_temporaryCount.fetch_add(1)) + ".part";
+        m_temporary = temporaryName(utf8Path, std::string());
         m_file = open(m_temporary, "wbx");
         if (m_file == nullptr && errno != EEXIST) break;
     }
@@ -126,6 +136,39 @@ std::string NuvFileWriter::numberedName(const std::string& utf8Path, int n) {
     // A leading dot starts a hidden name, not a suffix.
     if (dot == std::string::npos || dot <= nameStart) dot = utf8Path.size();
     return utf8Path.substr(0, dot) + '_' + std::to_string(n) + utf8Path.substr(dot);
+}
+
+std::string NuvFileWriter::reserveTemporary(const std::string& utf8Path, std::string* error) {
+    NuvFileWriter file;
+    errno = ENOENT;
+    if (!utf8Path.empty() && utf8Path.find_last_of(kSeparators) != utf8Path.size() - 1) {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::string name = temporaryName(utf8Path, suffixOf(utf8Path));
+            if (std::FILE* reserved = open(name, "wbx")) {
+                std::fclose(reserved);
+                return name;
+            }
+            if (errno != EEXIST) break;
+        }
+    }
+    file.fail("cannot create the file");
+    if (error) *error = file.error();
+    return std::string();
+}
+
+bool NuvFileWriter::commitTemporary(const std::string& temporary, const std::string& utf8Path,
+                                    std::string* finalPath, std::string* error) {
+    NuvFileWriter file;
+    file.m_path = utf8Path;
+    file.m_temporary = temporary;
+    if (const CommitHook hook = g_commitHook.load()) hook(utf8Path);
+    if (!file.commit()) {
+        remove(temporary);
+        if (error) *error = file.error();
+        return false;
+    }
+    if (finalPath) *finalPath = file.path();
+    return true;
 }
 
 void NuvFileWriter::setCommitHook(CommitHook hook) {

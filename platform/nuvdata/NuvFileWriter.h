@@ -35,12 +35,23 @@ public:
     // "dir/name_<n>.ext" for "dir/name.ext" (a name without a suffix gets "_<n>" at its end).
     static std::string numberedName(const std::string& utf8Path, int n);
 
+    // For a file another library writes by its name (a video encoder): a fresh hidden name in the
+    // target's folder that keeps the target's suffix, so that the library still knows the format;
+    // the name is taken (an empty file is created). Empty, with `error` set, when it cannot be.
+    static std::string reserveTemporary(const std::string& utf8Path, std::string* error);
+    // Gives such a finished temporary file its final name by close()'s rules (never replaces; the
+    // next free name otherwise), which `finalPath` receives. On failure the temporary file is
+    // removed and `error` says why.
+    static bool commitTemporary(const std::string& temporary, const std::string& utf8Path,
+                                std::string* finalPath, std::string* error);
+
     // Called by close() after the bytes are complete, before the file gets its final name, with
     // the target path: lets a test hold a writer at that point. Null (the default) for none.
     using CommitHook = void (*)(const std::string& utf8Path);
     static void setCommitHook(CommitHook hook);
 
 private:
+    NuvFileWriter() = default;  // for commitTemporary: no file of its own
     void fail(const char* what);
     bool commit();
 

@@ -59,6 +59,7 @@ void BusinessLayer::restoreDefaults() {
     m_parameters[PARAMETER_QUEUE_CAPACITY] = "10";
     m_parameters[PARAMETER_RECORD_AUTO_NAME] = "1";
     m_parameters[PARAMETER_RECORD_DIR] = defaultFolder("Videos");
+    m_parameters[PARAMETER_RECORD_FORMAT] = "0";
     m_parameters[PARAMETER_SAVE_ALL_IMAGES] = "0";
     m_parameters[PARAMETER_PROFILE_CSV_X_COLUMN] = "0";
 }

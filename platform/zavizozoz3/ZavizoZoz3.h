@@ -101,6 +101,7 @@ enum PARAMETER_INFO : int {
     PARAMETER_QUEUE_CAPACITY = 23,    ///< capacity of the image queue ("10" by default)
     PARAMETER_RECORD_AUTO_NAME = 25,  ///< automatic naming of recordings ("1" on, default)
     PARAMETER_RECORD_DIR = 26,        ///< folder recordings are saved to
+    PARAMETER_RECORD_FORMAT = 27,     ///< recordings: "0" a folder of frames (default), "1" an FFV1 video
     PARAMETER_SAVE_ALL_IMAGES = 33,   ///< multi-image frames: "0" (default) saves only the shown image
     /// Layout of the profile heights CSV: "0" (default) one line of heights; "1" a header line and
     /// one "x,z" line per point in millimetres, an empty z where the column has no laser point.

@@ -24,6 +24,7 @@
 #include "RangeStreamer.h"
 #include "SaveSettings.h"
 #include "SaveWorkerKeeper.h"
+#include "VideoRecordWriter.h"
 #include "ZavizoZoz3.h"
 
 namespace {
@@ -159,6 +160,9 @@ void PaneSaveCommands::showBox(Box box) {
         {QT_TR_NOOP("This sensor measures 32-bit heights, which JXR cannot hold. Choose another range "
                     "height format (TIF keeps all 32 bits)."),
          QT_TR_NOOP("Error"), 3, QT_TR_NOOP("I know"), nullptr},
+        {QT_TR_NOOP("Recordings cannot be saved as video on this system: its OpenCV has no FFmpeg video "
+                    "writer for FFV1. Choose a folder of frames as the recording format."),
+         QT_TR_NOOP("Error"), 3, QT_TR_NOOP("I know"), nullptr},
     };
     const Spec& s = specs[box];
     showMessage(tr(s.title), tr(s.text), s.level, s.button0 ? tr(s.button0) : QString(),
@@ -185,6 +189,7 @@ void PaneSaveCommands::showLossBox(const SaveImageTool::RunSummary& summary) {
     if (summary.discarded > 0) parts << tr("%1 discarded: the disk could not keep up").arg(summary.discarded);
     if (summary.failed > 0)
         parts << tr("%1 failed: they could not be written, see the log").arg(summary.failed);
+    if (summary.cutShort) parts << tr("the recording stopped at the first frame it could not write");
     showMessage(tr("Error"), parts.join(QStringLiteral("; ")), 3, tr("I know"), QString());
 }
 
@@ -503,6 +508,11 @@ void PaneSaveCommands::recordingClicked() {
         showBox(FrameRateZero);
         return;
     }
+    if (SaveSettings::read().recordingFormat == SaveSettings::RecordVideo &&
+        !VideoRecordWriter::available()) {
+        showBox(VideoUnavailable);
+        return;
+    }
     const bool autoName = SaveSettings::recordingAutoNaming();
     const QString folder = runFolder(autoName, ZavizoZoz3::PARAMETER_RECORD_DIR, true);
     if (folder.isEmpty()) return;
@@ -521,6 +531,7 @@ void PaneSaveCommands::recordingClicked() {
     v->btnMultiSave->setEnabled(false);
     m_recording = true;
     m_worker.setSavePath(m_saveDirectory);
+    m_worker.setFrameRate(rate);
     startRun(SaveImageTool::Recording);
 }
 

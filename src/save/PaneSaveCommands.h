@@ -72,7 +72,8 @@ private:
         NotStartGrab,
         FrameRateZero,
         VideoNoValidData,
-        WideHeightsFormat
+        WideHeightsFormat,
+        VideoUnavailable
     };
     void showBox(Box box);
     // The pressed button (0 or 1, -1 dismissed); the boxes of the checks end their command whatever it is.

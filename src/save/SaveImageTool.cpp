@@ -14,6 +14,7 @@
 #endif
 
 #include "ImageFileWriter.h"
+#include "RecordingWriter.h"
 #include "ZavizoZoz3.h"
 
 namespace {
@@ -116,6 +117,7 @@ void SaveImageTool::start() {
     run.cameraKey = m_cameraKey;
     run.settings = SaveSettings::read();
     run.frameInfo = m_frameInfo;
+    run.frameRate = m_frameRate;
     run.beforeWrite = m_beforeWrite;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -379,7 +381,13 @@ void SaveImageTool::logOrphanedRunLocked() const {
 void SaveImageTool::save3DAction() {
     if (m_loopActive.exchange(true)) return;
     ImageFileWriter writer;
+    RecordingWriter recording;
     int writerRun = -1;
+    // The video of the run `videoRun`, finished before that run is reported.
+    int videoRun = -1;
+    int recordingRun = -1;  // the run the recording writer serves
+    bool videoKept = false;
+    QString videoPath;
     for (;;) {
         ImageFileWriter::Frame frame;
         SLEntry slFrame;
@@ -401,13 +409,30 @@ void SaveImageTool::save3DAction() {
                 if (m_running || m_finishPending) logOrphanedRunLocked();
                 break;
             }
+            if (m_finishPending && !writing && recording.isActive()) {
+                // A recording's video is complete only now. The run stays pending meanwhile, so
+                // that no new one starts before it is reported.
+                // (A recording left by a restarted run is finished quietly.)
+                const bool ours = recordingRun == m_run.id;
+                videoRun = ours ? m_run.id : -1;
+                lock.unlock();
+                const bool kept = recording.finish(ours ? &videoPath : nullptr);
+                if (ours) videoKept = kept;
+                continue;
+            }
             if (m_finishPending && !writing) {
                 m_finishPending = false;
-                const bool success = m_runSuccess;
-                const QString path = m_runFirstFile;
-                m_lastSummary.saved = m_counters.processed - m_counters.failed;
-                m_lastSummary.failed = m_counters.failed;
+                const bool video = videoRun == m_run.id;
+                // A video that could not be kept saved none of its frames.
+                const bool videoLost = video && !videoKept;
+                m_lastSummary.saved = videoLost ? 0 : m_counters.processed - m_counters.failed;
+                m_lastSummary.failed = videoLost ? m_counters.processed : m_counters.failed;
                 m_lastSummary.discarded = m_counters.discarded;
+                m_lastSummary.cutShort = m_counters.cutShort;
+                const bool success = m_runSuccess && !videoLost;
+                const QString path = video ? videoPath : m_runFirstFile;
+                videoRun = -1;
+                videoPath.clear();
                 lock.unlock();
                 emit saveFinish(success, path);
                 continue;
@@ -440,14 +465,23 @@ void SaveImageTool::save3DAction() {
         if (run.beforeWrite) run.beforeWrite(number);
         QStringList files;
         bool success = false;
+        bool fatal = false;
         // The writers guard their own large steps; this catches what is left (a frame that
         // cannot even be named), so that the run goes on and the host lives.
         try {
             if (writerRun != run.id) {
                 writer.setRun(run.settings, run.mode, run.target, run.frameInfo);
+                // An earlier recording whose end was not waited for is finished, not lost.
+                if (recording.isActive()) recording.finish(nullptr);
+                if (run.mode == Recording) {
+                    recording.begin(run.settings, run.target, run.frameRate);
+                    recordingRun = run.id;
+                }
                 writerRun = run.id;
             }
-            if (isSLFrame) {
+            if (run.mode == Recording && !isSLFrame) {
+                success = recording.write(frame, number, &files, &fatal);
+            } else if (isSLFrame) {
                 const QString model = QString::fromStdString(
                     ZavizoZoz3::GetCameraInfo(run.cameraKey.toStdString(), ZavizoZoz3::CAM_INFO_MODEL_TEXT));
                 success = writer.writeMultiImageFrame(slFrame.first, slFrame.second, model, number, &files);
@@ -475,10 +509,11 @@ void SaveImageTool::save3DAction() {
                 m_runFirstFile = files.value(0);
                 ++m_counters.processed;
                 if (!success) ++m_counters.failed;
+                m_counters.cutShort = m_counters.cutShort || fatal;
                 m_counters.total = static_cast<uint>(m_counters.processed);
                 report(m_counters);
                 if ((m_running || m_draining) &&
-                    (run.mode == SingleSave || m_counters.processed >= run.settings.frameLimit)) {
+                    (fatal || run.mode == SingleSave || m_counters.processed >= run.settings.frameLimit)) {
                     // Frames past the limit are not part of the run.
                     m_running = false;
                     m_draining = false;
@@ -489,6 +524,7 @@ void SaveImageTool::save3DAction() {
         }
     }
     // Nothing of the tool is touched past the last unlock: its owner may free it once it sees
-    // the loop has ended.
+    // the loop has ended. A recording the owner left is completed all the same.
+    recording.finish(nullptr);
     QThread::currentThread()->quit();
 }

@@ -44,6 +44,8 @@ public:
     void setCameraKey(const QString& key) { m_cameraKey = key; }
     QString cameraKey() const { return m_cameraKey; }
     void setFrameInfo(std::shared_ptr<const ProfileFrameInfo> info) { m_frameInfo = std::move(info); }
+    // The camera's frame rate: a recording's video plays at it.
+    void setFrameRate(double framesPerSecond) { m_frameRate = framesPerSecond; }
     // Called on the worker thread before each frame is written (tests hold the writer with it).
     void setBeforeWrite(std::function<void(int number)> hook) { m_beforeWrite = std::move(hook); }
 
@@ -95,8 +97,9 @@ public:
     // What became of the frames a run was offered, as reported at its end.
     struct RunSummary {
         int saved = 0;
-        int failed = 0;     // taken but not written (the log says why)
-        int discarded = 0;  // refused because the queue was full
+        int failed = 0;         // taken but not written (the log says why)
+        int discarded = 0;      // refused because the queue was full
+        bool cutShort = false;  // a frame the recording could not take ended it
         int offered() const { return saved + failed + discarded; }
         bool lost() const { return failed > 0 || discarded > 0; }
     };
@@ -131,6 +134,7 @@ private:
         QString target;
         QString cameraKey;
         SaveSettings settings;
+        double frameRate = 0;
         std::shared_ptr<const ProfileFrameInfo> frameInfo;
         std::function<void(int)> beforeWrite;
     };
@@ -140,6 +144,7 @@ private:
         int processed = 0;  // frames taken and written or failed
         int discarded = 0;
         int failed = 0;
+        bool cutShort = false;
     };
     using ProfileEntry = QPair<QVector<qreal>, QVector<uint8_t>>;
     using RangeEntry = QPair<NuvRangeImage, NuvImage>;
@@ -163,6 +168,7 @@ private:
     QString m_savePath;
     QString m_cameraKey;
     std::shared_ptr<const ProfileFrameInfo> m_frameInfo;
+    double m_frameRate = 0;
     std::function<void(int)> m_beforeWrite;
 
     // Guards the queues, the counters, the run and the run state below.

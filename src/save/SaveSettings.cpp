@@ -47,5 +47,7 @@ SaveSettings SaveSettings::read() {
     s.frameLimit = readInt(PARAMETER_FRAME_LIMIT, 100);
     // The capacity divides the usage rate, so it is at least 1.
     s.queueCapacity = std::max(1, readInt(PARAMETER_QUEUE_CAPACITY, 10));
+    s.recordingFormat =
+        readInt(PARAMETER_RECORD_FORMAT, RecordFrames) == RecordVideo ? RecordVideo : RecordFrames;
     return s;
 }

@@ -5,6 +5,10 @@
 // A switch is on when its decimal value is not 0; a number that is not decimal reads as the
 // default given here.
 struct SaveSettings {
+    // How a recording is written: a folder of frame files, or one lossless video file (FFV1 in
+    // Matroska), setting PARAMETER_RECORD_FORMAT.
+    enum RecordingFormat { RecordFrames = 0, RecordVideo = 1 };
+
     bool autoName = true;
     QString prefix;
     int namingRule = 0;  // 0 prefix, time and number; 1 prefix and time; 2 prefix and number
@@ -23,6 +27,7 @@ struct SaveSettings {
     int rangeBrightnessFormat = 0;
     int frameLimit = 100;
     int queueCapacity = 10;
+    int recordingFormat = RecordFrames;
 
     static SaveSettings read();
     // Decimal integer of a setting, or `fallback` when it is not one.

@@ -133,6 +133,8 @@ private slots:
                                      << "7";
         QTest::newRow("queue size") << "spinBoxQueueSize" << int(PARAMETER_QUEUE_CAPACITY) << "4"
                                     << "30";
+        QTest::newRow("recordings as video") << "comboBoxRecordFormat" << int(PARAMETER_RECORD_FORMAT) << "1"
+                                             << "0";
         QTest::newRow("recording folder") << "lineEditRecordFolder" << int(PARAMETER_RECORD_DIR) << "/tmp/rec"
                                           << "/tmp/videos";
         QTest::newRow("recordings named by hand")

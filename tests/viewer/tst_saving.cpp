@@ -26,6 +26,8 @@
 #include <cstring>
 #include <mutex>
 #include <numeric>
+#include <opencv2/imgproc.hpp>
+#include <opencv2/videoio.hpp>
 #include <thread>
 
 #include "COperationTipWidget.h"
@@ -45,6 +47,7 @@
 #include "SaveImageTool.h"
 #include "SaveWorkerKeeper.h"
 #include "ScriptedModalHandler.h"
+#include "VideoRecordWriter.h"
 #include "ViewerHost.h"
 #include "ZMKImageView.h"
 #include "ZMKImageWnd.h"
@@ -89,6 +92,41 @@ QByteArray readAll(const QString& path) {
 
 QStringList filesIn(const QString& dir) {
     return QDir(dir).entryList(QDir::Files, QDir::Name);
+}
+
+QStringList foldersIn(const QString& dir) {
+    return QDir(dir).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// The frames of a recording: the files of the one sub-folder it made.
+QString recordingFolder(const QString& cameraFolder) {
+    const QStringList folders = foldersIn(cameraFolder);
+    return folders.size() == 1 ? cameraFolder + '/' + folders.first() : QString();
+}
+
+// Every frame of a video as OpenCV reads it back (BGR).
+QVector<cv::Mat> videoFrames(const QString& path) {
+    QVector<cv::Mat> frames;
+    cv::VideoCapture video(path.toStdString(), cv::CAP_FFMPEG);
+    cv::Mat frame;
+    while (video.isOpened() && video.read(frame))
+        frames.append(frame.clone());
+    return frames;
+}
+
+// ffprobe's "codec,width,height,pixel format,frame rate,frames counted" of a video's first stream; empty
+// without ffprobe.
+QString probeVideo(const QString& path) {
+    QProcess probe;
+    probe.start("ffprobe", {"-v", "error", "-select_streams", "v:0", "-count_frames", "-show_entries",
+                            "stream=codec_name,width,height,pix_fmt,r_frame_rate,nb_read_frames", "-of",
+                            "csv=p=0", path});
+    if (!probe.waitForFinished(60000) || probe.exitStatus() != QProcess::NormalExit) return QString();
+    return QString::fromLatin1(probe.readAllStandardOutput()).trimmed();
+}
+
+bool noVideoBackend() {
+    return false;
 }
 
 void configureRun(SaveImageTool& tool, const QString& path, int type = SaveImageTool::ImageType,
@@ -244,6 +282,7 @@ private slots:
     }
 
     void cleanup() {
+        VideoRecordWriter::setBackendProbe(nullptr);
         closeViewer();
         delete m_dir;
         m_dir = nullptr;
@@ -835,6 +874,11 @@ private slots:
         row("chosen folder cannot be created", "record", "manual readonly", "Create dir failed!", {"Cancel"});
         row("no frame rate", "record", "no rate", "Recording failure, current frame rate is zero.",
             {"Confirm"});
+        row("video without a video writer", "record", "no video",
+            "Recordings cannot be saved as video on this system: its OpenCV has no FFmpeg video writer for "
+            "FFV1. "
+            "Choose a folder of frames as the recording format.",
+            {"I know"});
         row("ended without frames", "multi twice", "", "Save image failed. (Error cause: not start grab)",
             {"I know"});
         row("32-bit scan as JXR", "multi", "3d jxr32",
@@ -862,6 +906,10 @@ private slots:
             modals.pushDirectory("/proc");
         }
         if (setup.contains("no rate")) m_pane->setCameraName("ghost");
+        if (setup.contains("no video")) {
+            Control::setParameterInfo(PARAMETER_RECORD_FORMAT, "1");
+            VideoRecordWriter::setBackendProbe(&noVideoBackend);
+        }
         if (setup.contains("jxr32")) {
             SetCameraInfo(m_key, CAM_INFO_RANGE_BITS, "32");
             Control::setParameterInfo(PARAMETER_RANGE_HEIGHT_FORMAT, "8");
@@ -1362,9 +1410,10 @@ private slots:
         v->btnRecording->click();
         QVERIFY(!save->isRecording() && v->btnMultiSave->isEnabled());
         QTRY_VERIFY(tipTexts(m_pane).contains("Video saved."));
-        const QStringList files = filesIn(m_dir->path() + "/AS");
+        const QString frames = recordingFolder(m_dir->path() + "/AS");
+        const QStringList files = filesIn(frames);
         QVERIFY(files.size() >= 3);
-        QCOMPARE(QImage(m_dir->path() + "/AS/" + files.first()).size(), QSize(2048, 1024));
+        QCOMPARE(QImage(frames + '/' + files.first()).size(), QSize(2048, 1024));
         // At its frame limit the recording ends by itself.
         Control::setParameterInfo(PARAMETER_FRAME_LIMIT, "2");
         v->btnRecording->click();
@@ -1408,11 +1457,181 @@ private slots:
         QCOMPARE(save->worker().processedCount(), 6);
         for (int i = 0; i < shown.size(); ++i)
             QCOMPARE(cv::norm(shown[i].mat(), frame(i).mat(), cv::NORM_INF), 0.0);
-        const QStringList files = filesIn(m_dir->path() + "/AS");
+        const QString frames = recordingFolder(m_dir->path() + "/AS");
+        const QStringList files = filesIn(frames);
         QCOMPARE(files.size(), 6);
-        const QJsonArray samples =
-            readBack("image", m_dir->path() + "/AS/" + files.last())["samples"].toArray();
+        const QJsonArray samples = readBack("image", frames + '/' + files.last())["samples"].toArray();
         QCOMPARE((QJsonArray{samples[0], samples[1], samples[2]}), (QJsonArray{200, 110, 25}));
+    }
+
+    void recordingAsLosslessVideo_data() {
+        QTest::addColumn<QString>("frames");  // how the frames reach the worker
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("grey camera frames") << "Mono8" << QSize(64, 48);
+        QTest::newRow("BGR camera frames") << "BGR8" << QSize(64, 48);
+        QTest::newRow("RGB camera frames") << "RGB8" << QSize(64, 48);
+        QTest::newRow("host pictures") << "picture" << QSize(64, 48);
+        QTest::newRow("grey frames of odd size") << "Mono8" << QSize(63, 47);
+    }
+
+    // Frames of noise recorded as one video read back pixel for pixel, grey as grey, at the
+    // camera's rate; an odd size gets a black column and row more.
+    void recordingAsLosslessVideo() {
+        QFETCH(QString, frames);
+        QFETCH(QSize, size);
+        const bool colour = frames != "Mono8";
+        constexpr int kFrames = 5;
+        Control::setParameterInfo(PARAMETER_RECORD_FORMAT, "1");
+        Control::setParameterInfo(PARAMETER_FRAME_LIMIT, std::to_string(kFrames));
+        SaveImageTool tool;
+        FinishLog finished(&tool);
+        configureRun(tool, m_dir->path(), SaveImageTool::ImageType, SaveImageTool::Recording);
+        tool.setFrameRate(12.5);
+        tool.start();
+        cv::RNG random(3);
+        QVector<cv::Mat> expected;  // as the video holds them: grey or BGR
+        for (int i = 0; i < kFrames; ++i) {
+            cv::Mat m(size.height(), size.width(), colour ? CV_8UC3 : CV_8UC1);
+            random.fill(m, cv::RNG::UNIFORM, 0, 256);
+            expected.append(m);
+            cv::Mat rgb;
+            if (colour) cv::cvtColor(m, rgb, cv::COLOR_BGR2RGB);
+            if (frames == "picture") {
+                tool.addQImage(
+                    QImage(rgb.data, rgb.cols, rgb.rows, static_cast<int>(rgb.step), QImage::Format_RGB888)
+                        .convertToFormat(QImage::Format_RGB32));
+            } else if (frames == "RGB8") {
+                tool.addImage(NuvImage(rgb.cols, rgb.rows, NuvPixelFormat::RGB8, rgb.data, rgb.step));
+            } else {
+                tool.addImage(NuvImage(m.clone()));
+            }
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(finished.size() == 1, 20000);
+        const QStringList files = filesIn(m_dir->path());
+        QCOMPARE(files.size(), 1);
+        QVERIFY2(QRegularExpression("^cam_\\d{4}(_\\d\\d){5}_\\d{3}\\.mkv$").match(files.first()).hasMatch(),
+                 qPrintable(files.first()));
+        QCOMPARE(entriesIn(m_dir->path()), files);  // no temporary file left
+        const QString video = m_dir->path() + '/' + files.first();
+        QCOMPARE(finished.at(0), (QVariantList{true, video}));
+        const QVector<cv::Mat> read = videoFrames(video);
+        QCOMPARE(read.size(), kFrames);
+        const QSize even(size.width() + size.width() % 2, size.height() + size.height() % 2);
+        for (int i = 0; i < kFrames; ++i) {
+            QCOMPARE(QSize(read[i].cols, read[i].rows), even);
+            const cv::Mat area = read[i](cv::Rect(0, 0, size.width(), size.height()));
+            cv::Mat got = area;
+            if (!colour) {
+                std::vector<cv::Mat> channels;
+                cv::split(area, channels);
+                for (const cv::Mat& channel : channels)
+                    QCOMPARE(cv::norm(channel, expected[i], cv::NORM_INF), 0.0);
+                got = channels[0];
+            }
+            QCOMPARE(cv::norm(got, expected[i], cv::NORM_INF), 0.0);
+            QCOMPARE(cv::sum(read[i]), cv::sum(area));  // the padding is black
+        }
+        const QString probe = probeVideo(video);
+        if (probe.isEmpty()) QSKIP("ffprobe is not installed; the read-back by OpenCV passed");
+        QCOMPARE(probe, QString("ffv1,%1,%2,%3,25/2,%4")
+                            .arg(even.width())
+                            .arg(even.height())
+                            .arg(colour ? "bgra" : "gray")
+                            .arg(kFrames));
+    }
+
+    // A child process records a video under a file-size limit it outgrows: the writer reports no
+    // error, so only the finished file shows it; nothing is left under any name.
+    void videoThatCannotBeCompletedLeavesNothing() {
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("NUV_SAVE_VIDEO_LIMITED_DIR", m_dir->path());
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), QStringList());
+        QVERIFY(child.waitForFinished(60000));
+        const QByteArray out = child.readAllStandardOutput() + child.readAllStandardError();
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, out.constData());
+        QVERIFY2(out.contains("result=0 saved=0 failed=10"), out.constData());
+        QVERIFY2(out.contains("SaveImageTool: Save video failed, path = "), out.constData());
+        QCOMPARE(entriesIn(m_dir->path()), QStringList());
+    }
+
+    void secondRecordingStaysApart_data() {
+        QTest::addColumn<QString>("format");
+        QTest::newRow("folders of frames") << "0";
+        QTest::newRow("videos") << "1";
+    }
+
+    // Two recordings of the camera into the same folder, each of three frames: each has its own
+    // sub-folder or video.
+    void secondRecordingStaysApart() {
+        QFETCH(QString, format);
+        Control::setParameterInfo(PARAMETER_RECORD_FORMAT, format.toStdString());
+        Control::setParameterInfo(PARAMETER_FRAME_LIMIT, "3");
+        Control::setParameterInfo(PARAMETER_QUEUE_CAPACITY, "100");
+        bind(Control::CameraKind::AreaScan, "AS");
+        Control::setFrameRate(m_key, 50);
+        Image2DWnd* v = m_pane->view2D();
+        PaneSaveCommands* save = m_pane->saveCommands();
+        startGrab();
+        for (int run = 0; run < 2; ++run) {
+            v->btnRecording->click();
+            QVERIFY(save->isRecording());
+            QTRY_VERIFY_WITH_TIMEOUT(!save->isRecording() && !save->worker().isSaving(), 30000);
+        }
+        const QString folder = m_dir->path() + "/AS";
+        if (format == "0") {
+            QCOMPARE(filesIn(folder), QStringList());
+            const QStringList runs = foldersIn(folder);
+            QCOMPARE(runs.size(), 2);
+            for (const QString& run : runs)
+                QCOMPARE(filesIn(folder + '/' + run), (QStringList{"cam_0.bmp", "cam_1.bmp", "cam_2.bmp"}));
+        } else {
+            QCOMPARE(foldersIn(folder), QStringList());
+            const QStringList videos = filesIn(folder);
+            QCOMPARE(videos.size(), 2);
+            for (const QString& name : videos) {
+                QCOMPARE(videoFrames(folder + '/' + name).size(), 3);
+                // It plays at the camera's rate.
+                QCOMPARE(cv::VideoCapture((folder + '/' + name).toStdString(), cv::CAP_FFMPEG)
+                             .get(cv::CAP_PROP_FPS),
+                         50.0);
+            }
+        }
+        QVERIFY(TestSupport::modals().messageTexts().isEmpty());
+    }
+
+    // A frame the video cannot take (another size, 16-bit samples) ends the recording with a box;
+    // the frames before it stay in the video.
+    void videoRecordingEndsAtAFrameItCannotTake() {
+        Control::setParameterInfo(PARAMETER_RECORD_FORMAT, "1");
+        Control::setParameterInfo(PARAMETER_FRAME_LIMIT, "10");
+        bind(Control::CameraKind::AreaScan, "AS");
+        Control::setFrameRate(m_key, 50);
+        PaneSaveCommands* save = m_pane->saveCommands();
+        const QString folder = m_dir->path() + "/AS";
+        const QVector<NuvImage> runs[] = {
+            {greyImage(32, 16), greyImage(32, 16), greyImage(16, 16), greyImage(32, 16)},
+            {NuvImage(32, 16, NuvPixelFormat::Mono16)}};
+        const QString boxes[] = {
+            "2 of 3 frames saved; 1 failed: they could not be written, see the log; the recording stopped at "
+            "the first frame it could not write",
+            "0 of 1 frames saved; 1 failed: they could not be written, see the log; the recording stopped at "
+            "the first frame it could not write"};
+        for (int run = 0; run < 2; ++run) {
+            m_pane->view2D()->btnRecording->click();
+            QVERIFY(save->isRecording());
+            QVector<NuvImage> shown = runs[run];
+            for (NuvImage& image : shown)
+                m_pane->showImage(&image, {});
+            QTRY_VERIFY_WITH_TIMEOUT(!save->isRecording(), 20000);
+            QTRY_COMPARE(TestSupport::modals().messageTexts().value(run), boxes[run]);
+        }
+        // The first video holds the frames before the change; the second has none and is not there.
+        const QStringList files = filesIn(folder);
+        QCOMPARE(files.size(), 1);
+        QCOMPARE(entriesIn(folder), files);
+        QCOMPARE(videoFrames(folder + '/' + files.first()).size(), 2);
     }
 
     void runCutShort_data() {
@@ -1547,6 +1766,35 @@ int noMemoryChild(const QString& dir) {
     return 0;
 }
 
+// Ten frames of noise, about 40 KiB as a video, recorded under a file-size limit of 16 KiB.
+int videoLimitedChild(const QString& dir) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{16384, 16384};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 2;
+    TestSupport::resetEnvironment();
+    Control::setParameterInfo(PARAMETER_FILE_PREFIX, "cam");
+    Control::setParameterInfo(PARAMETER_RECORD_FORMAT, "1");
+    Control::setParameterInfo(PARAMETER_FRAME_LIMIT, "10");
+    SaveImageTool tool;
+    FinishLog finished(&tool);
+    configureRun(tool, dir, SaveImageTool::ImageType, SaveImageTool::Recording);
+    tool.setFrameRate(25);
+    tool.start();
+    cv::RNG random(5);
+    for (int i = 0; i < 10; ++i) {
+        cv::Mat noise(64, 64, CV_8UC1);
+        random.fill(noise, cv::RNG::UNIFORM, 0, 256);
+        tool.addImage(NuvImage(noise));
+    }
+    if (!QTest::qWaitFor([&]() { return finished.size() == 1; }, 30000)) return 3;
+    const SaveImageTool::RunSummary summary = tool.lastRunSummary();
+    std::printf("result=%d saved=%d failed=%d\n", finished.at(0).at(0).toBool() ? 1 : 0, summary.saved,
+                summary.failed);
+    for (const std::string& line : Control::logLines())
+        std::printf("%s\n", line.c_str());
+    return 0;
+}
+
 // "kind,height,brightness,folder": writeSmallAndLarge under the file-size limit.
 int limitedChild(const QStringList& args) {
     std::signal(SIGXFSZ, SIG_IGN);
@@ -1565,6 +1813,8 @@ int main(int argc, char** argv) {
     if (!fullDiskDir.isEmpty()) return fullDiskChild(fullDiskDir);
     const QString noMemoryDir = qEnvironmentVariable("NUV_SAVE_NO_MEMORY_DIR");
     if (!noMemoryDir.isEmpty()) return noMemoryChild(noMemoryDir);
+    const QString videoLimitedDir = qEnvironmentVariable("NUV_SAVE_VIDEO_LIMITED_DIR");
+    if (!videoLimitedDir.isEmpty()) return videoLimitedChild(videoLimitedDir);
     const QStringList limited = qEnvironmentVariable("NUV_SAVE_LIMITED").split(',');
     if (limited.size() == 4) return limitedChild(limited);
     TestSaving test;
