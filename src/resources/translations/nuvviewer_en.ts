@@ -1016,6 +1016,14 @@
         <source>%1 frames saved to %2</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Recordings cannot be saved as video on this system: its OpenCV has no FFmpeg video writer for FFV1. Choose a folder of frames as the recording format.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the recording stopped at the first frame it could not write</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>ProfilePlot</name>
@@ -1104,6 +1112,18 @@
     </message>
     <message>
         <source>Save</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Recordings:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Folder of frames</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Lossless video (FFV1, .mkv)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

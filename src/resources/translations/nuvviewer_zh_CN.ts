@@ -1016,6 +1016,14 @@
         <source>%1 frames saved to %2</source>
         <translation>已保存 %1 帧到 %2</translation>
     </message>
+    <message>
+        <source>Recordings cannot be saved as video on this system: its OpenCV has no FFmpeg video writer for FFV1. Choose a folder of frames as the recording format.</source>
+        <translation>此系统无法将录像保存为视频：其 OpenCV 没有支持 FFV1 的 FFmpeg 视频写入器。请将录像格式选为帧文件夹。</translation>
+    </message>
+    <message>
+        <source>the recording stopped at the first frame it could not write</source>
+        <translation>录像在第一个无法写入的帧处停止</translation>
+    </message>
 </context>
 <context>
     <name>ProfilePlot</name>
@@ -1105,6 +1113,18 @@
     <message>
         <source>Save</source>
         <translation>保存</translation>
+    </message>
+    <message>
+        <source>Recordings:</source>
+        <translation>录像：</translation>
+    </message>
+    <message>
+        <source>Folder of frames</source>
+        <translation>帧文件夹</translation>
+    </message>
+    <message>
+        <source>Lossless video (FFV1, .mkv)</source>
+        <translation>无损视频 (FFV1, .mkv)</translation>
     </message>
 </context>
 <context>
