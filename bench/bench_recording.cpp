@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -42,10 +43,12 @@ QTemporaryDir& scratch() {
     return dir;
 }
 
+// Removes every file written so far, also inside the recording's own sub-folder (kept, as the
+// recording goes on writing there), so both sides write into an empty page cache alike.
 void clearScratch() {
-    QDir dir(scratch().path());
-    for (const QString& name : dir.entryList(QDir::Files))
-        dir.remove(name);
+    QDirIterator it(scratch().path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        QFile::remove(it.next());
 }
 
 // Size of one recorded file of the format, so the baseline writes the same bytes.
