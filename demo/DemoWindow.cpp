@@ -117,6 +117,7 @@ DemoWindow::DemoWindow(QWidget* parent) : QMainWindow(parent) {
     auto* hintTimer = new QTimer(this);
     connect(hintTimer, &QTimer::timeout, this, [this]() {
         if (!m_hiddenCamera.isEmpty()) updateHint();
+        followCurrentPane();
     });
     hintTimer->start(500);
     connect(m_language, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this](int index) {
@@ -160,10 +161,19 @@ void DemoWindow::showPanel(int index) {
 }
 
 void DemoWindow::followCurrentPane() {
-    QString title;
-    // The pane's title is its camera's key; a pane without a camera names none.
-    if (m_viewer->getImageWndTitle(m_viewer->getCurrentWnd(), &title) != 0) title.clear();
-    m_camera->setCamera(title);
+    // The pane's title is its camera's key; a pane without a camera names none. A current pane
+    // the layout hides gives way to the first shown pane with a camera: the panel is for what the
+    // user looks at.
+    const auto cameraOf = [this](int pane) {
+        QString title;
+        return m_viewer->getImageWndTitle(pane, &title) == 0 ? title : QString();
+    };
+    const int current = m_viewer->getCurrentWnd();
+    QString title = m_viewer->isWndShown(current) ? cameraOf(current) : QString();
+    for (int pane = 1; title.isEmpty() && !m_viewer->isWndShown(current) && pane <= 4; ++pane) {
+        if (m_viewer->isWndShown(pane)) title = cameraOf(pane);
+    }
+    if (title != m_camera->camera() || title.isEmpty()) m_camera->setCamera(title);
 }
 
 void DemoWindow::changeEvent(QEvent* event) {

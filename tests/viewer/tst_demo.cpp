@@ -224,6 +224,7 @@ private slots:
         m_window->selectLayout(2);
         m_window->connectAll(false);
         QTRY_COMPARE(bound.count(), 2);
+        QTRY_VERIFY(viewer->isWndShown(1) && viewer->isWndShown(2));
         int pane = 1;
         QString title;
         viewer->getImageWndTitle(pane, &title);
@@ -275,6 +276,22 @@ private slots:
         m_window->disconnectAll();
         QVERIFY(panel->camera().isEmpty());
         QVERIFY(!exposure->isVisibleTo(panel));
+    }
+
+    // In a one-pane layout the panel is for the camera on screen, even while the pane the layout
+    // hides is the current one.
+    void cameraPanelFollowsTheShownPane() {
+        NuvViewerImageWnd* viewer = m_window->viewer();
+        QSignalSpy bound(viewer, &NuvViewerImageWnd::dropWndSuccess);
+        m_window->selectLayout(1);
+        m_window->connectAll(false);
+        QTRY_COMPARE(bound.count(), 2);
+        QTRY_VERIFY(viewer->isWndShown(1) && !viewer->isWndShown(2));
+        QString shown;
+        viewer->getImageWndTitle(1, &shown);
+        viewer->setCurrentWnd(2);
+        QTRY_COMPARE(m_window->cameraPanel()->camera(), shown);
+        m_window->disconnectAll();
     }
 
     // The confirmed factor reaches the simulated sensor: measured again, the contour is level.
