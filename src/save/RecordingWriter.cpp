@@ -16,12 +16,14 @@ void RecordingWriter::begin(const SaveSettings& settings, const QString& folder,
     m_frameFolder.clear();
     if (!(fps > 0) || fps > kMaxFps) {
         const double used = fps > kMaxFps ? kMaxFps : kFallbackFps;
-        ImageFileWriter::logError(
-            QStringLiteral(
-                "Recording into %1: the video cannot play at the camera's frame rate %2, it plays at %3")
-                .arg(folder)
-                .arg(fps)
-                .arg(used));
+        // Only a video has a rate to play at; a folder of frames does not care.
+        if (settings.recordingFormat == SaveSettings::RecordVideo)
+            ImageFileWriter::logError(
+                QStringLiteral(
+                    "Recording into %1: the video cannot play at the camera's frame rate %2, it plays at %3")
+                    .arg(folder)
+                    .arg(fps)
+                    .arg(used));
         fps = used;
     }
     m_fps = fps;
