@@ -122,6 +122,9 @@ int main(int argc, char** argv) {
     DemoWindow window;
     window.show();
     if (parser.isSet(layout)) window.selectLayout(parser.value(layout).toInt());
+    // The tour needs the area-scan camera's pane on screen beside the profiler's.
+    else if (parser.isSet(tour))
+        window.selectLayout(2);
     if (parser.isSet(language)) window.selectLanguage(parser.value(language));
     if (parser.isSet(readout)) window.setPixelReadoutVisible(true);
     if (parser.isSet(panel)) {
