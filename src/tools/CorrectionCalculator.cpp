@@ -1,11 +1,11 @@
 #include "CorrectionCalculator.h"
 
 #include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <numeric>
 #include <vector>
 
 namespace {
@@ -78,21 +78,14 @@ bool CorrectionCalculator::fitAngle(const QVector<float>& heights, const Bounds&
     if (second) collect(r.c, r.d);
     if (static_cast<int>(points.size()) < kMinFitPoints) return false;
 
-    // Total least squares: the first right-singular vector of the centred points is the line's
-    // direction.
-    const cv::Point2f mean = std::accumulate(points.begin(), points.end(), cv::Point2f()) *
-                             (1.0f / static_cast<float>(points.size()));
-    for (cv::Point2f& p : points)
-        p -= mean;
-    const cv::Mat centred(static_cast<int>(points.size()), 2, CV_32F, points.data());
-    cv::Mat w, u, vt;
-    cv::SVD::compute(centred, w, u, vt);
-    if (vt.rows < 1 || vt.cols < 2) return false;
-    // The decomposition may return the direction either way round; pointing it along +x makes the
-    // sign of the angle follow the slope.
-    float s = vt.at<float>(0, 1);
-    if (vt.at<float>(0, 0) < 0.0f) s = -s;
-    *angle = static_cast<float>(-std::asin(std::clamp(s, -1.0f, 1.0f)) * 180.0 / 3.1415926);
+    // Orthogonal line fit with Huber's weights: a few speckle points far off the line pull it much
+    // less than in a plain least-squares fit.
+    cv::Vec4f line;
+    cv::fitLine(points, line, cv::DIST_HUBER, 0.0, 0.01, 0.01);
+    // The direction may come either way round; pointing it along +x makes the sign of the angle
+    // follow the slope.
+    const float s = line[0] < 0.0f ? -line[1] : line[1];
+    *angle = static_cast<float>(-std::asin(std::clamp(s, -1.0f, 1.0f)) * 180.0 / CV_PI);
     return std::isfinite(*angle);
 }
 
