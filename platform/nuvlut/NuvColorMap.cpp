@@ -1,8 +1,11 @@
 #include "NuvColorMap.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <initializer_list>
+#include <opencv2/imgproc.hpp>
 
 namespace {
 struct Stop {
@@ -31,6 +34,27 @@ Table interpolate(std::initializer_list<Stop> stops) {
     return table;
 }
 
+// One of OpenCV's colour maps (256 entries), stretched to the table by linear interpolation, so the
+// table's 256 evenly spaced entries are exactly OpenCV's.
+Table fromOpenCv(int colormap) {
+    cv::Mat ramp(1, 256, CV_8UC1);
+    for (int i = 0; i < 256; ++i)
+        ramp.at<uint8_t>(0, i) = static_cast<uint8_t>(i);
+    cv::Mat bgr;
+    cv::applyColorMap(ramp, bgr, colormap);
+    Table table;
+    for (int i = 0; i < NuvColorMap::kTableSize; ++i) {
+        const double pos = static_cast<double>(i) * 255.0 / (NuvColorMap::kTableSize - 1);
+        const int k = std::min(254, static_cast<int>(pos));
+        const double u = pos - k;
+        const cv::Vec3b a = bgr.at<cv::Vec3b>(0, k);
+        const cv::Vec3b b = bgr.at<cv::Vec3b>(0, k + 1);
+        auto mix = [u](uint8_t x, uint8_t y) { return static_cast<uint8_t>(std::lround(x + (y - x) * u)); };
+        table[static_cast<size_t>(i)] = NuvColor(mix(a[2], b[2]), mix(a[1], b[1]), mix(a[0], b[0]), 255);
+    }
+    return table;
+}
+
 std::array<Table, NuvColorMap::kCount> buildTables() {
     std::array<Table, NuvColorMap::kCount> t;
     t[NuvColorMap::Rainbow] = interpolate({{0.0, 0, 0, 143},
@@ -51,15 +75,8 @@ std::array<Table, NuvColorMap::kCount> buildTables() {
                                            {1.0, 255, 255, 255}});
     // Dark violet through blue and green to yellow: perceived lightness grows monotonically, so a
     // height step reads the same everywhere and the map survives grey-scale printing.
-    t[NuvColorMap::Height] = interpolate({{0.0, 68, 1, 84},
-                                          {0.125, 71, 45, 123},
-                                          {0.25, 59, 82, 139},
-                                          {0.375, 44, 114, 142},
-                                          {0.5, 33, 145, 140},
-                                          {0.625, 40, 174, 128},
-                                          {0.75, 94, 201, 98},
-                                          {0.875, 173, 220, 48},
-                                          {1.0, 253, 231, 37}});
+    t[NuvColorMap::Height] = fromOpenCv(cv::COLORMAP_VIRIDIS);
+    t[NuvColorMap::Turbo] = fromOpenCv(cv::COLORMAP_TURBO);
     return t;
 }
 }  // namespace

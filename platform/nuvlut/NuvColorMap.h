@@ -15,9 +15,10 @@ public:
         Hot = 2,       // black - red - yellow - white
         CoolWarm = 3,  // diverging blue - light grey - red
         Terrain = 4,   // sea blue - green - sand - brown - white
-        Height = 5     // perceptual height map: dark violet to yellow, lightness rising throughout
+        Height = 5,    // perceptual height map (viridis): dark violet to yellow, lightness rising throughout
+        Turbo = 6      // high-contrast rainbow with smooth lightness, for small height differences
     };
-    static constexpr int kCount = 6;
+    static constexpr int kCount = 7;
     static constexpr int kTableSize = 1024;
 
     static bool isValid(int map) { return map >= 0 && map < kCount; }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <opencv2/imgproc.hpp>
 #include <random>
 #include <vector>
 
@@ -124,7 +125,7 @@ private slots:
         NuvColorArray colors;
         QCOMPARE(NuvLUTSetting::LinearSetColorLUT(a, -10.0f, 10.0f, 5, &colors), 0);
         QVERIFY(colors[0] == invalid && colors[1] == invalid && colors[2] == invalid && colors[3].a == 255);
-        QCOMPARE(NuvLUTSetting::LinearSetColorLUT(a, -10.0f, 10.0f, 6, &colors), -1);
+        QCOMPARE(NuvLUTSetting::LinearSetColorLUT(a, -10.0f, 10.0f, NuvColorMap::kCount, &colors), -1);
         QCOMPARE(NuvLUTSetting::LinearSetColorLUT(a, -10.0f, 10.0f, -1, &colors), -1);
         QCOMPARE(NuvLUTSetting::LinearSetColorLUT(a, -10.0f, 10.0f, 5, nullptr), -1);
         for (int m = 0; m < NuvColorMap::kCount; ++m) {
@@ -137,6 +138,22 @@ private slots:
             for (int i = 1; i < NuvColorMap::kTableSize; ++i) {
                 QVERIFY(std::abs(t[i].r - t[i - 1].r) <= 4 && std::abs(t[i].g - t[i - 1].g) <= 4 &&
                         std::abs(t[i].b - t[i - 1].b) <= 4);
+            }
+        }
+        // The height map is viridis and Turbo is Turbo, as OpenCV draws them: each of OpenCV's 256
+        // colours is within one level of the table entry at its place.
+        for (const auto& map : {std::make_pair(int(NuvColorMap::Height), int(cv::COLORMAP_VIRIDIS)),
+                                std::make_pair(int(NuvColorMap::Turbo), int(cv::COLORMAP_TURBO))}) {
+            cv::Mat ramp(1, 256, CV_8UC1), bgr;
+            for (int k = 0; k < 256; ++k)
+                ramp.at<uint8_t>(0, k) = uint8_t(k);
+            cv::applyColorMap(ramp, bgr, map.second);
+            const NuvColor* table = NuvColorMap::table(map.first);
+            for (int k = 0; k < 256; ++k) {
+                const NuvColor c = table[std::lround(k * (NuvColorMap::kTableSize - 1) / 255.0)];
+                const cv::Vec3b e = bgr.at<cv::Vec3b>(0, k);
+                QVERIFY2(std::abs(c.r - e[2]) <= 1 && std::abs(c.g - e[1]) <= 1 && std::abs(c.b - e[0]) <= 1,
+                         qPrintable(QStringLiteral("map %1 colour %2").arg(map.first).arg(k)));
             }
         }
         // The height map grows lighter from end to end.
