@@ -63,5 +63,5 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION libs)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt5core5a (>= 5.15), libqt5gui5 (>= 5.15), libqt5widgets5 (>= 5.15), libqt5svg5, libqwt-qt5-6, libopencv-core406, libopencv-imgproc406, libopencv-imgcodecs406, libopencv-videoio406, libjxr0, libgl1")
+    "libqt5core5a (>= 5.15), libqt5gui5 (>= 5.15), libqt5widgets5 (>= 5.15), libqt5svg5, libqt5x11extras5, libqwt-qt5-6, libopencv-core406, libopencv-imgproc406, libopencv-imgcodecs406, libopencv-videoio406, libjxr0, libgl1")
 include(CPack)

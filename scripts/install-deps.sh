@@ -3,7 +3,7 @@
 set -euo pipefail
 PACKAGES=(
     build-essential cmake ninja-build pkg-config git ccache
-    qtbase5-dev qtbase5-dev-tools qttools5-dev qttools5-dev-tools libqt5svg5-dev libqt5opengl5-dev
+    qtbase5-dev qtbase5-dev-tools qttools5-dev qttools5-dev-tools libqt5svg5-dev libqt5opengl5-dev libqt5x11extras5-dev
     libqwt-qt5-dev libopencv-dev ffmpeg
     libgl-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils xvfb xauth
     libbenchmark-dev libgtest-dev clang clang-format libclang-rt-dev

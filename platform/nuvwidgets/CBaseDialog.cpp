@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "ModalSeam.h"
 #include "NuvWidgetStyle.h"
@@ -207,7 +208,10 @@ bool CBaseDialog::eventFilter(QObject* watched, QEvent* event) {
             case QEvent::MouseButtonPress: {
                 auto* mouse = static_cast<QMouseEvent*>(event);
                 if (mouse->button() == Qt::LeftButton && !isMaximized()) {
-                    m_dragging = true;
+                    // The window system moves the dialog where it can (the only way on Wayland);
+                    // elsewhere the dialog follows the mouse itself.
+                    QWindow* window = windowHandle();
+                    m_dragging = !(window && window->startSystemMove());
                     m_dragOffset = mouse->globalPos() - frameGeometry().topLeft();
                 }
                 break;

@@ -1,15 +1,13 @@
 #include "NuvWidgetStyle.h"
 
-#ifdef NUV_HAVE_XCB
-#include <xcb/xcb.h>
+#ifdef NUV_HAVE_X11EXTRAS
+#include <QX11Info>
 #endif
 
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
-
-#include <cstdlib>
 
 namespace {
 QPixmap transparentPixmap(int size) {
@@ -113,37 +111,12 @@ QString NuvWidgetStyle::dialogStyleSheet() {
         "QPushButton#nuvMessageButton1:pressed{background: rgba(46,168,255,0.12);}");
 }
 
-namespace {
-#ifdef NUV_HAVE_XCB
-// A compositing manager owns the selection _NET_WM_CM_S<screen> (EWMH).
-bool x11CompositorRunning() {
-    int screen = 0;
-    xcb_connection_t* connection = xcb_connect(nullptr, &screen);
-    bool running = false;
-    if (connection && !xcb_connection_has_error(connection)) {
-        const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(screen);
-        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
-            connection, xcb_intern_atom(connection, 1, static_cast<uint16_t>(name.size()), name.constData()),
-            nullptr);
-        if (atom && atom->atom != XCB_ATOM_NONE) {
-            xcb_get_selection_owner_reply_t* owner = xcb_get_selection_owner_reply(
-                connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
-            running = owner && owner->owner != XCB_WINDOW_NONE;
-            std::free(owner);
-        }
-        std::free(atom);
-    }
-    if (connection) xcb_disconnect(connection);
-    return running;
-}
-#endif
-}  // namespace
-
 bool NuvWidgetStyle::translucentWindows() {
     static const bool supported = [] {
         if (QGuiApplication::platformName() != QLatin1String("xcb")) return true;
-#ifdef NUV_HAVE_XCB
-        return x11CompositorRunning();
+#ifdef NUV_HAVE_X11EXTRAS
+        // A compositing manager owns the selection _NET_WM_CM_S<screen>; Qt asks on its own connection.
+        return QX11Info::isCompositingManagerRunning();
 #else
         return true;
 #endif
