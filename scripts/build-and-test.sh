@@ -1,10 +1,34 @@
 #!/usr/bin/env bash
 # Installs the dependencies, builds the project three times with warnings as errors: plain and with
 # AddressSanitizer + UndefinedBehaviorSanitizer (the whole test suite on both), and with
-# ThreadSanitizer (the suites without OpenGL that exercise threads).
+# ThreadSanitizer (the suites without OpenGL that exercise threads). With NUV_CHECK_SPDX=1 it first
+# checks that every source file carries the project's licence identifier.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+
+# check_spdx: fails, listing them, when source files lack the licence identifier in their first three
+# lines. Set NUV_CHECK_SPDX=1 to run it.
+check_spdx() {
+    local missing=() dirs=() d
+    for d in src platform demo tests bench fuzz; do
+        if [ -d "$d" ]; then dirs+=("$d"); fi
+    done
+    while IFS= read -r -d '' f; do
+        [[ $(head -n 3 "$f") == *'SPDX-License-Identifier: Apache-2.0'* ]] || missing+=("$f")
+    done < <(find "${dirs[@]}" -type f \( -name '*.cpp' -o -name '*.h' -o -name '*.hpp' \
+        -o -name '*.c' -o -name '*.cc' -o -name '*.py' -o -name '*.sh' \) -print0 | sort -z)
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Files without 'SPDX-License-Identifier: Apache-2.0' in their first 3 lines:" >&2
+        printf '  %s\n' "${missing[@]}" >&2
+        return 1
+    fi
+    echo "licence identifiers: all present"
+}
+if [ "${NUV_CHECK_SPDX:-0}" = 1 ]; then
+    echo "=== licence identifiers"
+    check_spdx
+fi
 
 JOBS=${JOBS:-$(nproc)}
 # Rebuilds on a machine that already built the project reuse its objects when ccache is there.

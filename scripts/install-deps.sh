@@ -8,7 +8,7 @@ PACKAGES=(
     libgl-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils xvfb xauth
     libbenchmark-dev libgtest-dev clang clang-format libclang-rt-dev
     fonts-dejavu-core fonts-wqy-microhei
-    librsvg2-bin doxygen
+    librsvg2-bin doxygen abigail-tools
     libaravis-dev libusb-1.0-0-dev libxcb1-dev
     python3-numpy python3-open3d python3-tifffile python3-pil assimp-utils libjxr-dev libjxr-tools
 )
