@@ -7,7 +7,7 @@ PACKAGES=(
     libqwt-qt5-dev libopencv-dev ffmpeg
     libgl-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils xvfb xauth
     libbenchmark-dev libgtest-dev clang clang-format libclang-rt-dev
-    fonts-dejavu-core fonts-wqy-microhei
+    fonts-dejavu-core fonts-wqy-microhei locales
     librsvg2-bin doxygen abigail-tools
     libaravis-dev libusb-1.0-0-dev libxcb1-dev
     python3-numpy python3-open3d python3-tifffile python3-pil assimp-utils libjxr-dev libjxr-tools
@@ -24,4 +24,12 @@ if [ ${#missing[@]} -gt 0 ]; then
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+# The locale the number-parsing test runs under (a comma as decimal point).
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Locale de_DE.UTF-8 missing (run as root to generate it)" >&2
+        exit 1
+    fi
+    sed -i 's/# de_DE.UTF-8/de_DE.UTF-8/' /etc/locale.gen && locale-gen
 fi

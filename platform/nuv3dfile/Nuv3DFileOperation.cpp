@@ -1,7 +1,6 @@
 #include "Nuv3DFileOperation.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <opencv2/core.hpp>
 
 #include "NuvFileWriter.h"
@@ -33,9 +32,9 @@ int guarded(Write write, std::string* reason) {
 }
 }  // namespace
 
-int Nuv3DFileOperation::fail(int status, const std::string& reason, const std::string& path) {
+// Not logged here: the caller reports the failure once, with lastError() as its reason.
+int Nuv3DFileOperation::fail(int status, const std::string& reason, const std::string& /*path*/) {
     m_lastError = reason;
-    std::fprintf(stderr, "Nuv3DFileOperation: %s, path = %s\n", reason.c_str(), path.c_str());
     return status;
 }
 

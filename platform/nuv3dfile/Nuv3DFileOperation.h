@@ -11,9 +11,8 @@ namespace NUVMV {
 
 // Writes range images and point clouds; the format follows the path's suffix (case-insensitive).
 // Paths are UTF-8. Every call returns 0 on success or one of the negative Status values, and on
-// failure writes one log line "Nuv3DFileOperation: <reason>, path = <path>" to the standard
-// error stream and keeps the reason for lastError(). Never throws. Files are written under a
-// temporary name and renamed when complete, so a failed save leaves no file; an existing file
+// failure keeps the reason for lastError() and logs nothing: the caller reports it. Never throws. Files are
+// written under a temporary name and renamed when complete, so a failed save leaves no file; an existing file
 // is never replaced: the new one takes the next free name ("scan_1.tif", see NuvFileWriter),
 // which savedPath() tells.
 //

@@ -1,6 +1,7 @@
 #include "Nuv3DView.h"
 
 #include <QElapsedTimer>
+#include <QLoggingCategory>
 
 #include <QMouseEvent>
 #include <QOpenGLContext>
@@ -8,7 +9,6 @@
 #include <QPainter>
 #include <QSurfaceFormat>
 #include <QWheelEvent>
-#include <QtDebug>
 #include <algorithm>
 #include <limits>
 
@@ -122,8 +122,12 @@ void Nuv3DView::onContextDestroyed() {
     doneCurrent();
 }
 
+namespace {
+Q_LOGGING_CATEGORY(lcView3D, "nuv.view3d")
+}  // namespace
+
 void Nuv3DView::failGL(const char* why) {
-    qWarning("Nuv3DView: %s", why);
+    qCWarning(lcView3D, "Nuv3DView: %s", why);
     m_glFailed = true;
     // Queued: the receiver may swap this widget out, which must not happen inside initializeGL.
     QMetaObject::invokeMethod(this, &Nuv3DView::glUnavailable, Qt::QueuedConnection);

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "NuvLogSink.h"
+#include "NuvNumberParse.h"
 #include "OwnedAcqBuffer.h"
 #include "SimulatedAreaScanCamera.h"
 #include "SimulatedLaserProfiler.h"
@@ -258,8 +260,8 @@ int BusinessLayer::deliverRoiDraws() {
             rect[3] = static_cast<int>(v[1] + v[3]);
         } else if (index == 4) {
             drawType = 2;
-            rect[0] = std::atoi(device->info(CAM_INFO_COLUMN_FIRST).c_str());
-            rect[2] = std::atoi(device->info(CAM_INFO_COLUMN_LAST).c_str());
+            rect[0] = NuvNumberParse::valueOr(device->info(CAM_INFO_COLUMN_FIRST), 0);
+            rect[2] = NuvNumberParse::valueOr(device->info(CAM_INFO_COLUMN_LAST), 0);
         }
         int roiId = index;
         bool status = false;
@@ -273,7 +275,7 @@ int BusinessLayer::deliverRoiDraws() {
 
 void BusinessLayer::reset() {
     if (m_events.isCurrentThread() || SimulatedCamera::isAcquisitionThread()) {
-        std::fprintf(stderr, "ZavizoZoz3: reset() from a business-layer thread is ignored\n");
+        NuvLogSink::write("ZavizoZoz3", "reset() from a business-layer thread is ignored");
         return;
     }
     // Stop acquisition without holding the registry lock: the grabbing threads deliver frames

@@ -1,7 +1,8 @@
 #include "EventThread.h"
 
-#include <cstdio>
 #include <exception>
+
+#include "NuvLogSink.h"
 
 namespace ZavizoZoz3 {
 
@@ -62,9 +63,9 @@ void EventThread::run() {
         try {
             task();
         } catch (const std::exception& e) {
-            std::fprintf(stderr, "ZavizoZoz3: event listener threw: %s\n", e.what());
+            NuvLogSink::write("ZavizoZoz3", std::string("event listener threw: ") + e.what());
         } catch (...) {
-            std::fprintf(stderr, "ZavizoZoz3: event listener threw an unknown exception\n");
+            NuvLogSink::write("ZavizoZoz3", "event listener threw an unknown exception");
         }
         task = nullptr;
         lock.lock();

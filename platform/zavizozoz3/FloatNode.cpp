@@ -49,6 +49,11 @@ double FloatNode::GetValue(bool /*Verify*/, bool /*IgnoreCache*/) {
     return m_value;
 }
 
+void FloatNode::setReading(double value) {
+    std::lock_guard<std::mutex> lock(map().valuesMutex());
+    m_value = value;
+}
+
 void FloatNode::SetValue(double value, bool /*Verify*/) {
     requireWritable();
     const std::string problem = writeProblem(value, m_min, m_max);

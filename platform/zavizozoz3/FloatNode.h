@@ -19,6 +19,8 @@ public:
     void SetValue(double value, bool Verify = true) override;
     double GetMin() override { return m_min; }
     double GetMax() override { return m_max; }
+    // The value a sensor of another model reports, read-only nodes included; no range check.
+    void setReading(double value);
 
     static std::string format(double value);
     // Why a write is refused against [min, max] (never a non-finite value); empty when accepted.

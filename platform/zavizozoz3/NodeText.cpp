@@ -1,13 +1,11 @@
 #include "NodeText.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <locale>
-#include <sstream>
 
 #include "GenApi.h"
+#include "NuvNumberParse.h"
 
 namespace ZavizoZoz3 {
 namespace NodeText {
@@ -20,14 +18,10 @@ bool toBoolean(const std::string& text, const std::string& feature) {
 }
 
 int64_t toInteger(const std::string& text, const std::string& feature) {
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    errno = 0;
-    const long long asInteger = std::strtoll(begin, &end, 10);
-    if (end != begin && *end == '\0' && errno == 0) return asInteger;
-    errno = 0;
-    const double asDouble = std::strtod(begin, &end);
-    if (end == begin || *end != '\0' || errno != 0 || !std::isfinite(asDouble) ||
+    long long asInteger = 0;
+    if (NuvNumberParse::read(text, &asInteger)) return asInteger;
+    double asDouble = 0;
+    if (!NuvNumberParse::read(text, &asDouble) || !std::isfinite(asDouble) ||
         std::fabs(asDouble) > static_cast<double>(std::numeric_limits<int32_t>::max()))
         throw GenICam::InvalidArgumentException("'" + text + "' is not an integer for " + feature, __FILE__,
                                                 __LINE__);
@@ -35,11 +29,8 @@ int64_t toInteger(const std::string& text, const std::string& feature) {
 }
 
 double toNumber(const std::string& text, const std::string& feature) {
-    std::istringstream in(text);
-    in.imbue(std::locale::classic());
     double parsed = 0;
-    in >> parsed;
-    if (in.fail() || !in.eof() || !std::isfinite(parsed))
+    if (!NuvNumberParse::read(text, &parsed) || !std::isfinite(parsed))
         throw GenICam::InvalidArgumentException("'" + text + "' is not a number for " + feature, __FILE__,
                                                 __LINE__);
     return parsed;

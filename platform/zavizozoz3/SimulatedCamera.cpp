@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <iterator>
 
 #include "BufferTracker.h"
+#include "NuvLogSink.h"
+#include "NuvNumberParse.h"
 #include "NuvPixelFormat.h"
 
 namespace ZavizoZoz3 {
@@ -56,7 +57,7 @@ void SimulatedCamera::onNodeChanged(const std::string& name) {
         // The mask the selector points at now, right after the write.
         const std::string selected = nodes().symbolicValue("ImageMaskerSelector");
         if (selected.size() > 11 && selected.compare(0, 11, "ImageMasker") == 0)
-            roiChanged(std::atoi(selected.c_str() + 11) + 1);
+            roiChanged(NuvNumberParse::valueOr(std::string_view(selected).substr(11), 0) + 1);
     }
     {
         std::lock_guard<std::mutex> lock(m_wakeMutex);
@@ -147,8 +148,7 @@ void SimulatedCamera::setConnected(bool connected) {
 void SimulatedCamera::shutdown() {
     if (std::this_thread::get_id() == m_acquisitionThreadId.load()) {
         // The last owner let go inside a frame callback: the thread cannot join itself.
-        std::fprintf(stderr, "ZavizoZoz3: camera %s destroyed on its own acquisition thread\n",
-                     key().c_str());
+        NuvLogSink::write("ZavizoZoz3", "camera " + key() + " destroyed on its own acquisition thread");
         std::abort();
     }
     std::lock_guard<std::mutex> control(m_grabControlMutex);

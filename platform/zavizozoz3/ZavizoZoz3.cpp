@@ -1,9 +1,8 @@
 // The ZavizoZoz3 free functions: thin entry points onto BusinessLayer.
 #include "ZavizoZoz3.h"
 
-#include <cstdio>
-
 #include "BusinessLayer.h"
+#include "NuvLogSink.h"
 
 namespace ZavizoZoz3 {
 
@@ -148,10 +147,9 @@ int SetROIPos(const std::string& key, int roiId, int x1, int y1, int x2, int y2)
     return layer().camera(key) ? 0 : -1;
 }
 
-void VLogError(const std::string& module, const std::string& message, int level) {
-    const std::string line = module + ": " + message;
-    std::fprintf(stderr, "[%d] %s\n", level, line.c_str());
-    layer().recordLog(line);
+void VLogError(const std::string& module, const std::string& message, int /*level*/) {
+    NuvLogSink::write(module, message);
+    layer().recordLog(module + ": " + message);
 }
 
 }  // namespace ZavizoZoz3

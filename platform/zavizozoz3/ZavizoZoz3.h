@@ -342,8 +342,8 @@ int GetCameraImageMode(const std::string& key);
 /// @p key; it is recorded (Control::roiPosCalls()). Any thread.
 /// @return 0, or -1 for an unknown camera.
 int SetROIPos(const std::string& key, int roiId, int x1, int y1, int x2, int y2);
-/// Logs @p message of @p module at @p level to standard error as "[level] module: message" and
-/// records it (Control::logLines() keeps the last 10,000 lines). Any thread.
+/// Hands @p message of @p module to the installed log sink (NuvLogSink; @p level is accepted and
+/// ignored) and records it (Control::logLines() keeps the last 10,000 lines). Any thread.
 void VLogError(const std::string& module, const std::string& message, int level);
 
 }  // namespace ZavizoZoz3

@@ -138,6 +138,13 @@ void setLaserScene(const std::string& key, double tiltDegrees, double blockStepM
         device->setSceneGeometry(tiltDegrees, blockStepMm, holdPositionMm);
 }
 
+void setSensorReading(const std::string& key, const std::string& feature, double value) {
+    const auto device = layer().camera(key);
+    GenApi::INodeMap* nodes = device ? device->nodeMap() : nullptr;
+    if (auto* node = nodes ? dynamic_cast<FloatNode*>(nodes->GetNode(feature)) : nullptr)
+        node->setReading(value);
+}
+
 void setTiltCorrection(const std::string& key, double degrees) {
     if (const auto device = std::dynamic_pointer_cast<SimulatedLaserProfiler>(layer().camera(key)))
         device->setTiltCorrection(degrees);

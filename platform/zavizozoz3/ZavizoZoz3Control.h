@@ -119,6 +119,11 @@ void setLaserScene(const std::string& key, double tiltDegrees, double blockStepM
  */
 void setTiltCorrection(const std::string& key, double degrees);
 
+/// Makes float feature @p feature of simulated camera @p key report @p value, as a sensor of
+/// another model reports its fixed readings ("ZUpSizeInfo", "XInterval"); read-only features
+/// included, limits not checked. Unknown keys and features other than floats are ignored.
+void setSensorReading(const std::string& key, const std::string& feature, double value);
+
 /// Installs @p encoder, the packaging of simulated frames into payloads, for every camera of
 /// @p kind (an empty function removes it). Called on acquisition threads; must be thread-safe.
 /// Without an encoder a camera sends image-mode-0 pictures as plain Mono8 kind-0 buffers and

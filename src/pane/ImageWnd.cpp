@@ -20,6 +20,7 @@
 #include "Image2DWnd.h"
 #include "Image3DWnd.h"
 #include "MeasureTool.h"
+#include "NuvNumberParse.h"
 #include "OverlayTool.h"
 #include "PaneDragFeedback.h"
 #include "PaneSaveCommands.h"
@@ -300,9 +301,9 @@ bool ImageWnd::isRestoreButtonVisible() const {
 
 void ImageWnd::initRangeImageDisplay() {
     if (m_view3D == nullptr) return;
-    const float zUp = static_cast<float>(std::atof(nodeValue(m_cameraKey, "ZUpSizeInfo").c_str()));
-    const float zDown = static_cast<float>(std::atof(nodeValue(m_cameraKey, "ZDownSizeInfo").c_str()));
-    const float xSize = static_cast<float>(std::atof(nodeValue(m_cameraKey, "XSizeInfo").c_str()));
+    const float zUp = NuvNumberParse::valueOr(nodeValue(m_cameraKey, "ZUpSizeInfo"), 0.0f);
+    const float zDown = NuvNumberParse::valueOr(nodeValue(m_cameraKey, "ZDownSizeInfo"), 0.0f);
+    const float xSize = NuvNumberParse::valueOr(nodeValue(m_cameraKey, "XSizeInfo"), 0.0f);
     m_view3D->setHeightRange(zDown, zUp);
     m_view3D->setWidthRange(xSize);
     emit m_view3D->btnContourMode->clicked(true);

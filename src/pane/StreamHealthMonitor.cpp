@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <cstdlib>
 
+#include "NuvNumberParse.h"
 #include "ZavizoZoz3.h"
 
 namespace {
@@ -70,14 +71,14 @@ StreamHealthMonitor::Figures StreamHealthMonitor::figures() const {
     if (!m_cameraKey.isEmpty()) {
         const std::string lost =
             ZavizoZoz3::GetCameraInfo(m_cameraKey.toStdString(), ZavizoZoz3::CAM_INFO_LOST_FRAMES);
-        f.lostOnTransport = std::strtoull(lost.c_str(), nullptr, 10);
+        f.lostOnTransport = NuvNumberParse::valueOr(lost, 0ULL);
         const std::string resent =
             ZavizoZoz3::GetCameraInfo(m_cameraKey.toStdString(), ZavizoZoz3::CAM_INFO_RESENT_PACKETS);
         const std::string missing =
             ZavizoZoz3::GetCameraInfo(m_cameraKey.toStdString(), ZavizoZoz3::CAM_INFO_MISSING_PACKETS);
         f.countsPackets = !resent.empty() && !missing.empty();
-        f.resentPackets = std::strtoull(resent.c_str(), nullptr, 10);
-        f.missingPackets = std::strtoull(missing.c_str(), nullptr, 10);
+        f.resentPackets = NuvNumberParse::valueOr(resent, 0ULL);
+        f.missingPackets = NuvNumberParse::valueOr(missing, 0ULL);
     }
     return f;
 }

@@ -21,6 +21,7 @@
 #include "ImageMultiSaveInfoWidget.h"
 #include "ImageWnd.h"
 #include "ModalSeam.h"
+#include "NuvNumberParse.h"
 #include "RangeStreamer.h"
 #include "SaveSettings.h"
 #include "SaveWorkerKeeper.h"
@@ -48,9 +49,8 @@ QString savingButtonStyle(const char* folder, bool disabledImage) {
 int nodeInt(const QString& key, const char* feature, int fallback) {
     std::string text;
     if (ZavizoZoz3::GetCameraNodeValue(key.toStdString(), feature, text) != 0) return fallback;
-    bool ok = false;
-    const int value = QString::fromStdString(text).toInt(&ok, 10);
-    return ok && value > 0 ? value : fallback;
+    const int value = NuvNumberParse::valueOr(text, 0);
+    return value > 0 ? value : fallback;
 }
 
 QString parameter(ZavizoZoz3::PARAMETER_INFO item) {
@@ -399,9 +399,11 @@ std::shared_ptr<const ProfileFrameInfo> PaneSaveCommands::runFrameInfo() const {
     ProfileFrameInfo::Values values = m_view3D->frameInfo()->values();
     const std::string key = m_pane->cameraName().toStdString();
     std::string scaler;
-    if (ZavizoZoz3::GetCameraNodeValue(key, "Scaler", scaler) == 0 && std::atoi(scaler.c_str()) > 0) {
+    if (ZavizoZoz3::GetCameraNodeValue(key, "Scaler", scaler) == 0 &&
+        NuvNumberParse::valueOr(scaler, 0) > 0) {
         const bool wide = ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_RANGE_BITS) != "16";
-        const RangeStreamer::Format f = RangeStreamer::formatFor(wide ? 1 : 0, std::atoi(scaler.c_str()));
+        const RangeStreamer::Format f =
+            RangeStreamer::formatFor(wide ? 1 : 0, NuvNumberParse::valueOr(scaler, 0));
         values.brightnessStride = f.bytesPerPoint;
         values.profileHeightOffset = f.profileHeightOffset;
         values.profileScaleDivisor = f.profileScaleDivisor;
@@ -501,9 +503,8 @@ void PaneSaveCommands::recordingClicked() {
     }
     if (m_worker.isSaving()) return;
     const QString key = m_pane->cameraName();
-    const double rate =
-        QString::fromStdString(ZavizoZoz3::GetCameraInfo(key.toStdString(), ZavizoZoz3::CAM_INFO_FRAME_RATE))
-            .toDouble();
+    const double rate = NuvNumberParse::valueOr(
+        ZavizoZoz3::GetCameraInfo(key.toStdString(), ZavizoZoz3::CAM_INFO_FRAME_RATE), 0.0);
     if (!(rate > 0)) {
         showBox(FrameRateZero);
         return;

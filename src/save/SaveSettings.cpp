@@ -2,14 +2,11 @@
 
 #include <algorithm>
 
+#include "NuvNumberParse.h"
 #include "ZavizoZoz3.h"
 
 int SaveSettings::readInt(int item, int fallback) {
-    bool ok = false;
-    const int value = QString::fromStdString(ZavizoZoz3::GetParamterInfo(ZavizoZoz3::PARAMETER_INFO(item)))
-                          .trimmed()
-                          .toInt(&ok, 10);
-    return ok ? value : fallback;
+    return NuvNumberParse::valueOr(ZavizoZoz3::GetParamterInfo(ZavizoZoz3::PARAMETER_INFO(item)), fallback);
 }
 
 bool SaveSettings::readSwitch(int item, bool fallback) {

@@ -5,15 +5,16 @@
 #include <QPoint>
 #include <QThread>
 #include <algorithm>
+#include <charconv>
 #include <climits>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <iterator>
 
 #include "GenApi.h"
 #include "MaskGeometry.h"
 #include "ModalSeam.h"
+#include "NuvNumberParse.h"
 #include "ZMKImageWnd.h"
 #include "ZavizoZoz3.h"
 
@@ -21,10 +22,11 @@ namespace {
 // Mask node writes are spaced out: the sensor applies each one before taking the next.
 constexpr unsigned long kMaskWritePauseMs = 10;
 
+// Six decimals with a '.' whatever the process locale: the node reads it back as a number.
 std::string fixed(double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%f", value);
-    return text;
+    char text[400];
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 6);
+    return std::string(text, result.ptr);
 }
 
 int roundDown(int value, int inc) {
@@ -52,7 +54,7 @@ int saturated(int64_t value) {
 
 // A decimal text from the camera as an int; text beyond int saturates, anything else counts 0.
 int decimal(const std::string& text) {
-    return saturated(std::strtoll(text.c_str(), nullptr, 10));
+    return saturated(NuvNumberParse::valueOr(text, 0LL));
 }
 }  // namespace
 

@@ -10,6 +10,7 @@
 #include "CorrectionWidget.h"
 #include "Image3DWnd.h"
 #include "ImageWnd.h"
+#include "NuvNumberParse.h"
 #include "ZavizoZoz3.h"
 #include "ui_CorrectionWidget.h"
 
@@ -81,7 +82,7 @@ void CorrectionTool::open(int type, float value, void* info) {
     panel->setCameraKey(key);
     panel->setYRange(view->contourYMin(), view->contourYMax());
     panel->setXRange(view->contourXSpan());
-    panel->setScaler(std::atoi(scaler.c_str()));
+    panel->setScaler(NuvNumberParse::valueOr(scaler, 0));
     const Areas areas = m_lastAreas.value(areasKey(key, m_type), Areas{-2.0, -1.0, 1.0, 2.0});
     panel->setArea1(areas[0], areas[1]);
     panel->setArea2(areas[2], areas[3]);

@@ -10,6 +10,7 @@
 #include "HistogramSubFrame.h"
 #include "Image2DWnd.h"
 #include "ImageWnd.h"
+#include "NuvNumberParse.h"
 #include "NuvPixelFormat.h"
 #include "ZMKImageWnd.h"
 #include "ZavizoZoz3.h"
@@ -22,7 +23,7 @@ int nodeInt(bool card, const std::string& key, const char* feature) {
     std::string value;
     const int rc = card ? ZavizoZoz3::GetCardNodeValue(key, feature, value)
                         : ZavizoZoz3::GetCameraNodeValue(key, feature, value);
-    return rc == 0 ? std::atoi(value.c_str()) : 0;
+    return rc == 0 ? NuvNumberParse::valueOr(value, 0) : 0;
 }
 }  // namespace
 

@@ -1,17 +1,18 @@
 #include "PixelReport.h"
 
-#include <cstdio>
+#include <charconv>
 #include <string>
 
 #include "ZavizoZoz3.h"
 
 namespace PixelReport {
 namespace {
+// A '.' decimal point whatever the process locale: the ',' separates the two coordinates.
 std::string fixed(double value, int precision) {
-    const std::string format = "%." + std::to_string(precision) + "f";
-    char buffer[24];
-    std::snprintf(buffer, sizeof buffer, format.c_str(), value);
-    return buffer;
+    char buffer[400];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, precision);
+    return std::string(buffer, result.ptr);
 }
 }  // namespace
 

@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QButtonGroup>
-#include <QDebug>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QResizeEvent>
@@ -18,13 +17,14 @@
 #include "LiveRangePages.h"
 #include "ModalSeam.h"
 #include "Nuv3DGraphics.h"
+#include "NuvNumberParse.h"
 #include "NuvOverlay.h"
 #include "PixelReport.h"
 #include "ProfilePlot.h"
 #include "RangeStreamer.h"
 #include "SaveImageTool.h"
-#include "ScanAxis.h"
 #include "ScanArrivals.h"
+#include "ScanAxis.h"
 #include "ToolStripStyle.h"
 #include "ZMKImageView.h"
 #include "ZMKImageWnd.h"
@@ -335,7 +335,7 @@ int nodeInt(const QString* key, const char* feature, int fallback) {
     std::string text;
     if (key == nullptr || ZavizoZoz3::GetCameraNodeValue(key->toStdString(), feature, text) != 0)
         return fallback;
-    const int value = std::atoi(text.c_str());
+    const int value = NuvNumberParse::valueOr(text, 0);
     return value > 0 ? value : fallback;
 }
 }  // namespace
@@ -404,22 +404,19 @@ std::string nodeText(const std::string& key, const char* feature) {
 
 // What the 3D set-up reads from the camera; unreadable values keep the previous ones.
 bool readDisplaySettings(const std::string& key, RangeStreamer::DisplaySettings* s) {
-    bool ok = false;
-    const double yInterval =
-        QString::fromStdString(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_Y_INTERVAL)).toDouble(&ok);
-    if (ok && yInterval > 0) s->yInterval = yInterval;
-    const double xInterval = QString::fromStdString(nodeText(key, "XInterval")).toDouble(&ok);
-    if (ok && xInterval > 0) s->xInterval = xInterval / 1000.0;
-    const float hMax =
-        QString::fromStdString(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_HEIGHT_MAX)).toFloat(&ok);
-    if (ok) s->heightMax = hMax;
-    const float hMin =
-        QString::fromStdString(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_HEIGHT_MIN)).toFloat(&ok);
-    if (ok) s->heightMin = hMin;
-    const int ratio =
-        QString::fromStdString(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_SAMPLING_RATIO))
-            .toInt(&ok);
-    if (ok && ratio > 0) s->samplingRatio = ratio;
+    double yInterval = 0;
+    if (NuvNumberParse::read(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_Y_INTERVAL), &yInterval) &&
+        yInterval > 0)
+        s->yInterval = yInterval;
+    double xInterval = 0;
+    if (NuvNumberParse::read(nodeText(key, "XInterval"), &xInterval) && xInterval > 0)
+        s->xInterval = xInterval / 1000.0;
+    NuvNumberParse::read(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_HEIGHT_MAX), &s->heightMax);
+    NuvNumberParse::read(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_HEIGHT_MIN), &s->heightMin);
+    int ratio = 0;
+    if (NuvNumberParse::read(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_SAMPLING_RATIO), &ratio) &&
+        ratio > 0)
+        s->samplingRatio = ratio;
     const std::string mode = ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_DISPLAY_MODE);
     if (!mode.empty()) s->displayMode = mode == "0" ? 3 : 1;
     return true;
@@ -428,14 +425,14 @@ bool readDisplaySettings(const std::string& key, RangeStreamer::DisplaySettings*
 
 int Image3DWnd::prepareScan(const QString& cameraKey) {
     const std::string key = cameraKey.toStdString();
-    const int total = std::atoi(nodeText(key, "AcquisitionLineCount").c_str());
-    const int perBatch = std::atoi(nodeText(key, "BatchNumber").c_str());
-    const int scaler = std::atoi(nodeText(key, "Scaler").c_str());
+    const int total = NuvNumberParse::valueOr(nodeText(key, "AcquisitionLineCount"), 0);
+    const int perBatch = NuvNumberParse::valueOr(nodeText(key, "BatchNumber"), 0);
+    const int scaler = NuvNumberParse::valueOr(nodeText(key, "Scaler"), 0);
     const int dataType = ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_RANGE_BITS) == "16" ? 0 : 1;
-    bool ok = false;
-    double xInterval = QString::fromStdString(nodeText(key, "XInterval")).toDouble(&ok);
-    xInterval = ok && xInterval > 0 ? xInterval / 1000.0 : m_contourXSpan / 3200.0;
-    int points = std::atoi(nodeText(key, "PointsNum").c_str());
+    double xInterval = 0;
+    const bool xRead = NuvNumberParse::read(nodeText(key, "XInterval"), &xInterval);
+    xInterval = xRead && xInterval > 0 ? xInterval / 1000.0 : m_contourXSpan / 3200.0;
+    int points = NuvNumberParse::valueOr(nodeText(key, "PointsNum"), 0);
     if (points <= 0) points = 3200;
     const int displayMode = ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_DISPLAY_MODE) == "0" ? 3 : 1;
     Nuv3DZoomFitWnd(m_window3D);

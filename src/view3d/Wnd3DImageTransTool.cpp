@@ -1,6 +1,5 @@
 #include "Wnd3DImageTransTool.h"
 
-#include <QDebug>
 #include <QSharedPointer>
 #include <algorithm>
 #include <cstdlib>
@@ -10,6 +9,7 @@
 
 #include "ImageUpdateManager.h"
 #include "NuvImage.h"
+#include "NuvNumberParse.h"
 #include "NuvPayloadTools.h"
 #include "RangeBatchSink.h"
 #include "RangeStreamer.h"
@@ -18,7 +18,7 @@ namespace {
 int nodeInt(const std::string& key, const char* feature, int fallback) {
     std::string value;
     if (ZavizoZoz3::GetCameraNodeValue(key, feature, value) != 0 || value.empty()) return fallback;
-    const int v = std::atoi(value.c_str());
+    const int v = NuvNumberParse::valueOr(value, 0);
     return v > 0 ? v : fallback;
 }
 }  // namespace
@@ -98,7 +98,8 @@ bool Wnd3DImageTransTool::transformSensorWindow(ZavizoZoz3::AcqBuffer* buffer) {
                                   QStringLiteral("%1 * %2").arg(width).arg(height).toStdString());
     }
     const int rowOffset = std::max(
-        0, std::atoi(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_WINDOW_ROW_OFFSET).c_str()));
+        0,
+        NuvNumberParse::valueOr(ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_WINDOW_ROW_OFFSET), 0));
     const int composedW = std::max(m_composedWidth, width);
     const int composedH = std::max(m_composedHeight, height);
     const size_t composedBytes = static_cast<size_t>(composedW) * static_cast<size_t>(composedH) * 3;

@@ -1,14 +1,19 @@
 // What a host observes of the exported viewer: layouts, panes, modes, titles and signals.
 #include <malloc.h>
 
+#include <clocale>
+#include <cstring>
+
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 #include <QtTest>
 
 #include "Image2DWnd.h"
 #include "Image3DWnd.h"
 #include "NuvImage.h"
+#include "PixelReport.h"
 #include "ViewerHost.h"
 #include "ZMKImageWnd.h"
 
@@ -33,6 +38,7 @@ private slots:
     void currentPaneFollowsCallsAndPresses();
     void selectionChangesKeepMemory();
     void boundProfilerPaneTakesRangeDisplayAndPresses();
+    void cameraNumbersReadAlikeInEveryLocale();
     void resolutionReportedOncePerSize();
     void callsFailOnceHostDeletedViewer();
     void hostLayoutIsKept();
@@ -342,6 +348,34 @@ void TestFacade::boundProfilerPaneTakesRangeDisplayAndPresses() {
     // Only a profiler pane takes the range display.
     QCOMPARE(m_viewer->setImageWndMode(1, NuvViewerImageWnd::Mode2D), 0);
     QCOMPARE(m_viewer->initRangeImageDisplay(QString::fromStdString(m_key)), -1);
+}
+
+// A sensor's numbers travel as text with a '.' decimal point; the process may run under any
+// locale (the de_DE CTest entry runs this with LC_ALL=de_DE.UTF-8), where the C library's own
+// parsing reads "20.5" as 20 and its formatting writes 12.5 as "12,5".
+void TestFacade::cameraNumbersReadAlikeInEveryLocale() {
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    const auto restore = qScopeGuard([&previous] { std::setlocale(LC_ALL, previous.c_str()); });
+    std::setlocale(LC_ALL, "");
+    if (qgetenv("LC_ALL").startsWith("de_DE"))
+        QVERIFY2(std::strcmp(std::localeconv()->decimal_point, ",") == 0, "de_DE.UTF-8 is not generated");
+    m_key = TestSupport::connectedCamera(Control::CameraKind::LaserProfiler, "LP");
+    Control::setSensorReading(m_key, "ZUpSizeInfo", 20.5);
+    Control::setSensorReading(m_key, "ZDownSizeInfo", -20.5);
+    Control::setSensorReading(m_key, "XSizeInfo", 32.5);
+    Control::setSensorReading(m_key, "XInterval", 12.5);
+    QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
+    Control::postDeviceList(1);
+    QVERIFY(bound.wait(5000));
+    Image3DWnd* profiler = manager()->paneOf(QString::fromStdString(m_key))->view3D();
+    QCOMPARE(profiler->contourYMax(), 20.5f);
+    QCOMPARE(profiler->contourYMin(), -20.5f);
+    QCOMPARE(profiler->contourXSpan(), 32.5f);
+    QCOMPARE(m_viewer->initRangeImageDisplay(QString::fromStdString(m_key)), 0);
+    QCOMPARE(profiler->frameInfo()->values().xInterval, 0.0125);
+    QCOMPARE(profiler->frameInfo()->values().yInterval, 0.05);
+    PixelReport::send(QString::fromStdString(m_key), 12.5, 3.0, 7, 7, 7, 7.0f);
+    QCOMPARE(ZavizoZoz3::GetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_PIXEL_POS), std::string("12.5,3.0"));
 }
 
 void TestFacade::resolutionReportedOncePerSize() {

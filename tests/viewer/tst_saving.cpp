@@ -11,10 +11,12 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -493,6 +495,32 @@ private slots:
         const NuvRangeImage row = ImageFileWriter::profileRow({0.5, qQNaN(), -1.0}, info);
         QCOMPARE((QVector<int64_t>{row.sample(0, 0), row.sample(0, 1), row.sample(0, 2)}),
                  (QVector<int64_t>{32818, 0, 32668}));
+    }
+
+    // A failed 3D save is one warning of nuv.save, which a host's logging rules silence; the
+    // library writes nothing past the host's message handler.
+    void failedRangeSaveLogsOnceInItsCategory() {
+        static QStringList* caught = nullptr;
+        QStringList lines;
+        caught = &lines;
+        const QtMessageHandler previous =
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext& context, const QString& text) {
+                caught->append(QString::fromLatin1(context.category) + '|' + text);
+            });
+        const auto restore = qScopeGuard([previous] {
+            qInstallMessageHandler(previous);
+            QLoggingCategory::setFilterRules(QString());
+        });
+        NuvRangeImage range(3, 2, 2);
+        ImageFileWriter writer;
+        const QString path = m_dir->path() + "/missing/r.tif";
+        QVERIFY(!writer.writeRangeImage(range, path));
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.at(0).startsWith("nuv.save|SaveImageTool: Save image failed, path = " + path),
+                 qPrintable(lines.at(0)));
+        QLoggingCategory::setFilterRules(QStringLiteral("nuv.save.warning=false"));
+        QVERIFY(!writer.writeRangeImage(range, path));
+        QCOMPARE(lines.size(), 1);
     }
 
     void imagesReadBackByPillow_data() {
