@@ -178,9 +178,15 @@ void SimulatedLaserProfiler::encodedLines(uint64_t first, int lines, const Simul
         const int count = std::min(lines, c.rows - row);
         for (int r = row; r < row + count; ++r) {
             if (c.encoded[static_cast<size_t>(r)]) continue;
-            const float* heights = nullptr;
-            const uint8_t* brightness = nullptr;
-            cycledProfile(static_cast<uint64_t>(r), &heights, &brightness);
+            const auto at = static_cast<size_t>(r) * kPoints;
+            const float* heights = c.heights.get() + at;
+            if (!c.rendered[static_cast<size_t>(r)]) {
+                // Heights only pass through on their way to samples: the cycle's heights stay
+                // untouched (no memory taken) unless pictures or profiles need them.
+                m_rowHeights.resize(kPoints);
+                renderProfile(static_cast<uint64_t>(r), m_rowHeights.data(), c.brightness.get() + at);
+                heights = m_rowHeights.data();
+            }
             LaserPayloadEncoder::rangeSamples(heights, kPoints, bits, frame.scaler,
                                               c.samples.get() + static_cast<size_t>(r) * lineBytes);
             c.encoded[static_cast<size_t>(r)] = 1;

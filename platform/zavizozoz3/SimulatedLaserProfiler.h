@@ -79,6 +79,7 @@ private:
     std::vector<float> m_batchHeights;
     std::vector<uint8_t> m_batchBrightness;
     std::vector<LaserPayloadEncoder::LineSpan> m_batchSpans;
+    std::vector<float> m_rowHeights;
 
     // One period of rendered profiles and what they were rendered for. Acquisition thread (or any
     // thread once it has been joined).
@@ -91,7 +92,7 @@ private:
         double zMin = 0.0;
         int rows = 0;
         std::unique_ptr<float[]> heights;       // rows x kPoints, touched as rendered
-        std::unique_ptr<uint8_t[]> brightness;  // rows x kPoints
+        std::unique_ptr<uint8_t[]> brightness;  // rows x kPoints, touched as rendered or encoded
         std::vector<uint8_t> rendered;          // one flag per row
         // The rows as range-batch samples of sampleBits at scaler (LaserPayloadEncoder::rangeSamples),
         // dropped with the rendered rows.
