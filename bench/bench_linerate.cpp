@@ -356,36 +356,33 @@ private:
     const int m_scanLines;
 };
 
-// The simulated profiler alone at 64,000 lines/s: CPU of its acquisition thread per batch (rendering
-// the cycled scene rows and encoding the payload), steady state, nothing sent on.
+// The simulated profiler alone at 64,000 lines/s with the payload encoder the viewer uses: CPU of its
+// acquisition thread per batch (the cycled scene rows encoded and sent), steady state, taken by an
+// image listener (called on that thread) that gives each payload straight back.
 double simulatorMsPerBatch(double seconds) {
-    struct Probe {
+    // After a full period of the scene (2400 lines) every row is encoded: steady state from there.
+    constexpr int kWarmUpBatches = 30;
+    class Probe final : public ZavizoZoz3::IImageUpdate {
+    public:
+        void notify(std::string, ZavizoZoz3::AcqBuffer* payload, uint32_t kind, uint32_t) override {
+            payload->release();
+            if (kind != 2) return;
+            const double cpu = threadCpuSeconds();
+            std::lock_guard<std::mutex> lock(mutex);
+            if (++calls == kWarmUpBatches) firstCpu = cpu;
+            if (calls > kWarmUpBatches) {
+                lastCpu = cpu;
+                ++measured;
+            }
+        }
         std::mutex mutex;  // guards the fields below
         int calls = 0;
         double firstCpu = 0;
         double lastCpu = 0;
         int measured = 0;
     };
-    auto probe = std::make_shared<Probe>();
-    // After a full period of the scene (2400 lines) every row is rendered: steady state from there.
-    constexpr int kWarmUpBatches = 30;
-    Control::setFrameEncoder(Control::CameraKind::LaserProfiler,
-                             [probe](const ZavizoZoz3::SimulatedFrame& frame, ZavizoZoz3::EncodedFrame& out) {
-                                 // Payload storage comes back as the business layer recycles it
-                                 // for a camera whose frames are delivered.
-                                 thread_local std::vector<uint8_t> recycled;
-                                 out.bytes.swap(recycled);
-                                 ZavizoZoz3::LaserPayloadEncoder::encode(frame, out);
-                                 recycled.swap(out.bytes);
-                                 const double cpu = threadCpuSeconds();
-                                 std::lock_guard<std::mutex> lock(probe->mutex);
-                                 if (++probe->calls == kWarmUpBatches) probe->firstCpu = cpu;
-                                 if (probe->calls > kWarmUpBatches) {
-                                     probe->lastCpu = cpu;
-                                     ++probe->measured;
-                                 }
-                                 return false;
-                             });
+    Probe probe;
+    ZavizoZoz3::RegisterImageUpdateListener("bench", &probe);
     const std::string key = Control::addCamera(Control::CameraKind::LaserProfiler, "SIM");
     Control::setConnected(key, true);
     Control::setOpen(key, true);
@@ -396,10 +393,10 @@ double simulatorMsPerBatch(double seconds) {
     ZavizoZoz3::StartGrab(key);
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
     ZavizoZoz3::StopGrab(key);
+    ZavizoZoz3::UnRegisterImageUpdateListener("bench", &probe);
     Control::removeCamera(key);
-    Control::setFrameEncoder(Control::CameraKind::LaserProfiler, nullptr);
-    std::lock_guard<std::mutex> lock(probe->mutex);
-    return probe->measured > 0 ? 1000.0 * (probe->lastCpu - probe->firstCpu) / probe->measured : 0;
+    std::lock_guard<std::mutex> lock(probe.mutex);
+    return probe.measured > 0 ? 1000.0 * (probe.lastCpu - probe.firstCpu) / probe.measured : 0;
 }
 
 }  // namespace

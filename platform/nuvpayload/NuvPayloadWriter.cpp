@@ -70,15 +70,18 @@ bool NuvPayloadWriter::writeSensorPicture(std::vector<uint8_t>& out, uint64_t im
 
 bool NuvPayloadWriter::writeSamples(std::vector<uint8_t>& out, const Header& h, const void* samples,
                                     const uint8_t* brightness) const {
-    out.clear();
     const uint32_t maxLines = h.kind == F::KindSingleProfile ? 1 : F::kMaxBatchLines;
     if (samples == nullptr || h.points == 0 || h.points > F::kMaxPointsPerProfile || h.lines == 0 ||
-        h.lines > maxLines)
+        h.lines > maxLines) {
+        out.clear();
         return false;
+    }
     // points <= 2^16 and lines <= 2^20 keep these products far below 2^40.
     const size_t count = static_cast<size_t>(h.points) * h.lines;
     const size_t sampleBytes = count * h.sampleType;
     const size_t dataSize = sampleBytes + (brightness != nullptr ? count : 0);
+    // Every byte is written below: storage that already has the payload's size (recycled from the
+    // previous batch) is not cleared first.
     out.resize(F::kFixedHeaderSize + dataSize);
     writeHeader(out.data(), h, dataSize);
     uint8_t* dst = out.data() + F::kFixedHeaderSize;

@@ -1,8 +1,9 @@
 #pragma once
 // Builds laser-profile sensor payloads (layout: NuvPayloadFormat.h) for the simulated sensor.
 // Each write* call replaces the content of `out` (its capacity is reused, so a sensor loop that
-// keeps one vector per stream allocates once) and returns false, leaving `out` empty, when the
-// geometry is outside what the format allows or a required array is null.
+// keeps one vector per stream allocates once, and profiles and batches overwrite it in place) and returns
+// false, leaving `out` empty, when the geometry is outside what the format allows or a required array is
+// null.
 #include <cstddef>
 #include <cstdint>
 #include <vector>

@@ -44,7 +44,6 @@ std::vector<uint8_t> BufferTracker::takeSpare(size_t capacity) {
             m_spares.erase(best);
         }
     }
-    bytes.clear();
     bytes.reserve(capacity);
     return bytes;
 }

@@ -26,9 +26,11 @@ public:
 
     // Frame bytes are recycled: a camera's next frame of the same size reuses the storage of one
     // the listeners have released, instead of a fresh large allocation (and its page faults) per
-    // frame. `takeSpare` returns an empty vector with at least `capacity` reserved, from the
-    // smallest spare that fits. Storage below kMinSpareBytes is left to the allocator: small
-    // payloads (single profiles) would push the large spares out.
+    // frame. `takeSpare` returns a vector with at least `capacity` reserved, from the smallest
+    // spare that fits; a spare keeps its size and old bytes (the caller overwrites them), so a
+    // payload of the same size is written in place without a resize clearing it first. Storage below
+    // kMinSpareBytes is left to the allocator: small payloads (single profiles) would push the large spares
+    // out.
     static constexpr size_t kMinSpareBytes = 64 * 1024;
     std::vector<uint8_t> takeSpare(size_t capacity);
     void giveBack(std::vector<uint8_t>&& bytes);

@@ -37,10 +37,9 @@ int32_t LaserPayloadEncoder::rawProfileSample32(float heightMm, double scaler) {
 namespace {
 // rawSample over a whole frame: the scaling is worked out once, and the loop has no branch and no
 // library call, so it runs at memory speed.
-void rawSamples16(const std::vector<float>& heights, double scaler, std::vector<uint16_t>& out) {
-    out.resize(heights.size());
+void rawSamples16(const float* in, size_t count, double scaler, uint16_t* samples) {
     if (scaler <= 0) {
-        std::fill(out.begin(), out.end(), uint16_t(0));
+        std::fill(samples, samples + count, uint16_t(0));
         return;
     }
     int shift = static_cast<int>(std::log2(scaler));
@@ -48,8 +47,6 @@ void rawSamples16(const std::vector<float>& heights, double scaler, std::vector<
     // Dividing by a power of two is exact, so one factor gives rawSample's values bit for bit.
     const double factor = scaler / static_cast<double>(32 << shift);
     const double offset = static_cast<double>(32768 >> shift);
-    const float* in = heights.data();
-    uint16_t* samples = out.data();
     size_t i = 0;
 #if defined(__SSE2__)
     // Four samples at a time, the same arithmetic in double precision: max(NaN, 1) gives 1, and the
@@ -62,7 +59,7 @@ void rawSamples16(const std::vector<float>& heights, double scaler, std::vector<
         const __m128d raw = _mm_add_pd(_mm_mul_pd(h, vFactor), vOffset);
         return _mm_cvttpd_epi32(_mm_add_pd(_mm_min_pd(_mm_max_pd(raw, vOne), vMax), vHalf));
     };
-    for (; i + 4 <= heights.size(); i += 4) {
+    for (; i + 4 <= count; i += 4) {
         const __m128 h = _mm_loadu_ps(in + i);
         const __m128i valid = _mm_castps_si128(_mm_cmpeq_ps(h, h));
         const __m128i low = scaled(_mm_cvtps_pd(h));
@@ -74,7 +71,7 @@ void rawSamples16(const std::vector<float>& heights, double scaler, std::vector<
         _mm_storel_epi64(reinterpret_cast<__m128i*>(samples + i), v);
     }
 #endif
-    for (; i < heights.size(); ++i) {
+    for (; i < count; ++i) {
         const float h = in[i];
         const double raw = static_cast<double>(h) * factor + offset;
         // Clamped first, then rounded half up by truncation: the same as lround and a clamp to
@@ -85,18 +82,97 @@ void rawSamples16(const std::vector<float>& heights, double scaler, std::vector<
     }
 }
 
+// The scaler a frame's samples are encoded with: a sensor that reports none counts 32000 per 32 mm.
+double payloadScaler(double frameScaler) {
+    return frameScaler > 0 ? frameScaler : 32000.0;
+}
+
+NuvPayloadWriter payloadWriter(const SimulatedFrame& frame) {
+    NuvPayloadWriter writer;
+    writer.setScaler(static_cast<uint32_t>(payloadScaler(frame.scaler)));
+    writer.setXIntervalNm(static_cast<uint32_t>(std::max(0.0, frame.xIntervalUm * 1000.0)));
+    return writer;
+}
+
+void describeRangeBatch(const SimulatedFrame& frame, EncodedFrame& out) {
+    out.kind = 2;
+    out.extra = static_cast<uint32_t>(frame.batchIndex);
+    out.width = frame.pointsPerLine;
+    out.height = frame.lineCount;
+    out.pixelFormat = frame.sampleBits == 32 ? NuvPixelFormat::Coord3D_C32 : NuvPixelFormat::Coord3D_C16;
+}
 }  // namespace
+
+void LaserPayloadEncoder::rangeSamples(const float* heights, size_t count, int sampleBits, double scaler,
+                                       void* out) {
+    scaler = payloadScaler(scaler);
+    if (sampleBits != 32) {
+        rawSamples16(heights, count, scaler, static_cast<uint16_t*>(out));
+        return;
+    }
+    auto* samples = static_cast<int32_t*>(out);
+    for (size_t i = 0; i < count; ++i)
+        samples[i] = rawRangeSample32(heights[i], scaler);
+}
+
+bool LaserPayloadEncoder::encodeRangeLines(const SimulatedFrame& frame, const std::vector<LineSpan>& spans,
+                                           EncodedFrame& out) {
+    if (!frame.laserProfiler || frame.imageMode != 2 || frame.pointsPerLine <= 0 || spans.empty())
+        return false;
+    const bool wide = frame.sampleBits == 32;
+    const size_t lineBytes = static_cast<size_t>(frame.pointsPerLine) * (wide ? 4 : 2);
+    const auto points = static_cast<size_t>(frame.pointsPerLine);
+    const void* samples = spans.front().samples;
+    const uint8_t* brightness = spans.front().brightness;
+    int lines = spans.front().lines;
+    if (spans.size() > 1) {
+        // Lines that wrap around the sensor's store are gathered first; one span is written as it is.
+        thread_local std::vector<uint8_t> gatheredSamples, gatheredBrightness;
+        gatheredSamples.clear();
+        gatheredBrightness.clear();
+        lines = 0;
+        for (const LineSpan& span : spans) {
+            if (span.lines <= 0 || !span.samples || !span.brightness) return false;
+            const auto* s = static_cast<const uint8_t*>(span.samples);
+            gatheredSamples.insert(gatheredSamples.end(), s, s + lineBytes * static_cast<size_t>(span.lines));
+            gatheredBrightness.insert(gatheredBrightness.end(), span.brightness,
+                                      span.brightness + points * static_cast<size_t>(span.lines));
+            lines += span.lines;
+        }
+        samples = gatheredSamples.data();
+        brightness = gatheredBrightness.data();
+    }
+    if (lines != frame.lineCount || !samples || !brightness) return false;
+    const NuvPayloadWriter writer = payloadWriter(frame);
+    const bool ok = wide ? writer.writeRangeBatch32(
+                               out.bytes, frame.imageId, static_cast<uint32_t>(frame.batchIndex), frame.isEnd,
+                               static_cast<const int32_t*>(samples), static_cast<uint32_t>(points),
+                               static_cast<uint32_t>(lines), brightness)
+                         : writer.writeRangeBatch16(
+                               out.bytes, frame.imageId, static_cast<uint32_t>(frame.batchIndex), frame.isEnd,
+                               static_cast<const uint16_t*>(samples), static_cast<uint32_t>(points),
+                               static_cast<uint32_t>(lines), brightness);
+    describeRangeBatch(frame, out);
+    return ok;
+}
+
+bool LaserPayloadEncoder::isPayloadEncoder(const FrameEncoder& encoder) {
+    using Function = bool (*)(const SimulatedFrame&, EncodedFrame&);
+    const Function* target = encoder.target<Function>();
+    return target != nullptr && *target == &LaserPayloadEncoder::encode;
+}
 
 bool LaserPayloadEncoder::encode(const SimulatedFrame& frame, EncodedFrame& out) {
     if (!frame.laserProfiler) return false;
-    NuvPayloadWriter writer;
-    const double scaler = frame.scaler > 0 ? frame.scaler : 32000.0;
-    writer.setScaler(static_cast<uint32_t>(scaler));
-    writer.setXIntervalNm(static_cast<uint32_t>(std::max(0.0, frame.xIntervalUm * 1000.0)));
+    const NuvPayloadWriter writer = payloadWriter(frame);
+    const double scaler = payloadScaler(frame.scaler);
     const bool wide = frame.sampleBits == 32;
     // Kept per thread: encoders run on every camera's acquisition thread at once.
     thread_local std::vector<uint16_t> samples;
-    if (!wide) rawSamples16(frame.heights, scaler, samples);
+    if (!wide) {
+        samples.resize(frame.heights.size());
+        rawSamples16(frame.heights.data(), frame.heights.size(), scaler, samples.data());
+    }
     std::vector<int32_t> samples32(wide ? frame.heights.size() : 0);
     for (size_t i = 0; i < samples32.size(); ++i)
         samples32[i] = frame.imageMode == 1 ? rawProfileSample32(frame.heights[i], scaler)
@@ -137,11 +213,7 @@ bool LaserPayloadEncoder::encode(const SimulatedFrame& frame, EncodedFrame& out)
                       : writer.writeRangeBatch16(
                             out.bytes, frame.imageId, static_cast<uint32_t>(frame.batchIndex), frame.isEnd,
                             samples.data(), points, static_cast<uint32_t>(frame.lineCount), brightness);
-            out.kind = 2;
-            out.extra = static_cast<uint32_t>(frame.batchIndex);
-            out.width = frame.pointsPerLine;
-            out.height = frame.lineCount;
-            out.pixelFormat = wide ? NuvPixelFormat::Coord3D_C32 : NuvPixelFormat::Coord3D_C16;
+            describeRangeBatch(frame, out);
             break;
         default:
             return false;

@@ -249,34 +249,51 @@ std::vector<uint8_t> SimulatedCamera::pictureStorage(size_t bytes) {
 }
 
 bool SimulatedCamera::hasFrameEncoder() const {
-    return m_sink.frameEncoder(isLaserProfiler()) != nullptr;
+    return frameEncoder() != nullptr;
 }
 
-void SimulatedCamera::sendFrame(SimulatedFrame&& frame) {
+std::shared_ptr<const FrameEncoder> SimulatedCamera::frameEncoder() const {
+    return m_sink.frameEncoder(isLaserProfiler());
+}
+
+bool SimulatedCamera::lostOnTransport() {
     uint64_t toLose = m_lossesToInject.load();
     while (toLose > 0 && !m_lossesToInject.compare_exchange_weak(toLose, toLose - 1)) {
     }
-    if (toLose > 0) {
-        m_transportLost.fetch_add(1);
+    if (toLose == 0) return false;
+    m_transportLost.fetch_add(1);
+    return true;
+}
+
+void SimulatedCamera::deliverPayload(const std::function<bool(EncodedFrame& out)>& write) {
+    EncodedFrame encoded;
+    // Payloads of the same kind mostly keep their size: recycled storage for the large ones.
+    if (m_lastPayloadSize >= BufferTracker::kMinSpareBytes)
+        encoded.bytes = m_sink.spareFrameBytes(m_lastPayloadSize);
+    if (!write(encoded)) return;
+    m_lastPayloadSize = encoded.bytes.size();
+    m_sink.deliverFrame(key(), std::move(encoded));
+}
+
+void SimulatedCamera::sendPayload(const std::function<bool(EncodedFrame& out)>& write) {
+    if (!lostOnTransport()) deliverPayload(write);
+}
+
+void SimulatedCamera::sendFrame(SimulatedFrame&& frame) {
+    if (lostOnTransport()) return;
+    const std::shared_ptr<const FrameEncoder> encoder = frameEncoder();
+    if (encoder && *encoder) {
+        deliverPayload([&](EncodedFrame& out) { return (*encoder)(frame, out); });
         return;
     }
-    const std::shared_ptr<const FrameEncoder> encoder = m_sink.frameEncoder(isLaserProfiler());
+    if (frame.imageMode != 0 || frame.picture.empty()) return;
     EncodedFrame encoded;
-    if (encoder && *encoder) {
-        // Payloads of the same kind mostly keep their size: recycled storage for the large ones.
-        if (m_lastPayloadSize >= BufferTracker::kMinSpareBytes)
-            encoded.bytes = m_sink.spareFrameBytes(m_lastPayloadSize);
-        if (!(*encoder)(frame, encoded)) return;
-        m_lastPayloadSize = encoded.bytes.size();
-    } else {
-        if (frame.imageMode != 0 || frame.picture.empty()) return;
-        encoded.kind = 0;
-        encoded.extra = static_cast<uint32_t>(frame.frameIndex);
-        encoded.width = frame.pictureWidth;
-        encoded.height = frame.pictureHeight;
-        encoded.pixelFormat = NuvPixelFormat::Mono8;
-        encoded.bytes = std::move(frame.picture);
-    }
+    encoded.kind = 0;
+    encoded.extra = static_cast<uint32_t>(frame.frameIndex);
+    encoded.width = frame.pictureWidth;
+    encoded.height = frame.pictureHeight;
+    encoded.pixelFormat = NuvPixelFormat::Mono8;
+    encoded.bytes = std::move(frame.picture);
     m_sink.deliverFrame(key(), std::move(encoded));
 }
 

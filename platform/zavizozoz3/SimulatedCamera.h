@@ -8,6 +8,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -60,7 +61,12 @@ protected:
     // Packages a frame (through the encoder when one is installed for this kind) and sends it.
     // Without an encoder only pictures go out, as plain Mono8 kind-0 buffers.
     void sendFrame(SimulatedFrame&& frame);
+    // Sends a payload the camera writes itself into `out` (recycled storage): lost on the
+    // transport like any frame, nothing sent when `write` returns false.
+    void sendPayload(const std::function<bool(EncodedFrame& out)>& write);
     bool hasFrameEncoder() const;
+    // The encoder installed for this camera's kind, null when there is none.
+    std::shared_ptr<const FrameEncoder> frameEncoder() const;
     // Implementations call this first in their destructor, before their members go. Stops the
     // grab and joins the acquisition thread.
     void shutdown();
@@ -74,6 +80,10 @@ private:
     void stopLocked();
     // With m_grabControlMutex held: stops the grab and joins the thread.
     void endThreadLocked();
+    // True when the frame about to be sent is one of the injected transport losses (counted).
+    bool lostOnTransport();
+    // Writes a payload into recycled storage and hands it to the sink.
+    void deliverPayload(const std::function<bool(EncodedFrame& out)>& write);
     // After each produced frame; true when the single grab is done and the loop must end.
     bool frameDone();
     bool softwareTriggered();

@@ -142,6 +142,8 @@ void SimulatedLaserProfiler::takeSceneSettings(const SensorRegions& regions) {
         c.rows = rows;
     }
     c.rendered.assign(static_cast<size_t>(rows), 0);
+    c.samples.reset();
+    c.encoded.clear();
     m_cycleValid = true;
 }
 
@@ -157,6 +159,43 @@ void SimulatedLaserProfiler::cycledProfile(uint64_t n, const float** heights, co
     }
     *heights = h;
     *brightness = b;
+}
+
+void SimulatedLaserProfiler::encodedLines(uint64_t first, int lines, const SimulatedFrame& frame,
+                                          std::vector<LaserPayloadEncoder::LineSpan>& spans) {
+    RowCycle& c = m_cycle;
+    const int bits = frame.sampleBits == 32 ? 32 : 16;
+    const size_t lineBytes = static_cast<size_t>(kPoints) * static_cast<size_t>(bits / 8);
+    if (!c.samples || c.sampleBits != bits || c.scaler != frame.scaler) {
+        c.samples.reset(new uint8_t[static_cast<size_t>(c.rows) * lineBytes]);
+        c.encoded.assign(static_cast<size_t>(c.rows), 0);
+        c.sampleBits = bits;
+        c.scaler = frame.scaler;
+    }
+    spans.clear();
+    auto row = static_cast<int>(first % static_cast<uint64_t>(c.rows));
+    while (lines > 0) {
+        const int count = std::min(lines, c.rows - row);
+        for (int r = row; r < row + count; ++r) {
+            if (c.encoded[static_cast<size_t>(r)]) continue;
+            const auto at = static_cast<size_t>(r) * kPoints;
+            const float* heights = c.heights.get() + at;
+            if (!c.rendered[static_cast<size_t>(r)]) {
+                // Heights only pass through on their way to samples: the cycle's heights stay
+                // untouched (no memory taken) unless pictures or profiles need them.
+                m_rowHeights.resize(kPoints);
+                renderProfile(static_cast<uint64_t>(r), m_rowHeights.data(), c.brightness.get() + at);
+                heights = m_rowHeights.data();
+            }
+            LaserPayloadEncoder::rangeSamples(heights, kPoints, bits, frame.scaler,
+                                              c.samples.get() + static_cast<size_t>(r) * lineBytes);
+            c.encoded[static_cast<size_t>(r)] = 1;
+        }
+        spans.push_back({c.samples.get() + static_cast<size_t>(row) * lineBytes,
+                         c.brightness.get() + static_cast<size_t>(row) * kPoints, count});
+        lines -= count;
+        row = 0;
+    }
 }
 
 void SimulatedLaserProfiler::renderProfile(uint64_t n, float* heights, uint8_t* brightness) {
@@ -225,7 +264,8 @@ void SimulatedLaserProfiler::produceFrame(uint64_t frameIndex) {
     m_batchIndex = isEnd ? 0 : m_batchIndex + 1;
     const uint64_t firstProfile = m_profileIndex;
     m_profileIndex += static_cast<uint64_t>(lines);
-    if (!hasFrameEncoder()) return;
+    const std::shared_ptr<const FrameEncoder> encoder = frameEncoder();
+    if (!encoder) return;
     fillGeometry(frame);
     frame.lineCount = lines;
     frame.imageId = m_imageId;
@@ -233,6 +273,15 @@ void SimulatedLaserProfiler::produceFrame(uint64_t frameIndex) {
     frame.linesPerBatch = m_scanLinesPerBatch;
     frame.totalLines = m_scanLines;
     frame.isEnd = isEnd;
+    if (LaserPayloadEncoder::isPayloadEncoder(*encoder)) {
+        // The built-in encoding: the cycle's rows are kept encoded, so the batch is copied from
+        // them without passing through heights.
+        sendPayload([&](EncodedFrame& out) {
+            encodedLines(firstProfile, lines, frame, m_batchSpans);
+            return LaserPayloadEncoder::encodeRangeLines(frame, m_batchSpans, out);
+        });
+        return;
+    }
     // The batch's storage is kept from batch to batch: a fresh megabyte per batch costs more in
     // page faults than the copy itself.
     frame.heights.swap(m_batchHeights);

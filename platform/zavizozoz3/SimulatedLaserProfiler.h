@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 
+#include "LaserPayloadEncoder.h"
 #include "LaserScene.h"
 #include "SensorRegions.h"
 #include "SimulatedCamera.h"
@@ -54,6 +55,10 @@ private:
     // where nothing is measured) and brightness bytes, rendered on first use in the cycle.
     void cycledProfile(uint64_t n, const float** heights, const uint8_t** brightness);
     void renderProfile(uint64_t n, float* heights, uint8_t* brightness);
+    // The encoded range lines of profiles first .. first + lines - 1, as spans of consecutive
+    // rows of the cycle, encoded on first use for the frame's sample width and scaler.
+    void encodedLines(uint64_t first, int lines, const SimulatedFrame& frame,
+                      std::vector<LaserPayloadEncoder::LineSpan>& spans);
 
     LaserScene m_scene;
     // Guards m_geometry, the scene settings a control call left for the acquisition thread, and
@@ -73,6 +78,8 @@ private:
     std::vector<uint8_t> m_brightnessScratch;
     std::vector<float> m_batchHeights;
     std::vector<uint8_t> m_batchBrightness;
+    std::vector<LaserPayloadEncoder::LineSpan> m_batchSpans;
+    std::vector<float> m_rowHeights;
 
     // One period of rendered profiles and what they were rendered for. Acquisition thread (or any
     // thread once it has been joined).
@@ -85,8 +92,14 @@ private:
         double zMin = 0.0;
         int rows = 0;
         std::unique_ptr<float[]> heights;       // rows x kPoints, touched as rendered
-        std::unique_ptr<uint8_t[]> brightness;  // rows x kPoints
+        std::unique_ptr<uint8_t[]> brightness;  // rows x kPoints, touched as rendered or encoded
         std::vector<uint8_t> rendered;          // one flag per row
+        // The rows as range-batch samples of sampleBits at scaler (LaserPayloadEncoder::rangeSamples),
+        // dropped with the rendered rows.
+        int sampleBits = 0;
+        double scaler = 0.0;
+        std::unique_ptr<uint8_t[]> samples;  // rows x kPoints samples, touched as encoded
+        std::vector<uint8_t> encoded;        // one flag per row
     };
     RowCycle m_cycle;
     bool m_cycleValid = false;

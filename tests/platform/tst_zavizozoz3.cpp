@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <string>
 
 #include "AreaScanScene.h"
@@ -12,6 +13,7 @@
 #include "LaserPayloadEncoder.h"
 #include "LaserScene.h"
 #include "NuvPayloadFormat.h"
+#include "NuvPixelFormat.h"
 #include "TestSupport.h"
 #include "ZavizoZoz3.h"
 #include "ZavizoZoz3Control.h"
@@ -50,6 +52,46 @@ std::string readNodeText(const std::string& key, const std::string& feature) {
     return value;
 }
 
+// The range batches of one whole scan of `lines` lines in batches of `perBatch` of profiler `key`
+// (a single grab), as their image listener receives them: pixel format, lines, and the payload
+// bytes after the header (samples, brightness).
+struct ScanBatch {
+    uint32_t pixelFormat;
+    int lines;
+    std::vector<uint8_t> data;
+};
+std::vector<ScanBatch> scanBatches(const std::string& key, int lines, int perBatch) {
+    const size_t batches = size_t((lines + perBatch - 1) / perBatch);
+    class Recorder final : public IImageUpdate {
+    public:
+        void notify(std::string, AcqBuffer* payload, uint32_t kind, uint32_t) override {
+            if (kind == 2 && payload->size() >= NuvPayloadFormat::kFixedHeaderSize) {
+                std::lock_guard<std::mutex> lock(mutex);
+                batches.push_back({payload->pixelFormat(), payload->height(),
+                                   std::vector<uint8_t>(payload->data() + NuvPayloadFormat::kFixedHeaderSize,
+                                                        payload->data() + payload->size())});
+            }
+            payload->release();
+        }
+        std::mutex mutex;  // guards batches
+        std::vector<ScanBatch> batches;
+    } recorder;
+    RegisterImageUpdateListener("scan", &recorder);
+    SetCameraNodeValue(key, "AcquisitionLineCount", std::to_string(lines));
+    SetCameraNodeValue(key, "BatchNumber", std::to_string(perBatch));
+    SetCameraInfo(key, CAM_INFO_SINGLE_GRAB, "1");
+    StartGrab(key);
+    const auto received = [&] {
+        std::lock_guard<std::mutex> lock(recorder.mutex);
+        return recorder.batches.size();
+    };
+    // The caller compares the batch count: a scan that did not finish fails there.
+    if (!QTest::qWaitFor([&] { return received() >= batches && !Control::isGrabbing(key); }, 30000))
+        qWarning("the scan of %s did not finish", key.c_str());
+    UnRegisterImageUpdateListener("scan", &recorder);
+    return std::move(recorder.batches);
+}
+
 void nodeRow(const char* name, CameraKind kind, const char* feature, const char* written, bool accepted,
              const char* readBack) {
     QTest::newRow(name) << kind << QString(feature) << QString(written) << accepted << QString(readBack);
@@ -73,6 +115,8 @@ private slots:
     void scenes();
     void rangeBatchSamples_data();
     void rangeBatchSamples();
+    void cachedRangeBatches_data();
+    void cachedRangeBatches();
 };
 
 void TstZavizoZoz3::integerNodeInfo_data() {
@@ -310,6 +354,74 @@ void TstZavizoZoz3::rangeBatchSamples() {
         uint16_t sample = 0;
         std::memcpy(&sample, out.bytes.data() + NuvPayloadFormat::kFixedHeaderSize + 2 * i, sizeof sample);
         QCOMPARE(sample, LaserPayloadEncoder::rawSample(frame.heights[i], scaler));
+    }
+}
+
+void TstZavizoZoz3::cachedRangeBatches_data() {
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<int>("bits");
+    QTest::newRow("scene tilted, 16-bit") << QStringLiteral("scene") << 16;
+    QTest::newRow("camera ROI rows, 32-bit") << QStringLiteral("roi") << 32;
+    QTest::newRow("column window, 16-bit") << QStringLiteral("columns") << 16;
+    QTest::newRow("16 to 32-bit samples") << QStringLiteral("bits") << 16;
+}
+
+// The profiler keeps its scene lines encoded for the built-in payload encoder: its batches carry
+// exactly what encoding the heights of a freshly set-up sensor gives, also after a change of the
+// scene or of what the sensor reads, so no batch ever shows lines of the previous settings.
+void TstZavizoZoz3::cachedRangeBatches() {
+    QFETCH(QString, change);
+    QFETCH(int, bits);
+    const auto setUp = [&](const std::string& key) {
+        SetCameraInfo(key, CAM_INFO_RANGE_BITS, std::to_string(bits));
+        QCOMPARE(SetCameraImageMode(key, 2, true), 0);
+        Control::setFrameRate(key, 64000.0);
+    };
+    const auto applyChange = [&](const std::string& key) {
+        if (change == QLatin1String("scene")) Control::setLaserScene(key, 3.0, 2.5);
+        if (change == QLatin1String("roi")) {
+            QCOMPARE(SetCameraNodeValue(key, "Height", "400"), 0);
+            QCOMPARE(SetCameraNodeValue(key, "OffsetY", "300"), 0);
+        }
+        if (change == QLatin1String("columns")) SetCameraInfo(key, CAM_INFO_COLUMN_LAST, "2999");
+        if (change == QLatin1String("bits")) SetCameraInfo(key, CAM_INFO_RANGE_BITS, "32");
+    };
+    // The scene repeats every 2400 profiles. The first scan takes profiles 0..1799; the second
+    // 1800..2999, across the end of the period (batch 1) and back over profiles 0..599 of the first.
+    constexpr int kFirstLines = 1800, kLines = 1200, kPerBatch = 400;
+
+    Control::installPayloadEncoder();
+    const std::string cached = TestSupport::connectedCamera(laser, "cached");
+    setUp(cached);
+    const std::vector<ScanBatch> before = scanBatches(cached, kFirstLines, 600);
+    applyChange(cached);
+    const std::vector<ScanBatch> after = scanBatches(cached, kLines, kPerBatch);
+
+    // The heights of a fresh sensor with the final settings, encoded batch by batch.
+    Control::setFrameEncoder(laser, [](const SimulatedFrame& frame, EncodedFrame& out) {
+        return LaserPayloadEncoder::encode(frame, out);
+    });
+    const std::string fresh = TestSupport::connectedCamera(laser, "fresh");
+    setUp(fresh);
+    applyChange(fresh);
+    const std::vector<ScanBatch> freshFirst = scanBatches(fresh, kFirstLines, 600);
+    const std::vector<ScanBatch> expected = scanBatches(fresh, kLines, kPerBatch);
+
+    QCOMPARE(before.size(), size_t(3));
+    QCOMPARE(freshFirst.size(), size_t(3));
+    // The change shows in profiles 0..599, which the second scan takes again from the kept lines.
+    QVERIFY(before[0].data != freshFirst[0].data);
+    QCOMPARE(after.size(), size_t(3));
+    QCOMPARE(expected.size(), size_t(3));
+    const int finalBits = change == QLatin1String("bits") ? 32 : bits;
+    for (size_t b = 0; b < after.size(); ++b) {
+        QCOMPARE(after[b].pixelFormat,
+                 finalBits == 32 ? NuvPixelFormat::Coord3D_C32 : NuvPixelFormat::Coord3D_C16);
+        QCOMPARE(after[b].pixelFormat, expected[b].pixelFormat);
+        QCOMPARE(after[b].lines, kPerBatch);
+        QCOMPARE(expected[b].lines, kPerBatch);
+        QCOMPARE(after[b].data.size(), size_t(kPerBatch) * 3200 * (finalBits / 8 + 1));
+        QVERIFY2(after[b].data == expected[b].data, qPrintable(QStringLiteral("batch %1 differs").arg(b)));
     }
 }
 
