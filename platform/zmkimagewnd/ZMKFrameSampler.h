@@ -5,10 +5,10 @@
 //
 // What the average promises when shrinking: every column of a footprint counts (skipping columns
 // saves no memory traffic). Lines count too while the footprint's bytes stay within a read budget
-// of about 32 bytes per device pixel (8-bit grey at fit of a 12-megapixel frame, and every frame
-// shrunk less than about three times). Beyond it a footprint reads only an even number (at least
-// two) of adjacent whole lines around its middle; a Bayer mosaic reads whole cell lines, at least
-// one. So, shrunk that far:
+// of 32 bytes per device pixel: 8-bit grey shrunk up to about five times, 16-bit grey four, RGB
+// about 2.6, 32-bit colour two. Beyond it a footprint reads only an even number (at least two) of
+// adjacent whole lines around its middle; a Bayer mosaic (beyond about four times) whole cell
+// lines, at least one. So, shrunk that far:
 // - smooth pictures look as the plain area average does, within a grey level;
 // - detail alternating from one pixel or line to the next (checkerboards, interlaced lines) shows
 //   as its mean, as the plain average shows it; a mosaic shows each cell's own colour;
