@@ -30,6 +30,11 @@ ZMK_ROW_KERNEL void zmkSumRows8To16(quint16* acc, const uchar* p, const uchar* q
         acc[k] = quint16(p[k] + q[k]);
 }
 
+ZMK_ROW_KERNEL void zmkWidenRow8To16(quint16* acc, const uchar* p, int n) {
+    for (int k = 0; k < n; ++k)
+        acc[k] = p[k];
+}
+
 ZMK_ROW_KERNEL void zmkAddRow8To32(quint32* acc, const uchar* p, int n, quint32 weight) {
     for (int k = 0; k < n; ++k)
         acc[k] += p[k] * weight;
@@ -947,27 +952,57 @@ void tapAverageBayer(const Source& s, QImage* target, const QRect& r, const ZMKF
     const int n = 2 * (xs.back().end - x0);
     LineSums<Acc> lines[2] = {LineSums<Acc>(n, taps, 2), LineSums<Acc>(n, taps, 2)};
     std::vector<float> out(static_cast<size_t>(tw) * 8);
+    LinesAhead ahead(s, qsizetype(x0) * 2, n);
     for (int j = 0; j < th; ++j) {
         const Span cells = ys[size_t(j)];
         if (repeatsAbove(target, ys, j, tw)) continue;
         if (need) need(2 * cells.end);
-        lines[0].clear();
-        lines[1].clear();
-        for (int y = 2 * cells.begin; y < 2 * cells.end; ++y)
-            addRow(lines[y & 1].sums.data(), s.data + y * s.stride + 2 * x0, n, cells.weightOf(y / 2), 1);
+        // A thinned footprint of one whole cell line: its two lines are the parities' sums.
+        const bool single = std::is_same<Acc, quint16>::value && cells.end - cells.begin == 1;
+        for (int p = 0; p < 2 && single; ++p)
+            zmkWidenRow8To16(reinterpret_cast<quint16*>(lines[p].sums.data()),
+                             s.data + (2 * cells.begin + p) * s.stride + 2 * x0, n);
+        if (!single) {
+            lines[0].clear();
+            lines[1].clear();
+            for (int y = 2 * cells.begin; y < 2 * cells.end; ++y)
+                addRow(lines[y & 1].sums.data(), s.data + y * s.stride + 2 * x0, n, cells.weightOf(y / 2), 1);
+        }
         // Site (line parity p, column in cell c) of pixel i at out[p * parityStep + i * pixelStep + c *
         // columnStep].
         size_t parityStep = 2 * size_t(tw), pixelStep = 1, columnStep = size_t(tw);
-        bool planar = false;
+        const float f = single ? 1.0f : 1.0f / float(cells.weight());
+        const auto pixels = [&](int from, int to) {
+            const float* red = out.data() + size_t(s.redY) * parityStep + size_t(s.redX) * columnStep;
+            const float* blue =
+                out.data() + size_t(1 - s.redY) * parityStep + size_t(1 - s.redX) * columnStep;
+            const float* green1 = out.data() + size_t(s.redY) * parityStep + size_t(1 - s.redX) * columnStep;
+            const float* green2 = out.data() + size_t(1 - s.redY) * parityStep + size_t(s.redX) * columnStep;
+            quint32* d = targetRow(target, j);
+            for (int i = from; i < to; ++i) {
+                const size_t k = size_t(i) * pixelStep;
+                d[i] = opaque(rounded(red[k] * f, 255), rounded((green1[k] + green2[k]) * (0.5f * f), 255),
+                              rounded(blue[k] * f, 255));
+            }
+        };
 #ifdef ZMK_AVX2
         if (std::is_same<Acc, quint16>::value && !taps.byPixel8.empty() && hasAvx2()) {
-            planar = true;
-            for (int p = 0; p < 2; ++p) {
-                float* plane = out.data() + size_t(p) * parityStep;
-                zmkTapPassCellsAvx2(reinterpret_cast<const quint16*>(lines[p].sums.data()),
-                                    taps.offsets.data(), taps.byPixel8.data(), tw, plane, plane + tw);
+            // In parts, each followed by its share of the next row's loads.
+            planAhead(&ahead, ys, j, 2, (tw + kAheadChunk - 1) / kAheadChunk);
+            for (int i = 0; i < tw; i += kAheadChunk) {
+                const int count = std::min(kAheadChunk, tw - i);
+                for (int p = 0; p < 2; ++p) {
+                    float* plane = out.data() + size_t(p) * parityStep;
+                    zmkTapPassCellsAvx2(reinterpret_cast<const quint16*>(lines[p].sums.data()),
+                                        taps.offsets.data() + i, taps.byPixel8.data() + size_t(i) * 8, count,
+                                        plane + i, plane + tw + i);
+                }
+                pixels(i, i + count);
+                ahead.step();
             }
-        } else if (std::is_same<Acc, quint16>::value && hasAvx2()) {
+            continue;
+        }
+        if (std::is_same<Acc, quint16>::value && hasAvx2()) {
             parityStep = 4 * size_t(tw), pixelStep = 4, columnStep = 1;
             for (int p = 0; p < 2; ++p)
                 zmkTapPassChannelsAvx2(reinterpret_cast<const quint16*>(lines[p].sums.data()),
@@ -975,22 +1010,12 @@ void tapAverageBayer(const Source& s, QImage* target, const QRect& r, const ZMKF
                                        out.data() + p * parityStep);
         }
 #endif
-        if (pixelStep == 1 && !planar) {
+        if (pixelStep == 1) {
             for (int k = 0; k < 4; ++k)
                 zmkTapPass(lines[k >> 1].sums.data() + (k & 1), taps.offsets.data(), taps.weights.data(), tw,
                            taps.count, 2, out.data() + size_t(k) * size_t(tw));
         }
-        const float f = 1.0f / float(cells.weight());
-        const float* red = out.data() + size_t(s.redY) * parityStep + size_t(s.redX) * columnStep;
-        const float* blue = out.data() + size_t(1 - s.redY) * parityStep + size_t(1 - s.redX) * columnStep;
-        const float* green1 = out.data() + size_t(s.redY) * parityStep + size_t(1 - s.redX) * columnStep;
-        const float* green2 = out.data() + size_t(1 - s.redY) * parityStep + size_t(s.redX) * columnStep;
-        quint32* d = targetRow(target, j);
-        for (int i = 0; i < tw; ++i) {
-            const size_t k = size_t(i) * pixelStep;
-            d[i] = opaque(rounded(red[k] * f, 255), rounded((green1[k] + green2[k]) * (0.5f * f), 255),
-                          rounded(blue[k] * f, 255));
-        }
+        pixels(0, tw);
     }
     if (need) need(s.height);
 }

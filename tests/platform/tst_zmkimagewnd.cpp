@@ -377,6 +377,13 @@ private slots:
         const QSize quarter(3200, 2400);
         QTest::newRow("Mono8 1/4 fine detail") << quarter << uint(NuvPixelFormat::Mono8) << true << 1;
         QTest::newRow("Mono16 1/4 fine detail") << quarter << uint(NuvPixelFormat::Mono16) << true << 1;
+        // Shrunk further, colour and 16-bit grey read two lines of each footprint, a mosaic one cell
+        // line: pictures still look the same (an odd-sized footprint keeps a trace of the checker).
+        const QSize fifth(4000, 3000);
+        QTest::newRow("RGB8 1/4 fine detail") << quarter << uint(NuvPixelFormat::RGB8) << true << 1;
+        QTest::newRow("RGB8 1/5") << fifth << uint(NuvPixelFormat::RGB8) << false << 1;
+        QTest::newRow("Mono16 1/5") << fifth << uint(NuvPixelFormat::Mono16) << false << 1;
+        QTest::newRow("BayerRG8 1/5") << fifth << uint(NuvPixelFormat::BayerRG8) << false << 2;
         QTest::newRow("Mono8 2/3") << odd << uint(NuvPixelFormat::Mono8) << false << 1;
         QTest::newRow("Mono16 2/3") << odd << uint(NuvPixelFormat::Mono16) << false << 1;
         QTest::newRow("RGB8 2/3") << odd << uint(NuvPixelFormat::RGB8) << false << 1;
