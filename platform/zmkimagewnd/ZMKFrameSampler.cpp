@@ -67,6 +67,10 @@ using Kind = ZMKFrameSampler::Kind;
 using Source = ZMKFrameSampler::Source;
 using Mapping = ZMKFrameSampler::Mapping;
 
+// Fixed-point weights of the colour taps: 14 bits keep a footprint's edge within 1/16384 of a column
+// and the products of sums below 2^15 within 32 bits.
+constexpr int kFixedOne = 1 << 14;
+
 // The horizontal half of the average: device pixel i sums `taps` columns of the line sums from
 // offsets[i] (every `stride` elements), each times its share of the footprint, weights[t * count + i]
 // (0 past the footprint). No pixel pays for branches on its footprint's length. The sums stay below
@@ -206,6 +210,70 @@ __attribute__((target("avx2,fma"))) void zmkTapPassPixelsAvx2(const quint16* acc
                 sum +=
                     weights[size_t(t) * size_t(pitch) + size_t(i)] * float(acc[offsets[i] + t * stride + c]);
             v[c] = uchar(std::min(int(sum * scale + 0.5f), 255));
+        }
+        quint32 pixel = 0;
+        for (int c = 0; c < 4; ++c)
+            pixel |= quint32(v[lanes[c]]) << (8 * c);
+        d[i] = pixel | alpha;
+    }
+}
+
+// zmkTapPassPixelsAvx2 in fixed point for sums below 2^15: the sums of two neighbouring taps are
+// interleaved by channel and one multiply-add applies both weights (`pairs`, see Taps), two pixels a
+// register. Fewer operations per tap than in floating point, which is what colour at fit is bound by
+// once its lines are in the cache.
+__attribute__((target("avx2,fma"))) void zmkTapPassPixelsFixedAvx2(const quint16* acc, const int* offsets,
+                                                                   const qint32* pairs, int count, int pitch,
+                                                                   int pairCount, int stride, float scale,
+                                                                   __m128i order, quint32 alpha, quint32* d) {
+    const auto column = [&](const quint16* p) {
+        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+    };
+    // Taps 2k and 2k + 1 of the pixel at p, channel by channel.
+    const auto both = [&](const quint16* p, int k) {
+        return _mm_unpacklo_epi16(column(p + 2 * k * stride), column(p + (2 * k + 1) * stride));
+    };
+    const __m256i spread = _mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1);
+    const __m256i spreadNext = _mm256_setr_epi32(2, 2, 2, 2, 3, 3, 3, 3);
+    const __m256i inOrder = _mm256_setr_epi32(0, 4, 1, 5, 0, 0, 0, 0);
+    const __m256 f = _mm256_set1_ps(scale / float(kFixedOne));
+    const __m256 half = _mm256_set1_ps(0.5f);
+    const __m128i opaque = _mm_set1_epi32(static_cast<int>(alpha));
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const quint16* p0 = acc + offsets[i];
+        const quint16* p1 = acc + offsets[i + 1];
+        const quint16* p2 = acc + offsets[i + 2];
+        const quint16* p3 = acc + offsets[i + 3];
+        __m256i first = _mm256_setzero_si256(), second = _mm256_setzero_si256();
+        for (int k = 0; k < pairCount; ++k) {
+            const __m256i w = _mm256_castsi128_si256(_mm_loadu_si128(
+                reinterpret_cast<const __m128i*>(pairs + size_t(k) * size_t(pitch) + size_t(i))));
+            const __m256i a = _mm256_set_m128i(both(p1, k), both(p0, k));
+            const __m256i b = _mm256_set_m128i(both(p3, k), both(p2, k));
+            first = _mm256_add_epi32(first, _mm256_madd_epi16(a, _mm256_permutevar8x32_epi32(w, spread)));
+            second =
+                _mm256_add_epi32(second, _mm256_madd_epi16(b, _mm256_permutevar8x32_epi32(w, spreadNext)));
+        }
+        const __m256i v01 = _mm256_cvttps_epi32(_mm256_fmadd_ps(_mm256_cvtepi32_ps(first), f, half));
+        const __m256i v23 = _mm256_cvttps_epi32(_mm256_fmadd_ps(_mm256_cvtepi32_ps(second), f, half));
+        const __m256i words = _mm256_packus_epi32(v01, v23);
+        const __m256i bytes = _mm256_permutevar8x32_epi32(_mm256_packus_epi16(words, words), inOrder);
+        const __m128i pixels = _mm_shuffle_epi8(_mm256_castsi256_si128(bytes), order);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_or_si128(pixels, opaque));
+    }
+    alignas(16) uchar lanes[16];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), order);
+    for (; i < count; ++i) {
+        uchar v[4];
+        for (int c = 0; c < 4; ++c) {
+            qint64 sum = 0;
+            for (int k = 0; k < pairCount; ++k) {
+                const auto w = quint32(pairs[size_t(k) * size_t(pitch) + size_t(i)]);
+                sum += qint64(w & 0xFFFF) * acc[offsets[i] + 2 * k * stride + c] +
+                       qint64(w >> 16) * acc[offsets[i] + (2 * k + 1) * stride + c];
+            }
+            v[c] = uchar(std::min(int(float(sum) * (scale / float(kFixedOne)) + 0.5f), 255));
         }
         quint32 pixel = 0;
         for (int c = 0; c < 4; ++c)
@@ -700,6 +768,8 @@ struct Taps {
     std::vector<float> byPixel;  // four weights per pixel for grey footprints of up to four columns
     std::vector<float>
         byPixel8;  // each weight twice, eight per pixel, for Bayer footprints of up to four cells
+    // Colour: the weights of taps 2k and 2k + 1 as two 16-bit fractions of kFixedOne, at [k * n + i].
+    std::vector<qint32> pairs;
 };
 
 Taps tapsOf(const std::vector<Span>& xs, int x0, int channels) {
@@ -727,6 +797,16 @@ Taps tapsOf(const std::vector<Span>& xs, int x0, int channels) {
             for (int t = 0; t < taps.count; ++t)
                 std::fill_n(taps.byPixel8.begin() + std::ptrdiff_t(i * 8 + size_t(2 * t)), 2,
                             taps.weights[size_t(t) * n + i]);
+    }
+    if (channels >= 3) {
+        const int pairCount = (taps.count + 1) / 2;
+        taps.pairs.assign(size_t(pairCount) * n, 0);
+        const auto fixed = [&](int t, size_t i) {
+            return t < taps.count ? quint32(std::lround(taps.weights[size_t(t) * n + i] * kFixedOne)) : 0u;
+        };
+        for (int k = 0; k < pairCount; ++k)
+            for (size_t i = 0; i < n; ++i)
+                taps.pairs[size_t(k) * n + i] = qint32(fixed(2 * k, i) | (fixed(2 * k + 1, i) << 16));
     }
     return taps;
 }
@@ -862,7 +942,17 @@ void tapAverage8(const Source& s, QImage* target, const QRect& r, const ZMKFrame
             // In parts, each followed by its share of the next row's loads.
             planAhead(&ahead, ys, j, 1, (tw + kAheadChunk - 1) / kAheadChunk);
             quint32* d = targetRow(target, j);
+            // Sums that fit 15 bits take the fixed-point taps.
+            const bool fixed = C >= 3 && (pair || rows.weight() * 255 < 32768);
             for (int i = 0; i < tw; i += kAheadChunk) {
+                if (fixed) {
+                    zmkTapPassPixelsFixedAvx2(reinterpret_cast<const quint16*>(line.sums.data()),
+                                              taps.offsets.data() + i, taps.pairs.data() + i,
+                                              std::min(kAheadChunk, tw - i), tw, (taps.count + 1) / 2, C, f,
+                                              order, C == 4 ? 0u : 0xFF000000u, d + i);
+                    ahead.step();
+                    continue;
+                }
                 zmkTapPassPixelsAvx2(reinterpret_cast<const quint16*>(line.sums.data()),
                                      taps.offsets.data() + i, taps.weights.data() + i,
                                      std::min(kAheadChunk, tw - i), tw, taps.count, C, f, order,

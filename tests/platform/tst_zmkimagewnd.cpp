@@ -382,6 +382,8 @@ private slots:
         const QSize fifth(4000, 3000);
         QTest::newRow("RGB8 1/4 fine detail") << quarter << uint(NuvPixelFormat::RGB8) << true << 1;
         QTest::newRow("RGB8 1/5") << fifth << uint(NuvPixelFormat::RGB8) << false << 1;
+        // 422 device columns: the last ones are not a whole group of four.
+        QTest::newRow("BGR8 1/5 narrow") << QSize(2110, 3000) << uint(NuvPixelFormat::BGR8) << false << 1;
         QTest::newRow("Mono16 1/5") << fifth << uint(NuvPixelFormat::Mono16) << false << 1;
         QTest::newRow("BayerRG8 1/5") << fifth << uint(NuvPixelFormat::BayerRG8) << false << 2;
         QTest::newRow("Mono8 2/3") << odd << uint(NuvPixelFormat::Mono8) << false << 1;
