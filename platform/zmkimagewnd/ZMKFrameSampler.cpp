@@ -849,7 +849,11 @@ public:
         for (; m_done < upTo; ++m_done) {
             const uchar* p = m_source.data + qsizetype(m_begin + m_done / m_perLine) * m_source.stride +
                              m_offset + qsizetype(m_done % m_perLine) * 64;
+#if defined(__GNUC__)
             __builtin_prefetch(p, 0, 3);
+#else
+            static_cast<void>(p);
+#endif
         }
     }
 
