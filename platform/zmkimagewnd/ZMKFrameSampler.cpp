@@ -964,8 +964,13 @@ void tapAverage8(const Source& s, QImage* target, const QRect& r, const ZMKFrame
                 ahead.step();
             }
         } else if (four) {
-            zmkTapPassFourAvx2(reinterpret_cast<const quint16*>(line.sums.data()), taps.offsets.data(),
-                               taps.byPixel.data(), tw, out.data());
+            planAhead(&ahead, ys, j, 1, (tw + kAheadChunk - 1) / kAheadChunk);
+            for (int i = 0; i < tw; i += kAheadChunk) {
+                zmkTapPassFourAvx2(reinterpret_cast<const quint16*>(line.sums.data()),
+                                   taps.offsets.data() + i, taps.byPixel.data() + size_t(i) * 4,
+                                   std::min(kAheadChunk, tw - i), out.data() + i);
+                ahead.step();
+            }
         }
 #endif
         for (int c = 0; c < C && !together && !four; ++c)
