@@ -24,6 +24,17 @@ ZMK_ROW_KERNEL void zmkAddRow8To16(quint16* acc, const uchar* p, int n, quint16 
         acc[k] = quint16(acc[k] + p[k] * weight);
 }
 
+// Two lines of equal weight, stored rather than added: no clearing and no second pass over the sums.
+ZMK_ROW_KERNEL void zmkSumRows8To16(quint16* acc, const uchar* p, const uchar* q, int n) {
+    for (int k = 0; k < n; ++k)
+        acc[k] = quint16(p[k] + q[k]);
+}
+
+ZMK_ROW_KERNEL void zmkWidenRow8To16(quint16* acc, const uchar* p, int n) {
+    for (int k = 0; k < n; ++k)
+        acc[k] = p[k];
+}
+
 ZMK_ROW_KERNEL void zmkAddRow8To32(quint32* acc, const uchar* p, int n, quint32 weight) {
     for (int k = 0; k < n; ++k)
         acc[k] += p[k] * weight;
@@ -55,6 +66,10 @@ namespace {
 using Kind = ZMKFrameSampler::Kind;
 using Source = ZMKFrameSampler::Source;
 using Mapping = ZMKFrameSampler::Mapping;
+
+// Fixed-point weights of the colour taps: 14 bits keep a footprint's edge within 1/16384 of a column
+// and the products of sums below 2^15 within 32 bits.
+constexpr int kFixedOne = 1 << 14;
 
 // The horizontal half of the average: device pixel i sums `taps` columns of the line sums from
 // offsets[i] (every `stride` elements), each times its share of the footprint, weights[t * count + i]
@@ -99,13 +114,17 @@ __attribute__((target("avx2,fma"))) void zmkTapPassAvx2(const Acc* acc, const in
 }
 
 // Every channel of a column at once (up to four 16-bit sums as one 64-bit word per pixel), four pixels
-// at a time: out4 and weights4 hold four lanes per pixel.
+// at a time: out4 holds four lanes per pixel. Each weight is read once and spread over the channels:
+// the weights of a device row then stay in the first-level cache.
+// `pitch` is the number of pixels of a row of weights, so that a part of a row can be passed.
 __attribute__((target("avx2,fma"))) void zmkTapPassChannelsAvx2(const quint16* acc, const int* offsets,
-                                                                const float* weights4, int count, int taps,
-                                                                int stride, float* out4) {
+                                                                const float* weights, int count, int pitch,
+                                                                int taps, int stride, float* out4) {
     const auto column = [&](const quint16* p) {
         return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
     };
+    const __m256i firstPair = _mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1);
+    const __m256i secondPair = _mm256_setr_epi32(2, 2, 2, 2, 3, 3, 3, 3);
     int i = 0;
     for (; i + 4 <= count; i += 4) {
         // Plain 64-bit loads: cheaper than a gather on the processors measured.
@@ -120,9 +139,10 @@ __attribute__((target("avx2,fma"))) void zmkTapPassChannelsAvx2(const quint16* a
             const __m128i q23 = _mm_unpacklo_epi64(column(p2 + at), column(p3 + at));
             const __m256 a = _mm256_cvtepi32_ps(_mm256_cvtepu16_epi32(q01));
             const __m256 b = _mm256_cvtepi32_ps(_mm256_cvtepu16_epi32(q23));
-            const float* w = weights4 + (size_t(t) * size_t(count) + size_t(i)) * 4;
-            first = _mm256_fmadd_ps(_mm256_loadu_ps(w), a, first);
-            second = _mm256_fmadd_ps(_mm256_loadu_ps(w + 8), b, second);
+            const __m256 w =
+                _mm256_castps128_ps256(_mm_loadu_ps(weights + size_t(t) * size_t(pitch) + size_t(i)));
+            first = _mm256_fmadd_ps(_mm256_permutevar8x32_ps(w, firstPair), a, first);
+            second = _mm256_fmadd_ps(_mm256_permutevar8x32_ps(w, secondPair), b, second);
         }
         _mm256_storeu_ps(out4 + size_t(i) * 4, first);
         _mm256_storeu_ps(out4 + size_t(i) * 4 + 8, second);
@@ -131,10 +151,134 @@ __attribute__((target("avx2,fma"))) void zmkTapPassChannelsAvx2(const quint16* a
         for (int c = 0; c < 4; ++c) {
             float sum = 0.0f;
             for (int t = 0; t < taps; ++t)
-                sum += weights4[(size_t(t) * size_t(count) + size_t(i)) * 4 + size_t(c)] *
-                       float(acc[offsets[i] + t * stride + c]);
+                sum +=
+                    weights[size_t(t) * size_t(pitch) + size_t(i)] * float(acc[offsets[i] + t * stride + c]);
             out4[size_t(i) * 4 + size_t(c)] = sum;
         }
+    }
+}
+
+// zmkTapPassChannelsAvx2 straight into device pixels: each pixel's sums times `scale`, rounded,
+// its channels put in device order by `order` (a byte shuffle within each pixel) and or-ed with `alpha`.
+__attribute__((target("avx2,fma"))) void zmkTapPassPixelsAvx2(const quint16* acc, const int* offsets,
+                                                              const float* weights, int count, int pitch,
+                                                              int taps, int stride, float scale,
+                                                              __m128i order, quint32 alpha, quint32* d) {
+    const auto column = [&](const quint16* p) {
+        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+    };
+    const __m256i firstPair = _mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1);
+    const __m256i secondPair = _mm256_setr_epi32(2, 2, 2, 2, 3, 3, 3, 3);
+    // After the two packs the pixels lie in dwords 0, 4, 1, 5.
+    const __m256i inOrder = _mm256_setr_epi32(0, 4, 1, 5, 0, 0, 0, 0);
+    const __m256 f = _mm256_set1_ps(scale);
+    const __m256 half = _mm256_set1_ps(0.5f);
+    const __m128i opaque = _mm_set1_epi32(static_cast<int>(alpha));
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const quint16* p0 = acc + offsets[i];
+        const quint16* p1 = acc + offsets[i + 1];
+        const quint16* p2 = acc + offsets[i + 2];
+        const quint16* p3 = acc + offsets[i + 3];
+        __m256 first = _mm256_setzero_ps(), second = _mm256_setzero_ps();
+        for (int t = 0; t < taps; ++t) {
+            const int at = t * stride;
+            const __m128i q01 = _mm_unpacklo_epi64(column(p0 + at), column(p1 + at));
+            const __m128i q23 = _mm_unpacklo_epi64(column(p2 + at), column(p3 + at));
+            const __m256 a = _mm256_cvtepi32_ps(_mm256_cvtepu16_epi32(q01));
+            const __m256 b = _mm256_cvtepi32_ps(_mm256_cvtepu16_epi32(q23));
+            const __m256 w =
+                _mm256_castps128_ps256(_mm_loadu_ps(weights + size_t(t) * size_t(pitch) + size_t(i)));
+            first = _mm256_fmadd_ps(_mm256_permutevar8x32_ps(w, firstPair), a, first);
+            second = _mm256_fmadd_ps(_mm256_permutevar8x32_ps(w, secondPair), b, second);
+        }
+        // Averages are never negative; the packs saturate at 255.
+        const __m256i v01 = _mm256_cvttps_epi32(_mm256_fmadd_ps(first, f, half));
+        const __m256i v23 = _mm256_cvttps_epi32(_mm256_fmadd_ps(second, f, half));
+        const __m256i words = _mm256_packus_epi32(v01, v23);
+        const __m256i bytes = _mm256_permutevar8x32_epi32(_mm256_packus_epi16(words, words), inOrder);
+        const __m128i pixels = _mm_shuffle_epi8(_mm256_castsi256_si128(bytes), order);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_or_si128(pixels, opaque));
+    }
+    alignas(16) uchar lanes[16];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), order);
+    for (; i < count; ++i) {
+        uchar v[4];
+        for (int c = 0; c < 4; ++c) {
+            float sum = 0.0f;
+            for (int t = 0; t < taps; ++t)
+                sum +=
+                    weights[size_t(t) * size_t(pitch) + size_t(i)] * float(acc[offsets[i] + t * stride + c]);
+            v[c] = uchar(std::min(int(sum * scale + 0.5f), 255));
+        }
+        quint32 pixel = 0;
+        for (int c = 0; c < 4; ++c)
+            pixel |= quint32(v[lanes[c]]) << (8 * c);
+        d[i] = pixel | alpha;
+    }
+}
+
+// zmkTapPassPixelsAvx2 in fixed point for sums below 2^15: the sums of two neighbouring taps are
+// interleaved by channel and one multiply-add applies both weights (`pairs`, see Taps), two pixels a
+// register. Fewer operations per tap than in floating point, which is what colour at fit is bound by
+// once its lines are in the cache.
+__attribute__((target("avx2,fma"))) void zmkTapPassPixelsFixedAvx2(const quint16* acc, const int* offsets,
+                                                                   const qint32* pairs, int count, int pitch,
+                                                                   int pairCount, int stride, float scale,
+                                                                   __m128i order, quint32 alpha, quint32* d) {
+    const auto column = [&](const quint16* p) {
+        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+    };
+    // Taps 2k and 2k + 1 of the pixel at p, channel by channel.
+    const auto both = [&](const quint16* p, int k) {
+        return _mm_unpacklo_epi16(column(p + 2 * k * stride), column(p + (2 * k + 1) * stride));
+    };
+    const __m256i spread = _mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1);
+    const __m256i spreadNext = _mm256_setr_epi32(2, 2, 2, 2, 3, 3, 3, 3);
+    const __m256i inOrder = _mm256_setr_epi32(0, 4, 1, 5, 0, 0, 0, 0);
+    const __m256 f = _mm256_set1_ps(scale / float(kFixedOne));
+    const __m256 half = _mm256_set1_ps(0.5f);
+    const __m128i opaque = _mm_set1_epi32(static_cast<int>(alpha));
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const quint16* p0 = acc + offsets[i];
+        const quint16* p1 = acc + offsets[i + 1];
+        const quint16* p2 = acc + offsets[i + 2];
+        const quint16* p3 = acc + offsets[i + 3];
+        __m256i first = _mm256_setzero_si256(), second = _mm256_setzero_si256();
+        for (int k = 0; k < pairCount; ++k) {
+            const __m256i w = _mm256_castsi128_si256(_mm_loadu_si128(
+                reinterpret_cast<const __m128i*>(pairs + size_t(k) * size_t(pitch) + size_t(i))));
+            const __m256i a = _mm256_set_m128i(both(p1, k), both(p0, k));
+            const __m256i b = _mm256_set_m128i(both(p3, k), both(p2, k));
+            first = _mm256_add_epi32(first, _mm256_madd_epi16(a, _mm256_permutevar8x32_epi32(w, spread)));
+            second =
+                _mm256_add_epi32(second, _mm256_madd_epi16(b, _mm256_permutevar8x32_epi32(w, spreadNext)));
+        }
+        const __m256i v01 = _mm256_cvttps_epi32(_mm256_fmadd_ps(_mm256_cvtepi32_ps(first), f, half));
+        const __m256i v23 = _mm256_cvttps_epi32(_mm256_fmadd_ps(_mm256_cvtepi32_ps(second), f, half));
+        const __m256i words = _mm256_packus_epi32(v01, v23);
+        const __m256i bytes = _mm256_permutevar8x32_epi32(_mm256_packus_epi16(words, words), inOrder);
+        const __m128i pixels = _mm_shuffle_epi8(_mm256_castsi256_si128(bytes), order);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_or_si128(pixels, opaque));
+    }
+    alignas(16) uchar lanes[16];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), order);
+    for (; i < count; ++i) {
+        uchar v[4];
+        for (int c = 0; c < 4; ++c) {
+            qint64 sum = 0;
+            for (int k = 0; k < pairCount; ++k) {
+                const auto w = quint32(pairs[size_t(k) * size_t(pitch) + size_t(i)]);
+                sum += qint64(w & 0xFFFF) * acc[offsets[i] + 2 * k * stride + c] +
+                       qint64(w >> 16) * acc[offsets[i] + (2 * k + 1) * stride + c];
+            }
+            v[c] = uchar(std::min(int(float(sum) * (scale / float(kFixedOne)) + 0.5f), 255));
+        }
+        quint32 pixel = 0;
+        for (int c = 0; c < 4; ++c)
+            pixel |= quint32(v[lanes[c]]) << (8 * c);
+        d[i] = pixel | alpha;
     }
 }
 
@@ -621,10 +765,11 @@ struct Taps {
     int count = 0;
     std::vector<int> offsets;
     std::vector<float> weights;
-    std::vector<float> weights4;  // each weight four times, for zmkTapPassChannelsAvx2
-    std::vector<float> byPixel;   // four weights per pixel for grey footprints of up to four columns
+    std::vector<float> byPixel;  // four weights per pixel for grey footprints of up to four columns
     std::vector<float>
         byPixel8;  // each weight twice, eight per pixel, for Bayer footprints of up to four cells
+    // Colour: the weights of taps 2k and 2k + 1 as two 16-bit fractions of kFixedOne, at [k * n + i].
+    std::vector<qint32> pairs;
 };
 
 Taps tapsOf(const std::vector<Span>& xs, int x0, int channels) {
@@ -653,10 +798,15 @@ Taps tapsOf(const std::vector<Span>& xs, int x0, int channels) {
                 std::fill_n(taps.byPixel8.begin() + std::ptrdiff_t(i * 8 + size_t(2 * t)), 2,
                             taps.weights[size_t(t) * n + i]);
     }
-    if (channels > 1) {
-        taps.weights4.resize(taps.weights.size() * 4);
-        for (size_t k = 0; k < taps.weights.size(); ++k)
-            std::fill_n(taps.weights4.begin() + std::ptrdiff_t(4 * k), 4, taps.weights[k]);
+    if (channels >= 3) {
+        const int pairCount = (taps.count + 1) / 2;
+        taps.pairs.assign(size_t(pairCount) * n, 0);
+        const auto fixed = [&](int t, size_t i) {
+            return t < taps.count ? quint32(std::lround(taps.weights[size_t(t) * n + i] * kFixedOne)) : 0u;
+        };
+        for (int k = 0; k < pairCount; ++k)
+            for (size_t i = 0; i < n; ++i)
+                taps.pairs[size_t(k) * n + i] = qint32(fixed(2 * k, i) | (fixed(2 * k + 1, i) << 16));
     }
     return taps;
 }
@@ -676,6 +826,57 @@ struct LineSums {
 quint32 rounded(float v, quint32 top) {
     // Averages are never negative: the signed conversion vectorises, the unsigned one does not.
     return quint32(std::min(int(v + 0.5f), int(top)));
+}
+
+// Loads of the next device row's source lines, spread over the arithmetic of this one: memory then
+// streams while the taps are computed, instead of idling until the next row's sums start. Frames
+// too large for the caches are otherwise bound by the wait for each row's first lines.
+class LinesAhead {
+public:
+    // Lines of `bytes` bytes from `offset` within each source line.
+    LinesAhead(const Source& s, qsizetype offset, int bytes)
+        : m_source(s), m_offset(offset), m_perLine(std::max((bytes + 63) / 64, 1)) {}
+    // Source lines [begin, end) fall due over `parts` calls of step().
+    void plan(int begin, int end, int parts) {
+        m_begin = begin;
+        m_total = std::max(end - begin, 0) * m_perLine;
+        m_done = 0;
+        m_part = 0;
+        m_parts = std::max(parts, 1);
+    }
+    void step() {
+        const int upTo = m_total * ++m_part / m_parts;
+        for (; m_done < upTo; ++m_done) {
+            const uchar* p = m_source.data + qsizetype(m_begin + m_done / m_perLine) * m_source.stride +
+                             m_offset + qsizetype(m_done % m_perLine) * 64;
+#if defined(__GNUC__)
+            __builtin_prefetch(p, 0, 3);
+#else
+            static_cast<void>(p);
+#endif
+        }
+    }
+
+private:
+    const Source& m_source;
+    qsizetype m_offset;
+    int m_perLine;
+    int m_begin = 0;
+    int m_total = 0;
+    int m_done = 0;
+    int m_part = 0;
+    int m_parts = 1;
+};
+
+// Device pixels per share of LinesAhead's loads.
+constexpr int kAheadChunk = 64;
+
+// The source lines the device row after j reads that row j has not read already.
+void planAhead(LinesAhead* ahead, const std::vector<Span>& ys, int j, int linesPerUnit, int parts) {
+    if (size_t(j + 1) >= ys.size()) return ahead->plan(0, 0, parts);
+    const Span& next = ys[size_t(j + 1)];
+    const int begin = std::max(next.begin, ys[size_t(j)].end);
+    ahead->plan(begin * linesPerUnit, next.end * linesPerUnit, parts);
 }
 
 // Interleaved 8-bit channels through the tap pass: vertical sums per footprint line span, then
@@ -698,32 +899,20 @@ void tapAverage8(const Source& s, QImage* target, const QRect& r, const ZMKFrame
 #endif
     const int pixelStep = together ? 4 : 1;
     const int channelStep = together ? 1 : tw;
-    for (int j = 0; j < th; ++j) {
-        const Span rows = ys[size_t(j)];
-        if (repeatsAbove(target, ys, j, tw)) continue;
-        if (need) need(rows.end);
-        line.clear();
-        for (int y = rows.begin; y < rows.end; ++y)
-            addRow(line.sums.data(), s.data + y * s.stride + x0 * group * C, line.elements, rows.weightOf(y),
-                   group);
+    LinesAhead ahead(s, qsizetype(x0) * group * C, line.elements * group);
 #ifdef ZMK_AVX2
-        if (together) {
-            zmkTapPassChannelsAvx2(reinterpret_cast<const quint16*>(line.sums.data()), taps.offsets.data(),
-                                   taps.weights4.data(), tw, taps.count, C, out.data());
-        } else if (four) {
-            zmkTapPassFourAvx2(reinterpret_cast<const quint16*>(line.sums.data()), taps.offsets.data(),
-                               taps.byPixel.data(), tw, out.data());
-        }
+    // Channel sums to device byte order (B, G, R, A) within each pixel.
+    const __m128i order = s.kind == Kind::Rgb24
+                              ? _mm_setr_epi8(2, 1, 0, 3, 6, 5, 4, 7, 10, 9, 8, 11, 14, 13, 12, 15)
+                              : _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
 #endif
-        for (int c = 0; c < C && !together && !four; ++c)
-            zmkTapPass(line.sums.data() + c, taps.offsets.data(), taps.weights.data(), tw, taps.count, C,
-                       out.data() + size_t(c) * size_t(tw));
-        const float f = 1.0f / float(rows.weight() * group);
+    // Device pixels [from, to) of row j from the channel sums in `out`.
+    const auto pixels = [&](int j, float f, int from, int to) {
         quint32* d = targetRow(target, j);
         const auto v = [&](int i, int c) {
             return rounded(out[size_t(i * pixelStep + c * channelStep)] * f, 255);
         };
-        for (int i = 0; i < tw; ++i) {
+        for (int i = from; i < to; ++i) {
             if constexpr (C == 1) {
                 d[i] = 0xFF000000u | v(i, 0) * 0x010101u;
             } else if constexpr (C == 3) {
@@ -733,6 +922,61 @@ void tapAverage8(const Source& s, QImage* target, const QRect& r, const ZMKFrame
                 d[i] = v(i, 0) | (v(i, 1) << 8) | (v(i, 2) << 16) | (v(i, 3) << 24);
             }
         }
+    };
+    for (int j = 0; j < th; ++j) {
+        const Span rows = ys[size_t(j)];
+        if (repeatsAbove(target, ys, j, tw)) continue;
+        if (need) need(rows.end);
+        const uchar* first = s.data + rows.begin * s.stride + x0 * group * C;
+        // Thinned footprints: two whole lines.
+        const bool pair = std::is_same<Acc, quint16>::value && group == 1 && rows.end - rows.begin == 2 &&
+                          rows.first == kOne && rows.last == kOne;
+        if (pair) {
+            zmkSumRows8To16(reinterpret_cast<quint16*>(line.sums.data()), first, first + s.stride,
+                            line.elements);
+        } else {
+            line.clear();
+            for (int y = rows.begin; y < rows.end; ++y)
+                addRow(line.sums.data(), first + (y - rows.begin) * s.stride, line.elements, rows.weightOf(y),
+                       group);
+        }
+        const float f = pair ? 0.5f : 1.0f / float(rows.weight() * group);
+#ifdef ZMK_AVX2
+        if (together) {
+            // In parts, each followed by its share of the next row's loads.
+            planAhead(&ahead, ys, j, 1, (tw + kAheadChunk - 1) / kAheadChunk);
+            quint32* d = targetRow(target, j);
+            // Sums that fit 15 bits take the fixed-point taps.
+            const bool fixed = C >= 3 && (pair || rows.weight() * 255 < 32768);
+            for (int i = 0; i < tw; i += kAheadChunk) {
+                if (fixed) {
+                    zmkTapPassPixelsFixedAvx2(reinterpret_cast<const quint16*>(line.sums.data()),
+                                              taps.offsets.data() + i, taps.pairs.data() + i,
+                                              std::min(kAheadChunk, tw - i), tw, (taps.count + 1) / 2, C, f,
+                                              order, C == 4 ? 0u : 0xFF000000u, d + i);
+                    ahead.step();
+                    continue;
+                }
+                zmkTapPassPixelsAvx2(reinterpret_cast<const quint16*>(line.sums.data()),
+                                     taps.offsets.data() + i, taps.weights.data() + i,
+                                     std::min(kAheadChunk, tw - i), tw, taps.count, C, f, order,
+                                     C == 4 ? 0u : 0xFF000000u, d + i);
+                ahead.step();
+            }
+        } else if (four) {
+            planAhead(&ahead, ys, j, 1, (tw + kAheadChunk - 1) / kAheadChunk);
+            for (int i = 0; i < tw; i += kAheadChunk) {
+                zmkTapPassFourAvx2(reinterpret_cast<const quint16*>(line.sums.data()),
+                                   taps.offsets.data() + i, taps.byPixel.data() + size_t(i) * 4,
+                                   std::min(kAheadChunk, tw - i), out.data() + i);
+                ahead.step();
+            }
+        }
+#endif
+        for (int c = 0; c < C && !together && !four; ++c)
+            zmkTapPass(line.sums.data() + c, taps.offsets.data(), taps.weights.data(), tw, taps.count, C,
+                       out.data() + size_t(c) * size_t(tw));
+        if (!together) pixels(j, f, 0, tw);
     }
 }
 
@@ -807,52 +1051,102 @@ void tapAverageBayer(const Source& s, QImage* target, const QRect& r, const ZMKF
     const int n = 2 * (xs.back().end - x0);
     LineSums<Acc> lines[2] = {LineSums<Acc>(n, taps, 2), LineSums<Acc>(n, taps, 2)};
     std::vector<float> out(static_cast<size_t>(tw) * 8);
+    LinesAhead ahead(s, qsizetype(x0) * 2, n);
     for (int j = 0; j < th; ++j) {
         const Span cells = ys[size_t(j)];
         if (repeatsAbove(target, ys, j, tw)) continue;
         if (need) need(2 * cells.end);
-        lines[0].clear();
-        lines[1].clear();
-        for (int y = 2 * cells.begin; y < 2 * cells.end; ++y)
-            addRow(lines[y & 1].sums.data(), s.data + y * s.stride + 2 * x0, n, cells.weightOf(y / 2), 1);
+        // A thinned footprint of one whole cell line: its two lines are the parities' sums.
+        const bool single = std::is_same<Acc, quint16>::value && cells.end - cells.begin == 1;
+        for (int p = 0; p < 2 && single; ++p)
+            zmkWidenRow8To16(reinterpret_cast<quint16*>(lines[p].sums.data()),
+                             s.data + (2 * cells.begin + p) * s.stride + 2 * x0, n);
+        if (!single) {
+            lines[0].clear();
+            lines[1].clear();
+            for (int y = 2 * cells.begin; y < 2 * cells.end; ++y)
+                addRow(lines[y & 1].sums.data(), s.data + y * s.stride + 2 * x0, n, cells.weightOf(y / 2), 1);
+        }
         // Site (line parity p, column in cell c) of pixel i at out[p * parityStep + i * pixelStep + c *
         // columnStep].
         size_t parityStep = 2 * size_t(tw), pixelStep = 1, columnStep = size_t(tw);
-        bool planar = false;
+        const float f = single ? 1.0f : 1.0f / float(cells.weight());
+        const auto pixels = [&](int from, int to) {
+            const float* red = out.data() + size_t(s.redY) * parityStep + size_t(s.redX) * columnStep;
+            const float* blue =
+                out.data() + size_t(1 - s.redY) * parityStep + size_t(1 - s.redX) * columnStep;
+            const float* green1 = out.data() + size_t(s.redY) * parityStep + size_t(1 - s.redX) * columnStep;
+            const float* green2 = out.data() + size_t(1 - s.redY) * parityStep + size_t(s.redX) * columnStep;
+            quint32* d = targetRow(target, j);
+            for (int i = from; i < to; ++i) {
+                const size_t k = size_t(i) * pixelStep;
+                d[i] = opaque(rounded(red[k] * f, 255), rounded((green1[k] + green2[k]) * (0.5f * f), 255),
+                              rounded(blue[k] * f, 255));
+            }
+        };
 #ifdef ZMK_AVX2
         if (std::is_same<Acc, quint16>::value && !taps.byPixel8.empty() && hasAvx2()) {
-            planar = true;
-            for (int p = 0; p < 2; ++p) {
-                float* plane = out.data() + size_t(p) * parityStep;
-                zmkTapPassCellsAvx2(reinterpret_cast<const quint16*>(lines[p].sums.data()),
-                                    taps.offsets.data(), taps.byPixel8.data(), tw, plane, plane + tw);
+            // In parts, each followed by its share of the next row's loads.
+            planAhead(&ahead, ys, j, 2, (tw + kAheadChunk - 1) / kAheadChunk);
+            for (int i = 0; i < tw; i += kAheadChunk) {
+                const int count = std::min(kAheadChunk, tw - i);
+                for (int p = 0; p < 2; ++p) {
+                    float* plane = out.data() + size_t(p) * parityStep;
+                    zmkTapPassCellsAvx2(reinterpret_cast<const quint16*>(lines[p].sums.data()),
+                                        taps.offsets.data() + i, taps.byPixel8.data() + size_t(i) * 8, count,
+                                        plane + i, plane + tw + i);
+                }
+                pixels(i, i + count);
+                ahead.step();
             }
-        } else if (std::is_same<Acc, quint16>::value && hasAvx2()) {
+            continue;
+        }
+        if (std::is_same<Acc, quint16>::value && hasAvx2()) {
             parityStep = 4 * size_t(tw), pixelStep = 4, columnStep = 1;
             for (int p = 0; p < 2; ++p)
                 zmkTapPassChannelsAvx2(reinterpret_cast<const quint16*>(lines[p].sums.data()),
-                                       taps.offsets.data(), taps.weights4.data(), tw, taps.count, 2,
+                                       taps.offsets.data(), taps.weights.data(), tw, tw, taps.count, 2,
                                        out.data() + p * parityStep);
         }
 #endif
-        if (pixelStep == 1 && !planar) {
+        if (pixelStep == 1) {
             for (int k = 0; k < 4; ++k)
                 zmkTapPass(lines[k >> 1].sums.data() + (k & 1), taps.offsets.data(), taps.weights.data(), tw,
                            taps.count, 2, out.data() + size_t(k) * size_t(tw));
         }
-        const float f = 1.0f / float(cells.weight());
-        const float* red = out.data() + size_t(s.redY) * parityStep + size_t(s.redX) * columnStep;
-        const float* blue = out.data() + size_t(1 - s.redY) * parityStep + size_t(1 - s.redX) * columnStep;
-        const float* green1 = out.data() + size_t(s.redY) * parityStep + size_t(1 - s.redX) * columnStep;
-        const float* green2 = out.data() + size_t(1 - s.redY) * parityStep + size_t(s.redX) * columnStep;
-        quint32* d = targetRow(target, j);
-        for (int i = 0; i < tw; ++i) {
-            const size_t k = size_t(i) * pixelStep;
-            d[i] = opaque(rounded(red[k] * f, 255), rounded((green1[k] + green2[k]) * (0.5f * f), 255),
-                          rounded(blue[k] * f, 255));
-        }
+        pixels(0, tw);
     }
     if (need) need(s.height);
+}
+
+// Bytes read per device pixel above which tall footprints read only some of their lines. A grey
+// 8-bit frame shrunk about five times (as a 12-megapixel frame fits a typical pane) stays below it and
+// is averaged whole; colour, 16-bit grey and mosaics above it would be bound by memory bandwidth,
+// and only skipping whole lines saves any (a cache line holds many pixels of a line).
+constexpr double kReadBudget = 32.0;
+
+// Lines (Bayer: cell lines) each device row reads: all of them (0) while the footprint's bytes fit
+// the budget, else as many as fit, and for lines an even count of at least two, so that detail
+// alternating from one line to the next still averages out. `lineBytes` is the cost of one line of
+// a footprint, `footprint` the footprint's height, both in the units the spans count.
+int linesToRead(double lineBytes, double footprint, int unit) {
+    int lines = static_cast<int>(kReadBudget / (lineBytes * unit)) * unit;
+    lines = std::max(lines, unit);
+    return footprint > lines ? lines : 0;
+}
+
+// Footprints of more than `lines` lines read the `lines` adjacent ones around their middle, each
+// wholly: a box of the same centre, shorter than the footprint.
+void thin(std::vector<Span>* ys, int lines, int size) {
+    if (lines <= 0) return;
+    for (Span& s : *ys) {
+        if (s.end - s.begin <= lines) continue;
+        const double top = s.begin + 1 - double(s.first) / kOne;
+        const double bottom = s.end - 1 + double(s.last) / kOne;
+        const int begin = std::clamp(static_cast<int>(std::lround((top + bottom - lines) / 2.0)), 0,
+                                     std::max(size - lines, 0));
+        s = Span{begin, begin + lines, kOne, kOne};
+    }
 }
 }  // namespace
 
@@ -878,8 +1172,10 @@ void ZMKFrameSampler::sample(const Source& source, QImage* target, const QRect& 
     if (bayer) {
         const std::vector<Span> xs =
             spans(deviceRect.left(), tw, 2.0 * mapping.scaleX, mapping.originX, source.width / 2);
-        const std::vector<Span> ys =
+        std::vector<Span> ys =
             spans(deviceRect.top(), th, 2.0 * mapping.scaleY, mapping.originY, source.height / 2);
+        // A cell line is two sensor lines, and its sums take about twice the work of grey bytes.
+        thin(&ys, linesToRead(4.0 / mapping.scaleX, 0.5 / mapping.scaleY, 1), source.height / 2);
         // Each line parity sums its own lines: 16-bit sums hold up to 16 cell lines.
         if (tapsFit(xs, ys)) {
             longest(ys) <= kOne ? tapAverageBayer<quint16>(source, target, deviceRect, rowsNeeded, xs, ys)
@@ -895,7 +1191,12 @@ void ZMKFrameSampler::sample(const Source& source, QImage* target, const QRect& 
     const int group = grey && mapping.scaleX <= 0.25 && source.width >= 4 ? 2 : 1;
     const std::vector<Span> xs =
         spans(deviceRect.left(), tw, mapping.scaleX * group, mapping.originX, source.width / group);
-    const std::vector<Span> ys = spans(deviceRect.top(), th, mapping.scaleY, mapping.originY, source.height);
+    std::vector<Span> ys = spans(deviceRect.top(), th, mapping.scaleY, mapping.originY, source.height);
+    int bytes = 3;
+    if (source.kind == Kind::Grey8) bytes = 1;
+    if (source.kind == Kind::Grey16) bytes = 2;
+    if (source.kind == Kind::Argb32) bytes = 4;
+    thin(&ys, linesToRead(bytes / mapping.scaleX, 1.0 / mapping.scaleY, 2), source.height);
     const bool tapped = tapsFit(xs, ys);
     if (source.kind == Kind::Grey16) {
         tapped ? tapAverage16(source, target, deviceRect, rowsNeeded, xs, ys, group)

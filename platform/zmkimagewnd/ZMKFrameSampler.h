@@ -2,6 +2,20 @@
 // Turns a full-resolution frame into device pixels of the 2D view in one pass: nearest sampling at
 // zoom 1 and above, an area average of each device pixel's footprint below, so a large frame shown
 // fitted is never converted at full resolution first.
+//
+// What the average promises when shrinking: every column of a footprint counts (skipping columns
+// saves no memory traffic). Lines count too while the footprint's bytes stay within a read budget
+// of 32 bytes per device pixel: 8-bit grey shrunk up to about five times, 16-bit grey four, RGB
+// about 2.6, 32-bit colour two. Beyond it a footprint reads only an even number (at least two) of
+// adjacent whole lines around its middle; a Bayer mosaic (beyond about four times) whole cell
+// lines, at least one. So, shrunk that far:
+// - smooth pictures look as the plain area average does, within a grey level;
+// - detail alternating from one pixel or line to the next (checkerboards, interlaced lines) shows
+//   as its mean, as the plain average shows it; a mosaic shows each cell's own colour;
+// - coarser detail that still varies within a footprint's height (periods of about 3 lines up to
+//   twice the footprint, for a mosaic also detail alternating by cell line) is sampled rather than
+//   averaged vertically and can show as moiré, as nearest sampling would.
+// The read-out, histogram, measurements and saves never use these pictures: they read the frame.
 #include <QImage>
 #include <QRect>
 #include <cstdint>

@@ -377,6 +377,15 @@ private slots:
         const QSize quarter(3200, 2400);
         QTest::newRow("Mono8 1/4 fine detail") << quarter << uint(NuvPixelFormat::Mono8) << true << 1;
         QTest::newRow("Mono16 1/4 fine detail") << quarter << uint(NuvPixelFormat::Mono16) << true << 1;
+        // Shrunk further, colour and 16-bit grey read two lines of each footprint, a mosaic one cell
+        // line: pictures still look the same (an odd-sized footprint keeps a trace of the checker).
+        const QSize fifth(4000, 3000);
+        QTest::newRow("RGB8 1/4 fine detail") << quarter << uint(NuvPixelFormat::RGB8) << true << 1;
+        QTest::newRow("RGB8 1/5") << fifth << uint(NuvPixelFormat::RGB8) << false << 1;
+        // 422 device columns: the last ones are not a whole group of four.
+        QTest::newRow("BGR8 1/5 narrow") << QSize(2110, 3000) << uint(NuvPixelFormat::BGR8) << false << 1;
+        QTest::newRow("Mono16 1/5") << fifth << uint(NuvPixelFormat::Mono16) << false << 1;
+        QTest::newRow("BayerRG8 1/5") << fifth << uint(NuvPixelFormat::BayerRG8) << false << 2;
         QTest::newRow("Mono8 2/3") << odd << uint(NuvPixelFormat::Mono8) << false << 1;
         QTest::newRow("Mono16 2/3") << odd << uint(NuvPixelFormat::Mono16) << false << 1;
         QTest::newRow("RGB8 2/3") << odd << uint(NuvPixelFormat::RGB8) << false << 1;
@@ -420,6 +429,86 @@ private slots:
             }
             if (worst > tolerance) qWarning() << "largest difference" << worst << "at" << where;
             QVERIFY(worst <= tolerance);
+        }
+    }
+
+    // Detail finer than a device pixel (alternating from one pixel or line to the next) shows as its
+    // mean at fit, never as stripes of its extremes, however few of a footprint's lines are read.
+    void fittedFineDetailShowsItsMean_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<uint>("format");
+        QTest::addColumn<int>("pattern");  // 0: checkerboard, 1: alternate lines, 2: alternate columns
+        const QSize fifth(4000, 3000), quarter(3200, 2400);  // fitted at 1/5 and 1/4 into 800x600
+        QTest::newRow("RGB8 lines 1/5") << fifth << uint(NuvPixelFormat::RGB8) << 1;
+        QTest::newRow("RGB8 checker 1/5") << fifth << uint(NuvPixelFormat::RGB8) << 0;
+        QTest::newRow("RGB8 columns 1/5") << fifth << uint(NuvPixelFormat::RGB8) << 2;
+        QTest::newRow("RGB8 lines 1/4") << quarter << uint(NuvPixelFormat::RGB8) << 1;
+        QTest::newRow("BGR8 lines 1/5") << fifth << uint(NuvPixelFormat::BGR8) << 1;
+        QTest::newRow("Mono16 lines 1/5") << fifth << uint(NuvPixelFormat::Mono16) << 1;
+        QTest::newRow("Mono16 checker 1/5") << fifth << uint(NuvPixelFormat::Mono16) << 0;
+        QTest::newRow("Mono8 lines 1/5") << fifth << uint(NuvPixelFormat::Mono8) << 1;
+        // A mosaic shows each 2x2 cell's colour: sensor-level patterns give one colour everywhere.
+        QTest::newRow("BayerRG8 checker 1/5") << fifth << uint(NuvPixelFormat::BayerRG8) << 0;
+        QTest::newRow("BayerRG8 lines 1/5") << fifth << uint(NuvPixelFormat::BayerRG8) << 1;
+    }
+
+    void fittedFineDetailShowsItsMean() {
+        QFETCH(QSize, size);
+        QFETCH(uint, format);
+        QFETCH(int, pattern);
+        cv::Mat rgb(size.height(), size.width(), CV_8UC3);
+        for (int y = 0; y < rgb.rows; ++y) {
+            for (int x = 0; x < rgb.cols; ++x) {
+                const int phase = pattern == 0 ? x + y : (pattern == 1 ? y : x);
+                rgb.at<cv::Vec3b>(y, x) = cv::Vec3b::all(phase & 1 ? 255 : 0);
+            }
+        }
+        cv::Mat looks;
+        const NuvImage frame = frameOf(rgb, format, &looks);
+        // The true mean of each colour as shown: a mosaic's red, green and blue sites apart.
+        double mean[3] = {127.5, 127.5, 127.5};
+        if (format == NuvPixelFormat::BayerRG8) {
+            double sum[3] = {0, 0, 0}, count[3] = {0, 0, 0};
+            for (int y = 0; y < 4; ++y) {
+                for (int x = 0; x < 4; ++x) {
+                    const int c = (y & 1) + (x & 1);
+                    sum[c] += frame.mat().at<uchar>(y, x);
+                    count[c] += 1;
+                }
+            }
+            for (int c = 0; c < 3; ++c)
+                mean[c] = sum[c] / count[c];
+        }
+        QCOMPARE(m_wnd->zoomFitWnd(), 0);
+        QCOMPARE(m_wnd->setBackground(frame), 0);
+        const QImage shot = rendered();
+        const QPoint topLeft = at(QPointF(0, 0));
+        const QPoint bottomRight = at(QPointF(size.width(), size.height()));
+        QVERIFY(bottomRight.x() - topLeft.x() < size.width() / 3);
+        // An area average itself leaves up to half the contrast over the footprint's width where a
+        // footprint holds an odd count of pixels; stripes of the extremes would be far beyond that.
+        const double footprint = double(size.width()) / (bottomRight.x() - topLeft.x());
+        const double bound = 127.5 / footprint + 2.0;
+        double worst = 0, total[3] = {0, 0, 0};
+        int pixels = 0;
+        QPoint where;
+        for (int y = topLeft.y() + 1; y < bottomRight.y() - 1; ++y) {  // the outermost lines may be cut
+            for (int x = topLeft.x() + 1; x < bottomRight.x() - 1; ++x) {
+                const QRgb c = shot.pixel(x, y);
+                const int v[3] = {qRed(c), qGreen(c), qBlue(c)};
+                for (int k = 0; k < 3; ++k) {
+                    total[k] += v[k];
+                    if (std::abs(v[k] - mean[k]) > worst)
+                        worst = std::abs(v[k] - mean[k]), where = QPoint(x, y);
+                }
+                ++pixels;
+            }
+        }
+        if (worst > bound) qWarning() << "largest difference from the mean" << worst << "at" << where;
+        QVERIFY(worst <= bound);
+        for (int k = 0; k < 3; ++k) {
+            if (std::abs(total[k] / pixels - mean[k]) > 3) qWarning() << "channel" << k << total[k] / pixels;
+            QVERIFY(std::abs(total[k] / pixels - mean[k]) <= 3);
         }
     }
 
