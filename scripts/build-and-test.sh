@@ -70,6 +70,8 @@ run_suite build-ci-asan -DCMAKE_BUILD_TYPE=Debug -DNUV_SANITIZE=ON -DNUV_BUILD_B
 echo "=== ThreadSanitizer build and the threaded suites"
 # Qt is not instrumented: accesses its own code makes are ignored (its futex locks are invisible to
 # TSan); the few reports left inside Qt are suppressed in scripts/tsan.supp, each with its reason.
-export TSAN_OPTIONS=halt_on_error=1:ignore_noninstrumented_modules=1:suppressions=$PWD/scripts/tsan.supp
+# The largest history keeps the earlier access's stack of a report restorable in long suites, so the
+# suppressions can match it (a lost stack matches nothing).
+export TSAN_OPTIONS=halt_on_error=1:ignore_noninstrumented_modules=1:history_size=7:suppressions=$PWD/scripts/tsan.supp
 run_suite build-ci-tsan "tst_zavizozoz3|tst_zavizozoz3_events|tst_routing|tst_transformtool|tst_scan|tst_saving|tst_greyhistogram|tst_aravisbackend" \
     -DCMAKE_BUILD_TYPE=Debug -DNUV_TSAN=ON -DNUV_BUILD_BENCH=OFF -DNUV_BUILD_DEMO=OFF
