@@ -448,8 +448,8 @@ private slots:
                 std::lock_guard<std::mutex> lock(mutex);
                 QVERIFY(held);
             }
-            // Held long enough for the waiting lines to count as late.
-            QTest::qWait(200);
+            // Held for a second, as a slow disk or a busy core would: the waiting lines are late.
+            QTest::qWait(1000);
             release();
         }
         watchdog.join();
