@@ -35,12 +35,13 @@ static void BM_ProfileStream2000PerSecond(benchmark::State& state) {
     QSignalSpy bound(viewer, &NuvViewerImageWnd::dropWndSuccess);
     Control::postDeviceList(1);
     bound.wait(5000);
-    viewer->manager()->pane(1)->view3D()->btnContourMode->click();
+    qobject_cast<ImageWndManager*>(viewer->manager())->pane(1)->view3D()->btnContourMode->click();
 
     std::atomic<long> processed{0};
     QObject::connect(
-        viewer->manager()->dispatcher(), &ImageUpdateManager::profileUpdate, viewer,
-        [&processed](QString, QVector<qreal>, QVector<uint8_t>) { ++processed; }, Qt::QueuedConnection);
+        qobject_cast<ImageWndManager*>(viewer->manager())->dispatcher(), &ImageUpdateManager::profileUpdate,
+        viewer, [&processed](QString, QVector<qreal>, QVector<uint8_t>) { ++processed; },
+        Qt::QueuedConnection);
 
     NuvPayloadWriter writer;
     writer.setScaler(32000);

@@ -160,7 +160,8 @@ void cameraToPane(benchmark::State& state, const std::string& key, bool byAddres
     }
     std::atomic<long> shown{0};
     QObject::connect(
-        viewer->manager()->dispatcher(), &ImageUpdateManager::imageProfileUpdate, viewer,
+        qobject_cast<ImageWndManager*>(viewer->manager())->dispatcher(),
+        &ImageUpdateManager::imageProfileUpdate, viewer,
         [&shown](QString, QSharedPointer<NuvImage>, QVector<qreal>) { ++shown; }, Qt::QueuedConnection);
 
     double bare = 0, pane = 0, cpuPerFrame = 0;

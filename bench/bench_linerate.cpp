@@ -205,7 +205,7 @@ public:
         QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
         Control::postDeviceList(1);
         if (!waitFor([&] { return bound.count() > 0; })) return false;
-        m_pane = m_viewer->manager()->pane(bound.at(0).at(0).toInt());
+        m_pane = qobject_cast<ImageWndManager*>(m_viewer->manager())->pane(bound.at(0).at(0).toInt());
         ZavizoZoz3::SetCameraNodeValue(m_key, "AcquisitionLineCount", std::to_string(m_scanLines));
         ZavizoZoz3::SetCameraNodeValue(m_key, "BatchNumber", std::to_string(kLinesPerBatch));
         ZavizoZoz3::SetCameraImageMode(m_key, 2, true);

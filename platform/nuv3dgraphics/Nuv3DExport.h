@@ -1,9 +1,4 @@
 #pragma once
-// Symbol export of the 3D window library.
-#include <QtGlobal>
-
-#if defined(NUV3DGRAPHICS_LIBRARY)
-#define NUV3D_API Q_DECL_EXPORT
-#else
-#define NUV3D_API Q_DECL_IMPORT
-#endif
+// Symbol export of the 3D window library: none. It is linked statically into the viewer, whose only
+// exported interface is NuvViewerImageWnd, so its calls stay hidden with everything else.
+#define NUV3D_API

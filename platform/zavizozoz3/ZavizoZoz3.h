@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "GenApi.h"
+#include "ZavizoZoz3Export.h"
 
 /**
  * The business-layer interface a host and the viewer call.
@@ -267,83 +268,90 @@ protected:
 /// returned, so the listener is never called once it returns, and a listener may unregister
 /// itself from inside its own callback.
 ///@{
-int RegisterDeviceListUpdateListener(IDeviceListUpdate* listener);    ///< Registers a device-list listener.
-int UnRegisterDeviceListUpdateListener(IDeviceListUpdate* listener);  ///< Unregisters it.
-int RegisterFocusUpdateListener(IFocusUpdate* listener);              ///< Registers a focus listener.
-int UnRegisterFocusUpdateListener(IFocusUpdate* listener);            ///< Unregisters it.
-int RegisterLayoutUpdateListener(ILayoutUpdate* listener);            ///< Registers a layout listener.
-int UnRegisterLayoutUpdateListener(ILayoutUpdate* listener);          ///< Unregisters it.
-int RegisterCameraIdUpdateListener(ICameraIdUpdate* listener);        ///< Registers a rename listener.
-int UnRegisterCameraIdUpdateListener(ICameraIdUpdate* listener);      ///< Unregisters it.
-int RegisterLangUpdateListener(ILangUpdate* listener);                ///< Registers a language listener.
-int UnRegisterLangUpdateListener(ILangUpdate* listener);              ///< Unregisters it.
-int RegisterROIUpdateListener(IROIDrawUpdate* listener);              ///< Registers a ROI draw listener.
-int UnRegisterROIUpdateListener(IROIDrawUpdate* listener);            ///< Unregisters it.
-int RegisterCorrectionUpdateListener(ICorrectionUpdate* listener);    ///< Registers a correction listener.
-int UnRegisterCorrectionUpdateListener(ICorrectionUpdate* listener);  ///< Unregisters it.
-int RegisterImportUpdateListener(IImportUpdate* listener);            ///< Registers an import listener.
-int UnRegisterImportUpdateListener(IImportUpdate* listener);          ///< Unregisters it.
-int RegisterImageModeUpdateListener(IImageModeUpdate* listener);      ///< Registers an image-mode listener.
-int UnRegisterImageModeUpdateListener(IImageModeUpdate* listener);    ///< Unregisters it.
-int RegisterSLImageShowModeUpdateListener(
+ZAVIZOZOZ3_API int RegisterDeviceListUpdateListener(
+    IDeviceListUpdate* listener);  ///< Registers a device-list listener.
+ZAVIZOZOZ3_API int UnRegisterDeviceListUpdateListener(IDeviceListUpdate* listener);  ///< Unregisters it.
+ZAVIZOZOZ3_API int RegisterFocusUpdateListener(IFocusUpdate* listener);      ///< Registers a focus listener.
+ZAVIZOZOZ3_API int UnRegisterFocusUpdateListener(IFocusUpdate* listener);    ///< Unregisters it.
+ZAVIZOZOZ3_API int RegisterLayoutUpdateListener(ILayoutUpdate* listener);    ///< Registers a layout listener.
+ZAVIZOZOZ3_API int UnRegisterLayoutUpdateListener(ILayoutUpdate* listener);  ///< Unregisters it.
+ZAVIZOZOZ3_API int RegisterCameraIdUpdateListener(
+    ICameraIdUpdate* listener);  ///< Registers a rename listener.
+ZAVIZOZOZ3_API int UnRegisterCameraIdUpdateListener(ICameraIdUpdate* listener);  ///< Unregisters it.
+ZAVIZOZOZ3_API int RegisterLangUpdateListener(ILangUpdate* listener);      ///< Registers a language listener.
+ZAVIZOZOZ3_API int UnRegisterLangUpdateListener(ILangUpdate* listener);    ///< Unregisters it.
+ZAVIZOZOZ3_API int RegisterROIUpdateListener(IROIDrawUpdate* listener);    ///< Registers a ROI draw listener.
+ZAVIZOZOZ3_API int UnRegisterROIUpdateListener(IROIDrawUpdate* listener);  ///< Unregisters it.
+ZAVIZOZOZ3_API int RegisterCorrectionUpdateListener(
+    ICorrectionUpdate* listener);  ///< Registers a correction listener.
+ZAVIZOZOZ3_API int UnRegisterCorrectionUpdateListener(ICorrectionUpdate* listener);  ///< Unregisters it.
+ZAVIZOZOZ3_API int RegisterImportUpdateListener(IImportUpdate* listener);  ///< Registers an import listener.
+ZAVIZOZOZ3_API int UnRegisterImportUpdateListener(IImportUpdate* listener);  ///< Unregisters it.
+ZAVIZOZOZ3_API int RegisterImageModeUpdateListener(
+    IImageModeUpdate* listener);  ///< Registers an image-mode listener.
+ZAVIZOZOZ3_API int UnRegisterImageModeUpdateListener(IImageModeUpdate* listener);  ///< Unregisters it.
+ZAVIZOZOZ3_API int RegisterSLImageShowModeUpdateListener(
     ISLImageShowModeUpdate* listener);  ///< Registers a show-mode listener.
-int UnRegisterSLImageShowModeUpdateListener(ISLImageShowModeUpdate* listener);  ///< Unregisters it.
+ZAVIZOZOZ3_API int UnRegisterSLImageShowModeUpdateListener(
+    ISLImageShowModeUpdate* listener);  ///< Unregisters it.
 /// Registers an image listener under @p name (the viewer uses "VUR"). Every registered image
 /// listener receives every image, whatever its name.
-int RegisterImageUpdateListener(const std::string& name, IImageUpdate* listener);
+ZAVIZOZOZ3_API int RegisterImageUpdateListener(const std::string& name, IImageUpdate* listener);
 /// Unregisters the image listener registered under @p name.
-int UnRegisterImageUpdateListener(const std::string& name, IImageUpdate* listener);
+ZAVIZOZOZ3_API int UnRegisterImageUpdateListener(const std::string& name, IImageUpdate* listener);
 ///@}
 
 /// Reads information @p item of camera @p key. Any thread.
 /// @return the text value; empty for an unknown camera or an item never set.
-std::string GetCameraInfo(const std::string& key, CAM_INFO item);
+ZAVIZOZOZ3_API std::string GetCameraInfo(const std::string& key, CAM_INFO item);
 /// Sets information @p item of camera @p key to @p value. Any thread.
 /// @return 0, or -1 for an unknown camera or a read-only item.
-int SetCameraInfo(const std::string& key, CAM_INFO item, const std::string& value);
+ZAVIZOZOZ3_API int SetCameraInfo(const std::string& key, CAM_INFO item, const std::string& value);
 /// Reads application setting @p item. Any thread.
 /// @return the text value; empty for an unknown item.
-std::string GetParamterInfo(PARAMETER_INFO item);
+ZAVIZOZOZ3_API std::string GetParamterInfo(PARAMETER_INFO item);
 
 /// Reads the GenICam @p feature of camera @p key as text into @p value. Any thread.
 /// @return 0; -1 for an unknown camera or feature, -2 when the feature is not readable.
-int GetCameraNodeValue(const std::string& key, const std::string& feature, std::string& value);
+ZAVIZOZOZ3_API int GetCameraNodeValue(const std::string& key, const std::string& feature, std::string& value);
 /// Writes the GenICam @p feature of camera @p key from the text @p value. Any thread.
 /// @return 0; -1 for an unknown camera or feature, -2 when the feature is not writable, -3 when
 /// the value cannot be parsed or is out of range.
-int SetCameraNodeValue(const std::string& key, const std::string& feature, const std::string& value);
+ZAVIZOZOZ3_API int SetCameraNodeValue(const std::string& key, const std::string& feature,
+                                      const std::string& value);
 /// Reads the GenICam @p feature of card @p cardKey into @p value.
 /// @return -1 always: the simulation has no frame-grabber cards.
-int GetCardNodeValue(const std::string& cardKey, const std::string& feature, std::string& value);
+ZAVIZOZOZ3_API int GetCardNodeValue(const std::string& cardKey, const std::string& feature,
+                                    std::string& value);
 /// The node map of camera @p key, for @p type FOCUS_CAMERA and @p nodeMapType 3. Any thread.
 /// @return the map, or null otherwise or for an unknown camera. Valid until the business layer
 /// shuts down or Control::reset() runs (also after the camera is removed).
-GenApi::INodeMap* GetAttrNodeMap(FOCUS_TYPE type, const std::string& key, int nodeMapType);
+ZAVIZOZOZ3_API GenApi::INodeMap* GetAttrNodeMap(FOCUS_TYPE type, const std::string& key, int nodeMapType);
 
 /// Moves the host's focus to @p key of kind @p type; only FOCUS_CAMERA is recorded. Any thread.
 /// @return 0, or -1 for FOCUS_CAMERA with an unknown camera.
-int SetFocus(FOCUS_TYPE type, const std::string& key);
+ZAVIZOZOZ3_API int SetFocus(FOCUS_TYPE type, const std::string& key);
 /// Starts acquisition of camera @p key; images then reach the image listeners. Any thread except
 /// the camera's own acquisition thread (an image listener).
 /// @return 0 (also when already grabbing), -1 for an unknown camera, one not connected and open,
 /// or a call from its acquisition thread.
-int StartGrab(const std::string& key);
+ZAVIZOZOZ3_API int StartGrab(const std::string& key);
 /// Stops acquisition of camera @p key and waits for its acquisition thread to end; called from an
 /// image listener of that camera it only asks the thread to end after the current frame. Any
 /// thread. @return 0, or -1 for an unknown camera.
-int StopGrab(const std::string& key);
+ZAVIZOZOZ3_API int StopGrab(const std::string& key);
 /// Sets the image mode of camera @p key to @p mode (0 picture, 1 single profile, 2 range batch);
 /// @p apply is accepted and ignored. Any thread. @return 0, or -1 for an unknown camera or mode.
-int SetCameraImageMode(const std::string& key, int mode, bool apply);
+ZAVIZOZOZ3_API int SetCameraImageMode(const std::string& key, int mode, bool apply);
 /// Image mode of camera @p key. Any thread.
 /// @return 0, 1 or 2 (see SetCameraImageMode()), or -1 for an unknown camera.
-int GetCameraImageMode(const std::string& key);
+ZAVIZOZOZ3_API int GetCameraImageMode(const std::string& key);
 /// Reports the rectangle (@p x1, @p y1) to (@p x2, @p y2) of ROI @p roiId the user drew on camera
 /// @p key; it is recorded (Control::roiPosCalls()). Any thread.
 /// @return 0, or -1 for an unknown camera.
-int SetROIPos(const std::string& key, int roiId, int x1, int y1, int x2, int y2);
+ZAVIZOZOZ3_API int SetROIPos(const std::string& key, int roiId, int x1, int y1, int x2, int y2);
 /// Hands @p message of @p module to the installed log sink (NuvLogSink; @p level is accepted and
 /// ignored) and records it (Control::logLines() keeps the last 10,000 lines). Any thread.
-void VLogError(const std::string& module, const std::string& message, int level);
+ZAVIZOZOZ3_API void VLogError(const std::string& module, const std::string& message, int level);
 
 }  // namespace ZavizoZoz3

@@ -21,7 +21,7 @@ NuvViewerImageWnd::~NuvViewerImageWnd() {
     delete m_manager.data();
 }
 
-ImageWndManager* NuvViewerImageWnd::manager() const {
+QWidget* NuvViewerImageWnd::manager() const {
     return m_manager.data();
 }
 
@@ -45,7 +45,7 @@ void NuvViewerImageWnd::setWndLayout(WndLayout layout, QVector<int> wndIds) {
     if (m_manager) m_manager->setWndLayout(static_cast<int>(layout), wndIds);
 }
 
-NuvViewerImageWnd::WndLayout NuvViewerImageWnd::getWndLayout() {
+NuvViewerImageWnd::WndLayout NuvViewerImageWnd::getWndLayout() const {
     return static_cast<WndLayout>(m_manager ? m_manager->getWndLayout() : 0);
 }
 
@@ -53,7 +53,7 @@ void NuvViewerImageWnd::setCurrentWnd(int wndId) {
     if (m_manager) m_manager->setCurrentWnd(wndId);
 }
 
-int NuvViewerImageWnd::getCurrentWnd() {
+int NuvViewerImageWnd::getCurrentWnd() const {
     return m_manager ? m_manager->getCurrentWnd() : -1;
 }
 
@@ -62,7 +62,7 @@ int NuvViewerImageWnd::setImageWndTitle(int wndId, QString title) {
     return pane ? pane->setImageWndTitle(title) : -1;
 }
 
-int NuvViewerImageWnd::getImageWndTitle(int wndId, QString* title) {
+int NuvViewerImageWnd::getImageWndTitle(int wndId, QString* title) const {
     ImageWnd* pane = this->pane(wndId);
     return pane ? pane->getImageWndTitle(title) : -1;
 }
@@ -76,7 +76,7 @@ void NuvViewerImageWnd::show2DImage(int wndId, NuvImage& image) {
     if (pane != nullptr && pane->imageWndMode() == Mode2D) pane->show2DImage(image);
 }
 
-int NuvViewerImageWnd::get2DImage(int wndId, QImage* image) {
+int NuvViewerImageWnd::get2DImage(int wndId, QImage* image) const {
     if (!m_manager) return -1;
     ImageWnd* pane = this->pane(wndId);
     if (pane == nullptr) return 0;
@@ -85,7 +85,7 @@ int NuvViewerImageWnd::get2DImage(int wndId, QImage* image) {
     return 0;
 }
 
-int NuvViewerImageWnd::get2DImage(int wndId, NuvImage* image) {
+int NuvViewerImageWnd::get2DImage(int wndId, NuvImage* image) const {
     if (!m_manager) return -1;
     ImageWnd* pane = this->pane(wndId);
     if (pane == nullptr) return 0;
@@ -98,13 +98,13 @@ int NuvViewerImageWnd::get2DImage(int wndId, NuvImage* image) {
 int NuvViewerImageWnd::setButtonEnable(int, ButtonType, bool) {
     return -1;
 }
-int NuvViewerImageWnd::buttonIsEnable(int, ButtonType, bool*) {
+int NuvViewerImageWnd::buttonIsEnable(int, ButtonType, bool*) const {
     return -1;
 }
 int NuvViewerImageWnd::setButtonHidden(int, ButtonType, bool) {
     return -1;
 }
-int NuvViewerImageWnd::buttonIsHidden(int, ButtonType, bool*) {
+int NuvViewerImageWnd::buttonIsHidden(int, ButtonType, bool*) const {
     return -1;
 }
 
@@ -120,11 +120,11 @@ void NuvViewerImageWnd::setPixelReadoutVisible(bool visible) {
     }
 }
 
-bool NuvViewerImageWnd::isWndShown(int wndId) {
+bool NuvViewerImageWnd::isWndShown(int wndId) const {
     return m_manager && m_manager->shownList().contains(wndId);
 }
 
-int NuvViewerImageWnd::getStreamHealth(int wndId, StreamHealth* health) {
+int NuvViewerImageWnd::getStreamHealth(int wndId, StreamHealth* health) const {
     ImageWnd* pane = this->pane(wndId);
     if (pane == nullptr || health == nullptr) return -1;
     const StreamHealthMonitor::Figures f = pane->streamHealth()->figures();
@@ -138,6 +138,6 @@ int NuvViewerImageWnd::getStreamHealth(int wndId, StreamHealth* health) {
     return 0;
 }
 
-int NuvViewerImageWnd::getStreamHealth(QString camId, StreamHealth* health) {
+int NuvViewerImageWnd::getStreamHealth(QString camId, StreamHealth* health) const {
     return m_manager ? getStreamHealth(m_manager->paneIndexOf(camId), health) : -1;
 }

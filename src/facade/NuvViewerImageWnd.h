@@ -10,11 +10,7 @@
 #include <QVector>
 #include <QtGlobal>
 
-#if defined(NUVVIEWER_LIBRARY)
-#define NUVVIEWER_EXPORT Q_DECL_EXPORT
-#else
-#define NUVVIEWER_EXPORT Q_DECL_IMPORT
-#endif
+#include "NuvExport.h"
 
 class QWidget;
 class NuvImage;
@@ -30,7 +26,7 @@ class ImageWnd;
  * emitted there. Business-layer callbacks arrive on the business layer's threads and are handed to
  * the GUI thread by the viewer itself.
  */
-class NUVVIEWER_EXPORT NuvViewerImageWnd : public QObject {
+class NUV_EXPORT NuvViewerImageWnd : public QObject {
     Q_OBJECT
 public:
     /// A grab button a pane reports through wndButtonclick().
@@ -91,32 +87,32 @@ public:
     /// The host window keeps its size.
     void setWndLayout(WndLayout layout, QVector<int> wndIds = QVector<int>());
     /// @return the layout last applied (Layout1x1 after construction).
-    WndLayout getWndLayout();
+    WndLayout getWndLayout() const;
     /// Makes pane @p wndId the current one (green border); emits selectWndChanged().
     void setCurrentWnd(int wndId);
     /// @return the current pane, or -1 when none was selected yet.
-    int getCurrentWnd();
+    int getCurrentWnd() const;
     /// Sets the title of pane @p wndId. @return 0, or -1 for an unknown pane.
     int setImageWndTitle(int wndId, QString title);
     /// Copies the title of pane @p wndId into @p title. @return 0, or -1 for an unknown pane.
-    int getImageWndTitle(int wndId, QString* title);
+    int getImageWndTitle(int wndId, QString* title) const;
     /// Shows a frame the host made itself in pane @p wndId; ignored for an unknown pane.
     void show2DImage(int wndId, QImage& image);
     /// Reserved form for NuvImage frames of a pane in Mode2D; shows nothing.
     void show2DImage(int wndId, NuvImage& image);
     /// Copies the image shown by pane @p wndId into @p image.
     /// @return 0 (also for an unknown pane, leaving @p image untouched), -1 if the pane is not in Mode2D.
-    int get2DImage(int wndId, QImage* image);
+    int get2DImage(int wndId, QImage* image) const;
     /// As get2DImage(int, QImage*), writing a NuvImage.
-    int get2DImage(int wndId, NuvImage* image);
+    int get2DImage(int wndId, NuvImage* image) const;
     /// Reserved: the grab buttons follow the business layer's grab state. @return always -1.
     int setButtonEnable(int wndId, ButtonType type, bool enable);
     /// Reserved. @return always -1; @p enable is not written.
-    int buttonIsEnable(int wndId, ButtonType type, bool* enable);
+    int buttonIsEnable(int wndId, ButtonType type, bool* enable) const;
     /// Reserved. @return always -1.
     int setButtonHidden(int wndId, ButtonType type, bool hidden);
     /// Reserved. @return always -1; @p hidden is not written.
-    int buttonIsHidden(int wndId, ButtonType type, bool* hidden);
+    int buttonIsHidden(int wndId, ButtonType type, bool* hidden) const;
     /**
      * Sizes the 3D and range displays of the pane bound to camera @p camId from the camera's line
      * count, batch size, scaler and data width. Call it before starting a 3D scan.
@@ -127,16 +123,16 @@ public:
     /// of every pane; off by default. wndMouseMoveInfo() is emitted either way.
     void setPixelReadoutVisible(bool visible);
     /// @return whether pane @p wndId is in the grid on screen (a single-pane layout shows one of four).
-    bool isWndShown(int wndId);
+    bool isWndShown(int wndId) const;
     /// Copies the stream health of pane @p wndId into @p health.
     /// @return 0, or -1 for an unknown pane or a null @p health (left untouched).
-    int getStreamHealth(int wndId, StreamHealth* health);
+    int getStreamHealth(int wndId, StreamHealth* health) const;
     /// Copies the stream health of the pane bound to camera @p camId into @p health.
     /// @return 0, or -1 if no pane holds the camera or @p health is null (left untouched).
-    int getStreamHealth(QString camId, StreamHealth* health);
+    int getStreamHealth(QString camId, StreamHealth* health) const;
 
     /// The pane grid widget, for hosts that place it in their own layout; null once it is gone.
-    ImageWndManager* manager() const;
+    QWidget* manager() const;
 
 signals:
     /// Declared for hosts; the viewer does not emit it.

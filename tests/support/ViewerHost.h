@@ -38,10 +38,11 @@ protected:
         QSignalSpy bound(m_viewer, &NuvViewerImageWnd::dropWndSuccess);
         ZavizoZoz3::Control::postDeviceList(1);
         if (!bound.wait(5000)) return false;
-        m_pane = m_viewer->manager()->paneOf(QString::fromStdString(m_key));
+        m_pane = manager()->paneOf(QString::fromStdString(m_key));
         return m_pane != nullptr;
     }
-    ImageWndManager* manager() const { return m_viewer->manager(); }
+    // A host gets the grid as a plain widget; the tests look inside it.
+    ImageWndManager* manager() const { return qobject_cast<ImageWndManager*>(m_viewer->manager()); }
 
     QWidget* m_host = nullptr;
     NuvViewerImageWnd* m_viewer = nullptr;
