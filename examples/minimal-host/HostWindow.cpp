@@ -6,9 +6,9 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
-#include "NuvViewerImageWnd.h"
-#include "ZavizoZoz3.h"
-#include "ZavizoZoz3Control.h"
+#include <NuvViewer/NuvViewerImageWnd.h>
+#include <NuvViewer/sim/ZavizoZoz3.h>
+#include <NuvViewer/sim/ZavizoZoz3Control.h>
 
 namespace Control = ZavizoZoz3::Control;
 

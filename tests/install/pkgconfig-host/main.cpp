@@ -1,7 +1,7 @@
 // A host built the way qmake and meson hosts build: compiler flags and libraries come from
 // `pkg-config --cflags --libs nuvviewer` alone. It puts the viewer on a window, switches the layout
 // and exits with the layout read back, so a library that links but does not work fails too.
-#include <NuvViewerImageWnd.h>
+#include <NuvViewer/NuvViewerImageWnd.h>
 
 #include <QApplication>
 #include <QWidget>
