@@ -36,39 +36,41 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://nuvviewer.org")
 set(NUV_DEB_RUNTIME libnuvviewer${NUV_SOVERSION})
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME ${NUV_DEB_RUNTIME})
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_GENERATE_SHLIBS ON)
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_GENERATE_SHLIBS_POLICY "=")
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY "=")
+# The loader cache is refreshed by a trigger, as Debian asks of a library package.
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/debian/triggers)
 set(CPACK_COMPONENT_RUNTIME_DESCRIPTION "Image-window library for machine-vision camera viewers
- NuvViewer is a Qt 5 widget a camera application embeds: a grid of up to four panes
- showing the live output of area-scan cameras and laser profilers, with 2D, profile,
- range-image and 3D views, measurement tools and saving.
- .
- This package contains the shared library and its translations.")
+NuvViewer is a Qt 5 widget a camera application embeds: a grid of up to four panes
+showing the live output of area-scan cameras and laser profilers, with 2D, profile,
+range-image and 3D views, measurement tools and saving.
+
+This package contains the shared library and its translations.")
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME libnuvviewer-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "qtbase5-dev (>= 5.15)")
 set(CPACK_COMPONENT_DEV_DEPENDS runtime)
 set(CPACK_COMPONENT_DEV_DESCRIPTION "Image-window library for machine-vision camera viewers - development files
- NuvViewer is a Qt 5 widget a camera application embeds: a grid of up to four panes
- showing the live output of area-scan cameras and laser profilers.
- .
- This package contains the headers, the CMake package (find_package(NuvViewer)) and
- the pkg-config file (nuvviewer) needed to build a host against the library.")
+NuvViewer is a Qt 5 widget a camera application embeds: a grid of up to four panes
+showing the live output of area-scan cameras and laser profilers.
+
+This package contains the headers, the CMake package (find_package(NuvViewer)) and
+the pkg-config file (nuvviewer) needed to build a host against the library.")
 
 set(CPACK_DEBIAN_APP_PACKAGE_NAME nuvviewer)
 set(CPACK_DEBIAN_APP_PACKAGE_SECTION graphics)
 set(CPACK_COMPONENT_APP_DEPENDS runtime)
 set(CPACK_COMPONENT_APP_DESCRIPTION "Viewer for machine-vision cameras and laser profilers
- A desktop application showing the live output of area-scan cameras and laser
- profilers in a grid of panes, with simulated cameras to try it without hardware.")
+A desktop application showing the live output of area-scan cameras and laser
+profilers in a grid of panes, with simulated cameras to try it without hardware.")
 
 set(CPACK_DEBIAN_DOC_PACKAGE_NAME nuvviewer-doc)
 set(CPACK_DEBIAN_DOC_PACKAGE_SECTION doc)
 set(CPACK_DEBIAN_DOC_PACKAGE_ARCHITECTURE all)
 set(CPACK_COMPONENT_DOC_DESCRIPTION "Image-window library for machine-vision camera viewers - API documentation
- The API reference of the NuvViewer library in HTML, and as a Qt Help file that
- Qt Creator and Qt Assistant show beside the Qt documentation.")
+The API reference of the NuvViewer library in HTML, and as a Qt Help file that
+Qt Creator and Qt Assistant show beside the Qt documentation.")
 
 # Every package carries the machine-readable copyright file and a Debian changelog.
 execute_process(COMMAND git -C ${PROJECT_SOURCE_DIR} log -1 --format=%aD OUTPUT_VARIABLE NUV_DEB_DATE
