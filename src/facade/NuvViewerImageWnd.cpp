@@ -1,5 +1,12 @@
 #include "NuvViewerImageWnd.h"
 
+#include <QPushButton>
+#include <QVariant>
+#include <memory>
+
+#include "NuvRangeImage.h"
+#include "RangeStreamer.h"
+
 #include "ImageWnd.h"
 #include "ImageWndManager.h"
 #include "StreamHealthMonitor.h"
@@ -91,6 +98,62 @@ int NuvViewerImageWnd::get2DImage(int wndId, NuvImage* image) {
     if (pane == nullptr) return 0;
     if (pane->imageWndMode() != Mode2D) return -1;
     pane->get2DImage(image);
+    return 0;
+}
+
+namespace {
+// The pane's button for an action, in the 2D view and in the profiler view.
+QStringList buttonsFor(NuvViewerImageWnd::WndAction action) {
+    switch (action) {
+        case NuvViewerImageWnd::ActionZoomFit:
+            return {QStringLiteral("btnZoomFit"), QStringLiteral("btn3DZoomReset")};
+        case NuvViewerImageWnd::ActionZoom100:
+            return {QStringLiteral("btnRestore"), QStringLiteral("btn3DRestore")};
+        case NuvViewerImageWnd::ActionZoomIn:
+            return {QStringLiteral("btnZoomIn"), QStringLiteral("btn3DZoomIn")};
+        case NuvViewerImageWnd::ActionZoomOut:
+            return {QStringLiteral("btnZoomOut"), QStringLiteral("btn3DZoomOut")};
+        case NuvViewerImageWnd::ActionStartGrab:
+            return {QStringLiteral("btnStartGrab"), QStringLiteral("btn3DStartGrab")};
+        case NuvViewerImageWnd::ActionStopGrab:
+            return {QStringLiteral("btnStopGrab"), QStringLiteral("btn3DStopGrab")};
+        case NuvViewerImageWnd::ActionSingleSave:
+            return {QStringLiteral("btnSingleSave")};
+    }
+    return {};
+}
+
+// A button the user could press now: enabled, on the strip or parked in its overflow menu, in the
+// view the pane shows (the other view is kept hidden).
+bool offered(const QPushButton* button, const QWidget* pane) {
+    if (!button->isEnabled()) return false;
+    if (button->isHidden() && !button->property("inMenu").toBool()) return false;
+    for (const QWidget* w = button->parentWidget(); w != nullptr && w != pane; w = w->parentWidget()) {
+        if (w->isHidden()) return false;
+    }
+    return true;
+}
+}  // namespace
+
+int NuvViewerImageWnd::triggerWndAction(int wndId, WndAction action) {
+    ImageWnd* pane = this->pane(wndId);
+    if (pane == nullptr) return -1;
+    for (const QString& name : buttonsFor(action)) {
+        for (QPushButton* button : pane->findChildren<QPushButton*>(name)) {
+            if (!offered(button, pane)) continue;
+            button->click();
+            return 0;
+        }
+    }
+    return -1;
+}
+
+int NuvViewerImageWnd::showRangeImage(int wndId, const NuvRangeImage& image) {
+    ImageWnd* pane = this->pane(wndId);
+    if (pane == nullptr || pane->imageWndMode() != Mode3D || image.isEmpty() ||
+        image.width() > RangeStreamer::kMaxPointsPerLine || image.TypeCode() == NuvRangeImage::TypeFloat64)
+        return -1;
+    pane->setRangeStreaming(new NuvRangeImage(image.clone()));
     return 0;
 }
 
