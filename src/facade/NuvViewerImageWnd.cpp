@@ -2,8 +2,12 @@
 
 #include <QPushButton>
 #include <QVariant>
+#include <algorithm>
+#include <cmath>
+#include <limits>
 #include <memory>
 
+#include "Image3DWnd.h"
 #include "NuvRangeImage.h"
 #include "RangeStreamer.h"
 
@@ -152,6 +156,40 @@ int NuvViewerImageWnd::showRangeImage(int wndId, const NuvRangeImage& image) {
     ImageWnd* pane = this->pane(wndId);
     if (pane == nullptr || pane->imageWndMode() != Mode3D || image.isEmpty() ||
         image.width() > RangeStreamer::kMaxPointsPerLine || image.TypeCode() == NuvRangeImage::TypeFloat64)
+        return -1;
+    Image3DWnd* view = pane->view3D();
+    if (view == nullptr) return -1;
+    // The image's own scale, not the camera's: heights, colours and the shown height range follow it.
+    const bool wide = image.bytesPerPoint() == 4;
+    RangeStreamer::Format format = RangeStreamer::formatFor(wide ? 1 : 0, 0);
+    format.heightScale = image.heightScale();
+    format.heightOffset = -static_cast<int>(std::lround(image.heightOffset()));
+    int64_t low = std::numeric_limits<int64_t>::max();
+    int64_t high = std::numeric_limits<int64_t>::min();
+    for (int row = 0; row < image.height(); ++row) {
+        for (int col = 0; col < image.width(); ++col) {
+            const int64_t raw =
+                wide ? (image.sample(row, col) & NuvRangeImage::kSample32Mask) : image.sample(row, col);
+            if (raw == 0) continue;
+            low = std::min(low, raw);
+            high = std::max(high, raw);
+        }
+    }
+    const std::shared_ptr<RangeStreamer> streamer = view->streamer();
+    RangeStreamer::DisplaySettings settings = streamer->displaySettings();
+    if (low <= high) {
+        const double a = (static_cast<double>(low) - format.heightOffset) * format.heightScale;
+        const double b = (static_cast<double>(high) - format.heightOffset) * format.heightScale;
+        settings.heightMin = static_cast<float>(std::min(a, b) - 0.001);
+        settings.heightMax = static_cast<float>(std::max(a, b) + 0.001);
+    }
+    settings.xInterval = image.xInterval();
+    settings.yInterval = image.yInterval();
+    // No camera's settings replace these while the image is shown.
+    streamer->setSettingsProvider([](RangeStreamer::DisplaySettings*) { return false; });
+    streamer->setDisplaySettings(settings);
+    if (!streamer->prepare(image.height(), image.height(), image.width(), format, image.xInterval(),
+                           settings.displayMode))
         return -1;
     pane->setRangeStreaming(new NuvRangeImage(image.clone()));
     return 0;
