@@ -566,7 +566,7 @@ int DemoWindow::openFile(const QString& path) {
     // A pane with a camera keeps it: the file goes to a free one, on screen if possible.
     const auto free = [this](int pane) {
         QString title;
-        return m_viewer->getImageWndTitle(pane, &title) == 0 && title.isEmpty();
+        return m_viewer->getImageWndTitle(pane, &title) == 0 && !m_bound.contains(title);
     };
     int pane = targetPane();
     for (int candidate = 1; !free(pane) && candidate <= 4; ++candidate) {

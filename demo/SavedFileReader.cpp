@@ -268,8 +268,9 @@ bool toRangeImage(const std::vector<Point>& points, NuvRangeImage* range) {
     const int height = static_cast<int>(cells(ySpan, yStep));
     if (!range->SetSize(width, height, NuvRangeImage::TypeUInt16)) return false;
     // Samples 1 to 65535 cover the heights; 0 stays "no point".
-    const double scale = zMax > zMin ? (static_cast<double>(zMax) - zMin) / 65534.0 : 1.0;
-    const double offset = zMin / scale - 1.0;
+    // A whole-number offset, as a sensor's: the viewer's range pages take it as such.
+    const double scale = zMax > zMin ? (static_cast<double>(zMax) - zMin) / 65532.0 : 1.0;
+    const double offset = std::floor(zMin / scale) - 1.0;
     range->SetInfo(scale, offset, xStep > 0 ? xStep : 1.0, x0, yStep > 0 ? yStep : 1.0, y0);
     for (const Point& p : points) {
         if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) continue;
