@@ -796,6 +796,8 @@ private slots:
             }
         }
         for (QAction* action : m_window->findChildren<QAction*>()) {
+            if (action->objectName().startsWith(QLatin1String("actionLanguage_")))
+                continue;  // named in itself
             check(m_window.get(), action->text());
             check(m_window.get(), action->toolTip());
         }
