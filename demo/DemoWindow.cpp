@@ -260,7 +260,10 @@ void DemoWindow::onMouseMoveInfo(int wndId, QPoint pos, QColor color, float zoom
         m_viewer->getImageWndTitle(wndId, &title);
         std::string format;
         ZavizoZoz3::GetCameraNodeValue(title.toStdString(), "PixelFormat", format);
-        const bool wide = QString::fromStdString(format).startsWith(QLatin1String("Mono1"));
+        // A picture opened from a file has no camera: an 8-bit one widens each value v to v * 257.
+        const bool wide = m_bound.contains(title)
+                              ? QString::fromStdString(format).startsWith(QLatin1String("Mono1"))
+                              : color.rgba64().red() != color.red() * 257;
         value = tr("Value: %1").arg(wide ? color.rgba64().red() : color.red());
     } else {
         value = tr("RGB: %1, %2, %3").arg(color.red()).arg(color.green()).arg(color.blue());

@@ -672,6 +672,19 @@ private slots:
                 if (picture.type() == CV_8UC3) QCOMPARE(c, QColor(at.x(), 20, 10));
                 if (picture.type() == CV_8UC1) QCOMPARE(c.red(), at.y() * 4 + at.x());
                 if (picture.type() == CV_16UC1) QCOMPARE(int(c.rgba64().red()), at.y() * 1000 + at.x());
+                // The status bar's read-out gives the file's value, without a camera to say how deep it is.
+                emit viewer->wndMouseMoveInfo(pane, at, c, 1.0f);
+                const int value = picture.type() == CV_16UC1 ? at.y() * 1000 + at.x() : c.red();
+                if (picture.channels() == 1) {
+                    const QStringList texts = [this]() {
+                        QStringList all;
+                        for (QLabel* label : m_window->statusBar()->findChildren<QLabel*>())
+                            all << label->text();
+                        return all;
+                    }();
+                    QVERIFY2(texts.join(QLatin1Char('|')).contains(QStringLiteral("Value: %1 ").arg(value)),
+                             qPrintable(texts.join(QLatin1Char('|'))));
+                }
             }
             return;
         }
