@@ -523,6 +523,16 @@ private slots:
                  QStringLiteral("Fit (Ctrl+0)"));
         QCOMPARE(m_window->findChild<QAction*>(QStringLiteral("actionFullScreen"))->toolTip(),
                  QStringLiteral("Full screen (F11)"));
+        // A host's call for a pane or action that does not exist, or a scan for a pane that cannot
+        // show one, is refused.
+        NuvViewerImageWnd* viewer = m_window->viewer();
+        for (int pane : {-1, 0, 5})
+            QCOMPARE(viewer->triggerWndAction(pane, NuvViewerImageWnd::ActionZoomIn), -1);
+        QCOMPARE(viewer->triggerWndAction(1, NuvViewerImageWnd::WndAction(99)), -1);
+        viewer->setImageWndMode(2, NuvViewerImageWnd::Mode2D);
+        QCOMPARE(viewer->showRangeImage(2, testScan()), -1);
+        QCOMPARE(viewer->showRangeImage(1, NuvRangeImage()), -1);
+        QCOMPARE(viewer->showRangeImage(7, testScan()), -1);
         // Nothing to zoom yet: the keys do nothing and say so.
         press(m_window.get(), Qt::Key_Plus, Qt::ControlModifier);
         QVERIFY(m_window->statusBar()->currentMessage().contains(QStringLiteral("cannot")));
