@@ -5,23 +5,35 @@
 #include "DeviceListWidget.h"
 #include "SaveSettingsPanel.h"
 
+#include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
+#include <QFileInfo>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolBar>
 #include <QVBoxLayout>
 
+#include "CMessageBox.h"
+#include "ModalSeam.h"
 #include "NuvViewerImageWnd.h"
+#include "SavedFileReader.h"
 #include "ZavizoZoz3.h"
 #include "ZavizoZoz3Control.h"
 
@@ -29,6 +41,8 @@ namespace Control = ZavizoZoz3::Control;
 
 DemoWindow::DemoWindow(QWidget* parent) : QMainWindow(parent) {
     auto* splitter = new QSplitter(this);
+    m_splitter = splitter;
+    splitter->setObjectName(QStringLiteral("mainSplitter"));
 
     auto* side = new QWidget(splitter);
     auto* sideLayout = new QVBoxLayout(side);
@@ -133,12 +147,28 @@ DemoWindow::DemoWindow(QWidget* parent) : QMainWindow(parent) {
         followCurrentPane();
     });
     connect(m_viewer, &NuvViewerImageWnd::wndMouseMoveInfo, this, &DemoWindow::onMouseMoveInfo);
+    setWindowIcon(QIcon(QStringLiteral(":/app/nuvviewer.svg")));
+    createActions();
     retranslateUi();
     resize(1280, 800);
 }
 
 void DemoWindow::retranslateUi() {
-    setWindowTitle(tr("Camera Viewer Demo"));
+    setWindowTitle(tr("NuvViewer"));
+    m_fileMenu->setTitle(tr("&File"));
+    m_viewMenu->setTitle(tr("&View"));
+    m_layoutMenu->setTitle(tr("Layout"));
+    m_languageMenu->setTitle(tr("Language"));
+    m_helpMenu->setTitle(tr("&Help"));
+    m_toolBar->setWindowTitle(tr("Current pane"));
+    for (const ActionText& entry : m_actionTexts) {
+        const QString text = tr(entry.text);
+        entry.action->setText(text);
+        const QKeySequence keys = entry.action->shortcut();
+        entry.action->setToolTip(keys.isEmpty() ? QString(text).remove(QLatin1Char('&'))
+                                                : tr("%1 (%2)").arg(QString(text).remove(QLatin1Char('&')),
+                                                                    keys.toString(QKeySequence::NativeText)));
+    }
     updateHint();
     m_devicesLabel->setText(tr("Devices"));
     m_layoutLabel->setText(tr("Layout"));
@@ -230,7 +260,10 @@ void DemoWindow::onMouseMoveInfo(int wndId, QPoint pos, QColor color, float zoom
         m_viewer->getImageWndTitle(wndId, &title);
         std::string format;
         ZavizoZoz3::GetCameraNodeValue(title.toStdString(), "PixelFormat", format);
-        const bool wide = QString::fromStdString(format).startsWith(QLatin1String("Mono1"));
+        // A picture opened from a file has no camera: an 8-bit one widens each value v to v * 257.
+        const bool wide = m_bound.contains(title)
+                              ? QString::fromStdString(format).startsWith(QLatin1String("Mono1"))
+                              : color.rgba64().red() != color.red() * 257;
         value = tr("Value: %1").arg(wide ? color.rgba64().red() : color.red());
     } else {
         value = tr("RGB: %1, %2, %3").arg(color.red()).arg(color.green()).arg(color.blue());
@@ -374,4 +407,263 @@ void DemoWindow::onButtonClicked(int wndId, const QString& camId, int type) {
                                  ? tr("Pane %1: acquisition started").arg(wndId)
                                  : tr("Pane %1: acquisition stopped").arg(wndId),
                              3000);
+}
+
+// ---- menus and shortcuts --------------------------------------------------------------------
+
+QAction* DemoWindow::addMenuAction(QMenu* menu, const char* name, const char* text, const QKeySequence& keys,
+                                   const std::function<void()>& triggered) {
+    auto* action = new QAction(this);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(keys);
+    // Also on the window itself, so the keys work in full screen and wherever the focus is.
+    addAction(action);
+    if (menu != nullptr) menu->addAction(action);
+    connect(action, &QAction::triggered, this, triggered);
+    m_actionTexts.append({action, text});
+    return action;
+}
+
+void DemoWindow::createActions() {
+    m_fileMenu = menuBar()->addMenu(QString());
+    m_viewMenu = menuBar()->addMenu(QString());
+    m_helpMenu = menuBar()->addMenu(QString());
+    m_toolBar = addToolBar(QString());
+    m_toolBar->setObjectName(QStringLiteral("paneToolBar"));
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    using Wnd = NuvViewerImageWnd;
+
+    m_toolBar->addAction(addMenuAction(m_fileMenu, "actionOpen", QT_TR_NOOP("&Open..."), QKeySequence::Open,
+                                       [this]() { chooseFileToOpen(); }));
+    m_toolBar->addAction(addMenuAction(m_fileMenu, "actionSave", QT_TR_NOOP("&Save current frame"),
+                                       QKeySequence::Save, [this]() { paneAction(Wnd::ActionSingleSave); }));
+    m_toolBar->addAction(addMenuAction(m_fileMenu, "actionCopy", QT_TR_NOOP("&Copy frame"),
+                                       QKeySequence::Copy, [this]() { copyCurrentFrame(); }));
+    m_fileMenu->addSeparator();
+    addMenuAction(m_fileMenu, "actionQuit", QT_TR_NOOP("&Quit"), QKeySequence::Quit, [this]() { close(); });
+
+    m_toolBar->addSeparator();
+    const struct {
+        const char* name;
+        const char* text;
+        QKeySequence keys;
+        int action;
+    } zoom[] = {
+        {"actionZoomFit", QT_TR_NOOP("Fit"), QKeySequence(Qt::CTRL | Qt::Key_0), Wnd::ActionZoomFit},
+        {"actionZoom100", QT_TR_NOOP("1:1"), QKeySequence(Qt::CTRL | Qt::Key_1), Wnd::ActionZoom100},
+        {"actionZoomIn", QT_TR_NOOP("Zoom in"), QKeySequence(QKeySequence::ZoomIn), Wnd::ActionZoomIn},
+        {"actionZoomOut", QT_TR_NOOP("Zoom out"), QKeySequence(QKeySequence::ZoomOut), Wnd::ActionZoomOut},
+        {"actionStartGrab", QT_TR_NOOP("Start"), QKeySequence(Qt::Key_F5), Wnd::ActionStartGrab},
+        {"actionStopGrab", QT_TR_NOOP("Stop"), QKeySequence(Qt::SHIFT | Qt::Key_F5), Wnd::ActionStopGrab},
+    };
+    for (const auto& z : zoom) {
+        const int action = z.action;
+        m_toolBar->addAction(
+            addMenuAction(m_viewMenu, z.name, z.text, z.keys, [this, action]() { paneAction(action); }));
+        if (action == Wnd::ActionZoomOut) m_viewMenu->addSeparator();
+    }
+    m_viewMenu->addSeparator();
+    QAction* full = addMenuAction(m_viewMenu, "actionFullScreen", QT_TR_NOOP("Full screen"),
+                                  QKeySequence(Qt::Key_F11), [this]() { toggleFullScreen(); });
+    full->setCheckable(true);
+    m_toolBar->addSeparator();
+    m_toolBar->addAction(full);
+
+    m_layoutMenu = m_viewMenu->addMenu(QString());
+    auto* layouts = new QActionGroup(this);
+    for (int i = 0; i < m_layout->count(); ++i) {
+        QAction* choice = m_layoutMenu->addAction(m_layout->itemText(i));
+        choice->setObjectName(QStringLiteral("actionLayout%1").arg(m_layout->itemData(i).toInt()));
+        choice->setCheckable(true);
+        choice->setChecked(i == m_layout->currentIndex());
+        layouts->addAction(choice);
+        connect(choice, &QAction::triggered, this, [this, i]() { m_layout->setCurrentIndex(i); });
+        connect(m_layout, QOverload<int>::of(&QComboBox::currentIndexChanged), choice,
+                [choice, i](int index) { choice->setChecked(index == i); });
+    }
+    m_languageMenu = m_viewMenu->addMenu(QString());
+    auto* languages = new QActionGroup(this);
+    for (int i = 0; i < m_language->count(); ++i) {
+        // Named in itself, as in the side panel's list.
+        QAction* choice = m_languageMenu->addAction(m_language->itemText(i));
+        choice->setObjectName(QStringLiteral("actionLanguage_") + m_language->itemData(i).toString());
+        choice->setCheckable(true);
+        choice->setChecked(i == m_language->currentIndex());
+        languages->addAction(choice);
+        connect(choice, &QAction::triggered, this, [this, i]() { m_language->setCurrentIndex(i); });
+        connect(m_language, QOverload<int>::of(&QComboBox::currentIndexChanged), choice,
+                [choice, i](int index) { choice->setChecked(index == i); });
+    }
+    addMenuAction(m_helpMenu, "actionAbout", QT_TR_NOOP("&About NuvViewer"), QKeySequence(),
+                  [this]() { showAbout(); });
+}
+
+int DemoWindow::targetPane() const {
+    const int current = m_viewer->getCurrentWnd();
+    if (current >= 1 && current <= 4 && m_viewer->isWndShown(current)) return current;
+    for (int pane = 1; pane <= 4; ++pane) {
+        if (m_viewer->isWndShown(pane)) return pane;
+    }
+    return 1;
+}
+
+void DemoWindow::paneAction(int action) {
+    const int pane = targetPane();
+    if (m_viewer->triggerWndAction(pane, static_cast<NuvViewerImageWnd::WndAction>(action)) != 0)
+        statusBar()->showMessage(tr("Pane %1 cannot do that now").arg(pane), 3000);
+}
+
+void DemoWindow::toggleFullScreen() {
+    setWindowState(windowState() ^ Qt::WindowFullScreen);
+    if (auto* full = findChild<QAction*>(QStringLiteral("actionFullScreen")))
+        full->setChecked(isFullScreen());
+}
+
+void DemoWindow::showMessage(const QString& title, const QString& text, int level) {
+    CMessageBox box(title, text, level, this);
+    box.setButtonText(0, tr("OK"));
+    box.setButtonHidden(1, true);
+    box.exec();
+}
+
+void DemoWindow::showAbout() {
+    showMessage(tr("About NuvViewer"),
+                tr("NuvViewer %1\n\nShows, records and saves the images of area-scan cameras and laser "
+                   "profilers, and opens saved frames again.\n\nLicensed under the Apache License 2.0.")
+                    .arg(QCoreApplication::applicationVersion()),
+                CMessageBox::Information);
+}
+
+bool DemoWindow::copyCurrentFrame() {
+    const int pane = targetPane();
+    QImage frame;
+    if (m_viewer->get2DImage(pane, &frame) != 0 || frame.isNull()) {
+        statusBar()->showMessage(tr("Pane %1 shows no picture to copy").arg(pane), 4000);
+        return false;
+    }
+    QGuiApplication::clipboard()->setImage(frame);
+    statusBar()->showMessage(tr("Picture of pane %1 copied").arg(pane), 3000);
+    return true;
+}
+
+// ---- opening saved files --------------------------------------------------------------------
+
+void DemoWindow::chooseFileToOpen() {
+    const QString start =
+        m_lastFolder.isEmpty()
+            ? QString::fromStdString(ZavizoZoz3::GetParamterInfo(ZavizoZoz3::PARAMETER_SAVE_DIR))
+            : m_lastFolder;
+    const QString path =
+        ModalSeam::getOpenFileName(this, tr("Open a saved frame"), start, SavedFileReader::dialogFilter());
+    if (path.isEmpty()) return;  // cancelled
+    m_lastFolder = QFileInfo(path).absolutePath();
+    openFile(path);
+}
+
+int DemoWindow::openFile(const QString& path) {
+    const SavedFileReader::Result file = SavedFileReader::read(path);
+    if (file.kind == SavedFileReader::Unreadable) {
+        showMessage(tr("Open"), file.error, CMessageBox::Warning);
+        return -1;
+    }
+    // A pane with a camera keeps it: the file goes to a free one, on screen if possible.
+    const auto free = [this](int pane) {
+        QString title;
+        return m_viewer->getImageWndTitle(pane, &title) == 0 && !m_bound.contains(title);
+    };
+    int pane = targetPane();
+    for (int candidate = 1; !free(pane) && candidate <= 4; ++candidate) {
+        if (free(candidate) && m_viewer->isWndShown(candidate)) pane = candidate;
+    }
+    for (int candidate = 1; !free(pane) && candidate <= 4; ++candidate) {
+        if (free(candidate)) pane = candidate;
+    }
+    if (!free(pane)) {
+        showMessage(tr("Open"),
+                    tr("Every pane shows a camera: release one to open %1").arg(QFileInfo(path).fileName()),
+                    CMessageBox::Warning);
+        return -1;
+    }
+    if (!m_viewer->isWndShown(pane)) selectLayout(pane <= 2 ? 2 : 4);
+    if (file.kind == SavedFileReader::Picture) {
+        m_viewer->setImageWndMode(pane, NuvViewerImageWnd::Mode2D);
+        QImage picture = file.picture;
+        m_viewer->show2DImage(pane, picture);
+    } else {
+        m_viewer->setImageWndMode(pane, NuvViewerImageWnd::Mode3D);
+        if (m_viewer->showRangeImage(pane, file.range) != 0) {
+            showMessage(tr("Open"), tr("%1 is too large to show").arg(QFileInfo(path).fileName()),
+                        CMessageBox::Warning);
+            return -1;
+        }
+    }
+    m_viewer->setCurrentWnd(pane);
+    statusBar()->showMessage(tr("%1 opened in pane %2").arg(QFileInfo(path).fileName()).arg(pane), 4000);
+    return pane;
+}
+
+// ---- settings -------------------------------------------------------------------------------
+
+void DemoWindow::closeEvent(QCloseEvent* event) {
+    // Written back only when read at the start: a run with the defaults leaves them alone.
+    if (m_settingsRestored) saveSettings();
+    QMainWindow::closeEvent(event);
+}
+
+void DemoWindow::saveSettings() const {
+    QSettings settings;
+    settings.setValue(QStringLiteral("window/geometry"), saveGeometry());
+    settings.setValue(QStringLiteral("window/state"), saveState());
+    settings.setValue(QStringLiteral("window/splitter"), m_splitter->saveState());
+    settings.setValue(QStringLiteral("window/panel"), m_panels->currentIndex());
+    settings.setValue(QStringLiteral("view/layout"), m_layout->currentData().toInt());
+    settings.setValue(QStringLiteral("view/language"), m_language->currentData().toString());
+    settings.setValue(QStringLiteral("view/readout"), m_readout->isChecked());
+    settings.setValue(QStringLiteral("files/lastFolder"), m_lastFolder);
+    settings.beginGroup(QStringLiteral("save"));
+    settings.remove(QString());
+    const QMap<int, QString> values = m_saveSettings->values();
+    for (auto it = values.constBegin(); it != values.constEnd(); ++it)
+        settings.setValue(QString::number(it.key()), it.value());
+    settings.endGroup();
+    settings.beginGroup(QStringLiteral("panes"));
+    for (int pane = 1; pane <= 4; ++pane) {
+        QString title;
+        m_viewer->getImageWndTitle(pane, &title);
+        // Only a camera's key; a pane showing an opened file or a host frame has none.
+        settings.setValue(QString::number(pane), m_bound.contains(title) ? title : QString());
+    }
+    settings.endGroup();
+}
+
+void DemoWindow::restoreSettings() {
+    m_settingsRestored = true;
+    QSettings settings;
+    // A file the settings cannot parse reads as empty: every value below keeps its default.
+    restoreGeometry(settings.value(QStringLiteral("window/geometry")).toByteArray());
+    restoreState(settings.value(QStringLiteral("window/state")).toByteArray());
+    m_splitter->restoreState(settings.value(QStringLiteral("window/splitter")).toByteArray());
+    showPanel(settings.value(QStringLiteral("window/panel"), 0).toInt());
+    selectLayout(settings.value(QStringLiteral("view/layout"), 1).toInt());
+    selectLanguage(settings.value(QStringLiteral("view/language")).toString());
+    setPixelReadoutVisible(settings.value(QStringLiteral("view/readout"), false).toBool());
+    m_lastFolder = settings.value(QStringLiteral("files/lastFolder")).toString();
+    settings.beginGroup(QStringLiteral("save"));
+    QMap<int, QString> values;
+    for (const QString& key : settings.childKeys()) {
+        bool ok = false;
+        const int item = key.toInt(&ok);
+        if (ok) values.insert(item, settings.value(key).toString());
+    }
+    settings.endGroup();
+    m_saveSettings->apply(values);
+    // In pane order, so each camera goes back to its pane when the panes before it are taken too.
+    for (int pane = 1; pane <= 4; ++pane) {
+        const QString key = settings.value(QStringLiteral("panes/%1").arg(pane)).toString();
+        const QList<QListWidgetItem*> items =
+            key.isEmpty() ? QList<QListWidgetItem*>() : m_devices->findItems(key, Qt::MatchStartsWith);
+        for (QListWidgetItem* item : items) {
+            if (item->data(Qt::UserRole).toString() == key) item->setCheckState(Qt::Checked);
+        }
+    }
 }

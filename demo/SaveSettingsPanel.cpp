@@ -200,6 +200,33 @@ void SaveSettingsPanel::reload() {
     m_loading = false;
 }
 
+QMap<int, QString> SaveSettingsPanel::values() const {
+    QMap<int, QString> all;
+    for (const Row& row : m_rows) {
+        all.insert(row.item, setting(row.item));
+        if (row.switchItem >= 0) all.insert(row.switchItem, setting(row.switchItem));
+    }
+    return all;
+}
+
+void SaveSettingsPanel::apply(const QMap<int, QString>& values) {
+    const auto isSwitch = [](const QString& v) { return v == QLatin1String("0") || v == QLatin1String("1"); };
+    for (const Row& row : m_rows) {
+        if (row.switchItem >= 0 && values.contains(row.switchItem) && isSwitch(values.value(row.switchItem)))
+            store(row.switchItem, values.value(row.switchItem));
+        if (!values.contains(row.item)) continue;
+        const QString value = values.value(row.item).trimmed();
+        bool ok = false;
+        const int n = value.toInt(&ok, 10);
+        bool accepted = row.text != nullptr;
+        if (row.number) accepted = ok && n >= row.number->minimum() && n <= row.number->maximum();
+        if (row.combo) accepted = ok && n >= 0 && n < row.combo->count();
+        if (row.check && !row.combo) accepted = isSwitch(value);
+        if (accepted) store(row.item, row.text ? values.value(row.item) : value);
+    }
+    reload();
+}
+
 void SaveSettingsPanel::retranslateUi() {
     for (Row& row : m_rows) {
         const QString label = tr(row.label);

@@ -2,6 +2,7 @@
 // The demo host's save settings: the business layer's application settings that the viewer reads
 // whenever a save or a recording starts (folders, naming, file formats, frame limit, queue size),
 // shown as a form and written back the moment the user changes one.
+#include <QMap>
 #include <QStringList>
 #include <QVector>
 #include <QWidget>
@@ -23,6 +24,11 @@ public:
     // Shows the settings as the business layer has them now (another part of the host may have
     // changed them).
     void reload();
+    // Every setting the form edits (switches included), as the business layer has it now.
+    QMap<int, QString> values() const;
+    // Writes the values the form would accept (a choice it offers, "0" or "1" for a switch, a number
+    // in its range, any text for a folder or prefix) and shows them; other settings keep theirs.
+    void apply(const QMap<int, QString>& values);
 
 protected:
     void changeEvent(QEvent* event) override;

@@ -1,9 +1,13 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QMap>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -30,14 +34,25 @@ int main(int argc, char** argv) {
     } else if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
                qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         std::fprintf(stderr,
-                     "nuvviewer-demo: no display found (DISPLAY is not set).\n"
+                     "nuvviewer: no display found (DISPLAY is not set).\n"
                      "Run it on a desktop, under xvfb-run, or with --screenshot FILE to render offscreen.\n");
         return 2;
     }
     QApplication app(argc, argv);
+    // QSettings files go under these names (~/.config/NuvViewer/nuvviewer.conf).
+    QApplication::setOrganizationName(QStringLiteral("NuvViewer"));
+    QApplication::setApplicationName(QStringLiteral("nuvviewer"));
+    QApplication::setApplicationVersion(QStringLiteral(NUV_APP_VERSION));
+    QApplication::setApplicationDisplayName(QStringLiteral("NuvViewer"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("nuvviewer"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/app/nuvviewer.svg")));
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Camera viewer demo on simulated cameras"));
+    parser.setApplicationDescription(QStringLiteral(
+        "Camera viewer for area-scan cameras and laser profilers (simulated cameras by default)"));
     parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A saved frame to open."),
+                                 QStringLiteral("[file]"));
     QCommandLineOption screenshot(QStringLiteral("screenshot"),
                                   QStringLiteral("Render the window after start-up to FILE and exit."),
                                   QStringLiteral("FILE"));
@@ -113,6 +128,17 @@ int main(int argc, char** argv) {
                                 QStringLiteral("Show the profiler's scan on PAGE (3d, range, grey)."),
                                 QStringLiteral("PAGE"));
     parser.addOption(scanPage);
+    QCommandLineOption fresh(
+        QStringLiteral("no-settings"),
+        QStringLiteral("Start with the defaults: neither read nor write the saved set-up."));
+    parser.addOption(fresh);
+    QCommandLineOption menu(
+        QStringLiteral("menu"),
+        QStringLiteral("With --screenshot: open the menu NAME (file, view, help) before it."),
+        QStringLiteral("NAME"));
+    parser.addOption(menu);
+    QCommandLineOption about(QStringLiteral("about"), QStringLiteral("Show the About box after start-up."));
+    parser.addOption(about);
     QCommandLineOption panel(QStringLiteral("panel"),
                              QStringLiteral("Show the side panel NAME (camera, save, calibration)."),
                              QStringLiteral("NAME"));
@@ -120,7 +146,12 @@ int main(int argc, char** argv) {
     parser.process(app);
 
     DemoWindow window;
+    // Screenshots and scripted runs start from the defaults and leave the user's set-up alone.
+    const bool keepSettings = !parser.isSet(fresh) && !parser.isSet(screenshot) && !parser.isSet(tour);
+    if (keepSettings) window.restoreSettings();
     window.show();
+    for (const QString& file : parser.positionalArguments())
+        QTimer::singleShot(0, &window, [&window, file]() { window.openFile(file); });
     if (parser.isSet(layout)) window.selectLayout(parser.value(layout).toInt());
     // The tour needs the area-scan camera's pane on screen beside the profiler's.
     else if (parser.isSet(tour))
@@ -136,10 +167,10 @@ int main(int argc, char** argv) {
     // Only on request: without these options no camera transport is searched.
     if ((parser.isSet(genicam) || parser.isSet(genicamFake)) &&
         !window.addGenICamCameras(parser.isSet(genicam)))
-        std::fprintf(stderr, "nuvviewer-demo: this build has no GenICam support (libaravis-dev)\n");
+        std::fprintf(stderr, "nuvviewer: this build has no GenICam support (libaravis-dev)\n");
     if (parser.isSet(genicamLoopback) && !window.addLoopbackGigECamera())
         std::fprintf(stderr,
-                     "nuvviewer-demo: no GigE Vision camera on 127.0.0.1 (no GenICam support, or the "
+                     "nuvviewer: no GigE Vision camera on 127.0.0.1 (no GenICam support, or the "
                      "address is taken)\n");
     if (parser.isSet(live) || parser.isSet(tour) || (parser.isSet(screenshot) && !parser.isSet(idle))) {
         // After a language change has reached the viewer, so the messages come in that language.
@@ -181,6 +212,7 @@ int main(int argc, char** argv) {
         if (!pageButton.isEmpty())
             QTimer::singleShot(3000, &window, [press, pageButton]() { press(pageButton); });
     }
+    if (parser.isSet(about)) QTimer::singleShot(1000, &window, [&window]() { window.showAbout(); });
     if (parser.isSet(tour)) (new HistogramTour(&window, parser.value(tour), &window))->start(2500);
     if (parser.isSet(save)) {
         ZavizoZoz3::Control::setParameterInfo(ZavizoZoz3::PARAMETER_FRAME_LIMIT, "1000");
@@ -200,8 +232,20 @@ int main(int argc, char** argv) {
                 }
             });
         }
-        QTimer::singleShot(parser.value(delay).toInt(), &window, [&window, file]() {
-            const bool ok = window.grab().save(file);
+        // A menu or a message box is a window of its own: those screenshots take the whole screen.
+        const bool wholeScreen = parser.isSet(menu) || parser.isSet(about);
+        if (parser.isSet(menu)) {
+            const QStringList menus{QStringLiteral("file"), QStringLiteral("view"), QStringLiteral("help")};
+            const int index = menus.indexOf(parser.value(menu));
+            QTimer::singleShot(std::max(0, parser.value(delay).toInt() - 500), &window, [&window, index]() {
+                const QList<QAction*> actions = window.menuBar()->actions();
+                if (index >= 0 && index < actions.size())
+                    window.menuBar()->setActiveAction(actions.at(index));
+            });
+        }
+        QTimer::singleShot(parser.value(delay).toInt(), &window, [&window, file, wholeScreen]() {
+            const QPixmap shot = wholeScreen ? window.screen()->grabWindow(0) : window.grab();
+            const bool ok = shot.save(file);
             std::fprintf(ok ? stdout : stderr, "%s %s\n", ok ? "screenshot written to" : "could not write",
                          qPrintable(file));
             QApplication::exit(ok ? 0 : 1);

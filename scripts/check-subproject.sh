@@ -19,7 +19,7 @@ echo "--- only the viewer's libraries and the host's own target are defined"
 targets=$(ninja -C "$work/host" -t targets all | sed 's/:.*//' | grep -v /)
 grep -qx subproject-host <<<"$targets" || fail "the host's target is missing"
 grep -qx nuvviewer <<<"$targets" || fail "the viewer library is missing"
-unwanted=$(grep -E '^(tst_.*|bench_.*|nuvviewer-demo|nuvdemo|nuvtestsupport|docs|package|package_source)$' <<<"$targets" || true)
+unwanted=$(grep -E '^(tst_.*|bench_.*|nuvviewer-app|nuvdemo|nuvtestsupport|docs|package|package_source)$' <<<"$targets" || true)
 [ -z "$unwanted" ] || fail "targets a host does not want: $(echo $unwanted)"
 
 echo "--- warnings stay warnings unless the host asks"

@@ -8,7 +8,7 @@ PACKAGES=(
     libgl-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils xvfb xauth
     libbenchmark-dev libgtest-dev clang clang-format libclang-rt-dev
     fonts-dejavu-core fonts-wqy-microhei locales
-    librsvg2-bin doxygen abigail-tools dpkg-dev lintian
+    librsvg2-bin doxygen abigail-tools dpkg-dev lintian desktop-file-utils appstream
     libaravis-dev libusb-1.0-0-dev libxcb1-dev
     python3-numpy python3-open3d python3-tifffile python3-pil assimp-utils libjxr-dev libjxr-tools
 )

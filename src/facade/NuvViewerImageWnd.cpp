@@ -1,5 +1,16 @@
 #include "NuvViewerImageWnd.h"
 
+#include <QPushButton>
+#include <QVariant>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <memory>
+
+#include "Image3DWnd.h"
+#include "NuvRangeImage.h"
+#include "RangeStreamer.h"
+
 #include "ImageWnd.h"
 #include "ImageWndManager.h"
 #include "StreamHealthMonitor.h"
@@ -91,6 +102,96 @@ int NuvViewerImageWnd::get2DImage(int wndId, NuvImage* image) const {
     if (pane == nullptr) return 0;
     if (pane->imageWndMode() != Mode2D) return -1;
     pane->get2DImage(image);
+    return 0;
+}
+
+namespace {
+// The pane's button for an action, in the 2D view and in the profiler view.
+QStringList buttonsFor(NuvViewerImageWnd::WndAction action) {
+    switch (action) {
+        case NuvViewerImageWnd::ActionZoomFit:
+            return {QStringLiteral("btnZoomFit"), QStringLiteral("btn3DZoomReset")};
+        case NuvViewerImageWnd::ActionZoom100:
+            return {QStringLiteral("btnRestore"), QStringLiteral("btn3DRestore")};
+        case NuvViewerImageWnd::ActionZoomIn:
+            return {QStringLiteral("btnZoomIn"), QStringLiteral("btn3DZoomIn")};
+        case NuvViewerImageWnd::ActionZoomOut:
+            return {QStringLiteral("btnZoomOut"), QStringLiteral("btn3DZoomOut")};
+        case NuvViewerImageWnd::ActionStartGrab:
+            return {QStringLiteral("btnStartGrab"), QStringLiteral("btn3DStartGrab")};
+        case NuvViewerImageWnd::ActionStopGrab:
+            return {QStringLiteral("btnStopGrab"), QStringLiteral("btn3DStopGrab")};
+        case NuvViewerImageWnd::ActionSingleSave:
+            return {QStringLiteral("btnSingleSave")};
+    }
+    return {};
+}
+
+// A button the user could press now: enabled, on the strip or parked in its overflow menu, in the
+// view the pane shows (the other view is kept hidden).
+bool offered(const QPushButton* button, const QWidget* pane) {
+    if (!button->isEnabled()) return false;
+    if (button->isHidden() && !button->property("inMenu").toBool()) return false;
+    for (const QWidget* w = button->parentWidget(); w != nullptr && w != pane; w = w->parentWidget()) {
+        if (w->isHidden()) return false;
+    }
+    return true;
+}
+}  // namespace
+
+int NuvViewerImageWnd::triggerWndAction(int wndId, WndAction action) {
+    ImageWnd* pane = this->pane(wndId);
+    if (pane == nullptr) return -1;
+    for (const QString& name : buttonsFor(action)) {
+        for (QPushButton* button : pane->findChildren<QPushButton*>(name)) {
+            if (!offered(button, pane)) continue;
+            button->click();
+            return 0;
+        }
+    }
+    return -1;
+}
+
+int NuvViewerImageWnd::showRangeImage(int wndId, const NuvRangeImage& image) {
+    ImageWnd* pane = this->pane(wndId);
+    if (pane == nullptr || pane->imageWndMode() != Mode3D || image.isEmpty() ||
+        image.width() > RangeStreamer::kMaxPointsPerLine || image.TypeCode() == NuvRangeImage::TypeFloat64)
+        return -1;
+    Image3DWnd* view = pane->view3D();
+    if (view == nullptr) return -1;
+    // The image's own scale, not the camera's: heights, colours and the shown height range follow it.
+    const bool wide = image.bytesPerPoint() == 4;
+    RangeStreamer::Format format = RangeStreamer::formatFor(wide ? 1 : 0, 0);
+    format.heightScale = image.heightScale();
+    format.heightOffset = -static_cast<int>(std::lround(image.heightOffset()));
+    int64_t low = std::numeric_limits<int64_t>::max();
+    int64_t high = std::numeric_limits<int64_t>::min();
+    for (int row = 0; row < image.height(); ++row) {
+        for (int col = 0; col < image.width(); ++col) {
+            const int64_t raw =
+                wide ? (image.sample(row, col) & NuvRangeImage::kSample32Mask) : image.sample(row, col);
+            if (raw == 0) continue;
+            low = std::min(low, raw);
+            high = std::max(high, raw);
+        }
+    }
+    const std::shared_ptr<RangeStreamer> streamer = view->streamer();
+    RangeStreamer::DisplaySettings settings = streamer->displaySettings();
+    if (low <= high) {
+        const double a = (static_cast<double>(low) - format.heightOffset) * format.heightScale;
+        const double b = (static_cast<double>(high) - format.heightOffset) * format.heightScale;
+        settings.heightMin = static_cast<float>(std::min(a, b) - 0.001);
+        settings.heightMax = static_cast<float>(std::max(a, b) + 0.001);
+    }
+    settings.xInterval = image.xInterval();
+    settings.yInterval = image.yInterval();
+    // No camera's settings replace these while the image is shown.
+    streamer->setSettingsProvider([](RangeStreamer::DisplaySettings*) { return false; });
+    streamer->setDisplaySettings(settings);
+    if (!streamer->prepare(image.height(), image.height(), image.width(), format, image.xInterval(),
+                           settings.displayMode))
+        return -1;
+    pane->setRangeStreaming(new NuvRangeImage(image.clone()));
     return 0;
 }
 

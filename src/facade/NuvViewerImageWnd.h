@@ -14,6 +14,7 @@
 
 class QWidget;
 class NuvImage;
+class NuvRangeImage;
 class ImageWndManager;
 class ImageWnd;
 
@@ -53,6 +54,18 @@ public:
         Mode3D = 2     ///< the laser-profiler view: contour, sensor picture, 3D, range and grey images
     };
     Q_ENUM(ImageWndMode)
+
+    /// What a host triggers on a pane as the pane's own tool button does (menus, keyboard shortcuts).
+    enum WndAction : qint32 {
+        ActionZoomFit = 1,    ///< fit the picture (or the contour) into the pane
+        ActionZoom100 = 2,    ///< one image pixel per screen pixel
+        ActionZoomIn = 3,     ///< one zoom step in
+        ActionZoomOut = 4,    ///< one zoom step out
+        ActionStartGrab = 5,  ///< the start button: wndButtonclick(StartGrab) follows
+        ActionStopGrab = 6,   ///< the stop button: wndButtonclick(StopGrab) follows
+        ActionSingleSave = 7  ///< save the frame shown, as the pane's single save
+    };
+    Q_ENUM(WndAction)
 
     /// Stream health of a pane's camera, counted from the start of the running (or last) grab;
     /// all zero for a pane without a camera. The pane shows the same figures in its title bar.
@@ -122,6 +135,20 @@ public:
     /// Shows a line with the pixel under the mouse (position, value or RGB, zoom) on the 2D images
     /// of every pane; off by default. wndMouseMoveInfo() is emitted either way.
     void setPixelReadoutVisible(bool visible);
+    /**
+     * Triggers @p action on pane @p wndId exactly as the pane's button for it would, with the
+     * same checks: nothing happens while that button is disabled or the pane's current view has
+     * none (zoom without a picture, start while grabbing, 1:1 on the 3D page).
+     * @return 0 when the button took it, -1 otherwise (also for an unknown pane or action).
+     */
+    int triggerWndAction(int wndId, WndAction action);
+    /**
+     * Shows a whole range image (a scan read back from a file) on the range, grey and 3D pages of
+     * pane @p wndId, which must be in Mode3D; the image is copied. The pages show it until the
+     * next scan of the pane's camera.
+     * @return 0, or -1 for an unknown pane, a pane not in Mode3D or an empty or too wide image.
+     */
+    int showRangeImage(int wndId, const NuvRangeImage& image);
     /// @return whether pane @p wndId is in the grid on screen (a single-pane layout shows one of four).
     bool isWndShown(int wndId) const;
     /// Copies the stream health of pane @p wndId into @p health.

@@ -1,7 +1,11 @@
-// The demo host as a user drives it: its save settings and camera panels write the business
+// The application as a user drives it: its save settings and camera panels write the business
 // layer's settings and the cameras' nodes and show them again, a confirmed tilt correction levels
-// the simulated profiler's contour, and every text of the demo switches to Chinese.
+// the simulated profiler's contour, every text switches to Chinese, the set-up survives a restart,
+// the keys act on the current pane and saved files open again.
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
@@ -9,13 +13,19 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTemporaryDir>
+#include <QToolBar>
 #include <QtTest>
 #include <cmath>
+#include <cstring>
 #include <memory>
 
 #include "CameraPanel.h"
@@ -24,11 +34,19 @@
 #include "CorrectionWidget.h"
 #include "DemoWindow.h"
 #include "GenApi.h"
+#include "Image2DWnd.h"
+#include "Image3DWnd.h"
 #include "ImageFileWriter.h"
+#include "ImageWnd.h"
+#include "ImageWndManager.h"
 #include "NuvViewerImageWnd.h"
+#include "RangeStreamer.h"
 #include "SaveSettingsPanel.h"
+#include "SavedFileReader.h"
 #include "ScriptedModalHandler.h"
 #include "TestSupport.h"
+#include "ZMKImageView.h"
+#include "ZMKImageWnd.h"
 
 namespace Control = ZavizoZoz3::Control;
 using TestSupport::child;
@@ -79,11 +97,70 @@ double measureTilt(CorrectionWidget* panel, bool* ok) {
     QTest::mouseClick(child<QPushButton>(panel, "btnRegisterContour"), Qt::LeftButton);
     return child<QLineEdit>(panel, "lineEditMeasureValue")->text().toDouble();
 }
+
+// The zoom of the 2D display of pane `pane`.
+double zoomOf(DemoWindow* window, int pane) {
+    ImageWnd* wnd = window->viewer()->manager()->pane(pane);
+    auto* view = qobject_cast<ZMKImageView*>(wnd->view2D()->displayWidget()->widget());
+    return view ? view->zoomFactor() : -1;
+}
+
+// A scan with a tilted plane and a hole, as a profiler's range save writes it.
+NuvRangeImage testScan() {
+    NuvRangeImage range;
+    range.SetSize(64, 40, NuvRangeImage::TypeUInt16);
+    for (int row = 0; row < range.height(); ++row) {
+        auto* line = reinterpret_cast<uint16_t*>(range.line(row));
+        for (int col = 0; col < range.width(); ++col)
+            line[col] =
+                (row > 10 && row < 15 && col < 8) ? 0 : static_cast<uint16_t>(1000 + 37 * col + 11 * row);
+    }
+    range.SetInfo(0.002, -500, 0.05, -1.6, 0.1, 0);
+    return range;
+}
+
+// The scan the range page of pane `pane` holds now.
+NuvRangeImage shownScan(DemoWindow* window, int pane) {
+    NuvRangeImage shown;
+    ImageWnd* wnd = window->viewer()->manager()->pane(pane);
+    if (wnd->view3D() != nullptr) wnd->view3D()->streamer()->copyRangeImage(&shown);
+    return shown;
+}
+
+// Every height of `expected` in millimetres is within `tolerance` of `shown`'s at the same point,
+// and both have points in the same places.
+bool sameHeights(const NuvRangeImage& expected, const NuvRangeImage& shown, double tolerance) {
+    if (expected.width() != shown.width() || expected.height() != shown.height()) return false;
+    for (int row = 0; row < expected.height(); ++row) {
+        for (int col = 0; col < expected.width(); ++col) {
+            const int64_t a = expected.sample(row, col);
+            const int64_t b = shown.sample(row, col);
+            if ((a == 0) != (b == 0)) return false;
+            if (a != 0 && std::fabs(expected.toMillimetres(a) - shown.toMillimetres(b)) > tolerance)
+                return false;
+        }
+    }
+    return true;
+}
+
+// Presses `key` in the active application window, as a user at the keyboard does.
+void press(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(window, key, modifiers);
+}
 }  // namespace
 
 class TestDemo : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() {
+        // The application's settings go to a folder of the test's own.
+        QVERIFY(m_settingsDir.isValid());
+        QCoreApplication::setOrganizationName(QStringLiteral("NuvViewer"));
+        QCoreApplication::setApplicationName(QStringLiteral("nuvviewer"));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
+        QSettings().clear();
+    }
+
     void init() {
         TestSupport::resetEnvironment();
         m_window = std::make_unique<DemoWindow>();
@@ -340,6 +417,363 @@ private slots:
         QVERIFY2(std::fabs(measured[1]) < 0.05, qPrintable(QString::number(measured[1])));
     }
 
+    // What the user set up comes back in a second window, the cameras in their panes included.
+    void settingsSurviveARestart() {
+        QSettings().clear();
+        NuvViewerImageWnd* viewer = m_window->viewer();
+        QSignalSpy bound(viewer, &NuvViewerImageWnd::dropWndSuccess);
+        m_window->selectLayout(2);
+        m_window->connectAll(false);
+        QTRY_COMPARE(bound.count(), 2);
+        QString titles[2];
+        viewer->getImageWndTitle(1, &titles[0]);
+        viewer->getImageWndTitle(2, &titles[1]);
+        m_window->setPixelReadoutVisible(true);
+        m_window->showPanel(2);
+        m_window->resize(1111, 777);
+        SaveSettingsPanel* panel = m_window->saveSettingsPanel();
+        enter(panel->findChild<QWidget*>(QStringLiteral("spinBoxFrameLimit")), QStringLiteral("250"));
+        enter(panel->findChild<QWidget*>(QStringLiteral("comboBoxPictureFormat")), QStringLiteral("2"));
+        enter(panel->findChild<QWidget*>(QStringLiteral("checkBoxRangeHeight")), QStringLiteral("0"));
+        enter(panel->findChild<QWidget*>(QStringLiteral("lineEditPrefix")), QStringLiteral("part"));
+        m_window->selectLanguage(QStringLiteral("zh_CN"));
+        m_window->saveSettings();
+        m_window.reset();
+
+        TestSupport::resetEnvironment();
+        QCOMPARE(setting(ZavizoZoz3::PARAMETER_FRAME_LIMIT), QStringLiteral("100"));
+        m_window = std::make_unique<DemoWindow>();
+        m_window->show();
+        viewer = m_window->viewer();
+        QSignalSpy rebound(viewer, &NuvViewerImageWnd::dropWndSuccess);
+        m_window->restoreSettings();
+        QCOMPARE(m_window->size(), QSize(1111, 777));
+        QCOMPARE(m_window->findChild<QTabWidget*>()->currentIndex(), 2);
+        QCOMPARE(m_window->findChild<QCheckBox*>()->isChecked(), true);
+        QCOMPARE(setting(ZavizoZoz3::PARAMETER_FRAME_LIMIT), QStringLiteral("250"));
+        QCOMPARE(setting(ZavizoZoz3::PARAMETER_IMAGE_FORMAT), QStringLiteral("2"));
+        QCOMPARE(setting(ZavizoZoz3::PARAMETER_SAVE_RANGE_HEIGHT), QStringLiteral("0"));
+        QCOMPARE(setting(ZavizoZoz3::PARAMETER_FILE_PREFIX), QStringLiteral("part"));
+        QCOMPARE(
+            shown(m_window->saveSettingsPanel()->findChild<QWidget*>(QStringLiteral("spinBoxFrameLimit"))),
+            QStringLiteral("250"));
+        QTRY_COMPARE(rebound.count(), 2);
+        QTRY_VERIFY(viewer->isWndShown(2));
+        for (int pane = 1; pane <= 2; ++pane) {
+            QString title;
+            viewer->getImageWndTitle(pane, &title);
+            QCOMPARE(title, titles[pane - 1]);
+        }
+        QTRY_COMPARE(
+            m_window->findChild<QComboBox*>(QStringLiteral("comboBoxLanguage"))->currentData().toString(),
+            QStringLiteral("zh_CN"));
+        QTRY_VERIFY(m_window->windowTitle() != QStringLiteral("NuvViewer"));
+        m_window->selectLanguage(QStringLiteral("en"));
+        QTRY_COMPARE(m_window->windowTitle(), QStringLiteral("NuvViewer"));
+        m_window->disconnectAll();
+        QSettings().clear();
+    }
+
+    // A settings file that is missing, damaged or holds values the window does not offer starts
+    // the window with its defaults: nothing crashes and no value outside the offered ones is set.
+    void damagedSettingsStartWithDefaults_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::newRow("missing") << QByteArray();
+        QTest::newRow("not a settings file") << QByteArray("\x00\xff\xfe[[[=\n\x01garbage\n[save\n21=");
+        QTest::newRow("values out of range") << QByteArray(
+            "[view]\nlayout=7\nlanguage=klingon\nreadout=maybe\n[window]\ngeometry=@ByteArray(xyz)\n"
+            "state=@ByteArray(\\0\\0)\npanel=99\n[save]\n21=abc\n4=99\n15=2\n23=-5\n999=1\n"
+            "[panes]\n1=no-such-camera\n2=\n");
+    }
+
+    void damagedSettingsStartWithDefaults() {
+        QFETCH(QByteArray, file);
+        const QString path = QSettings().fileName();
+        QFile::remove(path);
+        if (!file.isEmpty()) {
+            QDir().mkpath(QFileInfo(path).absolutePath());
+            QFile out(path);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(file);
+        }
+        const QSize size = m_window->size();
+        QSignalSpy bound(m_window->viewer(), &NuvViewerImageWnd::dropWndSuccess);
+        m_window->restoreSettings();
+        QCOMPARE(
+            m_window->findChild<QComboBox*>(QStringLiteral("comboBoxLanguage"))->currentData().toString(),
+            QStringLiteral("en"));
+        QCOMPARE(m_window->viewer()->isWndShown(2), false);
+        QCOMPARE(m_window->findChild<QTabWidget*>()->currentIndex(), 0);
+        QCOMPARE(m_window->size(), size);
+        QCOMPARE(setting(ZavizoZoz3::PARAMETER_FRAME_LIMIT), QStringLiteral("100"));
+        QCOMPARE(setting(ZavizoZoz3::PARAMETER_IMAGE_FORMAT), QStringLiteral("0"));
+        QCOMPARE(setting(ZavizoZoz3::PARAMETER_SAVE_PROFILE_BRIGHTNESS), QStringLiteral("1"));
+        QCOMPARE(setting(ZavizoZoz3::PARAMETER_QUEUE_CAPACITY), QStringLiteral("10"));
+        Control::waitIdle();
+        QCoreApplication::processEvents();
+        QCOMPARE(bound.count(), 0);
+        QFile::remove(path);
+    }
+
+    // The keys act on the current pane as its buttons do, and the tooltips name them.
+    void keysActOnTheCurrentPane() {
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QCOMPARE(m_window->findChild<QAction*>(QStringLiteral("actionZoomFit"))->toolTip(),
+                 QStringLiteral("Fit (Ctrl+0)"));
+        QCOMPARE(m_window->findChild<QAction*>(QStringLiteral("actionFullScreen"))->toolTip(),
+                 QStringLiteral("Full screen (F11)"));
+        // A host's call for a pane or action that does not exist, or a scan for a pane that cannot
+        // show one, is refused.
+        NuvViewerImageWnd* viewer = m_window->viewer();
+        for (int pane : {-1, 0, 5})
+            QCOMPARE(viewer->triggerWndAction(pane, NuvViewerImageWnd::ActionZoomIn), -1);
+        QCOMPARE(viewer->triggerWndAction(1, NuvViewerImageWnd::WndAction(99)), -1);
+        viewer->setImageWndMode(2, NuvViewerImageWnd::Mode2D);
+        QCOMPARE(viewer->showRangeImage(2, testScan()), -1);
+        QCOMPARE(viewer->showRangeImage(1, NuvRangeImage()), -1);
+        QCOMPARE(viewer->showRangeImage(7, testScan()), -1);
+        // Nothing to zoom yet: the keys do nothing and say so.
+        press(m_window.get(), Qt::Key_Plus, Qt::ControlModifier);
+        QVERIFY(m_window->statusBar()->currentMessage().contains(QStringLiteral("cannot")));
+
+        m_window->pushTestFrame();  // 1280 x 960 into pane 1, larger than the pane
+        const int pane = m_window->targetPane();
+        QCOMPARE(pane, 1);
+        press(m_window.get(), Qt::Key_1, Qt::ControlModifier);
+        QCOMPARE(zoomOf(m_window.get(), pane), 1.0);
+        press(m_window.get(), Qt::Key_Plus, Qt::ControlModifier);
+        QVERIFY(zoomOf(m_window.get(), pane) > 1.0);
+        press(m_window.get(), Qt::Key_Minus, Qt::ControlModifier);
+        press(m_window.get(), Qt::Key_Minus, Qt::ControlModifier);
+        QVERIFY(zoomOf(m_window.get(), pane) < 1.0);
+        press(m_window.get(), Qt::Key_1, Qt::ControlModifier);
+        press(m_window.get(), Qt::Key_0, Qt::ControlModifier);
+        const double fit = zoomOf(m_window.get(), pane);
+        QVERIFY2(fit > 0.1 && fit < 1.0, qPrintable(QString::number(fit)));
+
+        // Single save writes the frame shown.
+        QTemporaryDir folder;
+        Control::setParameterInfo(ZavizoZoz3::PARAMETER_SAVE_DIR, folder.path().toStdString());
+        press(m_window.get(), Qt::Key_S, Qt::ControlModifier);
+        QTRY_COMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 1);
+
+        press(m_window.get(), Qt::Key_F11);
+        QVERIFY(m_window->isFullScreen());
+        QVERIFY(m_window->findChild<QAction*>(QStringLiteral("actionFullScreen"))->isChecked());
+        press(m_window.get(), Qt::Key_F11);
+        QVERIFY(!m_window->isFullScreen());
+    }
+
+    void startAndStopKeys() {
+        NuvViewerImageWnd* viewer = m_window->viewer();
+        QSignalSpy bound(viewer, &NuvViewerImageWnd::dropWndSuccess);
+        m_window->connectAll(false);
+        QTRY_COMPARE(bound.count(), 2);
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QString key;
+        viewer->getImageWndTitle(m_window->targetPane(), &key);
+        QVERIFY(!key.isEmpty());
+        press(m_window.get(), Qt::Key_F5);
+        QTRY_VERIFY(Control::isGrabbing(key.toStdString()));
+        QPushButton* stop = nullptr;
+        for (QPushButton* b : viewer->manager()->pane(m_window->targetPane())->findChildren<QPushButton*>()) {
+            if (b->objectName().contains(QLatin1String("StopGrab")) && b->isVisible()) stop = b;
+        }
+        QTRY_VERIFY(stop != nullptr && stop->isEnabled());
+        // Pressed again while grabbing: the start button is gone, nothing is started twice.
+        const int starts = Control::startGrabCount(key.toStdString());
+        press(m_window.get(), Qt::Key_F5);
+        QCOMPARE(Control::startGrabCount(key.toStdString()), starts);
+        press(m_window.get(), Qt::Key_F5, Qt::ShiftModifier);
+        QTRY_VERIFY(!Control::isGrabbing(key.toStdString()));
+        m_window->disconnectAll();
+    }
+
+    void copyPutsTheFrameOnTheClipboard() {
+        QGuiApplication::clipboard()->clear();
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        // An empty pane has nothing to copy: the clipboard keeps what it had.
+        press(m_window.get(), Qt::Key_C, Qt::ControlModifier);
+        QVERIFY(QGuiApplication::clipboard()->image().isNull());
+        m_window->pushTestFrame();
+        QImage frame;
+        QCOMPARE(m_window->viewer()->get2DImage(1, &frame), 0);
+        press(m_window.get(), Qt::Key_C, Qt::ControlModifier);
+        const QImage copied = QGuiApplication::clipboard()->image();
+        QCOMPARE(copied.size(), QSize(1280, 960));
+        for (const QPoint& at : {QPoint(0, 0), QPoint(640, 480), QPoint(1279, 959)})
+            QCOMPARE(copied.pixelColor(at), frame.pixelColor(at));
+    }
+
+    // Files the application's own writers produced open into a pane without a camera.
+    void savedFilesOpenAgain_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("mode");      // the pane's mode afterwards
+        QTest::addColumn<bool>("cameras");  // both cameras bound first
+        QTest::addColumn<int>("pane");      // where the file goes
+        const int m2D = NuvViewerImageWnd::Mode2D;
+        const int m3D = NuvViewerImageWnd::Mode3D;
+        QTest::newRow("grey BMP") << "frame.bmp" << m2D << false << 1;
+        QTest::newRow("grey BMP beside two cameras") << "frame.bmp" << m2D << true << 3;
+        QTest::newRow("grey TIFF") << "frame.tif" << m2D << false << 1;
+        QTest::newRow("colour PNG") << "colour.png" << m2D << false << 1;
+        QTest::newRow("16-bit PNG") << "deep.png" << m2D << false << 1;
+        QTest::newRow("range TIFF") << "scan.tif" << m3D << false << 1;
+        QTest::newRow("range TIFF beside two cameras") << "scan.tif" << m3D << true << 3;
+        QTest::newRow("range layout") << "scan.srt" << m3D << false << 1;
+        QTest::newRow("PCD point cloud") << "scan.pcd" << m3D << false << 1;
+        QTest::newRow("PLY point cloud") << "scan.ply" << m3D << false << 1;
+    }
+
+    void savedFilesOpenAgain() {
+        QFETCH(QString, name);
+        QFETCH(int, mode);
+        QFETCH(bool, cameras);
+        QFETCH(int, pane);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(name);
+        ImageFileWriter writer;
+        NuvRangeImage scan = testScan();
+        cv::Mat picture(48, 64,
+                        name.startsWith(QLatin1String("colour")) ? CV_8UC3
+                        : name.startsWith(QLatin1String("deep")) ? CV_16UC1
+                                                                 : CV_8UC1);
+        for (int row = 0; row < picture.rows; ++row) {
+            for (int col = 0; col < picture.cols; ++col) {
+                if (picture.type() == CV_8UC3)
+                    picture.at<cv::Vec3b>(row, col) = cv::Vec3b(10, 20, uchar(col));
+                if (picture.type() == CV_8UC1) picture.at<uchar>(row, col) = uchar(row * 4 + col);
+                if (picture.type() == CV_16UC1) picture.at<uint16_t>(row, col) = uint16_t(row * 1000 + col);
+            }
+        }
+        if (mode == NuvViewerImageWnd::Mode2D) {
+            QVERIFY(writer.writeImage(NuvImage(picture), path));
+        } else if (name.endsWith(QLatin1String(".pcd")) || name.endsWith(QLatin1String(".ply"))) {
+            QVERIFY(writer.writeRangePointCloud(scan, path));
+        } else {
+            QVERIFY(writer.writeRangeImage(scan, path));
+        }
+        // A pane with a camera keeps it: the file goes to a free pane, which is brought on screen.
+        NuvViewerImageWnd* viewer = m_window->viewer();
+        m_window->selectLayout(2);
+        QTRY_VERIFY(viewer->isWndShown(2));
+        if (cameras) {
+            QSignalSpy bound(viewer, &NuvViewerImageWnd::dropWndSuccess);
+            m_window->connectAll(false);
+            QTRY_COMPARE(bound.count(), 2);
+            viewer->setCurrentWnd(2);
+        }
+        const int opened = m_window->openFile(path);
+        QVERIFY2(TestSupport::modals().messageTexts().isEmpty(),
+                 qPrintable(TestSupport::modals().messageTexts().join(QLatin1Char('\n'))));
+        QCOMPARE(opened, pane);
+        QCOMPARE(viewer->manager()->pane(pane)->imageWndMode(), mode);
+        QCOMPARE(viewer->getCurrentWnd(), pane);
+        QTRY_VERIFY(viewer->isWndShown(pane));
+        if (mode == NuvViewerImageWnd::Mode2D) {
+            QImage shown;
+            viewer->get2DImage(pane, &shown);
+            QCOMPARE(shown.size(), QSize(picture.cols, picture.rows));
+            for (const QPoint& at : {QPoint(0, 0), QPoint(33, 17), QPoint(63, 47)}) {
+                const QColor c = shown.pixelColor(at);
+                if (picture.type() == CV_8UC3) QCOMPARE(c, QColor(at.x(), 20, 10));
+                if (picture.type() == CV_8UC1) QCOMPARE(c.red(), at.y() * 4 + at.x());
+                if (picture.type() == CV_16UC1) QCOMPARE(int(c.rgba64().red()), at.y() * 1000 + at.x());
+                // The status bar's read-out gives the file's value, without a camera to say how deep it is.
+                emit viewer->wndMouseMoveInfo(pane, at, c, 1.0f);
+                const int value = picture.type() == CV_16UC1 ? at.y() * 1000 + at.x() : c.red();
+                if (picture.channels() == 1) {
+                    const QStringList texts = [this]() {
+                        QStringList all;
+                        for (QLabel* label : m_window->statusBar()->findChildren<QLabel*>())
+                            all << label->text();
+                        return all;
+                    }();
+                    QVERIFY2(texts.join(QLatin1Char('|')).contains(QStringLiteral("Value: %1 ").arg(value)),
+                             qPrintable(texts.join(QLatin1Char('|'))));
+                }
+            }
+            return;
+        }
+        // The page holds the scan's heights; a point cloud keeps them to a 16-bit step.
+        const NuvRangeImage shown = shownScan(m_window.get(), pane);
+        const bool cloud = name.endsWith(QLatin1String(".pcd")) || name.endsWith(QLatin1String(".ply"));
+        const double step = 0.002 * (37 * 63 + 11 * 39) / 65532.0;
+        const NuvRangeImage read = SavedFileReader::read(path).range;
+        QVERIFY(sameHeights(scan, read, cloud ? step : 1e-9));
+        // The page shows the samples read.
+        QCOMPARE(shown.width(), read.width());
+        QCOMPARE(shown.height(), read.height());
+        QCOMPARE(shown.bytesPerPoint(), read.bytesPerPoint());
+        QVERIFY(std::memcmp(shown.data(), read.data(), read.byteSize()) == 0);
+        if (cameras) m_window->disconnectAll();
+    }
+
+    // A file that cannot be read is explained and changes nothing on screen.
+    void unreadableFilesAreExplained_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("not a PNG") << "broken.png" << QByteArray("\x89PNG\r\n\x1a\n but then nothing");
+        QTest::newRow("empty TIFF") << "empty.tif" << QByteArray();
+        QTest::newRow("TIFF directory beyond the end") << "cut.tif" << QByteArray("II*\0\xff\xff\xff\x0f", 8);
+        QTest::newRow("PCD cut short")
+            << "cut.pcd"
+            << QByteArray(
+                   "# .PCD v0.7\nVERSION 0.7\nFIELDS x y z\nSIZE 4 4 4\nTYPE F F F\n"
+                   "COUNT 1 1 1\nWIDTH 1000\nHEIGHT 1\nPOINTS 1000\nDATA binary\n"
+                   "0123456789");
+        QTest::newRow("PCD with absurd count")
+            << "huge.pcd"
+            << QByteArray(
+                   "FIELDS x y z\nSIZE 4 4 4\nTYPE F F F\nPOINTS 9223372036854775807\nDATA binary\nabc");
+        QTest::newRow("PCD text not numbers")
+            << "words.pcd"
+            << QByteArray("FIELDS x y z\nSIZE 4 4 4\nTYPE F F F\nPOINTS 1\nDATA ascii\na b c\n");
+        QTest::newRow("PLY without vertices")
+            << "faces.ply"
+            << QByteArray(
+                   "ply\nformat ascii 1.0\nelement face 1\n"
+                   "property list uchar int vertex_indices\nend_header\n3 0 1 2\n");
+        QTest::newRow("PLY big endian")
+            << "big.ply"
+            << QByteArray(
+                   "ply\nformat binary_big_endian 1.0\nelement vertex 1\n"
+                   "property float x\nproperty float y\nproperty float z\nend_header\n");
+        QTest::newRow("unknown kind") << "notes.txt" << QByteArray("hello");
+        QTest::newRow("missing") << "" << QByteArray();
+    }
+
+    void unreadableFilesAreExplained() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(name.isEmpty() ? QStringLiteral("gone.png") : name);
+        if (!name.isEmpty()) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        }
+        m_window->pushTestFrame();
+        QImage before;
+        m_window->viewer()->get2DImage(1, &before);
+        // Opened through the menu, as a user does.
+        TestSupport::modals().pushOpenFileName(path);
+        m_window->findChild<QAction*>(QStringLiteral("actionOpen"))->trigger();
+        QCOMPARE(TestSupport::modals().count(ModalSeam::Kind::OpenFileName), 1);
+        QCOMPARE(TestSupport::modals().messageTexts().size(), 1);
+        QVERIFY2(TestSupport::modals().messageTexts().first().contains(QFileInfo(path).fileName()),
+                 qPrintable(TestSupport::modals().messageTexts().first()));
+        QImage after;
+        m_window->viewer()->get2DImage(1, &after);
+        QCOMPARE(after, before);
+        // Cancelled: nothing is opened and nothing said.
+        m_window->findChild<QAction*>(QStringLiteral("actionOpen"))->trigger();
+        QCOMPARE(TestSupport::modals().messageTexts().size(), 1);
+    }
+
     // Every visible text of the demo's own widgets reads in Chinese once the business layer
     // switches the language (the viewer's panes have their own checks).
     void textsSwitchToChinese() {
@@ -384,6 +818,12 @@ private slots:
                     check(widget, combo->itemText(i));
             }
         }
+        for (QAction* action : m_window->findChildren<QAction*>()) {
+            if (action->objectName().startsWith(QLatin1String("actionLanguage_")))
+                continue;  // named in itself
+            check(m_window.get(), action->text());
+            check(m_window.get(), action->toolTip());
+        }
         check(m_window->statusBar(), m_window->statusBar()->currentMessage());
         m_window->selectLanguage(QStringLiteral("en"));
         QTRY_COMPARE(m_window->windowTitle(), english);
@@ -391,6 +831,7 @@ private slots:
     }
 
 private:
+    QTemporaryDir m_settingsDir;
     std::unique_ptr<DemoWindow> m_window;
 };
 

@@ -19,6 +19,8 @@ ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 SVG_DIR = os.path.join(ROOT, "tools", "icons", "svg")
 PNG_DIR = os.path.join(ROOT, "src", "resources", "icons")
 QRC_PATH = os.path.join(ROOT, "src", "resources", "nuvviewer.qrc")
+# The application's icon, installed as share/icons/hicolor/scalable/apps/nuvviewer.svg.
+APP_ICON_PATH = os.path.join(ROOT, "demo", "nuvviewer.svg")
 
 ACCENT = "#2EA8FF"
 RECORD_RED = "#FF4D4F"
@@ -322,6 +324,39 @@ def logo_svg():
 """
 
 
+def app_icon_svg():
+    # The logo's camera and laser fan on a rounded tile, above the grid of four panes the viewer
+    # shows: readable from 16 px (tile, lens, fan) to 512 px.
+    return """<svg xmlns="http://www.w3.org/2000/svg" width="512" height="512" viewBox="0 0 512 512">
+<defs>
+<linearGradient id="tile" x1="0" y1="0" x2="0" y2="1">
+<stop offset="0" stop-color="#2B3440"/><stop offset="1" stop-color="#161C24"/>
+</linearGradient>
+<linearGradient id="lens" x1="0" y1="0" x2="1" y2="1">
+<stop offset="0" stop-color="#5CC2FF"/><stop offset="1" stop-color="#1466C8"/>
+</linearGradient>
+<linearGradient id="fan" x1="0" y1="0" x2="0" y2="1">
+<stop offset="0" stop-color="#2EA8FF" stop-opacity="0.55"/>
+<stop offset="1" stop-color="#2EA8FF" stop-opacity="0.08"/>
+</linearGradient>
+</defs>
+<rect x="24" y="24" width="464" height="464" rx="96" fill="url(#tile)"/>
+<g fill="none" stroke="#C9CCD1" stroke-opacity="0.35" stroke-width="8">
+<rect x="64" y="300" width="184" height="148" rx="16"/>
+<rect x="264" y="300" width="184" height="148" rx="16"/>
+</g>
+<path d="M256 200L96 430h320z" fill="url(#fan)"/>
+<rect x="136" y="76" width="240" height="150" rx="36" fill="#3A4452"/>
+<circle cx="256" cy="151" r="62" fill="#151B22"/>
+<circle cx="256" cy="151" r="50" fill="none" stroke="#8A96A6" stroke-width="8"/>
+<circle cx="256" cy="151" r="36" fill="url(#lens)"/>
+<circle cx="242" cy="137" r="10" fill="#FFFFFF" fill-opacity="0.75"/>
+<path d="M84 412H184L210 368H302L328 412H428" fill="none" stroke="#2EA8FF" stroke-width="18"
+ stroke-linecap="round" stroke-linejoin="round"/>
+</svg>
+"""
+
+
 def write(path, text):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, "w", encoding="utf-8") as f:
@@ -369,6 +404,7 @@ def main(argv):
             render(svg_path, os.path.join(PNG_DIR, rel + ".png"), renderer)
         rel_pngs.append(rel + ".png")
     write_qrc(rel_pngs)
+    write(APP_ICON_PATH, app_icon_svg())
     print("{} icons written".format(len(rel_pngs)))
 
 

@@ -248,10 +248,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Camera Viewer Demo</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Tick a camera to connect it</source>
         <translation type="unfinished"></translation>
     </message>
@@ -337,6 +333,126 @@
     </message>
     <message>
         <source>Calibration</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>NuvViewer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Current pane</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Open...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Save current frame</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Copy frame</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1:1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Full screen</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;About NuvViewer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pane %1 cannot do that now</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>About NuvViewer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>NuvViewer %1
+
+Shows, records and saves the images of area-scan cameras and laser profilers, and opens saved frames again.
+
+Licensed under the Apache License 2.0.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pane %1 shows no picture to copy</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Picture of pane %1 copied</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open a saved frame</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Every pane shows a camera: release one to open %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is too large to show</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 opened in pane %2</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1124,6 +1240,77 @@
     </message>
     <message>
         <source>Lossless video (FFV1, .mkv)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>SavedFileReader</name>
+    <message>
+        <source>no PCD header</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the PCD header is incomplete</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PCD data stored as &quot;%1&quot; is not supported</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the coordinates are not floating point</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the points have no x, y and z</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the file ends before its last point</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no PLY header</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a vertex property of this PLY is not supported</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the PLY has no vertices</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PLY data stored as &quot;%1&quot; is not supported</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 cannot be opened: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Saved frames (*.bmp *.png *.jpg *.jpeg *.tif *.tiff *.pcd *.ply *.srt *.ecd *.mri);;Pictures (*.bmp *.png *.jpg *.jpeg *.tif *.tiff);;Range images and point clouds (*.tif *.tiff *.srt *.ecd *.mri *.pcd *.ply);;All files (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>there is no such file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it is not a picture this application reads</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>its pixel format is not supported</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>its samples cannot be read</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it holds no valid point</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -248,10 +248,6 @@
         <translation>已选中窗格 %1</translation>
     </message>
     <message>
-        <source>Camera Viewer Demo</source>
-        <translation>相机查看器演示</translation>
-    </message>
-    <message>
         <source>Tick a camera to connect it</source>
         <translation>勾选相机即可连接</translation>
     </message>
@@ -338,6 +334,130 @@
     <message>
         <source>Calibration</source>
         <translation>标定</translation>
+    </message>
+    <message>
+        <source>NuvViewer</source>
+        <translation>NuvViewer 相机查看器</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>文件(&amp;F)</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>视图(&amp;V)</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>帮助(&amp;H)</translation>
+    </message>
+    <message>
+        <source>Current pane</source>
+        <translation>当前窗格</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1（%2）</translation>
+    </message>
+    <message>
+        <source>&amp;Open...</source>
+        <translation>打开(&amp;O)...</translation>
+    </message>
+    <message>
+        <source>&amp;Save current frame</source>
+        <translation>保存当前帧(&amp;S)</translation>
+    </message>
+    <message>
+        <source>&amp;Copy frame</source>
+        <translation>复制帧(&amp;C)</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>退出(&amp;Q)</translation>
+    </message>
+    <message>
+        <source>Fit</source>
+        <translation>适应窗口</translation>
+    </message>
+    <message>
+        <source>1:1</source>
+        <translation>1:1 显示</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>放大</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>缩小</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>开始</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>Full screen</source>
+        <translation>全屏</translation>
+    </message>
+    <message>
+        <source>&amp;About NuvViewer</source>
+        <translation>关于 NuvViewer(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Pane %1 cannot do that now</source>
+        <translation>窗格 %1 现在无法执行此操作</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>About NuvViewer</source>
+        <translation>关于 NuvViewer</translation>
+    </message>
+    <message>
+        <source>NuvViewer %1
+
+Shows, records and saves the images of area-scan cameras and laser profilers, and opens saved frames again.
+
+Licensed under the Apache License 2.0.</source>
+        <translation>NuvViewer %1
+
+显示、录制并保存面阵相机和激光轮廓仪的图像，并可再次打开已保存的帧。
+
+依据 Apache License 2.0 许可。</translation>
+    </message>
+    <message>
+        <source>Pane %1 shows no picture to copy</source>
+        <translation>窗格 %1 没有可复制的图像</translation>
+    </message>
+    <message>
+        <source>Picture of pane %1 copied</source>
+        <translation>已复制窗格 %1 的图像</translation>
+    </message>
+    <message>
+        <source>Open a saved frame</source>
+        <translation>打开已保存的帧</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>打开</translation>
+    </message>
+    <message>
+        <source>Every pane shows a camera: release one to open %1</source>
+        <translation>每个窗格都在显示相机：请释放一个相机以打开 %1</translation>
+    </message>
+    <message>
+        <source>%1 is too large to show</source>
+        <translation>%1 太大，无法显示</translation>
+    </message>
+    <message>
+        <source>%1 opened in pane %2</source>
+        <translation>已在窗格 %2 中打开 %1</translation>
     </message>
 </context>
 <context>
@@ -1125,6 +1245,77 @@
     <message>
         <source>Lossless video (FFV1, .mkv)</source>
         <translation>无损视频 (FFV1, .mkv)</translation>
+    </message>
+</context>
+<context>
+    <name>SavedFileReader</name>
+    <message>
+        <source>no PCD header</source>
+        <translation>没有 PCD 文件头</translation>
+    </message>
+    <message>
+        <source>the PCD header is incomplete</source>
+        <translation>PCD 文件头不完整</translation>
+    </message>
+    <message>
+        <source>PCD data stored as "%1" is not supported</source>
+        <translation>不支持以“%1”方式存储的 PCD 数据</translation>
+    </message>
+    <message>
+        <source>the coordinates are not floating point</source>
+        <translation>坐标不是浮点数</translation>
+    </message>
+    <message>
+        <source>the points have no x, y and z</source>
+        <translation>点没有 x、y 和 z 坐标</translation>
+    </message>
+    <message>
+        <source>the file ends before its last point</source>
+        <translation>文件在最后一个点之前结束</translation>
+    </message>
+    <message>
+        <source>no PLY header</source>
+        <translation>没有 PLY 文件头</translation>
+    </message>
+    <message>
+        <source>a vertex property of this PLY is not supported</source>
+        <translation>不支持此 PLY 的某个顶点属性</translation>
+    </message>
+    <message>
+        <source>the PLY has no vertices</source>
+        <translation>此 PLY 没有顶点</translation>
+    </message>
+    <message>
+        <source>PLY data stored as "%1" is not supported</source>
+        <translation>不支持以“%1”方式存储的 PLY 数据</translation>
+    </message>
+    <message>
+        <source>%1 cannot be opened: %2</source>
+        <translation>无法打开 %1：%2</translation>
+    </message>
+    <message>
+        <source>Saved frames (*.bmp *.png *.jpg *.jpeg *.tif *.tiff *.pcd *.ply *.srt *.ecd *.mri);;Pictures (*.bmp *.png *.jpg *.jpeg *.tif *.tiff);;Range images and point clouds (*.tif *.tiff *.srt *.ecd *.mri *.pcd *.ply);;All files (*)</source>
+        <translation>已保存的帧 (*.bmp *.png *.jpg *.jpeg *.tif *.tiff *.pcd *.ply *.srt *.ecd *.mri);;图像 (*.bmp *.png *.jpg *.jpeg *.tif *.tiff);;深度图和点云 (*.tif *.tiff *.srt *.ecd *.mri *.pcd *.ply);;所有文件 (*)</translation>
+    </message>
+    <message>
+        <source>there is no such file</source>
+        <translation>没有这个文件</translation>
+    </message>
+    <message>
+        <source>it is not a picture this application reads</source>
+        <translation>它不是本程序可读取的图像</translation>
+    </message>
+    <message>
+        <source>its pixel format is not supported</source>
+        <translation>不支持其像素格式</translation>
+    </message>
+    <message>
+        <source>its samples cannot be read</source>
+        <translation>无法读取其采样值</translation>
+    </message>
+    <message>
+        <source>it holds no valid point</source>
+        <translation>其中没有有效的点</translation>
     </message>
 </context>
 <context>
