@@ -145,6 +145,9 @@ void injectTransportLoss(const std::string& key, uint64_t frames);
 /// @return the acquisition buffers handed to image listeners and not yet released. reset() frees
 /// them.
 int outstandingBuffers();
+/// @return the released frame buffers kept for the cameras' next frames; none once no camera
+/// acquires.
+int spareFrameBuffers();
 
 /// @name Asynchronous delivery on the business-layer event thread
 /// Each call posts the event and returns; the registered listeners get it on the event thread.
