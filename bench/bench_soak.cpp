@@ -5,7 +5,12 @@
 // first cycle's resident memory with the same threads and descriptors. Not a CTest test: a full
 // run takes about 13 minutes.
 //
-//   bench_soak [--soak-seconds 600] [--period-seconds 30] [--fast-cycles 1000]
+//   bench_soak [--soak-seconds 600] [--period-seconds 30] [--fast-cycles 1000] [--glibc-defaults]
+//
+// Like the nuvviewer application, the soak fixes glibc's mmap threshold at 512 KiB, so frame-sized
+// blocks are mapped and unmapped whole instead of fragmenting the per-thread arenas (glibc raises
+// its threshold on every large free, after which frames freed on other threads stay in the arenas
+// as free memory no trim returns); --glibc-defaults leaves the allocator as glibc sets it.
 //
 // Exit status 0 when the goal holds, 1 when it does not, 2 when the viewer stopped responding.
 #include <malloc.h>
@@ -296,8 +301,11 @@ int main(int argc, char** argv) {
     const QCommandLineOption fast(QStringLiteral("fast-cycles"),
                                   QStringLiteral("Fast bind/unbind cycles at the end (1000)."),
                                   QStringLiteral("N"), QStringLiteral("1000"));
-    parser.addOptions({soak, period, fast});
+    const QCommandLineOption glibcDefaults(QStringLiteral("glibc-defaults"),
+                                           QStringLiteral("Keep glibc's dynamic mmap threshold."));
+    parser.addOptions({soak, period, fast, glibcDefaults});
     parser.process(app);
+    if (!parser.isSet(glibcDefaults)) mallopt(M_MMAP_THRESHOLD, 512 * 1024);
     const double periodSeconds = parser.value(period).toDouble();
     const double soakSeconds = parser.value(soak).toDouble();
     const int fastCycles = parser.value(fast).toInt();
@@ -312,8 +320,9 @@ int main(int argc, char** argv) {
 
     std::printf(
         "bench_soak: %d cycles of %.0f s (profiler contour + area scan 2D, then profiler 3D), "
-        "then %d fast bind/unbind cycles; platform %s\n",
-        slowCycles, periodSeconds, fastCycles, qPrintable(QGuiApplication::platformName()));
+        "then %d fast bind/unbind cycles; platform %s; %s\n",
+        slowCycles, periodSeconds, fastCycles, qPrintable(QGuiApplication::platformName()),
+        parser.isSet(glibcDefaults) ? "glibc's allocator defaults" : "mmap threshold 512 KiB");
     std::fflush(stdout);
 
     Figures first, slow, end;

@@ -52,12 +52,32 @@ void BufferTracker::giveBack(std::vector<uint8_t>&& bytes) {
     if (bytes.capacity() < kMinSpareBytes) return;
     std::vector<uint8_t> dropped;
     std::lock_guard<std::mutex> lock(m_sparesMutex);
+    if (m_activeGrabs == 0) {
+        dropped = std::move(bytes);
+        return;
+    }
     if (m_spares.size() >= kMaxSpares) {
         // Keep the newest: after a size change the old spares would never fit again.
         dropped = std::move(m_spares.front());
         m_spares.erase(m_spares.begin());
     }
     m_spares.push_back(std::move(bytes));
+}
+
+void BufferTracker::grabStarted() {
+    std::lock_guard<std::mutex> lock(m_sparesMutex);
+    ++m_activeGrabs;
+}
+
+void BufferTracker::grabEnded() {
+    std::vector<std::vector<uint8_t>> dropped;
+    std::lock_guard<std::mutex> lock(m_sparesMutex);
+    if (m_activeGrabs > 0 && --m_activeGrabs == 0) dropped.swap(m_spares);
+}
+
+size_t BufferTracker::spares() const {
+    std::lock_guard<std::mutex> lock(m_sparesMutex);
+    return m_spares.size();
 }
 
 size_t BufferTracker::outstanding() const {

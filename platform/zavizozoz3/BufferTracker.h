@@ -34,13 +34,19 @@ public:
     static constexpr size_t kMinSpareBytes = 64 * 1024;
     std::vector<uint8_t> takeSpare(size_t capacity);
     void giveBack(std::vector<uint8_t>&& bytes);
+    // Spares are kept only while a camera acquires: once the last one stops, they are freed and
+    // frames released later are not kept, so idle cameras hold no frame storage.
+    void grabStarted();
+    void grabEnded();
+    size_t spares() const;
 
 private:
     mutable std::mutex m_outstandingMutex;  // guards m_outstanding
     std::unordered_set<OwnedAcqBuffer*> m_outstanding;
     static constexpr size_t kMaxSpares = 8;
-    std::mutex m_sparesMutex;  // guards m_spares
+    mutable std::mutex m_sparesMutex;  // guards m_spares and m_activeGrabs
     std::vector<std::vector<uint8_t>> m_spares;
+    int m_activeGrabs = 0;
 };
 
 }  // namespace ZavizoZoz3

@@ -71,6 +71,9 @@ public:
     size_t outstandingBuffers() const { return m_buffers->outstanding(); }
     // Storage for a frame's bytes, recycled from released frames when one is large enough.
     std::vector<uint8_t> spareFrameBytes(size_t capacity) override { return m_buffers->takeSpare(capacity); }
+    void grabStarted() override { m_buffers->grabStarted(); }
+    void grabEnded() override { m_buffers->grabEnded(); }
+    size_t spareFrameBuffers() const { return m_buffers->spares(); }
 
     // Application settings.
     std::string parameter(int item) const;

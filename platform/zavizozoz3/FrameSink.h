@@ -18,6 +18,10 @@ public:
     virtual std::vector<uint8_t> spareFrameBytes(size_t capacity) = 0;
     // Called on the acquisition thread when a camera ended acquisition by itself (single grab).
     virtual void acquisitionEnded(const std::string& cameraKey) = 0;
+    // Any thread: a camera's acquisition began or ended (each start is matched by one end), so
+    // recycled frame storage is kept only while some camera is acquiring.
+    virtual void grabStarted() = 0;
+    virtual void grabEnded() = 0;
 
 protected:
     ~FrameSink() = default;

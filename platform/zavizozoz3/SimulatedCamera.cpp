@@ -88,7 +88,7 @@ int SimulatedCamera::startGrab() {
     // A single-grab request holds for this start only, as on a real sensor.
     m_singleGrab = info(CAM_INFO_SINGLE_GRAB) == "1";
     if (m_singleGrab) setInfo(CAM_INFO_SINGLE_GRAB, "0");
-    m_grabbing.store(true);
+    if (!m_grabbing.exchange(true)) m_sink.grabStarted();
     {
         std::lock_guard<std::mutex> lock(m_wakeMutex);
         m_grabRequested = true;
@@ -103,7 +103,7 @@ int SimulatedCamera::startGrab() {
 int SimulatedCamera::stopGrab() {
     if (std::this_thread::get_id() == m_acquisitionThreadId.load()) {
         // From a frame callback: waiting for ourselves is impossible; the grab ends after this frame.
-        m_grabbing.store(false);
+        if (m_grabbing.exchange(false)) m_sink.grabEnded();
         m_stopRequested.store(true);
         return 0;
     }
@@ -120,7 +120,7 @@ void SimulatedCamera::stopLocked() {
         m_wake.notify_all();
         m_idle.wait(lock, [this] { return !m_grabRunning; });
     }
-    m_grabbing.store(false);
+    if (m_grabbing.exchange(false)) m_sink.grabEnded();
 }
 
 void SimulatedCamera::endThreadLocked() {
@@ -237,7 +237,7 @@ bool SimulatedCamera::frameDone() {
     m_framesProduced.fetch_add(1);
     if (!m_singleGrab || !singleGrabComplete()) return false;
     // Ended by the camera itself: the thread parks until the next start.
-    m_grabbing.store(false);
+    if (m_grabbing.exchange(false)) m_sink.grabEnded();
     m_stopRequested.store(true);
     m_sink.acquisitionEnded(key());
     return true;

@@ -177,6 +177,10 @@ int outstandingBuffers() {
     return static_cast<int>(layer().outstandingBuffers());
 }
 
+int spareFrameBuffers() {
+    return static_cast<int>(layer().spareFrameBuffers());
+}
+
 void postDeviceList(int source) {
     // The camera list is taken when the event is delivered, as a device scan would report it.
     layer().events().post([source] {

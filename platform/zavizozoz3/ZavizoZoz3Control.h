@@ -146,6 +146,9 @@ ZAVIZOZOZ3_API void injectTransportLoss(const std::string& key, uint64_t frames)
 /// @return the acquisition buffers handed to image listeners and not yet released. reset() frees
 /// them.
 ZAVIZOZOZ3_API int outstandingBuffers();
+/// @return the released frame buffers kept for the cameras' next frames; none once no camera
+/// acquires.
+ZAVIZOZOZ3_API int spareFrameBuffers();
 
 /// @name Asynchronous delivery on the business-layer event thread
 /// Each call posts the event and returns; the registered listeners get it on the event thread.

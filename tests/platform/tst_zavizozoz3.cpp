@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <map>
 #include <mutex>
 #include <string>
 
@@ -117,6 +118,7 @@ private slots:
     void rangeBatchSamples();
     void cachedRangeBatches_data();
     void cachedRangeBatches();
+    void idleCamerasKeepNoFrameStorage();
 };
 
 void TstZavizoZoz3::integerNodeInfo_data() {
@@ -423,6 +425,69 @@ void TstZavizoZoz3::cachedRangeBatches() {
         QCOMPARE(after[b].data.size(), size_t(kPerBatch) * 3200 * (finalBits / 8 + 1));
         QVERIFY2(after[b].data == expected[b].data, qPrintable(QStringLiteral("batch %1 differs").arg(b)));
     }
+}
+
+// Released frames are recycled while cameras acquire; once the last one stops, a stopped camera
+// holds no frame storage, also for frames a listener gives back late.
+void TstZavizoZoz3::idleCamerasKeepNoFrameStorage() {
+    class Holder final : public IImageUpdate {
+    public:
+        void notify(std::string key, AcqBuffer* payload, uint32_t, uint32_t) override {
+            std::lock_guard<std::mutex> lock(mutex);
+            ++frames[key];
+            if (hold && !held) {
+                held = payload;
+                return;
+            }
+            payload->release();
+        }
+        std::mutex mutex;  // guards all members
+        std::map<std::string, int> frames;
+        bool hold = false;
+        AcqBuffer* held = nullptr;
+    } holder;
+    const auto framesOf = [&](const std::string& key) {
+        std::lock_guard<std::mutex> lock(holder.mutex);
+        return holder.frames[key];
+    };
+    RegisterImageUpdateListener("spares", &holder);
+    const std::string first = TestSupport::connectedCamera(CameraKind::AreaScan, "first");
+    const std::string second = TestSupport::connectedCamera(CameraKind::AreaScan, "second");
+    QCOMPARE(StartGrab(first), 0);
+    QCOMPARE(StartGrab(second), 0);
+    QTRY_VERIFY(framesOf(first) > 3 && framesOf(second) > 3);
+    QTRY_VERIFY(Control::spareFrameBuffers() > 0);
+    {
+        std::lock_guard<std::mutex> lock(holder.mutex);
+        holder.hold = true;
+    }
+    QTRY_VERIFY(Control::outstandingBuffers() > 0);
+
+    // One camera still acquires: its frames keep being recycled.
+    QCOMPARE(StopGrab(first), 0);
+    const int secondBefore = framesOf(second);
+    QTRY_VERIFY(framesOf(second) > secondBefore + 3);
+    QVERIFY(Control::spareFrameBuffers() > 0);
+
+    QCOMPARE(StopGrab(second), 0);
+    QCOMPARE(Control::spareFrameBuffers(), 0);
+    {
+        std::lock_guard<std::mutex> lock(holder.mutex);
+        holder.hold = false;
+        holder.held->release();
+        holder.held = nullptr;
+    }
+    QCOMPARE(Control::outstandingBuffers(), 0);
+    QCOMPARE(Control::spareFrameBuffers(), 0);
+
+    // Acquiring again recycles again.
+    const int firstBefore = framesOf(first);
+    QCOMPARE(StartGrab(first), 0);
+    QTRY_VERIFY(framesOf(first) > firstBefore + 3);
+    QTRY_VERIFY(Control::spareFrameBuffers() > 0);
+    QCOMPARE(StopGrab(first), 0);
+    QCOMPARE(Control::spareFrameBuffers(), 0);
+    UnRegisterImageUpdateListener("spares", &holder);
 }
 
 void TstZavizoZoz3::scenes() {
