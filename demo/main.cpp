@@ -12,6 +12,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include "CorrectionHostPanel.h"
 #include "DemoWindow.h"
@@ -20,6 +23,12 @@
 #include "ZavizoZoz3Control.h"
 
 int main(int argc, char** argv) {
+#if defined(__GLIBC__)
+    // Frames are large and freed on other threads than the ones that allocated them. With glibc's
+    // moving mmap threshold they end up inside the per-thread arenas, where their freed pages stay
+    // resident after the cameras stop; a fixed threshold maps each frame and gives it back whole.
+    mallopt(M_MMAP_THRESHOLD, 512 * 1024);
+#endif
     // Without a display there is nothing to show: say so instead of letting Qt abort.
     const bool wantsScreenshot = [&]() {
         for (int i = 1; i < argc; ++i) {
