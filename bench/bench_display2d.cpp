@@ -4,6 +4,8 @@
 //
 //   bench_display2d [--frame=WxH]... [--format=Mono8|Mono16|RGB8|BGR8|BayerRG8]... [benchmark flags]
 //
+// Mono16 is also measured at fit through a fixed range and through percentiles (FitFixedRange,
+// FitPercentiles); the other cases use the default range, each frame stretched over its own extremes.
 // Without --frame and --format it measures 2048x1024 and 4096x3000 in Mono8, Mono16, RGB8 and BayerRG8.
 // Frames are handed over as a NuvImage with pixels of its own, as the business layer delivers every
 // camera frame (the display shares it); three such frames take turns, so a frame's bytes are not
@@ -146,6 +148,26 @@ void setAndRender(benchmark::State& state, const Case* c, double zoom, bool copi
     }
 }
 
+// Deep grey frames at fit through a display range other than the default (each frame stretched over
+// its own extremes): a fixed range needs no pass over the frame for its extremes; percentiles count a
+// histogram of (a grid of) the frame; gamma and the saturation colour cost nothing per frame.
+void setAndRenderRanged(benchmark::State& state, const Case* c, ZMKDisplayRange::Mode mode) {
+    Display d(c, -1.0);
+    ZMKDisplayRange range;
+    range.mode = mode;
+    range.minimum = 100;
+    range.maximum = 4000;
+    range.gamma = 2.2;
+    range.markSaturated = true;
+    d.wnd.setDisplayRange(range);
+    QImage target(kViewW, kViewH, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        d.show();
+        d.wnd.widget()->render(&target);
+        benchmark::DoNotOptimize(target.constBits());
+    }
+}
+
 // Repaint without a new frame (e.g. a shape moved): only the cached device image is blitted.
 void repaintOnly(benchmark::State& state, const Case* c) {
     Display d(c, -1.0);
@@ -235,6 +257,14 @@ int main(int argc, char** argv) {
                 ->Unit(benchmark::kMicrosecond);
             benchmark::RegisterBenchmark(("RepaintOnly_Fit/" + n).c_str(), repaintOnly, p)
                 ->Unit(benchmark::kMicrosecond);
+            if (pixelFormatOf(f) == NuvPixelFormat::Mono16) {
+                benchmark::RegisterBenchmark(("SetBackgroundAndRender_FitFixedRange/" + n).c_str(),
+                                             setAndRenderRanged, p, ZMKDisplayRange::Mode::Fixed)
+                    ->Unit(benchmark::kMicrosecond);
+                benchmark::RegisterBenchmark(("SetBackgroundAndRender_FitPercentiles/" + n).c_str(),
+                                             setAndRenderRanged, p, ZMKDisplayRange::Mode::Percentile)
+                    ->Unit(benchmark::kMicrosecond);
+            }
             cases.push_back(std::move(c));
         }
     }

@@ -581,7 +581,7 @@ void sampleNearest(const Source& s, QImage* target, const QRect& r, const Mappin
                 for (int i = 0; i < tw; ++i) {
                     quint16 v;
                     std::memcpy(&v, src + cols[i], 2);
-                    d[i] = grey[s.wideTable[v]];
+                    d[i] = s.wideColours[v];
                 }
                 break;
             case Kind::Rgb24:
@@ -666,7 +666,8 @@ void areaAverage8(const Source& s, QImage* target, const QRect& r, const ZMKFram
 }
 
 // 16-bit grey: footprint averages in 16 bits first, mapped through the display table once all
-// lines were read (the table may depend on the whole frame).
+// lines were read (the table may depend on the whole frame). An average at or above the top of the
+// display range shows in the saturation colour only where its whole footprint is that bright.
 void areaAverage16(const Source& s, QImage* target, const QRect& r, const ZMKFrameSampler::RowsNeeded& need,
                    const std::vector<Span>& xs, const std::vector<Span>& ys, int group) {
     const int tw = r.width();
@@ -701,12 +702,11 @@ void areaAverage16(const Source& s, QImage* target, const QRect& r, const ZMKFra
                 std::min<quint32>(average(pixelSums[size_t(i)], inverse[size_t(i)] * rowInverse), 65535));
     }
     if (need) need(s.height);
-    const auto& grey = greyTable();
     for (int j = 0; j < th; ++j) {
         quint32* d = targetRow(target, j);
         const quint16* a = averages.data() + size_t(j) * size_t(tw);
         for (int i = 0; i < tw; ++i)
-            d[i] = grey[s.wideTable[a[i]]];
+            d[i] = s.wideColours[a[i]];
     }
 }
 
@@ -1030,12 +1030,11 @@ void tapAverage16(const Source& s, QImage* target, const QRect& r, const ZMKFram
             a[i] = quint16(rounded(out[size_t(i)] * f, 65535));
     }
     if (need) need(s.height);
-    const auto& grey = greyTable();
     for (int j = 0; j < th; ++j) {
         quint32* d = targetRow(target, j);
         const quint16* a = averages.data() + size_t(j) * size_t(tw);
         for (int i = 0; i < tw; ++i)
-            d[i] = grey[s.wideTable[a[i]]];
+            d[i] = s.wideColours[a[i]];
     }
 }
 
@@ -1157,7 +1156,7 @@ void ZMKFrameSampler::sample(const Source& source, QImage* target, const QRect& 
     const bool bayer = source.kind == Kind::Bayer;
     const bool valid = source.kind != Kind::None && source.data != nullptr && source.width > 0 &&
                        source.height > 0 && (!bayer || (source.width >= 2 && source.height >= 2)) &&
-                       (source.kind != Kind::Grey16 || source.wideTable != nullptr) && target != nullptr &&
+                       (source.kind != Kind::Grey16 || source.wideColours != nullptr) && target != nullptr &&
                        tw > 0 && th > 0 && target->width() >= tw && target->height() >= th &&
                        mapping.scaleX > 0.0 && mapping.scaleY > 0.0;
     // Footprints of thousands of lines would overflow the sums; no zoom of the view gets near that.

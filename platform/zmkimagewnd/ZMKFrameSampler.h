@@ -31,8 +31,9 @@ public:
         qsizetype stride = 0;
         int width = 0;
         int height = 0;
-        // Grey16: 16-bit value -> display grey, 65536 entries.
-        const uint8_t* wideTable = nullptr;
+        // Grey16: 16-bit value -> device pixel (opaque RGB32), 65536 entries: the display range,
+        // gamma and saturation colour in one lookup.
+        const quint32* wideColours = nullptr;
         // Bayer: position of the red site in every 2x2 cell.
         int redX = 0;
         int redY = 0;

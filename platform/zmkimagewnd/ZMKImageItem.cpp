@@ -13,21 +13,6 @@
 #include <utility>
 #include <vector>
 
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
-__attribute__((target_clones("avx2", "default"))) __attribute__((noinline))
-#endif
-// Smallest and largest sample of a 16-bit row; flipping the sign bit lets signed 16-bit lanes do it.
-void zmkRowRange16(const quint16* v, size_t n, int* lo, int* hi) {
-    qint16 l = std::numeric_limits<qint16>::max(), h = std::numeric_limits<qint16>::min();
-    for (size_t i = 0; i < n; ++i) {
-        const auto s = static_cast<qint16>(v[i] ^ 0x8000u);
-        l = std::min(l, s);
-        h = std::max(h, s);
-    }
-    *lo = int(l) + 32768;
-    *hi = int(h) + 32768;
-}
-
 namespace {
 // Copies one row with stores that bypass the cache: a large frame is written once and read rarely
 // (read-out, saves), so pulling its lines into the cache first would only cost memory traffic.
@@ -134,40 +119,25 @@ bool ZMKImageItem::setGreyFromWide(const cv::Mat& wide) {
     return true;
 }
 
-void ZMKImageItem::buildWideTable(int lo, int hi) {
-    // Same stretch as a linear conversion of the whole frame, but only the values present are computed.
-    m_wideTable.resize(65536);
-    if (hi <= lo) {
-        std::fill(m_wideTable.begin(), m_wideTable.end(), static_cast<uint8_t>(lo / 256));
-        return;
-    }
-    const double alpha = 255.0 / (hi - lo), beta = -lo * alpha;
-    std::fill(m_wideTable.begin(), m_wideTable.begin() + lo, 0);
-    for (int v = lo; v <= hi; ++v)
-        m_wideTable[size_t(v)] = cv::saturate_cast<uchar>(v * alpha + beta);
-    std::fill(m_wideTable.begin() + hi + 1, m_wideTable.end(), 255);
-}
-
 void ZMKImageItem::copyFrame(const uchar* src, qsizetype srcStride, size_t rowBytes, bool sameSize) {
     uchar* dst = const_cast<uchar*>(m_source.data);
     const qsizetype dstStride = m_source.stride;
     const bool wide = m_source.kind == Kind::Grey16;
-    // A shared frame is its own source: its rows are only read (for the range of 16-bit grey).
+    // 16-bit grey is counted for its display range while its rows are in cache, where the range's
+    // mode needs it (a fixed or held range does not).
+    const bool counting = wide && m_mapping.needsFrame();
+    if (counting) m_mapping.beginFrame(m_source.width, m_source.height);
+    // A shared frame is its own source: its rows are only read (for the display range).
     const bool copying = dst != src;
     int copied = 0;
-    int lo = 65535, hi = 0;
     const auto copyRows = [&](int upTo) {
-        if (!copying && !wide) copied = upTo;
+        if (!copying && !counting) copied = upTo;
         for (; copied < upTo; ++copied) {
             const uchar* from = src + copied * srcStride;
             if (copying) streamRow(dst + copied * dstStride, from, rowBytes);
-            if (!wide) continue;
-            int rowLo = 0, rowHi = 0;
-            zmkRowRange16(reinterpret_cast<const quint16*>(from), rowBytes / 2, &rowLo, &rowHi);
-            lo = std::min(lo, rowLo);
-            hi = std::max(hi, rowHi);
+            if (counting) m_mapping.countRow(reinterpret_cast<const quint16*>(from), copied);
         }
-        if (copied == m_source.height && wide) buildWideTable(lo, hi);
+        if (copied == m_source.height && wide) m_mapping.endFrame();
     };
     const ZMKFrameSampler::Mapping last{m_cacheScaleX, m_cacheScaleY, m_cacheOriginX, m_cacheOriginY};
     const QImage::Format cacheFormat =
@@ -211,10 +181,7 @@ bool ZMKImageItem::setImage(const QImage& image) {
         m_source.stride = m_qimage.bytesPerLine();
         m_source.width = image.width();
         m_source.height = image.height();
-        if (kind == Kind::Grey16) {
-            m_wideTable.resize(65536);
-            m_source.wideTable = m_wideTable.data();
-        }
+        if (kind == Kind::Grey16) m_source.wideColours = m_mapping.colours();
         const size_t rowBytes = static_cast<size_t>(image.width()) * static_cast<size_t>(image.depth() / 8);
         copyFrame(image.constBits(), image.bytesPerLine(), rowBytes, sameSize);
         frameChanged(image.width(), image.height());
@@ -301,10 +268,7 @@ bool ZMKImageItem::setImage(const NuvImage& image) {
     m_source.height = image.height();
     m_source.redX = redX;
     m_source.redY = redY;
-    if (kind == Kind::Grey16) {
-        m_wideTable.resize(65536);
-        m_source.wideTable = m_wideTable.data();
-    }
+    if (kind == Kind::Grey16) m_source.wideColours = m_mapping.colours();
     const size_t rowBytes = static_cast<size_t>(image.width()) * image.mat().elemSize();
     copyFrame(image.data(), static_cast<qsizetype>(image.step()), rowBytes, sameSize);
     frameChanged(image.width(), image.height());
@@ -334,7 +298,7 @@ size_t ZMKImageItem::heldBytes() const {
     const auto matBytes = [](const cv::Mat& m) { return m.total() * m.elemSize(); };
     return static_cast<size_t>(m_qimage.sizeInBytes() + m_displayImage.sizeInBytes() +
                                m_cache.sizeInBytes()) +
-           matBytes(m_nuv.mat()) + matBytes(m_displayMat) + m_wideTable.size();
+           matBytes(m_nuv.mat()) + matBytes(m_displayMat);
 }
 
 void ZMKImageItem::clear() {
@@ -342,6 +306,18 @@ void ZMKImageItem::clear() {
     m_cache = QImage();
     m_cacheRect = QRect();
     frameChanged(0, 0);
+}
+
+bool ZMKImageItem::setDisplayRange(const ZMKDisplayRange& range) {
+    if (!m_mapping.setRange(range)) return false;
+    if (m_source.kind == Kind::Grey16) {
+        // The frame shown answers a range that needs one (a user's "auto once" on a stopped camera).
+        if (m_mapping.needsFrame())
+            m_mapping.countFrame(m_source.data, m_source.stride, m_source.width, m_source.height);
+        ++m_serial;
+        update();
+    }
+    return true;
 }
 
 bool ZMKImageItem::pixelAt(int x, int y, int* v1, int* v2, int* v3, float* value) const {

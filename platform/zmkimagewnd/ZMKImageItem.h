@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "NuvImage.h"
+#include "ZMKDisplayMapping.h"
 #include "ZMKFrameSampler.h"
 
 class ZMKImageItem : public QGraphicsItem {
@@ -25,6 +26,12 @@ public:
     bool updateRows(const NuvImage& rows, int firstRow);
     // Bytes of the frame, its display copies and the paint cache.
     size_t heldBytes() const;
+
+    // How deep grey frames map to the screen; false (nothing changes) for an invalid range. The frame
+    // shown is repainted with it.
+    bool setDisplayRange(const ZMKDisplayRange& range);
+    // The settings with the levels in use as minimum and maximum.
+    ZMKDisplayRange displayRange() const { return m_mapping.range(); }
 
     bool isEmpty() const { return m_width == 0; }
     QSize imageSize() const { return QSize(m_width, m_height); }
@@ -50,7 +57,6 @@ private:
 
     void resetSource();
     bool setGreyFromWide(const cv::Mat& wide);
-    void buildWideTable(int lo, int hi);
     // Copies a frame of `height` rows of `rowBytes` into the source buffer set up in m_source; when
     // the last paint decimated a frame of this size, the display cache is refreshed in the same pass.
     void copyFrame(const uchar* src, qsizetype srcStride, size_t rowBytes, bool sameSize);
@@ -62,8 +68,8 @@ private:
     // Display data when the original cannot be sampled directly (32-bit grey, exotic QImage formats).
     cv::Mat m_displayMat;
     QImage m_displayImage;
-    // 16-bit grey value -> display grey, stretched over the frame's own range.
-    std::vector<uint8_t> m_wideTable;
+    // 16-bit grey value -> device pixel, by the display range.
+    ZMKDisplayMapping m_mapping;
 
     ZMKFrameSampler::Source m_source;
     bool m_hasAlpha = false;

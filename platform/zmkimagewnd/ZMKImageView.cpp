@@ -84,6 +84,26 @@ void ZMKImageView::afterFrameChange(const QSize& oldSize) {
         if (m_fitMode) applyFit();
     }
     viewport()->update();
+    reportLevels();
+}
+
+bool ZMKImageView::setDisplayRange(const ZMKDisplayRange& range) {
+    if (!m_background->setDisplayRange(range)) return false;
+    viewport()->update();
+    reportLevels();
+    return true;
+}
+
+ZMKDisplayRange ZMKImageView::displayRange() const {
+    return m_background->displayRange();
+}
+
+void ZMKImageView::reportLevels() {
+    const ZMKDisplayRange r = m_background->displayRange();
+    if (r.minimum == m_reportedLow && r.maximum == m_reportedHigh) return;
+    m_reportedLow = r.minimum;
+    m_reportedHigh = r.maximum;
+    emit displayLevelsChanged(r.minimum, r.maximum);
 }
 
 bool ZMKImageView::background(QImage* image) const {

@@ -16,6 +16,7 @@
 #include "NuvImage.h"
 #include "NuvOverlay.h"
 #include "NuvROI.h"
+#include "ZMKDisplayRange.h"
 
 class ZMKImageItem;
 class ZMKShapeItem;
@@ -44,6 +45,9 @@ public:
     bool updateBackgroundRows(const NuvImage& rows, int firstRow);
     size_t backgroundBytes() const;
     QSize imageSize() const;
+    // Display range of deep grey frames (see ZMKDisplayRange); false for an invalid range.
+    bool setDisplayRange(const ZMKDisplayRange& range);
+    ZMKDisplayRange displayRange() const;
 
     // Zoom. The fit mode of zoomFitWnd() stays until another zoom command and refits on resize
     // and on frames of a new size.
@@ -99,6 +103,8 @@ signals:
     void shapeContextMenu(long id, const QPoint& globalPos);
     void imgInfo(double x, double y, int v1, int v2, int v3, float value);
     void zoomChanged(double factor);
+    // The levels a deep frame is shown with changed (a new frame in an automatic mode, a new range).
+    void displayLevelsChanged(int low, int high);
 
 protected:
     // Status line for pixel (x, y) of the image; the default shows the position and pixel value.
@@ -126,6 +132,7 @@ private:
     void applyZoom(double factor);
     void applyFit();
     void afterFrameChange(const QSize& oldSize);
+    void reportLevels();
     ZMKShapeItem* shapeById(int id) const;
     ZMKShapeItem* shapeAt(const QPoint& pos) const;
     std::pair<ZMKShapeItem*, int> handleAt(const QPoint& pos) const;
@@ -153,6 +160,8 @@ private:
     int m_dataCount = -1;
     QString m_statusText;
     int m_eventDepth = 0;
+    int m_reportedLow = -1;
+    int m_reportedHigh = -1;
 
     Drag m_drag = Drag::None;
     int m_dragId = -1;

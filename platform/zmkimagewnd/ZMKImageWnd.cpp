@@ -32,6 +32,7 @@ int ZMKImageWnd::create(qint64 host) {
     connect(m_view, &ZMKImageView::shapeResized, this, &ZMKImageWnd::shapeResized);
     connect(m_view, &ZMKImageView::shapeContextMenu, this, &ZMKImageWnd::shapeContextMenu);
     connect(m_view, &ZMKImageView::imgInfo, this, &ZMKImageWnd::imgInfo);
+    connect(m_view, &ZMKImageView::displayLevelsChanged, this, &ZMKImageWnd::displayLevelsChanged);
     m_view->setGeometry(parent->rect());
     m_view->show();
     return 0;
@@ -92,6 +93,14 @@ int ZMKImageWnd::setBackground(const QImage& image) {
 
 int ZMKImageWnd::setBackground(const NuvImage& image) {
     return status(!m_view.isNull() && m_view->setBackground(image));
+}
+
+int ZMKImageWnd::setDisplayRange(const ZMKDisplayRange& range) {
+    return status(!m_view.isNull() && m_view->setDisplayRange(range));
+}
+
+ZMKDisplayRange ZMKImageWnd::displayRange() const {
+    return m_view.isNull() ? ZMKDisplayRange() : m_view->displayRange();
 }
 
 int ZMKImageWnd::getBackground(QImage* image) const {

@@ -6,7 +6,8 @@
 // Notes on behaviour:
 // - showToolbar() is accepted and ignored (there is no tool bar); showStatusbar(true) shows a
 //   one-line overlay at the bottom of the view with the pixel under the cursor and the zoom.
-// - Mono16 frames are displayed stretched over their own min..max; imgInfo reports true values.
+// - Mono16 frames are shown through a display range (setDisplayRange; by default stretched over
+//   each frame's own min..max); imgInfo reports true values.
 // - setBackground(QImage) copies the frame. setBackground(NuvImage) shares a frame that owns its
 //   pixels (the caller must not write into it afterwards, as with the save worker) and copies one
 //   that wraps foreign memory; getBackground always returns a copy.
@@ -28,6 +29,7 @@
 #include "NuvImage.h"
 #include "NuvOverlay.h"
 #include "NuvROI.h"
+#include "ZMKDisplayRange.h"
 
 class QWidget;
 class ZMKImageView;
@@ -57,6 +59,11 @@ public:
     int getBackground(QImage* image) const;
     int getBackground(NuvImage* image) const;
     int clear();
+    // How deep grey frames map to the screen (see ZMKDisplayRange); -1 for an invalid range. The
+    // frame shown is repainted with it.
+    int setDisplayRange(const ZMKDisplayRange& range);
+    // The settings with the levels in use; the default range without a view.
+    ZMKDisplayRange displayRange() const;
 
     int zoomIn();
     int zoomOut();
@@ -94,6 +101,7 @@ signals:
     // A right press (or the menu key) on a selectable shape, which is now selected.
     void shapeContextMenu(long id, const QPoint& globalPos);
     void imgInfo(double x, double y, int v1, int v2, int v3, float value);
+    void displayLevelsChanged(int low, int high);
 
 private:
     // The host owns the view as a child widget and may delete it first.

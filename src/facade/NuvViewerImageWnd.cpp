@@ -1,26 +1,71 @@
 #include "NuvViewerImageWnd.h"
 
 #include <QPushButton>
+#include <QStringList>
 #include <QVariant>
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
 
+#include "DisplayRangeTool.h"
 #include "Image3DWnd.h"
-#include "NuvRangeImage.h"
-#include "RangeStreamer.h"
-
 #include "ImageWnd.h"
 #include "ImageWndManager.h"
+#include "NuvRangeImage.h"
+#include "RangeStreamer.h"
 #include "StreamHealthMonitor.h"
+
+namespace {
+const char* const kModeNames[] = {"auto-once", "auto", "fixed", "percentile"};
+
+ZMKDisplayRange toDisplay(const NuvViewerImageWnd::DisplayRange& r) {
+    ZMKDisplayRange d;
+    d.mode = static_cast<ZMKDisplayRange::Mode>(r.mode);
+    d.minimum = r.minimum;
+    d.maximum = r.maximum;
+    d.lowPercent = r.lowPercent;
+    d.highPercent = r.highPercent;
+    d.gamma = r.gamma;
+    d.markSaturated = r.markSaturated;
+    d.saturationColour = r.saturationColour;
+    return d;
+}
+
+bool validMode(int mode) {
+    return mode >= NuvViewerImageWnd::DisplayRange::AutoOnce &&
+           mode <= NuvViewerImageWnd::DisplayRange::Percentile;
+}
+
+NuvViewerImageWnd::DisplayRange toPublic(const ZMKDisplayRange& d) {
+    NuvViewerImageWnd::DisplayRange r;
+    r.mode = static_cast<NuvViewerImageWnd::DisplayRange::Mode>(d.mode);
+    r.minimum = d.minimum;
+    r.maximum = d.maximum;
+    r.lowPercent = d.lowPercent;
+    r.highPercent = d.highPercent;
+    r.gamma = d.gamma;
+    r.markSaturated = d.markSaturated;
+    r.saturationColour = d.saturationColour;
+    return r;
+}
+}  // namespace
 
 NuvViewerImageWnd::NuvViewerImageWnd(QWidget* parent) : QObject(parent) {
     // Hosts may connect our signals queued or spy on them: their enum arguments must be known.
     qRegisterMetaType<NuvViewerImageWnd::ButtonType>("NuvViewerImageWnd::ButtonType");
     qRegisterMetaType<NuvViewerImageWnd::WndLayout>("NuvViewerImageWnd::WndLayout");
     qRegisterMetaType<NuvViewerImageWnd::ImageWndMode>("NuvViewerImageWnd::ImageWndMode");
+    qRegisterMetaType<NuvViewerImageWnd::DisplayRange>("NuvViewerImageWnd::DisplayRange");
     m_manager = new ImageWndManager(this, parent);
+    for (int wndId = 1; wndId <= 4; ++wndId) {
+        if (ImageWnd* pane = this->pane(wndId)) {
+            connect(pane->displayRangeTool(), &DisplayRangeTool::rangeChanged, this,
+                    [this, wndId](const ZMKDisplayRange& range) {
+                        emit displayRangeChanged(wndId, toPublic(range));
+                    });
+        }
+    }
     connect(m_manager, &ImageWndManager::buttonClicked, this,
             [this](int wndId, QString camId, NuvViewerImageWnd::ButtonType type) {
                 emit wndButtonclick(wndId, camId, type);
@@ -241,4 +286,77 @@ int NuvViewerImageWnd::getStreamHealth(int wndId, StreamHealth* health) const {
 
 int NuvViewerImageWnd::getStreamHealth(QString camId, StreamHealth* health) const {
     return m_manager ? getStreamHealth(m_manager->paneIndexOf(camId), health) : -1;
+}
+
+// ---- display range -------------------------------------------------------------------------
+
+QString NuvViewerImageWnd::DisplayRange::toString() const {
+    const QString mode = validMode(this->mode) ? QString::fromLatin1(kModeNames[this->mode]) : QString();
+    // QString::number writes a '.' decimal point in every locale.
+    return QStringLiteral("mode=%1;min=%2;max=%3;low=%4;high=%5;gamma=%6;saturation=%7;colour=%8")
+        .arg(mode)
+        .arg(minimum)
+        .arg(maximum)
+        .arg(QString::number(lowPercent, 'g', 10))
+        .arg(QString::number(highPercent, 'g', 10))
+        .arg(QString::number(gamma, 'g', 10))
+        .arg(markSaturated ? 1 : 0)
+        .arg(saturationColour.name());
+}
+
+bool NuvViewerImageWnd::DisplayRange::fromString(const QString& text, DisplayRange* range) {
+    if (range == nullptr) return false;
+    DisplayRange r;
+    for (const QString& item : text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const int eq = item.indexOf(QLatin1Char('='));
+        if (eq < 0) return false;
+        const QString key = item.left(eq).trimmed();
+        const QString value = item.mid(eq + 1).trimmed();
+        bool ok = true;
+        if (key == QLatin1String("mode")) {
+            ok = false;
+            for (int m = AutoOnce; m <= Percentile; ++m) {
+                if (value == QLatin1String(kModeNames[m])) r.mode = static_cast<Mode>(m), ok = true;
+            }
+        } else if (key == QLatin1String("min")) {
+            r.minimum = value.toInt(&ok);
+        } else if (key == QLatin1String("max")) {
+            r.maximum = value.toInt(&ok);
+        } else if (key == QLatin1String("low")) {
+            r.lowPercent = value.toDouble(&ok);  // QString reads the '.' decimal point in every locale
+        } else if (key == QLatin1String("high")) {
+            r.highPercent = value.toDouble(&ok);
+        } else if (key == QLatin1String("gamma")) {
+            r.gamma = value.toDouble(&ok);
+        } else if (key == QLatin1String("saturation")) {
+            ok = value == QLatin1String("0") || value == QLatin1String("1");
+            r.markSaturated = value == QLatin1String("1");
+        } else if (key == QLatin1String("colour")) {
+            r.saturationColour = QColor(value);
+            ok = r.saturationColour.isValid() && value.startsWith(QLatin1Char('#'));
+        } else {
+            ok = false;
+        }
+        if (!ok) return false;
+    }
+    if (!toDisplay(r).isValid()) return false;
+    *range = r;
+    return true;
+}
+
+bool NuvViewerImageWnd::DisplayRange::operator==(const DisplayRange& other) const {
+    return toDisplay(*this) == toDisplay(other);
+}
+
+int NuvViewerImageWnd::getDisplayRange(int wndId, DisplayRange* range) const {
+    ImageWnd* pane = this->pane(wndId);
+    if (pane == nullptr || range == nullptr) return -1;
+    *range = toPublic(pane->displayRangeTool()->range());
+    return 0;
+}
+
+int NuvViewerImageWnd::setDisplayRange(int wndId, const DisplayRange& range) {
+    ImageWnd* pane = this->pane(wndId);
+    if (pane == nullptr || !validMode(range.mode)) return -1;
+    return pane->displayRangeTool()->setRange(toDisplay(range)) ? 0 : -1;
 }

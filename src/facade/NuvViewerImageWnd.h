@@ -80,6 +80,38 @@ public:
     };
 
     /**
+     * How a pane maps deep grey frames (Mono10, Mono12, Mono16: more than 8 bits per pixel) to the
+     * screen; 8-bit and colour frames are shown as they are. Values are in the frame's own units
+     * (0 to 4095 for a 12-bit camera). The pixel read-out and the histogram always show true values.
+     * A host persists it per pane with toString() and fromString().
+     */
+    struct NUV_EXPORT DisplayRange {
+        enum Mode : qint32 {
+            AutoOnce = 0,        ///< levels from the next frame (or the one shown), then held
+            AutoContinuous = 1,  ///< every frame stretched over its own minimum and maximum
+            Fixed = 2,           ///< minimum and maximum as given
+            Percentile = 3       ///< every frame from lowPercent to highPercent of its pixels
+        };
+        Mode mode = AutoOnce;        ///< new panes take their levels once, from their first deep frame
+        int minimum = 0;             ///< Fixed: black; read back in the other modes: the levels in use
+        int maximum = 65535;         ///< Fixed: white; above minimum, at most 65535
+        double lowPercent = 0.1;     ///< Percentile: share of pixels shown black, 0 to 100
+        double highPercent = 99.9;   ///< Percentile: above lowPercent, at most 100
+        double gamma = 1.0;          ///< 0.1 to 10; above 1 brightens the dark part of the range
+        bool markSaturated = false;  ///< pixels at or above the top of the range in saturationColour
+        QColor saturationColour = QColor(255, 0, 0);
+
+        /// One line such as
+        /// "mode=fixed;min=0;max=4095;low=0.1;high=99.9;gamma=1;saturation=0;colour=#ff0000".
+        QString toString() const;
+        /// Reads what toString() wrote (missing keys keep their defaults). @return false, leaving
+        /// @p range untouched, for a null @p range, an unknown key or value, or a range out of bounds.
+        static bool fromString(const QString& text, DisplayRange* range);
+        bool operator==(const DisplayRange& other) const;
+        bool operator!=(const DisplayRange& other) const { return !(*this == other); }
+    };
+
+    /**
      * Fills @p parent with the pane grid and registers the viewer's listeners with the business
      * layer. A parent without a layout gets a margin-free layout holding only the viewer. A parent
      * that already has a layout keeps it with all its items: the viewer's widget (manager()) is
@@ -158,6 +190,14 @@ public:
     /// @return 0, or -1 if no pane holds the camera or @p health is null (left untouched).
     int getStreamHealth(QString camId, StreamHealth* health) const;
 
+    /// Copies the display range of pane @p wndId into @p range (also while the pane shows no deep frame).
+    /// @return 0, or -1 for an unknown pane or a null @p range (left untouched).
+    int getDisplayRange(int wndId, DisplayRange* range) const;
+    /// Sets the display range of pane @p wndId; the picture shown follows at once. AutoOnce takes
+    /// the levels from the frame shown, or else from the next one. Not reported by displayRangeChanged().
+    /// @return 0, or -1 for an unknown pane or an invalid range (nothing changes).
+    int setDisplayRange(int wndId, const DisplayRange& range);
+
     /// The pane grid widget, for hosts that place it in their own layout; null once it is gone.
     QWidget* manager() const;
 
@@ -176,6 +216,8 @@ signals:
     /// The start or stop button of pane @p winId was pressed; @p camId is the pane's camera key
     /// (empty without a camera). The host starts or stops acquisition in the business layer.
     void wndButtonclick(int winId, QString camId, NuvViewerImageWnd::ButtonType type);
+    /// The user changed the display range of pane @p winId in its "Display range" panel.
+    void displayRangeChanged(int winId, NuvViewerImageWnd::DisplayRange range);
 
 private:
     ImageWnd* pane(int wndId) const;
@@ -184,3 +226,5 @@ private:
     // delete it with that parent. Every call then fails as for a missing pane.
     QPointer<ImageWndManager> m_manager;
 };
+
+Q_DECLARE_METATYPE(NuvViewerImageWnd::DisplayRange)

@@ -16,6 +16,7 @@
 
 #include "CameraRoiTool.h"
 #include "CorrectionTool.h"
+#include "DisplayRangeTool.h"
 #include "GreyHistogramTool.h"
 #include "Image2DWnd.h"
 #include "Image3DWnd.h"
@@ -97,6 +98,7 @@ ImageWnd::ImageWnd(QWidget* parent)
     m_overlayTool = new OverlayTool(this);
     m_measureTool = new MeasureTool(this);
     m_correctionTool = new CorrectionTool(this);
+    m_displayRangeTool = new DisplayRangeTool(this);
 
     setImageWndMode(0);
     retranslate();
@@ -113,6 +115,8 @@ ImageWnd::~ImageWnd() {
     m_overlayTool = nullptr;
     delete m_correctionTool;
     m_correctionTool = nullptr;
+    delete m_displayRangeTool;
+    m_displayRangeTool = nullptr;
     onGrabStopped();
     m_rangeSink->setStreamer(nullptr);
     delete m_view2D;
@@ -204,6 +208,7 @@ void ImageWnd::create2DView() {
     m_histogramTool->attachView(m_view2D);
     m_overlayTool->attachView(m_view2D);
     m_measureTool->attachView(m_view2D);
+    m_displayRangeTool->attachView(m_view2D);
     connect(m_view2D->btnStartGrab, &QPushButton::clicked, this, [this]() { emit buttonClick(StartGrab); });
     connect(m_view2D->btnStopGrab, &QPushButton::clicked, this, [this]() { emit buttonClick(StopGrab); });
     connect(m_view2D->btnZoomIn, &QPushButton::clicked, m_view2D, &Image2DWnd::ZoomIn);
@@ -726,6 +731,7 @@ void ImageWnd::retranslate() {
     m_measureTool->retranslate();
     m_roiTool->retranslate();
     m_correctionTool->retranslate();
+    m_displayRangeTool->retranslate();
     if (m_view3D) m_view3D->retranslate();
     m_save->retranslate();
     m_health->retranslate();

@@ -21,6 +21,7 @@ class ImageWnd;
 }
 class CameraRoiTool;
 class CorrectionTool;
+class DisplayRangeTool;
 class Image2DWnd;
 class Image3DWnd;
 class PaneSaveCommands;
@@ -111,6 +112,7 @@ public:
     MeasureTool* measureTool() const { return m_measureTool; }
     StreamHealthMonitor* streamHealth() const { return m_health; }
     CorrectionTool* correctionTool() const { return m_correctionTool; }
+    DisplayRangeTool* displayRangeTool() const { return m_displayRangeTool; }
     QSize imageSize() const { return QSize(m_imageWidth, m_imageHeight); }
     bool isEnlargeButtonVisible() const;
     bool isRestoreButtonVisible() const;
@@ -173,12 +175,13 @@ private:
     PaneDragFeedback* m_dragFeedback = nullptr;
     bool m_pixelReadout = false;
     std::atomic<int> m_modeShared{0};
-    std::shared_ptr<RangeBatchSink> m_rangeSink;   // shared with the camera's transform tool
-    PaneSaveCommands* m_save = nullptr;            // the save commands and the save worker
-    GreyHistogramTool* m_histogramTool = nullptr;  // the 2D view's histogram (owned, a child)
-    OverlayTool* m_overlayTool = nullptr;          // grid and cross-hair (owned, a child)
-    MeasureTool* m_measureTool = nullptr;          // length measurement (owned, a child)
-    StreamHealthMonitor* m_health = nullptr;       // frame rate and losses in the title bar (a child)
-    CorrectionTool* m_correctionTool = nullptr;    // tilt and height correction (owned, a child)
+    std::shared_ptr<RangeBatchSink> m_rangeSink;     // shared with the camera's transform tool
+    PaneSaveCommands* m_save = nullptr;              // the save commands and the save worker
+    GreyHistogramTool* m_histogramTool = nullptr;    // the 2D view's histogram (owned, a child)
+    OverlayTool* m_overlayTool = nullptr;            // grid and cross-hair (owned, a child)
+    MeasureTool* m_measureTool = nullptr;            // length measurement (owned, a child)
+    StreamHealthMonitor* m_health = nullptr;         // frame rate and losses in the title bar (a child)
+    CorrectionTool* m_correctionTool = nullptr;      // tilt and height correction (owned, a child)
+    DisplayRangeTool* m_displayRangeTool = nullptr;  // how deep 2D frames are shown (owned, a child)
     Ui::ImageWnd* m_ui;
 };

@@ -31,6 +31,7 @@ Image2DWnd::Image2DWnd(QWidget* parent) : QWidget(parent), m_ui(new Ui::Image2DW
     btnGridConfig = m_ui->btnGridConfig;
     btnZoomIn = m_ui->btnZoomIn;
     btnZoomOut = m_ui->btnZoomOut;
+    btnDisplayRange = m_ui->btnDisplayRange;
     verticalLayout = m_ui->verticalLayout;
     wdg2DToolSingle = m_ui->wdg2DToolSingle;
     wdg2DImageWnd = m_ui->wdg2DImageWnd;
@@ -38,6 +39,13 @@ Image2DWnd::Image2DWnd(QWidget* parent) : QWidget(parent), m_ui(new Ui::Image2DW
     wdg2DToolSingle->setAttribute(Qt::WA_StyledBackground, true);
     wdg2DToolSingle->setStyleSheet(ToolStripStyle::image2DStrip());
     btnRecording->setEnabled(false);
+    // A text button among the icons: the strip's colours, a thin outline so it reads as a button.
+    btnDisplayRange->setStyleSheet(
+        QStringLiteral("QPushButton{color: white; background: transparent; border: 1px solid "
+                       "rgba(255,255,255,0.45); border-radius: 3px; padding: 0 4px;}"
+                       "QPushButton:hover{background: rgba(255,255,255,0.15);}"
+                       "QPushButton:pressed{background: rgba(255,255,255,0.3);}"));
+    btnDisplayRange->hide();
 
     m_display = new ZMKImageWnd();
     m_display->create(reinterpret_cast<qint64>(wdg2DImageWnd));
@@ -77,8 +85,17 @@ void Image2DWnd::showLogo() {
     m_display->setBackground(m_logo);
     m_display->zoom(kLogoZoom);
     m_showingLogo = true;
-    m_wideGrey = false;
+    setWideGrey(false);
     setPictureToolsEnabled(false);
+    // The next camera's first deep frame sets levels of its own.
+    if (m_display->displayRange().mode == ZMKDisplayRange::Mode::AutoOnce)
+        m_display->setDisplayRange(m_display->displayRange());
+}
+
+void Image2DWnd::setWideGrey(bool wide) {
+    m_wideGrey = wide;
+    // 8-bit and colour frames are shown as they are: no range to set (32-bit grey is set apart).
+    btnDisplayRange->setVisible(wide);
 }
 
 void Image2DWnd::setPictureToolsEnabled(bool enabled) {
@@ -97,12 +114,13 @@ void Image2DWnd::pictureShown() {
 }
 
 void Image2DWnd::setBackground(const QImage& image) {
-    m_wideGrey = image.format() == QImage::Format_Grayscale16;
+    setWideGrey(image.format() == QImage::Format_Grayscale16);
     if (m_display && m_display->setBackground(image) == 0) pictureShown();
 }
 
 void Image2DWnd::setBackground(const NuvImage& image) {
-    m_wideGrey = image.mat().depth() != CV_8U;
+    setWideGrey(image.mat().depth() != CV_8U);
+    btnDisplayRange->setVisible(image.mat().type() == CV_16UC1);
     if (m_display && m_display->setBackground(image) == 0) pictureShown();
 }
 
@@ -148,6 +166,8 @@ void Image2DWnd::retranslate() {
     btnZoomOut->setToolTip(tr("Zoom Out"));
     btnRestore->setToolTip(tr("1:1 Show"));
     btnZoomFit->setToolTip(tr("Fit"));
+    btnDisplayRange->setText(tr("Range"));
+    btnDisplayRange->setToolTip(tr("Display range"));
 }
 
 bool Image2DWnd::eventFilter(QObject* watched, QEvent* event) {

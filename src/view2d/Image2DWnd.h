@@ -53,6 +53,8 @@ public:
     QPushButton* btnGridConfig = nullptr;
     QPushButton* btnZoomIn = nullptr;
     QPushButton* btnZoomOut = nullptr;
+    // Opens the display range of deep grey frames; shown only while such a frame is.
+    QPushButton* btnDisplayRange = nullptr;
     QVBoxLayout* verticalLayout = nullptr;
     QWidget* wdg2DToolSingle = nullptr;
     QWidget* wdg2DImageWnd = nullptr;
@@ -81,6 +83,7 @@ private:
     void setPictureToolsEnabled(bool enabled);
     // A real frame replaced the logo (or followed another frame).
     void pictureShown();
+    void setWideGrey(bool wide);
 
     QString m_cameraName;
     ZMKImageWnd* m_display = nullptr;

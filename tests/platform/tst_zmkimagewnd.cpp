@@ -17,6 +17,7 @@
 
 Q_DECLARE_METATYPE(NuvImage)
 Q_DECLARE_METATYPE(NuvROI)
+Q_DECLARE_METATYPE(ZMKDisplayRange)
 
 namespace {
 // A frame of the given format full of noise: every channel, row and column differs.
@@ -359,6 +360,163 @@ private slots:
             QCOMPARE(shot.pixel(l), left);
             QCOMPARE(shot.pixel(r), right);
         }
+    }
+
+    // A deep frame of blocks 250 pixels wide, one value each: shrunk at fit or shown 1:1, a block's
+    // middle shows the block's own mapping.
+    void displayRangeMapsBlocks_data() {
+        QTest::addColumn<ZMKDisplayRange>("range");
+        QTest::addColumn<QList<int>>("values");
+        QTest::addColumn<QList<QRgb>>("shown");
+        ZMKDisplayRange fixed;
+        fixed.mode = ZMKDisplayRange::Mode::Fixed;
+        fixed.minimum = 1000;
+        fixed.maximum = 3000;
+        QTest::newRow("fixed: min black, max white, clamped outside")
+            << fixed << QList<int>{0, 999, 1000, 2000, 3000, 4095}
+            << QList<QRgb>{qRgb(0, 0, 0),       qRgb(0, 0, 0),       qRgb(0, 0, 0),
+                           qRgb(128, 128, 128), qRgb(255, 255, 255), qRgb(255, 255, 255)};
+        ZMKDisplayRange gamma = fixed;
+        gamma.minimum = 0;
+        gamma.maximum = 4000;
+        gamma.gamma = 2.0;  // the middle of the range at 255 * sqrt(1/2)
+        QTest::newRow("gamma 2 lifts the midpoint")
+            << gamma << QList<int>{0, 2000, 4000}
+            << QList<QRgb>{qRgb(0, 0, 0), qRgb(180, 180, 180), qRgb(255, 255, 255)};
+        gamma.gamma = 0.5;
+        QTest::newRow("gamma 0.5 lowers it")
+            << gamma << QList<int>{0, 2000, 4000}
+            << QList<QRgb>{qRgb(0, 0, 0), qRgb(64, 64, 64), qRgb(255, 255, 255)};
+        ZMKDisplayRange saturated = fixed;
+        saturated.maximum = 4000;
+        saturated.markSaturated = true;
+        QTest::newRow("saturated in red, nothing below")
+            << saturated << QList<int>{3999, 4000, 4095, 1000}
+            << QList<QRgb>{qRgb(255, 255, 255), qRgb(255, 0, 0), qRgb(255, 0, 0), qRgb(0, 0, 0)};
+        saturated.saturationColour = QColor(0, 200, 255);
+        QTest::newRow("saturated in a colour of the user's")
+            << saturated << QList<int>{3999, 4095} << QList<QRgb>{qRgb(255, 255, 255), qRgb(0, 200, 255)};
+        ZMKDisplayRange percentile;
+        percentile.mode = ZMKDisplayRange::Mode::Percentile;
+        QTest::newRow("percentile 0.1..99.9 past hot pixels")
+            << percentile << QList<int>{1000, 1500, 2000}
+            << QList<QRgb>{qRgb(0, 0, 0), qRgb(128, 128, 128), qRgb(255, 255, 255)};
+        ZMKDisplayRange continuous;
+        continuous.markSaturated = false;
+        QTest::newRow("continuous: the frame's own extremes")
+            << continuous << QList<int>{100, 150, 300}
+            << QList<QRgb>{qRgb(0, 0, 0), qRgb(64, 64, 64), qRgb(255, 255, 255)};
+    }
+
+    void displayRangeMapsBlocks() {
+        QFETCH(ZMKDisplayRange, range);
+        QFETCH(QList<int>, values);
+        QFETCH(QList<QRgb>, shown);
+        constexpr int kBlock = 250;
+        NuvImage frame(kBlock * values.size(), 100, NuvPixelFormat::Mono16);
+        for (int i = 0; i < values.size(); ++i)
+            frame.mat().colRange(i * kBlock, (i + 1) * kBlock).setTo(values[i]);
+        // Five hot pixels in a corner: only the percentile range looks past them.
+        if (range.mode == ZMKDisplayRange::Mode::Percentile) frame.mat()(cv::Rect(0, 0, 5, 1)).setTo(65535);
+        QCOMPARE(m_wnd->setDisplayRange(range), 0);
+        QCOMPARE(m_wnd->setBackground(frame), 0);
+        for (const double zoom : {0.0, 1.0}) {
+            QCOMPARE(zoom > 0.0 ? m_wnd->zoom(zoom) : m_wnd->zoomFitWnd(), 0);
+            const QImage shot = rendered();
+            for (int i = 0; i < values.size(); ++i) {
+                const QPoint p = pixelPos(i * kBlock + kBlock / 2, 50);
+                if (!shot.rect().contains(p)) continue;  // 1:1 shows the middle blocks only
+                if (shot.pixel(p) != shown[i])
+                    qWarning() << "value" << values[i] << "zoom" << zoom << "shows" << QColor(shot.pixel(p));
+                QCOMPARE(shot.pixel(p), shown[i]);
+            }
+        }
+        // The read-out keeps the true value whatever the picture shows (1:1 shows the middle block).
+        const int middle = values.size() / 2;
+        QSignalSpy readout(m_wnd.get(), &ZMKImageWnd::imgInfo);
+        hover(pixelPos(middle * kBlock + kBlock / 2, 50));
+        QTRY_VERIFY(!readout.isEmpty());
+        QCOMPARE(readout.last().at(5).toFloat(), float(values[middle]));
+    }
+
+    // 12-bit frames whose extremes change from frame to frame (a hot pixel coming and going, a dark
+    // corner): an automatic range taken once, or a fixed one, shows the steady part of the picture
+    // identically; the continuous range follows each frame.
+    void deepFramesKeepTheirLevels_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("steady");
+        QTest::newRow("auto once") << int(ZMKDisplayRange::Mode::AutoOnce) << true;
+        QTest::newRow("fixed") << int(ZMKDisplayRange::Mode::Fixed) << true;
+        QTest::newRow("percentile, few outliers") << int(ZMKDisplayRange::Mode::Percentile) << true;
+        QTest::newRow("continuous") << int(ZMKDisplayRange::Mode::AutoContinuous) << false;
+    }
+
+    void deepFramesKeepTheirLevels() {
+        QFETCH(int, mode);
+        QFETCH(bool, steady);
+        ZMKDisplayRange range;
+        range.mode = ZMKDisplayRange::Mode(mode);
+        range.minimum = 0;
+        range.maximum = 4095;
+        range.lowPercent = 0.6;  // inside the third column of values, the highest in the fourth last
+        range.highPercent = 99.4;
+        QCOMPARE(m_wnd->setDisplayRange(range), 0);
+        QSignalSpy levels(m_wnd.get(), &ZMKImageWnd::displayLevelsChanged);
+        QImage first;
+        bool differed = false;
+        for (int k = 0; k < 4; ++k) {
+            NuvImage frame(400, 300, NuvPixelFormat::Mono16);
+            for (int x = 0; x < 400; ++x)
+                frame.mat().col(x).setTo(1000 + x * 5);
+            // Extremes that change with every frame, in a few pixels at the edge.
+            frame.mat()(cv::Rect(0, 0, 3, 3)).setTo(4095 - 700 * k);
+            frame.mat()(cv::Rect(397, 297, 3, 3)).setTo(300 * k);
+            QCOMPARE(m_wnd->setBackground(frame), 0);
+            QImage shot = rendered().copy(QRect(pixelPos(20, 20), pixelPos(380, 280)));
+            if (k == 0) first = shot;
+            differed = differed || shot != first;
+        }
+        QCOMPARE(!differed, steady);
+        if (mode == int(ZMKDisplayRange::Mode::AutoOnce)) {
+            // Taken from the first frame and reported once; held afterwards.
+            QCOMPARE(levels.count(), 1);
+            QCOMPARE(m_wnd->displayRange().minimum, 0);
+            QCOMPARE(m_wnd->displayRange().maximum, 4095);
+            // Asked again, the frame shown answers at once.
+            QCOMPARE(m_wnd->setDisplayRange(range), 0);
+            QCOMPARE(m_wnd->displayRange().minimum, 900);
+            QCOMPARE(m_wnd->displayRange().maximum, 2995);
+        }
+    }
+
+    void badDisplayRangesAreRefused_data() {
+        QTest::addColumn<ZMKDisplayRange>("range");
+        ZMKDisplayRange r;
+        r.mode = ZMKDisplayRange::Mode::Fixed;
+        r.minimum = 3000;
+        r.maximum = 3000;
+        QTest::newRow("empty range") << r;
+        r.minimum = -1;
+        QTest::newRow("negative minimum") << r;
+        r = ZMKDisplayRange();
+        r.maximum = 70000;
+        QTest::newRow("beyond 16 bits") << r;
+        r = ZMKDisplayRange();
+        r.lowPercent = 99.0;
+        r.highPercent = 1.0;
+        QTest::newRow("percentiles crossed") << r;
+        r = ZMKDisplayRange();
+        r.gamma = 0.0;
+        QTest::newRow("gamma 0") << r;
+        r.gamma = std::numeric_limits<double>::quiet_NaN();
+        QTest::newRow("gamma NaN") << r;
+    }
+
+    void badDisplayRangesAreRefused() {
+        QFETCH(ZMKDisplayRange, range);
+        const ZMKDisplayRange before = m_wnd->displayRange();
+        QCOMPARE(m_wnd->setDisplayRange(range), -1);
+        QCOMPARE(m_wnd->displayRange(), before);
     }
 
     // At fit, a decimated frame looks like the full-resolution picture scaled by area averaging, for

@@ -42,6 +42,9 @@ private slots:
     void resolutionReportedOncePerSize();
     void callsFailOnceHostDeletedViewer();
     void hostLayoutIsKept();
+    void displayRangeRoundTripsPerPane();
+    void displayRangeTextRefusesBadInput_data();
+    void displayRangeTextRefusesBadInput();
 };
 
 void TestFacade::init() {
@@ -376,6 +379,13 @@ void TestFacade::cameraNumbersReadAlikeInEveryLocale() {
     QCOMPARE(profiler->frameInfo()->values().yInterval, 0.05);
     PixelReport::send(QString::fromStdString(m_key), 12.5, 3.0, 7, 7, 7, 7.0f);
     QCOMPARE(ZavizoZoz3::GetCameraInfo(m_key, ZavizoZoz3::CAM_INFO_PIXEL_POS), std::string("12.5,3.0"));
+    // A persisted display range reads back alike.
+    NuvViewerImageWnd::DisplayRange range, read;
+    range.gamma = 0.45;
+    range.lowPercent = 0.25;
+    QVERIFY(range.toString().contains(QStringLiteral("gamma=0.45;")));
+    QVERIFY(NuvViewerImageWnd::DisplayRange::fromString(range.toString(), &read));
+    QCOMPARE(read, range);
 }
 
 void TestFacade::resolutionReportedOncePerSize() {
@@ -443,6 +453,77 @@ void TestFacade::hostLayoutIsKept() {
     }
     QCOMPARE(host.layout(), layout);
     QCOMPARE(layout->count(), 1);
+}
+
+void TestFacade::displayRangeRoundTripsPerPane() {
+    using Range = NuvViewerImageWnd::DisplayRange;
+    Range range;
+    QCOMPARE(m_viewer->getDisplayRange(3, &range), 0);
+    QCOMPARE(range.mode, Range::AutoOnce);  // new panes keep their first levels
+    range.mode = Range::Fixed;
+    range.minimum = 16;
+    range.maximum = 4000;
+    range.gamma = 1.8;
+    range.markSaturated = true;
+    range.saturationColour = QColor(255, 0, 255);
+    QSignalSpy changed(m_viewer, &NuvViewerImageWnd::displayRangeChanged);
+    QCOMPARE(m_viewer->setDisplayRange(3, range), 0);
+    QCOMPARE(changed.count(), 0);  // only the user's changes are reported
+    Range read;
+    QCOMPARE(m_viewer->getDisplayRange(3, &read), 0);
+    QCOMPARE(read, range);
+    // Per pane: the others keep theirs; a switch to the profiler and back keeps it too.
+    QCOMPARE(m_viewer->getDisplayRange(2, &read), 0);
+    QCOMPARE(read.mode, Range::AutoOnce);
+    QCOMPARE(m_viewer->setImageWndMode(3, NuvViewerImageWnd::Mode2D), 0);
+    QCOMPARE(m_viewer->setImageWndMode(3, NuvViewerImageWnd::Mode3D), 0);
+    QCOMPARE(m_viewer->setImageWndMode(3, NuvViewerImageWnd::Mode2D), 0);
+    QCOMPARE(m_viewer->getDisplayRange(3, &read), 0);
+    QCOMPARE(read, range);
+    // The text form restores it.
+    Range restored;
+    QVERIFY(Range::fromString(range.toString(), &restored));
+    QCOMPARE(restored, range);
+
+    // Unknown panes, a null range and invalid ranges fail and change nothing.
+    for (int bad : {-1, 0, 5})
+        QCOMPARE(m_viewer->getDisplayRange(bad, &read), -1);
+    QCOMPARE(m_viewer->getDisplayRange(3, nullptr), -1);
+    QCOMPARE(m_viewer->setDisplayRange(0, range), -1);
+    Range crossed = range;
+    crossed.minimum = 4000;
+    crossed.maximum = 16;
+    QCOMPARE(m_viewer->setDisplayRange(3, crossed), -1);
+    Range unknownMode = range;
+    unknownMode.mode = static_cast<Range::Mode>(7);
+    QCOMPARE(m_viewer->setDisplayRange(3, unknownMode), -1);
+    QCOMPARE(m_viewer->getDisplayRange(3, &read), 0);
+    QCOMPARE(read, range);
+}
+
+void TestFacade::displayRangeTextRefusesBadInput_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("unknown mode") << "mode=bright";
+    QTest::newRow("unknown key") << "mode=fixed;contrast=3";
+    QTest::newRow("no value") << "mode=fixed;min";
+    QTest::newRow("minimum not a number") << "mode=fixed;min=ten;max=4095";
+    QTest::newRow("minimum above maximum") << "mode=fixed;min=5000;max=4095";
+    QTest::newRow("beyond 16 bits") << "mode=fixed;min=0;max=70000";
+    QTest::newRow("comma decimal") << "gamma=1,5";
+    QTest::newRow("gamma out of range") << "gamma=50";
+    QTest::newRow("percentiles crossed") << "mode=percentile;low=99;high=1";
+    QTest::newRow("saturation not 0 or 1") << "saturation=yes";
+    QTest::newRow("colour by name") << "colour=red";
+}
+
+void TestFacade::displayRangeTextRefusesBadInput() {
+    QFETCH(QString, text);
+    NuvViewerImageWnd::DisplayRange range;
+    range.minimum = 7;
+    const NuvViewerImageWnd::DisplayRange before = range;
+    QVERIFY(!NuvViewerImageWnd::DisplayRange::fromString(text, &range));
+    QCOMPARE(range, before);
+    QVERIFY(!NuvViewerImageWnd::DisplayRange::fromString(text, nullptr));
 }
 
 QTEST_MAIN(TestFacade)

@@ -18,6 +18,7 @@
 #include <numeric>
 
 #include "CalculateGreyThread.h"
+#include "DisplayRangeTool.h"
 #include "GreyHistogramDialog.h"
 #include "GreyHistogramTool.h"
 #include "GreyHistogramWidget.h"
@@ -346,6 +347,24 @@ private slots:
             QVERIFY(!v->btnGreyHistogram->property("SelectedStatus").toBool());
             QTRY_VERIFY(dialog.isNull());
         }
+    }
+
+    // A deep frame shown through a narrow display range: the histogram still counts true values.
+    void deepFrameStatisticsIgnoreTheDisplayRange() {
+        ZMKDisplayRange range;
+        range.mode = ZMKDisplayRange::Mode::Fixed;
+        range.minimum = 1500;
+        range.maximum = 2500;
+        range.gamma = 2.0;
+        QVERIFY(m_pane->displayRangeTool()->setRange(range));
+        NuvImage frame(320, 240, NuvPixelFormat::Mono16);
+        frame.mat().colRange(0, 160).setTo(1000);
+        frame.mat().colRange(160, 320).setTo(3000);
+        m_pane->showImage(&frame, {});
+        openHistogram();
+        QTRY_COMPARE(cell(panel(), 0, 1), QStringLiteral("1000"));
+        QCOMPARE(cell(panel(), 0, 2), QStringLiteral("3000"));
+        QCOMPARE(cell(panel(), 0, 3), QStringLiteral("2000"));
     }
 
     void regionFromMouseAndFrameThenTeardown() {

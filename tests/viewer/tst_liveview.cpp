@@ -2,20 +2,27 @@
 // line on the 2D page, pane selection from every page, pixel read-out, grab buttons without a
 // camera and drag-and-drop feedback.
 #include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDragEnterEvent>
 #include <QGraphicsScene>
 #include <QGraphicsView>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QtTest>
 #include <limits>
+#include <memory>
 
+#include "DisplayRangeTool.h"
+#include "DisplayRangeWidget.h"
 #include "HostGrab.h"
 #include "Image2DWnd.h"
 #include "Image3DWnd.h"
 #include "ImageWndLabel.h"
 #include "PaneDragFeedback.h"
+#include "ScriptedModalHandler.h"
 #include "ViewerHost.h"
 #include "ZMKImageWnd.h"
 #include "ZMKOverlayItem.h"
@@ -30,6 +37,16 @@ int overlayMarks(ZMKImageWnd* display) {
         if (auto* overlay = dynamic_cast<ZMKOverlayItem*>(item)) marks += overlay->primitiveCount();
     }
     return marks;
+}
+
+// A 12-bit frame: a ramp 1000..2995 across, with extremes in two corners that change with `k`.
+NuvImage mono12Frame(int k) {
+    NuvImage frame(400, 300, NuvPixelFormat::Mono16);
+    for (int x = 0; x < 400; ++x)
+        frame.mat().col(x).setTo(1000 + x * 5);
+    frame.mat()(cv::Rect(0, 0, 3, 3)).setTo(4095 - 700 * k);
+    frame.mat()(cv::Rect(397, 297, 3, 3)).setTo(300 * k);
+    return frame;
 }
 
 QImage greyFrame(int width, int height, int value) {
@@ -231,6 +248,124 @@ private slots:
         const QImage after = viewport->grab().toImage();
         const QPoint bottom(4, after.height() - 4);
         QVERIFY(after.pixel(bottom) != before.pixel(bottom));
+    }
+
+    // A deep camera's picture stays put from frame to frame in a new pane (its range is taken once),
+    // and the strip offers the display range only while deep frames are shown.
+    void deepFramesKeepAStillPicture_data() {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<bool>("rangeButton");
+        QTest::newRow("Mono12 in 16 bits") << int(NuvPixelFormat::Mono16) << true;
+        QTest::newRow("Mono8") << int(NuvPixelFormat::Mono8) << false;
+    }
+
+    void deepFramesKeepAStillPicture() {
+        QFETCH(int, format);
+        QFETCH(bool, rangeButton);
+        ImageWnd* pane = manager()->pane(1);
+        pane->setImageWndMode(1);
+        QWidget* viewport = pane->view2D()->displayWidget()->viewport();
+        // The pane's final geometry first: a refit between frames would change the picture too.
+        QVERIFY(QTest::qWaitForWindowExposed(m_host));
+        QCoreApplication::processEvents();
+        QImage first;
+        for (int k = 0; k < 4; ++k) {
+            NuvImage frame = mono12Frame(k);
+            if (format == int(NuvPixelFormat::Mono8)) {
+                NuvImage narrow(400, 300, NuvPixelFormat::Mono8);
+                frame.mat().convertTo(narrow.mat(), CV_8U, 1.0 / 16);
+                frame = narrow;
+            }
+            pane->showImage(&frame, QVector<qreal>());
+            const QImage shot = viewport->grab().toImage();
+            // The middle of the picture, away from the changing corners.
+            const QImage middle = shot.copy(shot.rect().adjusted(shot.width() / 4, shot.height() / 4,
+                                                                 -shot.width() / 4, -shot.height() / 4));
+            if (k == 0) first = middle;
+            QCOMPARE(middle, first);
+        }
+        QCOMPARE(pane->view2D()->btnDisplayRange->isVisibleTo(pane), rangeButton);
+        // An 8-bit frame after deep ones hides the button again.
+        NuvImage narrow(40, 30, NuvPixelFormat::Mono8);
+        pane->showImage(&narrow, QVector<qreal>());
+        QVERIFY(!pane->view2D()->btnDisplayRange->isVisibleTo(pane));
+    }
+
+    // The user sets a fixed range with saturation marking in the pane's panel: the picture follows,
+    // the host hears of it, and the read-out keeps the true value.
+    void displayRangePanelDrivesThePicture() {
+        auto modals = std::make_shared<ScriptedModalHandler>();
+        ModalSeam::setHandler(modals);
+        ImageWnd* pane = manager()->pane(2);
+        pane->setImageWndMode(1);
+        NuvImage frame(40, 30, NuvPixelFormat::Mono16);
+        frame.mat().colRange(0, 20).setTo(2000);
+        frame.mat().colRange(20, 40).setTo(4095);
+        pane->showImage(&frame, QVector<qreal>());
+        Image2DWnd* view = pane->view2D();
+        QVERIFY(view->btnDisplayRange->isVisibleTo(pane));
+        QTest::mouseClick(view->btnDisplayRange, Qt::LeftButton);
+        DisplayRangeTool* tool = pane->displayRangeTool();
+        QTRY_VERIFY(tool->isPanelOpen());
+        struct {
+            QComboBox* comboBoxMode;
+            QSpinBox* spinBoxMin;
+            QSpinBox* spinBoxMax;
+            QCheckBox* checkBoxSaturation;
+            QPushButton* btnSaturationColour;
+        } widgets{tool->panel()->findChild<QComboBox*>("comboBoxMode"),
+                  tool->panel()->findChild<QSpinBox*>("spinBoxMin"),
+                  tool->panel()->findChild<QSpinBox*>("spinBoxMax"),
+                  tool->panel()->findChild<QCheckBox*>("checkBoxSaturation"),
+                  tool->panel()->findChild<QPushButton*>("btnSaturationColour")};
+        auto* form = &widgets;
+        QVERIFY(form->comboBoxMode && form->spinBoxMin && form->spinBoxMax && form->checkBoxSaturation &&
+                form->btnSaturationColour);
+        // Auto once took the frame's levels; the boxes show them.
+        QCOMPARE(form->spinBoxMin->value(), 2000);
+        QCOMPARE(form->spinBoxMax->value(), 4095);
+
+        QSignalSpy changed(m_viewer, &NuvViewerImageWnd::displayRangeChanged);
+        form->comboBoxMode->setCurrentIndex(int(ZMKDisplayRange::Mode::Fixed));
+        form->spinBoxMin->setValue(0);
+        emit form->spinBoxMin->editingFinished();
+        form->spinBoxMax->setValue(4000);
+        emit form->spinBoxMax->editingFinished();
+        form->checkBoxSaturation->setChecked(true);
+        modals->pushColor(QColor(0, 255, 0));
+        QTest::mouseClick(form->btnSaturationColour, Qt::LeftButton);
+        QVERIFY(changed.count() >= 4);
+        QCOMPARE(changed.last().at(0).toInt(), 2);
+        const auto reported = changed.last().at(1).value<NuvViewerImageWnd::DisplayRange>();
+        QCOMPARE(reported.mode, NuvViewerImageWnd::DisplayRange::Fixed);
+        QCOMPARE(reported.maximum, 4000);
+        QVERIFY(reported.markSaturated);
+        QCOMPARE(reported.saturationColour, QColor(0, 255, 0));
+        NuvViewerImageWnd::DisplayRange held;
+        QCOMPARE(m_viewer->getDisplayRange(2, &held), 0);
+        QCOMPARE(held, reported);
+
+        ZMKImageWnd* display = view->displayWidget();
+        auto* gv = qobject_cast<QGraphicsView*>(display->widget());
+        const QImage shot = display->viewport()->grab().toImage();
+        const auto at = [&](int x) { return shot.pixel(gv->mapFromScene(QPointF(x + 0.5, 15.5))); };
+        QCOMPARE(at(10), qRgb(128, 128, 128));  // 2000 of 0..4000
+        QCOMPARE(at(30), qRgb(0, 255, 0));      // 4095: saturated
+        // A minimum above the maximum is refused: the boxes go back, nothing is reported.
+        const int reports = changed.count();
+        form->spinBoxMin->setValue(4000);
+        emit form->spinBoxMin->editingFinished();
+        QCOMPARE(form->spinBoxMin->value(), 0);
+        QCOMPARE(changed.count(), reports);
+
+        QSignalSpy moves(m_viewer, &NuvViewerImageWnd::wndMouseMoveInfo);
+        QMouseEvent move(QEvent::MouseMove, gv->mapFromScene(QPointF(30.5, 15.5)), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(display->viewport(), &move);
+        QCOMPARE(moves.count(), 1);
+        QCOMPARE(moves.at(0).at(2).value<QColor>().rgba64().red(), quint16(4095));
+        tool->closePanel();
+        ModalSeam::setHandler(nullptr);
     }
 
     // What the 2D view shows, reads out and saves (its background) stays the frame as it was handed

@@ -457,6 +457,77 @@ Licensed under the Apache License 2.0.</source>
     </message>
 </context>
 <context>
+    <name>DisplayRangeWidget</name>
+    <message>
+        <source>Display range</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mode</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Automatic once</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Automatic, every frame</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fixed minimum and maximum</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Percentiles, every frame</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Minimum</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Maximum</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Low percentile</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>High percentile</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Gamma</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Above 1 brightens the dark part of the range</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pixels at or above the maximum are shown in this colour</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mark saturated</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Saturation colour</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Take the range from the next frame and keep it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Auto once</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>GreyHistogramDialog</name>
     <message>
         <source>Histogram</source>
@@ -709,6 +780,14 @@ Licensed under the Apache License 2.0.</source>
     </message>
     <message>
         <source>Fit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Display range</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Range</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -461,6 +461,77 @@ Licensed under the Apache License 2.0.</source>
     </message>
 </context>
 <context>
+    <name>DisplayRangeWidget</name>
+    <message>
+        <source>Display range</source>
+        <translation>显示范围</translation>
+    </message>
+    <message>
+        <source>Mode</source>
+        <translation>模式</translation>
+    </message>
+    <message>
+        <source>Automatic once</source>
+        <translation>自动一次</translation>
+    </message>
+    <message>
+        <source>Automatic, every frame</source>
+        <translation>自动（每帧）</translation>
+    </message>
+    <message>
+        <source>Fixed minimum and maximum</source>
+        <translation>固定最小值和最大值</translation>
+    </message>
+    <message>
+        <source>Percentiles, every frame</source>
+        <translation>百分位（每帧）</translation>
+    </message>
+    <message>
+        <source>Minimum</source>
+        <translation>最小值</translation>
+    </message>
+    <message>
+        <source>Maximum</source>
+        <translation>最大值</translation>
+    </message>
+    <message>
+        <source>Low percentile</source>
+        <translation>低百分位</translation>
+    </message>
+    <message>
+        <source>High percentile</source>
+        <translation>高百分位</translation>
+    </message>
+    <message>
+        <source>Gamma</source>
+        <translation>伽马</translation>
+    </message>
+    <message>
+        <source>Above 1 brightens the dark part of the range</source>
+        <translation>大于 1 时提亮范围内的暗部</translation>
+    </message>
+    <message>
+        <source>Pixels at or above the maximum are shown in this colour</source>
+        <translation>达到或超过最大值的像素以此颜色显示</translation>
+    </message>
+    <message>
+        <source>Mark saturated</source>
+        <translation>标记饱和</translation>
+    </message>
+    <message>
+        <source>Saturation colour</source>
+        <translation>饱和颜色</translation>
+    </message>
+    <message>
+        <source>Take the range from the next frame and keep it</source>
+        <translation>从下一帧取得范围并保持</translation>
+    </message>
+    <message>
+        <source>Auto once</source>
+        <translation>自动一次</translation>
+    </message>
+</context>
+<context>
     <name>GreyHistogramDialog</name>
     <message>
         <source>Histogram</source>
@@ -714,6 +785,14 @@ Licensed under the Apache License 2.0.</source>
     <message>
         <source>Fit</source>
         <translation>适应窗口</translation>
+    </message>
+    <message>
+        <source>Display range</source>
+        <translation>显示范围</translation>
+    </message>
+    <message>
+        <source>Range</source>
+        <translation>范围</translation>
     </message>
 </context>
 <context>
