@@ -634,6 +634,14 @@ void DemoWindow::saveSettings() const {
         settings.setValue(QString::number(pane), m_bound.contains(title) ? title : QString());
     }
     settings.endGroup();
+    // How each pane shows deep images, as the user set it in the pane's "Display range" popup.
+    settings.beginGroup(QStringLiteral("displayRange"));
+    for (int pane = 1; pane <= 4; ++pane) {
+        NuvViewerImageWnd::DisplayRange range;
+        if (m_viewer->getDisplayRange(pane, &range) == 0)
+            settings.setValue(QString::number(pane), range.toString());
+    }
+    settings.endGroup();
 }
 
 void DemoWindow::restoreSettings() {
@@ -657,6 +665,13 @@ void DemoWindow::restoreSettings() {
     }
     settings.endGroup();
     m_saveSettings->apply(values);
+    for (int pane = 1; pane <= 4; ++pane) {
+        NuvViewerImageWnd::DisplayRange range;
+        // A damaged entry keeps the pane's default.
+        if (NuvViewerImageWnd::DisplayRange::fromString(
+                settings.value(QStringLiteral("displayRange/%1").arg(pane)).toString(), &range))
+            m_viewer->setDisplayRange(pane, range);
+    }
     // In pane order, so each camera goes back to its pane when the panes before it are taken too.
     for (int pane = 1; pane <= 4; ++pane) {
         const QString key = settings.value(QStringLiteral("panes/%1").arg(pane)).toString();

@@ -437,6 +437,14 @@ private slots:
         enter(panel->findChild<QWidget*>(QStringLiteral("checkBoxRangeHeight")), QStringLiteral("0"));
         enter(panel->findChild<QWidget*>(QStringLiteral("lineEditPrefix")), QStringLiteral("part"));
         m_window->selectLanguage(QStringLiteral("zh_CN"));
+        NuvViewerImageWnd::DisplayRange held;
+        held.mode = NuvViewerImageWnd::DisplayRange::Fixed;
+        held.minimum = 100;
+        held.maximum = 3000;
+        held.gamma = 1.5;
+        held.markSaturated = true;
+        held.saturationColour = QColor(Qt::magenta);
+        QCOMPARE(viewer->setDisplayRange(2, held), 0);
         m_window->saveSettings();
         m_window.reset();
 
@@ -457,6 +465,11 @@ private slots:
         QCOMPARE(
             shown(m_window->saveSettingsPanel()->findChild<QWidget*>(QStringLiteral("spinBoxFrameLimit"))),
             QStringLiteral("250"));
+        NuvViewerImageWnd::DisplayRange restored, untouched;
+        QCOMPARE(viewer->getDisplayRange(2, &restored), 0);
+        QVERIFY(restored == held);
+        QCOMPARE(viewer->getDisplayRange(1, &untouched), 0);
+        QVERIFY(untouched == NuvViewerImageWnd::DisplayRange());
         QTRY_COMPARE(rebound.count(), 2);
         QTRY_VERIFY(viewer->isWndShown(2));
         for (int pane = 1; pane <= 2; ++pane) {
@@ -483,7 +496,7 @@ private slots:
         QTest::newRow("values out of range") << QByteArray(
             "[view]\nlayout=7\nlanguage=klingon\nreadout=maybe\n[window]\ngeometry=@ByteArray(xyz)\n"
             "state=@ByteArray(\\0\\0)\npanel=99\n[save]\n21=abc\n4=99\n15=2\n23=-5\n999=1\n"
-            "[panes]\n1=no-such-camera\n2=\n");
+            "[panes]\n1=no-such-camera\n2=\n[displayRange]\n1=\"mode=fixed;min=9;max=3\"\n2=gamma=-1\n");
     }
 
     void damagedSettingsStartWithDefaults() {
@@ -509,6 +522,11 @@ private slots:
         QCOMPARE(setting(ZavizoZoz3::PARAMETER_IMAGE_FORMAT), QStringLiteral("0"));
         QCOMPARE(setting(ZavizoZoz3::PARAMETER_SAVE_PROFILE_BRIGHTNESS), QStringLiteral("1"));
         QCOMPARE(setting(ZavizoZoz3::PARAMETER_QUEUE_CAPACITY), QStringLiteral("10"));
+        for (int pane = 1; pane <= 2; ++pane) {
+            NuvViewerImageWnd::DisplayRange range;
+            QCOMPARE(m_window->viewer()->getDisplayRange(pane, &range), 0);
+            QVERIFY(range == NuvViewerImageWnd::DisplayRange());
+        }
         Control::waitIdle();
         QCoreApplication::processEvents();
         QCOMPARE(bound.count(), 0);
