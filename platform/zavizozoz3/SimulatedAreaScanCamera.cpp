@@ -8,7 +8,7 @@ SimulatedAreaScanCamera::SimulatedAreaScanCamera(const std::string& key, const s
                                                  FrameSink& sink)
     : SimulatedCamera(key, false, sink) {
     NodeMap& map = nodes();
-    addCommonNodes(10.0, 200.0);
+    addCommonNodes(10.0, 200.0, {"Mono8", "Mono16"});
     const int64_t wMax = AreaScanScene::kSensorWidth, hMax = AreaScanScene::kSensorHeight;
     map.addInteger("WidthMax", wMax, wMax, wMax, 1, GenApi::RO);
     map.addInteger("HeightMax", hMax, hMax, hMax, 1, GenApi::RO);
@@ -51,11 +51,33 @@ void SimulatedAreaScanCamera::produceFrame(uint64_t frameIndex) {
         offsetY = static_cast<int>(y->valueLocked());
     }
     frame.windowRowOffset = offsetY;
-    if (frame.pictureWidth > 0 && frame.pictureHeight > 0)
-        frame.picture = pictureStorage(static_cast<size_t>(frame.pictureWidth) *
-                                       static_cast<size_t>(frame.pictureHeight));
-    AreaScanScene::render(frameIndex, offsetX, offsetY, frame.pictureWidth, frame.pictureHeight,
-                          frame.picture);
+    const size_t pixels =
+        frame.pictureWidth > 0 && frame.pictureHeight > 0
+            ? static_cast<size_t>(frame.pictureWidth) * static_cast<size_t>(frame.pictureHeight)
+            : 0;
+    // An installed encoder only knows 8-bit pictures.
+    frame.pictureMono16 = nodes().symbolicValue("PixelFormat") == "Mono16" && !hasFrameEncoder();
+    if (!frame.pictureMono16) {
+        if (pixels > 0) frame.picture = pictureStorage(pixels);
+        AreaScanScene::render(frameIndex, offsetX, offsetY, frame.pictureWidth, frame.pictureHeight,
+                              frame.picture);
+        sendFrame(std::move(frame));
+        return;
+    }
+    // Mono16: the scene in the high byte, sensor noise that changes from frame to frame in the low
+    // byte, so the darkest and brightest values differ in every frame as on a real deep sensor.
+    std::vector<uint8_t> grey;
+    AreaScanScene::render(frameIndex, offsetX, offsetY, frame.pictureWidth, frame.pictureHeight, grey);
+    frame.picture = pictureStorage(pixels * 2);
+    frame.picture.resize(pixels * 2);
+    uint32_t noise = (static_cast<uint32_t>(frameIndex) * 2654435761u) | 1u;
+    for (size_t i = 0; i < pixels && i < grey.size(); ++i) {
+        noise ^= noise << 13;
+        noise ^= noise >> 17;
+        noise ^= noise << 5;
+        frame.picture[2 * i] = static_cast<uint8_t>(noise);
+        frame.picture[2 * i + 1] = grey[i];
+    }
     sendFrame(std::move(frame));
 }
 

@@ -29,7 +29,8 @@ SimulatedCamera::~SimulatedCamera() {
     shutdown();
 }
 
-void SimulatedCamera::addCommonNodes(double defaultRate, double maxRate) {
+void SimulatedCamera::addCommonNodes(double defaultRate, double maxRate,
+                                     const std::vector<std::string>& pixelFormats) {
     NodeMap& map = nodes();
     auto& selector = map.addEnumeration("TriggerSelector", {"FrameStart", "AcquisitionStart", "LineStart"});
     map.addEnumeration("TriggerMode", {"Off", "On"}, 0, GenApi::RW, &selector);
@@ -37,7 +38,7 @@ void SimulatedCamera::addCommonNodes(double defaultRate, double maxRate) {
     map.addCommand("TriggerSoftware");
     map.addFloat("AcquisitionFrameRate", defaultRate, 0.1, maxRate);
     map.addFloat("ExposureTime", 5000.0, 10.0, 1000000.0);
-    map.addEnumeration("PixelFormat", {"Mono8"});
+    map.addEnumeration("PixelFormat", pixelFormats);
 }
 
 void SimulatedCamera::setFrameRate(double framesPerSecond) {
@@ -292,7 +293,7 @@ void SimulatedCamera::sendFrame(SimulatedFrame&& frame) {
     encoded.extra = static_cast<uint32_t>(frame.frameIndex);
     encoded.width = frame.pictureWidth;
     encoded.height = frame.pictureHeight;
-    encoded.pixelFormat = NuvPixelFormat::Mono8;
+    encoded.pixelFormat = frame.pictureMono16 ? NuvPixelFormat::Mono16 : NuvPixelFormat::Mono8;
     encoded.bytes = std::move(frame.picture);
     m_sink.deliverFrame(key(), std::move(encoded));
 }

@@ -42,7 +42,8 @@ public:
 protected:
     NodeMap& nodes() { return *m_nodes; }
     // Trigger, rate, exposure and pixel-format features common to both simulated kinds.
-    void addCommonNodes(double defaultRate, double maxRate);
+    void addCommonNodes(double defaultRate, double maxRate,
+                        const std::vector<std::string>& pixelFormats = {"Mono8"});
     // Device identity as nodes and information items, plus the information items every simulated
     // camera answers the same way (scan display defaults).
     void addIdentity(const std::string& model, const char* deviceKind, const std::string& serial,

@@ -19,12 +19,14 @@ struct SimulatedFrame {
     uint64_t frameIndex = 0;     ///< running number of frames this camera produced since StartGrab
 
     /// @name Image mode 0: the sensor picture
-    /// Mono8, tightly packed. For a laser profiler it is the sensor window.
+    /// Mono8 (or Mono16 when pictureMono16), tightly packed. For a laser profiler it is the sensor
+    /// window.
     ///@{
     int pictureWidth = 0;          ///< picture width in pixels
     int pictureHeight = 0;         ///< picture height in pixels
     int windowRowOffset = 0;       ///< the window's OffsetY (rows counted from the bottom of the sensor)
     std::vector<uint8_t> picture;  ///< pictureWidth x pictureHeight bytes, row after row
+    bool pictureMono16 = false;    ///< the picture holds 16-bit little-endian samples instead (Mono16)
     ///@}
 
     /// @name Image modes 1 and 2: profiles

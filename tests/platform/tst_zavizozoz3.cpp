@@ -119,6 +119,7 @@ private slots:
     void cachedRangeBatches_data();
     void cachedRangeBatches();
     void idleCamerasKeepNoFrameStorage();
+    void areaScanDeepFrames();
 };
 
 void TstZavizoZoz3::integerNodeInfo_data() {
@@ -488,6 +489,56 @@ void TstZavizoZoz3::idleCamerasKeepNoFrameStorage() {
     QCOMPARE(StopGrab(first), 0);
     QCOMPARE(Control::spareFrameBuffers(), 0);
     UnRegisterImageUpdateListener("spares", &holder);
+}
+
+// A Mono16 area-scan frame carries the scene in its high byte and noise that changes from frame
+// to frame below it, as a deep sensor does.
+void TstZavizoZoz3::areaScanDeepFrames() {
+    class Recorder final : public IImageUpdate {
+    public:
+        void notify(std::string, AcqBuffer* payload, uint32_t, uint32_t extra) override {
+            std::lock_guard<std::mutex> lock(mutex);
+            if (frames.size() < 2)
+                frames.push_back({payload->pixelFormat(), payload->width(), payload->height(), extra,
+                                  std::vector<uint8_t>(payload->data(), payload->data() + payload->size())});
+            payload->release();
+        }
+        struct Frame {
+            uint32_t format;
+            int width, height;
+            uint32_t index;
+            std::vector<uint8_t> bytes;
+        };
+        std::mutex mutex;  // guards frames
+        std::vector<Frame> frames;
+    } recorder;
+    RegisterImageUpdateListener("deep", &recorder);
+    const std::string key = TestSupport::connectedCamera(CameraKind::AreaScan, "deep");
+    QCOMPARE(SetCameraNodeValue(key, "Width", "256"), 0);
+    QCOMPARE(SetCameraNodeValue(key, "Height", "128"), 0);
+    QCOMPARE(SetCameraNodeValue(key, "PixelFormat", "Mono16"), 0);
+    QCOMPARE(StartGrab(key), 0);
+    QTRY_VERIFY([&] {
+        std::lock_guard<std::mutex> lock(recorder.mutex);
+        return recorder.frames.size() == 2;
+    }());
+    StopGrab(key);
+    UnRegisterImageUpdateListener("deep", &recorder);
+    const auto& frames = recorder.frames;
+    std::vector<uint8_t> scene;
+    for (const auto& frame : frames) {
+        QCOMPARE(frame.format, NuvPixelFormat::Mono16);
+        QCOMPARE(frame.width, 256);
+        QCOMPARE(frame.height, 128);
+        QCOMPARE(frame.bytes.size(), size_t(256 * 128 * 2));
+        AreaScanScene::render(frame.index, 0, 0, 256, 128, scene);
+        for (size_t i = 0; i < scene.size(); ++i)
+            QCOMPARE(frame.bytes[2 * i + 1], scene[i]);
+    }
+    int differentLowBytes = 0;
+    for (size_t i = 0; i < frames[0].bytes.size(); i += 2)
+        differentLowBytes += frames[0].bytes[i] != frames[1].bytes[i];
+    QVERIFY(differentLowBytes > 256 * 128 / 2);
 }
 
 void TstZavizoZoz3::scenes() {
