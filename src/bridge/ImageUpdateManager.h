@@ -33,8 +33,12 @@ signals:
     void imageUpdate(QString id, QSharedPointer<QImage> img, QSharedPointer<bool> isFinish, bool isCopyImage);
     void imageUpdate(QString id, QSharedPointer<QImage> img, QSharedPointer<bool> isFinish);
     void nuvimageUpdate(QString id, QSharedPointer<NuvImage> img);
+    // Every picture a tool converted, sent on the converting thread to whoever observes the stream.
+    // Panes do not take pictures from these: see pictureReady.
     void imageProfileUpdate(QString id, QSharedPointer<NuvImage> img, QVector<qreal> profile);
     void qimageProfileUpdate(QString id, QSharedPointer<QImage> img, QVector<qreal> profile);
+    // A picture of camera `id` waits in its latest-picture slot; at most one is pending per slot.
+    void pictureReady(QString id);
     void profileUpdate(QString id, QVector<qreal> profile, QVector<uint8_t> brightness);
     void rangeImageUpdate(QString id, INT32* rangeData, size_t imgId, int frameIndex, bool isEnd);
     void imageArrayUpdate(QString id, QMap<int, NuvImage*> imgMap, INT32* rangeData, size_t imgId,
