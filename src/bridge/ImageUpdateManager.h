@@ -1,12 +1,12 @@
 #pragma once
 #include <QImage>
 #include <QMap>
-#include <QMutex>
 #include <QObject>
 #include <QSharedPointer>
 #include <QString>
 #include <QVector>
 #include <cstdint>
+#include <mutex>
 
 #include "BridgeMetaTypes.h"
 #include "ZavizoZoz3.h"
@@ -47,7 +47,7 @@ signals:
 
 private:
     // Guards m_tools, and is held while a frame is inside a tool so a tool is never
-    // destroyed under a running conversion.
-    mutable QMutex m_toolsMutex;
+    // destroyed under a running conversion. A std::mutex, which ThreadSanitizer sees.
+    mutable std::mutex m_toolsMutex;
     QMap<QString, WndImageTransTool*> m_tools;
 };
