@@ -11,6 +11,14 @@ namespace {
 bool onGuiThread() {
     return QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
 }
+
+// Receives the registry's wake-ups on the GUI thread. Queued by name, a wake-up carries nothing:
+// the calls themselves go through the registry's lock, where ThreadSanitizer sees them.
+class QueuedCallWaker : public QObject {
+    Q_OBJECT
+public:
+    Q_INVOKABLE void runQueuedCalls() { Nuv3DRegistry::instance().runQueuedCalls(); }
+};
 }  // namespace
 
 Nuv3DRegistry& Nuv3DRegistry::instance() {
@@ -24,6 +32,11 @@ int64_t Nuv3DRegistry::create(QWidget* parent) {
     }
     int64_t handle = 0;
     auto buffer = std::make_shared<Nuv3DPointBuffer>();
+    {
+        std::lock_guard<std::mutex> lock(m_queuedCallsMutex);
+        // Made here, on the GUI thread, before any handle exists that another thread could call.
+        if (m_waker == nullptr) m_waker = new QueuedCallWaker;
+    }
     {
         std::lock_guard<std::mutex> lock(m_handleMutex);
         handle = m_nextHandle++;
@@ -76,15 +89,35 @@ int Nuv3DRegistry::runOnWindow(int64_t handle, std::function<void(Nuv3DWindow*)>
             return NUV3D_ERR_HANDLE;
         }
         window = it->second.window;
-        if (!onGuiThread()) {
-            // The window is the context object: if it is deleted first, the call is dropped.
-            QMetaObject::invokeMethod(
-                window, [window, work = std::move(work)] { work(window); }, Qt::QueuedConnection);
-            return NUV3D_OK;
-        }
     }
-    work(window);
+    if (onGuiThread()) {
+        work(window);
+        return NUV3D_OK;
+    }
+    QObject* waker = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(m_queuedCallsMutex);
+        m_queuedCalls.emplace_back(handle, std::move(work));
+        waker = m_waker;
+    }
+    if (!m_wakePosted.exchange(true, std::memory_order_acq_rel)) {
+        QMetaObject::invokeMethod(waker, "runQueuedCalls", Qt::QueuedConnection);
+    }
     return NUV3D_OK;
+}
+
+void Nuv3DRegistry::runQueuedCalls() {
+    m_wakePosted.store(false, std::memory_order_release);
+    std::deque<std::pair<int64_t, std::function<void(Nuv3DWindow*)>>> calls;
+    {
+        std::lock_guard<std::mutex> lock(m_queuedCallsMutex);
+        calls.swap(m_queuedCalls);
+    }
+    // Outside the locks: a call may come back into the registry. Calls queued meanwhile have
+    // posted a wake-up of their own.
+    for (auto& call : calls) {
+        if (Nuv3DWindow* window = this->window(call.first)) call.second(window);
+    }
 }
 
 void Nuv3DRegistry::requestRepaint(int64_t handle) {
@@ -111,3 +144,5 @@ void Nuv3DRegistry::detachWindow(int64_t handle, Nuv3DWindow* window) {
         it->second.window = nullptr;
     }
 }
+
+#include "Nuv3DRegistry.moc"

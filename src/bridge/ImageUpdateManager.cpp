@@ -1,11 +1,9 @@
 #include "ImageUpdateManager.h"
 
-#include <QMutexLocker>
-
 #include "WndImageTransTool.h"
 
 ImageUpdateManager::~ImageUpdateManager() {
-    QMutexLocker lock(&m_toolsMutex);
+    std::lock_guard<std::mutex> lock(m_toolsMutex);
     qDeleteAll(m_tools);
     m_tools.clear();
 }
@@ -13,7 +11,7 @@ ImageUpdateManager::~ImageUpdateManager() {
 void ImageUpdateManager::notify(std::string cameraKey, ZavizoZoz3::AcqBuffer* payload, uint32_t kind,
                                 uint32_t extra) {
     const QString key = QString::fromStdString(cameraKey);
-    QMutexLocker lock(&m_toolsMutex);
+    std::lock_guard<std::mutex> lock(m_toolsMutex);
     WndImageTransTool* tool = m_tools.value(key, nullptr);
     if (tool == nullptr) {
         // Nobody shows this camera: give the buffer back so the business layer can reuse it.
@@ -26,7 +24,7 @@ void ImageUpdateManager::notify(std::string cameraKey, ZavizoZoz3::AcqBuffer* pa
 void ImageUpdateManager::addTool(const QString& cameraKey, WndImageTransTool* tool) {
     WndImageTransTool* old = nullptr;
     {
-        QMutexLocker lock(&m_toolsMutex);
+        std::lock_guard<std::mutex> lock(m_toolsMutex);
         old = m_tools.value(cameraKey, nullptr);
         m_tools.insert(cameraKey, tool);
     }
@@ -36,13 +34,13 @@ void ImageUpdateManager::addTool(const QString& cameraKey, WndImageTransTool* to
 void ImageUpdateManager::removeTool(const QString& cameraKey) {
     WndImageTransTool* old = nullptr;
     {
-        QMutexLocker lock(&m_toolsMutex);
+        std::lock_guard<std::mutex> lock(m_toolsMutex);
         old = m_tools.take(cameraKey);
     }
     delete old;
 }
 
 bool ImageUpdateManager::hasTool(const QString& cameraKey) const {
-    QMutexLocker lock(&m_toolsMutex);
+    std::lock_guard<std::mutex> lock(m_toolsMutex);
     return m_tools.contains(cameraKey);
 }

@@ -1,12 +1,12 @@
 #pragma once
 #include <QImage>
 #include <QMap>
-#include <QMutex>
 #include <QObject>
 #include <QSharedPointer>
 #include <QString>
 #include <QVector>
 #include <cstdint>
+#include <mutex>
 
 #include "BridgeMetaTypes.h"
 #include "ZavizoZoz3.h"
@@ -33,8 +33,12 @@ signals:
     void imageUpdate(QString id, QSharedPointer<QImage> img, QSharedPointer<bool> isFinish, bool isCopyImage);
     void imageUpdate(QString id, QSharedPointer<QImage> img, QSharedPointer<bool> isFinish);
     void nuvimageUpdate(QString id, QSharedPointer<NuvImage> img);
+    // Every picture a tool converted, sent on the converting thread to whoever observes the stream.
+    // Panes do not take pictures from these: see pictureReady.
     void imageProfileUpdate(QString id, QSharedPointer<NuvImage> img, QVector<qreal> profile);
     void qimageProfileUpdate(QString id, QSharedPointer<QImage> img, QVector<qreal> profile);
+    // A picture of camera `id` waits in its latest-picture slot; at most one is pending per slot.
+    void pictureReady(QString id);
     void profileUpdate(QString id, QVector<qreal> profile, QVector<uint8_t> brightness);
     void rangeImageUpdate(QString id, INT32* rangeData, size_t imgId, int frameIndex, bool isEnd);
     void imageArrayUpdate(QString id, QMap<int, NuvImage*> imgMap, INT32* rangeData, size_t imgId,
@@ -43,7 +47,7 @@ signals:
 
 private:
     // Guards m_tools, and is held while a frame is inside a tool so a tool is never
-    // destroyed under a running conversion.
-    mutable QMutex m_toolsMutex;
+    // destroyed under a running conversion. A std::mutex, which ThreadSanitizer sees.
+    mutable std::mutex m_toolsMutex;
     QMap<QString, WndImageTransTool*> m_tools;
 };

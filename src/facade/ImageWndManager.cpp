@@ -22,7 +22,9 @@
 #include "ImageUpdateManager.h"
 #include "ImportUpdate.h"
 #include "LanguageUpdate.h"
+#include "LatestFrameSlot.h"
 #include "LayoutUpdate.h"
+#include "PaneSaveCommands.h"
 #include "ROIUpdate.h"
 #include "RangeStreamer.h"
 #include "SLImageShowModeUpdate.h"
@@ -183,8 +185,7 @@ void ImageWndManager::connectListeners() {
                 onImageUpdate(id, img, finish, false);
             });
     connect(m_imageUpdate, &Dispatch::nuvimageUpdate, this, &ImageWndManager::onnuvimageUpdate);
-    connect(m_imageUpdate, &Dispatch::imageProfileUpdate, this, &ImageWndManager::onImageProfileUpdate);
-    connect(m_imageUpdate, &Dispatch::qimageProfileUpdate, this, &ImageWndManager::onQImageProfileUpdate);
+    connect(m_imageUpdate, &Dispatch::pictureReady, this, &ImageWndManager::onPictureReady);
     connect(m_imageUpdate, &Dispatch::profileUpdate, this, &ImageWndManager::onProfileUpdate);
     connect(m_imageUpdate, &Dispatch::rangeImageUpdate, this, &ImageWndManager::onRangeImageUpdate);
     connect(m_imageUpdate, &Dispatch::imageArrayUpdate, this, &ImageWndManager::onImageArrayUpdate);
@@ -481,6 +482,9 @@ void ImageWndManager::addCamera(const QString& key) {
     ZavizoZoz3::SetFocus(ZavizoZoz3::FOCUS_CAMERA, k);
     auto* tool = new Wnd3DImageTransTool(m_imageUpdate, this, key, pane->rangeBatchSink());
     tool->setStreamCounters(pane->streamHealth()->counters());
+    const auto slot = std::make_shared<LatestFrameSlot>();
+    m_pictureSlots.insert(key, slot);
+    tool->setPictureRoute(slot, pane->saveCommands()->streamFeed());
     m_imageUpdate->addTool(key, tool);
     emit m_facade->dropWndSuccess(index);
     emit m_facade->selectWndChanged(index);
@@ -489,6 +493,7 @@ void ImageWndManager::addCamera(const QString& key) {
 void ImageWndManager::releaseCamera(const QString& key, ImageWnd* pane) {
     // The tool goes first so no conversion writes into the pane while it resets.
     m_imageUpdate->removeTool(key);
+    m_pictureSlots.remove(key);
     pane->resetCamera();
     {
         QMutexLocker lock(&m_cameraMapMutex);
@@ -554,12 +559,16 @@ void ImageWndManager::onImportChanged(QString id) {
     if (ImageWnd* pane = paneOf(id)) pane->syncImageMode();
 }
 
-void ImageWndManager::onImageProfileUpdate(QString id, QSharedPointer<NuvImage> img, QVector<qreal> profile) {
-    if (ImageWnd* pane = paneOf(id)) countShown(pane)->showImage(img.data(), profile);
-}
-
-void ImageWndManager::onQImageProfileUpdate(QString id, QSharedPointer<QImage> img, QVector<qreal> profile) {
-    if (ImageWnd* pane = paneOf(id)) countShown(pane)->showImage(img.data(), profile);
+void ImageWndManager::onPictureReady(QString id) {
+    const std::shared_ptr<LatestFrameSlot> slot = m_pictureSlots.value(id);
+    ImageWnd* pane = paneOf(id);
+    if (!slot || pane == nullptr) return;
+    const LatestFrameSlot::Frame frame = slot->take();
+    if (frame.picture) {
+        countShown(pane)->showImage(frame.picture.data(), frame.profile);
+    } else if (frame.image) {
+        countShown(pane)->showImage(frame.image.data(), frame.profile);
+    }
 }
 
 void ImageWndManager::onProfileUpdate(QString id, QVector<qreal> profile, QVector<uint8_t> brightness) {

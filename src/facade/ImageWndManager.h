@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "BridgeMetaTypes.h"
@@ -21,6 +22,7 @@
 #include "ZavizoZoz3.h"
 
 class QGridLayout;
+class LatestFrameSlot;
 class FreedMemoryTrimmer;
 class DeviceListUpdate;
 class FocusUpdate;
@@ -84,8 +86,8 @@ private slots:
                        bool isCopyImage);
     void onnuvimageUpdate(QString id, QSharedPointer<NuvImage> img);
     void onImportChanged(QString id);
-    void onImageProfileUpdate(QString id, QSharedPointer<NuvImage> img, QVector<qreal> profile);
-    void onQImageProfileUpdate(QString id, QSharedPointer<QImage> img, QVector<qreal> profile);
+    // The GUI thread takes the newest picture of camera `id`, however many arrived since the last.
+    void onPictureReady(QString id);
     void onProfileUpdate(QString id, QVector<qreal> profile, QVector<uint8_t> brightness);
     void onImageArrayUpdate(QString id, QMap<int, NuvImage*> imgMap, INT32* rangeData, size_t imgId,
                             int frameIndex, bool isEnd);
@@ -124,6 +126,9 @@ private:
     QVector<int> m_savedArrangement;
     QHash<QString, int> m_cameras;
     QHash<int, QPoint> m_cells;
+    // The latest-picture slot of each bound camera, shared with its transform tool. GUI thread only;
+    // a slot of a released camera lives on with a tool still converting, and a late wake-up misses.
+    QHash<QString, std::shared_ptr<LatestFrameSlot>> m_pictureSlots;
     int m_currentWnd = -1;
     QTranslator m_translator;  // the viewer's own texts in the business layer's language
     bool m_translatorInstalled = false;

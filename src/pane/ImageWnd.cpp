@@ -600,10 +600,10 @@ void ImageWnd::get2DImage(NuvImage* image) const {
 void ImageWnd::showImage(NuvImage* image, QVector<qreal> profile) {
     if (image == nullptr) return;
     if (m_mode == 1 && m_view2D != nullptr) {
-        // An area-scan camera bound to a 2D pane: its frames go straight to the view.
+        // An area-scan camera bound to a 2D pane: its frames go straight to the view (a running save
+        // took them from the stream already).
         m_view2D->setBackground(*image);
         if (!m_view2D->btnSingleSave->isEnabled()) m_view2D->btnSingleSave->setEnabled(true);
-        m_save->onImage(*image);
         m_histogramTool->onFrameShown(*image);
         reportResolution(image->width(), image->height());
         return;

@@ -69,6 +69,8 @@ PaneSaveCommands::~PaneSaveCommands() {
     // The strips belong to the views. The worker writes the frames it accepted on its own
     // thread; the pane does not wait for it.
     if (m_view3D) m_view3D->setSaver(nullptr);
+    // The camera's tool may outlive the pane by a frame: it no longer reaches the worker.
+    m_streamFeed->disarm();
     delete m_multiSaveStrip;
     delete m_recordingStrip;
     m_worker.disconnect(this);
@@ -421,6 +423,11 @@ void PaneSaveCommands::startRun(int mode) {
     emit saveStarted();
 }
 
+void PaneSaveCommands::feedStream(StreamSaveFeed::Conversion conversion) {
+    const QString key = m_pane->cameraName();
+    m_streamFeed->arm(&m_worker, conversion, nodeInt(key, "WidthMax", 2048), nodeInt(key, "HeightMax", 1024));
+}
+
 // Both views: a second press ends the run; the first one checks the folder and starts it.
 bool PaneSaveCommands::toggleMultiSave(QPushButton* button) {
     if (button->property(kSelected).toBool()) {
@@ -465,6 +472,8 @@ void PaneSaveCommands::multiSave() {
     if (v->btn3DMode->isChecked()) m_worker.setSaveType(SaveImageTool::RangeType);
     const int stripTop = v->btn3DMode->isChecked() ? 85 : 40;
     startMultiSave(v->btnMultiSave, v, stripTop);
+    // Sensor pictures are saved as a single save writes them.
+    if (v->btn2DMode->isChecked()) feedStream(StreamSaveFeed::Conversion::SensorGrey);
     // The view keeps it beside, not over, the legend of the page it shows.
     v->placeSaveStrip(m_multiSaveStrip, stripTop);
 }
@@ -475,9 +484,11 @@ void PaneSaveCommands::multiSave2D() {
     m_worker.setSaveType(SaveImageTool::ImageType);
     v->btnRecording->setEnabled(false);
     startMultiSave(v->btnMultiSave, v->wdg2DImageWnd, 0);
+    feedStream(StreamSaveFeed::Conversion::AsIs);
 }
 
 void PaneSaveCommands::endMultiSave(bool withBox) {
+    m_streamFeed->disarm();
     if (m_view3D) m_view3D->setSaveForwarding(false);
     if (m_multiSaveButton) {
         m_multiSaveButton->setStyleSheet(savingButtonStyle("multiSave", false));
@@ -534,9 +545,11 @@ void PaneSaveCommands::recordingClicked() {
     m_worker.setSavePath(m_saveDirectory);
     m_worker.setFrameRate(rate);
     startRun(SaveImageTool::Recording);
+    feedStream(StreamSaveFeed::Conversion::AsIs);
 }
 
 void PaneSaveCommands::endRecording() {
+    m_streamFeed->disarm();
     if (m_view2D) {
         m_view2D->btnRecording->setStyleSheet(savingButtonStyle("recording", true));
         m_view2D->btnRecording->setProperty(kSelected, false);
@@ -562,11 +575,6 @@ void PaneSaveCommands::finishStrip(QPointer<ImageMultiSaveInfoWidget>& strip) {
 void PaneSaveCommands::onPicture(const QImage& image) {
     if (m_multiSaving) m_worker.addQImage(image);
     if (m_recording) m_worker.addQImage(image);
-}
-
-void PaneSaveCommands::onImage(const NuvImage& image) {
-    if (m_multiSaving) m_worker.addImage(image);
-    if (m_recording) m_worker.addImage(image);
 }
 
 void PaneSaveCommands::saveImageArrayFrame(const QMap<int, NuvImage*>& images, int shownKey,

@@ -14,6 +14,7 @@
 #include "NuvImage.h"
 #include "NuvRangeImage.h"
 #include "SaveImageTool.h"
+#include "StreamSaveFeed.h"
 
 class ImageWnd;
 
@@ -41,9 +42,10 @@ public:
     // The save buttons of the profiler view are there only while a camera is bound.
     void setCameraBound(bool bound);
     void onGrabStopped();
-    // Frames the pane shows, saved while a multi-frame save or a recording runs.
+    // Pictures a host hands the pane, saved while a multi-frame save or a recording runs.
     void onPicture(const QImage& image);
-    void onImage(const NuvImage& image);
+    // The camera stream's pictures reach a run through this, on the thread that converts them.
+    std::shared_ptr<StreamSaveFeed> streamFeed() const { return m_streamFeed; }
     void saveImageArrayFrame(const QMap<int, NuvImage*>& images, int shownKey, NuvRangeImage* range);
     void retranslate();
 
@@ -92,6 +94,8 @@ private:
     bool toggleMultiSave(QPushButton* button);
     void startMultiSave(QPushButton* button, QWidget* stripParent, int stripTop);
     void startRun(int mode);
+    // The stream's pictures go to the run just started, converted as `conversion` says.
+    void feedStream(StreamSaveFeed::Conversion conversion);
     void endMultiSave(bool withBox);
     void endRecording();
     void showTip(bool success, bool video, const QString& path);
@@ -116,4 +120,5 @@ private:
     // Handed to SaveWorkerKeeper when the pane goes, so that closing never waits for the disk.
     std::unique_ptr<SaveImageTool> m_workerOwner = std::make_unique<SaveImageTool>();
     SaveImageTool& m_worker = *m_workerOwner;
+    const std::shared_ptr<StreamSaveFeed> m_streamFeed = std::make_shared<StreamSaveFeed>();
 };

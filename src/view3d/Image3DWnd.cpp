@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
-#include <type_traits>
 
 #include "FreedMemoryTrimmer.h"
 #include "HeightColourBar.h"
@@ -330,37 +329,14 @@ void Image3DWnd::showContour(const QVector<qreal>& profile, const QVector<uint8_
     emit btn3DStopGrab->clicked(false);
 }
 
-namespace {
-int nodeInt(const QString* key, const char* feature, int fallback) {
-    std::string text;
-    if (key == nullptr || ZavizoZoz3::GetCameraNodeValue(key->toStdString(), feature, text) != 0)
-        return fallback;
-    const int value = NuvNumberParse::valueOr(text, 0);
-    return value > 0 ? value : fallback;
-}
-}  // namespace
-
-template <class Image>
-void Image3DWnd::forwardPicture(const Image& image) {
-    m_hasPicture = true;
-    if (!m_saveForwarding || m_saver == nullptr) return;
-    const int width = nodeInt(m_cameraKey, "WidthMax", 2048);
-    const int height = nodeInt(m_cameraKey, "HeightMax", 1024);
-    // The sensor picture is saved as a single save writes it.
-    if constexpr (std::is_same<Image, QImage>::value) {
-        m_saver->addImage(SaveImageTool::sensorPicture(image, width, height));
-    } else {
-        m_saver->addImage(SaveImageTool::firstChannel(image, width, height));
-    }
-}
-
 void Image3DWnd::showImageWithProfile(const QImage& image, const QVector<qreal>& profile) {
     if (!m_display) return;
     if (image.isNull()) {
         showLogo();
         return;
     }
-    forwardPicture(image);
+    // A run saves the camera's pictures as they arrive, not as the display keeps up with them.
+    m_hasPicture = true;
     m_display->clearLayer(ZMKImageWnd::LayerOverlay);
     m_display->setBackground(image);
     // The rows outside the camera's window are coloured: the read-out has no data there.
@@ -376,7 +352,7 @@ void Image3DWnd::showImageWithProfile(const NuvImage& image, const QVector<qreal
         showLogo();
         return;
     }
-    forwardPicture(image);
+    m_hasPicture = true;
     m_display->clearLayer(ZMKImageWnd::LayerOverlay);
     m_display->setBackground(image);
     setDataRows(0, -1);

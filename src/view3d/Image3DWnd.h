@@ -83,7 +83,8 @@ public:
     QVector<qreal> lastProfile() const { return m_lastProfile; }
     QVector<uint8_t> lastBrightness() const { return m_lastBrightness; }
     bool hasPicture() const { return m_hasPicture; }
-    // The saver takes contours, pictures and finished scans while forwarding is on.
+    // The saver takes contours and finished scans while forwarding is on; a run of pictures is fed
+    // from the camera stream (StreamSaveFeed).
     void setSaver(SaveImageTool* saver) { m_saver = saver; }
     void setSaveForwarding(bool on) { m_saveForwarding = on; }
     std::shared_ptr<const ProfileFrameInfo> frameInfo() const { return m_frameInfo; }
@@ -157,8 +158,6 @@ private:
     // The rows of the shown picture that hold camera data (count -1: all), for the read-outs.
     void setDataRows(int first, int count);
     void showFinishedScan();
-    template <class Image>
-    void forwardPicture(const Image& image);
     void updateColourBars();
     void layoutPage(QWidget* page);
     void placeSaveStrip();

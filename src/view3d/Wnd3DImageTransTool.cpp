@@ -13,6 +13,7 @@
 #include "NuvPayloadTools.h"
 #include "RangeBatchSink.h"
 #include "RangeStreamer.h"
+#include "StreamSaveFeed.h"
 
 namespace {
 int nodeInt(const std::string& key, const char* feature, int fallback) {
@@ -33,6 +34,21 @@ Wnd3DImageTransTool::Wnd3DImageTransTool(ImageUpdateManager* dispatcher, ImageWn
     // picture then shows the window alone.
     if (static_cast<int64_t>(m_composedWidth) * m_composedHeight > kMaxComposedPixels)
         m_composedWidth = m_composedHeight = 1;
+}
+
+void Wnd3DImageTransTool::setPictureRoute(std::shared_ptr<LatestFrameSlot> slot,
+                                          std::shared_ptr<StreamSaveFeed> saveFeed) {
+    m_pictureSlot = std::move(slot);
+    m_saveFeed = std::move(saveFeed);
+}
+
+bool Wnd3DImageTransTool::publishPicture(LatestFrameSlot::Frame frame) {
+    if (!m_pictureSlot) return false;
+    const LatestFrameSlot::PutResult put = m_pictureSlot->put(std::move(frame));
+    // The picture it replaced reached the viewer but was never shown: the display fell behind.
+    if (put.replaced && m_counters) m_counters->countDropped();
+    if (put.wake) emit m_dispatcher->pictureReady(m_cameraKey);
+    return true;
 }
 
 size_t Wnd3DImageTransTool::composedBufferBytes() const {
@@ -74,8 +90,10 @@ bool Wnd3DImageTransTool::transformPicture(ZavizoZoz3::AcqBuffer* buffer, bool p
     // The buffer goes back to the business layer after this call, so the image owns a copy.
     auto image = QSharedPointer<NuvImage>::create(buffer->width(), buffer->height(), buffer->pixelFormat(),
                                                   buffer->data(), 0, true);
+    // A running save takes every frame here, whatever the display keeps up with.
+    if (m_saveFeed) m_saveFeed->offer(*image);
     emit m_dispatcher->imageProfileUpdate(m_cameraKey, image, QVector<qreal>());
-    return true;
+    return publishPicture({image, {}, {}});
 }
 
 bool Wnd3DImageTransTool::transformSensorWindow(ZavizoZoz3::AcqBuffer* buffer) {
@@ -146,8 +164,9 @@ bool Wnd3DImageTransTool::transformSensorWindow(ZavizoZoz3::AcqBuffer* buffer) {
                                                 : std::numeric_limits<qreal>::quiet_NaN());
         }
     }
+    if (m_saveFeed) m_saveFeed->offer(*image);
     emit m_dispatcher->qimageProfileUpdate(m_cameraKey, image, profile);
-    return true;
+    return publishPicture({{}, image, profile});
 }
 
 void Wnd3DImageTransTool::transformProfile(ZavizoZoz3::AcqBuffer* buffer) {

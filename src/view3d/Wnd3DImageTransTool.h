@@ -4,9 +4,11 @@
 #include <memory>
 #include <vector>
 
+#include "LatestFrameSlot.h"
 #include "WndImageTransTool.h"
 
 class RangeBatchSink;
+class StreamSaveFeed;
 
 // Frame converter of one camera, run on the business-layer thread: camera pictures (with the
 // laser line of profile sensors), single profiles and range batches written straight into the
@@ -16,6 +18,10 @@ public:
     Wnd3DImageTransTool(ImageUpdateManager* dispatcher, ImageWndManager* manager, const QString& cameraKey,
                         std::shared_ptr<RangeBatchSink> rangeSink);
     void transform(ZavizoZoz3::AcqBuffer* buffer, int kind, int frameIndex) override;
+    // Where pictures go: the pane's latest-picture slot (woken through the dispatcher's
+    // pictureReady) and the pane's save feed. Set before the tool is handed to the dispatcher,
+    // constant afterwards; without a slot no picture is shown.
+    void setPictureRoute(std::shared_ptr<LatestFrameSlot> slot, std::shared_ptr<StreamSaveFeed> saveFeed);
 
     // Memory held for composing sensor pictures (the picture of the last window's size).
     // Business-layer thread, or any thread while no frame is converted.
@@ -33,6 +39,8 @@ private:
     bool transformSensorWindow(ZavizoZoz3::AcqBuffer* buffer);
     void transformProfile(ZavizoZoz3::AcqBuffer* buffer);
     bool transformRangeBatch(ZavizoZoz3::AcqBuffer* buffer);
+    // Puts a converted picture into the pane's slot; false without one.
+    bool publishPicture(LatestFrameSlot::Frame frame);
 
     int m_composedWidth = 2048;
     int m_composedHeight = 1024;
@@ -40,4 +48,6 @@ private:
     int m_windowHeight = 0;
     std::vector<uint8_t> m_composed;
     std::shared_ptr<RangeBatchSink> m_rangeSink;
+    std::shared_ptr<LatestFrameSlot> m_pictureSlot;
+    std::shared_ptr<StreamSaveFeed> m_saveFeed;
 };

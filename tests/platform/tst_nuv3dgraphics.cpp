@@ -440,6 +440,45 @@ private slots:
         QCOMPARE(NuvDestory3DWnd(next), int(NUV3D_OK));
     }
 
+    void queuedCallsFromAnotherThread_data() {
+        QTest::addColumn<QString>("then");
+        QTest::newRow("taken by the GUI thread") << "run";
+        QTest::newRow("handle destroyed first") << "handle";
+        QTest::newRow("window gone with its parent first") << "parent";
+    }
+
+    // Window calls from another thread wait for the GUI thread and run there in call order; calls
+    // whose window went before the GUI thread took them are dropped.
+    void queuedCallsFromAnotherThread() {
+        QFETCH(QString, then);
+        auto* parent = new QWidget;
+        parent->resize(400, 300);
+        const int64_t h = NuvCreate3DWnd(asHandle(parent));
+        Nuv3DWindow* window = parent->findChild<Nuv3DWindow*>();
+        QVERIFY(window);
+        constexpr int kCalls = 200;
+        int failures = 0;
+        std::thread([&] {
+            for (int i = 0; i < kCalls; ++i)
+                failures += NuvMove3DWnd(h, i, 0, 100 + i, 50) != NUV3D_OK;
+        }).join();
+        QCOMPARE(failures, 0);
+        QCOMPARE(window->geometry(), parent->rect());
+        if (then == "handle") QCOMPARE(NuvDestory3DWnd(h), int(NUV3D_OK));
+        if (then == "parent") {
+            delete parent;
+            parent = nullptr;
+        }
+        QCoreApplication::processEvents();
+        if (then == "run") {
+            QCOMPARE(window->geometry(), QRect(kCalls - 1, 0, 100 + kCalls - 1, 50));
+        } else if (parent) {
+            QVERIFY(!parent->findChild<Nuv3DWindow*>());
+        }
+        if (then != "handle") QCOMPARE(NuvDestory3DWnd(h), int(NUV3D_OK));
+        delete parent;
+    }
+
     void toolbarItems_data() {
         QTest::addColumn<uint>("item");
         QTest::addColumn<QStringList>("widgets");

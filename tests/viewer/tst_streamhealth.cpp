@@ -78,7 +78,8 @@ void TestStreamHealth::countsLosses() {
     for (int i = 0; i < unreadable; ++i)
         Control::postImage(m_key, 0, 0, 64, 64, NuvPixelFormat::Mono8,
                            std::vector<uint8_t>(i % 2 ? 10 : 0, 0));
-    QTRY_COMPARE(health().droppedInViewer, static_cast<quint64>(unreadable));
+    // Dropped as well: pictures a busy display never got to before a newer one replaced them.
+    QTRY_VERIFY(health().droppedInViewer >= static_cast<quint64>(unreadable));
     QCOMPARE(health().lostOnTransport, static_cast<quint64>(Control::transportLostFrames(m_key)));
     QCOMPARE(health().lostOnTransport, static_cast<quint64>(lostOnTransport));
     QVERIFY(nextRefresh());
@@ -87,13 +88,14 @@ void TestStreamHealth::countsLosses() {
     QVERIFY(readout->isVisible());
     m_pane->view3D()->btn3DStopGrab->click();
     QTRY_VERIFY(m_pane->view3D()->btn3DStartGrab->isEnabled());
-    // Every frame the camera made is accounted for: shown, or lost on the way.
-    QTRY_COMPARE(health().framesShown + health().lostOnTransport,
-                 static_cast<quint64>(Control::framesProduced(m_key)));
+    // Every frame that left the camera is accounted for: shown, dropped in the viewer or lost on the
+    // way (the unreadable ones came on top of the camera's).
+    QTRY_COMPARE(health().framesShown + health().droppedInViewer + health().lostOnTransport,
+                 static_cast<quint64>(Control::framesProduced(m_key)) + static_cast<quint64>(unreadable));
     QVERIFY(nextRefresh());
     const QString text = readout->text();
     QVERIFY2(text.contains(QString("Lost %1").arg(lostOnTransport)) &&
-                 text.contains(QString("Dropped %1").arg(unreadable)),
+                 text.contains(QString("Dropped %1").arg(health().droppedInViewer)),
              qPrintable(text));
     Health byIndex;
     QCOMPARE(m_viewer->getStreamHealth(m_pane->wndId(), &byIndex), 0);
