@@ -100,7 +100,7 @@ double measureTilt(CorrectionWidget* panel, bool* ok) {
 
 // The zoom of the 2D display of pane `pane`.
 double zoomOf(DemoWindow* window, int pane) {
-    ImageWnd* wnd = window->viewer()->manager()->pane(pane);
+    ImageWnd* wnd = qobject_cast<ImageWndManager*>(window->viewer()->manager())->pane(pane);
     auto* view = qobject_cast<ZMKImageView*>(wnd->view2D()->displayWidget()->widget());
     return view ? view->zoomFactor() : -1;
 }
@@ -122,7 +122,7 @@ NuvRangeImage testScan() {
 // The scan the range page of pane `pane` holds now.
 NuvRangeImage shownScan(DemoWindow* window, int pane) {
     NuvRangeImage shown;
-    ImageWnd* wnd = window->viewer()->manager()->pane(pane);
+    ImageWnd* wnd = qobject_cast<ImageWndManager*>(window->viewer()->manager())->pane(pane);
     if (wnd->view3D() != nullptr) wnd->view3D()->streamer()->copyRangeImage(&shown);
     return shown;
 }
@@ -596,7 +596,9 @@ private slots:
         press(m_window.get(), Qt::Key_F5);
         QTRY_VERIFY(Control::isGrabbing(key.toStdString()));
         QPushButton* stop = nullptr;
-        for (QPushButton* b : viewer->manager()->pane(m_window->targetPane())->findChildren<QPushButton*>()) {
+        for (QPushButton* b : qobject_cast<ImageWndManager*>(viewer->manager())
+                                  ->pane(m_window->targetPane())
+                                  ->findChildren<QPushButton*>()) {
             if (b->objectName().contains(QLatin1String("StopGrab")) && b->isVisible()) stop = b;
         }
         QTRY_VERIFY(stop != nullptr && stop->isEnabled());
@@ -688,7 +690,7 @@ private slots:
         QVERIFY2(TestSupport::modals().messageTexts().isEmpty(),
                  qPrintable(TestSupport::modals().messageTexts().join(QLatin1Char('\n'))));
         QCOMPARE(opened, pane);
-        QCOMPARE(viewer->manager()->pane(pane)->imageWndMode(), mode);
+        QCOMPARE(qobject_cast<ImageWndManager*>(viewer->manager())->pane(pane)->imageWndMode(), mode);
         QCOMPARE(viewer->getCurrentWnd(), pane);
         QTRY_VERIFY(viewer->isWndShown(pane));
         if (mode == NuvViewerImageWnd::Mode2D) {
