@@ -8,8 +8,9 @@
 // a writer puts the name the file got in *savedPath (see NuvFileWriter).
 class NuvRangeImageFile {
 public:
-    static int writeTiff(const NuvRangeImage& image, const std::string& path, std::string* reason,
-                         std::string* savedPath);
+    // `comment`: key=value lines added to the ImageDescription after the scale (may be empty).
+    static int writeTiff(const NuvRangeImage& image, const std::string& path, const std::string& comment,
+                         std::string* reason, std::string* savedPath);
     static int writeHeightCsv(const NuvRangeImage& image, const std::string& path, std::string* reason,
                               std::string* savedPath);
     static int writeLayout(const NuvRangeImage& image, const std::string& path, std::string* reason,

@@ -1,0 +1,173 @@
+#include "NuvTiffFile.h"
+
+#include <tiffio.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdarg>
+#include <cstdio>
+#include <ctime>
+#include <vector>
+
+#include "NuvFileWriter.h"
+
+namespace {
+// The largest classic TIFF less a margin for the directory and the strip tables.
+constexpr uint64_t kDefaultThreshold = 0xFFFFFFFFull - (uint64_t(1) << 20);
+std::atomic<uint64_t> g_threshold{kDefaultThreshold};
+// Strips of about this size: few table entries, and a strip never needs a buffer of its own.
+constexpr size_t kStripBytes = size_t(1) << 20;
+
+// libtiff reports through global handlers; its messages are kept with the thread's write instead
+// of going to stderr.
+thread_local std::string* t_reason = nullptr;
+void keepMessage(const char* module, const char* format, va_list args) {
+    if (t_reason == nullptr || !t_reason->empty()) return;
+    char text[512];
+    std::vsnprintf(text, sizeof text, format, args);
+    *t_reason = std::string(module ? module : "libtiff") + ": " + text;
+}
+void ignoreWarning(const char*, const char*, va_list) {}
+
+struct HandlerScope {
+    explicit HandlerScope(std::string* reason) {
+        t_reason = reason;
+        m_error = TIFFSetErrorHandler(&keepMessage);
+        m_warning = TIFFSetWarningHandler(&ignoreWarning);
+    }
+    ~HandlerScope() {
+        t_reason = nullptr;
+        TIFFSetErrorHandler(m_error);
+        TIFFSetWarningHandler(m_warning);
+    }
+    TIFFErrorHandler m_error;
+    TIFFErrorHandler m_warning;
+};
+
+bool supported(const cv::Mat& m) {
+    return !m.empty() && (m.type() == CV_8UC1 || m.type() == CV_16UC1 || m.type() == CV_32SC1 ||
+                          m.type() == CV_8UC3);
+}
+
+size_t rowBytes(const cv::Mat& m) {
+    return static_cast<size_t>(m.cols) * m.elemSize();
+}
+}  // namespace
+
+void NuvTiffFile::setBigTiffThreshold(uint64_t bytes) {
+    g_threshold = bytes == 0 ? kDefaultThreshold : bytes;
+}
+
+uint64_t NuvTiffFile::bigTiffThreshold() {
+    return g_threshold;
+}
+
+bool NuvTiffFile::needsBigTiff(const cv::Mat& image, const Tags& tags) {
+    const uint64_t rows = static_cast<uint64_t>(std::max(0, image.rows));
+    const uint64_t pixels = rowBytes(image) * rows;
+    const uint64_t rowsPerStrip = std::max<uint64_t>(1, kStripBytes / std::max<size_t>(1, rowBytes(image)));
+    const uint64_t strips = (rows + rowsPerStrip - 1) / rowsPerStrip;
+    const uint64_t overhead = 4096 + tags.description.size() + tags.software.size() + strips * 8;
+    return pixels + overhead > g_threshold;
+}
+
+std::string NuvTiffFile::dateTimeNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    char text[20];
+    std::strftime(text, sizeof text, "%Y:%m:%d %H:%M:%S", &local);
+    return text;
+}
+
+int NuvTiffFile::write(const cv::Mat& image, bool bgr, uint32_t sampleMask, const Tags& tags,
+                       const std::string& utf8Path, std::string* reason, std::string* savedPath) {
+    if (!supported(image)) {
+        *reason = "TIFF takes 8-bit grey or RGB and 16-bit or 32-bit grey images only";
+        return ErrArgument;
+    }
+    const std::string temporary = NuvFileWriter::reserveTemporary(utf8Path, reason);
+    if (temporary.empty()) return ErrOpen;
+    reason->clear();
+    HandlerScope handlers(reason);
+    // "w8" is BigTIFF: 64-bit offsets, so the 4 GiB limit of a classic file does not apply.
+    TIFF* tiff = TIFFOpen(temporary.c_str(), needsBigTiff(image, tags) ? "wl8" : "wl");
+    if (tiff == nullptr) {
+        if (reason->empty()) *reason = "libtiff cannot open the temporary file";
+        NuvFileWriter::remove(temporary);
+        return ErrOpen;
+    }
+    const int channels = image.channels();
+    const size_t bytesPerRow = rowBytes(image);
+    const uint32_t rowsPerStrip =
+        static_cast<uint32_t>(std::max<size_t>(1, std::min<size_t>(image.rows, kStripBytes / bytesPerRow)));
+    bool ok = TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(image.cols)) &&
+              TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(image.rows)) &&
+              TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, static_cast<uint16_t>(image.elemSize1() * 8)) &&
+              TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, static_cast<uint16_t>(channels)) &&
+              TIFFSetField(tiff, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_UINT) &&
+              TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_NONE) &&
+              TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, channels == 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK) &&
+              TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
+              TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
+    if (ok && !tags.description.empty()) ok = TIFFSetField(tiff, TIFFTAG_IMAGEDESCRIPTION, tags.description.c_str());
+    if (ok && !tags.dateTime.empty()) ok = TIFFSetField(tiff, TIFFTAG_DATETIME, tags.dateTime.c_str());
+    if (ok && !tags.software.empty()) ok = TIFFSetField(tiff, TIFFTAG_SOFTWARE, tags.software.c_str());
+
+    // Strip by strip: straight from the image when its rows lie as the file wants them, else
+    // through one strip buffer of our own (the image is shared and only read).
+    const bool mask = image.type() == CV_32SC1 && sampleMask != 0;
+    const bool direct = image.isContinuous() && !mask && !(channels == 3 && bgr);
+    std::vector<uint8_t> strip(direct ? 0 : bytesPerRow * rowsPerStrip);
+    for (int first = 0, index = 0; ok && first < image.rows; first += static_cast<int>(rowsPerStrip), ++index) {
+        const int rows = std::min<int>(static_cast<int>(rowsPerStrip), image.rows - first);
+        const size_t bytes = bytesPerRow * static_cast<size_t>(rows);
+        const void* data = image.ptr(first);
+        if (!direct) {
+            for (int r = 0; r < rows; ++r) {
+                const uint8_t* src = image.ptr(first + r);
+                uint8_t* dst = strip.data() + bytesPerRow * static_cast<size_t>(r);
+                if (mask) {
+                    const auto* s = reinterpret_cast<const uint32_t*>(src);
+                    auto* d = reinterpret_cast<uint32_t*>(dst);
+                    for (int c = 0; c < image.cols; ++c)
+                        d[c] = s[c] & sampleMask;
+                } else if (channels == 3 && bgr) {
+                    for (int c = 0; c < image.cols; ++c) {
+                        dst[3 * c] = src[3 * c + 2];
+                        dst[3 * c + 1] = src[3 * c + 1];
+                        dst[3 * c + 2] = src[3 * c];
+                    }
+                } else {
+                    std::copy(src, src + bytesPerRow, dst);
+                }
+            }
+            data = strip.data();
+        }
+        ok = TIFFWriteEncodedStrip(tiff, static_cast<uint32_t>(index), const_cast<void*>(data),
+                                   static_cast<tmsize_t>(bytes)) == static_cast<tmsize_t>(bytes);
+    }
+    ok = ok && TIFFWriteDirectory(tiff);
+    TIFFClose(tiff);  // a full disk may show only here: the file is checked by its size below
+    if (ok) {
+        std::FILE* check = NuvFileWriter::open(temporary, "rb");
+        ok = check != nullptr && std::fseek(check, 0, SEEK_END) == 0 &&
+             static_cast<uint64_t>(std::ftell(check)) >= bytesPerRow * static_cast<uint64_t>(image.rows);
+        if (check) std::fclose(check);
+    }
+    if (!ok) {
+        if (reason->empty()) *reason = "writing the TIFF failed (disk full?)";
+        NuvFileWriter::remove(temporary);
+        return ErrWrite;
+    }
+    std::string error;
+    if (!NuvFileWriter::commitTemporary(temporary, utf8Path, savedPath, &error)) {
+        *reason = error;
+        return ErrWrite;
+    }
+    return Ok;
+}
