@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "NuvPointCloud.h"
@@ -25,7 +26,8 @@ namespace NUVMV {
 //                   sample s is the height (s + heightOffset) * heightScale millimetres. The scale
 //                   information is in the ImageDescription tag as "NuvRangeImage heightScale=..
 //                   heightOffset=.. xInterval=.. xOffset=.. yInterval=.. yOffset=..", followed by
-//                   the comment lines (setComment); DateTime and Software (kSoftware) are set.
+//                   the comment lines (setComment); DateTime (setDateTime) and Software
+//                   (kSoftware) tags.
 //                   Written through libtiff (NuvTiffFile): BigTIFF when the file would pass 4 GiB.
 //   ".csv"          heights in millimetres: one line per row, values separated by ",",
 //                   formatted as NuvNumberFormat::formatG10, "nan" for invalid samples, rows end
@@ -81,6 +83,8 @@ public:
     // Lines ("key=value", separated by '\n') the next saves carry where the format has room for
     // text: the TIFF's ImageDescription, PCD and PLY comments, OBJ "#" lines. Empty for none.
     void setComment(const std::string& lines) { m_comment = lines; }
+    // The time of the data (seconds since 1970) for the TIFF's DateTime tag; none when not set.
+    void setDateTime(int64_t secondsSinceEpoch) { m_dateTime = secondsSinceEpoch; }
 
     // Reason of the last failure of this object; empty after a success.
     const std::string& lastError() const { return m_lastError; }
@@ -98,6 +102,7 @@ private:
     std::string m_lastError;
     std::string m_savedPath;
     std::string m_comment;
+    int64_t m_dateTime = -1;
 };
 
 }  // namespace NUVMV

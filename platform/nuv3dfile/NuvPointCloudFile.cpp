@@ -64,11 +64,11 @@ std::string commentLines(const std::string& comment, const char* lead) {
 int NuvPointCloudFile::writePcd(const NuvPointCloud& cloud, const std::string& path, bool ascii,
                                 const std::string& comment, std::string* reason, std::string* savedPath) {
     const std::string count = std::to_string(cloud.size());
-    const std::string header =
-        "# .PCD v0.7 - Point Cloud Data file format\n" + commentLines(comment, "# ") + "VERSION 0.7\nFIELDS x y z\n"
-        "SIZE 4 4 4\nTYPE F F F\nCOUNT 1 1 1\nWIDTH " +
-        count + "\nHEIGHT 1\nVIEWPOINT 0 0 0 1 0 0 0\nPOINTS " + count + "\nDATA " +
-        (ascii ? "ascii" : "binary") + "\n";
+    const std::string header = "# .PCD v0.7 - Point Cloud Data file format\n" + commentLines(comment, "# ") +
+                               "VERSION 0.7\nFIELDS x y z\n"
+                               "SIZE 4 4 4\nTYPE F F F\nCOUNT 1 1 1\nWIDTH " +
+                               count + "\nHEIGHT 1\nVIEWPOINT 0 0 0 1 0 0 0\nPOINTS " + count + "\nDATA " +
+                               (ascii ? "ascii" : "binary") + "\n";
     return writeWithHeader(cloud, path, header, ascii, reason, savedPath);
 }
 
@@ -81,8 +81,8 @@ int NuvPointCloudFile::writePly(const NuvPointCloud& cloud, const std::string& p
     return writeWithHeader(cloud, path, header, ascii, reason, savedPath);
 }
 
-int NuvPointCloudFile::writeObj(const NuvPointCloud& cloud, const std::string& path, const std::string& comment,
-                                std::string* reason, std::string* savedPath) {
+int NuvPointCloudFile::writeObj(const NuvPointCloud& cloud, const std::string& path,
+                                const std::string& comment, std::string* reason, std::string* savedPath) {
     NuvFileWriter file(path);
     if (file.write("# point cloud in millimetres, " + std::to_string(cloud.size()) + " vertices\n" +
                    commentLines(comment, "# ")) &&

@@ -9,11 +9,10 @@
 // comment lines (may be empty).
 class NuvPointCloudFile {
 public:
-    static int writePcd(const NuvPointCloud& cloud, const std::string& path, bool ascii, const std::string& comment, std::string* reason,
-                        std::string* savedPath);
-    static int writePly(const NuvPointCloud& cloud, const std::string& path, bool ascii, const std::string& comment, std::string* reason,
-                        std::string* savedPath);
+    static int writePcd(const NuvPointCloud& cloud, const std::string& path, bool ascii,
+                        const std::string& comment, std::string* reason, std::string* savedPath);
+    static int writePly(const NuvPointCloud& cloud, const std::string& path, bool ascii,
+                        const std::string& comment, std::string* reason, std::string* savedPath);
     static int writeObj(const NuvPointCloud& cloud, const std::string& path, const std::string& comment,
-                        std::string* reason,
-                        std::string* savedPath);
+                        std::string* reason, std::string* savedPath);
 };

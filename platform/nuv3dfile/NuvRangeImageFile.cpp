@@ -96,8 +96,9 @@ double heightAt(const NuvRangeImage& image, int type, const uint8_t* row, int co
 
 }  // namespace
 
-int NuvRangeImageFile::writeTiff(const NuvRangeImage& image, const std::string& path, const std::string& comment,
-                                 std::string* reason, std::string* savedPath) {
+int NuvRangeImageFile::writeTiff(const NuvRangeImage& image, const std::string& path,
+                                 const std::string& comment, int64_t dateTime, std::string* reason,
+                                 std::string* savedPath) {
     const int type = image.TypeCode();
     if (type != NuvRangeImage::TypeUInt16 && type != NuvRangeImage::TypeInt32) {
         *reason = "TIFF takes 16-bit and 32-bit range images only";
@@ -105,13 +106,15 @@ int NuvRangeImageFile::writeTiff(const NuvRangeImage& image, const std::string& 
     }
     NuvTiffFile::Tags tags;
     tags.description = scaleText(image) + (comment.empty() ? "" : "\n" + comment);
-    tags.dateTime = NuvTiffFile::dateTimeNow();
+    if (dateTime >= 0) tags.dateTime = NuvTiffFile::dateTime(dateTime);
     tags.software = Op::kSoftware;
     // 32-bit samples keep their height part only: a reader needs no mask.
     const uint32_t mask = type == NuvRangeImage::TypeInt32 ? NuvRangeImage::kSample32Mask : 0;
     const int status = NuvTiffFile::write(image.mat(), false, mask, tags, path, reason, savedPath);
     if (status == NuvTiffFile::Ok) return Op::Ok;
-    return status == NuvTiffFile::ErrOpen ? Op::ErrOpen : status == NuvTiffFile::ErrArgument ? Op::ErrArgument : Op::ErrWrite;
+    return status == NuvTiffFile::ErrOpen       ? Op::ErrOpen
+           : status == NuvTiffFile::ErrArgument ? Op::ErrArgument
+                                                : Op::ErrWrite;
 }
 
 int NuvRangeImageFile::writeHeightCsv(const NuvRangeImage& image, const std::string& path,

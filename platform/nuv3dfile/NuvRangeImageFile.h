@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "NuvRangeImage.h"
@@ -9,8 +10,9 @@
 class NuvRangeImageFile {
 public:
     // `comment`: key=value lines added to the ImageDescription after the scale (may be empty).
+    // `dateTime`: seconds since 1970 for the DateTime tag, -1 for none.
     static int writeTiff(const NuvRangeImage& image, const std::string& path, const std::string& comment,
-                         std::string* reason, std::string* savedPath);
+                         int64_t dateTime, std::string* reason, std::string* savedPath);
     static int writeHeightCsv(const NuvRangeImage& image, const std::string& path, std::string* reason,
                               std::string* savedPath);
     static int writeLayout(const NuvRangeImage& image, const std::string& path, std::string* reason,

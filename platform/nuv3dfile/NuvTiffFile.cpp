@@ -45,8 +45,8 @@ struct HandlerScope {
 };
 
 bool supported(const cv::Mat& m) {
-    return !m.empty() && (m.type() == CV_8UC1 || m.type() == CV_16UC1 || m.type() == CV_32SC1 ||
-                          m.type() == CV_8UC3);
+    return !m.empty() &&
+           (m.type() == CV_8UC1 || m.type() == CV_16UC1 || m.type() == CV_32SC1 || m.type() == CV_8UC3);
 }
 
 size_t rowBytes(const cv::Mat& m) {
@@ -71,8 +71,8 @@ bool NuvTiffFile::needsBigTiff(const cv::Mat& image, const Tags& tags) {
     return pixels + overhead > g_threshold;
 }
 
-std::string NuvTiffFile::dateTimeNow() {
-    const std::time_t now = std::time(nullptr);
+std::string NuvTiffFile::dateTime(int64_t secondsSinceEpoch) {
+    const std::time_t now = static_cast<std::time_t>(secondsSinceEpoch);
     std::tm local{};
 #ifdef _WIN32
     localtime_s(&local, &now);
@@ -105,16 +105,18 @@ int NuvTiffFile::write(const cv::Mat& image, bool bgr, uint32_t sampleMask, cons
     const size_t bytesPerRow = rowBytes(image);
     const uint32_t rowsPerStrip =
         static_cast<uint32_t>(std::max<size_t>(1, std::min<size_t>(image.rows, kStripBytes / bytesPerRow)));
-    bool ok = TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(image.cols)) &&
-              TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(image.rows)) &&
-              TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, static_cast<uint16_t>(image.elemSize1() * 8)) &&
-              TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, static_cast<uint16_t>(channels)) &&
-              TIFFSetField(tiff, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_UINT) &&
-              TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_NONE) &&
-              TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, channels == 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK) &&
-              TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
-              TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
-    if (ok && !tags.description.empty()) ok = TIFFSetField(tiff, TIFFTAG_IMAGEDESCRIPTION, tags.description.c_str());
+    bool ok =
+        TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(image.cols)) &&
+        TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(image.rows)) &&
+        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, static_cast<uint16_t>(image.elemSize1() * 8)) &&
+        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, static_cast<uint16_t>(channels)) &&
+        TIFFSetField(tiff, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_UINT) &&
+        TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_NONE) &&
+        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, channels == 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK) &&
+        TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
+        TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
+    if (ok && !tags.description.empty())
+        ok = TIFFSetField(tiff, TIFFTAG_IMAGEDESCRIPTION, tags.description.c_str());
     if (ok && !tags.dateTime.empty()) ok = TIFFSetField(tiff, TIFFTAG_DATETIME, tags.dateTime.c_str());
     if (ok && !tags.software.empty()) ok = TIFFSetField(tiff, TIFFTAG_SOFTWARE, tags.software.c_str());
 
@@ -123,7 +125,8 @@ int NuvTiffFile::write(const cv::Mat& image, bool bgr, uint32_t sampleMask, cons
     const bool mask = image.type() == CV_32SC1 && sampleMask != 0;
     const bool direct = image.isContinuous() && !mask && !(channels == 3 && bgr);
     std::vector<uint8_t> strip(direct ? 0 : bytesPerRow * rowsPerStrip);
-    for (int first = 0, index = 0; ok && first < image.rows; first += static_cast<int>(rowsPerStrip), ++index) {
+    for (int first = 0, index = 0; ok && first < image.rows;
+         first += static_cast<int>(rowsPerStrip), ++index) {
         const int rows = std::min<int>(static_cast<int>(rowsPerStrip), image.rows - first);
         const size_t bytes = bytesPerRow * static_cast<size_t>(rows);
         const void* data = image.ptr(first);

@@ -31,6 +31,6 @@ public:
     // Tests lower it to see the switch without writing gigabytes; 0 restores the default.
     static void setBigTiffThreshold(uint64_t bytes);
     static uint64_t bigTiffThreshold();
-    // "YYYY:MM:DD HH:MM:SS" of the local time now, as the DateTime tag wants it.
-    static std::string dateTimeNow();
+    // "YYYY:MM:DD HH:MM:SS" of a local time given as seconds since 1970, as the DateTime tag wants it.
+    static std::string dateTime(int64_t secondsSinceEpoch);
 };

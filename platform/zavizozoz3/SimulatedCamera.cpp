@@ -37,6 +37,7 @@ void SimulatedCamera::addCommonNodes(double defaultRate, double maxRate) {
     map.addCommand("TriggerSoftware");
     map.addFloat("AcquisitionFrameRate", defaultRate, 0.1, maxRate);
     map.addFloat("ExposureTime", 5000.0, 10.0, 1000000.0);
+    map.addFloat("Gain", 0.0, 0.0, 24.0);  // dB; saved files carry it with the exposure
     map.addEnumeration("PixelFormat", {"Mono8"});
 }
 

@@ -57,6 +57,7 @@ void FrameMetadata::readCameraSettings(const QString& cameraKey, double* exposur
 
 bool FrameMetadata::carriedInFile(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    return suffix == QLatin1String("tif") || suffix == QLatin1String("tiff") || suffix == QLatin1String("png") ||
-           suffix == QLatin1String("pcd") || suffix == QLatin1String("ply") || suffix == QLatin1String("obj");
+    return suffix == QLatin1String("tif") || suffix == QLatin1String("tiff") ||
+           suffix == QLatin1String("png") || suffix == QLatin1String("pcd") ||
+           suffix == QLatin1String("ply") || suffix == QLatin1String("obj");
 }

@@ -190,6 +190,7 @@ bool ImageFileWriter::writeFrame(const Frame& frame, int number, QStringList* fi
     const QStringList paths =
         fileList(frame.kind, number, time.isValid() ? time : QDateTime::currentDateTime());
     m_comment = frame.meta.keyValueText();
+    m_written = frame.meta.written;
     QStringList written;
     bool result = true;
     for (const QString& path : paths) {
@@ -249,6 +250,7 @@ bool ImageFileWriter::writeRangeFrame(const Frame& frame, const QString& path, Q
 bool ImageFileWriter::writeMultiImageFrame(const QMap<int, NuvImage*>& images, const NuvRangeImage& range,
                                            const QString& cameraModel, int number, QStringList* files) {
     m_comment.clear();
+    m_written = QDateTime();
     const QString imageSuffix = suffix(MultiImageTable, m_settings.imageFormat);
     const char* const* roles = cameraModel.contains(QLatin1String("KRB")) ? kRolesKRB : kRolesStereo;
     const QString& p = m_settings.prefix;
@@ -479,7 +481,7 @@ bool ImageFileWriter::writeImage(const NuvImage& image, const QString& path, QSt
         if (type == CV_8UC1 || type == CV_8UC3 || type == CV_16UC1) {
             NuvTiffFile::Tags tags;
             tags.description = m_comment;
-            tags.dateTime = NuvTiffFile::dateTimeNow();
+            if (m_written.isValid()) tags.dateTime = NuvTiffFile::dateTime(m_written.toSecsSinceEpoch());
             tags.software = NUVMV::Nuv3DFileOperation::kSoftware;
             std::string reason;
             std::string savedPath;
@@ -566,6 +568,7 @@ bool ImageFileWriter::writeRangeImage(NuvRangeImage& range, const QString& path,
     try {
         NUVMV::Nuv3DFileOperation files;
         files.setComment(m_comment);
+        if (m_written.isValid()) files.setDateTime(m_written.toSecsSinceEpoch());
         if (!checkStatus(files.Save(range, target, false, 2), files.lastError(), path)) return false;
         if (saved) *saved = QString::fromStdString(files.savedPath());
         return true;
@@ -582,6 +585,7 @@ bool ImageFileWriter::writeRangePointCloud(NuvRangeImage& range, const QString& 
         convert.RangeImageToPointCloud(range, &cloud);
         NUVMV::Nuv3DFileOperation files;
         files.setComment(m_comment);
+        if (m_written.isValid()) files.setDateTime(m_written.toSecsSinceEpoch());
         if (!checkStatus(files.Save(cloud, target, false, false, 2), files.lastError(), path)) return false;
         if (saved) *saved = QString::fromStdString(files.savedPath());
         return true;

@@ -32,7 +32,7 @@ public:
         QVector<uint8_t> brightness;
         NuvImage image;  // 2D image, or the grey image of a range frame
         NuvRangeImage range;
-        QImage picture;  // a picture the host pushed (written as a 2D image)
+        QImage picture;      // a picture the host pushed (written as a 2D image)
         FrameMetadata meta;  // carried in the files whose format has room for it
     };
 
@@ -117,6 +117,7 @@ private:
 
     SaveSettings m_settings;
     std::string m_comment;  // metadata text of the frame being written
+    QDateTime m_written;    // and the time it is written
     int m_saveMode = 0;
     QString m_target;
     std::shared_ptr<const ProfileFrameInfo> m_frameInfo;

@@ -3,8 +3,8 @@
 #include <QMetaObject>
 #include <QThread>
 #include <algorithm>
-#include <limits>
 #include <exception>
+#include <limits>
 #include <new>
 #include <opencv2/core.hpp>
 
@@ -531,20 +531,29 @@ void SaveImageTool::save3DAction() {
             } else {
                 success = writer.writeFrame(frame, number, &files, frame.meta.written);
             }
-            if (success && !files.isEmpty()) {
+            // The sidecar lists the files that exist, also those of a frame that failed in part; a
+            // video's frames go into a file that gets its name only at the end.
+            const bool video = !files.isEmpty() && files.first().endsWith(QLatin1String(".mkv"));
+            QStringList existing;
+            for (const QString& file : qAsConst(files)) {
+                if (video ? success : QFileInfo::exists(file)) existing << file;
+            }
+            if (!existing.isEmpty()) {
                 if (!sidecar.isActive())
-                    sidecar.begin(sidecarPath(run.mode, run.target, run.settings.prefix, runStart, files, recording));
+                    sidecar.begin(sidecarPath(run.mode, run.target, run.settings.prefix, runStart, existing,
+                                              recording));
                 QString error;
-                if (!sidecar.add(files, frame.meta, &error)) {
-                    ImageFileWriter::logError(QStringLiteral("Save image failed, frame %1, sidecar %2, error = %3")
-                                                  .arg(number)
-                                                  .arg(sidecar.path(), error));
+                if (!sidecar.add(existing, frame.meta, &error)) {
+                    ImageFileWriter::logError(
+                        QStringLiteral("Save image failed, frame %1, sidecar %2, error = %3")
+                            .arg(number)
+                            .arg(sidecar.path(), error));
                     success = false;
-                    if (files.first().endsWith(QLatin1String(".mkv"))) {
+                    if (video) {
                         fatal = true;  // a frame inside a video cannot be taken back
                     } else {
                         // The sidecar names exactly the files that exist.
-                        for (const QString& file : qAsConst(files))
+                        for (const QString& file : qAsConst(existing))
                             QFile::remove(file);
                         files.clear();
                     }

@@ -14,8 +14,8 @@
 #include <mutex>
 #include <utility>
 
-#include "NuvImage.h"
 #include "FrameMetadata.h"
+#include "NuvImage.h"
 #include "NuvRangeImage.h"
 #include "ProfileFrameInfo.h"
 #include "SaveSettings.h"

@@ -57,8 +57,7 @@ std::vector<uint8_t> bmpHeader(int w, int h, int channels, size_t rowBytes) {
 
 bool UncompressedImageFile::canWrite(const NuvImage& image, const QString& path) {
     const cv::Mat& m = image.mat();
-    return !m.empty() && m.depth() == CV_8U && (m.channels() == 1 || m.channels() == 3) &&
-           isBmp(path);
+    return !m.empty() && m.depth() == CV_8U && (m.channels() == 1 || m.channels() == 3) && isBmp(path);
 }
 
 bool UncompressedImageFile::write(const NuvImage& image, const QString& path, QString* error,

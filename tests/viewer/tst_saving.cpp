@@ -21,6 +21,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <condition_variable>
@@ -33,6 +34,7 @@
 #include <thread>
 
 #include "COperationTipWidget.h"
+#include "FrameMetadata.h"
 #include "GreyHistogramTool.h"
 #include "HeightColourBar.h"
 #include "HostGrab.h"
@@ -92,8 +94,20 @@ QByteArray readAll(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// The files a run saved, without its metadata sidecar ("<run>_frames.csv").
+QStringList withoutSidecars(QStringList names) {
+    names.erase(std::remove_if(names.begin(), names.end(),
+                               [](const QString& n) { return n.endsWith(QLatin1String("_frames.csv")); }),
+                names.end());
+    return names;
+}
+
 QStringList filesIn(const QString& dir) {
-    return QDir(dir).entryList(QDir::Files, QDir::Name);
+    return withoutSidecars(QDir(dir).entryList(QDir::Files, QDir::Name));
+}
+
+QStringList sidecarsIn(const QString& dir) {
+    return QDir(dir).entryList({QStringLiteral("*_frames.csv")}, QDir::Files, QDir::Name);
 }
 
 QStringList foldersIn(const QString& dir) {
@@ -186,8 +200,8 @@ struct WriteGate {
 
 // Every entry of a folder, hidden ones (a temporary file) included.
 QStringList entriesIn(const QString& dir) {
-    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                               QDir::Name);
+    return withoutSidecars(QDir(dir).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name));
 }
 
 // Holds every file writer of the process just before its file gets its final name, until the
@@ -768,6 +782,118 @@ private slots:
         // even a temporary file.
         QCOMPARE(filesIn(m_dir->path()).filter("_brightness.csv").size(), 3);
         QCOMPARE(entriesIn(m_dir->path()), filesIn(m_dir->path()).filter("_brightness.csv"));
+        // The run's sidecar names exactly the files that are there.
+        const QStringList sidecars = sidecarsIn(m_dir->path());
+        QCOMPARE(sidecars.size(), 1);
+        QStringList named;
+        const QList<QByteArray> lines = readAll(m_dir->path() + '/' + sidecars.first()).trimmed().split('\n');
+        for (int i = 1; i < lines.size(); ++i)
+            named << QString::fromUtf8(lines[i].split(',').value(0));
+        QCOMPARE(named, filesIn(m_dir->path()));
+    }
+
+    // A saved frame tells which frame it was and how it was taken: in the file where the format
+    // has room for text, read back by independent readers.
+    void metadataInTheFile_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("suffix");
+        QTest::newRow("2D TIFF") << int(SaveImageTool::ImageType) << "4"
+                                 << "3"
+                                 << ".tif";
+        QTest::newRow("2D PNG") << int(SaveImageTool::ImageType) << "4"
+                                << "2"
+                                << ".png";
+        QTest::newRow("range TIFF") << int(SaveImageTool::RangeType) << "18"
+                                    << "0"
+                                    << ".tif";
+        QTest::newRow("range PCD") << int(SaveImageTool::RangeType) << "18"
+                                   << "2"
+                                   << ".pcd";
+        QTest::newRow("range PLY") << int(SaveImageTool::RangeType) << "18"
+                                   << "3"
+                                   << ".ply";
+    }
+    void metadataInTheFile() {
+        QFETCH(int, kind);
+        QFETCH(QString, setting);
+        QFETCH(QString, format);
+        QFETCH(QString, suffix);
+        const std::string key = TestSupport::connectedCamera(Control::CameraKind::AreaScan, "Meta");
+        QCOMPARE(SetCameraNodeValue(key, "ExposureTime", "1234.5"), 0);
+        QCOMPARE(SetCameraNodeValue(key, "Gain", "6.25"), 0);
+        Control::setParameterInfo(static_cast<PARAMETER_INFO>(setting.toInt()), format.toStdString());
+        Control::setParameterInfo(PARAMETER_SAVE_RANGE_BRIGHTNESS, "0");
+        SaveImageTool tool;
+        FinishLog finished(&tool);
+        configureRun(tool, m_dir->path(), kind, SaveImageTool::SingleSave);
+        tool.setCameraKey(QString::fromStdString(key));
+        tool.start();
+        FrameMetadata stamp;
+        stamp.frameId = 4711;
+        stamp.cameraTimestampNs = 1234567890123;
+        if (kind == SaveImageTool::ImageType) {
+            tool.addImage(greyImage(16, 8), stamp);
+        } else {
+            NuvRangeImage range(16, 8, 2);
+            reinterpret_cast<uint16_t*>(range.data())[3] = 1000;
+            tool.addRangeImage(range, greyImage(16, 8));
+        }
+        QTRY_COMPARE(finished.size(), 1);
+        QVERIFY(finished.at(0).at(0).toBool());
+        const QString path = finished.at(0).at(1).toString();
+        QVERIFY2(path.endsWith(suffix), qPrintable(path));
+        QString text;
+        if (suffix == ".tif") {
+            const QJsonObject read = readBack("tiff", path);
+            const QJsonObject tags = read["tags"].toObject();
+            QCOMPARE(tags["Software"].toString(), QString("NuvViewer"));
+            QCOMPARE(tags["DateTime"].toString().size(), 19);
+            QVERIFY(!read["bigtiff"].toBool());
+            text = tags["ImageDescription"].toString();
+        } else if (suffix == ".png") {
+            text = readBack("image", path)["text"].toObject()["Comment"].toString();
+        } else {
+            text = QString::fromUtf8(readAll(path).left(1024));  // the header's comment lines
+        }
+        // The camera's values as the run began; id and timestamp only where the frame had them.
+        QVERIFY2(text.contains("exposure_us=1234.5") && text.contains("gain=6.25"), qPrintable(text));
+        QCOMPARE(text.contains("frame_id=4711\ncamera_timestamp_ns=1234567890123"),
+                 kind == SaveImageTool::ImageType);
+        QVERIFY2(text.contains("written=" + QDate::currentDate().toString(Qt::ISODate)), qPrintable(text));
+        // The format's text goes in no other file.
+        QVERIFY(sidecarsIn(m_dir->path()).isEmpty());
+    }
+
+    // BMP carries no text: one sidecar for the run, one row per file written, in the order written.
+    void sidecarListsTheFilesOfARun() {
+        Control::setParameterInfo(PARAMETER_FRAME_LIMIT, "5");
+        SaveImageTool tool;
+        FinishLog finished(&tool);
+        configureRun(tool, m_dir->path());
+        tool.start();
+        for (int i = 0; i < 5; ++i) {
+            FrameMetadata stamp;
+            stamp.frameId = 100 + i;
+            stamp.cameraTimestampNs = 5000000 * i;
+            tool.addImage(greyImage(8 + i, 4), stamp);
+        }
+        QTRY_COMPARE(finished.size(), 1);
+        const QStringList sidecars = sidecarsIn(m_dir->path());
+        QCOMPARE(sidecars.size(), 1);
+        QVERIFY2(sidecars.first().startsWith("cam_"), qPrintable(sidecars.first()));
+        const QList<QByteArray> lines = readAll(m_dir->path() + '/' + sidecars.first()).trimmed().split('\n');
+        QCOMPARE(lines.value(0), QByteArray("file,frame_id,camera_timestamp_ns,exposure_us,gain,written"));
+        QCOMPARE(lines.size(), 6);
+        QStringList named;
+        for (int i = 1; i < lines.size(); ++i) {
+            const QList<QByteArray> cells = lines[i].split(',');
+            named << QString::fromUtf8(cells.value(0));
+            QCOMPARE(cells.value(1).toInt(), 100 + i - 1);
+            QCOMPARE(cells.value(2).toLongLong(), 5000000LL * (i - 1));
+        }
+        QCOMPARE(named, filesIn(m_dir->path()));
     }
 
     void noPartialFileUnderAFinalName_data() {
