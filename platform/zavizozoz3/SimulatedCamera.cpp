@@ -29,6 +29,12 @@ SimulatedCamera::~SimulatedCamera() {
     shutdown();
 }
 
+int64_t SimulatedCamera::exposureClockNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 void SimulatedCamera::addCommonNodes(double defaultRate, double maxRate) {
     NodeMap& map = nodes();
     auto& selector = map.addEnumeration("TriggerSelector", {"FrameStart", "AcquisitionStart", "LineStart"});
@@ -284,13 +290,17 @@ void SimulatedCamera::sendFrame(SimulatedFrame&& frame) {
     if (lostOnTransport()) return;
     const std::shared_ptr<const FrameEncoder> encoder = frameEncoder();
     if (encoder && *encoder) {
-        deliverPayload([&](EncodedFrame& out) { return (*encoder)(frame, out); });
+        deliverPayload([&](EncodedFrame& out) {
+            out.timestampNs = frame.timestampNs;
+            return (*encoder)(frame, out);
+        });
         return;
     }
     if (frame.imageMode != 0 || frame.picture.empty()) return;
     EncodedFrame encoded;
     encoded.kind = 0;
     encoded.extra = static_cast<uint32_t>(frame.frameIndex);
+    encoded.timestampNs = frame.timestampNs;
     encoded.width = frame.pictureWidth;
     encoded.height = frame.pictureHeight;
     encoded.pixelFormat = NuvPixelFormat::Mono8;
