@@ -1,7 +1,15 @@
 #include "FrameSidecar.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include "NuvFileWriter.h"
 
 QString FrameSidecar::pathFor(const QString& folder, const QString& run) {
     return folder + '/' + run + QStringLiteral("_frames.csv");
@@ -24,22 +32,40 @@ bool FrameSidecar::add(const QStringList& files, const FrameMetadata& meta, QStr
     return false;
 }
 
-// The whole file each time: a long recording rewrites some hundred kilobytes a frame, far less than
-// its frames, and no reader ever meets a half-written last row.
+// The whole file each time: a long recording rewrites some hundred kilobytes a frame, a few per cent
+// of its frames' bytes, and no reader ever meets a half-written last row. Not synced to the disk
+// (QSaveFile would, and a sync per frame halved a recording's rate): the rename keeps it whole.
 bool FrameSidecar::rewrite(QString* error) const {
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error) *error = file.errorString();
-        return false;
-    }
+    std::string reason;
+    const std::string target = m_path.toStdString();
+    const std::string temporary = NuvFileWriter::reserveTemporary(target, &reason);
+    std::FILE* file = temporary.empty() ? nullptr : NuvFileWriter::open(temporary, "wb");
     QByteArray bytes = FrameMetadata::csvHeader().toUtf8() + '\n';
     for (const QString& row : m_rows)
         bytes += row.toUtf8() + '\n';
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    return true;
+    bool ok = file != nullptr && std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), file) ==
+                                     static_cast<size_t>(bytes.size());
+    if (file != nullptr && std::fclose(file) != 0) ok = false;
+    if (ok) ok = replace(temporary, target, &reason);
+    if (ok) return true;
+    if (!temporary.empty()) NuvFileWriter::remove(temporary);
+    if (error)
+        *error =
+            reason.empty() ? QString::fromLocal8Bit(std::strerror(errno)) : QString::fromStdString(reason);
+    return false;
+}
+
+// Renames `from` over `to` in one step (unlike NuvFileWriter, which never replaces a file).
+bool FrameSidecar::replace(const std::string& from, const std::string& to, std::string* reason) {
+#ifdef _WIN32
+    const bool ok = MoveFileExW(reinterpret_cast<LPCWSTR>(QString::fromStdString(from).utf16()),
+                                reinterpret_cast<LPCWSTR>(QString::fromStdString(to).utf16()),
+                                MOVEFILE_REPLACE_EXISTING) != 0;
+#else
+    const bool ok = std::rename(from.c_str(), to.c_str()) == 0;
+#endif
+    if (!ok) *reason = std::string("cannot rename the sidecar: ") + std::strerror(errno);
+    return ok;
 }
 
 void FrameSidecar::discard() {

@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QStringList>
+#include <string>
 
 #include "FrameMetadata.h"
 
@@ -28,6 +29,7 @@ public:
 
 private:
     bool rewrite(QString* error) const;
+    static bool replace(const std::string& from, const std::string& to, std::string* reason);
 
     QString m_path;
     QStringList m_rows;
