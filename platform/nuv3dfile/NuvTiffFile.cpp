@@ -7,7 +7,12 @@
 #include <cstdarg>
 #include <cstdio>
 #include <ctime>
+#include <memory>
 #include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "NuvFileWriter.h"
 
@@ -18,31 +23,37 @@ std::atomic<uint64_t> g_threshold{kDefaultThreshold};
 // Strips of about this size: few table entries, and a strip never needs a buffer of its own.
 constexpr size_t kStripBytes = size_t(1) << 20;
 
-// libtiff reports through global handlers; its messages are kept with the thread's write instead
-// of going to stderr.
-thread_local std::string* t_reason = nullptr;
-void keepMessage(const char* module, const char* format, va_list args) {
-    if (t_reason == nullptr || !t_reason->empty()) return;
-    char text[512];
-    std::vsnprintf(text, sizeof text, format, args);
-    *t_reason = std::string(module ? module : "libtiff") + ": " + text;
+// libtiff's messages about one file go to that file's write (its reason), never to stderr; handlers
+// per file, so that writers on several threads and other users of libtiff (OpenCV) do not meet.
+int keepMessage(TIFF*, void* reason, const char* module, const char* format, va_list args) {
+    auto* text = static_cast<std::string*>(reason);
+    if (text->empty()) {
+        char message[512];
+        std::vsnprintf(message, sizeof message, format, args);
+        *text = std::string(module ? module : "libtiff") + ": " + message;
+    }
+    return 1;  // handled: the global handler is not called
 }
-void ignoreWarning(const char*, const char*, va_list) {}
+int ignoreWarning(TIFF*, void*, const char*, const char*, va_list) {
+    return 1;
+}
 
-struct HandlerScope {
-    explicit HandlerScope(std::string* reason) {
-        t_reason = reason;
-        m_error = TIFFSetErrorHandler(&keepMessage);
-        m_warning = TIFFSetWarningHandler(&ignoreWarning);
-    }
-    ~HandlerScope() {
-        t_reason = nullptr;
-        TIFFSetErrorHandler(m_error);
-        TIFFSetWarningHandler(m_warning);
-    }
-    TIFFErrorHandler m_error;
-    TIFFErrorHandler m_warning;
-};
+// TIFFOpen with a UTF-8 path and the handlers above.
+TIFF* openTiff(const std::string& utf8Path, const char* mode, std::string* reason) {
+    std::unique_ptr<TIFFOpenOptions, void (*)(TIFFOpenOptions*)> options(TIFFOpenOptionsAlloc(),
+                                                                         &TIFFOpenOptionsFree);
+    if (!options) return nullptr;
+    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), &keepMessage, reason);
+    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), &ignoreWarning, nullptr);
+#ifdef _WIN32
+    const int chars = MultiByteToWideChar(CP_UTF8, 0, utf8Path.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(std::max(chars, 1)), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8Path.c_str(), -1, &wide[0], chars);
+    return TIFFOpenWExt(wide.c_str(), mode, options.get());
+#else
+    return TIFFOpenExt(utf8Path.c_str(), mode, options.get());
+#endif
+}
 
 bool supported(const cv::Mat& m) {
     return !m.empty() &&
@@ -93,9 +104,8 @@ int NuvTiffFile::write(const cv::Mat& image, bool bgr, uint32_t sampleMask, cons
     const std::string temporary = NuvFileWriter::reserveTemporary(utf8Path, reason);
     if (temporary.empty()) return ErrOpen;
     reason->clear();
-    HandlerScope handlers(reason);
     // "w8" is BigTIFF: 64-bit offsets, so the 4 GiB limit of a classic file does not apply.
-    TIFF* tiff = TIFFOpen(temporary.c_str(), needsBigTiff(image, tags) ? "wl8" : "wl");
+    TIFF* tiff = openTiff(temporary, needsBigTiff(image, tags) ? "wl8" : "wl", reason);
     if (tiff == nullptr) {
         if (reason->empty()) *reason = "libtiff cannot open the temporary file";
         NuvFileWriter::remove(temporary);

@@ -896,6 +896,23 @@ private slots:
         QCOMPARE(named, filesIn(m_dir->path()));
     }
 
+    // A sidecar that cannot be written takes the frame's files with it: the sidecar's rows stay the
+    // files that exist, and the save fails.
+    void unwritableSidecarFailsTheFrame() {
+        Control::setParameterInfo(PARAMETER_AUTO_NAME, "0");
+        QVERIFY(QDir(m_dir->path()).mkdir("shot_frames.csv"));  // a folder where the sidecar goes
+        SaveImageTool tool;
+        FinishLog finished(&tool);
+        configureRun(tool, m_dir->path() + "/shot.bmp", SaveImageTool::ImageType, SaveImageTool::SingleSave);
+        tool.start();
+        tool.addImage(greyImage(8, 4));
+        QTRY_COMPARE(finished.size(), 1);
+        QVERIFY(!finished.at(0).at(0).toBool());
+        QCOMPARE(tool.lastRunSummary().failed, 1);
+        QCOMPARE(entriesIn(m_dir->path()), QStringList());
+        QVERIFY(QFileInfo(m_dir->path() + "/shot_frames.csv").isDir());
+    }
+
     void noPartialFileUnderAFinalName_data() {
         QTest::addColumn<int>("kind");
         QTest::addColumn<int>("height");
