@@ -1,6 +1,7 @@
 #include "FrameSidecar.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -16,7 +17,10 @@ QString FrameSidecar::pathFor(const QString& folder, const QString& run) {
 }
 
 void FrameSidecar::begin(const QString& path) {
+    // A file of that name that is not ours is never replaced: the sidecar takes the next free name.
     m_path = path;
+    for (int n = 1; QFileInfo::exists(m_path) || QFileInfo(m_path).isSymLink(); ++n)
+        m_path = QString::fromStdString(NuvFileWriter::numberedName(path.toStdString(), n));
     m_rows.clear();
 }
 

@@ -15,7 +15,8 @@ class FrameSidecar {
 public:
     // "<folder>/<run>_frames.csv".
     static QString pathFor(const QString& folder, const QString& run);
-    // A new run; nothing is written before its first row.
+    // A new run; nothing is written before its first row. A name that is taken is not replaced:
+    // the sidecar gets the next free one ("<run>_frames_1.csv").
     void begin(const QString& path);
     bool isActive() const { return !m_path.isEmpty(); }
     QString path() const { return m_path; }

@@ -71,9 +71,9 @@ qint64 bytesOf(const QPair<QMap<int, NuvImage*>, NuvRangeImage>& frame) {
 }
 
 // Where a run's sidecar goes: next to a single save's file under its name, next to a recording's
-// folder or video under its name, and in a multi-frame save's folder under the prefix and the
-// time the run started.
-QString sidecarPath(int mode, const QString& target, const QString& prefix, const QDateTime& start,
+// folder or video under its name, and in a multi-frame save's folder under the prefix and, unless
+// the naming rule leaves the time out of the names, the time the run started.
+QString sidecarPath(int mode, const QString& target, const SaveSettings& settings, const QDateTime& start,
                     const QStringList& files, const RecordingWriter& recording) {
     if (mode == SaveImageTool::Recording && !recording.runName().isEmpty())
         return FrameSidecar::pathFor(recording.folder(), recording.runName());
@@ -81,6 +81,8 @@ QString sidecarPath(int mode, const QString& target, const QString& prefix, cons
         const QFileInfo first(files.first());
         return FrameSidecar::pathFor(first.absolutePath(), first.completeBaseName());
     }
+    const QString& prefix = settings.prefix;
+    if (settings.namingRule == 2 && !prefix.isEmpty()) return FrameSidecar::pathFor(target, prefix);
     const QString time = ImageFileWriter::timeText(start);
     return FrameSidecar::pathFor(target, prefix.isEmpty() ? time : prefix + '_' + time);
 }
@@ -540,8 +542,8 @@ void SaveImageTool::save3DAction() {
             }
             if (!existing.isEmpty()) {
                 if (!sidecar.isActive())
-                    sidecar.begin(sidecarPath(run.mode, run.target, run.settings.prefix, runStart, existing,
-                                              recording));
+                    sidecar.begin(
+                        sidecarPath(run.mode, run.target, run.settings, runStart, existing, recording));
                 QString error;
                 if (!sidecar.add(existing, frame.meta, &error)) {
                     ImageFileWriter::logError(

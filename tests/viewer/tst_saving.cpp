@@ -94,10 +94,15 @@ QByteArray readAll(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// A run's metadata sidecar: "<run>_frames.csv", or "<run>_frames_<n>.csv" when that name was taken.
+bool isSidecar(const QString& name) {
+    static const QRegularExpression pattern(QStringLiteral("_frames(_[0-9]+)?\\.csv$"));
+    return pattern.match(name).hasMatch();
+}
+
 // The files a run saved, without its metadata sidecar ("<run>_frames.csv").
 QStringList withoutSidecars(QStringList names) {
-    names.erase(std::remove_if(names.begin(), names.end(),
-                               [](const QString& n) { return n.endsWith(QLatin1String("_frames.csv")); }),
+    names.erase(std::remove_if(names.begin(), names.end(), [](const QString& n) { return isSidecar(n); }),
                 names.end());
     return names;
 }
@@ -107,7 +112,10 @@ QStringList filesIn(const QString& dir) {
 }
 
 QStringList sidecarsIn(const QString& dir) {
-    return QDir(dir).entryList({QStringLiteral("*_frames.csv")}, QDir::Files, QDir::Name);
+    QStringList names = QDir(dir).entryList(QDir::Files, QDir::Name);
+    names.erase(std::remove_if(names.begin(), names.end(), [](const QString& n) { return !isSidecar(n); }),
+                names.end());
+    return names;
 }
 
 QStringList foldersIn(const QString& dir) {
@@ -896,21 +904,37 @@ private slots:
         QCOMPARE(named, filesIn(m_dir->path()));
     }
 
-    // A sidecar that cannot be written takes the frame's files with it: the sidecar's rows stay the
-    // files that exist, and the save fails.
-    void unwritableSidecarFailsTheFrame() {
-        Control::setParameterInfo(PARAMETER_AUTO_NAME, "0");
-        QVERIFY(QDir(m_dir->path()).mkdir("shot_frames.csv"));  // a folder where the sidecar goes
-        SaveImageTool tool;
-        FinishLog finished(&tool);
-        configureRun(tool, m_dir->path() + "/shot.bmp", SaveImageTool::ImageType, SaveImageTool::SingleSave);
-        tool.start();
-        tool.addImage(greyImage(8, 4));
-        QTRY_COMPARE(finished.size(), 1);
-        QVERIFY(!finished.at(0).at(0).toBool());
-        QCOMPARE(tool.lastRunSummary().failed, 1);
-        QCOMPARE(entriesIn(m_dir->path()), QStringList());
-        QVERIFY(QFileInfo(m_dir->path() + "/shot_frames.csv").isDir());
+    // The child process saves 60 small BMPs under a file-size limit of 2 KiB: the frames fit, the
+    // sidecar outgrows the limit after some 30 rows. The frames it could not list are removed again
+    // and fail; the sidecar names exactly the files that are there. A sidecar name that is taken is
+    // not replaced.
+    void sidecarThatCannotGrowFailsItsFrames() {
+        QFile foreign(m_dir->path() + "/cam_frames.csv");
+        QVERIFY(foreign.open(QIODevice::WriteOnly) && foreign.write("not ours\n") == 9);
+        foreign.close();
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("NUV_SAVE_SIDECAR_LIMITED_DIR", m_dir->path());
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), QStringList());
+        QVERIFY(child.waitForFinished(60000));
+        const QByteArray out = child.readAllStandardOutput() + child.readAllStandardError();
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, out.constData());
+        QVERIFY2(out.contains("processed=60 result=0"), out.constData());
+        QVERIFY2(out.contains("_frames_1.csv, error = "), out.constData());
+        QCOMPARE(readAll(foreign.fileName()), QByteArray("not ours\n"));
+        const QString sidecar =
+            m_dir->path() + "/" + sidecarsIn(m_dir->path()).filter("_frames_1.csv").value(0);
+        const QList<QByteArray> lines = readAll(sidecar).trimmed().split('\n');
+        QVERIFY2(lines.size() > 10 && lines.size() < 60, qPrintable(QString::number(lines.size())));
+        QStringList named;
+        for (int i = 1; i < lines.size(); ++i)
+            named << QString::fromUtf8(lines[i].split(',').value(0));
+        QStringList files = filesIn(m_dir->path());
+        named.sort();
+        files.sort();
+        QCOMPARE(named, files);
+        QCOMPARE(entriesIn(m_dir->path()), filesIn(m_dir->path()));  // no temporary file left
     }
 
     void noPartialFileUnderAFinalName_data() {
@@ -1901,6 +1925,34 @@ int fullDiskChild(const QString& dir) {
     return 0;
 }
 
+// Sixty 8x4 BMPs (1 KiB each) under a file-size limit of 2 KiB, a multi-frame save without time in the
+// names, so the sidecar is "cam_frames.csv" (taken by the test) and then "cam_frames_1.csv".
+int sidecarLimitedChild(const QString& dir) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{2048, 2048};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 2;
+    TestSupport::resetEnvironment();
+    Control::setParameterInfo(PARAMETER_FILE_PREFIX, "cam");
+    Control::setParameterInfo(PARAMETER_NAMING_RULE, "2");
+    Control::setParameterInfo(PARAMETER_FRAME_LIMIT, "60");
+    Control::setParameterInfo(PARAMETER_QUEUE_CAPACITY, "100");
+    SaveImageTool tool;
+    FinishLog finished(&tool);
+    configureRun(tool, dir);
+    tool.start();
+    for (int i = 0; i < 60; ++i) {
+        FrameMetadata stamp;
+        stamp.frameId = i;
+        stamp.cameraTimestampNs = 1000000000000000 + i;
+        tool.addImage(greyImage(8, 4), stamp);
+    }
+    if (!QTest::qWaitFor([&]() { return finished.size() == 1; }, 20000)) return 3;
+    std::printf("processed=%d result=%d\n", tool.processedCount(), finished.at(0).at(0).toBool() ? 1 : 0);
+    for (const std::string& line : Control::logLines())
+        std::printf("%s\n", line.c_str());
+    return 0;
+}
+
 // Address space in use now, from /proc/self/statm (pages).
 qint64 addressSpaceInUse() {
     QFile statm("/proc/self/statm");
@@ -1984,6 +2036,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QString fullDiskDir = qEnvironmentVariable("NUV_SAVE_FULL_DISK_DIR");
     if (!fullDiskDir.isEmpty()) return fullDiskChild(fullDiskDir);
+    const QString sidecarLimitedDir = qEnvironmentVariable("NUV_SAVE_SIDECAR_LIMITED_DIR");
+    if (!sidecarLimitedDir.isEmpty()) return sidecarLimitedChild(sidecarLimitedDir);
     const QString noMemoryDir = qEnvironmentVariable("NUV_SAVE_NO_MEMORY_DIR");
     if (!noMemoryDir.isEmpty()) return noMemoryChild(noMemoryDir);
     const QString videoLimitedDir = qEnvironmentVariable("NUV_SAVE_VIDEO_LIMITED_DIR");
