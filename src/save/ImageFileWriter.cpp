@@ -95,6 +95,11 @@ bool guarded(const QString& path, Write&& write) {
 }
 }  // namespace
 
+void ImageFileWriter::setMetadata(const FrameMetadata& meta) {
+    m_comment = meta.keyValueText();
+    m_written = meta.written;
+}
+
 void ImageFileWriter::setRun(const SaveSettings& settings, int saveMode, const QString& target,
                              std::shared_ptr<const ProfileFrameInfo> frameInfo) {
     m_settings = settings;
@@ -189,8 +194,7 @@ QStringList ImageFileWriter::fileList(int kind, int number, const QDateTime& tim
 bool ImageFileWriter::writeFrame(const Frame& frame, int number, QStringList* files, const QDateTime& time) {
     const QStringList paths =
         fileList(frame.kind, number, time.isValid() ? time : QDateTime::currentDateTime());
-    m_comment = frame.meta.keyValueText();
-    m_written = frame.meta.written;
+    setMetadata(frame.meta);
     QStringList written;
     bool result = true;
     for (const QString& path : paths) {
@@ -249,8 +253,6 @@ bool ImageFileWriter::writeRangeFrame(const Frame& frame, const QString& path, Q
 
 bool ImageFileWriter::writeMultiImageFrame(const QMap<int, NuvImage*>& images, const NuvRangeImage& range,
                                            const QString& cameraModel, int number, QStringList* files) {
-    m_comment.clear();
-    m_written = QDateTime();
     const QString imageSuffix = suffix(MultiImageTable, m_settings.imageFormat);
     const char* const* roles = cameraModel.contains(QLatin1String("KRB")) ? kRolesKRB : kRolesStereo;
     const QString& p = m_settings.prefix;

@@ -45,6 +45,8 @@ public:
     // the files got), `time` the time in the names (invalid: now). True when every file was
     // written (also when there was nothing to write).
     bool writeFrame(const Frame& frame, int number, QStringList* files, const QDateTime& time = QDateTime());
+    // The metadata the files of writeMultiImageFrame carry (writeFrame takes the frame's own).
+    void setMetadata(const FrameMetadata& meta);
     // Writes one frame of a multi-image camera: every image under its role name, then the range
     // image. Stops at the first image that fails.
     bool writeMultiImageFrame(const QMap<int, NuvImage*>& images, const NuvRangeImage& range,

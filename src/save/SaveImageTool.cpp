@@ -529,6 +529,7 @@ void SaveImageTool::save3DAction() {
             } else if (isSLFrame) {
                 const QString model = QString::fromStdString(
                     ZavizoZoz3::GetCameraInfo(run.cameraKey.toStdString(), ZavizoZoz3::CAM_INFO_MODEL_TEXT));
+                writer.setMetadata(frame.meta);
                 success = writer.writeMultiImageFrame(slFrame.first, slFrame.second, model, number, &files);
             } else {
                 success = writer.writeFrame(frame, number, &files, frame.meta.written);
