@@ -2,6 +2,8 @@
 // against writing the same number of bytes per frame with plain fwrite (the baseline), measured
 // in the same run. Then an offered load of 200 frames/s for 10 s per format: the frames the
 // worker had to discard are counted (expected 0). Prints ratios and counts at the end.
+// BM_FileWriter compares the writers behind it, one file at a time without the worker: the project's
+// (UncompressedImageFile for BMP, NuvTiffFile through libtiff for TIFF) against cv::imwrite.
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -17,8 +19,12 @@
 #include <thread>
 #include <vector>
 
+#include <opencv2/imgcodecs.hpp>
+
 #include "NuvImage.h"
+#include "NuvTiffFile.h"
 #include "SaveImageTool.h"
+#include "UncompressedImageFile.h"
 #include "ZavizoZoz3.h"
 #include "ZavizoZoz3Control.h"
 
@@ -117,6 +123,43 @@ void BM_Worker_Record(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kFramesPerIteration);
 }
 
+// Arg 0: 0 BMP, 1 TIFF; arg 1: 0 the project's writer, 1 cv::imwrite.
+void BM_FileWriter(benchmark::State& state) {
+    const bool tiff = state.range(0) == 1;
+    const bool imwrite = state.range(1) == 1;
+    const NuvImage frame = makeFrame(3);
+    int n = 0;
+    for (auto _ : state) {
+        for (int i = 0; i < kFramesPerIteration; ++i) {
+            const QString path = scratch().path() + "/w_" + QString::number(n++) + (tiff ? ".tif" : ".bmp");
+            bool ok = false;
+            if (imwrite) {
+                ok = cv::imwrite(path.toStdString(), frame.mat());
+            } else if (tiff) {
+                std::string reason;
+                std::string saved;
+                ok = NuvTiffFile::write(frame.mat(), false, 0, {}, path.toStdString(), &reason, &saved) ==
+                     NuvTiffFile::Ok;
+            } else {
+                ok = UncompressedImageFile::write(frame, path, nullptr);
+            }
+            if (!ok) state.SkipWithError("write failed");
+        }
+        state.PauseTiming();
+        clearScratch();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * kFramesPerIteration);
+}
+
+BENCHMARK(BM_FileWriter)
+    ->Args({0, 0})
+    ->Args({0, 1})
+    ->Args({1, 0})
+    ->Args({1, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(2.0);
 BENCHMARK(BM_Baseline_Fwrite)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_Worker_Record)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
@@ -191,6 +234,15 @@ int main(int argc, char** argv) {
         if (base > 0 && worker > 0) {
             std::printf("%s: worker throughput / fwrite throughput = %.3f (target >= 0.8)\n",
                         format[0] == '0' ? "BMP " : "TIFF", base / worker);
+        }
+    }
+    for (const char* format : {"0", "1"}) {
+        const std::string prefix = std::string("BM_FileWriter/") + format;
+        const double ours = reporter.ms[prefix + "/0/min_time:2.000/real_time"];
+        const double imwrite = reporter.ms[prefix + "/1/min_time:2.000/real_time"];
+        if (ours > 0 && imwrite > 0) {
+            std::printf("%s: project's writer throughput / cv::imwrite throughput = %.3f\n",
+                        format[0] == '0' ? "BMP " : "TIFF", imwrite / ours);
         }
     }
     for (int format = 0; format < 2; ++format) {

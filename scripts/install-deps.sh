@@ -9,7 +9,7 @@ PACKAGES=(
     libbenchmark-dev libgtest-dev clang clang-format libclang-rt-dev
     fonts-dejavu-core fonts-wqy-microhei locales
     librsvg2-bin doxygen abigail-tools dpkg-dev lintian desktop-file-utils appstream
-    libaravis-dev libusb-1.0-0-dev libxcb1-dev
+    libaravis-dev libusb-1.0-0-dev libxcb1-dev libtiff-dev libtiff-tools
     python3-numpy python3-open3d python3-tifffile python3-pil assimp-utils libjxr-dev libjxr-tools
 )
 missing=()

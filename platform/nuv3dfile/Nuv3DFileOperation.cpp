@@ -71,7 +71,7 @@ int Nuv3DFileOperation::Save(NuvRangeImage& image, NuvVar& path, bool compressed
     const int status = guarded(
         [&] {
             if (suffix == "tif" || suffix == "tiff")
-                return NuvRangeImageFile::writeTiff(image, p, &reason, &saved);
+                return NuvRangeImageFile::writeTiff(image, p, m_comment, m_dateTime, &reason, &saved);
             if (suffix == "csv") return NuvRangeImageFile::writeHeightCsv(image, p, &reason, &saved);
             if (suffix == "srt" || suffix == "ecd" || suffix == "mri")
                 return NuvRangeImageFile::writeLayout(image, p, &reason, &saved);
@@ -95,9 +95,11 @@ int Nuv3DFileOperation::Save(NuvPointCloud& cloud, NuvVar& path, bool ascii, boo
     std::string saved;
     const int status = guarded(
         [&] {
-            if (suffix == "pcd") return NuvPointCloudFile::writePcd(cloud, p, ascii, &reason, &saved);
-            if (suffix == "ply") return NuvPointCloudFile::writePly(cloud, p, ascii, &reason, &saved);
-            if (suffix == "obj") return NuvPointCloudFile::writeObj(cloud, p, &reason, &saved);
+            if (suffix == "pcd")
+                return NuvPointCloudFile::writePcd(cloud, p, ascii, m_comment, &reason, &saved);
+            if (suffix == "ply")
+                return NuvPointCloudFile::writePly(cloud, p, ascii, m_comment, &reason, &saved);
+            if (suffix == "obj") return NuvPointCloudFile::writeObj(cloud, p, m_comment, &reason, &saved);
             reason = "unknown point-cloud format \"" + suffix + "\"";
             return int(ErrFormat);
         },

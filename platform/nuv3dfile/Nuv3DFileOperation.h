@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "NuvPointCloud.h"
@@ -24,7 +25,10 @@ namespace NUVMV {
 //                   reader needs no mask. In both, 0 is a point without height and any other
 //                   sample s is the height (s + heightOffset) * heightScale millimetres. The scale
 //                   information is in the ImageDescription tag as "NuvRangeImage heightScale=..
-//                   heightOffset=.. xInterval=.. xOffset=.. yInterval=.. yOffset=..".
+//                   heightOffset=.. xInterval=.. xOffset=.. yInterval=.. yOffset=..", followed by
+//                   the comment lines (setComment); DateTime (setDateTime) and Software
+//                   (kSoftware) tags.
+//                   Written through libtiff (NuvTiffFile): BigTIFF when the file would pass 4 GiB.
 //   ".csv"          heights in millimetres: one line per row, values separated by ",",
 //                   formatted as NuvNumberFormat::formatG10, "nan" for invalid samples, rows end
 //                   with the platform's text line end.
@@ -42,8 +46,10 @@ namespace NUVMV {
 //                   64-bit images are refused with ErrFormat (save those as ".tif" or ".srt").
 // Point clouds, Save(NuvPointCloud&, ...):
 //   ".pcd"  PCD v0.7, FIELDS x y z as 32-bit floats, WIDTH = POINTS = count, HEIGHT 1,
-//           VIEWPOINT 0 0 0 1 0 0 0, DATA binary (or ascii).
-//   ".ply"  PLY 1.0 binary_little_endian (or ascii), element vertex with float x, y, z.
+//           VIEWPOINT 0 0 0 1 0 0 0, DATA binary (or ascii); each comment line as a "# " line
+//           after the first.
+//   ".ply"  PLY 1.0 binary_little_endian (or ascii), element vertex with float x, y, z; each
+//           comment line as a "comment " line after "comment millimetres".
 //   ".obj"  Wavefront OBJ, one "v x y z" line per point, then "p" point elements naming them
 //           (up to 1000 indices a line).
 class Nuv3DFileOperation {
@@ -59,6 +65,8 @@ public:
     };
     // Layout version of the files written; the only one there is.
     static constexpr int kLayoutVersion = 2;
+    // The Software tag of the TIFF files written.
+    static constexpr const char* kSoftware = "NuvViewer";
 
     Nuv3DFileOperation() = default;
 
@@ -71,6 +79,12 @@ public:
              int layoutVersion = kLayoutVersion);
     // Reads a file of our own layout (".srt", ".ecd", ".mri") into image.
     int Load(NuvRangeImage* image, NuvVar& path);
+
+    // Lines ("key=value", separated by '\n') the next saves carry where the format has room for
+    // text: the TIFF's ImageDescription, PCD and PLY comments, OBJ "#" lines. Empty for none.
+    void setComment(const std::string& lines) { m_comment = lines; }
+    // The time of the data (seconds since 1970) for the TIFF's DateTime tag; none when not set.
+    void setDateTime(int64_t secondsSinceEpoch) { m_dateTime = secondsSinceEpoch; }
 
     // Reason of the last failure of this object; empty after a success.
     const std::string& lastError() const { return m_lastError; }
@@ -87,6 +101,8 @@ private:
 
     std::string m_lastError;
     std::string m_savedPath;
+    std::string m_comment;
+    int64_t m_dateTime = -1;
 };
 
 }  // namespace NUVMV

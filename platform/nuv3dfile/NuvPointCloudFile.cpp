@@ -46,31 +46,46 @@ int writeWithHeader(const NuvPointCloud& cloud, const std::string& path, const s
     }
     return Op::closeFile(file, reason, savedPath);
 }
+// Each line of `comment` behind `lead`, one per line; line breaks inside a value cannot occur
+// (the lines are split at them), so a comment never becomes a header field.
+std::string commentLines(const std::string& comment, const char* lead) {
+    std::string out;
+    size_t begin = 0;
+    while (begin < comment.size()) {
+        size_t end = comment.find_first_of("\r\n", begin);
+        if (end == std::string::npos) end = comment.size();
+        if (end > begin) out.append(lead).append(comment, begin, end - begin).push_back('\n');
+        begin = end + 1;
+    }
+    return out;
+}
 }  // namespace
 
 int NuvPointCloudFile::writePcd(const NuvPointCloud& cloud, const std::string& path, bool ascii,
-                                std::string* reason, std::string* savedPath) {
+                                const std::string& comment, std::string* reason, std::string* savedPath) {
     const std::string count = std::to_string(cloud.size());
-    const std::string header =
-        "# .PCD v0.7 - Point Cloud Data file format\nVERSION 0.7\nFIELDS x y z\n"
-        "SIZE 4 4 4\nTYPE F F F\nCOUNT 1 1 1\nWIDTH " +
-        count + "\nHEIGHT 1\nVIEWPOINT 0 0 0 1 0 0 0\nPOINTS " + count + "\nDATA " +
-        (ascii ? "ascii" : "binary") + "\n";
+    const std::string header = "# .PCD v0.7 - Point Cloud Data file format\n" + commentLines(comment, "# ") +
+                               "VERSION 0.7\nFIELDS x y z\n"
+                               "SIZE 4 4 4\nTYPE F F F\nCOUNT 1 1 1\nWIDTH " +
+                               count + "\nHEIGHT 1\nVIEWPOINT 0 0 0 1 0 0 0\nPOINTS " + count + "\nDATA " +
+                               (ascii ? "ascii" : "binary") + "\n";
     return writeWithHeader(cloud, path, header, ascii, reason, savedPath);
 }
 
 int NuvPointCloudFile::writePly(const NuvPointCloud& cloud, const std::string& path, bool ascii,
-                                std::string* reason, std::string* savedPath) {
+                                const std::string& comment, std::string* reason, std::string* savedPath) {
     const std::string header = std::string("ply\nformat ") + (ascii ? "ascii" : "binary_little_endian") +
-                               " 1.0\ncomment millimetres\nelement vertex " + std::to_string(cloud.size()) +
+                               " 1.0\ncomment millimetres\n" + commentLines(comment, "comment ") +
+                               "element vertex " + std::to_string(cloud.size()) +
                                "\nproperty float x\nproperty float y\nproperty float z\nend_header\n";
     return writeWithHeader(cloud, path, header, ascii, reason, savedPath);
 }
 
-int NuvPointCloudFile::writeObj(const NuvPointCloud& cloud, const std::string& path, std::string* reason,
-                                std::string* savedPath) {
+int NuvPointCloudFile::writeObj(const NuvPointCloud& cloud, const std::string& path,
+                                const std::string& comment, std::string* reason, std::string* savedPath) {
     NuvFileWriter file(path);
-    if (file.write("# point cloud in millimetres, " + std::to_string(cloud.size()) + " vertices\n") &&
+    if (file.write("# point cloud in millimetres, " + std::to_string(cloud.size()) + " vertices\n" +
+                   commentLines(comment, "# ")) &&
         writeTextPoints(file, cloud, "v ")) {
         // Point elements make the vertices geometry for readers that drop unreferenced vertices.
         constexpr size_t kPerLine = 1000;

@@ -8,6 +8,7 @@
 #include "Nuv3DFileOperation.h"
 #include "NuvFileWriter.h"
 #include "NuvNumberFormat.h"
+#include "NuvTiffFile.h"
 
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
 #error "the range-image layouts are written straight from memory and must be little endian"
@@ -93,77 +94,27 @@ double heightAt(const NuvRangeImage& image, int type, const uint8_t* row, int co
     return std::isfinite(s) ? image.toMillimetres(s) : std::nan("");
 }
 
-// The height part of 32-bit samples, row by row through a buffer of our own (the image is shared).
-void writeHeights32(NuvFileWriter& file, const NuvRangeImage& image) {
-    const cv::Mat& m = image.mat();
-    std::vector<uint32_t> row(static_cast<size_t>(m.cols));
-    for (int r = 0; r < m.rows && file.ok(); ++r) {
-        const uint32_t* samples = m.ptr<uint32_t>(r);
-        for (int c = 0; c < m.cols; ++c)
-            row[static_cast<size_t>(c)] = samples[c] & NuvRangeImage::kSample32Mask;
-        file.write(row.data(), row.size() * sizeof(uint32_t));
-    }
-}
 }  // namespace
 
-int NuvRangeImageFile::writeTiff(const NuvRangeImage& image, const std::string& path, std::string* reason,
+int NuvRangeImageFile::writeTiff(const NuvRangeImage& image, const std::string& path,
+                                 const std::string& comment, int64_t dateTime, std::string* reason,
                                  std::string* savedPath) {
     const int type = image.TypeCode();
     if (type != NuvRangeImage::TypeUInt16 && type != NuvRangeImage::TypeInt32) {
         *reason = "TIFF takes 16-bit and 32-bit range images only";
         return Op::ErrFormat;
     }
-    const bool wide = type == NuvRangeImage::TypeInt32;
-    const uint64_t pixelBytes = image.byteSize();
-    const std::string description = scaleText(image) + '\0';
-    constexpr uint16_t kEntries = 12;
-    const uint32_t ifdBytes = 2 + kEntries * 12 + 4;
-    const uint32_t descriptionOffset = 8 + ifdBytes;
-    const uint32_t pixelOffset = (descriptionOffset + static_cast<uint32_t>(description.size()) + 1) & ~1u;
-    if (pixelBytes + pixelOffset > 0xFFFFFFFFull) {
-        *reason = "image too large for a classic TIFF";
-        return Op::ErrArgument;
-    }
-    std::vector<uint8_t> head = {'I', 'I', 42, 0};
-    put32(&head, 8);
-    put16(&head, kEntries);
-    // Tags in ascending order: type 3 SHORT, 4 LONG, 2 ASCII; values of one item sit inline.
-    const auto entry = [&head](uint16_t tag, uint16_t type, uint32_t count, uint32_t value) {
-        put16(&head, tag);
-        put16(&head, type);
-        put32(&head, count);
-        if (type == 3) {
-            put16(&head, static_cast<uint16_t>(value));
-            put16(&head, 0);
-        } else {
-            put32(&head, value);
-        }
-    };
-    entry(256, 4, 1, static_cast<uint32_t>(image.width()));
-    entry(257, 4, 1, static_cast<uint32_t>(image.height()));
-    entry(258, 3, 1, wide ? 32 : 16);  // bits per sample
-    entry(259, 3, 1, 1);               // no compression
-    entry(262, 3, 1, 1);               // black is zero
-    entry(270, 2, static_cast<uint32_t>(description.size()), descriptionOffset);
-    entry(273, 4, 1, pixelOffset);  // one strip
-    entry(277, 3, 1, 1);            // samples per pixel
-    entry(278, 4, 1, static_cast<uint32_t>(image.height()));
-    entry(279, 4, 1, static_cast<uint32_t>(pixelBytes));
-    entry(284, 3, 1, 1);  // contiguous planes
-    entry(339, 3, 1, 1);  // unsigned integer samples
-    put32(&head, 0);      // no further image
-    head.insert(head.end(), description.begin(), description.end());
-    head.resize(pixelOffset, 0);
-
-    NuvFileWriter file(path);
-    if (file.write(head.data(), head.size())) {
-        if (wide) {
-            writeHeights32(file, image);
-        } else {
-            writeSamples(file, image);
-        }
-    }
-    return Op::closeFile(file, reason, savedPath);
+    NuvTiffFile::Tags tags;
+    tags.description = scaleText(image) + (comment.empty() ? "" : "\n" + comment);
+    if (dateTime >= 0) tags.dateTime = NuvTiffFile::dateTime(dateTime);
+    tags.software = Op::kSoftware;
+    // 32-bit samples keep their height part only: a reader needs no mask.
+    const uint32_t mask = type == NuvRangeImage::TypeInt32 ? NuvRangeImage::kSample32Mask : 0;
+    const int status = NuvTiffFile::write(image.mat(), false, mask, tags, path, reason, savedPath);
+    if (status == NuvTiffFile::Ok) return Op::Ok;
+    return status == NuvTiffFile::ErrOpen       ? Op::ErrOpen
+           : status == NuvTiffFile::ErrArgument ? Op::ErrArgument
+                                                : Op::ErrWrite;
 }
 
 int NuvRangeImageFile::writeHeightCsv(const NuvRangeImage& image, const std::string& path,

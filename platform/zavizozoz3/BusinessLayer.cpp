@@ -153,7 +153,7 @@ int BusinessLayer::listenerCount() const {
 
 void BusinessLayer::deliverFrame(const std::string& cameraKey, EncodedFrame&& frame) {
     OwnedAcqBuffer* buffer = OwnedAcqBuffer::create(m_buffers, frame.width, frame.height, frame.pixelFormat,
-                                                    std::move(frame.bytes));
+                                                    std::move(frame.bytes), frame.timestampNs);
     imageListeners.forEach([&](IImageUpdate* listener) {
         buffer->retain();
         listener->notify(cameraKey, buffer, frame.kind, frame.extra);

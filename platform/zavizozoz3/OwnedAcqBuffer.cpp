@@ -13,8 +13,10 @@ OwnedAcqBuffer::OwnedAcqBuffer(std::weak_ptr<BufferTracker> tracker, int width, 
       m_bytes(std::move(bytes)) {}
 
 OwnedAcqBuffer* OwnedAcqBuffer::create(const std::shared_ptr<BufferTracker>& tracker, int width, int height,
-                                       uint32_t pixelFormat, std::vector<uint8_t>&& bytes) {
+                                       uint32_t pixelFormat, std::vector<uint8_t>&& bytes,
+                                       int64_t timestampNs) {
     auto* buffer = new OwnedAcqBuffer(tracker, width, height, pixelFormat, std::move(bytes));
+    buffer->m_timestampNs = timestampNs;
     if (tracker) tracker->track(buffer);
     return buffer;
 }

@@ -16,8 +16,10 @@ class BufferTracker;
 class OwnedAcqBuffer final : public AcqBuffer {
 public:
     // Starts with one reference, owned by the caller.
+    // `timestampNs`: the camera's clock at exposure, -1 for none (see AcqBuffer::timestampNs).
     static OwnedAcqBuffer* create(const std::shared_ptr<BufferTracker>& tracker, int width, int height,
-                                  uint32_t pixelFormat, std::vector<uint8_t>&& bytes);
+                                  uint32_t pixelFormat, std::vector<uint8_t>&& bytes,
+                                  int64_t timestampNs = -1);
 
     bool isValid() const override { return !m_bytes.empty() && m_width > 0 && m_height > 0; }
     int width() const override { return m_width; }
@@ -25,6 +27,7 @@ public:
     uint32_t pixelFormat() const override { return m_pixelFormat; }
     const uint8_t* data() const override { return m_bytes.empty() ? nullptr : m_bytes.data(); }
     size_t size() const override { return m_bytes.size(); }
+    int64_t timestampNs() const override { return m_timestampNs; }
     void retain() { m_references.fetch_add(1); }
     void release() override;
 
@@ -38,6 +41,7 @@ private:
     const int m_width;
     const int m_height;
     const uint32_t m_pixelFormat;
+    int64_t m_timestampNs = -1;
     std::vector<uint8_t> m_bytes;  // handed back to the tracker for reuse when the last reference goes
     std::atomic<int> m_references{1};
 };

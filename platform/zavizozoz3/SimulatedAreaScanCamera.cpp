@@ -36,6 +36,7 @@ void SimulatedAreaScanCamera::produceFrame(uint64_t frameIndex) {
     frame.cameraKey = key();
     frame.imageMode = 0;
     frame.frameIndex = frameIndex;
+    frame.timestampNs = exposureClockNs();
     int offsetX = 0, offsetY = 0;
     {
         // One consistent window, even while another thread moves the ROI.

@@ -29,6 +29,12 @@ SimulatedCamera::~SimulatedCamera() {
     shutdown();
 }
 
+int64_t SimulatedCamera::exposureClockNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 void SimulatedCamera::addCommonNodes(double defaultRate, double maxRate,
                                      const std::vector<std::string>& pixelFormats) {
     NodeMap& map = nodes();
@@ -38,6 +44,7 @@ void SimulatedCamera::addCommonNodes(double defaultRate, double maxRate,
     map.addCommand("TriggerSoftware");
     map.addFloat("AcquisitionFrameRate", defaultRate, 0.1, maxRate);
     map.addFloat("ExposureTime", 5000.0, 10.0, 1000000.0);
+    map.addFloat("Gain", 0.0, 0.0, 24.0);  // dB; saved files carry it with the exposure
     map.addEnumeration("PixelFormat", pixelFormats);
 }
 
@@ -284,13 +291,17 @@ void SimulatedCamera::sendFrame(SimulatedFrame&& frame) {
     if (lostOnTransport()) return;
     const std::shared_ptr<const FrameEncoder> encoder = frameEncoder();
     if (encoder && *encoder) {
-        deliverPayload([&](EncodedFrame& out) { return (*encoder)(frame, out); });
+        deliverPayload([&](EncodedFrame& out) {
+            out.timestampNs = frame.timestampNs;
+            return (*encoder)(frame, out);
+        });
         return;
     }
     if (frame.imageMode != 0 || frame.picture.empty()) return;
     EncodedFrame encoded;
     encoded.kind = 0;
     encoded.extra = static_cast<uint32_t>(frame.frameIndex);
+    encoded.timestampNs = frame.timestampNs;
     encoded.width = frame.pictureWidth;
     encoded.height = frame.pictureHeight;
     encoded.pixelFormat = frame.pictureMono16 ? NuvPixelFormat::Mono16 : NuvPixelFormat::Mono8;

@@ -41,6 +41,8 @@ public:
 
 protected:
     NodeMap& nodes() { return *m_nodes; }
+    // The camera's clock for the frames' timestamps: the steady clock in nanoseconds.
+    static int64_t exposureClockNs();
     // Trigger, rate, exposure and pixel-format features common to both simulated kinds.
     void addCommonNodes(double defaultRate, double maxRate,
                         const std::vector<std::string>& pixelFormats = {"Mono8"});

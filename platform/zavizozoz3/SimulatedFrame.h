@@ -17,6 +17,7 @@ struct SimulatedFrame {
     bool laserProfiler = false;  ///< true for a laser profiler, false for an area-scan camera
     int imageMode = 0;           ///< 0 sensor picture, 1 single profile, 2 range batch
     uint64_t frameIndex = 0;     ///< running number of frames this camera produced since StartGrab
+    int64_t timestampNs = -1;    ///< the camera's clock (steady, ns) when the exposure began
 
     /// @name Image mode 0: the sensor picture
     /// Mono8 (or Mono16 when pictureMono16), tightly packed. For a laser profiler it is the sensor
@@ -67,6 +68,7 @@ struct EncodedFrame {
     int height = 0;              ///< AcqBuffer::height() of the payload
     uint32_t pixelFormat = 0;    ///< AcqBuffer::pixelFormat(): GenICam PFNC code
     std::vector<uint8_t> bytes;  ///< the payload bytes (AcqBuffer::data() and size())
+    int64_t timestampNs = -1;    ///< AcqBuffer::timestampNs(); set by the camera, not the encoder
 };
 
 /// Packages @p frame into @p out. Called on acquisition threads; must be thread-safe.

@@ -223,6 +223,7 @@ void SimulatedLaserProfiler::produceFrame(uint64_t frameIndex) {
 
     SimulatedFrame frame;
     frame.frameIndex = frameIndex;
+    frame.timestampNs = exposureClockNs();
     frame.imageMode = mode;
     const SensorRegions regions = SensorRegions::read(nodes(), kPoints, kSensorRows);
     takeSceneSettings(regions);

@@ -136,6 +136,9 @@ public:
     virtual size_t size() const = 0;
     /// Gives the receiver's reference back; the buffer must not be used afterwards.
     virtual void release() = 0;
+    /// @return the camera's clock at the exposure of the payload in nanoseconds (a simulated
+    /// camera's steady clock, a GenICam camera's buffer timestamp), -1 when the camera gives none.
+    virtual int64_t timestampNs() const { return -1; }
 
 protected:
     ~AcqBuffer() = default;

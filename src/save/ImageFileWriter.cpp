@@ -1,6 +1,7 @@
 #include "ImageFileWriter.h"
 
 #include <QFileInfo>
+#include <QSaveFile>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -11,6 +12,7 @@
 #include "Nuv3DFileOperation.h"
 #include "NuvFileWriter.h"
 #include "NuvPointCloud.h"
+#include "NuvTiffFile.h"
 #include "NuvVar.h"
 #include "UncompressedImageFile.h"
 #include "ZavizoZoz3.h"
@@ -92,6 +94,11 @@ bool guarded(const QString& path, Write&& write) {
     return false;
 }
 }  // namespace
+
+void ImageFileWriter::setMetadata(const FrameMetadata& meta) {
+    m_comment = meta.keyValueText();
+    m_written = meta.written;
+}
 
 void ImageFileWriter::setRun(const SaveSettings& settings, int saveMode, const QString& target,
                              std::shared_ptr<const ProfileFrameInfo> frameInfo) {
@@ -187,6 +194,7 @@ QStringList ImageFileWriter::fileList(int kind, int number, const QDateTime& tim
 bool ImageFileWriter::writeFrame(const Frame& frame, int number, QStringList* files, const QDateTime& time) {
     const QStringList paths =
         fileList(frame.kind, number, time.isValid() ? time : QDateTime::currentDateTime());
+    setMetadata(frame.meta);
     QStringList written;
     bool result = true;
     for (const QString& path : paths) {
@@ -469,6 +477,27 @@ bool ImageFileWriter::writeImage(const NuvImage& image, const QString& path, QSt
         logError(QStringLiteral("Save image failed, path = %1, error = empty image").arg(path));
         return false;
     }
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("tif") || suffix == QLatin1String("tiff")) {
+        const int type = image.mat().type();
+        if (type == CV_8UC1 || type == CV_8UC3 || type == CV_16UC1) {
+            NuvTiffFile::Tags tags;
+            tags.description = m_comment;
+            if (m_written.isValid()) tags.dateTime = NuvTiffFile::dateTime(m_written.toSecsSinceEpoch());
+            tags.software = NUVMV::Nuv3DFileOperation::kSoftware;
+            std::string reason;
+            std::string savedPath;
+            const bool bgr = image.pixelFormat() == NuvPixelFormat::BGR8;
+            if (NuvTiffFile::write(image.mat(), bgr, 0, tags, path.toStdString(), &reason, &savedPath) ==
+                NuvTiffFile::Ok) {
+                if (saved) *saved = QString::fromStdString(savedPath);
+                return true;
+            }
+            logError(QStringLiteral("Save image failed, path = %1, error = %2")
+                         .arg(path, QString::fromStdString(reason)));
+            return false;
+        }
+    }
     if (UncompressedImageFile::canWrite(image, path)) {
         QString error;
         if (UncompressedImageFile::write(image, path, &error, saved)) return true;
@@ -476,12 +505,48 @@ bool ImageFileWriter::writeImage(const NuvImage& image, const QString& path, QSt
         return false;
     }
     std::string savedPath;
-    if (image.SaveImage(path.toUtf8().constData(), 6, &savedPath)) {
-        if (saved) *saved = QString::fromStdString(savedPath);
-        return true;
+    if (!image.SaveImage(path.toUtf8().constData(), 6, &savedPath)) {
+        logError(QStringLiteral("Save image failed, path = %1").arg(path));
+        return false;
     }
-    logError(QStringLiteral("Save image failed, path = %1").arg(path));
+    const QString name = QString::fromStdString(savedPath);
+    if (saved) *saved = name;
+    if (suffix != QLatin1String("png") || m_comment.empty()) return true;
+    // The encoder has no text chunks: the complete file is read back and replaced in one step by
+    // one that has, so it is a whole PNG at every moment.
+    QFile encoded(name);
+    QByteArray png = encoded.open(QIODevice::ReadOnly) ? encoded.readAll() : QByteArray();
+    encoded.close();
+    QSaveFile file(name);
+    if (addPngText(&png, m_comment) && file.open(QIODevice::WriteOnly) && file.write(png) == png.size() &&
+        file.commit())
+        return true;
+    logError(QStringLiteral("Save image failed, path = %1, error = the metadata could not be added (%2)")
+                 .arg(name, file.errorString()));
+    QFile::remove(name);
     return false;
+}
+
+bool ImageFileWriter::addPngText(QByteArray* png, const std::string& text) {
+    static const char kSignature[8] = {'\x89', 'P', 'N', 'G', '\r', '\n', '\x1a', '\n'};
+    constexpr int kAfterHeader = 8 + 4 + 4 + 13 + 4;  // signature, then the IHDR chunk
+    if (png->size() < kAfterHeader || !png->startsWith(QByteArray(kSignature, 8)) ||
+        png->mid(12, 4) != "IHDR")
+        return false;
+    QByteArray chunk = QByteArray("tEXt") + "Comment" + '\0' + QByteArray::fromStdString(text);
+    uint32_t crc = 0xFFFFFFFFu;
+    for (const char c : qAsConst(chunk)) {
+        crc ^= static_cast<uint8_t>(c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    crc ^= 0xFFFFFFFFu;
+    const auto bigEndian = [](uint32_t v) {
+        const char b[4] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+        return QByteArray(b, 4);
+    };
+    png->insert(kAfterHeader, bigEndian(static_cast<uint32_t>(chunk.size() - 4)) + chunk + bigEndian(crc));
+    return true;
 }
 
 // The result of a 3D file library call: a status (0 success) or an OpenCV exception's text.
@@ -504,6 +569,8 @@ bool ImageFileWriter::writeRangeImage(NuvRangeImage& range, const QString& path,
     NuvVar target(path.toUtf8().constData());
     try {
         NUVMV::Nuv3DFileOperation files;
+        files.setComment(m_comment);
+        if (m_written.isValid()) files.setDateTime(m_written.toSecsSinceEpoch());
         if (!checkStatus(files.Save(range, target, false, 2), files.lastError(), path)) return false;
         if (saved) *saved = QString::fromStdString(files.savedPath());
         return true;
@@ -519,6 +586,8 @@ bool ImageFileWriter::writeRangePointCloud(NuvRangeImage& range, const QString& 
         NUVMV::Nuv3DDataConvert convert;
         convert.RangeImageToPointCloud(range, &cloud);
         NUVMV::Nuv3DFileOperation files;
+        files.setComment(m_comment);
+        if (m_written.isValid()) files.setDateTime(m_written.toSecsSinceEpoch());
         if (!checkStatus(files.Save(cloud, target, false, false, 2), files.lastError(), path)) return false;
         if (saved) *saved = QString::fromStdString(files.savedPath());
         return true;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "FrameMetadata.h"
 #include "NuvImage.h"
 #include "NuvRangeImage.h"
 #include "ProfileFrameInfo.h"
@@ -31,7 +32,8 @@ public:
         QVector<uint8_t> brightness;
         NuvImage image;  // 2D image, or the grey image of a range frame
         NuvRangeImage range;
-        QImage picture;  // a picture the host pushed (written as a 2D image)
+        QImage picture;      // a picture the host pushed (written as a 2D image)
+        FrameMetadata meta;  // carried in the files whose format has room for it
     };
 
     // What a run writes: settings, mode (0 single), target path or folder and the profiler's
@@ -43,6 +45,8 @@ public:
     // the files got), `time` the time in the names (invalid: now). True when every file was
     // written (also when there was nothing to write).
     bool writeFrame(const Frame& frame, int number, QStringList* files, const QDateTime& time = QDateTime());
+    // The metadata the files of writeMultiImageFrame carry (writeFrame takes the frame's own).
+    void setMetadata(const FrameMetadata& meta);
     // Writes one frame of a multi-image camera: every image under its role name, then the range
     // image. Stops at the first image that fails.
     bool writeMultiImageFrame(const QMap<int, NuvImage*>& images, const NuvRangeImage& range,
@@ -69,7 +73,12 @@ public:
     // absent under its name, and an existing file is never replaced: the new one takes the next
     // free name ("cam_0_1.bmp"), which `saved` receives.
     static bool writeText(const QString& path, const std::string& bytes, QString* saved = nullptr);
+    // TIFF goes through NuvTiffFile (the one TIFF writer), BMP through UncompressedImageFile, the
+    // rest through NuvImage::SaveImage; TIFF and PNG carry the frame's metadata (see FrameMetadata).
     bool writeImage(const NuvImage& image, const QString& path, QString* saved = nullptr) const;
+    // Adds a tEXt chunk "Comment" with `text` to the PNG bytes (after IHDR); false when they are
+    // no PNG.
+    static bool addPngText(QByteArray* png, const std::string& text);
     // Range BIN: the scan's raw samples, row-major, little endian, no header: 2-byte unsigned
     // samples from a 16-bit sensor, 4-byte ones (low 21 bits the sample, flag bits above) from a
     // 32-bit sensor (CAM_INFO 50 "32"). 0 is no point; heights as in the range TIFF.
@@ -109,6 +118,8 @@ private:
                             bool exception = false);
 
     SaveSettings m_settings;
+    std::string m_comment;  // metadata text of the frame being written
+    QDateTime m_written;    // and the time it is written
     int m_saveMode = 0;
     QString m_target;
     std::shared_ptr<const ProfileFrameInfo> m_frameInfo;

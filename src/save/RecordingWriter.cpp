@@ -1,6 +1,7 @@
 #include "RecordingWriter.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 // A rate the camera did not tell: the video still plays, at the usual rate.
@@ -33,6 +34,11 @@ void RecordingWriter::begin(const SaveSettings& settings, const QString& folder,
 QString RecordingWriter::ownName() const {
     const QString time = ImageFileWriter::timeText(QDateTime::currentDateTime());
     return m_settings.prefix.isEmpty() ? time : m_settings.prefix + '_' + time;
+}
+
+QString RecordingWriter::runName() const {
+    if (!m_frameFolder.isEmpty()) return QFileInfo(m_frameFolder).fileName();
+    return m_video.isOpen() ? QFileInfo(m_video.path()).completeBaseName() : QString();
 }
 
 bool RecordingWriter::makeFrameFolder() {

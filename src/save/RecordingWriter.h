@@ -25,6 +25,10 @@ public:
     // Ends the recording: a video is completed and gets its name (`path`). False when the video
     // could not be kept: none of its frames is saved then.
     bool finish(QString* path);
+    // The recording's own name (its frame folder, or its video without the suffix) once its first
+    // frame was written; empty before.
+    QString runName() const;
+    QString folder() const { return m_folder; }
 
 private:
     // The recording's own name in the folder, made when its first frame comes.

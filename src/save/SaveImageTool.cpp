@@ -4,6 +4,7 @@
 #include <QThread>
 #include <algorithm>
 #include <exception>
+#include <limits>
 #include <new>
 #include <opencv2/core.hpp>
 
@@ -13,6 +14,10 @@
 #include <unistd.h>
 #endif
 
+#include <QFile>
+#include <QFileInfo>
+
+#include "FrameSidecar.h"
 #include "ImageFileWriter.h"
 #include "RecordingWriter.h"
 #include "ZavizoZoz3.h"
@@ -46,6 +51,12 @@ qint64 bytesOf(const NuvRangeImage& range) {
 qint64 bytesOf(const QImage& picture) {
     return static_cast<qint64>(picture.sizeInBytes());
 }
+qint64 bytesOf(const QPair<NuvImage, FrameMetadata>& image) {
+    return bytesOf(image.first);
+}
+qint64 bytesOf(const QPair<QImage, FrameMetadata>& picture) {
+    return bytesOf(picture.first);
+}
 qint64 bytesOf(const QPair<QVector<qreal>, QVector<uint8_t>>& profile) {
     return static_cast<qint64>(profile.first.size()) * qint64(sizeof(qreal)) + profile.second.size();
 }
@@ -57,6 +68,23 @@ qint64 bytesOf(const QPair<QMap<int, NuvImage*>, NuvRangeImage>& frame) {
     for (const NuvImage* image : frame.first)
         bytes += image ? bytesOf(*image) : 0;
     return bytes;
+}
+
+// Where a run's sidecar goes: next to a single save's file under its name, next to a recording's
+// folder or video under its name, and in a multi-frame save's folder under the prefix and, unless
+// the naming rule leaves the time out of the names, the time the run started.
+QString sidecarPath(int mode, const QString& target, const SaveSettings& settings, const QDateTime& start,
+                    const QStringList& files, const RecordingWriter& recording) {
+    if (mode == SaveImageTool::Recording && !recording.runName().isEmpty())
+        return FrameSidecar::pathFor(recording.folder(), recording.runName());
+    if (mode == SaveImageTool::SingleSave) {
+        const QFileInfo first(files.first());
+        return FrameSidecar::pathFor(first.absolutePath(), first.completeBaseName());
+    }
+    const QString& prefix = settings.prefix;
+    if (settings.namingRule == 2 && !prefix.isEmpty()) return FrameSidecar::pathFor(target, prefix);
+    const QString time = ImageFileWriter::timeText(start);
+    return FrameSidecar::pathFor(target, prefix.isEmpty() ? time : prefix + '_' + time);
 }
 
 template <class Entry>
@@ -325,15 +353,15 @@ void SaveImageTool::addProfile(const QVector<qreal>& heights, const QVector<uint
     enqueue(&m_profiles, ProfileEntry(heights, brightness));
 }
 
-void SaveImageTool::addImage(const NuvImage& image) {
-    enqueue(&m_images, image);
+void SaveImageTool::addImage(const NuvImage& image, const FrameMetadata& stamp) {
+    enqueue(&m_images, ImageEntry(image, stamp));
 }
 
 void SaveImageTool::addRangeImage(const NuvRangeImage& range, const NuvImage& grey) {
     enqueue(&m_ranges, RangeEntry(range, grey));
 }
 
-void SaveImageTool::addQImage(const QImage& image) {
+void SaveImageTool::addQImage(const QImage& image, const FrameMetadata& stamp) {
     const QImage copy = image.copy();
     if (copy.isNull() && !image.isNull()) {
         // No memory for the copy: the frame is lost like one refused by a full queue.
@@ -343,7 +371,7 @@ void SaveImageTool::addQImage(const QImage& image) {
         report(m_counters);
         return;
     }
-    enqueue(&m_pictures, copy);
+    enqueue(&m_pictures, PictureEntry(copy, stamp));
 }
 
 void SaveImageTool::addSLFrame(const QMap<int, NuvImage*>& images, const NuvRangeImage& range) {
@@ -388,6 +416,11 @@ void SaveImageTool::save3DAction() {
     int recordingRun = -1;  // the run the recording writer serves
     bool videoKept = false;
     QString videoPath;
+    FrameSidecar sidecar;
+    // The camera's settings as the run began (read here, off the GUI thread) and the run's start.
+    double exposure = std::numeric_limits<double>::quiet_NaN();
+    double gain = exposure;
+    QDateTime runStart;
     for (;;) {
         ImageFileWriter::Frame frame;
         SLEntry slFrame;
@@ -418,6 +451,8 @@ void SaveImageTool::save3DAction() {
                 lock.unlock();
                 const bool kept = recording.finish(ours ? &videoPath : nullptr);
                 if (ours) videoKept = kept;
+                // A video that was not kept has no frames to describe.
+                if (!kept && ours) sidecar.discard();
                 continue;
             }
             if (m_finishPending && !writing) {
@@ -449,9 +484,13 @@ void SaveImageTool::save3DAction() {
                 frame.brightness = entry.second;
             } else if (run.kind == ImageType) {
                 if (!m_images.isEmpty()) {
-                    frame.image = takeFirst(&m_images, &m_queuedBytes);
+                    const ImageEntry entry = takeFirst(&m_images, &m_queuedBytes);
+                    frame.image = entry.first;
+                    frame.meta = entry.second;
                 } else {
-                    frame.picture = takeFirst(&m_pictures, &m_queuedBytes);
+                    const PictureEntry entry = takeFirst(&m_pictures, &m_queuedBytes);
+                    frame.picture = entry.first;
+                    frame.meta = entry.second;
                 }
             } else {
                 const RangeEntry entry = takeFirst(&m_ranges, &m_queuedBytes);
@@ -478,15 +517,50 @@ void SaveImageTool::save3DAction() {
                     recordingRun = run.id;
                 }
                 writerRun = run.id;
+                FrameMetadata::readCameraSettings(run.cameraKey, &exposure, &gain);
+                runStart = QDateTime::currentDateTime();
+                sidecar.end();
             }
+            frame.meta.exposureUs = exposure;
+            frame.meta.gain = gain;
+            frame.meta.written = QDateTime::currentDateTime();
             if (run.mode == Recording && !isSLFrame) {
                 success = recording.write(frame, number, &files, &fatal);
             } else if (isSLFrame) {
                 const QString model = QString::fromStdString(
                     ZavizoZoz3::GetCameraInfo(run.cameraKey.toStdString(), ZavizoZoz3::CAM_INFO_MODEL_TEXT));
+                writer.setMetadata(frame.meta);
                 success = writer.writeMultiImageFrame(slFrame.first, slFrame.second, model, number, &files);
             } else {
-                success = writer.writeFrame(frame, number, &files);
+                success = writer.writeFrame(frame, number, &files, frame.meta.written);
+            }
+            // The sidecar lists the files that exist, also those of a frame that failed in part; a
+            // video's frames go into a file that gets its name only at the end.
+            const bool video = !files.isEmpty() && files.first().endsWith(QLatin1String(".mkv"));
+            QStringList existing;
+            for (const QString& file : qAsConst(files)) {
+                if (video ? success : QFileInfo::exists(file)) existing << file;
+            }
+            if (!existing.isEmpty()) {
+                if (!sidecar.isActive())
+                    sidecar.begin(
+                        sidecarPath(run.mode, run.target, run.settings, runStart, existing, recording));
+                QString error;
+                if (!sidecar.add(existing, frame.meta, &error)) {
+                    ImageFileWriter::logError(
+                        QStringLiteral("Save image failed, frame %1, sidecar %2, error = %3")
+                            .arg(number)
+                            .arg(sidecar.path(), error));
+                    success = false;
+                    if (video) {
+                        fatal = true;  // a frame inside a video cannot be taken back
+                    } else {
+                        // The sidecar names exactly the files that exist.
+                        for (const QString& file : qAsConst(existing))
+                            QFile::remove(file);
+                        files.clear();
+                    }
+                }
             }
         } catch (const std::bad_alloc&) {
             ImageFileWriter::logError(

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <utility>
 
+#include "FrameMetadata.h"
 #include "NuvImage.h"
 #include "NuvRangeImage.h"
 #include "ProfileFrameInfo.h"
@@ -72,12 +73,13 @@ public:
     // Any thread; never blocks on file I/O. Frames are kept until written or dropped; images
     // share their pixels with the caller, who must not write into them afterwards.
     void addProfile(const QVector<qreal>& heights, const QVector<uint8_t>& brightness);
-    void addImage(const NuvImage& image);
+    // `stamp`: the frame's id and camera timestamp where the camera gave them (see FrameMetadata).
+    void addImage(const NuvImage& image, const FrameMetadata& stamp = FrameMetadata());
     void addRangeImage(const NuvRangeImage& range, const NuvImage& grey);
     // Takes ownership of the images of the map.
     void addSLFrame(const QMap<int, NuvImage*>& images, const NuvRangeImage& range);
     // Stores a deep copy of the picture.
-    void addQImage(const QImage& image);
+    void addQImage(const QImage& image, const FrameMetadata& stamp = FrameMetadata());
 
     // 8-bit copy of the first channel of each pixel, at most maxWidth x maxHeight.
     static NuvImage firstChannel(const NuvImage& image, int maxWidth, int maxHeight);
@@ -148,6 +150,8 @@ private:
     };
     using ProfileEntry = QPair<QVector<qreal>, QVector<uint8_t>>;
     using RangeEntry = QPair<NuvRangeImage, NuvImage>;
+    using ImageEntry = QPair<NuvImage, FrameMetadata>;
+    using PictureEntry = QPair<QImage, FrameMetadata>;
     using SLEntry = QPair<QMap<int, NuvImage*>, NuvRangeImage>;
 
     // Admits a frame of `bytes` to a queue of length `queued`; false when it was discarded.
@@ -175,10 +179,10 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     QList<ProfileEntry> m_profiles;
-    QList<NuvImage> m_images;
+    QList<ImageEntry> m_images;
     QList<RangeEntry> m_ranges;
     QList<SLEntry> m_slFrames;
-    QList<QImage> m_pictures;
+    QList<PictureEntry> m_pictures;
     Counters m_counters;
     RunSummary m_lastSummary;
     int m_capacity = 8;

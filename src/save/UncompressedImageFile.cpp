@@ -11,11 +11,6 @@ bool isBmp(const QString& path) {
     return path.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive);
 }
 
-bool isTiff(const QString& path) {
-    return path.endsWith(QLatin1String(".tif"), Qt::CaseInsensitive) ||
-           path.endsWith(QLatin1String(".tiff"), Qt::CaseInsensitive);
-}
-
 void put16(std::vector<uint8_t>* out, uint32_t v) {
     out->push_back(static_cast<uint8_t>(v));
     out->push_back(static_cast<uint8_t>(v >> 8));
@@ -58,70 +53,11 @@ std::vector<uint8_t> bmpHeader(int w, int h, int channels, size_t rowBytes) {
     return out;
 }
 
-// Baseline little-endian TIFF: one uncompressed strip right after the directory.
-std::vector<uint8_t> tiffHeader(int w, int h, int channels) {
-    struct Entry {
-        uint16_t tag, type;
-        uint32_t count, value;
-    };
-    const uint16_t kShort = 3;
-    const uint16_t kLong = 4;
-    const uint16_t kRational = 5;
-    const int entries = 12;
-    const uint32_t ifdBytes = 2 + entries * 12 + 4;
-    const uint32_t extra = 8 + ifdBytes;  // bits-per-sample array, then the resolution
-    const uint32_t bitsOffset = extra;
-    const uint32_t resolutionOffset = bitsOffset + (channels == 3 ? 6 : 0);
-    const uint32_t dataOffset = resolutionOffset + 8;
-    const uint32_t dataBytes =
-        static_cast<uint32_t>(w) * static_cast<uint32_t>(h) * static_cast<uint32_t>(channels);
-    const Entry table[entries] = {
-        {256, kLong, 1, static_cast<uint32_t>(w)},
-        {257, kLong, 1, static_cast<uint32_t>(h)},
-        {258, kShort, static_cast<uint32_t>(channels), channels == 3 ? bitsOffset : 8},
-        {259, kShort, 1, 1},                        // no compression
-        {262, kShort, 1, channels == 3 ? 2u : 1u},  // RGB or black is zero
-        {273, kLong, 1, dataOffset},
-        {277, kShort, 1, static_cast<uint32_t>(channels)},
-        {278, kLong, 1, static_cast<uint32_t>(h)},
-        {279, kLong, 1, dataBytes},
-        {282, kRational, 1, resolutionOffset},
-        {283, kRational, 1, resolutionOffset},
-        {284, kShort, 1, 1},  // chunky
-    };
-    std::vector<uint8_t> out;
-    out.reserve(dataOffset);
-    out.push_back('I');
-    out.push_back('I');
-    put16(&out, 42);
-    put32(&out, 8);
-    put16(&out, entries);
-    for (const Entry& e : table) {
-        put16(&out, e.tag);
-        put16(&out, e.type);
-        put32(&out, e.count);
-        if (e.type == kShort && e.count == 1) {
-            put16(&out, e.value);
-            put16(&out, 0);
-        } else {
-            put32(&out, e.value);
-        }
-    }
-    put32(&out, 0);  // no further directory
-    if (channels == 3) {
-        for (int i = 0; i < 3; ++i)
-            put16(&out, 8);
-    }
-    put32(&out, 72);  // 72 pixels per inch (resolution unit defaults to inches)
-    put32(&out, 1);
-    return out;
-}
 }  // namespace
 
 bool UncompressedImageFile::canWrite(const NuvImage& image, const QString& path) {
     const cv::Mat& m = image.mat();
-    return !m.empty() && m.depth() == CV_8U && (m.channels() == 1 || m.channels() == 3) &&
-           (isBmp(path) || isTiff(path));
+    return !m.empty() && m.depth() == CV_8U && (m.channels() == 1 || m.channels() == 3) && isBmp(path);
 }
 
 bool UncompressedImageFile::write(const NuvImage& image, const QString& path, QString* error,
@@ -129,13 +65,11 @@ bool UncompressedImageFile::write(const NuvImage& image, const QString& path, QS
     // The pixels are shared with the pane and the statistics thread: they are only ever read here.
     const cv::Mat& m = image.mat();
     const int channels = m.channels();
-    // BMP keeps colour as blue, green, red; TIFF as red, green, blue.
-    const bool rgbSource = image.pixelFormat() != NuvPixelFormat::BGR8;
-    const bool swapColours = channels == 3 && isBmp(path) == rgbSource;
+    // BMP keeps colour as blue, green, red.
+    const bool swapColours = channels == 3 && image.pixelFormat() != NuvPixelFormat::BGR8;
     const size_t rowBytes = static_cast<size_t>(m.cols) * static_cast<size_t>(channels);
-    const size_t paddedRow = isBmp(path) ? (rowBytes + 3) & ~size_t(3) : rowBytes;
-    const std::vector<uint8_t> header =
-        isBmp(path) ? bmpHeader(m.cols, m.rows, channels, paddedRow) : tiffHeader(m.cols, m.rows, channels);
+    const size_t paddedRow = (rowBytes + 3) & ~size_t(3);
+    const std::vector<uint8_t> header = bmpHeader(m.cols, m.rows, channels, paddedRow);
 
     NuvFileWriter file(path.toStdString());
     bool ok = file.write(header.data(), header.size());

@@ -30,6 +30,7 @@
 #include "NuvPayloadFormat.h"
 #include "NuvPayloadTools.h"
 #include "NuvPayloadWriter.h"
+#include "NuvTiffFile.h"
 #include "ReadBack.h"
 
 namespace F = NuvPayloadFormat;
@@ -531,15 +532,25 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("reader");
         QTest::addColumn<int>("typeCode");
-        QTest::newRow("uncompressed TIFF") << "range.tif" << QByteArray("tiff") << 2;
-        QTest::newRow("uncompressed TIFF, 32-bit") << "range32.tif" << QByteArray("tiff") << 4;
-        QTest::newRow("lossless JPEG XR") << "range.jxr" << QByteArray("jxr") << 2;
+        // A file past the TIFF limit (4 GiB, lowered here to 1000 bytes) is a BigTIFF.
+        QTest::addColumn<qint64>("bigTiffAbove");
+        QTest::newRow("uncompressed TIFF") << "range.tif" << QByteArray("tiff") << 2 << qint64(0);
+        QTest::newRow("uncompressed TIFF, 32-bit") << "range32.tif" << QByteArray("tiff") << 4 << qint64(0);
+        QTest::newRow("BigTIFF past the limit") << "big.tif" << QByteArray("tiff") << 2 << qint64(1000);
+        QTest::newRow("BigTIFF past the limit, 32-bit")
+            << "big32.tif" << QByteArray("tiff") << 4 << qint64(1000);
+        QTest::newRow("classic TIFF under the limit")
+            << "small.tif" << QByteArray("tiff") << 2 << qint64(20000);
+        QTest::newRow("lossless JPEG XR") << "range.jxr" << QByteArray("jxr") << 2 << qint64(0);
     }
     // 32-bit samples go out as their height part: the flag bits above are cleared.
     void rangeImagesReadBack() {
         QFETCH(QString, name);
         QFETCH(QByteArray, reader);
         QFETCH(int, typeCode);
+        QFETCH(qint64, bigTiffAbove);
+        NuvTiffFile::setBigTiffThreshold(static_cast<uint64_t>(bigTiffAbove));
+        const auto restore = qScopeGuard([] { NuvTiffFile::setBigTiffThreshold(0); });
         NuvRangeImage img = makeRange(typeCode);
         const bool wide = typeCode == NuvRangeImage::TypeInt32;
         if (wide) {
@@ -554,7 +565,13 @@ private slots:
         const QJsonObject read = readBack(reader.constData(), path(name));
         QCOMPARE(read["shape"].toArray(), QJsonArray({30, 40}));
         QCOMPARE(read["dtype"].toString(), QString(wide ? "uint32" : "uint16"));
-        if (reader == "tiff") QCOMPARE(read["compression"].toInt(), 1);
+        if (reader == "tiff") {
+            QCOMPARE(read["compression"].toInt(), 1);
+            // 30 x 40 samples of 2 or 4 bytes: 2400 or 4800 bytes and the directory.
+            QCOMPARE(read["bigtiff"].toBool(), bigTiffAbove > 0 && bigTiffAbove < 2400);
+            const QString description = read["tags"].toObject()["ImageDescription"].toString();
+            QVERIFY2(description.startsWith("NuvRangeImage heightScale="), qPrintable(description));
+        }
         cv::Mat heights = img.mat();
         if (wide) cv::bitwise_and(img.mat(), cv::Scalar(NuvRangeImage::kSample32Mask), heights);
         QCOMPARE(read["samples"].toArray().toVariantList(), samplesOf(heights));

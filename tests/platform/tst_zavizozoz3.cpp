@@ -205,7 +205,7 @@ void TstZavizoZoz3::nodeText_data() {
     nodeRow("trigger mode bogus", area, "TriggerMode", "Maybe", false, "Off");
     nodeRow("trigger source", area, "TriggerSource", "Line0", true, "Line0");
     nodeRow("pixel format", area, "PixelFormat", "Mono8", true, "Mono8");
-    nodeRow("unknown feature", area, "Gain", "1", false, "<unread>");
+    nodeRow("unknown feature", area, "BlackLevel", "1", false, "<unread>");
     nodeRow("mask on as 1", laser, "ImageMask", "1", true, "True");
     nodeRow("mask off as False", laser, "ImageMask", "False", true, "False");
     nodeRow("mask bogus", laser, "ImageMask", "yes", false, "False");

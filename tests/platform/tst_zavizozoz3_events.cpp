@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QtTest>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -86,6 +87,7 @@ struct FrameRecord {
     bool valid;
     uint8_t firstByte;
     pid_t kernelThread;  // unlike std::thread::id, never the same for a thread started after another ended
+    int64_t timestampNs;
 };
 
 // Image listener recording each frame; releases the buffer unless told to keep it.
@@ -98,7 +100,8 @@ public:
             std::lock_guard<std::mutex> lock(m_mutex);
             m_frames.push_back({key, kind, extra, payload->width(), payload->height(), payload->pixelFormat(),
                                 payload->size(), std::this_thread::get_id(), payload->isValid(),
-                                payload->data() ? payload->data()[0] : uint8_t(0), gettid()});
+                                payload->data() ? payload->data()[0] : uint8_t(0), gettid(),
+                                payload->timestampNs()});
         }
         if (m_onFrame) m_onFrame(key);
         if (m_release) payload->release();
@@ -332,12 +335,19 @@ void TstZavizoZoz3Events::synchronousCallsAndObservations() {
 void TstZavizoZoz3Events::grabDeliversFramesAndStops() {
     ImageRecorder images;
     const std::string key = watchedCamera(images, CameraKind::AreaScan, 100.0);
+    const auto steadyNs = [] {
+        return std::chrono::duration_cast<std::chrono::nanoseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    };
+    const int64_t beforeStart = steadyNs();
     QCOMPARE(StartGrab(key), 0);
     QCOMPARE(StartGrab(key), 0);  // already grabbing: no second thread
     QVERIFY(Control::isGrabbing(key));
     QCOMPARE(GetCameraInfo(key, CAM_INFO_GRABBING), std::string("1"));
     QTRY_VERIFY(images.count() >= 5);
     QCOMPARE(StopGrab(key), 0);
+    const int64_t afterStop = steadyNs();
     images.m_afterStop.store(true);
     QVERIFY(!Control::isGrabbing(key) && GetCameraInfo(key, CAM_INFO_GRABBING) == "0");
     QVERIFY(Control::startGrabCount(key) == 2 && Control::stopGrabCount(key) == 1);
@@ -349,6 +359,9 @@ void TstZavizoZoz3Events::grabDeliversFramesAndStops() {
         QVERIFY(f.key == key && f.kind == 0u && f.extra == uint32_t(i) && f.valid);
         QVERIFY(f.width == 2048 && f.height == 1024 && f.format == NuvPixelFormat::Mono8);
         QVERIFY(f.size == size_t(2048 * 1024) && f.thread != std::this_thread::get_id());
+        // The camera's clock at each exposure: within the grab, later for every later frame.
+        QVERIFY(f.timestampNs >= beforeStart && f.timestampNs <= afterStop);
+        if (i > 0) QVERIFY(f.timestampNs > frames[i - 1].timestampNs);
     }
     QCOMPARE(Control::outstandingBuffers(), 0);
     QCOMPARE(Control::framesProduced(key), uint64_t(frames.size()));

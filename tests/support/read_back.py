@@ -3,8 +3,9 @@
 
 usage: read_back.py cloud|obj|tiff|image|csv|jxr PATH
   cloud (PCD, PLY: Open3D), obj (assimp converts to PLY, then Open3D): count, min, max, first
-  tiff (tifffile), jxr (JxrDecApp to TIFF, then tifffile): shape, dtype, compression, samples
-  image (Pillow): mode, size, samples
+  tiff (tifffile), jxr (JxrDecApp to TIFF, then tifffile): shape, dtype, compression, bigtiff, tags
+      (ImageDescription, DateTime, Software), samples
+  image (Pillow): mode, size, text (PNG text chunks), samples
   csv (numpy): shape, samples (null for nan)
 """
 import json
@@ -37,8 +38,10 @@ def tiff(path):
     with tifffile.TiffFile(path) as f:
         page = f.pages[0]
         data = page.asarray()
+        tags = {name: page.tags[name].value for name in ("ImageDescription", "DateTime", "Software")
+                if name in page.tags}
         return {"shape": list(data.shape), "dtype": str(data.dtype), "compression": int(page.compression),
-                "samples": data.ravel().tolist()}
+                "bigtiff": bool(f.is_bigtiff), "tags": tags, "samples": data.ravel().tolist()}
 
 
 def jxr(path):
@@ -51,7 +54,8 @@ def jxr(path):
 def image(path):
     from PIL import Image
     with Image.open(path) as img:
-        return {"mode": img.mode, "size": list(img.size), "samples": np.asarray(img).ravel().tolist()}
+        text = {k: v for k, v in getattr(img, "text", {}).items()}
+        return {"mode": img.mode, "size": list(img.size), "text": text, "samples": np.asarray(img).ravel().tolist()}
 
 
 def csv(path):

@@ -21,6 +21,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <condition_variable>
@@ -33,6 +34,7 @@
 #include <thread>
 
 #include "COperationTipWidget.h"
+#include "FrameMetadata.h"
 #include "GreyHistogramTool.h"
 #include "HeightColourBar.h"
 #include "HostGrab.h"
@@ -93,8 +95,28 @@ QByteArray readAll(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// A run's metadata sidecar: "<run>_frames.csv", or "<run>_frames_<n>.csv" when that name was taken.
+bool isSidecar(const QString& name) {
+    static const QRegularExpression pattern(QStringLiteral("_frames(_[0-9]+)?\\.csv$"));
+    return pattern.match(name).hasMatch();
+}
+
+// The files a run saved, without its metadata sidecar ("<run>_frames.csv").
+QStringList withoutSidecars(QStringList names) {
+    names.erase(std::remove_if(names.begin(), names.end(), [](const QString& n) { return isSidecar(n); }),
+                names.end());
+    return names;
+}
+
 QStringList filesIn(const QString& dir) {
-    return QDir(dir).entryList(QDir::Files, QDir::Name);
+    return withoutSidecars(QDir(dir).entryList(QDir::Files, QDir::Name));
+}
+
+QStringList sidecarsIn(const QString& dir) {
+    QStringList names = QDir(dir).entryList(QDir::Files, QDir::Name);
+    names.erase(std::remove_if(names.begin(), names.end(), [](const QString& n) { return !isSidecar(n); }),
+                names.end());
+    return names;
 }
 
 QStringList foldersIn(const QString& dir) {
@@ -187,8 +209,8 @@ struct WriteGate {
 
 // Every entry of a folder, hidden ones (a temporary file) included.
 QStringList entriesIn(const QString& dir) {
-    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                               QDir::Name);
+    return withoutSidecars(QDir(dir).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name));
 }
 
 // Holds every file writer of the process just before its file gets its final name, until the
@@ -769,6 +791,151 @@ private slots:
         // even a temporary file.
         QCOMPARE(filesIn(m_dir->path()).filter("_brightness.csv").size(), 3);
         QCOMPARE(entriesIn(m_dir->path()), filesIn(m_dir->path()).filter("_brightness.csv"));
+        // The run's sidecar names exactly the files that are there.
+        const QStringList sidecars = sidecarsIn(m_dir->path());
+        QCOMPARE(sidecars.size(), 1);
+        QStringList named;
+        const QList<QByteArray> lines = readAll(m_dir->path() + '/' + sidecars.first()).trimmed().split('\n');
+        for (int i = 1; i < lines.size(); ++i)
+            named << QString::fromUtf8(lines[i].split(',').value(0));
+        QCOMPARE(named, filesIn(m_dir->path()));
+    }
+
+    // A saved frame tells which frame it was and how it was taken: in the file where the format
+    // has room for text, read back by independent readers.
+    void metadataInTheFile_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("suffix");
+        QTest::newRow("2D TIFF") << int(SaveImageTool::ImageType) << "4"
+                                 << "3"
+                                 << ".tif";
+        QTest::newRow("2D PNG") << int(SaveImageTool::ImageType) << "4"
+                                << "2"
+                                << ".png";
+        QTest::newRow("range TIFF") << int(SaveImageTool::RangeType) << "18"
+                                    << "0"
+                                    << ".tif";
+        QTest::newRow("range PCD") << int(SaveImageTool::RangeType) << "18"
+                                   << "2"
+                                   << ".pcd";
+        QTest::newRow("range PLY") << int(SaveImageTool::RangeType) << "18"
+                                   << "3"
+                                   << ".ply";
+    }
+    void metadataInTheFile() {
+        QFETCH(int, kind);
+        QFETCH(QString, setting);
+        QFETCH(QString, format);
+        QFETCH(QString, suffix);
+        const std::string key = TestSupport::connectedCamera(Control::CameraKind::AreaScan, "Meta");
+        QCOMPARE(SetCameraNodeValue(key, "ExposureTime", "1234.5"), 0);
+        QCOMPARE(SetCameraNodeValue(key, "Gain", "6.25"), 0);
+        Control::setParameterInfo(static_cast<PARAMETER_INFO>(setting.toInt()), format.toStdString());
+        Control::setParameterInfo(PARAMETER_SAVE_RANGE_BRIGHTNESS, "0");
+        SaveImageTool tool;
+        FinishLog finished(&tool);
+        configureRun(tool, m_dir->path(), kind, SaveImageTool::SingleSave);
+        tool.setCameraKey(QString::fromStdString(key));
+        tool.start();
+        FrameMetadata stamp;
+        stamp.frameId = 4711;
+        stamp.cameraTimestampNs = 1234567890123;
+        if (kind == SaveImageTool::ImageType) {
+            tool.addImage(greyImage(16, 8), stamp);
+        } else {
+            NuvRangeImage range(16, 8, 2);
+            reinterpret_cast<uint16_t*>(range.data())[3] = 1000;
+            tool.addRangeImage(range, greyImage(16, 8));
+        }
+        QTRY_COMPARE(finished.size(), 1);
+        QVERIFY(finished.at(0).at(0).toBool());
+        const QString path = finished.at(0).at(1).toString();
+        QVERIFY2(path.endsWith(suffix), qPrintable(path));
+        QString text;
+        if (suffix == ".tif") {
+            const QJsonObject read = readBack("tiff", path);
+            const QJsonObject tags = read["tags"].toObject();
+            QCOMPARE(tags["Software"].toString(), QString("NuvViewer"));
+            QCOMPARE(tags["DateTime"].toString().size(), 19);
+            QVERIFY(!read["bigtiff"].toBool());
+            text = tags["ImageDescription"].toString();
+        } else if (suffix == ".png") {
+            text = readBack("image", path)["text"].toObject()["Comment"].toString();
+        } else {
+            text = QString::fromUtf8(readAll(path).left(1024));  // the header's comment lines
+        }
+        // The camera's values as the run began; id and timestamp only where the frame had them.
+        QVERIFY2(text.contains("exposure_us=1234.5") && text.contains("gain=6.25"), qPrintable(text));
+        QCOMPARE(text.contains("frame_id=4711\ncamera_timestamp_ns=1234567890123"),
+                 kind == SaveImageTool::ImageType);
+        QVERIFY2(text.contains("written=" + QDate::currentDate().toString(Qt::ISODate)), qPrintable(text));
+        // The format's text goes in no other file.
+        QVERIFY(sidecarsIn(m_dir->path()).isEmpty());
+    }
+
+    // BMP carries no text: one sidecar for the run, one row per file written, in the order written.
+    void sidecarListsTheFilesOfARun() {
+        Control::setParameterInfo(PARAMETER_FRAME_LIMIT, "5");
+        SaveImageTool tool;
+        FinishLog finished(&tool);
+        configureRun(tool, m_dir->path());
+        tool.start();
+        for (int i = 0; i < 5; ++i) {
+            FrameMetadata stamp;
+            stamp.frameId = 100 + i;
+            stamp.cameraTimestampNs = 5000000 * i;
+            tool.addImage(greyImage(8 + i, 4), stamp);
+        }
+        QTRY_COMPARE(finished.size(), 1);
+        const QStringList sidecars = sidecarsIn(m_dir->path());
+        QCOMPARE(sidecars.size(), 1);
+        QVERIFY2(sidecars.first().startsWith("cam_"), qPrintable(sidecars.first()));
+        const QList<QByteArray> lines = readAll(m_dir->path() + '/' + sidecars.first()).trimmed().split('\n');
+        QCOMPARE(lines.value(0), QByteArray("file,frame_id,camera_timestamp_ns,exposure_us,gain,written"));
+        QCOMPARE(lines.size(), 6);
+        QStringList named;
+        for (int i = 1; i < lines.size(); ++i) {
+            const QList<QByteArray> cells = lines[i].split(',');
+            named << QString::fromUtf8(cells.value(0));
+            QCOMPARE(cells.value(1).toInt(), 100 + i - 1);
+            QCOMPARE(cells.value(2).toLongLong(), 5000000LL * (i - 1));
+        }
+        QCOMPARE(named, filesIn(m_dir->path()));
+    }
+
+    // The child process saves 60 small BMPs under a file-size limit of 2 KiB: the frames fit, the
+    // sidecar outgrows the limit after some 30 rows. The frames it could not list are removed again
+    // and fail; the sidecar names exactly the files that are there. A sidecar name that is taken is
+    // not replaced.
+    void sidecarThatCannotGrowFailsItsFrames() {
+        QFile foreign(m_dir->path() + "/cam_frames.csv");
+        QVERIFY(foreign.open(QIODevice::WriteOnly) && foreign.write("not ours\n") == 9);
+        foreign.close();
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("NUV_SAVE_SIDECAR_LIMITED_DIR", m_dir->path());
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), QStringList());
+        QVERIFY(child.waitForFinished(60000));
+        const QByteArray out = child.readAllStandardOutput() + child.readAllStandardError();
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, out.constData());
+        QVERIFY2(out.contains("processed=60 result=0"), out.constData());
+        QVERIFY2(out.contains("_frames_1.csv, error = "), out.constData());
+        QCOMPARE(readAll(foreign.fileName()), QByteArray("not ours\n"));
+        const QString sidecar =
+            m_dir->path() + "/" + sidecarsIn(m_dir->path()).filter("_frames_1.csv").value(0);
+        const QList<QByteArray> lines = readAll(sidecar).trimmed().split('\n');
+        QVERIFY2(lines.size() > 10 && lines.size() < 60, qPrintable(QString::number(lines.size())));
+        QStringList named;
+        for (int i = 1; i < lines.size(); ++i)
+            named << QString::fromUtf8(lines[i].split(',').value(0));
+        QStringList files = filesIn(m_dir->path());
+        named.sort();
+        files.sort();
+        QCOMPARE(named, files);
+        QCOMPARE(entriesIn(m_dir->path()), filesIn(m_dir->path()));  // no temporary file left
     }
 
     void noPartialFileUnderAFinalName_data() {
@@ -1825,6 +1992,34 @@ int fullDiskChild(const QString& dir) {
     return 0;
 }
 
+// Sixty 8x4 BMPs (1 KiB each) under a file-size limit of 2 KiB, a multi-frame save without time in the
+// names, so the sidecar is "cam_frames.csv" (taken by the test) and then "cam_frames_1.csv".
+int sidecarLimitedChild(const QString& dir) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{2048, 2048};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 2;
+    TestSupport::resetEnvironment();
+    Control::setParameterInfo(PARAMETER_FILE_PREFIX, "cam");
+    Control::setParameterInfo(PARAMETER_NAMING_RULE, "2");
+    Control::setParameterInfo(PARAMETER_FRAME_LIMIT, "60");
+    Control::setParameterInfo(PARAMETER_QUEUE_CAPACITY, "100");
+    SaveImageTool tool;
+    FinishLog finished(&tool);
+    configureRun(tool, dir);
+    tool.start();
+    for (int i = 0; i < 60; ++i) {
+        FrameMetadata stamp;
+        stamp.frameId = i;
+        stamp.cameraTimestampNs = 1000000000000000 + i;
+        tool.addImage(greyImage(8, 4), stamp);
+    }
+    if (!QTest::qWaitFor([&]() { return finished.size() == 1; }, 20000)) return 3;
+    std::printf("processed=%d result=%d\n", tool.processedCount(), finished.at(0).at(0).toBool() ? 1 : 0);
+    for (const std::string& line : Control::logLines())
+        std::printf("%s\n", line.c_str());
+    return 0;
+}
+
 // Address space in use now, from /proc/self/statm (pages).
 qint64 addressSpaceInUse() {
     QFile statm("/proc/self/statm");
@@ -1908,6 +2103,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QString fullDiskDir = qEnvironmentVariable("NUV_SAVE_FULL_DISK_DIR");
     if (!fullDiskDir.isEmpty()) return fullDiskChild(fullDiskDir);
+    const QString sidecarLimitedDir = qEnvironmentVariable("NUV_SAVE_SIDECAR_LIMITED_DIR");
+    if (!sidecarLimitedDir.isEmpty()) return sidecarLimitedChild(sidecarLimitedDir);
     const QString noMemoryDir = qEnvironmentVariable("NUV_SAVE_NO_MEMORY_DIR");
     if (!noMemoryDir.isEmpty()) return noMemoryChild(noMemoryDir);
     const QString videoLimitedDir = qEnvironmentVariable("NUV_SAVE_VIDEO_LIMITED_DIR");

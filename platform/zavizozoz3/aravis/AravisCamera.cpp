@@ -1,10 +1,12 @@
 #include "AravisCamera.h"
 
 #include <arv.h>
+#include <limits>
 
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <limits>
 
 #include "AravisFrameConverter.h"
 #include "BusinessLayer.h"
@@ -328,6 +330,11 @@ void AravisCamera::deliveryLoop(ArvStream* stream, int64_t timeoutUs, uint64_t c
             data, size, arv_buffer_get_image_pixel_format(buffer), arv_buffer_get_image_width(buffer),
             arv_buffer_get_image_height(buffer), paddingX, frame, reason);
         frame.extra = static_cast<uint32_t>(arv_buffer_get_frame_id(buffer));
+        // The camera's own clock at exposure; 0 is a camera that has none.
+        const guint64 stamp = arv_buffer_get_timestamp(buffer);
+        frame.timestampNs = stamp != 0 && stamp <= guint64(std::numeric_limits<int64_t>::max())
+                                ? static_cast<int64_t>(stamp)
+                                : -1;
         arv_stream_push_buffer(stream, buffer);  // back before the listeners work on the copy
         if (!converted) {
             skip(reason);
