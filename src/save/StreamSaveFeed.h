@@ -3,6 +3,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "FrameMetadata.h"
 #include "NuvImage.h"
 
 class SaveImageTool;
@@ -24,9 +25,10 @@ public:
     bool isArmed() const { return m_armed.load(std::memory_order_acquire); }
 
     // Converting thread: true when the picture went to the run's worker (taken or counted there).
-    bool offer(const NuvImage& image);
+    // `stamp` carries the camera's frame id and timestamp into the saved file.
+    bool offer(const NuvImage& image, const FrameMetadata& stamp);
     // A profiler's sensor picture: taken only for the profiler's 2D page.
-    bool offer(const QImage& picture);
+    bool offer(const QImage& picture, const FrameMetadata& stamp);
 
 private:
     // Guards the run's target below; held while a picture goes into the worker, so the worker is

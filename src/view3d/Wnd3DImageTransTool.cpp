@@ -56,7 +56,6 @@ size_t Wnd3DImageTransTool::composedBufferBytes() const {
 }
 
 void Wnd3DImageTransTool::transform(ZavizoZoz3::AcqBuffer* buffer, int kind, int frameIndex) {
-    Q_UNUSED(frameIndex);
     if (buffer == nullptr) return;
     const bool profileSensor =
         ZavizoZoz3::GetCameraInfo(m_cameraKey.toStdString(), ZavizoZoz3::CAM_INFO_DEVICE_KIND) == "1";
@@ -65,7 +64,11 @@ void Wnd3DImageTransTool::transform(ZavizoZoz3::AcqBuffer* buffer, int kind, int
     bool handedOn = false;
     try {
         if (kind == 0 && buffer->isValid()) {
-            handedOn = transformPicture(buffer, profileSensor);
+            // The frame index is the camera's 32-bit counter: read it back as unsigned.
+            FrameMetadata stamp;
+            stamp.frameId = static_cast<qint64>(static_cast<uint32_t>(frameIndex));
+            stamp.cameraTimestampNs = buffer->timestampNs();
+            handedOn = transformPicture(buffer, profileSensor, stamp);
         } else if (kind == 1) {
             transformProfile(buffer);
             handedOn = true;
@@ -81,8 +84,9 @@ void Wnd3DImageTransTool::transform(ZavizoZoz3::AcqBuffer* buffer, int kind, int
     buffer->release();
 }
 
-bool Wnd3DImageTransTool::transformPicture(ZavizoZoz3::AcqBuffer* buffer, bool profileSensor) {
-    if (profileSensor) return transformSensorWindow(buffer);
+bool Wnd3DImageTransTool::transformPicture(ZavizoZoz3::AcqBuffer* buffer, bool profileSensor,
+                                           const FrameMetadata& stamp) {
+    if (profileSensor) return transformSensorWindow(buffer, stamp);
     const int bpp = NuvPixelFormat::bytesPerPixel(buffer->pixelFormat());
     const size_t need = static_cast<size_t>(std::max(0, buffer->width())) *
                         static_cast<size_t>(std::max(0, buffer->height())) * static_cast<size_t>(bpp);
@@ -91,12 +95,12 @@ bool Wnd3DImageTransTool::transformPicture(ZavizoZoz3::AcqBuffer* buffer, bool p
     auto image = QSharedPointer<NuvImage>::create(buffer->width(), buffer->height(), buffer->pixelFormat(),
                                                   buffer->data(), 0, true);
     // A running save takes every frame here, whatever the display keeps up with.
-    if (m_saveFeed) m_saveFeed->offer(*image);
+    if (m_saveFeed) m_saveFeed->offer(*image, stamp);
     emit m_dispatcher->imageProfileUpdate(m_cameraKey, image, QVector<qreal>());
     return publishPicture({image, {}, {}});
 }
 
-bool Wnd3DImageTransTool::transformSensorWindow(ZavizoZoz3::AcqBuffer* buffer) {
+bool Wnd3DImageTransTool::transformSensorWindow(ZavizoZoz3::AcqBuffer* buffer, const FrameMetadata& stamp) {
     const std::string key = m_cameraKey.toStdString();
     NuvLPFrameInfo info{};
     if (NUVSDK_LP_GetFrameInfo(buffer->data(), buffer->size(), &info) != NUVSDK_LP_OK || info.kind != 0)
@@ -164,7 +168,7 @@ bool Wnd3DImageTransTool::transformSensorWindow(ZavizoZoz3::AcqBuffer* buffer) {
                                                 : std::numeric_limits<qreal>::quiet_NaN());
         }
     }
-    if (m_saveFeed) m_saveFeed->offer(*image);
+    if (m_saveFeed) m_saveFeed->offer(*image, stamp);
     emit m_dispatcher->qimageProfileUpdate(m_cameraKey, image, profile);
     return publishPicture({{}, image, profile});
 }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "FrameMetadata.h"
 #include "LatestFrameSlot.h"
 #include "WndImageTransTool.h"
 
@@ -35,8 +36,8 @@ public:
 
 private:
     // Each returns whether it handed the frame on to the pane (the profile always goes on).
-    bool transformPicture(ZavizoZoz3::AcqBuffer* buffer, bool profileSensor);
-    bool transformSensorWindow(ZavizoZoz3::AcqBuffer* buffer);
+    bool transformPicture(ZavizoZoz3::AcqBuffer* buffer, bool profileSensor, const FrameMetadata& stamp);
+    bool transformSensorWindow(ZavizoZoz3::AcqBuffer* buffer, const FrameMetadata& stamp);
     void transformProfile(ZavizoZoz3::AcqBuffer* buffer);
     bool transformRangeBatch(ZavizoZoz3::AcqBuffer* buffer);
     // Puts a converted picture into the pane's slot; false without one.

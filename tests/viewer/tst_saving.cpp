@@ -1678,6 +1678,25 @@ private slots:
                                     .arg(i)
                                     .arg(counters[i])
                                     .arg(counters[0])));
+        // Each file's row in the run's sidecar names the camera frame it holds, stamped at exposure.
+        QVERIFY(files.first().endsWith(QLatin1String(".bmp")));
+        // A recording's sidecar sits beside its own folder, under that folder's name.
+        const QString sidecarFolder = recording ? m_dir->path() + "/AS" : folder;
+        const QStringList sidecars = sidecarsIn(sidecarFolder);
+        QCOMPARE(sidecars.size(), 1);
+        QFile sidecar(sidecarFolder + '/' + sidecars.first());
+        QVERIFY(sidecar.open(QIODevice::ReadOnly | QIODevice::Text));
+        const QStringList rows = QString::fromUtf8(sidecar.readAll()).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(rows.size(), kFrames + 1);
+        qint64 lastStamp = -1;
+        for (int i = 0; i < kFrames; ++i) {
+            const QStringList columns = rows[i + 1].split(',');
+            QCOMPARE(columns.value(0), files[i]);
+            QCOMPARE(columns.value(1).toInt(), counters[i]);
+            const qint64 stamp = columns.value(2).toLongLong();
+            QVERIFY2(stamp > lastStamp, qPrintable(rows[i + 1]));
+            lastStamp = stamp;
+        }
     }
 
     void recordingColourFramesWithHistogramOpen_data() {
