@@ -386,7 +386,8 @@ private slots:
         CalculateGreyThread* worker = panel()->worker();
         std::atomic<int> finished{0};  // counted on the worker's thread as it ends
         connect(
-            worker, &QThread::finished, worker, [&finished] { ++finished; }, Qt::DirectConnection);
+            worker, &CalculateGreyThread::finished, worker, [&finished] { ++finished; },
+            Qt::DirectConnection);
         m_pane->resetCamera();  // the camera went away
         QVERIFY(!tool()->isOpen());
         QTRY_VERIFY(dialog.isNull());
