@@ -4,6 +4,7 @@
 #include <qwt_interval.h>
 #include <qwt_scale_div.h>
 #include <qwt_scale_draw.h>
+#include <qwt_scale_map.h>
 #include <QPainter>
 #include <algorithm>
 
@@ -53,6 +54,11 @@ public:
     }
     QwtText label(double value) const override { return QwtText(Nuv3DAxes::label(value, m_step)); }
 
+protected:
+    // The ticks go across the strip's edge, over the colours: HeightColourBar draws them after
+    // the strip. Their length still places the labels.
+    void drawTick(QPainter*, double, double) const override {}
+
 private:
     double m_step = 1.0;
 };
@@ -73,13 +79,15 @@ HeightColourBar::HeightColourBar(QWidget* parent) : QwtScaleWidget(QwtScaleDraw:
     // The strip at the left edge, the ticks across its right edge, the labels beside them.
     setMargin(6);
     setSpacing(0);
-    setBorderDist(kTop, kBottom);
+    // Qwt paints the rows at both ends of the scale: the strip's last row is kBottom + 1 from the
+    // bottom edge.
+    setBorderDist(kTop, kBottom + 1);
     setColorBarEnabled(true);
     setColorBarWidth(kStripWidth);
     auto* draw = new StepLabelDraw;
     draw->enableComponent(QwtAbstractScaleDraw::Backbone, false);
     draw->setTickLength(QwtScaleDiv::MajorTick, 4);
-    draw->setSpacing(2);
+    draw->setSpacing(0);  // the labels start 4 pixels right of the strip
     setScaleDraw(draw);
     updateScale();
 }
@@ -99,12 +107,11 @@ void HeightColourBar::setGreyLevels() {
 }
 
 QRect HeightColourBar::stripRect() const {
-    // Qwt paints the rows of both ends of the scale: from kTop to height() - kBottom.
-    return QRect(margin(), kTop, kStripWidth, std::max(1, height() - kTop - kBottom + 1));
+    return QRect(margin(), kTop, kStripWidth, std::max(1, height() - kTop - kBottom));
 }
 
 int HeightColourBar::tickCount() const {
-    return std::max(2, (height() - kTop - kBottom) / kPixelsPerTick + 1);
+    return std::max(2, stripRect().height() / kPixelsPerTick + 1);
 }
 
 QStringList HeightColourBar::tickLabels() const {
@@ -139,6 +146,15 @@ void HeightColourBar::paintEvent(QPaintEvent* event) {
     QwtScaleWidget::paintEvent(event);
     QPainter painter(this);
     painter.setPen(kText);
+    if (m_maximum > m_minimum) {
+        // Across the strip's edge, so that a tick does not read as a minus sign before its label.
+        const QRect strip = stripRect();
+        const QwtScaleMap map = scaleDraw()->scaleMap();
+        for (double t : scaleDraw()->scaleDiv().ticks(QwtScaleDiv::MajorTick)) {
+            const int y = qRound(map.transform(t));
+            painter.drawLine(strip.right() - 3, y, strip.right(), y);
+        }
+    }
     painter.setFont(font());
     painter.drawText(QRect(0, 2, width(), kTop - 6), Qt::AlignCenter,
                      m_greyLevels ? tr("Grey") : tr("Z (mm)"));
