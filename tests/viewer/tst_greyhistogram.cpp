@@ -222,6 +222,14 @@ private slots:
         t.addImage(img);
         t.stop();
         QVERIFY(t.isFinished());
+        // A panel closed as it opens: the loop may not have begun, and nothing waits for it.
+        for (int i = 0; i < 20; ++i) {
+            CalculateGreyThread quick;
+            quick.start();
+            quick.addImage(img);
+            quick.stop();
+            QVERIFY(quick.isFinished());
+        }
     }
 
     void resultsWaitForTheReceiver() {
