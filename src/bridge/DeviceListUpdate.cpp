@@ -1,7 +1,5 @@
 #include "DeviceListUpdate.h"
 
-#include <QThread>
-
 #include "FinishFlag.h"
 
 namespace {
@@ -24,10 +22,7 @@ void DeviceListUpdate::notify(int source, std::vector<std::string> cardList,
         m_waiting.append(finish);
     }
     emit ValueUpdate(source, toStringList(cardList), toStringList(camList), finish);
-    for (int i = 0; i < kWaitIterations; ++i) {
-        if (FinishFlag::isSet(finish)) break;
-        QThread::msleep(kWaitStepMs);
-    }
+    FinishFlag::waitFor(finish, kWaitLimit);
     std::lock_guard<std::mutex> lock(m_waitMutex);
     m_waiting.removeOne(finish);
 }

@@ -3,14 +3,16 @@
 #include <QObject>
 #include <QSharedPointer>
 #include <QStringList>
+#include <chrono>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "ZavizoZoz3.h"
 
-// Forwards device lists to the GUI thread and waits (up to about 5 s) until the manager has
-// processed the list, so the business layer sees panes bound when the callback returns.
+// Forwards device lists to the GUI thread and waits (up to 5 s) until the manager has processed
+// the list, so the business layer sees panes bound when the callback returns. The wait ends the
+// moment the manager sets the finish flag.
 class DeviceListUpdate : public QObject, public ZavizoZoz3::IDeviceListUpdate {
     Q_OBJECT
 public:
@@ -22,8 +24,7 @@ public:
     // busy closing us. Any thread.
     void abandonWaits();
 
-    static constexpr int kWaitIterations = 1000;
-    static constexpr int kWaitStepMs = 5;
+    static constexpr std::chrono::milliseconds kWaitLimit{5000};
 
 signals:
     void ValueUpdate(int source, QStringList cards, QStringList cams, QSharedPointer<bool> finishPointer);

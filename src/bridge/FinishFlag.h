@@ -1,12 +1,12 @@
 #pragma once
 #include <QSharedPointer>
+#include <chrono>
 
-// The finish flag is written on the GUI thread and polled by a business-layer thread.
+// The finish flag is written on the GUI thread and waited for by a business-layer thread: set()
+// wakes every waiter at once.
 namespace FinishFlag {
-inline void set(const QSharedPointer<bool>& flag) {
-    if (flag) __atomic_store_n(flag.data(), true, __ATOMIC_RELEASE);
-}
-inline bool isSet(const QSharedPointer<bool>& flag) {
-    return flag && __atomic_load_n(flag.data(), __ATOMIC_ACQUIRE);
-}
+void set(const QSharedPointer<bool>& flag);
+bool isSet(const QSharedPointer<bool>& flag);
+// Blocks until the flag is set or `timeout` has passed; whether it was set.
+bool waitFor(const QSharedPointer<bool>& flag, std::chrono::milliseconds timeout);
 }  // namespace FinishFlag

@@ -1,7 +1,5 @@
 #include "SaveImageTool.h"
 
-#include <QMetaObject>
-#include <QThread>
 #include <algorithm>
 #include <exception>
 #include <limits>
@@ -20,6 +18,7 @@
 #include "FrameSidecar.h"
 #include "ImageFileWriter.h"
 #include "RecordingWriter.h"
+#include "TaskWorker.h"
 #include "ZavizoZoz3.h"
 
 namespace {
@@ -104,31 +103,25 @@ SaveImageTool::SaveImageTool() : QObject(nullptr), m_byteLimit(defaultQueueByteL
 
 SaveImageTool::~SaveImageTool() {
     finishInBackground();
-    // The worker completes the frames it accepted, then leaves its loop and the thread ends.
-    if (m_thread != nullptr) {
-        m_thread->wait();
-        // Reads the loop's last write: what the loop did is ordered before the members go, also
-        // for thread checkers, which cannot see inside QThread::wait.
-        (void)m_loopActive.load();
-    }
-    delete m_thread;
-    m_thread = nullptr;
+    // The worker completes the frames it accepted, then leaves its loop; the join orders what
+    // the loop did before the members go.
+    m_worker.reset();
     std::lock_guard<std::mutex> lock(m_mutex);
     clearQueuesLocked();
 }
 
 bool SaveImageTool::finishInBackground() {
-    if (m_thread == nullptr) return false;
+    if (!m_worker) return false;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_quit = true;
     }
     m_wake.notify_all();
-    return !m_thread->isFinished();
+    return !finished();
 }
 
 bool SaveImageTool::finished() const {
-    return m_thread == nullptr || m_thread->isFinished();
+    return !m_worker || m_loopEnded.load();
 }
 
 void SaveImageTool::setQueueByteLimit(qint64 bytes) {
@@ -162,12 +155,7 @@ void SaveImageTool::start() {
         report(m_counters);
     }
     m_wake.notify_all();
-    if (m_thread == nullptr) {
-        m_thread = new QThread();
-        moveToThread(m_thread);
-        m_thread->start(QThread::InheritPriority);
-        QMetaObject::invokeMethod(this, "save3DAction", Qt::QueuedConnection);
-    }
+    save3DAction();
 }
 
 void SaveImageTool::stop() {
@@ -408,6 +396,18 @@ void SaveImageTool::logOrphanedRunLocked() const {
 
 void SaveImageTool::save3DAction() {
     if (m_loopActive.exchange(true)) return;
+    m_worker = std::make_unique<TaskWorker>(QStringLiteral("save"));
+    m_worker->post([this] {
+        // Also after a throw the worker caught and logged: the owner sees the loop end.
+        struct Ended {
+            std::atomic<bool>* ended;
+            ~Ended() { *ended = true; }
+        } ended{&m_loopEnded};
+        writeLoop();
+    });
+}
+
+void SaveImageTool::writeLoop() {
     ImageFileWriter writer;
     RecordingWriter recording;
     int writerRun = -1;
@@ -600,5 +600,4 @@ void SaveImageTool::save3DAction() {
     // Nothing of the tool is touched past the last unlock: its owner may free it once it sees
     // the loop has ended. A recording the owner left is completed all the same.
     recording.finish(nullptr);
-    QThread::currentThread()->quit();
 }

@@ -20,10 +20,10 @@
 #include "ProfileFrameInfo.h"
 #include "SaveSettings.h"
 
-class QThread;
+class TaskWorker;
 
 // A pane's save worker: frames handed over by the pane wait in bounded queues and are written
-// on a thread of its own, so saving never blocks the GUI thread or the image stream. One run
+// on a worker (TaskWorker) of its own, so saving never blocks the GUI thread or the image stream. One run
 // (single save, multi-frame save or recording) lasts from start() to its frame limit or stop();
 // progress goes out as saveInfoUpdate, the result of a run as saveFinish.
 class SaveImageTool : public QObject {
@@ -67,7 +67,7 @@ public:
     // more, and the worker thread ends by itself (a loss is logged). True when that thread still
     // runs: the tool must then live until finished() (see SaveWorkerKeeper).
     bool finishInBackground();
-    // Whether the worker thread has ended (or never started).
+    // Whether the worker loop has ended (or never started).
     bool finished() const;
 
     // Any thread; never blocks on file I/O. Frames are kept until written or dropped; images
@@ -123,12 +123,14 @@ signals:
     void saveFinish(bool saveSuccess, QString saveFullName);
 
 public slots:
-    // The worker loop; it serves every run until destruction (later calls return at once).
+    // Starts the worker loop if it does not run yet; never blocks. The loop serves every run until
+    // destruction.
     void save3DAction();
     // Multi-image frames are written by the same loop.
     void saveSLImageAction() { save3DAction(); }
 
 private:
+    void writeLoop();
     struct Run {
         int id = 0;
         int mode = SingleSave;
@@ -198,5 +200,6 @@ private:
     QString m_runFirstFile;
 
     std::atomic<bool> m_loopActive{false};
-    QThread* m_thread = nullptr;  // GUI thread only
+    std::atomic<bool> m_loopEnded{false};
+    std::unique_ptr<TaskWorker> m_worker;  // GUI thread only
 };

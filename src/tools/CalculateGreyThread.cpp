@@ -3,7 +3,9 @@
 #include <chrono>
 #include <utility>
 
-CalculateGreyThread::CalculateGreyThread(QObject* parent) : QThread(parent) {
+#include "TaskWorker.h"
+
+CalculateGreyThread::CalculateGreyThread(QObject* parent) : QObject(parent) {
     qRegisterMetaType<QVector<QVector<double> > >("QVector<QVector<double> >");
 }
 
@@ -85,19 +87,35 @@ void CalculateGreyThread::resultShown() {
     m_wake.notify_all();
 }
 
+void CalculateGreyThread::start() {
+    if (m_worker) return;
+    m_stopRequested = false;
+    m_loopRunning = true;
+    m_worker = std::make_unique<TaskWorker>(QStringLiteral("grey statistics"));
+    m_worker->post([this] {
+        // Also when the computation threw (the worker logs it): the panel sees the loop end.
+        struct Ended {
+            CalculateGreyThread* self;
+            ~Ended() {
+                self->m_loopRunning = false;
+                emit self->finished();
+            }
+        } ended{this};
+        run();
+    });
+}
+
 void CalculateGreyThread::stop() {
-    requestInterruption();
+    m_stopRequested = true;
     pauseAndWake();
-    wait();
-    // The loop's last unlock happens before this lock: whoever deletes the worker next sees its
-    // writes (QThread::wait itself is invisible to thread checkers).
-    std::lock_guard<std::mutex> lock(m_mutex);
+    m_worker.reset();  // joins once the loop has returned (a loop not yet begun is dropped)
+    m_loopRunning = false;
 }
 
 void CalculateGreyThread::run() {
     QElapsedTimer sinceResult;
     std::unique_lock<std::mutex> lock(m_mutex);
-    while (!isInterruptionRequested()) {
+    while (!m_stopRequested) {
         const bool work = !m_images.isEmpty() || (m_settingsChanged && !m_current.isNull());
         if (m_paused || !work || m_resultPending) {
             m_wake.wait(lock);
@@ -125,7 +143,7 @@ void CalculateGreyThread::run() {
         const bool ok =
             GreyStatistics::compute(image, m_viewMode, m_linePosition, m_columnPosition, region, &result);
         lock.lock();
-        if (!ok || isInterruptionRequested()) continue;
+        if (!ok || m_stopRequested) continue;
         m_resultPending = true;
         sinceResult.start();
         lock.unlock();

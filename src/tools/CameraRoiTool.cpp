@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QMenu>
 #include <QPoint>
-#include <QThread>
 #include <algorithm>
 #include <charconv>
 #include <climits>
@@ -19,9 +18,6 @@
 #include "ZavizoZoz3.h"
 
 namespace {
-// Mask node writes are spaced out: the sensor applies each one before taking the next.
-constexpr unsigned long kMaskWritePauseMs = 10;
-
 // Six decimals with a '.' whatever the process locale: the node reads it back as a number.
 std::string fixed(double value) {
     char text[400];
@@ -93,7 +89,9 @@ int CameraRoiTool::getIntegerNodeInfo(const QString& cameraKey, const QString& n
 // ---- life cycle --------------------------------------------------------------------------------
 
 CameraRoiTool::CameraRoiTool(const QString* cameraKey, std::function<QString()> infoKey)
-    : m_cameraKey(cameraKey), m_infoKey(std::move(infoKey)) {
+    : m_cameraKey(cameraKey),
+      m_infoKey(std::move(infoKey)),
+      m_maskWriter([this] { return key(); }, [this] { onMaskWritesDone(); }) {
     m_maskShapeIds = {{1, -1}, {2, -1}, {3, -1}};
     m_maskSelectorNames = {{1, QStringLiteral("ImageMasker0")},
                            {2, QStringLiteral("ImageMasker1")},
@@ -110,8 +108,18 @@ void CameraRoiTool::attach(ZMKImageWnd* display, bool view2D) {
 void CameraRoiTool::reset() {
     removeAll();
     std::fill(std::begin(m_pendingRedraw), std::end(m_pendingRedraw), false);
+    std::fill(std::begin(m_maskRedrawWaiting), std::end(m_maskRedrawWaiting), false);
+    m_maskWriter.cancel();
     m_roiApplying = false;
     m_width = m_height = -1;
+}
+
+void CameraRoiTool::onMaskWritesDone() {
+    for (int mask = Mask1; mask <= Mask3; ++mask) {
+        if (!m_maskRedrawWaiting[mask]) continue;
+        m_maskRedrawWaiting[mask] = false;
+        redrawMask(mask);
+    }
 }
 
 void CameraRoiTool::removeAll() {
@@ -248,7 +256,7 @@ int CameraRoiTool::drawROI(int x1, int y1, int x2, int y2, int kind, int index) 
 }
 
 int CameraRoiTool::updateROI(int index, int x1, int y1, int x2, int y2) {
-    if (m_roiApplying || !m_display) return -1;
+    if (isApplying() || !m_display) return -1;
     if (m_view2D) {
         removeShape(m_roiShapeIds.value(index, -1));
         m_roiShapeIds[index] = drawShape(rect(x1, y1, x2, y2), CameraRoi);
@@ -332,6 +340,10 @@ int CameraRoiTool::writeNode(const char* name, int value) const {
 
 int CameraRoiTool::redrawMask(int mask) {
     if (mask < Mask1 || mask > Mask3) return -1;
+    if (m_maskWriter.isBusy()) {
+        m_maskRedrawWaiting[mask] = true;
+        return -1;
+    }
     removeShape(m_maskShapeIds.value(mask, -1));
     m_maskShapeIds[mask] = -1;
     writeNode("ImageMaskerSelector", m_maskSelectorNames.value(mask).toStdString());
@@ -473,24 +485,16 @@ int CameraRoiTool::editMask(int id, const NuvROI& shape) {
     }
     MaskGeometry::Corners c;
     if (!MaskGeometry::cornersFromShape(shape, m_width, m_height, &c)) return id;
-    m_roiApplying = true;
-    const std::pair<const char*, std::string> writes[] = {
-        {"ImageMaskerSelector", m_maskSelectorNames.value(mask).toStdString()},
-        {"Xup", fixed(c.up.x)},
-        {"Yup", fixed(c.up.y)},
-        {"Xdown", fixed(c.down.x)},
-        {"Ydown", fixed(c.down.y)},
-        {"Xleft", fixed(c.left.x)},
-        {"Yleft", fixed(c.left.y)},
-        {"Xright", fixed(c.right.x)},
-        {"Yright", fixed(c.right.y)},
-        {"ImageMask", "1"}};
-    const size_t count = std::size(writes);
-    for (size_t i = 0; i < count; ++i) {
-        writeNode(writes[i].first, writes[i].second);
-        if (i + 1 < count) QThread::msleep(kMaskWritePauseMs);
-    }
-    m_roiApplying = false;
+    m_maskWriter.write({{"ImageMaskerSelector", m_maskSelectorNames.value(mask).toStdString()},
+                        {"Xup", fixed(c.up.x)},
+                        {"Yup", fixed(c.up.y)},
+                        {"Xdown", fixed(c.down.x)},
+                        {"Ydown", fixed(c.down.y)},
+                        {"Xleft", fixed(c.left.x)},
+                        {"Yleft", fixed(c.left.y)},
+                        {"Xright", fixed(c.right.x)},
+                        {"Yright", fixed(c.right.y)},
+                        {"ImageMask", "1"}});
     return id;
 }
 
@@ -597,12 +601,11 @@ int CameraRoiTool::resetCameraRoi(int id) {
 
 int CameraRoiTool::resetMask(int id) {
     const int mask = indexOf(id);
-    m_roiApplying = true;
-    writeNode("ImageMaskerSelector", m_maskSelectorNames.value(mask).toStdString());
-    writeNode("ImageMask", "0");
+    // In turn with any edit still being written: the selector must not change under it.
+    m_maskWriter.write(
+        {{"ImageMaskerSelector", m_maskSelectorNames.value(mask).toStdString()}, {"ImageMask", "0"}});
     removeShape(id);
     m_maskShapeIds[mask] = -1;
-    m_roiApplying = false;
     return -1;
 }
 

@@ -21,7 +21,9 @@
 // window to every column.
 //
 // Shapes are fixed (neither movable nor selectable) while acquisition runs; shapes drawn in
-// that time are fixed too. All calls run on the GUI thread.
+// that time are fixed too. All calls run on the GUI thread. Mask edits go to the camera paced
+// (MaskNodeWriter) without holding the GUI; a mask redraw asked for meanwhile waits until the
+// last write is made, so it never switches the mask selector in the middle of an edit.
 #include <QCoreApplication>
 #include <QMap>
 #include <QPointer>
@@ -29,6 +31,7 @@
 #include <functional>
 #include <string>
 
+#include "MaskNodeWriter.h"
 #include "NuvROI.h"
 
 namespace GenApi {
@@ -91,7 +94,8 @@ public:
     QMap<int, int> maskShapeIds() const { return m_maskShapeIds; }
     QMap<int, int> columnWindowShapeIds() const { return m_columnWindowShapeIds; }
     bool isPending(int index) const { return index >= 0 && index < 5 && m_pendingRedraw[index]; }
-    bool isApplying() const { return m_roiApplying; }
+    // An edit is being written to the camera (mask edits until their last paced write).
+    bool isApplying() const { return m_roiApplying || m_maskWriter.isBusy(); }
 
 private:
     int redrawCameraRoi();
@@ -118,6 +122,8 @@ private:
     std::string readNode(const char* name) const;
     int writeNode(const char* name, const std::string& value) const;
     int writeNode(const char* name, int value) const;
+    // The last paced mask write went out: serve the mask redraws that waited for it.
+    void onMaskWritesDone();
 
     const QString* m_cameraKey;
     std::function<QString()> m_infoKey;
@@ -140,4 +146,7 @@ private:
     bool m_roiApplying = false;
     // Redraw on the next picture of a new size: camera ROI, masks 1..3, column window.
     bool m_pendingRedraw[5] = {false, false, false, false, false};
+    // Masks 1..3 whose redraw waits for the paced writes.
+    bool m_maskRedrawWaiting[4] = {false, false, false, false};
+    MaskNodeWriter m_maskWriter;
 };

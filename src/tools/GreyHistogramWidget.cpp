@@ -93,7 +93,7 @@ GreyHistogramWidget::GreyHistogramWidget(QWidget* parent)
     connect(m_ui->btnLocalROI, &QPushButton::clicked, this, &GreyHistogramWidget::onLocalROIClicked);
     connect(m_ui->btnGlobalROI, &QPushButton::clicked, this, &GreyHistogramWidget::onGlobalROIClicked);
 
-    m_thread.start(QThread::InheritPriority);
+    m_thread.start();
     m_thread.resume();
     m_ui->checkBoxRed->setChecked(true);
     m_ui->checkBoxGreen->setChecked(true);

@@ -1,92 +1,71 @@
 #include "SerialCallThread.h"
 
 #include <QCoreApplication>
-#include <condition_variable>
-#include <deque>
 #include <mutex>
 #include <utility>
 #include <vector>
 
-struct SerialCallThread::Queue {
-    // Guards calls, busy, stopping and finished: the posted calls and the thread's state.
-    std::mutex callsMutex;
-    std::condition_variable callsChanged;
-    std::deque<std::function<void()>> calls;
-    bool busy = false;
-    bool stopping = false;
-    bool finished = false;
-};
+#include "TaskWorker.h"
 
 namespace {
-// Threads whose owner went while they still had calls to run. Each is joined once it has
-// finished (looked at whenever another one is handed over) or, at the latest, when the library is
-// unloaded. Made on first use, after the business layer the calls go to, so it goes before it.
-class RetiredThreads {
+// Workers whose owner went while they still had calls to run. Each is released once it has
+// ended (looked at whenever another one is handed over) or, at the latest, joined when the
+// library is unloaded. Made on first use, after the business layer the calls go to, so it goes
+// before it.
+class RetiredWorkers {
 public:
-    static RetiredThreads& instance() {
-        static RetiredThreads retired;
+    static RetiredWorkers& instance() {
+        static RetiredWorkers retired;
         return retired;
     }
-    ~RetiredThreads() {
-        std::lock_guard<std::mutex> lock(m_threadsMutex);
-        for (Entry& entry : m_threads)
-            entry.first.join();
+    ~RetiredWorkers() {
+        std::lock_guard<std::mutex> lock(m_workersMutex);
+        for (std::unique_ptr<TaskWorker>& worker : m_workers)
+            worker->join();  // the calls posted before still run
     }
-    void add(std::thread thread, std::shared_ptr<SerialCallThread::Queue> queue) {
-        std::lock_guard<std::mutex> lock(m_threadsMutex);
-        for (auto it = m_threads.begin(); it != m_threads.end();) {
-            bool finished = false;
-            {
-                std::lock_guard<std::mutex> queueLock(it->second->callsMutex);
-                finished = it->second->finished;
+    void add(std::unique_ptr<TaskWorker> worker) {
+        std::vector<std::unique_ptr<TaskWorker>> ended;
+        {
+            std::lock_guard<std::mutex> lock(m_workersMutex);
+            for (auto it = m_workers.begin(); it != m_workers.end();) {
+                if ((*it)->hasEnded()) {
+                    ended.push_back(std::move(*it));
+                    it = m_workers.erase(it);
+                } else {
+                    ++it;
+                }
             }
-            if (finished) {
-                it->first.join();
-                it = m_threads.erase(it);
-            } else {
-                ++it;
-            }
+            m_workers.push_back(std::move(worker));
         }
-        m_threads.emplace_back(std::move(thread), std::move(queue));
+        // `ended` joins threads that have left their loop already: nothing waits long here.
     }
 
 private:
-    using Entry = std::pair<std::thread, std::shared_ptr<SerialCallThread::Queue>>;
-    std::mutex m_threadsMutex;  // guards m_threads
-    std::vector<Entry> m_threads;
+    std::mutex m_workersMutex;  // guards m_workers
+    std::vector<std::unique_ptr<TaskWorker>> m_workers;
 };
 }  // namespace
 
-SerialCallThread::SerialCallThread() : m_queue(std::make_shared<Queue>()) {
-    m_thread = std::thread([queue = m_queue] { run(queue); });
-}
+SerialCallThread::SerialCallThread()
+    : m_worker(std::make_unique<TaskWorker>(QStringLiteral("camera calls"))) {}
 
 SerialCallThread::~SerialCallThread() {
-    {
-        std::lock_guard<std::mutex> lock(m_queue->callsMutex);
-        m_queue->stopping = true;
-    }
-    m_queue->callsChanged.notify_all();
     // A camera call may hang for seconds: whoever closes a window must not wait for it.
-    RetiredThreads::instance().add(std::move(m_thread), m_queue);
+    m_worker->requestStop(TaskWorker::Pending::Run);
+    RetiredWorkers::instance().add(std::move(m_worker));
 }
 
 void SerialCallThread::post(std::function<void()> call) {
-    if (!call) return;
-    {
-        std::lock_guard<std::mutex> lock(m_queue->callsMutex);
-        m_queue->calls.push_back(std::move(call));
-    }
-    m_queue->callsChanged.notify_all();
+    m_worker->post(std::move(call));
 }
 
 void SerialCallThread::post(std::function<void()> call, QObject* receiver, std::function<void()> done) {
     if (!call) return;
-    // The guard is made here, on the GUI thread; the calls' thread only copies it, and it is
-    // looked at back on the GUI thread.
+    // The guard is made here, on the GUI thread; the worker only copies it, and it is looked at
+    // back on the GUI thread.
     const QPointer<QObject> guard(receiver);
-    post([call = std::move(call), guard, done = std::move(done)] {
-        call();
+    m_worker->post([call = std::move(call), guard, done = std::move(done)] {
+        call();  // a throw skips the report: the worker logs it
         if (QCoreApplication* app = QCoreApplication::instance()) {
             QMetaObject::invokeMethod(
                 app,
@@ -99,24 +78,9 @@ void SerialCallThread::post(std::function<void()> call, QObject* receiver, std::
 }
 
 void SerialCallThread::waitIdle() {
-    std::unique_lock<std::mutex> lock(m_queue->callsMutex);
-    m_queue->callsChanged.wait(lock, [this] { return m_queue->calls.empty() && !m_queue->busy; });
+    m_worker->waitIdle();
 }
 
-void SerialCallThread::run(const std::shared_ptr<Queue>& queue) {
-    std::unique_lock<std::mutex> lock(queue->callsMutex);
-    for (;;) {
-        queue->callsChanged.wait(lock, [&] { return !queue->calls.empty() || queue->stopping; });
-        if (queue->calls.empty()) break;  // stopping, and everything posted has run
-        std::function<void()> call = std::move(queue->calls.front());
-        queue->calls.pop_front();
-        queue->busy = true;
-        lock.unlock();
-        call();
-        call = nullptr;  // what the call holds goes here, on this thread, outside the lock
-        lock.lock();
-        queue->busy = false;
-        queue->callsChanged.notify_all();
-    }
-    queue->finished = true;
+int SerialCallThread::failedCalls() const {
+    return m_worker->failedTasks();
 }

@@ -1,12 +1,14 @@
 #pragma once
-// One background thread that runs blocking calls one after another, in the order they were
+// Blocking camera calls on a TaskWorker of their own, run one after another in the order they were
 // posted: a stop posted after a start never overtakes it. The destructor returns at once: the
-// calls already posted still run, on the thread, which then ends by itself; threads that are still
-// running when the library is unloaded are joined then.
+// calls already posted still run, on the worker, which then ends by itself; workers that still
+// run when the library is unloaded are joined then. A call that throws is logged by the worker
+// and the next one runs.
 #include <QPointer>
 #include <functional>
 #include <memory>
-#include <thread>
+
+class TaskWorker;
 
 class SerialCallThread {
 public:
@@ -18,18 +20,14 @@ public:
     // Any thread. The call must not touch widgets, nor anything the poster owns: it may run after
     // this object is gone.
     void post(std::function<void()> call);
-    // GUI thread. As post(); once the call has run, `done` runs on the GUI thread if `receiver`
-    // still exists then.
+    // GUI thread. As post(); once the call has returned, `done` runs on the GUI thread if
+    // `receiver` still exists then (a call that threw reports nothing: it is in the log).
     void post(std::function<void()> call, QObject* receiver, std::function<void()> done);
     // Blocks until every call posted before has run (for callers that need the camera settled).
     void waitIdle();
-
-    struct Queue;
+    // Calls that threw.
+    int failedCalls() const;
 
 private:
-    static void run(const std::shared_ptr<Queue>& queue);
-
-    // Shared with the thread, which outlives this object while posted calls remain.
-    std::shared_ptr<Queue> m_queue;
-    std::thread m_thread;
+    std::unique_ptr<TaskWorker> m_worker;
 };

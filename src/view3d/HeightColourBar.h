@@ -1,11 +1,11 @@
 #pragma once
+#include <qwt_scale_widget.h>
 #include <QStringList>
-#include <QWidget>
 
-// Legend of a height colouring: the colour map as a vertical strip from the lowest height
+// Legend of a height colouring: a Qwt colour bar of the colour map from the lowest height
 // (bottom) to the highest (top), with millimetre ticks beside it; or, for brightness pictures,
-// the grey levels 0 to 255.
-class HeightColourBar : public QWidget {
+// the grey levels 0 to 255. The colours come from the same 64K lookup as the pictures.
+class HeightColourBar : public QwtScaleWidget {
     Q_OBJECT
 public:
     static constexpr int kWidth = 66;
@@ -25,12 +25,16 @@ public:
     // Strip rectangle inside the widget (for hit tests and pixel checks).
     QRect stripRect() const;
     QSize sizeHint() const override { return QSize(kWidth, 200); }
+    QSize minimumSizeHint() const override { return QSize(kWidth, 60); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QVector<double> ticks() const;
+    int tickCount() const;
+    // Hands the map, range and ticks for the current height to the scale.
+    void updateScale();
 
     int m_colorMap = 0;
     float m_minimum = -45.0f;

@@ -8,6 +8,7 @@
 
 #include "Nuv3DGraphics.h"
 #include "NuvLUTSetting.h"
+#include "TaskWorker.h"
 
 namespace {
 constexpr int kColorMap = RangeStreamer::kColorMap;
@@ -29,9 +30,36 @@ void toHeights(T* raw, size_t count, const RangeStreamer::Format& f, float minH,
 }
 }  // namespace
 
-RangeStreamer::RangeStreamer(int64_t window3D) : m_window3D(window3D) {
-    m_worker1 = std::thread([this] { worker1Loop(); });
-    m_worker2 = std::thread([this] { worker2Loop(); });
+namespace {
+// Runs at the end of a worker loop, also when the loop threw (the worker logs that), so that
+// nobody waits for a worker that is gone.
+template <class F>
+struct AtLoopEnd {
+    F f;
+    ~AtLoopEnd() { f(); }
+};
+template <class F>
+AtLoopEnd(F) -> AtLoopEnd<F>;
+}  // namespace
+
+RangeStreamer::RangeStreamer(int64_t window3D)
+    : m_window3D(window3D),
+      m_worker1(std::make_unique<TaskWorker>(QStringLiteral("range conversion"))),
+      m_worker2(std::make_unique<TaskWorker>(QStringLiteral("3D set-up"))) {
+    m_worker1->post([this] {
+        AtLoopEnd end{[this] {
+            m_worker1Idle = true;
+            idleChanged();
+        }};
+        worker1Loop();
+    });
+    m_worker2->post([this] {
+        AtLoopEnd end{[this] {
+            m_worker2Busy = false;
+            idleChanged();
+        }};
+        worker2Loop();
+    });
 }
 
 RangeStreamer::~RangeStreamer() {
@@ -44,13 +72,13 @@ void RangeStreamer::stop() {
         std::lock_guard<std::mutex> lock(m_worker1Mutex);
         m_worker1Wake.notify_all();
     }
-    if (m_worker1.joinable()) m_worker1.join();
+    m_worker1.reset();  // joins once the loop has returned
     m_worker2Stop = true;
     {
         std::lock_guard<std::mutex> lock(m_worker2Mutex);
         m_worker2Wake.notify_all();
     }
-    if (m_worker2.joinable()) m_worker2.join();
+    m_worker2.reset();
     std::lock_guard<std::mutex> lock(m_holdMutex);
     m_held.clear();
 }
@@ -236,8 +264,7 @@ bool RangeStreamer::batchArrived(uint64_t imageId, int batch) {
             std::lock_guard<std::mutex> lock(m_queueMutex);
             m_batchQueue.clear();
         }
-        while (!m_worker1Idle)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        waitForIdle([this] { return m_worker1Idle.load(); });
         auto dropHeld = [this] {
             std::lock_guard<std::mutex> lock(m_holdMutex);
             m_held.clear();
@@ -276,6 +303,7 @@ void RangeStreamer::worker1Loop() {
         {
             std::unique_lock<std::mutex> wait(m_worker1Mutex);
             m_worker1Idle = true;
+            idleChanged();
             m_worker1Wake.wait(wait, [this] {
                 if (m_worker1Stop) return true;
                 std::lock_guard<std::mutex> lock(m_queueMutex);
@@ -292,7 +320,6 @@ void RangeStreamer::worker1Loop() {
         // From announcement to the window: how far the 3D page lags behind the scan.
         adaptThinning(std::chrono::steady_clock::now() - queuedAt);
     }
-    m_worker1Idle = true;
 }
 
 void RangeStreamer::adaptThinning(std::chrono::steady_clock::duration waited) {
@@ -468,8 +495,9 @@ void RangeStreamer::worker2Loop() {
     while (!m_worker2Stop) {
         m_worker2Wake.wait(wait, [this] { return m_worker2Stop || m_worker2Pending; });
         if (m_worker2Stop) break;
-        m_worker2Pending = false;
+        // Busy before no longer pending: an idle wait never sees neither while a set-up is due.
         m_worker2Busy = true;
+        m_worker2Pending = false;
         m_hold = true;
         initialise3D();
         {
@@ -480,6 +508,7 @@ void RangeStreamer::worker2Loop() {
             m_hold = false;
         }
         m_worker2Busy = false;
+        idleChanged();
     }
 }
 
@@ -514,14 +543,14 @@ void RangeStreamer::clear() {
         std::lock_guard<std::mutex> lock(m_queueMutex);
         m_batchQueue.clear();
     }
-    while (!m_worker1Idle)
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    waitForIdle([this] { return m_worker1Idle.load(); });
     // The next scan starts with every line shown.
     m_lineThinning = 1;
     NuvSetLineThinning(m_window3D, 1);
     // Worker 2 may be setting up the window; let it finish before the buffers go.
     std::lock_guard<std::mutex> setUp(m_worker2Mutex);
     m_worker2Pending = false;
+    idleChanged();
     {
         // A set-up that was asked for and never ran holds nothing back any more.
         std::lock_guard<std::mutex> lock(m_holdMutex);
@@ -718,29 +747,31 @@ bool RangeStreamer::isConverted() const {
     return m_batchQueue.empty() && m_worker1Idle && !m_hold;
 }
 
+void RangeStreamer::idleChanged() const {
+    // Taken once, so a waiter between its look at the states and its sleep cannot miss this.
+    { std::lock_guard<std::mutex> lock(m_idleMutex); }
+    m_idleChanged.notify_all();
+}
+
+void RangeStreamer::waitForIdle(const std::function<bool()>& idle) const {
+    std::unique_lock<std::mutex> lock(m_idleMutex);
+    m_idleChanged.wait(lock, idle);
+}
+
 void RangeStreamer::waitForWorker1() const {
-    for (;;) {
-        {
-            std::lock_guard<std::mutex> lock(m_queueMutex);
-            if (m_batchQueue.empty() && m_worker1Idle) return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    waitForIdle([this] {
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        return m_batchQueue.empty() && m_worker1Idle;
+    });
 }
 
 void RangeStreamer::waitUntilIdle() const {
-    for (;;) {
-        bool queued = false;
+    waitForIdle([this] {
         {
             std::lock_guard<std::mutex> lock(m_queueMutex);
-            queued = !m_batchQueue.empty();
+            if (!m_batchQueue.empty() || !m_worker1Idle) return false;
         }
-        bool pending = false;
-        {
-            std::lock_guard<std::mutex> lock(m_worker2Mutex);
-            pending = m_worker2Pending;
-        }
-        if (!queued && !pending && m_worker1Idle && !m_worker2Busy) return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+        // Pending before busy: worker 2 sets busy first and then clears pending.
+        return !m_worker2Pending && !m_worker2Busy;
+    });
 }

@@ -8,12 +8,13 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #include "NuvArrays.h"
 #include "NuvRangeImage.h"
 #include "NuvRangeLUT16.h"
+
+class TaskWorker;
 
 // Streams the range and grey images of a line-profile scan into the 3D window while the scan runs.
 // The business layer writes each batch of lines straight into the buffers held here (writeBatch);
@@ -203,6 +204,10 @@ private:
     bool makeBatch(int firstRow, int lastRow, int batch, bool overwriteInvalid, NuvRangeLUT16* lut,
                    HeldBatch* out);
     void waitForWorker1() const;
+    // Blocks until `idle` holds; it is looked at again whenever a worker reports idleChanged().
+    void waitForIdle(const std::function<bool()>& idle) const;
+    // A worker became idle, or a set-up request went: wakes waitForIdle.
+    void idleChanged() const;
     // Image lock held. The GUI thread shows image `imageId` from now on: the buffers become its,
     // with the batches of it that waited aside; what waited for earlier images is dropped.
     void takeImageLocked(uint64_t imageId);
@@ -266,7 +271,13 @@ private:
     // Worker 2 waits on this for a new image; held during the whole 3D set-up.
     mutable std::mutex m_worker2Mutex;
     std::condition_variable m_worker2Wake;
-    bool m_worker2Pending = false;  // guarded by m_worker2Mutex
+    // Written under m_worker2Mutex; atomic so that idle waits read it without that lock, which
+    // worker 2 holds through a whole set-up.
+    std::atomic<bool> m_worker2Pending{false};
+    // Waits for idle workers sleep on this; it guards nothing else (the states are atomics,
+    // changed before idleChanged() takes it, so no wake-up is lost).
+    mutable std::mutex m_idleMutex;
+    mutable std::condition_variable m_idleChanged;
 
     // Guards m_observer and m_settingsProvider.
     mutable std::mutex m_observerMutex;
@@ -283,6 +294,8 @@ private:
     std::atomic<bool> m_worker1Idle{true};
     std::atomic<bool> m_worker2Stop{false};
     std::atomic<bool> m_worker2Busy{false};
-    std::thread m_worker1;
-    std::thread m_worker2;
+    // Worker 1 converts announced batches, worker 2 sets the 3D window up; each runs its loop
+    // as the one task of its TaskWorker. Last, so they are joined before anything else goes.
+    std::unique_ptr<TaskWorker> m_worker1;
+    std::unique_ptr<TaskWorker> m_worker2;
 };

@@ -245,6 +245,7 @@ private slots:
         const int before = tool()->maskShapeIds().value(1);
         QCOMPARE(shapeBounds(display(), before), QRectF(QPointF(400, 300), QPointF(700, 700)));
         drag(display(), QPointF(550, 500), QPointF(750, 400), false);
+        QTRY_VERIFY(!tool()->isApplying());  // the writes go out paced
         QVERIFY(std::abs(nodeInt("Xup") - 600) <= 3);
         QVERIFY(std::abs(nodeInt("Ydown") - 600) <= 3);
         QCOMPARE(node("ImageMask"), std::string("True"));
@@ -289,6 +290,37 @@ private slots:
                                        << "Reset to All Columns";
     }
 
+    // A mask edit returns to the GUI at once and its writes go out paced; the camera's echo
+    // meanwhile (which selects a mask to read it) waits, so no write lands in another mask.
+    void maskEditIsPacedWithoutHoldingTheGui() {
+        const QVector<int> mask2 = {1000, 500, 1000, 200, 1400, 200, 1400, 500};
+        writeMask("ImageMasker1", mask2);
+        enableMask1(400, 300, 700, 700);
+        showPicture();
+        Control::raiseRoiDraws(m_key);
+        QTRY_VERIFY(tool()->maskShapeIds().value(1) >= 0 && tool()->maskShapeIds().value(2) >= 0);
+        QTRY_COMPARE(Control::deliverRoiDraws(), 0);
+        // The camera's mask 1 moved on its own; the user's edit of the drawn one puts it back.
+        enableMask1(100, 100, 200, 200);
+        QCOMPARE(tool()->onShapeChanged(tool()->maskShapeIds().value(1)), tool()->maskShapeIds().value(1));
+        QVERIFY(tool()->isApplying());  // returned before the last write
+        Control::raiseRoiDraws(m_key);
+        QVERIFY(Control::deliverRoiDraws() > 0);  // the echo arrives in the middle of the edit
+        QTRY_VERIFY(!tool()->isApplying());
+        QTRY_COMPARE(Control::deliverRoiDraws(), 0);
+        QVERIFY(mask1On());
+        QCOMPARE(QRect(QPoint(nodeInt("Xup"), nodeInt("Yup")), QPoint(nodeInt("Xdown"), nodeInt("Ydown"))),
+                 QRect(QPoint(400, 300), QPoint(700, 700)));
+        setNode("ImageMaskerSelector", "ImageMasker1");
+        QVector<int> seen;
+        for (const char* corner : kMaskCorners)
+            seen << nodeInt(corner);
+        QCOMPARE(seen, mask2);
+        QCOMPARE(shapeBounds(display(), tool()->maskShapeIds().value(2)), QRectF(1000, 200, 400, 300));
+        setNode("ImageMaskerSelector", "ImageMasker2");
+        QCOMPARE(node("ImageMask"), std::string("False"));
+    }
+
     void shapeMenuResets() {
         QFETCH(int, index);
         QFETCH(QPointF, at);
@@ -324,6 +356,7 @@ private slots:
             QCOMPARE(QRect(QPoint(call.x1, call.y1), QPoint(call.x2, call.y2)),
                      QRect(QPoint(0, 0), QPoint(3200, 1024)));
         } else if (index == 1) {
+            QTRY_VERIFY(!tool()->isApplying());
             QVERIFY(!mask1On());
         } else {
             QCOMPARE(QString::fromStdString(columns), QStringLiteral("0-3199"));
@@ -512,7 +545,10 @@ private:
 
     // Mask 1 from its corner nodes in kMaskCorners order, then switched on with `on`.
     void writeMask1(const QVector<int>& corners, const char* on = "True") {
-        setNode("ImageMaskerSelector", "ImageMasker0");
+        writeMask("ImageMasker0", corners, on);
+    }
+    void writeMask(const char* selector, const QVector<int>& corners, const char* on = "True") {
+        setNode("ImageMaskerSelector", selector);
         for (int i = 0; i < 8; ++i)
             setNode(kMaskCorners[i], std::to_string(corners[i]));
         setNode("ImageMask", on);

@@ -3,11 +3,14 @@
 #include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
+#include <atomic>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 
 #include "CorrectionCalculator.h"
 #include "CorrectionDialog.h"
@@ -16,6 +19,7 @@
 #include "HostGrab.h"
 #include "Image3DWnd.h"
 #include "ScriptedModalHandler.h"
+#include "SerialCallThread.h"
 #include "ViewerHost.h"
 
 namespace Control = ZavizoZoz3::Control;
@@ -336,6 +340,22 @@ private slots:
         Control::releaseStopGrabs();
         QTRY_VERIFY(!Control::isGrabbing(m_key));
         QTRY_VERIFY(m_pane->view3D()->btn3DStartGrab->isEnabled());
+    }
+
+    // A camera call that throws (a driver's exception escaping the business layer) is logged; the
+    // calls after it still reach the camera, and the report of the failed one is not sent.
+    void throwingCameraCallKeepsLaterCalls() {
+        SerialCallThread calls;
+        QObject receiver;
+        int reported = 0;
+        std::atomic<int> later{0};
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("task failed: camera gone$")));
+        calls.post([] { throw std::runtime_error("camera gone"); }, &receiver, [&reported] { ++reported; });
+        calls.post([&later] { ++later; }, &receiver, [&reported] { ++reported; });
+        calls.waitIdle();
+        QCOMPARE(later.load(), 1);
+        QCOMPARE(calls.failedCalls(), 1);
+        QTRY_COMPARE(reported, 1);
     }
 
     void unreadableScalerStillMeasures() {

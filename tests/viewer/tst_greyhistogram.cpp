@@ -223,6 +223,14 @@ private slots:
         t.addImage(img);
         t.stop();
         QVERIFY(t.isFinished());
+        // A panel closed as it opens: the loop may not have begun, and nothing waits for it.
+        for (int i = 0; i < 20; ++i) {
+            CalculateGreyThread quick;
+            quick.start();
+            quick.addImage(img);
+            quick.stop();
+            QVERIFY(quick.isFinished());
+        }
     }
 
     void resultsWaitForTheReceiver() {
@@ -405,7 +413,8 @@ private slots:
         CalculateGreyThread* worker = panel()->worker();
         std::atomic<int> finished{0};  // counted on the worker's thread as it ends
         connect(
-            worker, &QThread::finished, worker, [&finished] { ++finished; }, Qt::DirectConnection);
+            worker, &CalculateGreyThread::finished, worker, [&finished] { ++finished; },
+            Qt::DirectConnection);
         m_pane->resetCamera();  // the camera went away
         QVERIFY(!tool()->isOpen());
         QTRY_VERIFY(dialog.isNull());

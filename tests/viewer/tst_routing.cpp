@@ -3,18 +3,23 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSemaphore>
 #include <QTranslator>
 #include <QtTest>
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <memory>
+#include <stdexcept>
 #include <thread>
+#include <vector>
 
 #include "DeviceListUpdate.h"
 #include "FinishFlag.h"
 #include "Image3DWnd.h"
 #include "ImageUpdateManager.h"
+#include "TaskWorker.h"
 #include "ViewerHost.h"
 
 namespace Control = ZavizoZoz3::Control;
@@ -34,6 +39,10 @@ private slots:
     void finishFlagWaitTracksGuiThread();
     void closingReleasesWaitingDeviceListCallback();
     void churnFromTwoThreads();
+    void workerOutlivesThrowingTasks_data();
+    void workerOutlivesThrowingTasks();
+    void workerStopsWithTasksQueued_data();
+    void workerStopsWithTasksQueued();
 
 private:
     void drainBusinessLayer();
@@ -317,4 +326,72 @@ void TestRouting::churnFromTwoThreads() {
 }
 
 QTEST_MAIN(TestRouting)
+void TestRouting::workerOutlivesThrowingTasks_data() {
+    QTest::addColumn<bool>("standardException");
+    QTest::newRow("std::exception") << true;
+    QTest::newRow("anything else thrown") << false;
+}
+
+// A task that throws is logged and counted; the tasks after it still run, in order, and a caller
+// that asked for the result gets the exception.
+void TestRouting::workerOutlivesThrowingTasks() {
+    QFETCH(bool, standardException);
+    TaskWorker worker(QStringLiteral("test"));
+    std::vector<int> ran;  // written on the worker only, read after waitIdle
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^test task failed")));
+    worker.post([&ran] { ran.push_back(1); });
+    worker.post([standardException] {
+        if (standardException) throw std::runtime_error("disk gone");
+        throw 42;
+    });
+    worker.post([&ran] { ran.push_back(2); });
+    std::future<int> failing = worker.submit([]() -> int { throw std::logic_error("bad frame"); });
+    std::future<int> answer = worker.submit([&ran] {
+        ran.push_back(3);
+        return 7;
+    });
+    QCOMPARE(answer.get(), 7);
+    worker.waitIdle();
+    QCOMPARE(ran, (std::vector<int>{1, 2, 3}));
+    QCOMPARE(worker.failedTasks(), 1);
+    QVERIFY_EXCEPTION_THROWN(failing.get(), std::logic_error);
+}
+
+void TestRouting::workerStopsWithTasksQueued_data() {
+    QTest::addColumn<bool>("drop");
+    QTest::newRow("queued tasks dropped") << true;
+    QTest::newRow("queued tasks run first") << false;
+}
+
+// Stopping while a task runs and many wait neither hangs nor leaks what the waiting tasks hold
+// (ASan), and nothing posted afterwards runs.
+void TestRouting::workerStopsWithTasksQueued() {
+    QFETCH(bool, drop);
+    constexpr int kQueued = 500;
+    std::atomic<int> ran{0};
+    auto held = std::make_shared<int>(0);  // every queued task holds a copy
+    std::future<void> dropped;
+    QSemaphore entered;
+    QSemaphore release;
+    {
+        TaskWorker worker(QStringLiteral("test"));
+        worker.post([&] {
+            entered.release();
+            release.acquire();
+        });
+        entered.acquire();  // the first task runs: the others queue behind it
+        for (int i = 0; i < kQueued; ++i)
+            worker.post([&ran, held] { ++ran; });
+        dropped = worker.submit([&ran] { ++ran; });
+        worker.requestStop(drop ? TaskWorker::Pending::Drop : TaskWorker::Pending::Run);
+        QVERIFY(!worker.post([&ran, held] { ++ran; }));
+        release.release();
+        worker.join();
+        QVERIFY(worker.hasEnded());
+    }
+    QCOMPARE(ran.load(), drop ? 0 : kQueued + 1);
+    QCOMPARE(held.use_count(), 1L);  // what the tasks held went with them
+    if (drop) QVERIFY_EXCEPTION_THROWN(dropped.get(), std::future_error);
+}
+
 #include "tst_routing.moc"
