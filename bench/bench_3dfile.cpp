@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Saving one 3200 x 1000 16-bit range image of a scan (heights in millimetres), on one core:
 //   BM_HeightCsvOurs     Nuv3DFileOperation::Save to "_3DHeight.csv"
 //   BM_HeightCsvQt       the same file with every value through QString::number into a QTextStream

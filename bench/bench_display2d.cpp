@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Cost of showing a large frame in a 2D display of about 1000x620: ZMKImageWnd::setBackground plus a
 // render of the view, against QPainter::drawImage with smooth scaling of the same frame into the
 // same target (the baseline), measured in the same run. Prints the ratios at the end.

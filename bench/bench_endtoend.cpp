@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // End to end: a laser profiler delivering 2000 profiles/s (3200 points each) through the business
 // layer, the dispatcher and its transform tool to the pane's contour plot. Reported against the
 // production rate of the same run: processed/produced must stay at 1 and the backlog of queued

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // GenICam frames from Aravis's fake cameras: the in-process one (640 x 480 Mono8 at up to 1000
 // frames/s) and its GigE Vision twin served on 127.0.0.1 (1920 x 1080 Mono8 over real GVCP/GVSP,
 // as fast as the loopback carries it). For each: the rate at which frames reach the pane, against

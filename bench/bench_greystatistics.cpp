@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Grey statistics of a whole 2448x2048 frame: histogram, minimum, maximum, average and deviation in one
 // fused pass (GreyStatistics), against OpenCV doing the same with its separate calls, measured in the
 // same run; and the cost of handing a frame to the statistics worker against copying its pixels.

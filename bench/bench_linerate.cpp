@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Line rate: a profiler pane in 3D mode (range, grey and 3D pages live, the 3D page on screen) fed
 // with pre-encoded range batches of 100 lines x 3200 points, posted on the business layer's thread
 // at 10, 20, 40 and 64 kHz for a fixed time each. Per rate: lines processed (converted into the

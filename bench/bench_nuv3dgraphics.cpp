@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Streaming lines into the 3D window's vertex store: a batch of 100 lines of 3200 points
 // (the profiler's common case) against copying the same number of finished vertices, which is
 // the least any conversion has to do. Reported as ratio_vs_copy.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Memory of one profiler view over a long scan: a 50,000 x 3,200 scan (the line count and width
 // can be given) streamed batch by batch into the view's buffers with the range, grey and 3D pages
 // growing, as a camera in 3D mode does. Prints RSS (and its peak) before the scan, once it is

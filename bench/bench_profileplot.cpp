@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Redraw cost of one 3200-point laser profile in ProfilePlot, the way the live contour page does it:
 // setData, replot, and the canvas paint that follows, into an 800 x 400 plot. The baseline is a plain
 // QPainter polyline of the same points into an image of the same size, measured in the same run; the

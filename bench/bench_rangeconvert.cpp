@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Scan conversion of one 3200 x 1000 16-bit range image to heights and colours, on one core:
 //   BM_FusedLUT     the 64K lookup-table pass (NuvRangeLUT16::convert)
 //   BM_OpenCV       the same result with OpenCV: scale/offset, range mask, 8-bit index, colour map

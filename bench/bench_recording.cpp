@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Recording 2048x1024 Mono8 frames through the save worker, as BMP and as uncompressed TIFF,
 // against writing the same number of bytes per frame with plain fwrite (the baseline), measured
 // in the same run. Then an offered load of 200 frames/s for 10 s per format: the frames the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Soak: both simulated cameras stream into the viewer (the profiler in contour mode next to the
 // area-scan camera in 2D, then the profiler in 3D), bound and unbound once a period for the soak's
 // length, then many fast bind/unbind cycles. Resident memory, heap in use, threads and open file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The demo host's camera settings for the camera of the current pane: exposure, gain, frame or
 // line rate, trigger mode and pixel format, each shown only when the camera has that feature, read

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The demo host's side of profiler calibration: the correction factors the host keeps (the
 // viewer's correction dialog writes the result into them), buttons that raise the business

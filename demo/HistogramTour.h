@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Scripted walk through the grey histogram on the area-scan camera's pane, as a newcomer would do it:
 // open it while the camera streams, look at the line and column profiles, draw a local region and read

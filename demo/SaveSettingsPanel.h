@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The demo host's save settings: the business layer's application settings that the viewer reads
 // whenever a save or a recording starts (folders, naming, file formats, frame limit, queue size),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Reads back what the viewer's savers write, so that a user can look at a saved frame again:
 // pictures (BMP, PNG, JPG, TIFF) for a 2D pane, range images (the range TIFF with its scale

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // libFuzzer target for the payload reader. Besides "no crash, no overread" it checks that an
 // accepted payload is self-consistent: the counts fit inside the buffer, and re-encoding what was
 // read with the writer reproduces the input byte for byte.

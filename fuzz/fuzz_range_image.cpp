@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // libFuzzer target for the range-image reader of the 3D file library (our own ".srt"/".ecd"/
 // ".mri" layout, the only file the library reads). Each input is written to a file and read back.
 // Besides "no crash, no overread, no huge allocation" it checks that an accepted file is exactly

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Writes one small range-image file of every sample type through the 3D file library's own writer
 // into the directory given, as the seed corpus of fuzz_range_image.
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Writes one small payload of every kind and sample type into the directory given, as the seed
 // corpus of fuzz_payload.
 #include <cstdint>

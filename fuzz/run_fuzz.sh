@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Builds the fuzzers with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer) straight
 # from the library sources and runs each for a bounded time:
 #   fuzz_payload      the payload reader (platform/nuvpayload)

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Installs the dependencies, builds the project three times with warnings as errors: plain and with
 # AddressSanitizer + UndefinedBehaviorSanitizer (the whole test suite on both), and with
-# ThreadSanitizer (the suites without OpenGL that exercise threads). With NUV_CHECK_SPDX=1 it first
-# checks that every source file carries the project's licence identifier.
+# ThreadSanitizer (the suites without OpenGL that exercise threads). It first checks that every source
+# file carries the project's licence identifier (NUV_CHECK_SPDX=0 skips that).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 # check_spdx: fails, listing them, when source files lack the licence identifier in their first three
-# lines. Set NUV_CHECK_SPDX=1 to run it.
+# lines. NUV_CHECK_SPDX=0 skips it.
 check_spdx() {
     local missing=() dirs=() d
     for d in src platform demo tests bench fuzz; do
@@ -25,7 +26,7 @@ check_spdx() {
     fi
     echo "licence identifiers: all present"
 }
-if [ "${NUV_CHECK_SPDX:-0}" = 1 ]; then
+if [ "${NUV_CHECK_SPDX:-1}" = 1 ]; then
     echo "=== licence identifiers"
     check_spdx
 fi

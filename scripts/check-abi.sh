@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Compares the ABI of a built libnuvviewer with the last release's (abi/libnuvviewer.abi, written by
 # abidw). The SONAME says what may break: a library with the baseline's SONAME must stay compatible
 # (symbols added are fine, symbols removed or changed fail); a new SONAME declares the break, and the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Checks the installed package the way a host uses it: installs a built tree into a staging prefix,
 # verifies that only public headers are installed and that each compiles alone, checks the SONAME,
 # the exported symbols, the version file's promise and the ABI against the last release, builds and

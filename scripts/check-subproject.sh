@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Checks the viewer as a subproject of a host's build (add_subdirectory on the source tree): it
 # configures without QtTest, Qt's Linguist tools or Google Benchmark, defines none of the viewer's
 # tests, benchmarks, demo, documentation or packaging targets, and leaves warnings as warnings.

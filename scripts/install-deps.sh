@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Installs every Debian package the project needs to build, test, benchmark and run the demo.
 set -euo pipefail
 PACKAGES=(

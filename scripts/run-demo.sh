@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Installs the dependencies, builds the application nuvviewer and runs it (pass --screenshot FILE to render
 # offscreen and exit). Without a display it starts under Xvfb.
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Scale ticks for the 3D view's axes and for height colour bars: "nice" steps (1, 2 or 5 times a
 // power of ten) and labels in millimetres with as many decimals as the step needs.

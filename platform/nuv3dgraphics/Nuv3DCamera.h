@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Orbit camera of the 3D view: a target point seen from a direction (yaw around z, pitch above
 // the x-y plane) at a distance, in perspective or orthographic projection. z is the height axis.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // 3D window: shows a range image as a point cloud that grows line by line while a scan runs.
 //

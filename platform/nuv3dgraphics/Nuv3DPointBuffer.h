@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // CPU-side vertex store of one 3D window. Range lines arrive from several threads and are turned
 // into coloured vertices here; the GUI thread copies the changed part into its vertex buffer

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Process-wide table of live 3D windows by handle. Handles count up from 1 and are never reused,
 // so a destroyed handle can only miss. Calls arrive from any thread: data goes straight to the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // OpenGL view of one 3D window: draws the point buffer as GL_POINTS from a vertex buffer object
 // that is updated with the lines changed since the last frame. Left drag orbits, right or middle

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // One 3D window: its own tool bar, the OpenGL view (or, without OpenGL, a message in its place)
 // and a status line. Lives on the GUI thread; other threads reach it only through queued calls.

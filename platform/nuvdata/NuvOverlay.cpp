@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "NuvOverlay.h"
 
 NuvOverlay NuvOverlay::circle(const NuvPoint& centre, double radius) {

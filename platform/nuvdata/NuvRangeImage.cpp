@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "NuvRangeImage.h"
 
 NuvRangeImage::NuvRangeImage(int pointsPerLine, int lines, int bytesPerPoint) {

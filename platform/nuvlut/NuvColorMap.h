@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Precomputed colour tables of the height colouring. Every map runs from the lowest height
 // (entry 0) to the highest (entry kTableSize - 1); all its colours are opaque, so alpha 0

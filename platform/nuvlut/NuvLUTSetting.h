@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Height colouring of range images and height arrays. All calls return 0 on success and -1 on a
 // bad argument (null output, unknown colour map); they fill one colour per point, row-major.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Lookup table turning every possible 16-bit raw range sample into its height and colour, so the
 // per-point work of a scan is two table reads instead of a multiply, two compares and a divide.

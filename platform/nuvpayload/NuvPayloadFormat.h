@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Byte layout of the laser-profile sensor payload, shared by the writer and the reader.
 //

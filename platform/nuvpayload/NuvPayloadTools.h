@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Reader of laser-profile sensor payloads (layout: NuvPayloadFormat.h, PAYLOAD_FORMAT.md).
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Builds laser-profile sensor payloads (layout: NuvPayloadFormat.h) for the simulated sensor.
 // Each write* call replaces the content of `out` (its capacity is reused, so a sensor loop that

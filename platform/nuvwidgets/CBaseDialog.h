@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Frameless styled dialog frame: a dark title bar (icon, title, minimise/maximise/close buttons)
 // that drags the window, over a light content area that the owner fills.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Styled message box with a level badge, a text and two buttons. Button 0 is the primary
 // ("Confirm"), button 1 the secondary ("Cancel"); either can be relabelled or hidden.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Short-lived result tip: a status pixmap, a text and optionally a link to the file concerned.
 // With a parent it floats centred over the parent; without one it is a small frameless window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The one door through which every modal interaction of the viewer passes: message boxes,
 // file, folder and colour dialogs, modal dialogs, pop-up menus and handing a folder to the

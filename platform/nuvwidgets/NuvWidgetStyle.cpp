@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "NuvWidgetStyle.h"
 
 #ifdef NUV_HAVE_X11EXTRAS

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Colours and small painted glyphs shared by the styled dialogs and tips. They are painted in
 // code rather than loaded from resources so the library needs no resource tree of its own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // A ModalSeam handler for tests: answers every modal call at once from queues of scripted
 // answers and keeps a log of what was asked. With empty queues it presses the first visible

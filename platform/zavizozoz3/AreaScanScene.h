@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Synthetic test scene of the area-scan camera: a diagonal gradient, a bright disc circling
 // the sensor, light noise and a row of bars showing the frame counter in binary. Rendered for

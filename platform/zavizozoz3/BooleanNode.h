@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Boolean feature, as text "True"/"False" (also accepts "1"/"0"); optionally one value per
 // selector entry (ImageMask per ImageMaskerSelector).

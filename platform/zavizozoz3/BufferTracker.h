@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Set of acquisition buffers handed out and not yet released.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The process-wide state behind the ZavizoZoz3 free functions: camera registry, listeners,
 // event thread, buffer tracking, application settings and what tests observe.

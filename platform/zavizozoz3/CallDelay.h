@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Holds a business-layer call for a while, as a camera that answers slowly does: a call that
 // passes hold() waits until the delay has passed or releaseAll() lets it go. A test hook; with no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // One camera of the registry, whatever drives it (simulation now, a GenICam transport later):
 // its information items as text, its feature node map, connection state and acquisition.

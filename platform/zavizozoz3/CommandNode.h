@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Command feature (TriggerSoftware): executing it tells the map's change listener, which
 // the camera turns into the action. Writing any text executes it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Enumeration feature (symbolic entries). May itself depend on a selector, as TriggerMode
 // depends on TriggerSelector: then it keeps one current entry per selector entry.

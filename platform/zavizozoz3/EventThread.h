@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The business layer's event thread: runs posted tasks one after another in posting order.
 // Started by the first post, stopped (pending tasks dropped) by stop(); a later post starts

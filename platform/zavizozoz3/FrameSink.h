@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Where simulated cameras send finished frames and where they find the installed encoder.
 #include <memory>

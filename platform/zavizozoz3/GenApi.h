@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 /// @file
 /// A small GenICam GenApi-style node-map interface: what the viewer needs to read camera

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Integer feature with minimum, maximum and increment. The maximum may follow other nodes
 // (Width's maximum shrinks as OffsetX grows); the value may be kept per selector entry

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Packages the simulated laser profiler's scene data into the sensor's binary payloads (sensor
 // picture, single profile, range batch), as a real device delivers them.

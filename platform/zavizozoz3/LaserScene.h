@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Synthetic scene of the laser profiler: a conveyor (0 mm) carrying, along the scan
 // direction, a stepped block, a lying cylinder and a plate with a drilled hole, repeated every

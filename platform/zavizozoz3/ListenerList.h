@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Registered listeners of one interface. Delivery calls listeners without holding the list's
 // lock (a listener may block or call back into the business layer), but marks each call as in

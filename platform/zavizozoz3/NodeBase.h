@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Common part of the simulated GenApi nodes: name, access mode and the owning node map,
 // whose one mutex guards the values of all its nodes.

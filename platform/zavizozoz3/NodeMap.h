@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The node map of one camera: owns its nodes, which are created while the camera is built and
 // never added or removed afterwards, so lookups need no lock. One mutex guards every node's

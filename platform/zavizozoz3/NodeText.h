@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Feature values written as text, read the same way by every kind of camera: booleans as
 // "True"/"False"/"1"/"0", integers as decimal or integral floating text ("120.000000").

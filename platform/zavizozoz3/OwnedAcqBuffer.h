@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Reference-counted acquisition buffer holding its own bytes. Every receiver that got a
 // reference calls release() once; the last release frees it. Buffers are tracked so that the

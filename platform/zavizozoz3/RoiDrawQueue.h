@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // ROI draw events waiting for the GUI thread: one entry per camera and ROI index (0 camera ROI,
 // 1 to 3 masks, 4 column window), in the order they first changed. Any thread notes a change;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // What a laser profiler's sensor reads, taken from its node map in one consistent snapshot:
 // the window of rows and columns ("OffsetX", "Width", "OffsetY" counted from the bottom,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Simulated 2048 x 1024 Mono8 area-scan camera showing AreaScanScene through its ROI
 // (Width, Height, OffsetX, OffsetY), 10 frames per second by default.

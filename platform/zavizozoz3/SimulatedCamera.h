@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Shared machinery of the simulated cameras: the node map with the trigger and rate features,
 // and one acquisition thread per camera that paces frames by "AcquisitionFrameRate" or waits

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 /// @file
 /// What a simulated camera hands to a frame encoder, and what the encoder gives back. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Simulated laser line-profile sensor: 3200 points per profile, 200 profiles per second by
 // default and up to 64,000, scanning LaserScene. The scene's profiles are rendered once per change

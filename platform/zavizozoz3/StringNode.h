@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Text feature (device vendor, model, user name).
 #include <string>

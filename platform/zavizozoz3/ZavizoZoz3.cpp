@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The ZavizoZoz3 free functions: thin entry points onto BusinessLayer.
 #include "ZavizoZoz3.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 /// @file
 /// The host's business layer as the viewer sees it: camera registry, camera information and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Control surface of the in-process business layer.
 #include "ZavizoZoz3Control.h"
 

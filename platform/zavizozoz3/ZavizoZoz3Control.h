@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 /// @file
 /// Control surface of the in-process business layer, for the demo host and the tests.

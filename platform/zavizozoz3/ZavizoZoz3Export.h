@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 /// @file
 /// Symbol export of the business layer: its calls are the only part of the platform a host makes

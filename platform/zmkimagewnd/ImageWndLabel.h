@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Display label for 8-bit and colour-coded range images, with optional scroll bars and an
 // XYZ read-out for range images.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // View inside ImageWndLabel: the 2D view with a read-out that, for colour-coded range images,
 // shows the XYZ of the range sample under the cursor instead of the displayed colour, and for a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The display range of one view at work: counts what the current mode needs of each deep frame while
 // the frame is copied (row by row, while the rows are in cache), resolves the levels and keeps the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // How deep grey frames (more than 8 bits per pixel) map to the screen's 256 grey levels. Values are
 // in the frame's own units (0..4095 for a 12-bit camera's samples). 8-bit and colour frames are shown

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Turns a full-resolution frame into device pixels of the 2D view in one pass: nearest sampling at
 // zoom 1 and above, an area average of each device pixel's footprint below, so a large frame shown

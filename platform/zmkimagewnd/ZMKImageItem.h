@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Background item of the 2D view: holds the frame as it was set (for read-back and the pixel
 // read-out) and paints it straight into device pixels (see ZMKFrameSampler), so QPainter never

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Graphics view behind ZMKImageWnd and ImageWndLabel: a background frame, editable shapes and
 // fixed overlays in image coordinates, zoom, panning, a pixel read-out and an optional status line.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // 2D display widget: draws an image (Mono8, Mono16, RGB), editable shapes (layer 1) and fixed
 // overlays (layer 0) into a host widget, with zoom, scroll bars and a pixel read-out.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Editable line with a handle on each end point.
 #include "ZMKShapeItem.h"

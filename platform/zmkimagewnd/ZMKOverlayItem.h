@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Fixed (not editable, not selectable) overlay drawn from one NuvOverlayPath with one pen.
 // Circles smaller than a screen pixel are drawn as points so dense contours stay visible.

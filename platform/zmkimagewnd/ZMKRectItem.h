@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Editable rectangle: axis-aligned (corner and edge handles) or rotated (the same handles in
 // the rectangle's own frame plus a rotation grip beyond the edge the angle points to).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Base of the shapes drawn on a 2D view. Geometry is kept in image (scene) coordinates so it
 // survives zooming; pens are cosmetic (their width is in screen pixels, 0 meaning 1 pixel).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Types that travel through queued connections from business-layer threads.
 #include <QImage>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "FocusUpdate.h"
 
 void FocusUpdate::notify(ZavizoZoz3::FOCUS_TYPE type, std::string id) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "ImageModeUpdate.h"
 
 void ImageModeUpdate::notify(std::string id, int mode) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The viewer's logging categories, one per subsystem, so that a host filters the library's lines
 // with QT_LOGGING_RULES or its own message handler; the Qt-free libraries' lines (the business

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "SLImageShowModeUpdate.h"
 
 void SLImageShowModeUpdate::notify(std::string id, int mode) {

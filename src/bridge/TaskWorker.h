@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The one background thread type of the library: a thread that runs tasks one after another, in
 // the order they were posted (a stop posted after a start never overtakes it).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Symbol export of the viewer library. Everything in it is compiled with hidden visibility; a class
 // marked NUV_EXPORT is the library's interface, and the only one a host links against.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The viewer's one exported class: a host creates it on a parent widget and gets a grid of up
 // to four display panes bound to the cameras of the business layer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Small white panel with rounded corners and a soft shadow for value read-outs over a plot.
 #include <QWidget>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // QwtPlot with wheel zoom and panning bounded by per-axis limits.
 #include <qwt_plot.h>

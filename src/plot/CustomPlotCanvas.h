@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Plot canvas on which vertical area lines are picked with a click, follow the mouse and are dropped
 // with a second click.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Panner that keeps the visible range inside the limits of a CustomPlot: dragging against a limit
 // widens the range up to that limit instead of shifting it past.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Scale draw that paints ticks, backbone and labels in white for the dark plot background.
 #include <qwt_scale_draw.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Grey and colour histograms, or line and column profiles, as four channel curves (grey, red, green,
 // blue) with wheel zoom, panning, step zoom buttons and a hover read-out of the channel values.

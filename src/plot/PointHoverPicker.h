@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Picker that follows the mouse over a plot canvas and shows the plot coordinates under it.
 #include <qwt_plot_picker.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Laser-profile plot: the current contour as a cloud of points with zero lines, bounded zoom and
 // pan, and up to two areas of two draggable vertical lines each.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Worker thread of the histogram panel: computes the statistics (GreyStatistics) of the newest image
 // of a pane off the GUI thread and delivers them through calculateFinish, which must be received

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Camera ROI, image masks and column window of a pane, shown as editable rectangles on the
 // pane's picture and written back to the camera when the user edits them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Tilt angle and step height of a laser contour, measured between two calculation areas.
 #include <QVector>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Styled dialog that hosts the tilt and height correction panel. Closing it, by its close button
 // or by the panel's Confirm or Cancel, first registers a contour still being scanned, so that the

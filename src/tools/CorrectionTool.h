@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The pane's side of tilt and height correction: on the business layer's request it switches the
 // profiler view to contour mode, runs the correction dialog for the pane's camera and afterwards

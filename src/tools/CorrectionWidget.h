@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The tilt and height correction panel: the live contour of a laser profiler on a plot with two
 // calculation areas, scan and register of the contour, and the correction factor computed from

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Settings panel of the cross-hair overlay: coordinate system (window or image), centre position,
 // line width and colour. Presets emit nothing; user edits emit the matching signal.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // A cross-hair fixed to the window: two lines through a point of the image area, drawn over the view
 // and transparent to the mouse, so zoom and scroll move the image under it.

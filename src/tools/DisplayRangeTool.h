@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The pane's display range for deep grey frames: holds the setting (also while the pane shows the
 // profiler, so it survives mode switches), applies it to the 2D view's display and opens the

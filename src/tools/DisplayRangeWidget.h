@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The "Display range" panel of a 2D pane: mode, minimum and maximum, percentiles, gamma and the
 // saturation colour of deep grey frames. Edits are reported as a whole range; the panel never applies

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Styled dialog that hosts a pane's histogram panel.
 #include "CBaseDialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The pane's side of the grey histogram on the 2D view: the histogram button toggles the histogram
 // dialog; the tool feeds the panel the frames the pane shows, draws the region the user picks on the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Histogram panel of a pane: the histogram of a region (the whole image or one drawn on the image), or
 // a line or column profile at a chosen position, of the pane's live image, with a table of minimum,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Grey-value statistics of one image: the histogram of a region, or the values along one row (line
 // profile) or one column (column profile), with minimum, maximum, average and standard deviation per

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Settings panel of the grid overlay (line width, spacing, colour). The pane shows it in a pop-up
 // under its grid-settings button, presets it with its values and stores what it reports.

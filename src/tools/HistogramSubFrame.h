@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Small framed holder with an enlarge button: the pane shows the histogram plot alone in it, over the
 // image, while the user draws a region.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Conversions between a camera image mask, given as four corner nodes (up, down, left, right)
 // in picture coordinates, and the rotated rectangle the display widget draws and edits.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Writes image-mask nodes of a camera in order, one every kPauseMs: the sensor applies each
 // write before it takes the next, so the pause is pacing the camera asks for, not a wait for a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Styled tool window of the length measurement; the pane reaches the panel through it.
 #include "CBaseDialog.h"

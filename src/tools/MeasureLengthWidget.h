@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Turns the two end points of the measuring line into lengths: the points in image pixels and the
 // horizontal, vertical and straight-line lengths in the unit of one pixel that the user enters.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The pane's length measurement on the 2D view: the measure button draws an editable line on the
 // image and opens the measuring window, which follows every move of the line; the button, or the

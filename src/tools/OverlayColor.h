@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The colour button and colour dialog the overlay panels share.
 #include <QColor>

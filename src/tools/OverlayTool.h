@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The pane's grid and cross-hair overlays on the 2D view. The grid is drawn on the display's overlay
 // layer in image pixels, so it zooms and scrolls with the image; the cross-hair goes through a point

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Blocking camera calls on a TaskWorker of their own, run one after another in the order they were
 // posted: a stop posted after a start never overtakes it. The destructor returns at once: the

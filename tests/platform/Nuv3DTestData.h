@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Synthetic range images for the 3D window tests: heights rise linearly across each line from
 // -4 to +4 (16-bit samples, scale 0.01, offset 32768), inside the limits -5 to +5.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Range and grey image label: backgrounds, fitting, wheel zoom and the XYZ read-out.
 #include <QGraphicsView>
 #include <QtTest>

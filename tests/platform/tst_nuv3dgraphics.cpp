@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // 3D window without OpenGL: every call stays safe, data keeps streaming into the point buffer,
 // handles are checked; plus the conversion rules and the camera framing, which need no GL.
 #include <QLabel>

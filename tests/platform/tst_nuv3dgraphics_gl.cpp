@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // 3D window with a real OpenGL context (Mesa under Xvfb): streamed lines become visible,
 // coloured by height, and go away again; gestures and projection reach the view.
 #include <QAbstractButton>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The platform's data formats. Camera payloads: writer -> reader round trips, size queries, and
 // rejection of every kind of damaged header without reading past the buffer (run under ASan: each
 // case copies the payload into a buffer of exactly the size handed to the reader). Files of the 3D

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Height colouring: range boundaries, invalid points, colour-map shape, and the fused lookup-table
 // conversion against a plain per-point reference.
 #include <QtTest>

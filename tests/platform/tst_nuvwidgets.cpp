@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Styled host widgets and the modal seam.
 #include <QAction>
 #include <QApplication>

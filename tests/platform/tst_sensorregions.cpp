@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The simulated laser profiler honours its camera ROI, image masks and column window, refuses
 // window values a real sensor would refuse, and the business layer raises ROI draw events.
 #include <QtTest>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Camera registry, camera information, GenApi node maps and the synthetic scenes of the
 // in-process business layer.
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Listener delivery, acquisition threads, buffers, reset and concurrent use of the in-process
 // business layer.
 #include <unistd.h>

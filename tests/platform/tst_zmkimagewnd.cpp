@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Backgrounds, pixel read-out, rendering, zoom and life cycle of the 2D display widget, and its shapes
 // and overlays with their mouse editing.
 #include <QGraphicsView>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The plot panels: CustomPlot's bounded wheel zoom, zoom commands, range step rule and panning;
 // HistogramPlot's step zoom, remembered ranges, curve visibility and modes, and hover read-out;
 // ProfilePlot's remembered limits, area lines picked, dragged and dropped with the mouse, and bad data.

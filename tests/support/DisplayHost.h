@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // For tests of the 2D display widget: a ZMKImageWnd filling a shown 800x600 host. Mouse input goes
 // through the host's window, as real input does (QTest's widget overloads bypass the press

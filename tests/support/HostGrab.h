@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // For viewer tests: answers the viewer's start and stop presses as a host does.
 #include <QObject>

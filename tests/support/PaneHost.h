@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // For tests of one 2D pane: a shown ImageWnd in 2D mode after a reset environment, its display view,
 // and image points mapped into the pane. Test classes inherit it next to QObject and

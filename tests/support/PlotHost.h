@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // For tests of a plot panel (one with a plot() inside): the panel shown at a fixed size and replotted,
 // so that its scale maps are final, and plot points mapped to canvas pixels. Test classes inherit it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Summary of a saved file by Debian's own readers (read_back.py next to this header); empty if the
 // reader failed.

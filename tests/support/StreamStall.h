@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // For viewer tests: a GUI thread that falls behind a streaming camera. StreamStall listens to the
 // business layer's frames beside the viewer and lets the test hold its (GUI) thread, taking no events,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Shared helpers for the QtTest suites.
 #include <QObject>

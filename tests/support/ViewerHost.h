@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // For viewer tests: a viewer inside a shown host widget, optionally with a camera bound to a pane.
 // Test classes inherit it next to QObject and call openViewer() in init(), closeViewer() in cleanup().

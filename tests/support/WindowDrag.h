@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // A left-button drag through a top-level window, as real input arrives: QTest's widget overloads
 // bypass the press tracking that routes the following moves to the grabbing item.

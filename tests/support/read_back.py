@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: Apache-2.0
 """Reads a file the viewer saved with independent readers from Debian and prints a JSON summary.
 
 usage: read_back.py cloud|obj|tiff|image|csv|jxr PATH

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // GenICam cameras through Aravis, exercised only with Aravis's fake cameras: the in-process one
 // (discovery into a pane, features through the GenApi node map, streaming with every frame
 // accounted for, pixel formats, single grabs, a camera that goes silent, disconnecting while

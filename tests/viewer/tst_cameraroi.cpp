@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Camera ROI, image masks and column window: drawn from the camera on the profiler's picture,
 // dragged with the mouse, written back; the 2D view's camera ROI; the business layer's draw events.
 #include <QPushButton>

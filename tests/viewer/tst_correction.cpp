@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tilt and height correction: requested by the business layer, scanned and registered on the
 // simulated profiler, areas typed in, the factor handed back to the host's spin box; bad input.
 #include <QDoubleSpinBox>

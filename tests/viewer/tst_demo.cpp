@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The application as a user drives it: its save settings and camera panels write the business
 // layer's settings and the cameras' nodes and show them again, a confirmed tilt correction levels
 // the simulated profiler's contour, every text switches to Chinese, the set-up survives a restart,

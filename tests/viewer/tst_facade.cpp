@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // What a host observes of the exported viewer: layouts, panes, modes, titles and signals.
 #include <malloc.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Grey statistics, their worker thread (results, clamping, bad input, bounded queue and pacing), and
 // the histogram panel, dialog and the 2D pane's histogram tools, driven through their buttons and
 // the mouse.

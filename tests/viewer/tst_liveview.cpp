@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // What a user sees live: single grab ending by itself, zoom buttons, released panes, the laser
 // line on the 2D page, pane selection from every page, pixel read-out, grab buttons without a
 // camera and drag-and-drop feedback.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Length measurement: the panel's arithmetic and input checks, and the pane's measuring line worked
 // with the mouse while the window follows it.
 #include <QComboBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Grid and cross-hair settings panels and the 2D pane's overlays, driven through buttons, spin boxes
 // and the pop-ups; what is drawn is read back from the screen.
 #include <QComboBox>

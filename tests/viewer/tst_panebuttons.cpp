@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Pane buttons: grab control, the state table, mode and display pages, the 2D view's tools and
 // the buttons' icons.
 #include <QButtonGroup>

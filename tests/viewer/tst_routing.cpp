@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Business-layer events reaching the panes: binding, release, focus, rename, layout, language,
 // ROI requests, drops, and a churn run from two business-layer threads.
 #include <QDropEvent>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Saving: the worker and the file writer (names, suffix dispatch, the viewer's own CSV and BIN
 // layouts, queue limits, run endings, faults: full disk, no memory, stop or destruction during a write) and
 // the pane's save commands with the simulated cameras (single saves of the three profiler modes, multi-frame

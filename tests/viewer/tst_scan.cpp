@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The profiler view: its tool strip, overflow menu and contour zoom; height colours of the range
 // page and the legends beside it; and a whole scan of the simulated laser profiler through the
 // viewer: the user picks 3D mode and starts, batches stream into the pane's buffers and the 3D

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Stream health of a pane: frames shown and their rate, frames lost on the transport and frames
 // the viewer could not show, in the title bar and through the facade.
 #include <QElapsedTimer>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Range data from a laser profiler to the pane. Frames through the dispatcher and its transform
 // tool: pictures with the laser line, single profiles of both sample widths in millimetres, range
 // batches into the pane's buffers, range images of multi-image frames, and frames that must never be

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """Fails when a user text of the sources has no finished translation in a Qt Linguist .ts file.
 
 With --lupdate, the sources are first scanned into a temporary copy of the .ts file, so a text

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """Fills a Qt Linguist .ts file from an English -> target-language glossary.
 
 Every <message> whose <source> is in the glossary gets the glossary text as its translation and

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """Draws the viewer's icon set.
 
 Writes one SVG per icon state under tools/icons/svg/ and renders it to PNG under

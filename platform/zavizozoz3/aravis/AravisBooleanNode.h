@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // A boolean feature of a GenICam device, as text "True"/"False" (also "1"/"0").
 #include "AravisNode.h"

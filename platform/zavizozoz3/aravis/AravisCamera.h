@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // A GenICam camera (GigE Vision, USB3 Vision or Aravis's fake camera) as an area-scan camera of
 // the registry. Connecting opens the device; its features are the device's own GenICam nodes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // A command feature of a GenICam device (TriggerSoftware, AcquisitionStart, ...). Writing any
 // text executes it.

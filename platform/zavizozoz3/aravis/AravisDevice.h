@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // One GenICam device opened through Aravis, and the lock every use of it takes. Aravis's feature
 // access (the GenICam node tree and the control channel behind it) is not thread-safe, so each

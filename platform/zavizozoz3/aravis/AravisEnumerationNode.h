@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // An enumeration feature of a GenICam device (PixelFormat, TriggerMode, ...): the entries that
 // are available now, by symbolic name.

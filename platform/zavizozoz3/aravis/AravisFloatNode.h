@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // A floating-point feature of a GenICam device (AcquisitionFrameRate, ExposureTime, ...).
 #include "AravisNode.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Turns one GenICam image buffer into the frame the image listeners receive, in a single pass
 // over the pixels: a copy for formats the viewer shows as they are (Mono8, Mono16, RGB8, BGR8;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // An integer feature of a GenICam device (Width, OffsetX, ...). Writes are checked against the
 // node's range and increment before they reach the device, as GenApi's SetValue promises.

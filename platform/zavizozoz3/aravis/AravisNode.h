@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Common part of the adapters that show a GenICam node of an Aravis device through the GenApi
 // interfaces. An adapter holds only the device and the feature name: the node is looked up under

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The GenApi node map of a GenICam device: one adapter per feature, made on first request by the
 // node's type and kept for the map's life, so node pointers handed out stay valid (also while

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // A text feature of a GenICam device (DeviceVendorName, DeviceUserID, ...).
 #include "AravisNode.h"

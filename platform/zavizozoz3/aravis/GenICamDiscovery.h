@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Finds GenICam cameras through Aravis and keeps the business layer's registry in step. Aravis's
 // interface switches and device list are process-wide and unsynchronised: every use goes through

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Aravis's GigE Vision fake camera served on a loopback address: a real GVCP/GVSP device that
 // never leaves the machine, for the tests, the demo and the benchmark. Owns the served camera;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A host built the way qmake and meson hosts build: compiler flags and libraries come from
 // `pkg-config --cflags --libs nuvviewer` alone. It puts the viewer on a window, switches the layout
 // and exits with the layout read back, so a library that links but does not work fails too.
