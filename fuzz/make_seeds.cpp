@@ -12,8 +12,7 @@ namespace {
 bool save(const std::string& dir, const char* name, const std::vector<uint8_t>& bytes) {
     const std::string path = dir + "/" + name;
     std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr)
-        return false;
+    if (f == nullptr) return false;
     const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return std::fclose(f) == 0 && ok;
 }
