@@ -20,17 +20,23 @@
 namespace {
 const char* const kModeNames[] = {"auto-once", "auto", "fixed", "percentile"};
 
+// The host's and the display widget's ranges carry the same fields; only the mode's type differs.
+template <typename To, typename From>
+To convertRange(const From& from) {
+    To to;
+    to.mode = static_cast<decltype(to.mode)>(from.mode);
+    to.minimum = from.minimum;
+    to.maximum = from.maximum;
+    to.lowPercent = from.lowPercent;
+    to.highPercent = from.highPercent;
+    to.gamma = from.gamma;
+    to.markSaturated = from.markSaturated;
+    to.saturationColour = from.saturationColour;
+    return to;
+}
+
 ZMKDisplayRange toDisplay(const NuvViewerImageWnd::DisplayRange& r) {
-    ZMKDisplayRange d;
-    d.mode = static_cast<ZMKDisplayRange::Mode>(r.mode);
-    d.minimum = r.minimum;
-    d.maximum = r.maximum;
-    d.lowPercent = r.lowPercent;
-    d.highPercent = r.highPercent;
-    d.gamma = r.gamma;
-    d.markSaturated = r.markSaturated;
-    d.saturationColour = r.saturationColour;
-    return d;
+    return convertRange<ZMKDisplayRange>(r);
 }
 
 bool validMode(int mode) {
@@ -39,16 +45,7 @@ bool validMode(int mode) {
 }
 
 NuvViewerImageWnd::DisplayRange toPublic(const ZMKDisplayRange& d) {
-    NuvViewerImageWnd::DisplayRange r;
-    r.mode = static_cast<NuvViewerImageWnd::DisplayRange::Mode>(d.mode);
-    r.minimum = d.minimum;
-    r.maximum = d.maximum;
-    r.lowPercent = d.lowPercent;
-    r.highPercent = d.highPercent;
-    r.gamma = d.gamma;
-    r.markSaturated = d.markSaturated;
-    r.saturationColour = d.saturationColour;
-    return r;
+    return convertRange<NuvViewerImageWnd::DisplayRange>(d);
 }
 }  // namespace
 
