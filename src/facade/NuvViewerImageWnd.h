@@ -87,6 +87,7 @@ public:
      * A host persists it per pane with toString() and fromString().
      */
     struct NUV_EXPORT DisplayRange {
+        /// How the range's ends are found.
         enum Mode : qint32 {
             AutoOnce = 0,        ///< levels from the next frame (or the one shown), then held
             AutoContinuous = 1,  ///< every frame stretched over its own minimum and maximum
@@ -100,7 +101,7 @@ public:
         double highPercent = 99.9;   ///< Percentile: above lowPercent, at most 100
         double gamma = 1.0;          ///< 0.1 to 10; above 1 brightens the dark part of the range
         bool markSaturated = false;  ///< pixels at or above the top of the range in saturationColour
-        QColor saturationColour = QColor(255, 0, 0);
+        QColor saturationColour = QColor(255, 0, 0);  ///< colour of saturated pixels when marked
 
         /// One line such as
         /// "mode=fixed;min=0;max=4095;low=0.1;high=99.9;gamma=1;saturation=0;colour=#ff0000".
@@ -108,7 +109,9 @@ public:
         /// Reads what toString() wrote (missing keys keep their defaults). @return false, leaving
         /// @p range untouched, for a null @p range, an unknown key or value, or a range out of bounds.
         static bool fromString(const QString& text, DisplayRange* range);
+        /// @return whether every field is equal.
         bool operator==(const DisplayRange& other) const;
+        /// @return whether a field differs.
         bool operator!=(const DisplayRange& other) const { return !(*this == other); }
     };
 
