@@ -110,6 +110,18 @@ int main(int argc, char** argv) {
                             QStringLiteral("Every camera loses N frames on the transport after start-up."),
                             QStringLiteral("N"));
     parser.addOption(lose);
+    QCommandLineOption pixelFormat(
+        QStringLiteral("pixel-format"),
+        QStringLiteral("The simulated area-scan camera's pixel format (Mono8, Mono16)."),
+        QStringLiteral("FORMAT"));
+    parser.addOption(pixelFormat);
+    QCommandLineOption displayRange(
+        QStringLiteral("display-range"),
+        QStringLiteral(
+            "With --live and a deep pixel format: open the area-scan pane's display range after MS "
+            "milliseconds."),
+        QStringLiteral("MS"));
+    parser.addOption(displayRange);
     QCommandLineOption correction(
         QStringLiteral("correction"),
         QStringLiteral("With --live: tilt the scene by 1.5 degrees, stop the conveyor at the block and "
@@ -182,6 +194,23 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "nuvviewer: no GigE Vision camera on 127.0.0.1 (no GenICam support, or the "
                      "address is taken)\n");
+    if (parser.isSet(pixelFormat)) {
+        for (const std::string& key : ZavizoZoz3::Control::cameras()) {
+            if (ZavizoZoz3::GetCameraInfo(key, ZavizoZoz3::CAM_INFO_DEVICE_KIND) ==
+                    ZavizoZoz3::kDeviceKindAreaScan &&
+                ZavizoZoz3::SetCameraNodeValue(key, "PixelFormat", parser.value(pixelFormat).toStdString()) !=
+                    0)
+                std::fprintf(stderr, "nuvviewer: the area-scan camera has no pixel format %s\n",
+                             qPrintable(parser.value(pixelFormat)));
+        }
+    }
+    if (parser.isSet(displayRange)) {
+        QTimer::singleShot(parser.value(displayRange).toInt(), &window, [&window]() {
+            for (QPushButton* button : window.findChildren<QPushButton*>(QStringLiteral("btnDisplayRange"))) {
+                if (button->isVisible()) button->click();
+            }
+        });
+    }
     if (parser.isSet(live) || parser.isSet(tour) || (parser.isSet(screenshot) && !parser.isSet(idle))) {
         // After a language change has reached the viewer, so the messages come in that language.
         QTimer::singleShot(parser.isSet(language) ? 500 : 0, &window,

@@ -33,6 +33,7 @@ QString image2DStrip() {
                                           {"btnCross", "cross", false},
                                           {"btnGrid", "grid", false},
                                           {"btnMeasure", "measure", false},
+                                          {"btnDisplayRange", "displayRange", false},
                                           {"btnZoomIn", "zoomIn", false},
                                           {"btnZoomOut", "zoomOut", false},
                                           {"btnRestore", "restore", false},

@@ -40,12 +40,6 @@ Image2DWnd::Image2DWnd(QWidget* parent) : QWidget(parent), m_ui(new Ui::Image2DW
     wdg2DToolSingle->setAttribute(Qt::WA_StyledBackground, true);
     wdg2DToolSingle->setStyleSheet(ToolStripStyle::image2DStrip());
     btnRecording->setEnabled(false);
-    // A text button among the icons: the strip's colours, a thin outline so it reads as a button.
-    btnDisplayRange->setStyleSheet(
-        QStringLiteral("QPushButton{color: white; background: transparent; border: 1px solid "
-                       "rgba(255,255,255,0.45); border-radius: 3px; padding: 0 4px;}"
-                       "QPushButton:hover{background: rgba(255,255,255,0.15);}"
-                       "QPushButton:pressed{background: rgba(255,255,255,0.3);}"));
     btnDisplayRange->hide();
 
     m_display = new ZMKImageWnd();
@@ -167,7 +161,6 @@ void Image2DWnd::retranslate() {
     btnZoomOut->setToolTip(tr("Zoom Out"));
     btnRestore->setToolTip(tr("1:1 Show"));
     btnZoomFit->setToolTip(tr("Fit"));
-    btnDisplayRange->setText(tr("Range"));
     btnDisplayRange->setToolTip(tr("Display range"));
 }
 

@@ -96,6 +96,13 @@ def g_histogram(c, s):
     return '<path d="M6.5 24.5h19"/><path d="M9 24v-8h3.5v8M14.3 24V9h3.5v15M19.6 24V13h3.5v11"/>'
 
 
+def g_display_range(c, s):
+    # A grey ramp between two level handles: where black and white sit on a deep picture.
+    return ('<rect x="6" y="8.5" width="20" height="8" rx="1"/>'
+            '<path d="M11 8.5v8M16 8.5v8M21 8.5v8" stroke-width="1"/>'
+            '<path d="M9.5 20.5l-3 4.5h6zM22.5 20.5l-3 4.5h6z" fill="{}" stroke="none"/>'.format(c))
+
+
 def g_cross(c, s):
     return ('<circle cx="16" cy="16" r="6.5"/><path d="M16 5.5v6M16 20.5v6M5.5 16h6M20.5 16h6"/>'
             '<circle cx="16" cy="16" r="1.3" fill="{}" stroke="none"/>'.format(c))
@@ -235,6 +242,7 @@ BUTTONS = {
     "multiSave": (g_multi_save, "dark", 32, 32),
     "recording": (g_recording, "dark", 32, 32),
     "greyHistogram": (g_histogram, "dark", 32, 32),
+    "displayRange": (g_display_range, "dark", 32, 32),
     "cross": (g_cross, "dark", 32, 32),
     "grid": (g_grid, "dark", 32, 32),
     "measure": (g_measure, "dark", 32, 32),

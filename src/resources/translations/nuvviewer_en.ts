@@ -786,10 +786,6 @@ Licensed under the Apache License 2.0.</source>
         <source>Display range</source>
         <translation type="unfinished"></translation>
     </message>
-    <message>
-        <source>Range</source>
-        <translation type="unfinished"></translation>
-    </message>
 </context>
 <context>
     <name>Image3DWnd</name>

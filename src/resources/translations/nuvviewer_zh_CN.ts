@@ -790,10 +790,6 @@ Licensed under the Apache License 2.0.</source>
         <source>Display range</source>
         <translation>显示范围</translation>
     </message>
-    <message>
-        <source>Range</source>
-        <translation>范围</translation>
-    </message>
 </context>
 <context>
     <name>Image3DWnd</name>
