@@ -35,12 +35,12 @@ files="$root/platform/nuv3dfile"
 data="$root/platform/nuvdata"
 range_sources=("$files/Nuv3DFileOperation.cpp" "$files/NuvRangeImageFile.cpp" "$files/NuvPointCloudFile.cpp"
                "$files/NuvJxrFile.cpp" "$data/NuvRangeImage.cpp" "$data/NuvFileWriter.cpp"
-               "$data/NuvNumberFormat.cpp")
+               "$files/NuvTiffFile.cpp" "$data/NuvNumberFormat.cpp")
 range_flags=(-I"$files" -I"$data" -isystem /usr/include/opencv4)
 clang++ "${flags[@]}" "${range_flags[@]}" "${fuzz_flags[@]}" "${range_sources[@]}" \
-    "$here/fuzz_range_image.cpp" -lopencv_core -o "$out/fuzz_range_image"
+    "$here/fuzz_range_image.cpp" -lopencv_core -ltiff -o "$out/fuzz_range_image"
 clang++ "${flags[@]}" "${range_flags[@]}" "${tool_flags[@]}" "${range_sources[@]}" \
-    "$here/make_range_seeds.cpp" -lopencv_core -o "$out/make_range_seeds"
+    "$here/make_range_seeds.cpp" -lopencv_core -ltiff -o "$out/make_range_seeds"
 rm -rf "$out/seeds_range"
 mkdir -p "$out/seeds_range"
 "$out/make_range_seeds" "$out/seeds_range"
