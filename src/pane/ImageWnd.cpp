@@ -40,13 +40,13 @@ namespace {
 // sheets of their own, parsed once.
 const char* const kPaneStyle = "QLabel#lbWndMessageShow{background-color: rgb(255,255,255);}";
 const char* const kEnlargeStyle =
-    "QPushButton{border:none;image:url(:/Resource/icons/fullScreen/wndZoomInNormal.png);}"
-    "QPushButton:hover{image:url(:/Resource/icons/fullScreen/wndZoomInHover.png);}"
-    "QPushButton:pressed{image:url(:/Resource/icons/fullScreen/wndZoomInClicked.png);}";
+    "QPushButton{border:none;image:url(:/Resource/icons/fullScreen/wndZoomInNormal.svg);}"
+    "QPushButton:hover{image:url(:/Resource/icons/fullScreen/wndZoomInHover.svg);}"
+    "QPushButton:pressed{image:url(:/Resource/icons/fullScreen/wndZoomInClicked.svg);}";
 const char* const kRestoreStyle =
-    "QPushButton{border:none;image:url(:/Resource/icons/fullScreen/wndZoomOutNormal.png);}"
-    "QPushButton:hover{image:url(:/Resource/icons/fullScreen/wndZoomOutHover.png);}"
-    "QPushButton:pressed{image:url(:/Resource/icons/fullScreen/wndZoomOutClicked.png);}";
+    "QPushButton{border:none;image:url(:/Resource/icons/fullScreen/wndZoomOutNormal.svg);}"
+    "QPushButton:hover{image:url(:/Resource/icons/fullScreen/wndZoomOutHover.svg);}"
+    "QPushButton:pressed{image:url(:/Resource/icons/fullScreen/wndZoomOutClicked.svg);}";
 
 std::string nodeValue(const QString& key, const char* feature) {
     std::string value;

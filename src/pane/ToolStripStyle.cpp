@@ -4,7 +4,7 @@
 namespace ToolStripStyle {
 namespace {
 QString icon(const char* folder, const char* state) {
-    return QStringLiteral("image: url(:/Resource/icons/%1/%2.png);")
+    return QStringLiteral("image: url(:/Resource/icons/%1/%2.svg);")
         .arg(QLatin1String(folder), QLatin1String(state));
 }
 }  // namespace
@@ -61,7 +61,7 @@ QString image3DStrip() {
                                                  {"btn3DZoomReset", "zoomReset", false}});
     css += QStringLiteral(
         "QPushButton#btnShowMenu{border: none; background: transparent;"
-        "image: url(:/Resource/icons/toolBarHorizontalExtButton/normal.png);}"
+        "image: url(:/Resource/icons/toolBarHorizontalExtButton/normal.svg);}"
         "QPushButton#btnShowMenu:hover{border: 1px solid gray;}"
         "Line{color: rgb(120,120,120);}");
     return css;

@@ -11,9 +11,9 @@ const char* const kStyle =
     "QLabel{color: white; padding-left: 10px;}"
     "QLabel#lbTotalCount{padding-left: 40px;}"
     "Line#line, QFrame#line{background: grey;}"
-    "QPushButton#btnFold{image: url(:/Resource/icons/multiTip/normal.png); border: none;}"
-    "QPushButton#btnFold:hover{image: url(:/Resource/icons/multiTip/hover.png);}"
-    "QPushButton#btnFold:pressed{image: url(:/Resource/icons/multiTip/clicked.png);}";
+    "QPushButton#btnFold{image: url(:/Resource/icons/multiTip/normal.svg); border: none;}"
+    "QPushButton#btnFold:hover{image: url(:/Resource/icons/multiTip/hover.svg);}"
+    "QPushButton#btnFold:pressed{image: url(:/Resource/icons/multiTip/clicked.svg);}";
 }  // namespace
 
 ImageMultiSaveInfoWidget::ImageMultiSaveInfoWidget(QWidget* parent)

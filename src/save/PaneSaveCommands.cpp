@@ -36,12 +36,12 @@ const char* const kSelected = "SelectedStatus";
 
 QString savingButtonStyle(const char* folder, bool disabledImage) {
     QString style = QStringLiteral(
-                        "QPushButton{image: url(:/Resource/icons/%1/normal.png);}"
-                        "QPushButton:hover{image: url(:/Resource/icons/%1/hover.png);}"
-                        "QPushButton:click{image: url(:/Resource/icons/%1/clicked.png);}")
+                        "QPushButton{image: url(:/Resource/icons/%1/normal.svg);}"
+                        "QPushButton:hover{image: url(:/Resource/icons/%1/hover.svg);}"
+                        "QPushButton:click{image: url(:/Resource/icons/%1/clicked.svg);}")
                         .arg(QLatin1String(folder));
     if (disabledImage) {
-        style += QStringLiteral("QPushButton:disabled{image: url(:/Resource/icons/%1/disable.png);}")
+        style += QStringLiteral("QPushButton:disabled{image: url(:/Resource/icons/%1/disable.svg);}")
                      .arg(QLatin1String(folder));
     }
     return style;
@@ -206,14 +206,14 @@ void PaneSaveCommands::showTip(bool success, const QString& text, const QString&
     auto* tip = new COperationTipWidget(m_pane);
     tip->setText(text);
     if (success) {
-        tip->setPixmap(QPixmap(QStringLiteral(":/Resource/icons/tipStatus/right.png")));
+        tip->setPixmap(QPixmap(QStringLiteral(":/Resource/icons/tipStatus/right.svg")));
         tip->setLinkInfo(tr("View"), path);
         // Queued: the tip may close while the fallback box runs, and must not be on the stack then.
         tip->setOpenLinkExternally(false);
         connect(tip, &COperationTipWidget::linkActivated, this, &PaneSaveCommands::viewFolder,
                 Qt::QueuedConnection);
     } else {
-        tip->setPixmap(QPixmap(QStringLiteral(":/Resource/icons/tipStatus/error.png")));
+        tip->setPixmap(QPixmap(QStringLiteral(":/Resource/icons/tipStatus/error.svg")));
     }
     tip->show();
     QTimer::singleShot(kTipLifeMs, tip, &COperationTipWidget::closeTip);
@@ -442,7 +442,7 @@ bool PaneSaveCommands::toggleMultiSave(QPushButton* button) {
 }
 
 void PaneSaveCommands::startMultiSave(QPushButton* button, QWidget* stripParent, int stripTop) {
-    button->setStyleSheet(QStringLiteral("image: url(:/Resource/icons/multiSave/hover.png);"));
+    button->setStyleSheet(QStringLiteral("image: url(:/Resource/icons/multiSave/hover.svg);"));
     if (m_multiSaveStrip && m_multiSaveStrip->isFinishing()) delete m_multiSaveStrip;  // an earlier run's
     if (!m_multiSaveStrip) {
         m_multiSaveStrip = new ImageMultiSaveInfoWidget(stripParent);
@@ -539,7 +539,7 @@ void PaneSaveCommands::recordingClicked() {
         m_recordingStrip->raise();
         m_recordingStrip->startElapsedClock();
     }
-    v->btnRecording->setStyleSheet(QStringLiteral("image: url(:/Resource/icons/recording/hover.png);"));
+    v->btnRecording->setStyleSheet(QStringLiteral("image: url(:/Resource/icons/recording/hover.svg);"));
     v->btnRecording->setProperty(kSelected, true);
     v->btnMultiSave->setEnabled(false);
     m_recording = true;

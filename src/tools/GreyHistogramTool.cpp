@@ -131,7 +131,7 @@ void GreyHistogramTool::histogramButtonClicked() {
 void GreyHistogramTool::open() {
     QPushButton* button = m_view->btnGreyHistogram;
     button->setProperty("SelectedStatus", true);
-    button->setStyleSheet(QStringLiteral("image: url(:/Resource/icons/greyHistogram/hover.png);"));
+    button->setStyleSheet(QStringLiteral("image: url(:/Resource/icons/greyHistogram/hover.svg);"));
     m_open = true;
     m_dialog = new GreyHistogramDialog(m_pane);
     m_dialog->setTitle(tr("Histogram"));

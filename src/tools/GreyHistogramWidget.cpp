@@ -15,24 +15,24 @@
 
 namespace {
 const char* const kLocalSelected =
-    "QPushButton{image: url(:/Resource/icons/localROI/clicked.png);}"
-    "QPushButton:hover{image: url(:/Resource/icons/localROI/hover.png);}";
+    "QPushButton{image: url(:/Resource/icons/localROI/clicked.svg);}"
+    "QPushButton:hover{image: url(:/Resource/icons/localROI/hover.svg);}";
 const char* const kLocalNormal =
-    "QPushButton{image: url(:/Resource/icons/localROI/normal.png);}"
-    "QPushButton:hover{image: url(:/Resource/icons/localROI/hover.png);}";
+    "QPushButton{image: url(:/Resource/icons/localROI/normal.svg);}"
+    "QPushButton:hover{image: url(:/Resource/icons/localROI/hover.svg);}";
 const char* const kGlobalSelected =
-    "QPushButton{image: url(:/Resource/icons/globalROI/clicked.png);}"
-    "QPushButton:hover{image: url(:/Resource/icons/globalROI/hover.png);}";
+    "QPushButton{image: url(:/Resource/icons/globalROI/clicked.svg);}"
+    "QPushButton:hover{image: url(:/Resource/icons/globalROI/hover.svg);}";
 const char* const kGlobalNormal =
-    "QPushButton{image: url(:/Resource/icons/globalROI/normal.png);}"
-    "QPushButton:hover{image: url(:/Resource/icons/globalROI/hover.png);}";
+    "QPushButton{image: url(:/Resource/icons/globalROI/normal.svg);}"
+    "QPushButton:hover{image: url(:/Resource/icons/globalROI/hover.svg);}";
 const char* const kPanelStyle =
-    "QPushButton#btnZoomIn{border:none;image:url(:/Resource/icons/zoomIn/normal.png);}"
-    "QPushButton#btnZoomIn:hover{image:url(:/Resource/icons/zoomIn/hover.png);}"
-    "QPushButton#btnZoomOut{border:none;image:url(:/Resource/icons/zoomOut/normal.png);}"
-    "QPushButton#btnZoomOut:hover{image:url(:/Resource/icons/zoomOut/hover.png);}"
-    "QPushButton#btnRestore{border:none;image:url(:/Resource/icons/restore/normal.png);}"
-    "QPushButton#btnRestore:hover{image:url(:/Resource/icons/restore/hover.png);}"
+    "QPushButton#btnZoomIn{border:none;image:url(:/Resource/icons/zoomIn/normal.svg);}"
+    "QPushButton#btnZoomIn:hover{image:url(:/Resource/icons/zoomIn/hover.svg);}"
+    "QPushButton#btnZoomOut{border:none;image:url(:/Resource/icons/zoomOut/normal.svg);}"
+    "QPushButton#btnZoomOut:hover{image:url(:/Resource/icons/zoomOut/hover.svg);}"
+    "QPushButton#btnRestore{border:none;image:url(:/Resource/icons/restore/normal.svg);}"
+    "QPushButton#btnRestore:hover{image:url(:/Resource/icons/restore/hover.svg);}"
     "QPushButton#btnZoomIn,QPushButton#btnZoomOut,QPushButton#btnRestore{"
     "background: rgba(55,56,58,0.80);border-radius: 4px;}"
     "QPushButton#btnLocalROI,QPushButton#btnGlobalROI{border:none;}";

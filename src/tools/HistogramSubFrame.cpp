@@ -10,9 +10,9 @@ HistogramSubFrame::HistogramSubFrame(QWidget* parent) : QFrame(parent), m_ui(new
     setAttribute(Qt::WA_StyledBackground);
     setStyleSheet(
         QStringLiteral("QFrame#HistogramSubFrame{background: white;border: 2px solid green;}"
-                       "QPushButton#btnEnlarge{border:none;image:url(:/Resource/icons/enlarge/normal.png);}"
-                       "QPushButton#btnEnlarge:hover{image:url(:/Resource/icons/enlarge/hover.png);}"
-                       "QPushButton#btnEnlarge:pressed{image:url(:/Resource/icons/enlarge/clicked.png);}"));
+                       "QPushButton#btnEnlarge{border:none;image:url(:/Resource/icons/enlarge/normal.svg);}"
+                       "QPushButton#btnEnlarge:hover{image:url(:/Resource/icons/enlarge/hover.svg);}"
+                       "QPushButton#btnEnlarge:pressed{image:url(:/Resource/icons/enlarge/clicked.svg);}"));
     connect(m_ui->btnEnlarge, &QPushButton::clicked, this, &HistogramSubFrame::enlargeButtonClicked);
 }
 

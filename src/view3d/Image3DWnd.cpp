@@ -202,7 +202,7 @@ Image3DWnd::~Image3DWnd() {
 void Image3DWnd::createActions() {
     for (int i = 0; i < m_stripButtons.size(); ++i) {
         auto* action = new QAction(this);
-        action->setIcon(QIcon(QStringLiteral(":/Resource/icons/%1/normal.png").arg(kActionInfo[i].folder)));
+        action->setIcon(QIcon(QStringLiteral(":/Resource/icons/%1/normal.svg").arg(kActionInfo[i].folder)));
         QPushButton* button = m_stripButtons.at(i);
         button->setProperty("Action", QVariant::fromValue(static_cast<QObject*>(action)));
         connect(action, &QAction::triggered, button, &QPushButton::click);

@@ -4,7 +4,7 @@
 
 Writes one SVG per icon state under tools/icons/svg/ and renders it to PNG under
 src/resources/icons/ with rsvg-convert (Debian package librsvg2-bin), then rewrites
-src/resources/nuvviewer.qrc so that every PNG resolves as ":/Resource/icons/<folder>/<file>".
+src/resources/nuvviewer.qrc so that every PNG and SVG resolves as ":/Resource/icons/<folder>/<file>".
 
 The generated PNGs are committed; the build never runs this script.
 
@@ -394,6 +394,11 @@ def collect():
 def write_qrc(rel_pngs):
     lines = ["<RCC>", '  <qresource prefix="/Resource">']
     lines += ["    <file>icons/{}</file>".format(p) for p in sorted(rel_pngs)]
+    # The widgets draw the SVGs themselves (Qt's SVG icon engine: sharp at any device pixel ratio);
+    # the PNGs stay for the names the resource tree has always had.
+    for p in sorted(rel_pngs):
+        rel = p[:-len(".png")]
+        lines.append('    <file alias="icons/{0}.svg">../../tools/icons/svg/{0}.svg</file>'.format(rel))
     lines += ["  </qresource>", "</RCC>", ""]
     write(QRC_PATH, "\n".join(lines))
 
