@@ -121,7 +121,9 @@ int NuvTiffFile::write(const cv::Mat& image, bool bgr, uint32_t sampleMask, cons
         TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(image.rows)) &&
         TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, static_cast<uint16_t>(image.elemSize1() * 8)) &&
         TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, static_cast<uint16_t>(channels)) &&
-        TIFFSetField(tiff, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_UINT) &&
+        // 32-bit samples without a mask are a camera's signed values; masked ones are heights.
+        TIFFSetField(tiff, TIFFTAG_SAMPLEFORMAT,
+                     image.type() == CV_32SC1 && sampleMask == 0 ? SAMPLEFORMAT_INT : SAMPLEFORMAT_UINT) &&
         TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_NONE) &&
         TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, channels == 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK) &&
         TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&

@@ -19,10 +19,10 @@ public:
     };
     enum Result { Ok = 0, ErrArgument = -1, ErrOpen = -3, ErrWrite = -4 };
 
-    // `image`: CV_8UC1, CV_16UC1, CV_32SC1/CV_32FC1-free 32-bit (CV_32SC1, written unsigned) or
-    // CV_8UC3. `bgr`: the three channels are blue, green, red and are swapped on the way.
-    // `sampleMask`: for 32-bit samples, the bits kept (0 keeps all). Returns a Result; on failure the
-    // reason in *reason, on success the name the file got in *savedPath.
+    // `image`: CV_8UC1, CV_16UC1, CV_32SC1 or CV_8UC3. `bgr`: the three channels are blue, green, red
+    // and are swapped on the way. `sampleMask`: for 32-bit samples, the bits kept, written unsigned
+    // (heights without their flags); 0 keeps every bit, written signed. Returns a Result; on failure
+    // the reason in *reason, on success the name the file got in *savedPath.
     static int write(const cv::Mat& image, bool bgr, uint32_t sampleMask, const Tags& tags,
                      const std::string& utf8Path, std::string* reason, std::string* savedPath);
 

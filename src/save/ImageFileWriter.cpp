@@ -481,7 +481,7 @@ bool ImageFileWriter::writeImage(const NuvImage& image, const QString& path, QSt
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("tif") || suffix == QLatin1String("tiff")) {
         const int type = image.mat().type();
-        if (type == CV_8UC1 || type == CV_8UC3 || type == CV_16UC1) {
+        if (type == CV_8UC1 || type == CV_8UC3 || type == CV_16UC1 || type == CV_32SC1) {
             NuvTiffFile::Tags tags;
             tags.description = m_comment;
             if (m_written.isValid()) tags.dateTime = NuvTiffFile::dateTime(m_written.toSecsSinceEpoch());

@@ -812,6 +812,9 @@ private slots:
         QTest::newRow("2D TIFF") << int(SaveImageTool::ImageType) << "4"
                                  << "3"
                                  << ".tif";
+        QTest::newRow("2D TIFF, 32-bit samples") << int(SaveImageTool::ImageType + 100) << "4"
+                                                 << "3"
+                                                 << ".tif";
         QTest::newRow("2D PNG") << int(SaveImageTool::ImageType) << "4"
                                 << "2"
                                 << ".png";
@@ -830,6 +833,10 @@ private slots:
         QFETCH(QString, setting);
         QFETCH(QString, format);
         QFETCH(QString, suffix);
+        // A 2D frame of 32-bit samples (a range camera's picture) goes through the same TIFF writer,
+        // its samples signed as they are.
+        const bool wide = kind == SaveImageTool::ImageType + 100;
+        if (wide) kind = SaveImageTool::ImageType;
         const std::string key = TestSupport::connectedCamera(Control::CameraKind::AreaScan, "Meta");
         QCOMPARE(SetCameraNodeValue(key, "ExposureTime", "1234.5"), 0);
         QCOMPARE(SetCameraNodeValue(key, "Gain", "6.25"), 0);
@@ -843,7 +850,12 @@ private slots:
         FrameMetadata stamp;
         stamp.frameId = 4711;
         stamp.cameraTimestampNs = 1234567890123;
-        if (kind == SaveImageTool::ImageType) {
+        if (wide) {
+            NuvImage samples(16, 8, NuvPixelFormat::Coord3D_C32);
+            samples.mat().setTo(cv::Scalar(-7));
+            samples.mat().at<int32_t>(0, 1) = 123456789;
+            tool.addImage(samples, stamp);
+        } else if (kind == SaveImageTool::ImageType) {
             tool.addImage(greyImage(16, 8), stamp);
         } else {
             NuvRangeImage range(16, 8, 2);
@@ -861,6 +873,13 @@ private slots:
             QCOMPARE(tags["Software"].toString(), QString("NuvViewer"));
             QCOMPARE(tags["DateTime"].toString().size(), 19);
             QVERIFY(!read["bigtiff"].toBool());
+            if (wide) {
+                QCOMPARE(read["dtype"].toString(), QString("int32"));
+                const QJsonArray samples = read["samples"].toArray();
+                QCOMPARE(samples.size(), 16 * 8);
+                QCOMPARE(samples.at(0).toInt(), -7);
+                QCOMPARE(samples.at(1).toInt(), 123456789);
+            }
             text = tags["ImageDescription"].toString();
         } else if (suffix == ".png") {
             text = readBack("image", path)["text"].toObject()["Comment"].toString();
