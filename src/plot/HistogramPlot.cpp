@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "HistogramPlot.h"
 
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPen>
@@ -14,6 +15,7 @@
 #include <qwt_plot_panner.h>
 #include <qwt_scale_div.h>
 #include <qwt_scale_map.h>
+#include <qwt_scale_widget.h>
 #include <qwt_symbol.h>
 
 #include "CToolTipWidget.h"
@@ -184,12 +186,36 @@ void HistogramPlot::setXRange(double min, double max, double step, bool remember
     if (!isValidRange(min, max) || !std::isfinite(step)) {
         return;
     }
-    m_plot->setAxisScale(QwtPlot::xBottom, min, max, step);
+    m_plot->setAxisScale(QwtPlot::xBottom, min, max, readableXStep(min, max, step));
     if (remember) {
         m_xMin = float(min);
         m_xMax = float(max);
         m_xStep = float(step);
     }
+}
+
+double HistogramPlot::readableXStep(double min, double max, double step) const {
+    const QwtScaleWidget* axis = m_plot->axisWidget(QwtPlot::xBottom);
+    const int length = m_plot->canvas()->width();
+    if (axis == nullptr || length <= 0 || !(step > 0.0)) return step;
+    const QFontMetrics metrics(axis->font());
+    // The widest label and a gap of two spaces between neighbours.
+    const int label = std::max(metrics.horizontalAdvance(QString::number(min)),
+                               metrics.horizontalAdvance(QString::number(max))) +
+                      2 * metrics.horizontalAdvance(QLatin1Char(' '));
+    double shown = step;
+    while ((max - min) / shown * label > length && shown * 2.0 <= max - min)
+        shown *= 2.0;
+    return shown;
+}
+
+void HistogramPlot::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // Only the remembered range: a zoomed axis keeps the step its zoom gave it.
+    const QwtScaleDiv& div = m_plot->axisScaleDiv(QwtPlot::xBottom);
+    if (qFuzzyCompare(float(div.lowerBound()) + 1.0f, m_xMin + 1.0f) &&
+        qFuzzyCompare(float(div.upperBound()) + 1.0f, m_xMax + 1.0f))
+        m_plot->setAxisScale(QwtPlot::xBottom, m_xMin, m_xMax, readableXStep(m_xMin, m_xMax, m_xStep));
 }
 
 void HistogramPlot::setYRange(double min, double max, double step, bool remember) {
@@ -243,7 +269,7 @@ void HistogramPlot::zoomOut() {
 }
 
 void HistogramPlot::resetZoom() {
-    m_plot->setAxisScale(QwtPlot::xBottom, m_xMin, m_xMax, m_xStep);
+    m_plot->setAxisScale(QwtPlot::xBottom, m_xMin, m_xMax, readableXStep(m_xMin, m_xMax, m_xStep));
     m_plot->setAxisScale(QwtPlot::yLeft, m_yMin, m_yMax, m_yStep);
 }
 

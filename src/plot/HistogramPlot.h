@@ -67,8 +67,14 @@ public slots:
     void resetZoom();
     void onMovedPos(QPointF point);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     static bool isValidChannel(int channel) { return channel >= 0 && channel < ChannelCount; }
+    // The grey-level step shown: `step`, or a multiple of it when the labels would run into each
+    // other on a narrow plot (the small histogram beside a pane).
+    double readableXStep(double min, double max, double step) const;
     void stepZoom(bool zoomIn);
     // Fills and places the read-out panel for the last picker position.
     void updateToolTip();

@@ -15,6 +15,7 @@
 #include <qwt_plot_canvas.h>
 #include <qwt_plot_curve.h>
 #include <qwt_scale_div.h>
+#include <qwt_scale_widget.h>
 #include <qwt_text.h>
 
 #include "CToolTipWidget.h"
@@ -345,6 +346,31 @@ private slots:
         in ? m_plot->zoomIn() : m_plot->zoomOut();
         for (const int axisId : {int(QwtPlot::xBottom), int(QwtPlot::yLeft)})
             QTEST(axisRange(axisId), "expected");
+    }
+
+    // The small histogram beside a pane: grey-level labels never run into each other, and the
+    // step comes back when the plot is wide again.
+    void narrowPlotKeepsLabelsApart() {
+        m_plot->setXRange(0, 255, 50, true);
+        QCOMPARE(axisRange(QwtPlot::xBottom), (QVector<double>{0, 255, 50}));
+        m_plot->setFixedSize(150, 120);  // as the pane's small histogram lays it out
+        QTRY_VERIFY(m_plot->plot()->canvas()->width() < 140);
+        m_plot->plot()->replot();
+        const QwtScaleDiv& div = m_plot->plot()->axisScaleDiv(QwtPlot::xBottom);
+        const QList<double> ticks = div.ticks(QwtScaleDiv::MajorTick);
+        const QFontMetrics metrics(m_plot->plot()->axisWidget(QwtPlot::xBottom)->font());
+        const QwtScaleMap map = m_plot->plot()->canvasMap(QwtPlot::xBottom);
+        QVERIFY(ticks.size() >= 2);
+        for (int i = 1; i < ticks.size(); ++i) {
+            const double gap = map.transform(ticks[i]) - map.transform(ticks[i - 1]);
+            const int halves = (metrics.horizontalAdvance(QString::number(ticks[i])) +
+                                metrics.horizontalAdvance(QString::number(ticks[i - 1]))) /
+                               2;
+            QVERIFY2(gap > halves,
+                     qPrintable(QString("labels %1 and %2 overlap").arg(ticks[i - 1]).arg(ticks[i])));
+        }
+        m_plot->setFixedSize(700, 450);
+        QTRY_COMPARE(axisRange(QwtPlot::xBottom), (QVector<double>{0, 255, 50}));
     }
 
     void resetReappliesRememberedRanges() {
