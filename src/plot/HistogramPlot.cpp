@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "HistogramPlot.h"
 
+#include <QEvent>
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -77,6 +78,7 @@ HistogramPlot::HistogramPlot(QWidget* parent) : QWidget(parent) {
     m_plot->setAxisMaxMajor(QwtPlot::xBottom, 10);
     m_plot->setAxisMaxMajor(QwtPlot::yLeft, 10);
 
+    m_canvas->installEventFilter(this);
     m_picker = new PointHoverPicker(m_canvas);
     m_picker->setTrackerMode(QwtPicker::ActiveOnly);
     // The read-out follows the mouse without a pressed button.
@@ -209,13 +211,17 @@ double HistogramPlot::readableXStep(double min, double max, double step) const {
     return shown;
 }
 
-void HistogramPlot::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    // Only the remembered range: a zoomed axis keeps the step its zoom gave it.
-    const QwtScaleDiv& div = m_plot->axisScaleDiv(QwtPlot::xBottom);
-    if (qFuzzyCompare(float(div.lowerBound()) + 1.0f, m_xMin + 1.0f) &&
-        qFuzzyCompare(float(div.upperBound()) + 1.0f, m_xMax + 1.0f))
-        m_plot->setAxisScale(QwtPlot::xBottom, m_xMin, m_xMax, readableXStep(m_xMin, m_xMax, m_xStep));
+bool HistogramPlot::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_plot->canvas() && event->type() == QEvent::Resize) {
+        // Only the remembered range: a zoomed axis keeps the step its zoom gave it.
+        const QwtScaleDiv& div = m_plot->axisScaleDiv(QwtPlot::xBottom);
+        const double step = readableXStep(m_xMin, m_xMax, m_xStep);
+        if (qFuzzyCompare(float(div.lowerBound()) + 1.0f, m_xMin + 1.0f) &&
+            qFuzzyCompare(float(div.upperBound()) + 1.0f, m_xMax + 1.0f) &&
+            !qFuzzyCompare(m_plot->axisStepSize(QwtPlot::xBottom), step))
+            m_plot->setAxisScale(QwtPlot::xBottom, m_xMin, m_xMax, step);
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void HistogramPlot::setYRange(double min, double max, double step, bool remember) {

@@ -68,7 +68,8 @@ public slots:
     void onMovedPos(QPointF point);
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    // The canvas's resizes: its width decides the grey-level step shown.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     static bool isValidChannel(int channel) { return channel >= 0 && channel < ChannelCount; }
