@@ -36,6 +36,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://nuvviewer.org")
 set(NUV_DEB_RUNTIME libnuvviewer${NUV_SOVERSION})
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME ${NUV_DEB_RUNTIME})
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
+# The icons are drawn by Qt's SVG icon engine, a plugin no linker dependency names.
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "libqt5svg5 (>= 5.15)")
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY "=")
 # The loader cache is refreshed by a trigger, as Debian asks of a library package.

@@ -121,6 +121,7 @@ for deb in "$debs"/*.deb; do
     fi
 done
 dpkg-deb -f "$runtime" Depends | grep -q libqt5widgets5 || fail "the runtime package names no Qt run-time dependency"
+dpkg-deb -f "$runtime" Depends | grep -q libqt5svg5 || fail "the runtime package does not bring the SVG icon engine"
 dpkg-deb -f "$dev" Depends | grep -q "libnuvviewer$sover (= " || fail "the development package does not pin its library"
 if ls "$debs"/nuvviewer_*.deb >/dev/null 2>&1; then
     app=$(ls "$debs"/nuvviewer_*.deb)
