@@ -114,37 +114,72 @@ __attribute__((target("avx2,fma"))) void zmkTapPassAvx2(const Acc* acc, const in
     zmkTapPassScalar(acc, offsets, weights, i, count, taps, stride, out);
 }
 
-// Every channel of a column at once (up to four 16-bit sums as one 64-bit word per pixel), four pixels
-// at a time: out4 holds four lanes per pixel. Each weight is read once and spread over the channels:
-// the weights of a device row then stay in the first-level cache.
-// `pitch` is the number of pixels of a row of weights, so that a part of a row can be passed.
+// The channel sums of four pixels (up to four 16-bit sums as one 64-bit word per pixel) weighted over
+// `taps` rows: pixels 0 and 1 in `first`, 2 and 3 in `second`, four lanes each. Each weight is read
+// once and spread over the channels: the weights of a device row then stay in the first-level cache.
+__attribute__((target("avx2,fma"), always_inline)) inline void zmkFourPixelSums(
+    const quint16* acc, const int* offsets, const float* weights, int pitch, int taps, int stride,
+    __m256* first, __m256* second) {
+    const auto column = [](const quint16* p) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)); };
+    const __m256i firstPair = _mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1);
+    const __m256i secondPair = _mm256_setr_epi32(2, 2, 2, 2, 3, 3, 3, 3);
+    // Plain 64-bit loads: cheaper than a gather on the processors measured.
+    const quint16* p0 = acc + offsets[0];
+    const quint16* p1 = acc + offsets[1];
+    const quint16* p2 = acc + offsets[2];
+    const quint16* p3 = acc + offsets[3];
+    __m256 a01 = _mm256_setzero_ps(), a23 = _mm256_setzero_ps();
+    for (int t = 0; t < taps; ++t) {
+        const int at = t * stride;
+        const __m128i q01 = _mm_unpacklo_epi64(column(p0 + at), column(p1 + at));
+        const __m128i q23 = _mm_unpacklo_epi64(column(p2 + at), column(p3 + at));
+        const __m256 a = _mm256_cvtepi32_ps(_mm256_cvtepu16_epi32(q01));
+        const __m256 b = _mm256_cvtepi32_ps(_mm256_cvtepu16_epi32(q23));
+        const __m256 w = _mm256_castps128_ps256(_mm_loadu_ps(weights + size_t(t) * size_t(pitch)));
+        a01 = _mm256_fmadd_ps(_mm256_permutevar8x32_ps(w, firstPair), a, a01);
+        a23 = _mm256_fmadd_ps(_mm256_permutevar8x32_ps(w, secondPair), b, a23);
+    }
+    *first = a01;
+    *second = a23;
+}
+
+// Four pixels' channel values (`first`: pixels 0 and 1, `second`: 2 and 3) times `scale`, rounded, as
+// device pixels: channels put in device order by `order` (a byte shuffle within each pixel) and or-ed
+// with `opaque`.
+__attribute__((target("avx2,fma"), always_inline)) inline void zmkStoreFourPixels(__m256 first, __m256 second,
+                                                                                  __m256 scale, __m128i order,
+                                                                                  __m128i opaque,
+                                                                                  quint32* d) {
+    // After the two packs the pixels lie in dwords 0, 4, 1, 5.
+    const __m256i inOrder = _mm256_setr_epi32(0, 4, 1, 5, 0, 0, 0, 0);
+    const __m256 half = _mm256_set1_ps(0.5f);
+    // Averages are never negative; the packs saturate at 255.
+    const __m256i v01 = _mm256_cvttps_epi32(_mm256_fmadd_ps(first, scale, half));
+    const __m256i v23 = _mm256_cvttps_epi32(_mm256_fmadd_ps(second, scale, half));
+    const __m256i words = _mm256_packus_epi32(v01, v23);
+    const __m256i bytes = _mm256_permutevar8x32_epi32(_mm256_packus_epi16(words, words), inOrder);
+    const __m128i pixels = _mm_shuffle_epi8(_mm256_castsi256_si128(bytes), order);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_or_si128(pixels, opaque));
+}
+
+// One device pixel of the scalar tails: channel values `v` put in device order by the byte shuffle
+// `lanes`, or-ed with `alpha`.
+inline quint32 zmkOrderedPixel(const uchar* v, const uchar* lanes, quint32 alpha) {
+    quint32 pixel = 0;
+    for (int c = 0; c < 4; ++c)
+        pixel |= quint32(v[lanes[c]]) << (8 * c);
+    return pixel | alpha;
+}
+
+// Every channel of a column at once, four pixels at a time (zmkFourPixelSums): out4 holds four lanes
+// per pixel. `pitch` is the number of pixels of a row of weights, so that a part of a row can be passed.
 __attribute__((target("avx2,fma"))) void zmkTapPassChannelsAvx2(const quint16* acc, const int* offsets,
                                                                 const float* weights, int count, int pitch,
                                                                 int taps, int stride, float* out4) {
-    const auto column = [&](const quint16* p) {
-        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
-    };
-    const __m256i firstPair = _mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1);
-    const __m256i secondPair = _mm256_setr_epi32(2, 2, 2, 2, 3, 3, 3, 3);
     int i = 0;
     for (; i + 4 <= count; i += 4) {
-        // Plain 64-bit loads: cheaper than a gather on the processors measured.
-        const quint16* p0 = acc + offsets[i];
-        const quint16* p1 = acc + offsets[i + 1];
-        const quint16* p2 = acc + offsets[i + 2];
-        const quint16* p3 = acc + offsets[i + 3];
-        __m256 first = _mm256_setzero_ps(), second = _mm256_setzero_ps();
-        for (int t = 0; t < taps; ++t) {
-            const int at = t * stride;
-            const __m128i q01 = _mm_unpacklo_epi64(column(p0 + at), column(p1 + at));
-            const __m128i q23 = _mm_unpacklo_epi64(column(p2 + at), column(p3 + at));
-            const __m256 a = _mm256_cvtepi32_ps(_mm256_cvtepu16_epi32(q01));
-            const __m256 b = _mm256_cvtepi32_ps(_mm256_cvtepu16_epi32(q23));
-            const __m256 w =
-                _mm256_castps128_ps256(_mm_loadu_ps(weights + size_t(t) * size_t(pitch) + size_t(i)));
-            first = _mm256_fmadd_ps(_mm256_permutevar8x32_ps(w, firstPair), a, first);
-            second = _mm256_fmadd_ps(_mm256_permutevar8x32_ps(w, secondPair), b, second);
-        }
+        __m256 first, second;
+        zmkFourPixelSums(acc, offsets + i, weights + i, pitch, taps, stride, &first, &second);
         _mm256_storeu_ps(out4 + size_t(i) * 4, first);
         _mm256_storeu_ps(out4 + size_t(i) * 4 + 8, second);
     }
@@ -165,41 +200,13 @@ __attribute__((target("avx2,fma"))) void zmkTapPassPixelsAvx2(const quint16* acc
                                                               const float* weights, int count, int pitch,
                                                               int taps, int stride, float scale,
                                                               __m128i order, quint32 alpha, quint32* d) {
-    const auto column = [&](const quint16* p) {
-        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
-    };
-    const __m256i firstPair = _mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1);
-    const __m256i secondPair = _mm256_setr_epi32(2, 2, 2, 2, 3, 3, 3, 3);
-    // After the two packs the pixels lie in dwords 0, 4, 1, 5.
-    const __m256i inOrder = _mm256_setr_epi32(0, 4, 1, 5, 0, 0, 0, 0);
     const __m256 f = _mm256_set1_ps(scale);
-    const __m256 half = _mm256_set1_ps(0.5f);
     const __m128i opaque = _mm_set1_epi32(static_cast<int>(alpha));
     int i = 0;
     for (; i + 4 <= count; i += 4) {
-        const quint16* p0 = acc + offsets[i];
-        const quint16* p1 = acc + offsets[i + 1];
-        const quint16* p2 = acc + offsets[i + 2];
-        const quint16* p3 = acc + offsets[i + 3];
-        __m256 first = _mm256_setzero_ps(), second = _mm256_setzero_ps();
-        for (int t = 0; t < taps; ++t) {
-            const int at = t * stride;
-            const __m128i q01 = _mm_unpacklo_epi64(column(p0 + at), column(p1 + at));
-            const __m128i q23 = _mm_unpacklo_epi64(column(p2 + at), column(p3 + at));
-            const __m256 a = _mm256_cvtepi32_ps(_mm256_cvtepu16_epi32(q01));
-            const __m256 b = _mm256_cvtepi32_ps(_mm256_cvtepu16_epi32(q23));
-            const __m256 w =
-                _mm256_castps128_ps256(_mm_loadu_ps(weights + size_t(t) * size_t(pitch) + size_t(i)));
-            first = _mm256_fmadd_ps(_mm256_permutevar8x32_ps(w, firstPair), a, first);
-            second = _mm256_fmadd_ps(_mm256_permutevar8x32_ps(w, secondPair), b, second);
-        }
-        // Averages are never negative; the packs saturate at 255.
-        const __m256i v01 = _mm256_cvttps_epi32(_mm256_fmadd_ps(first, f, half));
-        const __m256i v23 = _mm256_cvttps_epi32(_mm256_fmadd_ps(second, f, half));
-        const __m256i words = _mm256_packus_epi32(v01, v23);
-        const __m256i bytes = _mm256_permutevar8x32_epi32(_mm256_packus_epi16(words, words), inOrder);
-        const __m128i pixels = _mm_shuffle_epi8(_mm256_castsi256_si128(bytes), order);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_or_si128(pixels, opaque));
+        __m256 first, second;
+        zmkFourPixelSums(acc, offsets + i, weights + i, pitch, taps, stride, &first, &second);
+        zmkStoreFourPixels(first, second, f, order, opaque, d + i);
     }
     alignas(16) uchar lanes[16];
     _mm_store_si128(reinterpret_cast<__m128i*>(lanes), order);
@@ -212,10 +219,7 @@ __attribute__((target("avx2,fma"))) void zmkTapPassPixelsAvx2(const quint16* acc
                     weights[size_t(t) * size_t(pitch) + size_t(i)] * float(acc[offsets[i] + t * stride + c]);
             v[c] = uchar(std::min(int(sum * scale + 0.5f), 255));
         }
-        quint32 pixel = 0;
-        for (int c = 0; c < 4; ++c)
-            pixel |= quint32(v[lanes[c]]) << (8 * c);
-        d[i] = pixel | alpha;
+        d[i] = zmkOrderedPixel(v, lanes, alpha);
     }
 }
 
@@ -236,9 +240,7 @@ __attribute__((target("avx2,fma"))) void zmkTapPassPixelsFixedAvx2(const quint16
     };
     const __m256i spread = _mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1);
     const __m256i spreadNext = _mm256_setr_epi32(2, 2, 2, 2, 3, 3, 3, 3);
-    const __m256i inOrder = _mm256_setr_epi32(0, 4, 1, 5, 0, 0, 0, 0);
     const __m256 f = _mm256_set1_ps(scale / float(kFixedOne));
-    const __m256 half = _mm256_set1_ps(0.5f);
     const __m128i opaque = _mm_set1_epi32(static_cast<int>(alpha));
     int i = 0;
     for (; i + 4 <= count; i += 4) {
@@ -256,12 +258,7 @@ __attribute__((target("avx2,fma"))) void zmkTapPassPixelsFixedAvx2(const quint16
             second =
                 _mm256_add_epi32(second, _mm256_madd_epi16(b, _mm256_permutevar8x32_epi32(w, spreadNext)));
         }
-        const __m256i v01 = _mm256_cvttps_epi32(_mm256_fmadd_ps(_mm256_cvtepi32_ps(first), f, half));
-        const __m256i v23 = _mm256_cvttps_epi32(_mm256_fmadd_ps(_mm256_cvtepi32_ps(second), f, half));
-        const __m256i words = _mm256_packus_epi32(v01, v23);
-        const __m256i bytes = _mm256_permutevar8x32_epi32(_mm256_packus_epi16(words, words), inOrder);
-        const __m128i pixels = _mm_shuffle_epi8(_mm256_castsi256_si128(bytes), order);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_or_si128(pixels, opaque));
+        zmkStoreFourPixels(_mm256_cvtepi32_ps(first), _mm256_cvtepi32_ps(second), f, order, opaque, d + i);
     }
     alignas(16) uchar lanes[16];
     _mm_store_si128(reinterpret_cast<__m128i*>(lanes), order);
@@ -276,10 +273,7 @@ __attribute__((target("avx2,fma"))) void zmkTapPassPixelsFixedAvx2(const quint16
             }
             v[c] = uchar(std::min(int(float(sum) * (scale / float(kFixedOne)) + 0.5f), 255));
         }
-        quint32 pixel = 0;
-        for (int c = 0; c < 4; ++c)
-            pixel |= quint32(v[lanes[c]]) << (8 * c);
-        d[i] = pixel | alpha;
+        d[i] = zmkOrderedPixel(v, lanes, alpha);
     }
 }
 
