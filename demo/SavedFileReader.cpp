@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Nuv3DFileOperation.h"
+#include "NuvTiffFile.h"
 #include "NuvVar.h"
 
 namespace {
@@ -22,22 +23,6 @@ struct Point {
 
 QString suffixOf(const QString& path) {
     return QFileInfo(path).suffix().toLower();
-}
-
-// ---- TIFF: the ImageDescription tag of the first directory --------------------------------
-
-template <class T>
-bool readAt(QFile& file, qint64 offset, T* value, bool bigEndian) {
-    unsigned char bytes[sizeof(T)];
-    if (offset < 0 || !file.seek(offset) || file.read(reinterpret_cast<char*>(bytes), sizeof(T)) != sizeof(T))
-        return false;
-    uint64_t v = 0;
-    for (size_t i = 0; i < sizeof(T); ++i) {
-        const size_t at = bigEndian ? i : sizeof(T) - 1 - i;
-        v = (v << 8) | bytes[at];
-    }
-    *value = static_cast<T>(v);
-    return true;
 }
 
 // ---- point clouds -------------------------------------------------------------------------
@@ -344,36 +329,9 @@ SavedFileReader::Result SavedFileReader::readPicture(const QString& path) {
 }
 
 QString SavedFileReader::rangeTiffDescription(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return QString();
-    const QByteArray order = file.read(2);
-    const bool big = order == "MM";
-    uint16_t magic = 0;
-    uint32_t directory = 0;
-    uint16_t entries = 0;
-    if ((!big && order != "II") || !readAt(file, 2, &magic, big) || magic != 42 ||
-        !readAt(file, 4, &directory, big) || !readAt(file, directory, &entries, big))
-        return QString();
-    for (uint16_t i = 0; i < entries; ++i) {
-        const qint64 entry = static_cast<qint64>(directory) + 2 + 12 * i;
-        uint16_t tag = 0;
-        uint16_t type = 0;
-        uint32_t count = 0;
-        uint32_t offset = 0;
-        if (!readAt(file, entry, &tag, big) || !readAt(file, entry + 2, &type, big) ||
-            !readAt(file, entry + 4, &count, big))
-            return QString();
-        if (tag != 270 || type != 2) continue;
-        if (count <= 4) {
-            offset = static_cast<uint32_t>(entry + 8);
-        } else if (!readAt(file, entry + 8, &offset, big)) {
-            return QString();
-        }
-        if (count > 4096 || !file.seek(offset)) return QString();
-        const QString text = QString::fromLatin1(file.read(count)).trimmed().remove(QChar(0));
-        return text.startsWith(QLatin1String("NuvRangeImage ")) ? text : QString();
-    }
-    return QString();
+    const QString text =
+        QString::fromStdString(NuvTiffFile::description(QFile::encodeName(path).toStdString())).trimmed();
+    return text.startsWith(QLatin1String("NuvRangeImage ")) ? text : QString();
 }
 
 SavedFileReader::Result SavedFileReader::readRangeTiff(const QString& path, const QString& description) {

@@ -96,6 +96,17 @@ std::string NuvTiffFile::dateTime(int64_t secondsSinceEpoch) {
     return text;
 }
 
+std::string NuvTiffFile::description(const std::string& utf8Path) {
+    std::string reason;
+    TIFF* tiff = openTiff(utf8Path, "r", &reason);
+    if (tiff == nullptr) return {};
+    const char* text = nullptr;
+    std::string result;
+    if (TIFFGetField(tiff, TIFFTAG_IMAGEDESCRIPTION, &text) == 1 && text != nullptr) result = text;
+    TIFFClose(tiff);
+    return result;
+}
+
 int NuvTiffFile::write(const cv::Mat& image, bool bgr, uint32_t sampleMask, const Tags& tags,
                        const std::string& utf8Path, std::string* reason, std::string* savedPath) {
     if (!supported(image)) {

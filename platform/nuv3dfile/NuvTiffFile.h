@@ -26,6 +26,9 @@ public:
     static int write(const cv::Mat& image, bool bgr, uint32_t sampleMask, const Tags& tags,
                      const std::string& utf8Path, std::string* reason, std::string* savedPath);
 
+    // The ImageDescription of the file's first page, classic or BigTIFF; empty when the file is no
+    // TIFF or has none.
+    static std::string description(const std::string& utf8Path);
     // Whether a file of this image and tags would be written as BigTIFF.
     static bool needsBigTiff(const cv::Mat& image, const Tags& tags);
     // Files larger than this many bytes are written as BigTIFF (by default just under 4 GiB).

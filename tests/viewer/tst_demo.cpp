@@ -40,6 +40,7 @@
 #include "ImageFileWriter.h"
 #include "ImageWnd.h"
 #include "ImageWndManager.h"
+#include "NuvTiffFile.h"
 #include "NuvViewerImageWnd.h"
 #include "RangeStreamer.h"
 #include "SaveSettingsPanel.h"
@@ -652,6 +653,7 @@ private slots:
         QTest::newRow("16-bit PNG") << "deep.png" << m2D << false << 1;
         QTest::newRow("range TIFF") << "scan.tif" << m3D << false << 1;
         QTest::newRow("range TIFF beside two cameras") << "scan.tif" << m3D << true << 3;
+        QTest::newRow("range BigTIFF") << "scan-big.tif" << m3D << false << 1;
         QTest::newRow("range layout") << "scan.srt" << m3D << false << 1;
         QTest::newRow("PCD point cloud") << "scan.pcd" << m3D << false << 1;
         QTest::newRow("PLY point cloud") << "scan.ply" << m3D << false << 1;
@@ -683,7 +685,15 @@ private slots:
         } else if (name.endsWith(QLatin1String(".pcd")) || name.endsWith(QLatin1String(".ply"))) {
             QVERIFY(writer.writeRangePointCloud(scan, path));
         } else {
-            QVERIFY(writer.writeRangeImage(scan, path));
+            // A scan past 4 GiB is written as BigTIFF: the writer is made to switch at once.
+            const bool big = name.contains(QLatin1String("big"));
+            if (big) NuvTiffFile::setBigTiffThreshold(1);
+            const bool written = writer.writeRangeImage(scan, path);
+            NuvTiffFile::setBigTiffThreshold(0);
+            QVERIFY(written);
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            if (big) QCOMPARE(file.read(4), QByteArray("II\x2b\x00", 4));
         }
         // A pane with a camera keeps it: the file goes to a free pane, which is brought on screen.
         NuvViewerImageWnd* viewer = m_window->viewer();
