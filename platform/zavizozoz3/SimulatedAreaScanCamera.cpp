@@ -68,17 +68,16 @@ void SimulatedAreaScanCamera::produceFrame(uint64_t frameIndex) {
     }
     // Mono16: the scene in the high byte, sensor noise that changes from frame to frame in the low
     // byte, so the darkest and brightest values differ in every frame as on a real deep sensor.
-    std::vector<uint8_t> grey;
-    AreaScanScene::render(frameIndex, offsetX, offsetY, frame.pictureWidth, frame.pictureHeight, grey);
+    AreaScanScene::render(frameIndex, offsetX, offsetY, frame.pictureWidth, frame.pictureHeight, m_scene);
     frame.picture = pictureStorage(pixels * 2);
     frame.picture.resize(pixels * 2);
     uint32_t noise = (static_cast<uint32_t>(frameIndex) * 2654435761u) | 1u;
-    for (size_t i = 0; i < pixels && i < grey.size(); ++i) {
+    for (size_t i = 0; i < pixels && i < m_scene.size(); ++i) {
         noise ^= noise << 13;
         noise ^= noise >> 17;
         noise ^= noise << 5;
         frame.picture[2 * i] = static_cast<uint8_t>(noise);
-        frame.picture[2 * i + 1] = grey[i];
+        frame.picture[2 * i + 1] = m_scene[i];
     }
     sendFrame(std::move(frame));
 }

@@ -3,6 +3,7 @@
 // Simulated 2048 x 1024 Mono8 area-scan camera showing AreaScanScene through its ROI
 // (Width, Height, OffsetX, OffsetY), 10 frames per second by default.
 #include <string>
+#include <vector>
 
 #include "SimulatedCamera.h"
 
@@ -16,6 +17,9 @@ public:
 private:
     double framePeriod() override;
     void produceFrame(uint64_t frameIndex) override;
+
+    // The 8-bit scene a Mono16 frame is made from, kept from frame to frame. Acquisition thread.
+    std::vector<uint8_t> m_scene;
 };
 
 }  // namespace ZavizoZoz3
