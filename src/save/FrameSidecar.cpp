@@ -22,18 +22,23 @@ void FrameSidecar::begin(const QString& path) {
     m_path = path;
     for (int n = 1; QFileInfo::exists(m_path) || QFileInfo(m_path).isSymLink(); ++n)
         m_path = QString::fromStdString(NuvFileWriter::numberedName(path.toStdString(), n));
-    m_rows.clear();
+    m_rowCount = 0;
+    m_bytes = FrameMetadata::csvHeader().toUtf8() + '\n';
 }
 
 bool FrameSidecar::add(const QStringList& files, const FrameMetadata& meta, QString* error) {
     if (!isActive()) return true;
-    const int before = m_rows.size();
+    const int rowsBefore = m_rowCount;
+    const int bytesBefore = m_bytes.size();
     for (const QString& file : files) {
-        if (!FrameMetadata::carriedInFile(file)) m_rows << meta.csvRow(file);
+        if (FrameMetadata::carriedInFile(file)) continue;
+        m_bytes += meta.csvRow(file).toUtf8() + '\n';
+        ++m_rowCount;
     }
-    if (m_rows.size() == before) return true;
+    if (m_rowCount == rowsBefore) return true;
     if (rewrite(error)) return true;
-    m_rows.erase(m_rows.begin() + before, m_rows.end());
+    m_rowCount = rowsBefore;
+    m_bytes.truncate(bytesBefore);
     return false;
 }
 
@@ -45,11 +50,8 @@ bool FrameSidecar::rewrite(QString* error) const {
     const std::string target = m_path.toStdString();
     const std::string temporary = NuvFileWriter::reserveTemporary(target, &reason);
     std::FILE* file = temporary.empty() ? nullptr : NuvFileWriter::open(temporary, "wb");
-    QByteArray bytes = FrameMetadata::csvHeader().toUtf8() + '\n';
-    for (const QString& row : m_rows)
-        bytes += row.toUtf8() + '\n';
-    bool ok = file != nullptr && std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), file) ==
-                                     static_cast<size_t>(bytes.size());
+    bool ok = file != nullptr && std::fwrite(m_bytes.constData(), 1, static_cast<size_t>(m_bytes.size()),
+                                             file) == static_cast<size_t>(m_bytes.size());
     if (file != nullptr && std::fclose(file) != 0) ok = false;
     if (ok) ok = replace(temporary, target, &reason);
     if (ok) return true;

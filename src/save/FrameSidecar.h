@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <string>
@@ -21,18 +22,20 @@ public:
     void begin(const QString& path);
     bool isActive() const { return !m_path.isEmpty(); }
     QString path() const { return m_path; }
-    int rowCount() const { return m_rows.size(); }
+    int rowCount() const { return m_rowCount; }
     // Adds one row per file of `files` that needs one and rewrites the sidecar. False (nothing
     // added) when it could not be written; `error` says why.
     bool add(const QStringList& files, const FrameMetadata& meta, QString* error);
     // Removes the sidecar (its files were not kept, a video that could not be completed).
     void discard();
-    void end() { m_path.clear(), m_rows.clear(); }
+    void end() { m_path.clear(), m_rowCount = 0, m_bytes.clear(); }
 
 private:
     bool rewrite(QString* error) const;
     static bool replace(const std::string& from, const std::string& to, std::string* reason);
 
     QString m_path;
-    QStringList m_rows;
+    int m_rowCount = 0;
+    // The sidecar as written: the header and the rows, encoded once as they come.
+    QByteArray m_bytes;
 };
